@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+/*
+ * Process-wide state and the settings files kept in the program's own folder
+ * (ruta.ini, ano.ini, color.ini, color2.ini, imp.ini: 8-bit text, lines ended by CR LF).
+ */
+namespace Modulo {
+
+extern QString Ruta;             ///< data folder, first line of ruta.ini
+extern QString Ano;              ///< working year's folder, first line of ano.ini
+extern QString RutaBD;           ///< Ruta + "/" + Ano + "/Zudivoz.mdb"
+extern QVariant ColorPrincipal;  ///< text of a 0x00BBGGRR number, or empty
+extern QVariant ColorFondo;      ///< second colour, same form
+extern QString IdAtopado;        ///< Id chosen in the search window; empty when none
+extern int FilaSeleccionada;     ///< grid row a list window restores after a modal child
+
+/** The program's folder: the executable's, unless a test has set another. */
+QString CarpetaPrograma();
+void fijarCarpetaPrograma(const QString& carpeta);
+
+QString LeerRuta();
+QString LeerAno();
+QVariant LeerColor();
+QVariant LeerColor2();
+/** Line 1 of imp.ini (printer for reports), or line 2 when segunda is true. */
+QVariant LeerImpresora(bool segunda);
+
+/** Rewrites color.ini / color2.ini: a blank, the number, a blank, CR LF. */
+bool EscribirColor(int color);
+bool EscribirColor2(int color);
+/** Rewrites imp.ini: both positions, each followed by CR LF (-1 for no selection). */
+bool EscribirImpresoras(int informes, int pdf);
+
+/** A colour setting as a 32-bit number; empty or non-numeric text gives 0. */
+int ColorComoNumero(const QVariant& color);
+
+/**
+ * Reads Ruta and Ano again, rebuilds RutaBD and opens the shared connection on it.
+ * Returns an empty text on success, otherwise the message for the user.
+ */
+QString AbrirBaseDatos();
+
+} // namespace Modulo

@@ -1,0 +1,25 @@
+#include "app/frmAcercaDe.h"
+#include "ui_frmAcercaDe.h"
+
+#include <QDesktopServices>
+#include <QMouseEvent>
+#include <QUrl>
+
+frmAcercaDe::frmAcercaDe(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmAcercaDe>())
+{
+    ui->setupUi(this);
+    ui->Image1->installEventFilter(this);
+}
+
+frmAcercaDe::~frmAcercaDe() = default;
+
+bool frmAcercaDe::eventFilter(QObject* objeto, QEvent* evento)
+{
+    if (objeto == ui->Image1 && evento->type() == QEvent::MouseButtonRelease) {
+        QDesktopServices::openUrl(QUrl(kWeb));
+        return true;
+    }
+    return Ventana::eventFilter(objeto, evento);
+}

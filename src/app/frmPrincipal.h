@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+namespace Ui {
+class frmPrincipal;
+}
+
+/** The launcher: twelve picture buttons and a menu bar opening the other windows modally. */
+class frmPrincipal : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit frmPrincipal(QWidget* padre = nullptr);
+    ~frmPrincipal() override;
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+
+private:
+    /** Opens a window of type T modally with the hourglass over this one meanwhile. */
+    template <typename T> void abrir();
+    /** Binds a command to its button and to the menu entry that repeats it. */
+    template <typename T> void enlazar(QWidget* boton, QAction* menu);
+    void desactivar(QWidget* boton, QAction* menu);
+
+    std::unique_ptr<Ui::frmPrincipal> ui;
+};

@@ -1,0 +1,184 @@
+#include "data/BaseDatos.h"
+
+#include "data/Consulta.h"
+#include "data/Plegado.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+
+namespace {
+
+const char* const kEsquema[] = {
+    "CREATE TABLE tblInmuebles (Id INTEGER PRIMARY KEY, Des TEXT, Dir TEXT, CP TEXT, Pob TEXT,"
+    " Pro TEXT, Pre REAL DEFAULT 0, IdInq INTEGER NOT NULL DEFAULT 0, Obs TEXT)",
+    "CREATE TABLE tblInquilinos (Id INTEGER PRIMARY KEY, Nom TEXT, DNI TEXT, Tfn TEXT, Mob TEXT,"
+    " Mail TEXT, Obs TEXT)",
+    "CREATE TABLE tblInquilinosFamiliares (Id INTEGER PRIMARY KEY, Nom TEXT, DNI TEXT, Obs TEXT,"
+    " IdInq INTEGER NOT NULL DEFAULT 0)",
+    "CREATE TABLE tblInquilinosCuentas (Id INTEGER PRIMARY KEY, IBAN TEXT, Banco TEXT, Obs TEXT,"
+    " IdInq INTEGER NOT NULL DEFAULT 0)",
+    "CREATE TABLE tblCobrosConceptos (Id INTEGER PRIMARY KEY, Des TEXT, Imp REAL DEFAULT 0,"
+    " Obs TEXT)",
+    "CREATE TABLE tblCobros (Id INTEGER PRIMARY KEY, Num INTEGER, Ser TEXT,"
+    " IdInq INTEGER DEFAULT 0, IdInm INTEGER DEFAULT 0, Fec TEXT, Tri INTEGER,"
+    " PorRet REAL DEFAULT 0, PorIva REAL DEFAULT 0, Pag INTEGER NOT NULL DEFAULT 0,"
+    " SubTotal REAL DEFAULT 0, Ret REAL DEFAULT 0, Base REAL DEFAULT 0, IVA REAL DEFAULT 0,"
+    " Tot REAL DEFAULT 0, Obs TEXT)",
+    "CREATE TABLE tblCobrosDetalles (Id INTEGER PRIMARY KEY, IdDoc INTEGER, Lin INTEGER,"
+    " IdCon INTEGER, DesCon TEXT, Und REAL DEFAULT 0, Pre REAL DEFAULT 0, Imp REAL DEFAULT 0)",
+    "CREATE TABLE tblIva (TIV INTEGER PRIMARY KEY, IVA REAL, Req REAL, Activo INTEGER NOT NULL"
+    " DEFAULT 1)",
+    "CREATE TABLE tblSeriesF (Id INTEGER PRIMARY KEY, Cod TEXT, Des TEXT)",
+    "CREATE TABLE tblTitulos (Empresa TEXT, CIF TEXT, NomCom TEXT, Enderezo TEXT, Poboacion TEXT,"
+    " Telefonos TEXT, Internet TEXT, RexMer TEXT, CtaBan TEXT, ProDat TEXT, PorRet REAL)",
+    "CREATE INDEX ixCobrosFecha ON tblCobros (Fec)",
+    "CREATE INDEX ixCobrosSerie ON tblCobros (Ser, Num)",
+    "CREATE INDEX ixCobrosInmueble ON tblCobros (IdInm)",
+    "CREATE INDEX ixDetallesDocumento ON tblCobrosDetalles (IdDoc, Lin)",
+    "CREATE INDEX ixFamiliaresInquilino ON tblInquilinosFamiliares (IdInq)",
+    "CREATE INDEX ixCuentasInquilino ON tblInquilinosCuentas (IdInq)",
+    "CREATE INDEX ixInquilinosNombre ON tblInquilinos (Nom)",
+    "PRAGMA user_version = 1",
+};
+
+QString explicar(const QString& ruta, const QString& motivo)
+{
+    return QStringLiteral("No se puede abrir la base de datos del año:\n%1\n\n%2\n\n"
+                          "Compruebe las líneas de ruta.ini y ano.ini en la carpeta del "
+                          "programa, o cree el año con «torvane-admin crear CARPETA AÑO».")
+        .arg(ruta, motivo);
+}
+
+// Classifies a file by its first bytes, before any driver touches it.
+QString motivoCabecera(const QString& ruta)
+{
+    QFile archivo(ruta);
+    if (!archivo.open(QIODevice::ReadOnly))
+        return QStringLiteral("El archivo no se puede leer (¿permisos?).");
+    const QByteArray cabecera = archivo.read(32);
+    if (cabecera.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return {};
+    if (cabecera.mid(4).startsWith("Standard Jet DB") || cabecera.mid(4).startsWith("Standard ACE DB"))
+        return QStringLiteral("Es una base de datos de Access antigua; conviértala primero a "
+                              "este programa.");
+    return QStringLiteral("El archivo no es una base de datos de este programa.");
+}
+
+QString ajustarConexion(QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL",
+                               "PRAGMA cache_size = -32000", "PRAGMA busy_timeout = 3000"})
+        if (!q.exec(QLatin1StringView(pragma)))
+            return QStringLiteral("El archivo está dañado o bloqueado (%1).")
+                .arg(q.lastError().databaseText());
+    if (!registrarFuncionesTexto(db))
+        return QStringLiteral("No se pudieron registrar las funciones de búsqueda.");
+    return {};
+}
+
+QString motivoTablas(QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type = 'table'")))
+        return QStringLiteral("El archivo está dañado (%1).").arg(q.lastError().databaseText());
+    QStringList presentes;
+    while (q.next())
+        presentes << q.value(0).toString();
+    QStringList faltan;
+    for (const QString& tabla : tablasEsperadas())
+        if (!presentes.contains(tabla.toLower()))
+            faltan << tabla;
+    if (faltan.isEmpty())
+        return {};
+    return QStringLiteral("Le faltan tablas: %1.").arg(faltan.join(QStringLiteral(", ")));
+}
+
+} // namespace
+
+QStringList tablasEsperadas()
+{
+    return {QStringLiteral("tblInmuebles"),       QStringLiteral("tblInquilinos"),
+            QStringLiteral("tblInquilinosFamiliares"), QStringLiteral("tblInquilinosCuentas"),
+            QStringLiteral("tblCobrosConceptos"), QStringLiteral("tblCobros"),
+            QStringLiteral("tblCobrosDetalles"),  QStringLiteral("tblIva"),
+            QStringLiteral("tblSeriesF"),         QStringLiteral("tblTitulos")};
+}
+
+void cerrarBaseDatos()
+{
+    const QString nombre = QLatin1StringView(kNombreConexion);
+    if (!QSqlDatabase::contains(nombre))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(nombre, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nombre);
+}
+
+QString abrirBaseDatos(const QString& ruta)
+{
+    cerrarBaseDatos();
+    const QFileInfo info(ruta);
+    if (!info.exists())
+        return explicar(ruta, QStringLiteral("El archivo no existe."));
+    if (!info.isFile())
+        return explicar(ruta, QStringLiteral("La ruta es una carpeta, no un archivo."));
+    if (const QString motivo = motivoCabecera(ruta); !motivo.isEmpty())
+        return explicar(ruta, motivo);
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                QLatin1StringView(kNombreConexion));
+    // mode=rw: the driver must never create a missing file.
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+    QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
+    url.setQuery(QStringLiteral("mode=rw"));
+    db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+    QString motivo;
+    if (!db.open())
+        motivo = QStringLiteral("El motor no lo abre (%1).").arg(db.lastError().databaseText());
+    // A foreign file is refused before anything (such as the journal mode) is written to it.
+    if (motivo.isEmpty())
+        motivo = motivoTablas(db);
+    if (motivo.isEmpty())
+        motivo = ajustarConexion(db);
+    if (motivo.isEmpty())
+        return {};
+    db = QSqlDatabase();
+    cerrarBaseDatos();
+    return explicar(ruta, motivo);
+}
+
+QString crearBaseDatos(const QString& ruta)
+{
+    if (QFileInfo::exists(ruta))
+        return QStringLiteral("Ya existe %1; no se sobrescribe.").arg(ruta);
+    const QString nombre = QStringLiteral("torvane-crear");
+    QString motivo;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
+        db.setDatabaseName(ruta);
+        if (!db.open())
+            motivo = db.lastError().text();
+        QSqlQuery q(db);
+        if (motivo.isEmpty() && !db.transaction())
+            motivo = db.lastError().text();
+        for (const char* sentencia : kEsquema) {
+            if (!motivo.isEmpty())
+                break;
+            if (!q.exec(QLatin1StringView(sentencia)))
+                motivo = q.lastError().text();
+        }
+        if (motivo.isEmpty() && !db.commit())
+            motivo = db.lastError().text();
+        if (motivo.isEmpty() && !q.exec(QStringLiteral("PRAGMA journal_mode = WAL")))
+            motivo = q.lastError().text();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nombre);
+    return motivo;
+}

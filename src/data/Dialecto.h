@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+/*
+ * The few SQL pieces that differ between SQLite and PostgreSQL. Windows build their statements
+ * from these so that moving an office to a server stays a change of this file only.
+ */
+
+/** Month (1-12) of a stored ISO date column, as an integer expression. */
+QString sqlMes(const QString& columna);
+
+/** Year of a stored ISO date column, as an integer expression. */
+QString sqlAno(const QString& columna);
+
+/** Case- and accent-insensitive substring test of columna against one bound value. */
+QString sqlContiene(const QString& columna);
+
+/** Texts joined like the original "&": a null part counts as empty text. */
+QString sqlUnir(std::initializer_list<QString> partes, const QString& separador = {});

@@ -1,0 +1,104 @@
+#include "data/Formato.h"
+
+#include <QRegularExpression>
+#include <cfenv>
+#include <cmath>
+
+namespace {
+
+QString agrupar(const QString& digitos)
+{
+    QString salida;
+    const qsizetype n = digitos.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0)
+            salida += QLatin1Char('.');
+        salida += digitos[i];
+    }
+    return salida;
+}
+
+QDate& hoyFijado()
+{
+    static QDate fecha;
+    return fecha;
+}
+
+} // namespace
+
+QString formatoImporte(double valor)
+{
+    if (!std::isfinite(valor))
+        return QStringLiteral("0,00");
+    const double centimos = std::round(std::fabs(valor) * 100.0);
+    const QString texto = QString::number(centimos, 'f', 0).rightJustified(3, QLatin1Char('0'));
+    const QString entero = texto.left(texto.size() - 2);
+    const bool negativo = valor < 0 && centimos != 0;
+    return (negativo ? QStringLiteral("-") : QString()) + agrupar(entero) + QLatin1Char(',') +
+           texto.right(2);
+}
+
+QString formatoUnidades(double valor) { return formatoImporte(valor); }
+
+QString formatoSimple(double valor)
+{
+    QString texto = QString::number(valor, 'f', 6);
+    while (texto.endsWith(QLatin1Char('0')))
+        texto.chop(1);
+    if (texto.endsWith(QLatin1Char('.')))
+        texto.chop(1);
+    if (texto == QStringLiteral("-0"))
+        texto = QStringLiteral("0");
+    return texto.replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+std::optional<double> leerNumero(const QString& texto)
+{
+    static const QRegularExpression forma(
+        QStringLiteral("^\\s*([-+]?)(\\d{1,3}(?:\\.\\d{3})+|\\d*)(?:,(\\d*))?\\s*$"));
+    const auto m = forma.match(texto);
+    if (!m.hasMatch())
+        return std::nullopt;
+    QString entero = m.captured(2).remove(QLatin1Char('.'));
+    const QString decimales = m.captured(3);
+    if (entero.isEmpty() && decimales.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const double valor =
+        QString(entero + QLatin1Char('.') + decimales + QLatin1Char('0')).toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    return m.captured(1) == QStringLiteral("-") ? -valor : valor;
+}
+
+std::optional<int> leerEntero(const QString& texto)
+{
+    static const QRegularExpression forma(QStringLiteral("^\\s*[-+]?\\d{1,9}\\s*$"));
+    if (!forma.match(texto).hasMatch())
+        return std::nullopt;
+    return texto.trimmed().toInt();
+}
+
+double redondearCentimos(double valor)
+{
+    const int anterior = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double redondeado = std::nearbyint(valor * 100.0) / 100.0;
+    std::fesetround(anterior);
+    return redondeado;
+}
+
+QString formatoFecha(const QDate& fecha) { return fecha.toString(QStringLiteral("dd/MM/yyyy")); }
+
+QDate leerFecha(const QString& texto)
+{
+    return QDate::fromString(texto.trimmed(), QStringLiteral("dd/MM/yyyy"));
+}
+
+QString fechaIso(const QDate& fecha) { return fecha.toString(Qt::ISODate); }
+
+QDate desdeIso(const QString& texto) { return QDate::fromString(texto.left(10), Qt::ISODate); }
+
+QDate Hoy() { return hoyFijado().isValid() ? hoyFijado() : QDate::currentDate(); }
+
+void fijarHoy(const QDate& fecha) { hoyFijado() = fecha; }

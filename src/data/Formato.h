@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+/*
+ * Numbers, money and dates as the program shows and reads them: Spanish (Spain) whatever the
+ * system locale, decimal comma, "." grouping thousands, dates dd/MM/yyyy.
+ */
+
+/** "#,###,##0.00": 2.469,00; -1.234,50. */
+QString formatoImporte(double valor);
+
+/** "#,##0.00" for units: the same digits as amounts. */
+QString formatoUnidades(double valor);
+
+/** A number as a user would retype it: no grouping, comma, no trailing zeros ("1234,5"). */
+QString formatoSimple(double valor);
+
+/** Reads "1.234,5", "1234,5", "-3", ",5"; anything else (empty text included) is no number. */
+std::optional<double> leerNumero(const QString& texto);
+
+/** Whole number without grouping ("12", "-3"); anything else is none. */
+std::optional<int> leerEntero(const QString& texto);
+
+/** Banker's rounding of the double value to cents: 0,125 gives 0,12 and 0,135 gives 0,14. */
+double redondearCentimos(double valor);
+
+/** dd/MM/yyyy. */
+QString formatoFecha(const QDate& fecha);
+
+/** A typed dd/MM/yyyy that is a real calendar date; an invalid QDate otherwise. */
+QDate leerFecha(const QString& texto);
+
+/** ISO text stored in the database (yyyy-MM-dd) and back. */
+QString fechaIso(const QDate& fecha);
+QDate desdeIso(const QString& texto);
+
+/** Today's date; tests fix it with fijarHoy(). */
+QDate Hoy();
+void fijarHoy(const QDate& fecha);

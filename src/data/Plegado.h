@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <string>
+#include <string_view>
+
+/**
+ * Text folding for searches and duplicate tests: lower case without accents,
+ * so "GARCÍA" matches "garcia" and "Peña" matches "pena".
+ */
+std::string plegarUtf8(std::string_view texto);
+QString plegar(const QString& texto);
+
+/** True when aguja occurs in pajar once both are folded; an empty aguja is always found. */
+bool contiene(const QString& pajar, const QString& aguja);
+
+/**
+ * Registers contiene(campo, texto) and pliegue(texto) on an open SQLite connection.
+ * Returns false when the connection is not SQLite.
+ */
+bool registrarFuncionesTexto(const QSqlDatabase& db);

@@ -1,0 +1,17 @@
+#pragma once
+
+/** The five totals of a collection document. */
+struct Totales {
+    double subtotal = 0;
+    double retencion = 0;
+    double base = 0;
+    double iva = 0;
+    double total = 0;
+};
+
+/**
+ * A document's arithmetic: withholding and VAT both on the subtotal (multiplied before dividing
+ * by 100), each rounded to cents by banker's rounding; the total is VAT + base - withholding and
+ * is not rounded again. The subtotal is rounded to cents first.
+ */
+Totales calcularTotales(double subtotal, double porcentajeRetencion, double porcentajeIva);

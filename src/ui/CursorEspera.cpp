@@ -1,0 +1,16 @@
+#include "ui/CursorEspera.h"
+
+#include <QWidget>
+
+CursorEspera::CursorEspera(QWidget* ventana)
+    : ventana_(ventana ? ventana->window() : nullptr)
+{
+    if (ventana_)
+        ventana_->setCursor(Qt::WaitCursor);
+}
+
+CursorEspera::~CursorEspera()
+{
+    if (ventana_)
+        ventana_->unsetCursor();
+}

@@ -1,0 +1,111 @@
+#include "ui/Mensajes.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QQueue>
+
+namespace Mensaje {
+
+namespace {
+
+struct EstadoPrueba {
+    bool activo = false;
+    QQueue<bool> respuestas;
+    QList<Registro> historial;
+};
+
+EstadoPrueba& prueba()
+{
+    static EstadoPrueba estado;
+    return estado;
+}
+
+QMessageBox::Icon iconoQt(Icono icono)
+{
+    switch (icono) {
+    case Icono::Informacion: return QMessageBox::Information;
+    case Icono::Exclamacion: return QMessageBox::Warning;
+    case Icono::Critico: return QMessageBox::Critical;
+    case Icono::Pregunta: return QMessageBox::Question;
+    case Icono::Ninguno: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+bool grabar(const QString& texto, const QString& titulo, Icono icono)
+{
+    auto& estado = prueba();
+    estado.historial.append({texto, titulo, icono});
+    return estado.respuestas.isEmpty() ? true : estado.respuestas.dequeue();
+}
+
+// Shows one box with the given buttons; returns true when the first one is pressed.
+bool mostrar(QWidget* padre, const QString& texto, Icono icono, const QString& titulo,
+             QMessageBox::StandardButton si, QMessageBox::StandardButton no, bool noPorDefecto)
+{
+    if (prueba().activo)
+        return grabar(texto, titulo, icono);
+    QMessageBox caja(iconoQt(icono), titulo, texto, QMessageBox::NoButton, padre);
+    static const QHash<QMessageBox::StandardButton, QString> nombres = {
+        {QMessageBox::Ok, QStringLiteral("Aceptar")},
+        {QMessageBox::Cancel, QStringLiteral("Cancelar")},
+        {QMessageBox::Yes, QStringLiteral("Sí")},
+        {QMessageBox::No, QStringLiteral("No")}};
+    caja.addButton(si)->setText(nombres.value(si));
+    if (no != QMessageBox::NoButton)
+        caja.addButton(no)->setText(nombres.value(no));
+    caja.setDefaultButton(noPorDefecto && no != QMessageBox::NoButton ? no : si);
+    // A box raised under a wait cursor must still show the normal pointer.
+    const bool cursorCambiado = QApplication::overrideCursor() != nullptr;
+    if (cursorCambiado)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool respuesta = caja.exec() == si;
+    if (cursorCambiado)
+        QApplication::restoreOverrideCursor();
+    return respuesta;
+}
+
+} // namespace
+
+void informar(QWidget* padre, const QString& texto, Icono icono, const QString& titulo)
+{
+    mostrar(padre, texto, icono, titulo, QMessageBox::Ok, QMessageBox::NoButton, false);
+}
+
+void critico(QWidget* padre, const QString& texto, const QString& titulo)
+{
+    informar(padre, texto, Icono::Critico, titulo);
+}
+
+bool preguntar(QWidget* padre, const QString& texto, Icono icono, const QString& titulo,
+               bool noPorDefecto)
+{
+    return mostrar(padre, texto, icono, titulo, QMessageBox::Yes, QMessageBox::No, noPorDefecto);
+}
+
+bool aceptarCancelar(QWidget* padre, const QString& texto, Icono icono, const QString& titulo)
+{
+    return mostrar(padre, texto, icono, titulo, QMessageBox::Ok, QMessageBox::Cancel, false);
+}
+
+void modoPrueba(bool activo) { prueba().activo = activo; }
+void responderSiguiente(bool respuesta) { prueba().respuestas.enqueue(respuesta); }
+QList<Registro> historial() { return prueba().historial; }
+
+QStringList textos()
+{
+    QStringList lista;
+    for (const Registro& r : prueba().historial)
+        lista << r.texto;
+    return lista;
+}
+
+void limpiarHistorial()
+{
+    prueba().historial.clear();
+    prueba().respuestas.clear();
+}
+
+} // namespace Mensaje

@@ -1,0 +1,131 @@
+#include "ui/PulsarTecla.h"
+
+#include "ui/Colores.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+
+namespace {
+
+QLineEdit* lineaDe(QWidget* control)
+{
+    if (auto* linea = qobject_cast<QLineEdit*>(control))
+        return linea;
+    if (auto* combo = qobject_cast<QComboBox*>(control))
+        return combo->lineEdit();
+    return nullptr;
+}
+
+/** One filter per control carries the behaviours chosen for it. */
+class FiltroCampo : public QObject {
+public:
+    FiltroCampo(QWidget* control, Campos comportamiento)
+        : QObject(control)
+        , control_(control)
+        , comportamiento_(comportamiento)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override
+    {
+        switch (evento->type()) {
+        case QEvent::KeyPress: return teclaPulsada(static_cast<QKeyEvent*>(evento));
+        case QEvent::FocusIn: alEntrar(); break;
+        case QEvent::FocusOut: alSalir(); break;
+        default: break;
+        }
+        return QObject::eventFilter(objeto, evento);
+    }
+
+private:
+    bool teclaPulsada(QKeyEvent* tecla)
+    {
+        const bool enter = tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter;
+        if (enter && comportamiento_.testFlag(Campo::EnterComoTab)) {
+            SimularTecla(control_);
+            return true;
+        }
+        if (tecla->text() == QStringLiteral(".") && comportamiento_.testFlag(Campo::ComaDecimal)) {
+            QKeyEvent coma(QEvent::KeyPress, Qt::Key_Comma, tecla->modifiers(),
+                           QStringLiteral(","));
+            QCoreApplication::sendEvent(control_, &coma);
+            return true;
+        }
+        return false;
+    }
+
+    void alEntrar()
+    {
+        if (comportamiento_.testFlag(Campo::ColorFoco))
+            pintarFondo(control_, colorPrincipal());
+        if (comportamiento_.testFlag(Campo::SeleccionarTodo)) {
+            // After the click that gave the focus, or it would undo the selection.
+            if (QLineEdit* linea = lineaDe(control_))
+                QTimer::singleShot(0, linea, [linea] {
+                    if (linea->hasFocus())
+                        linea->selectAll();
+                });
+        }
+    }
+
+    void alSalir()
+    {
+        if (comportamiento_.testFlag(Campo::ColorFoco))
+            pintarFondo(control_, kBlanco);
+    }
+
+    QWidget* control_;
+    Campos comportamiento_;
+};
+
+/** Refuses closing a window until PermitirCerrar(); Escape does nothing either. */
+class FiltroSinCerrar : public QObject {
+public:
+    using QObject::QObject;
+    bool permitido = false;
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override
+    {
+        if (evento->type() == QEvent::Close && !permitido) {
+            evento->ignore();
+            return true;
+        }
+        if (evento->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(evento)->key() == Qt::Key_Escape)
+            return true;
+        return QObject::eventFilter(objeto, evento);
+    }
+};
+
+} // namespace
+
+void configurarCampo(QWidget* control, Campos comportamiento)
+{
+    control->installEventFilter(new FiltroCampo(control, comportamiento));
+    if (auto* combo = qobject_cast<QComboBox*>(control); combo && combo->lineEdit())
+        combo->lineEdit()->installEventFilter(new FiltroCampo(combo, comportamiento));
+}
+
+void SimularTecla(QWidget* control)
+{
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QCoreApplication::sendEvent(control, &tab);
+}
+
+void QuitarCerrar(QWidget* ventana)
+{
+    ventana->setWindowFlag(Qt::WindowCloseButtonHint, false);
+    ventana->setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
+    ventana->installEventFilter(new FiltroSinCerrar(ventana));
+}
+
+void PermitirCerrar(QWidget* ventana)
+{
+    if (auto* filtro = ventana->findChild<FiltroSinCerrar*>(QString(), Qt::FindDirectChildrenOnly))
+        filtro->permitido = true;
+}

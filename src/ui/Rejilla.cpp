@@ -1,0 +1,311 @@
+#include "ui/Rejilla.h"
+
+#include "ui/Colores.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPalette>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace {
+constexpr int kLote = 256;
+constexpr int kPixelesPorTwip = 15;
+} // namespace
+
+ModeloRejilla::ModeloRejilla(QObject* padre)
+    : QAbstractTableModel(padre)
+{
+}
+
+void ModeloRejilla::definirColumnas(const QList<Columna>& columnas)
+{
+    beginResetModel();
+    columnas_ = columnas;
+    filas_.clear();
+    fuente_ = nullptr;
+    fondos_.clear();
+    letras_.clear();
+    endResetModel();
+}
+
+void ModeloRejilla::vaciar() { definirColumnas({}); }
+
+void ModeloRejilla::fijarFilas(QList<QStringList> filas)
+{
+    beginResetModel();
+    filas_ = std::move(filas);
+    fuente_ = nullptr;
+    fondos_.clear();
+    endResetModel();
+}
+
+void ModeloRejilla::fijarFuente(Fuente fuente)
+{
+    // Views react to the reset by asking for more rows: not before the first batch is in.
+    const QScopedValueRollback guarda(cargando_, true);
+    beginResetModel();
+    filas_.clear();
+    fondos_.clear();
+    fuente_ = std::move(fuente);
+    QStringList fila;
+    while (filas_.size() < kLote && fuente_ && fuente_(fila))
+        filas_.append(fila);
+    if (filas_.size() < kLote)
+        fuente_ = nullptr;
+    endResetModel();
+}
+
+void ModeloRejilla::cargarHasta(int hasta)
+{
+    // Views ask for more rows while an insertion is being announced; one load at a time.
+    if (!fuente_ || cargando_ || (hasta >= 0 && filas_.size() >= hasta))
+        return;
+    const QScopedValueRollback guarda(cargando_, true);
+    QList<QStringList> nuevas;
+    QStringList fila;
+    bool quedan = true;
+    while ((hasta < 0 || filas_.size() + nuevas.size() < hasta) && (quedan = fuente_(fila)))
+        nuevas.append(fila);
+    if (!quedan)
+        fuente_ = nullptr;
+    if (nuevas.isEmpty())
+        return;
+    beginInsertRows({}, filas_.size(), filas_.size() + nuevas.size() - 1);
+    filas_.append(nuevas);
+    endInsertRows();
+}
+
+void ModeloRejilla::anadirFila(const QStringList& fila)
+{
+    beginInsertRows({}, filas_.size(), filas_.size());
+    filas_.append(fila);
+    endInsertRows();
+}
+
+void ModeloRejilla::quitarUltimaFila()
+{
+    if (filas_.isEmpty())
+        return;
+    beginRemoveRows({}, filas_.size() - 1, filas_.size() - 1);
+    filas_.removeLast();
+    endRemoveRows();
+}
+
+int ModeloRejilla::numFilas() const { return columnas_.isEmpty() ? 0 : filas_.size() + 1; }
+
+QString ModeloRejilla::texto(int fila, int columna) const
+{
+    if (columna < 0 || columna >= columnas_.size())
+        return {};
+    if (fila == 0)
+        return columnas_[columna].titulo;
+    if (fila < 1 || fila > filas_.size())
+        return {};
+    return filas_[fila - 1].value(columna);
+}
+
+void ModeloRejilla::fijarTexto(int fila, int columna, const QString& texto)
+{
+    if (fila < 1 || fila > filas_.size() || columna < 0 || columna >= columnas_.size())
+        return;
+    QStringList& celdas = filas_[fila - 1];
+    while (celdas.size() <= columna)
+        celdas.append(QString());
+    celdas[columna] = texto;
+    emit dataChanged(index(fila - 1, columna), index(fila - 1, columna));
+}
+
+void ModeloRejilla::fijarFondoFila(int fila, const QColor& color)
+{
+    fondos_.insert(fila, color);
+    if (fila >= 1 && fila <= filas_.size())
+        emit dataChanged(index(fila - 1, 0), index(fila - 1, columnas_.size() - 1));
+}
+
+void ModeloRejilla::fijarTamanoLetra(int fila, int columna, int puntos)
+{
+    letras_.insert({fila, columna}, puntos);
+}
+
+int ModeloRejilla::rowCount(const QModelIndex& padre) const
+{
+    return padre.isValid() ? 0 : filas_.size();
+}
+
+int ModeloRejilla::columnCount(const QModelIndex& padre) const
+{
+    return padre.isValid() ? 0 : columnas_.size();
+}
+
+QVariant ModeloRejilla::data(const QModelIndex& indice, int rol) const
+{
+    if (!indice.isValid())
+        return {};
+    const int fila = indice.row() + 1;
+    const int columna = indice.column();
+    switch (rol) {
+    case Qt::DisplayRole: return texto(fila, columna);
+    case Qt::TextAlignmentRole: return QVariant(columnas_[columna].alineacion);
+    case Qt::BackgroundRole:
+        if (columna < columnasFijas_)
+            return QGuiApplication::palette().color(QPalette::Button);
+        if (fondos_.contains(fila))
+            return fondos_.value(fila);
+        if (bandas_)
+            return fila % 2 == 0 ? colorPrincipal() : kBlanco;
+        return {};
+    case Qt::FontRole:
+        if (const auto it = letras_.constFind({fila, columna}); it != letras_.constEnd()) {
+            QFont letra;
+            letra.setPointSize(*it);
+            return letra;
+        }
+        return {};
+    default: return {};
+    }
+}
+
+QVariant ModeloRejilla::headerData(int seccion, Qt::Orientation orientacion, int rol) const
+{
+    if (orientacion != Qt::Horizontal || seccion < 0 || seccion >= columnas_.size())
+        return QAbstractTableModel::headerData(seccion, orientacion, rol);
+    if (rol == Qt::DisplayRole)
+        return columnas_[seccion].titulo;
+    if (rol == Qt::TextAlignmentRole)
+        return QVariant(columnas_[seccion].alineacion);
+    return {};
+}
+
+Qt::ItemFlags ModeloRejilla::flags(const QModelIndex& indice) const
+{
+    if (!indice.isValid())
+        return Qt::NoItemFlags;
+    if (indice.column() < columnasFijas_)
+        return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+bool ModeloRejilla::canFetchMore(const QModelIndex& padre) const
+{
+    return !padre.isValid() && fuente_ != nullptr && !cargando_;
+}
+
+void ModeloRejilla::fetchMore(const QModelIndex& padre)
+{
+    if (!padre.isValid())
+        cargarHasta(filas_.size() + kLote);
+}
+
+Rejilla::Rejilla(QWidget* padre)
+    : QTableView(padre)
+    , modelo_(new ModeloRejilla(this))
+{
+    setModel(modelo_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& indice) {
+        if (indice.isValid())
+            emit elegida();
+    });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& actual) {
+                emit celdaActualCambiada(actual.isValid() ? actual.row() + 1 : 0,
+                                         actual.isValid() ? actual.column() : 0);
+            });
+    connect(modelo_, &QAbstractItemModel::modelReset, this, &Rejilla::aplicarAnchos);
+}
+
+void Rejilla::definirColumnas(const QList<Columna>& columnas)
+{
+    modelo_->definirColumnas(columnas);
+}
+
+int Rejilla::filaActual() const
+{
+    const QModelIndex actual = currentIndex();
+    return actual.isValid() ? actual.row() + 1 : 0;
+}
+
+int Rejilla::columnaActual() const
+{
+    const QModelIndex actual = currentIndex();
+    return actual.isValid() ? actual.column() : 0;
+}
+
+void Rejilla::fijarFilaActual(int fila, int columna)
+{
+    modelo_->cargarHasta(fila);
+    if (fila < 1 || fila > modelo_->filasDatos())
+        return;
+    const QModelIndex indice = modelo_->index(fila - 1, columna);
+    selectionModel()->setCurrentIndex(indice, QItemSelectionModel::ClearAndSelect |
+                                                  QItemSelectionModel::Rows);
+}
+
+void Rejilla::subirArriba(int fila)
+{
+    fijarFilaActual(fila);
+    if (fila >= 1 && fila <= modelo_->filasDatos())
+        scrollTo(modelo_->index(fila - 1, 1), QAbstractItemView::PositionAtTop);
+}
+
+QRect Rejilla::rectCelda(int fila, int columna) const
+{
+    const QRect celda = visualRect(modelo_->index(fila - 1, columna));
+    const QWidget* base = parentWidget() ? parentWidget() : this;
+    return QRect(viewport()->mapTo(base, celda.topLeft()), celda.size());
+}
+
+void Rejilla::aplicarAnchos()
+{
+    const auto& columnas = modelo_->columnas();
+    const int ancho = contentsRect().width() - verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < columnas.size(); ++c) {
+        const Columna& columna = columnas[c];
+        const int pixeles = columna.twipsFijos > 0 ? columna.twipsFijos / kPixelesPorTwip
+                                                   : static_cast<int>(columna.fraccion * ancho);
+        setColumnHidden(c, pixeles <= 0);
+        if (pixeles > 0)
+            setColumnWidth(c, pixeles);
+    }
+}
+
+void Rejilla::resizeEvent(QResizeEvent* evento)
+{
+    QTableView::resizeEvent(evento);
+    aplicarAnchos();
+}
+
+void Rejilla::wheelEvent(QWheelEvent* evento)
+{
+    // One row per wheel step, whatever the desktop's setting.
+    restoRueda_ += evento->angleDelta().y();
+    const int pasos = restoRueda_ / 120;
+    restoRueda_ -= pasos * 120;
+    if (pasos != 0)
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - pasos);
+    evento->accept();
+}
+
+void Rejilla::keyPressEvent(QKeyEvent* evento)
+{
+    if (evento->key() == Qt::Key_Return || evento->key() == Qt::Key_Enter) {
+        if (filaActual() > 0)
+            emit elegida();
+        evento->accept();
+        return;
+    }
+    QTableView::keyPressEvent(evento);
+}

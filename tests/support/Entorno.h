@@ -1,0 +1,91 @@
+#pragma once
+
+#include "app/Aplicacion.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+/**
+ * A program folder, a data folder and an open year's database of its own for one test:
+ * Modulo points at them, message boxes are recorded, and "today" is fixed.
+ */
+class Entorno {
+public:
+    explicit Entorno(const QString& ano = QStringLiteral("2024"));
+    ~Entorno();
+
+    QString carpetaPrograma() const { return dir_.path() + QStringLiteral("/programa"); }
+    QString carpetaDatos() const { return dir_.path() + QStringLiteral("/datos"); }
+    QString raiz() const { return dir_.path(); }
+
+    int inquilino(const QString& nombre, const QString& tfn = {}, const QString& mob = {},
+                  const QString& mail = {}, const QString& dni = {});
+    int inmueble(const QString& des, int idInq = 0, const QString& dir = {},
+                 const QString& cp = {}, const QString& pob = {}, const QString& pro = {},
+                 double pre = 0);
+    int concepto(const QString& des, double imp);
+    void tipoIva(int tiv, double iva, double req = 0, bool activo = true);
+    void serie(const QString& cod, const QString& des = {});
+    int documento(int num, const QString& ser, const QDate& fecha, int idInm = 0, int idInq = 0,
+                  double tot = 0, bool pagado = false);
+    int linea(int idDoc, int lin, double und, double pre, int idCon = 0, const QString& des = {});
+
+    /** Number of rows of a table matching an optional condition with bound values. */
+    static int contar(const QString& tabla, const QString& condicion = {},
+                      const QVariantList& valores = {});
+
+private:
+    QTemporaryDir dir_;
+};
+
+/**
+ * Runs accion on the first visible window of type T that appears (a modal child opened by the
+ * code under test), then lets the test go on. Fails the test when none shows within 5 s.
+ */
+template <typename T> void cuandoAparezca(std::function<void(T*)> accion)
+{
+    auto* reloj = new QTimer;
+    auto* espera = new QElapsedTimer;
+    espera->start();
+    QObject::connect(reloj, &QTimer::timeout, reloj, [reloj, espera, accion] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* ventana = qobject_cast<T*>(w);
+            if (ventana && ventana->isVisible()) {
+                reloj->stop();
+                reloj->deleteLater();
+                delete espera;
+                accion(ventana);
+                return;
+            }
+        }
+        if (espera->elapsed() > 5000) {
+            reloj->stop();
+            reloj->deleteLater();
+            delete espera;
+            QFAIL("La ventana esperada no apareció");
+        }
+    });
+    reloj->start(10);
+}
+
+/** Types text into a control through real key events. */
+void teclear(QWidget* control, const QString& texto);
+/** Presses Enter (Return) on a control. */
+void pulsarEnter(QWidget* control);
+/** Gives a control the keyboard focus inside its shown, active window. */
+void enfocar(QWidget* control);
+
+#define TORVANE_TEST_MAIN(Clase)                                                                   \
+    int main(int argc, char** argv)                                                                \
+    {                                                                                              \
+        Aplicacion aplicacion(argc, argv);                                                         \
+        Clase prueba;                                                                              \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&prueba, argc, argv);                                                  \
+    }

@@ -1,0 +1,287 @@
+#include "Demo.h"
+
+#include "data/BaseDatos.h"
+#include "data/Consulta.h"
+#include "data/Formato.h"
+#include "data/Totales.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace {
+
+QString escribirPlantillas(const QString& carpeta)
+{
+    const QString destino = carpeta + QStringLiteral("/Informes");
+    if (!QDir().mkpath(destino))
+        return QStringLiteral("No se pudo crear %1").arg(destino);
+    QDirIterator it(QStringLiteral(":/informes"));
+    while (it.hasNext()) {
+        const QString origen = it.next();
+        const QString archivo = destino + QLatin1Char('/') + it.fileName();
+        if (QFile::exists(archivo))
+            continue;
+        if (!QFile::copy(origen, archivo))
+            return QStringLiteral("No se pudo escribir %1").arg(archivo);
+        QFile::setPermissions(archivo, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                           QFile::ReadOther);
+    }
+    return {};
+}
+
+void insertarTiposIva()
+{
+    const struct {
+        int tipo;
+        double iva, recargo;
+    } tipos[] = {{1, 21, 5.2}, {2, 10, 1.4}, {3, 4, 0.5}, {4, 0, 0}};
+    for (const auto& t : tipos)
+        ejecutar(QStringLiteral("INSERT INTO tblIva (TIV, IVA, Req, Activo) VALUES (?, ?, ?, 1)"),
+                 {t.tipo, t.iva, t.recargo});
+}
+
+const QStringList kNombres = {
+    QStringLiteral("María"),  QStringLiteral("José"),   QStringLiteral("Antonio"),
+    QStringLiteral("Carmen"), QStringLiteral("Manuel"), QStringLiteral("Lucía"),
+    QStringLiteral("Xosé"),   QStringLiteral("Iria"),   QStringLiteral("Andrés"),
+    QStringLiteral("Begoña"), QStringLiteral("Íñigo"),  QStringLiteral("Rocío")};
+const QStringList kApellidos = {
+    QStringLiteral("García"),   QStringLiteral("Fernández"), QStringLiteral("López"),
+    QStringLiteral("Martínez"), QStringLiteral("Castro"),    QStringLiteral("Núñez"),
+    QStringLiteral("Rodríguez"), QStringLiteral("Peña"),     QStringLiteral("Otero"),
+    QStringLiteral("Varela"),   QStringLiteral("Muñiz"),     QStringLiteral("Souto")};
+const QStringList kCalles = {
+    QStringLiteral("Rúa do Vilar"),        QStringLiteral("Avenida de Compostela"),
+    QStringLiteral("Calle Real"),          QStringLiteral("Praza de España"),
+    QStringLiteral("Rúa San Pedro"),       QStringLiteral("Avenida de Lugo")};
+const QStringList kPoblaciones = {QStringLiteral("Santiago de Compostela"),
+                                  QStringLiteral("A Coruña"), QStringLiteral("Lugo"),
+                                  QStringLiteral("Ourense"), QStringLiteral("Pontevedra")};
+
+void insertarEmpresa()
+{
+    ejecutar(QStringLiteral(
+                 "INSERT INTO tblTitulos (Empresa, CIF, NomCom, Enderezo, Poboacion, Telefonos,"
+                 " Internet, RexMer, CtaBan, ProDat, PorRet) VALUES (?,?,?,?,?,?,?,?,?,?,?)"),
+             {QStringLiteral("Alquileres Miño, S.L."), QStringLiteral("B15000001"),
+              QStringLiteral("Alquileres Miño"), QStringLiteral("Rúa do Franco, 12, 1º"),
+              QStringLiteral("15705 Santiago de Compostela"), QStringLiteral("981 000 111"),
+              QStringLiteral("www.alquileresmino.es\ninfo@alquileresmino.es"),
+              QStringLiteral("Registro Mercantil de A Coruña, tomo 1234, folio 56, hoja C-7890"),
+              QStringLiteral("ES91 2100 0418 4502 0005 1332"),
+              QStringLiteral("Sus datos se tratan solo para la gestión del alquiler."), 19.0});
+}
+
+void insertarConceptos(int cuantos)
+{
+    const struct {
+        const char* des;
+        double imp;
+    } base[] = {{"Renta mensual", 650}, {"Agua", 18.5}, {"Comunidad", 45},
+                {"Garaje", 60},         {"Basura", 9.75}, {"Reparaciones", 0}};
+    for (int i = 0; i < cuantos; ++i) {
+        const auto& c = base[i % 6];
+        const QString des = QString::fromUtf8(c.des) +
+                            (i < 6 ? QString() : QStringLiteral(" %1").arg(i / 6 + 1));
+        ejecutar(QStringLiteral("INSERT INTO tblCobrosConceptos (Id, Des, Imp, Obs) VALUES (?,?,?,?)"),
+                 {i + 1, des, c.imp, QString()});
+    }
+}
+
+QString nombrePersona(int i)
+{
+    QString nombre = kNombres[i % kNombres.size()] + QLatin1Char(' ') +
+                     kApellidos[(i / kNombres.size() + i) % kApellidos.size()] + QLatin1Char(' ') +
+                     kApellidos[(i * 7 + 3) % kApellidos.size()];
+    return i < kNombres.size() * kApellidos.size() ? nombre : nombre + QStringLiteral(" %1").arg(i);
+}
+
+void insertarInquilinos(int cuantos)
+{
+    for (int i = 0; i < cuantos; ++i) {
+        const int id = i + 1;
+        ejecutar(QStringLiteral("INSERT INTO tblInquilinos (Id, Nom, DNI, Tfn, Mob, Mail, Obs)"
+                                " VALUES (?,?,?,?,?,?,?)"),
+                 {id, nombrePersona(i), QStringLiteral("%1%2").arg(32000000 + id * 7919).arg(QChar(u'A' + id % 23)),
+                  QStringLiteral("981 %1").arg(100000 + id * 37 % 900000),
+                  QStringLiteral("6%1").arg(10000000 + id * 7121 % 89999999),
+                  QStringLiteral("inquilino%1@correo.es").arg(id), QString()});
+        if (id % 3 == 0)
+            ejecutar(QStringLiteral("INSERT INTO tblInquilinosFamiliares (Id, Nom, DNI, Obs, IdInq)"
+                                    " VALUES (?,?,?,?,?)"),
+                     {id, nombrePersona(i + 5), QString(), QStringLiteral("Cónyuge"), id});
+        ejecutar(QStringLiteral("INSERT INTO tblInquilinosCuentas (Id, IBAN, Banco, Obs, IdInq)"
+                                " VALUES (?,?,?,?,?)"),
+                 {id, QStringLiteral("ES76 2080 %1 %2").arg(1000 + id % 9000).arg(10000000 + id),
+                  id % 2 ? QStringLiteral("Abanca") : QStringLiteral("Banco Sabadell"),
+                  QString(), id});
+    }
+}
+
+void insertarInmuebles(int cuantos, int inquilinos)
+{
+    for (int i = 0; i < cuantos; ++i) {
+        const int id = i + 1;
+        // Most properties are let; every seventh is free.
+        const int inquilino = (id % 7 == 0 || id > inquilinos) ? 0 : id;
+        ejecutar(QStringLiteral("INSERT INTO tblInmuebles (Id, Des, Dir, CP, Pob, Pro, Pre, IdInq, Obs)"
+                                " VALUES (?,?,?,?,?,?,?,?,?)"),
+                 {id, QStringLiteral("Piso %1 %2").arg(kCalles[i % kCalles.size()]).arg(id),
+                  QStringLiteral("%1, %2").arg(kCalles[i % kCalles.size()]).arg(id % 40 + 1),
+                  QStringLiteral("15%1").arg(700 + id % 90, 3, 10, QLatin1Char('0')),
+                  kPoblaciones[i % kPoblaciones.size()], QStringLiteral("A Coruña"),
+                  500.0 + (id % 10) * 25, inquilino, QString()});
+    }
+}
+
+/** Inserts documents with statements prepared once: a benchmark year holds 100,000 of them. */
+class Documentos {
+public:
+    explicit Documentos(const QStringList& conceptos)
+        : conceptos_(conceptos)
+        , cabecera_(Conexion())
+        , linea_(Conexion())
+    {
+        cabecera_.prepare(QStringLiteral(
+            "INSERT INTO tblCobros (Id, Num, Ser, IdInq, IdInm, Fec, Tri, PorRet, PorIva, Pag,"
+            " SubTotal, Ret, Base, IVA, Tot, Obs) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+        linea_.prepare(QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon,"
+                                      " Und, Pre, Imp) VALUES (?,?,?,?,?,?,?,?)"));
+    }
+
+    void insertar(int inmueble, int inquilino, const QDate& fecha, int lineas, bool pagado)
+    {
+        const int id = ++id_;
+        const bool serieB = inmueble % 5 == 0;
+        const int numero = serieB ? ++numeroB_ : ++numeroA_;
+        double subtotal = 0;
+        for (int l = 1; l <= lineas; ++l) {
+            const int concepto = 1 + (l - 1) % conceptos_.size();
+            const double precio = concepto == 1 ? 500.0 + (inmueble % 10) * 25 : 10.0 + concepto * 7.5;
+            subtotal += precio;
+            ejecutarPreparada(linea_, {++idLinea_, id, l, concepto, conceptos_[concepto - 1], 1.0,
+                                       precio, redondearCentimos(precio)});
+        }
+        const double porRet = serieB ? 19.0 : 0.0;
+        const Totales t = calcularTotales(subtotal, porRet, 21.0);
+        ejecutarPreparada(cabecera_, {id, numero, serieB ? QStringLiteral("B") : QStringLiteral("A"),
+                                      inquilino, inmueble, fechaIso(fecha), (fecha.month() - 1) / 3 + 1,
+                                      porRet, 21.0, pagado ? 1 : 0, t.subtotal, t.retencion, t.base,
+                                      t.iva, t.total, QString()});
+    }
+
+private:
+    static void ejecutarPreparada(QSqlQuery& q, const QVariantList& valores)
+    {
+        for (int i = 0; i < valores.size(); ++i)
+            q.bindValue(i, valores[i]);
+        if (!q.exec())
+            throw ErrorBD(q.lastError().text());
+    }
+
+    QStringList conceptos_;
+    QSqlQuery cabecera_;
+    QSqlQuery linea_;
+    int id_ = 0;
+    int idLinea_ = 0;
+    int numeroA_ = 0;
+    int numeroB_ = 0;
+};
+
+void insertarDocumentos(const TamanoDemo& tamano, int ano)
+{
+    QStringList conceptos;
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT Des FROM tblCobrosConceptos ORDER BY Id"));
+    while (q.next())
+        conceptos << q.value(0).toString();
+    Documentos documentos(conceptos);
+    const QDate hoy = Hoy();
+    if (tamano.documentos == 0) {
+        // A rent document per let property and month; water and community every quarter.
+        for (int mes = 1; mes <= 12; ++mes)
+            for (int inm = 1; inm <= tamano.inmuebles; ++inm) {
+                if (inm % 7 == 0 || inm > tamano.inquilinos)
+                    continue;
+                const QDate fecha(ano, mes, 1 + inm % 5);
+                const int lineas = mes % 3 == 0 ? 3 : 1;
+                documentos.insertar(inm, inm, fecha, lineas, fecha < hoy.addMonths(-1));
+            }
+        return;
+    }
+    auto* azar = QRandomGenerator::global();
+    for (int i = 0; i < tamano.documentos; ++i) {
+        const int inm = 1 + i % tamano.inmuebles;
+        const QDate fecha = QDate(ano, 1, 1).addDays(static_cast<int>(azar->bounded(365)));
+        documentos.insertar(inm, 1 + i % tamano.inquilinos, fecha,
+                            tamano.lineasPorDocumento > 0 ? tamano.lineasPorDocumento : 1,
+                            azar->bounded(4) != 0);
+    }
+}
+
+QString rellenar(const TamanoDemo& tamano, int ano)
+{
+    try {
+        Transaccion transaccion;
+        insertarTiposIva();
+        ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (1, 'A', 'Recibos de alquiler')"));
+        ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (2, 'B', 'Facturas de locales')"));
+        insertarEmpresa();
+        insertarConceptos(tamano.conceptos);
+        insertarInquilinos(tamano.inquilinos);
+        insertarInmuebles(tamano.inmuebles, tamano.inquilinos);
+        insertarDocumentos(tamano, ano);
+        transaccion.confirmar();
+    } catch (const ErrorBD& error) {
+        return error.texto();
+    }
+    return {};
+}
+
+QString crearBase(const QString& carpeta, const QString& ano)
+{
+    const QString carpetaAno = carpeta + QLatin1Char('/') + ano;
+    if (!QDir().mkpath(carpetaAno))
+        return QStringLiteral("No se pudo crear la carpeta %1").arg(carpetaAno);
+    if (const QString error = crearBaseDatos(carpetaAno + QStringLiteral("/Zudivoz.mdb"));
+        !error.isEmpty())
+        return error;
+    return escribirPlantillas(carpeta);
+}
+
+} // namespace
+
+QString crearAno(const QString& carpeta, const QString& ano)
+{
+    if (const QString error = crearBase(carpeta, ano); !error.isEmpty())
+        return error;
+    if (const QString error = abrirBaseDatos(carpeta + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb"));
+        !error.isEmpty())
+        return error;
+    QString error;
+    try {
+        Transaccion transaccion;
+        insertarTiposIva();
+        transaccion.confirmar();
+    } catch (const ErrorBD& e) {
+        error = e.texto();
+    }
+    cerrarBaseDatos();
+    return error;
+}
+
+QString crearDemo(const QString& carpeta, const QString& ano, const TamanoDemo& tamano)
+{
+    if (const QString error = crearBase(carpeta, ano); !error.isEmpty())
+        return error;
+    if (const QString error = abrirBaseDatos(carpeta + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb"));
+        !error.isEmpty())
+        return error;
+    const QString error = rellenar(tamano, ano.toInt() > 0 ? ano.toInt() : Hoy().year());
+    cerrarBaseDatos();
+    return error;
+}

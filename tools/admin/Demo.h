@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+/** How big a generated year is. The defaults give the small demo a new user opens. */
+struct TamanoDemo {
+    int inmuebles = 12;
+    int inquilinos = 12;
+    int conceptos = 6;
+    int documentos = 0;        ///< 0: one rent document per let property and month
+    int lineasPorDocumento = 0; ///< 0: rent plus, some months, water and community
+};
+
+/**
+ * Creates carpeta/ano/Zudivoz.mdb with the schema and the Spanish VAT types, and the default
+ * templates in carpeta/Informes (never overwriting one). Returns an empty text or the reason.
+ */
+QString crearAno(const QString& carpeta, const QString& ano);
+
+/** Creates a year as crearAno() does and fills it with demo data of the given size. */
+QString crearDemo(const QString& carpeta, const QString& ano, const TamanoDemo& tamano = {});
