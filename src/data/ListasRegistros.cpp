@@ -1,0 +1,164 @@
+#include "data/ListasRegistros.h"
+
+#include "data/Consulta.h"
+#include "data/Dialecto.h"
+
+#include <QSqlRecord>
+
+namespace {
+
+/** Every row of a result, numbered from 1, all columns as text. */
+QList<QStringList> filasNumeradas(QSqlQuery consulta) {
+    QList<QStringList> filas;
+    const int columnas = consulta.record().count();
+    while (consulta.next()) {
+        QStringList fila;
+        fila.reserve(columnas + 1);
+        fila << QString::number(filas.size() + 1);
+        for (int c = 0; c < columnas; ++c)
+            fila << consulta.value(c).toString();
+        filas << std::move(fila);
+    }
+    return filas;
+}
+
+/** " WHERE a OR b ..." over the given expressions, each bound to the same text; empty without text.
+ */
+QString condicion(const QStringList& expresiones, const QString& filtro, QVariantList& valores) {
+    if (filtro.isEmpty()) return {};
+    QStringList partes;
+    for (const QString& expresion : expresiones) {
+        partes << sqlContiene(expresion);
+        valores << filtro;
+    }
+    return QStringLiteral(" WHERE ") + partes.join(QStringLiteral(" OR "));
+}
+
+QList<QStringList> listar(const QString& seleccion, const QStringList& buscarEn,
+                          const QString& orden, const QString& filtro) {
+    QVariantList valores;
+    const QString sql = seleccion + condicion(buscarEn, filtro, valores) + orden;
+    return filasNumeradas(ejecutar(sql, valores));
+}
+
+// Texts sort as a landlord reads them: "álvaro" beside "Alberto", not after "Zoe".
+QString ordenTexto(const QString& campo) {
+    return QStringLiteral(" ORDER BY pliegue(%1), %1").arg(campo);
+}
+
+const QString kDireccion =
+    sqlUnir({QStringLiteral("tblInmuebles.Dir"), QStringLiteral("tblInmuebles.CP"),
+             QStringLiteral("tblInmuebles.Pob"), QStringLiteral("tblInmuebles.Pro")},
+            QStringLiteral(" "));
+
+const QString kInmueblesConInquilino = QStringLiteral(
+    " FROM tblInmuebles LEFT JOIN tblInquilinos ON tblInmuebles.IdInq = tblInquilinos.Id");
+
+} // namespace
+
+QList<QStringList> ListaAtopar(const QString& estado, const QString& filtro) {
+    if (estado == QStringLiteral("Inquilinos"))
+        return listar(
+            QStringLiteral("SELECT tblInquilinos.Id, tblInquilinos.Nom FROM tblInquilinos"),
+            {QStringLiteral("tblInquilinos.Nom")}, ordenTexto(QStringLiteral("tblInquilinos.Nom")),
+            filtro);
+    if (estado == QStringLiteral("Inmuebles"))
+        return listar(
+            QStringLiteral("SELECT tblInmuebles.Id, tblInmuebles.Des, tblInquilinos.Nom") +
+                kInmueblesConInquilino,
+            {QStringLiteral("tblInmuebles.Des"), QStringLiteral("tblInquilinos.Nom")},
+            ordenTexto(QStringLiteral("tblInmuebles.Des")), filtro);
+    if (estado == QStringLiteral("Conceptos"))
+        return listar(
+            QStringLiteral(
+                "SELECT tblCobrosConceptos.Id, tblCobrosConceptos.Des FROM tblCobrosConceptos"),
+            {QStringLiteral("tblCobrosConceptos.Des")},
+            ordenTexto(QStringLiteral("tblCobrosConceptos.Des")), filtro);
+    return {};
+}
+
+QList<QStringList> ListaInquilinos(const QString& filtro) {
+    const QString telefonos =
+        sqlUnir({QStringLiteral("tblInquilinos.Tfn"), QStringLiteral("tblInquilinos.Mob")},
+                QStringLiteral(" "));
+    return listar(
+        QStringLiteral("SELECT tblInquilinos.Nom, %1 AS Tfnos, tblInquilinos.Mail, tblInquilinos.Id"
+                       " FROM tblInquilinos")
+            .arg(telefonos),
+        {QStringLiteral("tblInquilinos.Nom"), telefonos, QStringLiteral("tblInquilinos.Mail")},
+        ordenTexto(QStringLiteral("tblInquilinos.Nom")), filtro);
+}
+
+QList<QStringList> ListaInmuebles(const QString& filtro) {
+    // Code order with or without a filter: the stored order of the rows is the code order anyway.
+    return listar(
+        QStringLiteral("SELECT tblInmuebles.Des, %1 AS Direccion, tblInquilinos.Nom,"
+                       " tblInmuebles.Id, tblInmuebles.IdInq")
+                .arg(kDireccion) +
+            kInmueblesConInquilino,
+        {QStringLiteral("tblInmuebles.Des"), kDireccion, QStringLiteral("tblInquilinos.Nom")},
+        QStringLiteral(" ORDER BY tblInmuebles.Id"), filtro);
+}
+
+void BorrarInquilino(int id) {
+    Transaccion t;
+    ejecutar(QStringLiteral("DELETE FROM tblInquilinos WHERE Id = ?"), {id});
+    ejecutar(QStringLiteral("DELETE FROM tblInquilinosFamiliares WHERE IdInq = ?"), {id});
+    t.confirmar();
+}
+
+void BorrarInmueble(int id) {
+    ejecutar(QStringLiteral("DELETE FROM tblInmuebles WHERE Id = ?"), {id});
+}
+
+std::optional<FichaInquilino> LeerInquilino(int id) {
+    QSqlQuery q = ejecutar(
+        QStringLiteral("SELECT Nom, DNI, Tfn, Mob, Mail, Obs FROM tblInquilinos WHERE Id = ?"),
+        {id});
+    if (!q.next()) return std::nullopt;
+    return FichaInquilino{id,
+                          q.value(0).toString(),
+                          q.value(1).toString(),
+                          q.value(2).toString(),
+                          q.value(3).toString(),
+                          q.value(4).toString(),
+                          q.value(5).toString()};
+}
+
+void GuardarInquilino(const FichaInquilino& f, bool nuevo) {
+    const QVariantList valores{f.Nom, f.DNI, f.Tfn, f.Mob, f.Mail, f.Obs, f.Id};
+    ejecutar(nuevo ? QStringLiteral("INSERT INTO tblInquilinos (Nom, DNI, Tfn, Mob, Mail, Obs, Id)"
+                                    " VALUES (?, ?, ?, ?, ?, ?, ?)")
+                   : QStringLiteral(
+                         "UPDATE tblInquilinos SET Nom = ?, DNI = ?, Tfn = ?, Mob = ?, Mail = ?,"
+                         " Obs = ? WHERE Id = ?"),
+             valores);
+}
+
+std::optional<FichaInmueble> LeerInmueble(int id) {
+    QSqlQuery q = ejecutar(
+        QStringLiteral(
+            "SELECT Des, Dir, CP, Pob, Pro, Pre, IdInq, Obs FROM tblInmuebles WHERE Id = ?"),
+        {id});
+    if (!q.next()) return std::nullopt;
+    return FichaInmueble{id,
+                         q.value(0).toString(),
+                         q.value(1).toString(),
+                         q.value(2).toString(),
+                         q.value(3).toString(),
+                         q.value(4).toString(),
+                         q.value(5).toDouble(),
+                         q.value(6).toInt(),
+                         q.value(7).toString()};
+}
+
+void GuardarInmueble(const FichaInmueble& f, bool nuevo) {
+    const QVariantList valores{f.Des, f.Dir, f.CP, f.Pob, f.Pro, f.Pre, f.IdInq, f.Obs, f.Id};
+    ejecutar(
+        nuevo ? QStringLiteral(
+                    "INSERT INTO tblInmuebles (Des, Dir, CP, Pob, Pro, Pre, IdInq, Obs, Id)"
+                    " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
+              : QStringLiteral("UPDATE tblInmuebles SET Des = ?, Dir = ?, CP = ?, Pob = ?, Pro = ?,"
+                               " Pre = ?, IdInq = ?, Obs = ? WHERE Id = ?"),
+        valores);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+/*
+ * The lists and records of the property and tenant registers. Every row starts with its
+ * number (1, 2, 3 ...) so the grid can show it as given; NULL fields come back as empty text.
+ * Filters are substring matches ignoring case and accents, with the typed text bound.
+ */
+
+/** Rows of the search window for "Inquilinos", "Inmuebles" or "Conceptos": number, code, name[,
+ * tenant]. */
+QList<QStringList> ListaAtopar(const QString& estado, const QString& filtro);
+
+/** Tenants by name: number, Nom, Tfn and Mob joined by a blank, Mail, Id. */
+QList<QStringList> ListaInquilinos(const QString& filtro);
+
+/** Properties by code: number, Des, joined address, tenant's Nom, Id, IdInq. */
+QList<QStringList> ListaInmuebles(const QString& filtro);
+
+/** Deletes a tenant and its family members together; accounts and properties stay. */
+void BorrarInquilino(int id);
+
+/** Deletes one property; documents that name it stay. */
+void BorrarInmueble(int id);
+
+struct FichaInquilino {
+    int Id = 0;
+    QString Nom, DNI, Tfn, Mob, Mail, Obs;
+};
+
+std::optional<FichaInquilino> LeerInquilino(int id);
+/** Inserts the row (nuevo) or rewrites every field but Id. */
+void GuardarInquilino(const FichaInquilino& ficha, bool nuevo);
+
+struct FichaInmueble {
+    int Id = 0;
+    QString Des, Dir, CP, Pob, Pro;
+    double Pre = 0;
+    int IdInq = 0; ///< 0 when the property is not let
+    QString Obs;
+};
+
+std::optional<FichaInmueble> LeerInmueble(int id);
+/** Inserts the row (nuevo) or rewrites every field but Id. */
+void GuardarInmueble(const FichaInmueble& ficha, bool nuevo);

@@ -1,0 +1,41 @@
+#include "registers/ComunRegistros.h"
+
+#include "data/Funciones.h"
+#include "ui/Mensajes.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+void mostrarLista(Rejilla* rejilla, const QList<Columna>& columnas, QList<QStringList> filas,
+                  QLabel* info, const QString& nombre) {
+    const auto cuantas = filas.size();
+    if (filas.isEmpty()) {
+        rejilla->vaciar();
+    } else {
+        rejilla->definirColumnas(columnas);
+        rejilla->modelo()->fijarFilas(std::move(filas));
+        rejilla->fijarFilaActual(1, 1);
+    }
+    info->setText(QString::number(cuantas) + nombre);
+}
+
+void limitarLongitud(QPlainTextEdit* caja, int maximo) {
+    QObject::connect(caja, &QPlainTextEdit::textChanged, caja, [caja, maximo] {
+        const QString texto = caja->toPlainText();
+        if (texto.size() <= maximo) return;
+        caja->setPlainText(texto.left(maximo));
+        caja->moveCursor(QTextCursor::End);
+    });
+}
+
+bool comprobarUnico(QWidget* ventana, QLineEdit* caja, const QString& tabla, const QString& campo,
+                    bool editando, const QString& cargado, const QString& mensaje) {
+    const QString texto = caja->text();
+    if (editando && texto == cargado) return true;
+    if (!ExisteValor(tabla, campo, texto)) return true;
+    Mensaje::informar(ventana, mensaje);
+    if (editando) caja->setText(cargado);
+    caja->setFocus();
+    return false;
+}

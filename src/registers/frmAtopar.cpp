@@ -1,0 +1,73 @@
+#include "registers/frmAtopar.h"
+#include "ui_frmAtopar.h"
+
+#include "app/Modulo.h"
+#include "data/ListasRegistros.h"
+#include "registers/ComunRegistros.h"
+#include "registers/frmInmueblesFicha.h"
+#include "registers/frmInquilinosFicha.h"
+#include "ui/CursorEspera.h"
+#include "ui/PulsarTecla.h"
+
+frmAtopar::frmAtopar(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmAtopar>()) {
+    ui->setupUi(this);
+    configurarCampo(ui->txtFiltro, Campo::ColorFoco);
+    connect(ui->cmdFiltrar, &QPushButton::clicked, this, &frmAtopar::Cargar);
+    connect(ui->txtFiltro, &QLineEdit::returnPressed, this, &frmAtopar::Cargar);
+    connect(ui->cmdNuevo, &QPushButton::clicked, this, &frmAtopar::Nuevo);
+    connect(ui->mshDatos, &Rejilla::elegida, this, &frmAtopar::Elegir);
+}
+
+frmAtopar::~frmAtopar() = default;
+
+void frmAtopar::alActivar() {
+    // The concepts editor is not part of the program yet.
+    ui->cmdNuevo->setEnabled(Estado != QStringLiteral("Conceptos"));
+    Cargar();
+    ui->txtFiltro->setFocus();
+}
+
+void frmAtopar::Cargar() {
+    CursorEspera espera(this);
+    const QString codigo = QStringLiteral("Código");
+    QList<Columna> columnas{Columna::numero(), Columna::texto(codigo, 0.1)};
+    QString nombre;
+    if (Estado == QStringLiteral("Inquilinos")) {
+        columnas << Columna::texto(QStringLiteral("Nombre"), 0.4);
+        nombre = QStringLiteral(" inquilinos");
+    } else if (Estado == QStringLiteral("Inmuebles")) {
+        columnas << Columna::texto(QStringLiteral("Inmueble"), 0.4)
+                 << Columna::texto(QStringLiteral("Inquilino"), 0.4);
+        nombre = QStringLiteral(" inmuebles");
+    } else {
+        columnas << Columna::texto(QStringLiteral("Descripción"), 0.4);
+        nombre = QStringLiteral(" conceptos");
+    }
+    mostrarLista(ui->mshDatos, columnas, ListaAtopar(Estado, ui->txtFiltro->text()), ui->lblInfo,
+                 nombre);
+}
+
+void frmAtopar::Elegir() {
+    const int fila = ui->mshDatos->filaActual();
+    if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
+    Modulo::IdAtopado = ui->mshDatos->texto(fila, 1);
+    accept();
+}
+
+void frmAtopar::Nuevo() {
+    // The list stays as it is: a new record shows after the next filter.
+    CursorEspera espera(this);
+    if (Estado == QStringLiteral("Inquilinos")) {
+        frmInquilinosFicha ficha(this);
+        ficha.Estado = 0;
+        ficha.setWindowTitle(QStringLiteral("Inquilino nuevo"));
+        ficha.exec();
+    } else if (Estado == QStringLiteral("Inmuebles")) {
+        frmInmueblesFicha ficha(this);
+        ficha.Estado = 0;
+        ficha.setWindowTitle(QStringLiteral("Inmueble nuevo"));
+        ficha.exec();
+    }
+}

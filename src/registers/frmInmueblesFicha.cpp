@@ -1,0 +1,138 @@
+#include "registers/frmInmueblesFicha.h"
+#include "ui_frmInmueblesFicha.h"
+
+#include "app/Modulo.h"
+#include "data/Formato.h"
+#include "data/Funciones.h"
+#include "data/ListasRegistros.h"
+#include "registers/ComunRegistros.h"
+#include "registers/frmAtopar.h"
+#include "ui/Colores.h"
+#include "ui/CursorEspera.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+
+#include <QKeyEvent>
+
+frmInmueblesFicha::frmInmueblesFicha(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmInmueblesFicha>()) {
+    ui->setupUi(this);
+    for (QWidget* caja : {ui->txtDes, ui->txtDir, ui->txtCp, ui->txtPob, ui->txtPro})
+        configurarCampo(caja, Campo::Normal);
+    configurarCampo(ui->txtPre, Campo::Numero);
+    configurarCampo(ui->txtObs, Campo::ColorFoco);
+    limitarLongitud(ui->txtObs, 255);
+    ui->txtObs->installEventFilter(this);
+    connect(ui->cmdInquilino, &QPushButton::clicked, this, &frmInmueblesFicha::Asignar);
+    connect(ui->cmdInquilinoQuitar, &QPushButton::clicked, this, &frmInmueblesFicha::Liberar);
+    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmInmueblesFicha::Aceptar);
+    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmInmueblesFicha::reject);
+}
+
+frmInmueblesFicha::~frmInmueblesFicha() = default;
+
+void frmInmueblesFicha::alActivar() {
+    ConfiguraForm();
+    if (Estado == 0) {
+        ui->txtId->setText(
+            QString::number(SiguienteNumero(QStringLiteral("tblInmuebles"), QStringLiteral("Id"))));
+    } else {
+        Cargar();
+        desCargada_ = ui->txtDes->text();
+    }
+    ui->txtDes->setFocus();
+}
+
+void frmInmueblesFicha::keyPressEvent(QKeyEvent* evento) {
+    // Escape is the release button here, not a way out (the close box still cancels).
+    if (evento->key() == Qt::Key_Escape && evento->modifiers() == Qt::NoModifier) {
+        ui->cmdInquilinoQuitar->click();
+        return;
+    }
+    Ventana::keyPressEvent(evento);
+}
+
+bool frmInmueblesFicha::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == ui->txtObs && evento->type() == QEvent::FocusIn)
+        ui->txtObs->moveCursor(QTextCursor::End);
+    return Ventana::eventFilter(objeto, evento);
+}
+
+void frmInmueblesFicha::ConfiguraForm() {
+    pintarFondo(ui->lblInquilino, colorFondo());
+}
+
+void frmInmueblesFicha::Cargar() {
+    FichaInmueble f = LeerInmueble(Id).value_or(FichaInmueble{});
+    ui->txtId->setText(QString::number(Id));
+    ui->txtDes->setText(f.Des);
+    ui->txtDir->setText(f.Dir);
+    ui->txtCp->setText(f.CP);
+    ui->txtPob->setText(f.Pob);
+    ui->txtPro->setText(f.Pro);
+    ui->txtObs->setPlainText(f.Obs);
+    ui->txtPre->setText(formatoSimple(f.Pre));
+    idInq_ = f.IdInq;
+    mostrarInquilino();
+}
+
+void frmInmueblesFicha::mostrarInquilino() {
+    ui->lblInquilino->setText(DescripcionDeCodigo(
+        QStringLiteral("tblInquilinos"), QStringLiteral("Id"), QStringLiteral("Nom"), idInq_));
+}
+
+void frmInmueblesFicha::Asignar() {
+    CursorEspera espera(this);
+    frmAtopar buscar(this);
+    buscar.Estado = QStringLiteral("Inquilinos");
+    buscar.exec();
+    if (Modulo::IdAtopado.isEmpty()) return;
+    idInq_ = Modulo::IdAtopado.toInt();
+    Modulo::IdAtopado.clear();
+    mostrarInquilino();
+}
+
+void frmInmueblesFicha::Liberar() {
+    if (!Mensaje::preguntar(this, QStringLiteral("¿Liberar Inquilino?"))) return;
+    idInq_ = 0;
+    ui->lblInquilino->setText(kNoEncontrado);
+}
+
+bool frmInmueblesFicha::ComprobaDatos() {
+    if (ui->txtDes->text().isEmpty()) {
+        Mensaje::informar(this, QStringLiteral("Ponga una descripción al inmueble"));
+        ui->txtDes->setFocus();
+        return false;
+    }
+    if (!leerNumero(ui->txtPre->text())) {
+        Mensaje::informar(this, QStringLiteral("Ponga un precio correcto"));
+        ui->txtPre->setText(QStringLiteral("0"));
+        ui->txtPre->setFocus();
+        return false;
+    }
+    return true;
+}
+
+bool frmInmueblesFicha::ComprobaDes() {
+    return comprobarUnico(this, ui->txtDes, QStringLiteral("tblInmuebles"), QStringLiteral("Des"),
+                          Estado == 1, desCargada_,
+                          QStringLiteral("Esta descripción ya existe, ponga otra"));
+}
+
+void frmInmueblesFicha::Aceptar() {
+    const bool datos = ComprobaDatos();
+    const bool des = ComprobaDes();
+    if (!datos || !des) return;
+    const FichaInmueble f{ui->txtId->text().toInt(),
+                          ui->txtDes->text(),
+                          ui->txtDir->text(),
+                          ui->txtCp->text(),
+                          ui->txtPob->text(),
+                          ui->txtPro->text(),
+                          leerNumero(ui->txtPre->text()).value_or(0),
+                          idInq_,
+                          ui->txtObs->toPlainText()};
+    GuardarInmueble(f, Estado == 0);
+    accept();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ui/Ventana.h"
+
+#include <memory>
+
+namespace Ui {
+class frmInmueblesFicha;
+}
+
+/**
+ * One property, new (Estado 0) or edited (Estado 1, Id), with the tenant it is let to.
+ * The tenant chosen or released is written only on Accept; Escape asks to release it.
+ */
+class frmInmueblesFicha : public Ventana {
+    Q_OBJECT
+
+public:
+    explicit frmInmueblesFicha(QWidget* padre = nullptr);
+    ~frmInmueblesFicha() override;
+
+    int Estado = 0;
+    int Id = 0;
+
+protected:
+    void alActivar() override;
+    void keyPressEvent(QKeyEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    void ConfiguraForm();
+    void Cargar();
+    bool ComprobaDatos();
+    bool ComprobaDes();
+    void Asignar();
+    void Liberar();
+    void Aceptar();
+    void mostrarInquilino();
+
+    std::unique_ptr<Ui::frmInmueblesFicha> ui;
+    QString desCargada_;
+    int idInq_ = 0;
+};

@@ -1,0 +1,69 @@
+#include "registers/frmInquilinosFicha.h"
+#include "ui_frmInquilinosFicha.h"
+
+#include "data/Funciones.h"
+#include "data/ListasRegistros.h"
+#include "registers/ComunRegistros.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+
+frmInquilinosFicha::frmInquilinosFicha(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmInquilinosFicha>()) {
+    ui->setupUi(this);
+    for (QWidget* caja : {ui->txtNom, ui->txtDNI, ui->txtTfn, ui->txtMob, ui->txtMail})
+        configurarCampo(caja, Campo::Normal);
+    configurarCampo(ui->txtObs, Campo::ColorFoco);
+    limitarLongitud(ui->txtObs, 200);
+    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmInquilinosFicha::Aceptar);
+    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmInquilinosFicha::reject);
+}
+
+frmInquilinosFicha::~frmInquilinosFicha() = default;
+
+void frmInquilinosFicha::alActivar() {
+    if (Estado == 0) {
+        ui->txtId->setText(QString::number(
+            SiguienteNumero(QStringLiteral("tblInquilinos"), QStringLiteral("Id"))));
+    } else {
+        Cargar();
+        nomCargado_ = ui->txtNom->text();
+    }
+    ui->txtNom->setFocus();
+}
+
+void frmInquilinosFicha::Cargar() {
+    const FichaInquilino f = LeerInquilino(Id).value_or(FichaInquilino{Id, {}, {}, {}, {}, {}, {}});
+    ui->txtId->setText(QString::number(Id));
+    ui->txtNom->setText(f.Nom);
+    ui->txtDNI->setText(f.DNI);
+    ui->txtTfn->setText(f.Tfn);
+    ui->txtMob->setText(f.Mob);
+    ui->txtMail->setText(f.Mail);
+    ui->txtObs->setPlainText(f.Obs);
+}
+
+bool frmInquilinosFicha::ComprobaDatos() {
+    if (!ui->txtNom->text().isEmpty()) return true;
+    Mensaje::informar(this, QStringLiteral("Ponga un nombre al inquilino"));
+    ui->txtNom->setFocus();
+    return false;
+}
+
+bool frmInquilinosFicha::ComprobaNom() {
+    return comprobarUnico(this, ui->txtNom, QStringLiteral("tblInquilinos"), QStringLiteral("Nom"),
+                          Estado == 1, nomCargado_,
+                          QStringLiteral("Este Inquilino ya está registrado, ponga otro"));
+}
+
+void frmInquilinosFicha::Aceptar() {
+    // Both checks run, each with its own message.
+    const bool datos = ComprobaDatos();
+    const bool nom = ComprobaNom();
+    if (!datos || !nom) return;
+    const FichaInquilino f{ui->txtId->text().toInt(), ui->txtNom->text(), ui->txtDNI->text(),
+                           ui->txtTfn->text(),        ui->txtMob->text(), ui->txtMail->text(),
+                           ui->txtObs->toPlainText()};
+    GuardarInquilino(f, Estado == 0);
+    accept();
+}
