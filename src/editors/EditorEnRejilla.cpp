@@ -1,0 +1,260 @@
+#include "editors/EditorEnRejilla.h"
+
+#include "data/Consulta.h"
+#include "data/Editores.h"
+#include "data/Formato.h"
+#include "ui/Colores.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+
+#include <QCheckBox>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+EditorEnRejilla::EditorEnRejilla(QWidget* padre)
+    : Ventana(padre) {}
+
+void EditorEnRejilla::montar(Tabla tabla, const QList<Caja>& cajas) {
+    tabla_ = std::move(tabla);
+    cajas_ = cajas;
+    mshDatos_ = findChild<Rejilla*>(QStringLiteral("mshDatos"));
+    lblInfo_ = findChild<QLabel*>(QStringLiteral("lblInfo"));
+    const auto boton = [this](const char* nombre) {
+        return findChild<QPushButton*>(QLatin1StringView(nombre));
+    };
+    cmdNovo_ = boton("cmdNovo");
+    cmdEditar_ = boton("cmdEditar");
+    cmdBorrar_ = boton("cmdBorrar");
+    cmdAceptar_ = boton("cmdAceptar");
+    cmdCancelar_ = boton("cmdCancelar");
+    connect(cmdNovo_, &QPushButton::clicked, this, &EditorEnRejilla::Novo);
+    connect(cmdEditar_, &QPushButton::clicked, this, &EditorEnRejilla::Editar);
+    connect(cmdBorrar_, &QPushButton::clicked, this, &EditorEnRejilla::Borrar);
+    connect(cmdAceptar_, &QPushButton::clicked, this, &EditorEnRejilla::Aceptar);
+    connect(cmdCancelar_, &QPushButton::clicked, this, &EditorEnRejilla::Cancelar);
+    connect(mshDatos_, &Rejilla::elegida, this, &EditorEnRejilla::Editar);
+
+    // The boxes follow their cells wherever the grid moves them.
+    const auto seguir = [this] {
+        if (Modo != 2) ColocarCajas();
+    };
+    connect(mshDatos_->verticalScrollBar(), &QScrollBar::valueChanged, this, seguir);
+    connect(mshDatos_->horizontalScrollBar(), &QScrollBar::valueChanged, this, seguir);
+    connect(mshDatos_->horizontalHeader(), &QHeaderView::sectionResized, this, seguir);
+
+    for (const Caja& caja : cajas_) {
+        const bool linea = qobject_cast<QLineEdit*>(caja.control) != nullptr;
+        configurarCampo(caja.control, caja.numero ? Campos(Campo::Numero)
+                                      : linea     ? Campos(Campo::Normal)
+                                                  : Campos(Campo::EnterComoTab));
+        if (caja.numero) caja.control->installEventFilter(this);
+        caja.control->hide();
+        caja.control->raise();
+    }
+}
+
+double EditorEnRejilla::numeroDe(const QLineEdit* caja) {
+    return leerNumero(caja->text()).value_or(0);
+}
+
+void EditorEnRejilla::alActivar() {
+    Redimensionar();
+    CargarDatos(1, false);
+    EstablecerEstado(true);
+    Modo = 2;
+}
+
+void EditorEnRejilla::resizeEvent(QResizeEvent* evento) {
+    Ventana::resizeEvent(evento);
+    if (!mshDatos_) return;
+    Redimensionar();
+    if (Modo != 2) ColocarCajas();
+}
+
+void EditorEnRejilla::keyPressEvent(QKeyEvent* evento) {
+    if (evento->key() == Qt::Key_Escape) {
+        Cancelar();
+        evento->accept();
+        return;
+    }
+    Ventana::keyPressEvent(evento);
+}
+
+void EditorEnRejilla::reject() {
+    Cancelar();
+    Ventana::reject();
+}
+
+bool EditorEnRejilla::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() == QEvent::FocusOut) {
+        // Losing the focus to another window (a message box) is no leaving of the box.
+        const Qt::FocusReason razon = static_cast<QFocusEvent*>(evento)->reason();
+        if (razon != Qt::ActiveWindowFocusReason && razon != Qt::PopupFocusReason)
+            comprobarNumero(qobject_cast<QLineEdit*>(objeto));
+    }
+    return Ventana::eventFilter(objeto, evento);
+}
+
+void EditorEnRejilla::comprobarNumero(QLineEdit* caja) {
+    // An empty box is left alone: it saves as 0.
+    if (!caja || Modo == 2 || !caja->isVisible() || caja->text().trimmed().isEmpty() ||
+        leerNumero(caja->text()))
+        return;
+    Mensaje::informar(this, QStringLiteral("Ponga un nº correcto"));
+    caja->setText(QStringLiteral("0"));
+    caja->setFocus(Qt::OtherFocusReason);
+}
+
+void EditorEnRejilla::Redimensionar() {
+    const int margen = twips(120);
+    const int arriba = twips(800);
+    mshDatos_->setGeometry(margen, arriba, qMax(0, width() - twips(400)),
+                           qMax(0, height() - cmdBorrar_->height() - arriba));
+    lblInfo_->resize(qMax(0, width() - lblInfo_->x() - margen), lblInfo_->height());
+}
+
+void EditorEnRejilla::EstablecerEstado(bool Navegar) {
+    for (QPushButton* boton : {cmdNovo_, cmdEditar_, cmdBorrar_})
+        boton->setEnabled(Navegar);
+    cmdAceptar_->setEnabled(!Navegar);
+    cmdCancelar_->setEnabled(!Navegar);
+    // Out of use while a row is typed, so neither focus nor clicks move the edited row.
+    mshDatos_->setEnabled(Navegar);
+    for (const Caja& caja : cajas_)
+        caja.control->setVisible(!Navegar);
+}
+
+void EditorEnRejilla::CargarDatos(int fila, bool trasBorrar) {
+    const QList<QStringList> filas = leerFilas();
+    lblInfo_->setText(
+        QStringLiteral("Se encontraron %1 %2").arg(filas.size()).arg(tabla_.queSeCuenta));
+    if (filas.isEmpty()) {
+        mshDatos_->definirColumnas(trasBorrar ? tabla_.vaciaTrasBorrar : tabla_.vacia);
+        return;
+    }
+    QList<QStringList> numeradas;
+    numeradas.reserve(filas.size());
+    for (const QStringList& datos : filas)
+        numeradas << QStringList{QString::number(numeradas.size() + 1)} + datos;
+    mshDatos_->definirColumnas(tabla_.columnas);
+    mshDatos_->modelo()->fijarFilas(numeradas);
+    mshDatos_->fijarFilaActual(qBound(1, fila, int(numeradas.size())));
+}
+
+void EditorEnRejilla::ColocarCajas() {
+    for (const Caja& caja : cajas_) {
+        const QRect celda = mshDatos_->rectCelda(filaEditada_, caja.columna);
+        if (qobject_cast<QCheckBox*>(caja.control)) {
+            caja.control->setGeometry(celda.left(), celda.top(), celda.width(),
+                                      caja.control->sizeHint().height());
+            continue;
+        }
+        caja.control->setGeometry(celda);
+        if (!caja.control->hasFocus()) pintarFondo(caja.control, colorFondo());
+    }
+}
+
+void EditorEnRejilla::llenarCajas(int fila) {
+    for (const Caja& caja : cajas_) {
+        const QString texto = fila > 0 ? mshDatos_->texto(fila, caja.columna) : QString();
+        if (auto* linea = qobject_cast<QLineEdit*>(caja.control))
+            linea->setText(texto);
+        else if (auto* marca = qobject_cast<QCheckBox*>(caja.control))
+            marca->setChecked(fila == 0 || texto == QStringLiteral("SÍ"));
+    }
+}
+
+void EditorEnRejilla::Novo() {
+    if (Modo != 2) return;
+    Modo = 0;
+    columnasAntesDeNovo_ = mshDatos_->modelo()->columnas();
+    filaAntesDeNovo_ = mshDatos_->filaActual();
+    // A grid left without headings has no cells to lay the boxes over yet.
+    if (columnasAntesDeNovo_.isEmpty()) mshDatos_->definirColumnas(tabla_.columnas);
+    mshDatos_->modelo()->anadirFila(QStringList(tabla_.columnas.size(), QString()));
+    filaEditada_ = mshDatos_->numFilas() - 1;
+    mshDatos_->fijarFilaActual(filaEditada_);
+    mshDatos_->scrollTo(mshDatos_->modelo()->index(filaEditada_ - 1, 1));
+    EstablecerEstado(false);
+    llenarCajas(0);
+    ColocarCajas();
+    if (tabla_.enfocarAlNuevo) cajas_.first().control->setFocus(Qt::OtherFocusReason);
+}
+
+void EditorEnRejilla::Editar() {
+    const int fila = mshDatos_->filaActual();
+    if (Modo != 2 || fila < 1) return;
+    IdActual = mshDatos_->texto(fila, tabla_.columnaClave).toInt();
+    Modo = 1;
+    filaEditada_ = fila;
+    EstablecerEstado(false);
+    ColocarCajas();
+    llenarCajas(fila);
+    cajas_.first().control->setFocus(Qt::OtherFocusReason);
+}
+
+bool EditorEnRejilla::guardar() {
+    QStringList campos;
+    QVariantList valores;
+    for (const Caja& caja : cajas_) {
+        campos << caja.campo;
+        if (auto* marca = qobject_cast<QCheckBox*>(caja.control))
+            valores << (marca->isChecked() ? 1 : 0);
+        else if (auto* linea = qobject_cast<QLineEdit*>(caja.control))
+            valores << (caja.numero ? QVariant(numeroDe(linea)) : QVariant(linea->text()));
+    }
+    anadirFijos(campos, valores);
+    if (Modo == 0)
+        Editores::insertarConNuevoId(tabla_.nombre, campos, valores);
+    else
+        Editores::actualizarPorId(tabla_.nombre, IdActual, campos, valores);
+    return true;
+}
+
+void EditorEnRejilla::Aceptar() {
+    if (Modo == 2) return;
+    const bool nuevo = Modo == 0;
+    try {
+        if (!guardar()) return;
+    } catch (const ErrorBD& error) {
+        // The window goes back to the table as it is, usable.
+        Mensaje::critico(this, error.texto());
+    }
+    Modo = 2;
+    EstablecerEstado(true);
+    CargarDatos(1, false);
+    if (nuevo) cmdNovo_->setFocus(Qt::OtherFocusReason);
+}
+
+void EditorEnRejilla::Cancelar() {
+    if (Modo == 2) return;
+    const bool nuevo = Modo == 0;
+    Modo = 2;
+    // The grid was never changed but for the row Novo added.
+    if (nuevo) {
+        mshDatos_->modelo()->quitarUltimaFila();
+        if (columnasAntesDeNovo_.isEmpty()) mshDatos_->vaciar();
+        mshDatos_->fijarFilaActual(filaAntesDeNovo_);
+    }
+    EstablecerEstado(true);
+}
+
+void EditorEnRejilla::Borrar() {
+    const int fila = mshDatos_->filaActual();
+    if (Modo != 2 || fila < 1) return;
+    if (!Mensaje::preguntar(this, tabla_.preguntaBorrar + mshDatos_->texto(fila, 1) +
+                                      QStringLiteral("?")))
+        return;
+    try {
+        Editores::borrarFila(tabla_.nombre, tabla_.campoClave,
+                             mshDatos_->texto(fila, tabla_.columnaClave).toInt());
+    } catch (const ErrorBD& error) {
+        Mensaje::critico(this, error.texto());
+    }
+    CargarDatos(fila > 1 ? fila - 1 : 1, true);
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "ui/Rejilla.h"
+#include "ui/Ventana.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+/**
+ * A window that keeps one small table in its grid. Entering or editing a row lays edit boxes
+ * exactly over that row's cells, so the user seems to type into the grid. Each editor says
+ * only what differs: its table, columns, rows and, where it must, how it saves.
+ *
+ * Modo: 0 a new row is being entered, 1 an existing row is being edited, 2 browsing.
+ */
+class EditorEnRejilla : public Ventana {
+    Q_OBJECT
+
+public:
+    explicit EditorEnRejilla(QWidget* padre = nullptr);
+
+protected:
+    /** The table an editor keeps and how its grid shows it. */
+    struct Tabla {
+        QString nombre;
+        QString campoClave = QStringLiteral("Id");
+        int columnaClave = 4;
+        QList<Columna> columnas;
+        /** What an empty table shows on opening and after its last row is deleted; no
+         *  columns leaves the grid without headings. */
+        QList<Columna> vacia;
+        QList<Columna> vaciaTrasBorrar;
+        QString queSeCuenta;    ///< "Se encontraron 3 conceptos"
+        QString preguntaBorrar; ///< followed by column 1 of the row and "?"
+        bool enfocarAlNuevo = true;
+    };
+
+    /** An edit control, the grid column it lies over and the field it writes. */
+    struct Caja {
+        QWidget* control;
+        int columna;
+        QString campo;
+        bool numero = false; ///< amount or percentage: "." types "," and non-numbers are refused
+    };
+
+    /** Wires the shared controls (found by their names) and the boxes; call after setupUi. */
+    void montar(Tabla tabla, const QList<Caja>& cajas);
+
+    /** The table's rows from column 1 on; column 0 is numbered here. */
+    virtual QList<QStringList> leerFilas() const = 0;
+    /** Writes the boxes: a new row in Modo 0, the row IdActual in Modo 1. False when refused. */
+    virtual bool guardar();
+    /** Fields every saved row carries besides the boxes. */
+    virtual void anadirFijos(QStringList& /*campos*/, QVariantList& /*valores*/) const {}
+
+    /** A typed amount; empty or never entered counts as 0. */
+    static double numeroDe(const QLineEdit* caja);
+
+    void alActivar() override;
+    void resizeEvent(QResizeEvent* evento) override;
+    void keyPressEvent(QKeyEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+    /** The close box: a pending entry or edit is dropped and the window closes. */
+    void reject() override;
+
+    int Modo = 2;
+    int IdActual = 0;
+
+private:
+    void Redimensionar();
+    void EstablecerEstado(bool Navegar);
+    void CargarDatos(int fila, bool trasBorrar);
+    void ColocarCajas();
+    void llenarCajas(int fila);
+    void Novo();
+    void Editar();
+    void Aceptar();
+    void Cancelar();
+    void Borrar();
+    void comprobarNumero(QLineEdit* caja);
+
+    Tabla tabla_;
+    QList<Caja> cajas_;
+    Rejilla* mshDatos_ = nullptr;
+    QLabel* lblInfo_ = nullptr;
+    QPushButton* cmdNovo_ = nullptr;
+    QPushButton* cmdEditar_ = nullptr;
+    QPushButton* cmdBorrar_ = nullptr;
+    QPushButton* cmdAceptar_ = nullptr;
+    QPushButton* cmdCancelar_ = nullptr;
+    QList<Columna> columnasAntesDeNovo_;
+    int filaAntesDeNovo_ = 0;
+    int filaEditada_ = 0;
+};
+
+/** An editor of one tenant's rows: it lists and writes only the rows of IdInq. */
+class EditorDeInquilino : public EditorEnRejilla {
+    Q_OBJECT
+
+public:
+    using EditorEnRejilla::EditorEnRejilla;
+
+    int IdInq = 0;
+
+protected:
+    void anadirFijos(QStringList& campos, QVariantList& valores) const override {
+        campos << QStringLiteral("IdInq");
+        valores << IdInq;
+    }
+};

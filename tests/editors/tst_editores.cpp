@@ -1,0 +1,329 @@
+#include "data/Consulta.h"
+#include "editors/frmCobrosConceptos.h"
+#include "editors/frmInquilinosCuentas.h"
+#include "editors/frmInquilinosFamiliares.h"
+#include "editors/frmIvas.h"
+#include "support/Entorno.h"
+#include "ui/Mensajes.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+Rejilla* rejilla(QWidget* w) {
+    return w->findChild<Rejilla*>(u"mshDatos"_s);
+}
+QLineEdit* caja(QWidget* w, const QString& nombre) {
+    return w->findChild<QLineEdit*>(nombre);
+}
+QPushButton* boton(QWidget* w, const QString& nombre) {
+    return w->findChild<QPushButton*>(nombre);
+}
+void pulsar(QWidget* w, const QString& nombre) {
+    QTest::mouseClick(boton(w, nombre), Qt::LeftButton);
+}
+QString info(QWidget* w) {
+    return w->findChild<QLabel*>(u"lblInfo"_s)->text();
+}
+QStringList titulos(Rejilla* r) {
+    QStringList t;
+    for (int c = 1; c < r->modelo()->numColumnas(); ++c)
+        t << r->texto(0, c);
+    return t;
+}
+void abrir(QWidget* w) {
+    w->resize(720, 420);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+}
+/** Writes a row through the boxes: Enter walks them, the last Enter reaches Aceptar. */
+void escribir(QWidget* w, const QList<QLineEdit*>& cajas, const QStringList& textos) {
+    for (int i = 0; i < cajas.size(); ++i) {
+        enfocar(cajas[i]);
+        cajas[i]->selectAll();
+        teclear(cajas[i], textos[i]);
+    }
+    pulsar(w, u"cmdAceptar"_s);
+}
+
+} // namespace
+
+class TestEditores : public QObject {
+    Q_OBJECT
+
+private slots:
+    void conceptosNuevoImporteYCancelar() {
+        Entorno e;
+        frmCobrosConceptos w;
+        abrir(&w);
+        Rejilla* r = rejilla(&w);
+        QCOMPARE(titulos(r),
+                 (QStringList{u"Descripción"_s, u"Importe"_s, u"Observaciones"_s, u""_s}));
+        QCOMPARE(info(&w), u"Se encontraron 0 conceptos"_s);
+        pulsar(&w, u"cmdEditar"_s);
+        pulsar(&w, u"cmdBorrar"_s);
+        QVERIFY(Mensaje::textos().isEmpty());
+
+        pulsar(&w, u"cmdNovo"_s);
+        QLineEdit* des = caja(&w, u"txtDes"_s);
+        QLineEdit* imp = caja(&w, u"txtImp"_s);
+        QVERIFY(des->isVisible() && des->hasFocus());
+        QVERIFY(!r->isEnabled() && !boton(&w, u"cmdNovo"_s)->isEnabled());
+        QCOMPARE(des->geometry(), r->rectCelda(1, 1));
+        w.resize(900, 500);
+        QApplication::processEvents();
+        QCOMPARE(imp->geometry(), r->rectCelda(1, 2));
+
+        // Enter walks description, amount, notes and lands on Aceptar.
+        teclear(des, u"Luz"_s);
+        pulsarEnter(des);
+        teclear(imp, u"abc"_s);
+        pulsarEnter(imp);
+        QCOMPARE(Mensaje::textos(), QStringList{u"Ponga un nº correcto"_s});
+        QCOMPARE(imp->text(), u"0"_s);
+        QVERIFY(imp->hasFocus());
+        imp->selectAll();
+        teclear(imp, u"1234.5"_s);
+        QCOMPARE(imp->text(), u"1234,5"_s);
+        pulsarEnter(imp);
+        pulsarEnter(caja(&w, u"txtObs"_s));
+        QVERIFY(boton(&w, u"cmdAceptar"_s)->hasFocus());
+        pulsar(&w, u"cmdAceptar"_s);
+        QCOMPARE(
+            Entorno::contar(u"tblCobrosConceptos"_s, u"Id = 1 AND Des = 'Luz' AND Imp = 1234.5"_s),
+            1);
+        QCOMPARE(r->texto(1, 2), u"1.234,50"_s);
+        QVERIFY(boton(&w, u"cmdNovo"_s)->hasFocus());
+        QVERIFY(!des->isVisible() && r->isEnabled());
+
+        // An amount never typed saves as 0.
+        pulsar(&w, u"cmdNovo"_s);
+        escribir(&w, {des}, {u"Agua"_s});
+        QCOMPARE(Entorno::contar(u"tblCobrosConceptos"_s, u"Id = 2 AND Imp = 0"_s), 1);
+        QCOMPARE(info(&w), u"Se encontraron 2 conceptos"_s);
+
+        // Novo and then Escape leaves the grid as it was; Escape while browsing does nothing.
+        r->fijarFilaActual(2);
+        pulsar(&w, u"cmdNovo"_s);
+        QCOMPARE(r->numFilas(), 4);
+        QTest::keyClick(des, Qt::Key_Escape);
+        QCOMPARE(r->numFilas(), 3);
+        QCOMPARE(r->filaActual(), 2);
+        QVERIFY(!des->isVisible());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(w.isVisible());
+    }
+
+    void conceptosEditarYCancelarSinTocarLaBase() {
+        Entorno e;
+        e.concepto(u"Alquiler"_s, 500);
+        e.concepto(u"Comunidad"_s, 1234.5);
+        frmCobrosConceptos w;
+        abrir(&w);
+        Rejilla* r = rejilla(&w);
+        QLineEdit* des = caja(&w, u"txtDes"_s);
+        r->fijarFilaActual(2);
+        pulsar(&w, u"cmdEditar"_s);
+        QCOMPARE(des->text(), u"Comunidad"_s);
+        QCOMPARE(caja(&w, u"txtImp"_s)->text(), u"1.234,50"_s);
+        QCOMPARE(des->geometry(), r->rectCelda(2, 1));
+        teclear(des, u"Otra"_s);
+        // With the table out of reach, cancelling must still show the old row.
+        ejecutar(u"ALTER TABLE tblCobrosConceptos RENAME TO apartada"_s);
+        pulsar(&w, u"cmdCancelar"_s);
+        ejecutar(u"ALTER TABLE apartada RENAME TO tblCobrosConceptos"_s);
+        QCOMPARE(r->texto(2, 1), u"Comunidad"_s);
+        QVERIFY(Mensaje::textos().isEmpty());
+
+        r->fijarFilaActual(2);
+        QTest::keyClick(r, Qt::Key_Return); // Enter or a double click edits too
+        QVERIFY(des->isVisible());
+        escribir(&w, {des, caja(&w, u"txtImp"_s)}, {u"Gastos"_s, u"80.25"_s});
+        QCOMPARE(Entorno::contar(u"tblCobrosConceptos"_s,
+                                 u"Id = 2 AND Des = 'Gastos' AND Imp = 80.25"_s),
+                 1);
+        QCOMPARE(r->filaActual(), 1);
+
+        // Closing the window mid-edit drops the change.
+        pulsar(&w, u"cmdEditar"_s);
+        teclear(des, u"Nada"_s);
+        w.close();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(Entorno::contar(u"tblCobrosConceptos"_s, u"Des = 'Nada'"_s), 0);
+    }
+
+    void conceptosBorrar() {
+        Entorno e;
+        for (const QString& des : {u"Uno"_s, u"Dos"_s, u"Tres"_s, u"Cuatro"_s, u"Cinco"_s})
+            e.concepto(des, 1);
+        frmCobrosConceptos w;
+        abrir(&w);
+        Rejilla* r = rejilla(&w);
+        r->fijarFilaActual(5);
+        Mensaje::responderSiguiente(false);
+        pulsar(&w, u"cmdBorrar"_s);
+        QCOMPARE(Mensaje::textos(), QStringList{u"¿Eliminar Cinco?"_s});
+        QCOMPARE(Entorno::contar(u"tblCobrosConceptos"_s), 5);
+        pulsar(&w, u"cmdBorrar"_s);
+        QCOMPARE(Entorno::contar(u"tblCobrosConceptos"_s, u"Des = 'Cinco'"_s), 0);
+        QCOMPARE(r->filaActual(), 4);
+        r->fijarFilaActual(1);
+        pulsar(&w, u"cmdBorrar"_s);
+        QCOMPARE(r->filaActual(), 1);
+        QCOMPARE(r->texto(1, 1), u"Dos"_s);
+        while (Entorno::contar(u"tblCobrosConceptos"_s) > 0)
+            pulsar(&w, u"cmdBorrar"_s);
+        QCOMPARE(titulos(r),
+                 (QStringList{u"Descripción"_s, u"Precio"_s, u"Observaciones"_s, u""_s}));
+        QCOMPARE(r->numFilas(), 1);
+        // The largest Id is free again.
+        pulsar(&w, u"cmdNovo"_s);
+        escribir(&w, {caja(&w, u"txtDes"_s)}, {u"Nuevo"_s});
+        QCOMPARE(Entorno::contar(u"tblCobrosConceptos"_s, u"Id = 1"_s), 1);
+    }
+
+    void fallosDeLaBaseDejanLaVentanaUsable() {
+        Entorno e;
+        e.concepto(u"Alquiler"_s, 500);
+        ejecutar(u"CREATE TRIGGER sinAltas BEFORE INSERT ON tblCobrosConceptos"
+                 u" BEGIN SELECT RAISE(ABORT, 'bloqueada'); END"_s);
+        frmCobrosConceptos w;
+        abrir(&w);
+        pulsar(&w, u"cmdNovo"_s);
+        escribir(&w, {caja(&w, u"txtDes"_s)}, {u"Luz"_s});
+        QCOMPARE(Mensaje::historial().size(), 1);
+        QCOMPARE(Mensaje::historial().first().icono, Mensaje::Icono::Critico);
+        QVERIFY(boton(&w, u"cmdNovo"_s)->isEnabled() && !caja(&w, u"txtDes"_s)->isVisible());
+        QCOMPARE(rejilla(&w)->numFilas(), 2);
+    }
+
+    void ivas() {
+        Entorno e;
+        e.tipoIva(1, 21);
+        frmIvas w;
+        abrir(&w);
+        Rejilla* r = rejilla(&w);
+        QCOMPARE(r->texto(1, 4), u"SÍ"_s);
+        QLineEdit* tipo = caja(&w, u"txtTipo"_s);
+        auto* activo = w.findChild<QCheckBox*>(u"chkActivo"_s);
+        pulsar(&w, u"cmdNovo"_s);
+        QVERIFY(activo->isChecked() && activo->isVisible());
+        QVERIFY(!tipo->hasFocus());
+        QCOMPARE(activo->x(), r->rectCelda(2, 4).x());
+
+        // A code that is not a new whole number is refused and nothing is written.
+        for (const QString& malo : {u""_s, u"abc"_s, u"2,5"_s, u"1"_s}) {
+            Mensaje::limpiarHistorial();
+            escribir(&w, {tipo}, {malo});
+            QCOMPARE(Mensaje::textos().size(), 1);
+            QVERIFY(tipo->isVisible() && tipo->hasFocus());
+        }
+        QCOMPARE(Entorno::contar(u"tblIva"_s), 1);
+        enfocar(caja(&w, u"txtPorIva"_s));
+        teclear(caja(&w, u"txtPorIva"_s), u"10.5"_s);
+        QCOMPARE(caja(&w, u"txtPorIva"_s)->text(), u"10,5"_s);
+        activo->setChecked(false);
+        escribir(&w, {tipo}, {u"2"_s});
+        QCOMPARE(
+            Entorno::contar(u"tblIva"_s, u"TIV = 2 AND IVA = 10.5 AND Req = 0 AND Activo = 0"_s),
+            1);
+        QCOMPARE(r->texto(2, 2), u"10,5"_s);
+        QCOMPARE(r->texto(2, 4), u"NO"_s);
+
+        // Editing may change the code itself, and keeping it is no duplicate.
+        r->fijarFilaActual(2);
+        pulsar(&w, u"cmdEditar"_s);
+        QVERIFY(tipo->hasFocus() && !activo->isChecked());
+        escribir(&w, {caja(&w, u"txtPorRec"_s)}, {u"1.4"_s});
+        QCOMPARE(Entorno::contar(u"tblIva"_s, u"TIV = 2 AND Req = 1.4"_s), 1);
+        r->fijarFilaActual(2);
+        pulsar(&w, u"cmdEditar"_s);
+        escribir(&w, {tipo}, {u"4"_s});
+        QCOMPARE(Entorno::contar(u"tblIva"_s, u"TIV = 4 AND IVA = 10.5"_s), 1);
+        QCOMPARE(Entorno::contar(u"tblIva"_s), 2);
+
+        Mensaje::limpiarHistorial();
+        pulsar(&w, u"cmdBorrar"_s);
+        pulsar(&w, u"cmdBorrar"_s);
+        QCOMPARE(Mensaje::textos(),
+                 (QStringList{u"¿Eliminar el tipo 1?"_s, u"¿Eliminar el tipo 4?"_s}));
+        QCOMPARE(titulos(r), (QStringList{u"Tipo"_s, u"% IVA"_s, u"% Recargo"_s, u"Activo"_s}));
+        QCOMPARE(info(&w), u"Se encontraron 0 tipos"_s);
+    }
+
+    void familiaresDeSuInquilino() {
+        Entorno e;
+        const int ana = e.inquilino(u"Ana"_s);
+        const int luis = e.inquilino(u"Luis"_s);
+        ejecutar(u"INSERT INTO tblInquilinosFamiliares (Id, Nom, IdInq) VALUES"
+                 u" (1, 'Pepe', ?), (2, 'Pepe', ?)"_s,
+                 {luis, luis});
+        frmInquilinosFamiliares w;
+        w.IdInq = ana;
+        abrir(&w);
+        Rejilla* r = rejilla(&w);
+        QCOMPARE(r->numFilas(), 0);
+        QCOMPARE(info(&w), u"Se encontraron 0 familiares"_s);
+        pulsar(&w, u"cmdNovo"_s);
+        QCOMPARE(r->modelo()->numColumnas(), 5);
+        QCOMPARE(caja(&w, u"txtDNI"_s)->geometry(), r->rectCelda(1, 2));
+        pulsar(&w, u"cmdCancelar"_s);
+        QCOMPARE(r->numFilas(), 0);
+
+        pulsar(&w, u"cmdNovo"_s);
+        escribir(&w, {caja(&w, u"txtNom"_s), caja(&w, u"txtDNI"_s)}, {u"Marta"_s, u"123X"_s});
+        QCOMPARE(Entorno::contar(u"tblInquilinosFamiliares"_s,
+                                 u"Id = 3 AND Nom = 'Marta' AND IdInq = ?"_s, {ana}),
+                 1);
+        QCOMPARE(titulos(r), (QStringList{u"Nombre"_s, u"DNI"_s, u"Observaciones"_s, u""_s}));
+        Mensaje::limpiarHistorial();
+        pulsar(&w, u"cmdBorrar"_s);
+        QCOMPARE(Mensaje::textos(), QStringList{u"¿Eliminar a Marta?"_s});
+        QCOMPARE(r->numFilas(), 0);
+
+        frmInquilinosFamiliares otro;
+        otro.IdInq = luis;
+        abrir(&otro);
+        QCOMPARE(rejilla(&otro)->numFilas(), 3);
+        QCOMPARE(rejilla(&otro)->texto(2, 1), u"Pepe"_s);
+    }
+
+    void cuentasDeSuInquilino() {
+        Entorno e;
+        const int ana = e.inquilino(u"Ana"_s);
+        const int luis = e.inquilino(u"Luis"_s);
+        frmInquilinosCuentas w;
+        w.IdInq = ana;
+        abrir(&w);
+        Rejilla* r = rejilla(&w);
+        QCOMPARE(titulos(r), (QStringList{u"IBAN"_s, u"Banco"_s, u"Observaciones"_s, u""_s}));
+        QCOMPARE(info(&w), u"Se encontraron 0 cuentas"_s);
+        const QList<QLineEdit*> cajas{caja(&w, u"txtIBAN"_s), caja(&w, u"txtBanco"_s)};
+        pulsar(&w, u"cmdNovo"_s);
+        escribir(&w, cajas, {u"ES12 3456 7890"_s, u"Zeta"_s});
+        pulsar(&w, u"cmdNovo"_s);
+        escribir(&w, cajas, {u"ES99"_s, u"Abanca"_s});
+        QCOMPARE(r->texto(1, 2), u"Abanca"_s);
+        QCOMPARE(r->texto(2, 1), u"ES12 3456 7890"_s);
+        QCOMPARE(Entorno::contar(u"tblInquilinosCuentas"_s,
+                                 u"IBAN = 'ES12 3456 7890' AND IdInq = ?"_s, {ana}),
+                 1);
+
+        frmInquilinosCuentas otro;
+        otro.IdInq = luis;
+        abrir(&otro);
+        QCOMPARE(rejilla(&otro)->numFilas(), 1);
+
+        pulsar(&w, u"cmdBorrar"_s);
+        QCOMPARE(Mensaje::textos(), QStringList{u"¿Eliminar la cuenta ES99?"_s});
+        QCOMPARE(Entorno::contar(u"tblInquilinosCuentas"_s), 1);
+    }
+};
+
+TORVANE_TEST_MAIN(TestEditores)
+#include "tst_editores.moc"
