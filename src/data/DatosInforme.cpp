@@ -1,0 +1,271 @@
+#include "data/DatosInforme.h"
+
+#include "data/Consulta.h"
+#include "data/Dialecto.h"
+#include "data/Formato.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <initializer_list>
+#include <kainjow/mustache.hpp>
+
+namespace {
+
+using Dato = kainjow::mustache::data;
+
+std::string utf8(const QString& texto) {
+    return texto.toStdString();
+}
+
+// Empty texts stay unset, so a template's {{#x}}...{{/x}} skips what has no value.
+void poner(Dato& objeto, const std::string& clave, const QString& valor) {
+    if (!valor.isEmpty()) objeto.set(clave, utf8(valor));
+}
+
+// A null field is empty text, never the word "null" or a crash in the template.
+QString campo(const QSqlQuery& q, int i) {
+    const QVariant valor = q.value(i);
+    return valor.isNull() ? QString() : valor.toString();
+}
+
+QString importe(const QSqlQuery& q, int i) {
+    return formatoImporte(q.value(i).toDouble());
+}
+QString porcentaje(const QSqlQuery& q, int i) {
+    return formatoSimple(q.value(i).toDouble());
+}
+QString fecha(const QSqlQuery& q, int i) {
+    return formatoFecha(desdeIso(campo(q, i)));
+}
+QString siNo(const QSqlQuery& q, int i) {
+    return q.value(i).toInt() != 0 ? QStringLiteral("SÍ") : QStringLiteral("NO");
+}
+
+// Columns first..first+claves.size()-1 of the current row as texts under the given keys.
+Dato textos(const QSqlQuery& q, int primera, std::initializer_list<const char*> claves) {
+    Dato objeto;
+    int i = primera;
+    for (const char* clave : claves)
+        poner(objeto, clave, campo(q, i++));
+    return objeto;
+}
+
+Dato empresa() {
+    QSqlQuery q = ejecutar(QStringLiteral(
+        "SELECT Empresa, CIF, NomCom, Enderezo, Poboacion, Telefonos, Internet, RexMer, CtaBan,"
+        " ProDat FROM tblTitulos"));
+    if (!q.next()) return Dato();
+    return textos(q, 0,
+                  {"nombre", "cif", "nombreComercial", "direccion", "poblacion", "telefonos",
+                   "internet", "registro", "cuenta", "proteccionDatos"});
+}
+
+Dato lineas(int idDoc) {
+    QSqlQuery q =
+        ejecutar(QStringLiteral("SELECT Lin, IdCon, DesCon, Und, Pre FROM tblCobrosDetalles"
+                                " WHERE IdDoc = ? ORDER BY Lin"),
+                 {idDoc});
+    Dato lista(Dato::type::list);
+    while (q.next()) {
+        Dato linea = textos(q, 0, {"linea", "referencia", "descripcion"});
+        const double unidades = q.value(3).toDouble();
+        const double precio = q.value(4).toDouble();
+        linea.set("unidades", utf8(formatoUnidades(unidades)));
+        linea.set("precio", utf8(formatoImporte(precio)));
+        linea.set("importe", utf8(formatoImporte(unidades * precio)));
+        lista.push_back(linea);
+    }
+    return lista;
+}
+
+// Header, parties and lines of one document; false when there is no such document.
+bool anadirDocumento(Dato& datos, int id, QString& numero) {
+    QSqlQuery q = ejecutar(
+        QStringLiteral(
+            "SELECT c.Num, c.Ser, c.Fec, c.PorIva, c.PorRet, c.Pag, c.SubTotal, c.Ret, c.Base, "
+            "c.IVA,"
+            " c.Tot, c.Obs, c.Tri, m.Des, m.Dir, m.CP, m.Pob, m.Pro, q.Nom, q.DNI, q.Tfn, q.Mob,"
+            " q.Mail, (SELECT s.Des FROM tblSeriesF s WHERE s.Cod = c.Ser ORDER BY s.Id LIMIT 1)"
+            " FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
+            " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id WHERE c.Id = ?"),
+        {id});
+    if (!q.next()) return false;
+    numero = campo(q, 0) + campo(q, 1);
+    const QDate dia = desdeIso(campo(q, 2));
+    const QString mes = QLocale(QLocale::Spanish, QLocale::Spain).standaloneMonthName(dia.month());
+    Dato doc = textos(q, 0, {"num", "serie"});
+    const std::pair<const char*, QString> valores[] = {
+        {"id", QString::number(id)},
+        {"numero", numero},
+        {"serieDescripcion", campo(q, 23)},
+        {"fecha", fecha(q, 2)},
+        {"mes", mes},
+        {"ano", QString::number(dia.year())},
+        {"periodo", mes + QStringLiteral(" de ") + QString::number(dia.year())},
+        {"trimestre", campo(q, 12)},
+        {"porIva", porcentaje(q, 3)},
+        {"porRet", porcentaje(q, 4)},
+        {"pagado", siNo(q, 5)},
+        {"subtotal", importe(q, 6)},
+        {"ret", importe(q, 7)},
+        {"base", importe(q, 8)},
+        {"iva", importe(q, 9)},
+        {"total", importe(q, 10)},
+        {"obs", campo(q, 11)},
+    };
+    for (const auto& [clave, valor] : valores)
+        poner(doc, clave, valor);
+    datos.set("documento", doc);
+    datos.set("inmueble",
+              textos(q, 13, {"descripcion", "direccion", "cp", "poblacion", "provincia"}));
+    datos.set("inquilino", textos(q, 18, {"nombre", "dni", "telefono", "movil", "correo"}));
+    datos.set("lineas", lineas(id));
+    return true;
+}
+
+Dato filasInmuebles() {
+    QSqlQuery q =
+        ejecutar(QStringLiteral("SELECT m.Id, m.Des, m.Dir, m.CP, m.Pob, m.Pro, q.Nom, m.Pre"
+                                " FROM tblInmuebles m LEFT JOIN tblInquilinos q ON m.IdInq = q.Id "
+                                "ORDER BY pliegue(m.Des)"));
+    Dato filas(Dato::type::list);
+    while (q.next()) {
+        Dato fila = textos(
+            q, 0, {"id", "descripcion", "direccion", "cp", "poblacion", "provincia", "inquilino"});
+        fila.set("precio", utf8(importe(q, 7)));
+        filas.push_back(fila);
+    }
+    return filas;
+}
+
+Dato filasInquilinos() {
+    QSqlQuery q = ejecutar(QStringLiteral(
+        "SELECT q.Id, q.Nom, q.DNI, q.Tfn, q.Mob, q.Mail,"
+        " (SELECT m.Des FROM tblInmuebles m WHERE m.IdInq = q.Id ORDER BY m.Id LIMIT 1)"
+        " FROM tblInquilinos q ORDER BY pliegue(q.Nom)"));
+    Dato filas(Dato::type::list);
+    while (q.next())
+        filas.push_back(
+            textos(q, 0, {"id", "nombre", "dni", "telefono", "movil", "correo", "inmueble"}));
+    return filas;
+}
+
+// Every document of the year with the sums the list prints at its foot.
+void anadirRecibos(Dato& datos) {
+    QSqlQuery q = ejecutar(
+        QStringLiteral("SELECT c.Fec, %1, m.Des, q.Nom, c.Base, c.PorIva, c.IVA, c.PorRet, c.Ret,"
+                       " c.Tot, c.Pag FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
+                       " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id ORDER BY c.Fec, c.Ser, c.Num")
+            .arg(sqlUnir({QStringLiteral("c.Num"), QStringLiteral("c.Ser")})));
+    Dato filas(Dato::type::list);
+    double base = 0, iva = 0, ret = 0, total = 0, pendiente = 0;
+    int cuenta = 0;
+    while (q.next()) {
+        Dato fila = textos(q, 1, {"numero", "inmueble", "inquilino"});
+        const std::pair<const char*, QString> valores[] = {
+            {"fecha", fecha(q, 0)},   {"base", importe(q, 4)},      {"porIva", porcentaje(q, 5)},
+            {"iva", importe(q, 6)},   {"porRet", porcentaje(q, 7)}, {"ret", importe(q, 8)},
+            {"total", importe(q, 9)}, {"pagado", siNo(q, 10)}};
+        for (const auto& [clave, valor] : valores)
+            poner(fila, clave, valor);
+        filas.push_back(fila);
+        ++cuenta;
+        base += q.value(4).toDouble();
+        iva += q.value(6).toDouble();
+        ret += q.value(8).toDouble();
+        total += q.value(9).toDouble();
+        if (q.value(10).toInt() == 0) pendiente += q.value(9).toDouble();
+    }
+    datos.set("filas", filas);
+    Dato suma;
+    suma.set("cuenta", utf8(QString::number(cuenta)));
+    suma.set("base", utf8(formatoImporte(base)));
+    suma.set("iva", utf8(formatoImporte(iva)));
+    suma.set("ret", utf8(formatoImporte(ret)));
+    suma.set("total", utf8(formatoImporte(total)));
+    suma.set("pendiente", utf8(formatoImporte(pendiente)));
+    datos.set("totales", suma);
+}
+
+// The data set of a template name; fills error when the selection cannot be honoured.
+Dato datosDe(const QString& nombre, const QString& formula, QString& titulo, QString& error) {
+    Dato datos;
+    datos.set("empresa", empresa());
+    datos.set("hoy", utf8(formatoFecha(Hoy())));
+    std::optional<int> id;
+    if (!formula.trimmed().isEmpty()) {
+        id = leerFormulaSeleccion(formula);
+        if (!id) {
+            error = QStringLiteral("La fórmula de selección «%1» no es válida").arg(formula);
+            return datos;
+        }
+    }
+    titulo = nombre;
+    if (nombre == QLatin1String("Recibo") || nombre == QLatin1String("Factura")) {
+        QString numero;
+        if (!id)
+            error = QStringLiteral("Falta la fórmula de selección del documento");
+        else if (!anadirDocumento(datos, *id, numero))
+            error = QStringLiteral("No existe el documento %1").arg(*id);
+        titulo += QLatin1Char(' ') + numero;
+    } else if (nombre == QLatin1String("Inmuebles")) {
+        datos.set("filas", filasInmuebles());
+    } else if (nombre == QLatin1String("Inquilinos")) {
+        datos.set("filas", filasInquilinos());
+    } else if (nombre == QLatin1String("Recibos")) {
+        anadirRecibos(datos);
+    }
+    return datos;
+}
+
+QString errorPlantilla(const QString& archivo, const std::string& motivo) {
+    return QStringLiteral("La plantilla %1 tiene un error: %2")
+        .arg(archivo, QString::fromStdString(motivo));
+}
+
+} // namespace
+
+std::optional<int> leerFormulaSeleccion(const QString& formula) {
+    static const QRegularExpression patron(
+        QStringLiteral("^\\s*\\{tblCobros\\.Id\\}\\s*=\\s*(\\d{1,9})\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = patron.match(formula);
+    if (!m.hasMatch()) return std::nullopt;
+    return m.captured(1).toInt();
+}
+
+InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
+                               const ParametrosInforme& parametros, const QString& formula) {
+    InformeGenerado resultado;
+    const QString archivo = nombre + QStringLiteral(".rpt");
+    QFile fuente(carpeta + QLatin1Char('/') + archivo);
+    if (!fuente.exists()) {
+        resultado.error = kPlantillaNoEncontrada;
+        return resultado;
+    }
+    if (!fuente.open(QIODevice::ReadOnly)) {
+        resultado.error = QStringLiteral("No se puede leer la plantilla %1").arg(archivo);
+        return resultado;
+    }
+    kainjow::mustache::mustache plantilla(fuente.readAll().toStdString());
+    if (!plantilla.is_valid()) {
+        resultado.error = errorPlantilla(archivo, plantilla.error_message());
+        return resultado;
+    }
+    try {
+        Dato datos = datosDe(nombre, formula, resultado.nombre, resultado.error);
+        if (!resultado.valido()) return resultado;
+        for (auto it = parametros.cbegin(); it != parametros.cend(); ++it)
+            poner(datos, utf8(it.key()), it.value());
+        const std::string html = plantilla.render(datos);
+        if (!plantilla.is_valid())
+            resultado.error = errorPlantilla(archivo, plantilla.error_message());
+        else
+            resultado.html = QString::fromStdString(html);
+    } catch (const ErrorBD& e) {
+        resultado.error = e.texto();
+    }
+    return resultado;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <optional>
+
+/*
+ * The data side of the report engine: a template is an HTML file with Mustache tags in the
+ * data folder's Informes/ (Recibo.rpt, Factura.rpt, Inmuebles.rpt, Inquilinos.rpt, Recibos.rpt).
+ * Each template name gets its own data set from the shared connection (see the README,
+ * "Plantillas"); the p… parameters are passed as the texts the caller shows.
+ */
+
+/** Texts for a template's parameters (pEmpresa, pTitulo, pTotal, ...), by name. */
+using ParametrosInforme = QHash<QString, QString>;
+
+inline const QString kPlantillaNoEncontrada = QStringLiteral(
+    "El archivo de reporte no se encuentra, restáurelo de los discos de instalación");
+
+/** A rendered report, or the reason it could not be rendered. */
+struct InformeGenerado {
+    QString html;
+    QString nombre; ///< proposed file name without extension: "Factura 57A", "Recibos"
+    QString error;  ///< empty on success; kPlantillaNoEncontrada for a missing template
+    bool valido() const { return error.isEmpty(); }
+};
+
+/**
+ * The document Id a selection formula picks: "{tblCobros.Id} =57" (blanks around "=" and the
+ * number allowed). Any other text gives nullopt.
+ */
+std::optional<int> leerFormulaSeleccion(const QString& formula);
+
+/**
+ * Fills carpeta/<nombre>.rpt with its data set and the parameters. Recibo and Factura need a
+ * selection formula naming an existing document; the lists take none (an empty formula).
+ * Never throws: database failures come back as the error text.
+ */
+InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
+                               const ParametrosInforme& parametros, const QString& formula = {});

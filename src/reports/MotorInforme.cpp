@@ -1,0 +1,100 @@
+#include "reports/MotorInforme.h"
+
+#include "app/Modulo.h"
+#include "reports/Impresoras.h"
+#include "ui/DialogoArchivo.h"
+#include "ui/Mensajes.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+#include <QTextDocument>
+
+namespace {
+
+// DejaVu carries every accent, ñ and € the documents need, on every machine we install.
+QFont letra(double puntos) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPointSizeF(puntos);
+    return f;
+}
+
+QString rutaPropuesta(const QString& nombre) {
+    QString limpio = nombre;
+    limpio.replace(QLatin1Char('/'), QLatin1Char('-'));
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') +
+           limpio + QStringLiteral(".pdf");
+}
+
+} // namespace
+
+InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
+                             const QString& formula) {
+    return generarInforme(Modulo::Ruta + QStringLiteral("/Informes"), nombre, parametros, formula);
+}
+
+void prepararImpresora(QPrinter& impresora) {
+    impresora.setPageSize(QPageSize(QPageSize::A4));
+    impresora.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+}
+
+bool pintarInforme(const QString& html, QPrinter* impresora) {
+    QTextDocument documento;
+    documento.documentLayout()->setPaintDevice(impresora);
+    documento.setDefaultFont(letra(10));
+    documento.setHtml(html);
+
+    const QFont letraPie = letra(8);
+    const QSizeF area = impresora->pageLayout().paintRectPixels(impresora->resolution()).size();
+    const double alturaPie = QFontMetricsF(letraPie, impresora).height() * 2;
+    const QSizeF pagina(area.width(), area.height() - alturaPie);
+    documento.setPageSize(pagina);
+
+    QPainter pintor;
+    if (!pintor.begin(impresora)) return false;
+    const int paginas = documento.pageCount();
+    for (int i = 0; i < paginas; ++i) {
+        if (i > 0) impresora->newPage();
+        const QRectF recorte(0, i * pagina.height(), pagina.width(), pagina.height());
+        pintor.save();
+        pintor.translate(0, -recorte.top());
+        documento.drawContents(&pintor, recorte);
+        pintor.restore();
+        pintor.setFont(letraPie);
+        pintor.drawText(QRectF(0, pagina.height(), area.width(), alturaPie),
+                        Qt::AlignHCenter | Qt::AlignBottom,
+                        QStringLiteral("Página %1 de %2").arg(i + 1).arg(paginas));
+    }
+    return pintor.end();
+}
+
+bool imprimirInforme(QWidget* padre, const InformeGenerado& informe, int posicion) {
+    const QStringList impresoras = listaImpresoras();
+    if (posicion < 0 || posicion >= impresoras.size()) {
+        Mensaje::informar(padre,
+                          QStringLiteral("La impresora elegida en Configuración (número %1) no "
+                                         "existe en este equipo. Elija otra en Configuración.")
+                              .arg(posicion + 1),
+                          Mensaje::Icono::Exclamacion);
+        return false;
+    }
+    QPrinter impresora(QPrinter::HighResolution);
+    if (impresoras[posicion] == kArchivoPdf) {
+        const QString archivo =
+            DialogoArchivo::guardar(padre, QStringLiteral("Guardar como PDF"),
+                                    rutaPropuesta(informe.nombre), QStringLiteral("PDF (*.pdf)"));
+        if (archivo.isEmpty()) return false;
+        impresora.setOutputFormat(QPrinter::PdfFormat);
+        impresora.setOutputFileName(archivo);
+    } else {
+        impresora.setPrinterName(impresoras[posicion]);
+    }
+    prepararImpresora(impresora);
+    impresora.setDocName(informe.nombre);
+    if (pintarInforme(informe.html, &impresora)) return true;
+    Mensaje::critico(padre, QStringLiteral("No se pudo imprimir en %1").arg(impresoras[posicion]));
+    return false;
+}

@@ -1,0 +1,56 @@
+#include "reports/VentanaInforme.h"
+
+#include "reports/Impresoras.h"
+#include "reports/MotorInforme.h"
+#include "ui/CursorEspera.h"
+#include "ui/Mensajes.h"
+
+#include <QAbstractButton>
+#include <QPrintPreviewWidget>
+
+VentanaInforme::VentanaInforme(QWidget* padre)
+    : Ventana(padre)
+    , impresoraVista_(QPrinter::HighResolution) {
+    prepararImpresora(impresoraVista_);
+    visor_ = new QPrintPreviewWidget(&impresoraVista_, this);
+    visor_->setObjectName(QStringLiteral("CRViewer"));
+    visor_->setZoomMode(QPrintPreviewWidget::FitToWidth);
+    connect(visor_, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* impresora) {
+        if (!informe_.html.isEmpty()) pintarInforme(informe_.html, impresora);
+    });
+}
+
+VentanaInforme::~VentanaInforme() = default;
+
+bool VentanaInforme::mostrar(const QString& nombre, const ParametrosInforme& parametros,
+                             const QString& formula) {
+    {
+        CursorEspera espera(this);
+        informe_ = abrirInforme(nombre, parametros, formula);
+    }
+    if (!informe_.valido()) {
+        const QString error = informe_.error;
+        informe_ = {};
+        visor_->updatePreview();
+        Mensaje::critico(this, error);
+        return false;
+    }
+    visor_->updatePreview();
+    return true;
+}
+
+void VentanaInforme::conectarBotones(QAbstractButton* impresora, QAbstractButton* pdf) {
+    connect(impresora, &QAbstractButton::clicked, this,
+            [this] { imprimir(false, QStringLiteral("Seleccione un informe")); });
+    connect(pdf, &QAbstractButton::clicked, this,
+            [this] { imprimir(true, QStringLiteral("Selecciones un informe")); });
+}
+
+void VentanaInforme::imprimir(bool pdf, const QString& avisoVacio) {
+    if (informe_.html.isEmpty()) {
+        Mensaje::informar(this, avisoVacio);
+        return;
+    }
+    CursorEspera espera(this);
+    imprimirInforme(this, informe_, posicionImpresora(pdf));
+}

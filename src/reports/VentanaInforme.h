@@ -1,0 +1,45 @@
+#pragma once
+
+#include "data/DatosInforme.h"
+#include "ui/Ventana.h"
+
+#include <QPrinter>
+
+class QAbstractButton;
+class QPrintPreviewWidget;
+
+/**
+ * A window that shows one report in its viewer (CRViewer) and prints it on the printer chosen
+ * in Configuración. Shared by the report selection window and the document preview.
+ */
+class VentanaInforme : public Ventana {
+    Q_OBJECT
+
+public:
+    explicit VentanaInforme(QWidget* padre = nullptr);
+    ~VentanaInforme() override;
+
+    /** The report shown; its html is empty while none is. */
+    const InformeGenerado& informe() const { return informe_; }
+
+protected:
+    QPrintPreviewWidget* visor() const { return visor_; }
+
+    /**
+     * Renders the template nombre and shows it. On an engine error the report shown is
+     * dropped, the user is told (critical icon) and false comes back.
+     */
+    bool mostrar(const QString& nombre, const ParametrosInforme& parametros,
+                 const QString& formula = {});
+
+    /** impresora prints on the reports printer (line 1 of imp.ini), pdf on the PDF one. */
+    void conectarBotones(QAbstractButton* impresora, QAbstractButton* pdf);
+
+private:
+    /** Prints the report shown on the reports printer, or the PDF one; avisoVacio when none. */
+    void imprimir(bool pdf, const QString& avisoVacio);
+
+    QPrinter impresoraVista_;
+    QPrintPreviewWidget* visor_;
+    InformeGenerado informe_;
+};

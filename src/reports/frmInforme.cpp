@@ -1,0 +1,30 @@
+#include "reports/frmInforme.h"
+
+#include "ui_frmInforme.h"
+
+#include <QCoreApplication>
+#include <QPrintPreviewWidget>
+
+frmInforme::frmInforme(QWidget* padre)
+    : VentanaInforme(padre)
+    , ui(std::make_unique<Ui::frmInforme>()) {
+    ui->setupUi(this);
+    ui->layVentana->addWidget(visor(), 1);
+    connect(ui->lstInforme, &QListWidget::itemClicked, this, &frmInforme::mostrarElegido);
+    connect(ui->lstInforme, &QListWidget::itemActivated, this, &frmInforme::mostrarElegido);
+    // A landlord pressing "PDF" expects a PDF here too, as in the document preview.
+    conectarBotones(ui->cmdImpresora, ui->cmdPDF);
+}
+
+frmInforme::~frmInforme() = default;
+
+void frmInforme::mostrarElegido() {
+    const QListWidgetItem* elegido = ui->lstInforme->currentItem();
+    if (!elegido) return;
+    const QString nombre = elegido->text();
+    const ParametrosInforme parametros = {
+        {QStringLiteral("pEmpresa"), QCoreApplication::applicationName()},
+        {QStringLiteral("pTitulo"), nombre}};
+    // After an engine error the window is of no more use: it closes once the message is read.
+    if (!mostrar(nombre, parametros)) reject();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "reports/VentanaInforme.h"
+
+#include <memory>
+
+namespace Ui {
+class frmInforme;
+}
+
+/**
+ * The three lists (properties, tenants, documents): a click shows one in the viewer,
+ * "&Impresora" prints it on the reports printer and "&PDF" on the PDF one.
+ */
+class frmInforme : public VentanaInforme {
+    Q_OBJECT
+
+public:
+    explicit frmInforme(QWidget* padre = nullptr);
+    ~frmInforme() override;
+
+private:
+    void mostrarElegido();
+
+    std::unique_ptr<Ui::frmInforme> ui;
+};
