@@ -39,3 +39,15 @@ bool comprobarUnico(QWidget* ventana, QLineEdit* caja, const QString& tabla, con
     caja->setFocus();
     return false;
 }
+
+void borrarTrasPreguntar(QWidget* ventana, const QString& pregunta,
+                         const std::function<void()>& borrar,
+                         const std::function<void()>& recargar) {
+    if (!Mensaje::preguntar(ventana, pregunta)) return;
+    {
+        CursorEspera espera(ventana);
+        borrar();
+        recargar();
+    }
+    Mensaje::informar(ventana, QStringLiteral("PROCESO FINALIZADO"));
+}

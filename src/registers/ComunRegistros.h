@@ -1,6 +1,10 @@
 #pragma once
 
+#include "app/Modulo.h"
+#include "ui/CursorEspera.h"
 #include "ui/Rejilla.h"
+
+#include <functional>
 
 class QLabel;
 
@@ -25,3 +29,39 @@ class QLineEdit;
  */
 bool comprobarUnico(QWidget* ventana, QLineEdit* caja, const QString& tabla, const QString& campo,
                     bool editando, const QString& cargado, const QString& mensaje);
+
+/** Opens a record window of type Ficha for a new record, modally, under the hourglass. */
+template <typename Ficha> void abrirFichaNueva(QWidget* ventana, const QString& titulo) {
+    CursorEspera espera(ventana);
+    Ficha ficha(ventana);
+    ficha.Estado = 0;
+    ficha.setWindowTitle(titulo);
+    ficha.exec();
+}
+
+/**
+ * Edits the record of the grid's current row (its key in columnaId, its name in column 1),
+ * reloads the list and brings the same row number back, current and at the top.
+ */
+template <typename Ficha>
+void editarFilaActual(QWidget* ventana, Rejilla* rejilla, int columnaId,
+                      const std::function<void()>& recargar) {
+    const int fila = rejilla->filaActual();
+    if (fila < 1) return;
+    CursorEspera espera(ventana);
+    Modulo::FilaSeleccionada = fila;
+    {
+        Ficha ficha(ventana);
+        ficha.Estado = 1;
+        ficha.Id = rejilla->texto(fila, columnaId).toInt();
+        ficha.setWindowTitle(QStringLiteral("Modificando ") + rejilla->texto(fila, 1).toUpper());
+        ficha.exec();
+    }
+    recargar();
+    rejilla->subirArriba(Modulo::FilaSeleccionada);
+}
+
+/** Asks pregunta; on Yes runs borrar, reloads the list and says "PROCESO FINALIZADO". */
+void borrarTrasPreguntar(QWidget* ventana, const QString& pregunta,
+                         const std::function<void()>& borrar,
+                         const std::function<void()>& recargar);

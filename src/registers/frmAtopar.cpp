@@ -58,16 +58,8 @@ void frmAtopar::Elegir() {
 
 void frmAtopar::Nuevo() {
     // The list stays as it is: a new record shows after the next filter.
-    CursorEspera espera(this);
-    if (Estado == QStringLiteral("Inquilinos")) {
-        frmInquilinosFicha ficha(this);
-        ficha.Estado = 0;
-        ficha.setWindowTitle(QStringLiteral("Inquilino nuevo"));
-        ficha.exec();
-    } else if (Estado == QStringLiteral("Inmuebles")) {
-        frmInmueblesFicha ficha(this);
-        ficha.Estado = 0;
-        ficha.setWindowTitle(QStringLiteral("Inmueble nuevo"));
-        ficha.exec();
-    }
+    if (Estado == QStringLiteral("Inquilinos"))
+        abrirFichaNueva<frmInquilinosFicha>(this, QStringLiteral("Inquilino nuevo"));
+    else if (Estado == QStringLiteral("Inmuebles"))
+        abrirFichaNueva<frmInmueblesFicha>(this, QStringLiteral("Inmueble nuevo"));
 }

@@ -1,5 +1,6 @@
 #include "app/Modulo.h"
 #include "data/Consulta.h"
+#include "registers/AyudasRegistros.h"
 #include "registers/frmAtopar.h"
 #include "registers/frmInquilinosFicha.h"
 #include "support/Entorno.h"
@@ -10,13 +11,6 @@
 #include <QPushButton>
 
 namespace {
-
-QStringList columna(const Rejilla* rejilla, int c) {
-    QStringList textos;
-    for (int f = 1; f < rejilla->numFilas(); ++f)
-        textos << rejilla->texto(f, c);
-    return textos;
-}
 
 void datosDePrueba(Entorno& e) {
     const int garcia = e.inquilino(QStringLiteral("GARCÍA LÓPEZ, ANA"));

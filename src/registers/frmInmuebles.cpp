@@ -1,0 +1,63 @@
+#include "registers/frmInmuebles.h"
+#include "ui_frmInmuebles.h"
+
+#include "data/ListasRegistros.h"
+#include "registers/ComunRegistros.h"
+#include "registers/frmInmueblesFicha.h"
+#include "ui/PulsarTecla.h"
+
+namespace {
+constexpr int kColumnaId = 4;
+} // namespace
+
+frmInmuebles::frmInmuebles(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmInmuebles>()) {
+    ui->setupUi(this);
+    // Property reports come from the reports window; this button never had a task.
+    ui->cmdInformes->hide();
+    configurarCampo(ui->txtFiltro, Campo::ColorFoco);
+    connect(ui->cmdFiltrar, &QPushButton::clicked, this, &frmInmuebles::Cargar);
+    connect(ui->txtFiltro, &QLineEdit::returnPressed, this, &frmInmuebles::Cargar);
+    connect(ui->cmdNovo, &QPushButton::clicked, this, &frmInmuebles::Nuevo);
+    connect(ui->cmdEditar, &QPushButton::clicked, this, &frmInmuebles::Editar);
+    connect(ui->mshDatos, &Rejilla::elegida, this, &frmInmuebles::Editar);
+    connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmInmuebles::Borrar);
+}
+
+frmInmuebles::~frmInmuebles() = default;
+
+void frmInmuebles::alActivar() {
+    Cargar();
+    ui->txtFiltro->setFocus();
+}
+
+void frmInmuebles::Cargar() {
+    CursorEspera espera(this);
+    mostrarLista(ui->mshDatos,
+                 {Columna::numero(), Columna::texto(QStringLiteral("Descripción"), 0.3),
+                  Columna::texto(QStringLiteral("Dirección"), 0.3),
+                  Columna::texto(QStringLiteral("Inquilino"), 0.3), Columna::oculta(),
+                  Columna::oculta()},
+                 ListaInmuebles(ui->txtFiltro->text()), ui->lblInfo, QStringLiteral(" inmuebles"));
+}
+
+void frmInmuebles::Nuevo() {
+    // Not reloaded: a new property shows after the next filter.
+    abrirFichaNueva<frmInmueblesFicha>(this, QStringLiteral("Inmueble Nuevo"));
+    ui->txtFiltro->setFocus();
+}
+
+void frmInmuebles::Editar() {
+    editarFilaActual<frmInmueblesFicha>(this, ui->mshDatos, kColumnaId, [this] { Cargar(); });
+}
+
+void frmInmuebles::Borrar() {
+    const int fila = ui->mshDatos->filaActual();
+    if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
+    const int id = ui->mshDatos->texto(fila, kColumnaId).toInt();
+    borrarTrasPreguntar(
+        this,
+        QStringLiteral("¿Borrar el inmueble ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
+        [id] { BorrarInmueble(id); }, [this] { Cargar(); });
+}

@@ -1,0 +1,100 @@
+#include "registers/frmInquilinos.h"
+#include "ui_frmInquilinos.h"
+
+#include "data/ListasRegistros.h"
+#include "registers/ComunRegistros.h"
+#include "registers/frmInquilinosFicha.h"
+#include "ui/PulsarTecla.h"
+
+#include <QScrollBar>
+
+namespace {
+constexpr int kColumnaMail = 3;
+constexpr int kColumnaId = 4;
+} // namespace
+
+frmInquilinos::frmInquilinos(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmInquilinos>()) {
+    ui->setupUi(this);
+    ui->cmdFamiliares->hide();
+    // Their editors are not part of the program yet.
+    ui->cmdCuentas->setEnabled(false);
+    ui->cmdFamiliares->setEnabled(false);
+    configurarCampo(ui->txtFiltro, Campo::ColorFoco);
+    ui->txtFiltro->installEventFilter(this);
+    connect(ui->cmdFiltrar, &QPushButton::clicked, this, &frmInquilinos::Cargar);
+    connect(ui->txtFiltro, &QLineEdit::returnPressed, this, &frmInquilinos::Cargar);
+    connect(ui->cmdNovo, &QPushButton::clicked, this, &frmInquilinos::Nuevo);
+    connect(ui->cmdEditar, &QPushButton::clicked, this, &frmInquilinos::Editar);
+    connect(ui->mshDatos, &Rejilla::elegida, this, &frmInquilinos::Editar);
+    connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmInquilinos::Borrar);
+    connect(ui->mshDatos, &Rejilla::celdaActualCambiada, this, &frmInquilinos::alCambiarCelda);
+    // The button follows its cell when the grid scrolls.
+    connect(ui->mshDatos->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &frmInquilinos::colocarFamiliares);
+}
+
+frmInquilinos::~frmInquilinos() = default;
+
+void frmInquilinos::alActivar() {
+    Cargar();
+    ui->txtFiltro->setFocus();
+}
+
+void frmInquilinos::resizeEvent(QResizeEvent* evento) {
+    Ventana::resizeEvent(evento);
+    colocarFamiliares();
+}
+
+bool frmInquilinos::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == ui->txtFiltro && evento->type() == QEvent::FocusIn) ui->cmdFamiliares->hide();
+    return Ventana::eventFilter(objeto, evento);
+}
+
+void frmInquilinos::Cargar() {
+    CursorEspera espera(this);
+    mostrarLista(ui->mshDatos,
+                 {Columna::numero(), Columna::texto(QStringLiteral("Nombre"), 0.3),
+                  Columna::texto(QStringLiteral("Teléfonos"), 0.3),
+                  Columna::texto(QStringLiteral("Mail"), 0.3), Columna::oculta()},
+                 ListaInquilinos(ui->txtFiltro->text()), ui->lblInfo,
+                 QStringLiteral(" inquilinos"));
+}
+
+void frmInquilinos::Nuevo() {
+    // Not reloaded: a new tenant shows after the next filter.
+    abrirFichaNueva<frmInquilinosFicha>(this, QStringLiteral("Inquilino Nuevo"));
+    ui->txtFiltro->setFocus();
+}
+
+void frmInquilinos::Editar() {
+    editarFilaActual<frmInquilinosFicha>(this, ui->mshDatos, kColumnaId, [this] { Cargar(); });
+}
+
+void frmInquilinos::Borrar() {
+    const int fila = ui->mshDatos->filaActual();
+    if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
+    const int id = ui->mshDatos->texto(fila, kColumnaId).toInt();
+    borrarTrasPreguntar(
+        this, QStringLiteral("¿Borrar a ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
+        [id] { BorrarInquilino(id); }, [this] { Cargar(); });
+}
+
+void frmInquilinos::alCambiarCelda(int fila, int columna) {
+    if (fila < 1 || columna != kColumnaMail) {
+        ui->cmdFamiliares->hide();
+        return;
+    }
+    colocarFamiliares();
+    ui->cmdFamiliares->show();
+    ui->cmdFamiliares->raise();
+}
+
+void frmInquilinos::colocarFamiliares() {
+    const int fila = ui->mshDatos->filaActual();
+    if (fila < 1) return;
+    const QRect celda = ui->mshDatos->rectCelda(fila, kColumnaMail);
+    ui->cmdFamiliares->setGeometry(celda.x() + celda.width(), celda.y(), celda.height() + 4,
+                                   celda.height());
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ui/Ventana.h"
+
+#include <memory>
+
+namespace Ui {
+class frmInquilinos;
+}
+
+/**
+ * The tenant register: the tenants with their phones and e-mail, narrowed by a typed text;
+ * new, edit, delete, and a tenant's bank accounts and family members.
+ */
+class frmInquilinos : public Ventana {
+    Q_OBJECT
+
+public:
+    explicit frmInquilinos(QWidget* padre = nullptr);
+    ~frmInquilinos() override;
+
+protected:
+    void alActivar() override;
+    void resizeEvent(QResizeEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    void Cargar();
+    void Nuevo();
+    void Editar();
+    void Borrar();
+    void alCambiarCelda(int fila, int columna);
+    /** Lays the family button beside the current row's "Mail" cell, visible or not. */
+    void colocarFamiliares();
+
+    std::unique_ptr<Ui::frmInquilinos> ui;
+};
