@@ -1,0 +1,158 @@
+#include "collections/frmCobros.h"
+
+#include "ui_frmCobros.h"
+
+#include "collections/Buscar.h"
+#include "collections/frmCobrosHoja.h"
+#include "data/Documentos.h"
+#include "data/Formato.h"
+#include "data/Funciones.h"
+#include "ui/CursorEspera.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+
+#include <QFocusEvent>
+
+namespace {
+
+const QString kTodas = QStringLiteral("TODAS");
+
+QList<Columna> columnasCobros() {
+    const auto derecha = Qt::AlignRight | Qt::AlignVCenter;
+    return {Columna::numero(),
+            Columna::texto(QStringLiteral("Fecha"), 0.08),
+            Columna::texto(QStringLiteral("Nº Recibo"), 0.07),
+            Columna::texto(QStringLiteral("Inmueble"), 0.20),
+            Columna::texto(QStringLiteral("Inquilino"), 0.20),
+            Columna::texto(QStringLiteral("Base"), 0.08, derecha),
+            Columna::texto(QStringLiteral("%"), 0.03, derecha),
+            Columna::texto(QStringLiteral("IVA"), 0.05, derecha),
+            Columna::texto(QStringLiteral("%"), 0.03, derecha),
+            Columna::texto(QStringLiteral("RET"), 0.05, derecha),
+            Columna::texto(QStringLiteral("TOTAL"), 0.10, derecha),
+            Columna::texto(QStringLiteral("Pag"), 0.05, Qt::AlignHCenter),
+            Columna::oculta()};
+}
+
+} // namespace
+
+frmCobros::frmCobros(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmCobros>()) {
+    ui->setupUi(this);
+    configurarCampo(ui->mskDesde, Campo::Normal);
+    configurarCampo(ui->mskHasta, Campo::Normal);
+    configurarCampo(ui->txtFiltro, Campo::ColorFoco);
+    ui->mskDesde->installEventFilter(this);
+    ui->mskHasta->installEventFilter(this);
+    connect(ui->txtFiltro, &QLineEdit::returnPressed, this, &frmCobros::CargarLista);
+    connect(ui->cmdFiltrar, &QPushButton::clicked, this, &frmCobros::CargarLista);
+    connect(ui->chkPen, &QCheckBox::clicked, this, &frmCobros::CargarLista);
+    connect(ui->cmdNovo, &QPushButton::clicked, this, &frmCobros::Nuevo);
+    connect(ui->cmdEditar, &QPushButton::clicked, this, &frmCobros::Editar);
+    connect(ui->mshDatos, &Rejilla::elegida, this, &frmCobros::Editar);
+    connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmCobros::Borrar);
+}
+
+frmCobros::~frmCobros() = default;
+
+void frmCobros::alActivar() {
+    CargarSeriesFiltro();
+    ui->mskDesde->setText(QStringLiteral("01/01/2000"));
+    ui->mskHasta->setText(QStringLiteral("31/12/") + QString::number(Hoy().year()));
+    CargarLista();
+    ui->txtFiltro->setFocus();
+}
+
+void frmCobros::CargarSeriesFiltro() {
+    ui->cmbSerie->clear();
+    ui->cmbSerie->addItem(kTodas);
+    ui->cmbSerie->addItems(codigosSeries());
+    ui->cmbSerie->setCurrentIndex(0);
+}
+
+bool frmCobros::LeerFiltro(FiltroCobros& filtro) const {
+    filtro.desde = leerFecha(ui->mskDesde->text());
+    filtro.hasta = leerFecha(ui->mskHasta->text());
+    filtro.texto = ui->txtFiltro->text();
+    filtro.pendientes = ui->chkPen->isChecked();
+    const QString serie = ui->cmbSerie->currentText();
+    filtro.serie = serie == kTodas ? QString() : serie;
+    return filtro.desde.isValid() && filtro.hasta.isValid();
+}
+
+void frmCobros::CargarLista() {
+    FiltroCobros filtro;
+    // A wrong date has already been reported when its box was left.
+    if (!LeerFiltro(filtro)) return;
+    CursorEspera espera(this);
+    const ResumenCobros resumen = resumenCobros(filtro);
+    if (resumen.cuenta == 0) {
+        ui->mshDatos->vaciar();
+    } else {
+        ui->mshDatos->definirColumnas(columnasCobros());
+        int contador = 0;
+        ui->mshDatos->modelo()->fijarFuente(
+            [fuente = filasCobros(filtro), contador](QStringList& fila) mutable {
+                if (!fuente(fila)) return false;
+                fila.prepend(QString::number(++contador));
+                return true;
+            });
+        ui->mshDatos->fijarFilaActual(1, 1);
+    }
+    ui->lblInfo->setText(QString::number(resumen.cuenta) +
+                         QStringLiteral(" recibos de cobro | TOTAL IMPORTES: ") +
+                         formatoImporte(resumen.total) + QStringLiteral(" €"));
+}
+
+void frmCobros::Nuevo() {
+    const auto idInm = buscarId(this, QStringLiteral("Inmuebles"));
+    CursorEspera espera(this);
+    frmCobrosHoja hoja(this);
+    hoja.IdInm = idInm.value_or(0);
+    hoja.IdInq = idInm ? InquilinoDeInmueble(*idInm) : 0;
+    hoja.Estado = 0;
+    hoja.setWindowTitle(QStringLiteral("Nuevo Recibo de Cobro"));
+    hoja.exec();
+    ui->txtFiltro->setFocus();
+}
+
+void frmCobros::Editar() {
+    const int fila = ui->mshDatos->filaActual();
+    if (fila < 1) return;
+    {
+        CursorEspera espera(this);
+        frmCobrosHoja hoja(this);
+        hoja.Estado = 1;
+        hoja.Id = ui->mshDatos->texto(fila, 12).toInt();
+        hoja.setWindowTitle(QStringLiteral("Modificando Recibo"));
+        hoja.exec();
+    }
+    CargarLista();
+    if (ui->mshDatos->filaActual() > 0) ui->mshDatos->subirArriba(fila);
+    ui->txtFiltro->setFocus();
+}
+
+void frmCobros::Borrar() {
+    const int fila = ui->mshDatos->filaActual();
+    if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
+    if (!Mensaje::preguntar(this, QStringLiteral("¿Borrar el recibo nº ") +
+                                      ui->mshDatos->texto(fila, 2) + ui->mshDatos->texto(fila, 3) +
+                                      QStringLiteral("?")))
+        return;
+    borrarDocumento(ui->mshDatos->texto(fila, 12).toInt());
+    CargarLista();
+}
+
+bool frmCobros::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() == QEvent::FocusOut && isVisible()) {
+        const auto razon = static_cast<QFocusEvent*>(evento)->reason();
+        auto* caja = qobject_cast<QLineEdit*>(objeto);
+        if (caja && razon != Qt::ActiveWindowFocusReason && razon != Qt::PopupFocusReason &&
+            !leerFecha(caja->text()).isValid()) {
+            Mensaje::informar(this, QStringLiteral("Ponga una fecha correcta"));
+            caja->setFocus();
+        }
+    }
+    return Ventana::eventFilter(objeto, evento);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ui/Ventana.h"
+
+#include <memory>
+
+namespace Ui {
+class frmCobros;
+}
+struct FiltroCobros;
+
+/** The year's collection documents between two dates, with their count and total. */
+class frmCobros : public Ventana {
+    Q_OBJECT
+
+public:
+    explicit frmCobros(QWidget* padre = nullptr);
+    ~frmCobros() override;
+
+protected:
+    void alActivar() override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    void CargarSeriesFiltro();
+    void CargarLista();
+    bool LeerFiltro(FiltroCobros& filtro) const;
+    void Nuevo();
+    void Editar();
+    void Borrar();
+
+    std::unique_ptr<Ui::frmCobros> ui;
+};

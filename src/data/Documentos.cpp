@@ -1,0 +1,247 @@
+#include "data/Documentos.h"
+
+#include "data/Consulta.h"
+#include "data/Dialecto.h"
+#include "data/Formato.h"
+#include "data/Funciones.h"
+
+#include <memory>
+
+namespace {
+
+QString textoOVacio(const QVariant& v) {
+    return v.isNull() ? QString() : v.toString();
+}
+
+QString importeOVacio(const QVariant& v) {
+    return v.isNull() ? QString() : formatoImporte(v.toDouble());
+}
+
+QString numeroOVacio(const QVariant& v) {
+    return v.isNull() ? QString() : formatoSimple(v.toDouble());
+}
+
+/** FROM and WHERE shared by the list and its count and sum, with the values to bind. */
+QString desdeYCondicion(const FiltroCobros& f, QVariantList& valores) {
+    QString sql = QStringLiteral(
+        " FROM (tblCobros LEFT JOIN tblInmuebles ON tblCobros.IdInm = tblInmuebles.Id)"
+        " LEFT JOIN tblInquilinos ON tblCobros.IdInq = tblInquilinos.Id"
+        " WHERE tblCobros.Fec >= ? AND tblCobros.Fec <= ?");
+    valores << fechaIso(f.desde) << fechaIso(f.hasta);
+    if (!f.texto.isEmpty()) {
+        sql += QStringLiteral(" AND (%1 OR %2)")
+                   .arg(sqlContiene(QStringLiteral("tblInmuebles.Des")),
+                        sqlContiene(QStringLiteral("tblInquilinos.Nom")));
+        valores << f.texto << f.texto;
+    }
+    if (f.pendientes) sql += QStringLiteral(" AND tblCobros.Pag = 0");
+    if (!f.serie.isEmpty()) {
+        sql += QStringLiteral(" AND tblCobros.Ser = ?");
+        valores << f.serie;
+    }
+    return sql;
+}
+
+QString numeroYSerie() {
+    return sqlUnir({QStringLiteral("tblCobros.Num"), QStringLiteral("tblCobros.Ser")});
+}
+
+} // namespace
+
+QStringList codigosSeries() {
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT Cod FROM tblSeriesF ORDER BY Id"));
+    QStringList codigos;
+    while (q.next())
+        codigos << q.value(0).toString();
+    return codigos;
+}
+
+void asegurarSerie() {
+    if (valorUnico(QStringLiteral("SELECT 1 FROM tblSeriesF")).isValid()) return;
+    ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (?, ?, ?)"),
+             {SiguienteNumero(QStringLiteral("tblSeriesF"), QStringLiteral("Id")),
+              QStringLiteral("A"), QStringLiteral("Serie por defecto")});
+}
+
+std::optional<double> retencionPorDefecto() {
+    const QVariant porRet = valorUnico(QStringLiteral("SELECT PorRet FROM tblTitulos"));
+    if (!porRet.isValid() || porRet.isNull()) return std::nullopt;
+    return porRet.toDouble();
+}
+
+void crearCabecera(const Cabecera& c) {
+    ejecutar(QStringLiteral("INSERT INTO tblCobros (Id, Num, Ser, IdInq, IdInm, Fec, Tri)"
+                            " VALUES (?, ?, ?, ?, ?, ?, ?)"),
+             {c.id, c.num.value_or(0), c.ser, c.idInq, c.idInm,
+              c.fec.isValid() ? QVariant(fechaIso(c.fec)) : QVariant(), c.tri});
+}
+
+std::optional<Cabecera> leerCabecera(int id) {
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT Num, Ser, IdInq, IdInm, Fec, Tri, PorRet, PorIva,"
+                                          " Pag, SubTotal, Ret, Base, IVA, Tot, Obs"
+                                          " FROM tblCobros WHERE Id = ?"),
+                           {id});
+    if (!q.next()) return std::nullopt;
+    Cabecera c;
+    c.id = id;
+    c.num = q.value(0).toInt();
+    c.ser = textoOVacio(q.value(1));
+    c.idInq = q.value(2).toInt();
+    c.idInm = q.value(3).toInt();
+    c.fec = desdeIso(q.value(4).toString());
+    c.tri = q.value(5).toInt();
+    c.porRet = q.value(6).toDouble();
+    c.porIva = q.value(7).toDouble();
+    c.pag = q.value(8).toInt() != 0;
+    c.totales = {q.value(9).toDouble(), q.value(10).toDouble(), q.value(11).toDouble(),
+                 q.value(12).toDouble(), q.value(13).toDouble()};
+    c.obs = textoOVacio(q.value(14));
+    return c;
+}
+
+void guardarCabecera(const Cabecera& c) {
+    const Totales& t = c.totales;
+    ejecutar(QStringLiteral("UPDATE tblCobros SET Num = COALESCE(?, Num), Ser = ?, IdInq = ?,"
+                            " IdInm = ?, Fec = COALESCE(?, Fec), PorRet = ?, PorIva = ?, Tri = ?,"
+                            " Pag = ?, SubTotal = ?, Ret = ?, Base = ?, IVA = ?, Tot = ?, Obs = ?"
+                            " WHERE Id = ?"),
+             {c.num ? QVariant(*c.num) : QVariant(), c.ser, c.idInq, c.idInm,
+              c.fec.isValid() ? QVariant(fechaIso(c.fec)) : QVariant(), c.porRet, c.porIva, c.tri,
+              c.pag ? 1 : 0, t.subtotal, t.retencion, t.base, t.iva, t.total, c.obs, c.id});
+}
+
+void borrarCabecera(int id) {
+    ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE Id = ?"), {id});
+}
+
+void borrarDocumento(int id) {
+    Transaccion t;
+    ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE IdDoc = ?"), {id});
+    borrarCabecera(id);
+    t.confirmar();
+}
+
+double subtotalDocumento(int idDoc) {
+    const QVariant suma = valorUnico(
+        QStringLiteral("SELECT SUM(Und * Pre) FROM tblCobrosDetalles WHERE IdDoc = ?"), {idDoc});
+    return redondearCentimos(suma.isNull() ? 0.0 : suma.toDouble());
+}
+
+int numeroLineas(int idDoc) {
+    return valorUnico(QStringLiteral("SELECT COUNT(*) FROM tblCobrosDetalles WHERE IdDoc = ?"),
+                      {idDoc})
+        .toInt();
+}
+
+QList<QStringList> filasLineas(int idDoc) {
+    QSqlQuery q =
+        ejecutar(QStringLiteral("SELECT Lin, IdCon, DesCon, Und, Pre, Und * Pre, Id, IdDoc"
+                                " FROM tblCobrosDetalles WHERE IdDoc = ? ORDER BY Lin"),
+                 {idDoc});
+    QList<QStringList> filas;
+    while (q.next()) {
+        const QVariant und = q.value(3);
+        filas << QStringList{
+            textoOVacio(q.value(0)),   textoOVacio(q.value(1)),
+            textoOVacio(q.value(2)),   und.isNull() ? QString() : formatoUnidades(und.toDouble()),
+            importeOVacio(q.value(4)), importeOVacio(q.value(5)),
+            q.value(6).toString(),     q.value(7).toString()};
+    }
+    return filas;
+}
+
+std::optional<Linea> leerLinea(int id) {
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT IdDoc, Lin, IdCon, DesCon, Und, Pre, Imp"
+                                          " FROM tblCobrosDetalles WHERE Id = ?"),
+                           {id});
+    if (!q.next()) return std::nullopt;
+    return Linea{q.value(0).toInt(),      q.value(1).toInt(),    q.value(2).toInt(),
+                 textoOVacio(q.value(3)), q.value(4).toDouble(), q.value(5).toDouble(),
+                 q.value(6).toDouble()};
+}
+
+void crearLinea(const Linea& l) {
+    ejecutar(QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon, Und,"
+                            " Pre, Imp) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+             {SiguienteNumero(QStringLiteral("tblCobrosDetalles"), QStringLiteral("Id")), l.idDoc,
+              l.lin, l.idCon, l.desCon, l.und, l.pre, l.imp});
+}
+
+void insertarLinea(const Linea& l) {
+    Transaccion t;
+    ejecutar(QStringLiteral("UPDATE tblCobrosDetalles SET Lin = Lin + 1"
+                            " WHERE Lin >= ? AND IdDoc = ?"),
+             {l.lin, l.idDoc});
+    crearLinea(l);
+    t.confirmar();
+}
+
+void guardarLinea(int id, const Linea& l) {
+    ejecutar(QStringLiteral("UPDATE tblCobrosDetalles SET IdCon = ?, DesCon = ?, Und = ?, Pre = ?,"
+                            " Imp = ? WHERE Id = ?"),
+             {l.idCon, l.desCon, l.und, l.pre, l.imp, id});
+}
+
+void borrarLinea(int id) {
+    ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE Id = ?"), {id});
+}
+
+std::optional<Concepto> leerConcepto(int id) {
+    QSqlQuery q =
+        ejecutar(QStringLiteral("SELECT Id, Des, Imp FROM tblCobrosConceptos WHERE Id = ?"), {id});
+    if (!q.next()) return std::nullopt;
+    return Concepto{q.value(0).toInt(), textoOVacio(q.value(1)), q.value(2).toDouble()};
+}
+
+std::optional<DatosInquilino> datosInquilino(int id) {
+    QSqlQuery q =
+        ejecutar(QStringLiteral("SELECT Nom, DNI, Tfn, Mob FROM tblInquilinos WHERE Id = ?"), {id});
+    if (!q.next()) return std::nullopt;
+    return DatosInquilino{textoOVacio(q.value(0)),
+                          QStringLiteral("DNI: ") + textoOVacio(q.value(1)) + QLatin1Char('\n') +
+                              textoOVacio(q.value(2)) + QStringLiteral(" | ") +
+                              textoOVacio(q.value(3))};
+}
+
+QString descripcionInmueble(int id) {
+    return textoOVacio(
+        valorUnico(QStringLiteral("SELECT Des FROM tblInmuebles WHERE Id = ?"), {id}));
+}
+
+std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
+    QVariantList valores;
+    const QString sql =
+        QStringLiteral("SELECT tblCobros.Fec, %1 AS Numero, tblInmuebles.Des, tblInquilinos.Nom,"
+                       " tblCobros.Base, tblCobros.PorIva, tblCobros.IVA, tblCobros.PorRet,"
+                       " tblCobros.Ret, tblCobros.Tot, tblCobros.Pag, tblCobros.Id")
+            .arg(numeroYSerie()) +
+        desdeYCondicion(filtro, valores) +
+        QStringLiteral(" ORDER BY tblCobros.Fec DESC, Numero DESC");
+    // Shared so the grid can keep reading the open query in batches as it scrolls.
+    auto q = std::make_shared<QSqlQuery>(ejecutar(sql, valores));
+    return [q](QStringList& fila) {
+        if (!q->next()) return false;
+        fila = {formatoFecha(desdeIso(q->value(0).toString())),
+                textoOVacio(q->value(1)),
+                textoOVacio(q->value(2)),
+                textoOVacio(q->value(3)),
+                importeOVacio(q->value(4)),
+                numeroOVacio(q->value(5)),
+                importeOVacio(q->value(6)),
+                numeroOVacio(q->value(7)),
+                importeOVacio(q->value(8)),
+                importeOVacio(q->value(9)),
+                q->value(10).toInt() != 0 ? QStringLiteral("SÍ") : QStringLiteral("NO"),
+                q->value(11).toString()};
+        return true;
+    };
+}
+
+ResumenCobros resumenCobros(const FiltroCobros& filtro) {
+    QVariantList valores;
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT COUNT(*), SUM(tblCobros.Tot)") +
+                               desdeYCondicion(filtro, valores),
+                           valores);
+    if (!q.next()) return {};
+    return {q.value(0).toInt(), q.value(1).isNull() ? 0.0 : q.value(1).toDouble()};
+}
