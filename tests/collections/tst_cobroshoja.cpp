@@ -2,9 +2,9 @@
 #include "collections/frmCobrosHoja.h"
 #include "data/Consulta.h"
 #include "data/Formato.h"
+#include "support/Entorno.h"
 #include "ui/Mensajes.h"
 #include "ui/Rejilla.h"
-#include "support/Entorno.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,16 +14,16 @@
 
 namespace {
 
-template <typename T> T* hijo(QWidget* ventana, const char* nombre)
-{
+template <typename T> T* hijo(QWidget* ventana, const char* nombre) {
     return ventana->findChild<T*>(QString::fromLatin1(nombre));
 }
 
-QLineEdit* caja(QWidget* ventana, const char* nombre) { return hijo<QLineEdit>(ventana, nombre); }
+QLineEdit* caja(QWidget* ventana, const char* nombre) {
+    return hijo<QLineEdit>(ventana, nombre);
+}
 
 /** Replaces a box's text through the keyboard, as the user would. */
-void escribir(QLineEdit* control, const QString& texto)
-{
+void escribir(QLineEdit* control, const QString& texto) {
     enfocar(control);
     control->selectAll();
     QTest::keyClick(control, Qt::Key_Backspace);
@@ -31,8 +31,7 @@ void escribir(QLineEdit* control, const QString& texto)
 }
 
 /** Fills the line editor the sheet is about to open and accepts it. */
-void escribirLinea(const QString& und, const QString& pre, const QString& des = {})
-{
+void escribirLinea(const QString& und, const QString& pre, const QString& des = {}) {
     cuandoAparezca<frmCobrosDetalle>([=](frmCobrosDetalle* d) {
         escribir(caja(d, "txtCodigo"), QStringLiteral("0"));
         escribir(caja(d, "txtDes"), des);
@@ -48,10 +47,11 @@ void escribirLinea(const QString& und, const QString& pre, const QString& des = 
     });
 }
 
-void pulsar(QWidget* ventana, const char* boton) { hijo<QPushButton>(ventana, boton)->click(); }
+void pulsar(QWidget* ventana, const char* boton) {
+    hijo<QPushButton>(ventana, boton)->click();
+}
 
-QStringList lineasGuardadas(int idDoc)
-{
+QStringList lineasGuardadas(int idDoc) {
     QSqlQuery q = ejecutar(QStringLiteral("SELECT Lin, DesCon FROM tblCobrosDetalles"
                                           " WHERE IdDoc = ? ORDER BY Lin"),
                            {idDoc});
@@ -61,7 +61,9 @@ QStringList lineasGuardadas(int idDoc)
     return lineas;
 }
 
-void escape(QWidget* ventana) { QTest::keyClick(ventana->focusWidget() ? ventana->focusWidget() : ventana, Qt::Key_Escape); }
+void escape(QWidget* ventana) {
+    QTest::keyClick(ventana->focusWidget() ? ventana->focusWidget() : ventana, Qt::Key_Escape);
+}
 
 } // namespace
 
@@ -69,8 +71,7 @@ class TestCobrosHoja : public QObject {
     Q_OBJECT
 
 private slots:
-    void documentoNuevo()
-    {
+    void documentoNuevo() {
         Entorno e;
         e.tipoIva(1, 21);
         ejecutar(QStringLiteral("INSERT INTO tblTitulos (Empresa, PorRet) VALUES ('X', 19)"));
@@ -93,8 +94,11 @@ private slots:
         QCOMPARE(hijo<QLabel>(&hoja, "lblNom")->text(), QStringLiteral("JOSÉ PÉREZ"));
         QCOMPARE(hijo<QLabel>(&hoja, "lblInqInfo")->text(), QStringLiteral("DNI: 123Z\n981 | 600"));
         QCOMPARE(hijo<QLabel>(&hoja, "lblInm")->text(), QStringLiteral("Piso Centro"));
-        QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"), QStringLiteral("Id = 1 AND Num = 1"
-                                 " AND Ser = 'A' AND Fec = '2024-05-15' AND Tri = 2")), 1);
+        QCOMPARE(
+            Entorno::contar(QStringLiteral("tblCobros"),
+                            QStringLiteral("Id = 1 AND Num = 1"
+                                           " AND Ser = 'A' AND Fec = '2024-05-15' AND Tri = 2")),
+            1);
 
         // Closed without lines: the header goes away again.
         escape(&hoja);
@@ -102,9 +106,8 @@ private slots:
         QCOMPARE(Entorno::contar(QStringLiteral("tblCobros")), 0);
     }
 
-    void totales_data()
-    {
-        QTest::addColumn<QStringList>("lineas");  // units, price, units, price...
+    void totales_data() {
+        QTest::addColumn<QStringList>("lineas"); // units, price, units, price...
         QTest::addColumn<QString>("ret");
         QTest::addColumn<QStringList>("esperado");
         QTest::newRow("iva y retención")
@@ -119,15 +122,14 @@ private slots:
             << QStringList{QStringLiteral("1"), QStringLiteral("0.5")} << QStringLiteral("25")
             << QStringList{QStringLiteral("0,50"), QStringLiteral("0,50"), QStringLiteral("0,10"),
                            QStringLiteral("0,12"), QStringLiteral("0,48")};
-        QTest::newRow("miles")
-            << QStringList{QStringLiteral("2"), QStringLiteral("1234,5")} << QStringLiteral("0")
-            << QStringList{QStringLiteral("2.469,00"), QStringLiteral("2.469,00"),
-                           QStringLiteral("518,49"), QStringLiteral("0,00"),
-                           QStringLiteral("2.987,49")};
+        QTest::newRow("miles") << QStringList{QStringLiteral("2"), QStringLiteral("1234,5")}
+                               << QStringLiteral("0")
+                               << QStringList{QStringLiteral("2.469,00"),
+                                              QStringLiteral("2.469,00"), QStringLiteral("518,49"),
+                                              QStringLiteral("0,00"), QStringLiteral("2.987,49")};
     }
 
-    void totales()
-    {
+    void totales() {
         QFETCH(QStringList, lineas);
         QFETCH(QString, ret);
         QFETCH(QStringList, esperado);
@@ -154,8 +156,7 @@ private slots:
         QCOMPARE(q.value(6).toDouble(), 21.0);
     }
 
-    void numeroYSerie()
-    {
+    void numeroYSerie() {
         Entorno e;
         e.tipoIva(1, 21);
         e.serie(QStringLiteral("A"));
@@ -193,30 +194,30 @@ private slots:
         escape(&hoja);
         QVERIFY(!hoja.isVisible());
         QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"),
-                                 QStringLiteral("Id = 4 AND Num = 2 AND Ser = 'B'")), 1);
+                                 QStringLiteral("Id = 4 AND Num = 2 AND Ser = 'B'")),
+                 1);
     }
 
-    void comprobaciones_data()
-    {
+    void comprobaciones_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("texto");
         QTest::addColumn<QString>("mensaje");
         QTest::addColumn<QString>("queda");
         QTest::newRow("número") << QStringLiteral("txtNumero") << QStringLiteral("x")
-                                << QStringLiteral("Ponga un número correcto") << QStringLiteral("5");
+                                << QStringLiteral("Ponga un número correcto")
+                                << QStringLiteral("5");
         QTest::newRow("fecha") << QStringLiteral("mskFecha") << QStringLiteral("31022024")
                                << QStringLiteral("Fecha incorrecta. Ponga otra")
                                << QStringLiteral("31/02/2024");
-        QTest::newRow("iva sin tipo") << QStringLiteral("txtPorIva") << QStringLiteral("7")
-                                      << QStringLiteral("Este IVA no es correcto. Cámbielo")
-                                      << QStringLiteral("7");
-        QTest::newRow("iva sin número") << QStringLiteral("txtPorIva") << QStringLiteral("abc")
-                                        << QStringLiteral("Este IVA no es correcto. Cámbielo")
-                                        << QStringLiteral("abc");
+        QTest::newRow("iva sin tipo")
+            << QStringLiteral("txtPorIva") << QStringLiteral("7")
+            << QStringLiteral("Este IVA no es correcto. Cámbielo") << QStringLiteral("7");
+        QTest::newRow("iva sin número")
+            << QStringLiteral("txtPorIva") << QStringLiteral("abc")
+            << QStringLiteral("Este IVA no es correcto. Cámbielo") << QStringLiteral("abc");
     }
 
-    void comprobaciones()
-    {
+    void comprobaciones() {
         QFETCH(QString, control);
         QFETCH(QString, texto);
         QFETCH(QString, mensaje);
@@ -242,8 +243,7 @@ private slots:
         QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"), QStringLiteral("PorIva = 21")), 0);
     }
 
-    void comandosDeLineas_data()
-    {
+    void comandosDeLineas_data() {
         QTest::addColumn<QList<int>>("lineas");
         QTest::addColumn<QString>("boton");
         QTest::addColumn<int>("fila");
@@ -260,16 +260,15 @@ private slots:
             << QList<int>{1, 2, 5} << QStringLiteral("cmdNovo") << 1
             << QStringList{QStringLiteral("1:L1"), QStringLiteral("2:L2"), QStringLiteral("5:L5"),
                            QStringLiteral("6:nueva")};
-        QTest::newRow("editar la 2") << QList<int>{1, 2, 3} << QStringLiteral("cmdEditar") << 2
-                                     << QStringList{QStringLiteral("1:L1"),
-                                                    QStringLiteral("2:nueva"),
-                                                    QStringLiteral("3:L3")};
+        QTest::newRow("editar la 2")
+            << QList<int>{1, 2, 3} << QStringLiteral("cmdEditar") << 2
+            << QStringList{QStringLiteral("1:L1"), QStringLiteral("2:nueva"),
+                           QStringLiteral("3:L3")};
         QTest::newRow("borrar la 2") << QList<int>{1, 2, 3} << QStringLiteral("cmdBorrar") << 2
                                      << QStringList{QStringLiteral("1:L1"), QStringLiteral("3:L3")};
     }
 
-    void comandosDeLineas()
-    {
+    void comandosDeLineas() {
         QFETCH(QList<int>, lineas);
         QFETCH(QString, boton);
         QFETCH(int, fila);
@@ -294,15 +293,15 @@ private slots:
         QCOMPARE(lineasGuardadas(id), quedan);
         QCOMPARE(lineasGuardadas(otro), QStringList{QStringLiteral("2:ajena")});
         QCOMPARE(rejilla->numFilas(), quedan.size() + 1);
-        if (boton == QStringLiteral("cmdEditar"))
-            QCOMPARE(rejilla->filaActual(), fila);
-        const double subtotal = boton == QStringLiteral("cmdBorrar") ? 20 : 10 * (lineas.size() - 1) + 30.0
-                                + (boton == QStringLiteral("cmdEditar") ? 0 : 10);
+        if (boton == QStringLiteral("cmdEditar")) QCOMPARE(rejilla->filaActual(), fila);
+        const double subtotal =
+            boton == QStringLiteral("cmdBorrar")
+                ? 20
+                : 10 * (lineas.size() - 1) + 30.0 + (boton == QStringLiteral("cmdEditar") ? 0 : 10);
         QCOMPARE(hoja.textosTotales().first(), formatoImporte(subtotal));
     }
 
-    void editorDeLinea()
-    {
+    void editorDeLinea() {
         Entorno e;
         e.concepto(QStringLiteral("Alquiler"), 450);
         const int agua = e.concepto(QStringLiteral("Agua"), 12.5);
@@ -360,8 +359,9 @@ private slots:
         QCOMPARE(caja(&editada, "txtPre")->text(), QStringLiteral("1234,5"));
         pulsar(&editada, "cmdCancelar");
         QVERIFY(!editada.isVisible());
-        QCOMPARE(Entorno::contar(QStringLiteral("tblCobrosDetalles"),
-                                 QStringLiteral("DesCon = 'Agua'")), 1);
+        QCOMPARE(
+            Entorno::contar(QStringLiteral("tblCobrosDetalles"), QStringLiteral("DesCon = 'Agua'")),
+            1);
     }
 };
 

@@ -1,0 +1,246 @@
+#include "app/Modulo.h"
+#include "collections/frmCobros.h"
+#include "collections/frmCobrosHoja.h"
+#include "data/Consulta.h"
+#include "registers/frmAtopar.h"
+#include "support/Entorno.h"
+#include "ui/Mensajes.h"
+#include "ui/Rejilla.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+template <typename T> T* hijo(QWidget* ventana, const char* nombre) {
+    return ventana->findChild<T*>(QString::fromLatin1(nombre));
+}
+
+Rejilla* rejillaDe(QWidget* ventana) {
+    return hijo<Rejilla>(ventana, "mshDatos");
+}
+
+QString info(QWidget* lista) {
+    return hijo<QLabel>(lista, "lblInfo")->text();
+}
+
+/** The number-and-series column, top to bottom. */
+QStringList numeros(QWidget* lista) {
+    Rejilla* rejilla = rejillaDe(lista);
+    rejilla->modelo()->cargarHasta();
+    QStringList textos;
+    for (int f = 1; f < rejilla->numFilas(); ++f)
+        textos << rejilla->texto(f, 2);
+    return textos;
+}
+
+QString resumen(int cuenta, const QString& total) {
+    return QString::number(cuenta) + QStringLiteral(" recibos de cobro | TOTAL IMPORTES: ") +
+           total + QStringLiteral(" €");
+}
+
+void escribir(QLineEdit* caja, const QString& texto) {
+    enfocar(caja);
+    caja->selectAll();
+    QTest::keyClick(caja, Qt::Key_Backspace);
+    teclear(caja, texto);
+}
+
+} // namespace
+
+class TestCobros : public QObject {
+    Q_OBJECT
+
+private slots:
+    void listaYOrden() {
+        Entorno e;
+        {
+            frmCobros vacia;
+            vacia.show();
+            QCOMPARE(rejillaDe(&vacia)->numFilas(), 0);
+            QCOMPARE(info(&vacia), resumen(0, QStringLiteral("0,00")));
+        }
+        const int inq = e.inquilino(QStringLiteral("Ana"));
+        const int inm = e.inmueble(QStringLiteral("Bajo"), inq);
+        e.documento(10, QStringLiteral("A"), QDate(2024, 3, 1), inm, inq, 1000);
+        e.documento(9, QStringLiteral("A"), QDate(2024, 3, 1), 0, 0, 234.56, true);
+        e.documento(1, QStringLiteral("B"), QDate(2024, 4, 1), inm, 0, 100);
+        e.documento(3, QStringLiteral("A"), QDate(1999, 12, 31), inm, inq, 5);
+        frmCobros lista;
+        lista.show();
+        QCOMPARE(lista.windowTitle(), QStringLiteral("COBROS"));
+        QCOMPARE(hijo<QLineEdit>(&lista, "mskHasta")->text(), QStringLiteral("31/12/2024"));
+        QCOMPARE(numeros(&lista),
+                 (QStringList{QStringLiteral("1B"), QStringLiteral("9A"), QStringLiteral("10A")}));
+        QCOMPARE(info(&lista), resumen(3, QStringLiteral("1.334,56")));
+        Rejilla* rejilla = rejillaDe(&lista);
+        QCOMPARE(rejilla->texto(1, 0), QStringLiteral("1"));
+        QCOMPARE(rejilla->texto(1, 1), QStringLiteral("01/04/2024"));
+        QCOMPARE(rejilla->texto(1, 3), QStringLiteral("Bajo"));
+        QCOMPARE(rejilla->texto(1, 4), QString());
+        QCOMPARE(rejilla->texto(3, 4), QStringLiteral("Ana"));
+        QCOMPARE(rejilla->texto(3, 10), QStringLiteral("1.000,00"));
+        QCOMPARE(rejilla->texto(2, 11), QStringLiteral("SÍ"));
+        QCOMPARE(rejilla->texto(3, 11), QStringLiteral("NO"));
+        QCOMPARE(rejilla->filaActual(), 1);
+    }
+
+    void filtros_data() {
+        QTest::addColumn<QString>("desde");
+        QTest::addColumn<QString>("texto");
+        QTest::addColumn<bool>("pendientes");
+        QTest::addColumn<int>("serie"); // entry of the series box: 0 TODAS, 1 A, 2 B
+        QTest::addColumn<QStringList>("esperados");
+        QTest::addColumn<QString>("total");
+        QTest::newRow("todo") << QString() << QString() << false << 0
+                              << QStringList{QStringLiteral("2B"), QStringLiteral("1B"),
+                                             QStringLiteral("2A"), QStringLiteral("1A")}
+                              << QStringLiteral("1.111,00");
+        QTest::newRow("acentos") << QString() << QStringLiteral("jose") << false << 0
+                                 << QStringList{QStringLiteral("2B"), QStringLiteral("1A")}
+                                 << QStringLiteral("1.001,00");
+        QTest::newRow("comilla") << QString() << QStringLiteral("o'brien") << false << 0
+                                 << QStringList{QStringLiteral("1B")} << QStringLiteral("100,00");
+        QTest::newRow("porcentaje") << QString() << QStringLiteral("100%") << false << 0
+                                    << QStringList{QStringLiteral("2A")} << QStringLiteral("10,00");
+        QTest::newRow("fuera de fechas")
+            << QStringLiteral("02022024") << QStringLiteral("jose") << false << 0
+            << QStringList{QStringLiteral("2B")} << QStringLiteral("1,00");
+        QTest::newRow("pendientes")
+            << QString() << QString() << true << 0
+            << QStringList{QStringLiteral("2B"), QStringLiteral("2A")} << QStringLiteral("11,00");
+        QTest::newRow("serie B") << QString() << QString() << false << 2
+                                 << QStringList{QStringLiteral("2B"), QStringLiteral("1B")}
+                                 << QStringLiteral("101,00");
+        QTest::newRow("serie A pendientes")
+            << QString() << QString() << true << 1 << QStringList{QStringLiteral("2A")}
+            << QStringLiteral("10,00");
+    }
+
+    void filtros() {
+        QFETCH(QString, desde);
+        QFETCH(QString, texto);
+        QFETCH(bool, pendientes);
+        QFETCH(int, serie);
+        QFETCH(QStringList, esperados);
+        QFETCH(QString, total);
+        Entorno e;
+        e.serie(QStringLiteral("A"));
+        e.serie(QStringLiteral("B"));
+        const int jose = e.inquilino(QStringLiteral("JOSÉ Núñez"));
+        const int obrien = e.inquilino(QStringLiteral("Mary O'Brien"));
+        const int local = e.inmueble(QStringLiteral("Local 100% reformado"));
+        const int piso = e.inmueble(QStringLiteral("Piso 1000"));
+        e.documento(1, QStringLiteral("A"), QDate(2024, 2, 1), piso, jose, 1000, true);
+        e.documento(2, QStringLiteral("A"), QDate(2024, 2, 2), local, 0, 10);
+        e.documento(1, QStringLiteral("B"), QDate(2024, 2, 3), piso, obrien, 100, true);
+        e.documento(2, QStringLiteral("B"), QDate(2024, 2, 4), 0, jose, 1);
+        frmCobros lista;
+        lista.show();
+        QCOMPARE(info(&lista), resumen(4, QStringLiteral("1.111,00")));
+        if (!desde.isEmpty()) escribir(hijo<QLineEdit>(&lista, "mskDesde"), desde);
+        auto* combo = hijo<QComboBox>(&lista, "cmbSerie");
+        enfocar(combo);
+        for (int i = 0; i < serie; ++i)
+            QTest::keyClick(combo, Qt::Key_Down);
+        auto* filtro = hijo<QLineEdit>(&lista, "txtFiltro");
+        escribir(filtro, texto);
+        pulsarEnter(filtro);
+        if (pendientes)
+            QTest::mouseClick(hijo<QCheckBox>(&lista, "chkPen"), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(numeros(&lista), esperados);
+        QCOMPARE(info(&lista), resumen(esperados.size(), total));
+    }
+
+    void borrarYEditar() {
+        Entorno e;
+        e.tipoIva(1, 0);
+        QList<int> ids;
+        for (int n = 1; n <= 40; ++n) {
+            ids << e.documento(n, QStringLiteral("A"), QDate(2024, 1, 1).addDays(40 - n), 0, 0, 10);
+            e.linea(ids.last(), 1, 1, 10);
+        }
+        frmCobros lista;
+        lista.show();
+        Rejilla* rejilla = rejillaDe(&lista);
+        rejilla->fijarFilaActual(2);
+        Mensaje::responderSiguiente(false);
+        hijo<QPushButton>(&lista, "cmdBorrar")->click();
+        QCOMPARE(Mensaje::textos().last(), QStringLiteral("¿Borrar el recibo nº 2A?"));
+        QCOMPARE(info(&lista), resumen(40, QStringLiteral("400,00")));
+        hijo<QPushButton>(&lista, "cmdBorrar")->click();
+        QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"), QStringLiteral("Num = 2")), 0);
+        QCOMPARE(Entorno::contar(QStringLiteral("tblCobrosDetalles"), QStringLiteral("IdDoc = ?"),
+                                 {ids[1]}),
+                 0);
+        QCOMPARE(Entorno::contar(QStringLiteral("tblCobrosDetalles")), 39);
+        QCOMPARE(info(&lista), resumen(39, QStringLiteral("390,00")));
+
+        // After editing the third row, it is current again and shown at the top.
+        rejilla->fijarFilaActual(3);
+        int abierto = 0;
+        cuandoAparezca<frmCobrosHoja>([&](frmCobrosHoja* hoja) {
+            abierto = hoja->Id;
+            QCOMPARE(hoja->windowTitle(), QStringLiteral("Modificando Recibo"));
+            hoja->findChild<QCheckBox*>(QStringLiteral("chkPag"))->setChecked(true);
+            QTest::keyClick(hoja, Qt::Key_Escape);
+        });
+        QTest::keyClick(rejilla, Qt::Key_Return);
+        QCOMPARE(abierto, ids[3]);
+        QCOMPARE(rejilla->filaActual(), 3);
+        QCOMPARE(rejilla->rowAt(0), 2);
+        QCOMPARE(rejilla->texto(3, 11), QStringLiteral("SÍ"));
+    }
+
+    void nuevoDocumento_data() {
+        QTest::addColumn<bool>("elegir");
+        QTest::newRow("sin inmueble") << false;
+        QTest::newRow("con inmueble") << true;
+    }
+
+    void nuevoDocumento() {
+        QFETCH(bool, elegir);
+        Entorno e;
+        e.tipoIva(1, 21);
+        const int inq = e.inquilino(QStringLiteral("Ana"));
+        const int inm = e.inmueble(QStringLiteral("Bajo"), inq);
+        frmCobros lista;
+        lista.show();
+        int idInm = -1;
+        int idInq = -1;
+        cuandoAparezca<frmAtopar>([&](frmAtopar* buscar) {
+            QCOMPARE(buscar->Estado, QStringLiteral("Inmuebles"));
+            cuandoAparezca<frmCobrosHoja>([&](frmCobrosHoja* hoja) {
+                idInm = hoja->IdInm;
+                idInq = hoja->IdInq;
+                QCOMPARE(hoja->windowTitle(), QStringLiteral("Nuevo Recibo de Cobro"));
+                e.linea(hoja->Id, 1, 1, 50);
+                QTest::keyClick(hoja, Qt::Key_Escape);
+            });
+            if (!elegir) {
+                QTest::keyClick(buscar, Qt::Key_Escape);
+                return;
+            }
+            Rejilla* rejilla = rejillaDe(buscar);
+            rejilla->fijarFilaActual(1);
+            QTest::keyClick(rejilla, Qt::Key_Return);
+        });
+        hijo<QPushButton>(&lista, "cmdNovo")->click();
+        QCOMPARE(idInm, elegir ? inm : 0);
+        QCOMPARE(idInq, elegir ? inq : 0);
+        QVERIFY(Modulo::IdAtopado.isEmpty());
+        QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"),
+                                 QStringLiteral("IdInm = ? AND IdInq = ?"), {idInm, idInq}),
+                 1);
+        // The list shows the new document at the next reload only.
+        QCOMPARE(info(&lista), resumen(0, QStringLiteral("0,00")));
+        hijo<QPushButton>(&lista, "cmdFiltrar")->click();
+        QCOMPARE(info(&lista), resumen(1, QStringLiteral("0,00")));
+    }
+};
+
+TORVANE_TEST_MAIN(TestCobros)
+#include "tst_cobros.moc"
