@@ -130,11 +130,12 @@ void EditorEnRejilla::EstablecerEstado(bool Navegar) {
 }
 
 void EditorEnRejilla::CargarDatos(int fila, bool trasBorrar) {
-    const QList<QStringList> filas = leerFilas();
+    const QList<QStringList> filas = tabla_.leer();
     lblInfo_->setText(
         QStringLiteral("Se encontraron %1 %2").arg(filas.size()).arg(tabla_.queSeCuenta));
     if (filas.isEmpty()) {
-        mshDatos_->definirColumnas(trasBorrar ? tabla_.vaciaTrasBorrar : tabla_.vacia);
+        const bool otra = trasBorrar && !tabla_.vaciaTrasBorrar.isEmpty();
+        mshDatos_->definirColumnas(otra ? tabla_.vaciaTrasBorrar : tabla_.vacia);
         return;
     }
     QList<QStringList> numeradas;

@@ -3,6 +3,9 @@
 #include "ui/Rejilla.h"
 #include "ui/Ventana.h"
 
+#include <functional>
+#include <memory>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -27,12 +30,14 @@ protected:
         QString campoClave = QStringLiteral("Id");
         int columnaClave = 4;
         QList<Columna> columnas;
-        /** What an empty table shows on opening and after its last row is deleted; no
-         *  columns leaves the grid without headings. */
-        QList<Columna> vacia;
-        QList<Columna> vaciaTrasBorrar;
+        /** What an empty table shows; no columns leaves the grid without headings. */
+        QList<Columna> vacia = {};
+        /** What it shows once its last row is deleted, when that differs. */
+        QList<Columna> vaciaTrasBorrar = {};
         QString queSeCuenta;    ///< "Se encontraron 3 conceptos"
         QString preguntaBorrar; ///< followed by column 1 of the row and "?"
+        /** The table's rows from column 1 on; column 0 is numbered here. */
+        std::function<QList<QStringList>()> leer;
         bool enfocarAlNuevo = true;
     };
 
@@ -47,8 +52,6 @@ protected:
     /** Wires the shared controls (found by their names) and the boxes; call after setupUi. */
     void montar(Tabla tabla, const QList<Caja>& cajas);
 
-    /** The table's rows from column 1 on; column 0 is numbered here. */
-    virtual QList<QStringList> leerFilas() const = 0;
     /** Writes the boxes: a new row in Modo 0, the row IdActual in Modo 1. False when refused. */
     virtual bool guardar();
     /** Fields every saved row carries besides the boxes. */
@@ -108,4 +111,17 @@ protected:
         campos << QStringLiteral("IdInq");
         valores << IdInq;
     }
+};
+
+/** An editor laid out by its Designer form. */
+template <typename Forma, typename Base = EditorEnRejilla> class EditorConForma : public Base {
+public:
+    explicit EditorConForma(QWidget* padre)
+        : Base(padre)
+        , ui(std::make_unique<Forma>()) {
+        ui->setupUi(this);
+    }
+
+protected:
+    std::unique_ptr<Forma> ui;
 };

@@ -3,27 +3,24 @@
 #include "data/Editores.h"
 #include "ui_frmCobrosConceptos.h"
 
+using namespace Qt::StringLiterals;
+
 frmCobrosConceptos::frmCobrosConceptos(QWidget* padre)
-    : EditorEnRejilla(padre)
-    , ui(std::make_unique<Ui::frmCobrosConceptos>()) {
-    ui->setupUi(this);
-    Tabla tabla;
-    tabla.nombre = QStringLiteral("tblCobrosConceptos");
-    tabla.columnas = {Columna::numero(), Columna::texto(QStringLiteral("Descripción"), 0.35),
-                      Columna::texto(QStringLiteral("Importe"), 0.10, Qt::AlignRight),
-                      Columna::texto(QStringLiteral("Observaciones"), 0.50), Columna::oculta()};
-    tabla.vacia = tabla.columnas;
-    tabla.vaciaTrasBorrar = tabla.columnas;
-    tabla.vaciaTrasBorrar[2].titulo = QStringLiteral("Precio");
-    tabla.queSeCuenta = QStringLiteral("conceptos");
-    tabla.preguntaBorrar = QStringLiteral("¿Eliminar ");
-    montar(tabla, {{ui->txtDes, 1, QStringLiteral("Des")},
-                   {ui->txtImp, 2, QStringLiteral("Imp"), true},
-                   {ui->txtObs, 3, QStringLiteral("Obs")}});
+    : EditorConForma(padre) {
+    const QList<Columna> columnas{Columna::numero(), Columna::texto(u"Descripción"_s, 0.35),
+                                  Columna::texto(u"Importe"_s, 0.10, Qt::AlignRight),
+                                  Columna::texto(u"Observaciones"_s, 0.50), Columna::oculta()};
+    // The one place where the amount is headed "Precio".
+    QList<Columna> trasBorrar = columnas;
+    trasBorrar[2].titulo = u"Precio"_s;
+    montar({.nombre = u"tblCobrosConceptos"_s,
+            .columnas = columnas,
+            .vacia = columnas,
+            .vaciaTrasBorrar = trasBorrar,
+            .queSeCuenta = u"conceptos"_s,
+            .preguntaBorrar = u"¿Eliminar "_s,
+            .leer = &Editores::conceptos},
+           {{ui->txtDes, 1, u"Des"_s}, {ui->txtImp, 2, u"Imp"_s, true}, {ui->txtObs, 3, u"Obs"_s}});
 }
 
 frmCobrosConceptos::~frmCobrosConceptos() = default;
-
-QList<QStringList> frmCobrosConceptos::leerFilas() const {
-    return Editores::conceptos();
-}

@@ -2,23 +2,15 @@
 
 #include "editors/EditorEnRejilla.h"
 
-#include <memory>
-
 namespace Ui {
 class frmCobrosConceptos;
 }
 
 /** The catalogue of collection concepts and their default amounts. */
-class frmCobrosConceptos : public EditorEnRejilla {
+class frmCobrosConceptos : public EditorConForma<Ui::frmCobrosConceptos> {
     Q_OBJECT
 
 public:
     explicit frmCobrosConceptos(QWidget* padre = nullptr);
     ~frmCobrosConceptos() override;
-
-protected:
-    QList<QStringList> leerFilas() const override;
-
-private:
-    std::unique_ptr<Ui::frmCobrosConceptos> ui;
 };

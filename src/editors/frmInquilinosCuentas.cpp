@@ -3,27 +3,21 @@
 #include "data/Editores.h"
 #include "ui_frmInquilinosCuentas.h"
 
+using namespace Qt::StringLiterals;
+
 frmInquilinosCuentas::frmInquilinosCuentas(QWidget* padre)
-    : EditorDeInquilino(padre)
-    , ui(std::make_unique<Ui::frmInquilinosCuentas>()) {
-    ui->setupUi(this);
-    Tabla tabla;
-    tabla.nombre = QStringLiteral("tblInquilinosCuentas");
-    tabla.columnas = {Columna::numero(), Columna::texto(QStringLiteral("IBAN"), 0.20),
-                      Columna::texto(QStringLiteral("Banco"), 0.40),
-                      Columna::texto(QStringLiteral("Observaciones"), 0.30), Columna::oculta()};
-    tabla.vacia = tabla.columnas;
-    tabla.vaciaTrasBorrar = tabla.columnas;
-    tabla.queSeCuenta = QStringLiteral("cuentas");
-    tabla.preguntaBorrar = QStringLiteral("¿Eliminar la cuenta ");
+    : EditorConForma(padre) {
+    const QList<Columna> columnas{Columna::numero(), Columna::texto(u"IBAN"_s, 0.20),
+                                  Columna::texto(u"Banco"_s, 0.40),
+                                  Columna::texto(u"Observaciones"_s, 0.30), Columna::oculta()};
     // The account number is kept as typed, spaces included.
-    montar(tabla, {{ui->txtIBAN, 1, QStringLiteral("IBAN")},
-                   {ui->txtBanco, 2, QStringLiteral("Banco")},
-                   {ui->txtObs, 3, QStringLiteral("Obs")}});
+    montar({.nombre = u"tblInquilinosCuentas"_s,
+            .columnas = columnas,
+            .vacia = columnas,
+            .queSeCuenta = u"cuentas"_s,
+            .preguntaBorrar = u"¿Eliminar la cuenta "_s,
+            .leer = [this] { return Editores::cuentas(IdInq); }},
+           {{ui->txtIBAN, 1, u"IBAN"_s}, {ui->txtBanco, 2, u"Banco"_s}, {ui->txtObs, 3, u"Obs"_s}});
 }
 
 frmInquilinosCuentas::~frmInquilinosCuentas() = default;
-
-QList<QStringList> frmInquilinosCuentas::leerFilas() const {
-    return Editores::cuentas(IdInq);
-}

@@ -3,25 +3,19 @@
 #include "data/Editores.h"
 #include "ui_frmInquilinosFamiliares.h"
 
+using namespace Qt::StringLiterals;
+
 frmInquilinosFamiliares::frmInquilinosFamiliares(QWidget* padre)
-    : EditorDeInquilino(padre)
-    , ui(std::make_unique<Ui::frmInquilinosFamiliares>()) {
-    ui->setupUi(this);
-    Tabla tabla;
-    tabla.nombre = QStringLiteral("tblInquilinosFamiliares");
-    tabla.columnas = {Columna::numero(), Columna::texto(QStringLiteral("Nombre"), 0.30),
-                      Columna::texto(QStringLiteral("DNI"), 0.20),
-                      Columna::texto(QStringLiteral("Observaciones"), 0.30), Columna::oculta()};
+    : EditorConForma(padre) {
     // A tenant without family shows a bare grid, without headings either.
-    tabla.queSeCuenta = QStringLiteral("familiares");
-    tabla.preguntaBorrar = QStringLiteral("¿Eliminar a ");
-    montar(tabla, {{ui->txtNom, 1, QStringLiteral("Nom")},
-                   {ui->txtDNI, 2, QStringLiteral("DNI")},
-                   {ui->txtObs, 3, QStringLiteral("Obs")}});
+    montar({.nombre = u"tblInquilinosFamiliares"_s,
+            .columnas = {Columna::numero(), Columna::texto(u"Nombre"_s, 0.30),
+                         Columna::texto(u"DNI"_s, 0.20), Columna::texto(u"Observaciones"_s, 0.30),
+                         Columna::oculta()},
+            .queSeCuenta = u"familiares"_s,
+            .preguntaBorrar = u"¿Eliminar a "_s,
+            .leer = [this] { return Editores::familiares(IdInq); }},
+           {{ui->txtNom, 1, u"Nom"_s}, {ui->txtDNI, 2, u"DNI"_s}, {ui->txtObs, 3, u"Obs"_s}});
 }
 
 frmInquilinosFamiliares::~frmInquilinosFamiliares() = default;
-
-QList<QStringList> frmInquilinosFamiliares::leerFilas() const {
-    return Editores::familiares(IdInq);
-}

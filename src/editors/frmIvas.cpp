@@ -5,38 +5,34 @@
 #include "ui/Mensajes.h"
 #include "ui_frmIvas.h"
 
+using namespace Qt::StringLiterals;
+
 frmIvas::frmIvas(QWidget* padre)
-    : EditorEnRejilla(padre)
-    , ui(std::make_unique<Ui::frmIvas>()) {
-    ui->setupUi(this);
-    Tabla tabla;
-    tabla.nombre = QStringLiteral("tblIva");
-    tabla.campoClave = QStringLiteral("TIV");
-    tabla.columnaClave = 1;
-    tabla.columnas = {Columna::numero(),
-                      Columna::texto(QStringLiteral("Tipo"), 0.12, Qt::AlignHCenter),
-                      Columna::texto(QStringLiteral("% IVA"), 0.12),
-                      Columna::texto(QStringLiteral("% Recargo"), 0.12),
-                      Columna::texto(QStringLiteral("Activo"), 0.20, Qt::AlignHCenter)};
-    tabla.vacia = tabla.columnas;
-    tabla.vaciaTrasBorrar = tabla.columnas;
-    tabla.queSeCuenta = QStringLiteral("tipos");
-    tabla.preguntaBorrar = QStringLiteral("¿Eliminar el tipo ");
-    tabla.enfocarAlNuevo = false;
-    montar(tabla, {{ui->txtTipo, 1, QStringLiteral("TIV")},
-                   {ui->txtPorIva, 2, QStringLiteral("IVA"), true},
-                   {ui->txtPorRec, 3, QStringLiteral("Req"), true},
-                   {ui->chkActivo, 4, QStringLiteral("Activo")}});
+    : EditorConForma(padre) {
+    const QList<Columna> columnas{
+        Columna::numero(), Columna::texto(u"Tipo"_s, 0.12, Qt::AlignHCenter),
+        Columna::texto(u"% IVA"_s, 0.12), Columna::texto(u"% Recargo"_s, 0.12),
+        Columna::texto(u"Activo"_s, 0.20, Qt::AlignHCenter)};
+    // The code is the key and is shown: there is no hidden column.
+    montar({.nombre = u"tblIva"_s,
+            .campoClave = u"TIV"_s,
+            .columnaClave = 1,
+            .columnas = columnas,
+            .vacia = columnas,
+            .queSeCuenta = u"tipos"_s,
+            .preguntaBorrar = u"¿Eliminar el tipo "_s,
+            .leer = &Editores::tiposIva,
+            .enfocarAlNuevo = false},
+           {{ui->txtTipo, 1, u"TIV"_s},
+            {ui->txtPorIva, 2, u"IVA"_s, true},
+            {ui->txtPorRec, 3, u"Req"_s, true},
+            {ui->chkActivo, 4, u"Activo"_s}});
 }
 
 frmIvas::~frmIvas() = default;
 
-QList<QStringList> frmIvas::leerFilas() const {
-    return Editores::tiposIva();
-}
-
 bool frmIvas::guardar() {
-    // The code is the row's key, typed by the user: it must be a new whole number.
+    // The code is typed by the user: it must be a whole number no other type has.
     const std::optional<int> anterior = Modo == 1 ? std::optional<int>(IdActual) : std::nullopt;
     const QString problema = Editores::problemaTipoIva(ui->txtTipo->text(), anterior);
     if (!problema.isEmpty()) {

@@ -2,14 +2,12 @@
 
 #include "editors/EditorEnRejilla.h"
 
-#include <memory>
-
 namespace Ui {
 class frmIvas;
 }
 
 /** The VAT types: a code typed by the user, its VAT and surcharge percentages, active or not. */
-class frmIvas : public EditorEnRejilla {
+class frmIvas : public EditorConForma<Ui::frmIvas> {
     Q_OBJECT
 
 public:
@@ -17,9 +15,5 @@ public:
     ~frmIvas() override;
 
 protected:
-    QList<QStringList> leerFilas() const override;
     bool guardar() override;
-
-private:
-    std::unique_ptr<Ui::frmIvas> ui;
 };

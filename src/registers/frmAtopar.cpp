@@ -3,6 +3,7 @@
 
 #include "app/Modulo.h"
 #include "data/ListasRegistros.h"
+#include "editors/frmCobrosConceptos.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmInmueblesFicha.h"
 #include "registers/frmInquilinosFicha.h"
@@ -23,8 +24,6 @@ frmAtopar::frmAtopar(QWidget* padre)
 frmAtopar::~frmAtopar() = default;
 
 void frmAtopar::alActivar() {
-    // The concepts editor is not part of the program yet.
-    ui->cmdNuevo->setEnabled(Estado != QStringLiteral("Conceptos"));
     Cargar();
     ui->txtFiltro->setFocus();
 }
@@ -62,4 +61,9 @@ void frmAtopar::Nuevo() {
         abrirFichaNueva<frmInquilinosFicha>(this, QStringLiteral("Inquilino nuevo"));
     else if (Estado == QStringLiteral("Inmuebles"))
         abrirFichaNueva<frmInmueblesFicha>(this, QStringLiteral("Inmueble nuevo"));
+    else if (Estado == QStringLiteral("Conceptos")) {
+        CursorEspera espera(this);
+        frmCobrosConceptos conceptos(this);
+        conceptos.exec();
+    }
 }

@@ -3,6 +3,7 @@
 #include "editors/frmInquilinosCuentas.h"
 #include "editors/frmInquilinosFamiliares.h"
 #include "editors/frmIvas.h"
+#include "registers/frmAtopar.h"
 #include "support/Entorno.h"
 #include "ui/Mensajes.h"
 
@@ -322,6 +323,20 @@ private slots:
         pulsar(&w, u"cmdBorrar"_s);
         QCOMPARE(Mensaje::textos(), QStringList{u"¿Eliminar la cuenta ES99?"_s});
         QCOMPARE(Entorno::contar(u"tblInquilinosCuentas"_s), 1);
+    }
+
+    void laBusquedaDeConceptosAbreElEditor() {
+        Entorno e;
+        frmAtopar buscar;
+        buscar.Estado = u"Conceptos"_s;
+        abrir(&buscar);
+        QString titulo;
+        cuandoAparezca<frmCobrosConceptos>([&](frmCobrosConceptos* w) {
+            titulo = w->windowTitle();
+            w->close();
+        });
+        pulsar(&buscar, u"cmdNuevo"_s);
+        QCOMPARE(titulo, u"COBROS. Conceptos"_s);
     }
 };
 
