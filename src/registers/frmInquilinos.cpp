@@ -1,7 +1,10 @@
 #include "registers/frmInquilinos.h"
 #include "ui_frmInquilinos.h"
 
+#include "app/Modulo.h"
 #include "data/ListasRegistros.h"
+#include "editors/frmInquilinosCuentas.h"
+#include "editors/frmInquilinosFamiliares.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmInquilinosFicha.h"
 #include "ui/PulsarTecla.h"
@@ -11,6 +14,24 @@
 namespace {
 constexpr int kColumnaMail = 3;
 constexpr int kColumnaId = 4;
+
+/** Opens one of the current tenant's own editors, then brings that row back, at the top. */
+template <typename Editor>
+void abrirDelInquilino(QWidget* ventana, Rejilla* rejilla, const QString& titulo, int columna) {
+    const int fila = rejilla->filaActual();
+    if (fila < 1) return;
+    {
+        CursorEspera espera(ventana);
+        Modulo::FilaSeleccionada = fila;
+        Editor editor(ventana);
+        editor.IdInq = rejilla->texto(fila, kColumnaId).toInt();
+        editor.setWindowTitle(titulo + rejilla->texto(fila, 1).toUpper());
+        editor.exec();
+    }
+    rejilla->subirArriba(Modulo::FilaSeleccionada);
+    rejilla->fijarFilaActual(Modulo::FilaSeleccionada, columna);
+    rejilla->setFocus();
+}
 } // namespace
 
 frmInquilinos::frmInquilinos(QWidget* padre)
@@ -18,9 +39,6 @@ frmInquilinos::frmInquilinos(QWidget* padre)
     , ui(std::make_unique<Ui::frmInquilinos>()) {
     ui->setupUi(this);
     ui->cmdFamiliares->hide();
-    // Their editors are not part of the program yet.
-    ui->cmdCuentas->setEnabled(false);
-    ui->cmdFamiliares->setEnabled(false);
     configurarCampo(ui->txtFiltro, Campo::ColorFoco);
     ui->txtFiltro->installEventFilter(this);
     connect(ui->cmdFiltrar, &QPushButton::clicked, this, &frmInquilinos::Cargar);
@@ -29,6 +47,15 @@ frmInquilinos::frmInquilinos(QWidget* padre)
     connect(ui->cmdEditar, &QPushButton::clicked, this, &frmInquilinos::Editar);
     connect(ui->mshDatos, &Rejilla::elegida, this, &frmInquilinos::Editar);
     connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmInquilinos::Borrar);
+    connect(ui->cmdCuentas, &QPushButton::clicked, this, [this] {
+        abrirDelInquilino<frmInquilinosCuentas>(this, ui->mshDatos,
+                                                QStringLiteral("Cuentas bancarias de "), 1);
+    });
+    // Back on the mail column, so the family button shows again.
+    connect(ui->cmdFamiliares, &QPushButton::clicked, this, [this] {
+        abrirDelInquilino<frmInquilinosFamiliares>(this, ui->mshDatos,
+                                                   QStringLiteral("Familiares de "), kColumnaMail);
+    });
     connect(ui->mshDatos, &Rejilla::celdaActualCambiada, this, &frmInquilinos::alCambiarCelda);
     // The button follows its cell when the grid scrolls.
     connect(ui->mshDatos->verticalScrollBar(), &QScrollBar::valueChanged, this,

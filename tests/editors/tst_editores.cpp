@@ -1,9 +1,11 @@
+#include "app/Modulo.h"
 #include "data/Consulta.h"
 #include "editors/frmCobrosConceptos.h"
 #include "editors/frmInquilinosCuentas.h"
 #include "editors/frmInquilinosFamiliares.h"
 #include "editors/frmIvas.h"
 #include "registers/frmAtopar.h"
+#include "registers/frmInquilinos.h"
 #include "support/Entorno.h"
 #include "ui/Mensajes.h"
 
@@ -337,6 +339,44 @@ private slots:
         });
         pulsar(&buscar, u"cmdNuevo"_s);
         QCOMPARE(titulo, u"COBROS. Conceptos"_s);
+    }
+
+    void laListaDeInquilinosAbreSusEditores() {
+        Entorno e;
+        e.inquilino(u"Ana"_s);
+        const int luis = e.inquilino(u"Luis Peña"_s);
+        frmInquilinos lista;
+        abrir(&lista);
+        Rejilla* r = rejilla(&lista);
+        QCOMPARE(r->texto(2, 1), u"Luis Peña"_s);
+        int idInq = 0;
+        QString titulo;
+        cuandoAparezca<frmInquilinosCuentas>([&](frmInquilinosCuentas* w) {
+            idInq = w->IdInq;
+            titulo = w->windowTitle();
+            w->close();
+        });
+        r->fijarFilaActual(2);
+        pulsar(&lista, u"cmdCuentas"_s);
+        QCOMPARE(idInq, luis);
+        QCOMPARE(titulo, u"Cuentas bancarias de LUIS PEÑA"_s);
+        QCOMPARE(r->filaActual(), 2);
+        QCOMPARE(Modulo::FilaSeleccionada, 2);
+
+        cuandoAparezca<frmInquilinosFamiliares>([&](frmInquilinosFamiliares* w) {
+            idInq = w->IdInq;
+            titulo = w->windowTitle();
+            w->close();
+        });
+        r->fijarFilaActual(2, 3);
+        QVERIFY(boton(&lista, u"cmdFamiliares"_s)->isVisible());
+        pulsar(&lista, u"cmdFamiliares"_s);
+        QCOMPARE(idInq, luis);
+        QCOMPARE(titulo, u"Familiares de LUIS PEÑA"_s);
+        QCOMPARE(r->filaActual(), 2);
+        QCOMPARE(r->columnaActual(), 3);
+        QCOMPARE(lista.focusWidget(), r);
+        QVERIFY(boton(&lista, u"cmdFamiliares"_s)->isVisible());
     }
 };
 
