@@ -3,6 +3,10 @@
 
 #include "app/frmAcercaDe.h"
 #include "data/BaseDatos.h"
+#include "editors/frmCobrosConceptos.h"
+#include "registers/frmInmuebles.h"
+#include "registers/frmInquilinos.h"
+#include "reports/frmInforme.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 
@@ -23,12 +27,12 @@ frmPrincipal::frmPrincipal(QWidget* padre)
         if (accion->isSeparator())
             accion->setObjectName(QStringLiteral("mnuTragallosSep1"));
 
-    desactivar(ui->cmdInmuebles, ui->mnuArquivosInm);
-    desactivar(ui->cmdInquilinos, ui->mnuArquivosInq);
-    desactivar(ui->cmdConceptosCobro, ui->mnuArquivosCon);
+    enlazar<frmInmuebles>(ui->cmdInmuebles, ui->mnuArquivosInm);
+    enlazar<frmInquilinos>(ui->cmdInquilinos, ui->mnuArquivosInq);
+    enlazar<frmCobrosConceptos>(ui->cmdConceptosCobro, ui->mnuArquivosCon);
     desactivar(ui->cmdConfiguracion, ui->mnuArquivosConfig);
     desactivar(ui->cmdCobros, ui->mnuTraballosCob);
-    desactivar(ui->cmdInformes, ui->mnuTraballosInf);
+    enlazar<frmInforme>(ui->cmdInformes, ui->mnuTraballosInf);
     desactivar(ui->cmdGraficos, ui->mnuTraballosGraf);
     desactivar(ui->cmdCopiaSeg, ui->mnuUtiCopias);
     desactivar(ui->cmdCores, ui->mnuUtiColor);
