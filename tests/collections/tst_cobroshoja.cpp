@@ -1,7 +1,9 @@
+#include "app/Modulo.h"
 #include "collections/frmCobrosDetalle.h"
 #include "collections/frmCobrosHoja.h"
 #include "data/Consulta.h"
 #include "data/Formato.h"
+#include "registers/frmAtopar.h"
 #include "support/Entorno.h"
 #include "ui/Mensajes.h"
 #include "ui/Rejilla.h"
@@ -59,6 +61,19 @@ QStringList lineasGuardadas(int idDoc) {
     while (q.next())
         lineas << q.value(0).toString() + QLatin1Char(':') + q.value(1).toString();
     return lineas;
+}
+
+/** Picks the first listed row in the search window about to open, or closes it without a choice. */
+void elegirEnBuscador(bool elegir) {
+    cuandoAparezca<frmAtopar>([elegir](frmAtopar* buscar) {
+        if (!elegir) {
+            QTest::keyClick(buscar, Qt::Key_Escape);
+            return;
+        }
+        auto* rejilla = hijo<Rejilla>(buscar, "mshDatos");
+        rejilla->fijarFilaActual(1);
+        QTest::keyClick(rejilla, Qt::Key_Return);
+    });
 }
 
 void escape(QWidget* ventana) {
@@ -362,6 +377,77 @@ private slots:
         QCOMPARE(
             Entorno::contar(QStringLiteral("tblCobrosDetalles"), QStringLiteral("DesCon = 'Agua'")),
             1);
+    }
+
+    void conceptoDelBuscador_data() {
+        QTest::addColumn<int>("estado");
+        QTest::addColumn<bool>("elegir");
+        QTest::addColumn<QStringList>("cajas"); // code, description, price
+        QTest::newRow("nueva") << 0 << true
+                               << QStringList{QStringLiteral("1"), QStringLiteral("Alquiler"),
+                                              QStringLiteral("450,00")};
+        QTest::newRow("editada") << 1 << true
+                                 << QStringList{QStringLiteral("1"), QStringLiteral("Alquiler"),
+                                                QStringLiteral("9")};
+        QTest::newRow("sin elegir")
+            << 1 << false
+            << QStringList{QStringLiteral("0"), QStringLiteral("vieja"), QStringLiteral("9")};
+    }
+
+    void conceptoDelBuscador() {
+        QFETCH(int, estado);
+        QFETCH(bool, elegir);
+        QFETCH(QStringList, cajas);
+        Entorno e;
+        e.concepto(QStringLiteral("Alquiler"), 450);
+        e.serie(QStringLiteral("A"));
+        const int id = e.documento(1, QStringLiteral("A"), QDate(2024, 3, 1));
+        const int linea = e.linea(id, 1, 1, 9, 0, QStringLiteral("vieja"));
+        frmCobrosDetalle d;
+        d.Estado = estado;
+        d.Id = linea;
+        d.IdDoc = id;
+        d.Lin = 1;
+        d.show();
+        if (estado == 0) {
+            escribir(caja(&d, "txtDes"), QStringLiteral("vieja"));
+            escribir(caja(&d, "txtPre"), QStringLiteral("9"));
+        }
+        elegirEnBuscador(elegir);
+        pulsar(&d, "cmdBuscar");
+        QCOMPARE(caja(&d, "txtCodigo")->text(), cajas[0]);
+        QCOMPARE(caja(&d, "txtDes")->text(), cajas[1]);
+        QCOMPARE(caja(&d, "txtPre")->text(), cajas[2]);
+        QVERIFY(Modulo::IdAtopado.isEmpty());
+    }
+
+    void inquilinoDelBuscador() {
+        Entorno e;
+        e.tipoIva(1, 21);
+        e.serie(QStringLiteral("A"));
+        const int nuevo = e.inquilino(QStringLiteral("Berta"));
+        e.documento(1, QStringLiteral("A"), QDate(2024, 3, 1));
+        const int id = e.documento(2, QStringLiteral("A"), QDate(2024, 3, 2));
+        ejecutar(QStringLiteral("UPDATE tblCobros SET PorIva = 21"));
+        frmCobrosHoja hoja;
+        hoja.Estado = 1;
+        hoja.Id = id;
+        hoja.show();
+        // With a number already used, the tenant shows but is not stored yet.
+        escribir(caja(&hoja, "txtNumero"), QStringLiteral("1"));
+        elegirEnBuscador(true);
+        pulsar(&hoja, "cmdBuscarInquilino");
+        QCOMPARE(hijo<QLabel>(&hoja, "lblNom")->text(), QStringLiteral("Berta"));
+        QCOMPARE(Mensaje::textos().last(),
+                 QStringLiteral("Este número de recibo ya existe. Ponga otro"));
+        QCOMPARE(caja(&hoja, "txtNumero")->text(), QStringLiteral("2"));
+        QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"), QStringLiteral("IdInq = ?"), {nuevo}),
+                 0);
+        elegirEnBuscador(true);
+        pulsar(&hoja, "cmdBuscarInquilino");
+        QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"),
+                                 QStringLiteral("Id = ? AND IdInq = ?"), {id, nuevo}),
+                 1);
     }
 };
 
