@@ -23,6 +23,9 @@ class EditorEnRejilla : public Ventana {
 public:
     explicit EditorEnRejilla(QWidget* padre = nullptr);
 
+    /** The close box: a pending entry or edit is dropped and the window closes. */
+    void reject() override;
+
 protected:
     /** The table an editor keeps and how its grid shows it. */
     struct Tabla {
@@ -64,8 +67,6 @@ protected:
     void resizeEvent(QResizeEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
     bool eventFilter(QObject* objeto, QEvent* evento) override;
-    /** The close box: a pending entry or edit is dropped and the window closes. */
-    void reject() override;
 
     int Modo = 2;
     int IdActual = 0;
