@@ -193,8 +193,9 @@ private slots:
     void fallosDeLaBaseDejanLaVentanaUsable() {
         Entorno e;
         e.concepto(u"Alquiler"_s, 500);
-        ejecutar(u"CREATE TRIGGER sinAltas BEFORE INSERT ON tblCobrosConceptos"
-                 u" BEGIN SELECT RAISE(ABORT, 'bloqueada'); END"_s);
+        for (const QString& orden : {u"INSERT"_s, u"DELETE"_s})
+            ejecutar(u"CREATE TRIGGER sin%1 BEFORE %1 ON tblCobrosConceptos"
+                     u" BEGIN SELECT RAISE(ABORT, 'bloqueada'); END"_s.arg(orden));
         frmCobrosConceptos w;
         abrir(&w);
         pulsar(&w, u"cmdNovo"_s);
@@ -203,6 +204,10 @@ private slots:
         QCOMPARE(Mensaje::historial().first().icono, Mensaje::Icono::Critico);
         QVERIFY(boton(&w, u"cmdNovo"_s)->isEnabled() && !caja(&w, u"txtDes"_s)->isVisible());
         QCOMPARE(rejilla(&w)->numFilas(), 2);
+        pulsar(&w, u"cmdBorrar"_s);
+        QCOMPARE(Mensaje::historial().last().icono, Mensaje::Icono::Critico);
+        QCOMPARE(rejilla(&w)->texto(1, 1), u"Alquiler"_s);
+        QVERIFY(boton(&w, u"cmdBorrar"_s)->isEnabled());
     }
 
     void ivas() {
