@@ -309,10 +309,9 @@ private slots:
         QCOMPARE(lineasGuardadas(otro), QStringList{QStringLiteral("2:ajena")});
         QCOMPARE(rejilla->numFilas(), quedan.size() + 1);
         if (boton == QStringLiteral("cmdEditar")) QCOMPARE(rejilla->filaActual(), fila);
-        const double subtotal =
-            boton == QStringLiteral("cmdBorrar")
-                ? 20
-                : 10 * (lineas.size() - 1) + 30.0 + (boton == QStringLiteral("cmdEditar") ? 0 : 10);
+        // Every stored line is 1 x 10 and the typed one 3 x 10: the subtotal follows the lines.
+        const int nuevas = quedan.filter(QStringLiteral(":nueva")).size();
+        const double subtotal = 10.0 * (quedan.size() - nuevas) + 30.0 * nuevas;
         QCOMPARE(hoja.textosTotales().first(), formatoImporte(subtotal));
     }
 
