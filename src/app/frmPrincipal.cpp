@@ -2,6 +2,7 @@
 #include "ui_frmPrincipal.h"
 
 #include "app/frmAcercaDe.h"
+#include "collections/frmCobros.h"
 #include "data/BaseDatos.h"
 #include "editors/frmCobrosConceptos.h"
 #include "registers/frmInmuebles.h"
@@ -31,7 +32,7 @@ frmPrincipal::frmPrincipal(QWidget* padre)
     enlazar<frmInquilinos>(ui->cmdInquilinos, ui->mnuArquivosInq);
     enlazar<frmCobrosConceptos>(ui->cmdConceptosCobro, ui->mnuArquivosCon);
     desactivar(ui->cmdConfiguracion, ui->mnuArquivosConfig);
-    desactivar(ui->cmdCobros, ui->mnuTraballosCob);
+    enlazar<frmCobros>(ui->cmdCobros, ui->mnuTraballosCob);
     enlazar<frmInforme>(ui->cmdInformes, ui->mnuTraballosInf);
     desactivar(ui->cmdGraficos, ui->mnuTraballosGraf);
     desactivar(ui->cmdCopiaSeg, ui->mnuUtiCopias);

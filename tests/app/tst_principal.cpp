@@ -17,6 +17,7 @@ private slots:
         QTest::newRow("inmuebles") << "cmdInmuebles" << "mnuArquivosInm" << "frmInmuebles";
         QTest::newRow("inquilinos") << "cmdInquilinos" << "mnuArquivosInq" << "frmInquilinos";
         QTest::newRow("conceptos") << "cmdConceptosCobro" << "mnuArquivosCon" << "frmCobrosConceptos";
+        QTest::newRow("cobros") << "cmdCobros" << "mnuTraballosCob" << "frmCobros";
         QTest::newRow("informes") << "cmdInformes" << "mnuTraballosInf" << "frmInforme";
         QTest::newRow("acerca de") << "cmdVelmora" << "mnuSairAcercaDe" << "frmAcercaDe";
     }
