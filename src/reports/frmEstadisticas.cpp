@@ -1,0 +1,205 @@
+#include "reports/frmEstadisticas.h"
+#include "ui_frmEstadisticas.h"
+
+#include "data/Estadisticas.h"
+#include "data/Formato.h"
+#include "ui/Colores.h"
+#include "ui/CursorEspera.h"
+#include "ui/Mensajes.h"
+
+#include <QAbstractButton>
+#include <QAreaSeries>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QLineSeries>
+#include <QPieSeries>
+#include <QValueAxis>
+
+namespace {
+
+constexpr int kColMes1 = 3;
+constexpr int kIndiceMes = 0;
+
+struct Punto {
+    QString etiqueta;
+    double valor = 0;
+};
+
+void vaciarGrafico(QChart* grafico) {
+    grafico->removeAllSeries();
+    for (QAbstractAxis* eje : grafico->axes()) {
+        grafico->removeAxis(eje);
+        delete eje;
+    }
+}
+
+// Category axes drop repeated labels, so the blank labels of an empty year differ in length.
+QStringList etiquetasUnicas(const QList<Punto>& puntos) {
+    QStringList etiquetas;
+    for (int i = 0; i < puntos.size(); ++i)
+        etiquetas << (puntos[i].etiqueta.isEmpty() ? QString(i + 1, QLatin1Char(' '))
+                                                   : puntos[i].etiqueta);
+    return etiquetas;
+}
+
+void ponerEjes(QChart* grafico, QAbstractSeries* serie, const QList<Punto>& puntos) {
+    auto* ejeX = new QBarCategoryAxis;
+    ejeX->append(etiquetasUnicas(puntos));
+    auto* ejeY = new QValueAxis;
+    double maximo = 0;
+    for (const Punto& p : puntos)
+        maximo = std::max(maximo, p.valor);
+    ejeY->setRange(0, maximo > 0 ? maximo * 1.1 : 1);
+    ejeY->setLabelFormat(QStringLiteral("%.0f"));
+    grafico->addAxis(ejeX, Qt::AlignBottom);
+    grafico->addAxis(ejeY, Qt::AlignLeft);
+    serie->attachAxis(ejeX);
+    serie->attachAxis(ejeY);
+}
+
+QLineSeries* lineaDe(const QList<Punto>& puntos) {
+    auto* linea = new QLineSeries;
+    for (int i = 0; i < puntos.size(); ++i)
+        linea->append(i, puntos[i].valor);
+    return linea;
+}
+
+} // namespace
+
+frmEstadisticas::frmEstadisticas(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmEstadisticas>()) {
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    ui->mscGrafico->setRenderHint(QPainter::Antialiasing);
+    ui->mscGrafico->chart()->legend()->setVisible(true);
+    connect(ui->cmdFiltrar, &QPushButton::clicked, this, &frmEstadisticas::cmdFiltrar_Click);
+    connect(ui->mshDatos, &Rejilla::celdaActualCambiada, this, &frmEstadisticas::redibujar);
+    for (QAbstractButton* opcion :
+         {ui->optTipoGrafico_0, ui->optTipoGrafico_1, ui->optTipoGrafico_2, ui->optTipoGrafico_3})
+        connect(opcion, &QAbstractButton::toggled, this, [this](bool marcada) {
+            if (marcada) redibujar();
+        });
+}
+
+frmEstadisticas::~frmEstadisticas() = default;
+
+void frmEstadisticas::alActivar() {
+    pintarFondo(ui->lstTipo, colorFondo());
+    pintarFondo(ui->lblTitulo, colorFondo());
+    ui->lstTipo->setCurrentRow(kIndiceMes);
+    ui->txtAno->setText(QString::number(Hoy().year()));
+    cmdFiltrar_Click();
+}
+
+void frmEstadisticas::cmdFiltrar_Click() {
+    const int tipo = ui->lstTipo->currentRow();
+    if (tipo != kIndiceMes) {
+        ui->lblTitulo->setText(ui->lstTipo->currentItem()->text().toUpper());
+        Mensaje::informar(this, QStringLiteral("Opción no disponible"));
+        return;
+    }
+    const std::optional<int> ano = leerEntero(ui->txtAno->text().trimmed());
+    if (!ano || *ano < 1000 || *ano > 9999) {
+        Mensaje::informar(this,
+                          QStringLiteral("Escriba el año con sus cuatro cifras, por ejemplo %1.")
+                              .arg(Hoy().year()));
+        ui->txtAno->setFocus();
+        ui->txtAno->selectAll();
+        return;
+    }
+    ui->lblTitulo->setText(ui->lstTipo->currentItem()->text().toUpper());
+    CursorEspera espera(this);
+    CargarDatos(*ano);
+}
+
+void frmEstadisticas::ConfigurarRejilla() {
+    QList<Columna> columnas{Columna::oculta(), Columna::numero(300),
+                            Columna::texto(QStringLiteral("Inmueble"), 0.10, Qt::AlignRight)};
+    for (const QString& mes : nombresMeses())
+        columnas << Columna::texto(mes, 0.06, Qt::AlignRight);
+    columnas << Columna::texto(QStringLiteral("TOTAL"), 0.07, Qt::AlignRight);
+    ui->mshDatos->modelo()->fijarColumnasFijas(2);
+    ui->mshDatos->definirColumnas(columnas);
+}
+
+void frmEstadisticas::CargarDatos(int ano) {
+    const QList<QStringList> filas = rejillaMensual(cobrosPorMes(ano));
+    if (filas.isEmpty()) {
+        ui->mshDatos->vaciar();
+        DibujarGrafico(0);
+        return;
+    }
+    ConfigurarRejilla();
+    ui->mshDatos->modelo()->fijarFilas(filas);
+    ui->mshDatos->fijarFilaActual(1, 2);
+    DibujarGrafico(1);
+}
+
+int frmEstadisticas::TipoGrafico() const {
+    if (ui->optTipoGrafico_1->isChecked()) return 1;
+    if (ui->optTipoGrafico_2->isChecked()) return 2;
+    return ui->optTipoGrafico_3->isChecked() ? 3 : 0;
+}
+
+void frmEstadisticas::redibujar() {
+    const int fila = ui->mshDatos->filaActual();
+    if (ui->mshDatos->numFilas() > 1 && fila > 0) DibujarGrafico(fila);
+}
+
+void frmEstadisticas::DibujarGrafico(int fila) {
+    QList<Punto> puntos;
+    const QStringList meses = nombresMeses();
+    for (int m = 0; m < 12; ++m) {
+        if (fila == 0) {
+            puntos.append(Punto{});
+            continue;
+        }
+        // An empty month is charted as nothing collected.
+        puntos.append({meses[m], leerNumero(ui->mshDatos->texto(fila, kColMes1 + m)).value_or(0)});
+    }
+    const QString nombre = fila == 0 ? QString() : ui->mshDatos->texto(fila, 2);
+    QChart* grafico = ui->mscGrafico->chart();
+    vaciarGrafico(grafico);
+    const QColor color = colorFondo();
+    switch (TipoGrafico()) {
+    case 1: {
+        QLineSeries* linea = lineaDe(puntos);
+        linea->setName(nombre);
+        linea->setPen(QPen(color, 3));
+        grafico->addSeries(linea);
+        ponerEjes(grafico, linea, puntos);
+        break;
+    }
+    case 2: {
+        auto* area = new QAreaSeries(lineaDe(puntos));
+        area->setName(nombre);
+        area->setBrush(color);
+        area->setPen(QPen(color.darker(130), 2));
+        grafico->addSeries(area);
+        ponerEjes(grafico, area, puntos);
+        break;
+    }
+    case 3: {
+        auto* tarta = new QPieSeries;
+        for (const Punto& p : puntos)
+            tarta->append(p.etiqueta, p.valor);
+        tarta->slices().constFirst()->setBrush(color);
+        grafico->addSeries(tarta);
+        break;
+    }
+    default: {
+        auto* barras = new QBarSet(nombre);
+        for (const Punto& p : puntos)
+            barras->append(p.valor);
+        barras->setBrush(color);
+        barras->setPen(QPen(color.darker(130)));
+        auto* serie = new QBarSeries;
+        serie->append(barras);
+        grafico->addSeries(serie);
+        ponerEjes(grafico, serie, puntos);
+        break;
+    }
+    }
+}

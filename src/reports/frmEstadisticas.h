@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ui/Ventana.h"
+
+#include <memory>
+
+class QChart;
+
+namespace Ui {
+class frmEstadisticas;
+}
+
+/**
+ * The year's collected amounts per property and month, as a grid and as a chart (bars, lines,
+ * areas or pie) of the selected row. Reads only.
+ */
+class frmEstadisticas : public Ventana {
+    Q_OBJECT
+
+public:
+    explicit frmEstadisticas(QWidget* padre = nullptr);
+    ~frmEstadisticas() override;
+
+protected:
+    void alActivar() override;
+
+private:
+    void cmdFiltrar_Click();
+    void CargarDatos(int ano);
+    void ConfigurarRejilla();
+    /** Chart of grid row fila (0: the flat chart of an empty year). */
+    void DibujarGrafico(int fila);
+    int TipoGrafico() const;
+    void redibujar();
+
+    std::unique_ptr<Ui::frmEstadisticas> ui;
+};
