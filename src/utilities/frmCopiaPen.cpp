@@ -1,0 +1,127 @@
+#include "utilities/frmCopiaPen.h"
+#include "ui_frmCopiaPen.h"
+
+#include "app/Modulo.h"
+#include "data/Copia.h"
+#include "ui/CursorEspera.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+
+#include <QDir>
+#include <QStorageInfo>
+
+namespace {
+
+QStringList& unidadesFijadas() {
+    static QStringList raices;
+    return raices;
+}
+
+QStringList unidades() {
+    if (!unidadesFijadas().isEmpty()) return unidadesFijadas();
+    QStringList raices;
+    for (const QStorageInfo& volumen : QStorageInfo::mountedVolumes())
+        if (volumen.isValid() && volumen.isReady()) raices << volumen.rootPath();
+    return raices;
+}
+
+} // namespace
+
+frmCopiaPen::frmCopiaPen(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmCopiaPen>()) {
+    ui->setupUi(this);
+    QuitarCerrar(this);
+    connect(ui->Drive1, &QComboBox::currentIndexChanged, this, &frmCopiaPen::Drive1_Change);
+    connect(ui->cmdRealizar, &QPushButton::clicked, this, &frmCopiaPen::cmdRealizar_Click);
+    connect(ui->cmdRecuperar, &QPushButton::clicked, this, &frmCopiaPen::cmdRecuperar_Click);
+    connect(ui->cmdCerrar, &QPushButton::clicked, this, &frmCopiaPen::cmdCerrar_Click);
+}
+
+frmCopiaPen::~frmCopiaPen() = default;
+
+void frmCopiaPen::fijarUnidades(const QStringList& raices) {
+    unidadesFijadas() = raices;
+}
+
+void frmCopiaPen::alActivar() {
+    for (const QString& raiz : unidades())
+        ui->Drive1->addItem(QDir::toNativeSeparators(raiz), raiz);
+    // Removable drives are mounted last, so the last entry is the likely one.
+    ui->Drive1->setCurrentIndex(ui->Drive1->count() - 1);
+    Drive1_Change();
+}
+
+QString frmCopiaPen::raiz() const {
+    return ui->Drive1->currentData().toString();
+}
+
+void frmCopiaPen::Drive1_Change() {
+    ui->txtRuta->setText(
+        raiz().isEmpty() ? QString() : QDir::toNativeSeparators(rutaCopia(raiz(), Modulo::Ano)));
+}
+
+void frmCopiaPen::informar(const QString& texto, bool terminado) {
+    // 0x0000FF and 0x008000 in the settings' blue-green-red order: red and green.
+    const QColor color = terminado ? QColor(0x00, 0x80, 0x00) : QColor(0xFF, 0x00, 0x00);
+    QPalette paleta = ui->lblInforma->palette();
+    paleta.setColor(QPalette::WindowText, color);
+    ui->lblInforma->setPalette(paleta);
+    ui->lblInforma->setText(texto);
+    ui->lblInforma->setVisible(true);
+    ui->lblInforma->repaint();
+}
+
+void frmCopiaPen::cmdRealizar_Click() {
+    if (ui->txtRuta->text().isEmpty()) {
+        Mensaje::critico(this, QStringLiteral("No ha especificado una ruta"));
+        return;
+    }
+    if (!Mensaje::aceptarCancelar(
+            this, QStringLiteral("Se copiarán los datos a la unidad indicada\nAsegúrese de que "
+                                 "hay un disco en la unidad correspondente")))
+        return;
+    informar(QStringLiteral("Espere un momento ..."), false);
+    CursorEspera espera(this);
+    if (const QString error = hacerCopia(rutaCopia(raiz(), Modulo::Ano)); !error.isEmpty()) {
+        ui->lblInforma->setVisible(false);
+        Mensaje::critico(this, error);
+        return;
+    }
+    QDir::setCurrent(Modulo::CarpetaPrograma());
+    informar(QStringLiteral("La copia se ha completado"), true);
+}
+
+void frmCopiaPen::cmdRecuperar_Click() {
+    if (ui->txtRuta->text().isEmpty()) {
+        Mensaje::critico(this, QStringLiteral("No ha especificado una ruta"));
+        return;
+    }
+    if (!Mensaje::preguntar(this,
+                            QStringLiteral("¡ A T E N C I Ó N !\nSe reemplazarán los datos de "
+                                           "facturación actuales\npor los existentes en el "
+                                           "archivo de seguridad\n¿Desea continuar?"),
+                            Mensaje::Icono::Critico, Mensaje::kTitulo, true))
+        return;
+    informar(QStringLiteral("Espere un momento ..."), false);
+    if (!QDir(rutaCopia(raiz(), QString())).exists()) {
+        ui->lblInforma->setVisible(false);
+        Mensaje::informar(this, QStringLiteral("No se encontraron datos en la unidad indicada"));
+        return;
+    }
+    CursorEspera espera(this);
+    const QString error =
+        restaurarCopia(rutaCopia(raiz(), Modulo::Ano), Modulo::RutaBD, &Modulo::AbrirBaseDatos);
+    if (!error.isEmpty()) {
+        ui->lblInforma->setVisible(false);
+        Mensaje::critico(this, error);
+        return;
+    }
+    QDir::setCurrent(Modulo::CarpetaPrograma());
+    informar(QStringLiteral("La recuperación se ha completado"), true);
+}
+
+void frmCopiaPen::cmdCerrar_Click() {
+    PermitirCerrar(this);
+    accept();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ui/Ventana.h"
+
+#include <QStringList>
+#include <memory>
+
+namespace Ui {
+class frmCopiaPen;
+}
+
+/**
+ * Copies the working year's database to CopiaTorvane/<year> on a chosen drive and restores it
+ * from there; the program goes on with the restored data without restarting.
+ */
+class frmCopiaPen : public Ventana {
+    Q_OBJECT
+
+public:
+    explicit frmCopiaPen(QWidget* padre = nullptr);
+    ~frmCopiaPen() override;
+
+    /** Roots offered instead of the mounted volumes (tests use a folder as a drive). */
+    static void fijarUnidades(const QStringList& raices);
+
+protected:
+    void alActivar() override;
+
+private:
+    void Drive1_Change();
+    void cmdRealizar_Click();
+    void cmdRecuperar_Click();
+    void cmdCerrar_Click();
+    QString raiz() const;
+    /** Red while working, green when done; hidden after a failure. */
+    void informar(const QString& texto, bool terminado);
+
+    std::unique_ptr<Ui::frmCopiaPen> ui;
+};
