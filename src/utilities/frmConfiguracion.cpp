@@ -1,0 +1,147 @@
+#include "utilities/frmConfiguracion.h"
+#include "ui_frmConfiguracion.h"
+
+#include "app/Modulo.h"
+#include "data/Formato.h"
+#include "data/Titulos.h"
+#include "editors/frmIvas.h"
+#include "editors/frmSeriesF.h"
+#include "reports/Impresoras.h"
+#include "ui/Colores.h"
+#include "ui/CursorEspera.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+namespace {
+
+constexpr int kRetencion = 10;
+
+// Multi-line boxes have no maxLength of their own.
+void limitar(QPlainTextEdit* caja, int maximo) {
+    QObject::connect(caja, &QPlainTextEdit::textChanged, caja, [caja, maximo] {
+        const QString texto = caja->toPlainText();
+        if (texto.size() <= maximo) return;
+        caja->setPlainText(texto.left(maximo));
+        caja->moveCursor(QTextCursor::End);
+    });
+}
+
+} // namespace
+
+frmConfiguracion::frmConfiguracion(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmConfiguracion>()) {
+    ui->setupUi(this);
+    txtDatos = {ui->txtDatos_0, ui->txtDatos_1, ui->txtDatos_2, ui->txtDatos_3,
+                ui->txtDatos_4, ui->txtDatos_5, ui->txtDatos_6, ui->txtDatos_7,
+                ui->txtDatos_8, ui->txtDatos_9, ui->txtDatos_10};
+    limitar(ui->txtDatos_6, 100);
+    limitar(ui->txtDatos_7, 200);
+    for (QWidget* caja : txtDatos) {
+        caja->installEventFilter(this);
+        if (caja != ui->txtDatos_10) configurarCampo(caja, Campo::SeleccionarTodo);
+    }
+    configurarCampo(ui->txtDatos_10, Campo::ComaDecimal | Campo::SeleccionarTodo);
+    connect(ui->cmdPechar, &QPushButton::clicked, this, &frmConfiguracion::cmdPechar_Click);
+    connect(ui->cmdIVA, &QToolButton::clicked, this, &frmConfiguracion::abrirEditor<frmIvas>);
+    connect(ui->cmdSeries, &QToolButton::clicked, this, &frmConfiguracion::abrirEditor<frmSeriesF>);
+}
+
+frmConfiguracion::~frmConfiguracion() = default;
+
+void frmConfiguracion::alActivar() {
+    CargarDatos();
+}
+
+void frmConfiguracion::CargarDatos() {
+    for (QWidget* caja : txtDatos)
+        pintarFondo(caja, colorPrincipal());
+    pintarFondo(ui->cmbImpresora_0, colorPrincipal());
+    pintarFondo(ui->cmbImpresora_1, colorPrincipal());
+    const QStringList valores = leerTitulos();
+    for (int i = 0; i < txtDatos.size(); ++i)
+        fijarTexto(i, valores.value(i));
+    const QStringList impresoras = listaImpresoras();
+    ui->cmbImpresora_0->addItems(impresoras);
+    ui->cmbImpresora_1->addItems(impresoras);
+    // A position the list no longer has (a printer removed) leaves the list without selection.
+    ui->cmbImpresora_0->setCurrentIndex(
+        posicionImpresora(false) < impresoras.size() ? posicionImpresora(false) : -1);
+    ui->cmbImpresora_1->setCurrentIndex(
+        posicionImpresora(true) < impresoras.size() ? posicionImpresora(true) : -1);
+    ui->txtDatos_0->setFocus();
+}
+
+QString frmConfiguracion::textoDe(int indice) const {
+    if (auto* varias = qobject_cast<QPlainTextEdit*>(txtDatos[indice]))
+        return varias->toPlainText();
+    return static_cast<QLineEdit*>(txtDatos[indice])->text();
+}
+
+void frmConfiguracion::fijarTexto(int indice, const QString& texto) {
+    if (auto* varias = qobject_cast<QPlainTextEdit*>(txtDatos[indice]))
+        varias->setPlainText(texto);
+    else
+        static_cast<QLineEdit*>(txtDatos[indice])->setText(texto);
+}
+
+bool frmConfiguracion::eventFilter(QObject* objeto, QEvent* evento) {
+    const int indice = txtDatos.indexOf(qobject_cast<QWidget*>(objeto));
+    if (indice < 0) return Ventana::eventFilter(objeto, evento);
+    if (evento->type() == QEvent::KeyPress) {
+        const auto* tecla = static_cast<QKeyEvent*>(evento);
+        if (tecla->key() != Qt::Key_Return && tecla->key() != Qt::Key_Enter) return false;
+        if (indice == kRetencion) return true;
+        // Shift+Enter still breaks a line in the boxes of several lines.
+        if (qobject_cast<QPlainTextEdit*>(objeto) && tecla->modifiers() & Qt::ShiftModifier)
+            return false;
+        txtDatos[indice + 1]->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    if (evento->type() == QEvent::FocusOut && indice == kRetencion &&
+        static_cast<QFocusEvent*>(evento)->reason() != Qt::PopupFocusReason) {
+        // Decided once the focus has landed: "&Salir" checks the box itself, and a closing
+        // window asks nothing.
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible() && focusWidget() != ui->cmdPechar && !ui->txtDatos_10->hasFocus())
+                RetencionValida();
+        });
+    }
+    return false;
+}
+
+bool frmConfiguracion::RetencionValida() {
+    const QString texto = textoDe(kRetencion).trimmed();
+    if (texto.isEmpty() || leerNumero(texto)) return true;
+    Mensaje::informar(this, QStringLiteral("Ponga un nº"));
+    ui->txtDatos_10->setFocus();
+    ui->txtDatos_10->selectAll();
+    return false;
+}
+
+// The editors keep their own captions; what was typed here stays on screen meanwhile.
+template <typename Editor> void frmConfiguracion::abrirEditor() {
+    CursorEspera espera(this);
+    Editor editor(this);
+    editor.exec();
+}
+
+void frmConfiguracion::cmdPechar_Click() {
+    if (!RetencionValida()) return;
+    if (!Modulo::EscribirImpresoras(ui->cmbImpresora_0->currentIndex(),
+                                    ui->cmbImpresora_1->currentIndex())) {
+        Mensaje::critico(this, QStringLiteral("No se pudo guardar la elección de impresoras en %1.")
+                                   .arg(Modulo::CarpetaPrograma()));
+        return;
+    }
+    QStringList valores;
+    for (int i = 0; i < txtDatos.size(); ++i)
+        valores << textoDe(i);
+    guardarTitulos(valores);
+    accept();
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "ui/Ventana.h"
+
+#include <QList>
+#include <memory>
+
+namespace Ui {
+class frmConfiguracion;
+}
+
+/**
+ * The company data (the one tblTitulos row), the two printers kept in imp.ini, and the way to
+ * the VAT types and series editors. Only "&Salir" writes; closing otherwise keeps nothing.
+ */
+class frmConfiguracion : public Ventana {
+    Q_OBJECT
+
+public:
+    explicit frmConfiguracion(QWidget* padre = nullptr);
+    ~frmConfiguracion() override;
+
+protected:
+    void alActivar() override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    void CargarDatos();
+    void cmdPechar_Click();
+    template <typename Editor> void abrirEditor();
+    bool RetencionValida();
+    QString textoDe(int indice) const;
+    void fijarTexto(int indice, const QString& texto);
+
+    std::unique_ptr<Ui::frmConfiguracion> ui;
+    /** txtDatos_0 … txtDatos_10 in index order (Qt has no control arrays). */
+    QList<QWidget*> txtDatos;
+};
