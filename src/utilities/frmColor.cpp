@@ -1,0 +1,71 @@
+#include "utilities/frmColor.h"
+#include "ui_frmColor.h"
+
+#include "app/Modulo.h"
+#include "ui/Colores.h"
+#include "ui/Mensajes.h"
+
+#include <QMouseEvent>
+
+const std::array<int, 10> frmColor::kPaleta = {0xEFEDF9, 0xF9F4E8, 0xDFF5FA, 0xFFFFFF, 0xC0FFC0,
+                                               0xD4D0E6, 0xFFC0FF, 0xFFFFC0, 0x7BDBB6, 0xE9E3D5};
+const std::array<int, 10> frmColor::kPaleta2 = {0xC8C0F2, 0xFAE7BA, 0x56D7F5, 0xCAC9C5, 0xC0FFC0,
+                                                0x9F8EF0, 0xFFC0FF, 0xFFFFC0, 0x7BDBB6, 0xEAC97D};
+
+namespace {
+
+const QString kMarca = QStringLiteral(">>>");
+
+void marcar(const QList<QLabel*>& etiquetas, const std::array<int, 10>& paleta, int actual) {
+    for (int i = 0; i < etiquetas.size(); ++i)
+        etiquetas[i]->setText(paleta[i] == actual ? kMarca : QString());
+}
+
+} // namespace
+
+frmColor::frmColor(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmColor>()) {
+    ui->setupUi(this);
+    lblColor = {ui->lblColor_0, ui->lblColor_1, ui->lblColor_2, ui->lblColor_3, ui->lblColor_4,
+                ui->lblColor_5, ui->lblColor_6, ui->lblColor_7, ui->lblColor_8, ui->lblColor_9};
+    lblColor2 = {ui->lblColor2_0, ui->lblColor2_1, ui->lblColor2_2, ui->lblColor2_3,
+                 ui->lblColor2_4, ui->lblColor2_5, ui->lblColor2_6, ui->lblColor2_7,
+                 ui->lblColor2_8, ui->lblColor2_9};
+    for (QLabel* etiqueta : lblColor + lblColor2)
+        etiqueta->installEventFilter(this);
+}
+
+frmColor::~frmColor() = default;
+
+void frmColor::alActivar() {
+    for (int i = 0; i < 10; ++i) {
+        pintarFondo(lblColor[i], colorDesdeNumero(kPaleta[i]));
+        pintarFondo(lblColor2[i], colorDesdeNumero(kPaleta2[i]));
+    }
+    Marcar();
+}
+
+void frmColor::Marcar() {
+    marcar(lblColor, kPaleta, Modulo::ColorComoNumero(Modulo::ColorPrincipal));
+    marcar(lblColor2, kPaleta2, Modulo::ColorComoNumero(Modulo::ColorFondo));
+}
+
+bool frmColor::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() != QEvent::MouseButtonRelease ||
+        static_cast<QMouseEvent*>(evento)->button() != Qt::LeftButton)
+        return Ventana::eventFilter(objeto, evento);
+    auto* etiqueta = qobject_cast<QLabel*>(objeto);
+    const bool principal = lblColor.contains(etiqueta);
+    const int i = principal ? lblColor.indexOf(etiqueta) : lblColor2.indexOf(etiqueta);
+    if (i < 0) return false;
+    const int color = principal ? kPaleta[i] : kPaleta2[i];
+    const bool escrito = principal ? Modulo::EscribirColor(color) : Modulo::EscribirColor2(color);
+    (principal ? Modulo::ColorPrincipal : Modulo::ColorFondo) = QString::number(color);
+    if (!escrito)
+        Mensaje::critico(this, QStringLiteral("No se pudo guardar el color en la carpeta del "
+                                              "programa (%1); se usará hasta que lo cierre.")
+                                   .arg(Modulo::CarpetaPrograma()));
+    Marcar();
+    return true;
+}

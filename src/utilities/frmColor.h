@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ui/Ventana.h"
+
+#include <QList>
+#include <array>
+#include <memory>
+
+class QLabel;
+
+namespace Ui {
+class frmColor;
+}
+
+/**
+ * Two palettes of ten colours: a click sets ColorPrincipal (first palette) or ColorFondo
+ * (second), rewrites its file and marks the chosen label with ">>>".
+ */
+class frmColor : public Ventana {
+    Q_OBJECT
+
+public:
+    explicit frmColor(QWidget* padre = nullptr);
+    ~frmColor() override;
+
+    /** The palettes as 0x00BBGGRR numbers, index 0-9. */
+    static const std::array<int, 10> kPaleta;
+    static const std::array<int, 10> kPaleta2;
+
+protected:
+    void alActivar() override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    void Marcar();
+
+    std::unique_ptr<Ui::frmColor> ui;
+    /** lblColor_0 … lblColor_9 and lblColor2_0 … lblColor2_9 (Qt has no control arrays). */
+    QList<QLabel*> lblColor;
+    QList<QLabel*> lblColor2;
+};

@@ -1,0 +1,80 @@
+#include "app/Modulo.h"
+#include "support/Entorno.h"
+#include "ui/Colores.h"
+#include "utilities/frmColor.h"
+
+#include <QFile>
+#include <QLabel>
+
+namespace {
+
+QByteArray leer(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList marcas(frmColor& w, const QString& nombre) {
+    QStringList textos;
+    for (int i = 0; i < 10; ++i)
+        textos << w.findChild<QLabel*>(nombre + QStringLiteral("_%1").arg(i))->text();
+    return textos;
+}
+
+QStringList marcaEn(int i) {
+    QStringList textos(10);
+    if (i >= 0) textos[i] = QStringLiteral(">>>");
+    return textos;
+}
+
+void pulsar(frmColor& w, const QString& nombre) {
+    QTest::mouseClick(w.findChild<QLabel*>(nombre), Qt::LeftButton);
+}
+
+// What start-up does with the colour files.
+void reiniciar() {
+    Modulo::ColorPrincipal = Modulo::LeerColor();
+    Modulo::ColorFondo = Modulo::LeerColor2();
+}
+
+} // namespace
+
+class TestColores : public QObject {
+    Q_OBJECT
+
+private slots:
+    void elegirYReiniciar() {
+        Entorno e;
+        const QString p = e.carpetaPrograma();
+        reiniciar();
+        {
+            frmColor w;
+            w.show();
+            QCOMPARE(marcas(w, QStringLiteral("lblColor")), marcaEn(-1));
+            QCOMPARE(fondoDe(w.findChild<QLabel*>(QStringLiteral("lblColor2_9"))),
+                     colorDesdeNumero(0xEAC97D));
+            pulsar(w, QStringLiteral("lblColor_0"));
+            QCOMPARE(leer(p + QStringLiteral("/color.ini")), QByteArray(" 15724025 \r\n"));
+            QVERIFY(!QFile::exists(p + QStringLiteral("/color2.ini")));
+            QCOMPARE(colorPrincipal(), colorDesdeNumero(0xEFEDF9));
+            pulsar(w, QStringLiteral("lblColor2_4"));
+            pulsar(w, QStringLiteral("lblColor_3"));
+            QCOMPARE(marcas(w, QStringLiteral("lblColor")), marcaEn(3));
+            // Both palettes hold C0FFC0 at index 4; each follows its own colour only.
+            QCOMPARE(marcas(w, QStringLiteral("lblColor2")), marcaEn(4));
+        }
+        QCOMPARE(leer(p + QStringLiteral("/color.ini")), QByteArray(" 16777215 \r\n"));
+        QCOMPARE(leer(p + QStringLiteral("/color2.ini")), QByteArray(" 12648384 \r\n"));
+        QCOMPARE(colorFondo(), colorDesdeNumero(0xC0FFC0));
+
+        Modulo::ColorPrincipal.clear();
+        Modulo::ColorFondo.clear();
+        reiniciar();
+        frmColor w;
+        w.show();
+        QCOMPARE(marcas(w, QStringLiteral("lblColor")), marcaEn(3));
+        QCOMPARE(marcas(w, QStringLiteral("lblColor2")), marcaEn(4));
+    }
+};
+
+TORVANE_TEST_MAIN(TestColores)
+#include "tst_colores.moc"
