@@ -83,13 +83,8 @@ void frmCopiaPen::cmdRealizar_Click() {
         return;
     informar(QStringLiteral("Espere un momento ..."), false);
     CursorEspera espera(this);
-    if (const QString error = hacerCopia(rutaCopia(raiz(), Modulo::Ano)); !error.isEmpty()) {
-        ui->lblInforma->setVisible(false);
-        Mensaje::critico(this, error);
-        return;
-    }
-    QDir::setCurrent(Modulo::CarpetaPrograma());
-    informar(QStringLiteral("La copia se ha completado"), true);
+    terminar(hacerCopia(rutaCopia(raiz(), Modulo::Ano)),
+             QStringLiteral("La copia se ha completado"));
 }
 
 void frmCopiaPen::cmdRecuperar_Click() {
@@ -110,15 +105,19 @@ void frmCopiaPen::cmdRecuperar_Click() {
         return;
     }
     CursorEspera espera(this);
-    const QString error =
-        restaurarCopia(rutaCopia(raiz(), Modulo::Ano), Modulo::RutaBD, &Modulo::AbrirBaseDatos);
+    terminar(
+        restaurarCopia(rutaCopia(raiz(), Modulo::Ano), Modulo::RutaBD, &Modulo::AbrirBaseDatos),
+        QStringLiteral("La recuperación se ha completado"));
+}
+
+void frmCopiaPen::terminar(const QString& error, const QString& hecho) {
     if (!error.isEmpty()) {
         ui->lblInforma->setVisible(false);
         Mensaje::critico(this, error);
         return;
     }
     QDir::setCurrent(Modulo::CarpetaPrograma());
-    informar(QStringLiteral("La recuperación se ha completado"), true);
+    informar(hecho, true);
 }
 
 void frmCopiaPen::cmdCerrar_Click() {

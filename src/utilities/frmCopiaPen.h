@@ -34,6 +34,8 @@ private:
     QString raiz() const;
     /** Red while working, green when done; hidden after a failure. */
     void informar(const QString& texto, bool terminado);
+    /** The failure's message, or the green notice when error is empty. */
+    void terminar(const QString& error, const QString& hecho);
 
     std::unique_ptr<Ui::frmCopiaPen> ui;
 };
