@@ -7,6 +7,7 @@
 #include "data/Documentos.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
+#include "reports/frmInformeHojaDoc.h"
 #include "ui/Colores.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
@@ -46,9 +47,8 @@ frmCobrosHoja::frmCobrosHoja(QWidget* padre)
     for (QWidget* caja : {ui->mskFecha, ui->txtRet, ui->txtPorIva})
         caja->installEventFilter(this);
 
-    // Printing as receipt or invoice is wired in by the printing code.
-    ui->cmdImprimirRecibo->setEnabled(false);
-    ui->cmdImprimirFactura->setEnabled(false);
+    connect(ui->cmdImprimirRecibo, &QPushButton::clicked, this, &frmCobrosHoja::ImprimirRecibo);
+    connect(ui->cmdImprimirFactura, &QPushButton::clicked, this, &frmCobrosHoja::ImprimirFactura);
 
     connect(ui->cmbSerie, &QComboBox::activated, this, &frmCobrosHoja::SerieElegida);
     connect(ui->txtRet, &QLineEdit::returnPressed, this, [this] {
@@ -205,6 +205,35 @@ void frmCobrosHoja::CalcularTotales() {
                              formatoImporte(totales_.total)};
     for (int c = 0; c < textos.size(); ++c)
         ui->mshTotales->modelo()->fijarTexto(1, c, textos[c]);
+}
+
+// The receipt prints what the sheet holds, so it saves first; without any check, as asked.
+void frmCobrosHoja::ImprimirRecibo() {
+    CursorEspera espera(this);
+    GuardarCabecera();
+    frmInformeHojaDoc vista(this);
+    vista.Tipo = QStringLiteral("Recibo");
+    vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
+    vista.Total = textosTotales().value(4);
+    vista.exec();
+}
+
+// The invoice takes the stored header of the last save and the amounts as shown.
+void frmCobrosHoja::ImprimirFactura() {
+    CursorEspera espera(this);
+    const QStringList totales = textosTotales();
+    frmInformeHojaDoc vista(this);
+    vista.Tipo = QStringLiteral("Factura");
+    vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
+    vista.SubTotal = totales.value(0);
+    vista.Base = totales.value(1);
+    vista.PorIva = ui->txtPorIva->text() + QLatin1Char('%');
+    vista.IVA = totales.value(2);
+    vista.PorRet = ui->txtRet->text() + QLatin1Char('%');
+    vista.Ret = totales.value(3);
+    vista.Total = totales.value(4);
+    vista.Obs = ui->txtObs->text();
+    vista.exec();
 }
 
 QStringList frmCobrosHoja::textosTotales() const {

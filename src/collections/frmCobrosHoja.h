@@ -61,6 +61,8 @@ private:
     void BuscarInmueble();
     void DespuesDeBuscar();
     void SalirPorIva();
+    void ImprimirRecibo();
+    void ImprimirFactura();
 
     std::unique_ptr<Ui::frmCobrosHoja> ui;
     int numRecordado_ = 0;

@@ -2,6 +2,7 @@
 
 #include "Demo.h"
 #include "app/Modulo.h"
+#include "collections/frmCobrosHoja.h"
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
 #include "data/Formato.h"
@@ -13,7 +14,9 @@
 #include "ui/Mensajes.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
 #include <QRegularExpression>
@@ -108,6 +111,7 @@ private slots:
     void erroresDelMotor_data();
     void erroresDelMotor();
     void imprimirSinInformeOEnImpresoraInexistente();
+    void hojaPasaLoQueMuestra();
     void formulaDeSeleccion_data();
     void formulaDeSeleccion();
 };
@@ -368,6 +372,62 @@ void PruebaInformes::imprimirSinInformeOEnImpresoraInexistente() {
     QCOMPARE(posicionImpresora(false), 0);
     QCOMPARE(posicionImpresora(true), 0);
     QCOMPARE(listaImpresoras().last(), kArchivoPdf);
+}
+
+void PruebaInformes::hojaPasaLoQueMuestra() {
+    Entorno e;
+    QDir().mkpath(Modulo::Ruta + QStringLiteral("/Informes"));
+    for (const QString& nombre : QDir(QStringLiteral(":/informes")).entryList())
+        QFile::copy(QStringLiteral(":/informes/") + nombre,
+                    Modulo::Ruta + QStringLiteral("/Informes/") + nombre);
+    e.tipoIva(1, 21);
+    e.serie(QStringLiteral("A"));
+    const int id = e.documento(7, QStringLiteral("A"), QDate(2024, 3, 1));
+    e.linea(id, 1, 2, 100);
+    e.linea(id, 2, 1, 50);
+    frmCobrosHoja hoja;
+    hoja.Estado = 1;
+    hoja.Id = id;
+    hoja.show();
+    hoja.findChild<QLineEdit*>(QStringLiteral("txtPorIva"))->setText(QStringLiteral("21"));
+    auto* ret = hoja.findChild<QLineEdit*>(QStringLiteral("txtRet"));
+    ret->setText(QStringLiteral("15"));
+    pulsarEnter(ret);
+    hoja.findChild<QLineEdit*>(QStringLiteral("txtObs"))->setText(QStringLiteral("Nota"));
+    // A changed date: the receipt saves it first, the invoice saves nothing.
+    hoja.findChild<QLineEdit*>(QStringLiteral("mskFecha"))->setText(QStringLiteral("02/04/2024"));
+
+    QStringList recibido;
+    const auto anotar = [&recibido](frmInformeHojaDoc* v) {
+        recibido = {v->Tipo, v->Filtro, v->SubTotal, v->Base,  v->PorIva,
+                    v->IVA,  v->PorRet, v->Ret,      v->Total, v->Obs};
+        v->accept();
+    };
+    cuandoAparezca<frmInformeHojaDoc>(anotar);
+    pulsar(&hoja, "cmdImprimirFactura");
+    const QString filtro = QStringLiteral("{tblCobros.Id} =%1").arg(id);
+    QCOMPARE(recibido,
+             QStringList({QStringLiteral("Factura"), filtro, QStringLiteral("250,00"),
+                          QStringLiteral("250,00"), QStringLiteral("21%"), QStringLiteral("52,50"),
+                          QStringLiteral("15%"), QStringLiteral("37,50"), QStringLiteral("265,00"),
+                          QStringLiteral("Nota")}));
+    QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"), QStringLiteral("Fec = '2024-03-01'")), 1);
+
+    cuandoAparezca<frmInformeHojaDoc>(anotar);
+    pulsar(&hoja, "cmdImprimirRecibo");
+    QCOMPARE(recibido, QStringList({QStringLiteral("Recibo"),
+                                    filtro,
+                                    {},
+                                    {},
+                                    {},
+                                    {},
+                                    {},
+                                    {},
+                                    QStringLiteral("265,00"),
+                                    {}}));
+    QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"),
+                             QStringLiteral("Fec = '2024-04-02' AND Tot = 265")),
+             1);
 }
 
 void PruebaInformes::formulaDeSeleccion_data() {
