@@ -51,6 +51,10 @@ void ponerEjes(QChart* grafico, QAbstractSeries* serie, const QList<Punto>& punt
     for (const Punto& p : puntos)
         maximo = std::max(maximo, p.valor);
     ejeY->setRange(0, maximo > 0 ? maximo * 1.1 : 1);
+    if (maximo > 0)
+        ejeY->applyNiceNumbers();
+    else
+        ejeY->setTickCount(2);
     ejeY->setLabelFormat(QStringLiteral("%.0f"));
     grafico->addAxis(ejeX, Qt::AlignBottom);
     grafico->addAxis(ejeY, Qt::AlignLeft);
@@ -71,7 +75,9 @@ frmEstadisticas::frmEstadisticas(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmEstadisticas>()) {
     ui->setupUi(this);
+    // Twelve months of amounts need the whole screen's width to be read without cuts.
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setWindowState(Qt::WindowMaximized);
     ui->mscGrafico->setRenderHint(QPainter::Antialiasing);
     ui->mscGrafico->chart()->legend()->setVisible(true);
     connect(ui->cmdFiltrar, &QPushButton::clicked, this, &frmEstadisticas::cmdFiltrar_Click);
@@ -116,10 +122,11 @@ void frmEstadisticas::cmdFiltrar_Click() {
 
 void frmEstadisticas::ConfigurarRejilla() {
     QList<Columna> columnas{Columna::oculta(), Columna::numero(300),
-                            Columna::texto(QStringLiteral("Inmueble"), 0.10, Qt::AlignRight)};
+                            Columna::texto(QStringLiteral("Inmueble"), 0.14, Qt::AlignRight)};
     for (const QString& mes : nombresMeses())
         columnas << Columna::texto(mes, 0.06, Qt::AlignRight);
-    columnas << Columna::texto(QStringLiteral("TOTAL"), 0.07, Qt::AlignRight);
+    // Wider than the months so a year's total of five figures is never cut.
+    columnas << Columna::texto(QStringLiteral("TOTAL"), 0.08, Qt::AlignRight);
     ui->mshDatos->modelo()->fijarColumnasFijas(2);
     ui->mshDatos->definirColumnas(columnas);
 }
