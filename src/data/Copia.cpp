@@ -18,6 +18,9 @@
 namespace {
 
 const QString kSufijoAnterior = QStringLiteral(".antes-de-restaurar");
+// A database kept on a server is backed up there, by its own tools.
+const QString kSoloArchivo = QStringLiteral(
+    "Los datos están en un servidor: la copia de seguridad se hace en el propio servidor.");
 
 // Forces a finished file onto the medium before it replaces anything.
 bool sincronizar(const QString& ruta) {
@@ -107,6 +110,7 @@ QString verificarCopia(const QString& archivo) {
 }
 
 QString hacerCopia(const QString& carpeta) {
+    if (Conexion().driverName() != QStringLiteral("QSQLITE")) return kSoloArchivo;
     if (!QDir().mkpath(carpeta))
         return QStringLiteral("No se puede crear la carpeta %1.\nCompruebe que la unidad está "
                               "conectada y que se puede escribir en ella.")
@@ -139,6 +143,7 @@ QString hacerCopia(const QString& carpeta) {
 
 QString restaurarCopia(const QString& carpeta, const QString& rutaBD,
                        const std::function<QString()>& reabrir) {
+    if (Conexion().driverName() != QStringLiteral("QSQLITE")) return kSoloArchivo;
     const QString origen = carpeta + QLatin1Char('/') + kArchivoDatos;
     if (const QString error = verificarCopia(origen); !error.isEmpty()) return error;
     // Brought onto the data folder's own disk first, so the swap below is only renames.

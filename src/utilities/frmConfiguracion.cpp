@@ -108,7 +108,8 @@ bool frmConfiguracion::eventFilter(QObject* objeto, QEvent* evento) {
         // Decided once the focus has landed: "&Salir" checks the box itself, and a closing
         // window asks nothing.
         QTimer::singleShot(0, this, [this] {
-            if (isVisible() && focusWidget() != ui->cmdPechar && !ui->txtDatos_10->hasFocus())
+            if (isVisible() && isActiveWindow() && focusWidget() != ui->cmdPechar &&
+                !ui->txtDatos_10->hasFocus())
                 RetencionValida();
         });
     }
