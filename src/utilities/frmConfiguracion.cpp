@@ -105,8 +105,8 @@ bool frmConfiguracion::eventFilter(QObject* objeto, QEvent* evento) {
     }
     if (evento->type() == QEvent::FocusOut && indice == kRetencion &&
         static_cast<QFocusEvent*>(evento)->reason() != Qt::PopupFocusReason) {
-        // Decided once the focus has landed: "&Salir" checks the box itself, and a closing
-        // window asks nothing.
+        // Decided once the focus has landed: "&Salir" checks the box itself, and a window
+        // that is closing or has an editor open over it asks nothing.
         QTimer::singleShot(0, this, [this] {
             if (isVisible() && isActiveWindow() && focusWidget() != ui->cmdPechar &&
                 !ui->txtDatos_10->hasFocus())
