@@ -52,8 +52,8 @@ void aPdf(const InformeGenerado& informe, const QString& archivo) {
     impresora.setOutputFormat(QPrinter::PdfFormat);
     impresora.setOutputFileName(archivo);
     prepararImpresora(impresora);
-    if (!pintarInforme(informe.html, &impresora))
-        qFatal("No se pudo escribir %s", qPrintable(archivo));
+    PaginasInforme paginas(informe.html);
+    if (!paginas.pintar(&impresora)) qFatal("No se pudo escribir %s", qPrintable(archivo));
 }
 
 } // namespace

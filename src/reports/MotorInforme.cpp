@@ -41,37 +41,48 @@ void prepararImpresora(QPrinter& impresora) {
     impresora.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
 }
 
-bool pintarInforme(const QString& html, QPrinter* impresora) {
-    QTextDocument documento;
-    documento.documentLayout()->setPaintDevice(impresora);
-    documento.setDefaultFont(letra(10));
-    documento.setHtml(html);
+PaginasInforme::PaginasInforme(const QString& html)
+    : html_(html)
+    , medida_(QPrinter::HighResolution) {}
 
-    const QFont letraPie = letra(8);
-    const QSizeF area = impresora->pageLayout().paintRectPixels(impresora->resolution()).size();
-    const double alturaPie = QFontMetricsF(letraPie, impresora).height() * 2;
-    const QSizeF pagina(area.width(), area.height() - alturaPie);
-    documento.setPageSize(pagina);
+PaginasInforme::~PaginasInforme() = default;
 
+void PaginasInforme::maquetar(const QPrinter& impresora) {
+    medida_.setResolution(impresora.resolution());
+    medida_.setPageLayout(impresora.pageLayout());
+    documento_ = std::make_unique<QTextDocument>();
+    documento_->documentLayout()->setPaintDevice(&medida_);
+    documento_->setDefaultFont(letra(10));
+    documento_->setHtml(html_);
+    alturaPie_ = QFontMetricsF(letra(8), &medida_).height() * 2;
+    const QSizeF area = medida_.pageLayout().paintRectPixels(medida_.resolution()).size();
+    documento_->setPageSize(QSizeF(area.width(), area.height() - alturaPie_));
+}
+
+bool PaginasInforme::pintar(QPrinter* impresora) {
+    if (!documento_ || medida_.resolution() != impresora->resolution() ||
+        !medida_.pageLayout().isEquivalentTo(impresora->pageLayout()))
+        maquetar(*impresora);
     QPainter pintor;
     if (!pintor.begin(impresora)) return false;
-    const int paginas = documento.pageCount();
+    const QSizeF pagina = documento_->pageSize();
+    const int paginas = documento_->pageCount();
+    pintor.setFont(letra(8));
     for (int i = 0; i < paginas; ++i) {
         if (i > 0) impresora->newPage();
         const QRectF recorte(0, i * pagina.height(), pagina.width(), pagina.height());
         pintor.save();
         pintor.translate(0, -recorte.top());
-        documento.drawContents(&pintor, recorte);
+        documento_->drawContents(&pintor, recorte);
         pintor.restore();
-        pintor.setFont(letraPie);
-        pintor.drawText(QRectF(0, pagina.height(), area.width(), alturaPie),
+        pintor.drawText(QRectF(0, pagina.height(), pagina.width(), alturaPie_),
                         Qt::AlignHCenter | Qt::AlignBottom,
                         QStringLiteral("Página %1 de %2").arg(i + 1).arg(paginas));
     }
     return pintor.end();
 }
 
-bool imprimirInforme(QWidget* padre, const InformeGenerado& informe, int posicion) {
+bool imprimirInforme(QWidget* padre, const QString& nombre, PaginasInforme& paginas, int posicion) {
     const QStringList impresoras = listaImpresoras();
     if (posicion < 0 || posicion >= impresoras.size()) {
         Mensaje::informar(padre,
@@ -85,7 +96,7 @@ bool imprimirInforme(QWidget* padre, const InformeGenerado& informe, int posicio
     if (impresoras[posicion] == kArchivoPdf) {
         const QString archivo =
             DialogoArchivo::guardar(padre, QStringLiteral("Guardar como PDF"),
-                                    rutaPropuesta(informe.nombre), QStringLiteral("PDF (*.pdf)"));
+                                    rutaPropuesta(nombre), QStringLiteral("PDF (*.pdf)"));
         if (archivo.isEmpty()) return false;
         impresora.setOutputFormat(QPrinter::PdfFormat);
         impresora.setOutputFileName(archivo);
@@ -93,8 +104,8 @@ bool imprimirInforme(QWidget* padre, const InformeGenerado& informe, int posicio
         impresora.setPrinterName(impresoras[posicion]);
     }
     prepararImpresora(impresora);
-    impresora.setDocName(informe.nombre);
-    if (pintarInforme(informe.html, &impresora)) return true;
+    impresora.setDocName(nombre);
+    if (paginas.pintar(&impresora)) return true;
     Mensaje::critico(padre, QStringLiteral("No se pudo imprimir en %1").arg(impresoras[posicion]));
     return false;
 }

@@ -2,7 +2,10 @@
 
 #include "data/DatosInforme.h"
 
-class QPrinter;
+#include <QPrinter>
+#include <memory>
+
+class QTextDocument;
 class QWidget;
 
 /*
@@ -18,16 +21,35 @@ InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& par
 void prepararImpresora(QPrinter& impresora);
 
 /**
- * Lays html out on the printer's pages and paints them, with "Página n de m" at the foot of
- * every page (a table's <thead> rows repeat at the top of each page). False when the printer
- * cannot be opened.
+ * A report laid out in pages: a table's <thead> rows repeat at the top of each page and every
+ * page gets "Página n de m" at its foot. The layout is kept while the printers it is painted on
+ * share resolution and page size, as the preview and the final print do: laying out a long list
+ * costs far more than painting it.
  */
-bool pintarInforme(const QString& html, QPrinter* impresora);
+class PaginasInforme {
+public:
+    explicit PaginasInforme(const QString& html = {});
+    ~PaginasInforme();
+    PaginasInforme(const PaginasInforme&) = delete;
+    PaginasInforme& operator=(const PaginasInforme&) = delete;
+
+    bool vacio() const { return html_.isEmpty(); }
+    /** Paints every page on impresora; false when it cannot be opened. */
+    bool pintar(QPrinter* impresora);
+
+private:
+    void maquetar(const QPrinter& impresora);
+
+    QString html_;
+    QPrinter medida_; ///< the layout's own device, a twin of the printer it was made for
+    std::unique_ptr<QTextDocument> documento_;
+    double alturaPie_ = 0;
+};
 
 /**
  * Prints on the printer at posicion of listaImpresoras(); "Archivo PDF" asks for a file in the
- * documents folder named after the report. A position outside the list, a cancelled file
+ * documents folder named after the report (nombre). A position outside the list, a cancelled file
  * choice or a printer that fails are told to the user (cancelling silently); returns whether
  * something was printed.
  */
-bool imprimirInforme(QWidget* padre, const InformeGenerado& informe, int posicion);
+bool imprimirInforme(QWidget* padre, const QString& nombre, PaginasInforme& paginas, int posicion);

@@ -16,7 +16,7 @@ VentanaInforme::VentanaInforme(QWidget* padre)
     visor_->setObjectName(QStringLiteral("CRViewer"));
     visor_->setZoomMode(QPrintPreviewWidget::FitToWidth);
     connect(visor_, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* impresora) {
-        if (!informe_.html.isEmpty()) pintarInforme(informe_.html, impresora);
+        if (paginas_) paginas_->pintar(impresora);
     });
 }
 
@@ -24,19 +24,22 @@ VentanaInforme::~VentanaInforme() = default;
 
 bool VentanaInforme::mostrar(const QString& nombre, const ParametrosInforme& parametros,
                              const QString& formula) {
+    QString error;
     {
         CursorEspera espera(this);
         informe_ = abrirInforme(nombre, parametros, formula);
-    }
-    if (!informe_.valido()) {
-        const QString error = informe_.error;
-        informe_ = {};
+        error = informe_.error;
+        if (error.isEmpty()) {
+            paginas_ = std::make_unique<PaginasInforme>(informe_.html);
+        } else {
+            informe_ = {};
+            paginas_.reset();
+        }
         visor_->updatePreview();
-        Mensaje::critico(this, error);
-        return false;
     }
-    visor_->updatePreview();
-    return true;
+    if (error.isEmpty()) return true;
+    Mensaje::critico(this, error);
+    return false;
 }
 
 void VentanaInforme::conectarBotones(QAbstractButton* impresora, QAbstractButton* pdf) {
@@ -47,10 +50,10 @@ void VentanaInforme::conectarBotones(QAbstractButton* impresora, QAbstractButton
 }
 
 void VentanaInforme::imprimir(bool pdf, const QString& avisoVacio) {
-    if (informe_.html.isEmpty()) {
+    if (!paginas_) {
         Mensaje::informar(this, avisoVacio);
         return;
     }
     CursorEspera espera(this);
-    imprimirInforme(this, informe_, posicionImpresora(pdf));
+    imprimirInforme(this, informe_.nombre, *paginas_, posicionImpresora(pdf));
 }

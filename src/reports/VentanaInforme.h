@@ -1,9 +1,11 @@
 #pragma once
 
 #include "data/DatosInforme.h"
+#include "reports/MotorInforme.h"
 #include "ui/Ventana.h"
 
 #include <QPrinter>
+#include <memory>
 
 class QAbstractButton;
 class QPrintPreviewWidget;
@@ -42,4 +44,5 @@ private:
     QPrinter impresoraVista_;
     QPrintPreviewWidget* visor_;
     InformeGenerado informe_;
+    std::unique_ptr<PaginasInforme> paginas_;
 };
