@@ -7,7 +7,11 @@
 #include "editors/frmCobrosConceptos.h"
 #include "registers/frmInmuebles.h"
 #include "registers/frmInquilinos.h"
+#include "reports/frmEstadisticas.h"
 #include "reports/frmInforme.h"
+#include "utilities/frmColor.h"
+#include "utilities/frmConfiguracion.h"
+#include "utilities/frmCopiaPen.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 
@@ -31,12 +35,12 @@ frmPrincipal::frmPrincipal(QWidget* padre)
     enlazar<frmInmuebles>(ui->cmdInmuebles, ui->mnuArquivosInm);
     enlazar<frmInquilinos>(ui->cmdInquilinos, ui->mnuArquivosInq);
     enlazar<frmCobrosConceptos>(ui->cmdConceptosCobro, ui->mnuArquivosCon);
-    desactivar(ui->cmdConfiguracion, ui->mnuArquivosConfig);
+    enlazar<frmConfiguracion>(ui->cmdConfiguracion, ui->mnuArquivosConfig);
     enlazar<frmCobros>(ui->cmdCobros, ui->mnuTraballosCob);
     enlazar<frmInforme>(ui->cmdInformes, ui->mnuTraballosInf);
-    desactivar(ui->cmdGraficos, ui->mnuTraballosGraf);
-    desactivar(ui->cmdCopiaSeg, ui->mnuUtiCopias);
-    desactivar(ui->cmdCores, ui->mnuUtiColor);
+    enlazar<frmEstadisticas>(ui->cmdGraficos, ui->mnuTraballosGraf);
+    enlazar<frmCopiaPen>(ui->cmdCopiaSeg, ui->mnuUtiCopias);
+    enlazar<frmColor>(ui->cmdCores, ui->mnuUtiColor);
     enlazar<frmAcercaDe>(ui->cmdVelmora, ui->mnuSairAcercaDe);
     // No window exists for a general search or for changing the year: nothing to open.
     desactivar(ui->cmdBusqueda, ui->mnuTraballosBus);

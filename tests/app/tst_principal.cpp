@@ -19,6 +19,10 @@ private slots:
         QTest::newRow("conceptos") << "cmdConceptosCobro" << "mnuArquivosCon" << "frmCobrosConceptos";
         QTest::newRow("cobros") << "cmdCobros" << "mnuTraballosCob" << "frmCobros";
         QTest::newRow("informes") << "cmdInformes" << "mnuTraballosInf" << "frmInforme";
+        QTest::newRow("configuracion") << "cmdConfiguracion" << "mnuArquivosConfig" << "frmConfiguracion";
+        QTest::newRow("estadisticas") << "cmdGraficos" << "mnuTraballosGraf" << "frmEstadisticas";
+        QTest::newRow("copia") << "cmdCopiaSeg" << "mnuUtiCopias" << "frmCopiaPen";
+        QTest::newRow("colores") << "cmdCores" << "mnuUtiColor" << "frmColor";
         QTest::newRow("acerca de") << "cmdVelmora" << "mnuSairAcercaDe" << "frmAcercaDe";
     }
 
@@ -36,7 +40,7 @@ private slots:
             cuandoAparezca<Ventana>([&](Ventana* w) {
                 abierta = QString::fromLatin1(w->metaObject()->className());
                 esperaVisible = principal.cursor().shape() == Qt::WaitCursor;
-                w->close();
+                w->done(QDialog::Rejected);
             });
             if (via == 0)
                 principal.findChild<QToolButton*>(boton)->click();
