@@ -13,7 +13,10 @@ struct Columna {
     int twipsFijos = 0;   ///< fixed width in twips (the numbered first column: 500)
     Qt::Alignment alineacion = Qt::AlignLeft | Qt::AlignVCenter;
 
-    static Columna numero(int twips = 500) { return {QString(), 0, twips, Qt::AlignLeft}; }
+    static Columna numero(int twips = 500)
+    {
+        return {QString(), 0, twips, Qt::AlignLeft | Qt::AlignVCenter};
+    }
     static Columna oculta() { return {}; }
     static Columna texto(const QString& titulo, double fraccion,
                          Qt::Alignment alineacion = Qt::AlignLeft | Qt::AlignVCenter)
