@@ -156,7 +156,11 @@ bool registrarFuncionesTexto(const QSqlDatabase& db)
     const QVariant manejador = db.driver() ? db.driver()->handle() : QVariant();
     if (!manejador.isValid() || qstrcmp(manejador.typeName(), "sqlite3*") != 0)
         return false;
-    sqlite3* sqlite = *static_cast<sqlite3* const*>(manejador.data());
+    return registrarFuncionesTexto(*static_cast<sqlite3* const*>(manejador.data()));
+}
+
+bool registrarFuncionesTexto(sqlite3* sqlite)
+{
     if (!sqlite)
         return false;
     const int banderas = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+struct sqlite3;
+
 /**
  * Text folding for searches and duplicate tests: lower case without accents,
  * so "GARCÍA" matches "garcia" and "Peña" matches "pena".
@@ -20,3 +22,5 @@ bool contiene(const QString& pajar, const QString& aguja);
  * Returns false when the connection is not SQLite.
  */
 bool registrarFuncionesTexto(const QSqlDatabase& db);
+/** The same on a connection opened with the SQLite C API. */
+bool registrarFuncionesTexto(sqlite3* conexion);

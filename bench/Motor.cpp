@@ -1,0 +1,166 @@
+#include "Motor.h"
+
+#include "data/Plegado.h"
+
+#include <QDate>
+#include <QHash>
+#include <sqlite3.h>
+
+namespace {
+
+// The page cache the program gives its connection: large sorts stay in memory.
+const char* const kAjustes = "PRAGMA cache_size = -32000";
+
+// The list of documents as the collections window asks for it, and its count and total.
+const char* const kListaCobros =
+    "SELECT tblCobros.Fec, COALESCE(tblCobros.Num, '') || COALESCE(tblCobros.Ser, '') AS Numero,"
+    " tblInmuebles.Des, tblInquilinos.Nom, tblCobros.Base, tblCobros.PorIva, tblCobros.IVA,"
+    " tblCobros.PorRet, tblCobros.Ret, tblCobros.Tot, tblCobros.Pag, tblCobros.Id";
+const char* const kResumenCobros = "SELECT COUNT(*), SUM(tblCobros.Tot)";
+const char* const kDesdeCobros =
+    " FROM (tblCobros LEFT JOIN tblInmuebles ON tblCobros.IdInm = tblInmuebles.Id)"
+    " LEFT JOIN tblInquilinos ON tblCobros.IdInq = tblInquilinos.Id"
+    " WHERE tblCobros.Fec >= ? AND tblCobros.Fec <= ?";
+const char* const kOrdenCobros = " ORDER BY tblCobros.Fec DESC, Numero DESC";
+const char* const kTextoEnCobros =
+    " AND (contiene(tblInmuebles.Des, ?) OR contiene(tblInquilinos.Nom, ?))";
+
+const QByteArrayList kAno = {"2000-01-01", "2024-12-31"};
+
+void cobros(Motor& m, const QByteArray& condicion, const QByteArrayList& valores) {
+    const QByteArray desde = kDesdeCobros + condicion;
+    m.leer(kListaCobros + desde + kOrdenCobros, valores, kPrimeraPagina);
+    m.leer(kResumenCobros + desde, valores);
+}
+
+void hoja(Motor& m) {
+    const QByteArrayList id = {QByteArray::number(kDocumento)};
+    m.leer("SELECT TIV, IVA FROM tblIva WHERE TIV = 1");
+    m.leer("SELECT 1 FROM tblSeriesF");
+    m.leer("SELECT Cod FROM tblSeriesF ORDER BY Id");
+    m.leer("SELECT Num, Ser, IdInq, IdInm, Fec, Tri, PorRet, PorIva, Pag, SubTotal, Ret, Base,"
+           " IVA, Tot, Obs FROM tblCobros WHERE Id = ?",
+           id);
+    m.leer("SELECT Nom, DNI, Tfn, Mob FROM tblInquilinos"
+           " WHERE Id = (SELECT IdInq FROM tblCobros WHERE Id = ?)",
+           id);
+    m.leer("SELECT Des FROM tblInmuebles WHERE Id = (SELECT IdInm FROM tblCobros WHERE Id = ?)",
+           id);
+    m.leer("SELECT SUM(Und * Pre) FROM tblCobrosDetalles WHERE IdDoc = ?", id);
+    m.leer("SELECT Lin, IdCon, DesCon, Und, Pre, Und * Pre, Id, IdDoc FROM tblCobrosDetalles"
+           " WHERE IdDoc = ? ORDER BY Lin",
+           id);
+}
+
+void recibo(Motor& m) {
+    const QByteArrayList id = {QByteArray::number(kDocumento)};
+    m.leer("SELECT Empresa, CIF, NomCom, Enderezo, Poboacion, Telefonos, Internet, RexMer, CtaBan,"
+           " ProDat FROM tblTitulos");
+    m.leer("SELECT c.Num, c.Ser, c.Fec, c.PorIva, c.PorRet, c.Pag, c.SubTotal, c.Ret, c.Base,"
+           " c.IVA, c.Tot, c.Obs, c.Tri, m.Des, m.Dir, m.CP, m.Pob, m.Pro, q.Nom, q.DNI, q.Tfn,"
+           " q.Mob, q.Mail,"
+           " (SELECT s.Des FROM tblSeriesF s WHERE s.Cod = c.Ser ORDER BY s.Id LIMIT 1)"
+           " FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
+           " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id WHERE c.Id = ?",
+           id);
+    m.leer("SELECT Lin, IdCon, DesCon, Und, Pre FROM tblCobrosDetalles WHERE IdDoc = ?"
+           " ORDER BY Lin",
+           id);
+}
+
+} // namespace
+
+Motor::Motor(const QString& rutaBD) {
+    if (sqlite3_open_v2(rutaBD.toUtf8().constData(), &db_, SQLITE_OPEN_READONLY, nullptr) !=
+            SQLITE_OK ||
+        sqlite3_exec(db_, kAjustes, nullptr, nullptr, nullptr) != SQLITE_OK ||
+        !registrarFuncionesTexto(db_))
+        qFatal("No se pudo abrir %s", qPrintable(rutaBD));
+}
+
+Motor::~Motor() {
+    sqlite3_close(db_);
+}
+
+int Motor::leer(const QByteArray& sql, const QByteArrayList& valores, int maxFilas) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.constData(), -1, &st, nullptr) != SQLITE_OK)
+        qFatal("%s: %s", sqlite3_errmsg(db_), sql.constData());
+    for (int i = 0; i < valores.size(); ++i)
+        sqlite3_bind_text(st, i + 1, valores[i].constData(), static_cast<int>(valores[i].size()),
+                          SQLITE_STATIC);
+    const int columnas = sqlite3_column_count(st);
+    int filas = 0;
+    qsizetype bytes = 0;
+    while ((maxFilas == 0 || filas < maxFilas) && sqlite3_step(st) == SQLITE_ROW) {
+        for (int c = 0; c < columnas; ++c) {
+            sqlite3_column_text(st, c);
+            bytes += sqlite3_column_bytes(st, c);
+        }
+        ++filas;
+    }
+    sqlite3_finalize(st);
+    if (bytes == 0 && filas > 0) qFatal("Filas vacías: %s", sql.constData());
+    return filas;
+}
+
+std::function<void(Motor&)> pasoMotor(const QString& clave) {
+    static const QHash<QString, std::function<void(Motor&)>> pasos = {
+        {QStringLiteral("cobros"), [](Motor& m) { cobros(m, {}, kAno); }},
+        {QStringLiteral("cobros_texto"),
+         [](Motor& m) {
+             cobros(m, kTextoEnCobros, kAno + QByteArrayList{kTextoCobros, kTextoCobros});
+         }},
+        {QStringLiteral("cobros_pendientes"),
+         [](Motor& m) { cobros(m, " AND tblCobros.Pag = 0", kAno); }},
+        {QStringLiteral("inmuebles"),
+         [](Motor& m) {
+             m.leer("SELECT tblInmuebles.Des, COALESCE(tblInmuebles.Dir, '') || ' ' ||"
+                    " COALESCE(tblInmuebles.CP, '') || ' ' || COALESCE(tblInmuebles.Pob, '') ||"
+                    " ' ' || COALESCE(tblInmuebles.Pro, '') AS Direccion, tblInquilinos.Nom,"
+                    " tblInmuebles.Id, tblInmuebles.IdInq FROM tblInmuebles LEFT JOIN"
+                    " tblInquilinos ON tblInmuebles.IdInq = tblInquilinos.Id"
+                    " WHERE contiene(tblInmuebles.Des, ?) OR contiene(COALESCE(tblInmuebles.Dir,"
+                    " '') || ' ' || COALESCE(tblInmuebles.CP, '') || ' ' ||"
+                    " COALESCE(tblInmuebles.Pob, '') || ' ' || COALESCE(tblInmuebles.Pro, ''), ?)"
+                    " OR contiene(tblInquilinos.Nom, ?) ORDER BY tblInmuebles.Id",
+                    {kTextoInmuebles, kTextoInmuebles, kTextoInmuebles});
+         }},
+        {QStringLiteral("inquilinos"),
+         [](Motor& m) {
+             m.leer("SELECT Nom, COALESCE(Tfn, '') || ' ' || COALESCE(Mob, '') AS Tfnos, Mail, Id"
+                    " FROM tblInquilinos WHERE contiene(Nom, ?) OR contiene(COALESCE(Tfn, '') ||"
+                    " ' ' || COALESCE(Mob, ''), ?) OR contiene(Mail, ?) ORDER BY pliegue(Nom), Nom",
+                    {kTextoInquilinos, kTextoInquilinos, kTextoInquilinos});
+         }},
+        {QStringLiteral("estadisticas"),
+         [](Motor& m) {
+             m.leer("SELECT i.Des, c.IdInm, CAST(substr(c.Fec, 6, 2) AS INTEGER) AS Mes,"
+                    " SUM(c.Tot) AS Total FROM tblCobros c INNER JOIN tblInmuebles i"
+                    " ON c.IdInm = i.Id WHERE c.Fec >= ? AND c.Fec < ? GROUP BY i.Des, c.IdInm, Mes"
+                    " ORDER BY i.Des, c.IdInm, Mes",
+                    {"2024-01-01", "2025-01-01"});
+         }},
+        {QStringLiteral("hoja"), hoja},
+        {QStringLiteral("recibo"), recibo},
+        {QStringLiteral("recibos"),
+         [](Motor& m) {
+             m.leer("SELECT c.Fec, COALESCE(c.Num, '') || COALESCE(c.Ser, ''), m.Des, q.Nom,"
+                    " c.Base, c.PorIva, c.IVA, c.PorRet, c.Ret, c.Tot, c.Pag"
+                    " FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
+                    " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id ORDER BY c.Fec, c.Ser, c.Num");
+         }},
+    };
+    return pasos.value(clave);
+}
+
+QByteArray sqlArranque(bool conLista) {
+    const QByteArray ajustes = QByteArray(kAjustes) + ";";
+    if (!conLista) return ajustes + "SELECT COUNT(*) FROM sqlite_master;";
+    // The program lists up to the end of the current year.
+    const QByteArray hasta = "'" + QByteArray::number(QDate::currentDate().year()) + "-12-31'";
+    QByteArray desde = kDesdeCobros;
+    desde.replace("Fec >= ?", "Fec >= '2000-01-01'").replace("Fec <= ?", "Fec <= " + hasta);
+    return ajustes + kListaCobros + desde + kOrdenCobros + " LIMIT " +
+           QByteArray::number(kPrimeraPagina) + ";" + kResumenCobros + desde + ";";
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QString>
+#include <functional>
+
+struct sqlite3;
+
+/**
+ * The same reads the program makes, straight through the SQLite C API: no Qt in between, every
+ * column fetched as text, with contiene() and pliegue() registered as the program does.
+ */
+class Motor {
+public:
+    explicit Motor(const QString& rutaBD);
+    ~Motor();
+    Motor(const Motor&) = delete;
+    Motor& operator=(const Motor&) = delete;
+
+    /** Runs sql with the values bound as text and reads up to maxFilas rows (0: all). */
+    int leer(const QByteArray& sql, const QByteArrayList& valores = {}, int maxFilas = 0);
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+/** The raw counterpart of one measurement, or an empty function when there is none. */
+std::function<void(Motor&)> pasoMotor(const QString& clave);
+
+/** Rows the grid reads before it is first painted. */
+constexpr int kPrimeraPagina = 256;
+/** The document the sheet and the receipt open. */
+constexpr int kDocumento = 50000;
+/** What is typed in each filter: accents and case differ from the stored names on purpose. */
+constexpr const char* kTextoCobros = "garcia";
+constexpr const char* kTextoInmuebles = "lugo";
+constexpr const char* kTextoInquilinos = "pena";
+
+/** SQL the sqlite3 command runs for the start-up comparisons: open only, and the first list. */
+QByteArray sqlArranque(bool conLista);

@@ -1,0 +1,148 @@
+#include "Programa.h"
+
+#include "Motor.h"
+#include "collections/frmCobros.h"
+#include "collections/frmCobrosHoja.h"
+#include "registers/frmInmuebles.h"
+#include "registers/frmInquilinos.h"
+#include "reports/MotorInforme.h"
+#include "reports/frmEstadisticas.h"
+#include "ui/Rejilla.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+namespace {
+
+double ms(const QElapsedTimer& reloj) {
+    return static_cast<double>(reloj.nsecsElapsed()) / 1e6;
+}
+
+QLabel* info(QWidget& ventana) {
+    return ventana.findChild<QLabel*>(QStringLiteral("lblInfo"));
+}
+
+/** Shows the window and times it until its grid is painted with rows and listo() holds. */
+double abrir(
+    QWidget& ventana, const std::function<bool()>& listo = [] { return true; }) {
+    VigiaRejilla vigia(ventana);
+    QElapsedTimer reloj;
+    reloj.start();
+    ventana.show();
+    esperar([&] { return vigia.lista() && listo(); });
+    return ms(reloj);
+}
+
+/** On an open list window: types texto in the filter, presses boton and times the new list. */
+template <typename V>
+double filtrar(const char* texto, const char* boton, const char* caja = "txtFiltro") {
+    V ventana;
+    abrir(ventana);
+    VigiaRejilla vigia(ventana);
+    QLabel* etiqueta = info(ventana);
+    if (caja)
+        ventana.template findChild<QLineEdit*>(QLatin1StringView(caja))
+            ->setText(QString::fromUtf8(texto));
+    etiqueta->clear();
+    QElapsedTimer reloj;
+    reloj.start();
+    ventana.template findChild<QAbstractButton*>(QLatin1StringView(boton))->click();
+    esperar([&] { return vigia.lista() && !etiqueta->text().isEmpty(); });
+    return ms(reloj);
+}
+
+double listaCobros() {
+    frmCobros ventana;
+    QLabel* etiqueta = info(ventana);
+    return abrir(ventana, [etiqueta] { return !etiqueta->text().isEmpty(); });
+}
+
+double estadisticas() {
+    frmEstadisticas ventana;
+    return abrir(ventana);
+}
+
+double hoja() {
+    frmCobrosHoja ventana;
+    ventana.Estado = 1;
+    ventana.Id = kDocumento;
+    auto* totales = ventana.findChild<Rejilla*>(QStringLiteral("mshTotales"));
+    return abrir(ventana, [totales] { return !totales->texto(1, 4).isEmpty(); });
+}
+
+double aPdf(const QString& nombre, const ParametrosInforme& parametros,
+            const QString& filtro = {}) {
+    QTemporaryDir carpeta;
+    QElapsedTimer reloj;
+    reloj.start();
+    const InformeGenerado informe = abrirInforme(nombre, parametros, filtro);
+    if (!informe.valido()) qFatal("%s", qPrintable(informe.error));
+    QPrinter impresora(QPrinter::HighResolution);
+    impresora.setOutputFormat(QPrinter::PdfFormat);
+    impresora.setOutputFileName(carpeta.filePath(QStringLiteral("informe.pdf")));
+    prepararImpresora(impresora);
+    PaginasInforme paginas(informe.html);
+    if (!paginas.pintar(&impresora)) qFatal("No se pudo escribir el PDF");
+    return ms(reloj);
+}
+
+} // namespace
+
+void esperar(const std::function<bool()>& listo) {
+    QElapsedTimer reloj;
+    reloj.start();
+    while (!listo()) {
+        if (reloj.elapsed() > 120000) qFatal("La ventana no terminó de mostrarse");
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+}
+
+VigiaRejilla::VigiaRejilla(QWidget& ventana)
+    : rejilla_(ventana.findChild<Rejilla*>(QStringLiteral("mshDatos"))) {
+    if (!rejilla_) qFatal("Sin rejilla en %s", qPrintable(ventana.objectName()));
+    rejilla_->viewport()->installEventFilter(this);
+}
+
+bool VigiaRejilla::lista() const {
+    return pintada_ && rejilla_->numFilas() > 1;
+}
+
+bool VigiaRejilla::eventFilter(QObject*, QEvent* evento) {
+    if (evento->type() == QEvent::Paint && rejilla_->numFilas() > 1) pintada_ = true;
+    return false;
+}
+
+std::function<double()> pasoPrograma(const QString& clave) {
+    static const QHash<QString, std::function<double()>> pasos = {
+        {QStringLiteral("cobros"), listaCobros},
+        {QStringLiteral("cobros_texto"),
+         [] { return filtrar<frmCobros>(kTextoCobros, "cmdFiltrar"); }},
+        {QStringLiteral("cobros_pendientes"),
+         [] { return filtrar<frmCobros>(nullptr, "chkPen", nullptr); }},
+        {QStringLiteral("inmuebles"),
+         [] { return filtrar<frmInmuebles>(kTextoInmuebles, "cmdFiltrar"); }},
+        {QStringLiteral("inquilinos"),
+         [] { return filtrar<frmInquilinos>(kTextoInquilinos, "cmdFiltrar"); }},
+        {QStringLiteral("estadisticas"), estadisticas},
+        {QStringLiteral("hoja"), hoja},
+        {QStringLiteral("recibo"),
+         [] {
+             return aPdf(QStringLiteral("Recibo"),
+                         {{QStringLiteral("pTotal"), QStringLiteral("1,00")}},
+                         QStringLiteral("{tblCobros.Id} =%1").arg(kDocumento));
+         }},
+        {QStringLiteral("recibos"),
+         [] {
+             return aPdf(QStringLiteral("Recibos"),
+                         {{QStringLiteral("pEmpresa"), QStringLiteral("Torvane")},
+                          {QStringLiteral("pTitulo"), QStringLiteral("Recibos")}});
+         }},
+    };
+    return pasos.value(clave);
+}

@@ -1,0 +1,326 @@
+// How fast Torvane is on a big year, against the same reads made straight through SQLite.
+//
+//   bench_torvane [veces] [--carpeta DIR]
+//
+// Builds (once, kept in DIR) a year of 100,000 documents and runs every measurement `veces`
+// times (default 5), each side in a child process of its own so its peak memory is its own.
+// Prints the medians as a table.
+
+#include "Demo.h"
+#include "Motor.h"
+#include "Programa.h"
+#include "app/Aplicacion.h"
+#include "app/Modulo.h"
+#include "app/frmPrincipal.h"
+#include "collections/frmCobros.h"
+#include "data/BaseDatos.h"
+#include "data/Formato.h"
+#include "ui/Mensajes.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QWindow>
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const QString kAno = QStringLiteral("2024");
+const char* const kVariableInicio = "TORVANE_BENCH_T0";
+
+struct Medida {
+    const char* clave;
+    const char* nombre;
+    bool anoPequeno = false;
+};
+
+const Medida kMedidas[] = {
+    {"cobros", "Cobros del año: filas, cuenta y total"},
+    {"cobros_texto", "Cobros filtrados por texto"},
+    {"cobros_pendientes", "Cobros «Pendientes de cobro»"},
+    {"inmuebles", "Inmuebles con filtro"},
+    {"inquilinos", "Inquilinos con filtro"},
+    {"estadisticas", "Estadísticas del año"},
+    {"hoja", "Abrir un documento en la hoja"},
+    {"recibo", "Un recibo hasta el PDF"},
+    // 2,000 pages on the big year take minutes: this one runs on the small year.
+    {"recibos", "Lista «Recibos» hasta el PDF (10.000 doc.)", true},
+};
+
+qint64 ahoraNs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+long picoKb() {
+    rusage uso{};
+    getrusage(RUSAGE_SELF, &uso);
+    return uso.ru_maxrss;
+}
+
+double mediana(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+/** What a child process printed, its wall time from start to end and its peak memory. */
+struct Hijo {
+    QList<QByteArray> lineas;
+    double ms = 0;
+    long picoKb = 0;
+
+    std::vector<double> valores(const QByteArray& clave) const {
+        std::vector<double> v;
+        for (const QByteArray& l : lineas)
+            if (l.startsWith(clave + ' ')) v.push_back(l.mid(clave.size() + 1).toDouble());
+        return v;
+    }
+};
+
+// fork/exec rather than QProcess: wait4() gives the child's own peak memory.
+Hijo lanzar(const QStringList& argumentos) {
+    QByteArrayList texto;
+    for (const QString& a : argumentos)
+        texto << a.toLocal8Bit();
+    std::vector<char*> argv;
+    for (QByteArray& a : texto)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int tubo[2];
+    if (pipe(tubo) != 0) qFatal("pipe");
+    const qint64 inicio = ahoraNs();
+    qputenv(kVariableInicio, QByteArray::number(inicio));
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(tubo[1], STDOUT_FILENO);
+        close(tubo[0]);
+        close(tubo[1]);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    close(tubo[1]);
+    QByteArray salida;
+    char trozo[4096];
+    for (ssize_t n; (n = read(tubo[0], trozo, sizeof trozo)) > 0;)
+        salida.append(trozo, n);
+    close(tubo[0]);
+    int estado = 0;
+    rusage uso{};
+    wait4(pid, &estado, 0, &uso);
+    Hijo hijo{salida.split('\n'), static_cast<double>(ahoraNs() - inicio) / 1e6, uso.ru_maxrss};
+    if (!WIFEXITED(estado) || WEXITSTATUS(estado) != 0)
+        qFatal("Falló: %s", qPrintable(argumentos.join(QLatin1Char(' '))));
+    return hijo;
+}
+
+QString rutaBD(const QString& carpeta) {
+    return carpeta + QLatin1Char('/') + kAno + QStringLiteral("/Zudivoz.mdb");
+}
+
+/** A year of that size, built once and kept: later runs reuse it. */
+QString prepararAno(const QString& carpeta, const TamanoDemo& tamano, QTextStream& salida) {
+    const QString hecho = carpeta + QStringLiteral("/completo");
+    if (QFile::exists(hecho)) return carpeta;
+    QDir(carpeta).removeRecursively();
+    QDir().mkpath(carpeta);
+    salida << "Creando el año de prueba en " << carpeta << "..." << Qt::endl;
+    QElapsedTimer reloj;
+    reloj.start();
+    if (const QString error = crearDemo(carpeta, kAno, tamano); !error.isEmpty())
+        qFatal("%s", qPrintable(error));
+    cerrarBaseDatos();
+    QFile(hecho).open(QIODevice::WriteOnly);
+    salida << "  creado en " << reloj.elapsed() / 1000 << " s" << Qt::endl;
+    return carpeta;
+}
+
+// ---- children ----
+
+/** The program's own start-up up to the main window and then the collections list. */
+int hijoArranque(int argc, char** argv, const QString& carpetaPrograma) {
+    const qint64 inicio = qEnvironmentVariable(kVariableInicio).toLongLong();
+    Aplicacion aplicacion(argc, argv);
+    Modulo::fijarCarpetaPrograma(carpetaPrograma);
+    QLockFile cerrojo(Modulo::CarpetaPrograma() + QStringLiteral("/torvane.lock"));
+    if (const QString error = Arrancar(cerrojo); !error.isEmpty()) qFatal("%s", qPrintable(error));
+    frmPrincipal principal;
+    principal.show();
+    esperar([&] { return principal.windowHandle() && principal.windowHandle()->isExposed(); });
+    QTextStream salida(stdout);
+    salida << "principal " << static_cast<double>(ahoraNs() - inicio) / 1e6 << Qt::endl;
+    frmCobros cobros(&principal);
+    VigiaRejilla vigia(cobros);
+    auto* info = cobros.findChild<QLabel*>(QStringLiteral("lblInfo"));
+    cobros.show();
+    esperar([&] { return vigia.lista() && !info->text().isEmpty(); });
+    salida << "cobros " << static_cast<double>(ahoraNs() - inicio) / 1e6 << Qt::endl;
+    return 0;
+}
+
+/** Runs one measurement `veces` times on one side and prints each time and the memory. */
+int hijoMedida(int argc, char** argv, const QStringList& args) {
+    const QString clave = args.value(0), lado = args.value(1), carpeta = args.value(2);
+    const int veces = args.value(3).toInt();
+    QTextStream salida(stdout);
+    std::vector<double> tiempos;
+    long base = 0;
+    if (lado == QLatin1String("motor")) {
+        const auto paso = pasoMotor(clave);
+        Motor motor(rutaBD(carpeta));
+        base = picoKb();
+        for (int i = 0; i < veces; ++i) {
+            QElapsedTimer reloj;
+            reloj.start();
+            paso(motor);
+            tiempos.push_back(static_cast<double>(reloj.nsecsElapsed()) / 1e6);
+        }
+    } else {
+        Aplicacion aplicacion(argc, argv);
+        Mensaje::modoPrueba(true);
+        fijarHoy(QDate(2024, 12, 31));
+        Modulo::Ruta = carpeta;
+        Modulo::Ano = kAno;
+        Modulo::RutaBD = rutaBD(carpeta);
+        if (const QString error = abrirBaseDatos(Modulo::RutaBD); !error.isEmpty())
+            qFatal("%s", qPrintable(error));
+        const auto paso = pasoPrograma(clave);
+        base = picoKb();
+        for (int i = 0; i < veces; ++i)
+            tiempos.push_back(paso());
+        // A message box means the window did not do what was measured.
+        if (!Mensaje::textos().isEmpty())
+            qFatal("%s", qPrintable(Mensaje::textos().join(QLatin1Char('\n'))));
+        cerrarBaseDatos();
+    }
+    for (double t : tiempos)
+        salida << "t " << t << '\n';
+    salida << "base " << base << "\npico " << picoKb() << Qt::endl;
+    return 0;
+}
+
+// ---- the table ----
+
+struct Fila {
+    QString nombre;
+    double ms = 0, msMotor = 0;
+    long picoKb = 0, crecimientoKb = -1, picoMotorKb = 0, crecimientoMotorKb = -1;
+};
+
+QString memoria(long pico, long crecimiento) {
+    QString texto = QString::number(pico / 1024.0, 'f', 0);
+    if (crecimiento >= 0) texto += QStringLiteral(" (+%1)").arg(crecimiento / 1024.0, 0, 'f', 0);
+    return texto;
+}
+
+void imprimir(const QList<Fila>& filas, int veces, QTextStream& salida) {
+    salida << "\nMedianas de " << veces
+           << " pasadas. Memoria: pico del proceso en MB (+ lo que creció durante la medida).\n\n";
+    salida << "| Medida | Torvane ms | SQLite ms | razón | Torvane MB | SQLite MB |\n"
+           << "|---|---:|---:|---:|---:|---:|\n";
+    for (const Fila& f : filas)
+        salida << "| " << f.nombre << " | " << QString::number(f.ms, 'f', 1) << " | "
+               << QString::number(f.msMotor, 'f', 1) << " | "
+               << QString::number(f.ms / f.msMotor, 'f', 1) << " | "
+               << memoria(f.picoKb, f.crecimientoKb) << " | "
+               << memoria(f.picoMotorKb, f.crecimientoMotorKb) << " |\n";
+    salida.flush();
+}
+
+QList<Fila> medirArranque(const QString& yo, const QString& carpeta, int veces) {
+    QTemporaryDir programa;
+    QFile ruta(programa.filePath(QStringLiteral("ruta.ini")));
+    QFile ano(programa.filePath(QStringLiteral("ano.ini")));
+    if (!ruta.open(QIODevice::WriteOnly) || !ano.open(QIODevice::WriteOnly)) qFatal("ini");
+    ruta.write(carpeta.toUtf8() + "\n");
+    ano.write(kAno.toUtf8() + "\n");
+    ruta.close();
+    ano.close();
+    std::vector<double> principal, cobros, abrir, lista, mem, memAbrir, memLista;
+    const QString bd = rutaBD(carpeta);
+    for (int i = 0; i < veces; ++i) {
+        const Hijo h = lanzar({yo, QStringLiteral("--arranque"), programa.path()});
+        principal.push_back(h.valores("principal").at(0));
+        cobros.push_back(h.valores("cobros").at(0));
+        mem.push_back(h.picoKb);
+        for (bool conLista : {false, true}) {
+            const Hijo s = lanzar({QStringLiteral("sqlite3"), QStringLiteral("-readonly"), bd,
+                                   QString::fromUtf8(sqlArranque(conLista))});
+            (conLista ? lista : abrir).push_back(s.ms);
+            (conLista ? memLista : memAbrir).push_back(s.picoKb);
+        }
+    }
+    return {{QStringLiteral("Arranque hasta la ventana principal"), mediana(principal),
+             mediana(abrir), long(mediana(mem)), -1, long(mediana(memAbrir)), -1},
+            {QStringLiteral("Arranque hasta la lista de cobros"), mediana(cobros), mediana(lista),
+             long(mediana(mem)), -1, long(mediana(memLista)), -1}};
+}
+
+Fila medir(const QString& yo, const QString& carpeta, const Medida& m, int veces) {
+    Fila fila{QString::fromUtf8(m.nombre)};
+    for (const char* lado : {"torvane", "motor"}) {
+        const Hijo h = lanzar({yo, QStringLiteral("--medida"), QString::fromUtf8(m.clave),
+                               QString::fromUtf8(lado), carpeta, QString::number(veces)});
+        const double t = mediana(h.valores("t"));
+        const long crecimiento = long(h.valores("pico").at(0) - h.valores("base").at(0));
+        if (lado[0] == 't')
+            fila.ms = t, fila.picoKb = h.picoKb, fila.crecimientoKb = crecimiento;
+        else
+            fila.msMotor = t, fila.picoMotorKb = h.picoKb, fila.crecimientoMotorKb = crecimiento;
+    }
+    return fila;
+}
+
+// The offscreen platform's warnings would bury the table.
+void soloErrores(QtMsgType tipo, const QMessageLogContext&, const QString& texto) {
+    if (tipo == QtCriticalMsg || tipo == QtFatalMsg) QTextStream(stderr) << texto << Qt::endl;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(soloErrores);
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (args.value(0) == QLatin1String("--arranque"))
+        return hijoArranque(argc, argv, args.value(1));
+    if (args.value(0) == QLatin1String("--medida")) return hijoMedida(argc, argv, args.mid(1));
+
+    QCoreApplication aplicacion(argc, argv);
+    QTextStream salida(stdout);
+    int veces = 5;
+    QString carpeta = QDir::tempPath() + QStringLiteral("/torvane-bench");
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--carpeta") && i + 1 < args.size())
+            carpeta = args[++i];
+        else
+            veces = std::max(1, args[i].toInt());
+    }
+    const QString grande = prepararAno(carpeta + QStringLiteral("/100000"),
+                                       TamanoDemo{2000, 2000, 40, 100000, 3}, salida);
+    const QString pequeno =
+        prepararAno(carpeta + QStringLiteral("/10000"), TamanoDemo{200, 200, 40, 10000, 3}, salida);
+    const QString yo = QCoreApplication::applicationFilePath();
+    QList<Fila> filas = medirArranque(yo, grande, veces);
+    for (const Medida& m : kMedidas) {
+        salida << "  " << m.nombre << "..." << Qt::endl;
+        filas << medir(yo, m.anoPequeno ? pequeno : grande, m, veces);
+    }
+    imprimir(filas, veces, salida);
+    return 0;
+}
