@@ -47,7 +47,6 @@ private slots:
         s.pulsar(u"cmdNovaP"_s);
         QVERIFY(s.marco->isVisible() && !s.rejilla->isEnabled());
         QCOMPARE(s.id->text(), u"1"_s);
-        QVERIFY(s.id->isReadOnly());
         QVERIFY(s.cod->hasFocus());
         s.pulsar(u"cmdCancelarP"_s);
         QVERIFY(!s.marco->isVisible() && !s.enabled(u"cmdEditarP"_s));

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QLabel>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QByteArray leer(const QString& ruta) {
@@ -16,13 +18,13 @@ QByteArray leer(const QString& ruta) {
 QStringList marcas(frmColor& w, const QString& nombre) {
     QStringList textos;
     for (int i = 0; i < 10; ++i)
-        textos << w.findChild<QLabel*>(nombre + QStringLiteral("_%1").arg(i))->text();
+        textos << w.findChild<QLabel*>(nombre + u"_%1"_s.arg(i))->text();
     return textos;
 }
 
 QStringList marcaEn(int i) {
     QStringList textos(10);
-    if (i >= 0) textos[i] = QStringLiteral(">>>");
+    if (i >= 0) textos[i] = u">>>"_s;
     return textos;
 }
 
@@ -49,21 +51,20 @@ private slots:
         {
             frmColor w;
             w.show();
-            QCOMPARE(marcas(w, QStringLiteral("lblColor")), marcaEn(-1));
-            QCOMPARE(fondoDe(w.findChild<QLabel*>(QStringLiteral("lblColor2_9"))),
-                     colorDesdeNumero(0xEAC97D));
-            pulsar(w, QStringLiteral("lblColor_0"));
-            QCOMPARE(leer(p + QStringLiteral("/color.ini")), QByteArray(" 15724025 \r\n"));
-            QVERIFY(!QFile::exists(p + QStringLiteral("/color2.ini")));
+            QCOMPARE(marcas(w, u"lblColor"_s), marcaEn(-1));
+            QCOMPARE(fondoDe(w.findChild<QLabel*>(u"lblColor2_9"_s)), colorDesdeNumero(0xEAC97D));
+            pulsar(w, u"lblColor_0"_s);
+            QCOMPARE(leer(p + u"/color.ini"_s), QByteArray(" 15724025 \r\n"));
+            QVERIFY(!QFile::exists(p + u"/color2.ini"_s));
             QCOMPARE(colorPrincipal(), colorDesdeNumero(0xEFEDF9));
-            pulsar(w, QStringLiteral("lblColor2_4"));
-            pulsar(w, QStringLiteral("lblColor_3"));
-            QCOMPARE(marcas(w, QStringLiteral("lblColor")), marcaEn(3));
+            pulsar(w, u"lblColor2_4"_s);
+            pulsar(w, u"lblColor_3"_s);
+            QCOMPARE(marcas(w, u"lblColor"_s), marcaEn(3));
             // Both palettes hold C0FFC0 at index 4; each follows its own colour only.
-            QCOMPARE(marcas(w, QStringLiteral("lblColor2")), marcaEn(4));
+            QCOMPARE(marcas(w, u"lblColor2"_s), marcaEn(4));
         }
-        QCOMPARE(leer(p + QStringLiteral("/color.ini")), QByteArray(" 16777215 \r\n"));
-        QCOMPARE(leer(p + QStringLiteral("/color2.ini")), QByteArray(" 12648384 \r\n"));
+        QCOMPARE(leer(p + u"/color.ini"_s), QByteArray(" 16777215 \r\n"));
+        QCOMPARE(leer(p + u"/color2.ini"_s), QByteArray(" 12648384 \r\n"));
         QCOMPARE(colorFondo(), colorDesdeNumero(0xC0FFC0));
 
         Modulo::ColorPrincipal.clear();
@@ -71,8 +72,8 @@ private slots:
         reiniciar();
         frmColor w;
         w.show();
-        QCOMPARE(marcas(w, QStringLiteral("lblColor")), marcaEn(3));
-        QCOMPARE(marcas(w, QStringLiteral("lblColor2")), marcaEn(4));
+        QCOMPARE(marcas(w, u"lblColor"_s), marcaEn(3));
+        QCOMPARE(marcas(w, u"lblColor2"_s), marcaEn(4));
     }
 };
 
