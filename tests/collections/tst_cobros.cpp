@@ -2,51 +2,24 @@
 #include "collections/frmCobros.h"
 #include "collections/frmCobrosHoja.h"
 #include "data/Consulta.h"
+#include "registers/AyudasRegistros.h"
 #include "registers/frmAtopar.h"
 #include "support/Entorno.h"
 #include "ui/Mensajes.h"
-#include "ui/Rejilla.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 
 namespace {
 
-template <typename T> T* hijo(QWidget* ventana, const char* nombre) {
-    return ventana->findChild<T*>(QString::fromLatin1(nombre));
-}
-
-Rejilla* rejillaDe(QWidget* ventana) {
-    return hijo<Rejilla>(ventana, "mshDatos");
-}
-
-QString info(QWidget* lista) {
-    return hijo<QLabel>(lista, "lblInfo")->text();
-}
-
 /** The number-and-series column, top to bottom. */
 QStringList numeros(QWidget* lista) {
-    Rejilla* rejilla = rejillaDe(lista);
-    rejilla->modelo()->cargarHasta();
-    QStringList textos;
-    for (int f = 1; f < rejilla->numFilas(); ++f)
-        textos << rejilla->texto(f, 2);
-    return textos;
+    rejillaDe(lista)->modelo()->cargarHasta();
+    return columna(rejillaDe(lista), 2);
 }
 
 QString resumen(int cuenta, const QString& total) {
-    return QString::number(cuenta) + QStringLiteral(" recibos de cobro | TOTAL IMPORTES: ") +
-           total + QStringLiteral(" €");
-}
-
-void escribir(QLineEdit* caja, const QString& texto) {
-    enfocar(caja);
-    caja->selectAll();
-    QTest::keyClick(caja, Qt::Key_Backspace);
-    teclear(caja, texto);
+    return QStringLiteral("%1 recibos de cobro | TOTAL IMPORTES: %2 €").arg(cuenta).arg(total);
 }
 
 } // namespace
@@ -61,7 +34,7 @@ private slots:
             frmCobros vacia;
             vacia.show();
             QCOMPARE(rejillaDe(&vacia)->numFilas(), 0);
-            QCOMPARE(info(&vacia), resumen(0, QStringLiteral("0,00")));
+            QCOMPARE(textoDe(&vacia, "lblInfo"), resumen(0, QStringLiteral("0,00")));
         }
         const int inq = e.inquilino(QStringLiteral("Ana"));
         const int inm = e.inmueble(QStringLiteral("Bajo"), inq);
@@ -71,20 +44,14 @@ private slots:
         e.documento(3, QStringLiteral("A"), QDate(1999, 12, 31), inm, inq, 5);
         frmCobros lista;
         lista.show();
-        QCOMPARE(lista.windowTitle(), QStringLiteral("COBROS"));
-        QCOMPARE(hijo<QLineEdit>(&lista, "mskHasta")->text(), QStringLiteral("31/12/2024"));
-        QCOMPARE(numeros(&lista),
-                 (QStringList{QStringLiteral("1B"), QStringLiteral("9A"), QStringLiteral("10A")}));
-        QCOMPARE(info(&lista), resumen(3, QStringLiteral("1.334,56")));
+        QCOMPARE(textoDe(&lista, "mskHasta"), QStringLiteral("31/12/2024"));
+        QCOMPARE(numeros(&lista), ::lista("1B|9A|10A"));
+        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(3, QStringLiteral("1.334,56")));
         Rejilla* rejilla = rejillaDe(&lista);
-        QCOMPARE(rejilla->texto(1, 0), QStringLiteral("1"));
-        QCOMPARE(rejilla->texto(1, 1), QStringLiteral("01/04/2024"));
-        QCOMPARE(rejilla->texto(1, 3), QStringLiteral("Bajo"));
-        QCOMPARE(rejilla->texto(1, 4), QString());
-        QCOMPARE(rejilla->texto(3, 4), QStringLiteral("Ana"));
-        QCOMPARE(rejilla->texto(3, 10), QStringLiteral("1.000,00"));
-        QCOMPARE(rejilla->texto(2, 11), QStringLiteral("SÍ"));
-        QCOMPARE(rejilla->texto(3, 11), QStringLiteral("NO"));
+        QCOMPARE(QStringList({rejilla->texto(1, 0), rejilla->texto(1, 1), rejilla->texto(1, 3),
+                              rejilla->texto(1, 4), rejilla->texto(3, 4), rejilla->texto(3, 10)}),
+                 ::lista("1|01/04/2024|Bajo||Ana|1.000,00"));
+        QCOMPARE(columna(rejilla, 11), ::lista("NO|SÍ|NO"));
         QCOMPARE(rejilla->filaActual(), 1);
     }
 
@@ -95,29 +62,22 @@ private slots:
         QTest::addColumn<int>("serie"); // entry of the series box: 0 TODAS, 1 A, 2 B
         QTest::addColumn<QStringList>("esperados");
         QTest::addColumn<QString>("total");
-        QTest::newRow("todo") << QString() << QString() << false << 0
-                              << QStringList{QStringLiteral("2B"), QStringLiteral("1B"),
-                                             QStringLiteral("2A"), QStringLiteral("1A")}
-                              << QStringLiteral("1.111,00");
-        QTest::newRow("acentos") << QString() << QStringLiteral("jose") << false << 0
-                                 << QStringList{QStringLiteral("2B"), QStringLiteral("1A")}
-                                 << QStringLiteral("1.001,00");
-        QTest::newRow("comilla") << QString() << QStringLiteral("o'brien") << false << 0
-                                 << QStringList{QStringLiteral("1B")} << QStringLiteral("100,00");
-        QTest::newRow("porcentaje") << QString() << QStringLiteral("100%") << false << 0
-                                    << QStringList{QStringLiteral("2A")} << QStringLiteral("10,00");
-        QTest::newRow("fuera de fechas")
-            << QStringLiteral("02022024") << QStringLiteral("jose") << false << 0
-            << QStringList{QStringLiteral("2B")} << QStringLiteral("1,00");
-        QTest::newRow("pendientes")
-            << QString() << QString() << true << 0
-            << QStringList{QStringLiteral("2B"), QStringLiteral("2A")} << QStringLiteral("11,00");
-        QTest::newRow("serie B") << QString() << QString() << false << 2
-                                 << QStringList{QStringLiteral("2B"), QStringLiteral("1B")}
-                                 << QStringLiteral("101,00");
-        QTest::newRow("serie A pendientes")
-            << QString() << QString() << true << 1 << QStringList{QStringLiteral("2A")}
-            << QStringLiteral("10,00");
+        QTest::newRow("todo") << ""
+                              << "" << false << 0 << lista("2B|1B|2A|1A") << "1.111,00";
+        QTest::newRow("acentos") << ""
+                                 << "jose" << false << 0 << lista("2B|1A") << "1.001,00";
+        QTest::newRow("comilla") << ""
+                                 << "o'brien" << false << 0 << lista("1B") << "100,00";
+        QTest::newRow("porcentaje") << ""
+                                    << "100%" << false << 0 << lista("2A") << "10,00";
+        QTest::newRow("fuera de fechas") << "02022024"
+                                         << "jose" << false << 0 << lista("2B") << "1,00";
+        QTest::newRow("pendientes") << ""
+                                    << "" << true << 0 << lista("2B|2A") << "11,00";
+        QTest::newRow("serie B") << ""
+                                 << "" << false << 2 << lista("2B|1B") << "101,00";
+        QTest::newRow("serie A pendientes") << ""
+                                            << "" << true << 1 << lista("2A") << "10,00";
     }
 
     void filtros() {
@@ -140,19 +100,17 @@ private slots:
         e.documento(2, QStringLiteral("B"), QDate(2024, 2, 4), 0, jose, 1);
         frmCobros lista;
         lista.show();
-        QCOMPARE(info(&lista), resumen(4, QStringLiteral("1.111,00")));
-        if (!desde.isEmpty()) escribir(hijo<QLineEdit>(&lista, "mskDesde"), desde);
+        if (!desde.isEmpty()) escribir(caja(&lista, "mskDesde"), desde);
         auto* combo = hijo<QComboBox>(&lista, "cmbSerie");
         enfocar(combo);
         for (int i = 0; i < serie; ++i)
             QTest::keyClick(combo, Qt::Key_Down);
-        auto* filtro = hijo<QLineEdit>(&lista, "txtFiltro");
-        escribir(filtro, texto);
-        pulsarEnter(filtro);
+        escribir(caja(&lista, "txtFiltro"), texto);
+        pulsarEnter(caja(&lista, "txtFiltro"));
         if (pendientes)
             QTest::mouseClick(hijo<QCheckBox>(&lista, "chkPen"), Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(numeros(&lista), esperados);
-        QCOMPARE(info(&lista), resumen(esperados.size(), total));
+        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(esperados.size(), total));
     }
 
     void borrarYEditar() {
@@ -171,16 +129,16 @@ private slots:
         Rejilla* rejilla = rejillaDe(&lista);
         rejilla->fijarFilaActual(2);
         Mensaje::responderSiguiente(false);
-        hijo<QPushButton>(&lista, "cmdBorrar")->click();
+        pulsar(&lista, "cmdBorrar");
         QCOMPARE(Mensaje::textos().last(), QStringLiteral("¿Borrar el recibo nº 2A?"));
-        QCOMPARE(info(&lista), resumen(300, QStringLiteral("3.000,00")));
-        hijo<QPushButton>(&lista, "cmdBorrar")->click();
+        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(300, QStringLiteral("3.000,00")));
+        pulsar(&lista, "cmdBorrar");
         QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"), QStringLiteral("Num = 2")), 0);
+        QCOMPARE(Entorno::contar(QStringLiteral("tblCobrosDetalles")), 299);
         QCOMPARE(Entorno::contar(QStringLiteral("tblCobrosDetalles"), QStringLiteral("IdDoc = ?"),
                                  {ids[1]}),
                  0);
-        QCOMPARE(Entorno::contar(QStringLiteral("tblCobrosDetalles")), 299);
-        QCOMPARE(info(&lista), resumen(299, QStringLiteral("2.990,00")));
+        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(299, QStringLiteral("2.990,00")));
 
         // After editing the third row, it is current again and shown at the top.
         rejilla->fijarFilaActual(3);
@@ -212,8 +170,7 @@ private slots:
         const int inm = e.inmueble(QStringLiteral("Bajo"), inq);
         frmCobros lista;
         lista.show();
-        int idInm = -1;
-        int idInq = -1;
+        int idInm = -1, idInq = -1;
         cuandoAparezca<frmAtopar>([&](frmAtopar* buscar) {
             QCOMPARE(buscar->Estado, QStringLiteral("Inmuebles"));
             cuandoAparezca<frmCobrosHoja>([&](frmCobrosHoja* hoja) {
@@ -223,15 +180,11 @@ private slots:
                 e.linea(hoja->Id, 1, 1, 50);
                 QTest::keyClick(hoja, Qt::Key_Escape);
             });
-            if (!elegir) {
-                QTest::keyClick(buscar, Qt::Key_Escape);
-                return;
-            }
-            Rejilla* rejilla = rejillaDe(buscar);
-            rejilla->fijarFilaActual(1);
-            QTest::keyClick(rejilla, Qt::Key_Return);
+            if (!elegir) return QTest::keyClick(buscar, Qt::Key_Escape);
+            rejillaDe(buscar)->fijarFilaActual(1);
+            QTest::keyClick(rejillaDe(buscar), Qt::Key_Return);
         });
-        hijo<QPushButton>(&lista, "cmdNovo")->click();
+        pulsar(&lista, "cmdNovo");
         QCOMPARE(idInm, elegir ? inm : 0);
         QCOMPARE(idInq, elegir ? inq : 0);
         QVERIFY(Modulo::IdAtopado.isEmpty());
@@ -239,9 +192,9 @@ private slots:
                                  QStringLiteral("IdInm = ? AND IdInq = ?"), {idInm, idInq}),
                  1);
         // The list shows the new document at the next reload only.
-        QCOMPARE(info(&lista), resumen(0, QStringLiteral("0,00")));
-        hijo<QPushButton>(&lista, "cmdFiltrar")->click();
-        QCOMPARE(info(&lista), resumen(1, QStringLiteral("0,00")));
+        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(0, QStringLiteral("0,00")));
+        pulsar(&lista, "cmdFiltrar");
+        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(1, QStringLiteral("0,00")));
     }
 };
 

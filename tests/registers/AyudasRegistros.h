@@ -1,8 +1,42 @@
 #pragma once
 
+#include "support/Entorno.h"
 #include "ui/Rejilla.h"
 
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStringList>
+
+template <typename T> T* hijo(QWidget* ventana, const char* nombre) {
+    return ventana->findChild<T*>(QString::fromLatin1(nombre));
+}
+
+inline QLineEdit* caja(QWidget* ventana, const char* nombre) {
+    return hijo<QLineEdit>(ventana, nombre);
+}
+
+inline void pulsar(QWidget* ventana, const char* boton) {
+    hijo<QPushButton>(ventana, boton)->click();
+}
+
+/** The text shown by a label or a box. */
+inline QString textoDe(QWidget* ventana, const char* nombre) {
+    return hijo<QWidget>(ventana, nombre)->property("text").toString();
+}
+
+/** "a|b||c" as a list; an empty string is an empty list. */
+inline QStringList lista(const char* textos) {
+    const QString t = QString::fromUtf8(textos);
+    return t.isEmpty() ? QStringList{} : t.split(QLatin1Char('|'));
+}
+
+/** Replaces a box's text through the keyboard, as the user would. */
+inline void escribir(QLineEdit* control, const QString& texto) {
+    enfocar(control);
+    control->selectAll();
+    QTest::keyClick(control, Qt::Key_Backspace);
+    teclear(control, texto);
+}
 
 /** The texts a grid shows in one column, from the first data row down. */
 inline QStringList columna(const Rejilla* rejilla, int c) {
@@ -13,5 +47,5 @@ inline QStringList columna(const Rejilla* rejilla, int c) {
 }
 
 inline Rejilla* rejillaDe(QWidget* ventana) {
-    return ventana->findChild<Rejilla*>(QStringLiteral("mshDatos"));
+    return hijo<Rejilla>(ventana, "mshDatos");
 }

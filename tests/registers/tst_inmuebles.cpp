@@ -5,11 +5,6 @@
 #include "registers/frmInmueblesFicha.h"
 #include "support/Entorno.h"
 #include "ui/Mensajes.h"
-#include "ui/Rejilla.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 
 class TestInmuebles : public QObject {
     Q_OBJECT
@@ -18,22 +13,17 @@ private slots:
     void filtrar_data() {
         QTest::addColumn<QString>("filtro");
         QTest::addColumn<QStringList>("descripciones");
-        const QString atico = QStringLiteral("Ático"), bajo = QStringLiteral("Bajo B"),
-                      garaje = QStringLiteral("Garaje 100%"),
-                      local = QStringLiteral("Local O'Donnell");
         QTest::newRow("sin filtro, por código")
-            << QString() << QStringList{local, atico, bajo, garaje};
-        QTest::newRow("descripción sin acentos") << QStringLiteral("atico") << QStringList{atico};
-        QTest::newRow("código postal") << QStringLiteral("15001") << QStringList{local, atico};
+            << "" << lista("Local O'Donnell|Ático|Bajo B|Garaje 100%");
+        QTest::newRow("descripción sin acentos") << "atico" << lista("Ático");
+        QTest::newRow("código postal") << "15001" << lista("Local O'Donnell|Ático");
         QTest::newRow("población y provincia juntas")
-            << QStringLiteral("coruña a coruña") << QStringList{local, atico};
-        QTest::newRow("calle y población sin código")
-            << QStringLiteral("Real 1  Lugo") << QStringList{bajo};
-        QTest::newRow("nombre del inquilino")
-            << QStringLiteral("PENA") << QStringList{atico, garaje};
-        QTest::newRow("comilla") << QStringLiteral("o'donnell") << QStringList{local};
-        QTest::newRow("por ciento") << QStringLiteral("100%") << QStringList{garaje};
-        QTest::newRow("nada") << QStringLiteral("nada") << QStringList{};
+            << "coruña a coruña" << lista("Local O'Donnell|Ático");
+        QTest::newRow("calle y población sin código") << "Real 1  Lugo" << lista("Bajo B");
+        QTest::newRow("nombre del inquilino") << "PENA" << lista("Ático|Garaje 100%");
+        QTest::newRow("comilla") << "o'donnell" << lista("Local O'Donnell");
+        QTest::newRow("por ciento") << "100%" << lista("Garaje 100%");
+        QTest::newRow("nada") << "nada" << QStringList{};
     }
 
     void filtrar() {
@@ -50,17 +40,13 @@ private slots:
                  {pena, pena});
         frmInmuebles w;
         w.show();
-        auto* txtFiltro = w.findChild<QLineEdit*>(QStringLiteral("txtFiltro"));
-        txtFiltro->insert(filtro);
-        w.findChild<QPushButton*>(QStringLiteral("cmdFiltrar"))->click();
+        caja(&w, "txtFiltro")->insert(filtro);
+        pulsar(&w, "cmdFiltrar");
         auto* rejilla = rejillaDe(&w);
         QCOMPARE(columna(rejilla, 1), descripciones);
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblInfo"))->text(),
-                 QString::number(descripciones.size()) + QStringLiteral(" inmuebles"));
-        QVERIFY(!w.findChild<QPushButton*>(QStringLiteral("cmdInformes"))->isVisible());
+        QCOMPARE(textoDe(&w, "lblInfo"), QStringLiteral("%1 inmuebles").arg(descripciones.size()));
         if (!filtro.isEmpty()) return;
-        QCOMPARE(columna(rejilla, 3), (QStringList{QString(), QStringLiteral("Peña"), QString(),
-                                                   QStringLiteral("Peña")}));
+        QCOMPARE(columna(rejilla, 3), lista("|Peña||Peña"));
         QCOMPARE(rejilla->texto(3, 2), QStringLiteral("Real 1  Lugo Lugo"));
         QCOMPARE(rejilla->texto(4, 2), QStringLiteral("   "));
         QCOMPARE(rejilla->texto(2, 5), QString::number(pena));
@@ -77,9 +63,8 @@ private slots:
         auto* rejilla = rejillaDe(&w);
         cuandoAparezca<frmInmueblesFicha>([](frmInmueblesFicha* ficha) {
             QCOMPARE(ficha->windowTitle(), QStringLiteral("Modificando PISO 5"));
-            ficha->findChild<QLineEdit*>(QStringLiteral("txtDes"))
-                ->setText(QStringLiteral("Piso quinto"));
-            ficha->findChild<QPushButton*>(QStringLiteral("cmdAceptar"))->click();
+            caja(ficha, "txtDes")->setText(QStringLiteral("Piso quinto"));
+            pulsar(ficha, "cmdAceptar");
         });
         const QPoint celda = rejilla->visualRect(rejilla->modelo()->index(4, 1)).center();
         QTest::mouseClick(rejilla->viewport(), Qt::LeftButton, {}, celda);
@@ -88,12 +73,10 @@ private slots:
         QCOMPARE(rejilla->filaActual(), 5);
         QCOMPARE(rejilla->rowAt(0), 4);
 
-        Mensaje::responderSiguiente(true);
-        w.findChild<QPushButton*>(QStringLiteral("cmdBorrar"))->click();
-        QCOMPARE(Mensaje::textos(), (QStringList{QStringLiteral("¿Borrar el inmueble Piso quinto?"),
-                                                 QStringLiteral("PROCESO FINALIZADO")}));
-        QCOMPARE(Entorno::contar(QStringLiteral("tblInmuebles")), 39);
+        pulsar(&w, "cmdBorrar");
+        QCOMPARE(Mensaje::textos(), lista("¿Borrar el inmueble Piso quinto?|PROCESO FINALIZADO"));
         QCOMPARE(Entorno::contar(QStringLiteral("tblInmuebles"), QStringLiteral("Id = 5")), 0);
+        QCOMPARE(Entorno::contar(QStringLiteral("tblInmuebles")), 39);
         QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"), QStringLiteral("IdInm = 5")), 1);
         QCOMPARE(rejilla->numFilas(), 40);
     }

@@ -5,25 +5,13 @@
 #include "registers/frmInquilinosFicha.h"
 #include "support/Entorno.h"
 #include "ui/Mensajes.h"
-#include "ui/Rejilla.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 
 namespace {
 
-QLineEdit* filtroDe(QWidget* w) {
-    return w->findChild<QLineEdit*>(QStringLiteral("txtFiltro"));
-}
-QPushButton* boton(QWidget* w, const QString& nombre) {
-    return w->findChild<QPushButton*>(nombre);
-}
-
 void aplicarFiltro(QWidget* w, const QString& texto) {
-    filtroDe(w)->clear();
-    filtroDe(w)->insert(texto);
-    pulsarEnter(filtroDe(w));
+    caja(w, "txtFiltro")->clear();
+    caja(w, "txtFiltro")->insert(texto);
+    pulsarEnter(caja(w, "txtFiltro"));
 }
 
 } // namespace
@@ -35,20 +23,17 @@ private slots:
     void filtrar_data() {
         QTest::addColumn<QString>("filtro");
         QTest::addColumn<QStringList>("nombres");
-        const QString ana = QStringLiteral("Ana GARCÍA"), luis = QStringLiteral("Peña, Luis"),
-                      obrien = QStringLiteral("O'Brien"), zoe = QStringLiteral("Zoe 100%"),
-                      nulos = QStringLiteral("Sin datos");
         QTest::newRow("sin filtro, por nombre")
-            << QString() << QStringList{ana, obrien, luis, nulos, zoe};
-        QTest::newRow("nombre sin acentos") << QStringLiteral("garcia") << QStringList{ana};
-        QTest::newRow("eñe como ene") << QStringLiteral("PENA") << QStringList{luis};
-        QTest::newRow("solo el móvil") << QStringLiteral("222 333") << QStringList{};
-        QTest::newRow("parte del móvil") << QStringLiteral("222333") << QStringList{luis};
-        QTest::newRow("los dos teléfonos juntos") << QStringLiteral("111 6") << QStringList{ana};
-        QTest::newRow("correo") << QStringLiteral("@correo.") << QStringList{ana, obrien};
-        QTest::newRow("comilla") << QStringLiteral("o'b") << QStringList{obrien};
-        QTest::newRow("por ciento") << QStringLiteral("100%") << QStringList{zoe};
-        QTest::newRow("solo por ciento") << QStringLiteral("%") << QStringList{zoe};
+            << "" << lista("Ana GARCÍA|O'Brien|Peña, Luis|Sin datos|Zoe 100%");
+        QTest::newRow("nombre sin acentos") << "garcia" << lista("Ana GARCÍA");
+        QTest::newRow("eñe como ene") << "PENA" << lista("Peña, Luis");
+        QTest::newRow("solo el móvil") << "222 333" << QStringList{};
+        QTest::newRow("parte del móvil") << "222333" << lista("Peña, Luis");
+        QTest::newRow("los dos teléfonos juntos") << "111 6" << lista("Ana GARCÍA");
+        QTest::newRow("correo") << "@correo." << lista("Ana GARCÍA|O'Brien");
+        QTest::newRow("comilla") << "o'b" << lista("O'Brien");
+        QTest::newRow("por ciento") << "100%" << lista("Zoe 100%");
+        QTest::newRow("solo por ciento") << "%" << lista("Zoe 100%");
     }
 
     void filtrar() {
@@ -67,14 +52,10 @@ private slots:
         aplicarFiltro(&w, filtro);
         auto* rejilla = rejillaDe(&w);
         QCOMPARE(columna(rejilla, 1), nombres);
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblInfo"))->text(),
-                 QString::number(nombres.size()) + QStringLiteral(" inquilinos"));
-        if (nombres.isEmpty()) {
-            QCOMPARE(rejilla->modelo()->columnCount(), 0);
-            return;
-        }
-        const int fila = columna(rejilla, 1).indexOf(QStringLiteral("Peña, Luis")) + 1;
-        if (fila > 0) QCOMPARE(rejilla->texto(fila, 2), QStringLiteral(" 600222333"));
+        QCOMPARE(textoDe(&w, "lblInfo"), QStringLiteral("%1 inquilinos").arg(nombres.size()));
+        if (nombres.isEmpty()) QCOMPARE(rejilla->modelo()->columnCount(), 0);
+        const int luis = nombres.indexOf(QStringLiteral("Peña, Luis")) + 1;
+        if (luis > 0) QCOMPARE(rejilla->texto(luis, 2), QStringLiteral(" 600222333"));
         if (filtro.isEmpty()) QCOMPARE(rejilla->texto(4, 2), QStringLiteral(" "));
     }
 
@@ -89,9 +70,8 @@ private slots:
         rejilla->fijarFilaActual(7, 1);
         cuandoAparezca<frmInquilinosFicha>([](frmInquilinosFicha* ficha) {
             QCOMPARE(ficha->windowTitle(), QStringLiteral("Modificando INQUILINO 07"));
-            auto* nom = ficha->findChild<QLineEdit*>(QStringLiteral("txtNom"));
-            nom->setText(QStringLiteral("Alfa"));
-            ficha->findChild<QPushButton*>(QStringLiteral("cmdAceptar"))->click();
+            caja(ficha, "txtNom")->setText(QStringLiteral("Alfa"));
+            pulsar(ficha, "cmdAceptar");
         });
         enfocar(rejilla);
         QTest::keyClick(rejilla, Qt::Key_Return);
@@ -115,12 +95,12 @@ private slots:
         frmInquilinos w;
         w.show();
         Mensaje::responderSiguiente(false);
-        boton(&w, QStringLiteral("cmdBorrar"))->click();
-        QCOMPARE(Mensaje::textos(), QStringList{QStringLiteral("¿Borrar a Ana?")});
+        pulsar(&w, "cmdBorrar");
+        QCOMPARE(Mensaje::textos(), lista("¿Borrar a Ana?"));
         QCOMPARE(Entorno::contar(QStringLiteral("tblInquilinos")), 2);
-        boton(&w, QStringLiteral("cmdBorrar"))->click();
+        pulsar(&w, "cmdBorrar");
         QCOMPARE(Mensaje::textos().last(), QStringLiteral("PROCESO FINALIZADO"));
-        QCOMPARE(columna(rejillaDe(&w), 1), QStringList{QStringLiteral("Benito")});
+        QCOMPARE(columna(rejillaDe(&w), 1), lista("Benito"));
         QCOMPARE(Entorno::contar(QStringLiteral("tblInquilinos"), QStringLiteral("Id = ?"), {ana}),
                  0);
         QCOMPARE(Entorno::contar(QStringLiteral("tblInquilinosFamiliares")), 1);
@@ -130,7 +110,7 @@ private slots:
         // An empty list has nothing to delete and asks nothing.
         aplicarFiltro(&w, QStringLiteral("zz"));
         Mensaje::limpiarHistorial();
-        boton(&w, QStringLiteral("cmdBorrar"))->click();
+        pulsar(&w, "cmdBorrar");
         QVERIFY(Mensaje::textos().isEmpty());
     }
 
@@ -144,19 +124,19 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto* rejilla = rejillaDe(&w);
-        auto* familiares = boton(&w, QStringLiteral("cmdFamiliares"));
-        QVERIFY(!familiares->isVisible());
+        auto* familiares = hijo<QPushButton>(&w, "cmdFamiliares");
+        // Shown beside the current cell only while the grid's fourth column is current.
         const auto alLado = [&] {
             const QRect celda = rejilla->rectCelda(rejilla->filaActual(), 3);
-            return familiares->x() == celda.x() + celda.width() && familiares->y() == celda.y();
+            return familiares->isVisible() && familiares->x() == celda.x() + celda.width() &&
+                   familiares->y() == celda.y();
         };
+        QVERIFY(!familiares->isVisible());
         rejilla->fijarFilaActual(2, 3);
-        QVERIFY(familiares->isVisible());
         QVERIFY(alLado());
         enfocar(rejilla);
         QTest::keyClick(rejilla, Qt::Key_Down);
         QCOMPARE(rejilla->filaActual(), 3);
-        QVERIFY(familiares->isVisible());
         QVERIFY(alLado());
         QTest::keyClick(rejilla, Qt::Key_Left);
         QVERIFY(!familiares->isVisible());
@@ -165,7 +145,7 @@ private slots:
         w.resize(900, 500);
         QApplication::processEvents();
         QVERIFY(alLado());
-        enfocar(filtroDe(&w));
+        enfocar(caja(&w, "txtFiltro"));
         QVERIFY(!familiares->isVisible());
     }
 };
