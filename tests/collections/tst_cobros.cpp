@@ -19,7 +19,7 @@ QStringList numeros(QWidget* lista) {
 }
 
 QString resumen(int cuenta, const QString& total) {
-    return QStringLiteral("%1 recibos de cobro | TOTAL IMPORTES: %2 €").arg(cuenta).arg(total);
+    return u"%1 recibos de cobro | TOTAL IMPORTES: %2 €"_s.arg(cuenta).arg(total);
 }
 
 } // namespace
@@ -30,23 +30,17 @@ class TestCobros : public QObject {
 private slots:
     void listaYOrden() {
         Entorno e;
-        {
-            frmCobros vacia;
-            vacia.show();
-            QCOMPARE(rejillaDe(&vacia)->numFilas(), 0);
-            QCOMPARE(textoDe(&vacia, "lblInfo"), resumen(0, QStringLiteral("0,00")));
-        }
-        const int inq = e.inquilino(QStringLiteral("Ana"));
-        const int inm = e.inmueble(QStringLiteral("Bajo"), inq);
-        e.documento(10, QStringLiteral("A"), QDate(2024, 3, 1), inm, inq, 1000);
-        e.documento(9, QStringLiteral("A"), QDate(2024, 3, 1), 0, 0, 234.56, true);
-        e.documento(1, QStringLiteral("B"), QDate(2024, 4, 1), inm, 0, 100);
-        e.documento(3, QStringLiteral("A"), QDate(1999, 12, 31), inm, inq, 5);
+        const int inq = e.inquilino(u"Ana"_s);
+        const int inm = e.inmueble(u"Bajo"_s, inq);
+        e.documento(10, u"A"_s, QDate(2024, 3, 1), inm, inq, 1000);
+        e.documento(9, u"A"_s, QDate(2024, 3, 1), 0, 0, 234.56, true);
+        e.documento(1, u"B"_s, QDate(2024, 4, 1), inm, 0, 100);
+        e.documento(3, u"A"_s, QDate(1999, 12, 31), inm, inq, 5);
         frmCobros lista;
         lista.show();
-        QCOMPARE(textoDe(&lista, "mskHasta"), QStringLiteral("31/12/2024"));
+        QCOMPARE(textoDe(&lista, "mskHasta"), u"31/12/2024"_s);
         QCOMPARE(numeros(&lista), ::lista("1B|9A|10A"));
-        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(3, QStringLiteral("1.334,56")));
+        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(3, u"1.334,56"_s));
         Rejilla* rejilla = rejillaDe(&lista);
         QCOMPARE(QStringList({rejilla->texto(1, 0), rejilla->texto(1, 1), rejilla->texto(1, 3),
                               rejilla->texto(1, 4), rejilla->texto(3, 4), rejilla->texto(3, 10)}),
@@ -62,22 +56,19 @@ private slots:
         QTest::addColumn<int>("serie"); // entry of the series box: 0 TODAS, 1 A, 2 B
         QTest::addColumn<QStringList>("esperados");
         QTest::addColumn<QString>("total");
-        QTest::newRow("todo") << ""
-                              << "" << false << 0 << lista("2B|1B|2A|1A") << "1.111,00";
-        QTest::newRow("acentos") << ""
-                                 << "jose" << false << 0 << lista("2B|1A") << "1.001,00";
-        QTest::newRow("comilla") << ""
-                                 << "o'brien" << false << 0 << lista("1B") << "100,00";
-        QTest::newRow("porcentaje") << ""
-                                    << "100%" << false << 0 << lista("2A") << "10,00";
-        QTest::newRow("fuera de fechas") << "02022024"
-                                         << "jose" << false << 0 << lista("2B") << "1,00";
-        QTest::newRow("pendientes") << ""
-                                    << "" << true << 0 << lista("2B|2A") << "11,00";
-        QTest::newRow("serie B") << ""
-                                 << "" << false << 2 << lista("2B|1B") << "101,00";
-        QTest::newRow("serie A pendientes") << ""
-                                            << "" << true << 1 << lista("2A") << "10,00";
+        const auto fila = [](const char* caso, const char* desde, const char* texto, bool pen,
+                             int serie, const char* esperados, const char* total) {
+            QTest::newRow(caso) << QString::fromUtf8(desde) << QString::fromUtf8(texto) << pen
+                                << serie << lista(esperados) << QString::fromUtf8(total);
+        };
+        fila("todo", "", "", false, 0, "2B|1B|2A|1A", "1.111,00");
+        fila("acentos", "", "jose", false, 0, "2B|1A", "1.001,00");
+        fila("comilla", "", "o'brien", false, 0, "1B", "100,00");
+        fila("porcentaje", "", "100%", false, 0, "2A", "10,00");
+        fila("fuera de fechas", "02022024", "jose", false, 0, "2B", "1,00");
+        fila("pendientes", "", "", true, 0, "2B|2A", "11,00");
+        fila("serie B", "", "", false, 2, "2B|1B", "101,00");
+        fila("serie A pendientes", "", "", true, 1, "2A", "10,00");
     }
 
     void filtros() {
@@ -88,16 +79,16 @@ private slots:
         QFETCH(QStringList, esperados);
         QFETCH(QString, total);
         Entorno e;
-        e.serie(QStringLiteral("A"));
-        e.serie(QStringLiteral("B"));
-        const int jose = e.inquilino(QStringLiteral("JOSÉ Núñez"));
-        const int obrien = e.inquilino(QStringLiteral("Mary O'Brien"));
-        const int local = e.inmueble(QStringLiteral("Local 100% reformado"));
-        const int piso = e.inmueble(QStringLiteral("Piso 1000"));
-        e.documento(1, QStringLiteral("A"), QDate(2024, 2, 1), piso, jose, 1000, true);
-        e.documento(2, QStringLiteral("A"), QDate(2024, 2, 2), local, 0, 10);
-        e.documento(1, QStringLiteral("B"), QDate(2024, 2, 3), piso, obrien, 100, true);
-        e.documento(2, QStringLiteral("B"), QDate(2024, 2, 4), 0, jose, 1);
+        e.serie(u"A"_s);
+        e.serie(u"B"_s);
+        const int jose = e.inquilino(u"JOSÉ Núñez"_s);
+        const int obrien = e.inquilino(u"Mary O'Brien"_s);
+        const int local = e.inmueble(u"Local 100% reformado"_s);
+        const int piso = e.inmueble(u"Piso 1000"_s);
+        e.documento(1, u"A"_s, QDate(2024, 2, 1), piso, jose, 1000, true);
+        e.documento(2, u"A"_s, QDate(2024, 2, 2), local, 0, 10);
+        e.documento(1, u"B"_s, QDate(2024, 2, 3), piso, obrien, 100, true);
+        e.documento(2, u"B"_s, QDate(2024, 2, 4), 0, jose, 1);
         frmCobros lista;
         lista.show();
         if (!desde.isEmpty()) escribir(caja(&lista, "mskDesde"), desde);
@@ -120,8 +111,7 @@ private slots:
         // More documents than the grid reads at once: the list query is still open while
         // the deletion runs in its transaction.
         for (int n = 1; n <= 300; ++n) {
-            ids << e.documento(n, QStringLiteral("A"), QDate(2024, 1, 1).addDays(300 - n), 0, 0,
-                               10);
+            ids << e.documento(n, u"A"_s, QDate(2024, 1, 1).addDays(300 - n), 0, 0, 10);
             e.linea(ids.last(), 1, 1, 10);
         }
         frmCobros lista;
@@ -130,30 +120,28 @@ private slots:
         rejilla->fijarFilaActual(2);
         Mensaje::responderSiguiente(false);
         pulsar(&lista, "cmdBorrar");
-        QCOMPARE(Mensaje::textos().last(), QStringLiteral("¿Borrar el recibo nº 2A?"));
-        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(300, QStringLiteral("3.000,00")));
+        QCOMPARE(Mensaje::textos().last(), u"¿Borrar el recibo nº 2A?"_s);
+        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(300, u"3.000,00"_s));
         pulsar(&lista, "cmdBorrar");
-        QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"), QStringLiteral("Num = 2")), 0);
-        QCOMPARE(Entorno::contar(QStringLiteral("tblCobrosDetalles")), 299);
-        QCOMPARE(Entorno::contar(QStringLiteral("tblCobrosDetalles"), QStringLiteral("IdDoc = ?"),
-                                 {ids[1]}),
-                 0);
-        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(299, QStringLiteral("2.990,00")));
+        QCOMPARE(Entorno::contar(u"tblCobros"_s, u"Num = 2"_s), 0);
+        QCOMPARE(Entorno::contar(u"tblCobrosDetalles"_s), 299);
+        QCOMPARE(Entorno::contar(u"tblCobrosDetalles"_s, u"IdDoc = ?"_s, {ids[1]}), 0);
+        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(299, u"2.990,00"_s));
 
         // After editing the third row, it is current again and shown at the top.
         rejilla->fijarFilaActual(3);
         int abierto = 0;
         cuandoAparezca<frmCobrosHoja>([&](frmCobrosHoja* hoja) {
             abierto = hoja->Id;
-            QCOMPARE(hoja->windowTitle(), QStringLiteral("Modificando Recibo"));
-            hoja->findChild<QCheckBox*>(QStringLiteral("chkPag"))->setChecked(true);
+            QCOMPARE(hoja->windowTitle(), u"Modificando Recibo"_s);
+            hoja->findChild<QCheckBox*>(u"chkPag"_s)->setChecked(true);
             QTest::keyClick(hoja, Qt::Key_Escape);
         });
         QTest::keyClick(rejilla, Qt::Key_Return);
         QCOMPARE(abierto, ids[3]);
         QCOMPARE(rejilla->filaActual(), 3);
         QCOMPARE(rejilla->rowAt(0), 2);
-        QCOMPARE(rejilla->texto(3, 11), QStringLiteral("SÍ"));
+        QCOMPARE(rejilla->texto(3, 11), u"SÍ"_s);
     }
 
     void nuevoDocumento_data() {
@@ -166,17 +154,17 @@ private slots:
         QFETCH(bool, elegir);
         Entorno e;
         e.tipoIva(1, 21);
-        const int inq = e.inquilino(QStringLiteral("Ana"));
-        const int inm = e.inmueble(QStringLiteral("Bajo"), inq);
+        const int inq = e.inquilino(u"Ana"_s);
+        const int inm = e.inmueble(u"Bajo"_s, inq);
         frmCobros lista;
         lista.show();
         int idInm = -1, idInq = -1;
         cuandoAparezca<frmAtopar>([&](frmAtopar* buscar) {
-            QCOMPARE(buscar->Estado, QStringLiteral("Inmuebles"));
+            QCOMPARE(buscar->Estado, u"Inmuebles"_s);
             cuandoAparezca<frmCobrosHoja>([&](frmCobrosHoja* hoja) {
                 idInm = hoja->IdInm;
                 idInq = hoja->IdInq;
-                QCOMPARE(hoja->windowTitle(), QStringLiteral("Nuevo Recibo de Cobro"));
+                QCOMPARE(hoja->windowTitle(), u"Nuevo Recibo de Cobro"_s);
                 e.linea(hoja->Id, 1, 1, 50);
                 QTest::keyClick(hoja, Qt::Key_Escape);
             });
@@ -188,13 +176,11 @@ private slots:
         QCOMPARE(idInm, elegir ? inm : 0);
         QCOMPARE(idInq, elegir ? inq : 0);
         QVERIFY(Modulo::IdAtopado.isEmpty());
-        QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"),
-                                 QStringLiteral("IdInm = ? AND IdInq = ?"), {idInm, idInq}),
-                 1);
+        QCOMPARE(Entorno::contar(u"tblCobros"_s, u"IdInm = ? AND IdInq = ?"_s, {idInm, idInq}), 1);
         // The list shows the new document at the next reload only.
-        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(0, QStringLiteral("0,00")));
+        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(0, u"0,00"_s));
         pulsar(&lista, "cmdFiltrar");
-        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(1, QStringLiteral("0,00")));
+        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(1, u"0,00"_s));
     }
 };
 

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QStringList>
 
+using namespace Qt::Literals::StringLiterals;
+
 template <typename T> T* hijo(QWidget* ventana, const char* nombre) {
     return ventana->findChild<T*>(QString::fromLatin1(nombre));
 }

@@ -54,23 +54,22 @@ private slots:
         QFETCH(QStringList, mensajes);
         const bool guardado = mensajes.isEmpty();
         Entorno e;
-        e.inquilino(QStringLiteral("GARCÍA"));
-        ejecutar(QStringLiteral("INSERT INTO tblInquilinos (Id, Nom) VALUES (7, 'Siete')"));
+        e.inquilino(u"GARCÍA"_s);
+        ejecutar(u"INSERT INTO tblInquilinos (Id, Nom) VALUES (7, 'Siete')"_s);
         frmInquilinosFicha w;
         w.Estado = 0;
         w.show();
-        QCOMPARE(textoDe(&w, "txtId"), QStringLiteral("8"));
+        QCOMPARE(textoDe(&w, "txtId"), u"8"_s);
         enfocar(caja(&w, "txtNom"));
         teclear(caja(&w, "txtNom"), nombre);
         pulsarEnter(caja(&w, "txtNom"));
         QVERIFY(caja(&w, "txtDNI")->hasFocus());
-        teclear(caja(&w, "txtMob"), QStringLiteral("600123456789")); // one digit too many
+        teclear(caja(&w, "txtMob"), u"600123456789"_s); // one digit too many
         pulsar(&w, "cmdAceptar");
         QCOMPARE(Mensaje::textos(), mensajes);
         QCOMPARE(w.isVisible(), !guardado);
         QCOMPARE(textoDe(&w, "txtNom"), nombre);
-        QCOMPARE(Entorno::contar(QStringLiteral("tblInquilinos"),
-                                 QStringLiteral("Id = 8 AND Mob = '60012345678'")),
+        QCOMPARE(Entorno::contar(u"tblInquilinos"_s, u"Id = 8 AND Mob = '60012345678'"_s),
                  guardado ? 1 : 0);
     }
 
@@ -92,28 +91,26 @@ private slots:
         QFETCH(QString, queda);
         const bool rechazado = nombre != queda;
         Entorno e;
-        const int ana = e.inquilino(QStringLiteral("Ana Pérez"), QStringLiteral("981"));
-        e.inquilino(QStringLiteral("Luis Gómez"));
+        const int ana = e.inquilino(u"Ana Pérez"_s, u"981"_s);
+        e.inquilino(u"Luis Gómez"_s);
         frmInquilinosFicha w;
         w.Estado = 1;
         w.Id = ana;
         w.show();
-        QCOMPARE(textoDe(&w, "txtTfn"), QStringLiteral("981"));
+        QCOMPARE(textoDe(&w, "txtTfn"), u"981"_s);
         rellenar(caja(&w, "txtNom"), nombre);
-        rellenar(caja(&w, "txtTfn"), QStringLiteral("982"));
+        rellenar(caja(&w, "txtTfn"), u"982"_s);
         pulsar(&w, "cmdAceptar");
         QCOMPARE(textoDe(&w, "txtNom"), queda);
         QCOMPARE(Mensaje::textos().size(), rechazado ? 1 : 0);
-        QCOMPARE(Entorno::contar(QStringLiteral("tblInquilinos"),
-                                 QStringLiteral("Id = ? AND Nom = ? AND Tfn = '982'"),
+        QCOMPARE(Entorno::contar(u"tblInquilinos"_s, u"Id = ? AND Nom = ? AND Tfn = '982'"_s,
                                  {ana, queda}),
                  rechazado ? 0 : 1);
         if (!rechazado) return;
         // Escape cancels without saving.
         QTest::keyClick(caja(&w, "txtNom"), Qt::Key_Escape);
         QVERIFY(!w.isVisible());
-        QCOMPARE(Entorno::contar(QStringLiteral("tblInquilinos"), QStringLiteral("Tfn = '981'")),
-                 1);
+        QCOMPARE(Entorno::contar(u"tblInquilinos"_s, u"Tfn = '981'"_s), 1);
     }
 
     void inmuebleNuevoYPrecio_data() {
@@ -138,38 +135,35 @@ private slots:
         frmInmueblesFicha w;
         w.Estado = 0;
         w.show();
-        QCOMPARE(textoDe(&w, "lblInquilino") + textoDe(&w, "txtPre"), QStringLiteral("INQUILINO0"));
-        rellenar(caja(&w, "txtDes"), QStringLiteral("Ático"));
-        if (precio != QStringLiteral("-")) rellenar(caja(&w, "txtPre"), precio);
-        if (precio == QStringLiteral("450.5"))
-            QCOMPARE(textoDe(&w, "txtPre"), QStringLiteral("450,5"));
+        QCOMPARE(textoDe(&w, "lblInquilino") + textoDe(&w, "txtPre"), u"INQUILINO0"_s);
+        rellenar(caja(&w, "txtDes"), u"Ático"_s);
+        if (precio != u"-"_s) rellenar(caja(&w, "txtPre"), precio);
+        if (precio == u"450.5"_s) QCOMPARE(textoDe(&w, "txtPre"), u"450,5"_s);
         pulsar(&w, "cmdAceptar");
         QCOMPARE(w.isVisible(), guardado.isEmpty());
         if (guardado.isEmpty()) {
             QCOMPARE(Mensaje::textos(), lista("Ponga un precio correcto"));
-            QCOMPARE(textoDe(&w, "txtPre"), QStringLiteral("0"));
+            QCOMPARE(textoDe(&w, "txtPre"), u"0"_s);
             return;
         }
         QCOMPARE(
-            valorUnico(QStringLiteral("SELECT Pre FROM tblInmuebles WHERE Id = 1 AND IdInq = 0"))
-                .toDouble(),
+            valorUnico(u"SELECT Pre FROM tblInmuebles WHERE Id = 1 AND IdInq = 0"_s).toDouble(),
             guardado.toDouble());
         frmInmueblesFicha otra;
         otra.Estado = 1;
         otra.Id = 1;
         otra.show();
-        QCOMPARE(textoDe(&otra, "lblInquilino"), QStringLiteral("NO ENCONTRADO"));
+        QCOMPARE(textoDe(&otra, "lblInquilino"), u"NO ENCONTRADO"_s);
     }
 
     void inmuebleAsignarYLiberar() {
         Entorno e;
-        const int ana = e.inquilino(QStringLiteral("Ana"));
-        const int luis = e.inquilino(QStringLiteral("Luis"));
-        const int piso = e.inmueble(QStringLiteral("Piso"), ana);
-        e.inmueble(QStringLiteral("Bajo"));
+        const int ana = e.inquilino(u"Ana"_s);
+        const int luis = e.inquilino(u"Luis"_s);
+        const int piso = e.inmueble(u"Piso"_s, ana);
+        e.inmueble(u"Bajo"_s);
         const auto inquilinoGuardado = [piso] {
-            return valorUnico(QStringLiteral("SELECT IdInq FROM tblInmuebles WHERE Id = ?"), {piso})
-                .toInt();
+            return valorUnico(u"SELECT IdInq FROM tblInmuebles WHERE Id = ?"_s, {piso}).toInt();
         };
         for (int paso = 0; paso < 3; ++paso) {
             frmInmueblesFicha w;
@@ -179,18 +173,18 @@ private slots:
             if (paso == 0) {
                 // Escape in the search window keeps the tenant; a choice then Cancel writes
                 // nothing.
-                QCOMPARE(textoDe(&w, "lblInquilino"), QStringLiteral("Ana"));
+                QCOMPARE(textoDe(&w, "lblInquilino"), u"Ana"_s);
                 elegirInquilino(QString());
                 pulsar(&w, "cmdInquilino");
-                QCOMPARE(textoDe(&w, "lblInquilino"), QStringLiteral("Ana"));
-                elegirInquilino(QStringLiteral("lu"));
+                QCOMPARE(textoDe(&w, "lblInquilino"), u"Ana"_s);
+                elegirInquilino(u"lu"_s);
                 pulsar(&w, "cmdInquilino");
-                QCOMPARE(textoDe(&w, "lblInquilino"), QStringLiteral("Luis"));
+                QCOMPARE(textoDe(&w, "lblInquilino"), u"Luis"_s);
                 QVERIFY(Modulo::IdAtopado.isEmpty());
                 pulsar(&w, "cmdCancelar");
                 QCOMPARE(inquilinoGuardado(), ana);
             } else if (paso == 1) {
-                elegirInquilino(QStringLiteral("lu"));
+                elegirInquilino(u"lu"_s);
                 pulsar(&w, "cmdInquilino");
                 pulsar(&w, "cmdAceptar");
                 QCOMPARE(inquilinoGuardado(), luis);
@@ -199,17 +193,16 @@ private slots:
                 Mensaje::responderSiguiente(false);
                 QTest::keyClick(caja(&w, "txtDes"), Qt::Key_Escape);
                 QVERIFY(w.isVisible());
-                QCOMPARE(textoDe(&w, "lblInquilino"), QStringLiteral("Luis"));
+                QCOMPARE(textoDe(&w, "lblInquilino"), u"Luis"_s);
                 QTest::keyClick(caja(&w, "txtDes"), Qt::Key_Escape);
                 QCOMPARE(Mensaje::textos(), lista("¿Liberar Inquilino?|¿Liberar Inquilino?"));
-                QCOMPARE(textoDe(&w, "lblInquilino"), QStringLiteral("NO ENCONTRADO"));
+                QCOMPARE(textoDe(&w, "lblInquilino"), u"NO ENCONTRADO"_s);
                 QCOMPARE(inquilinoGuardado(), luis);
                 // A duplicate description (another case) is refused and the loaded one restored.
-                rellenar(caja(&w, "txtDes"), QStringLiteral("BAJO"));
+                rellenar(caja(&w, "txtDes"), u"BAJO"_s);
                 pulsar(&w, "cmdAceptar");
-                QCOMPARE(Mensaje::textos().last(),
-                         QStringLiteral("Esta descripción ya existe, ponga otra"));
-                QCOMPARE(textoDe(&w, "txtDes"), QStringLiteral("Piso"));
+                QCOMPARE(Mensaje::textos().last(), u"Esta descripción ya existe, ponga otra"_s);
+                QCOMPARE(textoDe(&w, "txtDes"), u"Piso"_s);
                 pulsar(&w, "cmdAceptar");
                 QVERIFY(!w.isVisible());
                 QCOMPARE(inquilinoGuardado(), 0);

@@ -30,13 +30,12 @@ private slots:
         QFETCH(QString, filtro);
         QFETCH(QStringList, descripciones);
         Entorno e;
-        const int pena = e.inquilino(QStringLiteral("Peña"));
-        ejecutar(QStringLiteral(
-                     "INSERT INTO tblInmuebles (Id, Des, Dir, CP, Pob, Pro, IdInq) VALUES"
-                     " (1, 'Local O''Donnell', 'Rúa Nova 2', '15001', 'A Coruña', 'A Coruña', 0),"
-                     " (2, 'Ático', 'Real 5', '15001', 'A Coruña', 'A Coruña', ?),"
-                     " (3, 'Bajo B', 'Real 1', NULL, 'Lugo', 'Lugo', 0),"
-                     " (4, 'Garaje 100%', NULL, NULL, NULL, NULL, ?)"),
+        const int pena = e.inquilino(u"Peña"_s);
+        ejecutar(u"INSERT INTO tblInmuebles (Id, Des, Dir, CP, Pob, Pro, IdInq) VALUES"
+                 " (1, 'Local O''Donnell', 'Rúa Nova 2', '15001', 'A Coruña', 'A Coruña', 0),"
+                 " (2, 'Ático', 'Real 5', '15001', 'A Coruña', 'A Coruña', ?),"
+                 " (3, 'Bajo B', 'Real 1', NULL, 'Lugo', 'Lugo', 0),"
+                 " (4, 'Garaje 100%', NULL, NULL, NULL, NULL, ?)"_s,
                  {pena, pena});
         frmInmuebles w;
         w.show();
@@ -44,40 +43,40 @@ private slots:
         pulsar(&w, "cmdFiltrar");
         auto* rejilla = rejillaDe(&w);
         QCOMPARE(columna(rejilla, 1), descripciones);
-        QCOMPARE(textoDe(&w, "lblInfo"), QStringLiteral("%1 inmuebles").arg(descripciones.size()));
+        QCOMPARE(textoDe(&w, "lblInfo"), u"%1 inmuebles"_s.arg(descripciones.size()));
         if (!filtro.isEmpty()) return;
         QCOMPARE(columna(rejilla, 3), lista("|Peña||Peña"));
-        QCOMPARE(rejilla->texto(3, 2), QStringLiteral("Real 1  Lugo Lugo"));
-        QCOMPARE(rejilla->texto(4, 2), QStringLiteral("   "));
+        QCOMPARE(rejilla->texto(3, 2), u"Real 1  Lugo Lugo"_s);
+        QCOMPARE(rejilla->texto(4, 2), u"   "_s);
         QCOMPARE(rejilla->texto(2, 5), QString::number(pena));
     }
 
     void editarYBorrar() {
         Entorno e;
         for (int i = 1; i <= 40; ++i)
-            e.inmueble(QStringLiteral("Piso %1").arg(i));
-        e.documento(1, QStringLiteral("A"), QDate(2024, 5, 1), 5);
+            e.inmueble(u"Piso %1"_s.arg(i));
+        e.documento(1, u"A"_s, QDate(2024, 5, 1), 5);
         frmInmuebles w;
         w.resize(700, 400);
         w.show();
         auto* rejilla = rejillaDe(&w);
         cuandoAparezca<frmInmueblesFicha>([](frmInmueblesFicha* ficha) {
-            QCOMPARE(ficha->windowTitle(), QStringLiteral("Modificando PISO 5"));
-            caja(ficha, "txtDes")->setText(QStringLiteral("Piso quinto"));
+            QCOMPARE(ficha->windowTitle(), u"Modificando PISO 5"_s);
+            caja(ficha, "txtDes")->setText(u"Piso quinto"_s);
             pulsar(ficha, "cmdAceptar");
         });
         const QPoint celda = rejilla->visualRect(rejilla->modelo()->index(4, 1)).center();
         QTest::mouseClick(rejilla->viewport(), Qt::LeftButton, {}, celda);
         QTest::mouseDClick(rejilla->viewport(), Qt::LeftButton, {}, celda);
-        QCOMPARE(rejilla->texto(5, 1), QStringLiteral("Piso quinto"));
+        QCOMPARE(rejilla->texto(5, 1), u"Piso quinto"_s);
         QCOMPARE(rejilla->filaActual(), 5);
         QCOMPARE(rejilla->rowAt(0), 4);
 
         pulsar(&w, "cmdBorrar");
         QCOMPARE(Mensaje::textos(), lista("¿Borrar el inmueble Piso quinto?|PROCESO FINALIZADO"));
-        QCOMPARE(Entorno::contar(QStringLiteral("tblInmuebles"), QStringLiteral("Id = 5")), 0);
-        QCOMPARE(Entorno::contar(QStringLiteral("tblInmuebles")), 39);
-        QCOMPARE(Entorno::contar(QStringLiteral("tblCobros"), QStringLiteral("IdInm = 5")), 1);
+        QCOMPARE(Entorno::contar(u"tblInmuebles"_s, u"Id = 5"_s), 0);
+        QCOMPARE(Entorno::contar(u"tblInmuebles"_s), 39);
+        QCOMPARE(Entorno::contar(u"tblCobros"_s, u"IdInm = 5"_s), 1);
         QCOMPARE(rejilla->numFilas(), 40);
     }
 };

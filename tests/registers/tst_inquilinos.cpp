@@ -40,42 +40,40 @@ private slots:
         QFETCH(QString, filtro);
         QFETCH(QStringList, nombres);
         Entorno e;
-        e.inquilino(QStringLiteral("Ana GARCÍA"), QStringLiteral("981111111"),
-                    QStringLiteral("600"), QStringLiteral("ana@correo.es"));
-        e.inquilino(QStringLiteral("Peña, Luis"), {}, QStringLiteral("600222333"),
-                    QStringLiteral("l@otro.com"));
-        e.inquilino(QStringLiteral("O'Brien"), {}, {}, QStringLiteral("ob@correo.ie"));
-        e.inquilino(QStringLiteral("Zoe 100%"));
-        ejecutar(QStringLiteral("INSERT INTO tblInquilinos (Id, Nom) VALUES (9, 'Sin datos')"));
+        e.inquilino(u"Ana GARCÍA"_s, u"981111111"_s, u"600"_s, u"ana@correo.es"_s);
+        e.inquilino(u"Peña, Luis"_s, {}, u"600222333"_s, u"l@otro.com"_s);
+        e.inquilino(u"O'Brien"_s, {}, {}, u"ob@correo.ie"_s);
+        e.inquilino(u"Zoe 100%"_s);
+        ejecutar(u"INSERT INTO tblInquilinos (Id, Nom) VALUES (9, 'Sin datos')"_s);
         frmInquilinos w;
         w.show();
         aplicarFiltro(&w, filtro);
         auto* rejilla = rejillaDe(&w);
         QCOMPARE(columna(rejilla, 1), nombres);
-        QCOMPARE(textoDe(&w, "lblInfo"), QStringLiteral("%1 inquilinos").arg(nombres.size()));
+        QCOMPARE(textoDe(&w, "lblInfo"), u"%1 inquilinos"_s.arg(nombres.size()));
         if (nombres.isEmpty()) QCOMPARE(rejilla->modelo()->columnCount(), 0);
-        const int luis = nombres.indexOf(QStringLiteral("Peña, Luis")) + 1;
-        if (luis > 0) QCOMPARE(rejilla->texto(luis, 2), QStringLiteral(" 600222333"));
-        if (filtro.isEmpty()) QCOMPARE(rejilla->texto(4, 2), QStringLiteral(" "));
+        const int luis = nombres.indexOf(u"Peña, Luis"_s) + 1;
+        if (luis > 0) QCOMPARE(rejilla->texto(luis, 2), u" 600222333"_s);
+        if (filtro.isEmpty()) QCOMPARE(rejilla->texto(4, 2), u" "_s);
     }
 
     void editarVuelveALaFila() {
         Entorno e;
         for (int i = 1; i <= 40; ++i)
-            e.inquilino(QStringLiteral("Inquilino %1").arg(i, 2, 10, QLatin1Char('0')));
+            e.inquilino(u"Inquilino %1"_s.arg(i, 2, 10, QLatin1Char('0')));
         frmInquilinos w;
         w.resize(700, 400);
         w.show();
         auto* rejilla = rejillaDe(&w);
         rejilla->fijarFilaActual(7, 1);
         cuandoAparezca<frmInquilinosFicha>([](frmInquilinosFicha* ficha) {
-            QCOMPARE(ficha->windowTitle(), QStringLiteral("Modificando INQUILINO 07"));
-            caja(ficha, "txtNom")->setText(QStringLiteral("Alfa"));
+            QCOMPARE(ficha->windowTitle(), u"Modificando INQUILINO 07"_s);
+            caja(ficha, "txtNom")->setText(u"Alfa"_s);
             pulsar(ficha, "cmdAceptar");
         });
         enfocar(rejilla);
         QTest::keyClick(rejilla, Qt::Key_Return);
-        QCOMPARE(rejilla->texto(1, 1), QStringLiteral("Alfa"));
+        QCOMPARE(rejilla->texto(1, 1), u"Alfa"_s);
         QCOMPARE(rejilla->filaActual(), 7);
         QCOMPARE(rejilla->rowAt(0), 6);
         QCOMPARE(Modulo::FilaSeleccionada, 7);
@@ -83,32 +81,29 @@ private slots:
 
     void borrar() {
         Entorno e;
-        const int ana = e.inquilino(QStringLiteral("Ana"));
-        e.inquilino(QStringLiteral("Benito"));
-        ejecutar(QStringLiteral("INSERT INTO tblInquilinosFamiliares (Id, Nom, IdInq) VALUES (1, "
-                                "'Hijo', ?), (2, 'Hija', ?), (3, 'Otro', 99)"),
+        const int ana = e.inquilino(u"Ana"_s);
+        e.inquilino(u"Benito"_s);
+        ejecutar(u"INSERT INTO tblInquilinosFamiliares (Id, Nom, IdInq) VALUES (1, "
+                 "'Hijo', ?), (2, 'Hija', ?), (3, 'Otro', 99)"_s,
                  {ana, ana});
-        ejecutar(QStringLiteral(
-                     "INSERT INTO tblInquilinosCuentas (Id, IBAN, IdInq) VALUES (1, 'ES00', ?)"),
+        ejecutar(u"INSERT INTO tblInquilinosCuentas (Id, IBAN, IdInq) VALUES (1, 'ES00', ?)"_s,
                  {ana});
-        e.inmueble(QStringLiteral("Piso"), ana);
+        e.inmueble(u"Piso"_s, ana);
         frmInquilinos w;
         w.show();
         Mensaje::responderSiguiente(false);
         pulsar(&w, "cmdBorrar");
         QCOMPARE(Mensaje::textos(), lista("¿Borrar a Ana?"));
-        QCOMPARE(Entorno::contar(QStringLiteral("tblInquilinos")), 2);
+        QCOMPARE(Entorno::contar(u"tblInquilinos"_s), 2);
         pulsar(&w, "cmdBorrar");
-        QCOMPARE(Mensaje::textos().last(), QStringLiteral("PROCESO FINALIZADO"));
+        QCOMPARE(Mensaje::textos().last(), u"PROCESO FINALIZADO"_s);
         QCOMPARE(columna(rejillaDe(&w), 1), lista("Benito"));
-        QCOMPARE(Entorno::contar(QStringLiteral("tblInquilinos"), QStringLiteral("Id = ?"), {ana}),
-                 0);
-        QCOMPARE(Entorno::contar(QStringLiteral("tblInquilinosFamiliares")), 1);
-        QCOMPARE(Entorno::contar(QStringLiteral("tblInquilinosCuentas")), 1);
-        QCOMPARE(
-            Entorno::contar(QStringLiteral("tblInmuebles"), QStringLiteral("IdInq = ?"), {ana}), 1);
+        QCOMPARE(Entorno::contar(u"tblInquilinos"_s, u"Id = ?"_s, {ana}), 0);
+        QCOMPARE(Entorno::contar(u"tblInquilinosFamiliares"_s), 1);
+        QCOMPARE(Entorno::contar(u"tblInquilinosCuentas"_s), 1);
+        QCOMPARE(Entorno::contar(u"tblInmuebles"_s, u"IdInq = ?"_s, {ana}), 1);
         // An empty list has nothing to delete and asks nothing.
-        aplicarFiltro(&w, QStringLiteral("zz"));
+        aplicarFiltro(&w, u"zz"_s);
         Mensaje::limpiarHistorial();
         pulsar(&w, "cmdBorrar");
         QVERIFY(Mensaje::textos().isEmpty());
@@ -117,8 +112,7 @@ private slots:
     void botonFamiliares() {
         Entorno e;
         for (int i = 1; i <= 5; ++i)
-            e.inquilino(QStringLiteral("Inquilino %1").arg(i), {}, {},
-                        QStringLiteral("i%1@correo.es").arg(i));
+            e.inquilino(u"Inquilino %1"_s.arg(i), {}, {}, u"i%1@correo.es"_s.arg(i));
         frmInquilinos w;
         w.resize(700, 400);
         w.show();
