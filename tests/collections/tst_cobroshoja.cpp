@@ -174,14 +174,10 @@ private slots:
         QTest::addColumn<QString>("texto");
         QTest::addColumn<QString>("mensaje");
         QTest::addColumn<QString>("queda");
-        const auto fila = [](const char* control, const char* texto, const char* mensaje,
-                             const char* queda) {
-            QTest::newRow(control) << QString::fromUtf8(control) << QString::fromUtf8(texto)
-                                   << QString::fromUtf8(mensaje) << QString::fromUtf8(queda);
-        };
-        fila("txtNumero", "x", "Ponga un número correcto", "5");
-        fila("mskFecha", "31022024", "Fecha incorrecta. Ponga otra", "31/02/2024");
-        fila("txtPorIva", "7", "Este IVA no es correcto. Cámbielo", "7");
+        filaDeTextos("txtNumero", {"txtNumero", "x", "Ponga un número correcto", "5"});
+        filaDeTextos("mskFecha",
+                     {"mskFecha", "31022024", "Fecha incorrecta. Ponga otra", "31/02/2024"});
+        filaDeTextos("txtPorIva", {"txtPorIva", "7", "Este IVA no es correcto. Cámbielo", "7"});
     }
 
     void comprobaciones() {

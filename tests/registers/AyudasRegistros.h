@@ -32,6 +32,13 @@ inline QStringList lista(const char* textos) {
     return t.isEmpty() ? QStringList{} : t.split(QLatin1Char('|'));
 }
 
+/** Adds a test data row whose columns are all texts. */
+inline void filaDeTextos(const char* caso, std::initializer_list<const char*> textos) {
+    QTestData& fila = QTest::newRow(caso);
+    for (const char* t : textos)
+        fila << QString::fromUtf8(t);
+}
+
 /** Replaces a box's text through the keyboard, as the user would. */
 inline void escribir(QLineEdit* control, const QString& texto) {
     enfocar(control);

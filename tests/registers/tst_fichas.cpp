@@ -76,14 +76,10 @@ private slots:
     void inquilinoEditado_data() {
         QTest::addColumn<QString>("nombre");
         QTest::addColumn<QString>("queda");
-        QTest::newRow("mismo nombre") << "Ana Pérez"
-                                      << "Ana Pérez";
-        QTest::newRow("solo mayúsculas") << "ANA PÉREZ"
-                                         << "Ana Pérez";
-        QTest::newRow("nombre de otro") << "luis gomez"
-                                        << "Ana Pérez";
-        QTest::newRow("nombre nuevo") << "Ana Pérez Gil"
-                                      << "Ana Pérez Gil";
+        filaDeTextos("mismo nombre", {"Ana Pérez", "Ana Pérez"});
+        filaDeTextos("solo mayúsculas", {"ANA PÉREZ", "Ana Pérez"});
+        filaDeTextos("nombre de otro", {"luis gomez", "Ana Pérez"});
+        filaDeTextos("nombre nuevo", {"Ana Pérez Gil", "Ana Pérez Gil"});
     }
 
     void inquilinoEditado() {
@@ -116,16 +112,11 @@ private slots:
     void inmuebleNuevoYPrecio_data() {
         QTest::addColumn<QString>("precio");
         QTest::addColumn<QString>("guardado"); // empty when refused
-        QTest::newRow("sin tocar") << "-"
-                                   << "0";
-        QTest::newRow("punto como coma") << "450.5"
-                                         << "450.5";
-        QTest::newRow("coma") << "1234,5"
-                              << "1234.5";
-        QTest::newRow("vacío") << ""
-                               << "";
-        QTest::newRow("letras") << "abc"
-                                << "";
+        filaDeTextos("sin tocar", {"-", "0"});
+        filaDeTextos("punto como coma", {"450.5", "450.5"});
+        filaDeTextos("coma", {"1234,5", "1234.5"});
+        filaDeTextos("vacío", {"", ""});
+        filaDeTextos("letras", {"abc", ""});
     }
 
     void inmuebleNuevoYPrecio() {
@@ -165,49 +156,45 @@ private slots:
         const auto inquilinoGuardado = [piso] {
             return valorUnico(u"SELECT IdInq FROM tblInmuebles WHERE Id = ?"_s, {piso}).toInt();
         };
-        for (int paso = 0; paso < 3; ++paso) {
+        {
+            // Escape in the search window keeps the tenant; a choice is stored on Accept.
             frmInmueblesFicha w;
             w.Estado = 1;
             w.Id = piso;
             w.show();
-            if (paso == 0) {
-                // Escape in the search window keeps the tenant; a choice then Cancel writes
-                // nothing.
-                QCOMPARE(textoDe(&w, "lblInquilino"), u"Ana"_s);
-                elegirInquilino(QString());
-                pulsar(&w, "cmdInquilino");
-                QCOMPARE(textoDe(&w, "lblInquilino"), u"Ana"_s);
-                elegirInquilino(u"lu"_s);
-                pulsar(&w, "cmdInquilino");
-                QCOMPARE(textoDe(&w, "lblInquilino"), u"Luis"_s);
-                QVERIFY(Modulo::IdAtopado.isEmpty());
-                pulsar(&w, "cmdCancelar");
-                QCOMPARE(inquilinoGuardado(), ana);
-            } else if (paso == 1) {
-                elegirInquilino(u"lu"_s);
-                pulsar(&w, "cmdInquilino");
-                pulsar(&w, "cmdAceptar");
-                QCOMPARE(inquilinoGuardado(), luis);
-            } else {
-                // Escape asks to release: No changes nothing, Yes releases on Accept only.
-                Mensaje::responderSiguiente(false);
-                QTest::keyClick(caja(&w, "txtDes"), Qt::Key_Escape);
-                QVERIFY(w.isVisible());
-                QCOMPARE(textoDe(&w, "lblInquilino"), u"Luis"_s);
-                QTest::keyClick(caja(&w, "txtDes"), Qt::Key_Escape);
-                QCOMPARE(Mensaje::textos(), lista("¿Liberar Inquilino?|¿Liberar Inquilino?"));
-                QCOMPARE(textoDe(&w, "lblInquilino"), u"NO ENCONTRADO"_s);
-                QCOMPARE(inquilinoGuardado(), luis);
-                // A duplicate description (another case) is refused and the loaded one restored.
-                rellenar(caja(&w, "txtDes"), u"BAJO"_s);
-                pulsar(&w, "cmdAceptar");
-                QCOMPARE(Mensaje::textos().last(), u"Esta descripción ya existe, ponga otra"_s);
-                QCOMPARE(textoDe(&w, "txtDes"), u"Piso"_s);
-                pulsar(&w, "cmdAceptar");
-                QVERIFY(!w.isVisible());
-                QCOMPARE(inquilinoGuardado(), 0);
-            }
+            QCOMPARE(textoDe(&w, "lblInquilino"), u"Ana"_s);
+            elegirInquilino(QString());
+            pulsar(&w, "cmdInquilino");
+            QCOMPARE(textoDe(&w, "lblInquilino"), u"Ana"_s);
+            elegirInquilino(u"lu"_s);
+            pulsar(&w, "cmdInquilino");
+            QCOMPARE(textoDe(&w, "lblInquilino"), u"Luis"_s);
+            QVERIFY(Modulo::IdAtopado.isEmpty());
+            QCOMPARE(inquilinoGuardado(), ana);
+            pulsar(&w, "cmdAceptar");
+            QCOMPARE(inquilinoGuardado(), luis);
         }
+        // Escape asks to release: No changes nothing, Yes releases on Accept only.
+        frmInmueblesFicha w;
+        w.Estado = 1;
+        w.Id = piso;
+        w.show();
+        Mensaje::responderSiguiente(false);
+        QTest::keyClick(caja(&w, "txtDes"), Qt::Key_Escape);
+        QVERIFY(w.isVisible());
+        QCOMPARE(textoDe(&w, "lblInquilino"), u"Luis"_s);
+        QTest::keyClick(caja(&w, "txtDes"), Qt::Key_Escape);
+        QCOMPARE(Mensaje::textos(), lista("¿Liberar Inquilino?|¿Liberar Inquilino?"));
+        QCOMPARE(textoDe(&w, "lblInquilino"), u"NO ENCONTRADO"_s);
+        QCOMPARE(inquilinoGuardado(), luis);
+        // A duplicate description (another case) is refused and the loaded one restored.
+        rellenar(caja(&w, "txtDes"), u"BAJO"_s);
+        pulsar(&w, "cmdAceptar");
+        QCOMPARE(Mensaje::textos().last(), u"Esta descripción ya existe, ponga otra"_s);
+        QCOMPARE(textoDe(&w, "txtDes"), u"Piso"_s);
+        pulsar(&w, "cmdAceptar");
+        QVERIFY(!w.isVisible());
+        QCOMPARE(inquilinoGuardado(), 0);
     }
 };
 
