@@ -123,9 +123,9 @@ private slots:
         QCOMPARE(Mensaje::textos().last(), u"¿Borrar el recibo nº 2A?"_s);
         QCOMPARE(textoDe(&lista, "lblInfo"), resumen(300, u"3.000,00"_s));
         pulsar(&lista, "cmdBorrar");
-        QCOMPARE(Entorno::contar(u"tblCobros"_s, u"Num = 2"_s), 0);
-        QCOMPARE(Entorno::contar(u"tblCobrosDetalles"_s), 299);
-        QCOMPARE(Entorno::contar(u"tblCobrosDetalles"_s, u"IdDoc = ?"_s, {ids[1]}), 0);
+        QCOMPARE(contar("tblCobros", "Num = 2"), 0);
+        QCOMPARE(contar("tblCobrosDetalles"), 299);
+        QCOMPARE(contar("tblCobrosDetalles", "IdDoc = ?", {ids[1]}), 0);
         QCOMPARE(textoDe(&lista, "lblInfo"), resumen(299, u"2.990,00"_s));
 
         // After editing the third row, it is current again and shown at the top.
@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(idInm, elegir ? inm : 0);
         QCOMPARE(idInq, elegir ? inq : 0);
         QVERIFY(Modulo::IdAtopado.isEmpty());
-        QCOMPARE(Entorno::contar(u"tblCobros"_s, u"IdInm = ? AND IdInq = ?"_s, {idInm, idInq}), 1);
+        QCOMPARE(contar("tblCobros", "IdInm = ? AND IdInq = ?", {idInm, idInq}), 1);
         // The list shows the new document at the next reload only.
         QCOMPARE(textoDe(&lista, "lblInfo"), resumen(0, u"0,00"_s));
         pulsar(&lista, "cmdFiltrar");

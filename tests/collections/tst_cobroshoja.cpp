@@ -55,7 +55,7 @@ void escape(QWidget* ventana) {
 /** VAT 21 % and series "A" exist; returns a stored document of that series. */
 int documentoA(Entorno& e, int num = 1, const QDate& fecha = QDate(2024, 3, 1)) {
     e.tipoIva(1, 21);
-    if (Entorno::contar(u"tblSeriesF"_s) == 0) e.serie(u"A"_s);
+    if (contar("tblSeriesF") == 0) e.serie(u"A"_s);
     return e.documento(num, u"A"_s, fecha);
 }
 
@@ -84,13 +84,13 @@ private slots:
             textos << textoDe(&hoja, nombre);
         QCOMPARE(textos.join(QLatin1Char(';')),
                  u"1;TRIMESTRE: 2;19;21;JOSÉ PÉREZ;DNI: 123Z\n981 | 600;Piso Centro"_s);
-        QCOMPARE(Entorno::contar(u"tblCobros"_s, u"Id = 1 AND Num = 1 AND Ser = 'A'"
-                                                 " AND Fec = '2024-05-15' AND Tri = 2"_s),
+        QCOMPARE(contar("tblCobros", "Id = 1 AND Num = 1 AND Ser = 'A'"
+                                     " AND Fec = '2024-05-15' AND Tri = 2"),
                  1);
         // Closed without lines: the header goes away again.
         escape(&hoja);
         QVERIFY(!hoja.isVisible());
-        QCOMPARE(Entorno::contar(u"tblCobros"_s), 0);
+        QCOMPARE(contar("tblCobros"), 0);
     }
 
     void totales_data() {
@@ -102,8 +102,6 @@ private slots:
         // 0,125 is a tie and goes to the even cent; so is the VAT's 0,105.
         QTest::newRow("medio céntimo")
             << lista("1|0.5") << "25" << lista("0,50|0,50|0,10|0,12|0,48");
-        QTest::newRow("miles") << lista("2|1234,5") << "0"
-                               << lista("2.469,00|2.469,00|518,49|0,00|2.987,49");
     }
 
     void totales() {
@@ -166,7 +164,7 @@ private slots:
         escribir(numero, u"2"_s);
         escape(&hoja);
         QVERIFY(!hoja.isVisible());
-        QCOMPARE(Entorno::contar(u"tblCobros"_s, u"Id = 4 AND Num = 2 AND Ser = 'B'"_s), 1);
+        QCOMPARE(contar("tblCobros", "Id = 4 AND Num = 2 AND Ser = 'B'"), 1);
     }
 
     void comprobaciones_data() {
@@ -187,10 +185,9 @@ private slots:
         QFETCH(QString, queda);
         Entorno e;
         frmCobrosHoja hoja;
-        hoja.Estado = 1;
-        hoja.Id = documentoA(e, 5);
-        e.linea(hoja.Id, 1, 2, 100);
-        hoja.show();
+        const int id = documentoA(e, 5);
+        e.linea(id, 1, 2, 100);
+        abrir(hoja, id);
         auto* caja = hoja.findChild<QLineEdit*>(control);
         // The box is changed and the window closed at once (the close box), so the checks
         // on leaving the box do not get their say first.
@@ -200,7 +197,7 @@ private slots:
         QVERIFY(hoja.isVisible());
         QCOMPARE(Mensaje::textos().last(), mensaje);
         QCOMPARE(caja->text(), queda);
-        QCOMPARE(Entorno::contar(u"tblCobros"_s, u"PorIva = 21"_s), 0);
+        QCOMPARE(contar("tblCobros", "PorIva = 21"), 0);
     }
 
     void comandosDeLineas_data() {
@@ -232,9 +229,7 @@ private slots:
         for (int lin : lineas)
             e.linea(id, lin, 1, 10, 0, u"L%1"_s.arg(lin));
         frmCobrosHoja hoja;
-        hoja.Estado = 1;
-        hoja.Id = id;
-        hoja.show();
+        abrir(hoja, id);
         auto* rejilla = rejillaDe(&hoja);
         rejilla->fijarFilaActual(fila);
         if (boton != u"cmdBorrar"_s) escribirLinea(u"3"_s, u"10"_s, u"nueva"_s);
@@ -280,43 +275,35 @@ private slots:
         pulsar(&nueva, "cmdAceptar");
         QCOMPARE(Mensaje::textos().last() + textoDe(&nueva, "txtPre"),
                  u"Ponga un precio correcto0"_s);
-        QCOMPARE(Entorno::contar(u"tblCobrosDetalles"_s), 0);
+        QCOMPARE(contar("tblCobrosDetalles"), 0);
         escribir(caja(&nueva, "txtPre"), u"1234,5"_s);
         escribir(caja(&nueva, "txtUni"), u"2"_s);
         pulsar(&nueva, "cmdAceptar");
         QVERIFY(!nueva.isVisible());
-        QCOMPARE(Entorno::contar(u"tblCobrosDetalles"_s,
-                                 u"IdDoc = ? AND Lin = 1 AND IdCon = ? AND"
-                                 " DesCon = 'Agua' AND Imp = 2469"_s,
-                                 {id, agua}),
+        QCOMPARE(contar("tblCobrosDetalles",
+                        "IdDoc = ? AND Lin = 1 AND IdCon = ? AND"
+                        " DesCon = 'Agua' AND Imp = 2469",
+                        {id, agua}),
                  1);
     }
 
     void conceptoDelBuscador_data() {
-        QTest::addColumn<int>("estado");
         QTest::addColumn<bool>("elegir");
         QTest::addColumn<QStringList>("cajas"); // code, description, price
-        QTest::newRow("nueva") << 0 << true << lista("1|Alquiler|450,00");
-        QTest::newRow("editada") << 1 << true << lista("1|Alquiler|9");
-        QTest::newRow("sin elegir") << 1 << false << lista("0|vieja|9");
+        QTest::newRow("elegido") << true << lista("1|Alquiler|9");
+        QTest::newRow("sin elegir") << false << lista("0|vieja|9");
     }
 
     void conceptoDelBuscador() {
-        QFETCH(int, estado);
         QFETCH(bool, elegir);
         QFETCH(QStringList, cajas);
         Entorno e;
         e.concepto(u"Alquiler"_s, 450);
         frmCobrosDetalle d;
         d.IdDoc = documentoA(e);
-        d.Id = e.linea(d.IdDoc, 1, 1, 9, 0, u"vieja"_s);
-        d.Estado = estado;
         d.Lin = 1;
-        d.show();
-        if (estado == 0) {
-            escribir(caja(&d, "txtDes"), u"vieja"_s);
-            escribir(caja(&d, "txtPre"), u"9"_s);
-        }
+        // A stored line keeps its price when its concept changes.
+        abrir(d, e.linea(d.IdDoc, 1, 1, 9, 0, u"vieja"_s));
         elegirEnBuscador(elegir);
         pulsar(&d, "cmdBuscar");
         QCOMPARE(
@@ -332,9 +319,7 @@ private slots:
         const int id = e.documento(2, u"A"_s, QDate(2024, 3, 2));
         ejecutar(u"UPDATE tblCobros SET PorIva = 21"_s);
         frmCobrosHoja hoja;
-        hoja.Estado = 1;
-        hoja.Id = id;
-        hoja.show();
+        abrir(hoja, id);
         // With a number already used, the tenant shows but is not stored yet.
         escribir(caja(&hoja, "txtNumero"), u"1"_s);
         elegirEnBuscador(true);
@@ -342,11 +327,11 @@ private slots:
         QCOMPARE(textoDe(&hoja, "lblNom"), u"Berta"_s);
         QCOMPARE(Mensaje::textos().last(), u"Este número de recibo ya existe. Ponga otro"_s);
         QCOMPARE(textoDe(&hoja, "txtNumero"), u"2"_s);
-        const QString guardado = u"Id = ? AND IdInq = ?"_s;
-        QCOMPARE(Entorno::contar(u"tblCobros"_s, guardado, {id, nuevo}), 0);
+        const char* guardado = "Id = ? AND IdInq = ?";
+        QCOMPARE(contar("tblCobros", guardado, {id, nuevo}), 0);
         elegirEnBuscador(true);
         pulsar(&hoja, "cmdBuscarInquilino");
-        QCOMPARE(Entorno::contar(u"tblCobros"_s, guardado, {id, nuevo}), 1);
+        QCOMPARE(contar("tblCobros", guardado, {id, nuevo}), 1);
     }
 };
 

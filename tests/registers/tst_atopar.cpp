@@ -113,7 +113,7 @@ private slots:
             pulsar(ficha, "cmdAceptar");
         });
         pulsar(&w, "cmdNuevo");
-        QCOMPARE(Entorno::contar(u"tblInquilinos"_s, u"Nom = 'Nuevo'"_s), 1);
+        QCOMPARE(contar("tblInquilinos", "Nom = 'Nuevo'"), 1);
         QCOMPARE(rejillaDe(&w)->numFilas(), 3); // listed only after the next filter
         pulsar(&w, "cmdFiltrar");
         QCOMPARE(rejillaDe(&w)->numFilas(), 4);

@@ -57,7 +57,6 @@ private slots:
         e.inquilino(u"GARCÍA"_s);
         ejecutar(u"INSERT INTO tblInquilinos (Id, Nom) VALUES (7, 'Siete')"_s);
         frmInquilinosFicha w;
-        w.Estado = 0;
         w.show();
         QCOMPARE(textoDe(&w, "txtId"), u"8"_s);
         enfocar(caja(&w, "txtNom"));
@@ -69,8 +68,7 @@ private slots:
         QCOMPARE(Mensaje::textos(), mensajes);
         QCOMPARE(w.isVisible(), !guardado);
         QCOMPARE(textoDe(&w, "txtNom"), nombre);
-        QCOMPARE(Entorno::contar(u"tblInquilinos"_s, u"Id = 8 AND Mob = '60012345678'"_s),
-                 guardado ? 1 : 0);
+        QCOMPARE(contar("tblInquilinos", "Id = 8 AND Mob = '60012345678'"), guardado ? 1 : 0);
     }
 
     void inquilinoEditado_data() {
@@ -90,23 +88,20 @@ private slots:
         const int ana = e.inquilino(u"Ana Pérez"_s, u"981"_s);
         e.inquilino(u"Luis Gómez"_s);
         frmInquilinosFicha w;
-        w.Estado = 1;
-        w.Id = ana;
-        w.show();
+        abrir(w, ana);
         QCOMPARE(textoDe(&w, "txtTfn"), u"981"_s);
         rellenar(caja(&w, "txtNom"), nombre);
         rellenar(caja(&w, "txtTfn"), u"982"_s);
         pulsar(&w, "cmdAceptar");
         QCOMPARE(textoDe(&w, "txtNom"), queda);
         QCOMPARE(Mensaje::textos().size(), rechazado ? 1 : 0);
-        QCOMPARE(Entorno::contar(u"tblInquilinos"_s, u"Id = ? AND Nom = ? AND Tfn = '982'"_s,
-                                 {ana, queda}),
+        QCOMPARE(contar("tblInquilinos", "Id = ? AND Nom = ? AND Tfn = '982'", {ana, queda}),
                  rechazado ? 0 : 1);
         if (!rechazado) return;
         // Escape cancels without saving.
         QTest::keyClick(caja(&w, "txtNom"), Qt::Key_Escape);
         QVERIFY(!w.isVisible());
-        QCOMPARE(Entorno::contar(u"tblInquilinos"_s, u"Tfn = '981'"_s), 1);
+        QCOMPARE(contar("tblInquilinos", "Tfn = '981'"), 1);
     }
 
     void inmuebleNuevoYPrecio_data() {
@@ -124,7 +119,6 @@ private slots:
         QFETCH(QString, guardado);
         Entorno e;
         frmInmueblesFicha w;
-        w.Estado = 0;
         w.show();
         QCOMPARE(textoDe(&w, "lblInquilino") + textoDe(&w, "txtPre"), u"INQUILINO0"_s);
         rellenar(caja(&w, "txtDes"), u"Ático"_s);
@@ -141,9 +135,7 @@ private slots:
             valorUnico(u"SELECT Pre FROM tblInmuebles WHERE Id = 1 AND IdInq = 0"_s).toDouble(),
             guardado.toDouble());
         frmInmueblesFicha otra;
-        otra.Estado = 1;
-        otra.Id = 1;
-        otra.show();
+        abrir(otra, 1);
         QCOMPARE(textoDe(&otra, "lblInquilino"), u"NO ENCONTRADO"_s);
     }
 
@@ -159,9 +151,7 @@ private slots:
         {
             // Escape in the search window keeps the tenant; a choice is stored on Accept.
             frmInmueblesFicha w;
-            w.Estado = 1;
-            w.Id = piso;
-            w.show();
+            abrir(w, piso);
             QCOMPARE(textoDe(&w, "lblInquilino"), u"Ana"_s);
             elegirInquilino(QString());
             pulsar(&w, "cmdInquilino");
@@ -176,9 +166,7 @@ private slots:
         }
         // Escape asks to release: No changes nothing, Yes releases on Accept only.
         frmInmueblesFicha w;
-        w.Estado = 1;
-        w.Id = piso;
-        w.show();
+        abrir(w, piso);
         Mensaje::responderSiguiente(false);
         QTest::keyClick(caja(&w, "txtDes"), Qt::Key_Escape);
         QVERIFY(w.isVisible());

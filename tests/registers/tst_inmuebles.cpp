@@ -74,9 +74,9 @@ private slots:
 
         pulsar(&w, "cmdBorrar");
         QCOMPARE(Mensaje::textos(), lista("¿Borrar el inmueble Piso quinto?|PROCESO FINALIZADO"));
-        QCOMPARE(Entorno::contar(u"tblInmuebles"_s, u"Id = 5"_s), 0);
-        QCOMPARE(Entorno::contar(u"tblInmuebles"_s), 39);
-        QCOMPARE(Entorno::contar(u"tblCobros"_s, u"IdInm = 5"_s), 1);
+        QCOMPARE(contar("tblInmuebles", "Id = 5"), 0);
+        QCOMPARE(contar("tblInmuebles"), 39);
+        QCOMPARE(contar("tblCobros", "IdInm = 5"), 1);
         QCOMPARE(rejilla->numFilas(), 40);
     }
 };

@@ -94,14 +94,14 @@ private slots:
         Mensaje::responderSiguiente(false);
         pulsar(&w, "cmdBorrar");
         QCOMPARE(Mensaje::textos(), lista("¿Borrar a Ana?"));
-        QCOMPARE(Entorno::contar(u"tblInquilinos"_s), 2);
+        QCOMPARE(contar("tblInquilinos"), 2);
         pulsar(&w, "cmdBorrar");
         QCOMPARE(Mensaje::textos().last(), u"PROCESO FINALIZADO"_s);
         QCOMPARE(columna(rejillaDe(&w), 1), lista("Benito"));
-        QCOMPARE(Entorno::contar(u"tblInquilinos"_s, u"Id = ?"_s, {ana}), 0);
-        QCOMPARE(Entorno::contar(u"tblInquilinosFamiliares"_s), 1);
-        QCOMPARE(Entorno::contar(u"tblInquilinosCuentas"_s), 1);
-        QCOMPARE(Entorno::contar(u"tblInmuebles"_s, u"IdInq = ?"_s, {ana}), 1);
+        QCOMPARE(contar("tblInquilinos", "Id = ?", {ana}), 0);
+        QCOMPARE(contar("tblInquilinosFamiliares"), 1);
+        QCOMPARE(contar("tblInquilinosCuentas"), 1);
+        QCOMPARE(contar("tblInmuebles", "IdInq = ?", {ana}), 1);
         // An empty list has nothing to delete and asks nothing.
         aplicarFiltro(&w, u"zz"_s);
         Mensaje::limpiarHistorial();
