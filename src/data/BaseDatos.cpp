@@ -1,6 +1,7 @@
 #include "data/BaseDatos.h"
 
 #include "data/Consulta.h"
+#include "data/Migraciones.h"
 #include "data/Plegado.h"
 
 #include <QFile>
@@ -147,6 +148,8 @@ QString abrirBaseDatos(const QString& ruta)
     if (motivo.isEmpty())
         motivo = ajustarConexion(db);
     if (motivo.isEmpty())
+        motivo = actualizarArchivo(db, info.absoluteFilePath());
+    if (motivo.isEmpty())
         return {};
     db = QSqlDatabase();
     cerrarBaseDatos();
@@ -175,6 +178,9 @@ QString crearBaseDatos(const QString& ruta)
         }
         if (motivo.isEmpty() && !db.commit())
             motivo = db.lastError().text();
+        q.finish();
+        if (motivo.isEmpty())
+            motivo = aplicarMigraciones(db);
         if (motivo.isEmpty() && !q.exec(QStringLiteral("PRAGMA journal_mode = WAL")))
             motivo = q.lastError().text();
         db.close();

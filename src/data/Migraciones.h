@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+/*
+ * The year file's format is versioned with PRAGMA user_version. Version 1 is the original set
+ * of ten tables; every later change of tables or columns is one numbered step in
+ * Migraciones.cpp, applied in order inside one transaction. Never change the schema elsewhere.
+ */
+
+/** The version this program writes and reads. */
+int versionEsquema();
+
+/** user_version of an open connection, or -1 when it cannot be read. */
+int versionArchivo(QSqlDatabase& db);
+
+/**
+ * Applies every step above the file's version to an open connection, in one transaction.
+ * Used on a file just created (no copy) and by actualizarArchivo. Returns an empty text on
+ * success, otherwise the engine's reason; on failure nothing is changed.
+ */
+QString aplicarMigraciones(QSqlDatabase& db);
+
+/**
+ * Brings the open file at ruta up to versionEsquema(): refuses a newer file, and before
+ * changing an older one writes a verified copy beside it (ruta + ".antes-de-actualizar-vN").
+ * Returns an empty text when the file is current (or was brought up to date), otherwise a
+ * Spanish explanation.
+ */
+QString actualizarArchivo(QSqlDatabase& db, const QString& ruta);
