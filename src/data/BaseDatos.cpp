@@ -142,7 +142,9 @@ QString abrirBaseDatos(const QString& ruta)
     QString motivo;
     if (!db.open())
         motivo = QStringLiteral("El motor no lo abre (%1).").arg(db.lastError().databaseText());
-    // A foreign file is refused before anything (such as the journal mode) is written to it.
+    // A foreign or newer file is refused before anything (such as the journal mode) is
+    // written to it.
+    if (motivo.isEmpty()) motivo = motivoVersion(db);
     if (motivo.isEmpty())
         motivo = motivoTablas(db);
     if (motivo.isEmpty())

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-/** The ten tables of a working year's database, as the program names them. */
+/** The ten tables of version 1 of the year file, which every later version keeps. */
 QStringList tablasEsperadas();
 
 /**

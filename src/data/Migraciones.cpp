@@ -42,12 +42,18 @@ QString copiaPrevia(QSqlDatabase& db, const QString& ruta, int version) {
     // An earlier copy is never overwritten: it may be the only one of that version.
     for (int n = 2; QFile::exists(destino); ++n)
         destino = ruta + QStringLiteral(".antes-de-actualizar-v%1-%2").arg(version).arg(n);
+    // Created empty and private first: VACUUM INTO fills an empty file, and personal data
+    // must never sit readable by others, not even for a moment.
+    QFile vacio(destino);
+    if (!vacio.open(QIODevice::NewOnly) ||
+        !vacio.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
+        return vacio.errorString();
+    vacio.close();
     QSqlQuery q(db);
     q.prepare(QStringLiteral("VACUUM INTO ?"));
     q.addBindValue(destino);
     if (!q.exec()) return q.lastError().text();
     q.finish();
-    QFile::setPermissions(destino, QFile::ReadOwner | QFile::WriteOwner);
     const QString nombre = QStringLiteral("torvane-verificar-actualizacion");
     QString motivo;
     {
@@ -102,7 +108,7 @@ QString aplicarMigraciones(QSqlDatabase& db) {
     return motivo;
 }
 
-QString actualizarArchivo(QSqlDatabase& db, const QString& ruta) {
+QString motivoVersion(QSqlDatabase& db) {
     const int version = versionArchivo(db);
     if (version < 0)
         return QStringLiteral("No se puede leer la versión del archivo (%1).")
@@ -113,6 +119,12 @@ QString actualizarArchivo(QSqlDatabase& db, const QString& ruta) {
                               "programa para abrirlo.")
             .arg(version)
             .arg(versionEsquema());
+    return {};
+}
+
+QString actualizarArchivo(QSqlDatabase& db, const QString& ruta) {
+    if (const QString motivo = motivoVersion(db); !motivo.isEmpty()) return motivo;
+    const int version = versionArchivo(db);
     if (version == versionEsquema()) return {};
     if (const QString error = copiaPrevia(db, ruta, version); !error.isEmpty())
         return QStringLiteral("No se pudo guardar una copia antes de actualizar el archivo "

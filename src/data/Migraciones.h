@@ -23,6 +23,12 @@ int versionArchivo(QSqlDatabase& db);
 QString aplicarMigraciones(QSqlDatabase& db);
 
 /**
+ * Why an open file cannot be read by this program (its version is newer, or unreadable), or an
+ * empty text. Asked before anything is written to the file.
+ */
+QString motivoVersion(QSqlDatabase& db);
+
+/**
  * Brings the open file at ruta up to versionEsquema(): refuses a newer file, and before
  * changing an older one writes a verified copy beside it (ruta + ".antes-de-actualizar-vN").
  * Returns an empty text when the file is current (or was brought up to date), otherwise a

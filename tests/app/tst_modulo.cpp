@@ -3,12 +3,15 @@
 #include "app/frmPrincipal.h"
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
-#include "ui/Mensajes.h"
+#include "data/Migraciones.h"
 #include "support/Entorno.h"
+#include "ui/Mensajes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace {
 
@@ -23,6 +26,80 @@ QByteArray leerArchivo(const QString& ruta)
 {
     QFile f(ruta);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Runs sentencias on the file through a connection of its own; the first column of the last.
+QStringList sobreArchivo(const QString& ruta, const QStringList& sentencias) {
+    const QString nombre = QStringLiteral("prueba-archivo");
+    QStringList valores;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
+        db.setDatabaseName(ruta);
+        db.open();
+        QSqlQuery q(db);
+        for (const QString& sentencia : sentencias)
+            if (!q.exec(sentencia))
+                qWarning("%s: %s", qPrintable(sentencia), qPrintable(q.lastError().text()));
+        while (q.next())
+            valores << q.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase(nombre);
+    return valores;
+}
+
+// A year file as the first version of the program wrote it, one row in each table.
+const QStringList kVersion1 = {
+    QStringLiteral("CREATE TABLE tblInmuebles (Id INTEGER PRIMARY KEY, Des TEXT, Dir TEXT, CP TEXT,"
+                   " Pob TEXT, Pro TEXT, Pre REAL DEFAULT 0, IdInq INTEGER NOT NULL DEFAULT 0,"
+                   " Obs TEXT)"),
+    QStringLiteral("CREATE TABLE tblInquilinos (Id INTEGER PRIMARY KEY, Nom TEXT, DNI TEXT,"
+                   " Tfn TEXT, Mob TEXT, Mail TEXT, Obs TEXT)"),
+    QStringLiteral("CREATE TABLE tblInquilinosFamiliares (Id INTEGER PRIMARY KEY, Nom TEXT,"
+                   " DNI TEXT, Obs TEXT, IdInq INTEGER NOT NULL DEFAULT 0)"),
+    QStringLiteral("CREATE TABLE tblInquilinosCuentas (Id INTEGER PRIMARY KEY, IBAN TEXT,"
+                   " Banco TEXT, Obs TEXT, IdInq INTEGER NOT NULL DEFAULT 0)"),
+    QStringLiteral("CREATE TABLE tblCobrosConceptos (Id INTEGER PRIMARY KEY, Des TEXT,"
+                   " Imp REAL DEFAULT 0, Obs TEXT)"),
+    QStringLiteral("CREATE TABLE tblCobros (Id INTEGER PRIMARY KEY, Num INTEGER, Ser TEXT,"
+                   " IdInq INTEGER DEFAULT 0, IdInm INTEGER DEFAULT 0, Fec TEXT, Tri INTEGER,"
+                   " PorRet REAL DEFAULT 0, PorIva REAL DEFAULT 0, Pag INTEGER NOT NULL DEFAULT 0,"
+                   " SubTotal REAL DEFAULT 0, Ret REAL DEFAULT 0, Base REAL DEFAULT 0,"
+                   " IVA REAL DEFAULT 0, Tot REAL DEFAULT 0, Obs TEXT)"),
+    QStringLiteral("CREATE TABLE tblCobrosDetalles (Id INTEGER PRIMARY KEY, IdDoc INTEGER,"
+                   " Lin INTEGER, IdCon INTEGER, DesCon TEXT, Und REAL DEFAULT 0,"
+                   " Pre REAL DEFAULT 0, Imp REAL DEFAULT 0)"),
+    QStringLiteral("CREATE TABLE tblIva (TIV INTEGER PRIMARY KEY, IVA REAL, Req REAL,"
+                   " Activo INTEGER NOT NULL DEFAULT 1)"),
+    QStringLiteral("CREATE TABLE tblSeriesF (Id INTEGER PRIMARY KEY, Cod TEXT, Des TEXT)"),
+    QStringLiteral("CREATE TABLE tblTitulos (Empresa TEXT, CIF TEXT, NomCom TEXT, Enderezo TEXT,"
+                   " Poboacion TEXT, Telefonos TEXT, Internet TEXT, RexMer TEXT, CtaBan TEXT,"
+                   " ProDat TEXT, PorRet REAL)"),
+    QStringLiteral("INSERT INTO tblInmuebles (Id, Des, IdInq) VALUES (1, 'Piso Rúa Nova', 1)"),
+    QStringLiteral("INSERT INTO tblInquilinos (Id, Nom, DNI) VALUES (1, 'Iria Souto', '1A')"),
+    QStringLiteral("INSERT INTO tblInquilinosFamiliares (Id, Nom, IdInq) VALUES (1, 'Xan', 1)"),
+    QStringLiteral("INSERT INTO tblInquilinosCuentas (Id, IBAN, IdInq) VALUES (1, 'ES76', 1)"),
+    QStringLiteral("INSERT INTO tblCobrosConceptos (Id, Des, Imp) VALUES (1, 'Renta', 500)"),
+    QStringLiteral("INSERT INTO tblCobros (Id, Num, Ser, Fec, Tot) VALUES (1, 1, 'A',"
+                   " '2024-01-01', 500)"),
+    QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, Und, Pre, Imp)"
+                   " VALUES (1, 1, 1, 1, 1, 500, 500)"),
+    QStringLiteral("INSERT INTO tblIva (TIV, IVA, Req) VALUES (1, 21, 5.2)"),
+    QStringLiteral("INSERT INTO tblSeriesF (Id, Cod) VALUES (1, 'A')"),
+    QStringLiteral("INSERT INTO tblTitulos (Empresa) VALUES ('Alquileres Miño')"),
+    QStringLiteral("PRAGMA user_version = 1")};
+
+// The version, the row count of every table and whether the tenant has an address column.
+QString resumen(const QString& ruta) {
+    QStringList cuentas;
+    for (const QString& tabla : tablasEsperadas())
+        cuentas << sobreArchivo(ruta, {QStringLiteral("SELECT COUNT(*) FROM ") + tabla});
+    const QStringList version = sobreArchivo(ruta, {QStringLiteral("PRAGMA user_version")});
+    const QStringList columnas =
+        sobreArchivo(ruta, {QStringLiteral("SELECT name FROM pragma_table_info('tblInquilinos')")});
+    return QStringLiteral("v%1 %2 %3")
+        .arg(version.value(0), cuentas.join(u','),
+             columnas.contains(QStringLiteral("Dir")) ? QStringLiteral("con dirección")
+                                                      : QStringLiteral("sin dirección"));
 }
 
 } // namespace
@@ -80,6 +157,8 @@ private slots:
         QTest::newRow("access") << QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20)
                                 << QStringLiteral("Access");
         QTest::newRow("sin tablas") << QByteArray("SQLITE") << QStringLiteral("faltan tablas");
+        QTest::newRow("de un programa más nuevo")
+            << QByteArray("NUEVA") << QStringLiteral("creado con una versión más nueva de Torvane");
     }
 
     void baseQueNoSeAbre()
@@ -99,6 +178,10 @@ private slots:
             QVERIFY(db.open());
             QSqlQuery(db).exec(QStringLiteral("CREATE TABLE tblInmuebles (Id INTEGER)"));
             db.close();
+        } else if (contenido == "NUEVA") {
+            QCOMPARE(crearBaseDatos(ruta), QString());
+            sobreArchivo(ruta,
+                         {QStringLiteral("PRAGMA user_version = %1").arg(versionEsquema() + 1)});
         } else if (!contenido.isEmpty()) {
             escribirArchivo(ruta, contenido);
         }
@@ -112,6 +195,44 @@ private slots:
         QCOMPARE(QFileInfo::exists(ruta), !contenido.isEmpty());
         if (QFileInfo(ruta).isFile())
             QCOMPARE(leerArchivo(ruta), antes);
+    }
+
+    void archivoDeLaVersionAnterior_data() {
+        QTest::addColumn<QString>("estorbo"); // makes a step fail halfway, or nothing
+        QTest::newRow("se actualiza") << QString();
+        QTest::newRow("un paso que falla no cambia nada")
+            << QStringLiteral("ALTER TABLE tblInquilinos ADD COLUMN Pob TEXT");
+    }
+
+    void archivoDeLaVersionAnterior() {
+        QFETCH(QString, estorbo);
+        Entorno e;
+        cerrarBaseDatos();
+        const QString ruta = e.raiz() + QStringLiteral("/Zudivoz.mdb");
+        sobreArchivo(ruta, QStringList(kVersion1) << estorbo);
+        const QString antes = resumen(ruta);
+        QCOMPARE(antes, QStringLiteral("v1 1,1,1,1,1,1,1,1,1,1 sin dirección"));
+
+        const QString error = abrirBaseDatos(ruta);
+        const QString copia = ruta + QStringLiteral(".antes-de-actualizar-v1");
+        QCOMPARE(resumen(copia), antes);
+        QCOMPARE(QFile::permissions(copia) &
+                     ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+                 QFile::Permissions());
+        if (!estorbo.isEmpty()) {
+            QVERIFY2(error.contains(QStringLiteral("no se ha cambiado nada")), qPrintable(error));
+            QVERIFY(!Conexion().isOpen());
+            QCOMPARE(resumen(ruta), antes);
+            return;
+        }
+        QCOMPARE(error, QString());
+        QCOMPARE(resumen(ruta),
+                 QStringLiteral("v%1 1,1,1,1,1,1,1,1,1,1 con dirección").arg(versionEsquema()));
+        QCOMPARE(valorUnico(QStringLiteral("SELECT Nom FROM tblInquilinos")).toString(),
+                 QStringLiteral("Iria Souto"));
+        // Opened again, it is current: no second copy.
+        QCOMPARE(abrirBaseDatos(ruta), QString());
+        QVERIFY(!QFile::exists(copia + QStringLiteral("-2")));
     }
 
     void sinAjustesLaRutaEsDobleBarra()
