@@ -112,26 +112,27 @@ void BorrarInmueble(int id) {
 }
 
 std::optional<FichaInquilino> LeerInquilino(int id) {
-    QSqlQuery q = ejecutar(
-        QStringLiteral("SELECT Nom, DNI, Tfn, Mob, Mail, Obs FROM tblInquilinos WHERE Id = ?"),
-        {id});
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT Nom, DNI, Tfn, Mob, Mail, Obs, Dir, CP, Pob, Pro"
+                                          " FROM tblInquilinos WHERE Id = ?"),
+                           {id});
     if (!q.next()) return std::nullopt;
-    return FichaInquilino{id,
-                          q.value(0).toString(),
-                          q.value(1).toString(),
-                          q.value(2).toString(),
-                          q.value(3).toString(),
-                          q.value(4).toString(),
-                          q.value(5).toString()};
+    FichaInquilino f;
+    f.Id = id;
+    QString* campos[] = {&f.Nom, &f.DNI, &f.Tfn, &f.Mob, &f.Mail,
+                         &f.Obs, &f.Dir, &f.CP,  &f.Pob, &f.Pro};
+    for (int i = 0; i < 10; ++i)
+        *campos[i] = q.value(i).toString();
+    return f;
 }
 
 void GuardarInquilino(const FichaInquilino& f, bool nuevo) {
-    const QVariantList valores{f.Nom, f.DNI, f.Tfn, f.Mob, f.Mail, f.Obs, f.Id};
-    ejecutar(nuevo ? QStringLiteral("INSERT INTO tblInquilinos (Nom, DNI, Tfn, Mob, Mail, Obs, Id)"
-                                    " VALUES (?, ?, ?, ?, ?, ?, ?)")
-                   : QStringLiteral(
-                         "UPDATE tblInquilinos SET Nom = ?, DNI = ?, Tfn = ?, Mob = ?, Mail = ?,"
-                         " Obs = ? WHERE Id = ?"),
+    const QVariantList valores{f.Nom, f.DNI, f.Tfn, f.Mob, f.Mail, f.Obs,
+                               f.Dir, f.CP,  f.Pob, f.Pro, f.Id};
+    ejecutar(nuevo ? QStringLiteral("INSERT INTO tblInquilinos (Nom, DNI, Tfn, Mob, Mail, Obs, Dir,"
+                                    " CP, Pob, Pro, Id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                   : QStringLiteral("UPDATE tblInquilinos SET Nom = ?, DNI = ?, Tfn = ?, Mob = ?,"
+                                    " Mail = ?, Obs = ?, Dir = ?, CP = ?, Pob = ?, Pro = ?"
+                                    " WHERE Id = ?"),
              valores);
 }
 

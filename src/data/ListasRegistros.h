@@ -30,6 +30,7 @@ void BorrarInmueble(int id);
 struct FichaInquilino {
     int Id = 0;
     QString Nom, DNI, Tfn, Mob, Mail, Obs;
+    QString Dir, CP, Pob, Pro; ///< the tenant's own address; empty when it is the property's
 };
 
 std::optional<FichaInquilino> LeerInquilino(int id);

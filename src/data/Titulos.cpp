@@ -6,6 +6,7 @@
 namespace {
 
 constexpr int kPorRet = 10;
+constexpr int kTxtExento = 11;
 
 } // namespace
 
@@ -13,18 +14,24 @@ QStringList camposTitulos() {
     return {QStringLiteral("Empresa"),  QStringLiteral("CIF"),       QStringLiteral("NomCom"),
             QStringLiteral("Enderezo"), QStringLiteral("Poboacion"), QStringLiteral("Telefonos"),
             QStringLiteral("Internet"), QStringLiteral("RexMer"),    QStringLiteral("CtaBan"),
-            QStringLiteral("ProDat"),   QStringLiteral("PorRet")};
+            QStringLiteral("ProDat"),   QStringLiteral("PorRet"),    QStringLiteral("TxtExento")};
 }
 
 QStringList leerTitulos() {
     const QStringList campos = camposTitulos();
     QStringList valores(campos.size());
+    valores[kTxtExento] = kTextoExentoComun;
     QSqlQuery q = ejecutar(QStringLiteral("SELECT %1 FROM tblTitulos").arg(campos.join(u", ")));
     if (!q.next()) return valores;
     for (int i = 0; i < campos.size(); ++i)
         valores[i] = q.value(i).toString();
     if (!q.value(kPorRet).isNull()) valores[kPorRet] = formatoSimple(q.value(kPorRet).toDouble());
+    valores[kTxtExento] = textoExento(valores[kTxtExento]);
     return valores;
+}
+
+QString textoExento(const QString& guardado) {
+    return guardado.trimmed().isEmpty() ? kTextoExentoComun : guardado.trimmed();
 }
 
 void guardarTitulos(const QStringList& valores) {
@@ -34,6 +41,8 @@ void guardarTitulos(const QStringList& valores) {
         datos << valores.value(i);
     const std::optional<double> porRet = leerNumero(valores.value(kPorRet).trimmed());
     datos[kPorRet] = porRet ? QVariant(*porRet) : QVariant(QMetaType(QMetaType::Double));
+    if (textoExento(valores.value(kTxtExento)) == kTextoExentoComun)
+        datos[kTxtExento] = QVariant(QMetaType(QMetaType::QString));
     Transaccion t;
     // The table holds one row and has no key: the row is updated whole, or created.
     if (valorUnico(QStringLiteral("SELECT COUNT(*) FROM tblTitulos")).toInt() == 0) {

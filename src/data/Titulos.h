@@ -3,18 +3,27 @@
 #include <QStringList>
 
 /*
- * The one row of company data (tblTitulos) as the configuration window edits it: eleven texts
+ * The one row of company data (tblTitulos) as the configuration window edits it: twelve texts
  * in the order Empresa, CIF, NomCom, Enderezo, Poboacion, Telefonos, Internet, RexMer, CtaBan,
- * ProDat, PorRet (the withholding shown as a plain number, "15" or "7,5").
+ * ProDat, PorRet (the withholding shown as a plain number, "15" or "7,5") and TxtExento (the
+ * wording printed on documents without VAT).
  */
 
 QStringList camposTitulos();
 
-/** The first row's texts, or eleven empty texts when the table has no row. */
+/** The exemption wording of a dwelling's rent, printed when the company keeps none of its own. */
+inline const QString kTextoExentoComun =
+    QStringLiteral("Operación exenta de IVA (art. 20.Uno.23.º de la Ley 37/1992)");
+
+/** The wording a document without VAT prints: the stored one, or the common one when blank. */
+QString textoExento(const QString& guardado);
+
+/** The first row's texts (the exemption wording always filled), or empty ones without a row. */
 QStringList leerTitulos();
 
 /**
  * Writes the texts into the row, creating it when the table has none. An empty withholding is
- * stored as no value; any other must be a number (the caller has checked it).
+ * stored as no value; any other must be a number (the caller has checked it). The common
+ * exemption wording is stored as no value, so a program that words it better prints the new one.
  */
 void guardarTitulos(const QStringList& valores);

@@ -11,7 +11,8 @@ frmInquilinosFicha::frmInquilinosFicha(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmInquilinosFicha>()) {
     ui->setupUi(this);
-    for (QWidget* caja : {ui->txtNom, ui->txtDNI, ui->txtTfn, ui->txtMob, ui->txtMail})
+    for (QWidget* caja : {ui->txtNom, ui->txtDNI, ui->txtTfn, ui->txtMob, ui->txtMail, ui->txtDir,
+                          ui->txtCp, ui->txtPob, ui->txtPro})
         configurarCampo(caja, Campo::Normal);
     configurarCampo(ui->txtObs, Campo::ColorFoco);
     limitarLongitud(ui->txtObs, 200);
@@ -33,7 +34,9 @@ void frmInquilinosFicha::alActivar() {
 }
 
 void frmInquilinosFicha::Cargar() {
-    const FichaInquilino f = LeerInquilino(Id).value_or(FichaInquilino{Id, {}, {}, {}, {}, {}, {}});
+    FichaInquilino vacia;
+    vacia.Id = Id;
+    const FichaInquilino f = LeerInquilino(Id).value_or(vacia);
     ui->txtId->setText(QString::number(Id));
     ui->txtNom->setText(f.Nom);
     ui->txtDNI->setText(f.DNI);
@@ -41,6 +44,10 @@ void frmInquilinosFicha::Cargar() {
     ui->txtMob->setText(f.Mob);
     ui->txtMail->setText(f.Mail);
     ui->txtObs->setPlainText(f.Obs);
+    ui->txtDir->setText(f.Dir);
+    ui->txtCp->setText(f.CP);
+    ui->txtPob->setText(f.Pob);
+    ui->txtPro->setText(f.Pro);
 }
 
 bool frmInquilinosFicha::ComprobaDatos() {
@@ -63,7 +70,8 @@ void frmInquilinosFicha::Aceptar() {
     if (!datos || !nom) return;
     const FichaInquilino f{ui->txtId->text().toInt(), ui->txtNom->text(), ui->txtDNI->text(),
                            ui->txtTfn->text(),        ui->txtMob->text(), ui->txtMail->text(),
-                           ui->txtObs->toPlainText()};
+                           ui->txtObs->toPlainText(), ui->txtDir->text(), ui->txtCp->text(),
+                           ui->txtPob->text(),        ui->txtPro->text()};
     GuardarInquilino(f, Estado == 0);
     accept();
 }

@@ -37,9 +37,13 @@ frmConfiguracion::frmConfiguracion(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmConfiguracion>()) {
     ui->setupUi(this);
-    txtDatos = {ui->txtDatos_0, ui->txtDatos_1, ui->txtDatos_2, ui->txtDatos_3,
-                ui->txtDatos_4, ui->txtDatos_5, ui->txtDatos_6, ui->txtDatos_7,
-                ui->txtDatos_8, ui->txtDatos_9, ui->txtDatos_10};
+    txtDatos = {ui->txtDatos_0, ui->txtDatos_1, ui->txtDatos_2,  ui->txtDatos_3,
+                ui->txtDatos_4, ui->txtDatos_5, ui->txtDatos_6,  ui->txtDatos_7,
+                ui->txtDatos_8, ui->txtDatos_9, ui->txtDatos_10, ui->txtDatos_11};
+    // Enter follows the boxes as they stand on screen: the exemption wording closes "Empresa".
+    ordenEnter = {ui->txtDatos_0, ui->txtDatos_1,  ui->txtDatos_2, ui->txtDatos_3,
+                  ui->txtDatos_4, ui->txtDatos_5,  ui->txtDatos_6, ui->txtDatos_7,
+                  ui->txtDatos_8, ui->txtDatos_11, ui->txtDatos_9, ui->txtDatos_10};
     limitar(ui->txtDatos_6, 100);
     limitar(ui->txtDatos_7, 200);
     for (QWidget* caja : txtDatos) {
@@ -100,7 +104,7 @@ bool frmConfiguracion::eventFilter(QObject* objeto, QEvent* evento) {
         // Shift+Enter still breaks a line in the boxes of several lines.
         if (qobject_cast<QPlainTextEdit*>(objeto) && tecla->modifiers() & Qt::ShiftModifier)
             return false;
-        txtDatos[indice + 1]->setFocus(Qt::TabFocusReason);
+        ordenEnter[ordenEnter.indexOf(txtDatos[indice]) + 1]->setFocus(Qt::TabFocusReason);
         return true;
     }
     if (evento->type() == QEvent::FocusOut && indice == kRetencion &&

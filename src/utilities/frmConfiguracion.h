@@ -33,6 +33,7 @@ private:
     void fijarTexto(int indice, const QString& texto);
 
     std::unique_ptr<Ui::frmConfiguracion> ui;
-    /** txtDatos_0 … txtDatos_10 in index order (Qt has no control arrays). */
+    /** txtDatos_0 … txtDatos_11 in index order (Qt has no control arrays). */
     QList<QWidget*> txtDatos;
+    QList<QWidget*> ordenEnter;
 };

@@ -87,15 +87,24 @@ private slots:
         Entorno e;
         const int ana = e.inquilino(u"Ana Pérez"_s, u"981"_s);
         e.inquilino(u"Luis Gómez"_s);
+        ejecutar(u"UPDATE tblInquilinos SET Dir = 'Rúa Nova, 3', Pob = 'Lugo' WHERE Id = ?"_s,
+                 {ana});
         frmInquilinosFicha w;
         abrir(w, ana);
-        QCOMPARE(textoDe(&w, "txtTfn"), u"981"_s);
+        QCOMPARE(textoDe(&w, "txtTfn") + textoDe(&w, "txtDir"), u"981Rúa Nova, 3"_s);
         rellenar(caja(&w, "txtNom"), nombre);
         rellenar(caja(&w, "txtTfn"), u"982"_s);
+        enfocar(caja(&w, "txtDir"));
+        pulsarEnter(caja(&w, "txtDir"));
+        QVERIFY(caja(&w, "txtCp")->hasFocus());
+        rellenar(caja(&w, "txtPob"), u"Ourense"_s);
         pulsar(&w, "cmdAceptar");
         QCOMPARE(textoDe(&w, "txtNom"), queda);
         QCOMPARE(Mensaje::textos().size(), rechazado ? 1 : 0);
-        QCOMPARE(contar("tblInquilinos", "Id = ? AND Nom = ? AND Tfn = '982'", {ana, queda}),
+        QCOMPARE(contar("tblInquilinos",
+                        "Id = ? AND Nom = ? AND Tfn = '982' AND Dir = 'Rúa Nova, 3' AND"
+                        " Pob = 'Ourense'",
+                        {ana, queda}),
                  rechazado ? 0 : 1);
         if (!rechazado) return;
         // Escape cancels without saving.

@@ -1,5 +1,6 @@
 #include "app/Modulo.h"
 #include "data/Consulta.h"
+#include "data/Titulos.h"
 #include "editors/frmIvas.h"
 #include "reports/Impresoras.h"
 #include "support/Entorno.h"
@@ -59,13 +60,14 @@ private slots:
         QStringList valores;
         for (int i = 0; i < 10; ++i)
             valores << u"D%1 O'Brien"_s.arg(i);
-        valores << u"7,5"_s;
+        valores << u"7,5"_s << u"Exenta (art. 20.Uno.23.º LIVA)"_s;
         {
             frmConfiguracion w;
             w.show();
+            QCOMPARE(textoDe(w, 11), kTextoExentoComun);
             QCOMPARE(lista(w, 0)->currentIndex(), 0);
             QCOMPARE(lista(w, 0)->itemText(ultima), u"Archivo PDF"_s);
-            for (int i = 0; i < 11; ++i)
+            for (int i = 0; i < 12; ++i)
                 escribirEn(w, i, valores[i]);
             lista(w, 0)->setCurrentIndex(ultima);
             lista(w, 1)->setCurrentIndex(-1);
@@ -87,16 +89,18 @@ private slots:
 
         frmConfiguracion w;
         w.show();
-        for (int i = 0; i < 11; ++i)
+        for (int i = 0; i < 12; ++i)
             QCOMPARE(textoDe(w, i), valores[i]);
         QCOMPARE(lista(w, 0)->currentIndex(), ultima);
         QCOMPARE(lista(w, 1)->currentIndex(), -1);
         escribirEn(w, 0, u"Otra"_s);
+        escribirEn(w, 11, QString()); // back to the common wording
         lista(w, 1)->setCurrentIndex(0);
         salir(w);
         QCOMPARE(leer(imp), QByteArray::number(ultima) + "\r\n0\r\n");
         QCOMPARE(Entorno::contar(u"tblTitulos"_s), 1);
-        QCOMPARE(valorUnico(u"SELECT Empresa FROM tblTitulos"_s).toString(), u"Otra"_s);
+        QCOMPARE(valorUnico(u"SELECT Empresa || (TxtExento IS NULL) FROM tblTitulos"_s).toString(),
+                 u"Otra1"_s);
     }
 
     void soloSalirGuardaYConUnNumero() {
@@ -107,6 +111,12 @@ private slots:
         enfocar(caja(w, 6));
         pulsarEnter(caja(w, 6));
         QCOMPARE(QApplication::focusWidget(), caja(w, 7));
+        // The exemption wording, last of "Empresa", sits between the account and data protection.
+        enfocar(caja(w, 8));
+        pulsarEnter(caja(w, 8));
+        QCOMPARE(QApplication::focusWidget(), caja(w, 11));
+        pulsarEnter(caja(w, 11));
+        QCOMPARE(QApplication::focusWidget(), caja(w, 9));
         enfocar(caja(w, 10));
         pulsarEnter(caja(w, 10));
         QCOMPARE(QApplication::focusWidget(), caja(w, 10));
