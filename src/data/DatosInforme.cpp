@@ -3,6 +3,8 @@
 #include "data/Consulta.h"
 #include "data/Dialecto.h"
 #include "data/Formato.h"
+#include "data/Plegado.h"
+#include "data/Titulos.h"
 
 #include <QFile>
 #include <QLocale>
@@ -52,14 +54,46 @@ Dato textos(const QSqlQuery& q, int primera, std::initializer_list<const char*> 
     return objeto;
 }
 
+// The town alone, for "En Lugo, a …": a typed "27001 Lugo (Lugo)" keeps only "Lugo".
+QString localidad(const QString& poblacion) {
+    static const QRegularExpression sobrante(
+        QStringLiteral("^\\s*\\d{5}\\s+|\\s*\\([^)]*\\)\\s*$"));
+    return QString(poblacion).remove(sobrante).trimmed();
+}
+
+// "15701 Santiago de Compostela (A Coruña)", leaving out what is missing or repeated.
+QString lineaLocalidad(const QString& cp, const QString& poblacion, const QString& provincia) {
+    QString linea = QStringList{cp.trimmed(), poblacion.trimmed()}.join(u' ').trimmed();
+    const bool repetida = plegar(provincia.trimmed()) == plegar(poblacion.trimmed());
+    if (!provincia.trimmed().isEmpty() && !repetida)
+        linea += (linea.isEmpty() ? QString() : QStringLiteral(" ")) +
+                 QStringLiteral("(%1)").arg(provincia.trimmed());
+    return linea;
+}
+
+// An address group: columns primera.. are Dir, CP, Pob, Pro.
+Dato direccion(const QSqlQuery& q, int primera) {
+    Dato grupo = textos(q, primera, {"direccion", "cp", "poblacion", "provincia"});
+    poner(grupo, "localidad",
+          lineaLocalidad(campo(q, primera + 1), campo(q, primera + 2), campo(q, primera + 3)));
+    return grupo;
+}
+
 Dato empresa() {
     QSqlQuery q = ejecutar(QStringLiteral(
         "SELECT Empresa, CIF, NomCom, Enderezo, Poboacion, Telefonos, Internet, RexMer, CtaBan,"
         " ProDat FROM tblTitulos"));
     if (!q.next()) return Dato();
-    return textos(q, 0,
-                  {"nombre", "cif", "nombreComercial", "direccion", "poblacion", "telefonos",
-                   "internet", "registro", "cuenta", "proteccionDatos"});
+    Dato datos = textos(q, 0,
+                        {"nombre", "cif", "nombreComercial", "direccion", "poblacion", "telefonos",
+                         "internet", "registro", "cuenta", "proteccionDatos"});
+    poner(datos, "localidad", localidad(campo(q, 4)));
+    return datos;
+}
+
+QString textoExentoGuardado() {
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT TxtExento FROM tblTitulos"));
+    return textoExento(q.next() ? campo(q, 0) : QString());
 }
 
 Dato lineas(int idDoc) {
@@ -87,7 +121,8 @@ bool anadirDocumento(Dato& datos, int id, QString& numero) {
             "SELECT c.Num, c.Ser, c.Fec, c.PorIva, c.PorRet, c.Pag, c.SubTotal, c.Ret, c.Base, "
             "c.IVA,"
             " c.Tot, c.Obs, c.Tri, m.Des, m.Dir, m.CP, m.Pob, m.Pro, q.Nom, q.DNI, q.Tfn, q.Mob,"
-            " q.Mail, (SELECT s.Des FROM tblSeriesF s WHERE s.Cod = c.Ser ORDER BY s.Id LIMIT 1)"
+            " q.Mail, (SELECT s.Des FROM tblSeriesF s WHERE s.Cod = c.Ser ORDER BY s.Id LIMIT 1),"
+            " q.Dir, q.CP, q.Pob, q.Pro"
             " FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
             " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id WHERE c.Id = ?"),
         {id});
@@ -117,10 +152,21 @@ bool anadirDocumento(Dato& datos, int id, QString& numero) {
     };
     for (const auto& [clave, valor] : valores)
         poner(doc, clave, valor);
+    // Set only when they apply, so a template prints a row or a wording just then.
+    if (q.value(3).toDouble() == 0) poner(doc, "exento", textoExentoGuardado());
+    if (q.value(4).toDouble() != 0) poner(doc, "conRetencion", QStringLiteral("SÍ"));
+    if (q.value(5).toInt() != 0) poner(doc, "cobrado", QStringLiteral("SÍ"));
     datos.set("documento", doc);
-    datos.set("inmueble",
-              textos(q, 13, {"descripcion", "direccion", "cp", "poblacion", "provincia"}));
-    datos.set("inquilino", textos(q, 18, {"nombre", "dni", "telefono", "movil", "correo"}));
+    Dato inmueble = direccion(q, 14);
+    poner(inmueble, "descripcion", campo(q, 13));
+    datos.set("inmueble", inmueble);
+    Dato inquilino = direccion(q, 24);
+    for (const auto& [clave, columna] :
+         {std::pair{"nombre", 18}, {"dni", 19}, {"telefono", 20}, {"movil", 21}, {"correo", 22}})
+        poner(inquilino, clave, campo(q, columna));
+    datos.set("inquilino", inquilino);
+    // Whom the document is addressed to: the tenant's own address, or the let property's.
+    datos.set("destinatario", direccion(q, campo(q, 24).trimmed().isEmpty() ? 14 : 24));
     datos.set("lineas", lineas(id));
     return true;
 }

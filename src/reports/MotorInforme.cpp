@@ -75,9 +75,11 @@ bool PaginasInforme::pintar(QPrinter* impresora) {
         pintor.translate(0, -recorte.top());
         documento_->drawContents(&pintor, recorte);
         pintor.restore();
-        pintor.drawText(QRectF(0, pagina.height(), pagina.width(), alturaPie_),
-                        Qt::AlignHCenter | Qt::AlignBottom,
-                        QStringLiteral("Página %1 de %2").arg(i + 1).arg(paginas));
+        // A one-page document needs no page count.
+        if (paginas > 1)
+            pintor.drawText(QRectF(0, pagina.height(), pagina.width(), alturaPie_),
+                            Qt::AlignHCenter | Qt::AlignBottom,
+                            QStringLiteral("Página %1 de %2").arg(i + 1).arg(paginas));
     }
     return pintor.end();
 }

@@ -21,10 +21,10 @@ InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& par
 void prepararImpresora(QPrinter& impresora);
 
 /**
- * A report laid out in pages: a table's <thead> rows repeat at the top of each page and every
- * page gets "Página n de m" at its foot. The layout is kept while the printers it is painted on
- * share resolution and page size, as the preview and the final print do: laying out a long list
- * costs far more than painting it.
+ * A report laid out in pages: a table's <thead> rows repeat at the top of each page and, when
+ * there is more than one, every page gets "Página n de m" at its foot. The layout is kept while the
+ * printers it is painted on share resolution and page size, as the preview and the final print do:
+ * laying out a long list costs far more than painting it.
  */
 class PaginasInforme {
 public:

@@ -8,10 +8,12 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <iterator>
 
 namespace {
 
@@ -55,26 +57,84 @@ const QStringList kApellidos = {
     QStringLiteral("Martínez"), QStringLiteral("Castro"),    QStringLiteral("Núñez"),
     QStringLiteral("Rodríguez"), QStringLiteral("Peña"),     QStringLiteral("Otero"),
     QStringLiteral("Varela"),   QStringLiteral("Muñiz"),     QStringLiteral("Souto")};
-const QStringList kCalles = {
-    QStringLiteral("Rúa do Vilar"),        QStringLiteral("Avenida de Compostela"),
-    QStringLiteral("Calle Real"),          QStringLiteral("Praza de España"),
-    QStringLiteral("Rúa San Pedro"),       QStringLiteral("Avenida de Lugo")};
-const QStringList kPoblaciones = {QStringLiteral("Santiago de Compostela"),
-                                  QStringLiteral("A Coruña"), QStringLiteral("Lugo"),
-                                  QStringLiteral("Ourense"), QStringLiteral("Pontevedra")};
+const QStringList kCalles = {QStringLiteral("Rúa do Vilar"),  QStringLiteral("Rúa Nova"),
+                             QStringLiteral("Calle Real"),    QStringLiteral("Praza de España"),
+                             QStringLiteral("Rúa San Pedro"), QStringLiteral("Avenida de Lugo")};
+const QStringList kNegocios = {
+    QStringLiteral("Ferretería Souto"),  QStringLiteral("Asesoría Otero y Varela"),
+    QStringLiteral("Panadería O Forno"), QStringLiteral("Clínica Dental Peña"),
+    QStringLiteral("Librería Castro"),   QStringLiteral("Estudio de Arquitectura Núñez")};
+
+/** A town with its province and the postcodes of its streets (primero .. primero+cuantos-1). */
+struct Poblacion {
+    const char* nombre;
+    const char* provincia;
+    int primerCp;
+    int codigos;
+};
+
+const Poblacion kPoblaciones[] = {{"Santiago de Compostela", "A Coruña", 15701, 7},
+                                  {"A Coruña", "A Coruña", 15001, 11},
+                                  {"Lugo", "Lugo", 27001, 4},
+                                  {"Ourense", "Ourense", 32001, 5},
+                                  {"Pontevedra", "Pontevedra", 36001, 5},
+                                  {"Vigo", "Pontevedra", 36201, 16},
+                                  {"Ferrol", "A Coruña", 15401, 6}};
+
+/** How a property is let: the document it gets and the tax on it. */
+struct Uso {
+    const char* nombre;
+    const char* serie;
+    double porIva;
+    double porRet;
+    double renta; ///< monthly rent before the property's own step
+    bool empresa; ///< let to a business, which has its own registered address
+};
+
+// Homes are VAT-exempt and get receipts; premises and offices, let to businesses, are invoiced
+// with VAT and the tenant withholds income tax.
+const Uso kVivienda = {"Piso", "A", 0, 0, 500, false};
+const Uso kLocal = {"Local", "B", 21, 19, 900, true};
+const Uso kOficina = {"Oficina", "B", 21, 19, 750, true};
+
+// Every twelve properties: nine flats, two premises and an office.
+const Uso& usoDe(int idInmueble) {
+    switch (idInmueble % 12) {
+    case 4:
+    case 11:
+        return kLocal;
+    case 8:
+        return kOficina;
+    default:
+        return kVivienda;
+    }
+}
+
+struct Direccion {
+    QString dir, cp, pob, pro;
+};
+
+Direccion direccionEn(int n, int numero) {
+    const Poblacion& p = kPoblaciones[n % std::size(kPoblaciones)];
+    return {QStringLiteral("%1, %2").arg(kCalles[n % kCalles.size()]).arg(numero),
+            QString::number(p.primerCp + n % p.codigos).rightJustified(5, QLatin1Char('0')),
+            QString::fromUtf8(p.nombre), QString::fromUtf8(p.provincia)};
+}
 
 void insertarEmpresa()
 {
+    // No withholding by default: most tenants are people renting their home.
     ejecutar(QStringLiteral(
                  "INSERT INTO tblTitulos (Empresa, CIF, NomCom, Enderezo, Poboacion, Telefonos,"
                  " Internet, RexMer, CtaBan, ProDat, PorRet) VALUES (?,?,?,?,?,?,?,?,?,?,?)"),
              {QStringLiteral("Alquileres Miño, S.L."), QStringLiteral("B15000001"),
               QStringLiteral("Alquileres Miño"), QStringLiteral("Rúa do Franco, 12, 1º"),
-              QStringLiteral("15705 Santiago de Compostela"), QStringLiteral("981 000 111"),
+              QStringLiteral("15705 Santiago de Compostela (A Coruña)"),
+              QStringLiteral("981 000 111"),
               QStringLiteral("www.alquileresmino.es\ninfo@alquileresmino.es"),
               QStringLiteral("Registro Mercantil de A Coruña, tomo 1234, folio 56, hoja C-7890"),
               QStringLiteral("ES91 2100 0418 4502 0005 1332"),
-              QStringLiteral("Sus datos se tratan solo para la gestión del alquiler."), 19.0});
+              QStringLiteral("Sus datos se tratan solo para la gestión del alquiler."), 0.0});
 }
 
 void insertarConceptos(int cuantos)
@@ -101,17 +161,39 @@ QString nombrePersona(int i)
     return i < kNombres.size() * kApellidos.size() ? nombre : nombre + QStringLiteral(" %1").arg(i);
 }
 
+QString nombreNegocio(int i) {
+    const QString nombre = kNegocios[i % kNegocios.size()];
+    const QString forma = QStringLiteral(", S.L.");
+    return i < kNegocios.size() ? nombre + forma : nombre + QStringLiteral(" %1").arg(i) + forma;
+}
+
+// Tenant id rents property id: a business gets a company tax number and its registered
+// address; one person in four lives elsewhere and gets documents at home.
+void insertarInquilino(int id) {
+    const bool empresa = usoDe(id).empresa;
+    const QString nif =
+        empresa ? QStringLiteral("B%1").arg(15100000 + id * 7919 % 899999)
+                : QStringLiteral("%1%2").arg(32000000 + id * 7919).arg(QChar(u'A' + id % 23));
+    Direccion propia;
+    if (empresa || id % 4 == 2) propia = direccionEn(id + 3, id % 60 + 2);
+    ejecutar(QStringLiteral("INSERT INTO tblInquilinos (Id, Nom, DNI, Tfn, Mob, Mail, Obs, Dir, CP,"
+                            " Pob, Pro) VALUES (?,?,?,?,?,?,?,?,?,?,?)"),
+             {id, empresa ? nombreNegocio(id - 1) : nombrePersona(id - 1), nif,
+              QStringLiteral("981 %1").arg(100000 + id * 37 % 900000),
+              QStringLiteral("6%1").arg(10000000 + id * 7121 % 89999999),
+              QStringLiteral("inquilino%1@correo.es").arg(id), QString(),
+              propia.dir.isEmpty() ? QVariant() : propia.dir,
+              propia.cp.isEmpty() ? QVariant() : propia.cp,
+              propia.pob.isEmpty() ? QVariant() : propia.pob,
+              propia.pro.isEmpty() ? QVariant() : propia.pro});
+}
+
 void insertarInquilinos(int cuantos)
 {
     for (int i = 0; i < cuantos; ++i) {
         const int id = i + 1;
-        ejecutar(QStringLiteral("INSERT INTO tblInquilinos (Id, Nom, DNI, Tfn, Mob, Mail, Obs)"
-                                " VALUES (?,?,?,?,?,?,?)"),
-                 {id, nombrePersona(i), QStringLiteral("%1%2").arg(32000000 + id * 7919).arg(QChar(u'A' + id % 23)),
-                  QStringLiteral("981 %1").arg(100000 + id * 37 % 900000),
-                  QStringLiteral("6%1").arg(10000000 + id * 7121 % 89999999),
-                  QStringLiteral("inquilino%1@correo.es").arg(id), QString()});
-        if (id % 3 == 0)
+        insertarInquilino(id);
+        if (id % 3 == 0 && !usoDe(id).empresa)
             ejecutar(QStringLiteral("INSERT INTO tblInquilinosFamiliares (Id, Nom, DNI, Obs, IdInq)"
                                     " VALUES (?,?,?,?,?)"),
                      {id, nombrePersona(i + 5), QString(), QStringLiteral("Cónyuge"), id});
@@ -123,19 +205,25 @@ void insertarInquilinos(int cuantos)
     }
 }
 
+double rentaDe(int idInmueble) {
+    return usoDe(idInmueble).renta + (idInmueble % 10) * 25;
+}
+
 void insertarInmuebles(int cuantos, int inquilinos)
 {
     for (int i = 0; i < cuantos; ++i) {
         const int id = i + 1;
         // Most properties are let; every seventh is free.
         const int inquilino = (id % 7 == 0 || id > inquilinos) ? 0 : id;
-        ejecutar(QStringLiteral("INSERT INTO tblInmuebles (Id, Des, Dir, CP, Pob, Pro, Pre, IdInq, Obs)"
-                                " VALUES (?,?,?,?,?,?,?,?,?)"),
-                 {id, QStringLiteral("Piso %1 %2").arg(kCalles[i % kCalles.size()]).arg(id),
-                  QStringLiteral("%1, %2").arg(kCalles[i % kCalles.size()]).arg(id % 40 + 1),
-                  QStringLiteral("15%1").arg(700 + id % 90, 3, 10, QLatin1Char('0')),
-                  kPoblaciones[i % kPoblaciones.size()], QStringLiteral("A Coruña"),
-                  500.0 + (id % 10) * 25, inquilino, QString()});
+        const Direccion d = direccionEn(i, id % 40 + 1);
+        ejecutar(
+            QStringLiteral("INSERT INTO tblInmuebles (Id, Des, Dir, CP, Pob, Pro, Pre, IdInq, Obs)"
+                           " VALUES (?,?,?,?,?,?,?,?,?)"),
+            {id,
+             QStringLiteral("%1 %2 %3")
+                 .arg(QString::fromUtf8(usoDe(id).nombre), kCalles[i % kCalles.size()])
+                 .arg(id),
+             d.dir, d.cp, d.pob, d.pro, rentaDe(id), inquilino, QString()});
     }
 }
 
@@ -157,22 +245,22 @@ public:
     void insertar(int inmueble, int inquilino, const QDate& fecha, int lineas, bool pagado)
     {
         const int id = ++id_;
-        const bool serieB = inmueble % 5 == 0;
-        const int numero = serieB ? ++numeroB_ : ++numeroA_;
+        const Uso& uso = usoDe(inmueble);
+        const QString serie = QString::fromUtf8(uso.serie);
+        const int numero = ++numeros_[serie];
         double subtotal = 0;
         for (int l = 1; l <= lineas; ++l) {
             const int concepto = 1 + (l - 1) % conceptos_.size();
-            const double precio = concepto == 1 ? 500.0 + (inmueble % 10) * 25 : 10.0 + concepto * 7.5;
+            const double precio = concepto == 1 ? rentaDe(inmueble) : 10.0 + concepto * 7.5;
             subtotal += precio;
             ejecutarPreparada(linea_, {++idLinea_, id, l, concepto, conceptos_[concepto - 1], 1.0,
                                        precio, redondearCentimos(precio)});
         }
-        const double porRet = serieB ? 19.0 : 0.0;
-        const Totales t = calcularTotales(subtotal, porRet, 21.0);
-        ejecutarPreparada(cabecera_, {id, numero, serieB ? QStringLiteral("B") : QStringLiteral("A"),
-                                      inquilino, inmueble, fechaIso(fecha), (fecha.month() - 1) / 3 + 1,
-                                      porRet, 21.0, pagado ? 1 : 0, t.subtotal, t.retencion, t.base,
-                                      t.iva, t.total, QString()});
+        const Totales t = calcularTotales(subtotal, uso.porRet, uso.porIva);
+        ejecutarPreparada(cabecera_,
+                          {id, numero, serie, inquilino, inmueble, fechaIso(fecha),
+                           (fecha.month() - 1) / 3 + 1, uso.porRet, uso.porIva, pagado ? 1 : 0,
+                           t.subtotal, t.retencion, t.base, t.iva, t.total, QString()});
     }
 
 private:
@@ -189,8 +277,7 @@ private:
     QSqlQuery linea_;
     int id_ = 0;
     int idLinea_ = 0;
-    int numeroA_ = 0;
-    int numeroB_ = 0;
+    QHash<QString, int> numeros_; ///< last number given in each series
 };
 
 void insertarDocumentos(const TamanoDemo& tamano, int ano)
@@ -228,8 +315,10 @@ QString rellenar(const TamanoDemo& tamano, int ano)
     try {
         Transaccion transaccion;
         insertarTiposIva();
-        ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (1, 'A', 'Recibos de alquiler')"));
-        ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (2, 'B', 'Facturas de locales')"));
+        ejecutar(QStringLiteral(
+            "INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (1, 'A', 'Recibos de vivienda')"));
+        ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (2, 'B', 'Facturas "
+                                "de locales y oficinas')"));
         insertarEmpresa();
         insertarConceptos(tamano.conceptos);
         insertarInquilinos(tamano.inquilinos);
