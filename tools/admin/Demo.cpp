@@ -169,7 +169,7 @@ QString nombreNegocio(int i) {
 
 // Tenant id rents property id: a business gets a company tax number and its registered
 // address; one person in four lives elsewhere and gets documents at home.
-void insertarInquilino(int id) {
+void insertarInquilino(int id, int negocio) {
     const bool empresa = usoDe(id).empresa;
     const QString nif =
         empresa ? QStringLiteral("B%1").arg(15100000 + id * 7919 % 899999)
@@ -178,7 +178,7 @@ void insertarInquilino(int id) {
     if (empresa || id % 4 == 2) propia = direccionEn(id + 3, id % 60 + 2);
     ejecutar(QStringLiteral("INSERT INTO tblInquilinos (Id, Nom, DNI, Tfn, Mob, Mail, Obs, Dir, CP,"
                             " Pob, Pro) VALUES (?,?,?,?,?,?,?,?,?,?,?)"),
-             {id, empresa ? nombreNegocio(id - 1) : nombrePersona(id - 1), nif,
+             {id, empresa ? nombreNegocio(negocio) : nombrePersona(id - 1), nif,
               QStringLiteral("981 %1").arg(100000 + id * 37 % 900000),
               QStringLiteral("6%1").arg(10000000 + id * 7121 % 89999999),
               QStringLiteral("inquilino%1@correo.es").arg(id), QString(),
@@ -190,9 +190,9 @@ void insertarInquilino(int id) {
 
 void insertarInquilinos(int cuantos)
 {
-    for (int i = 0; i < cuantos; ++i) {
+    for (int i = 0, negocios = 0; i < cuantos; ++i) {
         const int id = i + 1;
-        insertarInquilino(id);
+        insertarInquilino(id, usoDe(id).empresa ? negocios++ : negocios);
         if (id % 3 == 0 && !usoDe(id).empresa)
             ejecutar(QStringLiteral("INSERT INTO tblInquilinosFamiliares (Id, Nom, DNI, Obs, IdInq)"
                                     " VALUES (?,?,?,?,?)"),
