@@ -155,7 +155,7 @@ int hijoArranque(int argc, char** argv, const QString& carpetaPrograma) {
     const qint64 inicio = qEnvironmentVariable(kVariableInicio).toLongLong();
     Aplicacion aplicacion(argc, argv);
     Modulo::fijarCarpetaPrograma(carpetaPrograma);
-    QLockFile cerrojo(Modulo::CarpetaPrograma() + QStringLiteral("/torvane.lock"));
+    std::unique_ptr<QLockFile> cerrojo;
     if (const QString error = Arrancar(cerrojo); !error.isEmpty()) qFatal("%s", qPrintable(error));
     frmPrincipal principal;
     principal.show();

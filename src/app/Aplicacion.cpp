@@ -2,9 +2,11 @@
 
 #include "app/Modulo.h"
 #include "app/frmPrincipal.h"
+#include "data/Comprobacion.h"
 #include "data/Consulta.h"
 #include "ui/Mensajes.h"
 
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLockFile>
 #include <QTextStream>
@@ -33,21 +35,67 @@ bool Aplicacion::notify(QObject* receptor, QEvent* evento)
     return false;
 }
 
-QString Arrancar(QLockFile& cerrojo)
+namespace {
+
+QString bloquearAno(std::unique_ptr<QLockFile>& cerrojo, const QString& rutaBD)
 {
-    cerrojo.setStaleLockTime(0);
-    // A folder we cannot write to only loses the single-instance guard, not the program.
-    if (!cerrojo.tryLock(0) && cerrojo.error() == QLockFile::LockFailedError)
+    cerrojo = std::make_unique<QLockFile>(rutaBD + QStringLiteral(".lock"));
+    cerrojo->setStaleLockTime(0);
+    if (cerrojo->tryLock(0))
+        return {};
+    if (cerrojo->error() == QLockFile::LockFailedError)
         return kYaEnMarcha;
+    // Never write unguarded: without the lock a second desk could write the same year.
+    return QStringLiteral("No se puede reservar el año para este programa: no se puede escribir "
+                          "en la carpeta\n%1\n\nEl programa se cierra sin tocar nada.")
+        .arg(QFileInfo(rutaBD).absolutePath());
+}
+
+/** Says once what is wrong with the year's documents and offers the repair. */
+void revisarDocumentos(const QString& rutaBD)
+{
+    const Comprobacion comprobacion = comprobarDocumentos();
+    if (comprobacion.correcta())
+        return;
+    const QString texto =
+        QStringLiteral("Se han encontrado documentos que no cuadran en este año:\n\n") +
+        comprobacion.texto();
+    if (!comprobacion.reparable()) {
+        Mensaje::informar(nullptr, texto, Mensaje::Icono::Exclamacion);
+        return;
+    }
+    if (!Mensaje::preguntar(nullptr,
+                            texto + QStringLiteral("\n\n¿Repararlos ahora? Se recalculan los "
+                                                   "totales y se quitan los documentos sin líneas, "
+                                                   "después de guardar una copia del archivo."),
+                            Mensaje::Icono::Exclamacion))
+        return;
+    const QString error = repararDocumentos(rutaBD);
+    if (!error.isEmpty())
+        Mensaje::critico(nullptr, error);
+}
+
+} // namespace
+
+QString Arrancar(std::unique_ptr<QLockFile>& cerrojo)
+{
     Modulo::ColorPrincipal = Modulo::LeerColor();
     Modulo::ColorFondo = Modulo::LeerColor2();
-    return Modulo::AbrirBaseDatos();
+    const QString rutaBD = Modulo::LeerRutaBD();
+    // A missing year is explained by the opening itself, which never creates anything.
+    if (QFileInfo(rutaBD).isFile())
+        if (const QString error = bloquearAno(cerrojo, rutaBD); !error.isEmpty())
+            return error;
+    if (const QString error = Modulo::AbrirBaseDatos(); !error.isEmpty())
+        return error;
+    revisarDocumentos(rutaBD);
+    return {};
 }
 
 int Main(int argc, char** argv)
 {
     Aplicacion aplicacion(argc, argv);
-    QLockFile cerrojo(Modulo::CarpetaPrograma() + QStringLiteral("/torvane.lock"));
+    std::unique_ptr<QLockFile> cerrojo;
     if (const QString error = Arrancar(cerrojo); !error.isEmpty()) {
         // Also on the terminal, for whoever started it from one (and for scripts).
         QTextStream(stderr) << error << Qt::endl;

@@ -15,13 +15,16 @@ public:
     bool notify(QObject* receptor, QEvent* evento) override;
 };
 
-class QLockFile;
+#include <QLockFile>
+#include <memory>
 
 /**
- * Start-up before the main window: the single-instance lock, the colours, the year's database.
- * Returns an empty text when the program may go on, otherwise the message it ends with.
+ * Start-up before the main window: the colours, the lock beside the year's database (one
+ * writer per year, whatever folder the program runs from), the database itself, and its
+ * documents' check with the offer to repair them. Returns an empty text when the program may
+ * go on, otherwise the message it ends with.
  */
-QString Arrancar(QLockFile& cerrojo);
+QString Arrancar(std::unique_ptr<QLockFile>& cerrojo);
 
 inline const QString kYaEnMarcha = QStringLiteral("Ya se está ejecutando el programa");
 

@@ -111,12 +111,14 @@ int ColorComoNumero(const QVariant& color)
     return ok ? static_cast<int>(static_cast<quint32>(valor)) : 0;
 }
 
-QString AbrirBaseDatos()
+QString LeerRutaBD()
 {
     Ruta = LeerRuta();
     Ano = LeerAno();
     RutaBD = Ruta + QLatin1Char('/') + Ano + QStringLiteral("/Zudivoz.mdb");
-    return abrirBaseDatos(RutaBD);
+    return RutaBD;
 }
+
+QString AbrirBaseDatos() { return abrirBaseDatos(LeerRutaBD()); }
 
 } // namespace Modulo

@@ -37,6 +37,9 @@ bool EscribirImpresoras(int informes, int pdf);
 /** A colour setting as a 32-bit number; empty or non-numeric text gives 0. */
 int ColorComoNumero(const QVariant& color);
 
+/** Reads Ruta and Ano again and rebuilds RutaBD, which it returns. */
+QString LeerRutaBD();
+
 /**
  * Reads Ruta and Ano again, rebuilds RutaBD and opens the shared connection on it.
  * Returns an empty text on success, otherwise the message for the user.

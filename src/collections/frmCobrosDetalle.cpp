@@ -3,7 +3,6 @@
 #include "ui_frmCobrosDetalle.h"
 
 #include "collections/Buscar.h"
-#include "data/Documentos.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "ui/Colores.h"
@@ -109,20 +108,13 @@ bool frmCobrosDetalle::ComprobaDatos() {
 
 void frmCobrosDetalle::Aceptar() {
     if (!ComprobaDatos()) return;
-    Linea linea;
-    linea.idDoc = IdDoc;
-    linea.lin = Lin;
-    linea.idCon = *leerEntero(ui->txtCodigo->text());
-    linea.desCon = ui->txtDes->text();
-    linea.und = *leerNumero(ui->txtUni->text());
-    linea.pre = *leerNumero(ui->txtPre->text());
+    Resultado.lin = Lin;
+    Resultado.idCon = *leerEntero(ui->txtCodigo->text());
+    Resultado.desCon = ui->txtDes->text();
+    Resultado.und = *leerNumero(ui->txtUni->text());
+    Resultado.pre = *leerNumero(ui->txtPre->text());
     // The amount as the label shows it, even when a box was not left before accepting.
-    linea.imp = redondearCentimos(linea.und * linea.pre);
-    if (Estado == 0)
-        crearLinea(linea);
-    else if (Estado == 2)
-        insertarLinea(linea);
-    else
-        guardarLinea(Id, linea);
+    Resultado.imp = redondearCentimos(Resultado.und * Resultado.pre);
+    CalcularImporte();
     done(Accepted);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Documentos.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -8,7 +9,10 @@ namespace Ui {
 class frmCobrosDetalle;
 }
 
-/** Edits one line of a collection document: new at the end, inserted at Lin, or existing. */
+/**
+ * Edits one line of a collection document: new at the end, inserted at Lin, or existing. It
+ * stores nothing: an accepted line is left in Resultado for the sheet's one save path.
+ */
 class frmCobrosDetalle : public Ventana {
     Q_OBJECT
 
@@ -19,7 +23,7 @@ public:
     int Estado = 0; ///< 0 new at the end, 1 edit line Id, 2 insert at Lin
     int Id = 0;     ///< the edited line
     int Lin = 0;
-    int IdDoc = 0; ///< the document the line belongs to
+    Linea Resultado; ///< the accepted line
 
     /** Escape does nothing here; only Cancel and the close box leave without writing. */
     void reject() override {}

@@ -115,7 +115,7 @@ void frmCobrosHoja::PrepararTotales() {
 }
 
 void frmCobrosHoja::NuevoDocumento() {
-    Id = SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Id"));
+    Id = 0;
     ui->cmbSerie->setCurrentIndex(0);
     const QString serie = ui->cmbSerie->currentText();
     numRecordado_ = SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), serie);
@@ -127,15 +127,6 @@ void frmCobrosHoja::NuevoDocumento() {
     MostrarInmueble(IdInm);
     if (const auto retencion = retencionPorDefecto())
         ui->txtRet->setText(formatoSimple(*retencion));
-    Cabecera c;
-    c.id = Id;
-    c.num = numRecordado_;
-    c.ser = serie;
-    c.idInq = IdInq;
-    c.idInm = IdInm;
-    c.fec = Hoy();
-    c.tri = tri_;
-    crearCabecera(c);
     CargarLineas();
 }
 
@@ -198,41 +189,52 @@ void frmCobrosHoja::CalcularSubtotal() {
 
 void frmCobrosHoja::CalcularTotales() {
     // A box without a number counts as nothing; the checks tell the user before any save.
-    totales_ = calcularTotales(subtotal_, leerNumero(ui->txtRet->text()).value_or(0),
-                               leerNumero(ui->txtPorIva->text()).value_or(0));
-    const QStringList textos{formatoImporte(totales_.subtotal), formatoImporte(totales_.base),
-                             formatoImporte(totales_.iva), formatoImporte(totales_.retencion),
-                             formatoImporte(totales_.total)};
+    MostrarTotales(calcularTotales(subtotal_, leerNumero(ui->txtRet->text()).value_or(0),
+                                   leerNumero(ui->txtPorIva->text()).value_or(0)));
+}
+
+void frmCobrosHoja::MostrarTotales(const Totales& t) {
+    const QStringList textos{formatoImporte(t.subtotal), formatoImporte(t.base),
+                             formatoImporte(t.iva), formatoImporte(t.retencion),
+                             formatoImporte(t.total)};
     for (int c = 0; c < textos.size(); ++c)
         ui->mshTotales->modelo()->fijarTexto(1, c, textos[c]);
 }
 
-// The receipt prints what the sheet holds, so it saves first; without any check, as asked.
+// Both documents print what was just stored, never what the boxes merely show.
 void frmCobrosHoja::ImprimirRecibo() {
     CursorEspera espera(this);
-    GuardarCabecera();
+    if (!Guardar()) return;
+    if (Id == 0) {
+        Mensaje::informar(this, QStringLiteral("El documento no tiene líneas"));
+        return;
+    }
     frmInformeHojaDoc vista(this);
     vista.Tipo = QStringLiteral("Recibo");
     vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
-    vista.Total = textosTotales().value(4);
+    vista.Total = formatoImporte(guardada_.totales.total);
     vista.exec();
 }
 
-// The invoice takes the stored header of the last save and the amounts as shown.
 void frmCobrosHoja::ImprimirFactura() {
     CursorEspera espera(this);
-    const QStringList totales = textosTotales();
+    if (!Guardar()) return;
+    if (Id == 0) {
+        Mensaje::informar(this, QStringLiteral("El documento no tiene líneas"));
+        return;
+    }
+    const Totales& t = guardada_.totales;
     frmInformeHojaDoc vista(this);
     vista.Tipo = QStringLiteral("Factura");
     vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
-    vista.SubTotal = totales.value(0);
-    vista.Base = totales.value(1);
-    vista.PorIva = ui->txtPorIva->text() + QLatin1Char('%');
-    vista.IVA = totales.value(2);
-    vista.PorRet = ui->txtRet->text() + QLatin1Char('%');
-    vista.Ret = totales.value(3);
-    vista.Total = totales.value(4);
-    vista.Obs = ui->txtObs->text();
+    vista.SubTotal = formatoImporte(t.subtotal);
+    vista.Base = formatoImporte(t.base);
+    vista.PorIva = formatoSimple(guardada_.porIva) + QLatin1Char('%');
+    vista.IVA = formatoImporte(t.iva);
+    vista.PorRet = formatoSimple(guardada_.porRet) + QLatin1Char('%');
+    vista.Ret = formatoImporte(t.retencion);
+    vista.Total = formatoImporte(t.total);
+    vista.Obs = guardada_.obs;
     vista.exec();
 }
 
@@ -251,15 +253,7 @@ bool frmCobrosHoja::ComprobaDatos() {
         ui->txtNumero->setFocus();
         return false;
     }
-    const QString serie = ui->cmbSerie->currentText();
-    if ((*numero != numRecordado_ || serie != serieRecordada_) &&
-        ExisteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), *numero, serie)) {
-        Mensaje::informar(this, QStringLiteral("Este número de recibo ya existe. Ponga otro"));
-        ui->txtNumero->setText(QString::number(numRecordado_));
-        ui->cmbSerie->setCurrentText(serieRecordada_);
-        ui->txtNumero->setFocus();
-        return false;
-    }
+    if (!numeroLibre(Id, *numero, ui->cmbSerie->currentText())) return NumeroOcupado();
     if (!leerFecha(ui->mskFecha->text()).isValid()) {
         Mensaje::informar(this, QStringLiteral("Fecha incorrecta. Ponga otra"));
         ui->mskFecha->setFocus();
@@ -280,7 +274,15 @@ bool frmCobrosHoja::ComprobaDatos() {
     return true;
 }
 
-void frmCobrosHoja::GuardarCabecera() {
+bool frmCobrosHoja::NumeroOcupado() {
+    Mensaje::informar(this, kNumeroRepetido);
+    ui->txtNumero->setText(QString::number(numRecordado_));
+    ui->cmbSerie->setCurrentText(serieRecordada_);
+    ui->txtNumero->setFocus();
+    return false;
+}
+
+Cabecera frmCobrosHoja::CabeceraDeCajas() const {
     Cabecera c;
     c.id = Id;
     c.num = leerEntero(ui->txtNumero->text());
@@ -292,68 +294,87 @@ void frmCobrosHoja::GuardarCabecera() {
     c.porIva = leerNumero(ui->txtPorIva->text()).value_or(0);
     c.tri = tri_;
     c.pag = ui->chkPag->isChecked();
-    c.totales = totales_;
     c.obs = ui->txtObs->text();
-    guardarCabecera(c);
-    if (c.num) numRecordado_ = *c.num;
-    serieRecordada_ = c.ser;
+    return c;
+}
+
+bool frmCobrosHoja::Guardar(const CambioLineas& cambio) {
+    if (!ComprobaDatos()) return false;
+    // A date or percentage typed without leaving its box counts all the same.
+    FijarTrimestre();
+    if (Id == 0 && cambio.tipo == CambioLineas::Ninguno) {
+        CalcularTotales();
+        return true;
+    }
+    try {
+        guardada_ = guardarDocumento(CabeceraDeCajas(), cambio);
+    } catch (const NumeroRepetido&) {
+        return NumeroOcupado();
+    }
+    Id = guardada_.id;
+    numRecordado_ = guardada_.num.value_or(0);
+    serieRecordada_ = guardada_.ser;
+    subtotal_ = guardada_.totales.subtotal;
+    MostrarTotales(guardada_.totales);
+    CargarLineas();
+    return true;
 }
 
 void frmCobrosHoja::SerieElegida() {
     const QString serie = ui->cmbSerie->currentText();
-    const int numero = serie == serieRecordada_ ? numRecordado_
-                                                : SiguienteNumero(QStringLiteral("tblCobros"),
-                                                                  QStringLiteral("Num"), serie);
+    const int numero = serie.compare(serieRecordada_, Qt::CaseInsensitive) == 0
+                           ? numRecordado_
+                           : SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), serie);
     ui->txtNumero->setText(QString::number(numero));
 }
 
-void frmCobrosHoja::AbrirDetalle(int estado, int lin, int idLinea, const QString& titulo) {
-    {
-        CursorEspera espera(this);
-        frmCobrosDetalle detalle(this);
-        detalle.Estado = estado;
-        detalle.Lin = lin;
-        detalle.Id = idLinea;
-        detalle.IdDoc = Id;
-        detalle.setWindowTitle(titulo);
-        detalle.exec();
-    }
-    CargarLineas();
-    CalcularSubtotal();
-    CalcularTotales();
+std::optional<Linea> frmCobrosHoja::AbrirDetalle(int estado, int lin, int idLinea,
+                                                 const QString& titulo) {
+    // The checks come first, so a typed line is never lost to a header that cannot be saved.
+    if (!ComprobaDatos()) return std::nullopt;
+    CursorEspera espera(this);
+    frmCobrosDetalle detalle(this);
+    detalle.Estado = estado;
+    detalle.Lin = lin;
+    detalle.Id = idLinea;
+    detalle.setWindowTitle(titulo);
+    if (detalle.exec() != QDialog::Accepted) return std::nullopt;
+    return detalle.Resultado;
 }
 
 void frmCobrosHoja::NuevaLinea() {
-    AbrirDetalle(0,
-                 SiguienteLinea(QStringLiteral("tblCobrosDetalles"), QStringLiteral("Lin"),
-                                QStringLiteral("IdDoc"), Id),
-                 0, QStringLiteral("Nuevo detalle"));
+    const int lin = SiguienteLinea(QStringLiteral("tblCobrosDetalles"), QStringLiteral("Lin"),
+                                   QStringLiteral("IdDoc"), Id);
+    if (const auto linea = AbrirDetalle(0, lin, 0, QStringLiteral("Nuevo detalle")))
+        Guardar({CambioLineas::Anadir, *linea, 0});
 }
 
 void frmCobrosHoja::InsertarLinea() {
     const int fila = ui->mshDatos->filaActual();
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
-    AbrirDetalle(2, ui->mshDatos->texto(fila, 0).toInt(), 0, QStringLiteral("Nuevo detalle"));
+    const int lin = ui->mshDatos->texto(fila, 0).toInt();
+    if (const auto linea = AbrirDetalle(2, lin, 0, QStringLiteral("Nuevo detalle")))
+        Guardar({CambioLineas::Insertar, *linea, 0});
 }
 
 void frmCobrosHoja::EditarLinea() {
     const int fila = ui->mshDatos->filaActual();
     if (fila < 1) return;
-    AbrirDetalle(1, ui->mshDatos->texto(fila, 0).toInt(), ui->mshDatos->texto(fila, 6).toInt(),
-                 QStringLiteral("Modificando detalle "));
-    ui->mshDatos->fijarFilaActual(fila, 1);
+    const int idLinea = ui->mshDatos->texto(fila, 6).toInt();
+    const auto linea = AbrirDetalle(1, ui->mshDatos->texto(fila, 0).toInt(), idLinea,
+                                    QStringLiteral("Modificando detalle "));
+    if (linea && Guardar({CambioLineas::Editar, *linea, idLinea}))
+        ui->mshDatos->fijarFilaActual(fila, 1);
 }
 
 void frmCobrosHoja::BorrarLinea() {
     const int fila = ui->mshDatos->filaActual();
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
+    if (!ComprobaDatos()) return;
     if (!Mensaje::preguntar(this, QStringLiteral("¿Borrar la línea ") +
                                       ui->mshDatos->texto(fila, 0) + QStringLiteral("?")))
         return;
-    borrarLinea(ui->mshDatos->texto(fila, 6).toInt());
-    CargarLineas();
-    CalcularSubtotal();
-    CalcularTotales();
+    Guardar({CambioLineas::Borrar, {}, ui->mshDatos->texto(fila, 6).toInt()});
 }
 
 void frmCobrosHoja::BuscarInquilino() {
@@ -373,9 +394,7 @@ void frmCobrosHoja::BuscarInmueble() {
 }
 
 void frmCobrosHoja::DespuesDeBuscar() {
-    if (!ComprobaDatos()) return;
-    CalcularTotales();
-    GuardarCabecera();
+    Guardar();
 }
 
 void frmCobrosHoja::reject() {
@@ -383,13 +402,11 @@ void frmCobrosHoja::reject() {
         Ventana::reject();
         return;
     }
-    if (Estado != 0 || numeroLineas(Id) > 0) {
-        if (!ComprobaDatos()) return;
-        CalcularTotales();
-        GuardarCabecera();
-    } else {
-        borrarCabecera(Id);
-    }
+    // A document left without lines holds no money: it goes, like an unused new sheet.
+    if (Id != 0 && numeroLineas(Id) == 0)
+        borrarDocumento(Id);
+    else if (Id != 0 && !Guardar())
+        return;
     Ventana::reject();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Totales.h"
+#include "data/Documentos.h"
 #include "ui/Ventana.h"
 
 #include <QStringList>
@@ -11,8 +11,9 @@ class frmCobrosHoja;
 }
 
 /**
- * One collection document: header, lines and totals. A new document's header row is written
- * as soon as the sheet is first shown, and removed again if it is closed without lines.
+ * One collection document: header, lines and totals. Every save (a line command, a party
+ * chosen, printing, closing) goes through Guardar: the checks, then header, line change and
+ * totals in one transaction. A new document is stored with its first line.
  */
 class frmCobrosHoja : public Ventana {
     Q_OBJECT
@@ -22,12 +23,10 @@ public:
     ~frmCobrosHoja() override;
 
     int Estado = 0; ///< 0 new document, 1 existing document Id
-    int Id = 0;
+    int Id = 0;     ///< 0 while a new document has no stored line
     int IdInq = 0;
     int IdInm = 0;
 
-    /** Writes the header as the boxes hold it, with the totals last computed. No checks. */
-    void GuardarCabecera();
     /** The five totals as shown: SUBTOTAL, BASE, IVA, RET, TOTAL. */
     QStringList textosTotales() const;
 
@@ -50,9 +49,13 @@ private:
     void CalcularSubtotal();
     void CalcularTotales();
     bool ComprobaDatos();
+    bool NumeroOcupado();
+    Cabecera CabeceraDeCajas() const;
+    bool Guardar(const CambioLineas& cambio = {});
+    void MostrarTotales(const Totales& totales);
     void FijarTrimestre();
     void SerieElegida();
-    void AbrirDetalle(int estado, int lin, int idLinea, const QString& titulo);
+    std::optional<Linea> AbrirDetalle(int estado, int lin, int idLinea, const QString& titulo);
     void NuevaLinea();
     void InsertarLinea();
     void EditarLinea();
@@ -69,7 +72,7 @@ private:
     QString serieRecordada_;
     int tri_ = 0;
     double subtotal_ = 0;
-    Totales totales_;
+    Cabecera guardada_; ///< the header as last stored
     bool preparada_ = false;
     bool avisando_ = false;
 };

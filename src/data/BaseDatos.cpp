@@ -68,14 +68,50 @@ QString motivoCabecera(const QString& ruta)
     return QStringLiteral("El archivo no es una base de datos de este programa.");
 }
 
+// The engine's result code tells a locked file from a damaged or read-only one.
+QString motivoMotor(const QSqlError& error)
+{
+    const int codigo = error.nativeErrorCode().toInt() & 0xff;
+    const QString detalle = error.databaseText();
+    if (codigo == 5 || codigo == 6) // SQLITE_BUSY, SQLITE_LOCKED
+        return QStringLiteral("El archivo está bloqueado por otro programa (%1). Cierre el otro "
+                              "programa que lo usa y vuelva a intentarlo.")
+            .arg(detalle);
+    if (codigo == 8) // SQLITE_READONLY
+        return QStringLiteral("El archivo o su carpeta son de solo lectura (%1).").arg(detalle);
+    if (codigo == 11 || codigo == 26) // SQLITE_CORRUPT, SQLITE_NOTADB
+        return QStringLiteral("El archivo está dañado (%1). Recupere una copia de seguridad.")
+            .arg(detalle);
+    return QStringLiteral("El motor no lo abre (%1).").arg(detalle);
+}
+
+// WAL needs to create its files beside the database, so the folder must be writable too.
+QString motivoSoloLectura(const QFileInfo& info)
+{
+    if (info.isWritable() && QFileInfo(info.absolutePath()).isWritable())
+        return {};
+    return QStringLiteral("El archivo o su carpeta son de solo lectura; el programa necesita "
+                          "poder escribir en los dos.");
+}
+
+QString motivoIntegridad(QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA quick_check")))
+        return motivoMotor(q.lastError());
+    if (q.next() && q.value(0).toString() == QStringLiteral("ok"))
+        return {};
+    return QStringLiteral("El archivo está dañado (%1). Recupere una copia de seguridad.")
+        .arg(q.value(0).toString());
+}
+
 QString ajustarConexion(QSqlDatabase& db)
 {
     QSqlQuery q(db);
     for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL",
-                               "PRAGMA cache_size = -32000", "PRAGMA busy_timeout = 3000"})
+                               "PRAGMA cache_size = -32000"})
         if (!q.exec(QLatin1StringView(pragma)))
-            return QStringLiteral("El archivo está dañado o bloqueado (%1).")
-                .arg(q.lastError().databaseText());
+            return motivoMotor(q.lastError());
     if (!registrarFuncionesTexto(db))
         return QStringLiteral("No se pudieron registrar las funciones de búsqueda.");
     return {};
@@ -85,7 +121,7 @@ QString motivoTablas(QSqlDatabase& db)
 {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type = 'table'")))
-        return QStringLiteral("El archivo está dañado (%1).").arg(q.lastError().databaseText());
+        return motivoMotor(q.lastError());
     QStringList presentes;
     while (q.next())
         presentes << q.value(0).toString();
@@ -131,26 +167,33 @@ QString abrirBaseDatos(const QString& ruta)
         return explicar(ruta, QStringLiteral("La ruta es una carpeta, no un archivo."));
     if (const QString motivo = motivoCabecera(ruta); !motivo.isEmpty())
         return explicar(ruta, motivo);
+    if (const QString motivo = motivoSoloLectura(info); !motivo.isEmpty())
+        return explicar(ruta, motivo);
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
                                                 QLatin1StringView(kNombreConexion));
     // mode=rw: the driver must never create a missing file.
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
     QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
     url.setQuery(QStringLiteral("mode=rw"));
     db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+    // The busy wait is set before the first query, so another program's short write only waits.
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
     QString motivo;
     if (!db.open())
-        motivo = QStringLiteral("El motor no lo abre (%1).").arg(db.lastError().databaseText());
+        motivo = motivoMotor(db.lastError());
     // A foreign or newer file is refused before anything (such as the journal mode) is
     // written to it.
     if (motivo.isEmpty()) motivo = motivoVersion(db);
     if (motivo.isEmpty())
         motivo = motivoTablas(db);
     if (motivo.isEmpty())
+        motivo = motivoIntegridad(db);
+    if (motivo.isEmpty())
         motivo = ajustarConexion(db);
     if (motivo.isEmpty())
         motivo = actualizarArchivo(db, info.absoluteFilePath());
+    if (motivo.isEmpty())
+        motivo = asegurarNumerosUnicos(db);
     if (motivo.isEmpty())
         return {};
     db = QSqlDatabase();

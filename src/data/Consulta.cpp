@@ -35,8 +35,16 @@ QVariant valorUnico(const QString& sql, const QVariantList& valores)
 
 Transaccion::Transaccion()
 {
-    if (!Conexion().transaction())
-        throw ErrorBD(describir(Conexion().lastError()));
+    QSqlDatabase db = Conexion();
+    // SQLite: take the write lock at the start, so what is read inside (next Id, next number)
+    // cannot be taken by another writer before this one commits.
+    if (db.driverName() == QStringLiteral("QSQLITE")) {
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            throw ErrorBD(describir(q.lastError()));
+    } else if (!db.transaction()) {
+        throw ErrorBD(describir(db.lastError()));
+    }
     abierta_ = true;
 }
 

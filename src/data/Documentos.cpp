@@ -46,7 +46,83 @@ QString numeroYSerie() {
     return sqlUnir({QStringLiteral("tblCobros.Num"), QStringLiteral("tblCobros.Ser")});
 }
 
+QVariant fechaOVacia(const QDate& fecha) {
+    return fecha.isValid() ? QVariant(fechaIso(fecha)) : QVariant();
+}
+
+/** Inserts (c.id 0) or rewrites the header's own fields; returns its Id. */
+int escribirCabecera(const Cabecera& c) {
+    const bool nueva = c.id == 0;
+    const int id =
+        nueva ? SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Id")) : c.id;
+    const QVariant guardado =
+        nueva ? QVariant()
+              : valorUnico(QStringLiteral("SELECT Num FROM tblCobros WHERE Id = ?"), {id});
+    if (!nueva && !guardado.isValid()) throw ErrorBD(QStringLiteral("El documento ya no existe."));
+    const int num = c.num ? *c.num : nueva ? SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), c.ser) : guardado.toInt();
+    if (!numeroLibre(id, num, c.ser)) throw NumeroRepetido();
+    const QVariantList valores{num,   c.ser,    c.idInq,  c.idInm,       fechaOVacia(c.fec),
+                               c.tri, c.porRet, c.porIva, c.pag ? 1 : 0, c.obs,
+                               id};
+    if (nueva)
+        ejecutar(QStringLiteral("INSERT INTO tblCobros (Num, Ser, IdInq, IdInm, Fec, Tri, PorRet,"
+                                " PorIva, Pag, Obs, Id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                 valores);
+    else
+        ejecutar(QStringLiteral("UPDATE tblCobros SET Num = ?, Ser = ?, IdInq = ?, IdInm = ?,"
+                                " Fec = COALESCE(?, Fec), Tri = ?, PorRet = ?, PorIva = ?, Pag = ?,"
+                                " Obs = ? WHERE Id = ?"),
+                 valores);
+    return id;
+}
+
+void escribirLinea(int idDoc, int lin, const Linea& l) {
+    ejecutar(QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon, Und,"
+                            " Pre, Imp) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+             {SiguienteNumero(QStringLiteral("tblCobrosDetalles"), QStringLiteral("Id")), idDoc,
+              lin, l.idCon, l.desCon, l.und, l.pre, redondearCentimos(l.und * l.pre)});
+}
+
+void aplicarCambio(int idDoc, const CambioLineas& cambio) {
+    const Linea& l = cambio.linea;
+    switch (cambio.tipo) {
+    case CambioLineas::Ninguno:
+        return;
+    case CambioLineas::Anadir:
+        return escribirLinea(idDoc,
+                             SiguienteLinea(QStringLiteral("tblCobrosDetalles"),
+                                            QStringLiteral("Lin"), QStringLiteral("IdDoc"), idDoc),
+                             l);
+    case CambioLineas::Insertar:
+        ejecutar(QStringLiteral("UPDATE tblCobrosDetalles SET Lin = Lin + 1"
+                                " WHERE Lin >= ? AND IdDoc = ?"),
+                 {l.lin, idDoc});
+        return escribirLinea(idDoc, l.lin, l);
+    case CambioLineas::Editar:
+        ejecutar(QStringLiteral("UPDATE tblCobrosDetalles SET IdCon = ?, DesCon = ?, Und = ?,"
+                                " Pre = ?, Imp = ? WHERE Id = ? AND IdDoc = ?"),
+                 {l.idCon, l.desCon, l.und, l.pre, redondearCentimos(l.und * l.pre), cambio.idLinea,
+                  idDoc});
+        return;
+    case CambioLineas::Borrar:
+        ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE Id = ? AND IdDoc = ?"),
+                 {cambio.idLinea, idDoc});
+        return;
+    }
+}
+
 } // namespace
+
+void reescribirTotales(int idDoc) {
+    QSqlQuery q =
+        ejecutar(QStringLiteral("SELECT PorRet, PorIva FROM tblCobros WHERE Id = ?"), {idDoc});
+    if (!q.next()) return;
+    const Totales t =
+        calcularTotales(subtotalDocumento(idDoc), q.value(0).toDouble(), q.value(1).toDouble());
+    ejecutar(QStringLiteral("UPDATE tblCobros SET SubTotal = ?, Base = ?, IVA = ?, Ret = ?, Tot = ?"
+                            " WHERE Id = ?"),
+             {t.subtotal, t.base, t.iva, t.retencion, t.total, idDoc});
+}
 
 QStringList codigosSeries() {
     QSqlQuery q = ejecutar(QStringLiteral("SELECT Cod FROM tblSeriesF ORDER BY Id"));
@@ -67,13 +143,6 @@ std::optional<double> retencionPorDefecto() {
     const QVariant porRet = valorUnico(QStringLiteral("SELECT PorRet FROM tblTitulos"));
     if (!porRet.isValid() || porRet.isNull()) return std::nullopt;
     return porRet.toDouble();
-}
-
-void crearCabecera(const Cabecera& c) {
-    ejecutar(QStringLiteral("INSERT INTO tblCobros (Id, Num, Ser, IdInq, IdInm, Fec, Tri)"
-                            " VALUES (?, ?, ?, ?, ?, ?, ?)"),
-             {c.id, c.num.value_or(0), c.ser, c.idInq, c.idInm,
-              c.fec.isValid() ? QVariant(fechaIso(c.fec)) : QVariant(), c.tri});
 }
 
 std::optional<Cabecera> leerCabecera(int id) {
@@ -99,31 +168,48 @@ std::optional<Cabecera> leerCabecera(int id) {
     return c;
 }
 
-void guardarCabecera(const Cabecera& c) {
-    const Totales& t = c.totales;
-    ejecutar(QStringLiteral("UPDATE tblCobros SET Num = COALESCE(?, Num), Ser = ?, IdInq = ?,"
-                            " IdInm = ?, Fec = COALESCE(?, Fec), PorRet = ?, PorIva = ?, Tri = ?,"
-                            " Pag = ?, SubTotal = ?, Ret = ?, Base = ?, IVA = ?, Tot = ?, Obs = ?"
-                            " WHERE Id = ?"),
-             {c.num ? QVariant(*c.num) : QVariant(), c.ser, c.idInq, c.idInm,
-              c.fec.isValid() ? QVariant(fechaIso(c.fec)) : QVariant(), c.porRet, c.porIva, c.tri,
-              c.pag ? 1 : 0, t.subtotal, t.retencion, t.base, t.iva, t.total, c.obs, c.id});
-}
-
-void borrarCabecera(int id) {
-    ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE Id = ?"), {id});
+bool numeroLibre(int id, int num, const QString& ser) {
+    const QString mismo = QStringLiteral("Num = ? AND upper(Ser) = upper(?)");
+    if (valorUnico(QStringLiteral("SELECT 1 FROM tblCobros WHERE Id = ? AND ") + mismo,
+                   {id, num, ser})
+            .isValid())
+        return true;
+    return !valorUnico(QStringLiteral("SELECT 1 FROM tblCobros WHERE Id <> ? AND ") + mismo,
+                       {id, num, ser})
+                .isValid();
 }
 
 void borrarDocumento(int id) {
     Transaccion t;
     ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE IdDoc = ?"), {id});
-    borrarCabecera(id);
+    ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE Id = ?"), {id});
     t.confirmar();
+}
+
+Cabecera guardarDocumento(const Cabecera& c, const CambioLineas& cambio) {
+    Transaccion t;
+    const int id = escribirCabecera(c);
+    aplicarCambio(id, cambio);
+    reescribirTotales(id);
+    t.confirmar();
+    return *leerCabecera(id);
+}
+
+Cabecera crearDocumento(const Cabecera& c, const QList<Linea>& lineas) {
+    Transaccion t;
+    Cabecera nueva = c;
+    nueva.id = 0;
+    const int id = escribirCabecera(nueva);
+    for (const Linea& l : lineas)
+        aplicarCambio(id, {CambioLineas::Anadir, l, 0});
+    reescribirTotales(id);
+    t.confirmar();
+    return *leerCabecera(id);
 }
 
 double subtotalDocumento(int idDoc) {
     const QVariant suma = valorUnico(
-        QStringLiteral("SELECT SUM(Und * Pre) FROM tblCobrosDetalles WHERE IdDoc = ?"), {idDoc});
+        QStringLiteral("SELECT SUM(Imp) FROM tblCobrosDetalles WHERE IdDoc = ?"), {idDoc});
     return redondearCentimos(suma.isNull() ? 0.0 : suma.toDouble());
 }
 
@@ -134,10 +220,9 @@ int numeroLineas(int idDoc) {
 }
 
 QList<QStringList> filasLineas(int idDoc) {
-    QSqlQuery q =
-        ejecutar(QStringLiteral("SELECT Lin, IdCon, DesCon, Und, Pre, Und * Pre, Id, IdDoc"
-                                " FROM tblCobrosDetalles WHERE IdDoc = ? ORDER BY Lin"),
-                 {idDoc});
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT Lin, IdCon, DesCon, Und, Pre, Imp, Id, IdDoc"
+                                          " FROM tblCobrosDetalles WHERE IdDoc = ? ORDER BY Lin"),
+                           {idDoc});
     QList<QStringList> filas;
     while (q.next()) {
         const QVariant und = q.value(3);
@@ -160,30 +245,25 @@ std::optional<Linea> leerLinea(int id) {
                  q.value(6).toDouble()};
 }
 
-void crearLinea(const Linea& l) {
-    ejecutar(QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon, Und,"
-                            " Pre, Imp) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-             {SiguienteNumero(QStringLiteral("tblCobrosDetalles"), QStringLiteral("Id")), l.idDoc,
-              l.lin, l.idCon, l.desCon, l.und, l.pre, l.imp});
-}
-
-void insertarLinea(const Linea& l) {
-    Transaccion t;
-    ejecutar(QStringLiteral("UPDATE tblCobrosDetalles SET Lin = Lin + 1"
-                            " WHERE Lin >= ? AND IdDoc = ?"),
-             {l.lin, l.idDoc});
-    crearLinea(l);
-    t.confirmar();
-}
-
-void guardarLinea(int id, const Linea& l) {
-    ejecutar(QStringLiteral("UPDATE tblCobrosDetalles SET IdCon = ?, DesCon = ?, Und = ?, Pre = ?,"
-                            " Imp = ? WHERE Id = ?"),
-             {l.idCon, l.desCon, l.und, l.pre, l.imp, id});
-}
-
-void borrarLinea(int id) {
-    ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE Id = ?"), {id});
+QString motivoNoBorrar(UsadoPor que, int id) {
+    const QString sql =
+        que == UsadoPor::Concepto
+            ? QStringLiteral("SELECT COUNT(DISTINCT IdDoc) FROM tblCobrosDetalles WHERE IdCon = ?")
+        : que == UsadoPor::Inquilino ? QStringLiteral("SELECT COUNT(*) FROM tblCobros WHERE IdInq = ?")
+                                     : QStringLiteral("SELECT COUNT(*) FROM tblCobros WHERE IdInm = ?");
+    const int cuantos = valorUnico(sql, {id}).toInt();
+    if (cuantos == 0) return {};
+    const QString documentos = cuantos == 1 ? QStringLiteral("1 documento")
+                                            : QStringLiteral("%1 documentos").arg(cuantos);
+    switch (que) {
+    case UsadoPor::Inquilino:
+        return QStringLiteral("No se puede borrar: este inquilino tiene %1 en el año.").arg(documentos);
+    case UsadoPor::Inmueble:
+        return QStringLiteral("No se puede borrar: este inmueble tiene %1 en el año.").arg(documentos);
+    case UsadoPor::Concepto:
+        break;
+    }
+    return QStringLiteral("No se puede borrar: este concepto está en las líneas de %1.").arg(documentos);
 }
 
 std::optional<Concepto> leerConcepto(int id) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Consulta.h"
 #include "data/Totales.h"
 
 #include <QDate>
@@ -50,30 +51,67 @@ void asegurarSerie();
 /** The withholding % proposed for new documents (company data), if any. */
 std::optional<double> retencionPorDefecto();
 
-/** Inserts the header of a new document: number, series, parties, date and quarter. */
-void crearCabecera(const Cabecera& c);
 std::optional<Cabecera> leerCabecera(int id);
-/** Rewrites the whole header (totals included). */
-void guardarCabecera(const Cabecera& c);
-/** Removes a header that has no lines (a new document left empty). */
-void borrarCabecera(int id);
 /** Removes a document and its lines together. */
 void borrarDocumento(int id);
 
-/** Sum of units × price of the stored lines, rounded to cents; 0 without lines. */
+inline const QString kNumeroRepetido =
+    QStringLiteral("Este número de recibo ya existe. Ponga otro");
+
+/** A save refused because another document holds the number in its series. */
+class NumeroRepetido : public ErrorBD {
+public:
+    NumeroRepetido()
+        : ErrorBD(kNumeroRepetido) {}
+};
+
+/**
+ * Whether document id (0: a new one) may hold num in series ser: no other document holds it,
+ * case aside, or this one already did (an older file may repeat numbers; it keeps them).
+ */
+bool numeroLibre(int id, int num, const QString& ser);
+
+/** The change to a document's lines that goes with one save of its header. */
+struct CambioLineas {
+    enum Tipo { Ninguno, Anadir, Insertar, Editar, Borrar };
+    Tipo tipo = Ninguno;
+    Linea linea;     ///< Anadir: after the last line; Insertar: at linea.lin; Editar: new values
+    int idLinea = 0; ///< the line edited or removed
+};
+
+/**
+ * The one save path of a document. In one transaction: creates the header when c.id is 0 (Id,
+ * and the number when c.num is empty, taken inside the transaction) or rewrites it, applies the
+ * line change (each line's Imp is units × price rounded to the cent), and rewrites SubTotal,
+ * Base, IVA, Ret and Tot from the stored lines and the header's percentages. A number another
+ * document holds in the series (case aside) throws NumeroRepetido and nothing is stored.
+ * Returns the header as stored.
+ */
+Cabecera guardarDocumento(const Cabecera& c, const CambioLineas& cambio = {});
+
+/** A whole new document, header and lines, in one transaction (see guardarDocumento). */
+Cabecera crearDocumento(const Cabecera& c, const QList<Linea>& lineas);
+
+/** Rewrites a header's totals from its stored lines and percentages; inside the caller's
+ * transaction. */
+void reescribirTotales(int idDoc);
+
+/** Sum of the stored line amounts, rounded to cents; 0 without lines. */
 double subtotalDocumento(int idDoc);
 int numeroLineas(int idDoc);
 /** Grid rows of the lines in Lin order: Lin, IdCon, DesCon, units, price, amount, Id, IdDoc. */
 QList<QStringList> filasLineas(int idDoc);
 
 std::optional<Linea> leerLinea(int id);
-/** Adds a line with the next free line Id. */
-void crearLinea(const Linea& l);
-/** Moves lines l.lin and after down by one and adds l at l.lin, all or nothing. */
-void insertarLinea(const Linea& l);
-/** Rewrites concept, description, units, price and amount; position and document stay. */
-void guardarLinea(int id, const Linea& l);
-void borrarLinea(int id);
+
+/** What a document names, and so cannot go while documents use it. */
+enum class UsadoPor { Inquilino, Inmueble, Concepto };
+
+/**
+ * Why a tenant, property or concept cannot be deleted: how many documents of the year use it.
+ * Empty when none does.
+ */
+QString motivoNoBorrar(UsadoPor que, int id);
 
 /** A concept's code, description and default amount. */
 struct Concepto {

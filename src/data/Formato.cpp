@@ -1,7 +1,6 @@
 #include "data/Formato.h"
 
 #include <QRegularExpression>
-#include <cfenv>
 #include <cmath>
 
 namespace {
@@ -30,7 +29,7 @@ QString formatoImporte(double valor)
 {
     if (!std::isfinite(valor))
         return QStringLiteral("0,00");
-    const double centimos = std::round(std::fabs(valor) * 100.0);
+    const double centimos = std::fabs(std::round(redondearCentimos(valor) * 100.0));
     const QString texto = QString::number(centimos, 'f', 0).rightJustified(3, QLatin1Char('0'));
     const QString entero = texto.left(texto.size() - 2);
     const bool negativo = valor < 0 && centimos != 0;
@@ -81,11 +80,12 @@ std::optional<int> leerEntero(const QString& texto)
 
 double redondearCentimos(double valor)
 {
-    const int anterior = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const double redondeado = std::nearbyint(valor * 100.0) / 100.0;
-    std::fesetround(anterior);
-    return redondeado;
+    if (!std::isfinite(valor))
+        return 0.0;
+    // Cents read back to 15 digits first, so 2,675 (stored as 2,67499999...) is the tie it was
+    // typed as; then the tie goes away from zero.
+    const double centimos = QString::number(valor * 100.0, 'g', 15).toDouble();
+    return std::round(centimos) / 100.0;
 }
 
 QString formatoFecha(const QDate& fecha) { return fecha.toString(QStringLiteral("dd/MM/yyyy")); }

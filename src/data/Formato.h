@@ -24,7 +24,7 @@ std::optional<double> leerNumero(const QString& texto);
 /** Whole number without grouping ("12", "-3"); anything else is none. */
 std::optional<int> leerEntero(const QString& texto);
 
-/** Banker's rounding of the double value to cents: 0,125 gives 0,12 and 0,135 gives 0,14. */
+/** Rounds to the cent, ties away from zero: 0,125 gives 0,13, 2,675 gives 2,68, -0,005 gives -0,01. */
 double redondearCentimos(double valor);
 
 /** dd/MM/yyyy. */

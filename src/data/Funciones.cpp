@@ -9,7 +9,7 @@ int SiguienteNumero(const QString& tabla, const QString& campo, const QString& s
     const QString sql = QStringLiteral("SELECT MAX(%1) FROM %2").arg(campo, tabla);
     const QVariant maximo = serie.isEmpty()
                                 ? valorUnico(sql)
-                                : valorUnico(sql + QStringLiteral(" WHERE Ser = ?"), {serie});
+                                : valorUnico(sql + QStringLiteral(" WHERE upper(Ser) = upper(?)"), {serie});
     return maximo.isNull() ? 1 : maximo.toInt() + 1;
 }
 
@@ -27,7 +27,7 @@ bool ExisteNumero(const QString& tabla, const QString& campo, int numero, const 
     const QString sql = QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(tabla, campo);
     if (serie.isEmpty())
         return valorUnico(sql, {numero}).isValid();
-    return valorUnico(sql + QStringLiteral(" AND Ser = ?"), {numero, serie}).isValid();
+    return valorUnico(sql + QStringLiteral(" AND upper(Ser) = upper(?)"), {numero, serie}).isValid();
 }
 
 bool ExisteValor(const QString& tabla, const QString& campo, const QString& valor)

@@ -8,14 +8,17 @@
  * value is bound. None shows a message: "not found" is a fixed value the caller tests.
  */
 
-/** Largest value of campo plus one (within serie when given, which only tblCobros has); 1 when none. */
+/**
+ * Largest value of campo plus one (within serie when given, which only tblCobros has; series
+ * compared without regard to case); 1 when none.
+ */
 int SiguienteNumero(const QString& tabla, const QString& campo, const QString& serie = {});
 
 /** Largest campo among the rows whose campoClave is clave, plus one; 1 when none. */
 int SiguienteLinea(const QString& tabla, const QString& campo, const QString& campoClave,
                    int clave);
 
-/** Whether a row has campo = numero (and Ser = serie when serie is not empty). */
+/** Whether a row has campo = numero (and the series serie, case aside, when not empty). */
 bool ExisteNumero(const QString& tabla, const QString& campo, int numero,
                   const QString& serie = {});
 

@@ -21,6 +21,20 @@ QString ejecutarTodas(QSqlQuery& q, std::initializer_list<const char*> sentencia
     return {};
 }
 
+QString crearIndiceNumeros(QSqlQuery& q) {
+    if (!q.exec(QStringLiteral("SELECT 1 FROM tblCobros GROUP BY upper(Ser), Num"
+                               " HAVING COUNT(*) > 1 LIMIT 1")))
+        return q.lastError().text();
+    const bool repetidos = q.next();
+    q.finish();
+    if (repetidos) return {};
+    // Built-in functions only, so any sqlite3 shell can still open and change the file.
+    if (!q.exec(QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS ixCobrosNumeroUnico"
+                               " ON tblCobros (upper(Ser), Num)")))
+        return q.lastError().text();
+    return {};
+}
+
 // Steps in order; each appends, none is ever edited once released.
 const std::vector<Paso>& pasos() {
     static const std::vector<Paso> lista = {
@@ -33,15 +47,25 @@ const std::vector<Paso>& pasos() {
                                       "ALTER TABLE tblInquilinos ADD COLUMN Pro TEXT",
                                       "ALTER TABLE tblTitulos ADD COLUMN TxtExento TEXT"});
          }},
+        // 3: no two documents share a (series, number), series compared without regard to case.
+        // A file that already repeats one still opens; the index comes once the repeats are gone.
+        {3, [](QSqlQuery& q) { return crearIndiceNumeros(q); }},
     };
     return lista;
 }
 
-QString copiaPrevia(QSqlDatabase& db, const QString& ruta, int version) {
-    QString destino = ruta + QStringLiteral(".antes-de-actualizar-v%1").arg(version);
-    // An earlier copy is never overwritten: it may be the only one of that version.
+} // namespace
+
+QString asegurarNumerosUnicos(QSqlDatabase& db) {
+    QSqlQuery q(db);
+    return crearIndiceNumeros(q);
+}
+
+QString copiaVerificada(QSqlDatabase& db, const QString& base) {
+    QString destino = base;
+    // An earlier copy is never overwritten: it may be the only one of its kind.
     for (int n = 2; QFile::exists(destino); ++n)
-        destino = ruta + QStringLiteral(".antes-de-actualizar-v%1-%2").arg(version).arg(n);
+        destino = base + QStringLiteral("-%1").arg(n);
     // Created empty and private first: VACUUM INTO fills an empty file, and personal data
     // must never sit readable by others, not even for a moment.
     QFile vacio(destino);
@@ -73,8 +97,6 @@ QString copiaPrevia(QSqlDatabase& db, const QString& ruta, int version) {
     QSqlDatabase::removeDatabase(nombre);
     return motivo;
 }
-
-} // namespace
 
 int versionEsquema() {
     return pasos().back().version;
@@ -126,7 +148,8 @@ QString actualizarArchivo(QSqlDatabase& db, const QString& ruta) {
     if (const QString motivo = motivoVersion(db); !motivo.isEmpty()) return motivo;
     const int version = versionArchivo(db);
     if (version == versionEsquema()) return {};
-    if (const QString error = copiaPrevia(db, ruta, version); !error.isEmpty())
+    const QString copia = ruta + QStringLiteral(".antes-de-actualizar-v%1").arg(version);
+    if (const QString error = copiaVerificada(db, copia); !error.isEmpty())
         return QStringLiteral("No se pudo guardar una copia antes de actualizar el archivo "
                               "(%1); no se ha cambiado nada.")
             .arg(error);

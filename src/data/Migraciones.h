@@ -35,3 +35,15 @@ QString motivoVersion(QSqlDatabase& db);
  * Spanish explanation.
  */
 QString actualizarArchivo(QSqlDatabase& db, const QString& ruta);
+
+/**
+ * Builds the unique index on (series, number) when the file repeats no pair; a file that does
+ * is left as it is (the opening check lists the repeats). Returns the engine's error, if any.
+ */
+QString asegurarNumerosUnicos(QSqlDatabase& db);
+
+/**
+ * Writes a copy of the open file to base (or base-2, base-3... if taken), readable only by its
+ * owner, and checks the copy opens sound. Returns an empty text on success, otherwise why not.
+ */
+QString copiaVerificada(QSqlDatabase& db, const QString& base);

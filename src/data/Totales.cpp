@@ -9,6 +9,6 @@ Totales calcularTotales(double subtotal, double porcentajeRetencion, double porc
     t.retencion = redondearCentimos(porcentajeRetencion * t.subtotal / 100.0);
     t.base = t.subtotal;
     t.iva = redondearCentimos(porcentajeIva * t.subtotal / 100.0);
-    t.total = t.iva + t.base - t.retencion;
+    t.total = redondearCentimos(t.iva + t.base - t.retencion);
     return t;
 }

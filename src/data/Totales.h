@@ -11,7 +11,7 @@ struct Totales {
 
 /**
  * A document's arithmetic: withholding and VAT both on the subtotal (multiplied before dividing
- * by 100), each rounded to cents by banker's rounding; the total is VAT + base - withholding and
- * is not rounded again. The subtotal is rounded to cents first.
+ * by 100), each rounded to the cent like every amount (redondearCentimos); the total is
+ * VAT + base - withholding, rounded again only to drop the binary noise of the sum.
  */
 Totales calcularTotales(double subtotal, double porcentajeRetencion, double porcentajeIva);

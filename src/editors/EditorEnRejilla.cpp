@@ -248,12 +248,16 @@ void EditorEnRejilla::Cancelar() {
 void EditorEnRejilla::Borrar() {
     const int fila = mshDatos_->filaActual();
     if (Modo != 2 || fila < 1) return;
+    const int clave = mshDatos_->texto(fila, tabla_.columnaClave).toInt();
+    if (tabla_.motivoNoBorrar) {
+        if (const QString motivo = tabla_.motivoNoBorrar(clave); !motivo.isEmpty())
+            return Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
+    }
     if (!Mensaje::preguntar(this, tabla_.preguntaBorrar + mshDatos_->texto(fila, 1) +
                                       QStringLiteral("?")))
         return;
     try {
-        Editores::borrarFila(tabla_.nombre, tabla_.campoClave,
-                             mshDatos_->texto(fila, tabla_.columnaClave).toInt());
+        Editores::borrarFila(tabla_.nombre, tabla_.campoClave, clave);
     } catch (const ErrorBD& error) {
         Mensaje::critico(this, error.texto());
     }

@@ -42,6 +42,8 @@ protected:
         /** The table's rows from column 1 on; column 0 is numbered here. */
         std::function<QList<QStringList>()> leer;
         bool enfocarAlNuevo = true;
+        /** Why the row with this key cannot be deleted; empty (or none) when it can. */
+        std::function<QString(int)> motivoNoBorrar = {};
     };
 
     /** An edit control, the grid column it lies over and the field it writes. */

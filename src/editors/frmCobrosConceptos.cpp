@@ -1,5 +1,6 @@
 #include "editors/frmCobrosConceptos.h"
 
+#include "data/Documentos.h"
 #include "data/Editores.h"
 #include "ui_frmCobrosConceptos.h"
 
@@ -19,7 +20,8 @@ frmCobrosConceptos::frmCobrosConceptos(QWidget* padre)
             .vaciaTrasBorrar = trasBorrar,
             .queSeCuenta = u"conceptos"_s,
             .preguntaBorrar = u"¿Eliminar "_s,
-            .leer = &Editores::conceptos},
+            .leer = &Editores::conceptos,
+            .motivoNoBorrar = [](int id) { return motivoNoBorrar(UsadoPor::Concepto, id); }},
            {{ui->txtDes, 1, u"Des"_s}, {ui->txtImp, 2, u"Imp"_s, true}, {ui->txtObs, 3, u"Obs"_s}});
 }
 

@@ -40,9 +40,11 @@ bool comprobarUnico(QWidget* ventana, QLineEdit* caja, const QString& tabla, con
     return false;
 }
 
-void borrarTrasPreguntar(QWidget* ventana, const QString& pregunta,
+void borrarTrasPreguntar(QWidget* ventana, const QString& motivoNoBorrar, const QString& pregunta,
                          const std::function<void()>& borrar,
                          const std::function<void()>& recargar) {
+    if (!motivoNoBorrar.isEmpty())
+        return Mensaje::informar(ventana, motivoNoBorrar, Mensaje::Icono::Exclamacion);
     if (!Mensaje::preguntar(ventana, pregunta)) return;
     {
         CursorEspera espera(ventana);

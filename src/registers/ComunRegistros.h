@@ -61,7 +61,10 @@ void editarFilaActual(QWidget* ventana, Rejilla* rejilla, int columnaId,
     rejilla->subirArriba(Modulo::FilaSeleccionada);
 }
 
-/** Asks pregunta; on Yes runs borrar, reloads the list and says "PROCESO FINALIZADO". */
-void borrarTrasPreguntar(QWidget* ventana, const QString& pregunta,
+/**
+ * Shows motivoNoBorrar when there is one and stops; otherwise asks pregunta and, on Yes, runs
+ * borrar, reloads the list and says "PROCESO FINALIZADO".
+ */
+void borrarTrasPreguntar(QWidget* ventana, const QString& motivoNoBorrar, const QString& pregunta,
                          const std::function<void()>& borrar,
                          const std::function<void()>& recargar);

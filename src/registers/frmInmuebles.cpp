@@ -1,6 +1,7 @@
 #include "registers/frmInmuebles.h"
 #include "ui_frmInmuebles.h"
 
+#include "data/Documentos.h"
 #include "data/ListasRegistros.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmInmueblesFicha.h"
@@ -57,7 +58,7 @@ void frmInmuebles::Borrar() {
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
     const int id = ui->mshDatos->texto(fila, kColumnaId).toInt();
     borrarTrasPreguntar(
-        this,
+        this, motivoNoBorrar(UsadoPor::Inmueble, id),
         QStringLiteral("¿Borrar el inmueble ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
         [id] { BorrarInmueble(id); }, [this] { Cargar(); });
 }

@@ -2,6 +2,7 @@
 #include "ui_frmInquilinos.h"
 
 #include "app/Modulo.h"
+#include "data/Documentos.h"
 #include "data/ListasRegistros.h"
 #include "editors/frmInquilinosCuentas.h"
 #include "editors/frmInquilinosFamiliares.h"
@@ -104,7 +105,7 @@ void frmInquilinos::Borrar() {
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
     const int id = ui->mshDatos->texto(fila, kColumnaId).toInt();
     borrarTrasPreguntar(
-        this, QStringLiteral("¿Borrar a ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
+        this, motivoNoBorrar(UsadoPor::Inquilino, id), QStringLiteral("¿Borrar a ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
         [id] { BorrarInquilino(id); }, [this] { Cargar(); });
 }
 

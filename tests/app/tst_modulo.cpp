@@ -250,11 +250,15 @@ private slots:
         escribirArchivo(e.carpetaPrograma() + QStringLiteral("/ruta.ini"), (e.carpetaDatos() + QStringLiteral("\r\n")).toUtf8());
         escribirArchivo(e.carpetaPrograma() + QStringLiteral("/ano.ini"), "2024\r\n");
         escribirArchivo(e.carpetaPrograma() + QStringLiteral("/color.ini"), " 255 \r\n");
-        const QString cerrojo = e.carpetaPrograma() + QStringLiteral("/torvane.lock");
-        QLockFile primero(cerrojo);
+        std::unique_ptr<QLockFile> primero;
         QCOMPARE(Arrancar(primero), QString());
         QCOMPARE(Modulo::ColorComoNumero(Modulo::ColorPrincipal), 255);
-        QLockFile segundo(cerrojo);
+        // The lock is the year's, beside its database, whatever folder the program runs from.
+        QCOMPARE(primero->fileName(), Modulo::RutaBD + QStringLiteral(".lock"));
+        Modulo::fijarCarpetaPrograma(e.raiz());
+        escribirArchivo(e.raiz() + QStringLiteral("/ruta.ini"), (e.carpetaDatos() + QStringLiteral("\r\n")).toUtf8());
+        escribirArchivo(e.raiz() + QStringLiteral("/ano.ini"), "2024\r\n");
+        std::unique_ptr<QLockFile> segundo;
         QCOMPARE(Arrancar(segundo), kYaEnMarcha);
     }
 

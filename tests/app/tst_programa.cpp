@@ -27,7 +27,7 @@ class TestPrograma : public QObject {
     Q_OBJECT
 
 private slots:
-    void arrancaYRechazaUnaSegundaInstancia()
+    void arrancaYRechazaUnaSegundaInstanciaDelMismoAno()
     {
         QTemporaryDir dir;
         const QString datos = dir.path() + QStringLiteral("/datos");
@@ -41,10 +41,15 @@ private slots:
         primero.start(programa, {});
         QVERIFY(primero.waitForStarted());
         QVERIFY(!primero.waitForFinished(2500));
-        QVERIFY(QFile::exists(dir.path() + QStringLiteral("/torvane.lock")));
+        QVERIFY(QFile::exists(datos + QStringLiteral("/2024/Zudivoz.mdb.lock")));
 
+        // A second copy in another folder, on the same year.
+        const QString otra = dir.path() + QStringLiteral("/otra");
+        QDir().mkpath(otra);
+        escribir(otra + QStringLiteral("/ruta.ini"), datos);
+        escribir(otra + QStringLiteral("/ano.ini"), QStringLiteral("2024"));
         QProcess segundo;
-        segundo.start(programa, {});
+        segundo.start(copiarPrograma(otra), {});
         QVERIFY(segundo.waitForStarted());
         QByteArray error;
         QTRY_VERIFY_WITH_TIMEOUT((error += segundo.readAllStandardError()).contains("Ya se está ejecutando el programa"),

@@ -56,18 +56,40 @@ private slots:
             QCOMPARE(*leido, valor);
     }
 
-    void redondeoYTotales()
+    void redondeo_data()
     {
-        QCOMPARE(redondearCentimos(0.125), 0.12);
-        QCOMPARE(redondearCentimos(0.375), 0.38);
-        QCOMPARE(redondearCentimos(52.5), 52.5);
+        QTest::addColumn<double>("valor");
+        QTest::addColumn<double>("centimos");
+        QTest::addColumn<QString>("texto");
+        QTest::newRow("0,125") << 0.125 << 0.13 << QStringLiteral("0,13");
+        QTest::newRow("0,005") << 0.005 << 0.01 << QStringLiteral("0,01");
+        QTest::newRow("2,675") << 2.675 << 2.68 << QStringLiteral("2,68");
+        QTest::newRow("1,005") << 1.005 << 1.01 << QStringLiteral("1,01");
+        QTest::newRow("-0,125") << -0.125 << -0.13 << QStringLiteral("-0,13");
+        QTest::newRow("-2,675") << -2.675 << -2.68 << QStringLiteral("-2,68");
+        QTest::newRow("3 x 0,335") << 3 * 0.335 << 1.01 << QStringLiteral("1,01");
+    }
+
+    // What a label shows is what is stored: one rule for both.
+    void redondeo()
+    {
+        QFETCH(double, valor);
+        QFETCH(double, centimos);
+        QFETCH(QString, texto);
+        QCOMPARE(redondearCentimos(valor), centimos);
+        QCOMPARE(formatoImporte(valor), texto);
+    }
+
+    void totales()
+    {
         Totales t = calcularTotales(250, 15, 21);
         QCOMPARE(t.subtotal, 250.0);
         QCOMPARE(t.base, 250.0);
         QCOMPARE(t.iva, 52.5);
         QCOMPARE(t.retencion, 37.5);
         QCOMPARE(t.total, 265.0);
-        QCOMPARE(calcularTotales(0.5, 25, 0).retencion, 0.12);
+        QCOMPARE(calcularTotales(0.5, 25, 0).retencion, 0.13);
+        QCOMPARE(calcularTotales(0.1 + 0.2, 0, 0).total, 0.3);
     }
 
     void fechas()

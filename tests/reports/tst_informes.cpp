@@ -388,7 +388,7 @@ void PruebaInformes::hojaPasaLoQueMuestra() {
     ret->setText(u"15"_s);
     pulsarEnter(ret);
     hoja.findChild<QLineEdit*>(u"txtObs"_s)->setText(u"Nota"_s);
-    // A changed date: the receipt saves it first, the invoice saves nothing.
+    // A changed date: both documents store it before printing.
     hoja.findChild<QLineEdit*>(u"mskFecha"_s)->setText(u"02/04/2024"_s);
 
     QStringList recibido;
@@ -402,7 +402,7 @@ void PruebaInformes::hojaPasaLoQueMuestra() {
     const QString filtro = u"{tblCobros.Id} =%1"_s.arg(id);
     QCOMPARE(recibido.join(u'|'),
              u"Factura|"_s + filtro + u"|250,00|250,00|21%|52,50|15%|37,50|265,00|Nota"_s);
-    QCOMPARE(Entorno::contar(u"tblCobros"_s, u"Fec = '2024-03-01'"_s), 1);
+    QCOMPARE(Entorno::contar(u"tblCobros"_s, u"Fec = '2024-04-02' AND Tot = 265"_s), 1);
 
     cuandoAparezca<frmInformeHojaDoc>(anotar);
     pulsar(&hoja, "cmdImprimirRecibo");

@@ -1,9 +1,12 @@
 // torvane-admin: what the desktop program leaves to be done outside it.
 #include "Demo.h"
 
+#include "data/BaseDatos.h"
+#include "data/Comprobacion.h"
 #include "data/Formato.h"
 
 #include <QCoreApplication>
+#include <QLockFile>
 #include <QTextStream>
 
 namespace {
@@ -12,8 +15,44 @@ int uso(QTextStream& err)
 {
     err << "Uso:\n"
            "  torvane-admin crear CARPETA AÑO   crea CARPETA/AÑO/Zudivoz.mdb y las plantillas\n"
-           "  torvane-admin demo CARPETA [AÑO]   crea un año de demostración\n";
+           "  torvane-admin demo CARPETA [AÑO]   crea un año de demostración\n"
+           "  torvane-admin comprobar CARPETA AÑO [--reparar]\n"
+           "                                     busca documentos que no cuadran y los repara\n";
     return 2;
+}
+
+/** Lists what does not add up; with reparar, repairs it under the year's lock. */
+int comprobarAno(const QString& carpeta, const QString& ano, bool reparar)
+{
+    QTextStream out(stdout);
+    const QString ruta = carpeta + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb");
+    QLockFile cerrojo(ruta + QStringLiteral(".lock"));
+    cerrojo.setStaleLockTime(0);
+    if (reparar && !cerrojo.tryLock(0)) {
+        out << "El año está abierto en Torvane (o su carpeta es de solo lectura); ciérrelo antes "
+               "de reparar.\n";
+        return 1;
+    }
+    if (const QString error = abrirBaseDatos(ruta); !error.isEmpty()) {
+        out << error << '\n';
+        return 1;
+    }
+    Comprobacion comprobacion = comprobarDocumentos();
+    if (reparar && comprobacion.reparable()) {
+        out << comprobacion.texto() << "\n\n";
+        if (const QString error = repararDocumentos(ruta); !error.isEmpty()) {
+            out << error << '\n';
+            return 1;
+        }
+        out << "Reparado: totales recalculados y documentos sin líneas quitados (copia previa en "
+            << ruta << ".antes-de-reparar-...).\n\n";
+        comprobacion = comprobarDocumentos();
+    }
+    out << (comprobacion.correcta() ? QStringLiteral("Todos los documentos cuadran.")
+                                    : comprobacion.texto())
+        << '\n';
+    cerrarBaseDatos();
+    return comprobacion.correcta() ? 0 : 1;
 }
 
 } // namespace
@@ -25,6 +64,9 @@ int main(int argc, char** argv)
     const QStringList args = aplicacion.arguments().mid(1);
     if (args.size() < 2)
         return uso(err);
+    if (args[0] == QStringLiteral("comprobar") && (args.size() == 3 || args.size() == 4) &&
+        (args.size() == 3 || args[3] == QStringLiteral("--reparar")))
+        return comprobarAno(args[1], args[2], args.size() == 4);
     QString error;
     if (args[0] == QStringLiteral("crear") && args.size() == 3)
         error = crearAno(args[1], args[2]);

@@ -1,0 +1,93 @@
+// Writes documents through the program's own functions until it is killed; the kill test
+// starts it on a year, kills it at a random moment and checks what it left.
+#include "data/BaseDatos.h"
+#include "data/Documentos.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QTextStream>
+
+namespace {
+
+Linea lineaAlAzar(QRandomGenerator& azar) {
+    Linea l;
+    l.idCon = azar.bounded(1, 5);
+    l.desCon = QStringLiteral("Concepto %1").arg(l.idCon);
+    l.und = azar.bounded(1, 4);
+    l.pre = azar.bounded(-5000, 100000) / 1000.0; // halves of a cent among them
+    return l;
+}
+
+Cabecera cabeceraAlAzar(QRandomGenerator& azar) {
+    Cabecera c;
+    c.ser = azar.bounded(2) ? QStringLiteral("A") : QStringLiteral("b");
+    c.fec = QDate(2024, azar.bounded(1, 13), 1);
+    c.tri = (c.fec.month() - 1) / 3 + 1;
+    c.porIva = azar.bounded(2) ? 21 : 0;
+    c.porRet = azar.bounded(2) ? 19 : 0;
+    return c;
+}
+
+/** One change to an existing document: a line added, inserted, edited or removed, or a new number.
+ */
+void cambiarDocumento(QRandomGenerator& azar, int id) {
+    auto c = leerCabecera(id);
+    const QList<QStringList> lineas = filasLineas(id);
+    if (!c || lineas.isEmpty()) return;
+    const QStringList& una = lineas[azar.bounded(lineas.size())];
+    CambioLineas cambio;
+    cambio.linea = lineaAlAzar(azar);
+    switch (azar.bounded(5)) {
+    case 0:
+        cambio.tipo = CambioLineas::Anadir;
+        break;
+    case 1:
+        cambio.tipo = CambioLineas::Insertar, cambio.linea.lin = una[0].toInt();
+        break;
+    case 2:
+        cambio.tipo = CambioLineas::Editar, cambio.idLinea = una[6].toInt();
+        break;
+    case 3:
+        // The last line stays: a document without lines is removed whole, not emptied.
+        if (lineas.size() > 1) cambio.tipo = CambioLineas::Borrar, cambio.idLinea = una[6].toInt();
+        break;
+    default:
+        c->num = azar.bounded(1, 40);
+        break;
+    }
+    guardarDocumento(*c, cambio);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication aplicacion(argc, argv);
+    const QStringList args = aplicacion.arguments();
+    if (args.size() != 3) return 2;
+    if (const QString error = abrirBaseDatos(args[1]); !error.isEmpty()) {
+        QTextStream(stderr) << error << Qt::endl;
+        return 1;
+    }
+    QRandomGenerator azar(args[2].toUInt());
+    QTextStream(stdout) << "listo" << Qt::endl;
+    for (;;) {
+        try {
+            const int id = valorUnico(QStringLiteral("SELECT Id FROM tblCobros ORDER BY random()"
+                                                     " LIMIT 1"))
+                               .toInt();
+            const int que = azar.bounded(10);
+            if (id == 0 || que < 4) {
+                QList<Linea> lineas;
+                for (int n = azar.bounded(1, 5); n > 0; --n)
+                    lineas << lineaAlAzar(azar);
+                crearDocumento(cabeceraAlAzar(azar), lineas);
+            } else if (que == 4) {
+                borrarDocumento(id);
+            } else {
+                cambiarDocumento(azar, id);
+            }
+        } catch (const NumeroRepetido&) {
+            // Refused as it should be; nothing was written.
+        }
+    }
+}

@@ -1,0 +1,245 @@
+#include "data/BaseDatos.h"
+#include "data/Comprobacion.h"
+#include "data/Consulta.h"
+#include "data/Documentos.h"
+#include "data/Formato.h"
+#include "support/Entorno.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+Linea linea(double und, double pre, int idCon = 1) {
+    Linea l;
+    l.idCon = idCon;
+    l.und = und;
+    l.pre = pre;
+    return l;
+}
+
+Cabecera cabecera(const QString& ser, double porIva = 21, double porRet = 0) {
+    Cabecera c;
+    c.ser = ser;
+    c.fec = QDate(2024, 3, 1);
+    c.porIva = porIva;
+    c.porRet = porRet;
+    return c;
+}
+
+QString importesGuardados(int id) {
+    QSqlQuery q =
+        ejecutar(u"SELECT SubTotal, Base, IVA, Ret, Tot FROM tblCobros WHERE Id = ?"_s, {id});
+    q.next();
+    QStringList textos;
+    for (int c = 0; c < 5; ++c)
+        textos << formatoImporte(q.value(c).toDouble());
+    return textos.join(u'|');
+}
+
+int sql(const QString& consulta) {
+    return valorUnico(consulta).toInt();
+}
+
+/** Turns the open year back into a file of format 2 (no unique index) holding a repeat. */
+void archivoAntiguoConRepetido(Entorno& e) {
+    ejecutar(u"DROP INDEX ixCobrosNumeroUnico"_s);
+    ejecutar(u"PRAGMA user_version = 2"_s);
+    e.linea(e.documento(5, u"A"_s, QDate(2024, 1, 1)), 1, 1, 10);
+    e.linea(e.documento(5, u"a"_s, QDate(2024, 1, 2)), 1, 1, 10);
+    ejecutar(u"UPDATE tblCobros SET Tot = 10, SubTotal = 10, Base = 10"_s);
+}
+
+int admin(const QStringList& args, QString* salida = nullptr) {
+    QProcess p;
+    p.start(qEnvironmentVariable("TORVANE_ADMIN"), args);
+    p.waitForFinished(60000);
+    if (salida) *salida = QString::fromUtf8(p.readAllStandardOutput());
+    return p.exitCode();
+}
+
+} // namespace
+
+class TestDocumentos : public QObject {
+    Q_OBJECT
+
+private slots:
+    void importesYNumeros() {
+        Entorno e;
+        // Ties at the cent, positive and negative: each line's stored amount is what shows.
+        const Cabecera primera = crearDocumento(
+            cabecera(u"A"_s, 21, 19),
+            {linea(1, 0.125), linea(1, 0.005), linea(1, 2.675), linea(1, -0.125), linea(3, 0.335)});
+        QCOMPARE(
+            sql(u"SELECT COUNT(*) FROM tblCobrosDetalles WHERE Imp IN (0.13, 0.01, 2.68, -0.13, 1.01)"_s),
+            5);
+        QCOMPARE(importesGuardados(primera.id), u"3,70|3,70|0,78|0,70|3,78"_s);
+        QCOMPARE(primera.num.value_or(0), 1);
+
+        // Numbers are taken inside the write and a series ignores case.
+        const Cabecera segunda = crearDocumento(cabecera(u"a"_s), {linea(1, 10)});
+        QCOMPARE(segunda.num.value_or(0), 2);
+        Cabecera repetida = segunda;
+        repetida.num = 1;
+        QVERIFY_THROWS_EXCEPTION(
+            NumeroRepetido, guardarDocumento(repetida, {CambioLineas::Anadir, linea(1, 5), 0}));
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobrosDetalles WHERE IdDoc = %1"_s.arg(segunda.id)),
+                 1);
+        // No path around the functions stores a repeat either.
+        QVERIFY_THROWS_EXCEPTION(
+            ErrorBD, ejecutar(u"UPDATE tblCobros SET Num = 1 WHERE Id = ?"_s, {segunda.id}));
+
+        // A line change and new percentages rewrite the totals in the same save.
+        const QString idLinea = filasLineas(segunda.id).first()[6];
+        Cabecera cambiada = segunda;
+        cambiada.porRet = 15;
+        cambiada =
+            guardarDocumento(cambiada, {CambioLineas::Editar, linea(2, 50), idLinea.toInt()});
+        QCOMPARE(importesGuardados(cambiada.id), u"100,00|100,00|21,00|15,00|106,00"_s);
+        cambiada = guardarDocumento(cambiada, {CambioLineas::Insertar,
+                                               [] {
+                                                   auto l = linea(1, 1);
+                                                   l.lin = 1;
+                                                   return l;
+                                               }(),
+                                               0});
+        QCOMPARE(filasLineas(cambiada.id).size(), 2);
+        QCOMPARE(cambiada.totales.total, 107.06);
+        QVERIFY(comprobarDocumentos().correcta());
+    }
+
+    void borradosQueDejarianHuerfanos() {
+        Entorno e;
+        const int inq = e.inquilino(u"Ana"_s);
+        const int inm = e.inmueble(u"Piso"_s, inq);
+        const int agua = e.concepto(u"Agua"_s, 10);
+        const int libre = e.concepto(u"Luz"_s, 10);
+        Cabecera c = cabecera(u"A"_s);
+        c.idInq = inq;
+        c.idInm = inm;
+        crearDocumento(c, {linea(1, 10, agua), linea(1, 5, agua)});
+        crearDocumento(c, {linea(1, 10, agua)});
+        QCOMPARE(motivoNoBorrar(UsadoPor::Inquilino, inq),
+                 u"No se puede borrar: este inquilino tiene 2 documentos en el año."_s);
+        QCOMPARE(motivoNoBorrar(UsadoPor::Inmueble, inm),
+                 u"No se puede borrar: este inmueble tiene 2 documentos en el año."_s);
+        QCOMPARE(motivoNoBorrar(UsadoPor::Concepto, agua),
+                 u"No se puede borrar: este concepto está en las líneas de 2 documentos."_s);
+        QCOMPARE(motivoNoBorrar(UsadoPor::Concepto, libre), QString());
+    }
+
+    // An older file may already repeat a number: it still opens, and says so.
+    void archivoAntiguoConNumerosRepetidos() {
+        Entorno e;
+        archivoAntiguoConRepetido(e);
+        cerrarBaseDatos();
+        QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
+        QCOMPARE(sql(u"PRAGMA user_version"_s), 3);
+        QCOMPARE(comprobarDocumentos().repetidos, QStringList{u"5A (2 documentos)"_s});
+        const QString indice =
+            u"SELECT COUNT(*) FROM sqlite_master WHERE name = 'ixCobrosNumeroUnico'"_s;
+        QCOMPARE(sql(indice), 0);
+        // Once the user renumbers one, the next opening builds the index.
+        auto segunda = leerCabecera(2);
+        segunda->num = 6;
+        guardarDocumento(*segunda);
+        cerrarBaseDatos();
+        QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
+        QCOMPARE(sql(indice), 1);
+    }
+
+    void comprobarYReparar() {
+        Entorno e;
+        archivoAntiguoConRepetido(e);
+        crearDocumento(cabecera(u"B"_s), {linea(1, 10)});
+        const int vacio = e.documento(1, u"C"_s, QDate(2024, 2, 1));
+        e.linea(e.documento(2, u"C"_s, QDate(2024, 2, 1), 0, 0, 99), 1, 1, 0.125);
+        cerrarBaseDatos();
+        const QStringList ano{Modulo::Ruta, Modulo::Ano};
+        QString salida;
+        QCOMPARE(admin(QStringList{u"comprobar"_s} + ano, &salida), 1);
+        QVERIFY2(salida.contains(u"no cuadran con sus líneas (1): 2C."_s), qPrintable(salida));
+        QVERIFY2(salida.contains(u"sin ninguna línea (1): 1C."_s), qPrintable(salida));
+        QVERIFY2(salida.contains(u"repetidos en su serie (1): 5A (2 documentos)"_s),
+                 qPrintable(salida));
+
+        QCOMPARE(admin(QStringList{u"comprobar"_s} + ano + QStringList{u"--reparar"_s}, &salida),
+                 1);
+        QCOMPARE(
+            QDir(Modulo::Ruta + u"/2024"_s).entryList({u"Zudivoz.mdb.antes-de-reparar-*"_s}).size(),
+            1);
+        QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
+        const Comprobacion queda = comprobarDocumentos();
+        QVERIFY(!queda.reparable());
+        QCOMPARE(queda.repetidos.size(), 1);
+        QVERIFY(!leerCabecera(vacio));
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobros"_s), 4);
+        QCOMPARE(importesGuardados(5), u"0,13|0,13|0,00|0,00|0,13"_s);
+    }
+
+    void abrirDiceElMotivo_data() {
+        QTest::addColumn<QString>("caso");
+        QTest::addColumn<QString>("motivo");
+        QTest::newRow("dañado") << u"dañado"_s << u"El archivo está dañado"_s;
+        QTest::newRow("bloqueado") << u"bloqueado"_s << u"bloqueado por otro programa"_s;
+    }
+
+    void abrirDiceElMotivo() {
+        QFETCH(QString, caso);
+        QFETCH(QString, motivo);
+        Entorno e;
+        for (int i = 0; i < 300; ++i)
+            e.inquilino(u"Inquilino con un nombre largo %1"_s.arg(i));
+        cerrarBaseDatos();
+        const QString otra = u"otra"_s;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, otra);
+            db.setDatabaseName(Modulo::RutaBD);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            if (caso == u"bloqueado"_s) {
+                QVERIFY(q.exec(u"PRAGMA journal_mode = DELETE"_s));
+                QVERIFY(q.exec(u"BEGIN EXCLUSIVE"_s));
+            } else {
+                db.close();
+                QFile f(Modulo::RutaBD);
+                QVERIFY(f.open(QIODevice::ReadWrite));
+                f.seek(4096 * 2 + 100);
+                f.write(QByteArray(6000, '\x7f'));
+            }
+            QVERIFY2(abrirBaseDatos(Modulo::RutaBD).contains(motivo), qPrintable(motivo));
+        }
+        QSqlDatabase::removeDatabase(otra);
+    }
+
+    // A writer killed at any moment leaves only whole documents.
+    void matarAlEscritor() {
+        Entorno e;
+        cerrarBaseDatos();
+        QRandomGenerator azar(20240515);
+        for (int vez = 0; vez < 50; ++vez) {
+            QProcess hijo;
+            hijo.start(qEnvironmentVariable("TORVANE_ESCRITOR"),
+                       {Modulo::RutaBD, QString::number(azar.generate())});
+            QVERIFY(hijo.waitForReadyRead(10000));
+            QThread::msleep(azar.bounded(1, 60));
+            hijo.kill();
+            QVERIFY(hijo.waitForFinished(10000));
+        }
+        QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
+        QCOMPARE(valorUnico(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
+        QVERIFY(sql(u"SELECT COUNT(*) FROM tblCobros"_s) > 20);
+        const Comprobacion c = comprobarDocumentos();
+        QVERIFY2(c.correcta(), qPrintable(c.texto()));
+        QCOMPARE(
+            sql(u"SELECT COUNT(*) FROM tblCobros WHERE Id NOT IN (SELECT IdDoc FROM tblCobrosDetalles)"_s),
+            0);
+    }
+};
+
+TORVANE_TEST_MAIN(TestDocumentos)
+#include "tst_documentos.moc"
