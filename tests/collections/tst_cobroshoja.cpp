@@ -2,13 +2,19 @@
 #include "collections/frmCobrosDetalle.h"
 #include "collections/frmCobrosHoja.h"
 #include "data/Consulta.h"
+#include "data/Documentos.h"
 #include "data/Formato.h"
+#include "reports/Impresoras.h"
+#include "reports/frmInformeHojaDoc.h"
 #include "registers/AyudasRegistros.h"
 #include "registers/frmAtopar.h"
 #include "support/Entorno.h"
+#include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QProcess>
 
 namespace {
 
@@ -57,6 +63,23 @@ int documentoA(Entorno& e, int num = 1, const QDate& fecha = QDate(2024, 3, 1)) 
     e.tipoIva(1, 21);
     if (contar("tblSeriesF") == 0) e.serie(u"A"_s);
     return e.documento(num, u"A"_s, fecha);
+}
+
+/** The text of a PDF as pdftotext reads it, blanks folded. */
+QString textoPdf(const QString& ruta) {
+    QProcess proceso;
+    proceso.start(u"pdftotext"_s, {u"-layout"_s, ruta, u"-"_s});
+    proceso.waitForFinished(60000);
+    return QString::fromUtf8(proceso.readAllStandardOutput()).simplified();
+}
+
+/** The default templates, and both printer choices on "Archivo PDF". */
+void prepararImpresion() {
+    QDir().mkpath(Modulo::Ruta + u"/Informes"_s);
+    for (const QString& nombre : QDir(u":/informes"_s).entryList())
+        QFile::copy(u":/informes/"_s + nombre, Modulo::Ruta + u"/Informes/"_s + nombre);
+    const int pdf = static_cast<int>(listaImpresoras().size()) - 1;
+    Modulo::EscribirImpresoras(pdf, pdf);
 }
 
 } // namespace
@@ -163,6 +186,72 @@ private slots:
         escape(&hoja);
         QVERIFY(!hoja.isVisible());
         QCOMPARE(contar("tblCobros", "Id = 4 AND Num = 2 AND Ser = 'B'"), 1);
+    }
+
+    // Printing and closing store first, through the same checks; the paper shows what was stored.
+    void guardarAntesDeImprimir_data() {
+        QTest::addColumn<QString>("boton");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("texto");
+        QTest::addColumn<QString>("mensaje");
+        for (const char* boton : {"cmdImprimirRecibo", "cmdImprimirFactura", "cerrar"}) {
+            const QString b = QString::fromLatin1(boton);
+            QTest::addRow("%s, retención sin Intro", boton) << b << "txtRet" << "19" << "";
+            QTest::addRow("%s, número ocupado", boton)
+                << b << "txtNumero" << "1" << kNumeroRepetido;
+            QTest::addRow("%s, fecha imposible", boton)
+                << b << "mskFecha" << "31022024" << "Fecha incorrecta. Ponga otra";
+        }
+    }
+
+    void guardarAntesDeImprimir() {
+        QFETCH(QString, boton);
+        QFETCH(QString, control);
+        QFETCH(QString, texto);
+        QFETCH(QString, mensaje);
+        Entorno e;
+        prepararImpresion();
+        documentoA(e, 1);
+        Cabecera c;
+        c.ser = u"A"_s;
+        c.fec = QDate(2024, 3, 1);
+        c.porIva = 21;
+        Linea alquiler;
+        alquiler.und = 2;
+        alquiler.pre = 50;
+        Linea medio = alquiler;
+        medio.und = 1;
+        medio.pre = 0.125;
+        const int id = crearDocumento(c, {alquiler, medio}).id;
+        frmCobrosHoja hoja;
+        abrir(hoja, id);
+        hoja.findChild<QLineEdit*>(control)->setText(texto);
+        const QString pdf = e.raiz() + u"/salida.pdf"_s;
+        DialogoArchivo::fijarSiguiente(pdf);
+        if (mensaje.isEmpty() && boton != u"cerrar"_s)
+            cuandoAparezca<frmInformeHojaDoc>([](frmInformeHojaDoc* v) {
+                pulsar(v, "cmdPDF");
+                v->accept();
+            });
+        if (boton == u"cerrar"_s)
+            hoja.close();
+        else
+            pulsar(&hoja, boton.toLatin1().constData());
+        const QString guardado = u"Id = ? AND Num = 2 AND Ret = 19.02 AND Tot = 102.14"_s;
+        if (!mensaje.isEmpty()) {
+            QCOMPARE(Mensaje::textos().last(), mensaje);
+            QVERIFY(!QFile::exists(pdf));
+            QCOMPARE(contar("tblCobros", "Id = ? AND Num = 2 AND Ret = 0 AND Tot = 121.16", {id}), 1);
+            return;
+        }
+        QCOMPARE(contar("tblCobros", guardado, {id}), 1);
+        if (boton == u"cerrar"_s) return;
+        // 100,13 (the half-cent line counted as the 0,13 it shows) + 21,03 of VAT - 19,02.
+        QStringList importes{u"102,14"_s};
+        if (boton == u"cmdImprimirFactura"_s) importes << u"100,13"_s << u"21,03"_s << u"19,02"_s;
+        const QString papel = textoPdf(pdf);
+        for (const QString& importe : importes)
+            QVERIFY2(papel.contains(importe), qPrintable(importe + u" no está en: "_s + papel));
     }
 
     void comprobaciones_data() {

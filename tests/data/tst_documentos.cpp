@@ -1,3 +1,4 @@
+#include "app/Modulo.h"
 #include "data/BaseDatos.h"
 #include "data/Comprobacion.h"
 #include "data/Consulta.h"
