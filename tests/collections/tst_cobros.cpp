@@ -1,5 +1,6 @@
 #include "app/Modulo.h"
 #include "collections/frmCobros.h"
+#include "collections/frmCobrosDetalle.h"
 #include "collections/frmCobrosHoja.h"
 #include "data/Consulta.h"
 #include "registers/AyudasRegistros.h"
@@ -165,7 +166,15 @@ private slots:
                 idInm = hoja->IdInm;
                 idInq = hoja->IdInq;
                 QCOMPARE(hoja->windowTitle(), u"Nuevo Recibo de Cobro"_s);
-                e.linea(hoja->Id, 1, 1, 50);
+                // The document is stored with its first line, typed in the line editor.
+                cuandoAparezca<frmCobrosDetalle>([](frmCobrosDetalle* d) {
+                    for (const auto& [caja, texto] :
+                         {std::pair{"txtCodigo", "0"}, {"txtUni", "1"}, {"txtPre", "50"}})
+                        d->findChild<QLineEdit*>(QLatin1StringView(caja))
+                            ->setText(QString::fromLatin1(texto));
+                    d->findChild<QPushButton*>(u"cmdAceptar"_s)->click();
+                });
+                hoja->findChild<QPushButton*>(u"cmdNovo"_s)->click();
                 QTest::keyClick(hoja, Qt::Key_Escape);
             });
             if (!elegir) return QTest::keyClick(buscar, Qt::Key_Escape);
@@ -180,7 +189,7 @@ private slots:
         // The list shows the new document at the next reload only.
         QCOMPARE(textoDe(&lista, "lblInfo"), resumen(0, u"0,00"_s));
         pulsar(&lista, "cmdFiltrar");
-        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(1, u"0,00"_s));
+        QCOMPARE(textoDe(&lista, "lblInfo"), resumen(1, u"60,50"_s));
     }
 };
 
