@@ -6,7 +6,7 @@
 #include "data/Migraciones.h"
 
 #include <QDateTime>
-#include <QHash>
+#include <QSet>
 #include <cmath>
 
 namespace {
