@@ -237,7 +237,7 @@ private slots:
             hoja.close();
         else
             pulsar(&hoja, boton.toLatin1().constData());
-        const QString guardado = u"Id = ? AND Num = 2 AND Ret = 19.02 AND Tot = 102.14"_s;
+        const char* guardado = "Id = ? AND Num = 2 AND Ret = 19.02 AND Tot = 102.14";
         if (!mensaje.isEmpty()) {
             QCOMPARE(Mensaje::textos().last(), mensaje);
             QVERIFY(!QFile::exists(pdf));
