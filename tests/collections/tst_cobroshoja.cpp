@@ -12,6 +12,7 @@
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QProcess>
@@ -230,7 +231,7 @@ private slots:
         DialogoArchivo::fijarSiguiente(pdf);
         if (mensaje.isEmpty() && boton != u"cerrar"_s)
             cuandoAparezca<frmInformeHojaDoc>([](frmInformeHojaDoc* v) {
-                pulsar(v, "cmdPDF");
+                v->findChild<QAbstractButton*>(u"cmdPDF"_s)->click();
                 v->accept();
             });
         if (boton == u"cerrar"_s)
