@@ -50,6 +50,12 @@ const std::vector<Paso>& pasos() {
         // 3: no two documents share a (series, number), series compared without regard to case.
         // A file that already repeats one still opens; the index comes once the repeats are gone.
         {3, [](QSqlQuery& q) { return crearIndiceNumeros(q); }},
+        // 4: the year's count, total and monthly statistics read from one index alone.
+        {4,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(q, {"CREATE INDEX ixCobrosResumen ON tblCobros"
+                                      " (Fec, Pag, Ser, Tot, IdInm)"});
+         }},
     };
     return lista;
 }
