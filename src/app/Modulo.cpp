@@ -1,11 +1,12 @@
 #include "app/Modulo.h"
 
+#include "data/Ajustes.h"
 #include "data/BaseDatos.h"
+#include "data/Copia.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 namespace Modulo {
 
@@ -30,14 +31,6 @@ QString rutaAjuste(const char* nombre)
     return CarpetaPrograma() + QLatin1Char('/') + QLatin1StringView(nombre);
 }
 
-// Files written on other systems may be UTF-8 or the old 8-bit Windows code page.
-QString decodificar(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString texto = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : texto;
-}
-
 // Line n (from 0) of a settings file; an invalid QVariant when the file does not exist,
 // empty text when it has fewer lines.
 QVariant leerLinea(const char* nombre, int n)
@@ -45,13 +38,7 @@ QVariant leerLinea(const char* nombre, int n)
     QFile archivo(rutaAjuste(nombre));
     if (!archivo.exists() || !archivo.open(QIODevice::ReadOnly))
         return {};
-    const QList<QByteArray> lineas = archivo.readAll().split('\n');
-    if (n >= lineas.size())
-        return QString();
-    QByteArray linea = lineas[n];
-    if (linea.endsWith('\r'))
-        linea.chop(1);
-    return decodificar(linea);
+    return lineaAjuste(archivo, n);
 }
 
 // A colour line must hold a number (blanks around it allowed); anything else is empty.
@@ -119,6 +106,11 @@ QString LeerRutaBD()
     return RutaBD;
 }
 
-QString AbrirBaseDatos() { return abrirBaseDatos(LeerRutaBD()); }
+QString AbrirBaseDatos()
+{
+    const QString ruta = LeerRutaBD();
+    limpiarTemporales(ruta);
+    return abrirBaseDatos(ruta);
+}
 
 } // namespace Modulo

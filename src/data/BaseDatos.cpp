@@ -1,8 +1,10 @@
 #include "data/BaseDatos.h"
 
+#include "data/Ajustes.h"
 #include "data/Consulta.h"
 #include "data/Migraciones.h"
 #include "data/Plegado.h"
+#include "data/Privado.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -50,7 +52,7 @@ QString explicar(const QString& ruta, const QString& motivo)
     return QStringLiteral("No se puede abrir la base de datos del año:\n%1\n\n%2\n\n"
                           "Compruebe las líneas de ruta.ini y ano.ini en la carpeta del "
                           "programa, o cree el año con «torvane-admin crear CARPETA AÑO».")
-        .arg(ruta, motivo);
+        .arg(acortarRuta(ruta), motivo);
 }
 
 // Classifies a file by its first bytes, before any driver touches it.
@@ -134,6 +136,23 @@ QString motivoTablas(QSqlDatabase& db)
     return QStringLiteral("Le faltan tablas: %1.").arg(faltan.join(QStringLiteral(", ")));
 }
 
+// The version-1 tables and indexes, in one transaction.
+QString crearTablas(QSqlDatabase& db)
+{
+    if (!db.transaction())
+        return db.lastError().text();
+    QSqlQuery q(db);
+    for (const char* sentencia : kEsquema)
+        if (!q.exec(QLatin1StringView(sentencia))) {
+            const QString motivo = q.lastError().text();
+            q.finish();
+            db.rollback();
+            return motivo;
+        }
+    q.finish();
+    return db.commit() ? QString() : db.lastError().text();
+}
+
 } // namespace
 
 QStringList tablasEsperadas()
@@ -205,6 +224,11 @@ QString crearBaseDatos(const QString& ruta)
 {
     if (QFileInfo::exists(ruta))
         return QStringLiteral("Ya existe %1; no se sobrescribe.").arg(ruta);
+    // Created empty and private first: the engine takes an empty file as a new database.
+    QFile vacio(ruta);
+    if (!vacio.open(QIODevice::NewOnly) || !vacio.setPermissions(kSoloUsuario))
+        return vacio.errorString();
+    vacio.close();
     const QString nombre = QStringLiteral("torvane-crear");
     QString motivo;
     {
@@ -212,24 +236,36 @@ QString crearBaseDatos(const QString& ruta)
         db.setDatabaseName(ruta);
         if (!db.open())
             motivo = db.lastError().text();
-        QSqlQuery q(db);
-        if (motivo.isEmpty() && !db.transaction())
-            motivo = db.lastError().text();
-        for (const char* sentencia : kEsquema) {
-            if (!motivo.isEmpty())
-                break;
-            if (!q.exec(QLatin1StringView(sentencia)))
-                motivo = q.lastError().text();
-        }
-        if (motivo.isEmpty() && !db.commit())
-            motivo = db.lastError().text();
-        q.finish();
+        if (motivo.isEmpty())
+            motivo = crearTablas(db);
         if (motivo.isEmpty())
             motivo = aplicarMigraciones(db);
+        QSqlQuery q(db);
         if (motivo.isEmpty() && !q.exec(QStringLiteral("PRAGMA journal_mode = WAL")))
             motivo = q.lastError().text();
+        q.finish();
         db.close();
     }
     QSqlDatabase::removeDatabase(nombre);
     return motivo;
+}
+
+QHash<QString, QStringList> columnasEsperadas(int version)
+{
+    const QString nombre = QStringLiteral("torvane-referencia");
+    QHash<QString, QStringList> columnas;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        if (db.open() && crearTablas(db).isEmpty() && aplicarMigraciones(db, version).isEmpty())
+            for (const QString& tabla : tablasEsperadas()) {
+                QSqlQuery q(db);
+                q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(tabla));
+                while (q.next())
+                    columnas[tabla.toLower()] << q.value(1).toString().toLower();
+            }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nombre);
+    return columnas;
 }

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
 /** The ten tables of version 1 of the year file, which every later version keeps. */
 QStringList tablasEsperadas();
+
+/** Columns of each table (lower case) in a year file of the given format version. */
+QHash<QString, QStringList> columnasEsperadas(int version);
 
 /**
  * Opens the database file at ruta as the shared connection, replacing any previous one.
@@ -19,6 +23,7 @@ void cerrarBaseDatos();
 
 /**
  * Creates a new year's database at ruta (which must not exist) with every table and index,
- * and leaves it closed. Returns an empty text on success, otherwise the reason.
+ * and leaves it closed. The file is the user's alone (0600), and so are its WAL and SHM files,
+ * which the engine creates with the database's own mode. Returns an empty text on success, otherwise the reason.
  */
 QString crearBaseDatos(const QString& ruta);

@@ -1,11 +1,16 @@
 #include "data/Copia.h"
 
+#include "data/Ajustes.h"
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
+#include "data/Migraciones.h"
+#include "data/Privado.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QUrl>
 #include <QUuid>
@@ -17,10 +22,15 @@
 
 namespace {
 
-const QString kSufijoAnterior = QStringLiteral(".antes-de-restaurar");
+const QString kTemporalCopia = QStringLiteral(".copiando");
+const QString kTemporalRestaurar = QStringLiteral(".restaurando");
 // A database kept on a server is backed up there, by its own tools.
 const QString kSoloArchivo = QStringLiteral(
     "Los datos están en un servidor: la copia de seguridad se hace en el propio servidor.");
+
+QString nativa(const QString& ruta) {
+    return acortarRuta(QDir::toNativeSeparators(ruta));
+}
 
 // Forces a finished file onto the medium before it replaces anything.
 bool sincronizar(const QString& ruta) {
@@ -41,39 +51,95 @@ bool reemplazar(const QString& origen, const QString& destino) {
     return !error;
 }
 
+// A second name for the same data (a copy where the file system has no links).
+bool enlazar(const QString& origen, const QString& destino) {
+    std::error_code error;
+    std::filesystem::create_hard_link(QFile::encodeName(origen).constData(),
+                                      QFile::encodeName(destino).constData(), error);
+    if (!error) return true;
+    return QFile::copy(origen, destino) && sincronizar(destino);
+}
+
+// Sidecar files of a WAL database travel with it.
+void apartarAuxiliares(const QString& desde, const QString& hacia) {
+    for (const char* sufijo : {"-wal", "-shm"})
+        if (QFile::exists(desde + QLatin1StringView(sufijo)))
+            reemplazar(desde + QLatin1StringView(sufijo), hacia + QLatin1StringView(sufijo));
+}
+
+// A temporary file and the journals the engine may have left with it.
+void borrarTemporal(const QString& ruta) {
+    for (const char* sufijo : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(ruta + QLatin1StringView(sufijo));
+}
+
+QString comprobarColumnas(QSqlQuery& q, int version) {
+    const QHash<QString, QStringList> esperadas = columnasEsperadas(qMax(version, 1));
+    for (auto it = esperadas.cbegin(); it != esperadas.cend(); ++it) {
+        QStringList presentes;
+        if (q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(it.key())))
+            while (q.next())
+                presentes << q.value(1).toString().toLower();
+        if (presentes.isEmpty()) return QStringLiteral("no contiene los datos de este programa");
+        for (const QString& columna : it.value())
+            if (!presentes.contains(columna))
+                return QStringLiteral("no tiene la columna %1 de la tabla %2")
+                    .arg(columna, it.key());
+    }
+    return {};
+}
+
 QString comprobar(QSqlDatabase& bd) {
     if (!bd.open()) return QStringLiteral("no se puede abrir");
     QSqlQuery q(bd);
     if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next())
         return QStringLiteral("no es una base de datos válida");
     if (q.value(0).toString() != QStringLiteral("ok")) return QStringLiteral("está dañado");
-    QStringList tablas;
-    if (q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
-        while (q.next())
-            tablas << q.value(0).toString();
-    for (const QString& tabla : tablasEsperadas())
-        if (!tablas.contains(tabla, Qt::CaseInsensitive))
-            return QStringLiteral("no contiene los datos de este programa");
-    return {};
+    const int version = versionArchivo(bd);
+    if (version > versionEsquema())
+        return QStringLiteral("es de una versión más nueva de Torvane (formato %1; este programa "
+                              "lee hasta el %2)")
+            .arg(version)
+            .arg(versionEsquema());
+    return comprobarColumnas(q, version);
 }
 
-// Sidecar files of a WAL database must travel with it (or not at all).
-void apartarAuxiliares(const QString& desde, const QString& hacia) {
-    for (const char* sufijo : {"-wal", "-shm"}) {
-        const QString origen = desde + QLatin1StringView(sufijo);
-        if (!QFile::exists(origen)) continue;
-        if (hacia.isEmpty())
-            QFile::remove(origen);
-        else
-            reemplazar(origen, hacia + QLatin1StringView(sufijo));
+// Runs leer on a read-only, immutable connection: reading never writes to the file or its medium.
+QString leerCopia(const QString& archivo, const std::function<QString(QSqlDatabase&)>& leer) {
+    const QString nombre = QStringLiteral("verificar-") + QUuid::createUuid().toString();
+    QString resultado;
+    {
+        QSqlDatabase bd = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
+        bd.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        bd.setDatabaseName(QUrl::fromLocalFile(QFileInfo(archivo).absoluteFilePath())
+                               .toString(QUrl::FullyEncoded) +
+                           QStringLiteral("?immutable=1"));
+        resultado = leer(bd);
+        bd.close();
     }
+    QSqlDatabase::removeDatabase(nombre);
+    return resultado;
+}
+
+// rutaBD + ".antes-de-restaurar-2026-12-06-1032", numbered when that name is taken.
+QString nombreAnterior(const QString& rutaBD) {
+    const QString base = rutaBD + kSufijoAnterior + QLatin1Char('-') +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmm"));
+    QString nombre = base;
+    for (int n = 2; QFileInfo::exists(nombre); ++n)
+        nombre = base + QLatin1Char('-') + QString::number(n);
+    return nombre;
 }
 
 QString deshacer(const QString& rutaBD, const QString& anterior,
                  const std::function<QString()>& reabrir, const QString& motivo) {
-    apartarAuxiliares(rutaBD, {});
-    reemplazar(anterior, rutaBD);
-    apartarAuxiliares(anterior, rutaBD);
+    const QString vuelta = rutaBD + kTemporalRestaurar;
+    borrarTemporal(vuelta);
+    // The kept name shares the data it gives back, so it must not outlive the undo.
+    if (enlazar(anterior, vuelta) && reemplazar(vuelta, rutaBD)) {
+        apartarAuxiliares(anterior, rutaBD);
+        QFile::remove(anterior);
+    }
     reabrir();
     return motivo + QStringLiteral("\nSe siguen usando los datos que había antes.");
 }
@@ -88,36 +154,56 @@ QString rutaCopia(const QString& raiz, const QString& ano) {
 }
 
 QString verificarCopia(const QString& archivo) {
-    const QFileInfo info(archivo);
-    if (!info.isFile())
-        return QStringLiteral("No hay ninguna copia en %1").arg(QDir::toNativeSeparators(archivo));
-    const QString nombre = QStringLiteral("verificar-") + QUuid::createUuid().toString();
-    QString motivo;
-    {
-        // Read-only and immutable: checking never writes to the backup or its medium.
-        QSqlDatabase bd = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
-        bd.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
-        bd.setDatabaseName(
-            QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
-            QStringLiteral("?immutable=1"));
-        motivo = comprobar(bd);
-        bd.close();
-    }
-    QSqlDatabase::removeDatabase(nombre);
+    if (!QFileInfo(archivo).isFile())
+        return QStringLiteral("No hay ninguna copia en %1").arg(nativa(archivo));
+    const QString motivo = leerCopia(archivo, comprobar);
     if (motivo.isEmpty()) return {};
-    return QStringLiteral("La copia %1 %2; no se ha usado.")
-        .arg(QDir::toNativeSeparators(archivo), motivo);
+    return QStringLiteral("La copia %1 %2; no se ha usado.").arg(nativa(archivo), motivo);
+}
+
+QStringList anosDistintos(const QString& archivo, const QString& ano) {
+    static const QRegularExpression unAno(QStringLiteral("^\\d{4}$"));
+    if (!unAno.match(ano).hasMatch()) return {};
+    const QString anos = leerCopia(archivo, [&ano](QSqlDatabase& bd) {
+        if (!bd.open()) return QString();
+        QSqlQuery q(bd);
+        q.prepare(QStringLiteral("SELECT DISTINCT substr(Fec, 1, 4) FROM tblCobros"
+                                 " WHERE Fec IS NOT NULL AND Fec <> '' AND substr(Fec, 1, 4) <> ?"
+                                 " ORDER BY 1"));
+        q.addBindValue(ano);
+        QStringList lista;
+        if (q.exec())
+            while (q.next())
+                lista << q.value(0).toString();
+        return lista.join(QLatin1Char(' '));
+    });
+    return anos.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+QStringList copiasAnteriores(const QString& rutaBD) {
+    const QFileInfo info(rutaBD);
+    QStringList copias;
+    const QStringList nombres =
+        info.dir().entryList({info.fileName() + kSufijoAnterior + QLatin1Char('*')}, QDir::Files,
+                             QDir::Name | QDir::Reversed);
+    for (const QString& nombre : nombres)
+        copias << info.dir().filePath(nombre);
+    return copias;
 }
 
 QString hacerCopia(const QString& carpeta) {
     if (Conexion().driverName() != QStringLiteral("QSQLITE")) return kSoloArchivo;
-    if (!QDir().mkpath(carpeta))
+    if (!crearCarpetaPrivada(carpeta))
         return QStringLiteral("No se puede crear la carpeta %1.\nCompruebe que la unidad está "
                               "conectada y que se puede escribir en ella.")
-            .arg(QDir::toNativeSeparators(carpeta));
+            .arg(nativa(carpeta));
     const QString destino = carpeta + QLatin1Char('/') + kArchivoDatos;
-    const QString temporal = destino + QStringLiteral(".copiando");
-    QFile::remove(temporal);
+    const QString temporal = destino + kTemporalCopia;
+    borrarTemporal(temporal);
+    // Private from its first byte: the engine fills an empty file it is given.
+    QFile vacio(temporal);
+    if (vacio.open(QIODevice::NewOnly)) vacio.setPermissions(kSoloUsuario);
+    vacio.close();
     QSqlQuery q(Conexion());
     q.prepare(QStringLiteral("VACUUM INTO ?"));
     q.addBindValue(temporal);
@@ -128,44 +214,45 @@ QString hacerCopia(const QString& carpeta) {
     if (!copiada)
         motivo = QStringLiteral("No se pudo escribir la copia en %1 (%2).\nCompruebe que la unidad "
                                 "no está protegida contra escritura y que tiene espacio libre.")
-                     .arg(QDir::toNativeSeparators(carpeta), errorCopia);
+                     .arg(nativa(carpeta), errorCopia);
     else if (!sincronizar(temporal))
-        motivo = QStringLiteral("No se pudo terminar de escribir la copia en %1.")
-                     .arg(QDir::toNativeSeparators(carpeta));
+        motivo =
+            QStringLiteral("No se pudo terminar de escribir la copia en %1.").arg(nativa(carpeta));
     else if (const QString error = verificarCopia(temporal); !error.isEmpty())
         motivo = error;
     else if (!reemplazar(temporal, destino))
-        motivo = QStringLiteral("No se pudo sustituir la copia anterior en %1.")
-                     .arg(QDir::toNativeSeparators(carpeta));
-    if (!motivo.isEmpty()) QFile::remove(temporal);
+        motivo =
+            QStringLiteral("No se pudo sustituir la copia anterior en %1.").arg(nativa(carpeta));
+    if (!motivo.isEmpty()) borrarTemporal(temporal);
     return motivo;
 }
 
-QString restaurarCopia(const QString& carpeta, const QString& rutaBD,
-                       const std::function<QString()>& reabrir) {
+QString restaurarArchivo(const QString& origen, const QString& rutaBD,
+                         const std::function<QString()>& reabrir) {
     if (Conexion().driverName() != QStringLiteral("QSQLITE")) return kSoloArchivo;
-    const QString origen = carpeta + QLatin1Char('/') + kArchivoDatos;
     if (const QString error = verificarCopia(origen); !error.isEmpty()) return error;
-    // Brought onto the data folder's own disk first, so the swap below is only renames.
-    const QString entrante = rutaBD + QStringLiteral(".restaurando");
-    QFile::remove(entrante);
-    if (!QFile::copy(origen, entrante) || !sincronizar(entrante)) {
-        QFile::remove(entrante);
+    // Brought onto the data folder's own disk first, so the swap below is one rename.
+    const QString entrante = rutaBD + kTemporalRestaurar;
+    borrarTemporal(entrante);
+    if (!QFile::copy(origen, entrante) || !QFile::setPermissions(entrante, kSoloUsuario) ||
+        !sincronizar(entrante)) {
+        borrarTemporal(entrante);
         return QStringLiteral("No se pudo copiar %1 a la carpeta de datos.\nCompruebe que hay "
                               "espacio libre en el disco.")
-            .arg(QDir::toNativeSeparators(origen));
+            .arg(nativa(origen));
     }
     // Everything written so far goes into the main file, so the kept file is complete alone.
     QSqlQuery(Conexion()).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     cerrarBaseDatos();
-    const QString anterior = rutaBD + kSufijoAnterior;
-    QFile::remove(anterior);
-    apartarAuxiliares(anterior, {});
-    if (QFile::exists(rutaBD) && !reemplazar(rutaBD, anterior)) {
-        QFile::remove(entrante);
+    const QString anterior = nombreAnterior(rutaBD);
+    if (!enlazar(rutaBD, anterior)) {
+        borrarTemporal(entrante);
         reabrir();
-        return QStringLiteral("No se pudo apartar la base de datos actual.");
+        return QStringLiteral("No se pudo guardar una copia de los datos actuales en %1.")
+            .arg(nativa(anterior));
     }
+    QFile::setPermissions(anterior, kSoloUsuario);
+    // Journals of the replaced data stay with it, never applied to the restored file.
     apartarAuxiliares(rutaBD, anterior);
     if (!reemplazar(entrante, rutaBD))
         return deshacer(rutaBD, anterior, reabrir,
@@ -173,4 +260,13 @@ QString restaurarCopia(const QString& carpeta, const QString& rutaBD,
     if (const QString error = reabrir(); !error.isEmpty())
         return deshacer(rutaBD, anterior, reabrir, error);
     return {};
+}
+
+QString restaurarCopia(const QString& carpeta, const QString& rutaBD,
+                       const std::function<QString()>& reabrir) {
+    return restaurarArchivo(carpeta + QLatin1Char('/') + kArchivoDatos, rutaBD, reabrir);
+}
+
+void limpiarTemporales(const QString& rutaBD) {
+    if (QFileInfo(rutaBD).isFile()) borrarTemporal(rutaBD + kTemporalRestaurar);
 }

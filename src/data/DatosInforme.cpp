@@ -3,10 +3,12 @@
 #include "data/Consulta.h"
 #include "data/Dialecto.h"
 #include "data/Formato.h"
+#include "data/Plantilla.h"
 #include "data/Plegado.h"
 #include "data/Titulos.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -290,9 +292,8 @@ Dato datosDe(const QString& nombre, const QString& formula, QString& titulo, QSt
     return datos;
 }
 
-QString errorPlantilla(const QString& archivo, const std::string& motivo) {
-    return QStringLiteral("La plantilla %1 tiene un error: %2")
-        .arg(archivo, QString::fromStdString(motivo));
+QString errorPlantilla(const QString& archivo, const QString& motivo) {
+    return QStringLiteral("La plantilla %1 tiene un error: %2").arg(archivo, motivo);
 }
 
 } // namespace
@@ -323,8 +324,9 @@ InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
                                const ParametrosInforme& parametros, const QString& formula) {
     InformeGenerado resultado;
     const QString archivo = nombre + QStringLiteral(".rpt");
-    QFile fuente(carpeta + QLatin1Char('/') + archivo);
-    if (!fuente.exists()) {
+    const QString ruta = rutaPlantilla(carpeta, nombre);
+    QFile fuente(ruta);
+    if (ruta.isEmpty() || !fuente.exists()) {
         resultado.error = kPlantillaNoEncontrada;
         return resultado;
     }
@@ -332,9 +334,10 @@ InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
         resultado.error = QStringLiteral("No se puede leer la plantilla %1").arg(archivo);
         return resultado;
     }
-    kainjow::mustache::mustache plantilla(fuente.readAll().toStdString());
-    if (!plantilla.is_valid()) {
-        resultado.error = errorPlantilla(archivo, plantilla.error_message());
+    // One byte over the bound is enough to refuse; the rest is never read.
+    const std::string texto = fuente.read(kMaximoPlantilla + 1).toStdString();
+    if (const QString motivo = comprobarPlantilla(texto); !motivo.isEmpty()) {
+        resultado.error = errorPlantilla(archivo, motivo);
         return resultado;
     }
     try {
@@ -342,13 +345,24 @@ InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
         if (!resultado.valido()) return resultado;
         for (auto it = parametros.cbegin(); it != parametros.cend(); ++it)
             poner(datos, utf8(it.key()), it.value());
-        const std::string html = plantilla.render(datos);
-        if (!plantilla.is_valid())
-            resultado.error = errorPlantilla(archivo, plantilla.error_message());
+        const Renderizado hecho = renderizarPlantilla(texto, datos);
+        if (!hecho.motivo.isEmpty())
+            resultado.error = errorPlantilla(archivo, hecho.motivo);
         else
-            resultado.html = QString::fromStdString(html);
+            resultado.html = QString::fromStdString(hecho.texto);
     } catch (const ErrorBD& e) {
         resultado.error = e.texto();
     }
     return resultado;
+}
+
+QString rutaPlantilla(const QString& carpeta, const QString& nombre) {
+    static const QRegularExpression nombreLimpio(QStringLiteral("^[^/\\\\.][^/\\\\]*$"));
+    if (!nombreLimpio.match(nombre).hasMatch()) return {};
+    const QString ruta = carpeta + QLatin1Char('/') + nombre + QStringLiteral(".rpt");
+    // A link that leads out of the folder is refused like a name with "../".
+    const QString real = QFileInfo(ruta).canonicalFilePath();
+    const QString base = QFileInfo(carpeta).canonicalFilePath();
+    if (!real.isEmpty() && !real.startsWith(base + QLatin1Char('/'))) return {};
+    return ruta;
 }

@@ -62,3 +62,9 @@ std::optional<int> leerFormulaSeleccion(const QString& formula);
  */
 InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
                                const ParametrosInforme& parametros, const QString& formula = {});
+
+/**
+ * carpeta/<nombre>.rpt when nombre is a plain file name whose file (if it exists) lies inside
+ * carpeta; an empty text for "../x", "a/b", hidden names or links leading out of the folder.
+ */
+QString rutaPlantilla(const QString& carpeta, const QString& nombre);

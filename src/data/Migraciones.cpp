@@ -114,14 +114,14 @@ int versionArchivo(QSqlDatabase& db) {
     return q.value(0).toInt();
 }
 
-QString aplicarMigraciones(QSqlDatabase& db) {
+QString aplicarMigraciones(QSqlDatabase& db, int hasta) {
     const int desde = versionArchivo(db);
     if (desde < 0) return db.lastError().text();
     if (!db.transaction()) return db.lastError().text();
     QSqlQuery q(db);
     QString motivo;
     for (const Paso& paso : pasos()) {
-        if (paso.version <= desde) continue;
+        if (paso.version <= desde || paso.version > hasta) continue;
         motivo = paso.aplicar(q);
         if (!motivo.isEmpty()) break;
         if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(paso.version))) {

@@ -16,11 +16,12 @@ int versionEsquema();
 int versionArchivo(QSqlDatabase& db);
 
 /**
- * Applies every step above the file's version to an open connection, in one transaction.
+ * Applies every step above the file's version (up to hasta) to an open connection, in one
+ * transaction.
  * Used on a file just created (no copy) and by actualizarArchivo. Returns an empty text on
  * success, otherwise the engine's reason; on failure nothing is changed.
  */
-QString aplicarMigraciones(QSqlDatabase& db);
+QString aplicarMigraciones(QSqlDatabase& db, int hasta = versionEsquema());
 
 /**
  * Why an open file cannot be read by this program (its version is newer, or unreadable), or an

@@ -3,11 +3,13 @@
 
 #include "app/Modulo.h"
 #include "data/Copia.h"
+#include "data/Unidades.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStorageInfo>
 
 namespace {
@@ -17,12 +19,14 @@ QStringList& unidadesFijadas() {
     return raices;
 }
 
-QStringList unidades() {
-    if (!unidadesFijadas().isEmpty()) return unidadesFijadas();
-    QStringList raices;
-    for (const QStorageInfo& volumen : QStorageInfo::mountedVolumes())
-        if (volumen.isValid() && volumen.isReady()) raices << volumen.rootPath();
-    return raices;
+QList<Unidad> unidades() {
+    if (unidadesFijadas().isEmpty()) return unidadesParaCopia(Modulo::Ano);
+    QList<Unidad> lista;
+    for (const QString& raiz : unidadesFijadas())
+        if (aptaParaCopia(raiz, {}, false, QFileInfo(raiz).isWritable()))
+            lista.append({raiz, true, QStorageInfo(raiz).bytesAvailable(),
+                          fechaUltimaCopia(raiz, Modulo::Ano)});
+    return lista;
 }
 
 } // namespace
@@ -35,6 +39,7 @@ frmCopiaPen::frmCopiaPen(QWidget* padre)
     connect(ui->Drive1, &QComboBox::currentIndexChanged, this, &frmCopiaPen::Drive1_Change);
     connect(ui->cmdRealizar, &QPushButton::clicked, this, &frmCopiaPen::cmdRealizar_Click);
     connect(ui->cmdRecuperar, &QPushButton::clicked, this, &frmCopiaPen::cmdRecuperar_Click);
+    connect(ui->cmdDevolver, &QPushButton::clicked, this, &frmCopiaPen::cmdDevolver_Click);
     connect(ui->cmdCerrar, &QPushButton::clicked, this, &frmCopiaPen::cmdCerrar_Click);
 }
 
@@ -45,11 +50,21 @@ void frmCopiaPen::fijarUnidades(const QStringList& raices) {
 }
 
 void frmCopiaPen::alActivar() {
-    for (const QString& raiz : unidades())
-        ui->Drive1->addItem(QDir::toNativeSeparators(raiz), raiz);
-    // Removable drives are mounted last, so the last entry is the likely one.
-    ui->Drive1->setCurrentIndex(ui->Drive1->count() - 1);
+    int primeraExtraible = -1;
+    for (const Unidad& unidad : unidades()) {
+        if (unidad.extraible && primeraExtraible < 0) primeraExtraible = ui->Drive1->count();
+        ui->Drive1->addItem(describirUnidad(unidad), unidad.raiz);
+    }
+    ui->Drive1->setCurrentIndex(qMax(primeraExtraible, 0));
     Drive1_Change();
+    cargarAnteriores();
+}
+
+void frmCopiaPen::cargarAnteriores() {
+    ui->cboAnteriores->clear();
+    for (const QString& archivo : copiasAnteriores(Modulo::RutaBD))
+        ui->cboAnteriores->addItem(QFileInfo(archivo).fileName(), archivo);
+    ui->cmdDevolver->setEnabled(ui->cboAnteriores->count() > 0);
 }
 
 QString frmCopiaPen::raiz() const {
@@ -104,10 +119,43 @@ void frmCopiaPen::cmdRecuperar_Click() {
         Mensaje::informar(this, QStringLiteral("No se encontraron datos en la unidad indicada"));
         return;
     }
+    recuperarDesde(rutaCopia(raiz(), Modulo::Ano) + QLatin1Char('/') + kArchivoDatos);
+}
+
+bool frmCopiaPen::anoAceptado(const QString& archivo) {
+    const QStringList anos = anosDistintos(archivo, Modulo::Ano);
+    if (anos.isEmpty()) return true;
+    return Mensaje::preguntar(
+        this,
+        QStringLiteral("La copia tiene documentos de %1 y el año de trabajo es %2.\n¿Desea "
+                       "recuperarla de todos modos?")
+            .arg(anos.join(QStringLiteral(", ")), Modulo::Ano),
+        Mensaje::Icono::Exclamacion, Mensaje::kTitulo, true);
+}
+
+void frmCopiaPen::recuperarDesde(const QString& archivo) {
+    if (!anoAceptado(archivo)) {
+        ui->lblInforma->setVisible(false);
+        return;
+    }
     CursorEspera espera(this);
-    terminar(
-        restaurarCopia(rutaCopia(raiz(), Modulo::Ano), Modulo::RutaBD, &Modulo::AbrirBaseDatos),
-        QStringLiteral("La recuperación se ha completado"));
+    terminar(restaurarArchivo(archivo, Modulo::RutaBD, &Modulo::AbrirBaseDatos),
+             QStringLiteral("La recuperación se ha completado"));
+    cargarAnteriores();
+}
+
+void frmCopiaPen::cmdDevolver_Click() {
+    const QString archivo = ui->cboAnteriores->currentData().toString();
+    if (archivo.isEmpty()) return;
+    if (!Mensaje::preguntar(this,
+                            QStringLiteral("Se reemplazarán los datos actuales por los guardados "
+                                           "en %1\n(los actuales también se guardan).\n¿Desea "
+                                           "continuar?")
+                                .arg(QFileInfo(archivo).fileName()),
+                            Mensaje::Icono::Critico, Mensaje::kTitulo, true))
+        return;
+    informar(QStringLiteral("Espere un momento ..."), false);
+    recuperarDesde(archivo);
 }
 
 void frmCopiaPen::terminar(const QString& error, const QString& hecho) {

@@ -20,7 +20,8 @@ public:
     explicit frmCopiaPen(QWidget* padre = nullptr);
     ~frmCopiaPen() override;
 
-    /** Roots offered instead of the mounted volumes (tests use a folder as a drive). */
+    /** Roots offered instead of the mounted volumes, each taken as a removable drive (tests use
+     *  a folder as a drive). */
     static void fijarUnidades(const QStringList& raices);
 
 protected:
@@ -30,7 +31,12 @@ private:
     void Drive1_Change();
     void cmdRealizar_Click();
     void cmdRecuperar_Click();
+    void cmdDevolver_Click();
     void cmdCerrar_Click();
+    void cargarAnteriores();
+    /** Asks first when the copy's documents are of another year; true to go on. */
+    bool anoAceptado(const QString& archivo);
+    void recuperarDesde(const QString& archivo);
     QString raiz() const;
     /** Red while working, green when done; hidden after a failure. */
     void informar(const QString& texto, bool terminado);

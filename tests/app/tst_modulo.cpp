@@ -132,6 +132,13 @@ private slots:
         QCOMPARE(Modulo::LeerRuta(), QStringLiteral("/datos/Año"));
         escribirArchivo(p + QStringLiteral("/ruta.ini"), QStringLiteral("/datos/Año\r\n").toUtf8());
         QCOMPARE(Modulo::LeerRuta(), QStringLiteral("/datos/Año"));
+        // A huge line is cut, skipped to reach the next, and shown shortened in messages.
+        escribirArchivo(p + QStringLiteral("/ruta.ini"), "/" + QByteArray(10'000'000, 'a') + "\n2\n");
+        escribirArchivo(p + QStringLiteral("/imp.ini"), QByteArray(10'000'000, '7') + "\r\n3\r\n");
+        QCOMPARE(Modulo::LeerRuta().size(), 4096);
+        QCOMPARE(Modulo::LeerImpresora(true).toString(), QStringLiteral("3"));
+        const QString error = Modulo::AbrirBaseDatos();
+        QVERIFY2(error.size() < 600 && error.contains(QChar(0x2026)), qPrintable(error));
     }
 
     void escrituraByteAByte()

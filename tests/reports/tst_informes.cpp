@@ -5,6 +5,8 @@
 #include "collections/frmCobrosHoja.h"
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
+#include "data/DatosInforme.h"
+#include "data/Plantilla.h"
 #include "data/Formato.h"
 #include "data/Totales.h"
 #include "reports/Impresoras.h"
@@ -24,6 +26,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <numeric>
+#include <kainjow/mustache.hpp>
 
 using namespace Qt::StringLiterals;
 
@@ -182,6 +185,7 @@ private slots:
     void listaPintadaFilaAFila();
     void erroresDelMotor_data();
     void erroresDelMotor();
+    void limitesDelMotor();
     void imprimirSinInformeOEnImpresoraInexistente();
     void hojaPasaLoQueMuestra();
     void formulaDeSeleccion();
@@ -411,6 +415,41 @@ void PruebaInformes::erroresDelMotor_data() {
     QTest::newRow("lista con etiqueta rota")
         << u"Recibos"_s << QByteArray("{{#filas}}{{/fila}}") << QString()
         << u"La plantilla Recibos.rpt tiene un error: "_s;
+    // Each of these took the program down or froze it for a minute.
+    QByteArray anidadas;
+    for (int i = 0; i < 20000; ++i)
+        anidadas += "{{#a" + QByteArray::number(i) + "}}";
+    QTest::newRow("miles de secciones anidadas")
+        << u"Recibos"_s << anidadas << QString()
+        << u"La plantilla Recibos.rpt tiene un error: tiene más de 16 secciones una dentro de otra (línea 1)"_s;
+    QTest::newRow("lista dentro de sí misma")
+        << u"Recibo"_s << QByteArray("{{#lineas}}\n{{#documento}}{{=<% %>=}}<%#lineas%>x<%/lineas%>") << uno
+        << u"La plantilla Recibo.rpt tiene un error: la sección «lineas» está dentro de otra «lineas» (línea 2)"_s;
+    QTest::newRow("plantilla enorme")
+        << u"Inmuebles"_s << QByteArray(3 * 1024 * 1024, 'x') << QString()
+        << u"La plantilla Inmuebles.rpt tiene un error: ocupa más de 2 MB"_s;
+}
+
+void PruebaInformes::limitesDelMotor() {
+    // Output past the bound stops the rendering, on one line or many.
+    kainjow::mustache::data filas(kainjow::mustache::data::type::list);
+    for (int i = 0; i < 2000; ++i)
+        filas.push_back(kainjow::mustache::data("dato", std::string(1000, 'x')));
+    kainjow::mustache::data datos("filas", filas);
+    for (const char* plantilla : {"{{#filas}}{{dato}}\n{{/filas}}", "{{#filas}}{{dato}}{{/filas}}\n"}) {
+        QVERIFY(renderizarPlantilla(plantilla, datos, 4 * 1024 * 1024).texto.size() > 2'000'000);
+        const Renderizado cortado = renderizarPlantilla(plantilla, datos, 1024 * 1024);
+        QCOMPARE(cortado.motivo, u"el resultado pasa de 1 MB"_s);
+        QVERIFY(cortado.texto.empty());
+    }
+    // Names are resolved inside Informes/ only.
+    Demo demo;
+    const QString informes = demo.carpeta + u"/Informes"_s;
+    QFile::copy(informes + u"/Inmuebles.rpt"_s, demo.carpeta + u"/Fuera.rpt"_s);
+    QVERIFY(QFile::link(demo.carpeta + u"/Fuera.rpt"_s, informes + u"/Enlace.rpt"_s));
+    for (const QString& nombre : {u"../Fuera"_s, u"Enlace"_s, u"/tmp/x"_s, u".oculta"_s})
+        QCOMPARE(generarInforme(informes, nombre, {}).error, kPlantillaNoEncontrada);
+    QVERIFY(generarInforme(informes, u"Inmuebles"_s, {}).valido());
 }
 
 void PruebaInformes::erroresDelMotor() {

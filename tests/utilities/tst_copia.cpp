@@ -5,10 +5,20 @@
 #include "ui/Mensajes.h"
 #include "utilities/frmCopiaPen.h"
 
+#include "data/BaseDatos.h"
+#include "data/Migraciones.h"
+#include "data/Unidades.h"
+
+#include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
+#include <QSqlError>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +55,25 @@ struct VentanaCopia {
 
 int documentos() {
     return Entorno::contar(u"tblCobros"_s);
+}
+
+// Runs one statement on the backup in carpeta, attached as "otra".
+void modificarCopia(const QString& carpeta, const QString& sentencia) {
+    QSqlQuery q(Conexion());
+    q.prepare(u"ATTACH DATABASE ? AS otra"_s);
+    q.addBindValue(carpeta + u"/Zudivoz.mdb"_s);
+    QVERIFY(q.exec());
+    QVERIFY2(q.exec(sentencia), qPrintable(q.lastError().text()));
+    QVERIFY(q.exec(u"DETACH DATABASE otra"_s));
+}
+
+bool privado(const QString& archivo) {
+    const auto ajenos = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    return QFileInfo::exists(archivo) && !(QFileInfo(archivo).permissions() & ajenos);
+}
+
+QStringList temporales(const QString& carpeta) {
+    return QDir(carpeta).entryList({u"*.copiando*"_s, u"*.restaurando*"_s}, QDir::Files);
 }
 
 } // namespace
@@ -90,15 +119,57 @@ private slots:
         QCOMPARE(documentos(), 2);
         QCOMPARE(valorUnico(u"SELECT Tot FROM tblCobros WHERE Id = 1"_s).toDouble(), 10.0);
         QVERIFY(v.w.isVisible());
-        // What was replaced is kept beside the data, whole.
-        QVERIFY(verificarCopia(Modulo::RutaBD + u".antes-de-restaurar"_s).isEmpty());
         e.documento(4, u"A"_s, QDate(2024, 4, 5), 0, 0, 40);
         QCOMPARE(documentos(), 3);
+
+        // A second restore keeps what it replaces too, beside the first kept file.
+        v.pulsar("cmdRecuperar");
+        QCOMPARE(documentos(), 2);
+        const QStringList guardadas = copiasAnteriores(Modulo::RutaBD);
+        QCOMPARE(guardadas.size(), 2);
+        for (const QString& archivo : guardadas)
+            QVERIFY2(verificarCopia(archivo).isEmpty(), qPrintable(archivo));
+        for (const QString& archivo : guardadas + QStringList{Modulo::RutaBD, copia})
+            QVERIFY2(privado(archivo), qPrintable(archivo));
+        QVERIFY(QFileInfo(guardadas.last()).fileName().startsWith(u"Zudivoz.mdb.antes-de-restaurar-2"_s));
+
+        // The oldest kept data (documents 1 to 3, the first at 99) comes back the same way.
+        auto* anteriores = v.w.findChild<QComboBox*>(u"cboAnteriores"_s);
+        QCOMPARE(anteriores->count(), 2);
+        anteriores->setCurrentIndex(1);
+        v.pulsar("cmdDevolver");
+        QCOMPARE(documentos(), 3);
+        QCOMPARE(valorUnico(u"SELECT Tot FROM tblCobros WHERE Id = 1"_s).toDouble(), 99.0);
+        QCOMPARE(copiasAnteriores(Modulo::RutaBD).size(), 3);
+        QCOMPARE(anteriores->count(), 3);
+    }
+
+    void copiaDeOtroAno() {
+        Entorno e;
+        ajustes(e);
+        e.documento(1, u"A"_s, QDate(2024, 1, 5), 0, 0, 10);
+        const QString unidad = e.raiz() + u"/pendrive"_s;
+        const QString carpeta = unidad + u"/CopiaTorvane/2024"_s;
+        QVERIFY(hacerCopia(carpeta).isEmpty());
+        modificarCopia(carpeta, u"UPDATE otra.tblCobros SET Fec = '2019-01-05'"_s);
+        e.documento(2, u"A"_s, QDate(2024, 2, 5), 0, 0, 20);
+        VentanaCopia v(unidad);
+        Mensaje::responderSiguiente(true);
+        Mensaje::responderSiguiente(false);
+        v.pulsar("cmdRecuperar");
+        QCOMPARE(Mensaje::textos().last(),
+                 u"La copia tiene documentos de 2019 y el año de trabajo es 2024.\n¿Desea "
+                 "recuperarla de todos modos?"_s);
+        QCOMPARE(documentos(), 2);
+        QVERIFY(copiasAnteriores(Modulo::RutaBD).isEmpty());
+        v.pulsar("cmdRecuperar");
+        QCOMPARE(documentos(), 1);
     }
 
     void copiaRechazada_data() {
         QTest::addColumn<bool>("sinUso");
-        for (const char* caso : {"texto", "cortada", "ajena", "sin archivo", "sin carpeta"})
+        for (const char* caso :
+             {"texto", "cortada", "ajena", "sin columnas", "más nueva", "sin archivo", "sin carpeta"})
             QTest::newRow(caso) << true;
     }
 
@@ -117,10 +188,13 @@ private slots:
             const QByteArray entera = leer(copia);
             escribir(copia, entera.left(entera.size() / 2));
         }
-        if (caso == u"ajena"_s) {
-            QSqlQuery(Conexion()).exec(u"ATTACH DATABASE '"_s + copia + u"' AS otra"_s);
-            ejecutar(u"CREATE TABLE otra.fotos (Id INTEGER)"_s);
-            QSqlQuery(Conexion()).exec(u"DETACH DATABASE otra"_s);
+        if (caso == u"ajena"_s) modificarCopia(carpeta, u"CREATE TABLE otra.fotos (Id INTEGER)"_s);
+        if (caso == u"sin columnas"_s)
+            for (const QString& tabla : tablasEsperadas())
+                modificarCopia(carpeta, u"CREATE TABLE otra.%1 (x)"_s.arg(tabla));
+        if (caso == u"más nueva"_s) {
+            QVERIFY(hacerCopia(carpeta).isEmpty());
+            modificarCopia(carpeta, u"PRAGMA otra.user_version = %1"_s.arg(versionEsquema() + 1));
         }
         const QByteArray antes = leer(Modulo::RutaBD);
         VentanaCopia v(unidad);
@@ -128,9 +202,88 @@ private slots:
         QCOMPARE(Mensaje::textos().size(), 2);
         QVERIFY(!Mensaje::textos().last().isEmpty());
         QVERIFY(v.aviso()->isHidden());
-        QVERIFY(!QFile::exists(Modulo::RutaBD + u".antes-de-restaurar"_s));
+        QVERIFY(copiasAnteriores(Modulo::RutaBD).isEmpty());
         QCOMPARE(leer(Modulo::RutaBD), antes);
         QCOMPARE(documentos(), 1);
+    }
+
+    // Killed while copying or restoring: the next copy or start leaves no temporary file and
+    // the data opens whole.
+    void interrumpidas_data() {
+        QTest::addColumn<QString>("orden");
+        QTest::newRow("copia") << u"copiar"_s;
+        QTest::newRow("recuperación") << u"recuperar"_s;
+    }
+
+    void interrumpidas() {
+        QFETCH(QString, orden);
+        Entorno e;
+        ajustes(e);
+        // Big enough for the copy to take a while.
+        ejecutar(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400)"
+                 " INSERT INTO tblCobros (Num, Ser, Fec, Obs) SELECT i, 'A', '2024-01-05',"
+                 " hex(randomblob(100000)) FROM n"_s);
+        const QString carpeta = e.raiz() + u"/pendrive/CopiaTorvane/2024"_s;
+        QVERIFY(hacerCopia(carpeta).isEmpty());
+        cerrarBaseDatos();
+        const QString temporal = orden == u"copiar"_s ? carpeta + u"/Zudivoz.mdb.copiando"_s
+                                                      : Modulo::RutaBD + u".restaurando"_s;
+        QProcess admin;
+        admin.start(qEnvironmentVariable("TORVANE_ADMIN"),
+                    {orden, e.carpetaDatos(), u"2024"_s, carpeta});
+        QVERIFY(admin.waitForStarted());
+        QElapsedTimer reloj;
+        reloj.start();
+        while (!QFile::exists(temporal) && reloj.elapsed() < 20000 && !admin.waitForFinished(0))
+            QThread::usleep(200);
+        admin.kill();
+        admin.waitForFinished();
+        QVERIFY2(QFile::exists(temporal), admin.readAllStandardError().constData());
+
+        QVERIFY(Modulo::AbrirBaseDatos().isEmpty());
+        QCOMPARE(documentos(), 400);
+        QCOMPARE(temporales(QFileInfo(Modulo::RutaBD).path()), QStringList());
+        QVERIFY(hacerCopia(carpeta).isEmpty());
+        QCOMPARE(temporales(carpeta), QStringList());
+    }
+
+    void unidades_data() {
+        QTest::addColumn<QString>("raiz");
+        QTest::addColumn<QByteArray>("tipo");
+        QTest::addColumn<bool>("soloLectura");
+        QTest::addColumn<bool>("apta");
+        QTest::newRow("raíz") << u"/"_s << QByteArray("ext4") << false << false;
+        QTest::newRow("memoria USB") << u"/media/ana/USB"_s << QByteArray("vfat") << false << true;
+        QTest::newRow("CD") << u"/media/ana/CD"_s << QByteArray("iso9660") << true << false;
+        QTest::newRow("arranque") << u"/boot/efi"_s << QByteArray("vfat") << false << false;
+        QTest::newRow("en memoria") << u"/run/user/1000"_s << QByteArray("tmpfs") << false << false;
+        QTest::newRow("sistema") << u"/sys/fs/cgroup"_s << QByteArray("cgroup2") << false << false;
+        QTest::newRow("otro disco") << u"/home"_s << QByteArray("ext4") << false << true;
+    }
+
+    void unidades() {
+        QFETCH(QString, raiz);
+        QFETCH(QByteArray, tipo);
+        QFETCH(bool, soloLectura);
+        QFETCH(bool, apta);
+        QCOMPARE(aptaParaCopia(raiz, tipo, soloLectura, true), apta);
+        QVERIFY(!aptaParaCopia(raiz, tipo, soloLectura, false));
+    }
+
+    void unidadesEnLaVentana() {
+        Entorno e;
+        const QString unidad = e.raiz() + u"/pendrive"_s;
+        QVERIFY(hacerCopia(rutaCopia(unidad, u"2024"_s)).isEmpty());
+        VentanaCopia v(e.raiz() + u"/otra"_s);
+        frmCopiaPen::fijarUnidades({u"/"_s, unidad, e.raiz()});
+        frmCopiaPen w;
+        w.show();
+        auto* lista = w.findChild<QComboBox*>(u"Drive1"_s);
+        QCOMPARE(lista->count(), 2);
+        QCOMPARE(lista->currentData().toString(), unidad);
+        const QString hoy = QDate::currentDate().toString(u"dd/MM/yyyy"_s);
+        QVERIFY2(lista->itemText(0).contains(u" libres — última copia "_s + hoy), qPrintable(lista->itemText(0)));
+        QVERIFY(lista->itemText(1).endsWith(u" — sin copias"_s));
     }
 
     void unidadSinEscritura() {

@@ -3,6 +3,7 @@
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
 #include "data/Formato.h"
+#include "data/Privado.h"
 #include "data/Totales.h"
 
 #include <QDir>
@@ -20,7 +21,7 @@ namespace {
 QString escribirPlantillas(const QString& carpeta)
 {
     const QString destino = carpeta + QStringLiteral("/Informes");
-    if (!QDir().mkpath(destino))
+    if (!crearCarpetaPrivada(destino))
         return QStringLiteral("No se pudo crear %1").arg(destino);
     QDirIterator it(QStringLiteral(":/informes"));
     while (it.hasNext()) {
@@ -334,7 +335,7 @@ QString rellenar(const TamanoDemo& tamano, int ano)
 QString crearBase(const QString& carpeta, const QString& ano)
 {
     const QString carpetaAno = carpeta + QLatin1Char('/') + ano;
-    if (!QDir().mkpath(carpetaAno))
+    if (!crearCarpetaPrivada(carpetaAno))
         return QStringLiteral("No se pudo crear la carpeta %1").arg(carpetaAno);
     if (const QString error = crearBaseDatos(carpetaAno + QStringLiteral("/Zudivoz.mdb"));
         !error.isEmpty())

@@ -3,6 +3,7 @@
 
 #include "data/BaseDatos.h"
 #include "data/Comprobacion.h"
+#include "data/Copia.h"
 #include "data/Formato.h"
 
 #include <QCoreApplication>
@@ -17,7 +18,9 @@ int uso(QTextStream& err)
            "  torvane-admin crear CARPETA AÑO   crea CARPETA/AÑO/Zudivoz.mdb y las plantillas\n"
            "  torvane-admin demo CARPETA [AÑO]   crea un año de demostración\n"
            "  torvane-admin comprobar CARPETA AÑO [--reparar]\n"
-           "                                     busca documentos que no cuadran y los repara\n";
+           "                                     busca documentos que no cuadran y los repara\n"
+           "  torvane-admin copiar CARPETA AÑO DESTINO   copia el año a DESTINO/Zudivoz.mdb\n"
+           "  torvane-admin recuperar CARPETA AÑO ORIGEN   pone ORIGEN/Zudivoz.mdb en su lugar\n";
     return 2;
 }
 
@@ -55,6 +58,20 @@ int comprobarAno(const QString& carpeta, const QString& ano, bool reparar)
     return comprobacion.correcta() ? 0 : 1;
 }
 
+// Backup and restore of one year, for scheduled copies; the year stays closed afterwards.
+QString copiarORecuperar(const QStringList& args)
+{
+    const QString rutaBD = args[1] + QLatin1Char('/') + args[2] + QLatin1Char('/') + kArchivoDatos;
+    limpiarTemporales(rutaBD);
+    QString error = abrirBaseDatos(rutaBD);
+    if (error.isEmpty())
+        error = args[0] == QStringLiteral("copiar")
+                    ? hacerCopia(args[3])
+                    : restaurarCopia(args[3], rutaBD, [&rutaBD] { return abrirBaseDatos(rutaBD); });
+    cerrarBaseDatos();
+    return error;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -70,6 +87,9 @@ int main(int argc, char** argv)
     QString error;
     if (args[0] == QStringLiteral("crear") && args.size() == 3)
         error = crearAno(args[1], args[2]);
+    else if ((args[0] == QStringLiteral("copiar") || args[0] == QStringLiteral("recuperar")) &&
+             args.size() == 4)
+        error = copiarORecuperar(args);
     else if (args[0] == QStringLiteral("demo") && args.size() <= 3)
         error = crearDemo(args[1], args.value(2, QString::number(Hoy().year())));
     else
