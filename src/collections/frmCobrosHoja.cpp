@@ -371,8 +371,10 @@ void frmCobrosHoja::BorrarLinea() {
     const int fila = ui->mshDatos->filaActual();
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
     if (!ComprobaDatos()) return;
-    if (!Mensaje::preguntar(this, QStringLiteral("¿Borrar la línea ") +
-                                      ui->mshDatos->texto(fila, 0) + QStringLiteral("?")))
+    if (!Mensaje::preguntar(this,
+                            QStringLiteral("¿Borrar la línea ") + ui->mshDatos->texto(fila, 0) +
+                                QStringLiteral("?"),
+                            Mensaje::Icono::Informacion, Mensaje::kTitulo, true))
         return;
     Guardar({CambioLineas::Borrar, {}, ui->mshDatos->texto(fila, 6).toInt()});
 }

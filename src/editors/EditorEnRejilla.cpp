@@ -184,7 +184,7 @@ void EditorEnRejilla::Novo() {
     EstablecerEstado(false);
     llenarCajas(0);
     ColocarCajas();
-    if (tabla_.enfocarAlNuevo) cajas_.first().control->setFocus(Qt::OtherFocusReason);
+    cajas_.first().control->setFocus(Qt::OtherFocusReason);
 }
 
 void EditorEnRejilla::Editar() {
@@ -228,7 +228,8 @@ void EditorEnRejilla::Aceptar() {
     }
     Modo = 2;
     EstablecerEstado(true);
-    CargarDatos(1, false);
+    // An edited row stays current; a new one takes its place in the table's order.
+    CargarDatos(nuevo ? 1 : filaEditada_, false);
     if (nuevo) cmdNovo_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -253,8 +254,9 @@ void EditorEnRejilla::Borrar() {
         if (const QString motivo = tabla_.motivoNoBorrar(clave); !motivo.isEmpty())
             return Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
     }
-    if (!Mensaje::preguntar(this, tabla_.preguntaBorrar + mshDatos_->texto(fila, 1) +
-                                      QStringLiteral("?")))
+    if (!Mensaje::preguntar(this,
+                            tabla_.preguntaBorrar + mshDatos_->texto(fila, 1) + QStringLiteral("?"),
+                            Mensaje::Icono::Informacion, Mensaje::kTitulo, true))
         return;
     try {
         Editores::borrarFila(tabla_.nombre, tabla_.campoClave, clave);

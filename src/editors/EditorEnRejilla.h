@@ -41,7 +41,6 @@ protected:
         QString preguntaBorrar; ///< followed by column 1 of the row and "?"
         /** The table's rows from column 1 on; column 0 is numbered here. */
         std::function<QList<QStringList>()> leer;
-        bool enfocarAlNuevo = true;
         /** Why the row with this key cannot be deleted; empty (or none) when it can. */
         std::function<QString(int)> motivoNoBorrar = {};
     };

@@ -40,16 +40,17 @@ bool comprobarUnico(QWidget* ventana, QLineEdit* caja, const QString& tabla, con
     return false;
 }
 
-void borrarTrasPreguntar(QWidget* ventana, const QString& motivoNoBorrar, const QString& pregunta,
-                         const std::function<void()>& borrar,
+void borrarTrasPreguntar(QWidget* ventana, Rejilla* rejilla, const QString& motivoNoBorrar,
+                         const QString& pregunta, const std::function<void()>& borrar,
                          const std::function<void()>& recargar) {
     if (!motivoNoBorrar.isEmpty())
         return Mensaje::informar(ventana, motivoNoBorrar, Mensaje::Icono::Exclamacion);
-    if (!Mensaje::preguntar(ventana, pregunta)) return;
+    if (!Mensaje::preguntar(ventana, pregunta, Mensaje::Icono::Informacion, Mensaje::kTitulo, true))
+        return;
     {
         CursorEspera espera(ventana);
         borrar();
-        recargar();
+        rejilla->recargarEnLaFila(recargar);
     }
     Mensaje::informar(ventana, QStringLiteral("PROCESO FINALIZADO"));
 }

@@ -76,7 +76,10 @@ void frmInquilinos::resizeEvent(QResizeEvent* evento) {
 }
 
 bool frmInquilinos::eventFilter(QObject* objeto, QEvent* evento) {
-    if (objeto == ui->txtFiltro && evento->type() == QEvent::FocusIn) ui->cmdFamiliares->hide();
+    if (objeto == ui->txtFiltro && evento->type() == QEvent::FocusIn) {
+        familiaresEnCorreo_ = false;
+        ui->cmdFamiliares->hide();
+    }
     return Ventana::eventFilter(objeto, evento);
 }
 
@@ -91,13 +94,14 @@ void frmInquilinos::Cargar() {
 }
 
 void frmInquilinos::Nuevo() {
-    // Not reloaded: a new tenant shows after the next filter.
-    abrirFichaNueva<frmInquilinosFicha>(this, QStringLiteral("Inquilino Nuevo"));
+    abrirFichaNueva<frmInquilinosFicha>(this, QStringLiteral("Inquilino Nuevo"), ui->mshDatos,
+                                        [this] { Cargar(); });
     ui->txtFiltro->setFocus();
 }
 
 void frmInquilinos::Editar() {
-    editarFilaActual<frmInquilinosFicha>(this, ui->mshDatos, kColumnaId, [this] { Cargar(); });
+    editarFilaActual<frmInquilinosFicha>(
+        this, ui->mshDatos, kColumnaId, [this] { Cargar(); }, ui->txtFiltro);
 }
 
 void frmInquilinos::Borrar() {
@@ -105,24 +109,27 @@ void frmInquilinos::Borrar() {
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
     const int id = ui->mshDatos->texto(fila, kColumnaId).toInt();
     borrarTrasPreguntar(
-        this, motivoNoBorrar(UsadoPor::Inquilino, id), QStringLiteral("¿Borrar a ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
+        this, ui->mshDatos, motivoNoBorrar(UsadoPor::Inquilino, id),
+        QStringLiteral("¿Borrar a ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
         [id] { BorrarInquilino(id); }, [this] { Cargar(); });
 }
 
 void frmInquilinos::alCambiarCelda(int fila, int columna) {
-    if (fila < 1 || columna != kColumnaMail) {
-        ui->cmdFamiliares->hide();
-        return;
-    }
+    familiaresEnCorreo_ = fila >= 1 && columna == kColumnaMail;
     colocarFamiliares();
-    ui->cmdFamiliares->show();
-    ui->cmdFamiliares->raise();
 }
 
 void frmInquilinos::colocarFamiliares() {
     const int fila = ui->mshDatos->filaActual();
-    if (fila < 1) return;
+    if (fila < 1) {
+        ui->cmdFamiliares->hide();
+        return;
+    }
     const QRect celda = ui->mshDatos->rectCelda(fila, kColumnaMail);
     ui->cmdFamiliares->setGeometry(celda.x() + celda.width(), celda.y(), celda.height() + 4,
                                    celda.height());
+    // A row scrolled out of view would leave the button floating outside the grid.
+    const bool enSuCelda = familiaresEnCorreo_ && ui->mshDatos->celdaVisible(fila, kColumnaMail);
+    ui->cmdFamiliares->setVisible(enSuCelda);
+    if (enSuCelda) ui->cmdFamiliares->raise();
 }

@@ -71,6 +71,7 @@ private slots:
         QCOMPARE(rejilla->texto(5, 1), u"Piso quinto"_s);
         QCOMPARE(rejilla->filaActual(), 5);
         QCOMPARE(rejilla->rowAt(0), 4);
+        QVERIFY(w.focusWidget() == caja(&w, "txtFiltro"));
 
         // A property with documents stays, so no document loses its property.
         pulsar(&w, "cmdBorrar");
@@ -80,10 +81,12 @@ private slots:
         ejecutar(u"DELETE FROM tblCobros"_s);
         Mensaje::limpiarHistorial();
         pulsar(&w, "cmdBorrar");
+        QVERIFY(Mensaje::historial().first().noPorDefecto);
         QCOMPARE(Mensaje::textos(), lista("¿Borrar el inmueble Piso quinto?|PROCESO FINALIZADO"));
         QCOMPARE(contar("tblInmuebles", "Id = 5"), 0);
         QCOMPARE(contar("tblInmuebles"), 39);
         QCOMPARE(rejilla->numFilas(), 40);
+        QCOMPARE(rejilla->filaActual(), 5);
     }
 };
 

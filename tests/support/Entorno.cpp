@@ -7,12 +7,15 @@
 #include "ui/Mensajes.h"
 
 #include <QDir>
+#include <QSettings>
 
 Entorno::Entorno(const QString& ano)
 {
     QDir().mkpath(carpetaPrograma());
     QDir().mkpath(carpetaDatos() + QLatin1Char('/') + ano);
     Modulo::fijarCarpetaPrograma(carpetaPrograma());
+    // Window sizes remembered by one test never reach another, nor the user's own settings.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, raiz());
     const QString ruta = carpetaDatos() + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb");
     QString error = crearBaseDatos(ruta);
     if (error.isEmpty())
