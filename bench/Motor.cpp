@@ -141,6 +141,8 @@ std::function<void(Motor&)> pasoMotor(const QString& clave) {
                     " ORDER BY i.Des, c.IdInm, Mes",
                     {"2024-01-01", "2025-01-01"});
          }},
+        {QStringLiteral("exportar"),
+         [](Motor& m) { m.leer(kListaCobros + QByteArray(kDesdeCobros) + kOrdenCobros, kAno); }},
         {QStringLiteral("hoja"), hoja},
         {QStringLiteral("recibo"), recibo},
         {QStringLiteral("recibos"),

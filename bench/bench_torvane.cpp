@@ -53,6 +53,7 @@ const Medida kMedidas[] = {
     {"inmuebles", "Inmuebles con filtro"},
     {"inquilinos", "Inquilinos con filtro"},
     {"estadisticas", "Estadísticas del año"},
+    {"exportar", "Exportar los cobros del año a .xlsx"},
     {"hoja", "Abrir un documento en la hoja"},
     {"recibo", "Un recibo hasta el PDF"},
     // 2,000 pages on the big year take minutes: this one runs on the small year.
