@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <functional>
 #include <initializer_list>
 #include <kainjow/mustache.hpp>
 
@@ -271,19 +272,10 @@ QString errorPlantilla(const QString& archivo, const std::string& motivo) {
         .arg(archivo, QString::fromStdString(motivo));
 }
 
-} // namespace
-
-std::optional<int> leerFormulaSeleccion(const QString& formula) {
-    static const QRegularExpression patron(
-        QStringLiteral("^\\s*\\{tblCobros\\.Id\\}\\s*=\\s*(\\d{1,9})\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = patron.match(formula);
-    if (!m.hasMatch()) return std::nullopt;
-    return m.captured(1).toInt();
-}
-
-InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
-                               const ParametrosInforme& parametros, const QString& formula) {
+// Reads the template, fills it with what datos() gives plus the parameters and renders it.
+InformeGenerado renderizar(const QString& carpeta, const QString& nombre,
+                           const ParametrosInforme& parametros,
+                           const std::function<Dato(InformeGenerado&)>& datos) {
     InformeGenerado resultado;
     const QString archivo = nombre + QStringLiteral(".rpt");
     QFile fuente(carpeta + QLatin1Char('/') + archivo);
@@ -301,11 +293,11 @@ InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
         return resultado;
     }
     try {
-        Dato datos = datosDe(nombre, formula, resultado.nombre, resultado.error);
+        Dato valores = datos(resultado);
         if (!resultado.valido()) return resultado;
         for (auto it = parametros.cbegin(); it != parametros.cend(); ++it)
-            poner(datos, utf8(it.key()), it.value());
-        const std::string html = plantilla.render(datos);
+            poner(valores, utf8(it.key()), it.value());
+        const std::string html = plantilla.render(valores);
         if (!plantilla.is_valid())
             resultado.error = errorPlantilla(archivo, plantilla.error_message());
         else
@@ -314,4 +306,45 @@ InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
         resultado.error = e.texto();
     }
     return resultado;
+}
+
+Dato objetoDe(const ParametrosInforme& textos) {
+    Dato objeto;
+    for (auto it = textos.cbegin(); it != textos.cend(); ++it)
+        poner(objeto, utf8(it.key()), it.value());
+    return objeto;
+}
+
+} // namespace
+
+std::optional<int> leerFormulaSeleccion(const QString& formula) {
+    static const QRegularExpression patron(
+        QStringLiteral("^\\s*\\{tblCobros\\.Id\\}\\s*=\\s*(\\d{1,9})\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = patron.match(formula);
+    if (!m.hasMatch()) return std::nullopt;
+    return m.captured(1).toInt();
+}
+
+InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
+                               const ParametrosInforme& parametros, const QString& formula) {
+    return renderizar(carpeta, nombre, parametros, [&](InformeGenerado& resultado) {
+        return datosDe(nombre, formula, resultado.nombre, resultado.error);
+    });
+}
+
+InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
+                               const ParametrosInforme& parametros, const FilasInforme& filas) {
+    return renderizar(carpeta, nombre, parametros, [&](InformeGenerado& resultado) {
+        resultado.nombre = nombre;
+        Dato datos;
+        datos.set("empresa", empresa());
+        datos.set("hoy", utf8(formatoFecha(Hoy())));
+        Dato lista(Dato::type::list);
+        for (const ParametrosInforme& fila : filas.filas)
+            lista.push_back(objetoDe(fila));
+        datos.set("filas", lista);
+        datos.set("totales", objetoDe(filas.totales));
+        return datos;
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -38,3 +39,13 @@ std::optional<int> leerFormulaSeleccion(const QString& formula);
  */
 InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
                                const ParametrosInforme& parametros, const QString& formula = {});
+
+/** Rows a caller already holds ("filas" of the template) and their sums ("totales"). */
+struct FilasInforme {
+    QList<ParametrosInforme> filas;
+    ParametrosInforme totales;
+};
+
+/** Fills carpeta/<nombre>.rpt with the caller's rows instead of a query of its own. */
+InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
+                               const ParametrosInforme& parametros, const FilasInforme& filas);
