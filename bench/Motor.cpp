@@ -146,6 +146,8 @@ std::function<void(Motor&)> pasoMotor(const QString& clave) {
                     {"2024-01-01", "2025-01-01"});
              m.leer("SELECT Id, Des FROM tblInmuebles ORDER BY Des, Id");
          }},
+        {QStringLiteral("exportar"),
+         [](Motor& m) { m.leer(kListaCobros + QByteArray(kDesdeCobros) + kOrdenCobros, kAno); }},
         {QStringLiteral("hoja"), hoja},
         {QStringLiteral("recibo"), recibo},
         {QStringLiteral("recibos"),

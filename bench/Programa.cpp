@@ -7,6 +7,8 @@
 #include "registers/frmInquilinos.h"
 #include "reports/MotorInforme.h"
 #include "reports/frmEstadisticas.h"
+#include "ui/DialogoArchivo.h"
+#include "ui/Mensajes.h"
 #include "ui/Rejilla.h"
 
 #include <QAbstractButton>
@@ -66,6 +68,24 @@ double listaCobros() {
 double estadisticas() {
     frmEstadisticas ventana;
     return abrir(ventana);
+}
+
+/** The year's list already on screen: from "Exportar" to the .xlsx written. */
+double exportarCobros() {
+    frmCobros ventana;
+    QLabel* etiqueta = info(ventana);
+    abrir(ventana, [etiqueta] { return !etiqueta->text().isEmpty(); });
+    QTemporaryDir carpeta;
+    DialogoArchivo::fijarSiguiente(carpeta.filePath(QStringLiteral("cobros.xlsx")));
+    Mensaje::limpiarHistorial();
+    QElapsedTimer reloj;
+    reloj.start();
+    ventana.findChild<QAbstractButton*>(QStringLiteral("cmdExportar"))->click();
+    const double tiempo = ms(reloj);
+    const QString aviso = Mensaje::textos().value(0);
+    if (!aviso.contains(QStringLiteral(" filas exportadas a "))) qFatal("%s", qPrintable(aviso));
+    Mensaje::limpiarHistorial();
+    return tiempo;
 }
 
 double hoja() {
@@ -135,6 +155,7 @@ std::function<double()> pasoPrograma(const QString& clave) {
         {QStringLiteral("inquilinos"),
          [] { return filtrar<frmInquilinos>(kTextoInquilinos, "cmdFiltrar"); }},
         {QStringLiteral("estadisticas"), estadisticas},
+        {QStringLiteral("exportar"), exportarCobros},
         {QStringLiteral("hoja"), hoja},
         {QStringLiteral("recibo"),
          [] {

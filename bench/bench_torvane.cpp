@@ -63,6 +63,7 @@ const Medida kMedidas[] = {
     {"inmuebles", "Inmuebles con filtro"},
     {"inquilinos", "Inquilinos con filtro"},
     {"estadisticas", "Estadísticas del año"},
+    {"exportar", "Exportar los cobros del año a .xlsx"},
     {"hoja", "Abrir un documento en la hoja"},
     {"recibo", "Un recibo hasta el PDF"},
     {"recibos", "Lista «Recibos» hasta el PDF (10.000 doc.)", true},

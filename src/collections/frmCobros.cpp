@@ -9,6 +9,7 @@
 #include "data/Funciones.h"
 #include "data/LecturaAparte.h"
 #include "ui/CursorEspera.h"
+#include "ui/Exportar.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
@@ -19,18 +20,17 @@ namespace {
 const QString kTodas = QStringLiteral("TODAS");
 
 QList<Columna> columnasCobros() {
-    const auto derecha = Qt::AlignRight | Qt::AlignVCenter;
     return {Columna::numero(),
-            Columna::texto(QStringLiteral("Fecha"), 0.08),
+            Columna::fecha(QStringLiteral("Fecha"), 0.08),
             Columna::texto(QStringLiteral("Nº Recibo"), 0.07),
             Columna::texto(QStringLiteral("Inmueble"), 0.20),
             Columna::texto(QStringLiteral("Inquilino"), 0.20),
-            Columna::texto(QStringLiteral("Base"), 0.08, derecha),
-            Columna::texto(QStringLiteral("%"), 0.03, derecha),
-            Columna::texto(QStringLiteral("IVA"), 0.05, derecha),
-            Columna::texto(QStringLiteral("%"), 0.03, derecha),
-            Columna::texto(QStringLiteral("RET"), 0.05, derecha),
-            Columna::texto(QStringLiteral("TOTAL"), 0.10, derecha),
+            Columna::importe(QStringLiteral("Base"), 0.08),
+            Columna::cifra(QStringLiteral("%"), 0.03),
+            Columna::importe(QStringLiteral("IVA"), 0.05),
+            Columna::cifra(QStringLiteral("%"), 0.03),
+            Columna::importe(QStringLiteral("RET"), 0.05),
+            Columna::importe(QStringLiteral("TOTAL"), 0.10),
             Columna::texto(QStringLiteral("Pag"), 0.05, Qt::AlignHCenter),
             Columna::oculta()};
 }
@@ -53,6 +53,7 @@ frmCobros::frmCobros(QWidget* padre)
     connect(ui->cmdEditar, &QPushButton::clicked, this, &frmCobros::Editar);
     connect(ui->mshDatos, &Rejilla::elegida, this, &frmCobros::Editar);
     connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmCobros::Borrar);
+    conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Cobros"));
 }
 
 frmCobros::~frmCobros() = default;

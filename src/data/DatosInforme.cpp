@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <functional>
 #include <initializer_list>
 #include <kainjow/mustache.hpp>
 
@@ -296,6 +297,51 @@ QString errorPlantilla(const QString& archivo, const QString& motivo) {
     return QStringLiteral("La plantilla %1 tiene un error: %2").arg(archivo, motivo);
 }
 
+// Reads the template, fills it with what datos() gives plus the parameters and renders it.
+InformeGenerado renderizar(const QString& carpeta, const QString& nombre,
+                           const ParametrosInforme& parametros,
+                           const std::function<Dato(InformeGenerado&)>& datos) {
+    InformeGenerado resultado;
+    const QString archivo = nombre + QStringLiteral(".rpt");
+    const QString ruta = rutaPlantilla(carpeta, nombre);
+    QFile fuente(ruta);
+    if (ruta.isEmpty() || !fuente.exists()) {
+        resultado.error = kPlantillaNoEncontrada;
+        return resultado;
+    }
+    if (!fuente.open(QIODevice::ReadOnly)) {
+        resultado.error = QStringLiteral("No se puede leer la plantilla %1").arg(archivo);
+        return resultado;
+    }
+    // One byte over the bound is enough to refuse; the rest is never read.
+    const std::string texto = fuente.read(kMaximoPlantilla + 1).toStdString();
+    if (const QString motivo = comprobarPlantilla(texto); !motivo.isEmpty()) {
+        resultado.error = errorPlantilla(archivo, motivo);
+        return resultado;
+    }
+    try {
+        Dato valores = datos(resultado);
+        if (!resultado.valido()) return resultado;
+        for (auto it = parametros.cbegin(); it != parametros.cend(); ++it)
+            poner(valores, utf8(it.key()), it.value());
+        const Renderizado hecho = renderizarPlantilla(texto, valores);
+        if (!hecho.motivo.isEmpty())
+            resultado.error = errorPlantilla(archivo, hecho.motivo);
+        else
+            resultado.html = QString::fromStdString(hecho.texto);
+    } catch (const ErrorBD& e) {
+        resultado.error = e.texto();
+    }
+    return resultado;
+}
+
+Dato objetoDe(const ParametrosInforme& textos) {
+    Dato objeto;
+    for (auto it = textos.cbegin(); it != textos.cend(); ++it)
+        poner(objeto, utf8(it.key()), it.value());
+    return objeto;
+}
+
 } // namespace
 
 // Private-use characters: no data or template text holds them.
@@ -322,38 +368,37 @@ std::optional<int> leerFormulaSeleccion(const QString& formula) {
 
 InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
                                const ParametrosInforme& parametros, const QString& formula) {
-    InformeGenerado resultado;
-    const QString archivo = nombre + QStringLiteral(".rpt");
-    const QString ruta = rutaPlantilla(carpeta, nombre);
-    QFile fuente(ruta);
-    if (ruta.isEmpty() || !fuente.exists()) {
-        resultado.error = kPlantillaNoEncontrada;
-        return resultado;
-    }
-    if (!fuente.open(QIODevice::ReadOnly)) {
-        resultado.error = QStringLiteral("No se puede leer la plantilla %1").arg(archivo);
-        return resultado;
-    }
-    // One byte over the bound is enough to refuse; the rest is never read.
-    const std::string texto = fuente.read(kMaximoPlantilla + 1).toStdString();
-    if (const QString motivo = comprobarPlantilla(texto); !motivo.isEmpty()) {
-        resultado.error = errorPlantilla(archivo, motivo);
-        return resultado;
-    }
-    try {
-        Dato datos = datosDe(nombre, formula, resultado.nombre, resultado.error, resultado.filas);
-        if (!resultado.valido()) return resultado;
-        for (auto it = parametros.cbegin(); it != parametros.cend(); ++it)
-            poner(datos, utf8(it.key()), it.value());
-        const Renderizado hecho = renderizarPlantilla(texto, datos);
-        if (!hecho.motivo.isEmpty())
-            resultado.error = errorPlantilla(archivo, hecho.motivo);
-        else
-            resultado.html = QString::fromStdString(hecho.texto);
-    } catch (const ErrorBD& e) {
-        resultado.error = e.texto();
-    }
-    return resultado;
+    return renderizar(carpeta, nombre, parametros, [&](InformeGenerado& resultado) {
+        return datosDe(nombre, formula, resultado.nombre, resultado.error, resultado.filas);
+    });
+}
+
+InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
+                               const ParametrosInforme& parametros, const FilasInforme& filas) {
+    return renderizar(carpeta, nombre, parametros, [&](InformeGenerado& resultado) {
+        resultado.nombre = nombre;
+        Dato datos;
+        datos.set("empresa", empresa());
+        datos.set("hoy", utf8(formatoFecha(Hoy())));
+        datos.set("totales", objetoDe(filas.totales));
+        if (filas.filas.isEmpty()) {
+            datos.set("filas", Dato(Dato::type::list));
+            return datos;
+        }
+        // Painted row by row like every other list.
+        auto lista = std::make_shared<FilasLista>();
+        lista->claves = filas.filas.first().keys();
+        lista->claves.sort();
+        for (const ParametrosInforme& fila : filas.filas) {
+            QStringList campos;
+            for (const QString& clave : std::as_const(lista->claves))
+                campos << fila.value(clave);
+            lista->filas << campos.join(FilasLista::kSeparadorCampos);
+        }
+        datos.set("filas", filaDeMarcas(*lista));
+        resultado.filas = lista;
+        return datos;
+    });
 }
 
 QString rutaPlantilla(const QString& carpeta, const QString& nombre) {

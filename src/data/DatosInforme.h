@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -68,3 +69,13 @@ InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
  * carpeta; an empty text for "../x", "a/b", hidden names or links leading out of the folder.
  */
 QString rutaPlantilla(const QString& carpeta, const QString& nombre);
+
+/** Rows a caller already holds ("filas" of the template) and their sums ("totales"). */
+struct FilasInforme {
+    QList<ParametrosInforme> filas;
+    ParametrosInforme totales;
+};
+
+/** Fills carpeta/<nombre>.rpt with the caller's rows instead of a query of its own. */
+InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
+                               const ParametrosInforme& parametros, const FilasInforme& filas);

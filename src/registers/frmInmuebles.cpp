@@ -5,6 +5,7 @@
 #include "data/ListasRegistros.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmInmueblesFicha.h"
+#include "ui/Exportar.h"
 #include "ui/PulsarTecla.h"
 
 namespace {
@@ -24,6 +25,7 @@ frmInmuebles::frmInmuebles(QWidget* padre)
     connect(ui->cmdEditar, &QPushButton::clicked, this, &frmInmuebles::Editar);
     connect(ui->mshDatos, &Rejilla::elegida, this, &frmInmuebles::Editar);
     connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmInmuebles::Borrar);
+    conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Inmuebles"));
 }
 
 frmInmuebles::~frmInmuebles() = default;

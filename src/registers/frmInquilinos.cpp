@@ -8,6 +8,7 @@
 #include "editors/frmInquilinosFamiliares.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmInquilinosFicha.h"
+#include "ui/Exportar.h"
 #include "ui/PulsarTecla.h"
 
 #include <QScrollBar>
@@ -48,6 +49,7 @@ frmInquilinos::frmInquilinos(QWidget* padre)
     connect(ui->cmdEditar, &QPushButton::clicked, this, &frmInquilinos::Editar);
     connect(ui->mshDatos, &Rejilla::elegida, this, &frmInquilinos::Editar);
     connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmInquilinos::Borrar);
+    conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Inquilinos"));
     connect(ui->cmdCuentas, &QPushButton::clicked, this, [this] {
         abrirDelInquilino<frmInquilinosCuentas>(this, ui->mshDatos,
                                                 QStringLiteral("Cuentas bancarias de "), 1);

@@ -34,6 +34,11 @@ InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& par
     return generarInforme(Modulo::Ruta + QStringLiteral("/Informes"), nombre, parametros, formula);
 }
 
+InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
+                             const FilasInforme& filas) {
+    return generarInforme(Modulo::Ruta + QStringLiteral("/Informes"), nombre, parametros, filas);
+}
+
 void prepararImpresora(QPrinter& impresora) {
     impresora.setPageSize(QPageSize(QPageSize::A4));
     impresora.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);

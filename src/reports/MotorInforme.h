@@ -18,6 +18,10 @@ class QWidget;
 InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
                              const QString& formula = {});
 
+/** Renders the template nombre with rows the caller holds. */
+InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
+                             const FilasInforme& filas);
+
 /** A4 with 15 mm margins: what every default template is drawn for. */
 void prepararImpresora(QPrinter& impresora);
 

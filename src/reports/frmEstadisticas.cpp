@@ -3,8 +3,10 @@
 
 #include "data/Estadisticas.h"
 #include "data/Formato.h"
+#include "ui/CampoAno.h"
 #include "ui/Colores.h"
 #include "ui/CursorEspera.h"
+#include "ui/Exportar.h"
 #include "ui/Mensajes.h"
 
 #include <QAbstractButton>
@@ -83,6 +85,8 @@ frmEstadisticas::frmEstadisticas(QWidget* padre)
     ui->mscGrafico->setRenderHint(QPainter::Antialiasing);
     ui->mscGrafico->chart()->legend()->setVisible(true);
     connect(ui->cmdFiltrar, &QPushButton::clicked, this, &frmEstadisticas::cmdFiltrar_Click);
+    conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Estadísticas"),
+                     FilaTotales::Ultima);
     connect(ui->mshDatos, &Rejilla::celdaActualCambiada, this, &frmEstadisticas::redibujar);
     for (QAbstractButton* opcion :
          {ui->optTipoGrafico_0, ui->optTipoGrafico_1, ui->optTipoGrafico_2, ui->optTipoGrafico_3})
@@ -108,15 +112,8 @@ void frmEstadisticas::cmdFiltrar_Click() {
         Mensaje::informar(this, QStringLiteral("Opción no disponible"));
         return;
     }
-    const std::optional<int> ano = leerEntero(ui->txtAno->text().trimmed());
-    if (!ano || *ano < 1000 || *ano > 9999) {
-        Mensaje::informar(this,
-                          QStringLiteral("Escriba el año con sus cuatro cifras, por ejemplo %1.")
-                              .arg(Hoy().year()));
-        ui->txtAno->setFocus();
-        ui->txtAno->selectAll();
-        return;
-    }
+    const std::optional<int> ano = leerAnoEscrito(this, ui->txtAno);
+    if (!ano) return;
     ui->lblTitulo->setText(ui->lstTipo->currentItem()->text().toUpper());
     CursorEspera espera(this);
     CargarDatos(*ano);
@@ -126,9 +123,9 @@ void frmEstadisticas::ConfigurarRejilla() {
     QList<Columna> columnas{Columna::oculta(), Columna::numero(300),
                             Columna::texto(QStringLiteral("Inmueble"), 0.14, Qt::AlignRight)};
     for (const QString& mes : nombresMeses())
-        columnas << Columna::texto(mes, 0.06, Qt::AlignRight);
+        columnas << Columna::importe(mes, 0.06);
     // Wider than the months so a year's total of five figures is never cut.
-    columnas << Columna::texto(QStringLiteral("TOTAL"), 0.08, Qt::AlignRight);
+    columnas << Columna::importe(QStringLiteral("TOTAL"), 0.08);
     ui->mshDatos->modelo()->fijarColumnasFijas(2);
     ui->mshDatos->definirColumnas(columnas);
 }

@@ -2,6 +2,8 @@
 
 #include "ui_frmInforme.h"
 
+#include "tax/frmResumenFiscal.h"
+
 #include <QCoreApplication>
 #include <QPrintPreviewWidget>
 
@@ -22,6 +24,12 @@ void frmInforme::mostrarElegido() {
     const QListWidgetItem* elegido = ui->lstInforme->currentItem();
     if (!elegido) return;
     const QString nombre = elegido->text();
+    if (nombre == QLatin1String("Resumen fiscal")) {
+        // A window of its own: it chooses a period and holds several sections.
+        frmResumenFiscal resumen(this);
+        resumen.exec();
+        return;
+    }
     const ParametrosInforme parametros = {
         {QStringLiteral("pEmpresa"), QCoreApplication::applicationName()},
         {QStringLiteral("pTitulo"), nombre}};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/Exportacion.h"
+
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QStringList>
@@ -12,6 +14,7 @@ struct Columna {
     double fraccion = 0;  ///< share of the grid's width; ignored when twipsFijos > 0
     int twipsFijos = 0;   ///< fixed width in twips (the numbered first column: 500)
     Qt::Alignment alineacion = Qt::AlignLeft | Qt::AlignVCenter;
+    TipoDato dato = TipoDato::Texto; ///< how an export writes the column's texts
 
     static Columna numero(int twips = 500)
     {
@@ -22,6 +25,17 @@ struct Columna {
                          Qt::Alignment alineacion = Qt::AlignLeft | Qt::AlignVCenter)
     {
         return {titulo, fraccion, 0, alineacion | Qt::AlignVCenter};
+    }
+    /** Money shown as "1.234,50", right-aligned; exported as numbers with a total. */
+    static Columna importe(const QString& titulo, double fraccion) {
+        return {titulo, fraccion, 0, Qt::AlignRight | Qt::AlignVCenter, TipoDato::Importe};
+    }
+    /** A number that is not summed (a percentage), right-aligned. */
+    static Columna cifra(const QString& titulo, double fraccion) {
+        return {titulo, fraccion, 0, Qt::AlignRight | Qt::AlignVCenter, TipoDato::Numero};
+    }
+    static Columna fecha(const QString& titulo, double fraccion) {
+        return {titulo, fraccion, 0, Qt::AlignLeft | Qt::AlignVCenter, TipoDato::Fecha};
     }
 };
 

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+/*
+ * Tables written as spreadsheets: .xlsx with real numbers and dates, or .csv as a Spanish
+ * spreadsheet opens it without asking (UTF-8 with BOM, ";", decimal comma).
+ */
+
+/** What a column holds, so it is written as a number or a date rather than as text. */
+enum class TipoDato { Texto, Fecha, Importe, Numero };
+
+struct ColumnaHoja {
+    QString titulo;
+    TipoDato tipo = TipoDato::Texto;
+};
+
+/**
+ * One sheet: a cell is an invalid QVariant (empty), a QString, a double or a QDate as its
+ * column's type says. With totales the .xlsx ends with a "TOTAL" row summing every Importe
+ * column by formula.
+ */
+struct Hoja {
+    QString nombre;
+    QList<ColumnaHoja> columnas;
+    QList<QVariantList> filas;
+    bool totales = false;
+};
+
+/** Writes the sheet; an empty text on success, the reason otherwise (nothing left behind). */
+QString escribirXlsx(const Hoja& hoja, const QString& ruta);
+QString escribirCsv(const Hoja& hoja, const QString& ruta);
+/** As .csv when ruta ends so, as .xlsx otherwise. */
+QString exportarHoja(const Hoja& hoja, const QString& ruta);
+
+/** "TOTAL" under the first column and the sum of each Importe column, rounded to cents. */
+QVariantList filaTotales(const Hoja& hoja);
+
+/** The text a grid shows for a cell: "1.234,50", "21", "31/12/2024". */
+QString textoCelda(const QVariant& valor, TipoDato tipo);
+
+/** A cell from the text a grid shows: "1.234,50" as 1234.5, "31/12/2024" as a date. */
+QVariant celdaDeTexto(const QString& texto, TipoDato tipo);

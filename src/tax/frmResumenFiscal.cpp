@@ -1,0 +1,124 @@
+#include "tax/frmResumenFiscal.h"
+#include "ui_frmResumenFiscal.h"
+
+#include "data/Formato.h"
+#include "reports/Impresoras.h"
+#include "reports/MotorInforme.h"
+#include "ui/CampoAno.h"
+#include "ui/CursorEspera.h"
+#include "ui/Exportar.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+
+namespace {
+
+QList<Columna> columnasDe(const Hoja& hoja) {
+    QList<Columna> columnas{Columna::numero()};
+    const double fraccion = 0.9 / std::max<qsizetype>(1, hoja.columnas.size());
+    for (const ColumnaHoja& c : hoja.columnas) {
+        if (c.tipo == TipoDato::Importe)
+            columnas << Columna::importe(c.titulo, fraccion);
+        else if (c.tipo == TipoDato::Numero)
+            columnas << Columna::cifra(c.titulo, fraccion);
+        else
+            columnas << Columna::texto(c.titulo, fraccion);
+    }
+    return columnas;
+}
+
+QStringList textos(const Hoja& hoja, const QVariantList& fila) {
+    QStringList resultado;
+    for (int c = 0; c < hoja.columnas.size(); ++c)
+        resultado << textoCelda(fila.value(c), hoja.columnas[c].tipo);
+    return resultado;
+}
+
+ParametrosInforme porClave(const Seccion& s, const QVariantList& fila) {
+    const QStringList valores = textos(s.hoja, fila);
+    ParametrosInforme resultado;
+    for (int c = 0; c < s.claves.size(); ++c)
+        resultado.insert(s.claves[c], valores.value(c));
+    return resultado;
+}
+
+} // namespace
+
+frmResumenFiscal::frmResumenFiscal(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmResumenFiscal>()) {
+    ui->setupUi(this);
+    configurarCampo(ui->txtAno, Campo::ColorFoco);
+    connect(ui->txtAno, &QLineEdit::returnPressed, this, &frmResumenFiscal::Calcular);
+    connect(ui->cmdCalcular, &QPushButton::clicked, this, &frmResumenFiscal::Calcular);
+    connect(ui->cmdExportar, &QPushButton::clicked, this, &frmResumenFiscal::Exportar);
+    connect(ui->cmdImpresora, &QPushButton::clicked, this, [this] { Imprimir(false); });
+    connect(ui->cmdPDF, &QPushButton::clicked, this, [this] { Imprimir(true); });
+    connect(ui->tabSecciones, &QTabWidget::currentChanged, this,
+            [this] { ui->lblInfo->setText(NombreActual()); });
+}
+
+frmResumenFiscal::~frmResumenFiscal() = default;
+
+void frmResumenFiscal::alActivar() {
+    ui->txtAno->setText(QString::number(Hoy().year()));
+    Calcular();
+    ui->txtAno->setFocus();
+}
+
+void frmResumenFiscal::Calcular() {
+    const std::optional<int> ano = leerAnoEscrito(this, ui->txtAno);
+    if (!ano) return;
+    CursorEspera espera(this);
+    const Periodo periodo{*ano, ui->cmbPeriodo->currentIndex()};
+    const QString anual = Periodo{*ano, 0}.texto();
+    secciones_ = {ivaRepercutido(periodo), retencionesSoportadas(periodo),
+                  operacionesConTerceros(*ano), rendimientosInmuebles(periodo)};
+    // Form 347 is yearly whatever the period chosen.
+    periodos_ = {periodo.texto(), periodo.texto(), anual, periodo.texto()};
+    const QList<Rejilla*> rejillas{ui->mshIva, ui->mshRetenciones, ui->msh347, ui->mshInmuebles};
+    for (int i = 0; i < rejillas.size(); ++i)
+        MostrarSeccion(rejillas[i], secciones_[i]);
+    ui->lblInfo->setText(NombreActual());
+}
+
+void frmResumenFiscal::MostrarSeccion(Rejilla* rejilla, const Seccion& seccion) {
+    rejilla->definirColumnas(columnasDe(seccion.hoja));
+    QList<QStringList> filas;
+    for (const QVariantList& fila : seccion.hoja.filas)
+        filas << QStringList{QString::number(filas.size() + 1)} + textos(seccion.hoja, fila);
+    if (!filas.isEmpty())
+        filas << QStringList{QString()} + textos(seccion.hoja, filaTotales(seccion.hoja));
+    rejilla->modelo()->fijarFilas(filas);
+    if (!filas.isEmpty()) rejilla->fijarFilaActual(1, 1);
+}
+
+QString frmResumenFiscal::NombreActual() const {
+    const int i = ui->tabSecciones->currentIndex();
+    if (i < 0 || i >= secciones_.size()) return {};
+    return secciones_[i].titulo + QStringLiteral(" - ") + periodos_[i];
+}
+
+void frmResumenFiscal::Exportar() {
+    auto* rejilla = ui->tabSecciones->currentWidget()->findChild<Rejilla*>();
+    exportarRejilla(this, rejilla, NombreActual(), FilaTotales::Ultima);
+}
+
+void frmResumenFiscal::Imprimir(bool pdf) {
+    const int i = ui->tabSecciones->currentIndex();
+    if (i < 0 || i >= secciones_.size()) return;
+    const Seccion& s = secciones_[i];
+    FilasInforme filas;
+    for (const QVariantList& fila : s.hoja.filas)
+        filas.filas << porClave(s, fila);
+    if (!s.hoja.filas.isEmpty()) filas.totales = porClave(s, filaTotales(s.hoja));
+    const ParametrosInforme parametros{{QStringLiteral("pTitulo"), s.titulo},
+                                       {QStringLiteral("pPeriodo"), periodos_[i]}};
+    CursorEspera espera(this);
+    InformeGenerado informe = abrirInforme(s.plantilla, parametros, filas);
+    if (!informe.valido()) {
+        Mensaje::critico(this, informe.error);
+        return;
+    }
+    PaginasInforme paginas(informe.html);
+    imprimirInforme(this, NombreActual(), paginas, posicionImpresora(pdf));
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "tax/ResumenFiscal.h"
+#include "ui/Ventana.h"
+
+#include <memory>
+
+class Rejilla;
+
+namespace Ui {
+class frmResumenFiscal;
+}
+
+/**
+ * The tax summary of a quarter or a year: one tab per section (VAT, withholding, operations
+ * with third parties, rents per property), each exported or printed through its template.
+ */
+class frmResumenFiscal : public Ventana {
+    Q_OBJECT
+
+public:
+    explicit frmResumenFiscal(QWidget* padre = nullptr);
+    ~frmResumenFiscal() override;
+
+protected:
+    void alActivar() override;
+
+private:
+    void Calcular();
+    void MostrarSeccion(Rejilla* rejilla, const Seccion& seccion);
+    void Exportar();
+    void Imprimir(bool pdf);
+    /** The section of the tab shown and its period's text. */
+    QString NombreActual() const;
+
+    std::unique_ptr<Ui::frmResumenFiscal> ui;
+    QList<Seccion> secciones_;
+    QList<QString> periodos_;
+};

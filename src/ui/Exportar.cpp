@@ -1,0 +1,87 @@
+#include "ui/Exportar.h"
+
+#include "ui/CursorEspera.h"
+#include "ui/DialogoArchivo.h"
+#include "ui/Mensajes.h"
+#include "ui/Rejilla.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+bool visible(const Columna& c) {
+    return c.twipsFijos == 0 && c.fraccion > 0;
+}
+
+QString rutaElegida(QWidget* ventana, const QString& nombre) {
+    QString limpio = nombre;
+    limpio.replace(QLatin1Char('/'), QLatin1Char('-'));
+    const QString propuesta = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+                              QLatin1Char('/') + limpio + QStringLiteral(".xlsx");
+    QString ruta = DialogoArchivo::guardar(
+        ventana, QStringLiteral("Exportar"), propuesta,
+        QStringLiteral("Hoja de cálculo (*.xlsx);;Texto separado por punto y coma (*.csv)"));
+    const QString sufijo = QFileInfo(ruta).suffix().toLower();
+    if (!ruta.isEmpty() && sufijo != QLatin1String("xlsx") && sufijo != QLatin1String("csv"))
+        ruta += QStringLiteral(".xlsx");
+    return ruta;
+}
+
+} // namespace
+
+Hoja hojaDeRejilla(ModeloRejilla& modelo, const QString& nombre, FilaTotales totales) {
+    modelo.cargarHasta();
+    Hoja hoja{nombre, {}, {}, true};
+    QList<int> indices;
+    for (int c = 0; c < modelo.numColumnas(); ++c) {
+        const Columna& columna = modelo.columnas()[c];
+        if (!visible(columna)) continue;
+        indices << c;
+        hoja.columnas << ColumnaHoja{columna.titulo, columna.dato};
+    }
+    const int ultima = modelo.filasDatos() - (totales == FilaTotales::Ultima ? 1 : 0);
+    hoja.filas.reserve(ultima);
+    for (int f = 1; f <= ultima; ++f) {
+        QVariantList fila;
+        fila.reserve(indices.size());
+        for (int i = 0; i < indices.size(); ++i)
+            fila << celdaDeTexto(modelo.texto(f, indices[i]), hoja.columnas[i].tipo);
+        hoja.filas << fila;
+    }
+    return hoja;
+}
+
+void exportarRejilla(QWidget* ventana, Rejilla* rejilla, const QString& nombre,
+                     FilaTotales totales) {
+    if (rejilla->numFilas() < 2) {
+        Mensaje::informar(ventana, QStringLiteral("No hay filas que exportar."));
+        return;
+    }
+    const QString ruta = rutaElegida(ventana, nombre);
+    if (ruta.isEmpty()) return;
+    QString error;
+    qsizetype filas = 0;
+    {
+        CursorEspera espera(ventana);
+        const Hoja hoja = hojaDeRejilla(*rejilla->modelo(), nombre, totales);
+        filas = hoja.filas.size();
+        error = exportarHoja(hoja, ruta);
+    }
+    if (!error.isEmpty()) {
+        Mensaje::critico(ventana, error);
+        return;
+    }
+    const QString cuantas = filas == 1 ? QStringLiteral("1 fila exportada")
+                                       : QStringLiteral("%1 filas exportadas").arg(filas);
+    Mensaje::informar(ventana, cuantas + QStringLiteral(" a ") + QDir::toNativeSeparators(ruta));
+}
+
+void conectarExportar(QAbstractButton* boton, Rejilla* rejilla, const QString& nombre,
+                      FilaTotales totales) {
+    QObject::connect(boton, &QAbstractButton::clicked, rejilla, [boton, rejilla, nombre, totales] {
+        exportarRejilla(boton->window(), rejilla, nombre, totales);
+    });
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "data/Exportacion.h"
+
+class QAbstractButton;
+class ModeloRejilla;
+class Rejilla;
+
+/** Whether the grid's last row already holds its totals (written as formulas instead). */
+enum class FilaTotales { No, Ultima };
+
+/**
+ * The rows of a grid as a sheet: its visible columns (not the numbered one nor hidden ids),
+ * every row the list holds (loading what is still pending), cells typed by Columna::dato.
+ */
+Hoja hojaDeRejilla(ModeloRejilla& modelo, const QString& nombre,
+                   FilaTotales totales = FilaTotales::No);
+
+/**
+ * Asks where to save the grid (proposing nombre in the documents folder, .xlsx or .csv) and
+ * writes it, telling the user how it went. An empty grid is refused with a message.
+ */
+void exportarRejilla(QWidget* ventana, Rejilla* rejilla, const QString& nombre,
+                     FilaTotales totales = FilaTotales::No);
+
+/** Makes boton ("Exportar" of a list window) export rejilla under the name nombre. */
+void conectarExportar(QAbstractButton* boton, Rejilla* rejilla, const QString& nombre,
+                      FilaTotales totales = FilaTotales::No);

@@ -1,0 +1,174 @@
+#include "app/Modulo.h"
+#include "data/Consulta.h"
+#include "data/DatosInforme.h"
+#include "data/Documentos.h"
+#include "data/Formato.h"
+#include "data/Totales.h"
+#include "registers/AyudasRegistros.h"
+#include "reports/Impresoras.h"
+#include "tax/frmResumenFiscal.h"
+#include "ui/DialogoArchivo.h"
+#include "ui/Mensajes.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTabWidget>
+
+namespace {
+
+/** A document with its totals worked out as the sheet does. */
+void documento(Entorno& e, const QDate& fecha, int inq, int inm, double base, double porIva,
+               double porRet, bool pagado = false) {
+    static int numero = 0;
+    const int id = e.documento(++numero, u"A"_s, fecha, inm, inq, 0, pagado);
+    const Totales t = calcularTotales(base, porRet, porIva);
+    ejecutar(u"UPDATE tblCobros SET SubTotal = ?, Base = ?, PorIva = ?, IVA = ?, PorRet = ?,"
+             u" Ret = ?, Tot = ? WHERE Id = ?"_s,
+             {t.subtotal, t.base, porIva, t.iva, porRet, t.retencion, t.total, id});
+}
+
+/**
+ * A business tenant with 21 % VAT and 19 % withholding in the first two quarters, a 10 %
+ * garage, and exempt flats whose yearly totals fall just below, exactly on and just above the
+ * form 347 threshold (the last through two tenant records with the same N.I.F. typed apart).
+ */
+void anoDePrueba(Entorno& e) {
+    const int local = e.inquilino(u"Local SL"_s, {}, {}, {}, u"B12345678"_s);
+    const int bajo = e.inquilino(u"Bea"_s, {}, {}, {}, u"11111111H"_s);
+    const int justo = e.inquilino(u"Juan"_s, {}, {}, {}, u"22222222J"_s);
+    const int encima = e.inquilino(u"Xavi"_s, {}, {}, {}, u"x-1234567-l"_s);
+    const int encima2 = e.inquilino(u"Xavier"_s, {}, {}, {}, u"X1234567L"_s);
+    const int garaje = e.inquilino(u"Dora"_s);
+    const int mLocal = e.inmueble(u"Local"_s), piso1 = e.inmueble(u"Piso 1"_s),
+              piso2 = e.inmueble(u"Piso 2"_s), mGaraje = e.inmueble(u"Garaje"_s);
+    documento(e, QDate(2024, 1, 15), local, mLocal, 1000, 21, 19, true);
+    documento(e, QDate(2024, 2, 15), local, mLocal, 1000, 21, 19);
+    documento(e, QDate(2024, 4, 15), local, mLocal, 1000, 21, 19);
+    documento(e, QDate(2024, 3, 1), bajo, piso1, 1502.52, 0, 0);
+    documento(e, QDate(2024, 6, 1), bajo, piso1, 1502.53, 0, 0);
+    documento(e, QDate(2024, 5, 10), justo, piso1, 3005.06, 0, 0);
+    documento(e, QDate(2024, 3, 31), encima, piso2, 3005, 0, 0);
+    documento(e, QDate(2024, 12, 31), encima2, piso2, 0.07, 0, 0);
+    documento(e, QDate(2024, 7, 1), garaje, mGaraje, 100, 10, 0, true);
+    // Outside the year.
+    documento(e, QDate(2023, 12, 31), local, mLocal, 5000, 21, 19);
+    documento(e, QDate(2025, 1, 1), local, mLocal, 5000, 21, 19);
+}
+
+/** Cells of a section as the grid writes them, row after row. */
+QStringList filas(const Seccion& s) {
+    QStringList resultado;
+    for (const QVariantList& fila : s.hoja.filas) {
+        QStringList celdas;
+        for (int c = 0; c < fila.size(); ++c)
+            celdas << textoCelda(fila[c], s.hoja.columnas[c].tipo);
+        resultado << celdas;
+    }
+    return resultado;
+}
+
+double total(const Seccion& s, int columna) {
+    return filaTotales(s.hoja).value(columna).toDouble();
+}
+
+} // namespace
+
+class TestResumenFiscal : public QObject {
+    Q_OBJECT
+
+private slots:
+    void periodos() {
+        QCOMPARE(Periodo({2024, 0}).desde(), QDate(2024, 1, 1));
+        QCOMPARE(Periodo({2024, 0}).hasta(), QDate(2024, 12, 31));
+        QCOMPARE(Periodo({2024, 1}).hasta(), QDate(2024, 3, 31));
+        QCOMPARE(Periodo({2024, 4}).desde(), QDate(2024, 10, 1));
+        QCOMPARE(Periodo({2024, 2}).texto(), u"2.º trimestre de 2024"_s);
+    }
+
+    void seccionesDelAnoYDeUnTrimestre() {
+        Entorno e;
+        anoDePrueba(e);
+        const Periodo ano{2024, 0}, primero{2024, 1}, segundo{2024, 2};
+        QCOMPARE(filas(ivaRepercutido(ano)),
+                 lista("10 %|1|100,00|10,00|21 %|3|3.000,00|630,00|Exento|5|9.015,18|"));
+        QCOMPARE(filas(ivaRepercutido(primero)),
+                 lista("21 %|2|2.000,00|420,00|Exento|2|4.507,52|"));
+        QCOMPARE(
+            filas(retencionesSoportadas(ano)),
+            lista("B12345678|Local SL|1T|2.000,00|380,00|B12345678|Local SL|2T|1.000,00|190,00"));
+        QCOMPARE(filas(retencionesSoportadas(segundo)),
+                 lista("B12345678|Local SL|2T|1.000,00|190,00"));
+        // 3.005,05 and 3.005,06 stay out; 3.005,07 over two records of one N.I.F. goes in.
+        QCOMPARE(filas(operacionesConTerceros(2024)),
+                 lista("B12345678|Local SL|2.420,00|1.210,00|0,00|0,00|3.630,00|"
+                       "X1234567L|Xavi|3.005,00|0,00|0,00|0,07|3.005,07"));
+        QCOMPARE(filas(rendimientosInmuebles(ano)),
+                 lista("Garaje|1|100,00|100,00|0,00|Local|3|3.000,00|1.000,00|570,00|"
+                       "Piso 1|3|6.010,11|0,00|0,00|Piso 2|2|3.005,07|0,00|0,00"));
+
+        // Each quarter agrees to the cent with the collections list of the same dates.
+        for (int t = 1; t <= 4; ++t) {
+            const Periodo p{2024, t};
+            const Seccion iva = ivaRepercutido(p);
+            const double retenido = total(rendimientosInmuebles(p), 4);
+            FiltroCobros filtro;
+            filtro.desde = p.desde();
+            filtro.hasta = p.hasta();
+            QCOMPARE(formatoImporte(total(iva, 2) + total(iva, 3) - retenido),
+                     formatoImporte(resumenCobros(filtro).total));
+        }
+    }
+
+    void ventanaExportaEImprime() {
+        Entorno e;
+        anoDePrueba(e);
+        QDir().mkpath(e.carpetaDatos() + u"/Informes"_s);
+        QFile::copy(u":/informes/ResumenIva.rpt"_s,
+                    e.carpetaDatos() + u"/Informes/ResumenIva.rpt"_s);
+        const int pdf = static_cast<int>(listaImpresoras().size()) - 1;
+        Modulo::EscribirImpresoras(pdf, pdf);
+        frmResumenFiscal ventana;
+        ventana.show();
+        hijo<QComboBox>(&ventana, "cmbPeriodo")->setCurrentIndex(1);
+        pulsar(&ventana, "cmdCalcular");
+        Rejilla* iva = hijo<Rejilla>(&ventana, "mshIva");
+        QCOMPARE(columna(iva, 3), lista("2.000,00|4.507,52|6.507,52"));
+        QCOMPARE(textoDe(&ventana, "lblInfo"), u"IVA repercutido - 1.er trimestre de 2024"_s);
+
+        const QString csv = e.raiz() + u"/iva.csv"_s;
+        DialogoArchivo::fijarSiguiente(csv);
+        pulsar(&ventana, "cmdExportar");
+        QFile archivo(csv);
+        QVERIFY(archivo.open(QIODevice::ReadOnly));
+        QCOMPARE(archivo.readAll(),
+                 QByteArray("\xEF\xBB\xBFTipo;Documentos;Base imponible;Cuota IVA\r\n"
+                            "21 %;2;2000,00;420,00\r\nExento;2;4507,52;\r\n"));
+
+        const QString salida = e.raiz() + u"/iva.pdf"_s;
+        DialogoArchivo::fijarSiguiente(salida);
+        pulsar(&ventana, "cmdPDF");
+        QProcess texto;
+        texto.start(u"pdftotext"_s, {u"-layout"_s, salida, u"-"_s});
+        QVERIFY(texto.waitForFinished(60000));
+        const QString leido = QString::fromUtf8(texto.readAllStandardOutput()).simplified();
+        QVERIFY2(leido.contains(u"IVA repercutido 1.er trimestre de 2024"_s), qPrintable(leido));
+        QVERIFY2(leido.contains(u"Exento 2 4.507,52"_s), qPrintable(leido));
+        QVERIFY2(leido.contains(u"6.507,52 420,00"_s), qPrintable(leido));
+
+        // A section whose template is missing says so; a wrong year changes nothing.
+        hijo<QTabWidget>(&ventana, "tabSecciones")->setCurrentIndex(2);
+        Mensaje::limpiarHistorial();
+        pulsar(&ventana, "cmdPDF");
+        QCOMPARE(Mensaje::textos(), QStringList{kPlantillaNoEncontrada});
+        caja(&ventana, "txtAno")->setText(u"24"_s);
+        pulsar(&ventana, "cmdCalcular");
+        QCOMPARE(Mensaje::textos().last(),
+                 u"Escriba el año con sus cuatro cifras, por ejemplo 2024."_s);
+        QCOMPARE(columna(iva, 3), lista("2.000,00|4.507,52|6.507,52"));
+    }
+};
+
+TORVANE_TEST_MAIN(TestResumenFiscal)
+#include "tst_resumenfiscal.moc"
