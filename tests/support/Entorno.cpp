@@ -13,6 +13,7 @@ Entorno::Entorno(const QString& ano)
     QDir().mkpath(carpetaPrograma());
     QDir().mkpath(carpetaDatos() + QLatin1Char('/') + ano);
     Modulo::fijarCarpetaPrograma(carpetaPrograma());
+    Modulo::fijarCarpetaUsuario(carpetaUsuario());
     const QString ruta = carpetaDatos() + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb");
     QString error = crearBaseDatos(ruta);
     if (error.isEmpty())
