@@ -6,7 +6,6 @@
 // times (default 5), each side in a child process of its own so its peak memory is its own.
 // Prints the medians as a table.
 
-#include "Demo.h"
 #include "Motor.h"
 #include "Programa.h"
 #include "app/Aplicacion.h"
@@ -14,6 +13,7 @@
 #include "app/frmPrincipal.h"
 #include "collections/frmCobros.h"
 #include "data/BaseDatos.h"
+#include "data/Demo.h"
 #include "data/Formato.h"
 #include "ui/Mensajes.h"
 

@@ -1,6 +1,7 @@
 #include "app/Aplicacion.h"
 
 #include "app/Modulo.h"
+#include "app/frmBienvenida.h"
 #include "app/frmPrincipal.h"
 #include "data/Consulta.h"
 #include "ui/Mensajes.h"
@@ -14,6 +15,8 @@ Aplicacion::Aplicacion(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Torvane"));
+    // Lets the desktop match the windows with the menu entry and its icon.
+    setDesktopFileName(QStringLiteral("es.velmora.torvane"));
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
     auto* traductor = new QTranslator(this);
     if (traductor->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"),
@@ -47,6 +50,7 @@ QString Arrancar(QLockFile& cerrojo)
 int Main(int argc, char** argv)
 {
     Aplicacion aplicacion(argc, argv);
+    if (!Modulo::HayRuta() && frmBienvenida().exec() != QDialog::Accepted) return 0;
     QLockFile cerrojo(Modulo::CarpetaPrograma() + QStringLiteral("/torvane.lock"));
     if (const QString error = Arrancar(cerrojo); !error.isEmpty()) {
         // Also on the terminal, for whoever started it from one (and for scripts).

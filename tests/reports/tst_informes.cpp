@@ -1,10 +1,10 @@
 #include "support/Entorno.h"
 
-#include "Demo.h"
 #include "app/Modulo.h"
 #include "collections/frmCobrosHoja.h"
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
+#include "data/Demo.h"
 #include "data/Formato.h"
 #include "data/Totales.h"
 #include "reports/Impresoras.h"
