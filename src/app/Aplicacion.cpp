@@ -6,6 +6,7 @@
 #include "data/Consulta.h"
 #include "ui/Mensajes.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLockFile>
 #include <QTextStream>
@@ -17,6 +18,7 @@ Aplicacion::Aplicacion(int& argc, char** argv)
     setApplicationName(QStringLiteral("Torvane"));
     // Lets the desktop match the windows with the menu entry and its icon.
     setDesktopFileName(QStringLiteral("es.velmora.torvane"));
+    setWindowIcon(QIcon(QStringLiteral(":/iconos/logo.svg")));
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
     auto* traductor = new QTranslator(this);
     if (traductor->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"),

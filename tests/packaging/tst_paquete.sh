@@ -17,7 +17,7 @@ for f in usr/bin/torvane usr/bin/torvane-admin \
          usr/share/torvane/informes/Recibo.rpt usr/share/torvane/informes/Recibos.rpt \
          usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
          usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/icons/hicolor/48x48/apps/$id.png \
-         usr/share/icons/hicolor/256x256/apps/$id.png usr/share/man/man1/torvane-admin.1.gz \
+         usr/share/icons/hicolor/256x256/apps/$id.png usr/share/man/man1/torvane.1.gz usr/share/man/man1/torvane-admin.1.gz \
          usr/share/doc/torvane/copyright; do
   grep -qx "./$f" "$tmp/lista" || falla "falta /$f"
 done
