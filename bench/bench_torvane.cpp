@@ -3,7 +3,6 @@
 // times, each side in a child process of its own so its peak memory is its own. Prints the
 // medians as a table.
 
-#include "Demo.h"
 #include "Motor.h"
 #include "Programa.h"
 #include "app/Aplicacion.h"
@@ -11,6 +10,7 @@
 #include "app/frmPrincipal.h"
 #include "collections/frmCobros.h"
 #include "data/BaseDatos.h"
+#include "data/Demo.h"
 #include "data/Formato.h"
 #include "ui/Mensajes.h"
 

@@ -1,12 +1,14 @@
 #include "app/Aplicacion.h"
 
 #include "app/Modulo.h"
+#include "app/frmBienvenida.h"
 #include "app/frmPrincipal.h"
 #include "data/Comprobacion.h"
 #include "data/Consulta.h"
 #include "ui/Mensajes.h"
 
 #include <QFileInfo>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLockFile>
 #include <QTextStream>
@@ -16,6 +18,9 @@ Aplicacion::Aplicacion(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Torvane"));
+    // Lets the desktop match the windows with the menu entry and its icon.
+    setDesktopFileName(QStringLiteral("es.velmora.torvane"));
+    setWindowIcon(QIcon(QStringLiteral(":/iconos/logo.svg")));
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
     auto* traductor = new QTranslator(this);
     if (traductor->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"),
@@ -95,6 +100,7 @@ QString Arrancar(std::unique_ptr<QLockFile>& cerrojo)
 int Main(int argc, char** argv)
 {
     Aplicacion aplicacion(argc, argv);
+    if (!Modulo::HayRuta() && frmBienvenida().exec() != QDialog::Accepted) return 0;
     std::unique_ptr<QLockFile> cerrojo;
     if (const QString error = Arrancar(cerrojo); !error.isEmpty()) {
         // Also on the terminal, for whoever started it from one (and for scripts).

@@ -28,5 +28,8 @@ QString Arrancar(std::unique_ptr<QLockFile>& cerrojo);
 
 inline const QString kYaEnMarcha = QStringLiteral("Ya se está ejecutando el programa");
 
-/** The program: start-up, then the main window until the user leaves. */
+/**
+ * The program: the welcome window when no ruta.ini exists anywhere, start-up, then the main
+ * window until the user leaves.
+ */
 int Main(int argc, char** argv);

@@ -5,8 +5,11 @@
 #include "data/Copia.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 namespace Modulo {
 
@@ -26,9 +29,19 @@ QString& carpetaFijada()
     return carpeta;
 }
 
+QString& carpetaUsuarioFijada() {
+    static QString carpeta;
+    return carpeta;
+}
+
 QString rutaAjuste(const char* nombre)
 {
-    return CarpetaPrograma() + QLatin1Char('/') + QLatin1StringView(nombre);
+    const QString archivo = QLatin1StringView(nombre);
+    return CarpetaAjuste(archivo) + QLatin1Char('/') + archivo;
+}
+
+bool existeEn(const QString& carpeta, const QString& nombre) {
+    return QFileInfo::exists(carpeta + QLatin1Char('/') + nombre);
 }
 
 // Line n (from 0) of a settings file; an invalid QVariant when the file does not exist,
@@ -51,13 +64,16 @@ QVariant soloNumero(const QVariant& valor)
     return ok ? valor : QVariant(QString());
 }
 
-bool escribir(const char* nombre, const QByteArray& contenido)
-{
-    QSaveFile archivo(rutaAjuste(nombre));
+bool escribirArchivo(const QString& ruta, const QByteArray& contenido) {
+    QSaveFile archivo(ruta);
     if (!archivo.open(QIODevice::WriteOnly))
         return false;
     archivo.write(contenido);
     return archivo.commit();
+}
+
+bool escribir(const char* nombre, const QByteArray& contenido) {
+    return escribirArchivo(rutaAjuste(nombre), contenido);
 }
 
 } // namespace
@@ -68,6 +84,33 @@ QString CarpetaPrograma()
 }
 
 void fijarCarpetaPrograma(const QString& carpeta) { carpetaFijada() = carpeta; }
+
+QString CarpetaUsuario() {
+    if (!carpetaUsuarioFijada().isEmpty()) return carpetaUsuarioFijada();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/torvane");
+}
+
+void fijarCarpetaUsuario(const QString& carpeta) {
+    carpetaUsuarioFijada() = carpeta;
+}
+
+QString CarpetaAjuste(const QString& nombre) {
+    const QString programa = CarpetaPrograma();
+    if (existeEn(programa, nombre)) return programa;
+    const QString usuario = CarpetaUsuario();
+    if (existeEn(usuario, nombre)) return usuario;
+    const QString ruta = QStringLiteral("ruta.ini");
+    if (nombre != ruta && (existeEn(programa, ruta) || existeEn(usuario, ruta)))
+        return CarpetaAjuste(ruta);
+    // An installed program's folder is not the user's to write in.
+    return QFileInfo(programa).isWritable() ? programa : usuario;
+}
+
+bool HayRuta() {
+    const QString ruta = QStringLiteral("ruta.ini");
+    return existeEn(CarpetaPrograma(), ruta) || existeEn(CarpetaUsuario(), ruta);
+}
 
 QString LeerRuta() { return leerLinea("ruta.ini", 0).toString(); }
 QString LeerAno() { return leerLinea("ano.ini", 0).toString(); }
@@ -89,6 +132,13 @@ bool EscribirImpresoras(int informes, int pdf)
 {
     return escribir("imp.ini", QByteArray::number(informes) + "\r\n" + QByteArray::number(pdf) +
                                    "\r\n");
+}
+
+bool EscribirRutaUsuario(const QString& ruta, const QString& ano) {
+    const QString carpeta = CarpetaUsuario();
+    return QDir().mkpath(carpeta) &&
+           escribirArchivo(carpeta + QStringLiteral("/ruta.ini"), ruta.toUtf8() + "\r\n") &&
+           escribirArchivo(carpeta + QStringLiteral("/ano.ini"), ano.toUtf8() + "\r\n");
 }
 
 int ColorComoNumero(const QVariant& color)

@@ -4,8 +4,9 @@
 #include <QVariant>
 
 /*
- * Process-wide state and the settings files kept in the program's own folder
- * (ruta.ini, ano.ini, color.ini, color2.ini, imp.ini: 8-bit text, lines ended by CR LF).
+ * Process-wide state and the settings files (ruta.ini, ano.ini, color.ini, color2.ini, imp.ini:
+ * 8-bit text, lines ended by CR LF), kept in the program's own folder for a portable copy and
+ * otherwise in the user's configuration folder.
  */
 namespace Modulo {
 
@@ -21,6 +22,20 @@ extern int FilaSeleccionada;     ///< grid row a list window restores after a mo
 QString CarpetaPrograma();
 void fijarCarpetaPrograma(const QString& carpeta);
 
+/** The user's settings folder (~/.config/torvane), unless a test has set another. */
+QString CarpetaUsuario();
+void fijarCarpetaUsuario(const QString& carpeta);
+
+/**
+ * The folder a settings file is read from and written to: the program's when the file is there,
+ * else the user's when it is there; a new file goes beside ruta.ini, or, with no ruta.ini
+ * anywhere, to the program's folder when it is writable and to the user's otherwise.
+ */
+QString CarpetaAjuste(const QString& nombre);
+
+/** Whether ruta.ini exists in either folder; without it the program starts with a welcome. */
+bool HayRuta();
+
 QString LeerRuta();
 QString LeerAno();
 QVariant LeerColor();
@@ -33,6 +48,8 @@ bool EscribirColor(int color);
 bool EscribirColor2(int color);
 /** Rewrites imp.ini: both positions, each followed by CR LF (-1 for no selection). */
 bool EscribirImpresoras(int informes, int pdf);
+/** Writes ruta.ini and ano.ini (one line each, CR LF) in the user's folder, creating it. */
+bool EscribirRutaUsuario(const QString& ruta, const QString& ano);
 
 /** A colour setting as a 32-bit number; empty or non-numeric text gives 0. */
 int ColorComoNumero(const QVariant& color);

@@ -50,8 +50,9 @@ const char* const kEsquema[] = {
 QString explicar(const QString& ruta, const QString& motivo)
 {
     return QStringLiteral("No se puede abrir la base de datos del año:\n%1\n\n%2\n\n"
-                          "Compruebe las líneas de ruta.ini y ano.ini en la carpeta del "
-                          "programa, o cree el año con «torvane-admin crear CARPETA AÑO».")
+                          "Compruebe las líneas de ruta.ini y ano.ini (en la carpeta del "
+                          "programa o en ~/.config/torvane), o cree el año con «torvane-admin "
+                          "crear CARPETA AÑO».")
         .arg(acortarRuta(ruta), motivo);
 }
 

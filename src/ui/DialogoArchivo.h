@@ -11,7 +11,10 @@ namespace DialogoArchivo {
 QString guardar(QWidget* padre, const QString& titulo, const QString& propuesto,
                 const QString& filtro);
 
-/** The next guardar() returns this path without showing anything (empty: cancel). */
+/** Asks for a folder; empty text when the user cancels. */
+QString carpeta(QWidget* padre, const QString& titulo, const QString& propuesta);
+
+/** The next guardar() or carpeta() returns this path without showing anything (empty: cancel). */
 void fijarSiguiente(const QString& ruta);
 
 } // namespace DialogoArchivo

@@ -58,9 +58,9 @@ bool frmColor::eventFilter(QObject* objeto, QEvent* evento) {
     const bool escrito = principal ? Modulo::EscribirColor(color) : Modulo::EscribirColor2(color);
     (principal ? Modulo::ColorPrincipal : Modulo::ColorFondo) = QString::number(color);
     if (!escrito)
-        Mensaje::critico(this, QStringLiteral("No se pudo guardar el color en la carpeta del "
-                                              "programa (%1); se usará hasta que lo cierre.")
-                                   .arg(Modulo::CarpetaPrograma()));
+        Mensaje::critico(this, QStringLiteral("No se pudo guardar el color en %1; se usará "
+                                              "hasta que cierre el programa.")
+                                   .arg(Modulo::CarpetaAjuste(QStringLiteral("color.ini"))));
     Marcar();
     return true;
 }

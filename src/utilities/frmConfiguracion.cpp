@@ -141,7 +141,7 @@ void frmConfiguracion::cmdPechar_Click() {
     if (!Modulo::EscribirImpresoras(ui->cmbImpresora_0->currentIndex(),
                                     ui->cmbImpresora_1->currentIndex())) {
         Mensaje::critico(this, QStringLiteral("No se pudo guardar la elección de impresoras en %1.")
-                                   .arg(Modulo::CarpetaPrograma()));
+                                   .arg(Modulo::CarpetaAjuste(QStringLiteral("imp.ini"))));
         return;
     }
     QStringList valores;

@@ -154,6 +154,62 @@ private slots:
         QCOMPARE(Modulo::LeerImpresora(true).toString(), QStringLiteral("-1"));
     }
 
+    void carpetaDeCadaAjuste_data() {
+        QTest::addColumn<QStringList>("enPrograma");
+        QTest::addColumn<QStringList>("enUsuario");
+        QTest::addColumn<bool>("programaEscribible");
+        QTest::addColumn<QString>("rutaLeida");
+        QTest::addColumn<QString>("colorEn");
+        const QStringList ruta{QStringLiteral("ruta.ini")};
+        const QStringList rutaYColor{QStringLiteral("ruta.ini"), QStringLiteral("color.ini")};
+        const QStringList color{QStringLiteral("color.ini")};
+        const QString p = QStringLiteral("programa"), u = QStringLiteral("usuario");
+        QTest::newRow("copia portátil") << ruta << QStringList() << true << p << p;
+        QTest::newRow("instalado") << QStringList() << rutaYColor << false << u << u;
+        QTest::newRow("en ambas, manda el programa") << rutaYColor << ruta << true << p << p;
+        QTest::newRow("color del usuario, ruta del programa") << ruta << color << true << p << u;
+        QTest::newRow("nuevo, junto a ruta.ini") << QStringList() << ruta << true << u << u;
+        QTest::newRow("ninguna") << QStringList() << QStringList() << true << QString() << p;
+        QTest::newRow("ninguna, programa sin permiso")
+            << QStringList() << QStringList() << false << QString() << u;
+    }
+
+    void carpetaDeCadaAjuste() {
+        QFETCH(QStringList, enPrograma);
+        QFETCH(QStringList, enUsuario);
+        QFETCH(bool, programaEscribible);
+        QFETCH(QString, rutaLeida);
+        QFETCH(QString, colorEn);
+        Entorno e;
+        // A folder that does not exist stands for one we may not write to (the tests run as root).
+        const QString programa =
+            programaEscribible ? e.carpetaPrograma() : e.raiz() + QStringLiteral("/no");
+        Modulo::fijarCarpetaPrograma(programa);
+        QDir().mkpath(e.carpetaUsuario());
+        for (const QString& a : enPrograma)
+            escribirArchivo(programa + u'/' + a, QStringLiteral("programa\r\n").toUtf8());
+        for (const QString& a : enUsuario)
+            escribirArchivo(e.carpetaUsuario() + u'/' + a, QStringLiteral("usuario\r\n").toUtf8());
+        QCOMPARE(Modulo::HayRuta(), !rutaLeida.isEmpty());
+        QCOMPARE(Modulo::LeerRuta(), rutaLeida);
+        QVERIFY(Modulo::EscribirColor(255));
+        const QString carpeta =
+            colorEn == QStringLiteral("programa") ? programa : e.carpetaUsuario();
+        QCOMPARE(leerArchivo(carpeta + QStringLiteral("/color.ini")), QByteArray(" 255 \r\n"));
+        QCOMPARE(Modulo::ColorComoNumero(Modulo::LeerColor()), 255);
+    }
+
+    void rutaDelPrimerArranque() {
+        Entorno e;
+        QVERIFY(Modulo::EscribirRutaUsuario(QStringLiteral("/datos/Año"), QStringLiteral("2025")));
+        QCOMPARE(leerArchivo(e.carpetaUsuario() + QStringLiteral("/ruta.ini")),
+                 QStringLiteral("/datos/Año\r\n").toUtf8());
+        QCOMPARE(leerArchivo(e.carpetaUsuario() + QStringLiteral("/ano.ini")),
+                 QByteArray("2025\r\n"));
+        QVERIFY(!QFileInfo::exists(e.carpetaPrograma() + QStringLiteral("/ruta.ini")));
+        QCOMPARE(Modulo::LeerRuta(), QStringLiteral("/datos/Año"));
+    }
+
     void baseQueNoSeAbre_data()
     {
         QTest::addColumn<QByteArray>("contenido");

@@ -77,6 +77,24 @@ private slots:
         proceso.waitForFinished();
         QVERIFY(!QFileInfo::exists(dir.path() + QStringLiteral("/datos")));
     }
+
+    void sinAjustesDaLaBienvenida() {
+        QTemporaryDir dir;
+        QProcess proceso;
+        QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+        entorno.insert(QStringLiteral("HOME"), dir.path());
+        entorno.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/config"));
+        proceso.setProcessEnvironment(entorno);
+        proceso.start(copiarPrograma(dir.path()), {});
+        QVERIFY(proceso.waitForStarted());
+        const bool esperando = !proceso.waitForFinished(2500);
+        proceso.kill();
+        proceso.waitForFinished();
+        QVERIFY(esperando);
+        QVERIFY(!proceso.readAllStandardError().contains("Zudivoz.mdb"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("torvane")});
+    }
 };
 
 TORVANE_TEST_MAIN(TestPrograma)

@@ -1,12 +1,12 @@
 #include "support/Entorno.h"
 
-#include "Demo.h"
 #include "app/Modulo.h"
 #include "collections/frmCobrosHoja.h"
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
 #include "data/DatosInforme.h"
 #include "data/Plantilla.h"
+#include "data/Demo.h"
 #include "data/Formato.h"
 #include "data/Totales.h"
 #include "reports/Impresoras.h"

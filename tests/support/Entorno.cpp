@@ -16,6 +16,7 @@ Entorno::Entorno(const QString& ano)
     Modulo::fijarCarpetaPrograma(carpetaPrograma());
     // Window sizes remembered by one test never reach another, nor the user's own settings.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, raiz());
+    Modulo::fijarCarpetaUsuario(carpetaUsuario());
     const QString ruta = carpetaDatos() + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb");
     QString error = crearBaseDatos(ruta);
     if (error.isEmpty())

@@ -21,6 +21,7 @@ public:
     ~Entorno();
 
     QString carpetaPrograma() const { return dir_.path() + QStringLiteral("/programa"); }
+    QString carpetaUsuario() const { return dir_.path() + QStringLiteral("/usuario"); }
     QString carpetaDatos() const { return dir_.path() + QStringLiteral("/datos"); }
     QString raiz() const { return dir_.path(); }
 

@@ -1,5 +1,5 @@
 // torvane-admin: what the desktop program leaves to be done outside it.
-#include "Demo.h"
+#include "data/Demo.h"
 
 #include "data/BaseDatos.h"
 #include "data/Comprobacion.h"

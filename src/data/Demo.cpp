@@ -1,4 +1,4 @@
-#include "Demo.h"
+#include "data/Demo.h"
 
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"

@@ -1,0 +1,58 @@
+#include "app/frmBienvenida.h"
+#include "ui_frmBienvenida.h"
+
+#include "app/Modulo.h"
+#include "data/Formato.h"
+#include "data/PrimerArranque.h"
+#include "ui/CursorEspera.h"
+#include "ui/DialogoArchivo.h"
+#include "ui/Mensajes.h"
+
+#include <QDir>
+
+frmBienvenida::frmBienvenida(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmBienvenida>()) {
+    ui->setupUi(this);
+    ui->txtAno->setText(QString::number(Hoy().year()));
+    connect(ui->cmdCrear, &QPushButton::clicked, this, &frmBienvenida::cmdCrear_Click);
+    connect(ui->cmdAbrir, &QPushButton::clicked, this, &frmBienvenida::cmdAbrir_Click);
+    connect(ui->cmdDemo, &QPushButton::clicked, this, &frmBienvenida::cmdDemo_Click);
+    connect(ui->cmdSalir, &QPushButton::clicked, this, &frmBienvenida::reject);
+}
+
+frmBienvenida::~frmBienvenida() = default;
+
+void frmBienvenida::cmdCrear_Click() {
+    const QString carpeta =
+        DialogoArchivo::carpeta(this, QStringLiteral("Carpeta para sus datos"), QDir::homePath());
+    if (carpeta.isEmpty()) return;
+    CursorEspera espera(this);
+    quedarseCon(crearMisDatos(carpeta, ui->txtAno->text().trimmed()));
+}
+
+void frmBienvenida::cmdAbrir_Click() {
+    const QString carpeta = DialogoArchivo::carpeta(
+        this, QStringLiteral("Carpeta de sus datos (la que tiene las carpetas de los años)"),
+        QDir::homePath());
+    if (carpeta.isEmpty()) return;
+    quedarseCon(abrirDatosExistentes(carpeta));
+}
+
+void frmBienvenida::cmdDemo_Click() {
+    CursorEspera espera(this);
+    quedarseCon(probarDemo(carpetaDemo(), QString::number(Hoy().year())));
+}
+
+void frmBienvenida::quedarseCon(const DatosElegidos& datos) {
+    if (!datos.error.isEmpty()) {
+        Mensaje::critico(this, datos.error);
+        return;
+    }
+    if (!Modulo::EscribirRutaUsuario(datos.ruta, datos.ano)) {
+        Mensaje::critico(this, QStringLiteral("No se pudo guardar ruta.ini y ano.ini en %1.")
+                                   .arg(Modulo::CarpetaUsuario()));
+        return;
+    }
+    accept();
+}
