@@ -54,6 +54,8 @@ const Medida kMedidas[] = {
     {"inquilinos", "Inquilinos con filtro"},
     {"estadisticas", "Estadísticas del año"},
     {"hoja", "Abrir un documento en la hoja"},
+    {"busqueda_texto", "Búsqueda global: una pulsación («a»)"},
+    {"busqueda_numero", "Búsqueda global: una pulsación («65» → «650»)"},
     {"recibo", "Un recibo hasta el PDF"},
     // 2,000 pages on the big year take minutes: this one runs on the small year.
     {"recibos", "Lista «Recibos» hasta el PDF (10.000 doc.)", true},

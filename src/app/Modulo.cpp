@@ -1,5 +1,6 @@
 #include "app/Modulo.h"
 
+#include "data/Anos.h"
 #include "data/BaseDatos.h"
 
 #include <QCoreApplication>
@@ -104,6 +105,10 @@ bool EscribirImpresoras(int informes, int pdf)
                                    "\r\n");
 }
 
+bool EscribirAno(const QString& ano) {
+    return escribir("ano.ini", ano.toUtf8() + "\r\n");
+}
+
 int ColorComoNumero(const QVariant& color)
 {
     bool ok = false;
@@ -115,8 +120,24 @@ QString AbrirBaseDatos()
 {
     Ruta = LeerRuta();
     Ano = LeerAno();
-    RutaBD = Ruta + QLatin1Char('/') + Ano + QStringLiteral("/Zudivoz.mdb");
+    RutaBD = rutaBaseDatos(Ruta, Ano);
     return abrirBaseDatos(RutaBD);
+}
+
+QString CambiarAno(const QString& ano) {
+    const QString ruta = rutaBaseDatos(Ruta, ano);
+    QString error = abrirBaseDatos(ruta);
+    if (error.isEmpty() && !EscribirAno(ano))
+        error = QStringLiteral("No se pudo escribir ano.ini en %1; se sigue en el año %2.")
+                    .arg(CarpetaPrograma(), Ano);
+    if (error.isEmpty()) {
+        Ano = ano;
+        RutaBD = ruta;
+        return {};
+    }
+    if (const QString otra = abrirBaseDatos(RutaBD); !otra.isEmpty())
+        error += QStringLiteral("\n\n") + otra;
+    return error;
 }
 
 } // namespace Modulo

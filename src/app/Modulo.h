@@ -33,6 +33,8 @@ bool EscribirColor(int color);
 bool EscribirColor2(int color);
 /** Rewrites imp.ini: both positions, each followed by CR LF (-1 for no selection). */
 bool EscribirImpresoras(int informes, int pdf);
+/** Rewrites ano.ini: the year's folder name and CR LF. */
+bool EscribirAno(const QString& ano);
 
 /** A colour setting as a 32-bit number; empty or non-numeric text gives 0. */
 int ColorComoNumero(const QVariant& color);
@@ -42,5 +44,12 @@ int ColorComoNumero(const QVariant& color);
  * Returns an empty text on success, otherwise the message for the user.
  */
 QString AbrirBaseDatos();
+
+/**
+ * Makes ano (a folder of Ruta) the working year: opens its database as the shared connection
+ * and then records it in ano.ini. When either fails the previous year stays open and ano.ini
+ * as it was. Returns an empty text on success, otherwise the message for the user.
+ */
+QString CambiarAno(const QString& ano);
 
 } // namespace Modulo

@@ -39,6 +39,16 @@ template <typename Ficha> void abrirFichaNueva(QWidget* ventana, const QString& 
     ficha.exec();
 }
 
+/** Opens the record window of type Ficha on the record id, modally, titled after its name. */
+template <typename Ficha>
+void abrirFichaExistente(QWidget* ventana, int id, const QString& nombre) {
+    Ficha ficha(ventana);
+    ficha.Estado = 1;
+    ficha.Id = id;
+    ficha.setWindowTitle(QStringLiteral("Modificando ") + nombre.toUpper());
+    ficha.exec();
+}
+
 /**
  * Edits the record of the grid's current row (its key in columnaId, its name in column 1),
  * reloads the list and brings the same row number back, current and at the top.
@@ -50,13 +60,8 @@ void editarFilaActual(QWidget* ventana, Rejilla* rejilla, int columnaId,
     if (fila < 1) return;
     CursorEspera espera(ventana);
     Modulo::FilaSeleccionada = fila;
-    {
-        Ficha ficha(ventana);
-        ficha.Estado = 1;
-        ficha.Id = rejilla->texto(fila, columnaId).toInt();
-        ficha.setWindowTitle(QStringLiteral("Modificando ") + rejilla->texto(fila, 1).toUpper());
-        ficha.exec();
-    }
+    abrirFichaExistente<Ficha>(ventana, rejilla->texto(fila, columnaId).toInt(),
+                               rejilla->texto(fila, 1));
     recargar();
     rejilla->subirArriba(Modulo::FilaSeleccionada);
 }
