@@ -1,5 +1,6 @@
 #include "Motor.h"
 
+#include "data/Busqueda.h"
 #include "data/Plegado.h"
 
 #include <QDate>
@@ -87,13 +88,14 @@ Motor::~Motor() {
     sqlite3_close(db_);
 }
 
-int Motor::leer(const QByteArray& sql, const QByteArrayList& valores, int maxFilas) {
+sqlite3_stmt* Motor::preparar(const QByteArray& sql) {
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db_, sql.constData(), -1, &st, nullptr) != SQLITE_OK)
         qFatal("%s: %s", sqlite3_errmsg(db_), sql.constData());
-    for (int i = 0; i < valores.size(); ++i)
-        sqlite3_bind_text(st, i + 1, valores[i].constData(), static_cast<int>(valores[i].size()),
-                          SQLITE_STATIC);
+    return st;
+}
+
+int Motor::leerFilas(sqlite3_stmt* st, const QByteArray& sql, int maxFilas) {
     const int columnas = sqlite3_column_count(st);
     int filas = 0;
     qsizetype bytes = 0;
@@ -107,6 +109,41 @@ int Motor::leer(const QByteArray& sql, const QByteArrayList& valores, int maxFil
     sqlite3_finalize(st);
     if (bytes == 0 && filas > 0) qFatal("Filas vacías: %s", sql.constData());
     return filas;
+}
+
+int Motor::leer(const QByteArray& sql, const QByteArrayList& valores, int maxFilas) {
+    sqlite3_stmt* st = preparar(sql);
+    for (int i = 0; i < valores.size(); ++i)
+        sqlite3_bind_text(st, i + 1, valores[i].constData(), static_cast<int>(valores[i].size()),
+                          SQLITE_STATIC);
+    return leerFilas(st, sql, maxFilas);
+}
+
+int Motor::leerValores(const QString& sql, const QVariantList& valores) {
+    const QByteArray texto = sql.toUtf8();
+    sqlite3_stmt* st = preparar(texto);
+    for (int i = 0; i < valores.size(); ++i) {
+        const QVariant& v = valores[i];
+        if (v.isNull()) {
+            sqlite3_bind_null(st, i + 1);
+        } else if (v.typeId() == QMetaType::Int) {
+            sqlite3_bind_int64(st, i + 1, v.toInt());
+        } else if (v.typeId() == QMetaType::Double) {
+            sqlite3_bind_double(st, i + 1, v.toDouble());
+        } else {
+            const QByteArray utf8 = v.toString().toUtf8();
+            sqlite3_bind_text(st, i + 1, utf8.constData(), static_cast<int>(utf8.size()),
+                              SQLITE_TRANSIENT);
+        }
+    }
+    return leerFilas(st, texto, 0);
+}
+
+// The statements of one keystroke of the global search.
+static void buscar(Motor& m, const char* const (&texto)[2]) {
+    const QString completo = QString::fromUtf8(texto[0]) + QString::fromUtf8(texto[1]);
+    for (const ConsultaBusqueda& consulta : consultasBusqueda(completo))
+        m.leerValores(consulta.sql, consulta.valores);
 }
 
 std::function<void(Motor&)> pasoMotor(const QString& clave) {
@@ -150,6 +187,8 @@ std::function<void(Motor&)> pasoMotor(const QString& clave) {
          [](Motor& m) { m.leer(kListaCobros + QByteArray(kDesdeCobros) + kOrdenCobros, kAno); }},
         {QStringLiteral("hoja"), hoja},
         {QStringLiteral("recibo"), recibo},
+        {QStringLiteral("busqueda_texto"), [](Motor& m) { buscar(m, kBusquedaTexto); }},
+        {QStringLiteral("busqueda_numero"), [](Motor& m) { buscar(m, kBusquedaNumero); }},
         {QStringLiteral("recibos"),
          [](Motor& m) {
              m.leer("SELECT c.Fec, COALESCE(c.Num, '') || COALESCE(c.Ser, ''), m.Des, q.Nom,"

@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QString>
+#include <QVariantList>
 #include <functional>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 /**
  * The same reads the program makes, straight through the SQLite C API: no Qt in between, every
@@ -20,8 +22,13 @@ public:
 
     /** Runs sql with the values bound as text and reads up to maxFilas rows (0: all). */
     int leer(const QByteArray& sql, const QByteArrayList& valores = {}, int maxFilas = 0);
+    /** Runs sql with each value bound by its type (null, integer, real or text); every row. */
+    int leerValores(const QString& sql, const QVariantList& valores);
 
 private:
+    sqlite3_stmt* preparar(const QByteArray& sql);
+    int leerFilas(sqlite3_stmt* st, const QByteArray& sql, int maxFilas);
+
     sqlite3* db_ = nullptr;
 };
 
@@ -36,6 +43,9 @@ constexpr int kDocumento = 50000;
 constexpr const char* kTextoCobros = "garcia";
 constexpr const char* kTextoInmuebles = "lugo";
 constexpr const char* kTextoInquilinos = "pena";
+/** The global search: the text already typed and the key measured after it. */
+constexpr const char* kBusquedaTexto[2] = {"", "a"};
+constexpr const char* kBusquedaNumero[2] = {"65", "0"};
 
 /** SQL the sqlite3 command runs for the start-up comparisons: open only, and the first list. */
 QByteArray sqlArranque(bool conLista);

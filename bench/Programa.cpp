@@ -3,6 +3,7 @@
 #include "Motor.h"
 #include "collections/frmCobros.h"
 #include "collections/frmCobrosHoja.h"
+#include "registers/frmBusqueda.h"
 #include "registers/frmInmuebles.h"
 #include "registers/frmInquilinos.h"
 #include "reports/MotorInforme.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
@@ -56,6 +58,23 @@ double filtrar(const char* texto, const char* boton, const char* caja = "txtFilt
     reloj.start();
     ventana.template findChild<QAbstractButton*>(QLatin1StringView(boton))->click();
     esperar([&] { return vigia.lista() && !etiqueta->text().isEmpty(); });
+    return ms(reloj);
+}
+
+/** On an open search window holding texto[0], times the key texto[1] until its results show. */
+double pulsacionBusqueda(const char* const (&texto)[2]) {
+    frmBusqueda ventana;
+    ventana.show();
+    auto* caja = ventana.findChild<QLineEdit*>(QStringLiteral("txtBuscar"));
+    auto* rejilla = ventana.findChild<Rejilla*>(QStringLiteral("mshDatos"));
+    caja->setText(QString::fromUtf8(texto[0]));
+    QApplication::processEvents();
+    VigiaRejilla vigia(ventana);
+    QKeyEvent tecla(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8(texto[1]));
+    QElapsedTimer reloj;
+    reloj.start();
+    QApplication::sendEvent(caja, &tecla);
+    esperar([&] { return rejilla->numFilas() <= 1 || vigia.lista(); });
     return ms(reloj);
 }
 
@@ -157,6 +176,8 @@ std::function<double()> pasoPrograma(const QString& clave) {
         {QStringLiteral("estadisticas"), estadisticas},
         {QStringLiteral("exportar"), exportarCobros},
         {QStringLiteral("hoja"), hoja},
+        {QStringLiteral("busqueda_texto"), [] { return pulsacionBusqueda(kBusquedaTexto); }},
+        {QStringLiteral("busqueda_numero"), [] { return pulsacionBusqueda(kBusquedaNumero); }},
         {QStringLiteral("recibo"),
          [] {
              return aPdf(QStringLiteral("Recibo"),

@@ -65,6 +65,8 @@ const Medida kMedidas[] = {
     {"estadisticas", "Estadísticas del año"},
     {"exportar", "Exportar los cobros del año a .xlsx"},
     {"hoja", "Abrir un documento en la hoja"},
+    {"busqueda_texto", "Búsqueda global: una pulsación («a»)"},
+    {"busqueda_numero", "Búsqueda global: una pulsación («65» → «650»)"},
     {"recibo", "Un recibo hasta el PDF"},
     {"recibos", "Lista «Recibos» hasta el PDF (10.000 doc.)", true},
     {"recibos", "Lista «Recibos» hasta el PDF (100.000 doc.)"},

@@ -1,6 +1,7 @@
 #include "app/Modulo.h"
 
 #include "data/Ajustes.h"
+#include "data/Anos.h"
 #include "data/BaseDatos.h"
 #include "data/Copia.h"
 
@@ -141,6 +142,10 @@ bool EscribirRutaUsuario(const QString& ruta, const QString& ano) {
            escribirArchivo(carpeta + QStringLiteral("/ano.ini"), ano.toUtf8() + "\r\n");
 }
 
+bool EscribirAno(const QString& ano) {
+    return escribir("ano.ini", ano.toUtf8() + "\r\n");
+}
+
 int ColorComoNumero(const QVariant& color)
 {
     bool ok = false;
@@ -152,7 +157,7 @@ QString LeerRutaBD()
 {
     Ruta = LeerRuta();
     Ano = LeerAno();
-    RutaBD = Ruta + QLatin1Char('/') + Ano + QStringLiteral("/Zudivoz.mdb");
+    RutaBD = rutaBaseDatos(Ruta, Ano);
     return RutaBD;
 }
 
@@ -161,6 +166,22 @@ QString AbrirBaseDatos()
     const QString ruta = LeerRutaBD();
     limpiarTemporales(ruta);
     return abrirBaseDatos(ruta);
+}
+
+QString CambiarAno(const QString& ano) {
+    const QString ruta = rutaBaseDatos(Ruta, ano);
+    QString error = abrirBaseDatos(ruta);
+    if (error.isEmpty() && !EscribirAno(ano))
+        error = QStringLiteral("No se pudo escribir ano.ini en %1; se sigue en el año %2.")
+                    .arg(CarpetaPrograma(), Ano);
+    if (error.isEmpty()) {
+        Ano = ano;
+        RutaBD = ruta;
+        return {};
+    }
+    if (const QString otra = abrirBaseDatos(RutaBD); !otra.isEmpty())
+        error += QStringLiteral("\n\n") + otra;
+    return error;
 }
 
 } // namespace Modulo

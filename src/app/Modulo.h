@@ -50,6 +50,8 @@ bool EscribirColor2(int color);
 bool EscribirImpresoras(int informes, int pdf);
 /** Writes ruta.ini and ano.ini (one line each, CR LF) in the user's folder, creating it. */
 bool EscribirRutaUsuario(const QString& ruta, const QString& ano);
+/** Rewrites ano.ini: the year's folder name and CR LF. */
+bool EscribirAno(const QString& ano);
 
 /** A colour setting as a 32-bit number; empty or non-numeric text gives 0. */
 int ColorComoNumero(const QVariant& color);
@@ -62,5 +64,12 @@ QString LeerRutaBD();
  * Returns an empty text on success, otherwise the message for the user.
  */
 QString AbrirBaseDatos();
+
+/**
+ * Makes ano (a folder of Ruta) the working year: opens its database as the shared connection
+ * and then records it in ano.ini. When either fails the previous year stays open and ano.ini
+ * as it was. Returns an empty text on success, otherwise the message for the user.
+ */
+QString CambiarAno(const QString& ano);
 
 } // namespace Modulo

@@ -2,9 +2,11 @@
 #include "ui_frmPrincipal.h"
 
 #include "app/frmAcercaDe.h"
+#include "app/frmAnoTrabajo.h"
 #include "collections/frmCobros.h"
 #include "data/BaseDatos.h"
 #include "editors/frmCobrosConceptos.h"
+#include "registers/frmBusqueda.h"
 #include "registers/frmInmuebles.h"
 #include "registers/frmInquilinos.h"
 #include "reports/frmEstadisticas.h"
@@ -44,10 +46,9 @@ frmPrincipal::frmPrincipal(QWidget* padre)
     enlazar<frmCopiaPen>(ui->cmdCopiaSeg, ui->mnuUtiCopias);
     enlazar<frmColor>(ui->cmdCores, ui->mnuUtiColor);
     enlazar<frmAcercaDe>(ui->cmdVelmora, ui->mnuSairAcercaDe);
-    // No window exists for a general search or for changing the year: nothing to open.
-    desactivar(ui->cmdBusqueda, ui->mnuTraballosBus);
-    ui->cmdAnos->setEnabled(false);
-    ui->cmdAnos->setToolTip(QStringLiteral("Para cambiar de año, edite ano.ini y vuelva a abrir"));
+    enlazar<frmBusqueda>(ui->cmdBusqueda, ui->mnuTraballosBus);
+    connect(ui->cmdAnos, &QToolButton::clicked, this, &frmPrincipal::abrir<frmAnoTrabajo>);
+    ui->cmdAnos->setToolTip(QStringLiteral("Año de trabajo"));
     connect(ui->mnuSairSair, &QAction::triggered, this, &QWidget::close);
     EnterPulsaBotones(this);
     restaurarGeometria(this);
@@ -66,12 +67,6 @@ template <typename T> void frmPrincipal::enlazar(QWidget* boton, QAction* menu)
 {
     connect(static_cast<QToolButton*>(boton), &QToolButton::clicked, this, &frmPrincipal::abrir<T>);
     connect(menu, &QAction::triggered, this, &frmPrincipal::abrir<T>);
-}
-
-void frmPrincipal::desactivar(QWidget* boton, QAction* menu)
-{
-    boton->setEnabled(false);
-    menu->setEnabled(false);
 }
 
 void frmPrincipal::closeEvent(QCloseEvent* evento)

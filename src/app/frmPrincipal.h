@@ -23,7 +23,6 @@ private:
     template <typename T> void abrir();
     /** Binds a command to its button and to the menu entry that repeats it. */
     template <typename T> void enlazar(QWidget* boton, QAction* menu);
-    void desactivar(QWidget* boton, QAction* menu);
 
     std::unique_ptr<Ui::frmPrincipal> ui;
 };

@@ -47,6 +47,16 @@ void abrirFichaNueva(QWidget* ventana, const QString& titulo, Rejilla* rejilla,
     rejilla->recargarEnLaFila(recargar);
 }
 
+/** Opens the record window of type Ficha on the record id, modally, titled after its name. */
+template <typename Ficha>
+void abrirFichaExistente(QWidget* ventana, int id, const QString& nombre) {
+    Ficha ficha(ventana);
+    ficha.Estado = 1;
+    ficha.Id = id;
+    ficha.setWindowTitle(QStringLiteral("Modificando ") + nombre.toUpper());
+    ficha.exec();
+}
+
 /**
  * Edits the record of the grid's current row (its key in columnaId, its name in column 1),
  * reloads the list, brings the same row number back, current and at the top, and gives the
@@ -59,13 +69,8 @@ void editarFilaActual(QWidget* ventana, Rejilla* rejilla, int columnaId,
     if (fila < 1) return;
     CursorEspera espera(ventana);
     Modulo::FilaSeleccionada = fila;
-    {
-        Ficha ficha(ventana);
-        ficha.Estado = 1;
-        ficha.Id = rejilla->texto(fila, columnaId).toInt();
-        ficha.setWindowTitle(QStringLiteral("Modificando ") + rejilla->texto(fila, 1).toUpper());
-        ficha.exec();
-    }
+    abrirFichaExistente<Ficha>(ventana, rejilla->texto(fila, columnaId).toInt(),
+                               rejilla->texto(fila, 1));
     recargar();
     rejilla->subirArriba(Modulo::FilaSeleccionada);
     filtro->setFocus();

@@ -18,6 +18,7 @@ private slots:
         QTest::newRow("inquilinos") << "cmdInquilinos" << "mnuArquivosInq" << "frmInquilinos";
         QTest::newRow("conceptos") << "cmdConceptosCobro" << "mnuArquivosCon" << "frmCobrosConceptos";
         QTest::newRow("cobros") << "cmdCobros" << "mnuTraballosCob" << "frmCobros";
+        QTest::newRow("búsqueda") << "cmdBusqueda" << "mnuTraballosBus" << "frmBusqueda";
         QTest::newRow("informes") << "cmdInformes" << "mnuTraballosInf" << "frmInforme";
         QTest::newRow("configuracion") << "cmdConfiguracion" << "mnuArquivosConfig" << "frmConfiguracion";
         QTest::newRow("estadisticas") << "cmdGraficos" << "mnuTraballosGraf" << "frmEstadisticas";

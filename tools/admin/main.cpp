@@ -4,6 +4,7 @@
 #include "data/BaseDatos.h"
 #include "data/Comprobacion.h"
 #include "data/Copia.h"
+#include "data/Anos.h"
 #include "data/Formato.h"
 
 #include <QCoreApplication>
@@ -20,7 +21,10 @@ int uso(QTextStream& err)
            "  torvane-admin comprobar CARPETA AÑO [--reparar]\n"
            "                                     busca documentos que no cuadran y los repara\n"
            "  torvane-admin copiar CARPETA AÑO DESTINO   copia el año a DESTINO/Zudivoz.mdb\n"
-           "  torvane-admin recuperar CARPETA AÑO ORIGEN   pone ORIGEN/Zudivoz.mdb en su lugar\n";
+           "  torvane-admin recuperar CARPETA AÑO ORIGEN   pone ORIGEN/Zudivoz.mdb en su lugar\n"
+           "  torvane-admin nuevo CARPETA AÑO   crea el año siguiente a AÑO con sus inmuebles,\n"
+           "                                    inquilinos, conceptos, tipos de IVA, series y\n"
+           "                                    datos de la empresa, sin recibos\n";
     return 2;
 }
 
@@ -72,6 +76,16 @@ QString copiarORecuperar(const QStringList& args)
     return error;
 }
 
+QString nuevoAno(const QString& carpeta, const QString& ano) {
+    const QString siguiente = anoSiguiente(ano);
+    if (siguiente.isEmpty()) return QStringLiteral("«%1» no es un número de año.").arg(ano);
+    const QString error = crearAnoDesde(carpeta, ano, siguiente);
+    if (error.isEmpty())
+        QTextStream(stdout) << "Creado el año " << siguiente << ": "
+                            << rutaBaseDatos(carpeta, siguiente) << '\n';
+    return error;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -90,6 +104,8 @@ int main(int argc, char** argv)
     else if ((args[0] == QStringLiteral("copiar") || args[0] == QStringLiteral("recuperar")) &&
              args.size() == 4)
         error = copiarORecuperar(args);
+    else if (args[0] == QStringLiteral("nuevo") && args.size() == 3)
+        error = nuevoAno(args[1], args[2]);
     else if (args[0] == QStringLiteral("demo") && args.size() <= 3)
         error = crearDemo(args[1], args.value(2, QString::number(Hoy().year())));
     else

@@ -1,0 +1,98 @@
+#include "app/frmAnoTrabajo.h"
+#include "ui_frmAnoTrabajo.h"
+
+#include "app/Modulo.h"
+#include "data/Anos.h"
+#include "ui/CursorEspera.h"
+#include "ui/Mensajes.h"
+
+#include <QDir>
+
+frmAnoTrabajo::frmAnoTrabajo(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmAnoTrabajo>()) {
+    ui->setupUi(this);
+    connect(ui->cmdCambiar, &QPushButton::clicked, this, &frmAnoTrabajo::Cambiar);
+    connect(ui->cmdNuevo, &QPushButton::clicked, this, &frmAnoTrabajo::NuevoAno);
+    connect(ui->cmdSalir, &QPushButton::clicked, this, &QDialog::reject);
+    // Enter and double click.
+    connect(ui->lstAnos, &QListWidget::itemActivated, this, &frmAnoTrabajo::Cambiar);
+}
+
+frmAnoTrabajo::~frmAnoTrabajo() = default;
+
+void frmAnoTrabajo::alActivar() {
+    Cargar(Modulo::Ano);
+    ui->lstAnos->setFocus();
+}
+
+void frmAnoTrabajo::Cargar(const QString& elegido) {
+    ui->lblRuta->setText(QStringLiteral("Carpeta de datos: ") +
+                         QDir::toNativeSeparators(Modulo::Ruta));
+    ui->lstAnos->clear();
+    for (const QString& ano : anosDeCarpeta(Modulo::Ruta)) {
+        auto* fila = new QListWidgetItem(ano, ui->lstAnos);
+        fila->setData(Qt::UserRole, ano);
+        if (ano == Modulo::Ano) {
+            fila->setText(ano + QStringLiteral("   (año de trabajo)"));
+            QFont letra = fila->font();
+            letra.setBold(true);
+            fila->setFont(letra);
+        }
+        if (ano == elegido) ui->lstAnos->setCurrentItem(fila);
+    }
+}
+
+void frmAnoTrabajo::Cambiar() {
+    if (const QListWidgetItem* fila = ui->lstAnos->currentItem())
+        CambiarA(fila->data(Qt::UserRole).toString());
+}
+
+void frmAnoTrabajo::CambiarA(const QString& ano) {
+    if (ano == Modulo::Ano) {
+        accept();
+        return;
+    }
+    QString error;
+    {
+        CursorEspera espera(this);
+        error = Modulo::CambiarAno(ano);
+    }
+    if (!error.isEmpty()) {
+        Mensaje::critico(this, error);
+        Cargar(Modulo::Ano);
+        return;
+    }
+    Mensaje::informar(this, QStringLiteral("Ahora se trabaja en el año %1.").arg(ano));
+    accept();
+}
+
+void frmAnoTrabajo::NuevoAno() {
+    const QString actual = Modulo::Ano;
+    const QString nuevo = anoSiguiente(actual);
+    if (nuevo.isEmpty()) {
+        Mensaje::informar(this,
+                          QStringLiteral("La carpeta del año de trabajo («%1») no es un número de "
+                                         "año: no se sabe cuál es el siguiente.")
+                              .arg(actual),
+                          Mensaje::Icono::Exclamacion);
+        return;
+    }
+    QString error;
+    {
+        CursorEspera espera(this);
+        error = crearAnoDesde(Modulo::Ruta, actual, nuevo);
+    }
+    if (!error.isEmpty()) {
+        Mensaje::critico(this, error);
+        return;
+    }
+    Cargar(nuevo);
+    if (Mensaje::preguntar(this,
+                           QStringLiteral("Se ha creado el año %1 con los inmuebles, inquilinos, "
+                                          "conceptos, tipos de IVA, series y datos de la empresa "
+                                          "de %2, sin recibos.\n\n¿Trabajar ahora en el año %1?")
+                               .arg(nuevo, actual),
+                           Mensaje::Icono::Pregunta))
+        CambiarA(nuevo);
+}

@@ -1,0 +1,177 @@
+#include "data/Anos.h"
+
+#include "data/BaseDatos.h"
+#include "data/Copia.h"
+#include "data/Migraciones.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QUuid>
+
+namespace {
+
+QString errorDe(const QSqlError& error) {
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+
+// Names come from the schema and from tablasQuePasanDeAno(), never from the user.
+QString identificador(const QString& nombre) {
+    return QLatin1Char('"') + QString(nombre).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+QStringList columnas(QSqlQuery& q, const QString& esquema, const QString& tabla) {
+    q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?, ?)"));
+    q.addBindValue(tabla);
+    q.addBindValue(esquema);
+    QStringList nombres;
+    if (q.exec())
+        while (q.next())
+            nombres << q.value(0).toString();
+    return nombres;
+}
+
+qint64 filas(QSqlQuery& q, const QString& esquema, const QString& tabla) {
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1.%2").arg(esquema, identificador(tabla))) ||
+        !q.next())
+        return -1;
+    return q.value(0).toLongLong();
+}
+
+// Replaces whatever the new file's format put in the table by the source's rows.
+QString copiarTabla(QSqlQuery& q, const QString& tabla) {
+    const QStringList origen = columnas(q, QStringLiteral("origen"), tabla);
+    if (origen.isEmpty()) return {}; // a year older than the table: nothing to take
+    QStringList comunes;
+    for (const QString& columna : columnas(q, QStringLiteral("main"), tabla))
+        if (origen.contains(columna, Qt::CaseInsensitive)) comunes << identificador(columna);
+    if (comunes.isEmpty())
+        return QStringLiteral("la tabla %1 no existe en el año nuevo").arg(tabla);
+    const QString lista = comunes.join(QStringLiteral(", "));
+    if (!q.exec(QStringLiteral("DELETE FROM main.%1").arg(identificador(tabla))) ||
+        !q.exec(QStringLiteral("INSERT INTO main.%1 (%2) SELECT %2 FROM origen.%1")
+                    .arg(identificador(tabla), lista)))
+        return errorDe(q.lastError());
+    if (filas(q, QStringLiteral("main"), tabla) != filas(q, QStringLiteral("origen"), tabla))
+        return QStringLiteral("no se copiaron todas las filas de %1").arg(tabla);
+    return {};
+}
+
+QString copiarTablas(QSqlDatabase& db, QSqlQuery& q) {
+    if (!q.exec(QStringLiteral("PRAGMA origen.user_version")) || !q.next())
+        return QStringLiteral("el año de origen no se puede leer (%1)").arg(errorDe(q.lastError()));
+    if (q.value(0).toInt() > versionEsquema())
+        return QStringLiteral("el año de origen es de una versión más nueva de Torvane");
+    if (!db.transaction()) return errorDe(db.lastError());
+    QString motivo;
+    for (const QString& tabla : tablasQuePasanDeAno())
+        if (motivo = copiarTabla(q, tabla); !motivo.isEmpty()) break;
+    q.finish();
+    if (motivo.isEmpty() && !db.commit()) motivo = errorDe(db.lastError());
+    if (!motivo.isEmpty()) db.rollback();
+    return motivo;
+}
+
+QString comprobarIntegridad(QSqlQuery& q) {
+    if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next() ||
+        q.value(0).toString() != QStringLiteral("ok"))
+        return QStringLiteral("el año nuevo no ha quedado sano");
+    return {};
+}
+
+// Fills the just-created file at nuevo from fuente, attached read-only.
+QString llenar(const QString& nuevo, const QString& fuente) {
+    const QString nombre = QStringLiteral("torvane-ano-") + QUuid::createUuid().toString();
+    QString motivo;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+        QUrl url = QUrl::fromLocalFile(nuevo);
+        url.setQuery(QStringLiteral("mode=rw"));
+        db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+        if (!db.open()) {
+            motivo = errorDe(db.lastError());
+        } else {
+            QSqlQuery q(db);
+            QUrl origen = QUrl::fromLocalFile(fuente);
+            origen.setQuery(QStringLiteral("mode=ro"));
+            q.prepare(QStringLiteral("ATTACH DATABASE ? AS origen"));
+            q.addBindValue(origen.toString(QUrl::FullyEncoded));
+            motivo = q.exec() ? copiarTablas(db, q) : errorDe(q.lastError());
+            q.exec(QStringLiteral("DETACH DATABASE origen"));
+            if (motivo.isEmpty()) motivo = comprobarIntegridad(q);
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nombre);
+    return motivo;
+}
+
+void quitar(const QString& archivo, const QString& carpeta) {
+    for (const char* sufijo : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(archivo + QLatin1StringView(sufijo));
+    if (!carpeta.isEmpty()) QDir().rmdir(carpeta);
+}
+
+} // namespace
+
+QString rutaBaseDatos(const QString& ruta, const QString& ano) {
+    return ruta + QLatin1Char('/') + ano + QLatin1Char('/') + kArchivoDatos;
+}
+
+QStringList anosDeCarpeta(const QString& ruta) {
+    QStringList anos;
+    const QDir carpeta(ruta);
+    for (const QString& nombre : carpeta.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        if (QFileInfo(rutaBaseDatos(carpeta.path(), nombre)).isFile()) anos << nombre;
+    return anos;
+}
+
+QString anoSiguiente(const QString& ano) {
+    static const QRegularExpression numero(QStringLiteral("^\\d{1,6}$"));
+    if (!numero.match(ano).hasMatch()) return {};
+    return QString::number(ano.toInt() + 1);
+}
+
+QStringList tablasQuePasanDeAno() {
+    return {
+        QStringLiteral("tblTitulos"),           QStringLiteral("tblIva"),
+        QStringLiteral("tblSeriesF"),           QStringLiteral("tblCobrosConceptos"),
+        QStringLiteral("tblInquilinos"),        QStringLiteral("tblInquilinosFamiliares"),
+        QStringLiteral("tblInquilinosCuentas"), QStringLiteral("tblInmuebles"),
+    };
+}
+
+QString crearAnoDesde(const QString& ruta, const QString& origen, const QString& destino) {
+    const QString fuente = rutaBaseDatos(ruta, origen);
+    const QString nuevo = rutaBaseDatos(ruta, destino);
+    if (destino.isEmpty() || destino.contains(QLatin1Char('/')) ||
+        destino.startsWith(QLatin1Char('.')))
+        return QStringLiteral("«%1» no sirve como nombre de la carpeta del año.").arg(destino);
+    if (!QFileInfo(fuente).isFile())
+        return QStringLiteral("No existe el año %1:\n%2")
+            .arg(origen, QDir::toNativeSeparators(fuente));
+    if (QFileInfo::exists(nuevo))
+        return QStringLiteral("El año %1 ya existe:\n%2\nNo se ha cambiado nada.")
+            .arg(destino, QDir::toNativeSeparators(nuevo));
+    const QString carpeta = QFileInfo(nuevo).absolutePath();
+    const bool carpetaNueva = !QFileInfo::exists(carpeta);
+    if (!QDir().mkpath(carpeta))
+        return QStringLiteral("No se puede crear la carpeta %1.")
+            .arg(QDir::toNativeSeparators(carpeta));
+    QString motivo = crearBaseDatos(nuevo);
+    if (motivo.isEmpty()) {
+        QFile::setPermissions(nuevo, QFile::ReadOwner | QFile::WriteOwner);
+        motivo = llenar(nuevo, fuente);
+    }
+    if (motivo.isEmpty()) return {};
+    quitar(nuevo, carpetaNueva ? carpeta : QString());
+    return QStringLiteral("No se pudo crear el año %1 a partir de %2: %3.\nNo se ha cambiado nada.")
+        .arg(destino, origen, motivo);
+}
