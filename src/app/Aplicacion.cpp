@@ -42,20 +42,6 @@ bool Aplicacion::notify(QObject* receptor, QEvent* evento)
 
 namespace {
 
-QString bloquearAno(std::unique_ptr<QLockFile>& cerrojo, const QString& rutaBD)
-{
-    cerrojo = std::make_unique<QLockFile>(rutaBD + QStringLiteral(".lock"));
-    cerrojo->setStaleLockTime(0);
-    if (cerrojo->tryLock(0))
-        return {};
-    if (cerrojo->error() == QLockFile::LockFailedError)
-        return kYaEnMarcha;
-    // Never write unguarded: without the lock a second desk could write the same year.
-    return QStringLiteral("No se puede reservar el año para este programa: no se puede escribir "
-                          "en la carpeta\n%1\n\nEl programa se cierra sin tocar nada.")
-        .arg(QFileInfo(rutaBD).absolutePath());
-}
-
 /** Says once what is wrong with the year's documents and offers the repair. */
 void revisarDocumentos(const QString& rutaBD)
 {
@@ -89,7 +75,7 @@ QString Arrancar(std::unique_ptr<QLockFile>& cerrojo)
     const QString rutaBD = Modulo::LeerRutaBD();
     // A missing year is explained by the opening itself, which never creates anything.
     if (QFileInfo(rutaBD).isFile())
-        if (const QString error = bloquearAno(cerrojo, rutaBD); !error.isEmpty())
+        if (const QString error = Modulo::BloquearAno(cerrojo, rutaBD); !error.isEmpty())
             return error;
     if (const QString error = Modulo::AbrirBaseDatos(); !error.isEmpty())
         return error;
@@ -101,8 +87,7 @@ int Main(int argc, char** argv)
 {
     Aplicacion aplicacion(argc, argv);
     if (!Modulo::HayRuta() && frmBienvenida().exec() != QDialog::Accepted) return 0;
-    std::unique_ptr<QLockFile> cerrojo;
-    if (const QString error = Arrancar(cerrojo); !error.isEmpty()) {
+    if (const QString error = Arrancar(Modulo::CerrojoAno()); !error.isEmpty()) {
         // Also on the terminal, for whoever started it from one (and for scripts).
         QTextStream(stderr) << error << Qt::endl;
         if (error == kYaEnMarcha)

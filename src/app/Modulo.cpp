@@ -1,5 +1,7 @@
 #include "app/Modulo.h"
 
+#include "app/Aplicacion.h"
+
 #include "data/Ajustes.h"
 #include "data/Anos.h"
 #include "data/BaseDatos.h"
@@ -168,15 +170,43 @@ QString AbrirBaseDatos()
     return abrirBaseDatos(ruta);
 }
 
+std::unique_ptr<QLockFile>& CerrojoAno() {
+    static std::unique_ptr<QLockFile> cerrojo;
+    return cerrojo;
+}
+
+QString BloquearAno(std::unique_ptr<QLockFile>& cerrojo, const QString& rutaBD) {
+    auto nuevo = std::make_unique<QLockFile>(rutaBD + QStringLiteral(".lock"));
+    nuevo->setStaleLockTime(0);
+    if (nuevo->tryLock(0)) {
+        cerrojo = std::move(nuevo);
+        return {};
+    }
+    if (nuevo->error() == QLockFile::LockFailedError) return kYaEnMarcha;
+    // Never write unguarded: without the lock a second desk could write the same year.
+    return QStringLiteral("No se puede reservar el año para este programa: no se puede escribir "
+                          "en la carpeta\n%1\n\nEl programa se cierra sin tocar nada.")
+        .arg(QFileInfo(rutaBD).absolutePath());
+}
+
 QString CambiarAno(const QString& ano) {
     const QString ruta = rutaBaseDatos(Ruta, ano);
+    // The new year is reserved before it is opened; the old one stays ours until then.
+    std::unique_ptr<QLockFile> cerrojoNuevo;
+    if (CerrojoAno()) {
+        if (const QString error = BloquearAno(cerrojoNuevo, ruta); !error.isEmpty())
+            return error == kYaEnMarcha
+                       ? QStringLiteral("El año %1 está abierto en otro programa.").arg(ano)
+                       : error;
+    }
     QString error = abrirBaseDatos(ruta);
     if (error.isEmpty() && !EscribirAno(ano))
         error = QStringLiteral("No se pudo escribir ano.ini en %1; se sigue en el año %2.")
-                    .arg(CarpetaPrograma(), Ano);
+                    .arg(CarpetaAjuste(QStringLiteral("ano.ini")), Ano);
     if (error.isEmpty()) {
         Ano = ano;
         RutaBD = ruta;
+        if (cerrojoNuevo) CerrojoAno() = std::move(cerrojoNuevo);
         return {};
     }
     if (const QString otra = abrirBaseDatos(RutaBD); !otra.isEmpty())

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QLockFile>
 #include <QVariant>
+#include <memory>
 
 /*
  * Process-wide state and the settings files (ruta.ini, ano.ini, color.ini, color2.ini, imp.ini:
@@ -71,5 +73,15 @@ QString AbrirBaseDatos();
  * as it was. Returns an empty text on success, otherwise the message for the user.
  */
 QString CambiarAno(const QString& ano);
+
+/** The lock the running program holds on its year; CambiarAno moves it to the new year. */
+std::unique_ptr<QLockFile>& CerrojoAno();
+
+/**
+ * Takes the lock beside the year's database into cerrojo (replacing what it held only on
+ * success). Returns an empty text, kYaEnMarcha when another program holds the year, or why
+ * the lock cannot be taken.
+ */
+QString BloquearAno(std::unique_ptr<QLockFile>& cerrojo, const QString& rutaBD);
 
 } // namespace Modulo
