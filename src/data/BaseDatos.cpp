@@ -97,6 +97,13 @@ QString motivoSoloLectura(const QFileInfo& info)
                           "poder escribir en los dos.");
 }
 
+QString motivoPrimeraLectura(QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    return q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) ? QString()
+                                                                        : motivoMotor(q.lastError());
+}
+
 QString motivoIntegridad(QSqlDatabase& db)
 {
     QSqlQuery q(db);
@@ -203,6 +210,8 @@ QString abrirBaseDatos(const QString& ruta)
         motivo = motivoMotor(db.lastError());
     // A foreign or newer file is refused before anything (such as the journal mode) is
     // written to it.
+    // The first read tells a file locked by another program from one that is not ours.
+    if (motivo.isEmpty()) motivo = motivoPrimeraLectura(db);
     if (motivo.isEmpty()) motivo = motivoVersion(db);
     if (motivo.isEmpty())
         motivo = motivoTablas(db);
