@@ -228,6 +228,16 @@ void insertarInmuebles(int cuantos, int inquilinos)
     }
 }
 
+/** Each let property bills its rent every month, on its use's terms. */
+void insertarCargos() {
+    ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = 0, CarPorRet = 0, CarFac = 0,"
+                            " CarSer = 'A' WHERE IdInq <> 0"));
+    ejecutar(
+        QStringLiteral("INSERT INTO tblInmueblesCargos (IdInm, Lin, IdCon, DesCon, Und, Pre)"
+                       " SELECT Id, 1, 1, (SELECT Des FROM tblCobrosConceptos WHERE Id = 1), 1, Pre"
+                       " FROM tblInmuebles WHERE IdInq <> 0 ORDER BY Id"));
+}
+
 /** Inserts documents with statements prepared once: a benchmark year holds 100,000 of them. */
 class Documentos {
 public:
@@ -324,6 +334,7 @@ QString rellenar(const TamanoDemo& tamano, int ano)
         insertarConceptos(tamano.conceptos);
         insertarInquilinos(tamano.inquilinos);
         insertarInmuebles(tamano.inmuebles, tamano.inquilinos);
+        insertarCargos();
         insertarDocumentos(tamano, ano);
         transaccion.confirmar();
     } catch (const ErrorBD& error) {

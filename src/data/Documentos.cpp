@@ -200,14 +200,19 @@ Cabecera guardarDocumento(const Cabecera& c, const CambioLineas& cambio) {
     return *leerCabecera(id);
 }
 
-Cabecera crearDocumento(const Cabecera& c, const QList<Linea>& lineas) {
-    Transaccion t;
+int escribirDocumentoNuevo(const Cabecera& c, const QList<Linea>& lineas) {
     Cabecera nueva = c;
     nueva.id = 0;
     const int id = escribirCabecera(nueva);
     for (const Linea& l : lineas)
         aplicarCambio(id, {CambioLineas::Anadir, l, 0});
     reescribirTotales(id);
+    return id;
+}
+
+Cabecera crearDocumento(const Cabecera& c, const QList<Linea>& lineas) {
+    Transaccion t;
+    const int id = escribirDocumentoNuevo(c, lineas);
     t.confirmar();
     return *leerCabecera(id);
 }

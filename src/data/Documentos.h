@@ -91,6 +91,8 @@ Cabecera guardarDocumento(const Cabecera& c, const CambioLineas& cambio = {});
 
 /** A whole new document, header and lines, in one transaction (see guardarDocumento). */
 Cabecera crearDocumento(const Cabecera& c, const QList<Linea>& lineas);
+/** crearDocumento inside the caller's transaction; returns the new Id. */
+int escribirDocumentoNuevo(const Cabecera& c, const QList<Linea>& lineas);
 
 /** Rewrites a header's totals from its stored lines and percentages; inside the caller's
  * transaction. */

@@ -108,7 +108,10 @@ void BorrarInquilino(int id) {
 }
 
 void BorrarInmueble(int id) {
+    Transaccion t;
     ejecutar(QStringLiteral("DELETE FROM tblInmuebles WHERE Id = ?"), {id});
+    ejecutar(QStringLiteral("DELETE FROM tblInmueblesCargos WHERE IdInm = ?"), {id});
+    t.confirmar();
 }
 
 std::optional<FichaInquilino> LeerInquilino(int id) {

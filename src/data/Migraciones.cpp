@@ -56,6 +56,26 @@ const std::vector<Paso>& pasos() {
              return ejecutarTodas(q, {"CREATE INDEX ixCobrosResumen ON tblCobros"
                                       " (Fec, Pag, Ser, Tot, IdInm)"});
          }},
+        // 5: the monthly run. What each property bills every month (its terms on tblInmuebles,
+        // its lines in tblInmueblesCargos), and the runs, so the last one can be undone while
+        // none of its documents was paid or printed (Imp) and the kind each prints as (Fac).
+        {5,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(
+                 q, {"ALTER TABLE tblInmuebles ADD COLUMN CarPorIva REAL DEFAULT 0",
+                     "ALTER TABLE tblInmuebles ADD COLUMN CarPorRet REAL DEFAULT 0",
+                     "ALTER TABLE tblInmuebles ADD COLUMN CarFac INTEGER NOT NULL DEFAULT 0",
+                     "ALTER TABLE tblInmuebles ADD COLUMN CarSer TEXT",
+                     "CREATE TABLE tblInmueblesCargos (Id INTEGER PRIMARY KEY, IdInm INTEGER NOT"
+                     " NULL, Lin INTEGER, IdCon INTEGER, DesCon TEXT, Und REAL DEFAULT 0,"
+                     " Pre REAL DEFAULT 0)",
+                     "CREATE INDEX ixCargosInmueble ON tblInmueblesCargos (IdInm, Lin)",
+                     "CREATE TABLE tblEmisiones (Id INTEGER PRIMARY KEY, Fec TEXT)",
+                     "ALTER TABLE tblCobros ADD COLUMN IdEmi INTEGER",
+                     "ALTER TABLE tblCobros ADD COLUMN Fac INTEGER NOT NULL DEFAULT 0",
+                     "ALTER TABLE tblCobros ADD COLUMN Imp INTEGER NOT NULL DEFAULT 0",
+                     "CREATE INDEX ixCobrosEmision ON tblCobros (IdEmi)"});
+         }},
     };
     return lista;
 }

@@ -4,6 +4,7 @@
 #include "data/Consulta.h"
 #include "data/Documentos.h"
 #include "data/Formato.h"
+#include "data/Migraciones.h"
 #include "support/Entorno.h"
 
 #include <QDir>
@@ -46,10 +47,9 @@ int sql(const QString& consulta) {
     return valorUnico(consulta).toInt();
 }
 
-/** Turns the open year back into a file of format 2 (no unique index) holding a repeat. */
+/** Turns the open year into one updated while it held a repeat: no unique index. */
 void archivoAntiguoConRepetido(Entorno& e) {
     ejecutar(u"DROP INDEX ixCobrosNumeroUnico"_s);
-    ejecutar(u"PRAGMA user_version = 2"_s);
     e.linea(e.documento(5, u"A"_s, QDate(2024, 1, 1)), 1, 1, 10);
     e.linea(e.documento(5, u"a"_s, QDate(2024, 1, 2)), 1, 1, 10);
     ejecutar(u"UPDATE tblCobros SET Tot = 10, SubTotal = 10, Base = 10"_s);
@@ -139,7 +139,7 @@ private slots:
         archivoAntiguoConRepetido(e);
         cerrarBaseDatos();
         QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
-        QCOMPARE(sql(u"PRAGMA user_version"_s), 3);
+        QCOMPARE(sql(u"PRAGMA user_version"_s), versionEsquema());
         QCOMPARE(comprobarDocumentos().repetidos, QStringList{u"5A (2 documentos)"_s});
         const QString indice =
             u"SELECT COUNT(*) FROM sqlite_master WHERE name = 'ixCobrosNumeroUnico'"_s;

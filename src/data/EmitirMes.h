@@ -1,0 +1,75 @@
+#pragma once
+
+#include "data/Documentos.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <functional>
+
+/*
+ * The monthly run: what each let property bills every month (its recurring lines and terms),
+ * the proposal of a month's documents, issuing them all at once and undoing the last run.
+ */
+
+/** How a property is billed each month. */
+struct CondicionesCargo {
+    double porIva = 0;
+    double porRet = 0;
+    bool factura = false; ///< printed as an invoice; a receipt otherwise
+    QString serie;        ///< empty: the first series of the year
+};
+
+CondicionesCargo leerCondiciones(int idInm);
+/** The property's recurring lines in order (Linea::idDoc holds the property). */
+QList<Linea> leerCargos(int idInm);
+/** Replaces the property's terms and recurring lines in one transaction. */
+void guardarCargos(int idInm, const CondicionesCargo& condiciones, const QList<Linea>& lineas);
+/** The rent line proposed for a property: one unit of concept 1 at the property's price. */
+Linea lineaAlquiler(int idInm);
+
+/** The first day of the month after the newest document; today's month when there is none. */
+QDate mesPropuesto();
+
+/** One property's document in the month's proposal. */
+struct PropuestaMes {
+    int idInm = 0;
+    int idInq = 0;
+    QString inmueble;
+    QString inquilino;
+    CondicionesCargo condiciones;
+    QList<Linea> lineas;
+    Totales totales;
+    QString aviso; ///< why it is proposed unchecked ("ya emitido: 57A"); empty: checked
+    QString resumen() const;
+};
+
+/**
+ * Every property with a tenant and recurring lines, in description order, for the month of mes.
+ * serieForzada, when not empty, replaces each property's series.
+ */
+QList<PropuestaMes> proponerMes(const QDate& mes, const QString& serieForzada = {});
+
+/**
+ * Creates the documents of elegidas dated fecha in one transaction, numbered consecutively in
+ * each series, and records them as one run. seguir(n) is asked after each document; false
+ * cancels the run and nothing is stored (returns 0). Returns the run's Id.
+ */
+int emitirMes(const QList<PropuestaMes>& elegidas, const QDate& fecha,
+              const std::function<bool(int)>& seguir = {});
+
+/** The documents of a run in series and number order. */
+QList<int> documentosEmision(int idEmi);
+/** The newest run that still has documents; 0 when none. */
+int ultimaEmision();
+/** Why the run cannot be undone; empty when it can. */
+QString motivoNoDeshacer(int idEmi);
+/** Deletes the run's documents and lines in one transaction; throws ErrorBD when refused. */
+void deshacerEmision(int idEmi);
+
+/** Whether a document was issued to be printed as an invoice (else a receipt). */
+bool seImprimeComoFactura(int id);
+/** Marks documents as printed (so their run can no longer be undone). */
+void marcarImpresos(const QList<int>& ids);
+/** Marks documents paid or unpaid in one transaction. */
+void marcarPagados(const QList<int>& ids, bool pagado);
