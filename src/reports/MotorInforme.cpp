@@ -70,16 +70,29 @@ void PaginasInforme::maquetar(const QPrinter& impresora) {
 
 bool PaginasInforme::pintar(QPrinter* impresora) {
     if (lista_) return lista_->pintar(impresora);
-    if (!documento_ || medida_.resolution() != impresora->resolution() ||
-        !medida_.pageLayout().isEquivalentTo(impresora->pageLayout()))
-        maquetar(*impresora);
+    return pintarSeguidos(impresora, {this});
+}
+
+bool PaginasInforme::pintarSeguidos(QPrinter* impresora, const QList<PaginasInforme*>& informes) {
     QPainter pintor;
     if (!pintor.begin(impresora)) return false;
+    pintor.setFont(letraInforme(8));
+    bool primera = true;
+    for (PaginasInforme* informe : informes) {
+        informe->pintarPaginas(pintor, *impresora, primera);
+        primera = false;
+    }
+    return pintor.end();
+}
+
+void PaginasInforme::pintarPaginas(QPainter& pintor, QPrinter& impresora, bool primera) {
+    if (!documento_ || medida_.resolution() != impresora.resolution() ||
+        !medida_.pageLayout().isEquivalentTo(impresora.pageLayout()))
+        maquetar(impresora);
     const QSizeF pagina = documento_->pageSize();
     const int paginas = documento_->pageCount();
-    pintor.setFont(letraInforme(8));
     for (int i = 0; i < paginas; ++i) {
-        if (i > 0) impresora->newPage();
+        if (i > 0 || !primera) impresora.newPage();
         const QRectF recorte(0, i * pagina.height(), pagina.width(), pagina.height());
         pintor.save();
         pintor.translate(0, -recorte.top());
@@ -91,7 +104,6 @@ bool PaginasInforme::pintar(QPrinter* impresora) {
                             Qt::AlignHCenter | Qt::AlignBottom,
                             QStringLiteral("Página %1 de %2").arg(i + 1).arg(paginas));
     }
-    return pintor.end();
 }
 
 bool imprimirInforme(QWidget* padre, const QString& nombre, PaginasInforme& paginas, int posicion) {

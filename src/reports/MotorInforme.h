@@ -2,10 +2,12 @@
 
 #include "data/DatosInforme.h"
 
+#include <QList>
 #include <QPrinter>
 #include <memory>
 
 class PintorLista;
+class QPainter;
 class QTextDocument;
 class QWidget;
 
@@ -44,8 +46,11 @@ public:
     QString error() const;
     /** Paints every page on impresora; false when it cannot be opened. */
     bool pintar(QPrinter* impresora);
+    /** Several reports one after the other in one job, each numbering its own pages. */
+    static bool pintarSeguidos(QPrinter* impresora, const QList<PaginasInforme*>& informes);
 
 private:
+    void pintarPaginas(QPainter& pintor, QPrinter& impresora, bool primera);
     void maquetar(const QPrinter& impresora);
 
     QString html_;

@@ -13,7 +13,6 @@ QString guardar(QWidget* padre, const QString& titulo, const QString& propuesto,
 
 /** Asks for a folder; empty text when the user cancels. */
 QString carpeta(QWidget* padre, const QString& titulo, const QString& propuesta);
-
 /** The next guardar() or carpeta() returns this path without showing anything (empty: cancel). */
 void fijarSiguiente(const QString& ruta);
 

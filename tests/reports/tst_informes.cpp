@@ -52,22 +52,6 @@ struct Demo {
     QString pdf() const { return entorno.raiz() + u"/salida.pdf"_s; }
 };
 
-// Pages of a PDF as pdftotext reads them back, blanks folded unless told otherwise.
-QStringList paginasPdf(const QString& ruta, bool juntarBlancos = true) {
-    QProcess proceso;
-    proceso.start(u"pdftotext"_s, {u"-layout"_s, ruta, u"-"_s});
-    if (!proceso.waitForFinished(60000) || proceso.exitCode() != 0) return {};
-    // The font draws "fi" and "fl" as one glyph each, which pdftotext reads back as such.
-    QStringList paginas = QString::fromUtf8(proceso.readAllStandardOutput())
-                              .replace(u"\uFB01"_s, u"fi"_s)
-                              .replace(u"\uFB02"_s, u"fl"_s)
-                              .split(u'\f');
-    if (!paginas.isEmpty() && paginas.last().trimmed().isEmpty()) paginas.removeLast();
-    for (QString& p : paginas)
-        p = juntarBlancos ? p.simplified() : p.replace(QRegularExpression(u" +"_s), u" "_s);
-    return paginas;
-}
-
 void pulsar(QWidget* ventana, const char* boton) {
     auto* b = ventana->findChild<QAbstractButton*>(QLatin1StringView(boton));
     QVERIFY(b);

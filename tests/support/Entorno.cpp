@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QSettings>
+#include <QProcess>
+#include <QRegularExpression>
 
 Entorno::Entorno(const QString& ano)
 {
@@ -124,4 +126,21 @@ void enfocar(QWidget* control)
     ventana->activateWindow();
     control->setFocus(Qt::OtherFocusReason);
     QApplication::processEvents();
+}
+
+QStringList paginasPdf(const QString& ruta, bool juntarBlancos) {
+    QProcess proceso;
+    proceso.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-layout"), ruta, QStringLiteral("-")});
+    if (!proceso.waitForFinished(60000) || proceso.exitCode() != 0) return {};
+    // The font draws "fi" and "fl" as one glyph each, which pdftotext reads back as such.
+    QStringList paginas = QString::fromUtf8(proceso.readAllStandardOutput())
+                              .replace(QChar(0xFB01), QStringLiteral("fi"))
+                              .replace(QChar(0xFB02), QStringLiteral("fl"))
+                              .split(QLatin1Char('\f'));
+    if (!paginas.isEmpty() && paginas.last().trimmed().isEmpty()) paginas.removeLast();
+    for (QString& p : paginas)
+        p = juntarBlancos ? p.simplified()
+                          : p.replace(QRegularExpression(QStringLiteral(" +")), QStringLiteral(" "));
+    return paginas;
 }

@@ -75,6 +75,9 @@ template <typename T> void cuandoAparezca(std::function<void(T*)> accion)
     reloj->start(10);
 }
 
+/** Pages of a PDF as pdftotext reads them back, blanks folded; empty when it cannot. */
+QStringList paginasPdf(const QString& ruta, bool juntarBlancos = true);
+
 /** Types text into a control through real key events. */
 void teclear(QWidget* control, const QString& texto);
 /** Presses Enter (Return) on a control. */

@@ -1,0 +1,116 @@
+#include "reports/ImprimirDocumentos.h"
+
+#include "data/Documentos.h"
+#include "data/EmitirMes.h"
+#include "data/Formato.h"
+#include "reports/Impresoras.h"
+#include "reports/MotorInforme.h"
+#include "ui/CursorEspera.h"
+#include "ui/DialogoArchivo.h"
+#include "ui/Mensajes.h"
+
+#include <QStandardPaths>
+#include <memory>
+#include <vector>
+
+namespace {
+
+/** One document laid out with its template, and the file name it proposes. */
+struct DocumentoImpreso {
+    std::unique_ptr<PaginasInforme> paginas;
+    QString archivo; ///< "Recibo 57A - García Pérez"
+};
+
+ParametrosInforme parametros(const Cabecera& c) {
+    const Totales& t = c.totales;
+    return {{QStringLiteral("pSubTotal"), formatoImporte(t.subtotal)},
+            {QStringLiteral("pPorRet"), formatoSimple(c.porRet) + QLatin1Char('%')},
+            {QStringLiteral("pRet"), formatoImporte(t.retencion)},
+            {QStringLiteral("pBase"), formatoImporte(t.base)},
+            {QStringLiteral("pPorIva"), formatoSimple(c.porIva) + QLatin1Char('%')},
+            {QStringLiteral("pIVA"), formatoImporte(t.iva)},
+            {QStringLiteral("pTotal"), formatoImporte(t.total)},
+            {QStringLiteral("pObs"), c.obs}};
+}
+
+/** Lays out every document; an engine error is told and gives an empty list. */
+std::vector<DocumentoImpreso> preparar(QWidget* padre, const QList<int>& ids) {
+    std::vector<DocumentoImpreso> documentos;
+    for (int id : ids) {
+        const auto c = leerCabecera(id);
+        if (!c) continue;
+        const QString plantilla =
+            seImprimeComoFactura(id) ? QStringLiteral("Factura") : QStringLiteral("Recibo");
+        const InformeGenerado informe = abrirInforme(
+            plantilla, parametros(*c), QStringLiteral("{tblCobros.Id} =") + QString::number(id));
+        if (!informe.valido()) {
+            Mensaje::critico(padre, informe.error);
+            return {};
+        }
+        QString archivo = informe.nombre + QStringLiteral(" - ") +
+                          datosInquilino(c->idInq).value_or(DatosInquilino{}).nom;
+        archivo.replace(QLatin1Char('/'), QLatin1Char('-'));
+        documentos.push_back({std::make_unique<PaginasInforme>(informe.html), archivo});
+    }
+    return documentos;
+}
+
+bool pintar(std::vector<DocumentoImpreso>& documentos, QPrinter& impresora) {
+    QList<PaginasInforme*> paginas;
+    for (DocumentoImpreso& d : documentos)
+        paginas << d.paginas.get();
+    prepararImpresora(impresora);
+    return PaginasInforme::pintarSeguidos(&impresora, paginas);
+}
+
+bool aPdf(std::vector<DocumentoImpreso>& documentos, const QString& archivo) {
+    QPrinter impresora(QPrinter::HighResolution);
+    impresora.setOutputFormat(QPrinter::PdfFormat);
+    impresora.setOutputFileName(archivo);
+    return pintar(documentos, impresora);
+}
+
+QString carpetaDocumentos() {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+} // namespace
+
+int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos destino) {
+    const QStringList impresoras = listaImpresoras();
+    const int posicion = posicionImpresora(false);
+    if (destino == DestinoDocumentos::Impresora && impresoras.value(posicion) == kArchivoPdf)
+        destino = DestinoDocumentos::UnPdf;
+    QString ruta;
+    if (destino == DestinoDocumentos::UnPdf)
+        ruta = DialogoArchivo::guardar(padre, QStringLiteral("Guardar como PDF"),
+                                       carpetaDocumentos() + QStringLiteral("/Emisión.pdf"),
+                                       QStringLiteral("PDF (*.pdf)"));
+    else if (destino == DestinoDocumentos::PdfPorDocumento)
+        ruta = DialogoArchivo::carpeta(padre, QStringLiteral("Carpeta para los PDF"),
+                                       carpetaDocumentos());
+    if (destino != DestinoDocumentos::Impresora && ruta.isEmpty()) return 0;
+
+    CursorEspera espera(padre);
+    std::vector<DocumentoImpreso> documentos = preparar(padre, ids);
+    if (documentos.empty()) return 0;
+    bool bien = true;
+    if (destino == DestinoDocumentos::UnPdf) {
+        bien = aPdf(documentos, ruta);
+    } else if (destino == DestinoDocumentos::PdfPorDocumento) {
+        for (auto& d : documentos) {
+            std::vector<DocumentoImpreso> uno;
+            uno.push_back(std::move(d));
+            bien = bien && aPdf(uno, ruta + QLatin1Char('/') + uno.front().archivo +
+                                         QStringLiteral(".pdf"));
+        }
+    } else {
+        QPrinter impresora(QPrinter::HighResolution);
+        impresora.setPrinterName(impresoras.value(posicion));
+        impresora.setDocName(QStringLiteral("Emisión"));
+        bien = pintar(documentos, impresora);
+    }
+    if (bien) return static_cast<int>(documentos.size());
+    Mensaje::critico(padre, QStringLiteral("No se pudieron imprimir los documentos."));
+    return 0;
+}
