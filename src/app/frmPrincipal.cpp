@@ -4,6 +4,7 @@
 #include "app/frmAcercaDe.h"
 #include "app/frmAnoTrabajo.h"
 #include "collections/frmCobros.h"
+#include "collections/frmEmitirMes.h"
 #include "data/BaseDatos.h"
 #include "editors/frmCobrosConceptos.h"
 #include "registers/frmBusqueda.h"
@@ -42,6 +43,7 @@ frmPrincipal::frmPrincipal(QWidget* padre)
     enlazar<frmConfiguracion>(ui->cmdConfiguracion, ui->mnuArquivosConfig);
     enlazar<frmCobros>(ui->cmdCobros, ui->mnuTraballosCob);
     enlazar<frmInforme>(ui->cmdInformes, ui->mnuTraballosInf);
+    enlazar<frmEmitirMes>(ui->cmdEmitirMes, ui->mnuTraballosEmi);
     enlazar<frmEstadisticas>(ui->cmdGraficos, ui->mnuTraballosGraf);
     enlazar<frmCopiaPen>(ui->cmdCopiaSeg, ui->mnuUtiCopias);
     enlazar<frmColor>(ui->cmdCores, ui->mnuUtiColor);

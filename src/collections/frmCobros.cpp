@@ -4,7 +4,9 @@
 
 #include "collections/Buscar.h"
 #include "collections/frmCobrosHoja.h"
+#include "collections/frmEmitirMes.h"
 #include "data/Documentos.h"
+#include "data/EmitirMes.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "data/LecturaAparte.h"
@@ -54,6 +56,11 @@ frmCobros::frmCobros(QWidget* padre)
     connect(ui->mshDatos, &Rejilla::elegida, this, &frmCobros::Editar);
     connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmCobros::Borrar);
     conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Cobros"));
+    connect(ui->cmdEmitirMes, &QPushButton::clicked, this, &frmCobros::EmitirMes);
+    connect(ui->cmdPagados, &QPushButton::clicked, this, [this] { MarcarPagados(true); });
+    connect(ui->cmdPendientes, &QPushButton::clicked, this, [this] { MarcarPagados(false); });
+    // Several rows can be chosen at once to be marked paid or unpaid together.
+    ui->mshDatos->setSelectionMode(QAbstractItemView::ExtendedSelection);
 }
 
 frmCobros::~frmCobros() = default;
@@ -159,6 +166,33 @@ void frmCobros::Borrar() {
         return;
     borrarDocumento(ui->mshDatos->texto(fila, 12).toInt());
     ui->mshDatos->recargarEnLaFila([this] { CargarLista(); });
+}
+
+void frmCobros::EmitirMes() {
+    {
+        frmEmitirMes emitir(this);
+        emitir.exec();
+    }
+    CargarLista();
+    ui->txtFiltro->setFocus();
+}
+
+void frmCobros::MarcarPagados(bool pagados) {
+    QList<int> ids;
+    for (const QModelIndex& fila : ui->mshDatos->selectionModel()->selectedRows())
+        ids << ui->mshDatos->texto(fila.row() + 1, 12).toInt();
+    if (ids.isEmpty()) return;
+    const QString pregunta =
+        pagados ? QStringLiteral("¿Marcar como pagados los %1 recibos elegidos?")
+                : QStringLiteral("¿Marcar como pendientes los %1 recibos elegidos?");
+    if (!Mensaje::preguntar(this, pregunta.arg(ids.size()))) return;
+    try {
+        marcarPagados(ids, pagados);
+    } catch (const ErrorBD& error) {
+        Mensaje::critico(this, error.texto());
+        return;
+    }
+    CargarLista();
 }
 
 bool frmCobros::eventFilter(QObject* objeto, QEvent* evento) {

@@ -29,6 +29,8 @@ private:
     void Editar();
     void Borrar();
     void PedirResumen(const FiltroCobros& filtro);
+    void EmitirMes();
+    void MarcarPagados(bool pagados);
 
     std::unique_ptr<Ui::frmCobros> ui;
     int peticionResumen_ = 0; ///< only the latest count and total asked for is shown

@@ -5,6 +5,7 @@
 #include "collections/Buscar.h"
 #include "collections/frmCobrosDetalle.h"
 #include "data/Documentos.h"
+#include "data/EmitirMes.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "reports/frmInformeHojaDoc.h"
@@ -29,6 +30,15 @@ QList<Columna> columnasLineas() {
             Columna::texto(QStringLiteral("Importe"), 0.15, derecha),
             Columna::oculta(),
             Columna::oculta()};
+}
+
+/** A document shown for printing may be handed out: its monthly run can no longer be undone. */
+void anotarImpreso(QWidget* ventana, int id) {
+    try {
+        marcarImpresos({id});
+    } catch (const ErrorBD& error) {
+        Mensaje::critico(ventana, error.texto());
+    }
 }
 
 } // namespace
@@ -210,6 +220,7 @@ void frmCobrosHoja::ImprimirRecibo() {
         return;
     }
     frmInformeHojaDoc vista(this);
+    anotarImpreso(this, Id);
     vista.Tipo = QStringLiteral("Recibo");
     vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
     vista.Total = formatoImporte(guardada_.totales.total);
@@ -225,6 +236,7 @@ void frmCobrosHoja::ImprimirFactura() {
     }
     const Totales& t = guardada_.totales;
     frmInformeHojaDoc vista(this);
+    anotarImpreso(this, Id);
     vista.Tipo = QStringLiteral("Factura");
     vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
     vista.SubTotal = formatoImporte(t.subtotal);

@@ -7,6 +7,7 @@
 #include "data/ListasRegistros.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmAtopar.h"
+#include "registers/frmInmueblesCargos.h"
 #include "ui/Colores.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
@@ -27,6 +28,7 @@ frmInmueblesFicha::frmInmueblesFicha(QWidget* padre)
     connect(ui->cmdInquilino, &QPushButton::clicked, this, &frmInmueblesFicha::Asignar);
     connect(ui->cmdInquilinoQuitar, &QPushButton::clicked, this, &frmInmueblesFicha::Liberar);
     connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmInmueblesFicha::Aceptar);
+    connect(ui->cmdCargos, &QPushButton::clicked, this, &frmInmueblesFicha::Cargos);
     connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmInmueblesFicha::reject);
 }
 
@@ -135,4 +137,17 @@ void frmInmueblesFicha::Aceptar() {
                           ui->txtObs->toPlainText()};
     GuardarInmueble(f, Estado == 0);
     accept();
+}
+
+void frmInmueblesFicha::Cargos() {
+    // The lines belong to a stored property; a new one is stored first by Accept.
+    if (Estado == 0) {
+        Mensaje::informar(this,
+                          QStringLiteral("Acepte primero el inmueble nuevo y vuelva a abrirlo "
+                                         "para poner sus cargos mensuales"));
+        return;
+    }
+    frmInmueblesCargos cargos(this);
+    cargos.IdInm = Id;
+    cargos.exec();
 }

@@ -35,6 +35,7 @@ private:
     void Asignar();
     void Liberar();
     void Aceptar();
+    void Cargos();
     void mostrarInquilino();
 
     std::unique_ptr<Ui::frmInmueblesFicha> ui;

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "data/EmitirMes.h"
+#include "ui/Ventana.h"
+
+#include <memory>
+
+namespace Ui {
+class frmEmitirMes;
+}
+
+/**
+ * The monthly run: every let property's document of a month proposed in one grid, issued
+ * together in one transaction, printed together, and the last run undone.
+ */
+class frmEmitirMes : public Ventana {
+    Q_OBJECT
+
+public:
+    explicit frmEmitirMes(QWidget* padre = nullptr);
+    ~frmEmitirMes() override;
+
+protected:
+    void alActivar() override;
+
+private:
+    void Proponer();
+    void MostrarPropuesta();
+    void CambiarMarca();
+    void Emitir();
+    void Imprimir();
+    void Deshacer();
+    QList<PropuestaMes> marcadas() const;
+
+    std::unique_ptr<Ui::frmEmitirMes> ui;
+    QList<PropuestaMes> propuesta_;
+    QList<bool> marcas_;
+};

@@ -1,0 +1,133 @@
+#include "registers/frmInmueblesCargos.h"
+
+#include "ui_frmInmueblesCargos.h"
+
+#include "data/EmitirMes.h"
+#include "data/Formato.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+
+namespace {
+
+const QString kPrimeraSerie = QStringLiteral("(la primera)");
+
+QList<Columna> columnasLineas() {
+    const auto derecha = Qt::AlignRight | Qt::AlignVCenter;
+    return {Columna::numero(),
+            Columna::texto(QStringLiteral("Concepto"), 0.12),
+            Columna::texto(QStringLiteral("Descripción"), 0.45),
+            Columna::texto(QStringLiteral("Und."), 0.10, derecha),
+            Columna::texto(QStringLiteral("Precio"), 0.13, derecha),
+            Columna::texto(QStringLiteral("Importe"), 0.13, derecha)};
+}
+
+/** The box's number, or a message and the focus on it. */
+std::optional<double> numeroDe(QWidget* ventana, QLineEdit* caja, const QString& mensaje) {
+    const auto numero = leerNumero(caja->text());
+    if (!numero) {
+        Mensaje::informar(ventana, mensaje);
+        caja->setFocus();
+    }
+    return numero;
+}
+
+} // namespace
+
+frmInmueblesCargos::frmInmueblesCargos(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmInmueblesCargos>()) {
+    ui->setupUi(this);
+    for (QWidget* caja : {ui->txtPorIva, ui->txtPorRet, ui->txtUnd, ui->txtPre})
+        configurarCampo(caja, Campo::Numero);
+    for (QWidget* caja : {static_cast<QWidget*>(ui->txtCon), static_cast<QWidget*>(ui->txtDesCon),
+                          static_cast<QWidget*>(ui->cmbTipo), static_cast<QWidget*>(ui->cmbSerie)})
+        configurarCampo(caja, Campo::Normal);
+    ui->cmbTipo->addItems({QStringLiteral("Recibo"), QStringLiteral("Factura")});
+    connect(ui->cmdAnadir, &QPushButton::clicked, this, &frmInmueblesCargos::Anadir);
+    connect(ui->cmdQuitar, &QPushButton::clicked, this, &frmInmueblesCargos::Quitar);
+    connect(ui->cmdRenta, &QPushButton::clicked, this, &frmInmueblesCargos::Renta);
+    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmInmueblesCargos::Aceptar);
+    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmInmueblesCargos::reject);
+}
+
+frmInmueblesCargos::~frmInmueblesCargos() = default;
+
+void frmInmueblesCargos::alActivar() {
+    const CondicionesCargo c = leerCondiciones(IdInm);
+    ui->cmbSerie->addItem(kPrimeraSerie);
+    ui->cmbSerie->addItems(codigosSeries());
+    if (!c.serie.isEmpty() && ui->cmbSerie->findText(c.serie) < 0) ui->cmbSerie->addItem(c.serie);
+    ui->cmbSerie->setCurrentIndex(c.serie.isEmpty() ? 0 : ui->cmbSerie->findText(c.serie));
+    ui->cmbTipo->setCurrentIndex(c.factura ? 1 : 0);
+    ui->txtPorIva->setText(formatoSimple(c.porIva));
+    ui->txtPorRet->setText(formatoSimple(c.porRet));
+    lineas_ = leerCargos(IdInm);
+    if (lineas_.isEmpty()) lineas_ << lineaAlquiler(IdInm);
+    ui->txtUnd->setText(QStringLiteral("1"));
+    MostrarLineas();
+    ui->cmbTipo->setFocus();
+}
+
+void frmInmueblesCargos::MostrarLineas() {
+    QList<QStringList> filas;
+    for (const Linea& l : lineas_)
+        filas << QStringList{QString::number(filas.size() + 1),
+                             QString::number(l.idCon),
+                             l.desCon,
+                             formatoUnidades(l.und),
+                             formatoImporte(l.pre),
+                             formatoImporte(redondearCentimos(l.und * l.pre))};
+    ui->mshLineas->definirColumnas(columnasLineas());
+    ui->mshLineas->modelo()->fijarFilas(filas);
+}
+
+void frmInmueblesCargos::Anadir() {
+    const auto idCon = leerEntero(ui->txtCon->text());
+    const auto concepto = idCon ? leerConcepto(*idCon) : std::nullopt;
+    if (!concepto) {
+        Mensaje::informar(this, QStringLiteral("Ese concepto no existe. Ponga otro"));
+        ui->txtCon->setFocus();
+        return;
+    }
+    const auto und = numeroDe(this, ui->txtUnd, QStringLiteral("Ponga unas unidades correctas"));
+    if (!und) return;
+    const auto pre = numeroDe(this, ui->txtPre, QStringLiteral("Ponga un precio correcto"));
+    if (!pre) return;
+    const QString des = ui->txtDesCon->text().isEmpty() ? concepto->des : ui->txtDesCon->text();
+    lineas_ << Linea{IdInm, 0, concepto->id, des, *und, *pre, redondearCentimos(*und * *pre)};
+    MostrarLineas();
+    ui->txtCon->clear();
+    ui->txtDesCon->clear();
+    ui->txtPre->clear();
+    ui->txtCon->setFocus();
+}
+
+void frmInmueblesCargos::Quitar() {
+    const int fila = ui->mshLineas->filaActual();
+    if (fila < 1 || fila > lineas_.size()) return;
+    if (!Mensaje::preguntar(this, QStringLiteral("¿Quitar la línea %1?").arg(fila))) return;
+    lineas_.removeAt(fila - 1);
+    MostrarLineas();
+}
+
+void frmInmueblesCargos::Renta() {
+    lineas_.prepend(lineaAlquiler(IdInm));
+    MostrarLineas();
+}
+
+void frmInmueblesCargos::Aceptar() {
+    const auto porIva = numeroDe(this, ui->txtPorIva, QStringLiteral("Ponga un IVA correcto"));
+    if (!porIva) return;
+    const auto porRet =
+        numeroDe(this, ui->txtPorRet, QStringLiteral("Retención incorrecta. Ponga un número"));
+    if (!porRet) return;
+    const QString serie =
+        ui->cmbSerie->currentIndex() > 0 ? ui->cmbSerie->currentText() : QString();
+    try {
+        guardarCargos(IdInm, {*porIva, *porRet, ui->cmbTipo->currentIndex() == 1, serie}, lineas_);
+    } catch (const ErrorBD& error) {
+        Mensaje::critico(this, error.texto());
+        return;
+    }
+    accept();
+}
