@@ -145,6 +145,7 @@ QStringList tablasQuePasanDeAno() {
         QStringLiteral("tblSeriesF"),           QStringLiteral("tblCobrosConceptos"),
         QStringLiteral("tblInquilinos"),        QStringLiteral("tblInquilinosFamiliares"),
         QStringLiteral("tblInquilinosCuentas"), QStringLiteral("tblInmuebles"),
+        QStringLiteral("tblInmueblesCargos"),
     };
 }
 
