@@ -50,7 +50,7 @@ std::vector<DocumentoImpreso> preparar(QWidget* padre, const QList<int>& ids) {
         QString archivo = informe.nombre + QStringLiteral(" - ") +
                           datosInquilino(c->idInq).value_or(DatosInquilino{}).nom;
         archivo.replace(QLatin1Char('/'), QLatin1Char('-'));
-        documentos.push_back({std::make_unique<PaginasInforme>(informe.html), archivo});
+        documentos.push_back({std::make_unique<PaginasInforme>(informe), archivo});
     }
     return documentos;
 }

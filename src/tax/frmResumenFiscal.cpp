@@ -119,6 +119,10 @@ void frmResumenFiscal::Imprimir(bool pdf) {
         Mensaje::critico(this, informe.error);
         return;
     }
-    PaginasInforme paginas(informe.html);
+    PaginasInforme paginas(informe);
+    if (const QString error = paginas.error(); !error.isEmpty()) {
+        Mensaje::critico(this, error);
+        return;
+    }
     imprimirInforme(this, NombreActual(), paginas, posicionImpresora(pdf));
 }

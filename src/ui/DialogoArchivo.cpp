@@ -19,12 +19,6 @@ std::optional<QString> tomarSiguiente() {
 }
 } // namespace
 
-static std::optional<QString> tomarSiguiente() {
-    std::optional<QString> ruta = siguiente();
-    siguiente().reset();
-    return ruta;
-}
-
 QString guardar(QWidget* padre, const QString& titulo, const QString& propuesto,
                 const QString& filtro)
 {

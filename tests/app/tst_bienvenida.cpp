@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(leer(e.carpetaUsuario() + QStringLiteral("/ano.ini")),
                  (anoAbierto + QStringLiteral("\r\n")).toUtf8());
 
-        QLockFile cerrojo(e.raiz() + QStringLiteral("/torvane.lock"));
+        std::unique_ptr<QLockFile> cerrojo;
         QCOMPARE(Arrancar(cerrojo), QString());
         QCOMPARE(Modulo::RutaBD, raiz + ruta + u'/' + anoAbierto + QStringLiteral("/Zudivoz.mdb"));
         QVERIFY(QFile::exists(raiz + ruta + QStringLiteral("/Informes/Recibo.rpt")));

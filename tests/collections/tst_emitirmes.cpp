@@ -1,6 +1,6 @@
 #include "support/Entorno.h"
 
-#include "Demo.h"
+#include "data/Demo.h"
 #include "app/Modulo.h"
 #include "collections/frmEmitirMes.h"
 #include "data/BaseDatos.h"
@@ -10,7 +10,9 @@
 #include "reports/Impresoras.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
+#include "ui/Rejilla.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;

@@ -194,9 +194,7 @@ private slots:
 
     void enterPulsaElBotonConFoco() {
         Entorno e;
-        const int doc = e.documento(1, u"A"_s, QDate(2024, 5, 1));
         frmCobrosDetalle detalle;
-        detalle.IdDoc = doc;
         detalle.Lin = 1;
         detalle.show();
         QCOMPARE(caja(&detalle, "txtUni")->text(), u"1"_s);
@@ -206,7 +204,8 @@ private slots:
         enfocar(aceptar);
         pulsarEnter(aceptar);
         QVERIFY(!detalle.isVisible());
-        QCOMPARE(contar("tblCobrosDetalles", "IdDoc = ? AND Und = 1", {doc}), 1);
+        QCOMPARE(detalle.Resultado.und, 1.0);
+        QCOMPARE(detalle.Resultado.pre, 10.0);
     }
 
     void reciboDeDosLineasConVeinteTeclas() {
