@@ -7,6 +7,7 @@
 #include "data/Documentos.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
+#include "data/LecturaAparte.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
@@ -86,23 +87,35 @@ void frmCobros::CargarLista() {
     // A wrong date has already been reported when its box was left.
     if (!LeerFiltro(filtro)) return;
     CursorEspera espera(this);
-    const ResumenCobros resumen = resumenCobros(filtro);
-    if (resumen.cuenta == 0) {
-        ui->mshDatos->vaciar();
-    } else {
-        ui->mshDatos->definirColumnas(columnasCobros());
-        int contador = 0;
-        ui->mshDatos->modelo()->fijarFuente(
-            [fuente = filasCobros(filtro), contador](QStringList& fila) mutable {
-                if (!fuente(fila)) return false;
-                fila.prepend(QString::number(++contador));
-                return true;
-            });
+    ui->mshDatos->definirColumnas(columnasCobros());
+    int contador = 0;
+    ui->mshDatos->modelo()->fijarFuente(
+        [fuente = filasCobros(filtro), contador](QStringList& fila) mutable {
+            if (!fuente(fila)) return false;
+            fila.prepend(QString::number(++contador));
+            return true;
+        });
+    if (ui->mshDatos->numFilas() > 1)
         ui->mshDatos->fijarFilaActual(1, 1);
-    }
-    ui->lblInfo->setText(QString::number(resumen.cuenta) +
-                         QStringLiteral(" recibos de cobro | TOTAL IMPORTES: ") +
-                         formatoImporte(resumen.total) + QStringLiteral(" €"));
+    else
+        ui->mshDatos->vaciar();
+    PedirResumen(filtro);
+}
+
+// Counting and adding the whole year takes longer than the first screen of rows, so the label
+// follows them instead of holding them back.
+void frmCobros::PedirResumen(const FiltroCobros& filtro) {
+    ui->lblInfo->clear();
+    const int peticion = ++peticionResumen_;
+    leerAparte(this, [this, filtro, peticion](const QSqlDatabase& db) -> Entrega {
+        const ResumenCobros resumen = resumenCobros(filtro, db);
+        return [this, resumen, peticion] {
+            if (peticion != peticionResumen_) return;
+            ui->lblInfo->setText(QString::number(resumen.cuenta) +
+                                 QStringLiteral(" recibos de cobro | TOTAL IMPORTES: ") +
+                                 formatoImporte(resumen.total) + QStringLiteral(" €"));
+        };
+    });
 }
 
 void frmCobros::Nuevo() {

@@ -28,6 +28,8 @@ private:
     void Nuevo();
     void Editar();
     void Borrar();
+    void PedirResumen(const FiltroCobros& filtro);
 
     std::unique_ptr<Ui::frmCobros> ui;
+    int peticionResumen_ = 0; ///< only the latest count and total asked for is shown
 };

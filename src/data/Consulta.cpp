@@ -16,7 +16,11 @@ static QString describir(const QSqlError& error)
 
 QSqlQuery ejecutar(const QString& sql, const QVariantList& valores)
 {
-    QSqlQuery consulta(Conexion());
+    return ejecutar(Conexion(), sql, valores);
+}
+
+QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantList& valores) {
+    QSqlQuery consulta(db);
     consulta.setForwardOnly(true);
     if (!consulta.prepare(sql))
         throw ErrorBD(describir(consulta.lastError()));

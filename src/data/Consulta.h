@@ -27,6 +27,8 @@ private:
  * Throws ErrorBD when the engine refuses it. The result is positioned before the first row.
  */
 QSqlQuery ejecutar(const QString& sql, const QVariantList& valores = {});
+/** The same on another connection (a reader of its own thread). */
+QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantList& valores = {});
 
 /** First column of the first row, or an invalid QVariant when there is no row. */
 QVariant valorUnico(const QString& sql, const QVariantList& valores = {});

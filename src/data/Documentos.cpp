@@ -22,11 +22,16 @@ QString numeroOVacio(const QVariant& v) {
 }
 
 /** FROM and WHERE shared by the list and its count and sum, with the values to bind. */
-QString desdeYCondicion(const FiltroCobros& f, QVariantList& valores) {
-    QString sql = QStringLiteral(
-        " FROM (tblCobros LEFT JOIN tblInmuebles ON tblCobros.IdInm = tblInmuebles.Id)"
-        " LEFT JOIN tblInquilinos ON tblCobros.IdInq = tblInquilinos.Id"
-        " WHERE tblCobros.Fec >= ? AND tblCobros.Fec <= ?");
+// The joins bring the names; a left join never adds nor drops a document, so a count or a sum
+// without a text filter may leave them out.
+QString desdeYCondicion(const FiltroCobros& f, QVariantList& valores, bool conNombres = true) {
+    QString sql =
+        conNombres || !f.texto.isEmpty()
+            ? QStringLiteral(
+                  " FROM (tblCobros LEFT JOIN tblInmuebles ON tblCobros.IdInm = tblInmuebles.Id)"
+                  " LEFT JOIN tblInquilinos ON tblCobros.IdInq = tblInquilinos.Id")
+            : QStringLiteral(" FROM tblCobros");
+    sql += QStringLiteral(" WHERE tblCobros.Fec >= ? AND tblCobros.Fec <= ?");
     valores << fechaIso(f.desde) << fechaIso(f.hasta);
     if (!f.texto.isEmpty()) {
         sql += QStringLiteral(" AND (%1 OR %2)")
@@ -237,10 +242,11 @@ std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
     };
 }
 
-ResumenCobros resumenCobros(const FiltroCobros& filtro) {
+ResumenCobros resumenCobros(const FiltroCobros& filtro, const QSqlDatabase& db) {
     QVariantList valores;
-    QSqlQuery q = ejecutar(QStringLiteral("SELECT COUNT(*), SUM(tblCobros.Tot)") +
-                               desdeYCondicion(filtro, valores),
+    QSqlQuery q = ejecutar(db,
+                           QStringLiteral("SELECT COUNT(*), SUM(tblCobros.Tot)") +
+                               desdeYCondicion(filtro, valores, false),
                            valores);
     if (!q.next()) return {};
     return {q.value(0).toInt(), q.value(1).isNull() ? 0.0 : q.value(1).toDouble()};

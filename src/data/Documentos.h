@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Consulta.h"
 #include "data/Totales.h"
 
 #include <QDate>
@@ -111,5 +112,5 @@ struct ResumenCobros {
     int cuenta = 0;
     double total = 0;
 };
-/** Count and sum of totals of the same documents the list shows. */
-ResumenCobros resumenCobros(const FiltroCobros& filtro);
+/** Count and sum of totals of the same documents the list shows, read through db. */
+ResumenCobros resumenCobros(const FiltroCobros& filtro, const QSqlDatabase& db = Conexion());

@@ -33,6 +33,12 @@ const std::vector<Paso>& pasos() {
                                       "ALTER TABLE tblInquilinos ADD COLUMN Pro TEXT",
                                       "ALTER TABLE tblTitulos ADD COLUMN TxtExento TEXT"});
          }},
+        // 3: the year's count, total and monthly statistics read from one index alone.
+        {3,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(q, {"CREATE INDEX ixCobrosResumen ON tblCobros"
+                                      " (Fec, Pag, Ser, Tot, IdInm)"});
+         }},
     };
     return lista;
 }

@@ -1,0 +1,58 @@
+#include "data/LecturaAparte.h"
+
+#include "data/Consulta.h"
+#include "data/Plegado.h"
+
+#include <QAtomicInt>
+#include <QFutureWatcher>
+#include <QPromise>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThreadPool>
+#include <memory>
+
+namespace {
+
+// Opens a twin of the shared connection, runs lectura on it and closes it again, so a restored
+// or reopened year is never read through a stale handle.
+Entrega leerEnGemela(const QString& nombre,
+                     const std::function<Entrega(const QSqlDatabase&)>& lectura) {
+    Entrega entrega;
+    {
+        QSqlDatabase db = QSqlDatabase::cloneDatabase(QLatin1StringView(kNombreConexion), nombre);
+        if (db.open() && registrarFuncionesTexto(db)) {
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA busy_timeout = 3000"));
+            try {
+                entrega = lectura(db);
+            } catch (const ErrorBD& error) {
+                qWarning("%s", qPrintable(error.texto()));
+            }
+        } else {
+            qWarning("%s", qPrintable(db.lastError().text()));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nombre);
+    return entrega;
+}
+
+} // namespace
+
+void leerAparte(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> lectura) {
+    static QAtomicInt contador;
+    const QString nombre = QStringLiteral("torvane-aparte-%1").arg(contador.fetchAndAddRelaxed(1));
+    auto promesa = std::make_shared<QPromise<Entrega>>();
+    // The watcher dies with the receiver, and with it any pending delivery.
+    auto* vigia = new QFutureWatcher<Entrega>(receptor);
+    QObject::connect(vigia, &QFutureWatcherBase::finished, receptor, [vigia] {
+        if (vigia->future().resultCount() > 0)
+            if (const Entrega entrega = vigia->result()) entrega();
+        vigia->deleteLater();
+    });
+    vigia->setFuture(promesa->future());
+    promesa->start();
+    QThreadPool::globalInstance()->start([promesa, nombre, lectura = std::move(lectura)] {
+        promesa->addResult(leerEnGemela(nombre, lectura));
+        promesa->finish();
+    });
+}
