@@ -7,7 +7,7 @@
 
 /** One property's collected amounts in the months of a year. */
 struct FilaMensual {
-    int idInm = 0;
+    int idInm = 0; ///< 0: the properties that no longer exist
     QString inmueble;
     /** Sum of Tot per month; empty when the month has no document or only null totals. */
     std::array<std::optional<double>, 12> meses{};
@@ -16,12 +16,14 @@ struct FilaMensual {
 
 /**
  * The amounts of every document dated in ano, per existing property and month, ordered by
- * the property's description. Documents whose property was deleted are left out.
+ * the property's description, and last, when there are any, the documents of deleted
+ * properties together as "Inmuebles dados de baja" (idInm 0): every euro of the year counts.
  */
 QList<FilaMensual> cobrosPorMes(int ano);
 
 /**
- * The statistics grid as texts: one row of 16 columns per property (0 empty, 1 the row number,
+ * The statistics grid as texts: one row of 16 columns per property (0 empty, 1 the row number
+ * or nothing on the deleted properties' row,
  * 2 the description, 3-14 the months, 15 the total) and a last row with the column totals
  * under "TOTAL". No rows at all when there are no properties.
  */

@@ -1,5 +1,6 @@
 #include "data/Consulta.h"
 #include "data/Estadisticas.h"
+#include "data/Formato.h"
 #include "reports/frmEstadisticas.h"
 #include "support/Entorno.h"
 #include "ui/Colores.h"
@@ -13,6 +14,8 @@
 #include <QListWidget>
 #include <QPieSeries>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QSqlQuery>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -52,19 +55,52 @@ private slots:
         for (int m = 1; m <= 12; ++m)
             e.documento(10 + m, u"B"_s, QDate(2024, m, 28), bajo, 0, 0);
         e.documento(30, u"A"_s, QDate(2024, 7, 1), otroPiso, 0, 1234.567);
-        // The property of this one was deleted: no row for it.
+        // Deleted properties share one row, so the TOTAL row is the year's collections.
         e.documento(31, u"A"_s, QDate(2024, 7, 1), 99, 0, 50);
+        e.documento(32, u"A"_s, QDate(2024, 7, 9), 0, 0, 0.5);
 
         const QList<QStringList> filas = rejillaMensual(cobrosPorMes(2024));
-        QCOMPARE(filas.size(), 4);
+        QCOMPARE(filas.size(), 5);
         QCOMPARE(filas[0].mid(1, 2), (QStringList{u"1"_s, u"Bajo"_s}));
         QCOMPARE(filas[0].mid(3), QStringList(13, u"0,00"_s));
         QCOMPARE(filas[1][2], u"Piso Centro"_s);
         QCOMPARE(filas[1].mid(3), soloEn(2, u"350,50"_s, u"350,50"_s));
         QCOMPARE(filas[2].mid(3), soloEn(6, u"1.234,57"_s, u"1.234,57"_s));
-        QCOMPARE(filas[3].mid(1).join(u'|'), u"|TOTAL|||350,50||||1.234,57||||||1.585,07"_s);
+        QCOMPARE(filas[3].mid(1).join(u'|'), u"|Inmuebles dados de baja|||||||50,50||||||50,50"_s);
+        QCOMPARE(filas[4].mid(1).join(u'|'), u"|TOTAL|||350,50||||1.285,07||||||1.635,57"_s);
 
         QVERIFY(rejillaMensual(cobrosPorMes(2022)).isEmpty());
+    }
+
+    // The engine's own grouping, joined to the properties, was the reference for years.
+    void pivoteIgualAlDelMotor() {
+        Entorno e;
+        QList<int> inmuebles{0, 77};
+        for (int i = 0; i < 40; ++i)
+            inmuebles << e.inmueble(u"Piso %1"_s.arg(i % 25));
+        auto* azar = QRandomGenerator::global();
+        Transaccion t;
+        for (int n = 1; n <= 2000; ++n)
+            e.documento(n, u"A"_s, QDate(2024, 1, 1).addDays(azar->bounded(366)),
+                        inmuebles[azar->bounded(inmuebles.size())], 0,
+                        azar->bounded(-5000, 500000) / 100.0);
+        t.confirmar();
+        QSqlQuery q = ejecutar(u"SELECT i.Des, CAST(substr(c.Fec, 6, 2) AS INTEGER), SUM(c.Tot)"
+                               " FROM tblCobros c LEFT JOIN tblInmuebles i ON c.IdInm = i.Id"
+                               " GROUP BY i.Id IS NULL, i.Des, i.Id, 2"
+                               " ORDER BY i.Id IS NULL, i.Des, i.Id, 2"_s);
+        QStringList esperado;
+        while (q.next())
+            esperado << u"%1 %2 %3"_s.arg(q.value(0).toString(), q.value(1).toString(),
+                                          formatoImporte(q.value(2).toDouble()));
+        QStringList obtenido;
+        for (const FilaMensual& fila : cobrosPorMes(2024))
+            for (int m = 0; m < 12; ++m)
+                if (fila.meses[m])
+                    obtenido << u"%1 %2 %3"_s.arg(fila.idInm ? fila.inmueble : QString())
+                                    .arg(m + 1)
+                                    .arg(formatoImporte(*fila.meses[m]));
+        QCOMPARE(obtenido, esperado);
     }
 
     void ventana() {
