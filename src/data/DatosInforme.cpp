@@ -171,72 +171,95 @@ bool anadirDocumento(Dato& datos, int id, QString& numero) {
     return true;
 }
 
-Dato filasInmuebles() {
+// The current row's columns first..first+n-1 as one row of a list, empty for null.
+void anadirFila(FilasLista& lista, const QSqlQuery& q, int primera, QStringList extra = {}) {
+    QString fila;
+    const qsizetype n = lista.claves.size() - extra.size();
+    for (int i = 0; i < n; ++i) {
+        if (i > 0) fila += FilasLista::kSeparadorCampos;
+        fila += campo(q, primera + i);
+    }
+    for (const QString& texto : extra)
+        fila += FilasLista::kSeparadorCampos + texto;
+    lista.filas.append(fila);
+}
+
+FilasLista filasInmuebles() {
     QSqlQuery q =
         ejecutar(QStringLiteral("SELECT m.Id, m.Des, m.Dir, m.CP, m.Pob, m.Pro, q.Nom, m.Pre"
                                 " FROM tblInmuebles m LEFT JOIN tblInquilinos q ON m.IdInq = q.Id "
                                 "ORDER BY pliegue(m.Des)"));
-    Dato filas(Dato::type::list);
-    while (q.next()) {
-        Dato fila = textos(
-            q, 0, {"id", "descripcion", "direccion", "cp", "poblacion", "provincia", "inquilino"});
-        fila.set("precio", utf8(importe(q, 7)));
-        filas.push_back(fila);
-    }
-    return filas;
+    FilasLista lista{{QStringLiteral("id"), QStringLiteral("descripcion"),
+                      QStringLiteral("direccion"), QStringLiteral("cp"),
+                      QStringLiteral("poblacion"), QStringLiteral("provincia"),
+                      QStringLiteral("inquilino"), QStringLiteral("precio")},
+                     {}};
+    while (q.next())
+        anadirFila(lista, q, 0, {importe(q, 7)});
+    return lista;
 }
 
-Dato filasInquilinos() {
+FilasLista filasInquilinos() {
     QSqlQuery q = ejecutar(QStringLiteral(
         "SELECT q.Id, q.Nom, q.DNI, q.Tfn, q.Mob, q.Mail,"
         " (SELECT m.Des FROM tblInmuebles m WHERE m.IdInq = q.Id ORDER BY m.Id LIMIT 1)"
         " FROM tblInquilinos q ORDER BY pliegue(q.Nom)"));
-    Dato filas(Dato::type::list);
+    FilasLista lista{{QStringLiteral("id"), QStringLiteral("nombre"), QStringLiteral("dni"),
+                      QStringLiteral("telefono"), QStringLiteral("movil"), QStringLiteral("correo"),
+                      QStringLiteral("inmueble")},
+                     {}};
     while (q.next())
-        filas.push_back(
-            textos(q, 0, {"id", "nombre", "dni", "telefono", "movil", "correo", "inmueble"}));
-    return filas;
+        anadirFila(lista, q, 0);
+    return lista;
 }
 
 // Every document of the year with the sums the list prints at its foot.
-void anadirRecibos(Dato& datos) {
+FilasLista filasRecibos(Dato& datos) {
     QSqlQuery q = ejecutar(
-        QStringLiteral("SELECT c.Fec, %1, m.Des, q.Nom, c.Base, c.PorIva, c.IVA, c.PorRet, c.Ret,"
+        QStringLiteral("SELECT %1, m.Des, q.Nom, c.Fec, c.Base, c.PorIva, c.IVA, c.PorRet, c.Ret,"
                        " c.Tot, c.Pag FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
                        " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id ORDER BY c.Fec, c.Ser, c.Num")
             .arg(sqlUnir({QStringLiteral("c.Num"), QStringLiteral("c.Ser")})));
-    Dato filas(Dato::type::list);
+    FilasLista lista{{QStringLiteral("numero"), QStringLiteral("inmueble"),
+                      QStringLiteral("inquilino"), QStringLiteral("fecha"), QStringLiteral("base"),
+                      QStringLiteral("porIva"), QStringLiteral("iva"), QStringLiteral("porRet"),
+                      QStringLiteral("ret"), QStringLiteral("total"), QStringLiteral("pagado")},
+                     {}};
     double base = 0, iva = 0, ret = 0, total = 0, pendiente = 0;
-    int cuenta = 0;
     while (q.next()) {
-        Dato fila = textos(q, 1, {"numero", "inmueble", "inquilino"});
-        const std::pair<const char*, QString> valores[] = {
-            {"fecha", fecha(q, 0)},   {"base", importe(q, 4)},      {"porIva", porcentaje(q, 5)},
-            {"iva", importe(q, 6)},   {"porRet", porcentaje(q, 7)}, {"ret", importe(q, 8)},
-            {"total", importe(q, 9)}, {"pagado", siNo(q, 10)}};
-        for (const auto& [clave, valor] : valores)
-            poner(fila, clave, valor);
-        filas.push_back(fila);
-        ++cuenta;
+        anadirFila(lista, q, 0,
+                   {fecha(q, 3), importe(q, 4), porcentaje(q, 5), importe(q, 6), porcentaje(q, 7),
+                    importe(q, 8), importe(q, 9), siNo(q, 10)});
         base += q.value(4).toDouble();
         iva += q.value(6).toDouble();
         ret += q.value(8).toDouble();
         total += q.value(9).toDouble();
         if (q.value(10).toInt() == 0) pendiente += q.value(9).toDouble();
     }
-    datos.set("filas", filas);
     Dato suma;
-    suma.set("cuenta", utf8(QString::number(cuenta)));
+    suma.set("cuenta", utf8(QString::number(lista.filas.size())));
     suma.set("base", utf8(formatoImporte(base)));
     suma.set("iva", utf8(formatoImporte(iva)));
     suma.set("ret", utf8(formatoImporte(ret)));
     suma.set("total", utf8(formatoImporte(total)));
     suma.set("pendiente", utf8(formatoImporte(pendiente)));
     datos.set("totales", suma);
+    return lista;
+}
+
+// The template gets one row of marks; the painter finds it and repeats it per row.
+Dato filaDeMarcas(const FilasLista& lista) {
+    Dato fila;
+    for (const QString& clave : lista.claves)
+        fila.set(utf8(clave), utf8(marcaCampo(clave)));
+    Dato filas(Dato::type::list);
+    filas.push_back(fila);
+    return filas;
 }
 
 // The data set of a template name; fills error when the selection cannot be honoured.
-Dato datosDe(const QString& nombre, const QString& formula, QString& titulo, QString& error) {
+Dato datosDe(const QString& nombre, const QString& formula, QString& titulo, QString& error,
+             std::shared_ptr<const FilasLista>& filas) {
     Dato datos;
     datos.set("empresa", empresa());
     datos.set("hoy", utf8(formatoFecha(Hoy())));
@@ -257,12 +280,13 @@ Dato datosDe(const QString& nombre, const QString& formula, QString& titulo, QSt
             error = QStringLiteral("No existe el documento %1").arg(*id);
         titulo += QLatin1Char(' ') + numero;
     } else if (nombre == QLatin1String("Inmuebles")) {
-        datos.set("filas", filasInmuebles());
+        filas = std::make_shared<FilasLista>(filasInmuebles());
     } else if (nombre == QLatin1String("Inquilinos")) {
-        datos.set("filas", filasInquilinos());
+        filas = std::make_shared<FilasLista>(filasInquilinos());
     } else if (nombre == QLatin1String("Recibos")) {
-        anadirRecibos(datos);
+        filas = std::make_shared<FilasLista>(filasRecibos(datos));
     }
+    if (filas) datos.set("filas", filaDeMarcas(*filas));
     return datos;
 }
 
@@ -272,6 +296,11 @@ QString errorPlantilla(const QString& archivo, const std::string& motivo) {
 }
 
 } // namespace
+
+QString marcaCampo(const QString& clave) {
+    // Private-use characters: no data or template text holds them.
+    return QChar(0xE000) + clave + QChar(0xE001);
+}
 
 std::optional<int> leerFormulaSeleccion(const QString& formula) {
     static const QRegularExpression patron(
@@ -301,7 +330,7 @@ InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
         return resultado;
     }
     try {
-        Dato datos = datosDe(nombre, formula, resultado.nombre, resultado.error);
+        Dato datos = datosDe(nombre, formula, resultado.nombre, resultado.error, resultado.filas);
         if (!resultado.valido()) return resultado;
         for (auto it = parametros.cbegin(); it != parametros.cend(); ++it)
             poner(datos, utf8(it.key()), it.value());

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <memory>
 #include <optional>
 
 /*
@@ -17,11 +18,29 @@ using ParametrosInforme = QHash<QString, QString>;
 inline const QString kPlantillaNoEncontrada = QStringLiteral(
     "El archivo de reporte no se encuentra, restáurelo de los discos de instalación");
 
+/**
+ * The rows of a list, kept compact: each row is one text whose fields, in the order of claves,
+ * are separated by kSeparadorCampos. A list of 100,000 documents stays a few megabytes.
+ */
+struct FilasLista {
+    static constexpr QChar kSeparadorCampos = QChar(0x1F);
+    QStringList claves;
+    QStringList filas;
+};
+
+/** The mark that stands for field clave in the one row a list's html holds. */
+QString marcaCampo(const QString& clave);
+
 /** A rendered report, or the reason it could not be rendered. */
 struct InformeGenerado {
+    /**
+     * The filled template. For a list, its {{#filas}} section holds one row whose tags are
+     * marks (marcaCampo): the rows themselves are in filas, to be painted one by one.
+     */
     QString html;
     QString nombre; ///< proposed file name without extension: "Factura 57A", "Recibos"
     QString error;  ///< empty on success; kPlantillaNoEncontrada for a missing template
+    std::shared_ptr<const FilasLista> filas; ///< lists only
     bool valido() const { return error.isEmpty(); }
 };
 

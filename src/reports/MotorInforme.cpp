@@ -2,6 +2,7 @@
 
 #include "app/Modulo.h"
 #include "reports/Impresoras.h"
+#include "reports/PintorListas.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
 
@@ -14,13 +15,6 @@
 #include <QTextDocument>
 
 namespace {
-
-// DejaVu carries every accent, ñ and € the documents need, on every machine we install.
-QFont letra(double puntos) {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPointSizeF(puntos);
-    return f;
-}
 
 QString rutaPropuesta(const QString& nombre) {
     QString limpio = nombre;
@@ -41,25 +35,32 @@ void prepararImpresora(QPrinter& impresora) {
     impresora.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
 }
 
-PaginasInforme::PaginasInforme(const QString& html)
-    : html_(html)
-    , medida_(QPrinter::HighResolution) {}
+PaginasInforme::PaginasInforme(const InformeGenerado& informe)
+    : html_(informe.html)
+    , medida_(QPrinter::HighResolution) {
+    if (informe.filas) lista_ = std::make_unique<PintorLista>(informe);
+}
 
 PaginasInforme::~PaginasInforme() = default;
+
+QString PaginasInforme::error() const {
+    return lista_ ? lista_->error() : QString();
+}
 
 void PaginasInforme::maquetar(const QPrinter& impresora) {
     medida_.setResolution(impresora.resolution());
     medida_.setPageLayout(impresora.pageLayout());
     documento_ = std::make_unique<QTextDocument>();
     documento_->documentLayout()->setPaintDevice(&medida_);
-    documento_->setDefaultFont(letra(10));
+    documento_->setDefaultFont(letraInforme(10));
     documento_->setHtml(html_);
-    alturaPie_ = QFontMetricsF(letra(8), &medida_).height() * 2;
+    alturaPie_ = QFontMetricsF(letraInforme(8), &medida_).height() * 2;
     const QSizeF area = medida_.pageLayout().paintRectPixels(medida_.resolution()).size();
     documento_->setPageSize(QSizeF(area.width(), area.height() - alturaPie_));
 }
 
 bool PaginasInforme::pintar(QPrinter* impresora) {
+    if (lista_) return lista_->pintar(impresora);
     if (!documento_ || medida_.resolution() != impresora->resolution() ||
         !medida_.pageLayout().isEquivalentTo(impresora->pageLayout()))
         maquetar(*impresora);
@@ -67,7 +68,7 @@ bool PaginasInforme::pintar(QPrinter* impresora) {
     if (!pintor.begin(impresora)) return false;
     const QSizeF pagina = documento_->pageSize();
     const int paginas = documento_->pageCount();
-    pintor.setFont(letra(8));
+    pintor.setFont(letraInforme(8));
     for (int i = 0; i < paginas; ++i) {
         if (i > 0) impresora->newPage();
         const QRectF recorte(0, i * pagina.height(), pagina.width(), pagina.height());

@@ -5,6 +5,7 @@
 #include <QPrinter>
 #include <memory>
 
+class PintorLista;
 class QTextDocument;
 class QWidget;
 
@@ -28,12 +29,15 @@ void prepararImpresora(QPrinter& impresora);
  */
 class PaginasInforme {
 public:
-    explicit PaginasInforme(const QString& html = {});
+    /** A list (informe.filas) is handed to its own painter, a document to the text layout. */
+    explicit PaginasInforme(const InformeGenerado& informe = {});
     ~PaginasInforme();
     PaginasInforme(const PaginasInforme&) = delete;
     PaginasInforme& operator=(const PaginasInforme&) = delete;
 
     bool vacio() const { return html_.isEmpty(); }
+    /** Why a list's template cannot be painted; empty when it can. */
+    QString error() const;
     /** Paints every page on impresora; false when it cannot be opened. */
     bool pintar(QPrinter* impresora);
 
@@ -43,6 +47,7 @@ private:
     QString html_;
     QPrinter medida_; ///< the layout's own device, a twin of the printer it was made for
     std::unique_ptr<QTextDocument> documento_;
+    std::unique_ptr<PintorLista> lista_;
     double alturaPie_ = 0;
 };
 

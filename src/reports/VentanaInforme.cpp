@@ -30,8 +30,10 @@ bool VentanaInforme::mostrar(const QString& nombre, const ParametrosInforme& par
         informe_ = abrirInforme(nombre, parametros, formula);
         error = informe_.error;
         if (error.isEmpty()) {
-            paginas_ = std::make_unique<PaginasInforme>(informe_.html);
-        } else {
+            paginas_ = std::make_unique<PaginasInforme>(informe_);
+            error = paginas_->error();
+        }
+        if (!error.isEmpty()) {
             informe_ = {};
             paginas_.reset();
         }

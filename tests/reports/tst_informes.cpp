@@ -8,6 +8,7 @@
 #include "data/Formato.h"
 #include "data/Totales.h"
 #include "reports/Impresoras.h"
+#include "reports/MotorInforme.h"
 #include "reports/frmInforme.h"
 #include "reports/frmInformeHojaDoc.h"
 #include "ui/DialogoArchivo.h"
@@ -18,8 +19,11 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrinter>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
+#include <numeric>
 
 using namespace Qt::StringLiterals;
 
@@ -96,6 +100,70 @@ QStringList imprimirDocumento(frmInformeHojaDoc& vista, const QString& pdf, int 
     return paginasPdf(pdf);
 }
 
+void copiarPlantillas() {
+    QDir().mkpath(Modulo::Ruta + u"/Informes"_s);
+    for (const QString& nombre : QDir(u":/informes"_s).entryList())
+        QFile::copy(u":/informes/"_s + nombre, Modulo::Ruta + u"/Informes/"_s + nombre);
+}
+
+// The Recibos list of the open year painted to pdf, its rows replaced by n made-up ones
+// (numbered 1Z, 2Z, ...) when n >= 0; its pages as read back.
+QStringList listaRecibos(const QString& pdf, int n = -1, const QString& inmueble = u"Bajo"_s,
+                         const QString& serie = u"Z"_s) {
+    InformeGenerado informe =
+        abrirInforme(u"Recibos"_s, {{u"pEmpresa"_s, u"Torvane"_s}, {u"pTitulo"_s, u"Recibos"_s}});
+    if (!informe.filas) return {};
+    if (n >= 0) {
+        auto filas = std::make_shared<FilasLista>(*informe.filas);
+        filas->filas.clear();
+        for (int i = 1; i <= n; ++i) {
+            const QHash<QString, QString> valores{{u"numero"_s, u"%1%2"_s.arg(i).arg(serie)},
+                                                  {u"inmueble"_s, inmueble},
+                                                  {u"fecha"_s, u"01/02/2024"_s},
+                                                  {u"total"_s, u"1,00"_s}};
+            QStringList campos;
+            for (const QString& clave : filas->claves)
+                campos << valores.value(clave);
+            filas->filas << campos.join(FilasLista::kSeparadorCampos);
+        }
+        informe.filas = filas;
+    }
+    QPrinter impresora(QPrinter::HighResolution);
+    impresora.setOutputFormat(QPrinter::PdfFormat);
+    impresora.setOutputFileName(pdf);
+    prepararImpresora(impresora);
+    PaginasInforme paginas(informe);
+    if (!paginas.error().isEmpty() || !paginas.pintar(&impresora)) return {};
+    return paginasPdf(pdf);
+}
+
+// The numbers of series serie read back, in order of appearance.
+QList<int> numerosDe(const QStringList& paginas, const QString& serie) {
+    static QHash<QString, QRegularExpression> patrones;
+    if (!patrones.contains(serie))
+        patrones.insert(serie, QRegularExpression(u"(?:^|\\s)(\\d+)"_s + serie + u"(?=\\s|$)"_s));
+    QList<int> numeros;
+    for (const QString& pagina : paginas)
+        for (const QRegularExpressionMatch& m : patrones[serie].globalMatch(pagina))
+            numeros << m.captured(1).toInt();
+    return numeros;
+}
+
+// Headings and "Página i de m" on every page (the last may hold only the totals), and every
+// row once, in order.
+void comprobarPaginas(const QStringList& paginas, int filas, const QString& serie) {
+    QVERIFY(!paginas.isEmpty());
+    for (int i = 0; i < paginas.size(); ++i) {
+        QVERIFY2(paginas[i].contains(u"Fecha Nº Inmueble Inquilino Base"_s) ||
+                     (i > 0 && i == paginas.size() - 1),
+                 qPrintable(paginas[i]));
+        QVERIFY(paginas[i].contains(u"Página %1 de %2"_s.arg(i + 1).arg(paginas.size())));
+    }
+    QList<int> esperados(filas);
+    std::iota(esperados.begin(), esperados.end(), 1);
+    QCOMPARE(numerosDe(paginas, serie), esperados);
+}
+
 void contiene(const QString& texto, const QStringList& esperado) {
     for (const QString& e : esperado)
         QVERIFY2(texto.contains(e), qPrintable(e + u" no está en: "_s + texto));
@@ -111,6 +179,7 @@ private slots:
     void documentosQueAceptaHacienda();
     void listasConTodasLasFilasYCabeceraEnCadaPagina_data();
     void listasConTodasLasFilasYCabeceraEnCadaPagina();
+    void listaPintadaFilaAFila();
     void erroresDelMotor_data();
     void erroresDelMotor();
     void imprimirSinInformeOEnImpresoraInexistente();
@@ -271,6 +340,55 @@ void PruebaInformes::listasConTodasLasFilasYCabeceraEnCadaPagina() {
     QVERIFY(filas >= 80);
 }
 
+void PruebaInformes::listaPintadaFilaAFila() {
+    Entorno e;
+    copiarPlantillas();
+    const QString pdf = e.raiz() + u"/lista.pdf"_s;
+    for (int filas : {0, 1}) {
+        const QStringList paginas = listaRecibos(pdf, filas);
+        QCOMPARE(paginas.size(), 1);
+        comprobarPaginas(paginas, filas, u"Z"_s);
+    }
+    // The longest list that still fits one page with its totals, and one row more.
+    int justa = static_cast<int>(numerosDe({listaRecibos(pdf, 200).value(0)}, u"Z"_s).size());
+    while (justa > 1 && listaRecibos(pdf, justa).size() > 1)
+        --justa;
+    QStringList paginas = listaRecibos(pdf, justa);
+    QCOMPARE(paginas.size(), 1);
+    comprobarPaginas(paginas, justa, u"Z"_s);
+    paginas = listaRecibos(pdf, justa + 1);
+    QCOMPARE(paginas.size(), 2);
+    comprobarPaginas(paginas, justa + 1, u"Z"_s);
+
+    // A property's description wraps inside its column; a number (nowrap) is cut.
+    const QString largo = u"Piso tercero izquierda del bloque de la plaza mayor número doce"_s;
+    paginas = listaRecibos(pdf, 1, largo, u"SERIEMUYLARGAQUENOCABE"_s);
+    QCOMPARE(paginas.size(), 1);
+    for (const QString& palabra : largo.split(u' '))
+        QVERIFY2(paginas[0].contains(palabra), qPrintable(palabra));
+    QVERIFY(paginas[0].contains(u"1SERIE"_s));
+    QVERIFY(!paginas[0].contains(u"1SERIEMUYLARGAQUENOCABE"_s));
+
+    // A real year of 3,000 documents: every one once, and the sums of the year.
+    auto* azar = QRandomGenerator::global();
+    {
+        Transaccion t;
+        for (int n = 1; n <= 3000; ++n)
+            e.documento(n, u"A"_s, QDate(2024, 1, 1).addDays(n / 9), 0, 0,
+                        azar->bounded(100000) / 100.0, n % 3 == 0);
+        t.confirmar();
+    }
+    paginas = listaRecibos(pdf);
+    QVERIFY(paginas.size() > 50);
+    comprobarPaginas(paginas, 3000, u"A"_s);
+    const double total = valorUnico(u"SELECT SUM(Tot) FROM tblCobros"_s).toDouble();
+    const double pendiente =
+        valorUnico(u"SELECT SUM(Tot) FROM tblCobros WHERE Pag = 0"_s).toDouble();
+    contiene(paginas.last(),
+             {u"Documentos 3000"_s, u"Suma de totales %1 €"_s.arg(formatoImporte(total)),
+              u"Pendiente de cobro %1 €"_s.arg(formatoImporte(pendiente))});
+}
+
 void PruebaInformes::erroresDelMotor_data() {
     QTest::addColumn<QString>("plantilla");
     QTest::addColumn<QByteArray>("contenido"); // empty: the template is removed
@@ -371,9 +489,7 @@ void PruebaInformes::imprimirSinInformeOEnImpresoraInexistente() {
 
 void PruebaInformes::hojaPasaLoQueMuestra() {
     Entorno e;
-    QDir().mkpath(Modulo::Ruta + u"/Informes"_s);
-    for (const QString& nombre : QDir(u":/informes"_s).entryList())
-        QFile::copy(u":/informes/"_s + nombre, Modulo::Ruta + u"/Informes/"_s + nombre);
+    copiarPlantillas();
     e.tipoIva(1, 21);
     e.serie(u"A"_s);
     const int id = e.documento(7, u"A"_s, QDate(2024, 3, 1));

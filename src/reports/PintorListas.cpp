@@ -1,0 +1,349 @@
+#include "reports/PintorListas.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+#include <QVarLengthArray>
+#include <vector>
+
+namespace {
+
+constexpr QChar kAbreMarca(0xE000);
+constexpr QChar kCierraMarca(0xE001);
+
+/** A piece of a cell's text: fixed text, or the field at campo. */
+struct Trozo {
+    QString texto;
+    int campo = -1;
+};
+
+using Campos = QVarLengthArray<QStringView, 16>;
+
+Campos partir(const QString& fila) {
+    Campos campos;
+    for (const QStringView campo : QStringView(fila).tokenize(FilasLista::kSeparadorCampos))
+        campos.append(campo);
+    return campos;
+}
+
+QString textoCeldaLista(const QTextTableCell& celda) {
+    QTextCursor cursor = celda.firstCursorPosition();
+    cursor.setPosition(celda.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+    return cursor.selectedText();
+}
+
+// "Total: {{total}} €" as read back with marks: fixed text and fields in order.
+QList<Trozo> trozos(const QString& texto, const QStringList& claves) {
+    QList<Trozo> lista;
+    qsizetype desde = 0;
+    while (desde < texto.size()) {
+        const qsizetype abre = texto.indexOf(kAbreMarca, desde);
+        const qsizetype cierra = abre < 0 ? -1 : texto.indexOf(kCierraMarca, abre);
+        if (cierra < 0) {
+            lista.append({texto.mid(desde), -1});
+            break;
+        }
+        if (abre > desde) lista.append({texto.mid(desde, abre - desde), -1});
+        const QString clave = texto.mid(abre + 1, cierra - abre - 1);
+        lista.append({QString(), static_cast<int>(claves.indexOf(clave))});
+        desde = cierra + 1;
+    }
+    return lista;
+}
+
+QTextTable* tablaDeFilas(QTextFrame* marco) {
+    for (QTextFrame* hijo : marco->childFrames()) {
+        if (auto* tabla = qobject_cast<QTextTable*>(hijo))
+            for (int f = 0; f < tabla->rows(); ++f)
+                for (int c = 0; c < tabla->columns(); ++c)
+                    if (textoCeldaLista(tabla->cellAt(f, c)).contains(kAbreMarca)) return tabla;
+        if (QTextTable* dentro = tablaDeFilas(hijo)) return dentro;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QFont letraInforme(double puntos) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPointSizeF(puntos);
+    return f;
+}
+
+/** One cell of a template row, in the printer's pixels. */
+struct CeldaLista {
+    double x = 0;     ///< left of the text area
+    double ancho = 0; ///< width of the text area
+    QList<Trozo> trozos;
+    QFont letra;
+    QFontMetricsF metricas{QFont()};
+    QColor color;
+    QBrush fondo;
+    Qt::Alignment alineacion;
+    bool cortar = false;
+
+    QString texto(const Campos& campos) const {
+        if (trozos.size() == 1 && trozos.first().campo < 0) return trozos.first().texto;
+        QString t;
+        for (const Trozo& trozo : trozos)
+            t += trozo.campo < 0 ? QStringView(trozo.texto) : campos.value(trozo.campo);
+        return t;
+    }
+};
+
+using FilaLista = QList<CeldaLista>;
+
+struct PintorLista::Plantilla {
+    std::unique_ptr<QTextDocument> documento;
+    QList<FilaLista> cabecera;
+    FilaLista fila;
+    QList<FilaLista> pie;
+    double margen = 0; ///< cell padding
+    double borde = 0;
+    QColor colorBorde;
+    double arribaTabla = 0;
+    double abajoTabla = 0;
+    double alturaPie = 0; ///< "Página n de m"
+    double altoDocumento = 0;
+    QSizeF pagina;
+
+    double altura(const FilaLista& f, const Campos& campos) const;
+    double altura(const QList<FilaLista>& filas) const;
+    void pintar(QPainter& p, const FilaLista& f, const Campos& campos, double y, double alto) const;
+    double pintar(QPainter& p, const QList<FilaLista>& filas, double y) const;
+    void pintarTrozo(QPainter& p, double desde, double hasta, double y) const;
+};
+
+double PintorLista::Plantilla::altura(const FilaLista& f, const Campos& campos) const {
+    double alto = 0;
+    for (const CeldaLista& c : f) {
+        double linea = c.metricas.height();
+        if (!c.cortar) {
+            const QString texto = c.texto(campos);
+            if (c.metricas.horizontalAdvance(texto) > c.ancho)
+                linea = c.metricas.boundingRect(QRectF(0, 0, c.ancho, 1e6), Qt::TextWordWrap, texto)
+                            .height();
+        }
+        alto = std::max(alto, linea);
+    }
+    return alto + 2 * margen + borde;
+}
+
+double PintorLista::Plantilla::altura(const QList<FilaLista>& filas) const {
+    double alto = 0;
+    for (const FilaLista& f : filas)
+        alto += altura(f, {});
+    return alto;
+}
+
+void PintorLista::Plantilla::pintar(QPainter& p, const FilaLista& f, const Campos& campos, double y,
+                                    double alto) const {
+    for (const CeldaLista& c : f) {
+        const QRectF caja(c.x - margen, y, c.ancho + 2 * margen, alto);
+        if (c.fondo.style() != Qt::NoBrush) p.fillRect(caja, c.fondo);
+        if (borde > 0) {
+            p.setPen(QPen(colorBorde, borde));
+            p.drawRect(caja);
+        }
+        QString texto = c.texto(campos);
+        if (texto.isEmpty()) continue;
+        p.setFont(c.letra);
+        p.setPen(c.color);
+        double ancho = c.metricas.horizontalAdvance(texto);
+        if (ancho > c.ancho && !c.cortar) {
+            p.drawText(QRectF(c.x, y + margen, c.ancho, alto - 2 * margen),
+                       c.alineacion | Qt::AlignTop | Qt::TextWordWrap, texto);
+            continue;
+        }
+        if (ancho > c.ancho) {
+            texto = c.metricas.elidedText(texto, Qt::ElideRight, c.ancho);
+            ancho = c.metricas.horizontalAdvance(texto);
+        }
+        double x = c.x;
+        if (c.alineacion & Qt::AlignRight) x += c.ancho - ancho;
+        if (c.alineacion & Qt::AlignHCenter) x += (c.ancho - ancho) / 2;
+        p.drawText(QPointF(x, y + margen + c.metricas.ascent()), texto);
+    }
+}
+
+double PintorLista::Plantilla::pintar(QPainter& p, const QList<FilaLista>& filas, double y) const {
+    for (const FilaLista& f : filas) {
+        const double alto = altura(f, {});
+        pintar(p, f, {}, y, alto);
+        y += alto;
+    }
+    return y;
+}
+
+// The template's own layout between desde and hasta, drawn at y of the page.
+void PintorLista::Plantilla::pintarTrozo(QPainter& p, double desde, double hasta, double y) const {
+    if (hasta <= desde) return;
+    p.save();
+    p.translate(0, y - desde);
+    documento->drawContents(&p, QRectF(0, desde, pagina.width(), hasta - desde));
+    p.restore();
+}
+
+namespace {
+
+CeldaLista leerCeldaLista(const QTextTableCell& celda, QAbstractTextDocumentLayout* maqueta,
+                          const QStringList& claves, QPaintDevice* dispositivo) {
+    CeldaLista c;
+    const QTextBlock bloque = celda.firstCursorPosition().block();
+    const QRectF caja = maqueta->blockBoundingRect(bloque);
+    c.x = caja.left();
+    c.ancho = caja.width();
+    c.trozos = trozos(textoCeldaLista(celda), claves);
+    const QTextCharFormat formato =
+        bloque.begin().atEnd() ? bloque.charFormat() : bloque.begin().fragment().charFormat();
+    c.letra = formato.font();
+    c.metricas = QFontMetricsF(c.letra, dispositivo);
+    c.color = formato.foreground().style() == Qt::NoBrush ? QColor(Qt::black)
+                                                          : formato.foreground().color();
+    c.fondo = celda.format().background();
+    c.alineacion = bloque.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
+    c.cortar = bloque.blockFormat().nonBreakableLines();
+    return c;
+}
+
+FilaLista leerFila(QTextTable* tabla, int f, QAbstractTextDocumentLayout* maqueta,
+                   const QStringList& claves, QPaintDevice* dispositivo) {
+    FilaLista fila;
+    for (int c = 0; c < tabla->columns(); ++c) {
+        const QTextTableCell celda = tabla->cellAt(f, c);
+        // A cell spanning several columns or rows is read once, where it starts.
+        if (celda.column() == c && celda.row() == f)
+            fila.append(leerCeldaLista(celda, maqueta, claves, dispositivo));
+    }
+    return fila;
+}
+
+int filaDeMarcas(QTextTable* tabla) {
+    for (int f = 0; f < tabla->rows(); ++f)
+        for (int c = 0; c < tabla->columns(); ++c)
+            if (textoCeldaLista(tabla->cellAt(f, c)).contains(kAbreMarca)) return f;
+    return -1;
+}
+
+} // namespace
+
+PintorLista::PintorLista(const InformeGenerado& informe)
+    : html_(informe.html)
+    , nombre_(informe.nombre)
+    , filas_(informe.filas)
+    , medida_(QPrinter::HighResolution) {
+    QPrinter a4(QPrinter::HighResolution);
+    a4.setPageSize(QPageSize(QPageSize::A4));
+    a4.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    leerPlantilla(a4);
+}
+
+PintorLista::~PintorLista() = default;
+
+bool PintorLista::leerPlantilla(const QPrinter& impresora) {
+    medida_.setResolution(impresora.resolution());
+    medida_.setPageLayout(impresora.pageLayout());
+    auto p = std::make_unique<Plantilla>();
+    p->documento = std::make_unique<QTextDocument>();
+    QAbstractTextDocumentLayout* maqueta = p->documento->documentLayout();
+    maqueta->setPaintDevice(&medida_);
+    p->documento->setDefaultFont(letraInforme(10));
+    p->documento->setHtml(html_);
+    p->alturaPie = QFontMetricsF(letraInforme(8), &medida_).height() * 2;
+    p->pagina = medida_.pageLayout().paintRectPixels(medida_.resolution()).size();
+    p->documento->setTextWidth(p->pagina.width());
+    p->altoDocumento = p->documento->size().height(); // lays it out before it is read
+    QTextTable* tabla = tablaDeFilas(p->documento->rootFrame());
+    if (!tabla) {
+        error_ = QStringLiteral("La plantilla %1.rpt tiene un error: la fila de {{#filas}} debe "
+                                "ser una fila de una tabla (<tr>)")
+                     .arg(nombre_);
+        return false;
+    }
+    const int marcas = filaDeMarcas(tabla);
+    const QStringList& claves = filas_->claves;
+    for (int f = 0; f < tabla->rows(); ++f) {
+        FilaLista fila = leerFila(tabla, f, maqueta, claves, &medida_);
+        if (f < marcas)
+            p->cabecera.append(fila);
+        else if (f == marcas)
+            p->fila = fila;
+        else
+            p->pie.append(fila);
+    }
+    const QTextTableFormat formato = tabla->format();
+    p->margen = formato.cellPadding();
+    p->borde = formato.border();
+    p->colorBorde = formato.borderBrush().style() == Qt::NoBrush ? QColor(Qt::black)
+                                                                 : formato.borderBrush().color();
+    const QRectF caja = maqueta->frameBoundingRect(tabla);
+    p->arribaTabla = caja.top();
+    p->abajoTabla = caja.bottom();
+    plantilla_ = std::move(p);
+    return true;
+}
+
+bool PintorLista::pintar(QPrinter* impresora) {
+    if (!plantilla_ || medida_.resolution() != impresora->resolution() ||
+        !medida_.pageLayout().isEquivalentTo(impresora->pageLayout()))
+        if (!leerPlantilla(*impresora)) return false;
+    const Plantilla& p = *plantilla_;
+    const QStringList& filas = filas_->filas;
+    const double util = p.pagina.height() - p.alturaPie;
+    const double cabecera = p.altura(p.cabecera);
+    const double final = p.altura(p.pie) + p.altoDocumento - p.abajoTabla;
+
+    // First the heights and where each page starts, so every page knows how many there are.
+    std::vector<float> alturas(filas.size());
+    std::vector<qsizetype> inicios{0};
+    double y = p.arribaTabla + cabecera;
+    for (qsizetype i = 0; i < filas.size(); ++i) {
+        alturas[i] = static_cast<float>(p.altura(p.fila, partir(filas[i])));
+        if (y + alturas[i] > util && i > inicios.back()) {
+            inicios.push_back(i);
+            y = cabecera;
+        }
+        y += alturas[i];
+    }
+    const bool finalAparte = y + final > util;
+    const int paginas = static_cast<int>(inicios.size()) + (finalAparte ? 1 : 0);
+
+    QPainter pintor;
+    if (!pintor.begin(impresora)) return false;
+    const auto pie = [&](int pagina) {
+        pintor.setFont(letraInforme(8));
+        pintor.setPen(Qt::black);
+        pintor.drawText(QRectF(0, util, p.pagina.width(), p.alturaPie),
+                        Qt::AlignHCenter | Qt::AlignBottom,
+                        QStringLiteral("Página %1 de %2").arg(pagina + 1).arg(paginas));
+    };
+    for (int pagina = 0; pagina < static_cast<int>(inicios.size()); ++pagina) {
+        if (pagina > 0) impresora->newPage();
+        y = 0;
+        if (pagina == 0) {
+            p.pintarTrozo(pintor, 0, p.arribaTabla, 0);
+            y = p.arribaTabla;
+        }
+        y = p.pintar(pintor, p.cabecera, y);
+        const qsizetype hasta =
+            pagina + 1 < static_cast<int>(inicios.size()) ? inicios[pagina + 1] : filas.size();
+        for (qsizetype i = inicios[pagina]; i < hasta; ++i) {
+            p.pintar(pintor, p.fila, partir(filas[i]), y, alturas[i]);
+            y += alturas[i];
+        }
+        if (pagina + 1 < paginas) pie(pagina);
+    }
+    if (finalAparte) {
+        impresora->newPage();
+        y = 0;
+    }
+    y = p.pintar(pintor, p.pie, y);
+    p.pintarTrozo(pintor, p.abajoTabla, p.altoDocumento, y);
+    pie(paginas - 1);
+    return pintor.end();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "data/DatosInforme.h"
+
+#include <QFont>
+#include <QPrinter>
+#include <memory>
+
+class QTextDocument;
+
+/** The report font: DejaVu carries every accent, ñ and € on every machine we install. */
+QFont letraInforme(double puntos);
+
+/**
+ * Paints a list straight on the pages, row by row, with the layout read once from its
+ * template (laying out thousands of rows as one rich-text document is what made long lists
+ * slow). The template's table holding the {{#filas}} row gives the columns: widths,
+ * alignment, font, colour and background of each cell, and whether a long text is cut
+ * (white-space: nowrap) or wrapped. What comes before that table is printed on the first page,
+ * the table's rows above the repeated one head every page, and its rows below it plus what
+ * follows the table (the totals) come once after the last row.
+ */
+class PintorLista {
+public:
+    explicit PintorLista(const InformeGenerado& informe);
+    ~PintorLista();
+    PintorLista(const PintorLista&) = delete;
+    PintorLista& operator=(const PintorLista&) = delete;
+
+    /** Why the template cannot be painted as a list; empty when it can. */
+    QString error() const { return error_; }
+    /** Paints every page on impresora; false when it cannot be opened or the template failed. */
+    bool pintar(QPrinter* impresora);
+
+    struct Plantilla;
+
+private:
+    bool leerPlantilla(const QPrinter& impresora);
+
+    QString html_;
+    QString nombre_;
+    std::shared_ptr<const FilasLista> filas_;
+    QPrinter medida_; ///< the layout's own device, a twin of the printer it was read for
+    std::unique_ptr<Plantilla> plantilla_;
+    QString error_;
+};
