@@ -21,16 +21,21 @@ const char* const kDesdeCobros =
     " FROM (tblCobros LEFT JOIN tblInmuebles ON tblCobros.IdInm = tblInmuebles.Id)"
     " LEFT JOIN tblInquilinos ON tblCobros.IdInq = tblInquilinos.Id"
     " WHERE tblCobros.Fec >= ? AND tblCobros.Fec <= ?";
+const char* const kSoloCobros = " FROM tblCobros WHERE tblCobros.Fec >= ? AND tblCobros.Fec <= ?";
 const char* const kOrdenCobros = " ORDER BY tblCobros.Fec DESC, Numero DESC";
 const char* const kTextoEnCobros =
     " AND (contiene(tblInmuebles.Des, ?) OR contiene(tblInquilinos.Nom, ?))";
 
 const QByteArrayList kAno = {"2000-01-01", "2024-12-31"};
 
-void cobros(Motor& m, const QByteArray& condicion, const QByteArrayList& valores) {
+void cobros(Motor& m, const QByteArray& condicion, const QByteArrayList& valores,
+            bool resumen = true) {
     const QByteArray desde = kDesdeCobros + condicion;
     m.leer(kListaCobros + desde + kOrdenCobros, valores, kPrimeraPagina);
-    m.leer(kResumenCobros + desde, valores);
+    if (!resumen) return;
+    // Without a text filter the count needs no names, and the program leaves the joins out.
+    m.leer(kResumenCobros + (condicion.contains("contiene") ? desde : kSoloCobros + condicion),
+           valores);
 }
 
 void hoja(Motor& m) {
@@ -106,6 +111,7 @@ int Motor::leer(const QByteArray& sql, const QByteArrayList& valores, int maxFil
 
 std::function<void(Motor&)> pasoMotor(const QString& clave) {
     static const QHash<QString, std::function<void(Motor&)>> pasos = {
+        {QStringLiteral("cobros_filas"), [](Motor& m) { cobros(m, {}, kAno, false); }},
         {QStringLiteral("cobros"), [](Motor& m) { cobros(m, {}, kAno); }},
         {QStringLiteral("cobros_texto"),
          [](Motor& m) {
@@ -135,11 +141,10 @@ std::function<void(Motor&)> pasoMotor(const QString& clave) {
          }},
         {QStringLiteral("estadisticas"),
          [](Motor& m) {
-             m.leer("SELECT i.Des, c.IdInm, CAST(substr(c.Fec, 6, 2) AS INTEGER) AS Mes,"
-                    " SUM(c.Tot) AS Total FROM tblCobros c INNER JOIN tblInmuebles i"
-                    " ON c.IdInm = i.Id WHERE c.Fec >= ? AND c.Fec < ? GROUP BY i.Des, c.IdInm, Mes"
-                    " ORDER BY i.Des, c.IdInm, Mes",
+             m.leer("SELECT IdInm, CAST(substr(Fec, 6, 2) AS INTEGER), Tot FROM tblCobros"
+                    " WHERE Fec >= ? AND Fec < ?",
                     {"2024-01-01", "2025-01-01"});
+             m.leer("SELECT Id, Des FROM tblInmuebles ORDER BY Des, Id");
          }},
         {QStringLiteral("hoja"), hoja},
         {QStringLiteral("recibo"), recibo},
@@ -159,8 +164,10 @@ QByteArray sqlArranque(bool conLista) {
     if (!conLista) return ajustes + "SELECT COUNT(*) FROM sqlite_master;";
     // The program lists up to the end of the current year.
     const QByteArray hasta = "'" + QByteArray::number(QDate::currentDate().year()) + "-12-31'";
-    QByteArray desde = kDesdeCobros;
-    desde.replace("Fec >= ?", "Fec >= '2000-01-01'").replace("Fec <= ?", "Fec <= " + hasta);
-    return ajustes + kListaCobros + desde + kOrdenCobros + " LIMIT " +
-           QByteArray::number(kPrimeraPagina) + ";" + kResumenCobros + desde + ";";
+    const auto fechas = [&hasta](QByteArray desde) {
+        return desde.replace("Fec >= ?", "Fec >= '2000-01-01'")
+            .replace("Fec <= ?", "Fec <= " + hasta);
+    };
+    return ajustes + kListaCobros + fechas(kDesdeCobros) + kOrdenCobros + " LIMIT " +
+           QByteArray::number(kPrimeraPagina) + ";" + kResumenCobros + fechas(kSoloCobros) + ";";
 }

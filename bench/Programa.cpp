@@ -87,7 +87,7 @@ double aPdf(const QString& nombre, const ParametrosInforme& parametros,
     impresora.setOutputFormat(QPrinter::PdfFormat);
     impresora.setOutputFileName(carpeta.filePath(QStringLiteral("informe.pdf")));
     prepararImpresora(impresora);
-    PaginasInforme paginas(informe.html);
+    PaginasInforme paginas(informe);
     if (!paginas.pintar(&impresora)) qFatal("No se pudo escribir el PDF");
     return ms(reloj);
 }
@@ -120,6 +120,11 @@ bool VigiaRejilla::eventFilter(QObject*, QEvent* evento) {
 
 std::function<double()> pasoPrograma(const QString& clave) {
     static const QHash<QString, std::function<double()>> pasos = {
+        {QStringLiteral("cobros_filas"),
+         [] {
+             frmCobros ventana;
+             return abrir(ventana);
+         }},
         {QStringLiteral("cobros"), listaCobros},
         {QStringLiteral("cobros_texto"),
          [] { return filtrar<frmCobros>(kTextoCobros, "cmdFiltrar"); }},
