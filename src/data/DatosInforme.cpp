@@ -250,8 +250,8 @@ FilasLista filasRecibos(Dato& datos) {
 // The template gets one row of marks; the painter finds it and repeats it per row.
 Dato filaDeMarcas(const FilasLista& lista) {
     Dato fila;
-    for (const QString& clave : lista.claves)
-        fila.set(utf8(clave), utf8(marcaCampo(clave)));
+    for (qsizetype i = 0; i < lista.claves.size(); ++i)
+        fila.set(utf8(lista.claves[i]), utf8(QString(marcaCampo(i))));
     Dato filas(Dato::type::list);
     filas.push_back(fila);
     return filas;
@@ -297,9 +297,17 @@ QString errorPlantilla(const QString& archivo, const std::string& motivo) {
 
 } // namespace
 
-QString marcaCampo(const QString& clave) {
-    // Private-use characters: no data or template text holds them.
-    return QChar(0xE000) + clave + QChar(0xE001);
+// Private-use characters: no data or template text holds them.
+constexpr char16_t kPrimeraMarca = 0xE000;
+constexpr char16_t kUltimaMarca = 0xE0FF;
+
+QChar marcaCampo(qsizetype indice) {
+    return QChar(static_cast<char16_t>(kPrimeraMarca + indice));
+}
+
+int campoMarcado(QChar c) {
+    return c.unicode() >= kPrimeraMarca && c.unicode() <= kUltimaMarca ? c.unicode() - kPrimeraMarca
+                                                                     : -1;
 }
 
 std::optional<int> leerFormulaSeleccion(const QString& formula) {

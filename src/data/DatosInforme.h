@@ -28,8 +28,13 @@ struct FilasLista {
     QStringList filas;
 };
 
-/** The mark that stands for field clave in the one row a list's html holds. */
-QString marcaCampo(const QString& clave);
+/**
+ * The mark that stands for the field at indice of FilasLista::claves in the one row a list's
+ * html holds: a single private-use character, so it widens no column of the template's layout.
+ */
+QChar marcaCampo(qsizetype indice);
+/** The field index a character marks, or -1. */
+int campoMarcado(QChar c);
 
 /** A rendered report, or the reason it could not be rendered. */
 struct InformeGenerado {

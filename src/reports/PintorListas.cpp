@@ -13,9 +13,6 @@
 
 namespace {
 
-constexpr QChar kAbreMarca(0xE000);
-constexpr QChar kCierraMarca(0xE001);
-
 /** A piece of a cell's text: fixed text, or the field at campo. */
 struct Trozo {
     QString texto;
@@ -38,22 +35,22 @@ QString textoCeldaLista(const QTextTableCell& celda) {
 }
 
 // "Total: {{total}} €" as read back with marks: fixed text and fields in order.
-QList<Trozo> trozos(const QString& texto, const QStringList& claves) {
+QList<Trozo> trozos(const QString& texto) {
     QList<Trozo> lista;
-    qsizetype desde = 0;
-    while (desde < texto.size()) {
-        const qsizetype abre = texto.indexOf(kAbreMarca, desde);
-        const qsizetype cierra = abre < 0 ? -1 : texto.indexOf(kCierraMarca, abre);
-        if (cierra < 0) {
-            lista.append({texto.mid(desde), -1});
-            break;
-        }
-        if (abre > desde) lista.append({texto.mid(desde, abre - desde), -1});
-        const QString clave = texto.mid(abre + 1, cierra - abre - 1);
-        lista.append({QString(), static_cast<int>(claves.indexOf(clave))});
-        desde = cierra + 1;
+    for (const QChar c : texto) {
+        const int campo = campoMarcado(c);
+        if (campo >= 0)
+            lista.append({QString(), campo});
+        else if (lista.isEmpty() || lista.last().campo >= 0)
+            lista.append({QString(c), -1});
+        else
+            lista.last().texto += c;
     }
     return lista;
+}
+
+bool tieneMarcas(const QString& texto) {
+    return std::any_of(texto.cbegin(), texto.cend(), [](QChar c) { return campoMarcado(c) >= 0; });
 }
 
 QTextTable* tablaDeFilas(QTextFrame* marco) {
@@ -61,7 +58,7 @@ QTextTable* tablaDeFilas(QTextFrame* marco) {
         if (auto* tabla = qobject_cast<QTextTable*>(hijo))
             for (int f = 0; f < tabla->rows(); ++f)
                 for (int c = 0; c < tabla->columns(); ++c)
-                    if (textoCeldaLista(tabla->cellAt(f, c)).contains(kAbreMarca)) return tabla;
+                    if (tieneMarcas(textoCeldaLista(tabla->cellAt(f, c)))) return tabla;
         if (QTextTable* dentro = tablaDeFilas(hijo)) return dentro;
     }
     return nullptr;
@@ -192,13 +189,12 @@ void PintorLista::Plantilla::pintarTrozo(QPainter& p, double desde, double hasta
 namespace {
 
 CeldaLista leerCeldaLista(const QTextTableCell& celda, QAbstractTextDocumentLayout* maqueta,
-                          const QStringList& claves, QPaintDevice* dispositivo) {
+                          QPaintDevice* dispositivo) {
     CeldaLista c;
     const QTextBlock bloque = celda.firstCursorPosition().block();
     const QRectF caja = maqueta->blockBoundingRect(bloque);
     c.x = caja.left();
-    c.ancho = caja.width();
-    c.trozos = trozos(textoCeldaLista(celda), claves);
+    c.trozos = trozos(textoCeldaLista(celda));
     const QTextCharFormat formato =
         bloque.begin().atEnd() ? bloque.charFormat() : bloque.begin().fragment().charFormat();
     c.letra = formato.font();
@@ -212,13 +208,13 @@ CeldaLista leerCeldaLista(const QTextTableCell& celda, QAbstractTextDocumentLayo
 }
 
 FilaLista leerFila(QTextTable* tabla, int f, QAbstractTextDocumentLayout* maqueta,
-                   const QStringList& claves, QPaintDevice* dispositivo) {
+                   QPaintDevice* dispositivo) {
     FilaLista fila;
     for (int c = 0; c < tabla->columns(); ++c) {
         const QTextTableCell celda = tabla->cellAt(f, c);
         // A cell spanning several columns or rows is read once, where it starts.
         if (celda.column() == c && celda.row() == f)
-            fila.append(leerCeldaLista(celda, maqueta, claves, dispositivo));
+            fila.append(leerCeldaLista(celda, maqueta, dispositivo));
     }
     return fila;
 }
@@ -226,7 +222,7 @@ FilaLista leerFila(QTextTable* tabla, int f, QAbstractTextDocumentLayout* maquet
 int filaDeMarcas(QTextTable* tabla) {
     for (int f = 0; f < tabla->rows(); ++f)
         for (int c = 0; c < tabla->columns(); ++c)
-            if (textoCeldaLista(tabla->cellAt(f, c)).contains(kAbreMarca)) return f;
+            if (tieneMarcas(textoCeldaLista(tabla->cellAt(f, c)))) return f;
     return -1;
 }
 
@@ -266,9 +262,20 @@ bool PintorLista::leerPlantilla(const QPrinter& impresora) {
         return false;
     }
     const int marcas = filaDeMarcas(tabla);
-    const QStringList& claves = filas_->claves;
+    const QTextTableFormat formato = tabla->format();
+    // The template's pixels are screen pixels; the layout scales them to the printer's.
+    const double escala = medida_.logicalDpiY() / 96.0;
+    p->margen = formato.cellPadding() * escala;
+    p->borde = formato.border() * escala;
+    const QRectF caja = maqueta->frameBoundingRect(tabla);
     for (int f = 0; f < tabla->rows(); ++f) {
-        FilaLista fila = leerFila(tabla, f, maqueta, claves, &medida_);
+        FilaLista fila = leerFila(tabla, f, maqueta, &medida_);
+        // A block is as wide as its text: a cell's width runs to where the next one starts.
+        for (qsizetype c = 0; c < fila.size(); ++c) {
+            const double fin = c + 1 < fila.size() ? fila[c + 1].x - p->margen - p->borde
+                                                   : caja.right() - 2 * p->borde;
+            fila[c].ancho = fin - p->margen - fila[c].x;
+        }
         if (f < marcas)
             p->cabecera.append(fila);
         else if (f == marcas)
@@ -276,12 +283,8 @@ bool PintorLista::leerPlantilla(const QPrinter& impresora) {
         else
             p->pie.append(fila);
     }
-    const QTextTableFormat formato = tabla->format();
-    p->margen = formato.cellPadding();
-    p->borde = formato.border();
     p->colorBorde = formato.borderBrush().style() == Qt::NoBrush ? QColor(Qt::black)
                                                                  : formato.borderBrush().color();
-    const QRectF caja = maqueta->frameBoundingRect(tabla);
     p->arribaTabla = caja.top();
     p->abajoTabla = caja.bottom();
     plantilla_ = std::move(p);
