@@ -285,8 +285,9 @@ bool PintorLista::leerPlantilla(const QPrinter& impresora) {
     }
     p->colorBorde = formato.borderBrush().style() == Qt::NoBrush ? QColor(Qt::black)
                                                                  : formato.borderBrush().color();
-    p->arribaTabla = caja.top();
-    p->abajoTabla = caja.bottom();
+    // A screen pixel clear of the table, so the template's own copy of it is never drawn.
+    p->arribaTabla = caja.top() - escala;
+    p->abajoTabla = caja.bottom() + escala;
     plantilla_ = std::move(p);
     return true;
 }

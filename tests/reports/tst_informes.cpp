@@ -366,7 +366,7 @@ void PruebaInformes::listaPintadaFilaAFila() {
     QCOMPARE(paginas.size(), 1);
     for (const QString& palabra : largo.split(u' '))
         QVERIFY2(paginas[0].contains(palabra), qPrintable(palabra));
-    QVERIFY(paginas[0].contains(u"1SERIE"_s));
+    QVERIFY(paginas[0].contains(QRegularExpression(u"(^|\\s)1S[A-Z]*…"_s)));
     QVERIFY(!paginas[0].contains(u"1SERIEMUYLARGAQUENOCABE"_s));
 
     // A real year of 3,000 documents: every one once, and the sums of the year.
