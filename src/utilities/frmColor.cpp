@@ -7,11 +7,6 @@
 
 #include <QMouseEvent>
 
-const std::array<int, 10> frmColor::kPaleta = {0xEFEDF9, 0xF9F4E8, 0xDFF5FA, 0xFFFFFF, 0xC0FFC0,
-                                               0xD4D0E6, 0xFFC0FF, 0xFFFFC0, 0x7BDBB6, 0xE9E3D5};
-const std::array<int, 10> frmColor::kPaleta2 = {0xC8C0F2, 0xFAE7BA, 0x56D7F5, 0xCAC9C5, 0xC0FFC0,
-                                                0x9F8EF0, 0xFFC0FF, 0xFFFFC0, 0x7BDBB6, 0xEAC97D};
-
 namespace {
 
 const QString kMarca = QStringLiteral(">>>");
@@ -40,15 +35,15 @@ frmColor::~frmColor() = default;
 
 void frmColor::alActivar() {
     for (int i = 0; i < 10; ++i) {
-        pintarFondo(lblColor[i], colorDesdeNumero(kPaleta[i]));
-        pintarFondo(lblColor2[i], colorDesdeNumero(kPaleta2[i]));
+        pintarFondo(lblColor[i], colorDesdeNumero(kPaletaPrincipal[i]));
+        pintarFondo(lblColor2[i], colorDesdeNumero(kPaletaFondo[i]));
     }
     Marcar();
 }
 
 void frmColor::Marcar() {
-    marcar(lblColor, kPaleta, Modulo::ColorComoNumero(Modulo::ColorPrincipal));
-    marcar(lblColor2, kPaleta2, Modulo::ColorComoNumero(Modulo::ColorFondo));
+    marcar(lblColor, kPaletaPrincipal, numeroDesdeColor(colorPrincipal()));
+    marcar(lblColor2, kPaletaFondo, numeroDesdeColor(colorFondo()));
 }
 
 bool frmColor::eventFilter(QObject* objeto, QEvent* evento) {
@@ -59,7 +54,7 @@ bool frmColor::eventFilter(QObject* objeto, QEvent* evento) {
     const bool principal = lblColor.contains(etiqueta);
     const int i = principal ? lblColor.indexOf(etiqueta) : lblColor2.indexOf(etiqueta);
     if (i < 0) return false;
-    const int color = principal ? kPaleta[i] : kPaleta2[i];
+    const int color = principal ? kPaletaPrincipal[i] : kPaletaFondo[i];
     const bool escrito = principal ? Modulo::EscribirColor(color) : Modulo::EscribirColor2(color);
     (principal ? Modulo::ColorPrincipal : Modulo::ColorFondo) = QString::number(color);
     if (!escrito)

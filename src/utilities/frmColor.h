@@ -3,7 +3,6 @@
 #include "ui/Ventana.h"
 
 #include <QList>
-#include <array>
 #include <memory>
 
 class QLabel;
@@ -22,10 +21,6 @@ class frmColor : public Ventana {
 public:
     explicit frmColor(QWidget* padre = nullptr);
     ~frmColor() override;
-
-    /** The palettes as 0x00BBGGRR numbers, index 0-9. */
-    static const std::array<int, 10> kPaleta;
-    static const std::array<int, 10> kPaleta2;
 
 protected:
     void alActivar() override;

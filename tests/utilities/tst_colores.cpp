@@ -51,7 +51,13 @@ private slots:
         {
             frmColor w;
             w.show();
-            QCOMPARE(marcas(w, u"lblColor"_s), marcaEn(-1));
+            // No colour files: the first colour of each palette, never black.
+            QCOMPARE(marcas(w, u"lblColor"_s), marcaEn(0));
+            QCOMPARE(marcas(w, u"lblColor2"_s), marcaEn(0));
+            QCOMPARE(colorFondo(), colorDesdeNumero(0xC8C0F2));
+            for (int bgr : kPaletaPrincipal)
+                QCOMPARE(colorTexto(colorDesdeNumero(bgr)), QColor(Qt::black));
+            QCOMPARE(colorTexto(QColor(0x20, 0x20, 0x60)), QColor(Qt::white));
             QCOMPARE(fondoDe(w.findChild<QLabel*>(u"lblColor2_9"_s)), colorDesdeNumero(0xEAC97D));
             pulsar(w, u"lblColor_0"_s);
             QCOMPARE(leer(p + u"/color.ini"_s), QByteArray(" 15724025 \r\n"));
