@@ -14,6 +14,8 @@
 #include "utilities/frmCopiaPen.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+#include "ui/Ventana.h"
 
 #include <QCloseEvent>
 #include <QToolButton>
@@ -47,6 +49,8 @@ frmPrincipal::frmPrincipal(QWidget* padre)
     ui->cmdAnos->setEnabled(false);
     ui->cmdAnos->setToolTip(QStringLiteral("Para cambiar de año, edite ano.ini y vuelva a abrir"));
     connect(ui->mnuSairSair, &QAction::triggered, this, &QWidget::close);
+    EnterPulsaBotones(this);
+    restaurarGeometria(this);
 }
 
 frmPrincipal::~frmPrincipal() = default;
@@ -77,6 +81,7 @@ void frmPrincipal::closeEvent(QCloseEvent* evento)
         evento->ignore();
         return;
     }
+    guardarGeometria(this);
     cerrarBaseDatos();
     evento->accept();
 }

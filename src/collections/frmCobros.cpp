@@ -127,6 +127,7 @@ void frmCobros::Nuevo() {
     hoja.Estado = 0;
     hoja.setWindowTitle(QStringLiteral("Nuevo Recibo de Cobro"));
     hoja.exec();
+    ui->mshDatos->recargarEnLaFila([this] { CargarLista(); });
     ui->txtFiltro->setFocus();
 }
 
@@ -149,12 +150,14 @@ void frmCobros::Editar() {
 void frmCobros::Borrar() {
     const int fila = ui->mshDatos->filaActual();
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
-    if (!Mensaje::preguntar(this, QStringLiteral("¿Borrar el recibo nº ") +
-                                      ui->mshDatos->texto(fila, 2) + ui->mshDatos->texto(fila, 3) +
-                                      QStringLiteral("?")))
+    const QString inmueble = ui->mshDatos->texto(fila, 3);
+    const QString pregunta =
+        QStringLiteral("¿Borrar el recibo nº ") + ui->mshDatos->texto(fila, 2) +
+        (inmueble.isEmpty() ? QString() : QStringLiteral(" (") + inmueble + u')') + u'?';
+    if (!Mensaje::preguntar(this, pregunta, Mensaje::Icono::Informacion, Mensaje::kTitulo, true))
         return;
     borrarDocumento(ui->mshDatos->texto(fila, 12).toInt());
-    CargarLista();
+    ui->mshDatos->recargarEnLaFila([this] { CargarLista(); });
 }
 
 bool frmCobros::eventFilter(QObject* objeto, QEvent* evento) {

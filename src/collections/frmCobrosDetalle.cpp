@@ -11,6 +11,7 @@
 #include "ui/PulsarTecla.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 
 frmCobrosDetalle::frmCobrosDetalle(QWidget* padre)
     : Ventana(padre)
@@ -30,9 +31,15 @@ frmCobrosDetalle::frmCobrosDetalle(QWidget* padre)
 frmCobrosDetalle::~frmCobrosDetalle() = default;
 
 void frmCobrosDetalle::alActivar() {
-    if (Estado == 1) CargarLinea();
     ui->lblLin->setText(QStringLiteral("Línea ") + QString::number(Lin));
-    ui->txtDes->setFocus();
+    if (Estado == 1) {
+        CargarLinea();
+        ui->txtDes->setFocus();
+        return;
+    }
+    // A new line is most often one unit of a known concept: its code is the first thing typed.
+    ui->txtUni->setText(QStringLiteral("1"));
+    ui->txtCodigo->setFocus();
 }
 
 void frmCobrosDetalle::closeEvent(QCloseEvent* evento) {
@@ -41,6 +48,14 @@ void frmCobrosDetalle::closeEvent(QCloseEvent* evento) {
 }
 
 bool frmCobrosDetalle::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == ui->txtCodigo && evento->type() == QEvent::KeyPress) {
+        const int tecla = static_cast<QKeyEvent*>(evento)->key();
+        // A concept found goes straight to the units, as picking one in the search does.
+        if ((tecla == Qt::Key_Return || tecla == Qt::Key_Enter) && BuscarPorDescripcion()) {
+            ui->txtUni->setFocus();
+            return true;
+        }
+    }
     if (evento->type() == QEvent::FocusOut) {
         if (objeto == ui->txtCodigo)
             BuscarPorDescripcion();
@@ -53,6 +68,7 @@ bool frmCobrosDetalle::eventFilter(QObject* objeto, QEvent* evento) {
 void frmCobrosDetalle::CargarLinea() {
     const auto linea = leerLinea(Id);
     if (!linea) return;
+    conceptoCargado_ = linea->idCon;
     ui->txtCodigo->setText(QString::number(linea->idCon));
     ui->txtDes->setText(linea->desCon);
     ui->txtUni->setText(formatoSimple(linea->und));
@@ -63,6 +79,7 @@ void frmCobrosDetalle::CargarLinea() {
 void frmCobrosDetalle::CargarConcepto(int codigo) {
     const auto concepto = leerConcepto(codigo);
     if (!concepto) return;
+    conceptoCargado_ = concepto->id;
     ui->txtCodigo->setText(QString::number(concepto->id));
     ui->txtDes->setText(concepto->des);
     // An edited line keeps the price it was issued with.
@@ -76,12 +93,19 @@ void frmCobrosDetalle::Buscar() {
     }
 }
 
-void frmCobrosDetalle::BuscarPorDescripcion() {
-    const QString texto = ui->txtCodigo->text();
-    if (texto.isEmpty()) return;
-    const int codigo = CodigoDeDescripcion(QStringLiteral("tblCobrosConceptos"),
-                                           QStringLiteral("Des"), QStringLiteral("Id"), texto);
-    if (codigo != 0) CargarConcepto(codigo);
+bool frmCobrosDetalle::BuscarPorDescripcion() {
+    const QString texto = ui->txtCodigo->text().trimmed();
+    if (texto.isEmpty()) return false;
+    int codigo = 0;
+    if (const auto numero = leerEntero(texto); numero && leerConcepto(*numero))
+        codigo = *numero;
+    else
+        codigo = CodigoDeDescripcion(QStringLiteral("tblCobrosConceptos"), QStringLiteral("Des"),
+                                     QStringLiteral("Id"), texto);
+    if (codigo == 0) return false;
+    // Leaving the box again must not put the concept's price back over a typed one.
+    if (codigo != conceptoCargado_) CargarConcepto(codigo);
+    return true;
 }
 
 void frmCobrosDetalle::CalcularImporte() {

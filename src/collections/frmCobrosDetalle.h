@@ -35,8 +35,10 @@ private:
     void CargarConcepto(int codigo);
     void Aceptar();
     void Buscar();
-    void BuscarPorDescripcion();
+    /** Loads the concept whose code or description the code box holds; false when none. */
+    bool BuscarPorDescripcion();
     void CalcularImporte();
 
     std::unique_ptr<Ui::frmCobrosDetalle> ui;
+    int conceptoCargado_ = 0;
 };

@@ -347,8 +347,10 @@ void frmCobrosHoja::EditarLinea() {
 void frmCobrosHoja::BorrarLinea() {
     const int fila = ui->mshDatos->filaActual();
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
-    if (!Mensaje::preguntar(this, QStringLiteral("¿Borrar la línea ") +
-                                      ui->mshDatos->texto(fila, 0) + QStringLiteral("?")))
+    if (!Mensaje::preguntar(this,
+                            QStringLiteral("¿Borrar la línea ") + ui->mshDatos->texto(fila, 0) +
+                                QStringLiteral("?"),
+                            Mensaje::Icono::Informacion, Mensaje::kTitulo, true))
         return;
     borrarLinea(ui->mshDatos->texto(fila, 6).toInt());
     CargarLineas();

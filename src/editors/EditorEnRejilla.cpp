@@ -184,7 +184,7 @@ void EditorEnRejilla::Novo() {
     EstablecerEstado(false);
     llenarCajas(0);
     ColocarCajas();
-    if (tabla_.enfocarAlNuevo) cajas_.first().control->setFocus(Qt::OtherFocusReason);
+    cajas_.first().control->setFocus(Qt::OtherFocusReason);
 }
 
 void EditorEnRejilla::Editar() {
@@ -228,7 +228,8 @@ void EditorEnRejilla::Aceptar() {
     }
     Modo = 2;
     EstablecerEstado(true);
-    CargarDatos(1, false);
+    // The row just written stays current (a new one was entered on the last row).
+    CargarDatos(filaEditada_, false);
     if (nuevo) cmdNovo_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -248,8 +249,9 @@ void EditorEnRejilla::Cancelar() {
 void EditorEnRejilla::Borrar() {
     const int fila = mshDatos_->filaActual();
     if (Modo != 2 || fila < 1) return;
-    if (!Mensaje::preguntar(this, tabla_.preguntaBorrar + mshDatos_->texto(fila, 1) +
-                                      QStringLiteral("?")))
+    if (!Mensaje::preguntar(this,
+                            tabla_.preguntaBorrar + mshDatos_->texto(fila, 1) + QStringLiteral("?"),
+                            Mensaje::Icono::Informacion, Mensaje::kTitulo, true))
         return;
     try {
         Editores::borrarFila(tabla_.nombre, tabla_.campoClave,

@@ -41,7 +41,6 @@ protected:
         QString preguntaBorrar; ///< followed by column 1 of the row and "?"
         /** The table's rows from column 1 on; column 0 is numbered here. */
         std::function<QList<QStringList>()> leer;
-        bool enfocarAlNuevo = true;
     };
 
     /** An edit control, the grid column it lies over and the field it writes. */

@@ -40,14 +40,15 @@ bool comprobarUnico(QWidget* ventana, QLineEdit* caja, const QString& tabla, con
     return false;
 }
 
-void borrarTrasPreguntar(QWidget* ventana, const QString& pregunta,
+void borrarTrasPreguntar(QWidget* ventana, Rejilla* rejilla, const QString& pregunta,
                          const std::function<void()>& borrar,
                          const std::function<void()>& recargar) {
-    if (!Mensaje::preguntar(ventana, pregunta)) return;
+    if (!Mensaje::preguntar(ventana, pregunta, Mensaje::Icono::Informacion, Mensaje::kTitulo, true))
+        return;
     {
         CursorEspera espera(ventana);
         borrar();
-        recargar();
+        rejilla->recargarEnLaFila(recargar);
     }
     Mensaje::informar(ventana, QStringLiteral("PROCESO FINALIZADO"));
 }

@@ -30,22 +30,31 @@ class QLineEdit;
 bool comprobarUnico(QWidget* ventana, QLineEdit* caja, const QString& tabla, const QString& campo,
                     bool editando, const QString& cargado, const QString& mensaje);
 
-/** Opens a record window of type Ficha for a new record, modally, under the hourglass. */
-template <typename Ficha> void abrirFichaNueva(QWidget* ventana, const QString& titulo) {
+/**
+ * Opens a record window of type Ficha for a new record, modally, under the hourglass, then
+ * reloads the list in the same row so the new record shows without filtering again.
+ */
+template <typename Ficha>
+void abrirFichaNueva(QWidget* ventana, const QString& titulo, Rejilla* rejilla,
+                     const std::function<void()>& recargar) {
     CursorEspera espera(ventana);
-    Ficha ficha(ventana);
-    ficha.Estado = 0;
-    ficha.setWindowTitle(titulo);
-    ficha.exec();
+    {
+        Ficha ficha(ventana);
+        ficha.Estado = 0;
+        ficha.setWindowTitle(titulo);
+        ficha.exec();
+    }
+    rejilla->recargarEnLaFila(recargar);
 }
 
 /**
  * Edits the record of the grid's current row (its key in columnaId, its name in column 1),
- * reloads the list and brings the same row number back, current and at the top.
+ * reloads the list, brings the same row number back, current and at the top, and gives the
+ * focus back to the filter box.
  */
 template <typename Ficha>
 void editarFilaActual(QWidget* ventana, Rejilla* rejilla, int columnaId,
-                      const std::function<void()>& recargar) {
+                      const std::function<void()>& recargar, QWidget* filtro) {
     const int fila = rejilla->filaActual();
     if (fila < 1) return;
     CursorEspera espera(ventana);
@@ -59,9 +68,13 @@ void editarFilaActual(QWidget* ventana, Rejilla* rejilla, int columnaId,
     }
     recargar();
     rejilla->subirArriba(Modulo::FilaSeleccionada);
+    filtro->setFocus();
 }
 
-/** Asks pregunta; on Yes runs borrar, reloads the list and says "PROCESO FINALIZADO". */
-void borrarTrasPreguntar(QWidget* ventana, const QString& pregunta,
+/**
+ * Asks pregunta (No by default); on Yes runs borrar, reloads the list in the same row and says
+ * "PROCESO FINALIZADO".
+ */
+void borrarTrasPreguntar(QWidget* ventana, Rejilla* rejilla, const QString& pregunta,
                          const std::function<void()>& borrar,
                          const std::function<void()>& recargar);

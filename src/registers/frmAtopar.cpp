@@ -56,14 +56,19 @@ void frmAtopar::Elegir() {
 }
 
 void frmAtopar::Nuevo() {
-    // The list stays as it is: a new record shows after the next filter.
-    if (Estado == QStringLiteral("Inquilinos"))
-        abrirFichaNueva<frmInquilinosFicha>(this, QStringLiteral("Inquilino nuevo"));
-    else if (Estado == QStringLiteral("Inmuebles"))
-        abrirFichaNueva<frmInmueblesFicha>(this, QStringLiteral("Inmueble nuevo"));
-    else if (Estado == QStringLiteral("Conceptos")) {
-        CursorEspera espera(this);
-        frmCobrosConceptos conceptos(this);
-        conceptos.exec();
+    const auto recargar = [this] { Cargar(); };
+    if (Estado == QStringLiteral("Inquilinos")) {
+        abrirFichaNueva<frmInquilinosFicha>(this, QStringLiteral("Inquilino nuevo"), ui->mshDatos,
+                                            recargar);
+    } else if (Estado == QStringLiteral("Inmuebles")) {
+        abrirFichaNueva<frmInmueblesFicha>(this, QStringLiteral("Inmueble nuevo"), ui->mshDatos,
+                                           recargar);
+    } else if (Estado == QStringLiteral("Conceptos")) {
+        {
+            CursorEspera espera(this);
+            frmCobrosConceptos conceptos(this);
+            conceptos.exec();
+        }
+        ui->mshDatos->recargarEnLaFila(recargar);
     }
 }

@@ -43,13 +43,14 @@ void frmInmuebles::Cargar() {
 }
 
 void frmInmuebles::Nuevo() {
-    // Not reloaded: a new property shows after the next filter.
-    abrirFichaNueva<frmInmueblesFicha>(this, QStringLiteral("Inmueble Nuevo"));
+    abrirFichaNueva<frmInmueblesFicha>(this, QStringLiteral("Inmueble Nuevo"), ui->mshDatos,
+                                       [this] { Cargar(); });
     ui->txtFiltro->setFocus();
 }
 
 void frmInmuebles::Editar() {
-    editarFilaActual<frmInmueblesFicha>(this, ui->mshDatos, kColumnaId, [this] { Cargar(); });
+    editarFilaActual<frmInmueblesFicha>(
+        this, ui->mshDatos, kColumnaId, [this] { Cargar(); }, ui->txtFiltro);
 }
 
 void frmInmuebles::Borrar() {
@@ -57,7 +58,7 @@ void frmInmuebles::Borrar() {
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
     const int id = ui->mshDatos->texto(fila, kColumnaId).toInt();
     borrarTrasPreguntar(
-        this,
+        this, ui->mshDatos,
         QStringLiteral("¿Borrar el inmueble ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
         [id] { BorrarInmueble(id); }, [this] { Cargar(); });
 }

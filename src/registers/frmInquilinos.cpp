@@ -90,13 +90,14 @@ void frmInquilinos::Cargar() {
 }
 
 void frmInquilinos::Nuevo() {
-    // Not reloaded: a new tenant shows after the next filter.
-    abrirFichaNueva<frmInquilinosFicha>(this, QStringLiteral("Inquilino Nuevo"));
+    abrirFichaNueva<frmInquilinosFicha>(this, QStringLiteral("Inquilino Nuevo"), ui->mshDatos,
+                                        [this] { Cargar(); });
     ui->txtFiltro->setFocus();
 }
 
 void frmInquilinos::Editar() {
-    editarFilaActual<frmInquilinosFicha>(this, ui->mshDatos, kColumnaId, [this] { Cargar(); });
+    editarFilaActual<frmInquilinosFicha>(
+        this, ui->mshDatos, kColumnaId, [this] { Cargar(); }, ui->txtFiltro);
 }
 
 void frmInquilinos::Borrar() {
@@ -104,7 +105,8 @@ void frmInquilinos::Borrar() {
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
     const int id = ui->mshDatos->texto(fila, kColumnaId).toInt();
     borrarTrasPreguntar(
-        this, QStringLiteral("¿Borrar a ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
+        this, ui->mshDatos,
+        QStringLiteral("¿Borrar a ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
         [id] { BorrarInquilino(id); }, [this] { Cargar(); });
 }
 
@@ -114,8 +116,6 @@ void frmInquilinos::alCambiarCelda(int fila, int columna) {
         return;
     }
     colocarFamiliares();
-    ui->cmdFamiliares->show();
-    ui->cmdFamiliares->raise();
 }
 
 void frmInquilinos::colocarFamiliares() {
@@ -124,4 +124,10 @@ void frmInquilinos::colocarFamiliares() {
     const QRect celda = ui->mshDatos->rectCelda(fila, kColumnaMail);
     ui->cmdFamiliares->setGeometry(celda.x() + celda.width(), celda.y(), celda.height() + 4,
                                    celda.height());
+    // A row scrolled out of view would leave the button floating outside the grid.
+    const bool enSuCelda = ui->mshDatos->columnaActual() == kColumnaMail &&
+                           !ui->txtFiltro->hasFocus() &&
+                           ui->mshDatos->celdaVisible(fila, kColumnaMail);
+    ui->cmdFamiliares->setVisible(enSuCelda);
+    if (enSuCelda) ui->cmdFamiliares->raise();
 }

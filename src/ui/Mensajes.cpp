@@ -34,10 +34,9 @@ QMessageBox::Icon iconoQt(Icono icono)
     return QMessageBox::NoIcon;
 }
 
-bool grabar(const QString& texto, const QString& titulo, Icono icono)
-{
+bool grabar(const QString& texto, const QString& titulo, Icono icono, bool noPorDefecto) {
     auto& estado = prueba();
-    estado.historial.append({texto, titulo, icono});
+    estado.historial.append({texto, titulo, icono, noPorDefecto});
     return estado.respuestas.isEmpty() ? true : estado.respuestas.dequeue();
 }
 
@@ -46,13 +45,13 @@ bool mostrar(QWidget* padre, const QString& texto, Icono icono, const QString& t
              QMessageBox::StandardButton si, QMessageBox::StandardButton no, bool noPorDefecto)
 {
     if (prueba().activo)
-        return grabar(texto, titulo, icono);
+        return grabar(texto, titulo, icono, noPorDefecto && no != QMessageBox::NoButton);
     QMessageBox caja(iconoQt(icono), titulo, texto, QMessageBox::NoButton, padre);
     static const QHash<QMessageBox::StandardButton, QString> nombres = {
         {QMessageBox::Ok, QStringLiteral("Aceptar")},
         {QMessageBox::Cancel, QStringLiteral("Cancelar")},
-        {QMessageBox::Yes, QStringLiteral("Sí")},
-        {QMessageBox::No, QStringLiteral("No")}};
+        {QMessageBox::Yes, QStringLiteral("&Sí")},
+        {QMessageBox::No, QStringLiteral("&No")}};
     caja.addButton(si)->setText(nombres.value(si));
     if (no != QMessageBox::NoButton)
         caja.addButton(no)->setText(nombres.value(no));

@@ -20,7 +20,7 @@ inline const QString kTitulo = QStringLiteral("Torvane");
 void informar(QWidget* padre, const QString& texto, Icono icono = Icono::Informacion,
               const QString& titulo = kTitulo);
 void critico(QWidget* padre, const QString& texto, const QString& titulo = kTitulo);
-/** Yes/No box; true for Yes. */
+/** Yes/No box ("&Sí", "&No"); true for Yes. Questions that delete or discard put No first. */
 bool preguntar(QWidget* padre, const QString& texto, Icono icono = Icono::Informacion,
                const QString& titulo = kTitulo, bool noPorDefecto = false);
 /** OK/Cancel box; true for OK. */
@@ -31,6 +31,7 @@ struct Registro {
     QString texto;
     QString titulo;
     Icono icono;
+    bool noPorDefecto = false;
 };
 
 void modoPrueba(bool activo);

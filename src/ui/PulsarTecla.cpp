@@ -2,11 +2,14 @@
 
 #include "ui/Colores.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -82,6 +85,23 @@ private:
     Campos comportamiento_;
 };
 
+/** Enter on a button clicks it: dialogs here have no default button to take the key. */
+class FiltroBoton : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override {
+        if (evento->type() != QEvent::KeyPress) return QObject::eventFilter(objeto, evento);
+        const int tecla = static_cast<QKeyEvent*>(evento)->key();
+        auto* boton = qobject_cast<QAbstractButton*>(objeto);
+        if (!boton || (tecla != Qt::Key_Return && tecla != Qt::Key_Enter))
+            return QObject::eventFilter(objeto, evento);
+        if (boton->isEnabled()) boton->click();
+        return true;
+    }
+};
+
 /** Refuses closing a window until PermitirCerrar(); Escape does nothing either. */
 class FiltroSinCerrar : public QObject {
 public:
@@ -109,6 +129,15 @@ void configurarCampo(QWidget* control, Campos comportamiento)
     control->installEventFilter(new FiltroCampo(control, comportamiento));
     if (auto* combo = qobject_cast<QComboBox*>(control); combo && combo->lineEdit())
         combo->lineEdit()->installEventFilter(new FiltroCampo(combo, comportamiento));
+}
+
+void EnterPulsaBotones(QWidget* ventana) {
+    auto* filtro = ventana->findChild<FiltroBoton*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!filtro) filtro = new FiltroBoton(ventana);
+    // Check boxes keep Enter for moving on, as the entry boxes do.
+    for (auto* boton : ventana->findChildren<QAbstractButton*>())
+        if (qobject_cast<QPushButton*>(boton) || qobject_cast<QToolButton*>(boton))
+            boton->installEventFilter(filtro);
 }
 
 void SimularTecla(QWidget* control)

@@ -26,6 +26,9 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(Campos)
 /** Switches the behaviours on for one control (a line edit, combo, text edit or date box). */
 void configurarCampo(QWidget* control, Campos comportamiento);
 
+/** Enter (either key) on a focused button of the window presses it, as the space bar does. */
+void EnterPulsaBotones(QWidget* ventana);
+
 /** Moves the focus from control to the next one of its window, exactly as a Tab press. */
 void SimularTecla(QWidget* control);
 

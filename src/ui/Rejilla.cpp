@@ -9,6 +9,8 @@
 #include <QPalette>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QStyle>
+#include <QToolTip>
 #include <QWheelEvent>
 
 namespace {
@@ -158,6 +160,10 @@ QVariant ModeloRejilla::data(const QModelIndex& indice, int rol) const
         if (bandas_)
             return fila % 2 == 0 ? colorPrincipal() : kBlanco;
         return {};
+    case Qt::ForegroundRole: {
+        const QVariant fondo = data(indice, Qt::BackgroundRole);
+        return fondo.isValid() ? QVariant(colorTexto(fondo.value<QColor>())) : QVariant();
+    }
     case Qt::FontRole:
         if (const auto it = letras_.constFind({fila, columna}); it != letras_.constEnd()) {
             QFont letra;
@@ -210,6 +216,9 @@ Rejilla::Rejilla(QWidget* padre)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideMiddle);
+    // Tab leaves the grid for the next control; arrows move between rows.
+    setTabKeyNavigation(false);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
@@ -261,6 +270,18 @@ void Rejilla::subirArriba(int fila)
         scrollTo(modelo_->index(fila - 1, 1), QAbstractItemView::PositionAtTop);
 }
 
+void Rejilla::recargarEnLaFila(const std::function<void()>& recargar) {
+    const int fila = filaActual();
+    recargar();
+    modelo_->cargarHasta(fila);
+    if (fila > 0 && modelo_->filasDatos() > 0) fijarFilaActual(qMin(fila, modelo_->filasDatos()));
+}
+
+bool Rejilla::celdaVisible(int fila, int columna) const {
+    const QRect celda = visualRect(modelo_->index(fila - 1, columna));
+    return celda.isValid() && viewport()->rect().contains(celda);
+}
+
 QRect Rejilla::rectCelda(int fila, int columna) const
 {
     const QRect celda = visualRect(modelo_->index(fila - 1, columna));
@@ -282,6 +303,22 @@ void Rejilla::aplicarAnchos()
     }
 }
 
+bool Rejilla::viewportEvent(QEvent* evento) {
+    if (evento->type() != QEvent::ToolTip) return QTableView::viewportEvent(evento);
+    // The whole value, only where the column is too narrow to show it.
+    const auto* ayuda = static_cast<QHelpEvent*>(evento);
+    const QModelIndex indice = indexAt(ayuda->pos());
+    const QString texto = indice.data().toString();
+    const int margen = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    if (texto.isEmpty() ||
+        fontMetrics().horizontalAdvance(texto) + margen <= visualRect(indice).width()) {
+        QToolTip::hideText();
+        return true;
+    }
+    QToolTip::showText(ayuda->globalPos(), texto, viewport(), visualRect(indice));
+    return true;
+}
+
 void Rejilla::resizeEvent(QResizeEvent* evento)
 {
     QTableView::resizeEvent(evento);
@@ -290,8 +327,18 @@ void Rejilla::resizeEvent(QResizeEvent* evento)
 
 void Rejilla::wheelEvent(QWheelEvent* evento)
 {
+    // Sideways wheels and Shift+wheel scroll the columns as anywhere else.
+    const QPoint giro = evento->angleDelta();
+    const bool lateral = giro.x() != 0 || evento->modifiers().testFlag(Qt::ShiftModifier);
+    if (lateral) {
+        const int delta = giro.x() != 0 ? giro.x() : giro.y();
+        QScrollBar* barra = horizontalScrollBar();
+        barra->setValue(barra->value() - delta * barra->singleStep() * 3 / 120);
+        evento->accept();
+        return;
+    }
     // One row per wheel step, whatever the desktop's setting.
-    restoRueda_ += evento->angleDelta().y();
+    restoRueda_ += giro.y();
     const int pasos = restoRueda_ / 120;
     restoRueda_ -= pasos * 120;
     if (pasos != 0)

@@ -89,7 +89,8 @@ private:
 
 /**
  * The grid of every list: a heading row, a fixed numbered first column, hidden id columns,
- * widths as shares of its width recomputed on resize, row bands, one row per wheel step.
+ * widths as shares of its width recomputed on resize, row bands, one row per wheel step;
+ * texts too wide for their column are elided in the middle and shown whole in a tooltip.
  */
 class Rejilla : public QTableView {
     Q_OBJECT
@@ -111,8 +112,12 @@ public:
     void fijarFilaActual(int fila, int columna = 1);
     /** Makes a row current and scrolls it to the top of the grid. */
     void subirArriba(int fila);
+    /** True when the whole cell lies inside the visible part of the grid. */
+    bool celdaVisible(int fila, int columna) const;
     /** The cell's rectangle in the coordinates of the grid's parent widget. */
     QRect rectCelda(int fila, int columna) const;
+    /** Runs recargar (which refills the grid) and makes the same row number current again. */
+    void recargarEnLaFila(const std::function<void()>& recargar);
     /** Recomputes the column widths from the current width. */
     void aplicarAnchos();
 
@@ -123,6 +128,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* evento) override;
+    bool viewportEvent(QEvent* evento) override;
     void wheelEvent(QWheelEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
 

@@ -5,7 +5,7 @@
 /**
  * Base of every window the main window or another window opens. Each opening is a fresh
  * object shown with exec(); alActivar() runs once, when it is first shown, so returning from a
- * modal child never sets the window up again.
+ * modal child never sets the window up again. Its size and place are remembered per user.
  */
 class Ventana : public QDialog {
     Q_OBJECT
@@ -17,10 +17,19 @@ protected:
     /** Set-up at the first activation (loading, numbering, first focus). */
     virtual void alActivar() {}
     void showEvent(QShowEvent* evento) override;
+    void hideEvent(QHideEvent* evento) override;
 
 private:
     bool activada_ = false;
 };
+
+/**
+ * Puts a window where the user last left it. The first time, a window with a list opens wide
+ * enough for its columns to show whole values (most of a 1366×768 screen).
+ */
+void restaurarGeometria(QWidget* ventana);
+/** Remembers a window's size and place for the next opening (QSettings, per user). */
+void guardarGeometria(const QWidget* ventana);
 
 /** Twips of the original layouts to pixels (1 pixel = 15 twips at 96 dpi). */
 constexpr int twips(double valor) { return static_cast<int>(valor / 15.0 + 0.5); }

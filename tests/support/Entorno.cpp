@@ -7,6 +7,7 @@
 #include "ui/Mensajes.h"
 
 #include <QDir>
+#include <QSettings>
 
 Entorno::Entorno(const QString& ano)
 {
@@ -14,6 +15,8 @@ Entorno::Entorno(const QString& ano)
     QDir().mkpath(carpetaDatos() + QLatin1Char('/') + ano);
     Modulo::fijarCarpetaPrograma(carpetaPrograma());
     Modulo::fijarCarpetaUsuario(carpetaUsuario());
+    // Window sizes remembered by one test never reach another, nor the user's own settings.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, raiz());
     const QString ruta = carpetaDatos() + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb");
     QString error = crearBaseDatos(ruta);
     if (error.isEmpty())

@@ -1,12 +1,14 @@
+#include "app/Modulo.h"
+#include "support/Entorno.h"
 #include "ui/Colores.h"
 #include "ui/PulsarTecla.h"
 #include "ui/Rejilla.h"
-#include "support/Entorno.h"
 
 #include <QAbstractItemModelTester>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -48,6 +50,15 @@ private slots:
         QCOMPARE(fondo(1, 3), kBlanco);
         QCOMPARE(fondo(3, 1), kBlanco);
         QVERIFY(fondo(2, 0) != colorPrincipal());
+        // Text takes black or white, whichever reads on the band.
+        const auto letra = [&](int f) {
+            return rejilla.modelo()
+                ->data(rejilla.modelo()->index(f - 1, 1), Qt::ForegroundRole)
+                .value<QColor>();
+        };
+        QCOMPARE(letra(1), QColor(Qt::black));
+        Modulo::ColorPrincipal = QString::number(0x402010);
+        QCOMPARE(letra(2), QColor(Qt::white));
         rejilla.vaciar();
         QCOMPARE(rejilla.numFilas(), 0);
     }
@@ -82,6 +93,27 @@ private slots:
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(rejilla->viewport(), &abajo);
         QCOMPARE(rejilla->verticalScrollBar()->value(), antes + 3);
+        // Shift+wheel moves sideways, not down.
+        rejilla->setColumnWidth(1, 2000);
+        QWheelEvent lado(QPointF(50, 50), rejilla->mapToGlobal(QPointF(50, 50)), {},
+                         QPoint(0, -120), Qt::NoButton, Qt::ShiftModifier, Qt::NoScrollPhase,
+                         false);
+        QApplication::sendEvent(rejilla->viewport(), &lado);
+        QVERIFY(rejilla->horizontalScrollBar()->value() > 0);
+        QCOMPARE(rejilla->verticalScrollBar()->value(), antes + 3);
+        // A value too wide for its column shows whole in a tooltip; one that fits shows none.
+        rejilla->horizontalScrollBar()->setValue(0);
+        const QString largo = QStringLiteral("Piso Avenida de Castelao 125, 3º izquierda, Vigo");
+        rejilla->modelo()->fijarTexto(50, 2, largo);
+        const auto ayuda = [&](int columna) {
+            const QRect celda = rejilla->visualRect(rejilla->modelo()->index(49, columna));
+            QHelpEvent evento(QEvent::ToolTip, celda.center(),
+                              rejilla->viewport()->mapToGlobal(celda.center()));
+            QApplication::sendEvent(rejilla->viewport(), &evento);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(ayuda(2), largo);
+        QCOMPARE(ayuda(0), QString());
     }
 
     void cargaPorPartes()
