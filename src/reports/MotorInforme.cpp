@@ -7,6 +7,8 @@
 #include "ui/Mensajes.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
@@ -19,8 +21,10 @@ namespace {
 QString rutaPropuesta(const QString& nombre) {
     QString limpio = nombre;
     limpio.replace(QLatin1Char('/'), QLatin1Char('-'));
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') +
-           limpio + QStringLiteral(".pdf");
+    // Without a Documents folder the dialog would open wherever the program was started.
+    QString carpeta = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(carpeta).isDir()) carpeta = QDir::homePath();
+    return carpeta + QLatin1Char('/') + limpio + QStringLiteral(".pdf");
 }
 
 } // namespace
@@ -108,7 +112,13 @@ bool imprimirInforme(QWidget* padre, const QString& nombre, PaginasInforme& pagi
     }
     prepararImpresora(impresora);
     impresora.setDocName(nombre);
-    if (paginas.pintar(&impresora)) return true;
+    if (paginas.pintar(&impresora)) {
+        if (impresora.outputFormat() == QPrinter::PdfFormat)
+            Mensaje::informar(padre,
+                              QStringLiteral("PDF guardado en %1")
+                                  .arg(QDir::toNativeSeparators(impresora.outputFileName())));
+        return true;
+    }
     Mensaje::critico(padre, QStringLiteral("No se pudo imprimir en %1").arg(impresoras[posicion]));
     return false;
 }

@@ -6,18 +6,66 @@
 #include "ui/Mensajes.h"
 
 #include <QAbstractButton>
+#include <QBoxLayout>
+#include <QLabel>
 #include <QPrintPreviewWidget>
+#include <QToolButton>
 
 VentanaInforme::VentanaInforme(QWidget* padre)
     : Ventana(padre)
     , impresoraVista_(QPrinter::HighResolution) {
     prepararImpresora(impresoraVista_);
-    visor_ = new QPrintPreviewWidget(&impresoraVista_, this);
+    panel_ = new QWidget(this);
+    visor_ = new QPrintPreviewWidget(&impresoraVista_, panel_);
     visor_->setObjectName(QStringLiteral("CRViewer"));
     visor_->setZoomMode(QPrintPreviewWidget::FitToWidth);
     connect(visor_, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* impresora) {
         if (paginas_) paginas_->pintar(impresora);
     });
+    montarControles();
+}
+
+void VentanaInforme::montarControles() {
+    auto* barra = new QHBoxLayout;
+    const auto boton = [this, barra](const char* nombre, const QString& texto, const QString& ayuda,
+                                     const QKeySequence& atajo, auto accion) {
+        auto* b = new QToolButton(panel_);
+        b->setObjectName(QLatin1StringView(nombre));
+        b->setText(texto);
+        b->setToolTip(ayuda + QStringLiteral(" (") + atajo.toString(QKeySequence::NativeText) +
+                      u')');
+        b->setShortcut(atajo);
+        connect(b, &QToolButton::clicked, this, accion);
+        barra->addWidget(b);
+    };
+    boton("cmdAlejar", QStringLiteral("−"), QStringLiteral("Alejar"), QKeySequence::ZoomOut,
+          [this] { visor_->zoomOut(1.25); });
+    boton("cmdAcercar", QStringLiteral("+"), QStringLiteral("Acercar"), QKeySequence::ZoomIn,
+          [this] { visor_->zoomIn(1.25); });
+    boton("cmdAjustar", QStringLiteral("Ajustar al ancho"), QStringLiteral("Ajustar al ancho"),
+          QKeySequence(Qt::CTRL | Qt::Key_0), [this] { visor_->fitToWidth(); });
+    barra->addStretch();
+    boton("cmdAnterior", QStringLiteral("◀"), QStringLiteral("Página anterior"),
+          QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+          [this] { visor_->setCurrentPage(visor_->currentPage() - 1); });
+    lblPagina_ = new QLabel(panel_);
+    lblPagina_->setObjectName(QStringLiteral("lblPagina"));
+    barra->addWidget(lblPagina_);
+    boton("cmdSiguiente", QStringLiteral("▶"), QStringLiteral("Página siguiente"),
+          QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+          [this] { visor_->setCurrentPage(visor_->currentPage() + 1); });
+    auto* capa = new QVBoxLayout(panel_);
+    capa->setContentsMargins(0, 0, 0, 0);
+    capa->addLayout(barra);
+    capa->addWidget(visor_, 1);
+    connect(visor_, &QPrintPreviewWidget::previewChanged, this, &VentanaInforme::mostrarPagina);
+}
+
+void VentanaInforme::mostrarPagina() {
+    const int total = visor_->pageCount();
+    lblPagina_->setText(
+        total > 0 ? QStringLiteral("Página %1 de %2").arg(visor_->currentPage()).arg(total)
+                  : QString());
 }
 
 VentanaInforme::~VentanaInforme() = default;

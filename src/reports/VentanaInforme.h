@@ -8,6 +8,7 @@
 #include <memory>
 
 class QAbstractButton;
+class QLabel;
 class QPrintPreviewWidget;
 
 /**
@@ -25,7 +26,8 @@ public:
     const InformeGenerado& informe() const { return informe_; }
 
 protected:
-    QPrintPreviewWidget* visor() const { return visor_; }
+    /** The viewer with its zoom and page controls above it, for the window's layout. */
+    QWidget* panelVisor() const { return panel_; }
 
     /**
      * Renders the template nombre and shows it. On an engine error the report shown is
@@ -38,11 +40,16 @@ protected:
     void conectarBotones(QAbstractButton* impresora, QAbstractButton* pdf);
 
 private:
+    void montarControles();
+    void mostrarPagina();
+
     /** Prints the report shown on the reports printer, or the PDF one; avisoVacio when none. */
     void imprimir(bool pdf, const QString& avisoVacio);
 
     QPrinter impresoraVista_;
+    QWidget* panel_;
     QPrintPreviewWidget* visor_;
+    QLabel* lblPagina_ = nullptr;
     InformeGenerado informe_;
     std::unique_ptr<PaginasInforme> paginas_;
 };

@@ -13,7 +13,9 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPieSeries>
+#include <QPieSlice>
 #include <QValueAxis>
 
 namespace {
@@ -174,7 +176,7 @@ void frmEstadisticas::DibujarGrafico(int fila) {
     case 1: {
         QLineSeries* linea = lineaDe(puntos);
         linea->setName(nombre);
-        linea->setPen(QPen(color, 3));
+        linea->setPen(QPen(colorSobreBlanco(color), 3));
         grafico->addSeries(linea);
         ponerEjes(grafico, linea, puntos);
         break;
@@ -183,15 +185,24 @@ void frmEstadisticas::DibujarGrafico(int fila) {
         auto* area = new QAreaSeries(lineaDe(puntos));
         area->setName(nombre);
         area->setBrush(color);
-        area->setPen(QPen(color.darker(130), 2));
+        area->setPen(QPen(colorSobreBlanco(color), 2));
         grafico->addSeries(area);
         ponerEjes(grafico, area, puntos);
         break;
     }
     case 3: {
         auto* tarta = new QPieSeries;
+        double total = 0;
         for (const Punto& p : puntos)
-            tarta->append(p.etiqueta, p.valor);
+            total += p.valor;
+        for (const Punto& p : puntos) {
+            QPieSlice* porcion = tarta->append(p.etiqueta, p.valor);
+            if (p.valor <= 0 || total <= 0) continue;
+            porcion->setLabel(QStringLiteral("%1: %2 (%3 %)")
+                                  .arg(p.etiqueta, formatoImporte(p.valor),
+                                       QLocale().toString(100 * p.valor / total, 'f', 1)));
+            porcion->setLabelVisible(true);
+        }
         tarta->slices().constFirst()->setBrush(color);
         grafico->addSeries(tarta);
         break;

@@ -9,7 +9,7 @@ frmInforme::frmInforme(QWidget* padre)
     : VentanaInforme(padre)
     , ui(std::make_unique<Ui::frmInforme>()) {
     ui->setupUi(this);
-    ui->layVentana->addWidget(visor(), 1);
+    ui->layVentana->addWidget(panelVisor(), 1);
     connect(ui->lstInforme, &QListWidget::itemClicked, this, &frmInforme::mostrarElegido);
     connect(ui->lstInforme, &QListWidget::itemActivated, this, &frmInforme::mostrarElegido);
     // A landlord pressing "PDF" expects a PDF here too, as in the document preview.

@@ -8,7 +8,7 @@ frmInformeHojaDoc::frmInformeHojaDoc(QWidget* padre)
     : VentanaInforme(padre)
     , ui(std::make_unique<Ui::frmInformeHojaDoc>()) {
     ui->setupUi(this);
-    ui->layVentana->addWidget(visor(), 1);
+    ui->layVentana->addWidget(panelVisor(), 1);
     conectarBotones(ui->cmdImpresora, ui->cmdPDF);
 }
 

@@ -17,8 +17,10 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -315,8 +317,20 @@ void PruebaInformes::listasConTodasLasFilasYCabeceraEnCadaPagina() {
     ventana.show();
     elegir(ventana, QString::fromUtf8(QTest::currentDataTag()));
     QCOMPARE(Mensaje::textos(), QStringList());
+    // The preview turns pages and zooms.
+    auto* visor = ventana.findChild<QPrintPreviewWidget*>(u"CRViewer"_s);
+    const auto pagina = [&] { return ventana.findChild<QLabel*>(u"lblPagina"_s)->text(); };
+    QVERIFY2(pagina().startsWith(u"Página 1 de "_s), qPrintable(pagina()));
+    pulsar(&ventana, "cmdSiguiente");
+    QCOMPARE(visor->currentPage(), 2);
+    QVERIFY2(pagina().startsWith(u"Página 2 de "_s), qPrintable(pagina()));
+    const qreal zoom = visor->zoomFactor();
+    pulsar(&ventana, "cmdAcercar");
+    QVERIFY(visor->zoomFactor() > zoom);
     DialogoArchivo::fijarSiguiente(demo.pdf());
     pulsar(&ventana, "cmdPDF");
+    QCOMPARE(Mensaje::textos(),
+             QStringList{u"PDF guardado en "_s + QDir::toNativeSeparators(demo.pdf())});
     const QStringList paginas = paginasPdf(demo.pdf());
     QVERIFY2(paginas.size() > 1, qPrintable(QString::number(paginas.size())));
 
