@@ -228,8 +228,8 @@ void EditorEnRejilla::Aceptar() {
     }
     Modo = 2;
     EstablecerEstado(true);
-    // The row just written stays current (a new one was entered on the last row).
-    CargarDatos(filaEditada_, false);
+    // An edited row stays current; a new one takes its place in the table's order.
+    CargarDatos(nuevo ? 1 : filaEditada_, false);
     if (nuevo) cmdNovo_->setFocus(Qt::OtherFocusReason);
 }
 

@@ -75,7 +75,10 @@ void frmInquilinos::resizeEvent(QResizeEvent* evento) {
 }
 
 bool frmInquilinos::eventFilter(QObject* objeto, QEvent* evento) {
-    if (objeto == ui->txtFiltro && evento->type() == QEvent::FocusIn) ui->cmdFamiliares->hide();
+    if (objeto == ui->txtFiltro && evento->type() == QEvent::FocusIn) {
+        familiaresEnCorreo_ = false;
+        ui->cmdFamiliares->hide();
+    }
     return Ventana::eventFilter(objeto, evento);
 }
 
@@ -111,23 +114,21 @@ void frmInquilinos::Borrar() {
 }
 
 void frmInquilinos::alCambiarCelda(int fila, int columna) {
-    if (fila < 1 || columna != kColumnaMail) {
-        ui->cmdFamiliares->hide();
-        return;
-    }
+    familiaresEnCorreo_ = fila >= 1 && columna == kColumnaMail;
     colocarFamiliares();
 }
 
 void frmInquilinos::colocarFamiliares() {
     const int fila = ui->mshDatos->filaActual();
-    if (fila < 1) return;
+    if (fila < 1) {
+        ui->cmdFamiliares->hide();
+        return;
+    }
     const QRect celda = ui->mshDatos->rectCelda(fila, kColumnaMail);
     ui->cmdFamiliares->setGeometry(celda.x() + celda.width(), celda.y(), celda.height() + 4,
                                    celda.height());
     // A row scrolled out of view would leave the button floating outside the grid.
-    const bool enSuCelda = ui->mshDatos->columnaActual() == kColumnaMail &&
-                           !ui->txtFiltro->hasFocus() &&
-                           ui->mshDatos->celdaVisible(fila, kColumnaMail);
+    const bool enSuCelda = familiaresEnCorreo_ && ui->mshDatos->celdaVisible(fila, kColumnaMail);
     ui->cmdFamiliares->setVisible(enSuCelda);
     if (enSuCelda) ui->cmdFamiliares->raise();
 }

@@ -32,6 +32,8 @@ private:
     void alCambiarCelda(int fila, int columna);
     /** Lays the family button beside the current row's "Mail" cell, visible or not. */
     void colocarFamiliares();
+    /** The family button belongs beside the current mail cell (hidden while filtering). */
+    bool familiaresEnCorreo_ = false;
 
     std::unique_ptr<Ui::frmInquilinos> ui;
 };

@@ -7,8 +7,10 @@
 
 #include <QAbstractButton>
 #include <QBoxLayout>
+#include <QGraphicsView>
 #include <QLabel>
 #include <QPrintPreviewWidget>
+#include <QScrollBar>
 #include <QToolButton>
 
 VentanaInforme::VentanaInforme(QWidget* padre)
@@ -46,19 +48,26 @@ void VentanaInforme::montarControles() {
           QKeySequence(Qt::CTRL | Qt::Key_0), [this] { visor_->fitToWidth(); });
     barra->addStretch();
     boton("cmdAnterior", QStringLiteral("◀"), QStringLiteral("Página anterior"),
-          QKeySequence(Qt::CTRL | Qt::Key_PageUp),
-          [this] { visor_->setCurrentPage(visor_->currentPage() - 1); });
+          QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { irAPagina(-1); });
     lblPagina_ = new QLabel(panel_);
     lblPagina_->setObjectName(QStringLiteral("lblPagina"));
     barra->addWidget(lblPagina_);
     boton("cmdSiguiente", QStringLiteral("▶"), QStringLiteral("Página siguiente"),
-          QKeySequence(Qt::CTRL | Qt::Key_PageDown),
-          [this] { visor_->setCurrentPage(visor_->currentPage() + 1); });
+          QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { irAPagina(1); });
     auto* capa = new QVBoxLayout(panel_);
     capa->setContentsMargins(0, 0, 0, 0);
     capa->addLayout(barra);
     capa->addWidget(visor_, 1);
     connect(visor_, &QPrintPreviewWidget::previewChanged, this, &VentanaInforme::mostrarPagina);
+    // The viewer tells no page change of its own: the page follows its scroll bar.
+    if (auto* vista = visor_->findChild<QGraphicsView*>())
+        connect(vista->verticalScrollBar(), &QScrollBar::valueChanged, this,
+                &VentanaInforme::mostrarPagina);
+}
+
+void VentanaInforme::irAPagina(int paso) {
+    visor_->setCurrentPage(visor_->currentPage() + paso);
+    mostrarPagina();
 }
 
 void VentanaInforme::mostrarPagina() {

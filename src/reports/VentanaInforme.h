@@ -42,6 +42,7 @@ protected:
 private:
     void montarControles();
     void mostrarPagina();
+    void irAPagina(int paso);
 
     /** Prints the report shown on the reports printer, or the PDF one; avisoVacio when none. */
     void imprimir(bool pdf, const QString& avisoVacio);

@@ -253,6 +253,13 @@ private slots:
         nueva.IdDoc = id;
         nueva.Lin = 1;
         nueva.show();
+        // Units start at one; Enter on a concept's code loads it and moves on to the units.
+        QVERIFY(nueva.focusWidget() == caja(&nueva, "txtCodigo"));
+        QCOMPARE(textoDe(&nueva, "txtUni"), u"1"_s);
+        teclear(caja(&nueva, "txtCodigo"), u"1"_s);
+        pulsarEnter(caja(&nueva, "txtCodigo"));
+        QCOMPARE(textoDe(&nueva, "txtDes") + textoDe(&nueva, "txtPre"), u"Alquiler450,00"_s);
+        QVERIFY(nueva.focusWidget() == caja(&nueva, "txtUni"));
         // A concept found by its description fills code, description and price.
         escribir(caja(&nueva, "txtCodigo"), u"agua"_s);
         pulsarEnter(caja(&nueva, "txtCodigo"));

@@ -299,7 +299,7 @@ private slots:
         pulsar(&w, u"cmdBorrar"_s);
         pulsar(&w, u"cmdBorrar"_s);
         QCOMPARE(Mensaje::textos(),
-                 (QStringList{u"¿Eliminar el tipo 1?"_s, u"¿Eliminar el tipo 4?"_s}));
+                 (QStringList{u"¿Eliminar el tipo 4?"_s, u"¿Eliminar el tipo 1?"_s}));
         QCOMPARE(titulos(r), (QStringList{u"Tipo"_s, u"% IVA"_s, u"% Recargo"_s, u"Activo"_s}));
     }
 

@@ -71,13 +71,16 @@ private slots:
         QCOMPARE(rejilla->texto(5, 1), u"Piso quinto"_s);
         QCOMPARE(rejilla->filaActual(), 5);
         QCOMPARE(rejilla->rowAt(0), 4);
+        QVERIFY(w.focusWidget() == caja(&w, "txtFiltro"));
 
         pulsar(&w, "cmdBorrar");
+        QVERIFY(Mensaje::historial().first().noPorDefecto);
         QCOMPARE(Mensaje::textos(), lista("¿Borrar el inmueble Piso quinto?|PROCESO FINALIZADO"));
         QCOMPARE(contar("tblInmuebles", "Id = 5"), 0);
         QCOMPARE(contar("tblInmuebles"), 39);
         QCOMPARE(contar("tblCobros", "IdInm = 5"), 1);
         QCOMPARE(rejilla->numFilas(), 40);
+        QCOMPARE(rejilla->filaActual(), 5);
     }
 };
 

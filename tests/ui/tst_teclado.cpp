@@ -28,6 +28,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTabWidget>
 #include <memory>
 
@@ -113,6 +114,11 @@ private:
         const QString clase =
             delante ? QString::fromLatin1(delante->metaObject()->className()) : QString();
         if (terminado() || clase != pasos_[siguiente_].ventana) return;
+        // A window just closed may still be finishing its loop: act once the front has settled.
+        if (delante != visto_) {
+            visto_ = delante;
+            return;
+        }
         QWidget* ventana = delante ? delante : base_;
         QApplication::setActiveWindow(ventana);
         for (const auto& [clave, modificadores] : pasos_[siguiente_].teclas) {
@@ -124,6 +130,7 @@ private:
     }
 
     QWidget* base_;
+    QPointer<QWidget> visto_;
     QList<Paso> pasos_;
     QTimer reloj_;
     qsizetype siguiente_ = 0;
@@ -193,6 +200,7 @@ private slots:
         detalle.Lin = 1;
         detalle.show();
         QCOMPARE(caja(&detalle, "txtUni")->text(), u"1"_s);
+        caja(&detalle, "txtCodigo")->setText(u"0"_s);
         caja(&detalle, "txtPre")->setText(u"10"_s);
         auto* aceptar = hijo<QPushButton>(&detalle, "cmdAceptar");
         enfocar(aceptar);
