@@ -132,8 +132,8 @@ void configurarCampo(QWidget* control, Campos comportamiento)
 }
 
 void EnterPulsaBotones(QWidget* ventana) {
-    auto* filtro = ventana->findChild<FiltroBoton*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!filtro) filtro = new FiltroBoton(ventana);
+    // Called once per window, when it is first shown.
+    auto* filtro = new FiltroBoton(ventana);
     // Check boxes keep Enter for moving on, as the entry boxes do.
     for (auto* boton : ventana->findChildren<QAbstractButton*>())
         if (qobject_cast<QPushButton*>(boton) || qobject_cast<QToolButton*>(boton))

@@ -194,18 +194,17 @@ private slots:
 
     void enterPulsaElBotonConFoco() {
         Entorno e;
-        frmCobrosDetalle detalle;
-        detalle.Lin = 1;
-        detalle.show();
-        QCOMPARE(caja(&detalle, "txtUni")->text(), u"1"_s);
-        caja(&detalle, "txtCodigo")->setText(u"0"_s);
-        caja(&detalle, "txtPre")->setText(u"10"_s);
-        auto* aceptar = hijo<QPushButton>(&detalle, "cmdAceptar");
-        enfocar(aceptar);
-        pulsarEnter(aceptar);
-        QVERIFY(!detalle.isVisible());
-        QCOMPARE(detalle.Resultado.und, 1.0);
-        QCOMPARE(detalle.Resultado.pre, 10.0);
+        frmInmuebles lista;
+        lista.show();
+        bool abierta = false;
+        cuandoAparezca<frmInmueblesFicha>([&](frmInmueblesFicha* ficha) {
+            abierta = true;
+            pulsar(ficha, "cmdCancelar");
+        });
+        auto* nuevo = hijo<QPushButton>(&lista, "cmdNovo");
+        enfocar(nuevo);
+        pulsarEnter(nuevo);
+        QVERIFY(abierta);
     }
 
     void reciboDeDosLineasConVeinteTeclas() {
