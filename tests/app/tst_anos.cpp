@@ -58,6 +58,8 @@ void llenarAno(Entorno& e) {
     ejecutar(u"INSERT INTO tblTitulos (Empresa, CIF) VALUES ('Alquileres Miño', 'B15000001')"_s);
     const int inm = e.inmueble(u"Piso Lugo"_s, inq);
     e.concepto(u"Renta"_s, 650);
+    ejecutar(u"INSERT INTO tblInmueblesCargos (Id, IdInm, Lin, IdCon, DesCon, Und, Pre)"
+             " VALUES (1, ?, 1, 1, 'Renta', 1, 650)"_s, {inm});
     e.tipoIva(1, 21);
     e.serie(u"A"_s);
     e.linea(e.documento(1, u"A"_s, QDate(2024, 1, 5), inm, inq, 650), 1, 1, 650);
