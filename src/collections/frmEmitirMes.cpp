@@ -20,13 +20,13 @@ QList<Columna> columnasPropuesta() {
             Columna::texto(QStringLiteral("Emitir"), 0.05, Qt::AlignHCenter),
             Columna::texto(QStringLiteral("Inmueble"), 0.18),
             Columna::texto(QStringLiteral("Inquilino"), 0.17),
-            Columna::texto(QStringLiteral("Líneas"), 0.14),
+            Columna::texto(QStringLiteral("Líneas"), 0.11),
             Columna::texto(QStringLiteral("Serie"), 0.04, Qt::AlignHCenter),
             Columna::texto(QStringLiteral("Base"), 0.08, derecha),
             Columna::texto(QStringLiteral("IVA"), 0.07, derecha),
             Columna::texto(QStringLiteral("RET"), 0.07, derecha),
             Columna::texto(QStringLiteral("TOTAL"), 0.08, derecha),
-            Columna::texto(QStringLiteral("Estado"), 0.10)};
+            Columna::texto(QStringLiteral("Estado"), 0.13)};
 }
 
 QString marca(bool marcada) {
