@@ -37,8 +37,11 @@ frmInmueblesCargos::frmInmueblesCargos(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmInmueblesCargos>()) {
     ui->setupUi(this);
-    for (QWidget* caja : {ui->txtPorIva, ui->txtPorRet, ui->txtUnd, ui->txtPre})
+    for (QWidget* caja : {ui->txtPorIva, ui->txtPorRet, ui->txtUnd})
         configurarCampo(caja, Campo::Numero);
+    // Enter on the price adds the line, ready for the next one.
+    configurarCampo(ui->txtPre, Campo::ComaDecimal | Campo::ColorFoco | Campo::SeleccionarTodo);
+    connect(ui->txtPre, &QLineEdit::returnPressed, this, &frmInmueblesCargos::Anadir);
     for (QWidget* caja : {static_cast<QWidget*>(ui->txtCon), static_cast<QWidget*>(ui->txtDesCon),
                           static_cast<QWidget*>(ui->cmbTipo), static_cast<QWidget*>(ui->cmbSerie)})
         configurarCampo(caja, Campo::Normal);
