@@ -1,7 +1,9 @@
 // Writes documents through the program's own functions until it is killed; the kill test
 // starts it on a year, kills it at a random moment and checks what it left.
 #include "data/BaseDatos.h"
+#include "data/Consulta.h"
 #include "data/Documentos.h"
+#include "data/EmitirMes.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -58,6 +60,19 @@ void cambiarDocumento(QRandomGenerator& azar, int id) {
     guardarDocumento(*c, cambio);
 }
 
+/** Five let properties billing every month, so the writer can issue runs of five documents. */
+void prepararInmuebles() {
+    if (valorUnico(QStringLiteral("SELECT 1 FROM tblInmueblesCargos")).isValid()) return;
+    for (int id = 1; id <= 5; ++id) {
+        ejecutar(QStringLiteral("INSERT INTO tblInquilinos (Id, Nom) VALUES (?, ?)"),
+                 {1000 + id, QStringLiteral("Inquilino %1").arg(id)});
+        ejecutar(
+            QStringLiteral("INSERT INTO tblInmuebles (Id, Des, Pre, IdInq) VALUES (?, ?, ?, ?)"),
+            {1000 + id, QStringLiteral("Piso %1").arg(id), 500 + id, 1000 + id});
+        guardarCargos(1000 + id, {21, 19, false, QStringLiteral("A")}, {lineaAlquiler(1000 + id)});
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -69,14 +84,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     QRandomGenerator azar(args[2].toUInt());
+    prepararInmuebles();
     QTextStream(stdout) << "listo" << Qt::endl;
     for (;;) {
         try {
-            const int id = valorUnico(QStringLiteral("SELECT Id FROM tblCobros ORDER BY random()"
-                                                     " LIMIT 1"))
+            // A run's documents are left whole, so the test can count them.
+            const int id = valorUnico(QStringLiteral("SELECT Id FROM tblCobros WHERE IdEmi IS NULL"
+                                                     " ORDER BY random() LIMIT 1"))
                                .toInt();
             const int que = azar.bounded(10);
-            if (id == 0 || que < 4) {
+            if (que == 9) {
+                const QDate mes(2024, azar.bounded(1, 13), 1);
+                emitirMes(proponerMes(mes), mes);
+            } else if (id == 0 || que < 4) {
                 QList<Linea> lineas;
                 for (int n = azar.bounded(1, 5); n > 0; --n)
                     lineas << lineaAlAzar(azar);

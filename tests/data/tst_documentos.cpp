@@ -239,6 +239,11 @@ private slots:
         QCOMPARE(
             sql(u"SELECT COUNT(*) FROM tblCobros WHERE Id NOT IN (SELECT IdDoc FROM tblCobrosDetalles)"_s),
             0);
+        // Each monthly run is there with all its five documents or not at all.
+        QVERIFY(sql(u"SELECT COUNT(*) FROM tblEmisiones"_s) > 0);
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblEmisiones WHERE (SELECT COUNT(*) FROM tblCobros"
+                     u" WHERE IdEmi = tblEmisiones.Id) <> 5"_s),
+                 0);
     }
 };
 
