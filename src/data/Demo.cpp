@@ -230,12 +230,22 @@ void insertarInmuebles(int cuantos, int inquilinos)
 
 /** Each let property bills its rent every month, on its use's terms. */
 void insertarCargos() {
-    ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = 0, CarPorRet = 0, CarFac = 0,"
-                            " CarSer = 'A' WHERE IdInq <> 0"));
-    ejecutar(
-        QStringLiteral("INSERT INTO tblInmueblesCargos (IdInm, Lin, IdCon, DesCon, Und, Pre)"
-                       " SELECT Id, 1, 1, (SELECT Des FROM tblCobrosConceptos WHERE Id = 1), 1, Pre"
-                       " FROM tblInmuebles WHERE IdInq <> 0 ORDER BY Id"));
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT Id FROM tblInmuebles WHERE IdInq <> 0"));
+    QList<int> alquilados;
+    while (q.next())
+        alquilados << q.value(0).toInt();
+    const QVariant renta =
+        valorUnico(QStringLiteral("SELECT Des FROM tblCobrosConceptos WHERE Id = 1"));
+    for (const int id : alquilados) {
+        const Uso& uso = usoDe(id);
+        ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = ?, CarPorRet = ?, CarFac = ?,"
+                                " CarSer = ? WHERE Id = ?"),
+                 {uso.porIva, uso.porRet, uso.empresa ? 1 : 0, QString::fromUtf8(uso.serie), id});
+        ejecutar(
+            QStringLiteral("INSERT INTO tblInmueblesCargos (IdInm, Lin, IdCon, DesCon, Und, Pre)"
+                           " VALUES (?, 1, 1, ?, 1, ?)"),
+            {id, renta, rentaDe(id)});
+    }
 }
 
 /** Inserts documents with statements prepared once: a benchmark year holds 100,000 of them. */
@@ -301,7 +311,8 @@ void insertarDocumentos(const TamanoDemo& tamano, int ano)
     const QDate hoy = Hoy();
     if (tamano.documentos == 0) {
         // A rent document per let property and month; water and community every quarter.
-        for (int mes = 1; mes <= 12; ++mes)
+        // December is left to be issued with "Emitir el mes".
+        for (int mes = 1; mes <= 11; ++mes)
             for (int inm = 1; inm <= tamano.inmuebles; ++inm) {
                 if (inm % 7 == 0 || inm > tamano.inquilinos)
                     continue;
