@@ -76,6 +76,13 @@ const std::vector<Paso>& pasos() {
                      "ALTER TABLE tblCobros ADD COLUMN Imp INTEGER NOT NULL DEFAULT 0",
                      "CREATE INDEX ixCobrosEmision ON tblCobros (IdEmi)"});
          }},
+        // 6: the global search finds a document by its number or its amount with a lookup
+        // each, not a scan of the year.
+        {6,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(q, {"CREATE INDEX ixCobrosNumero ON tblCobros (Num)",
+                                      "CREATE INDEX ixCobrosTotal ON tblCobros (Tot)"});
+         }},
     };
     return lista;
 }
