@@ -74,10 +74,53 @@ void recibo(Motor& m) {
            id);
 }
 
+// The monthly run's month and the one before it, already issued, whose documents stand in
+// for the run's when printing is compared.
+const QByteArrayList kDiciembre = {"2024-12-01", "2024-12-31"};
+const QByteArrayList kNoviembre = {"2024-11-01", "2024-11-30"};
+
+void propuestaMes(Motor& m) {
+    m.leer("SELECT m.Id, m.Des, q.Nom, m.CarPorIva, m.CarPorRet, m.CarFac, m.CarSer"
+           " FROM tblInmuebles m JOIN tblInquilinos q ON q.Id = m.IdInq ORDER BY m.Des");
+    m.leer("SELECT IdInm, Lin, IdCon, DesCon, Und, Pre FROM tblInmueblesCargos"
+           " ORDER BY IdInm, Lin");
+    m.leer("SELECT IdInm, Num, Ser FROM tblCobros WHERE Fec >= ? AND Fec <= ?", kDiciembre);
+}
+
+// Every let property's document and its three lines written in one transaction, then undone.
+void emitirMes(Motor& m) {
+    m.ejecutar("BEGIN IMMEDIATE");
+    m.ejecutar("INSERT INTO tblCobros (Id, Num, Ser, IdInq, IdInm, Fec, Tri, PorRet, PorIva, Pag,"
+               " SubTotal, Ret, Base, IVA, Tot)"
+               " SELECT 1000000 + m.Id, 100000 + m.Id, 'A', m.IdInq, m.Id, '2024-12-01', 4, 0,"
+               " 0, 0, 1, 0, 1, 0, 1 FROM tblInmuebles m WHERE m.IdInq <> 0");
+    m.ejecutar("INSERT INTO tblCobrosDetalles (IdDoc, Lin, IdCon, DesCon, Und, Pre, Imp)"
+               " SELECT 1000000 + c.IdInm, c.Lin, c.IdCon, c.DesCon, c.Und, c.Pre, c.Und * c.Pre"
+               " FROM tblInmueblesCargos c");
+    m.ejecutar("ROLLBACK");
+}
+
+void imprimirMes(Motor& m) {
+    m.leer("SELECT c.Id, c.Num, c.Ser, c.Fec, c.PorIva, c.PorRet, c.SubTotal, c.Ret, c.Base,"
+           " c.IVA, c.Tot, m.Des, m.Dir, q.Nom, q.DNI"
+           " FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
+           " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id WHERE c.Fec >= ? AND c.Fec <= ?",
+           kNoviembre);
+    m.leer("SELECT d.IdDoc, d.Lin, d.IdCon, d.DesCon, d.Und, d.Pre FROM tblCobrosDetalles d"
+           " JOIN tblCobros c ON c.Id = d.IdDoc WHERE c.Fec >= ? AND c.Fec <= ?"
+           " ORDER BY d.IdDoc, d.Lin",
+           kNoviembre);
+}
+
 } // namespace
 
+void Motor::ejecutar(const char* sql) {
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        qFatal("%s: %s", sqlite3_errmsg(db_), sql);
+}
+
 Motor::Motor(const QString& rutaBD) {
-    if (sqlite3_open_v2(rutaBD.toUtf8().constData(), &db_, SQLITE_OPEN_READONLY, nullptr) !=
+    if (sqlite3_open_v2(rutaBD.toUtf8().constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) !=
             SQLITE_OK ||
         sqlite3_exec(db_, kAjustes, nullptr, nullptr, nullptr) != SQLITE_OK ||
         !registrarFuncionesTexto(db_))
@@ -187,6 +230,9 @@ std::function<void(Motor&)> pasoMotor(const QString& clave) {
          [](Motor& m) { m.leer(kListaCobros + QByteArray(kDesdeCobros) + kOrdenCobros, kAno); }},
         {QStringLiteral("hoja"), hoja},
         {QStringLiteral("recibo"), recibo},
+        {QStringLiteral("mes_propuesta"), propuestaMes},
+        {QStringLiteral("mes_emitir"), emitirMes},
+        {QStringLiteral("mes_pdf"), imprimirMes},
         {QStringLiteral("busqueda_texto"), [](Motor& m) { buscar(m, kBusquedaTexto); }},
         {QStringLiteral("busqueda_numero"), [](Motor& m) { buscar(m, kBusquedaNumero); }},
         {QStringLiteral("recibos"),

@@ -22,6 +22,8 @@ public:
 
     /** Runs sql with the values bound as text and reads up to maxFilas rows (0: all). */
     int leer(const QByteArray& sql, const QByteArrayList& valores = {}, int maxFilas = 0);
+    /** Runs statements that return no rows (BEGIN, an INSERT ... SELECT, ROLLBACK). */
+    void ejecutar(const char* sql);
     /** Runs sql with each value bound by its type (null, integer, real or text); every row. */
     int leerValores(const QString& sql, const QVariantList& valores);
 

@@ -3,9 +3,13 @@
 #include "Motor.h"
 #include "collections/frmCobros.h"
 #include "collections/frmCobrosHoja.h"
+#include "collections/frmEmitirMes.h"
+#include "data/Consulta.h"
+#include "data/EmitirMes.h"
 #include "registers/frmBusqueda.h"
 #include "registers/frmInmuebles.h"
 #include "registers/frmInquilinos.h"
+#include "reports/ImprimirDocumentos.h"
 #include "reports/MotorInforme.h"
 #include "reports/frmEstadisticas.h"
 #include "ui/DialogoArchivo.h"
@@ -131,6 +135,50 @@ double aPdf(const QString& nombre, const ParametrosInforme& parametros,
     return ms(reloj);
 }
 
+// The month the benchmark's monthly year leaves to issue.
+const QDate kMesPorEmitir(2024, 12, 1);
+
+double propuestaMes() {
+    frmEmitirMes ventana;
+    VigiaRejilla vigia(ventana, "mshPropuesta");
+    QElapsedTimer reloj;
+    reloj.start();
+    ventana.show();
+    esperar([&] { return vigia.lista(); });
+    return ms(reloj);
+}
+
+/** Undoes a run the measurement made, printed or not, so every pass finds the month to issue. */
+void deshacerMedida(int emision) {
+    ejecutar(QStringLiteral("UPDATE tblCobros SET Imp = 0 WHERE IdEmi = ?"), {emision});
+    deshacerEmision(emision);
+}
+
+double emitirTodos() {
+    const QList<PropuestaMes> propuesta = proponerMes(kMesPorEmitir);
+    QElapsedTimer reloj;
+    reloj.start();
+    const int emision = emitirMes(propuesta, kMesPorEmitir);
+    const double t = ms(reloj);
+    if (documentosEmision(emision).size() != propuesta.size()) qFatal("Emisión incompleta");
+    deshacerMedida(emision);
+    return t;
+}
+
+double imprimirMes() {
+    const int emision = emitirMes(proponerMes(kMesPorEmitir), kMesPorEmitir);
+    QTemporaryDir carpeta;
+    DialogoArchivo::fijarSiguiente(carpeta.filePath(QStringLiteral("mes.pdf")));
+    QElapsedTimer reloj;
+    reloj.start();
+    const QList<int> ids = documentosEmision(emision);
+    if (imprimirDocumentos(nullptr, ids, DestinoDocumentos::UnPdf) != ids.size())
+        qFatal("No se pudo imprimir la emisión");
+    const double t = ms(reloj);
+    deshacerMedida(emision);
+    return t;
+}
+
 } // namespace
 
 void esperar(const std::function<bool()>& listo) {
@@ -142,8 +190,8 @@ void esperar(const std::function<bool()>& listo) {
     }
 }
 
-VigiaRejilla::VigiaRejilla(QWidget& ventana)
-    : rejilla_(ventana.findChild<Rejilla*>(QStringLiteral("mshDatos"))) {
+VigiaRejilla::VigiaRejilla(QWidget& ventana, const char* rejilla)
+    : rejilla_(ventana.findChild<Rejilla*>(QLatin1StringView(rejilla))) {
     if (!rejilla_) qFatal("Sin rejilla en %s", qPrintable(ventana.objectName()));
     rejilla_->viewport()->installEventFilter(this);
 }
@@ -190,6 +238,9 @@ std::function<double()> pasoPrograma(const QString& clave) {
                          {{QStringLiteral("pEmpresa"), QStringLiteral("Torvane")},
                           {QStringLiteral("pTitulo"), QStringLiteral("Recibos")}});
          }},
+        {QStringLiteral("mes_propuesta"), propuestaMes},
+        {QStringLiteral("mes_emitir"), emitirTodos},
+        {QStringLiteral("mes_pdf"), imprimirMes},
     };
     return pasos.value(clave);
 }

@@ -16,10 +16,10 @@ std::function<double()> pasoPrograma(const QString& clave);
 /** Waits, processing events, until listo() holds; ends the run when it never does. */
 void esperar(const std::function<bool()>& listo);
 
-/** Watches the grid mshDatos of a window: ready once it has rows and was painted after. */
+/** Watches a grid of a window: ready once it has rows and was painted after. */
 class VigiaRejilla : public QObject {
 public:
-    explicit VigiaRejilla(QWidget& ventana);
+    explicit VigiaRejilla(QWidget& ventana, const char* rejilla = "mshDatos");
     void rearmar() { pintada_ = false; }
     bool lista() const;
 

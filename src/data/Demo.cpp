@@ -14,21 +14,19 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <algorithm>
 #include <iterator>
 
 namespace {
 
-QString escribirPlantillas(const QString& carpeta)
-{
+QString escribirPlantillas(const QString& carpeta) {
     const QString destino = carpeta + QStringLiteral("/Informes");
-    if (!crearCarpetaPrivada(destino))
-        return QStringLiteral("No se pudo crear %1").arg(destino);
+    if (!crearCarpetaPrivada(destino)) return QStringLiteral("No se pudo crear %1").arg(destino);
     QDirIterator it(QStringLiteral(":/informes"));
     while (it.hasNext()) {
         const QString origen = it.next();
         const QString archivo = destino + QLatin1Char('/') + it.fileName();
-        if (QFile::exists(archivo))
-            continue;
+        if (QFile::exists(archivo)) continue;
         if (!QFile::copy(origen, archivo))
             return QStringLiteral("No se pudo escribir %1").arg(archivo);
         QFile::setPermissions(archivo, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
@@ -37,8 +35,7 @@ QString escribirPlantillas(const QString& carpeta)
     return {};
 }
 
-void insertarTiposIva()
-{
+void insertarTiposIva() {
     const struct {
         int tipo;
         double iva, recargo;
@@ -54,10 +51,10 @@ const QStringList kNombres = {
     QStringLiteral("Xosé"),   QStringLiteral("Iria"),   QStringLiteral("Andrés"),
     QStringLiteral("Begoña"), QStringLiteral("Íñigo"),  QStringLiteral("Rocío")};
 const QStringList kApellidos = {
-    QStringLiteral("García"),   QStringLiteral("Fernández"), QStringLiteral("López"),
-    QStringLiteral("Martínez"), QStringLiteral("Castro"),    QStringLiteral("Núñez"),
-    QStringLiteral("Rodríguez"), QStringLiteral("Peña"),     QStringLiteral("Otero"),
-    QStringLiteral("Varela"),   QStringLiteral("Muñiz"),     QStringLiteral("Souto")};
+    QStringLiteral("García"),    QStringLiteral("Fernández"), QStringLiteral("López"),
+    QStringLiteral("Martínez"),  QStringLiteral("Castro"),    QStringLiteral("Núñez"),
+    QStringLiteral("Rodríguez"), QStringLiteral("Peña"),      QStringLiteral("Otero"),
+    QStringLiteral("Varela"),    QStringLiteral("Muñiz"),     QStringLiteral("Souto")};
 const QStringList kCalles = {QStringLiteral("Rúa do Vilar"),  QStringLiteral("Rúa Nova"),
                              QStringLiteral("Calle Real"),    QStringLiteral("Praza de España"),
                              QStringLiteral("Rúa San Pedro"), QStringLiteral("Avenida de Lugo")};
@@ -122,8 +119,7 @@ Direccion direccionEn(int n, int numero) {
             QString::fromUtf8(p.nombre), QString::fromUtf8(p.provincia)};
 }
 
-void insertarEmpresa()
-{
+void insertarEmpresa() {
     // No withholding by default: most tenants are people renting their home.
     ejecutar(QStringLiteral(
                  "INSERT INTO tblTitulos (Empresa, CIF, NomCom, Enderezo, Poboacion, Telefonos,"
@@ -138,24 +134,23 @@ void insertarEmpresa()
               QStringLiteral("Sus datos se tratan solo para la gestión del alquiler."), 0.0});
 }
 
-void insertarConceptos(int cuantos)
-{
+void insertarConceptos(int cuantos) {
     const struct {
         const char* des;
         double imp;
-    } base[] = {{"Renta mensual", 650}, {"Agua", 18.5}, {"Comunidad", 45},
+    } base[] = {{"Renta mensual", 650}, {"Agua", 18.5},   {"Comunidad", 45},
                 {"Garaje", 60},         {"Basura", 9.75}, {"Reparaciones", 0}};
     for (int i = 0; i < cuantos; ++i) {
         const auto& c = base[i % 6];
-        const QString des = QString::fromUtf8(c.des) +
-                            (i < 6 ? QString() : QStringLiteral(" %1").arg(i / 6 + 1));
-        ejecutar(QStringLiteral("INSERT INTO tblCobrosConceptos (Id, Des, Imp, Obs) VALUES (?,?,?,?)"),
-                 {i + 1, des, c.imp, QString()});
+        const QString des =
+            QString::fromUtf8(c.des) + (i < 6 ? QString() : QStringLiteral(" %1").arg(i / 6 + 1));
+        ejecutar(
+            QStringLiteral("INSERT INTO tblCobrosConceptos (Id, Des, Imp, Obs) VALUES (?,?,?,?)"),
+            {i + 1, des, c.imp, QString()});
     }
 }
 
-QString nombrePersona(int i)
-{
+QString nombrePersona(int i) {
     QString nombre = kNombres[i % kNombres.size()] + QLatin1Char(' ') +
                      kApellidos[(i / kNombres.size() + i) % kApellidos.size()] + QLatin1Char(' ') +
                      kApellidos[(i * 7 + 3) % kApellidos.size()];
@@ -189,8 +184,7 @@ void insertarInquilino(int id, int negocio) {
               propia.pro.isEmpty() ? QVariant() : propia.pro});
 }
 
-void insertarInquilinos(int cuantos)
-{
+void insertarInquilinos(int cuantos) {
     for (int i = 0, negocios = 0; i < cuantos; ++i) {
         const int id = i + 1;
         insertarInquilino(id, usoDe(id).empresa ? negocios++ : negocios);
@@ -201,8 +195,8 @@ void insertarInquilinos(int cuantos)
         ejecutar(QStringLiteral("INSERT INTO tblInquilinosCuentas (Id, IBAN, Banco, Obs, IdInq)"
                                 " VALUES (?,?,?,?,?)"),
                  {id, QStringLiteral("ES76 2080 %1 %2").arg(1000 + id % 9000).arg(10000000 + id),
-                  id % 2 ? QStringLiteral("Abanca") : QStringLiteral("Banco Sabadell"),
-                  QString(), id});
+                  id % 2 ? QStringLiteral("Abanca") : QStringLiteral("Banco Sabadell"), QString(),
+                  id});
     }
 }
 
@@ -210,8 +204,7 @@ double rentaDe(int idInmueble) {
     return usoDe(idInmueble).renta + (idInmueble % 10) * 25;
 }
 
-void insertarInmuebles(int cuantos, int inquilinos)
-{
+void insertarInmuebles(int cuantos, int inquilinos) {
     for (int i = 0; i < cuantos; ++i) {
         const int id = i + 1;
         // Most properties are let; every seventh is free.
@@ -228,23 +221,28 @@ void insertarInmuebles(int cuantos, int inquilinos)
     }
 }
 
-/** Each let property bills its rent every month, on its use's terms. */
-void insertarCargos() {
+/**
+ * Each let property bills its rent every month, on its use's terms; a benchmark year with
+ * several lines a document bills that many (rent first, then the other concepts).
+ */
+void insertarCargos(int lineas) {
     QSqlQuery q = ejecutar(QStringLiteral("SELECT Id FROM tblInmuebles WHERE IdInq <> 0"));
     QList<int> alquilados;
     while (q.next())
         alquilados << q.value(0).toInt();
-    const QVariant renta =
-        valorUnico(QStringLiteral("SELECT Des FROM tblCobrosConceptos WHERE Id = 1"));
+    QStringList conceptos;
+    QSqlQuery c = ejecutar(QStringLiteral("SELECT Des FROM tblCobrosConceptos ORDER BY Id"));
+    while (c.next())
+        conceptos << c.value(0).toString();
     for (const int id : alquilados) {
         const Uso& uso = usoDe(id);
         ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = ?, CarPorRet = ?, CarFac = ?,"
                                 " CarSer = ? WHERE Id = ?"),
                  {uso.porIva, uso.porRet, uso.empresa ? 1 : 0, QString::fromUtf8(uso.serie), id});
-        ejecutar(
-            QStringLiteral("INSERT INTO tblInmueblesCargos (IdInm, Lin, IdCon, DesCon, Und, Pre)"
-                           " VALUES (?, 1, 1, ?, 1, ?)"),
-            {id, renta, rentaDe(id)});
+        for (int l = 1; l <= std::max(lineas, 1); ++l)
+            ejecutar(QStringLiteral("INSERT INTO tblInmueblesCargos (IdInm, Lin, IdCon, DesCon,"
+                                    " Und, Pre) VALUES (?, ?, ?, ?, 1, ?)"),
+                     {id, l, l, conceptos.value(l - 1), l == 1 ? rentaDe(id) : 10.0 + l * 7.5});
     }
 }
 
@@ -254,17 +252,16 @@ public:
     explicit Documentos(const QStringList& conceptos)
         : conceptos_(conceptos)
         , cabecera_(Conexion())
-        , linea_(Conexion())
-    {
+        , linea_(Conexion()) {
         cabecera_.prepare(QStringLiteral(
             "INSERT INTO tblCobros (Id, Num, Ser, IdInq, IdInm, Fec, Tri, PorRet, PorIva, Pag,"
             " SubTotal, Ret, Base, IVA, Tot, Obs) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
-        linea_.prepare(QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon,"
-                                      " Und, Pre, Imp) VALUES (?,?,?,?,?,?,?,?)"));
+        linea_.prepare(
+            QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon,"
+                           " Und, Pre, Imp) VALUES (?,?,?,?,?,?,?,?)"));
     }
 
-    void insertar(int inmueble, int inquilino, const QDate& fecha, int lineas, bool pagado)
-    {
+    void insertar(int inmueble, int inquilino, const QDate& fecha, int lineas, bool pagado) {
         const int id = ++id_;
         const Uso& uso = usoDe(inmueble);
         const QString serie = QString::fromUtf8(uso.serie);
@@ -285,12 +282,10 @@ public:
     }
 
 private:
-    static void ejecutarPreparada(QSqlQuery& q, const QVariantList& valores)
-    {
+    static void ejecutarPreparada(QSqlQuery& q, const QVariantList& valores) {
         for (int i = 0; i < valores.size(); ++i)
             q.bindValue(i, valores[i]);
-        if (!q.exec())
-            throw ErrorBD(q.lastError().text());
+        if (!q.exec()) throw ErrorBD(q.lastError().text());
     }
 
     QStringList conceptos_;
@@ -301,8 +296,7 @@ private:
     QHash<QString, int> numeros_; ///< last number given in each series
 };
 
-void insertarDocumentos(const TamanoDemo& tamano, int ano)
-{
+void insertarDocumentos(const TamanoDemo& tamano, int ano) {
     QStringList conceptos;
     QSqlQuery q = ejecutar(QStringLiteral("SELECT Des FROM tblCobrosConceptos ORDER BY Id"));
     while (q.next())
@@ -314,8 +308,7 @@ void insertarDocumentos(const TamanoDemo& tamano, int ano)
         // December is left to be issued with "Emitir el mes".
         for (int mes = 1; mes <= 11; ++mes)
             for (int inm = 1; inm <= tamano.inmuebles; ++inm) {
-                if (inm % 7 == 0 || inm > tamano.inquilinos)
-                    continue;
+                if (inm % 7 == 0 || inm > tamano.inquilinos) continue;
                 const QDate fecha(ano, mes, 1 + inm % 5);
                 const int lineas = mes % 3 == 0 ? 3 : 1;
                 documentos.insertar(inm, inm, fecha, lineas, fecha < hoy.addMonths(-1));
@@ -332,8 +325,7 @@ void insertarDocumentos(const TamanoDemo& tamano, int ano)
     }
 }
 
-QString rellenar(const TamanoDemo& tamano, int ano)
-{
+QString rellenar(const TamanoDemo& tamano, int ano) {
     try {
         Transaccion transaccion;
         insertarTiposIva();
@@ -345,7 +337,7 @@ QString rellenar(const TamanoDemo& tamano, int ano)
         insertarConceptos(tamano.conceptos);
         insertarInquilinos(tamano.inquilinos);
         insertarInmuebles(tamano.inmuebles, tamano.inquilinos);
-        insertarCargos();
+        insertarCargos(tamano.lineasPorDocumento);
         insertarDocumentos(tamano, ano);
         transaccion.confirmar();
     } catch (const ErrorBD& error) {
@@ -354,8 +346,7 @@ QString rellenar(const TamanoDemo& tamano, int ano)
     return {};
 }
 
-QString crearBase(const QString& carpeta, const QString& ano)
-{
+QString crearBase(const QString& carpeta, const QString& ano) {
     const QString carpetaAno = carpeta + QLatin1Char('/') + ano;
     if (!crearCarpetaPrivada(carpetaAno))
         return QStringLiteral("No se pudo crear la carpeta %1").arg(carpetaAno);
@@ -367,11 +358,10 @@ QString crearBase(const QString& carpeta, const QString& ano)
 
 } // namespace
 
-QString crearAno(const QString& carpeta, const QString& ano)
-{
-    if (const QString error = crearBase(carpeta, ano); !error.isEmpty())
-        return error;
-    if (const QString error = abrirBaseDatos(carpeta + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb"));
+QString crearAno(const QString& carpeta, const QString& ano) {
+    if (const QString error = crearBase(carpeta, ano); !error.isEmpty()) return error;
+    if (const QString error =
+            abrirBaseDatos(carpeta + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb"));
         !error.isEmpty())
         return error;
     QString error;
@@ -386,11 +376,10 @@ QString crearAno(const QString& carpeta, const QString& ano)
     return error;
 }
 
-QString crearDemo(const QString& carpeta, const QString& ano, const TamanoDemo& tamano)
-{
-    if (const QString error = crearBase(carpeta, ano); !error.isEmpty())
-        return error;
-    if (const QString error = abrirBaseDatos(carpeta + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb"));
+QString crearDemo(const QString& carpeta, const QString& ano, const TamanoDemo& tamano) {
+    if (const QString error = crearBase(carpeta, ano); !error.isEmpty()) return error;
+    if (const QString error =
+            abrirBaseDatos(carpeta + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb"));
         !error.isEmpty())
         return error;
     const QString error = rellenar(tamano, ano.toInt() > 0 ? ano.toInt() : Hoy().year());
