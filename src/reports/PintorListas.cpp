@@ -2,11 +2,14 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextLayout>
 #include <QTextTable>
 #include <QVarLengthArray>
 #include <vector>
@@ -72,6 +75,12 @@ QFont letraInforme(double puntos) {
     return f;
 }
 
+/** A text shaped once in a cell's font: its width and its glyphs, drawn without shaping again. */
+struct Trazado {
+    double ancho = 0;
+    QList<QGlyphRun> glifos;
+};
+
 /** One cell of a template row, in the printer's pixels. */
 struct CeldaLista {
     double x = 0;     ///< left of the text area
@@ -83,6 +92,21 @@ struct CeldaLista {
     QBrush fondo;
     Qt::Alignment alineacion;
     bool cortar = false;
+    const QPaintDevice* dispositivo = nullptr;
+    // Dates, names and series repeat down a long list; shaping each again was most of the
+    // painting time. Bounded: unique amounts would otherwise pile up.
+    mutable QHash<QString, Trazado> trazados;
+
+    const Trazado& trazar(const QString& texto) const {
+        if (const auto hecho = trazados.constFind(texto); hecho != trazados.cend()) return *hecho;
+        if (trazados.size() >= 4096) trazados.clear();
+        QTextLayout capa(texto, letra, dispositivo);
+        capa.beginLayout();
+        QTextLine linea = capa.createLine();
+        linea.setPosition(QPointF(0, 0));
+        capa.endLayout();
+        return *trazados.insert(texto, {linea.naturalTextWidth(), capa.glyphRuns()});
+    }
 
     QString texto(const Campos& campos) const {
         if (trozos.size() == 1 && trozos.first().campo < 0) return trozos.first().texto;
@@ -122,7 +146,7 @@ double PintorLista::Plantilla::altura(const FilaLista& f, const Campos& campos) 
         double linea = c.metricas.height();
         if (!c.cortar) {
             const QString texto = c.texto(campos);
-            if (c.metricas.horizontalAdvance(texto) > c.ancho)
+            if (c.trazar(texto).ancho > c.ancho)
                 linea = c.metricas.boundingRect(QRectF(0, 0, c.ancho, 1e6), Qt::TextWordWrap, texto)
                             .height();
         }
@@ -147,24 +171,23 @@ void PintorLista::Plantilla::pintar(QPainter& p, const FilaLista& f, const Campo
             p.setPen(QPen(colorBorde, borde));
             p.drawRect(caja);
         }
-        QString texto = c.texto(campos);
+        const QString texto = c.texto(campos);
         if (texto.isEmpty()) continue;
         p.setFont(c.letra);
         p.setPen(c.color);
-        double ancho = c.metricas.horizontalAdvance(texto);
-        if (ancho > c.ancho && !c.cortar) {
+        const Trazado* trazado = &c.trazar(texto);
+        if (trazado->ancho > c.ancho && !c.cortar) {
             p.drawText(QRectF(c.x, y + margen, c.ancho, alto - 2 * margen),
                        c.alineacion | Qt::AlignTop | Qt::TextWordWrap, texto);
             continue;
         }
-        if (ancho > c.ancho) {
-            texto = c.metricas.elidedText(texto, Qt::ElideRight, c.ancho);
-            ancho = c.metricas.horizontalAdvance(texto);
-        }
+        if (trazado->ancho > c.ancho)
+            trazado = &c.trazar(c.metricas.elidedText(texto, Qt::ElideRight, c.ancho));
         double x = c.x;
-        if (c.alineacion & Qt::AlignRight) x += c.ancho - ancho;
-        if (c.alineacion & Qt::AlignHCenter) x += (c.ancho - ancho) / 2;
-        p.drawText(QPointF(x, y + margen + c.metricas.ascent()), texto);
+        if (c.alineacion & Qt::AlignRight) x += c.ancho - trazado->ancho;
+        if (c.alineacion & Qt::AlignHCenter) x += (c.ancho - trazado->ancho) / 2;
+        for (const QGlyphRun& glifos : trazado->glifos)
+            p.drawGlyphRun(QPointF(x, y + margen), glifos);
     }
 }
 
@@ -198,7 +221,11 @@ CeldaLista leerCeldaLista(const QTextTableCell& celda, QAbstractTextDocumentLayo
     const QTextCharFormat formato =
         bloque.begin().atEnd() ? bloque.charFormat() : bloque.begin().fragment().charFormat();
     c.letra = formato.font();
+    // Spanish text needs no shaping; without it "fi" also stays two letters, not a ligature
+    // that a PDF reader would copy or search as one strange character.
+    c.letra.setStyleStrategy(QFont::PreferNoShaping);
     c.metricas = QFontMetricsF(c.letra, dispositivo);
+    c.dispositivo = dispositivo;
     c.color = formato.foreground().style() == Qt::NoBrush ? QColor(Qt::black)
                                                           : formato.foreground().color();
     c.fondo = celda.format().background();
