@@ -6,6 +6,7 @@
 #include "data/Comprobacion.h"
 #include "data/Consulta.h"
 #include "ui/Mensajes.h"
+#include "verifactu/Registros.h"
 
 #include <QFileInfo>
 #include <QIcon>
@@ -15,8 +16,7 @@
 #include <QTranslator>
 
 Aplicacion::Aplicacion(int& argc, char** argv)
-    : QApplication(argc, argv)
-{
+    : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Torvane"));
     // Lets the desktop match the windows with the menu entry and its icon.
     setDesktopFileName(QStringLiteral("es.velmora.torvane"));
@@ -28,8 +28,7 @@ Aplicacion::Aplicacion(int& argc, char** argv)
         installTranslator(traductor);
 }
 
-bool Aplicacion::notify(QObject* receptor, QEvent* evento)
-{
+bool Aplicacion::notify(QObject* receptor, QEvent* evento) {
     try {
         return QApplication::notify(receptor, evento);
     } catch (const ErrorBD& error) {
@@ -43,11 +42,9 @@ bool Aplicacion::notify(QObject* receptor, QEvent* evento)
 namespace {
 
 /** Says once what is wrong with the year's documents and offers the repair. */
-void revisarDocumentos(const QString& rutaBD)
-{
+void revisarDocumentos(const QString& rutaBD) {
     const Comprobacion comprobacion = comprobarDocumentos();
-    if (comprobacion.correcta())
-        return;
+    if (comprobacion.correcta()) return;
     const QString texto =
         QStringLiteral("Se han encontrado documentos que no cuadran en este año:\n\n") +
         comprobacion.texto();
@@ -62,14 +59,22 @@ void revisarDocumentos(const QString& rutaBD)
                             Mensaje::Icono::Exclamacion))
         return;
     const QString error = repararDocumentos(rutaBD);
-    if (!error.isEmpty())
-        Mensaje::critico(nullptr, error);
+    if (!error.isEmpty()) Mensaje::critico(nullptr, error);
+}
+
+/** In verifiable mode, a broken chain of billing records is told before any work. */
+void revisarCadena() {
+    if (!leerConfigVerifactu().activo) return;
+    const VerificacionCadena cadena = verificarCadena();
+    if (!cadena.correcta())
+        Mensaje::critico(nullptr, QStringLiteral("La cadena de registros de facturación "
+                                                 "(VERI*FACTU) no es correcta:\n\n") +
+                                      cadena.texto());
 }
 
 } // namespace
 
-QString Arrancar(std::unique_ptr<QLockFile>& cerrojo)
-{
+QString Arrancar(std::unique_ptr<QLockFile>& cerrojo) {
     Modulo::ColorPrincipal = Modulo::LeerColor();
     Modulo::ColorFondo = Modulo::LeerColor2();
     const QString rutaBD = Modulo::LeerRutaBD();
@@ -77,14 +82,13 @@ QString Arrancar(std::unique_ptr<QLockFile>& cerrojo)
     if (QFileInfo(rutaBD).isFile())
         if (const QString error = Modulo::BloquearAno(cerrojo, rutaBD); !error.isEmpty())
             return error;
-    if (const QString error = Modulo::AbrirBaseDatos(); !error.isEmpty())
-        return error;
+    if (const QString error = Modulo::AbrirBaseDatos(); !error.isEmpty()) return error;
     revisarDocumentos(rutaBD);
+    revisarCadena();
     return {};
 }
 
-int Main(int argc, char** argv)
-{
+int Main(int argc, char** argv) {
     Aplicacion aplicacion(argc, argv);
     if (!Modulo::HayRuta() && frmBienvenida().exec() != QDialog::Accepted) return 0;
     if (const QString error = Arrancar(Modulo::CerrojoAno()); !error.isEmpty()) {
