@@ -8,6 +8,7 @@
 #include "editors/frmIvas.h"
 #include "editors/frmSeriesF.h"
 #include "reports/Impresoras.h"
+#include "tax/frmRegistrosVerifactu.h"
 #include "ui/Colores.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
@@ -57,6 +58,8 @@ frmConfiguracion::frmConfiguracion(QWidget* padre)
     connect(ui->cmdPechar, &QPushButton::clicked, this, &frmConfiguracion::cmdPechar_Click);
     connect(ui->cmdIVA, &QToolButton::clicked, this, &frmConfiguracion::abrirEditor<frmIvas>);
     connect(ui->cmdSeries, &QToolButton::clicked, this, &frmConfiguracion::abrirEditor<frmSeriesF>);
+    connect(ui->cmdRegistros, &QPushButton::clicked, this,
+            &frmConfiguracion::abrirEditor<frmRegistrosVerifactu>);
 }
 
 frmConfiguracion::~frmConfiguracion() = default;

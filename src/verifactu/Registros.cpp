@@ -330,9 +330,11 @@ QString continuarCadena(QSqlQuery& q) {
         return q.lastError().text();
     if (!q.next()) return {};
     q.finish();
-    if (!q.exec(QStringLiteral("UPDATE main.tblVerifactu SET HuellaAnt = (SELECT Huella FROM"
-                               " origen.tblRegistros ORDER BY Id DESC LIMIT 1) WHERE EXISTS"
-                               " (SELECT 1 FROM origen.tblRegistros)")))
+    // The agency's message names the previous record too, not only its fingerprint.
+    if (!q.exec(
+            QStringLiteral("UPDATE main.tblVerifactu SET (HuellaAnt, NumSerieAnt, FechaAnt) ="
+                           " (SELECT Huella, NumSerie, Fecha FROM origen.tblRegistros ORDER BY"
+                           " Id DESC LIMIT 1) WHERE EXISTS (SELECT 1 FROM origen.tblRegistros)")))
         return q.lastError().text();
     return {};
 }

@@ -8,6 +8,7 @@
 #include "data/Formato.h"
 #include "data/Titulos.h"
 #include "reports/MotorInforme.h"
+#include "verifactu/Envio.h"
 #include "verifactu/Registros.h"
 
 #include <QDir>
@@ -16,7 +17,11 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlError>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
 #include <QTimeZone>
+#include <QXmlStreamReader>
 
 using namespace Qt::StringLiterals;
 
@@ -50,6 +55,84 @@ QString ejecutarAdmin(const QStringList& argumentos, int& salida) {
     return QString::fromUtf8(admin.readAllStandardOutput());
 }
 
+const QByteArray kRespuesta = R"(<?xml version="1.0" encoding="UTF-8"?>
+<env:Envelope xmlns:env="http://schemas.xmlsoap.org/soap/envelope/"><env:Body>
+<tikR:RespuestaRegFactuSistemaFacturacion xmlns:tikR="https://www2.agenciatributaria.gob.es/static_files/common/internet/dep/aplicaciones/es/aeat/tike/cont/ws/RespuestaSuministro.xsd" xmlns:tik="https://www2.agenciatributaria.gob.es/static_files/common/internet/dep/aplicaciones/es/aeat/tike/cont/ws/SuministroInformacion.xsd">
+<tikR:CSV>A-PRUEBA</tikR:CSV><tikR:TiempoEsperaEnvio>60</tikR:TiempoEsperaEnvio>
+<tikR:EstadoEnvio>ParcialmenteCorrecto</tikR:EstadoEnvio>
+<tikR:RespuestaLinea><tikR:IDFactura><tik:IDEmisorFactura>B15000001</tik:IDEmisorFactura>
+<tik:NumSerieFactura>7B</tik:NumSerieFactura><tik:FechaExpedicionFactura>15-05-2024</tik:FechaExpedicionFactura>
+</tikR:IDFactura><tikR:Operacion><tik:TipoOperacion>Alta</tik:TipoOperacion></tikR:Operacion>
+<tikR:EstadoRegistro>Correcto</tikR:EstadoRegistro></tikR:RespuestaLinea>
+<tikR:RespuestaLinea><tikR:IDFactura><tik:IDEmisorFactura>B15000001</tik:IDEmisorFactura>
+<tik:NumSerieFactura>7B</tik:NumSerieFactura><tik:FechaExpedicionFactura>15-05-2024</tik:FechaExpedicionFactura>
+</tikR:IDFactura><tikR:Operacion><tik:TipoOperacion>Anulacion</tik:TipoOperacion></tikR:Operacion>
+<tikR:EstadoRegistro>Incorrecto</tikR:EstadoRegistro><tikR:CodigoErrorRegistro>3002</tikR:CodigoErrorRegistro>
+<tikR:DescripcionErrorRegistro>No existe el registro de facturación.</tikR:DescripcionErrorRegistro>
+</tikR:RespuestaLinea></tikR:RespuestaRegFactuSistemaFacturacion></env:Body></env:Envelope>)";
+
+/** The agency's web service as the tests play it: HTTPS on 127.0.0.1, one canned answer. */
+class ServidorAeat : public QObject {
+public:
+    ServidorAeat(const QString& carpeta) {
+        QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
+        ssl.setLocalCertificate(QSslCertificate::fromPath(carpeta + u"/servidor.crt"_s).value(0));
+        QFile clave(carpeta + u"/servidor.key"_s);
+        clave.open(QIODevice::ReadOnly);
+        ssl.setPrivateKey(QSslKey(&clave, QSsl::Rsa));
+        ssl.setPeerVerifyMode(QSslSocket::QueryPeer);
+        servidor_.setSslConfiguration(ssl);
+        connect(&servidor_, &QTcpServer::pendingConnectionAvailable, this, [this] {
+            auto* s = qobject_cast<QSslSocket*>(servidor_.nextPendingConnection());
+            connect(s, &QSslSocket::readyRead, this, [this, s] { leer(s); });
+        });
+        servidor_.listen(QHostAddress::LocalHost);
+    }
+    QUrl url() const {
+        return QUrl(u"https://127.0.0.1:%1/verifactu"_s.arg(servidor_.serverPort()));
+    }
+    QByteArray cuerpo;
+    bool conCertificado = false;
+
+private:
+    void leer(QSslSocket* s) {
+        recibido_ += s->readAll();
+        const qsizetype fin = recibido_.indexOf("\r\n\r\n");
+        const qsizetype largo = recibido_.toLower().indexOf("content-length:");
+        if (fin < 0 || largo < 0) return;
+        const int bytes = recibido_.mid(largo + 15, recibido_.indexOf('\r', largo) - largo - 15)
+                              .trimmed()
+                              .toInt();
+        if (recibido_.size() < fin + 4 + bytes) return;
+        cuerpo = recibido_.mid(fin + 4);
+        conCertificado = !s->peerCertificate().isNull();
+        s->write(
+            "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nConnection: close\r\nContent-Length: " +
+            QByteArray::number(kRespuesta.size()) + "\r\n\r\n" + kRespuesta);
+        s->disconnectFromHost();
+    }
+    QSslServer servidor_;
+    QByteArray recibido_;
+};
+
+void openssl(const QStringList& argumentos) {
+    QProcess proceso;
+    proceso.start(u"openssl"_s, argumentos);
+    QVERIFY(proceso.waitForFinished(60000) && proceso.exitCode() == 0);
+}
+
+/** A self-signed certificate for the server and a PKCS#12 one for the company. */
+void crearCertificados(const QString& carpeta) {
+    for (const QString& nombre : {u"servidor"_s, u"empresa"_s})
+        openssl({u"req"_s, u"-x509"_s, u"-newkey"_s, u"rsa:2048"_s, u"-nodes"_s, u"-days"_s, u"2"_s,
+                 u"-subj"_s, u"/CN=127.0.0.1"_s, u"-addext"_s, u"subjectAltName=IP:127.0.0.1"_s,
+                 u"-keyout"_s, carpeta + u'/' + nombre + u".key"_s, u"-out"_s,
+                 carpeta + u'/' + nombre + u".crt"_s});
+    openssl({u"pkcs12"_s, u"-export"_s, u"-inkey"_s, carpeta + u"/empresa.key"_s, u"-in"_s,
+             carpeta + u"/empresa.crt"_s, u"-out"_s, carpeta + u"/empresa.p12"_s, u"-passout"_s,
+             u"pass:secreta"_s});
+}
+
 } // namespace
 
 class PruebaVerifactu : public QObject {
@@ -62,6 +145,7 @@ private slots:
     void laFacturaEmitidaNoCambia();
     void elQrImpresoLlevaLaDireccionDeCotejo();
     void elAnoNuevoSigueLaCadena();
+    void losRegistrosSeEnvianCuandoHayConexion();
 };
 
 void PruebaVerifactu::huellasDeLosEjemplosDeLaAgencia_data() {
@@ -232,6 +316,77 @@ void PruebaVerifactu::elAnoNuevoSigueLaCadena() {
         QCOMPARE(q.value(2).toInt(), 0);
     }
     QSqlDatabase::removeDatabase(u"nuevo"_s);
+}
+
+void PruebaVerifactu::losRegistrosSeEnvianCuandoHayConexion() {
+    Entorno e;
+    anularFactura(prepararFacturaEmitida(e));
+    crearCertificados(e.raiz());
+    QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
+    QVERIFY(!cargarCertificado(e.raiz() + u"/empresa.p12"_s, "mala", ssl).isEmpty());
+    QCOMPARE(cargarCertificado(e.raiz() + u"/empresa.p12"_s, "secreta", ssl), QString());
+    ssl.addCaCertificates(e.raiz() + u"/servidor.crt"_s);
+    int esperas = 0;
+    const auto esperar = [&esperas](int) { ++esperas; };
+
+    ServidorAeat servidor(e.raiz());
+    QUrl apagado = servidor.url();
+    apagado.setPort(1);
+    QVERIFY(enviarPendientes(apagado, ssl, esperar).error.contains(u"No se pudo conectar"_s));
+    QCOMPARE(registrosPendientes().size(), 2);
+
+    const ResultadoEnvio resultado = enviarPendientes(servidor.url(), ssl, esperar);
+    QVERIFY2(resultado.error.isEmpty(), qPrintable(resultado.error));
+    QVERIFY(servidor.conCertificado);
+    QCOMPARE(resultado.enviados, 2);
+    QCOMPARE(resultado.aceptados, 1);
+    QCOMPARE(resultado.rechazados, 1);
+    QVERIFY(registrosPendientes().isEmpty());
+    const QList<EstadoRegistro> estados = estadosRegistros();
+    QCOMPARE(estados[0].estado, u"Correcto"_s);
+    QCOMPARE(estados[1].error, u"3002: No existe el registro de facturación."_s);
+    QVERIFY(segundosDeEspera() > 50);
+    QCOMPARE(esperas, 0);
+
+    // The message as the agency's schema wants it: well formed, every mandatory element there.
+    QFile mensaje(e.raiz() + u"/mensaje.xml"_s);
+    QVERIFY(mensaje.open(QIODevice::WriteOnly));
+    mensaje.write(servidor.cuerpo);
+    mensaje.close();
+    QCOMPARE(QProcess::execute(u"xmllint"_s, {u"--noout"_s, mensaje.fileName()}), 0);
+    QStringList elementos;
+    QXmlStreamReader x(servidor.cuerpo);
+    while (!x.atEnd())
+        if (x.readNext() == QXmlStreamReader::StartElement) elementos << x.name().toString();
+    for (const char* obligatorio : {"Cabecera",
+                                    "ObligadoEmision",
+                                    "RegistroAlta",
+                                    "IDVersion",
+                                    "IDEmisorFactura",
+                                    "NumSerieFactura",
+                                    "FechaExpedicionFactura",
+                                    "NombreRazonEmisor",
+                                    "TipoFactura",
+                                    "DescripcionOperacion",
+                                    "Destinatarios",
+                                    "DetalleDesglose",
+                                    "ClaveRegimen",
+                                    "CalificacionOperacion",
+                                    "TipoImpositivo",
+                                    "BaseImponibleOimporteNoSujeto",
+                                    "CuotaRepercutida",
+                                    "CuotaTotal",
+                                    "ImporteTotal",
+                                    "PrimerRegistro",
+                                    "RegistroAnulacion",
+                                    "IDEmisorFacturaAnulada",
+                                    "RegistroAnterior",
+                                    "SistemaInformatico",
+                                    "IdSistemaInformatico",
+                                    "FechaHoraHusoGenRegistro",
+                                    "TipoHuella",
+                                    "Huella"})
+        QVERIFY2(elementos.contains(QLatin1StringView(obligatorio)), obligatorio);
 }
 
 TORVANE_TEST_MAIN(PruebaVerifactu)
