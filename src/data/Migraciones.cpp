@@ -39,7 +39,7 @@ QString crearTablasVerifactu(QSqlQuery& q) {
     return ejecutarTodas(
         q, {"CREATE TABLE tblVerifactu (Id INTEGER PRIMARY KEY, Activo INTEGER NOT NULL DEFAULT 0,"
             " Desde TEXT, SerieRect TEXT, Pruebas INTEGER NOT NULL DEFAULT 1, HuellaAnt TEXT,"
-            " NumSerieAnt TEXT, FechaAnt TEXT, EsperaHasta TEXT)",
+            " NumSerieAnt TEXT, FechaAnt TEXT, EsperaHasta TEXT, IdDesde INTEGER DEFAULT 0)",
             "ALTER TABLE tblSeriesF ADD COLUMN Factura INTEGER NOT NULL DEFAULT 0",
             "ALTER TABLE tblCobros ADD COLUMN IdRect INTEGER",
             "ALTER TABLE tblCobros ADD COLUMN TipoRect TEXT",

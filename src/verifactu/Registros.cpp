@@ -122,13 +122,14 @@ const QString kSoloEmitidas =
 
 ConfigVerifactu leerConfigVerifactu() {
     ConfigVerifactu c;
-    QSqlQuery q =
-        ejecutar(QStringLiteral("SELECT Activo, Desde, SerieRect, Pruebas FROM tblVerifactu"));
+    QSqlQuery q = ejecutar(
+        QStringLiteral("SELECT Activo, Desde, SerieRect, Pruebas, IdDesde FROM tblVerifactu"));
     if (q.next()) {
         c.activo = q.value(0).toInt() != 0;
         c.desde = desdeIso(texto(q, 1));
         if (!texto(q, 2).isEmpty()) c.serieRect = texto(q, 2);
         c.pruebas = q.value(3).toInt() != 0;
+        c.idDesde = q.value(4).toInt();
     }
     QSqlQuery s =
         ejecutar(QStringLiteral("SELECT Cod FROM tblSeriesF WHERE Factura <> 0 ORDER BY Id"));
@@ -156,6 +157,9 @@ void guardarConfigVerifactu(const ConfigVerifactu& c) {
                             " Pruebas = ?"),
              {c.activo ? 1 : 0, desde.isValid() ? QVariant(fechaIso(desde)) : QVariant(),
               c.serieRect, c.pruebas ? 1 : 0});
+    if (c.activo && !antes.activo)
+        ejecutar(QStringLiteral("UPDATE tblVerifactu SET IdDesde ="
+                                " (SELECT COALESCE(MAX(Id), 0) FROM tblCobros)"));
     if (!valorUnico(QStringLiteral("SELECT 1 FROM tblSeriesF WHERE upper(Cod) = upper(?)"),
                     {c.serieRect})
              .isValid())
@@ -196,7 +200,10 @@ void registrarAltas(const QList<int>& ids) {
     const QStringList empresa = leerTitulos();
     for (int id : ids) {
         const auto c = leerCabecera(id);
-        if (!c || !esSerieDeFactura(config, c->ser) || c->fec < config.desde ||
+        // What existed, dated before the mode was on, was issued outside it; a document made
+        // since is in, whatever its date (a monthly run dated the 1st, turned on the 6th).
+        const bool anterior = c && c->fec < config.desde && id <= config.idDesde;
+        if (!c || !esSerieDeFactura(config, c->ser) || anterior ||
             estadoFactura(id) != EstadoFactura::Libre || numeroLineas(id) == 0)
             continue;
         if (empresa.value(1).trimmed().isEmpty())
@@ -330,6 +337,9 @@ QString continuarCadena(QSqlQuery& q) {
         return q.lastError().text();
     if (!q.next()) return {};
     q.finish();
+    // The new year's documents are all made with the mode on.
+    if (!q.exec(QStringLiteral("UPDATE main.tblVerifactu SET IdDesde = 0")))
+        return q.lastError().text();
     // The agency's message names the previous record too, not only its fingerprint.
     if (!q.exec(
             QStringLiteral("UPDATE main.tblVerifactu SET (HuellaAnt, NumSerieAnt, FechaAnt) ="

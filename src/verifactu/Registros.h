@@ -17,7 +17,8 @@
 /** The year's choice: whether invoices are verifiable, and which series are invoices. */
 struct ConfigVerifactu {
     bool activo = false;
-    QDate desde; ///< the day the mode was turned on; earlier documents stay outside it
+    QDate desde;     ///< the day the mode was turned on
+    int idDesde = 0; ///< the last document then: those dated earlier stay outside the mode
     QString serieRect = QStringLiteral("R");
     bool pruebas = true; ///< the agency's test site (QR address and sending)
     QStringList series;  ///< invoice series, besides the rectifying one

@@ -247,9 +247,17 @@ void PruebaVerifactu::cadenaConRectificativasYAnulaciones() {
 
 void PruebaVerifactu::laFacturaEmitidaNoCambia() {
     Entorno e;
+    const int antiguo = e.documento(1, u"B"_s, Hoy().addDays(-1));
+    e.linea(antiguo, 1, 1, 100);
     const int id = prepararFacturaEmitida(e, 0);
     QCOMPARE(registroAlta(id)->exencion, u"E1"_s);
     QCOMPARE(registroAlta(id)->cuota, u"0.00"_s);
+    // Existing before the mode and dated earlier: issued outside it. Made since: in.
+    const int atrasado = e.documento(2, u"B"_s, Hoy().addDays(-1));
+    e.linea(atrasado, 1, 1, 100);
+    emitirFacturas({antiguo, atrasado});
+    QCOMPARE(estadoFactura(antiguo), EstadoFactura::Libre);
+    QCOMPARE(estadoFactura(atrasado), EstadoFactura::Emitida);
     Cabecera c = *leerCabecera(id);
     c.obs = u"cambiada"_s;
     QVERIFY_THROWS_EXCEPTION(ErrorBD, guardarDocumento(c));
