@@ -3,6 +3,8 @@
 #include "ui_frmRectificar.h"
 
 #include "data/Consulta.h"
+#include "data/Documentos.h"
+#include "data/Formato.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 #include "verifactu/Registros.h"
@@ -23,11 +25,11 @@ frmRectificar::frmRectificar(QWidget* padre)
 frmRectificar::~frmRectificar() = default;
 
 void frmRectificar::alActivar() {
-    const auto alta = registroAlta(IdOriginal);
-    ui->lblFactura->setText(QStringLiteral("Factura %1 del %2, total %3 €")
-                                .arg(alta ? alta->numSerie : QString(),
-                                     alta ? alta->fecha : QString(),
-                                     alta ? alta->importe : QString()));
+    if (const auto c = leerCabecera(IdOriginal))
+        ui->lblFactura->setText(
+            QStringLiteral("Factura %1%2 del %3, total %4 €")
+                .arg(c->num.value_or(0))
+                .arg(c->ser, formatoFecha(c->fec), formatoImporte(c->totales.total)));
     ui->cmbTipo->setFocus();
 }
 

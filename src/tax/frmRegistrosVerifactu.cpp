@@ -2,6 +2,7 @@
 
 #include "ui_frmRegistrosVerifactu.h"
 
+#include "data/Formato.h"
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
@@ -65,10 +66,10 @@ void frmRegistrosVerifactu::Cargar() {
         pendientes += e.estado.isEmpty() ? 1 : 0;
         filas << QStringList{QString::number(r.id),
                              r.numSerie,
-                             r.fecha,
+                             QString(r.fecha).replace(QLatin1Char('-'), QLatin1Char('/')),
                              r.anulacion ? QStringLiteral("Anulación")
                                          : QStringLiteral("Alta ") + r.tipoFactura,
-                             r.importe,
+                             r.anulacion ? QString() : formatoImporte(r.importe.toDouble()),
                              textoEstado(e),
                              e.error};
     }
