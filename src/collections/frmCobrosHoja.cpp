@@ -366,7 +366,10 @@ Cabecera frmCobrosHoja::CabeceraDeCajas() const {
 
 bool frmCobrosHoja::Guardar(const CambioLineas& cambio) {
     // What was issued is printed as stored; the boxes cannot have changed it.
-    if (fija_) return true;
+    if (fija_) {
+        if (const auto c = leerCabecera(Id)) guardada_ = *c;
+        return true;
+    }
     if (!ComprobaDatos()) return false;
     // A date or percentage typed without leaving its box counts all the same.
     FijarTrimestre();

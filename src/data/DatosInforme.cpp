@@ -152,6 +152,8 @@ bool anadirDocumento(Dato& datos, int id, QString& numero) {
         {"base", importe(q, 8)},
         {"iva", importe(q, 9)},
         {"total", importe(q, 10)},
+        // What the total takes off, so a rectifying invoice's negative one reads "9,50".
+        {"retDescontada", formatoImporte(-q.value(7).toDouble())},
         {"obs", campo(q, 11)},
     };
     for (const auto& [clave, valor] : valores)

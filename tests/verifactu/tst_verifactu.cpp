@@ -8,6 +8,7 @@
 #include "data/Formato.h"
 #include "data/Titulos.h"
 #include "reports/MotorInforme.h"
+#include "reports/frmInformeHojaDoc.h"
 #include "verifactu/Envio.h"
 #include "verifactu/Registros.h"
 
@@ -275,6 +276,16 @@ void PruebaVerifactu::laFacturaEmitidaNoCambia() {
     QVERIFY(hoja.findChild<QFrame*>(u"fraVerifactu"_s)->isVisible());
     QVERIFY(!hoja.findChild<QPushButton*>(u"cmdNovo"_s)->isEnabled());
     QVERIFY(hoja.findChild<QPushButton*>(u"cmdRectificar"_s)->isEnabled());
+    // Printed again, it shows what was issued.
+    QDir().mkpath(Modulo::Ruta + u"/Informes"_s);
+    QFile::copy(u":/informes/Factura.rpt"_s, Modulo::Ruta + u"/Informes/Factura.rpt"_s);
+    QString total;
+    cuandoAparezca<frmInformeHojaDoc>([&total](frmInformeHojaDoc* vista) {
+        total = vista->Total;
+        vista->reject();
+    });
+    QTest::mouseClick(hoja.findChild<QPushButton*>(u"cmdImprimirFactura"_s), Qt::LeftButton);
+    QCOMPARE(total, u"810,00"_s);
     hoja.reject();
     QCOMPARE(Entorno::contar(u"tblCobrosDetalles"_s, u"IdDoc = ?"_s, {id}), 1);
 }
