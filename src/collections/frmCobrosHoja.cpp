@@ -203,6 +203,7 @@ void frmCobrosHoja::Rectificar() {
         nuevo = rectificar.IdNuevo;
     }
     frmCobrosHoja hoja(parentWidget());
+    hoja.setWindowTitle(QStringLiteral("Factura rectificativa"));
     hoja.Estado = 1;
     hoja.Id = nuevo;
     hoja.exec();

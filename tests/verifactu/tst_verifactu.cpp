@@ -106,6 +106,7 @@ private:
                               .toInt();
         if (recibido_.size() < fin + 4 + bytes) return;
         cuerpo = recibido_.mid(fin + 4);
+        recibido_.clear();
         conCertificado = !s->peerCertificate().isNull();
         s->write(
             "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nConnection: close\r\nContent-Length: " +
@@ -406,6 +407,12 @@ void PruebaVerifactu::losRegistrosSeEnvianCuandoHayConexion() {
                                     "TipoHuella",
                                     "Huella"})
         QVERIFY2(elementos.contains(QLatin1StringView(obligatorio)), obligatorio);
+
+    const int otra = e.documento(8, u"B"_s, Hoy());
+    e.linea(otra, 1, 1, 10);
+    emitirFacturas({otra});
+    enviarPendientes(servidor.url(), ssl, esperar);
+    QCOMPARE(esperas, 1); // the agency's wait comes before the next message
 }
 
 TORVANE_TEST_MAIN(PruebaVerifactu)
