@@ -6,6 +6,7 @@
 #include "data/Comprobacion.h"
 #include "data/Consulta.h"
 #include "ui/Mensajes.h"
+#include "verifactu/Registros.h"
 
 #include <QFileInfo>
 #include <QIcon>
@@ -67,6 +68,16 @@ void revisarDocumentos(const QString& rutaBD) {
     if (!error.isEmpty()) Mensaje::critico(nullptr, error);
 }
 
+/** In verifiable mode, a broken chain of billing records is told before any work. */
+void revisarCadena() {
+    if (!leerConfigVerifactu().activo) return;
+    const VerificacionCadena cadena = verificarCadena();
+    if (!cadena.correcta())
+        Mensaje::critico(nullptr, QStringLiteral("La cadena de registros de facturación "
+                                                 "(VERI*FACTU) no es correcta:\n\n") +
+                                      cadena.texto());
+}
+
 } // namespace
 
 QString Arrancar(std::unique_ptr<QLockFile>& cerrojo) {
@@ -79,6 +90,7 @@ QString Arrancar(std::unique_ptr<QLockFile>& cerrojo) {
             return error;
     if (const QString error = Modulo::AbrirBaseDatos(); !error.isEmpty()) return error;
     revisarDocumentos(rutaBD);
+    revisarCadena();
     return {};
 }
 

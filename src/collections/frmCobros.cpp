@@ -14,6 +14,7 @@
 #include "ui/Exportar.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
+#include "verifactu/Registros.h"
 
 #include <QFocusEvent>
 
@@ -158,13 +159,18 @@ void frmCobros::Editar() {
 void frmCobros::Borrar() {
     const int fila = ui->mshDatos->filaActual();
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
+    const int id = ui->mshDatos->texto(fila, 12).toInt();
+    if (const QString motivo = motivoFacturaFija(id); !motivo.isEmpty()) {
+        Mensaje::informar(this, motivo);
+        return;
+    }
     const QString inmueble = ui->mshDatos->texto(fila, 3);
     const QString pregunta =
         QStringLiteral("¿Borrar el recibo nº ") + ui->mshDatos->texto(fila, 2) +
         (inmueble.isEmpty() ? QString() : QStringLiteral(" (") + inmueble + u')') + u'?';
     if (!Mensaje::preguntar(this, pregunta, Mensaje::Icono::Informacion, Mensaje::kTitulo, true))
         return;
-    borrarDocumento(ui->mshDatos->texto(fila, 12).toInt());
+    borrarDocumento(id);
     ui->mshDatos->recargarEnLaFila([this] { CargarLista(); });
 }
 

@@ -9,10 +9,12 @@
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "reports/frmInformeHojaDoc.h"
+#include "tax/frmRectificar.h"
 #include "ui/Colores.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
+#include "verifactu/Registros.h"
 
 #include <QFocusEvent>
 
@@ -32,13 +34,16 @@ QList<Columna> columnasLineas() {
             Columna::oculta()};
 }
 
-/** A document shown for printing may be handed out: its monthly run can no longer be undone. */
-void anotarImpreso(QWidget* ventana, int id) {
+/** A document shown for printing may be handed out: its monthly run can no longer be undone,
+ * and an invoice gets its billing record. Nothing is shown when that fails. */
+bool anotarImpreso(QWidget* ventana, int id) {
     try {
         marcarImpresos({id});
     } catch (const ErrorBD& error) {
         Mensaje::critico(ventana, error.texto());
+        return false;
     }
+    return true;
 }
 
 } // namespace
@@ -75,6 +80,8 @@ frmCobrosHoja::frmCobrosHoja(QWidget* padre)
     connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmCobrosHoja::BorrarLinea);
     connect(ui->cmdBuscarInquilino, &QPushButton::clicked, this, &frmCobrosHoja::BuscarInquilino);
     connect(ui->cmdBuscarInmueble, &QPushButton::clicked, this, &frmCobrosHoja::BuscarInmueble);
+    connect(ui->cmdRectificar, &QPushButton::clicked, this, &frmCobrosHoja::Rectificar);
+    connect(ui->cmdAnular, &QPushButton::clicked, this, &frmCobrosHoja::Anular);
 }
 
 frmCobrosHoja::~frmCobrosHoja() = default;
@@ -163,6 +170,54 @@ void frmCobrosHoja::CargarCabecera() {
     CalcularSubtotal();
     CalcularTotales();
     CargarLineas();
+    MostrarEstadoFactura();
+}
+
+void frmCobrosHoja::MostrarEstadoFactura() {
+    const QString motivo = motivoFacturaFija(Id);
+    fija_ = !motivo.isEmpty();
+    ui->fraVerifactu->setVisible(fija_);
+    ui->lblVerifactu->setText(motivo);
+    const bool emitida = estadoFactura(Id) == EstadoFactura::Emitida;
+    ui->cmdRectificar->setEnabled(emitida);
+    ui->cmdAnular->setEnabled(emitida);
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             ui->mskFecha, ui->cmbSerie, ui->txtNumero, ui->chkPag, ui->cmdBuscarInmueble,
+             ui->cmdBuscarInquilino, ui->cmdNovo, ui->cmdInsertar, ui->cmdEditar, ui->cmdBorrar,
+             ui->txtObs, ui->txtRet, ui->txtPorIva})
+        control->setEnabled(!fija_);
+}
+
+bool frmCobrosHoja::Emitir() {
+    if (!anotarImpreso(this, Id)) return false;
+    MostrarEstadoFactura();
+    return true;
+}
+
+void frmCobrosHoja::Rectificar() {
+    int nuevo = 0;
+    {
+        frmRectificar rectificar(this);
+        rectificar.IdOriginal = Id;
+        if (rectificar.exec() != QDialog::Accepted) return;
+        nuevo = rectificar.IdNuevo;
+    }
+    frmCobrosHoja hoja(parentWidget());
+    hoja.setWindowTitle(QStringLiteral("Factura rectificativa"));
+    hoja.Estado = 1;
+    hoja.Id = nuevo;
+    hoja.exec();
+}
+
+void frmCobrosHoja::Anular() {
+    if (!Mensaje::preguntar(this,
+                            QStringLiteral("¿Anular la factura %1%2? Se añade un registro de "
+                                           "anulación y la factura queda como está.")
+                                .arg(ui->txtNumero->text(), ui->cmbSerie->currentText()),
+                            Mensaje::Icono::Exclamacion, Mensaje::kTitulo, true))
+        return;
+    anularFactura(Id);
+    MostrarEstadoFactura();
 }
 
 void frmCobrosHoja::MostrarInquilino(int id) {
@@ -219,8 +274,8 @@ void frmCobrosHoja::ImprimirRecibo() {
         Mensaje::informar(this, QStringLiteral("El documento no tiene líneas"));
         return;
     }
+    if (!Emitir()) return;
     frmInformeHojaDoc vista(this);
-    anotarImpreso(this, Id);
     vista.Tipo = QStringLiteral("Recibo");
     vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
     vista.Total = formatoImporte(guardada_.totales.total);
@@ -235,8 +290,8 @@ void frmCobrosHoja::ImprimirFactura() {
         return;
     }
     const Totales& t = guardada_.totales;
+    if (!Emitir()) return;
     frmInformeHojaDoc vista(this);
-    anotarImpreso(this, Id);
     vista.Tipo = QStringLiteral("Factura");
     vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
     vista.SubTotal = formatoImporte(t.subtotal);
@@ -311,6 +366,11 @@ Cabecera frmCobrosHoja::CabeceraDeCajas() const {
 }
 
 bool frmCobrosHoja::Guardar(const CambioLineas& cambio) {
+    // What was issued is printed as stored; the boxes cannot have changed it.
+    if (fija_) {
+        if (const auto c = leerCabecera(Id)) guardada_ = *c;
+        return true;
+    }
     if (!ComprobaDatos()) return false;
     // A date or percentage typed without leaving its box counts all the same.
     FijarTrimestre();
@@ -334,14 +394,19 @@ bool frmCobrosHoja::Guardar(const CambioLineas& cambio) {
 
 void frmCobrosHoja::SerieElegida() {
     const QString serie = ui->cmbSerie->currentText();
-    const int numero = serie.compare(serieRecordada_, Qt::CaseInsensitive) == 0
-                           ? numRecordado_
-                           : SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), serie);
+    const int numero =
+        serie.compare(serieRecordada_, Qt::CaseInsensitive) == 0
+            ? numRecordado_
+            : SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), serie);
     ui->txtNumero->setText(QString::number(numero));
 }
 
 std::optional<Linea> frmCobrosHoja::AbrirDetalle(int estado, int lin, int idLinea,
                                                  const QString& titulo) {
+    if (fija_) {
+        Mensaje::informar(this, ui->lblVerifactu->text());
+        return std::nullopt;
+    }
     // The checks come first, so a typed line is never lost to a header that cannot be saved.
     if (!ComprobaDatos()) return std::nullopt;
     CursorEspera espera(this);
@@ -412,7 +477,7 @@ void frmCobrosHoja::DespuesDeBuscar() {
 }
 
 void frmCobrosHoja::reject() {
-    if (!preparada_) {
+    if (!preparada_ || fija_) {
         Ventana::reject();
         return;
     }

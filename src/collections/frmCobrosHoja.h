@@ -66,6 +66,10 @@ private:
     void SalirPorIva();
     void ImprimirRecibo();
     void ImprimirFactura();
+    bool Emitir();
+    void MostrarEstadoFactura();
+    void Rectificar();
+    void Anular();
 
     std::unique_ptr<Ui::frmCobrosHoja> ui;
     int numRecordado_ = 0;
@@ -75,4 +79,5 @@ private:
     Cabecera guardada_; ///< the header as last stored
     bool preparada_ = false;
     bool avisando_ = false;
+    bool fija_ = false; ///< an issued invoice: shown, printed, never changed
 };

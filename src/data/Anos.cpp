@@ -3,6 +3,7 @@
 #include "data/BaseDatos.h"
 #include "data/Copia.h"
 #include "data/Migraciones.h"
+#include "verifactu/Registros.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,6 +73,8 @@ QString copiarTablas(QSqlDatabase& db, QSqlQuery& q) {
     QString motivo;
     for (const QString& tabla : tablasQuePasanDeAno())
         if (motivo = copiarTabla(q, tabla); !motivo.isEmpty()) break;
+    // The agency's chain is the issuer's, not the year's: it goes on where the old year ends.
+    if (motivo.isEmpty()) motivo = continuarCadena(q);
     q.finish();
     if (motivo.isEmpty() && !db.commit()) motivo = errorDe(db.lastError());
     if (!motivo.isEmpty()) db.rollback();
@@ -145,7 +148,7 @@ QStringList tablasQuePasanDeAno() {
         QStringLiteral("tblSeriesF"),           QStringLiteral("tblCobrosConceptos"),
         QStringLiteral("tblInquilinos"),        QStringLiteral("tblInquilinosFamiliares"),
         QStringLiteral("tblInquilinosCuentas"), QStringLiteral("tblInmuebles"),
-        QStringLiteral("tblInmueblesCargos"),
+        QStringLiteral("tblInmueblesCargos"),   QStringLiteral("tblVerifactu"),
     };
 }
 

@@ -6,6 +6,7 @@
 #include "data/Plantilla.h"
 #include "data/Plegado.h"
 #include "data/Titulos.h"
+#include "verifactu/Registros.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -151,6 +152,8 @@ bool anadirDocumento(Dato& datos, int id, QString& numero) {
         {"base", importe(q, 8)},
         {"iva", importe(q, 9)},
         {"total", importe(q, 10)},
+        // What the total takes off, so a rectifying invoice's negative one reads "9,50".
+        {"retDescontada", formatoImporte(-q.value(7).toDouble())},
         {"obs", campo(q, 11)},
     };
     for (const auto& [clave, valor] : valores)
@@ -354,7 +357,7 @@ QChar marcaCampo(qsizetype indice) {
 
 int campoMarcado(QChar c) {
     return c.unicode() >= kPrimeraMarca && c.unicode() <= kUltimaMarca ? c.unicode() - kPrimeraMarca
-                                                                     : -1;
+                                                                       : -1;
 }
 
 std::optional<int> leerFormulaSeleccion(const QString& formula) {
@@ -368,9 +371,17 @@ std::optional<int> leerFormulaSeleccion(const QString& formula) {
 
 InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
                                const ParametrosInforme& parametros, const QString& formula) {
-    return renderizar(carpeta, nombre, parametros, [&](InformeGenerado& resultado) {
-        return datosDe(nombre, formula, resultado.nombre, resultado.error, resultado.filas);
+    InformeGenerado informe = renderizar(carpeta, nombre, parametros, [&](InformeGenerado& r) {
+        return datosDe(nombre, formula, r.nombre, r.error, r.filas);
     });
+    const auto id = leerFormulaSeleccion(formula);
+    if (!informe.valido() || informe.filas || !id) return informe;
+    try {
+        informe.qr = textoQrDocumento(*id);
+    } catch (const ErrorBD& e) {
+        informe.error = e.texto();
+    }
+    return informe;
 }
 
 InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,

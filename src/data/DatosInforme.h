@@ -47,6 +47,7 @@ struct InformeGenerado {
     QString nombre; ///< proposed file name without extension: "Factura 57A", "Recibos"
     QString error;  ///< empty on success; kPlantillaNoEncontrada for a missing template
     std::shared_ptr<const FilasLista> filas; ///< lists only
+    QString qr; ///< an issued verifiable invoice's QR text, printed at the top of its first page
     bool valido() const { return error.isEmpty(); }
 };
 

@@ -4,6 +4,7 @@
 #include "data/Dialecto.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
+#include "verifactu/Registros.h"
 
 #include <memory>
 
@@ -64,7 +65,10 @@ int escribirCabecera(const Cabecera& c) {
         nueva ? QVariant()
               : valorUnico(QStringLiteral("SELECT Num FROM tblCobros WHERE Id = ?"), {id});
     if (!nueva && !guardado.isValid()) throw ErrorBD(QStringLiteral("El documento ya no existe."));
-    const int num = c.num ? *c.num : nueva ? SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), c.ser) : guardado.toInt();
+    const int num = c.num ? *c.num
+                    : nueva
+                        ? SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), c.ser)
+                        : guardado.toInt();
     if (!numeroLibre(id, num, c.ser)) throw NumeroRepetido();
     const QVariantList valores{num,   c.ser,    c.idInq,  c.idInm,       fechaOVacia(c.fec),
                                c.tri, c.porRet, c.porIva, c.pag ? 1 : 0, c.obs,
@@ -184,8 +188,14 @@ bool numeroLibre(int id, int num, const QString& ser) {
                 .isValid();
 }
 
+/** An issued invoice keeps what it says: it is corrected by a rectifying one. */
+void exigirLibre(int id) {
+    if (const QString motivo = motivoFacturaFija(id); !motivo.isEmpty()) throw ErrorBD(motivo);
+}
+
 void borrarDocumento(int id) {
     Transaccion t;
+    exigirLibre(id);
     ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE IdDoc = ?"), {id});
     ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE Id = ?"), {id});
     t.confirmar();
@@ -193,6 +203,7 @@ void borrarDocumento(int id) {
 
 Cabecera guardarDocumento(const Cabecera& c, const CambioLineas& cambio) {
     Transaccion t;
+    if (c.id != 0) exigirLibre(c.id);
     const int id = escribirCabecera(c);
     aplicarCambio(id, cambio);
     reescribirTotales(id);
@@ -259,21 +270,25 @@ QString motivoNoBorrar(UsadoPor que, int id) {
     const QString sql =
         que == UsadoPor::Concepto
             ? QStringLiteral("SELECT COUNT(DISTINCT IdDoc) FROM tblCobrosDetalles WHERE IdCon = ?")
-        : que == UsadoPor::Inquilino ? QStringLiteral("SELECT COUNT(*) FROM tblCobros WHERE IdInq = ?")
-                                     : QStringLiteral("SELECT COUNT(*) FROM tblCobros WHERE IdInm = ?");
+        : que == UsadoPor::Inquilino
+            ? QStringLiteral("SELECT COUNT(*) FROM tblCobros WHERE IdInq = ?")
+            : QStringLiteral("SELECT COUNT(*) FROM tblCobros WHERE IdInm = ?");
     const int cuantos = valorUnico(sql, {id}).toInt();
     if (cuantos == 0) return {};
-    const QString documentos = cuantos == 1 ? QStringLiteral("1 documento")
-                                            : QStringLiteral("%1 documentos").arg(cuantos);
+    const QString documentos =
+        cuantos == 1 ? QStringLiteral("1 documento") : QStringLiteral("%1 documentos").arg(cuantos);
     switch (que) {
     case UsadoPor::Inquilino:
-        return QStringLiteral("No se puede borrar: este inquilino tiene %1 en el año.").arg(documentos);
+        return QStringLiteral("No se puede borrar: este inquilino tiene %1 en el año.")
+            .arg(documentos);
     case UsadoPor::Inmueble:
-        return QStringLiteral("No se puede borrar: este inmueble tiene %1 en el año.").arg(documentos);
+        return QStringLiteral("No se puede borrar: este inmueble tiene %1 en el año.")
+            .arg(documentos);
     case UsadoPor::Concepto:
         break;
     }
-    return QStringLiteral("No se puede borrar: este concepto está en las líneas de %1.").arg(documentos);
+    return QStringLiteral("No se puede borrar: este concepto está en las líneas de %1.")
+        .arg(documentos);
 }
 
 std::optional<Concepto> leerConcepto(int id) {

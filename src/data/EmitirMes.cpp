@@ -3,6 +3,7 @@
 #include "data/Consulta.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
+#include "verifactu/Registros.h"
 
 #include <QHash>
 
@@ -260,6 +261,7 @@ bool seImprimeComoFactura(int id) {
 void marcarImpresos(const QList<int>& ids) {
     Transaccion t;
     porTramos(QStringLiteral("UPDATE tblCobros SET Imp = 1 WHERE Id IN (%1)"), {}, ids);
+    registrarAltas(ids);
     t.confirmar();
 }
 

@@ -35,6 +35,53 @@ QString crearIndiceNumeros(QSqlQuery& q) {
     return {};
 }
 
+QString crearTablasVerifactu(QSqlQuery& q) {
+    return ejecutarTodas(
+        q, {"CREATE TABLE tblVerifactu (Id INTEGER PRIMARY KEY, Activo INTEGER NOT NULL DEFAULT 0,"
+            " Desde TEXT, SerieRect TEXT, Pruebas INTEGER NOT NULL DEFAULT 1, HuellaAnt TEXT,"
+            " NumSerieAnt TEXT, FechaAnt TEXT, EsperaHasta TEXT, IdDesde INTEGER DEFAULT 0)",
+            "ALTER TABLE tblSeriesF ADD COLUMN Factura INTEGER NOT NULL DEFAULT 0",
+            "ALTER TABLE tblCobros ADD COLUMN IdRect INTEGER",
+            "ALTER TABLE tblCobros ADD COLUMN TipoRect TEXT",
+            "ALTER TABLE tblCobros ADD COLUMN MotivoRect TEXT",
+            "CREATE TABLE tblRegistros (Id INTEGER PRIMARY KEY, IdDoc INTEGER NOT NULL,"
+            " Tipo TEXT NOT NULL, Nif TEXT, Nombre TEXT, NumSerie TEXT, Fecha TEXT,"
+            " TipoFactura TEXT, RectNumSerie TEXT, RectFecha TEXT, Descripcion TEXT, DestNif TEXT,"
+            " DestNombre TEXT, PorIva TEXT, Exencion TEXT, Base TEXT, Cuota TEXT, Importe TEXT,"
+            " HuellaAnt TEXT, FechaHora TEXT NOT NULL, Huella TEXT NOT NULL, Sistema TEXT)",
+            "CREATE INDEX ixRegistrosDoc ON tblRegistros (IdDoc)",
+            "CREATE TABLE tblRegistrosRespuestas (Id INTEGER PRIMARY KEY, IdReg INTEGER NOT NULL,"
+            " FechaHora TEXT, Estado TEXT NOT NULL, Codigo TEXT, Descripcion TEXT, Csv TEXT)",
+            "CREATE INDEX ixRespuestasRegistro ON tblRegistrosRespuestas (IdReg)",
+            "CREATE TRIGGER trgRegistrosSinCambios BEFORE UPDATE ON tblRegistros BEGIN"
+            " SELECT RAISE(ABORT, 'Los registros de facturación no se pueden cambiar'); END",
+            "CREATE TRIGGER trgRegistrosSinBorrar BEFORE DELETE ON tblRegistros BEGIN"
+            " SELECT RAISE(ABORT, 'Los registros de facturación no se pueden borrar'); END",
+            "CREATE TRIGGER trgRespuestasSinCambios BEFORE UPDATE ON tblRegistrosRespuestas BEGIN"
+            " SELECT RAISE(ABORT, 'Las respuestas de la AEAT no se pueden cambiar'); END",
+            "CREATE TRIGGER trgRespuestasSinBorrar BEFORE DELETE ON tblRegistrosRespuestas BEGIN"
+            " SELECT RAISE(ABORT, 'Las respuestas de la AEAT no se pueden borrar'); END",
+            "CREATE TRIGGER trgFacturaSinCambios BEFORE UPDATE ON tblCobros"
+            " WHEN EXISTS (SELECT 1 FROM tblRegistros WHERE IdDoc = OLD.Id) AND (OLD.Num IS NOT"
+            " NEW.Num OR OLD.Ser IS NOT NEW.Ser OR OLD.Fec IS NOT NEW.Fec OR OLD.IdInq IS NOT"
+            " NEW.IdInq OR OLD.IdInm IS NOT NEW.IdInm OR OLD.PorIva IS NOT NEW.PorIva OR OLD.PorRet"
+            " IS NOT NEW.PorRet OR OLD.Base IS NOT NEW.Base OR OLD.IVA IS NOT NEW.IVA OR OLD.Tot IS"
+            " NOT NEW.Tot) BEGIN SELECT RAISE(ABORT, 'Esta factura está registrada: no se puede"
+            " cambiar'); END",
+            "CREATE TRIGGER trgFacturaSinBorrar BEFORE DELETE ON tblCobros"
+            " WHEN EXISTS (SELECT 1 FROM tblRegistros WHERE IdDoc = OLD.Id) BEGIN"
+            " SELECT RAISE(ABORT, 'Esta factura está registrada: no se puede borrar'); END",
+            "CREATE TRIGGER trgLineasNuevas BEFORE INSERT ON tblCobrosDetalles"
+            " WHEN EXISTS (SELECT 1 FROM tblRegistros WHERE IdDoc = NEW.IdDoc) BEGIN"
+            " SELECT RAISE(ABORT, 'Esta factura está registrada: no se puede cambiar'); END",
+            "CREATE TRIGGER trgLineasCambiadas BEFORE UPDATE ON tblCobrosDetalles"
+            " WHEN EXISTS (SELECT 1 FROM tblRegistros WHERE IdDoc IN (OLD.IdDoc, NEW.IdDoc)) BEGIN"
+            " SELECT RAISE(ABORT, 'Esta factura está registrada: no se puede cambiar'); END",
+            "CREATE TRIGGER trgLineasBorradas BEFORE DELETE ON tblCobrosDetalles"
+            " WHEN EXISTS (SELECT 1 FROM tblRegistros WHERE IdDoc = OLD.IdDoc) BEGIN"
+            " SELECT RAISE(ABORT, 'Esta factura está registrada: no se puede cambiar'); END"});
+}
+
 // Steps in order; each appends, none is ever edited once released.
 const std::vector<Paso>& pasos() {
     static const std::vector<Paso> lista = {
@@ -83,6 +130,11 @@ const std::vector<Paso>& pasos() {
              return ejecutarTodas(q, {"CREATE INDEX ixCobrosNumero ON tblCobros (Num)",
                                       "CREATE INDEX ixCobrosTotal ON tblCobros (Tot)"});
          }},
+        // 9: verifiable invoicing. The mode and its series (tblVerifactu, tblSeriesF.Factura),
+        // the rectifying invoice's reference on tblCobros, and the billing records with the
+        // agency's answers: append-only, so the engine itself refuses to change or remove them,
+        // and an invoice that has a record keeps what it says.
+        {9, [](QSqlQuery& q) { return crearTablasVerifactu(q); }},
     };
     return lista;
 }

@@ -8,6 +8,7 @@
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
+#include "verifactu/Registros.h"
 
 #include <QStandardPaths>
 #include <memory>
@@ -92,6 +93,13 @@ int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos 
     if (destino != DestinoDocumentos::Impresora && ruta.isEmpty()) return 0;
 
     CursorEspera espera(padre);
+    // An invoice is issued, its record made, before any copy of it leaves the program.
+    try {
+        emitirFacturas(ids);
+    } catch (const ErrorBD& error) {
+        Mensaje::critico(padre, error.texto());
+        return 0;
+    }
     std::vector<DocumentoImpreso> documentos = preparar(padre, ids);
     if (documentos.empty()) return 0;
     bool bien = true;

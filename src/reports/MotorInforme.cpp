@@ -3,6 +3,7 @@
 #include "app/Modulo.h"
 #include "reports/Impresoras.h"
 #include "reports/PintorListas.h"
+#include "reports/PintorQr.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
 
@@ -46,6 +47,7 @@ void prepararImpresora(QPrinter& impresora) {
 
 PaginasInforme::PaginasInforme(const InformeGenerado& informe)
     : html_(informe.html)
+    , qr_(informe.qr)
     , medida_(QPrinter::HighResolution) {
     if (informe.filas) lista_ = std::make_unique<PintorLista>(informe);
 }
@@ -64,8 +66,10 @@ void PaginasInforme::maquetar(const QPrinter& impresora) {
     documento_->setDefaultFont(letraInforme(10));
     documento_->setHtml(html_);
     alturaPie_ = QFontMetricsF(letraInforme(8), &medida_).height() * 2;
+    // Every page keeps the QR's room, so the pages break alike whatever comes first.
+    alturaQr_ = qr_.isEmpty() ? 0 : alturaCabeceraQr(medida_);
     const QSizeF area = medida_.pageLayout().paintRectPixels(medida_.resolution()).size();
-    documento_->setPageSize(QSizeF(area.width(), area.height() - alturaPie_));
+    documento_->setPageSize(QSizeF(area.width(), area.height() - alturaPie_ - alturaQr_));
 }
 
 bool PaginasInforme::pintar(QPrinter* impresora) {
@@ -94,13 +98,14 @@ void PaginasInforme::pintarPaginas(QPainter& pintor, QPrinter& impresora, bool p
     for (int i = 0; i < paginas; ++i) {
         if (i > 0 || !primera) impresora.newPage();
         const QRectF recorte(0, i * pagina.height(), pagina.width(), pagina.height());
+        if (i == 0 && !qr_.isEmpty()) pintarCabeceraQr(pintor, impresora, pagina.width(), qr_);
         pintor.save();
-        pintor.translate(0, -recorte.top());
+        pintor.translate(0, alturaQr_ - recorte.top());
         documento_->drawContents(&pintor, recorte);
         pintor.restore();
         // A one-page document needs no page count.
         if (paginas > 1)
-            pintor.drawText(QRectF(0, pagina.height(), pagina.width(), alturaPie_),
+            pintor.drawText(QRectF(0, alturaQr_ + pagina.height(), pagina.width(), alturaPie_),
                             Qt::AlignHCenter | Qt::AlignBottom,
                             QStringLiteral("Página %1 de %2").arg(i + 1).arg(paginas));
     }

@@ -54,6 +54,8 @@ private:
     void maquetar(const QPrinter& impresora);
 
     QString html_;
+    QString qr_;
+    double alturaQr_ = 0;
     QPrinter medida_; ///< the layout's own device, a twin of the printer it was made for
     std::unique_ptr<QTextDocument> documento_;
     std::unique_ptr<PintorLista> lista_;

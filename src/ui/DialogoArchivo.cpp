@@ -6,8 +6,7 @@
 namespace DialogoArchivo {
 
 namespace {
-std::optional<QString>& siguiente()
-{
+std::optional<QString>& siguiente() {
     static std::optional<QString> ruta;
     return ruta;
 }
@@ -20,10 +19,15 @@ std::optional<QString> tomarSiguiente() {
 } // namespace
 
 QString guardar(QWidget* padre, const QString& titulo, const QString& propuesto,
-                const QString& filtro)
-{
+                const QString& filtro) {
     if (const auto ruta = tomarSiguiente()) return *ruta;
     return QFileDialog::getSaveFileName(padre, titulo, propuesto, filtro);
+}
+
+QString abrir(QWidget* padre, const QString& titulo, const QString& propuesto,
+              const QString& filtro) {
+    if (const auto ruta = tomarSiguiente()) return *ruta;
+    return QFileDialog::getOpenFileName(padre, titulo, propuesto, filtro);
 }
 
 QString carpeta(QWidget* padre, const QString& titulo, const QString& propuesta) {
@@ -31,6 +35,8 @@ QString carpeta(QWidget* padre, const QString& titulo, const QString& propuesta)
     return QFileDialog::getExistingDirectory(padre, titulo, propuesta);
 }
 
-void fijarSiguiente(const QString& ruta) { siguiente() = ruta; }
+void fijarSiguiente(const QString& ruta) {
+    siguiente() = ruta;
+}
 
 } // namespace DialogoArchivo

@@ -2,18 +2,22 @@
 #include "ui_frmConfiguracion.h"
 
 #include "app/Modulo.h"
+#include "data/Documentos.h"
 #include "data/Formato.h"
 #include "data/Titulos.h"
 #include "editors/frmIvas.h"
 #include "editors/frmSeriesF.h"
 #include "reports/Impresoras.h"
+#include "tax/frmRegistrosVerifactu.h"
 #include "ui/Colores.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
+#include "verifactu/Registros.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTimer>
 
@@ -54,6 +58,8 @@ frmConfiguracion::frmConfiguracion(QWidget* padre)
     connect(ui->cmdPechar, &QPushButton::clicked, this, &frmConfiguracion::cmdPechar_Click);
     connect(ui->cmdIVA, &QToolButton::clicked, this, &frmConfiguracion::abrirEditor<frmIvas>);
     connect(ui->cmdSeries, &QToolButton::clicked, this, &frmConfiguracion::abrirEditor<frmSeriesF>);
+    connect(ui->cmdRegistros, &QPushButton::clicked, this,
+            &frmConfiguracion::abrirEditor<frmRegistrosVerifactu>);
 }
 
 frmConfiguracion::~frmConfiguracion() = default;
@@ -78,7 +84,47 @@ void frmConfiguracion::CargarDatos() {
         posicionImpresora(false) < impresoras.size() ? posicionImpresora(false) : -1);
     ui->cmbImpresora_1->setCurrentIndex(
         posicionImpresora(true) < impresoras.size() ? posicionImpresora(true) : -1);
+    CargarVerifactu();
     ui->txtDatos_0->setFocus();
+}
+
+void frmConfiguracion::CargarVerifactu() {
+    const ConfigVerifactu config = leerConfigVerifactu();
+    ui->chkVerifactu->setChecked(config.activo);
+    ui->chkVerifactu->setEnabled(!config.activo);
+    ui->txtSerieRect->setText(config.serieRect);
+    ui->chkPruebas->setChecked(config.pruebas);
+    ui->lstSeriesFactura->clear();
+    for (const QString& serie : codigosSeries()) {
+        if (serie.compare(config.serieRect, Qt::CaseInsensitive) == 0) continue;
+        auto* elemento = new QListWidgetItem(serie, ui->lstSeriesFactura);
+        elemento->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        elemento->setCheckState(config.series.contains(serie, Qt::CaseInsensitive) ? Qt::Checked
+                                                                                   : Qt::Unchecked);
+    }
+}
+
+bool frmConfiguracion::GuardarVerifactu() {
+    ConfigVerifactu config;
+    config.activo = ui->chkVerifactu->isChecked();
+    config.serieRect = ui->txtSerieRect->text().trimmed();
+    config.pruebas = ui->chkPruebas->isChecked();
+    for (int i = 0; i < ui->lstSeriesFactura->count(); ++i)
+        if (ui->lstSeriesFactura->item(i)->checkState() == Qt::Checked)
+            config.series << ui->lstSeriesFactura->item(i)->text();
+    if (config.activo && config.series.isEmpty()) {
+        Mensaje::informar(this, QStringLiteral("Marque al menos una serie de facturas."));
+        ui->lstSeriesFactura->setFocus();
+        return false;
+    }
+    try {
+        guardarConfigVerifactu(config);
+    } catch (const ErrorBD& error) {
+        Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
+        ui->txtSerieRect->setFocus();
+        return false;
+    }
+    return true;
 }
 
 QString frmConfiguracion::textoDe(int indice) const {
@@ -138,6 +184,7 @@ template <typename Editor> void frmConfiguracion::abrirEditor() {
 
 void frmConfiguracion::cmdPechar_Click() {
     if (!RetencionValida()) return;
+    if (!GuardarVerifactu()) return;
     if (!Modulo::EscribirImpresoras(ui->cmbImpresora_0->currentIndex(),
                                     ui->cmbImpresora_1->currentIndex())) {
         Mensaje::critico(this, QStringLiteral("No se pudo guardar la elección de impresoras en %1.")

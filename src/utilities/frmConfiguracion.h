@@ -10,8 +10,9 @@ class frmConfiguracion;
 }
 
 /**
- * The company data (the one tblTitulos row), the two printers kept in imp.ini, and the way to
- * the VAT types and series editors. Only "&Salir" writes; closing otherwise keeps nothing.
+ * The company data (the one tblTitulos row), the two printers kept in imp.ini, the verifiable
+ * invoicing mode and its series, and the way to the VAT types and series editors. Only "&Salir"
+ * writes; closing otherwise keeps nothing.
  */
 class frmConfiguracion : public Ventana {
     Q_OBJECT
@@ -31,6 +32,8 @@ private:
     bool RetencionValida();
     QString textoDe(int indice) const;
     void fijarTexto(int indice, const QString& texto);
+    void CargarVerifactu();
+    bool GuardarVerifactu();
 
     std::unique_ptr<Ui::frmConfiguracion> ui;
     /** txtDatos_0 … txtDatos_11 in index order (Qt has no control arrays). */

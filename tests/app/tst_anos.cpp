@@ -56,6 +56,7 @@ void llenarAno(Entorno& e) {
     ejecutar(u"INSERT INTO tblInquilinosCuentas (Id, IBAN, IdInq) VALUES (1, 'ES76 2080', ?)"_s,
              {inq});
     ejecutar(u"INSERT INTO tblTitulos (Empresa, CIF) VALUES ('Alquileres Miño', 'B15000001')"_s);
+    ejecutar(u"INSERT INTO tblVerifactu (Id, Activo) VALUES (1, 0)"_s);
     const int inm = e.inmueble(u"Piso Lugo"_s, inq);
     e.concepto(u"Renta"_s, 650);
     ejecutar(u"INSERT INTO tblInmueblesCargos (Id, IdInm, Lin, IdCon, DesCon, Und, Pre)"

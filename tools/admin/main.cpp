@@ -1,11 +1,12 @@
 // torvane-admin: what the desktop program leaves to be done outside it.
 #include "data/Demo.h"
 
+#include "data/Anos.h"
 #include "data/BaseDatos.h"
 #include "data/Comprobacion.h"
 #include "data/Copia.h"
-#include "data/Anos.h"
 #include "data/Formato.h"
+#include "verifactu/Registros.h"
 
 #include <QCoreApplication>
 #include <QLockFile>
@@ -13,8 +14,7 @@
 
 namespace {
 
-int uso(QTextStream& err)
-{
+int uso(QTextStream& err) {
     err << "Uso:\n"
            "  torvane-admin crear CARPETA AÑO   crea CARPETA/AÑO/Zudivoz.mdb y las plantillas\n"
            "  torvane-admin demo CARPETA [AÑO]   crea un año de demostración\n"
@@ -24,13 +24,14 @@ int uso(QTextStream& err)
            "  torvane-admin recuperar CARPETA AÑO ORIGEN   pone ORIGEN/Zudivoz.mdb en su lugar\n"
            "  torvane-admin nuevo CARPETA AÑO   crea el año siguiente a AÑO con sus inmuebles,\n"
            "                                    inquilinos, conceptos, tipos de IVA, series y\n"
-           "                                    datos de la empresa, sin recibos\n";
+           "                                    datos de la empresa, sin recibos\n"
+           "  torvane-admin verifactu verificar CARPETA AÑO\n"
+           "                                     comprueba la cadena de registros de facturación\n";
     return 2;
 }
 
 /** Lists what does not add up; with reparar, repairs it under the year's lock. */
-int comprobarAno(const QString& carpeta, const QString& ano, bool reparar)
-{
+int comprobarAno(const QString& carpeta, const QString& ano, bool reparar) {
     QTextStream out(stdout);
     const QString ruta = carpeta + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb");
     QLockFile cerrojo(ruta + QStringLiteral(".lock"));
@@ -63,8 +64,7 @@ int comprobarAno(const QString& carpeta, const QString& ano, bool reparar)
 }
 
 // Backup and restore of one year, for scheduled copies; the year stays closed afterwards.
-QString copiarORecuperar(const QStringList& args)
-{
+QString copiarORecuperar(const QStringList& args) {
     const QString rutaBD = args[1] + QLatin1Char('/') + args[2] + QLatin1Char('/') + kArchivoDatos;
     limpiarTemporales(rutaBD);
     QString error = abrirBaseDatos(rutaBD);
@@ -74,6 +74,19 @@ QString copiarORecuperar(const QStringList& args)
                     : restaurarCopia(args[3], rutaBD, [&rutaBD] { return abrirBaseDatos(rutaBD); });
     cerrarBaseDatos();
     return error;
+}
+
+/** Checks the chain of billing records of a year; exit status 0 only when it is right. */
+int verificarRegistros(const QString& carpeta, const QString& ano) {
+    QTextStream out(stdout);
+    if (const QString error = abrirBaseDatos(rutaBaseDatos(carpeta, ano)); !error.isEmpty()) {
+        out << error << '\n';
+        return 1;
+    }
+    const VerificacionCadena cadena = verificarCadena();
+    out << cadena.texto() << '\n';
+    cerrarBaseDatos();
+    return cadena.correcta() ? 0 : 1;
 }
 
 QString nuevoAno(const QString& carpeta, const QString& ano) {
@@ -88,16 +101,17 @@ QString nuevoAno(const QString& carpeta, const QString& ano) {
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication aplicacion(argc, argv);
     QTextStream err(stderr);
     const QStringList args = aplicacion.arguments().mid(1);
-    if (args.size() < 2)
-        return uso(err);
+    if (args.size() < 2) return uso(err);
     if (args[0] == QStringLiteral("comprobar") && (args.size() == 3 || args.size() == 4) &&
         (args.size() == 3 || args[3] == QStringLiteral("--reparar")))
         return comprobarAno(args[1], args[2], args.size() == 4);
+    if (args[0] == QStringLiteral("verifactu") && args.size() == 4 &&
+        args[1] == QStringLiteral("verificar"))
+        return verificarRegistros(args[2], args[3]);
     QString error;
     if (args[0] == QStringLiteral("crear") && args.size() == 3)
         error = crearAno(args[1], args[2]);

@@ -1,0 +1,46 @@
+#include "tax/frmRectificar.h"
+
+#include "ui_frmRectificar.h"
+
+#include "data/Consulta.h"
+#include "data/Documentos.h"
+#include "data/Formato.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+#include "verifactu/Registros.h"
+
+frmRectificar::frmRectificar(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmRectificar>()) {
+    ui->setupUi(this);
+    configurarCampo(ui->cmbTipo, Campo::EnterComoTab | Campo::ColorFoco);
+    configurarCampo(ui->txtMotivo, Campo::ColorFoco | Campo::SeleccionarTodo);
+    for (const auto& [codigo, descripcion] : tiposRectificativa())
+        ui->cmbTipo->addItem(codigo + QStringLiteral(" — ") + descripcion, codigo);
+    connect(ui->txtMotivo, &QLineEdit::returnPressed, this, &frmRectificar::Aceptar);
+    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmRectificar::Aceptar);
+    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmRectificar::reject);
+}
+
+frmRectificar::~frmRectificar() = default;
+
+void frmRectificar::alActivar() {
+    if (const auto c = leerCabecera(IdOriginal))
+        ui->lblFactura->setText(
+            QStringLiteral("Factura %1%2 del %3, total %4 €")
+                .arg(c->num.value_or(0))
+                .arg(c->ser, formatoFecha(c->fec), formatoImporte(c->totales.total)));
+    ui->cmbTipo->setFocus();
+}
+
+void frmRectificar::Aceptar() {
+    try {
+        IdNuevo = rectificarFactura(IdOriginal, ui->cmbTipo->currentData().toString(),
+                                    ui->txtMotivo->text());
+    } catch (const ErrorBD& error) {
+        Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
+        ui->txtMotivo->setFocus();
+        return;
+    }
+    accept();
+}

@@ -1,0 +1,350 @@
+#include "verifactu/Registros.h"
+
+#include "data/Consulta.h"
+#include "data/Documentos.h"
+#include "data/Formato.h"
+#include "data/Funciones.h"
+#include "data/Titulos.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QSqlError>
+
+namespace {
+
+constexpr qsizetype kMaxDescripcion = 500;
+const QString kColumnas = QStringLiteral(
+    "Id, IdDoc, Tipo, Nif, Nombre, NumSerie, Fecha, TipoFactura, RectNumSerie, RectFecha,"
+    " Descripcion, DestNif, DestNombre, PorIva, Exencion, Base, Cuota, Importe, HuellaAnt,"
+    " FechaHora, Huella, Sistema");
+
+QString texto(const QSqlQuery& q, int i) {
+    return q.value(i).isNull() ? QString() : q.value(i).toString();
+}
+
+RegistroFacturacion leerRegistro(const QSqlQuery& q) {
+    RegistroFacturacion r;
+    r.id = q.value(0).toInt();
+    r.idDoc = q.value(1).toInt();
+    r.anulacion = texto(q, 2) == QLatin1String("N");
+    QString* campos[] = {&r.nif,          &r.nombre,    &r.numSerie,    &r.fecha,   &r.tipoFactura,
+                         &r.rectNumSerie, &r.rectFecha, &r.descripcion, &r.destNif, &r.destNombre,
+                         &r.porIva,       &r.exencion,  &r.base,        &r.cuota,   &r.importe,
+                         &r.huellaAnt,    &r.fechaHora, &r.huella,      &r.sistema};
+    for (int i = 0; i < static_cast<int>(std::size(campos)); ++i)
+        *campos[i] = texto(q, i + 3);
+    return r;
+}
+
+/** The fingerprint the next record chains to: the year's last, or the previous year's. */
+QString huellaAnterior() {
+    const QVariant ultima =
+        valorUnico(QStringLiteral("SELECT Huella FROM tblRegistros ORDER BY Id DESC LIMIT 1"));
+    if (ultima.isValid()) return ultima.toString();
+    return valorUnico(QStringLiteral("SELECT HuellaAnt FROM tblVerifactu")).toString();
+}
+
+void insertarRegistro(RegistroFacturacion r) {
+    r.huellaAnt = huellaAnterior();
+    r.fechaHora = fechaHoraAeat(QDateTime::currentDateTime());
+    r.sistema = QStringLiteral("Torvane ") + QCoreApplication::applicationVersion();
+    r.huella = calcularHuella(r);
+    r.id = SiguienteNumero(QStringLiteral("tblRegistros"), QStringLiteral("Id"));
+    ejecutar(QStringLiteral("INSERT INTO tblRegistros (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                            " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                 .arg(kColumnas),
+             {r.id,         r.idDoc,       r.anulacion ? QStringLiteral("N") : QStringLiteral("A"),
+              r.nif,        r.nombre,      r.numSerie,
+              r.fecha,      r.tipoFactura, r.rectNumSerie,
+              r.rectFecha,  r.descripcion, r.destNif,
+              r.destNombre, r.porIva,      r.exencion,
+              r.base,       r.cuota,       r.importe,
+              r.huellaAnt,  r.fechaHora,   r.huella,
+              r.sistema});
+}
+
+bool esSerieDeFactura(const ConfigVerifactu& c, const QString& serie) {
+    return c.series.contains(serie, Qt::CaseInsensitive) ||
+           serie.compare(c.serieRect, Qt::CaseInsensitive) == 0;
+}
+
+QString descripcionLineas(int idDoc) {
+    QStringList partes;
+    QSqlQuery q = ejecutar(
+        QStringLiteral("SELECT DesCon FROM tblCobrosDetalles WHERE IdDoc = ? ORDER BY Lin"),
+        {idDoc});
+    while (q.next())
+        if (!texto(q, 0).trimmed().isEmpty()) partes << texto(q, 0).trimmed();
+    const QString descripcion = partes.join(QStringLiteral("; "));
+    return descripcion.isEmpty() ? QStringLiteral("Arrendamiento")
+                                 : descripcion.left(kMaxDescripcion);
+}
+
+/** The alta of one document, its own data and the rectified invoice's reference. */
+RegistroFacturacion altaDe(const Cabecera& c, const QStringList& empresa) {
+    RegistroFacturacion r;
+    r.idDoc = c.id;
+    r.nif = empresa.value(1).trimmed();
+    r.nombre = empresa.value(0).trimmed();
+    r.numSerie = QString::number(c.num.value_or(0)) + c.ser;
+    r.fecha = fechaAeat(c.fec);
+    r.tipoFactura = QStringLiteral("F1");
+    QSqlQuery q =
+        ejecutar(QStringLiteral("SELECT IdRect, TipoRect FROM tblCobros WHERE Id = ?"), {c.id});
+    if (q.next() && !q.value(0).isNull()) {
+        r.tipoFactura = texto(q, 1);
+        if (const auto original = registroAlta(q.value(0).toInt())) {
+            r.rectNumSerie = original->numSerie;
+            r.rectFecha = original->fecha;
+        }
+    }
+    r.descripcion = descripcionLineas(c.id);
+    QSqlQuery inq =
+        ejecutar(QStringLiteral("SELECT DNI, Nom FROM tblInquilinos WHERE Id = ?"), {c.idInq});
+    if (inq.next()) {
+        r.destNif = texto(inq, 0).trimmed();
+        r.destNombre = texto(inq, 1).trimmed();
+    }
+    r.porIva = importeAeat(c.porIva);
+    // Renting a dwelling is exempt (art. 20.Uno.23 LIVA): cause E1 of the agency's list.
+    r.exencion = c.porIva == 0 ? QStringLiteral("E1") : QString();
+    r.base = importeAeat(c.totales.base);
+    r.cuota = importeAeat(c.totales.iva);
+    // The withholding is the payer's tax, not part of the invoice's total for the agency.
+    r.importe = importeAeat(c.totales.base + c.totales.iva);
+    return r;
+}
+
+const QString kSoloEmitidas =
+    QStringLiteral("Solo se puede hacer con una factura emitida y no anulada.");
+
+} // namespace
+
+ConfigVerifactu leerConfigVerifactu() {
+    ConfigVerifactu c;
+    QSqlQuery q = ejecutar(
+        QStringLiteral("SELECT Activo, Desde, SerieRect, Pruebas, IdDesde FROM tblVerifactu"));
+    if (q.next()) {
+        c.activo = q.value(0).toInt() != 0;
+        c.desde = desdeIso(texto(q, 1));
+        if (!texto(q, 2).isEmpty()) c.serieRect = texto(q, 2);
+        c.pruebas = q.value(3).toInt() != 0;
+        c.idDesde = q.value(4).toInt();
+    }
+    QSqlQuery s =
+        ejecutar(QStringLiteral("SELECT Cod FROM tblSeriesF WHERE Factura <> 0 ORDER BY Id"));
+    while (s.next())
+        if (texto(s, 0).compare(c.serieRect, Qt::CaseInsensitive) != 0) c.series << texto(s, 0);
+    return c;
+}
+
+void guardarConfigVerifactu(const ConfigVerifactu& c) {
+    const ConfigVerifactu antes = leerConfigVerifactu();
+    if (antes.activo && !c.activo)
+        throw ErrorBD(QStringLiteral("El sistema de facturación verificable no se puede desactivar "
+                                     "una vez activado en el año."));
+    static const QRegularExpression codigo(QStringLiteral("^[A-Za-z0-9]{1,5}$"));
+    if (!codigo.match(c.serieRect).hasMatch())
+        throw ErrorBD(QStringLiteral("La serie de las facturas rectificativas debe ser un código "
+                                     "de 1 a 5 letras o cifras."));
+    if (c.series.contains(c.serieRect, Qt::CaseInsensitive))
+        throw ErrorBD(QStringLiteral("La serie de las rectificativas no puede ser también una "
+                                     "serie de facturas ordinarias."));
+    Transaccion t;
+    const QDate desde = antes.activo ? antes.desde : c.activo ? Hoy() : QDate();
+    ejecutar(QStringLiteral("INSERT OR IGNORE INTO tblVerifactu (Id) VALUES (1)"));
+    ejecutar(QStringLiteral("UPDATE tblVerifactu SET Activo = ?, Desde = ?, SerieRect = ?,"
+                            " Pruebas = ?"),
+             {c.activo ? 1 : 0, desde.isValid() ? QVariant(fechaIso(desde)) : QVariant(),
+              c.serieRect, c.pruebas ? 1 : 0});
+    if (c.activo && !antes.activo)
+        ejecutar(QStringLiteral("UPDATE tblVerifactu SET IdDesde ="
+                                " (SELECT COALESCE(MAX(Id), 0) FROM tblCobros)"));
+    if (!valorUnico(QStringLiteral("SELECT 1 FROM tblSeriesF WHERE upper(Cod) = upper(?)"),
+                    {c.serieRect})
+             .isValid())
+        ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (?, ?, ?)"),
+                 {SiguienteNumero(QStringLiteral("tblSeriesF"), QStringLiteral("Id")), c.serieRect,
+                  QStringLiteral("Facturas rectificativas")});
+    ejecutar(QStringLiteral("UPDATE tblSeriesF SET Factura = 0"));
+    for (const QString& serie : c.series + QStringList{c.serieRect})
+        ejecutar(QStringLiteral("UPDATE tblSeriesF SET Factura = 1 WHERE upper(Cod) = upper(?)"),
+                 {serie});
+    t.confirmar();
+}
+
+EstadoFactura estadoFactura(int idDoc) {
+    const QVariant tipo = valorUnico(
+        QStringLiteral("SELECT Tipo FROM tblRegistros WHERE IdDoc = ? ORDER BY Id DESC LIMIT 1"),
+        {idDoc});
+    if (!tipo.isValid()) return EstadoFactura::Libre;
+    return tipo.toString() == QLatin1String("N") ? EstadoFactura::Anulada : EstadoFactura::Emitida;
+}
+
+QString motivoFacturaFija(int idDoc) {
+    switch (estadoFactura(idDoc)) {
+    case EstadoFactura::Libre:
+        return {};
+    case EstadoFactura::Emitida:
+        return QStringLiteral("Factura emitida con registro VERI*FACTU: no se puede cambiar ni "
+                              "borrar. Para corregirla, use «Rectificar».");
+    case EstadoFactura::Anulada:
+        break;
+    }
+    return QStringLiteral("Factura anulada: no se puede cambiar ni borrar.");
+}
+
+void registrarAltas(const QList<int>& ids) {
+    const ConfigVerifactu config = leerConfigVerifactu();
+    if (!config.activo) return;
+    const QStringList empresa = leerTitulos();
+    for (int id : ids) {
+        const auto c = leerCabecera(id);
+        // What existed, dated before the mode was on, was issued outside it; a document made
+        // since is in, whatever its date (a monthly run dated the 1st, turned on the 6th).
+        const bool anterior = c && c->fec < config.desde && id <= config.idDesde;
+        if (!c || !esSerieDeFactura(config, c->ser) || anterior ||
+            estadoFactura(id) != EstadoFactura::Libre || numeroLineas(id) == 0)
+            continue;
+        if (empresa.value(1).trimmed().isEmpty())
+            throw ErrorBD(QStringLiteral("Para emitir facturas verificables ponga el C.I.F. de la "
+                                         "empresa en Configuración."));
+        insertarRegistro(altaDe(*c, empresa));
+        ejecutar(QStringLiteral("UPDATE tblCobros SET Imp = 1 WHERE Id = ?"), {id});
+    }
+}
+
+void emitirFacturas(const QList<int>& ids) {
+    Transaccion t;
+    registrarAltas(ids);
+    t.confirmar();
+}
+
+void anularFactura(int idDoc) {
+    Transaccion t;
+    const auto alta = registroAlta(idDoc);
+    if (!alta || estadoFactura(idDoc) != EstadoFactura::Emitida) throw ErrorBD(kSoloEmitidas);
+    RegistroFacturacion r;
+    r.idDoc = idDoc;
+    r.anulacion = true;
+    r.nif = alta->nif;
+    r.nombre = alta->nombre;
+    r.numSerie = alta->numSerie;
+    r.fecha = alta->fecha;
+    insertarRegistro(r);
+    t.confirmar();
+}
+
+QList<std::pair<QString, QString>> tiposRectificativa() {
+    return {{QStringLiteral("R1"), QStringLiteral("Error fundado en derecho (art. 80 Uno, Dos y "
+                                                  "Seis LIVA)")},
+            {QStringLiteral("R2"), QStringLiteral("Concurso de acreedores (art. 80 Tres LIVA)")},
+            {QStringLiteral("R3"), QStringLiteral("Crédito incobrable (art. 80 Cuatro LIVA)")},
+            {QStringLiteral("R4"), QStringLiteral("Otras causas")}};
+}
+
+int rectificarFactura(int idDoc, const QString& tipo, const QString& motivo) {
+    bool tipoValido = false;
+    for (const auto& [codigo, descripcion] : tiposRectificativa())
+        tipoValido = tipoValido || codigo == tipo;
+    if (!tipoValido) throw ErrorBD(QStringLiteral("Elija el tipo de rectificación."));
+    if (motivo.trimmed().isEmpty())
+        throw ErrorBD(QStringLiteral("Escriba el motivo de la rectificación."));
+    Transaccion t;
+    const auto alta = registroAlta(idDoc);
+    const auto original = leerCabecera(idDoc);
+    if (!alta || !original || estadoFactura(idDoc) != EstadoFactura::Emitida)
+        throw ErrorBD(kSoloEmitidas);
+    Cabecera c = *original;
+    c.num.reset();
+    c.ser = leerConfigVerifactu().serieRect;
+    c.fec = Hoy();
+    c.tri = Trimestre(c.fec.month()).toInt();
+    c.pag = false;
+    c.obs = QStringLiteral("Rectifica la factura %1 del %2. Motivo: %3")
+                .arg(alta->numSerie, formatoFecha(original->fec), motivo.trimmed());
+    QList<Linea> lineas;
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT Id FROM tblCobrosDetalles WHERE IdDoc = ?"
+                                          " ORDER BY Lin"),
+                           {idDoc});
+    while (q.next())
+        if (auto l = leerLinea(q.value(0).toInt())) {
+            l->und = -l->und;
+            lineas << *l;
+        }
+    const int id = escribirDocumentoNuevo(c, lineas);
+    ejecutar(QStringLiteral("UPDATE tblCobros SET IdRect = ?, TipoRect = ?, MotivoRect = ?,"
+                            " Fac = 1 WHERE Id = ?"),
+             {idDoc, tipo, motivo.trimmed(), id});
+    t.confirmar();
+    return id;
+}
+
+std::optional<RegistroFacturacion> registroAlta(int idDoc) {
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT %1 FROM tblRegistros WHERE IdDoc = ? AND"
+                                          " Tipo = 'A' ORDER BY Id LIMIT 1")
+                               .arg(kColumnas),
+                           {idDoc});
+    if (!q.next()) return std::nullopt;
+    return leerRegistro(q);
+}
+
+QString textoQrDocumento(int idDoc) {
+    const auto alta = registroAlta(idDoc);
+    return alta ? urlCotejo(*alta, !leerConfigVerifactu().pruebas) : QString();
+}
+
+QList<RegistroFacturacion> registrosDelAno() {
+    QSqlQuery q =
+        ejecutar(QStringLiteral("SELECT %1 FROM tblRegistros ORDER BY Id").arg(kColumnas));
+    QList<RegistroFacturacion> lista;
+    while (q.next())
+        lista << leerRegistro(q);
+    return lista;
+}
+
+QString VerificacionCadena::texto() const {
+    if (!correcta()) return error;
+    return registros == 1 ? QStringLiteral("La cadena de registros es correcta (1 registro).")
+                          : QStringLiteral("La cadena de registros es correcta (%1 registros).")
+                                .arg(registros);
+}
+
+VerificacionCadena verificarCadena() {
+    VerificacionCadena v;
+    QString anterior = valorUnico(QStringLiteral("SELECT HuellaAnt FROM tblVerifactu")).toString();
+    for (const RegistroFacturacion& r : registrosDelAno()) {
+        ++v.registros;
+        const QString cual =
+            QStringLiteral("El registro %1 (factura %2)").arg(r.id).arg(r.numSerie);
+        if (r.huellaAnt != anterior) {
+            v.error = cual + QStringLiteral(" no enlaza con el registro anterior: falta un "
+                                            "registro o se ha cambiado.");
+            return v;
+        }
+        if (calcularHuella(r) != r.huella) {
+            v.error = cual + QStringLiteral(" ha sido alterado: su huella no corresponde a sus "
+                                            "datos.");
+            return v;
+        }
+        anterior = r.huella;
+    }
+    return v;
+}
+
+QString continuarCadena(QSqlQuery& q) {
+    if (!q.exec(QStringLiteral("SELECT 1 FROM origen.sqlite_master WHERE name = 'tblRegistros'")))
+        return q.lastError().text();
+    if (!q.next()) return {};
+    q.finish();
+    // The new year's documents are all made with the mode on.
+    if (!q.exec(QStringLiteral("UPDATE main.tblVerifactu SET IdDesde = 0")))
+        return q.lastError().text();
+    // The agency's message names the previous record too, not only its fingerprint.
+    if (!q.exec(
+            QStringLiteral("UPDATE main.tblVerifactu SET (HuellaAnt, NumSerieAnt, FechaAnt) ="
+                           " (SELECT Huella, NumSerie, Fecha FROM origen.tblRegistros ORDER BY"
+                           " Id DESC LIMIT 1) WHERE EXISTS (SELECT 1 FROM origen.tblRegistros)")))
+        return q.lastError().text();
+    return {};
+}

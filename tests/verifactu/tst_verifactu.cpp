@@ -1,0 +1,419 @@
+#include "support/Entorno.h"
+
+#include "app/Modulo.h"
+#include "collections/frmCobrosHoja.h"
+#include "data/Anos.h"
+#include "data/Consulta.h"
+#include "data/Documentos.h"
+#include "data/Formato.h"
+#include "data/Titulos.h"
+#include "reports/MotorInforme.h"
+#include "reports/frmInformeHojaDoc.h"
+#include "verifactu/Envio.h"
+#include "verifactu/Registros.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QProcess>
+#include <QPushButton>
+#include <QSqlError>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
+#include <QTimeZone>
+#include <QXmlStreamReader>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+/** A company with a N.I.F., series B of invoices in verifiable mode, and one issued invoice. */
+int prepararFacturaEmitida(Entorno& e, double iva = 21) {
+    QStringList titulos = leerTitulos();
+    titulos[0] = u"Inmuebles Costa, S.L."_s;
+    titulos[1] = u"B15000001"_s;
+    guardarTitulos(titulos);
+    e.serie(u"B"_s, u"Facturas"_s);
+    ConfigVerifactu config;
+    config.activo = true;
+    config.series = {u"B"_s};
+    guardarConfigVerifactu(config);
+    const int inq = e.inquilino(u"Ferretería Núñez, S.L."_s, {}, {}, {}, u"B15999999"_s);
+    const int id = e.documento(7, u"B"_s, Hoy(), e.inmueble(u"Local 2"_s), inq);
+    ejecutar(u"UPDATE tblCobros SET PorIva = ?, PorRet = 19 WHERE Id = ?"_s, {iva, id});
+    e.linea(id, 1, 1, 1000, 0, u"Renta de mayo"_s);
+    reescribirTotales(id);
+    emitirFacturas({id});
+    return id;
+}
+
+QString ejecutarAdmin(const QStringList& argumentos, int& salida) {
+    QProcess admin;
+    admin.start(qEnvironmentVariable("TORVANE_ADMIN"), argumentos);
+    admin.waitForFinished(30000);
+    salida = admin.exitCode();
+    return QString::fromUtf8(admin.readAllStandardOutput());
+}
+
+const QByteArray kRespuesta = R"(<?xml version="1.0" encoding="UTF-8"?>
+<env:Envelope xmlns:env="http://schemas.xmlsoap.org/soap/envelope/"><env:Body>
+<tikR:RespuestaRegFactuSistemaFacturacion xmlns:tikR="https://www2.agenciatributaria.gob.es/static_files/common/internet/dep/aplicaciones/es/aeat/tike/cont/ws/RespuestaSuministro.xsd" xmlns:tik="https://www2.agenciatributaria.gob.es/static_files/common/internet/dep/aplicaciones/es/aeat/tike/cont/ws/SuministroInformacion.xsd">
+<tikR:CSV>A-PRUEBA</tikR:CSV><tikR:TiempoEsperaEnvio>60</tikR:TiempoEsperaEnvio>
+<tikR:EstadoEnvio>ParcialmenteCorrecto</tikR:EstadoEnvio>
+<tikR:RespuestaLinea><tikR:IDFactura><tik:IDEmisorFactura>B15000001</tik:IDEmisorFactura>
+<tik:NumSerieFactura>7B</tik:NumSerieFactura><tik:FechaExpedicionFactura>15-05-2024</tik:FechaExpedicionFactura>
+</tikR:IDFactura><tikR:Operacion><tik:TipoOperacion>Alta</tik:TipoOperacion></tikR:Operacion>
+<tikR:EstadoRegistro>Correcto</tikR:EstadoRegistro></tikR:RespuestaLinea>
+<tikR:RespuestaLinea><tikR:IDFactura><tik:IDEmisorFactura>B15000001</tik:IDEmisorFactura>
+<tik:NumSerieFactura>7B</tik:NumSerieFactura><tik:FechaExpedicionFactura>15-05-2024</tik:FechaExpedicionFactura>
+</tikR:IDFactura><tikR:Operacion><tik:TipoOperacion>Anulacion</tik:TipoOperacion></tikR:Operacion>
+<tikR:EstadoRegistro>Incorrecto</tikR:EstadoRegistro><tikR:CodigoErrorRegistro>3002</tikR:CodigoErrorRegistro>
+<tikR:DescripcionErrorRegistro>No existe el registro de facturación.</tikR:DescripcionErrorRegistro>
+</tikR:RespuestaLinea></tikR:RespuestaRegFactuSistemaFacturacion></env:Body></env:Envelope>)";
+
+/** The agency's web service as the tests play it: HTTPS on 127.0.0.1, one canned answer. */
+class ServidorAeat : public QObject {
+public:
+    ServidorAeat(const QString& carpeta) {
+        QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
+        ssl.setLocalCertificate(QSslCertificate::fromPath(carpeta + u"/servidor.crt"_s).value(0));
+        QFile clave(carpeta + u"/servidor.key"_s);
+        clave.open(QIODevice::ReadOnly);
+        ssl.setPrivateKey(QSslKey(&clave, QSsl::Rsa));
+        ssl.setPeerVerifyMode(QSslSocket::QueryPeer);
+        servidor_.setSslConfiguration(ssl);
+        connect(&servidor_, &QTcpServer::pendingConnectionAvailable, this, [this] {
+            auto* s = qobject_cast<QSslSocket*>(servidor_.nextPendingConnection());
+            connect(s, &QSslSocket::readyRead, this, [this, s] { leer(s); });
+        });
+        servidor_.listen(QHostAddress::LocalHost);
+    }
+    QUrl url() const {
+        return QUrl(u"https://127.0.0.1:%1/verifactu"_s.arg(servidor_.serverPort()));
+    }
+    QByteArray cuerpo;
+    bool conCertificado = false;
+
+private:
+    void leer(QSslSocket* s) {
+        recibido_ += s->readAll();
+        const qsizetype fin = recibido_.indexOf("\r\n\r\n");
+        const qsizetype largo = recibido_.toLower().indexOf("content-length:");
+        if (fin < 0 || largo < 0) return;
+        const int bytes = recibido_.mid(largo + 15, recibido_.indexOf('\r', largo) - largo - 15)
+                              .trimmed()
+                              .toInt();
+        if (recibido_.size() < fin + 4 + bytes) return;
+        cuerpo = recibido_.mid(fin + 4);
+        recibido_.clear();
+        conCertificado = !s->peerCertificate().isNull();
+        s->write(
+            "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nConnection: close\r\nContent-Length: " +
+            QByteArray::number(kRespuesta.size()) + "\r\n\r\n" + kRespuesta);
+        s->disconnectFromHost();
+    }
+    QSslServer servidor_;
+    QByteArray recibido_;
+};
+
+void openssl(const QStringList& argumentos) {
+    QProcess proceso;
+    proceso.start(u"openssl"_s, argumentos);
+    QVERIFY(proceso.waitForFinished(60000) && proceso.exitCode() == 0);
+}
+
+/** A self-signed certificate for the server and a PKCS#12 one for the company. */
+void crearCertificados(const QString& carpeta) {
+    for (const QString& nombre : {u"servidor"_s, u"empresa"_s})
+        openssl({u"req"_s, u"-x509"_s, u"-newkey"_s, u"rsa:2048"_s, u"-nodes"_s, u"-days"_s, u"2"_s,
+                 u"-subj"_s, u"/CN=127.0.0.1"_s, u"-addext"_s, u"subjectAltName=IP:127.0.0.1"_s,
+                 u"-keyout"_s, carpeta + u'/' + nombre + u".key"_s, u"-out"_s,
+                 carpeta + u'/' + nombre + u".crt"_s});
+    openssl({u"pkcs12"_s, u"-export"_s, u"-inkey"_s, carpeta + u"/empresa.key"_s, u"-in"_s,
+             carpeta + u"/empresa.crt"_s, u"-out"_s, carpeta + u"/empresa.p12"_s, u"-passout"_s,
+             u"pass:secreta"_s});
+}
+
+} // namespace
+
+class PruebaVerifactu : public QObject {
+    Q_OBJECT
+
+private slots:
+    void huellasDeLosEjemplosDeLaAgencia_data();
+    void huellasDeLosEjemplosDeLaAgencia();
+    void cadenaConRectificativasYAnulaciones();
+    void laFacturaEmitidaNoCambia();
+    void elQrImpresoLlevaLaDireccionDeCotejo();
+    void elAnoNuevoSigueLaCadena();
+    void losRegistrosSeEnvianCuandoHayConexion();
+};
+
+void PruebaVerifactu::huellasDeLosEjemplosDeLaAgencia_data() {
+    QTest::addColumn<bool>("anulacion");
+    QTest::addColumn<QString>("numSerie");
+    QTest::addColumn<QString>("anterior");
+    QTest::addColumn<QString>("fechaHora");
+    QTest::addColumn<QString>("huella");
+    QTest::newRow("primer registro")
+        << false << u"12345678/G33"_s << QString() << u"2024-01-01T19:20:30+01:00"_s
+        << u"3C464DAF61ACB827C65FDA19F352A4E3BDC2C640E9E9FC4CC058073F38F12F60"_s;
+    QTest::newRow("alta encadenada")
+        << false << u"12345679/G34"_s
+        << u"3C464DAF61ACB827C65FDA19F352A4E3BDC2C640E9E9FC4CC058073F38F12F60"_s
+        << u"2024-01-01T19:20:35+01:00"_s
+        << u"F7B94CFD8924EDFF273501B01EE5153E4CE8F259766F88CF6ACB8935802A2B97"_s;
+    QTest::newRow("anulación")
+        << true << u"12345679/G34"_s
+        << u"F7B94CFD8924EDFF273501B01EE5153E4CE8F259766F88CF6ACB8935802A2B97"_s
+        << u"2024-01-01T19:20:40+01:00"_s
+        << u"177547C0D57AC74748561D054A9CEC14B4C4EA23D1BEFD6F2E69E3A388F90C68"_s;
+}
+
+void PruebaVerifactu::huellasDeLosEjemplosDeLaAgencia() {
+    QFETCH(bool, anulacion);
+    QFETCH(QString, numSerie);
+    QFETCH(QString, anterior);
+    QFETCH(QString, fechaHora);
+    QFETCH(QString, huella);
+    RegistroFacturacion r;
+    r.anulacion = anulacion;
+    r.nif = u"89890001K"_s;
+    r.numSerie = numSerie;
+    r.fecha = fechaAeat(QDate(2024, 1, 1));
+    r.tipoFactura = u"F1"_s;
+    r.cuota = importeAeat(12.35);
+    r.importe = importeAeat(123.45);
+    r.huellaAnt = anterior;
+    r.fechaHora = fechaHora;
+    QCOMPARE(calcularHuella(r), huella);
+    QCOMPARE(fechaHoraAeat(QDateTime(QDate(2024, 1, 1), QTime(19, 20, 30), QTimeZone(3600))),
+             u"2024-01-01T19:20:30+01:00"_s);
+}
+
+void PruebaVerifactu::cadenaConRectificativasYAnulaciones() {
+    Entorno e;
+    const int original = prepararFacturaEmitida(e);
+    const auto alta = registroAlta(original);
+    QVERIFY(alta);
+    QCOMPARE(alta->numSerie, u"7B"_s);
+    QCOMPARE(alta->tipoFactura, u"F1"_s);
+    QCOMPARE(alta->base, u"1000.00"_s);
+    QCOMPARE(alta->cuota, u"210.00"_s);
+    QCOMPARE(alta->importe, u"1210.00"_s);
+    QCOMPARE(alta->destNif, u"B15999999"_s);
+    QVERIFY(alta->huellaAnt.isEmpty());
+    QCOMPARE(Entorno::contar(u"tblCobros"_s, u"Id = ? AND Imp = 1"_s, {original}), 1);
+
+    QVERIFY_THROWS_EXCEPTION(ErrorBD, rectificarFactura(original, u"R1"_s, u"  "_s));
+    const int rect = rectificarFactura(original, u"R1"_s, u"Renta de mayo mal calculada"_s);
+    QCOMPARE(leerCabecera(rect)->ser, u"R"_s);
+    QCOMPARE(leerCabecera(rect)->totales.base, -1000.0);
+    guardarDocumento(*leerCabecera(rect),
+                     {CambioLineas::Anadir, {0, 0, 0, u"Renta"_s, 1, 900, 0}, 0});
+    emitirFacturas({rect});
+    const auto altaRect = registroAlta(rect);
+    QCOMPARE(altaRect->tipoFactura, u"R1"_s);
+    QCOMPARE(altaRect->rectNumSerie, u"7B"_s);
+    QCOMPARE(altaRect->importe, u"-121.00"_s);
+    QCOMPARE(altaRect->huellaAnt, alta->huella);
+
+    anularFactura(original);
+    QCOMPARE(estadoFactura(original), EstadoFactura::Anulada);
+    QVERIFY_THROWS_EXCEPTION(ErrorBD, anularFactura(original));
+    QCOMPARE(verificarCadena().registros, 3);
+    QVERIFY2(verificarCadena().correcta(), qPrintable(verificarCadena().texto()));
+    int salida = -1;
+    ejecutarAdmin({u"verifactu"_s, u"verificar"_s, e.carpetaDatos(), u"2024"_s}, salida);
+    QCOMPARE(salida, 0);
+
+    // The engine itself keeps the records, and the mode once on stays on.
+    QSqlQuery q(Conexion());
+    QVERIFY(!q.exec(u"UPDATE tblRegistros SET Importe = '1.00' WHERE Id = 1"_s));
+    QVERIFY(!q.exec(u"DELETE FROM tblRegistros WHERE Id = 3"_s));
+    QVERIFY_THROWS_EXCEPTION(ErrorBD, guardarConfigVerifactu(ConfigVerifactu{}));
+
+    // Whoever goes round the program with a database shell is found out.
+    QVERIFY(q.exec(u"DROP TRIGGER trgRegistrosSinCambios"_s));
+    QVERIFY(q.exec(u"UPDATE tblRegistros SET Importe = '1210.01' WHERE Id = 1"_s));
+    QVERIFY(verificarCadena().texto().contains(u"El registro 1 (factura 7B) ha sido alterado"_s));
+    QVERIFY(q.exec(u"UPDATE tblRegistros SET Importe = '1210.00' WHERE Id = 1"_s));
+    QVERIFY(q.exec(u"UPDATE tblRegistros SET HuellaAnt = 'X' WHERE Id = 2"_s));
+    QVERIFY(verificarCadena().texto().contains(u"El registro 2 (factura 1R) no enlaza"_s));
+    const QString texto =
+        ejecutarAdmin({u"verifactu"_s, u"verificar"_s, e.carpetaDatos(), u"2024"_s}, salida);
+    QCOMPARE(salida, 1);
+    QVERIFY(texto.contains(u"no enlaza"_s));
+}
+
+void PruebaVerifactu::laFacturaEmitidaNoCambia() {
+    Entorno e;
+    const int antiguo = e.documento(1, u"B"_s, Hoy().addDays(-1));
+    e.linea(antiguo, 1, 1, 100);
+    const int id = prepararFacturaEmitida(e, 0);
+    QCOMPARE(registroAlta(id)->exencion, u"E1"_s);
+    QCOMPARE(registroAlta(id)->cuota, u"0.00"_s);
+    // Existing before the mode and dated earlier: issued outside it. Made since: in.
+    const int atrasado = e.documento(2, u"B"_s, Hoy().addDays(-1));
+    e.linea(atrasado, 1, 1, 100);
+    emitirFacturas({antiguo, atrasado});
+    QCOMPARE(estadoFactura(antiguo), EstadoFactura::Libre);
+    QCOMPARE(estadoFactura(atrasado), EstadoFactura::Emitida);
+    Cabecera c = *leerCabecera(id);
+    c.obs = u"cambiada"_s;
+    QVERIFY_THROWS_EXCEPTION(ErrorBD, guardarDocumento(c));
+    QVERIFY_THROWS_EXCEPTION(ErrorBD, borrarDocumento(id));
+    QSqlQuery q(Conexion());
+    QVERIFY(!q.exec(u"UPDATE tblCobrosDetalles SET Pre = 1 WHERE IdDoc = %1"_s.arg(id)));
+    QVERIFY(!q.exec(u"UPDATE tblCobros SET Tot = 1 WHERE Id = %1"_s.arg(id)));
+    QVERIFY(q.exec(u"UPDATE tblCobros SET Pag = 1 WHERE Id = %1"_s.arg(id)));
+
+    frmCobrosHoja hoja;
+    hoja.Estado = 1;
+    hoja.Id = id;
+    hoja.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&hoja));
+    QVERIFY(hoja.findChild<QFrame*>(u"fraVerifactu"_s)->isVisible());
+    QVERIFY(!hoja.findChild<QPushButton*>(u"cmdNovo"_s)->isEnabled());
+    QVERIFY(hoja.findChild<QPushButton*>(u"cmdRectificar"_s)->isEnabled());
+    // Printed again, it shows what was issued.
+    QDir().mkpath(Modulo::Ruta + u"/Informes"_s);
+    QFile::copy(u":/informes/Factura.rpt"_s, Modulo::Ruta + u"/Informes/Factura.rpt"_s);
+    QString total;
+    cuandoAparezca<frmInformeHojaDoc>([&total](frmInformeHojaDoc* vista) {
+        total = vista->Total;
+        vista->reject();
+    });
+    QTest::mouseClick(hoja.findChild<QPushButton*>(u"cmdImprimirFactura"_s), Qt::LeftButton);
+    QCOMPARE(total, u"810,00"_s);
+    hoja.reject();
+    QCOMPARE(Entorno::contar(u"tblCobrosDetalles"_s, u"IdDoc = ?"_s, {id}), 1);
+}
+
+void PruebaVerifactu::elQrImpresoLlevaLaDireccionDeCotejo() {
+    Entorno e;
+    const int id = prepararFacturaEmitida(e);
+    QDir().mkpath(Modulo::Ruta + u"/Informes"_s);
+    QFile::copy(u":/informes/Factura.rpt"_s, Modulo::Ruta + u"/Informes/Factura.rpt"_s);
+    PaginasInforme paginas(abrirInforme(u"Factura"_s, {}, u"{tblCobros.Id} =%1"_s.arg(id)));
+    const QString pdf = e.raiz() + u"/factura.pdf"_s;
+    QPrinter impresora(QPrinter::HighResolution);
+    impresora.setOutputFormat(QPrinter::PdfFormat);
+    impresora.setOutputFileName(pdf);
+    prepararImpresora(impresora);
+    QVERIFY(paginas.pintar(&impresora));
+    const QStringList texto = paginasPdf(pdf);
+    QCOMPARE(texto.size(), 1);
+    QVERIFY(
+        texto[0].startsWith(u"VERI*FACTU Factura verificable en la sede electrónica de la AEAT"_s));
+
+    QProcess::execute(u"pdftoppm"_s, {u"-png"_s, u"-r"_s, u"200"_s, u"-singlefile"_s, pdf,
+                                      e.raiz() + u"/factura"_s});
+    QProcess zbar;
+    zbar.start(u"zbarimg"_s, {u"--raw"_s, u"-q"_s, e.raiz() + u"/factura.png"_s});
+    QVERIFY(zbar.waitForFinished(30000));
+    QCOMPARE(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(),
+             u"https://prewww2.aeat.es/wlpl/TIKE-CONT/ValidarQR?nif=B15000001&numserie=7B"
+             "&fecha=15-05-2024&importe=1210.00"_s);
+}
+
+void PruebaVerifactu::elAnoNuevoSigueLaCadena() {
+    Entorno e;
+    prepararFacturaEmitida(e);
+    const QString ultima = registrosDelAno().last().huella;
+    QCOMPARE(crearAnoDesde(e.carpetaDatos(), u"2024"_s, u"2025"_s), QString());
+    {
+        QSqlDatabase nuevo = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"nuevo"_s);
+        nuevo.setDatabaseName(rutaBaseDatos(e.carpetaDatos(), u"2025"_s));
+        QVERIFY(nuevo.open());
+        QSqlQuery q(nuevo);
+        QVERIFY(q.exec(u"SELECT Activo, HuellaAnt, (SELECT COUNT(*) FROM tblRegistros)"
+                       " FROM tblVerifactu"_s));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 1);
+        QCOMPARE(q.value(1).toString(), ultima);
+        QCOMPARE(q.value(2).toInt(), 0);
+    }
+    QSqlDatabase::removeDatabase(u"nuevo"_s);
+}
+
+void PruebaVerifactu::losRegistrosSeEnvianCuandoHayConexion() {
+    Entorno e;
+    anularFactura(prepararFacturaEmitida(e));
+    crearCertificados(e.raiz());
+    QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
+    QVERIFY(!cargarCertificado(e.raiz() + u"/empresa.p12"_s, "mala", ssl).isEmpty());
+    QCOMPARE(cargarCertificado(e.raiz() + u"/empresa.p12"_s, "secreta", ssl), QString());
+    ssl.addCaCertificates(e.raiz() + u"/servidor.crt"_s);
+    int esperas = 0;
+    const auto esperar = [&esperas](int) { ++esperas; };
+
+    ServidorAeat servidor(e.raiz());
+    QUrl apagado = servidor.url();
+    apagado.setPort(1);
+    QVERIFY(enviarPendientes(apagado, ssl, esperar).error.contains(u"No se pudo conectar"_s));
+    QCOMPARE(registrosPendientes().size(), 2);
+
+    const ResultadoEnvio resultado = enviarPendientes(servidor.url(), ssl, esperar);
+    QVERIFY2(resultado.error.isEmpty(), qPrintable(resultado.error));
+    QVERIFY(servidor.conCertificado);
+    QCOMPARE(resultado.enviados, 2);
+    QCOMPARE(resultado.aceptados, 1);
+    QCOMPARE(resultado.rechazados, 1);
+    QVERIFY(registrosPendientes().isEmpty());
+    const QList<EstadoRegistro> estados = estadosRegistros();
+    QCOMPARE(estados[0].estado, u"Correcto"_s);
+    QCOMPARE(estados[1].error, u"3002: No existe el registro de facturación."_s);
+    QVERIFY(segundosDeEspera() > 50);
+    QCOMPARE(esperas, 0);
+
+    // The message as the agency's schema wants it: well formed, every mandatory element there.
+    QFile mensaje(e.raiz() + u"/mensaje.xml"_s);
+    QVERIFY(mensaje.open(QIODevice::WriteOnly));
+    mensaje.write(servidor.cuerpo);
+    mensaje.close();
+    QCOMPARE(QProcess::execute(u"xmllint"_s, {u"--noout"_s, mensaje.fileName()}), 0);
+    QStringList elementos;
+    QXmlStreamReader x(servidor.cuerpo);
+    while (!x.atEnd())
+        if (x.readNext() == QXmlStreamReader::StartElement) elementos << x.name().toString();
+    for (const char* obligatorio : {"Cabecera",
+                                    "ObligadoEmision",
+                                    "RegistroAlta",
+                                    "IDVersion",
+                                    "IDEmisorFactura",
+                                    "NumSerieFactura",
+                                    "FechaExpedicionFactura",
+                                    "NombreRazonEmisor",
+                                    "TipoFactura",
+                                    "DescripcionOperacion",
+                                    "Destinatarios",
+                                    "DetalleDesglose",
+                                    "ClaveRegimen",
+                                    "CalificacionOperacion",
+                                    "TipoImpositivo",
+                                    "BaseImponibleOimporteNoSujeto",
+                                    "CuotaRepercutida",
+                                    "CuotaTotal",
+                                    "ImporteTotal",
+                                    "PrimerRegistro",
+                                    "RegistroAnulacion",
+                                    "IDEmisorFacturaAnulada",
+                                    "RegistroAnterior",
+                                    "SistemaInformatico",
+                                    "IdSistemaInformatico",
+                                    "FechaHoraHusoGenRegistro",
+                                    "TipoHuella",
+                                    "Huella"})
+        QVERIFY2(elementos.contains(QLatin1StringView(obligatorio)), obligatorio);
+
+    const int otra = e.documento(8, u"B"_s, Hoy());
+    e.linea(otra, 1, 1, 10);
+    emitirFacturas({otra});
+    enviarPendientes(servidor.url(), ssl, esperar);
+    QCOMPARE(esperas, 1); // the agency's wait comes before the next message
+}
+
+TORVANE_TEST_MAIN(PruebaVerifactu)
+#include "tst_verifactu.moc"
