@@ -43,6 +43,9 @@ QHash<int, CuentaDebito> cuentasDeCobro() {
 QString motivoCobro(const CobroRemesa& c, int idInq) {
     if (c.importe <= 0) return QStringLiteral("importe cero o negativo");
     if (idInq == 0) return QStringLiteral("sin inquilino");
+    // The bank needs the debtor's name: a deleted tenant's accounts stay behind.
+    if (textoSepa(c.inquilino, 70).isEmpty())
+        return QStringLiteral("el inquilino no existe o no tiene nombre");
     if (c.idCta == 0) return QStringLiteral("sin cuenta bancaria");
     if (const QString m = motivoIban(c.iban); !m.isEmpty())
         return QStringLiteral("IBAN no válido: ") + m;
