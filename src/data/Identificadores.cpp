@@ -50,7 +50,13 @@ QString digitosControl(const QString& cuerpo, const QString& pais) {
 }
 
 bool coincide(const QString& texto, const QString& patron) {
-    return QRegularExpression(QRegularExpression::anchoredPattern(patron)).match(texto).hasMatch();
+    // Compiled once per thread: a remittance checks thousands of accounts.
+    thread_local QHash<QString, QRegularExpression> compilados;
+    auto it = compilados.find(patron);
+    if (it == compilados.end())
+        it = compilados.insert(patron,
+                               QRegularExpression(QRegularExpression::anchoredPattern(patron)));
+    return it->match(texto).hasMatch();
 }
 
 /** Control digit of a company N.I.F.'s seven digits, the same for K, L and M numbers. */
