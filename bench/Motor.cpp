@@ -226,6 +226,17 @@ std::function<void(Motor&)> pasoMotor(const QString& clave) {
                     {"2024-01-01", "2025-01-01"});
              m.leer("SELECT Id, Des FROM tblInmuebles ORDER BY Des, Id");
          }},
+        {QStringLiteral("remesa"),
+         [](Motor& m) {
+             m.leer("SELECT IdInq, Id, IBAN, MndRef, MndFec, MndPri FROM tblInquilinosCuentas"
+                    " ORDER BY IdInq, CASE WHEN COALESCE(MndRef, '') = '' THEN 1 ELSE 0 END, Id");
+             m.leer(
+                 "SELECT c.Id, c.Num, c.Ser, c.Fec, c.Fac, c.Tot, c.IdInq, i.Nom FROM tblCobros c"
+                 " LEFT JOIN tblInquilinos i ON c.IdInq = i.Id WHERE c.Fec >= ? AND c.Fec <= ?"
+                 " AND c.Pag = 0 AND NOT EXISTS (SELECT 1 FROM tblRemesasCobros r WHERE"
+                 " r.IdDoc = c.Id AND r.Dev = 0) ORDER BY i.Nom, c.IdInq, c.Fec, c.Ser, c.Num",
+                 {"2024-01-01", "2024-12-31"});
+         }},
         {QStringLiteral("exportar"),
          [](Motor& m) { m.leer(kListaCobros + QByteArray(kDesdeCobros) + kOrdenCobros, kAno); }},
         {QStringLiteral("hoja"), hoja},

@@ -6,6 +6,7 @@
 #include "collections/frmEmitirMes.h"
 #include "data/Consulta.h"
 #include "data/EmitirMes.h"
+#include "data/Remesas.h"
 #include "registers/frmBusqueda.h"
 #include "registers/frmInmuebles.h"
 #include "registers/frmInquilinos.h"
@@ -86,6 +87,14 @@ double listaCobros() {
     frmCobros ventana;
     QLabel* etiqueta = info(ventana);
     return abrir(ventana, [etiqueta] { return !etiqueta->text().isEmpty(); });
+}
+
+/** The year's unpaid documents proposed for a remittance, each with its account and mandate. */
+double remesa() {
+    QElapsedTimer reloj;
+    reloj.start();
+    proponerRemesa({QDate(2024, 1, 1), QDate(2024, 12, 31), {}, {}});
+    return ms(reloj);
 }
 
 double estadisticas() {
@@ -222,6 +231,7 @@ std::function<double()> pasoPrograma(const QString& clave) {
         {QStringLiteral("inquilinos"),
          [] { return filtrar<frmInquilinos>(kTextoInquilinos, "cmdFiltrar"); }},
         {QStringLiteral("estadisticas"), estadisticas},
+        {QStringLiteral("remesa"), remesa},
         {QStringLiteral("exportar"), exportarCobros},
         {QStringLiteral("hoja"), hoja},
         {QStringLiteral("busqueda_texto"), [] { return pulsacionBusqueda(kBusquedaTexto); }},

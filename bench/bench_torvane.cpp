@@ -74,6 +74,7 @@ const Medida kMedidas[] = {
     {"inmuebles", "Inmuebles con filtro"},
     {"inquilinos", "Inquilinos con filtro"},
     {"estadisticas", "Estadísticas del año"},
+    {"remesa", "Remesa: los pendientes del año con su cuenta y mandato"},
     {"exportar", "Exportar los cobros del año a .xlsx"},
     {"hoja", "Abrir un documento en la hoja"},
     {"busqueda_texto", "Búsqueda global: una pulsación («a»)"},

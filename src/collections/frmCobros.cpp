@@ -2,6 +2,7 @@
 
 #include "ui_frmCobros.h"
 
+#include "banking/frmRemesa.h"
 #include "collections/Buscar.h"
 #include "collections/frmCobrosHoja.h"
 #include "collections/frmEmitirMes.h"
@@ -10,6 +11,7 @@
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "data/LecturaAparte.h"
+#include "data/Remesas.h"
 #include "ui/CursorEspera.h"
 #include "ui/Exportar.h"
 #include "ui/Mensajes.h"
@@ -58,6 +60,7 @@ frmCobros::frmCobros(QWidget* padre)
     connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmCobros::Borrar);
     conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Cobros"));
     connect(ui->cmdEmitirMes, &QPushButton::clicked, this, &frmCobros::EmitirMes);
+    connect(ui->cmdRemesa, &QPushButton::clicked, this, &frmCobros::Remesa);
     connect(ui->cmdPagados, &QPushButton::clicked, this, [this] { MarcarPagados(true); });
     connect(ui->cmdPendientes, &QPushButton::clicked, this, [this] { MarcarPagados(false); });
     // Several rows can be chosen at once to be marked paid or unpaid together.
@@ -164,6 +167,8 @@ void frmCobros::Borrar() {
         Mensaje::informar(this, motivo);
         return;
     }
+    if (const QString motivo = motivoNoBorrarRemesado(id); !motivo.isEmpty())
+        return Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
     const QString inmueble = ui->mshDatos->texto(fila, 3);
     const QString pregunta =
         QStringLiteral("¿Borrar el recibo nº ") + ui->mshDatos->texto(fila, 2) +
@@ -183,10 +188,27 @@ void frmCobros::EmitirMes() {
     ui->txtFiltro->setFocus();
 }
 
-void frmCobros::MarcarPagados(bool pagados) {
+QList<int> frmCobros::IdsElegidos() const {
     QList<int> ids;
     for (const QModelIndex& fila : ui->mshDatos->selectionModel()->selectedRows())
         ids << ui->mshDatos->texto(fila.row() + 1, 12).toInt();
+    return ids;
+}
+
+void frmCobros::Remesa() {
+    {
+        frmRemesa remesa(this);
+        const QList<int> ids = IdsElegidos();
+        // One row is merely the current one; picking means several.
+        if (ids.size() > 1) remesa.Elegidos = QSet<int>(ids.begin(), ids.end());
+        remesa.exec();
+    }
+    CargarLista();
+    ui->txtFiltro->setFocus();
+}
+
+void frmCobros::MarcarPagados(bool pagados) {
+    const QList<int> ids = IdsElegidos();
     if (ids.isEmpty()) return;
     const QString pregunta =
         pagados ? QStringLiteral("¿Marcar como pagados los %1 recibos elegidos?")

@@ -31,6 +31,8 @@ private:
     void PedirResumen(const FiltroCobros& filtro);
     void EmitirMes();
     void MarcarPagados(bool pagados);
+    void Remesa();
+    QList<int> IdsElegidos() const;
 
     std::unique_ptr<Ui::frmCobros> ui;
     int peticionResumen_ = 0; ///< only the latest count and total asked for is shown

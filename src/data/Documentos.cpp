@@ -313,12 +313,25 @@ QString descripcionInmueble(int id) {
         valorUnico(QStringLiteral("SELECT Des FROM tblInmuebles WHERE Id = ?"), {id}));
 }
 
+namespace {
+
+/** "SÍ" paid, "REM" sent in a remittance not yet paid, "NO" unpaid. */
+QString estadoPago(int estado) {
+    return estado == 1   ? QStringLiteral("SÍ")
+           : estado == 2 ? QStringLiteral("REM")
+                         : QStringLiteral("NO");
+}
+
+} // namespace
+
 std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
     QVariantList valores;
     const QString sql =
         QStringLiteral("SELECT tblCobros.Fec, %1 AS Numero, tblInmuebles.Des, tblInquilinos.Nom,"
                        " tblCobros.Base, tblCobros.PorIva, tblCobros.IVA, tblCobros.PorRet,"
-                       " tblCobros.Ret, tblCobros.Tot, tblCobros.Pag, tblCobros.Id")
+                       " tblCobros.Ret, tblCobros.Tot, CASE WHEN tblCobros.Pag <> 0 THEN 1"
+                       " WHEN EXISTS (SELECT 1 FROM tblRemesasCobros r WHERE r.IdDoc ="
+                       " tblCobros.Id AND r.Dev = 0) THEN 2 ELSE 0 END, tblCobros.Id")
             .arg(numeroYSerie()) +
         desdeYCondicion(filtro, valores) +
         QStringLiteral(" ORDER BY tblCobros.Fec DESC, Numero DESC");
@@ -336,7 +349,7 @@ std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
                 numeroOVacio(q->value(7)),
                 importeOVacio(q->value(8)),
                 importeOVacio(q->value(9)),
-                q->value(10).toInt() != 0 ? QStringLiteral("SÍ") : QStringLiteral("NO"),
+                estadoPago(q->value(10).toInt()),
                 q->value(11).toString()};
         return true;
     };

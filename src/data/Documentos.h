@@ -143,7 +143,8 @@ struct FiltroCobros {
 /**
  * The list rows, newest date first and, within a date, number-and-series as text descending.
  * Rows are read as they are asked for: Fecha, Nº, Inmueble, Inquilino, Base, %, IVA, %, RET,
- * TOTAL, Pag, Id (the caller adds the counter).
+ * TOTAL, Pag ("SÍ", "NO", or "REM" while a remittance holds it), Id (the caller adds the
+ * counter).
  */
 std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro);
 

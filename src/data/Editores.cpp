@@ -3,6 +3,7 @@
 #include "data/Consulta.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
+#include "data/Identificadores.h"
 
 #include <QSqlRecord>
 #include <functional>
@@ -57,9 +58,15 @@ QList<QStringList> familiares(int idInq) {
 }
 
 QList<QStringList> cuentas(int idInq) {
-    return leerFilas(QStringLiteral("SELECT IBAN, Banco, Obs, Id FROM tblInquilinosCuentas"
-                                    " WHERE IdInq = ? ORDER BY Banco"),
-                     {idInq});
+    return leerFilas(
+        QStringLiteral("SELECT IBAN, Banco, MndRef, MndFec, CASE WHEN MndPri <> 0 THEN 'SÍ'"
+                       " ELSE 'NO' END, Obs, Id FROM tblInquilinosCuentas"
+                       " WHERE IdInq = ? ORDER BY Banco"),
+        {idInq}, [](int c, const QVariant& v) {
+            if (c == 0) return ibanAgrupado(comoTexto(c, v));
+            if (c == 3) return formatoFecha(desdeIso(comoTexto(c, v)));
+            return comoTexto(c, v);
+        });
 }
 
 QList<QStringList> series() {

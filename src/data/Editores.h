@@ -19,7 +19,10 @@ QList<QStringList> conceptos();
 QList<QStringList> tiposIva();
 /** Nom, DNI, Obs, Id of one tenant's family, by name. */
 QList<QStringList> familiares(int idInq);
-/** IBAN, Banco, Obs, Id of one tenant's accounts, by bank name. */
+/**
+ * IBAN (in groups of four), Banco, mandate reference, its signature date, first debit done
+ * ("SÍ"/"NO"), Obs, Id of one tenant's accounts, by bank name.
+ */
 QList<QStringList> cuentas(int idInq);
 /** Id, Cod, Des; in Id order. */
 QList<QStringList> series();

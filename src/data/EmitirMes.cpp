@@ -215,6 +215,12 @@ QString motivoNoDeshacer(int idEmi) {
         return QStringLiteral("No se puede deshacer: el documento %1 ya está %2.")
             .arg(numeroYSerie(q.value(0), q.value(1)),
                  q.value(2).toInt() != 0 ? QStringLiteral("cobrado") : QStringLiteral("impreso"));
+    q = ejecutar(QStringLiteral("SELECT c.Num, c.Ser FROM tblCobros c JOIN tblRemesasCobros r"
+                                " ON r.IdDoc = c.Id WHERE c.IdEmi = ? LIMIT 1"),
+                 {idEmi});
+    if (q.next())
+        return QStringLiteral("No se puede deshacer: el documento %1 va en una remesa.")
+            .arg(numeroYSerie(q.value(0), q.value(1)));
     // A later document in one of the run's series would leave a gap if the run went.
     q = ejecutar(
         QStringLiteral("SELECT o.Num, o.Ser FROM tblCobros o JOIN (SELECT upper(Ser) AS S,"

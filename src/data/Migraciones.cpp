@@ -130,6 +130,30 @@ const std::vector<Paso>& pasos() {
              return ejecutarTodas(q, {"CREATE INDEX ixCobrosNumero ON tblCobros (Num)",
                                       "CREATE INDEX ixCobrosTotal ON tblCobros (Tot)"});
          }},
+        // 8: direct debit. Each account may hold a mandate (reference, signature date, first
+        // debit done); the company its creditor identifier and the account that collects; the
+        // remittances with their debits, each debit returned or not.
+        {8,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(
+                 q, {"ALTER TABLE tblInquilinosCuentas ADD COLUMN MndRef TEXT",
+                     "ALTER TABLE tblInquilinosCuentas ADD COLUMN MndFec TEXT",
+                     "ALTER TABLE tblInquilinosCuentas ADD COLUMN MndPri INTEGER NOT NULL"
+                     " DEFAULT 0",
+                     "CREATE UNIQUE INDEX ixCuentasMandato ON tblInquilinosCuentas (MndRef)"
+                     " WHERE MndRef IS NOT NULL AND MndRef <> ''",
+                     "ALTER TABLE tblTitulos ADD COLUMN IdAcr TEXT",
+                     "ALTER TABLE tblTitulos ADD COLUMN CtaRem TEXT",
+                     "CREATE TABLE tblRemesas (Id INTEGER PRIMARY KEY, Fec TEXT, FecCob TEXT,"
+                     " Arc TEXT, MsgId TEXT, Num INTEGER, Tot REAL DEFAULT 0,"
+                     " Pag INTEGER NOT NULL DEFAULT 0)",
+                     "CREATE TABLE tblRemesasCobros (Id INTEGER PRIMARY KEY, IdRem INTEGER NOT"
+                     " NULL, IdDoc INTEGER NOT NULL, IdCta INTEGER, MndRef TEXT, IBAN TEXT,"
+                     " Sec TEXT, Imp REAL DEFAULT 0, Dev INTEGER NOT NULL DEFAULT 0,"
+                     " DevFec TEXT, DevMot TEXT)",
+                     "CREATE INDEX ixRemesasCobrosRemesa ON tblRemesasCobros (IdRem)",
+                     "CREATE INDEX ixRemesasCobrosDocumento ON tblRemesasCobros (IdDoc, Dev)"});
+         }},
         // 9: verifiable invoicing. The mode and its series (tblVerifactu, tblSeriesF.Factura),
         // the rectifying invoice's reference on tblCobros, and the billing records with the
         // agency's answers: append-only, so the engine itself refuses to change or remove them,

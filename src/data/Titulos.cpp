@@ -14,7 +14,8 @@ QStringList camposTitulos() {
     return {QStringLiteral("Empresa"),  QStringLiteral("CIF"),       QStringLiteral("NomCom"),
             QStringLiteral("Enderezo"), QStringLiteral("Poboacion"), QStringLiteral("Telefonos"),
             QStringLiteral("Internet"), QStringLiteral("RexMer"),    QStringLiteral("CtaBan"),
-            QStringLiteral("ProDat"),   QStringLiteral("PorRet"),    QStringLiteral("TxtExento")};
+            QStringLiteral("ProDat"),   QStringLiteral("PorRet"),    QStringLiteral("TxtExento"),
+            QStringLiteral("IdAcr"),    QStringLiteral("CtaRem")};
 }
 
 QStringList leerTitulos() {

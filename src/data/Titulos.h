@@ -3,10 +3,11 @@
 #include <QStringList>
 
 /*
- * The one row of company data (tblTitulos) as the configuration window edits it: twelve texts
- * in the order Empresa, CIF, NomCom, Enderezo, Poboacion, Telefonos, Internet, RexMer, CtaBan,
- * ProDat, PorRet (the withholding shown as a plain number, "15" or "7,5") and TxtExento (the
- * wording printed on documents without VAT).
+ * The one row of company data (tblTitulos) as the configuration window edits it: fourteen
+ * texts in the order Empresa, CIF, NomCom, Enderezo, Poboacion, Telefonos, Internet, RexMer,
+ * CtaBan, ProDat, PorRet (the withholding shown as a plain number, "15" or "7,5"), TxtExento
+ * (the wording printed on documents without VAT), IdAcr (the SEPA creditor identifier) and
+ * CtaRem (the IBAN remittances are collected into).
  */
 
 QStringList camposTitulos();

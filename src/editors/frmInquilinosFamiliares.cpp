@@ -1,6 +1,8 @@
 #include "editors/frmInquilinosFamiliares.h"
 
 #include "data/Editores.h"
+#include "data/Identificadores.h"
+#include "ui/AvisoIdentificador.h"
 #include "ui_frmInquilinosFamiliares.h"
 
 using namespace Qt::StringLiterals;
@@ -19,3 +21,8 @@ frmInquilinosFamiliares::frmInquilinosFamiliares(QWidget* padre)
 }
 
 frmInquilinosFamiliares::~frmInquilinosFamiliares() = default;
+
+bool frmInquilinosFamiliares::guardar() {
+    if (!aceptarIdentificador(ui->txtDNI, motivoNif(ui->txtDNI->text()))) return false;
+    return EditorDeInquilino::guardar();
+}

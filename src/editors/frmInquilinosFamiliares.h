@@ -14,4 +14,7 @@ class frmInquilinosFamiliares
 public:
     explicit frmInquilinosFamiliares(QWidget* padre = nullptr);
     ~frmInquilinosFamiliares() override;
+
+protected:
+    bool guardar() override;
 };

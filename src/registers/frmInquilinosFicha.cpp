@@ -2,8 +2,10 @@
 #include "ui_frmInquilinosFicha.h"
 
 #include "data/Funciones.h"
+#include "data/Identificadores.h"
 #include "data/ListasRegistros.h"
 #include "registers/ComunRegistros.h"
+#include "ui/AvisoIdentificador.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
@@ -68,6 +70,7 @@ void frmInquilinosFicha::Aceptar() {
     const bool datos = ComprobaDatos();
     const bool nom = ComprobaNom();
     if (!datos || !nom) return;
+    if (!aceptarIdentificador(ui->txtDNI, motivoNif(ui->txtDNI->text()))) return;
     const FichaInquilino f{ui->txtId->text().toInt(), ui->txtNom->text(), ui->txtDNI->text(),
                            ui->txtTfn->text(),        ui->txtMob->text(), ui->txtMail->text(),
                            ui->txtObs->toPlainText(), ui->txtDir->text(), ui->txtCp->text(),

@@ -241,6 +241,17 @@ void Rejilla::definirColumnas(const QList<Columna>& columnas)
     modelo_->definirColumnas(columnas);
 }
 
+void Rejilla::mostrarNumeradas(const QList<Columna>& columnas, const QList<QStringList>& filas,
+                               int fila) {
+    QList<QStringList> numeradas;
+    numeradas.reserve(filas.size());
+    for (const QStringList& datos : filas)
+        numeradas << QStringList{QString::number(numeradas.size() + 1)} + datos;
+    definirColumnas(columnas);
+    modelo_->fijarFilas(numeradas);
+    if (!numeradas.isEmpty()) fijarFilaActual(qBound(1, fila, int(numeradas.size())));
+}
+
 int Rejilla::filaActual() const
 {
     const QModelIndex actual = currentIndex();

@@ -115,6 +115,9 @@ public:
     ModeloRejilla* modelo() const { return modelo_; }
 
     void definirColumnas(const QList<Columna>& columnas);
+    /** Shows filas under columnas, numbered in column 0, with the row fila (bounded) current. */
+    void mostrarNumeradas(const QList<Columna>& columnas, const QList<QStringList>& filas,
+                          int fila = 1);
     void vaciar() { modelo_->vaciar(); }
     int numFilas() const { return modelo_->numFilas(); }
     QString texto(int fila, int columna) const { return modelo_->texto(fila, columna); }

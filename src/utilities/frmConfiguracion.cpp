@@ -4,11 +4,13 @@
 #include "app/Modulo.h"
 #include "data/Documentos.h"
 #include "data/Formato.h"
+#include "data/Identificadores.h"
 #include "data/Titulos.h"
 #include "editors/frmIvas.h"
 #include "editors/frmSeriesF.h"
 #include "reports/Impresoras.h"
 #include "tax/frmRegistrosVerifactu.h"
+#include "ui/AvisoIdentificador.h"
 #include "ui/Colores.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
@@ -41,13 +43,13 @@ frmConfiguracion::frmConfiguracion(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmConfiguracion>()) {
     ui->setupUi(this);
-    txtDatos = {ui->txtDatos_0, ui->txtDatos_1, ui->txtDatos_2,  ui->txtDatos_3,
-                ui->txtDatos_4, ui->txtDatos_5, ui->txtDatos_6,  ui->txtDatos_7,
-                ui->txtDatos_8, ui->txtDatos_9, ui->txtDatos_10, ui->txtDatos_11};
+    txtDatos = {ui->txtDatos_0,  ui->txtDatos_1,  ui->txtDatos_2,  ui->txtDatos_3, ui->txtDatos_4,
+                ui->txtDatos_5,  ui->txtDatos_6,  ui->txtDatos_7,  ui->txtDatos_8, ui->txtDatos_9,
+                ui->txtDatos_10, ui->txtDatos_11, ui->txtDatos_12, ui->txtDatos_13};
     // Enter follows the boxes as they stand on screen: the exemption wording closes "Empresa".
-    ordenEnter = {ui->txtDatos_0, ui->txtDatos_1,  ui->txtDatos_2, ui->txtDatos_3,
-                  ui->txtDatos_4, ui->txtDatos_5,  ui->txtDatos_6, ui->txtDatos_7,
-                  ui->txtDatos_8, ui->txtDatos_11, ui->txtDatos_9, ui->txtDatos_10};
+    ordenEnter = {ui->txtDatos_0,  ui->txtDatos_1,  ui->txtDatos_2, ui->txtDatos_3, ui->txtDatos_4,
+                  ui->txtDatos_5,  ui->txtDatos_6,  ui->txtDatos_7, ui->txtDatos_8, ui->txtDatos_11,
+                  ui->txtDatos_12, ui->txtDatos_13, ui->txtDatos_9, ui->txtDatos_10};
     limitar(ui->txtDatos_6, 100);
     limitar(ui->txtDatos_7, 200);
     for (QWidget* caja : txtDatos) {
@@ -76,6 +78,7 @@ void frmConfiguracion::CargarDatos() {
     const QStringList valores = leerTitulos();
     for (int i = 0; i < txtDatos.size(); ++i)
         fijarTexto(i, valores.value(i));
+    if (!valores.value(13).isEmpty()) fijarTexto(13, ibanAgrupado(valores.value(13)));
     const QStringList impresoras = listaImpresoras();
     ui->cmbImpresora_0->addItems(impresoras);
     ui->cmbImpresora_1->addItems(impresoras);
@@ -182,8 +185,15 @@ template <typename Editor> void frmConfiguracion::abrirEditor() {
     editor.exec();
 }
 
+bool frmConfiguracion::IdentificadoresAceptados() {
+    return aceptarIdentificador(ui->txtDatos_1, motivoNif(ui->txtDatos_1->text())) &&
+           aceptarIdentificador(ui->txtDatos_12,
+                                motivoIdentificadorAcreedor(ui->txtDatos_12->text())) &&
+           aceptarIdentificador(ui->txtDatos_13, motivoIban(ui->txtDatos_13->text()));
+}
+
 void frmConfiguracion::cmdPechar_Click() {
-    if (!RetencionValida()) return;
+    if (!RetencionValida() || !IdentificadoresAceptados()) return;
     if (!GuardarVerifactu()) return;
     if (!Modulo::EscribirImpresoras(ui->cmbImpresora_0->currentIndex(),
                                     ui->cmbImpresora_1->currentIndex())) {
@@ -194,6 +204,9 @@ void frmConfiguracion::cmdPechar_Click() {
     QStringList valores;
     for (int i = 0; i < txtDatos.size(); ++i)
         valores << textoDe(i);
+    // Kept as the bank reads them; the IBAN is shown again in groups of four.
+    for (const int i : {12, 13})
+        valores[i] = compactarIdentificador(valores[i]);
     guardarTitulos(valores);
     accept();
 }

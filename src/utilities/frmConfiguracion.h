@@ -30,13 +30,14 @@ private:
     void cmdPechar_Click();
     template <typename Editor> void abrirEditor();
     bool RetencionValida();
+    bool IdentificadoresAceptados();
     QString textoDe(int indice) const;
     void fijarTexto(int indice, const QString& texto);
     void CargarVerifactu();
     bool GuardarVerifactu();
 
     std::unique_ptr<Ui::frmConfiguracion> ui;
-    /** txtDatos_0 … txtDatos_11 in index order (Qt has no control arrays). */
+    /** txtDatos_0 … txtDatos_13 in index order (Qt has no control arrays). */
     QList<QWidget*> txtDatos;
     QList<QWidget*> ordenEnter;
 };

@@ -60,7 +60,8 @@ int conceptos(const QString& condicion = {}, const QVariantList& valores = {}) {
 /** Family members and accounts: rows belong to the tenant the window was opened for. */
 template <class Editor>
 void deSuInquilino(const QString& tabla, const QStringList& cajas, const QString& titulo,
-                   const QString& pregunta) {
+                   const QString& pregunta,
+                   const QStringList& primeros = {u"DeLuis"_s, u"Zeta"_s, u"Beta"_s}) {
     Entorno e;
     const int ana = e.inquilino(u"Ana"_s);
     const int luis = e.inquilino(u"Luis"_s);
@@ -68,7 +69,7 @@ void deSuInquilino(const QString& tabla, const QStringList& cajas, const QString
     otro.IdInq = luis;
     abrir(&otro);
     pulsar(&otro, u"cmdNovo"_s);
-    escribir(&otro, {caja(&otro, cajas[0])}, {u"DeLuis"_s});
+    escribir(&otro, {caja(&otro, cajas[0])}, {primeros[0]});
 
     Editor w;
     w.IdInq = ana;
@@ -81,13 +82,15 @@ void deSuInquilino(const QString& tabla, const QStringList& cajas, const QString
     QVERIFY(r->numFilas() <= 1);
     const QList<QLineEdit*> lineas{caja(&w, cajas[0]), caja(&w, cajas[1])};
     pulsar(&w, u"cmdNovo"_s);
-    escribir(&w, lineas, {u"Zeta"_s, u"Z1"_s});
+    escribir(&w, lineas, {primeros[1], u"Z1"_s});
     pulsar(&w, u"cmdNovo"_s);
-    escribir(&w, lineas, {u"Beta"_s, u"B1"_s});
+    escribir(&w, lineas, {primeros[2], u"B1"_s});
     QCOMPARE(r->texto(1, 2), u"B1"_s); // listed in order, not as typed
-    QCOMPARE(r->texto(2, 1), u"Zeta"_s);
+    QCOMPARE(r->texto(2, 1), primeros[1]);
     QCOMPARE(Entorno::contar(tabla, u"IdInq = ?"_s, {ana}), 2);
     QCOMPARE(titulos(r).value(0), titulo);
+    // Z1 and B1 are no N.I.F.: the family editor warned and kept them.
+    Mensaje::limpiarHistorial();
     pulsar(&w, u"cmdBorrar"_s);
     QCOMPARE(Mensaje::textos(), QStringList{pregunta});
     QCOMPARE(r->numFilas(), 2);
@@ -96,7 +99,7 @@ void deSuInquilino(const QString& tabla, const QStringList& cajas, const QString
     otraVez.IdInq = luis;
     abrir(&otraVez);
     QCOMPARE(rejilla(&otraVez)->numFilas(), 2);
-    QCOMPARE(rejilla(&otraVez)->texto(1, 1), u"DeLuis"_s);
+    QCOMPARE(rejilla(&otraVez)->texto(1, 1), primeros[0]);
 }
 
 /** Opens an editor of the tenant from the list's button; the tenant and caption it got. */
@@ -308,9 +311,40 @@ private slots:
                                                {u"txtNom"_s, u"txtDNI"_s}, u"Nombre"_s,
                                                u"¿Eliminar a Beta?"_s);
         if (QTest::currentTestFailed()) return;
-        deSuInquilino<frmInquilinosCuentas>(u"tblInquilinosCuentas"_s,
-                                            {u"txtIBAN"_s, u"txtBanco"_s}, u"IBAN"_s,
-                                            u"¿Eliminar la cuenta Beta?"_s);
+        const QString beta = u"GB29 NWBK 6016 1331 9268 19"_s;
+        deSuInquilino<frmInquilinosCuentas>(
+            u"tblInquilinosCuentas"_s, {u"txtIBAN"_s, u"txtBanco"_s}, u"IBAN"_s,
+            u"¿Eliminar la cuenta %1?"_s.arg(beta),
+            {u"DE89 3704 0044 0532 0130 00"_s, u"ES91 2100 0418 4502 0005 1332"_s, beta});
+    }
+
+    // A wrong IBAN is told and kept only when the user says so, without spaces; signing a
+    // mandate proposes its reference, and no two accounts share one.
+    void cuentasConMandato() {
+        Entorno e;
+        frmInquilinosCuentas w;
+        w.IdInq = e.inquilino(u"Ana"_s);
+        abrir(&w);
+        const QList<QLineEdit*> cajas{caja(&w, u"txtIBAN"_s), caja(&w, u"txtMandato"_s),
+                                      caja(&w, u"mskFirma"_s)};
+        pulsar(&w, u"cmdNovo"_s);
+        Mensaje::responderSiguiente(false);
+        escribir(&w, cajas, {u"ES91 2100 0418 4502 0005 1333"_s, {}, u"10012024"_s});
+        QVERIFY(Mensaje::textos().value(0).contains(u"no cuadran"_s));
+        QCOMPARE(Entorno::contar(u"tblInquilinosCuentas"_s), 0);
+        QVERIFY(cajas[0]->hasFocus());
+        pulsar(&w, u"cmdAceptar"_s);
+        QCOMPARE(Entorno::contar(u"tblInquilinosCuentas"_s,
+                                 u"IBAN = 'ES9121000418450200051333' AND MndRef = 'ALQ-00001-00001'"
+                                 u" AND MndFec = '2024-01-10' AND MndPri = 0"_s),
+                 1);
+        pulsar(&w, u"cmdNovo"_s);
+        Mensaje::limpiarHistorial();
+        escribir(&w, cajas, {u"ES9121000418450200051332"_s, u"ALQ-00001-00001"_s, u"01022024"_s});
+        QVERIFY(Mensaje::textos().value(0).contains(u"ya la tiene otra cuenta (Ana)"_s));
+        escribir(&w, {cajas[1], cajas[2]}, {u"M 2"_s, {}});
+        QVERIFY(Mensaje::textos().value(1).contains(u"sin espacios"_s));
+        QCOMPARE(Entorno::contar(u"tblInquilinosCuentas"_s), 1);
     }
 
     void lasListasAbrenLosEditores() {

@@ -190,7 +190,7 @@ void PruebaInformes::documentosQueAceptaHacienda_data() {
     const QString comun = u"C\\.I\\.F|IVA 0|Retenci|Página|PENDIENTE|pagar"_s;
     QTest::newRow("factura de piso exento, inquilino sin dirección")
         << u"Factura"_s << piso + u" AND q.Dir IS NULL"_s << QString() << 1
-        << QStringList{u"Serie A"_s, u"N.I.F.: B15000001"_s, exento} << QStringList{comun};
+        << QStringList{u"Serie A"_s, u"N.I.F.: B15000003"_s, exento} << QStringList{comun};
     QTest::newRow("factura de local con retención, inquilino con dirección")
         << u"Factura"_s << local << QString() << 1
         << QStringList{u"Serie B"_s, u"IVA 21%"_s, u"Retención IRPF 19%"_s,

@@ -1,5 +1,8 @@
 #include "app/frmAcercaDe.h"
 #include "app/frmPrincipal.h"
+#include "banking/frmDevolucion.h"
+#include "banking/frmRemesa.h"
+#include "banking/frmRemesas.h"
 #include "collections/frmCobros.h"
 #include "collections/frmCobrosDetalle.h"
 #include "collections/frmCobrosHoja.h"
@@ -183,6 +186,9 @@ private slots:
         QTest::newRow("frmColor") << fabrica<frmColor>();
         QTest::newRow("frmConfiguracion") << fabrica<frmConfiguracion>();
         QTest::newRow("frmCopiaPen") << fabrica<frmCopiaPen>();
+        QTest::newRow("frmRemesa") << fabrica<frmRemesa>();
+        QTest::newRow("frmRemesas") << fabrica<frmRemesas>();
+        QTest::newRow("frmDevolucion") << fabrica<frmDevolucion>();
     }
 
     void teclasDeAccesoUnicasPorVentana() {

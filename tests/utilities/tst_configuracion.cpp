@@ -116,6 +116,9 @@ private slots:
         pulsarEnter(caja(w, 8));
         QCOMPARE(QApplication::focusWidget(), caja(w, 11));
         pulsarEnter(caja(w, 11));
+        QCOMPARE(QApplication::focusWidget(), caja(w, 12));
+        enfocar(caja(w, 13));
+        pulsarEnter(caja(w, 13));
         QCOMPARE(QApplication::focusWidget(), caja(w, 9));
         enfocar(caja(w, 10));
         pulsarEnter(caja(w, 10));

@@ -1,0 +1,42 @@
+#include "banking/frmDevolucion.h"
+
+#include "ui_frmDevolucion.h"
+
+#include "data/Formato.h"
+#include "data/Remesas.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+
+frmDevolucion::frmDevolucion(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmDevolucion>()) {
+    ui->setupUi(this);
+    configurarCampo(ui->mskFecha, Campo::Normal);
+    configurarCampo(ui->cmbMotivo, Campo::Normal);
+    EnterPulsaBotones(this);
+    ui->cmbMotivo->addItems(motivosDevolucion());
+    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmDevolucion::Aceptar);
+    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmDevolucion::reject);
+}
+
+frmDevolucion::~frmDevolucion() = default;
+
+void frmDevolucion::alActivar() {
+    ui->lblDocumento->setText(QStringLiteral("Recibo %1: vuelve a quedar pendiente y la próxima "
+                                             "remesa lo enviará de nuevo.")
+                                  .arg(Documento));
+    ui->mskFecha->setText(formatoFecha(Hoy()));
+    ui->mskFecha->setFocus();
+}
+
+void frmDevolucion::Aceptar() {
+    const QDate fecha = leerFecha(ui->mskFecha->text());
+    if (!fecha.isValid()) {
+        Mensaje::informar(this, QStringLiteral("Ponga una fecha correcta"));
+        ui->mskFecha->setFocus();
+        return;
+    }
+    Fecha = fecha;
+    Motivo = ui->cmbMotivo->currentText();
+    accept();
+}

@@ -1,0 +1,168 @@
+#include "banking/frmRemesa.h"
+
+#include "ui_frmRemesa.h"
+
+#include "app/Modulo.h"
+#include "banking/frmRemesas.h"
+#include "data/Documentos.h"
+#include "data/Formato.h"
+#include "data/Identificadores.h"
+#include "ui/CursorEspera.h"
+#include "ui/DialogoArchivo.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString kTodas = QStringLiteral("TODAS");
+
+QList<Columna> columnasVan() {
+    return {Columna::numero(),
+            Columna::texto(QStringLiteral("Inquilino"), 0.22),
+            Columna::texto(QStringLiteral("Recibo"), 0.07),
+            Columna::fecha(QStringLiteral("Fecha"), 0.08),
+            Columna::texto(QStringLiteral("Cuenta"), 0.25),
+            Columna::texto(QStringLiteral("Mandato"), 0.15),
+            Columna::texto(QStringLiteral("Secuencia"), 0.08, Qt::AlignHCenter),
+            Columna::importe(QStringLiteral("Importe"), 0.10)};
+}
+
+QList<Columna> columnasApartados() {
+    return {Columna::numero(), Columna::texto(QStringLiteral("Inquilino"), 0.22),
+            Columna::texto(QStringLiteral("Recibo"), 0.07),
+            Columna::importe(QStringLiteral("Importe"), 0.10),
+            Columna::texto(QStringLiteral("Por qué no va"), 0.56)};
+}
+
+} // namespace
+
+frmRemesa::frmRemesa(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmRemesa>()) {
+    ui->setupUi(this);
+    for (QWidget* caja : {static_cast<QWidget*>(ui->mskDesde), static_cast<QWidget*>(ui->mskHasta),
+                          static_cast<QWidget*>(ui->cmbSerie), static_cast<QWidget*>(ui->mskCobro)})
+        configurarCampo(caja, Campo::Normal);
+    EnterPulsaBotones(this);
+    connect(ui->cmdProponer, &QPushButton::clicked, this, &frmRemesa::Proponer);
+    connect(ui->chkElegidos, &QCheckBox::clicked, this, &frmRemesa::Proponer);
+    connect(ui->cmdGenerar, &QPushButton::clicked, this, &frmRemesa::Generar);
+    connect(ui->cmdRemesas, &QPushButton::clicked, this, &frmRemesa::VerRemesas);
+    connect(ui->cmdSalir, &QPushButton::clicked, this, &frmRemesa::reject);
+}
+
+frmRemesa::~frmRemesa() = default;
+
+void frmRemesa::alActivar() {
+    ui->cmbSerie->addItem(kTodas);
+    ui->cmbSerie->addItems(codigosSeries());
+    const QDate hoy = Hoy();
+    ui->mskDesde->setText(formatoFecha(QDate(hoy.year(), hoy.month(), 1)));
+    ui->mskHasta->setText(formatoFecha(QDate(hoy.year(), hoy.month(), hoy.daysInMonth())));
+    ui->mskCobro->setText(formatoFecha(siguienteDiaHabil(hoy)));
+    ui->chkElegidos->setEnabled(!Elegidos.isEmpty());
+    ui->chkElegidos->setChecked(!Elegidos.isEmpty());
+    const Acreedor acreedor = leerAcreedor();
+    const QString motivo = motivoAcreedor(acreedor);
+    ui->lblAcreedor->setText(motivo.isEmpty()
+                                 ? QStringLiteral("Se cobra en %1 (acreedor %2)")
+                                       .arg(ibanAgrupado(acreedor.iban), acreedor.identificador)
+                                 : motivo);
+    Proponer();
+    ui->mskDesde->setFocus();
+}
+
+bool frmRemesa::LeerFiltro(FiltroRemesa& filtro) {
+    filtro.desde = leerFecha(ui->mskDesde->text());
+    filtro.hasta = leerFecha(ui->mskHasta->text());
+    QLineEdit* mala = !filtro.desde.isValid()   ? ui->mskDesde
+                      : !filtro.hasta.isValid() ? ui->mskHasta
+                                                : nullptr;
+    if (mala) {
+        Mensaje::informar(this, QStringLiteral("Ponga una fecha correcta"));
+        mala->setFocus();
+        return false;
+    }
+    if (ui->cmbSerie->currentIndex() > 0) filtro.serie = ui->cmbSerie->currentText();
+    if (ui->chkElegidos->isChecked()) filtro.solo = Elegidos;
+    return true;
+}
+
+void frmRemesa::Proponer() {
+    FiltroRemesa filtro;
+    if (!LeerFiltro(filtro)) return;
+    CursorEspera espera(this);
+    propuesta_ = proponerRemesa(filtro);
+    MostrarPropuesta();
+}
+
+void frmRemesa::MostrarPropuesta() {
+    QList<QStringList> van, apartados;
+    qint64 total = 0;
+    int primeros = 0;
+    for (const CobroRemesa& c : propuesta_) {
+        if (!c.motivo.isEmpty()) {
+            apartados << QStringList{c.inquilino, c.numero, formatoImporte(c.importe), c.motivo};
+            continue;
+        }
+        van << QStringList{c.inquilino, c.numero,    formatoFecha(c.fecha),    ibanAgrupado(c.iban),
+                           c.mandato,   c.secuencia, formatoImporte(c.importe)};
+        total += aCentimos(c.importe);
+        if (c.secuencia == QStringLiteral("FRST")) ++primeros;
+    }
+    ui->mshCobros->mostrarNumeradas(columnasVan(), van);
+    ui->mshApartados->mostrarNumeradas(columnasApartados(), apartados);
+    ui->lblInfo->setText(QStringLiteral("%1 recibos | TOTAL: %2 € | primeros adeudos (FRST): %3, "
+                                        "recurrentes (RCUR): %4")
+                             .arg(van.size())
+                             .arg(formatoImporte(static_cast<double>(total) / 100.0))
+                             .arg(primeros)
+                             .arg(van.size() - primeros));
+    ui->lblApartados->setText(QStringLiteral("Recibos que no pueden ir: %1").arg(apartados.size()));
+}
+
+void frmRemesa::Generar() {
+    const QDate cobro = leerFecha(ui->mskCobro->text());
+    if (const QString motivo = motivoFechaCobro(cobro, Hoy()); !motivo.isEmpty()) {
+        Mensaje::informar(this, motivo);
+        ui->mskCobro->setFocus();
+        return;
+    }
+    if (const QString motivo = motivoAcreedor(leerAcreedor()); !motivo.isEmpty()) {
+        Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
+        return;
+    }
+    if (ui->mshCobros->modelo()->filasDatos() == 0) {
+        Mensaje::informar(this, QStringLiteral("No hay ningún recibo que pueda ir en la remesa."));
+        return;
+    }
+    const QString propuesto = QFileInfo(Modulo::RutaBD).absolutePath() +
+                              QStringLiteral("/remesa-%1.xml").arg(fechaIso(cobro));
+    const QString ruta = DialogoArchivo::guardar(this, QStringLiteral("Guardar la remesa"),
+                                                 propuesto, QStringLiteral("Remesa SEPA (*.xml)"));
+    if (ruta.isEmpty()) return;
+    int id = 0;
+    try {
+        CursorEspera espera(this);
+        id = generarRemesa(propuesta_, cobro, ruta);
+    } catch (const ErrorBD& error) {
+        Mensaje::critico(this, error.texto() + QStringLiteral("\nNo se ha hecho la remesa."));
+        return;
+    }
+    Mensaje::informar(this, QStringLiteral("Remesa nº %1 guardada en %2.\nEnvíe el archivo a su "
+                                           "banco; cuando le confirme el cobro, márquela como "
+                                           "cobrada en «Remesas hechas».")
+                                .arg(id)
+                                .arg(ruta));
+    Proponer();
+}
+
+void frmRemesa::VerRemesas() {
+    {
+        frmRemesas remesas(this);
+        remesas.exec();
+    }
+    Proponer();
+}

@@ -1,0 +1,132 @@
+#include "banking/frmRemesas.h"
+
+#include "ui_frmRemesas.h"
+
+#include "banking/frmDevolucion.h"
+#include "data/Consulta.h"
+#include "data/Remesas.h"
+#include "ui/CursorEspera.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+
+namespace {
+
+QList<Columna> columnasRemesas() {
+    return {Columna::numero(),
+            Columna::texto(QStringLiteral("Nº"), 0.05, Qt::AlignRight),
+            Columna::fecha(QStringLiteral("Hecha"), 0.09),
+            Columna::fecha(QStringLiteral("Cobro"), 0.09),
+            Columna::texto(QStringLiteral("Archivo"), 0.40),
+            Columna::cifra(QStringLiteral("Recibos"), 0.07),
+            Columna::importe(QStringLiteral("Total"), 0.11),
+            Columna::cifra(QStringLiteral("Devueltos"), 0.08),
+            Columna::texto(QStringLiteral("Cobrada"), 0.07, Qt::AlignHCenter)};
+}
+
+QList<Columna> columnasCobros() {
+    return {Columna::numero(),
+            Columna::oculta(),
+            Columna::texto(QStringLiteral("Recibo"), 0.07),
+            Columna::texto(QStringLiteral("Inquilino"), 0.19),
+            Columna::texto(QStringLiteral("Cuenta"), 0.21),
+            Columna::texto(QStringLiteral("Mandato"), 0.13),
+            Columna::texto(QStringLiteral("Sec."), 0.05, Qt::AlignHCenter),
+            Columna::importe(QStringLiteral("Importe"), 0.09),
+            Columna::fecha(QStringLiteral("Devuelto el"), 0.09),
+            Columna::texto(QStringLiteral("Motivo"), 0.12)};
+}
+
+constexpr int kColumnaDevuelto = 8;
+
+} // namespace
+
+frmRemesas::frmRemesas(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmRemesas>()) {
+    ui->setupUi(this);
+    EnterPulsaBotones(this);
+    connect(ui->mshRemesas, &Rejilla::celdaActualCambiada, this, &frmRemesas::CargarCobros);
+    connect(ui->cmdCobrada, &QPushButton::clicked, this, &frmRemesas::MarcarCobrada);
+    connect(ui->cmdDevolucion, &QPushButton::clicked, this, &frmRemesas::Devolucion);
+    connect(ui->mshCobros, &Rejilla::elegida, this, &frmRemesas::Devolucion);
+    connect(ui->cmdSalir, &QPushButton::clicked, this, &frmRemesas::reject);
+}
+
+frmRemesas::~frmRemesas() = default;
+
+void frmRemesas::alActivar() {
+    CargarRemesas(1);
+    ui->mshRemesas->setFocus();
+}
+
+void frmRemesas::CargarRemesas(int fila) {
+    CursorEspera espera(this);
+    const QList<QStringList> filas = filasRemesas();
+    ui->mshRemesas->mostrarNumeradas(columnasRemesas(), filas, fila);
+    if (filas.isEmpty()) ui->lblInfo->setText(QStringLiteral("No hay ninguna remesa este año."));
+    CargarCobros();
+}
+
+int frmRemesas::RemesaActual() const {
+    const int fila = ui->mshRemesas->filaActual();
+    return fila < 1 ? 0 : ui->mshRemesas->texto(fila, 1).toInt();
+}
+
+void frmRemesas::CargarCobros() {
+    const int id = RemesaActual();
+    if (id == 0) {
+        ui->mshCobros->vaciar();
+        return;
+    }
+    const int fila = ui->mshCobros->filaActual();
+    ui->mshCobros->mostrarNumeradas(columnasCobros(), filasCobrosRemesa(id), fila);
+    const int actual = ui->mshRemesas->filaActual();
+    ui->lblInfo->setText(QStringLiteral("Remesa nº %1: %2 recibos, %3 €, %4 devueltos")
+                             .arg(id)
+                             .arg(ui->mshRemesas->texto(actual, 5),
+                                  ui->mshRemesas->texto(actual, 6),
+                                  ui->mshRemesas->texto(actual, 7)));
+}
+
+void frmRemesas::MarcarCobrada() {
+    const int id = RemesaActual();
+    if (id == 0) return;
+    const int fila = ui->mshRemesas->filaActual();
+    if (ui->mshRemesas->texto(fila, 8) == QStringLiteral("SÍ")) {
+        Mensaje::informar(this, QStringLiteral("La remesa nº %1 ya está cobrada.").arg(id));
+        return;
+    }
+    if (!Mensaje::preguntar(this, QStringLiteral("¿El banco ha cobrado la remesa nº %1? Sus "
+                                                 "recibos no devueltos quedarán pagados.")
+                                      .arg(id)))
+        return;
+    try {
+        marcarRemesaCobrada(id);
+    } catch (const ErrorBD& error) {
+        Mensaje::critico(this, error.texto());
+        return;
+    }
+    CargarRemesas(fila);
+}
+
+void frmRemesas::Devolucion() {
+    const int fila = ui->mshCobros->filaActual();
+    if (RemesaActual() == 0 || fila < 1) return;
+    if (!ui->mshCobros->texto(fila, kColumnaDevuelto).isEmpty()) {
+        Mensaje::informar(
+            this,
+            QStringLiteral("El recibo %1 ya está devuelto.").arg(ui->mshCobros->texto(fila, 2)));
+        return;
+    }
+    frmDevolucion devolucion(this);
+    devolucion.Documento = ui->mshCobros->texto(fila, 2);
+    if (devolucion.exec() != QDialog::Accepted) return;
+    try {
+        devolverCobro(ui->mshCobros->texto(fila, 1).toInt(), devolucion.Fecha, devolucion.Motivo);
+    } catch (const ErrorBD& error) {
+        Mensaje::critico(this, error.texto());
+        return;
+    }
+    CargarRemesas(ui->mshRemesas->filaActual());
+    ui->mshCobros->fijarFilaActual(fila);
+}
