@@ -145,7 +145,8 @@ QStringList tablasQuePasanDeAno() {
         QStringLiteral("tblSeriesF"),           QStringLiteral("tblCobrosConceptos"),
         QStringLiteral("tblInquilinos"),        QStringLiteral("tblInquilinosFamiliares"),
         QStringLiteral("tblInquilinosCuentas"), QStringLiteral("tblInmuebles"),
-        QStringLiteral("tblInmueblesCargos"),
+        QStringLiteral("tblInmueblesCargos"),   QStringLiteral("tblContratos"),
+        QStringLiteral("tblContratosRentas"),   QStringLiteral("tblIndices"),
     };
 }
 
