@@ -12,6 +12,7 @@
 #include <QLibraryInfo>
 #include <QLockFile>
 #include <QTextStream>
+#include <QTimer>
 #include <QTranslator>
 
 Aplicacion::Aplicacion(int& argc, char** argv)
@@ -98,5 +99,6 @@ int Main(int argc, char** argv)
     }
     frmPrincipal principal;
     principal.show();
+    QTimer::singleShot(0, &principal, &frmPrincipal::avisarVencimientos);
     return aplicacion.exec();
 }
