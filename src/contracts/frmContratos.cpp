@@ -16,8 +16,8 @@ namespace {
 
 QList<Columna> columnas() {
     return {Columna::numero(),
-            Columna::texto(QStringLiteral("Inmueble"), 0.22),
-            Columna::texto(QStringLiteral("Inquilino"), 0.22),
+            Columna::texto(QStringLiteral("Inmueble"), 0.21),
+            Columna::texto(QStringLiteral("Inquilino"), 0.21),
             Columna::texto(QStringLiteral("Tipo"), 0.11),
             Columna::fecha(QStringLiteral("Inicio"), 0.09),
             Columna::fecha(QStringLiteral("Fin"), 0.09),
@@ -121,15 +121,5 @@ void frmContratos::Listado(const QString& plantilla) {
     CursorEspera espera(this);
     const FilasInforme filas =
         plantilla == QStringLiteral("Fianzas") ? filasFianzas() : filasContratos();
-    const InformeGenerado informe = abrirInforme(plantilla, {}, filas);
-    if (!informe.valido()) {
-        Mensaje::critico(this, informe.error);
-        return;
-    }
-    PaginasInforme paginas(informe);
-    if (const QString error = paginas.error(); !error.isEmpty()) {
-        Mensaje::critico(this, error);
-        return;
-    }
-    imprimirInforme(this, plantilla, paginas, posicionImpresora(false));
+    imprimirFilas(this, plantilla, {}, filas, plantilla, posicionImpresora(false));
 }
