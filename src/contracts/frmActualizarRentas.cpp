@@ -15,13 +15,13 @@ namespace {
 QList<Columna> columnas() {
     return {Columna::numero(),
             Columna::texto(QStringLiteral("Aplicar"), 0.06, Qt::AlignHCenter),
-            Columna::texto(QStringLiteral("Inmueble"), 0.16),
-            Columna::texto(QStringLiteral("Inquilino"), 0.16),
-            Columna::texto(QStringLiteral("Regla"), 0.06),
+            Columna::texto(QStringLiteral("Inmueble"), 0.15),
+            Columna::texto(QStringLiteral("Inquilino"), 0.15),
+            Columna::texto(QStringLiteral("Regla"), 0.05),
             Columna::fecha(QStringLiteral("Vence"), 0.08),
             Columna::importe(QStringLiteral("Renta"), 0.08),
             Columna::importe(QStringLiteral("Nueva"), 0.08),
-            Columna::texto(QStringLiteral("Cálculo"), 0.32)};
+            Columna::texto(QStringLiteral("Cálculo"), 0.31)};
 }
 
 QString textoTasa(const std::optional<double>& tasa) {
@@ -45,6 +45,11 @@ frmActualizarRentas::frmActualizarRentas(QWidget* padre)
     connect(ui->cmdBuscar, &QPushButton::clicked, this, &frmActualizarRentas::Buscar);
     connect(ui->cmdCalcular, &QPushButton::clicked, this, &frmActualizarRentas::Calcular);
     connect(ui->mshRentas, &Rejilla::elegida, this, &frmActualizarRentas::CambiarMarca);
+    connect(ui->mshRentas, &Rejilla::celdaActualCambiada, this, [this](int fila) {
+        const bool hay = fila >= 1 && fila <= rentas_.size();
+        const Actualizacion* a = hay ? &rentas_[fila - 1].actualizacion : nullptr;
+        ui->lblCalculo->setText(!a ? QString() : a->error.isEmpty() ? a->explicacion : a->error);
+    });
     connect(ui->cmdAplicar, &QPushButton::clicked, this, &frmActualizarRentas::Aplicar);
     connect(ui->cmdImprimir, &QPushButton::clicked, this, &frmActualizarRentas::Imprimir);
     connect(ui->cmdSalir, &QPushButton::clicked, this, &frmActualizarRentas::reject);
@@ -167,6 +172,12 @@ void frmActualizarRentas::Aplicar() {
     }
     const auto indices = leerIndices();
     if (!indices) return;
+    // Rates retyped without "Calcular" still count: what is stored is what is applied.
+    for (qsizetype i = 0; i < rentas_.size(); ++i) {
+        rentas_[i].actualizacion = calcularActualizacion(rentas_[i].contrato, *indices);
+        if (!rentas_[i].actualizacion.error.isEmpty()) marcas_[i] = false;
+    }
+    Mostrar();
     QList<RentaNueva> lista;
     for (qsizetype i = 0; i < rentas_.size(); ++i)
         if (marcas_[i] && !aplicadas_[i] && rentas_[i].actualizacion.error.isEmpty())

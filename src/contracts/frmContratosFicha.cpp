@@ -46,8 +46,9 @@ frmContratosFicha::frmContratosFicha(QWidget* padre)
           static_cast<QWidget*>(ui->cmbTipo), static_cast<QWidget*>(ui->cmbRegla),
           static_cast<QWidget*>(ui->chkActual), static_cast<QWidget*>(ui->mskInicio),
           static_cast<QWidget*>(ui->mskFianzaFecha), static_cast<QWidget*>(ui->mskFianzaDevolucion),
-          static_cast<QWidget*>(ui->txtFianzaDeposito), static_cast<QWidget*>(ui->txtFianzaRef),
-          static_cast<QWidget*>(ui->txtGarantias), static_cast<QWidget*>(ui->txtObs)})
+          static_cast<QWidget*>(ui->mskUltimaAct), static_cast<QWidget*>(ui->txtFianzaDeposito),
+          static_cast<QWidget*>(ui->txtFianzaRef), static_cast<QWidget*>(ui->txtGarantias),
+          static_cast<QWidget*>(ui->txtObs)})
         configurarCampo(caja, Campo::Normal);
     for (QWidget* caja : {ui->txtDuracion, ui->txtProrroga, ui->txtRenta, ui->txtPorFijo,
                           ui->txtMesAct, ui->txtFianza, ui->txtFianzaMeses, ui->txtFianzaDevuelta})
@@ -71,10 +72,18 @@ void frmContratosFicha::alActivar() {
     } else {
         contrato_.idInm = IdInm;
         contrato_.idInq = IdInm > 0 ? InquilinoDeInmueble(IdInm) : 0;
+        contrato_.renta = precioInmueble(IdInm);
         contrato_.inicio = Hoy();
         setWindowTitle(QStringLiteral("Contrato nuevo"));
     }
     Cargar(contrato_);
+    // A new contract starts from the property's tenant and price.
+    if (Id == 0)
+        connect(ui->cmbInmueble, &QComboBox::currentIndexChanged, this, [this] {
+            const int inm = ui->cmbInmueble->currentData().toInt();
+            elegir(ui->cmbInquilino, InquilinoDeInmueble(inm));
+            ui->txtRenta->setText(formatoSimple(precioInmueble(inm)));
+        });
     ui->cmbInmueble->setFocus();
 }
 
@@ -99,6 +108,7 @@ void frmContratosFicha::Cargar(const Contrato& c) {
     ui->mskFianzaDevolucion->setText(textoFecha(c.fianzaDevolucion));
     ui->txtFianzaDevuelta->setText(textoNumero(c.fianzaDevuelta));
     ui->txtGarantias->setText(c.garantias);
+    ui->mskUltimaAct->setText(textoFecha(c.ultimaActualizacion));
     ui->txtObs->setText(c.obs);
     QStringList historial;
     for (const RentaPasada& r : historialRentas(c.id))
@@ -161,6 +171,7 @@ std::optional<Contrato> frmContratosFicha::Leer() {
         !numero(ui->txtFianzaMeses, c.fianzaMeses, QStringLiteral("Ponga los meses de fianza")) ||
         !fecha(ui->mskFianzaFecha, c.fianzaFecha, false) ||
         !fecha(ui->mskFianzaDevolucion, c.fianzaDevolucion, false) ||
+        !fecha(ui->mskUltimaAct, c.ultimaActualizacion, false) ||
         !numero(ui->txtFianzaDevuelta, c.fianzaDevuelta,
                 QStringLiteral("Ponga el importe devuelto de la fianza")))
         return std::nullopt;

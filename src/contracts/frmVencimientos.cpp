@@ -13,11 +13,11 @@ constexpr int kDias = 60;
 
 QList<Columna> columnas() {
     return {Columna::numero(),
-            Columna::fecha(QStringLiteral("Fecha"), 0.09),
-            Columna::texto(QStringLiteral("Qué"), 0.11),
-            Columna::texto(QStringLiteral("Inmueble"), 0.17),
-            Columna::texto(QStringLiteral("Inquilino"), 0.17),
-            Columna::texto(QStringLiteral("Detalle"), 0.46)};
+            Columna::fecha(QStringLiteral("Fecha"), 0.08),
+            Columna::texto(QStringLiteral("Qué"), 0.10),
+            Columna::texto(QStringLiteral("Inmueble"), 0.14),
+            Columna::texto(QStringLiteral("Inquilino"), 0.14),
+            Columna::texto(QStringLiteral("Detalle"), 0.50)};
 }
 
 } // namespace

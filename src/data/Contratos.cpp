@@ -196,11 +196,10 @@ int guardarContrato(Contrato c) {
                                     " FiaImpDev = ?, Gar = ?, Obs = ?, Act = ? WHERE Id = ?"),
              valores);
     if (c.actual) {
-        const QVariant antes =
-            valorUnico(QStringLiteral("SELECT Pre FROM tblInmuebles WHERE Id = ?"), {c.idInm});
+        const double antes = precioInmueble(c.idInm);
         ejecutar(QStringLiteral("UPDATE tblInmuebles SET IdInq = ? WHERE Id = ?"),
                  {c.idInq, c.idInm});
-        rentaAlInmueble(c.idInm, antes.toDouble(), c.renta);
+        rentaAlInmueble(c.idInm, antes, c.renta);
     }
     t.confirmar();
     return c.id;
@@ -246,8 +245,7 @@ Actualizacion calcularActualizacion(const Contrato& c, const Indices& indices) {
             return a;
         }
         if (a.tasa > *indices.irav) {
-            a.explicacion += QStringLiteral(", limitado al IRAV %1 por ser vivienda firmada"
-                                            " desde el %2")
+            a.explicacion += QStringLiteral(" limitado al IRAV %1 (vivienda firmada desde el %2)")
                                  .arg(porcentaje(*indices.irav), formatoFecha(kInicioTopeIrav));
             a.tasa = *indices.irav;
             a.indice = QStringLiteral("IRAV");
@@ -328,11 +326,11 @@ QList<Vencimiento> vencimientosDe(const Contrato& c, const QDate& hoy, int dias)
         const QDate avisoArrendador = c.esVivienda() ? fin.addMonths(-4) : avisoInquilino;
         const QDate primero = std::min(avisoInquilino, avisoArrendador);
         if (primero <= limite) {
-            QString detalle = QStringLiteral("termina el %1").arg(formatoFecha(fin));
+            QString detalle = QStringLiteral("termina el %1; avisos: ").arg(formatoFecha(fin));
             if (c.esVivienda())
-                detalle += QStringLiteral("; el arrendador debe avisar antes del %1 (4 meses)")
+                detalle += QStringLiteral("arrendador antes del %1 (4 meses), ")
                                .arg(formatoFecha(avisoArrendador));
-            detalle += QStringLiteral("; el inquilino, antes del %1 (30 días)")
+            detalle += QStringLiteral("inquilino antes del %1 (30 días)")
                            .arg(formatoFecha(avisoInquilino));
             // Dated by the next of its days still to come (the end, once all are past).
             QDate cuando = fin;
@@ -366,6 +364,11 @@ QList<Vencimiento> vencimientos(const QDate& hoy, int dias) {
 QString nombreInmueble(int idInm) {
     return DescripcionDeCodigo(QStringLiteral("tblInmuebles"), QStringLiteral("Id"),
                                QStringLiteral("Des"), idInm);
+}
+
+double precioInmueble(int idInm) {
+    return valorUnico(QStringLiteral("SELECT Pre FROM tblInmuebles WHERE Id = ?"), {idInm})
+        .toDouble();
 }
 
 QString nombreInquilino(int idInq) {

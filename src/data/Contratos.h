@@ -134,6 +134,8 @@ QList<Vencimiento> vencimientos(const QDate& hoy, int dias = 60);
 /** Property description and tenant name of a contract, for lists and letters. */
 QString nombreInmueble(int idInm);
 QString nombreInquilino(int idInq);
+/** The property's monthly price (0 when none). */
+double precioInmueble(int idInm);
 
 /** The letter's parameters (Actualizacion.rpt) for one tenant. */
 ParametrosInforme datosCarta(const Contrato& c, const Actualizacion& a, const QDate& desde);
