@@ -272,18 +272,18 @@ void insertarContratos(int ano) {
         const bool terminaPronto = id == 2;
         const int mes = terminaPronto ? 2 : (id % 3 == 0 ? 12 : 1 + id * 5 % 11);
         const QDate inicio(ano - (terminaPronto ? 4 : 1 + id % 4), mes, 1);
-        const int duracion = vivienda ? 60 : 36;
+        const int duracion = vivienda ? 60 : 120;
         const int regla = id % 5 == 1 ? 2 : (uso.porIva > 0 && tipo == 2 ? 3 : 1);
         const QDate actualizada(ano - (mes == 12 ? 1 : 0), mes, 1);
         const double renta = rentaDe(id);
         const double meses = vivienda ? 1 : 2;
-        insertarContrato({id, inq, tipo, fechaIso(inicio), duracion,
-                          fechaIso(inicio.addMonths(duracion).addDays(-1)), renta, regla,
-                          regla == 3 ? 3.0 : 0.0,
-                          actualizada >= inicio.addYears(1) ? QVariant(fechaIso(actualizada)) : QVariant(),
-                          renta * meses, meses, fechaIso(inicio.addDays(20)),
-                          QStringLiteral("IGVS (Xunta de Galicia)"),
-                          QStringLiteral("F-%1-%2").arg(inicio.year()).arg(id, 4, 10, QLatin1Char('0')), 1});
+        insertarContrato(
+            {id, inq, tipo, fechaIso(inicio), duracion,
+             fechaIso(inicio.addMonths(duracion).addDays(-1)), renta, regla, regla == 3 ? 3.0 : 0.0,
+             actualizada >= inicio.addYears(1) ? QVariant(fechaIso(actualizada)) : QVariant(),
+             renta * meses, meses, fechaIso(inicio.addDays(20)),
+             QStringLiteral("IGVS (Xunta de Galicia)"),
+             QStringLiteral("F-%1-%2").arg(inicio.year()).arg(id, 4, 10, QLatin1Char('0')), 1});
     }
     // A flat let until mid-November: its tenant's deposit is still to be returned.
     const QDate inicio(ano - 3, 11, 16);
