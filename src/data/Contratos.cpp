@@ -328,10 +328,9 @@ QList<Vencimiento> vencimientosDe(const Contrato& c, const QDate& hoy, int dias)
         if (primero <= limite) {
             QString detalle = QStringLiteral("termina el %1; avisos: ").arg(formatoFecha(fin));
             if (c.esVivienda())
-                detalle += QStringLiteral("arrendador antes del %1 (4 meses), ")
-                               .arg(formatoFecha(avisoArrendador));
-            detalle += QStringLiteral("inquilino antes del %1 (30 días)")
-                           .arg(formatoFecha(avisoInquilino));
+                detalle +=
+                    QStringLiteral("arrendador %1 (4 meses), ").arg(formatoFecha(avisoArrendador));
+            detalle += QStringLiteral("inquilino %1 (30 días)").arg(formatoFecha(avisoInquilino));
             // Dated by the next of its days still to come (the end, once all are past).
             QDate cuando = fin;
             for (const QDate& d : {fin, avisoInquilino, avisoArrendador})
