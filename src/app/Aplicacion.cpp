@@ -13,6 +13,7 @@
 #include <QLibraryInfo>
 #include <QLockFile>
 #include <QTextStream>
+#include <QTimer>
 #include <QTranslator>
 #include <malloc.h>
 
@@ -108,5 +109,6 @@ int Main(int argc, char** argv) {
     }
     frmPrincipal principal;
     principal.show();
+    QTimer::singleShot(0, &principal, &frmPrincipal::avisarVencimientos);
     return aplicacion.exec();
 }

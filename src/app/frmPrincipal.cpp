@@ -5,7 +5,11 @@
 #include "app/frmAnoTrabajo.h"
 #include "collections/frmCobros.h"
 #include "collections/frmEmitirMes.h"
+#include "contracts/frmActualizarRentas.h"
+#include "contracts/frmContratos.h"
+#include "contracts/frmVencimientos.h"
 #include "data/BaseDatos.h"
+#include "data/Formato.h"
 #include "editors/frmCobrosConceptos.h"
 #include "registers/frmBusqueda.h"
 #include "registers/frmInmuebles.h"
@@ -21,6 +25,7 @@
 #include "ui/Ventana.h"
 
 #include <QCloseEvent>
+#include <QSettings>
 #include <QToolButton>
 
 frmPrincipal::frmPrincipal(QWidget* padre)
@@ -44,6 +49,11 @@ frmPrincipal::frmPrincipal(QWidget* padre)
     enlazar<frmCobros>(ui->cmdCobros, ui->mnuTraballosCob);
     enlazar<frmInforme>(ui->cmdInformes, ui->mnuTraballosInf);
     enlazar<frmEmitirMes>(ui->cmdEmitirMes, ui->mnuTraballosEmi);
+    enlazar<frmContratos>(ui->cmdContratos, ui->mnuTraballosContratos);
+    connect(ui->mnuTraballosRentas, &QAction::triggered, this,
+            &frmPrincipal::abrir<frmActualizarRentas>);
+    connect(ui->mnuTraballosVencimientos, &QAction::triggered, this,
+            &frmPrincipal::abrir<frmVencimientos>);
     enlazar<frmEstadisticas>(ui->cmdGraficos, ui->mnuTraballosGraf);
     enlazar<frmCopiaPen>(ui->cmdCopiaSeg, ui->mnuUtiCopias);
     enlazar<frmColor>(ui->cmdCores, ui->mnuUtiColor);
@@ -69,6 +79,21 @@ template <typename T> void frmPrincipal::enlazar(QWidget* boton, QAction* menu)
 {
     connect(static_cast<QToolButton*>(boton), &QToolButton::clicked, this, &frmPrincipal::abrir<T>);
     connect(menu, &QAction::triggered, this, &frmPrincipal::abrir<T>);
+}
+
+void frmPrincipal::avisarVencimientos()
+{
+    // Once a day: a notice that came back at every start would soon go unread.
+    QSettings ajustes(QStringLiteral("Torvane"), QStringLiteral("Torvane"));
+    const QString hoy = fechaIso(Hoy());
+    if (ajustes.value(QStringLiteral("vencimientos/avisado")).toString() == hoy ||
+        !frmVencimientos::hayVencimientos())
+        return;
+    ajustes.setValue(QStringLiteral("vencimientos/avisado"), hoy);
+    // Not modal: the main window stays usable while it is open.
+    auto* aviso = new frmVencimientos(this);
+    aviso->setAttribute(Qt::WA_DeleteOnClose);
+    aviso->show();
 }
 
 void frmPrincipal::closeEvent(QCloseEvent* evento)

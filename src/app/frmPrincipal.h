@@ -15,6 +15,9 @@ public:
     explicit frmPrincipal(QWidget* padre = nullptr);
     ~frmPrincipal() override;
 
+    /** Shows what falls due soon, without blocking, the first time the program opens a day. */
+    void avisarVencimientos();
+
 protected:
     void closeEvent(QCloseEvent* evento) override;
 

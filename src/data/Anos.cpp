@@ -149,6 +149,8 @@ QStringList tablasQuePasanDeAno() {
         QStringLiteral("tblInquilinos"),        QStringLiteral("tblInquilinosFamiliares"),
         QStringLiteral("tblInquilinosCuentas"), QStringLiteral("tblInmuebles"),
         QStringLiteral("tblInmueblesCargos"),   QStringLiteral("tblVerifactu"),
+        QStringLiteral("tblContratos"),         QStringLiteral("tblContratosRentas"),
+        QStringLiteral("tblIndices"),
     };
 }
 

@@ -130,6 +130,27 @@ const std::vector<Paso>& pasos() {
              return ejecutarTodas(q, {"CREATE INDEX ixCobrosNumero ON tblCobros (Num)",
                                       "CREATE INDEX ixCobrosTotal ON tblCobros (Tot)"});
          }},
+        // 7: contracts (one current per property), each rent update kept, and the index rates
+        // typed for each month, proposed again the next time.
+        {7,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(
+                 q, {"CREATE TABLE tblContratos (Id INTEGER PRIMARY KEY, IdInm INTEGER NOT NULL,"
+                     " IdInq INTEGER, Tip INTEGER NOT NULL DEFAULT 0, FecIni TEXT, Dur INTEGER"
+                     " DEFAULT 12, Pro INTEGER DEFAULT 0, FecFin TEXT, Ren REAL DEFAULT 0,"
+                     " Reg INTEGER NOT NULL DEFAULT 0, PorFij REAL DEFAULT 0, MesAct INTEGER"
+                     " DEFAULT 0, FecAct TEXT, FiaImp REAL DEFAULT 0, FiaMes REAL DEFAULT 0,"
+                     " FiaFec TEXT, FiaDep TEXT, FiaRef TEXT, FiaFecDev TEXT, FiaImpDev REAL"
+                     " DEFAULT 0, Gar TEXT, Obs TEXT, Act INTEGER NOT NULL DEFAULT 0)",
+                     "CREATE INDEX ixContratosInmueble ON tblContratos (IdInm, FecIni)",
+                     "CREATE UNIQUE INDEX ixContratosActual ON tblContratos (IdInm) WHERE Act = 1",
+                     "CREATE TABLE tblContratosRentas (Id INTEGER PRIMARY KEY, IdCon INTEGER NOT"
+                     " NULL, Fec TEXT, FecDeb TEXT, RenAnt REAL, Ren REAL, Ind TEXT, Tas REAL,"
+                     " Exp TEXT)",
+                     "CREATE INDEX ixContratosRentas ON tblContratosRentas (IdCon, Fec)",
+                     "CREATE TABLE tblIndices (Ind TEXT NOT NULL, Ano INTEGER NOT NULL, Mes INTEGER"
+                     " NOT NULL, Tas REAL NOT NULL, PRIMARY KEY (Ind, Ano, Mes))"});
+         }},
         // 8: direct debit. Each account may hold a mandate (reference, signature date, first
         // debit done); the company its creditor identifier and the account that collects; the
         // remittances with their debits, each debit returned or not.

@@ -2,6 +2,7 @@
 #include "ui_frmInmueblesFicha.h"
 
 #include "app/Modulo.h"
+#include "contracts/frmContratos.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "data/ListasRegistros.h"
@@ -29,6 +30,7 @@ frmInmueblesFicha::frmInmueblesFicha(QWidget* padre)
     connect(ui->cmdInquilinoQuitar, &QPushButton::clicked, this, &frmInmueblesFicha::Liberar);
     connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmInmueblesFicha::Aceptar);
     connect(ui->cmdCargos, &QPushButton::clicked, this, &frmInmueblesFicha::Cargos);
+    connect(ui->cmdContratos, &QPushButton::clicked, this, &frmInmueblesFicha::Contratos);
     connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmInmueblesFicha::reject);
 }
 
@@ -150,4 +152,22 @@ void frmInmueblesFicha::Cargos() {
     frmInmueblesCargos cargos(this);
     cargos.IdInm = Id;
     cargos.exec();
+}
+
+void frmInmueblesFicha::Contratos() {
+    if (Estado == 0) {
+        Mensaje::informar(this,
+                          QStringLiteral("Acepte primero el inmueble nuevo y vuelva a abrirlo "
+                                         "para poner sus contratos"));
+        return;
+    }
+    frmContratos contratos(this);
+    contratos.IdInm = Id;
+    contratos.exec();
+    // The current contract may have changed the tenant and the price: Accept must not undo it.
+    if (const auto f = LeerInmueble(Id)) {
+        ui->txtPre->setText(formatoSimple(f->Pre));
+        idInq_ = f->IdInq;
+        mostrarInquilino();
+    }
 }

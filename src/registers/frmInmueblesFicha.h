@@ -36,6 +36,7 @@ private:
     void Liberar();
     void Aceptar();
     void Cargos();
+    void Contratos();
     void mostrarInquilino();
 
     std::unique_ptr<Ui::frmInmueblesFicha> ui;

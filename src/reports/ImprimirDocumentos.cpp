@@ -16,12 +16,6 @@
 
 namespace {
 
-/** One document laid out with its template, and the file name it proposes. */
-struct DocumentoImpreso {
-    std::unique_ptr<PaginasInforme> paginas;
-    QString archivo; ///< "Recibo 57A - García Pérez"
-};
-
 ParametrosInforme parametros(const Cabecera& c) {
     const Totales& t = c.totales;
     return {{QStringLiteral("pSubTotal"), formatoImporte(t.subtotal)},
@@ -78,6 +72,22 @@ QString carpetaDocumentos() {
 } // namespace
 
 int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos destino) {
+    return imprimirPreparados(padre, destino, QStringLiteral("Emisión"),
+                              [&]() -> std::vector<DocumentoImpreso> {
+                                  // An invoice is issued, its record made, before any copy of it
+                                  // leaves the program.
+                                  try {
+                                      emitirFacturas(ids);
+                                  } catch (const ErrorBD& error) {
+                                      Mensaje::critico(padre, error.texto());
+                                      return {};
+                                  }
+                                  return preparar(padre, ids);
+                              });
+}
+
+int imprimirPreparados(QWidget* padre, DestinoDocumentos destino, const QString& nombre,
+                       const std::function<std::vector<DocumentoImpreso>()>& preparar) {
     const QStringList impresoras = listaImpresoras();
     const int posicion = posicionImpresora(false);
     if (destino == DestinoDocumentos::Impresora && impresoras.value(posicion) == kArchivoPdf)
@@ -85,7 +95,8 @@ int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos 
     QString ruta;
     if (destino == DestinoDocumentos::UnPdf)
         ruta = DialogoArchivo::guardar(padre, QStringLiteral("Guardar como PDF"),
-                                       carpetaDocumentos() + QStringLiteral("/Emisión.pdf"),
+                                       carpetaDocumentos() + QLatin1Char('/') + nombre +
+                                           QStringLiteral(".pdf"),
                                        QStringLiteral("PDF (*.pdf)"));
     else if (destino == DestinoDocumentos::PdfPorDocumento)
         ruta = DialogoArchivo::carpeta(padre, QStringLiteral("Carpeta para los PDF"),
@@ -93,14 +104,7 @@ int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos 
     if (destino != DestinoDocumentos::Impresora && ruta.isEmpty()) return 0;
 
     CursorEspera espera(padre);
-    // An invoice is issued, its record made, before any copy of it leaves the program.
-    try {
-        emitirFacturas(ids);
-    } catch (const ErrorBD& error) {
-        Mensaje::critico(padre, error.texto());
-        return 0;
-    }
-    std::vector<DocumentoImpreso> documentos = preparar(padre, ids);
+    std::vector<DocumentoImpreso> documentos = preparar();
     if (documentos.empty()) return 0;
     bool bien = true;
     if (destino == DestinoDocumentos::UnPdf) {
@@ -115,7 +119,7 @@ int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos 
     } else {
         QPrinter impresora(QPrinter::HighResolution);
         impresora.setPrinterName(impresoras.value(posicion));
-        impresora.setDocName(QStringLiteral("Emisión"));
+        impresora.setDocName(nombre);
         bien = pintar(documentos, impresora);
     }
     if (bien) return static_cast<int>(documentos.size());

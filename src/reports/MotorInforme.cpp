@@ -144,3 +144,18 @@ bool imprimirInforme(QWidget* padre, const QString& nombre, PaginasInforme& pagi
     Mensaje::critico(padre, QStringLiteral("No se pudo imprimir en %1").arg(impresoras[posicion]));
     return false;
 }
+
+bool imprimirFilas(QWidget* padre, const QString& nombre, const ParametrosInforme& parametros,
+                   const FilasInforme& filas, const QString& archivo, int posicion) {
+    const InformeGenerado informe = abrirInforme(nombre, parametros, filas);
+    if (!informe.valido()) {
+        Mensaje::critico(padre, informe.error);
+        return false;
+    }
+    PaginasInforme paginas(informe);
+    if (const QString error = paginas.error(); !error.isEmpty()) {
+        Mensaje::critico(padre, error);
+        return false;
+    }
+    return imprimirInforme(padre, archivo, paginas, posicion);
+}

@@ -69,3 +69,10 @@ private:
  * something was printed.
  */
 bool imprimirInforme(QWidget* padre, const QString& nombre, PaginasInforme& paginas, int posicion);
+
+/**
+ * Renders the list template nombre with the caller's rows and prints it as imprimirInforme()
+ * does, proposing archivo; an engine or template error is told to the user.
+ */
+bool imprimirFilas(QWidget* padre, const QString& nombre, const ParametrosInforme& parametros,
+                   const FilasInforme& filas, const QString& archivo, int posicion);

@@ -114,15 +114,5 @@ void frmResumenFiscal::Imprimir(bool pdf) {
     const ParametrosInforme parametros{{QStringLiteral("pTitulo"), s.titulo},
                                        {QStringLiteral("pPeriodo"), periodos_[i]}};
     CursorEspera espera(this);
-    InformeGenerado informe = abrirInforme(s.plantilla, parametros, filas);
-    if (!informe.valido()) {
-        Mensaje::critico(this, informe.error);
-        return;
-    }
-    PaginasInforme paginas(informe);
-    if (const QString error = paginas.error(); !error.isEmpty()) {
-        Mensaje::critico(this, error);
-        return;
-    }
-    imprimirInforme(this, NombreActual(), paginas, posicionImpresora(pdf));
+    imprimirFilas(this, s.plantilla, parametros, filas, NombreActual(), posicionImpresora(pdf));
 }

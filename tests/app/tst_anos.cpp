@@ -61,6 +61,12 @@ void llenarAno(Entorno& e) {
     e.concepto(u"Renta"_s, 650);
     ejecutar(u"INSERT INTO tblInmueblesCargos (Id, IdInm, Lin, IdCon, DesCon, Und, Pre)"
              " VALUES (1, ?, 1, 1, 'Renta', 1, 650)"_s, {inm});
+    ejecutar(u"INSERT INTO tblContratos (Id, IdInm, IdInq, FecIni, Ren, Act)"
+             " VALUES (1, ?, ?, '2023-06-01', 650, 1)"_s,
+             {inm, inq});
+    ejecutar(u"INSERT INTO tblContratosRentas (Id, IdCon, Fec, RenAnt, Ren)"
+             " VALUES (1, 1, '2024-06-01', 640, 650)"_s);
+    ejecutar(u"INSERT INTO tblIndices (Ind, Ano, Mes, Tas) VALUES ('IPC', 2024, 6, 3.4)"_s);
     e.tipoIva(1, 21);
     e.serie(u"A"_s);
     e.linea(e.documento(1, u"A"_s, QDate(2024, 1, 5), inm, inq, 650), 1, 1, 650);

@@ -20,6 +20,9 @@ private slots:
         QTest::newRow("cobros") << "cmdCobros" << "mnuTraballosCob" << "frmCobros";
         QTest::newRow("búsqueda") << "cmdBusqueda" << "mnuTraballosBus" << "frmBusqueda";
         QTest::newRow("informes") << "cmdInformes" << "mnuTraballosInf" << "frmInforme";
+        QTest::newRow("contratos") << "cmdContratos"
+                                   << "mnuTraballosContratos"
+                                   << "frmContratos";
         QTest::newRow("configuracion") << "cmdConfiguracion" << "mnuArquivosConfig" << "frmConfiguracion";
         QTest::newRow("estadisticas") << "cmdGraficos" << "mnuTraballosGraf" << "frmEstadisticas";
         QTest::newRow("copia") << "cmdCopiaSeg" << "mnuUtiCopias" << "frmCopiaPen";

@@ -161,13 +161,7 @@ private slots:
     // run to one PDF (one page per document, each with its total) and undoes it.
     void ventanaEmitirImprimirDeshacer() {
         Entorno e;
-        const QString carpeta = e.raiz() + u"/demo"_s;
-        QCOMPARE(crearDemo(carpeta, u"2024"_s), QString());
-        Modulo::Ruta = carpeta;
-        Modulo::RutaBD = carpeta + u"/2024/Zudivoz.mdb"_s;
-        QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
-        const int pdf = static_cast<int>(listaImpresoras().size()) - 1;
-        Modulo::EscribirImpresoras(pdf, pdf);
+        e.abrirDemo();
         ejecutar(u"DELETE FROM tblCobrosDetalles WHERE IdDoc IN"
                  u" (SELECT Id FROM tblCobros WHERE Fec >= '2024-12-01')"_s);
         ejecutar(u"DELETE FROM tblCobros WHERE Fec >= '2024-12-01'"_s);

@@ -39,16 +39,7 @@ struct Demo {
     Entorno entorno;
     QString carpeta = entorno.raiz() + u"/demo"_s;
 
-    explicit Demo(const TamanoDemo& tamano = {}) {
-        const QString error = crearDemo(carpeta, u"2024"_s, tamano);
-        if (!error.isEmpty()) qFatal("%s", qPrintable(error));
-        Modulo::Ruta = carpeta;
-        Modulo::RutaBD = carpeta + u"/2024/Zudivoz.mdb"_s;
-        abrirBaseDatos(Modulo::RutaBD);
-        // Both choices on "Archivo PDF", wherever the machine's printers put it.
-        const int pdf = static_cast<int>(listaImpresoras().size()) - 1;
-        Modulo::EscribirImpresoras(pdf, pdf);
-    }
+    explicit Demo(const TamanoDemo& tamano = {}) { entorno.abrirDemo(tamano); }
     QString pdf() const { return entorno.raiz() + u"/salida.pdf"_s; }
 };
 

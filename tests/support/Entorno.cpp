@@ -4,6 +4,7 @@
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
 #include "data/Formato.h"
+#include "reports/Impresoras.h"
 #include "ui/Mensajes.h"
 
 #include <QDir>
@@ -44,6 +45,19 @@ Entorno::~Entorno()
     cerrarBaseDatos();
     Mensaje::limpiarHistorial();
     fijarHoy({});
+}
+
+QString Entorno::abrirDemo(const TamanoDemo& tamano) {
+    const QString carpeta = raiz() + QStringLiteral("/demo");
+    const QString error = crearDemo(carpeta, QStringLiteral("2024"), tamano);
+    if (!error.isEmpty()) qFatal("%s", qPrintable(error));
+    Modulo::Ruta = carpeta;
+    Modulo::RutaBD = carpeta + QStringLiteral("/2024/Zudivoz.mdb");
+    abrirBaseDatos(Modulo::RutaBD);
+    // Both choices on "Archivo PDF", wherever the machine's printers put it.
+    const int pdf = static_cast<int>(listaImpresoras().size()) - 1;
+    Modulo::EscribirImpresoras(pdf, pdf);
+    return carpeta;
 }
 
 int Entorno::inquilino(const QString& nombre, const QString& tfn, const QString& mob,

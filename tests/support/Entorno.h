@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Aplicacion.h"
+#include "data/Demo.h"
 
 #include <QApplication>
 #include <QDate>
@@ -36,6 +37,12 @@ public:
     int documento(int num, const QString& ser, const QDate& fecha, int idInm = 0, int idInq = 0,
                   double tot = 0, bool pagado = false);
     int linea(int idDoc, int lin, double und, double pre, int idCon = 0, const QString& des = {});
+
+    /**
+     * Makes a demo year 2024 of the given size in raiz()/demo the working year, with both
+     * printer choices on "Archivo PDF". Returns the demo's data folder.
+     */
+    QString abrirDemo(const TamanoDemo& tamano = {});
 
     /** Number of rows of a table matching an optional condition with bound values. */
     static int contar(const QString& tabla, const QString& condicion = {},

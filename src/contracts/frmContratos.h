@@ -1,0 +1,41 @@
+#pragma once
+
+#include "data/Contratos.h"
+#include "ui/Ventana.h"
+
+#include <memory>
+
+namespace Ui {
+class frmContratos;
+}
+
+/**
+ * The contracts of every property (or of one, IdInm), newest first: open, add and delete them,
+ * and from here the rent update, what falls due and the printed lists.
+ */
+class frmContratos : public Ventana {
+    Q_OBJECT
+
+public:
+    explicit frmContratos(QWidget* padre = nullptr);
+    ~frmContratos() override;
+
+    int IdInm = 0; ///< 0: every property
+
+protected:
+    void alActivar() override;
+
+private:
+    void Cargar();
+    void Nuevo();
+    void Editar();
+    void Borrar();
+    void Actualizar();
+    void Vencimientos();
+    void Listado(const QString& plantilla);
+    /** Opens the record of contract id (0: a new one) and reloads the list when accepted. */
+    void abrirFicha(int id);
+
+    std::unique_ptr<Ui::frmContratos> ui;
+    QList<Contrato> contratos_;
+};

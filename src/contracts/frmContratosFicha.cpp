@@ -1,0 +1,201 @@
+#include "contracts/frmContratosFicha.h"
+
+#include "ui_frmContratosFicha.h"
+
+#include "data/Consulta.h"
+#include "data/Formato.h"
+#include "data/Funciones.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+
+#include <QComboBox>
+#include <QRegularExpression>
+
+namespace {
+
+void llenar(QComboBox* combo, const QString& sql) {
+    QSqlQuery q = ejecutar(sql);
+    while (q.next())
+        combo->addItem(q.value(1).toString(), q.value(0).toInt());
+}
+
+void elegir(QComboBox* combo, int id) {
+    combo->setCurrentIndex(std::max(0, combo->findData(id)));
+}
+
+QString textoFecha(const QDate& d) {
+    return d.isValid() ? formatoFecha(d) : QString();
+}
+
+bool vacia(const QLineEdit* mascara) {
+    return !mascara->text().contains(QRegularExpression(QStringLiteral("\\d")));
+}
+
+QString textoNumero(double valor) {
+    return valor == 0 ? QString() : formatoSimple(valor);
+}
+
+} // namespace
+
+frmContratosFicha::frmContratosFicha(QWidget* padre)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmContratosFicha>()) {
+    ui->setupUi(this);
+    for (QWidget* caja :
+         {static_cast<QWidget*>(ui->cmbInmueble), static_cast<QWidget*>(ui->cmbInquilino),
+          static_cast<QWidget*>(ui->cmbTipo), static_cast<QWidget*>(ui->cmbRegla),
+          static_cast<QWidget*>(ui->chkActual), static_cast<QWidget*>(ui->mskInicio),
+          static_cast<QWidget*>(ui->mskFianzaFecha), static_cast<QWidget*>(ui->mskFianzaDevolucion),
+          static_cast<QWidget*>(ui->mskUltimaAct), static_cast<QWidget*>(ui->txtFianzaDeposito),
+          static_cast<QWidget*>(ui->txtFianzaRef), static_cast<QWidget*>(ui->txtGarantias),
+          static_cast<QWidget*>(ui->txtObs)})
+        configurarCampo(caja, Campo::Normal);
+    for (QWidget* caja : {ui->txtDuracion, ui->txtProrroga, ui->txtRenta, ui->txtPorFijo,
+                          ui->txtMesAct, ui->txtFianza, ui->txtFianzaMeses, ui->txtFianzaDevuelta})
+        configurarCampo(caja, Campo::Numero);
+    ui->cmbTipo->addItems(nombresTipos());
+    ui->cmbRegla->addItems(nombresReglas());
+    for (QLineEdit* caja : {ui->mskInicio, ui->txtDuracion, ui->txtProrroga})
+        connect(caja, &QLineEdit::textChanged, this, &frmContratosFicha::MostrarFin);
+    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmContratosFicha::Aceptar);
+    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmContratosFicha::reject);
+    EnterPulsaBotones(this);
+}
+
+frmContratosFicha::~frmContratosFicha() = default;
+
+void frmContratosFicha::alActivar() {
+    llenar(ui->cmbInmueble, QStringLiteral("SELECT Id, Des FROM tblInmuebles ORDER BY Des, Id"));
+    llenar(ui->cmbInquilino, QStringLiteral("SELECT Id, Nom FROM tblInquilinos ORDER BY Nom, Id"));
+    if (const auto c = Id > 0 ? leerContrato(Id) : std::nullopt) {
+        contrato_ = *c;
+    } else {
+        contrato_.idInm = IdInm;
+        contrato_.idInq = IdInm > 0 ? InquilinoDeInmueble(IdInm) : 0;
+        contrato_.renta = precioInmueble(IdInm);
+        contrato_.inicio = Hoy();
+        setWindowTitle(QStringLiteral("Contrato nuevo"));
+    }
+    Cargar(contrato_);
+    // A new contract starts from the property's tenant and price.
+    if (Id == 0)
+        connect(ui->cmbInmueble, &QComboBox::currentIndexChanged, this, [this] {
+            const int inm = ui->cmbInmueble->currentData().toInt();
+            elegir(ui->cmbInquilino, InquilinoDeInmueble(inm));
+            ui->txtRenta->setText(formatoSimple(precioInmueble(inm)));
+        });
+    ui->cmbInmueble->setFocus();
+}
+
+void frmContratosFicha::Cargar(const Contrato& c) {
+    elegir(ui->cmbInmueble, c.idInm);
+    elegir(ui->cmbInquilino, c.idInq);
+    ui->cmbTipo->setCurrentIndex(static_cast<int>(c.tipo));
+    ui->chkActual->setChecked(c.actual);
+    ui->mskInicio->setText(textoFecha(c.inicio));
+    ui->txtDuracion->setText(QString::number(c.duracion));
+    ui->txtProrroga->setText(QString::number(c.prorroga));
+    ui->txtRenta->setText(formatoSimple(c.renta));
+    ui->cmbRegla->setCurrentIndex(static_cast<int>(c.regla));
+    ui->txtPorFijo->setText(textoNumero(c.porFijo));
+    ui->txtMesAct->setText(c.mesActualizacion > 0 ? QString::number(c.mesActualizacion)
+                                                  : QString());
+    ui->txtFianza->setText(textoNumero(c.fianza));
+    ui->txtFianzaMeses->setText(textoNumero(c.fianzaMeses));
+    ui->mskFianzaFecha->setText(textoFecha(c.fianzaFecha));
+    ui->txtFianzaDeposito->setText(c.fianzaDeposito);
+    ui->txtFianzaRef->setText(c.fianzaReferencia);
+    ui->mskFianzaDevolucion->setText(textoFecha(c.fianzaDevolucion));
+    ui->txtFianzaDevuelta->setText(textoNumero(c.fianzaDevuelta));
+    ui->txtGarantias->setText(c.garantias);
+    ui->mskUltimaAct->setText(textoFecha(c.ultimaActualizacion));
+    ui->txtObs->setText(c.obs);
+    QStringList historial;
+    for (const RentaPasada& r : historialRentas(c.id))
+        historial << QStringLiteral("Desde el %1: %2 € (%3)")
+                         .arg(formatoFecha(r.desde), formatoImporte(r.renta), r.explicacion);
+    ui->lblHistorial->setText(historial.isEmpty() ? QStringLiteral("Ninguna")
+                                                  : historial.join(QLatin1Char('\n')));
+    MostrarFin();
+}
+
+void frmContratosFicha::MostrarFin() {
+    Contrato c;
+    c.inicio = leerFecha(ui->mskInicio->text());
+    c.duracion = leerEntero(ui->txtDuracion->text()).value_or(0);
+    c.prorroga = leerEntero(ui->txtProrroga->text()).value_or(0);
+    ui->lblFin->setText(c.inicio.isValid() && c.duracion > 0 ? formatoFecha(c.fin()) : QString());
+}
+
+std::optional<Contrato> frmContratosFicha::Leer() {
+    Contrato c = contrato_;
+    c.idInm = ui->cmbInmueble->currentData().toInt();
+    c.idInq = ui->cmbInquilino->currentData().toInt();
+    c.tipo = static_cast<TipoContrato>(ui->cmbTipo->currentIndex());
+    c.actual = ui->chkActual->isChecked();
+    c.regla = static_cast<Regla>(ui->cmbRegla->currentIndex());
+    c.garantias = ui->txtGarantias->text();
+    c.obs = ui->txtObs->text();
+    c.fianzaDeposito = ui->txtFianzaDeposito->text();
+    c.fianzaReferencia = ui->txtFianzaRef->text();
+    // Each box: its value, or the message and the focus on it.
+    const auto numero = [this](QLineEdit* caja, double& destino, const QString& mensaje) {
+        if (caja->text().trimmed().isEmpty()) {
+            destino = 0;
+            return true;
+        }
+        const auto n = leerNumero(caja->text());
+        if (!n) {
+            Mensaje::informar(this, mensaje);
+            caja->setFocus();
+            return false;
+        }
+        destino = *n;
+        return true;
+    };
+    const auto fecha = [this](QLineEdit* caja, QDate& destino, bool obligatoria) {
+        destino = vacia(caja) && !obligatoria ? QDate() : leerFecha(caja->text());
+        if (destino.isValid() || (vacia(caja) && !obligatoria)) return true;
+        Mensaje::informar(this, QStringLiteral("Fecha incorrecta. Ponga otra"));
+        caja->setFocus();
+        return false;
+    };
+    double duracion = 0, prorroga = 0, mes = 0;
+    if (!fecha(ui->mskInicio, c.inicio, true) ||
+        !numero(ui->txtDuracion, duracion, QStringLiteral("Ponga una duración en meses")) ||
+        !numero(ui->txtProrroga, prorroga, QStringLiteral("Ponga las prórrogas en meses")) ||
+        !numero(ui->txtRenta, c.renta, QStringLiteral("Ponga una renta correcta")) ||
+        !numero(ui->txtPorFijo, c.porFijo, QStringLiteral("Ponga un porcentaje correcto")) ||
+        !numero(ui->txtMesAct, mes, QStringLiteral("Ponga el mes de actualización (1 a 12)")) ||
+        !numero(ui->txtFianza, c.fianza, QStringLiteral("Ponga una fianza correcta")) ||
+        !numero(ui->txtFianzaMeses, c.fianzaMeses, QStringLiteral("Ponga los meses de fianza")) ||
+        !fecha(ui->mskFianzaFecha, c.fianzaFecha, false) ||
+        !fecha(ui->mskFianzaDevolucion, c.fianzaDevolucion, false) ||
+        !fecha(ui->mskUltimaAct, c.ultimaActualizacion, false) ||
+        !numero(ui->txtFianzaDevuelta, c.fianzaDevuelta,
+                QStringLiteral("Ponga el importe devuelto de la fianza")))
+        return std::nullopt;
+    c.duracion = static_cast<int>(duracion);
+    c.prorroga = static_cast<int>(prorroga);
+    c.mesActualizacion = static_cast<int>(mes);
+    c.renta = redondearCentimos(c.renta);
+    c.fianza = redondearCentimos(c.fianza);
+    c.fianzaDevuelta = redondearCentimos(c.fianzaDevuelta);
+    if (const QString motivo = validarContrato(c); !motivo.isEmpty()) {
+        Mensaje::informar(this, motivo);
+        return std::nullopt;
+    }
+    return c;
+}
+
+void frmContratosFicha::Aceptar() {
+    const auto c = Leer();
+    if (!c) return;
+    try {
+        Id = guardarContrato(*c);
+    } catch (const ErrorBD& error) {
+        Mensaje::critico(this, error.texto());
+        return;
+    }
+    accept();
+}

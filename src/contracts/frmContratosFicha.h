@@ -1,0 +1,38 @@
+#pragma once
+
+#include "data/Contratos.h"
+#include "ui/Ventana.h"
+
+#include <memory>
+
+namespace Ui {
+class frmContratosFicha;
+}
+
+/**
+ * One contract: parties, kind, dates, rent and its update rule, the deposit and its return.
+ * Written on Accept; a current contract also sets the property's tenant and price.
+ */
+class frmContratosFicha : public Ventana {
+    Q_OBJECT
+
+public:
+    explicit frmContratosFicha(QWidget* padre = nullptr);
+    ~frmContratosFicha() override;
+
+    int Id = 0;    ///< 0: a new contract
+    int IdInm = 0; ///< the property proposed for a new one
+
+protected:
+    void alActivar() override;
+
+private:
+    void Cargar(const Contrato& c);
+    void MostrarFin();
+    /** The contract as typed, or nullopt after telling what is wrong. */
+    std::optional<Contrato> Leer();
+    void Aceptar();
+
+    std::unique_ptr<Ui::frmContratosFicha> ui;
+    Contrato contrato_;
+};

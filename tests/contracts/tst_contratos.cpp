@@ -1,0 +1,244 @@
+#include "support/Entorno.h"
+
+#include "contracts/frmActualizarRentas.h"
+#include "data/Consulta.h"
+#include "data/Contratos.h"
+#include "data/EmitirMes.h"
+#include "data/Formato.h"
+#include "data/Funciones.h"
+#include "ui/DialogoArchivo.h"
+#include "ui/Mensajes.h"
+#include "ui/Rejilla.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+Contrato contrato(TipoContrato tipo, const QDate& inicio, Regla regla, double renta = 750) {
+    Contrato c;
+    c.tipo = tipo;
+    c.inicio = inicio;
+    c.duracion = 60;
+    c.regla = regla;
+    c.renta = renta;
+    return c;
+}
+
+std::optional<double> tasa(const QString& texto) {
+    return texto.isEmpty() ? std::nullopt : leerNumero(texto);
+}
+
+QString resumen(const QList<Vencimiento>& lista) {
+    QStringList partes;
+    for (const Vencimiento& v : lista)
+        partes << v.clase + u' ' + formatoFecha(v.fecha);
+    return partes.join(u", "_s);
+}
+
+} // namespace
+
+class TestContratos : public QObject {
+    Q_OBJECT
+
+private slots:
+    void actualizacion_data() {
+        QTest::addColumn<int>("tipo");
+        QTest::addColumn<QDate>("inicio");
+        QTest::addColumn<int>("regla");
+        QTest::addColumn<double>("renta");
+        QTest::addColumn<QString>("ipc");
+        QTest::addColumn<QString>("irav");
+        QTest::addColumn<QString>("nueva"); // or the start of the error
+        QTest::addColumn<bool>("limitada");
+        const int viv = 0, local = 1, ipc = 1, irav = 2, fijo = 3;
+        const QDate antes(2023, 5, 24), desde(2023, 5, 25);
+        QTest::newRow("IPC sube") << viv << antes << ipc << 750.0 << "3,1"
+                                  << "2,2"
+                                  << "773,25" << false;
+        QTest::newRow("IPC baja") << viv << antes << ipc << 750.0 << "-1,5"
+                                  << ""
+                                  << "738,75" << false;
+        QTest::newRow("IPC topado por el IRAV") << viv << desde << ipc << 750.0 << "3,1"
+                                                << "2,2"
+                                                << "766,50" << true;
+        QTest::newRow("IPC bajo el IRAV") << viv << desde << ipc << 750.0 << "1,9"
+                                          << "2,2"
+                                          << "764,25" << false;
+        QTest::newRow("local sin tope") << local << desde << ipc << 750.0 << "3,1"
+                                        << "2,2"
+                                        << "773,25" << false;
+        QTest::newRow("IRAV") << viv << desde << irav << 800.0 << ""
+                              << "2,2"
+                              << "817,60" << false;
+        QTest::newRow("fijo topado") << viv << desde << fijo << 750.0 << ""
+                                     << "2,2"
+                                     << "766,50" << true;
+        QTest::newRow("fijo de local") << local << desde << fijo << 750.0 << ""
+                                       << ""
+                                       << "772,50" << false;
+        QTest::newRow("redondeo") << viv << antes << ipc << 633.33 << "2,3"
+                                  << ""
+                                  << "647,90" << false;
+        QTest::newRow("medio céntimo") << viv << antes << ipc << 100.5 << "1"
+                                       << ""
+                                       << "101,51" << false;
+        QTest::newRow("sin IPC") << viv << antes << ipc << 750.0 << ""
+                                 << "2,2"
+                                 << "Falta el IPC" << false;
+        QTest::newRow("sin el IRAV que topa") << viv << desde << ipc << 750.0 << "3,1"
+                                              << ""
+                                              << "Falta el IRAV" << false;
+    }
+
+    void actualizacion() {
+        QFETCH(int, tipo);
+        QFETCH(QDate, inicio);
+        QFETCH(int, regla);
+        QFETCH(double, renta);
+        QFETCH(QString, ipc);
+        QFETCH(QString, irav);
+        QFETCH(QString, nueva);
+        QFETCH(bool, limitada);
+        Contrato c =
+            contrato(static_cast<TipoContrato>(tipo), inicio, static_cast<Regla>(regla), renta);
+        c.porFijo = 3;
+        const Actualizacion a = calcularActualizacion(c, {tasa(ipc), tasa(irav)});
+        if (!a.error.isEmpty()) {
+            QVERIFY2(a.error.startsWith(nueva), qPrintable(a.error));
+            return;
+        }
+        QCOMPARE(formatoImporte(a.rentaNueva), nueva);
+        QCOMPARE(a.explicacion.contains(u"limitado al IRAV"_s), limitada);
+        QVERIFY2(a.explicacion.endsWith(nueva), qPrintable(a.explicacion));
+    }
+
+    void vencimientos_data() {
+        QTest::addColumn<QDate>("hoy");
+        QTest::addColumn<QDate>("inicio");
+        QTest::addColumn<int>("meses");
+        QTest::addColumn<int>("mesActualizacion");
+        QTest::addColumn<QDate>("actualizada");
+        QTest::addColumn<QString>("fin");
+        QTest::addColumn<QString>("esperado");
+        // Ends 31/01/2027: the tenant's notice falls in the new year; the February update
+        // would come after the end, so it is not due.
+        QTest::newRow("fin de año") << QDate(2026, 12, 15) << QDate(2022, 2, 1) << 60 << 2
+                                    << QDate(2026, 2, 1) << "31/01/2027"
+                                    << "Fin de contrato 01/01/2027, Fianza 28/02/2027";
+        QTest::newRow("bisiesto") << QDate(2024, 1, 1) << QDate(2023, 3, 1) << 12 << 0 << QDate()
+                                  << "29/02/2024"
+                                  << "Fin de contrato 30/01/2024, Fianza 29/03/2024";
+        QTest::newRow("empieza un 29 de febrero")
+            << QDate(2025, 1, 20) << QDate(2024, 2, 29) << 12 << 0 << QDate() << "28/02/2025"
+            << "Fin de contrato 29/01/2025, Actualización "
+               "01/02/2025, Fianza 28/03/2025";
+        QTest::newRow("aviso del arrendador") << QDate(2024, 8, 1) << QDate(2020, 1, 1) << 60 << 1
+                                              << QDate(2024, 1, 1) << "31/12/2024"
+                                              << "Fin de contrato 31/08/2024";
+        QTest::newRow("actualización atrasada") << QDate(2024, 5, 15) << QDate(2022, 3, 10) << 60
+                                                << 0 << QDate(2023, 3, 1) << "09/03/2027"
+                                                << "Actualización 01/03/2024";
+        QTest::newRow("nada") << QDate(2024, 5, 15) << QDate(2024, 1, 1) << 60 << 0 << QDate()
+                              << "31/12/2028"
+                              << "";
+    }
+
+    void vencimientos() {
+        QFETCH(QDate, hoy);
+        QFETCH(QDate, inicio);
+        QFETCH(int, meses);
+        QFETCH(int, mesActualizacion);
+        QFETCH(QDate, actualizada);
+        QFETCH(QString, fin);
+        QFETCH(QString, esperado);
+        Contrato c = contrato(TipoContrato::Vivienda, inicio, Regla::Ipc);
+        c.duracion = meses;
+        c.mesActualizacion = mesActualizacion;
+        c.ultimaActualizacion = actualizada;
+        c.fianza = 750;
+        QCOMPARE(formatoFecha(c.fin()), fin);
+        QCOMPARE(resumen(vencimientosDe(c, hoy)), esperado);
+    }
+
+    // A current contract sets the property's tenant, price and rent line; bad input changes
+    // nothing; a newer current contract makes the old one past.
+    void contratoActualDelInmueble() {
+        Entorno e;
+        const int ana = e.inquilino(u"Ana"_s), luis = e.inquilino(u"Luis"_s);
+        const int inm = e.inmueble(u"Piso"_s, ana, {}, {}, {}, {}, 500);
+        e.concepto(u"Renta"_s, 0);
+        guardarCargos(inm, {}, {lineaAlquiler(inm)});
+        Contrato c = contrato(TipoContrato::Vivienda, QDate(2023, 6, 1), Regla::Ipc, 640);
+        c.idInm = inm;
+        c.idInq = luis;
+        const int primero = guardarContrato(c);
+        QCOMPARE(InquilinoDeInmueble(inm), luis);
+        QCOMPARE(leerCargos(inm).first().pre, 640.0);
+
+        Contrato malo = c;
+        malo.fianza = 100;
+        malo.fianzaDevuelta = 200;
+        QVERIFY_THROWS_EXCEPTION(ErrorBD, guardarContrato(malo));
+        malo = c;
+        malo.idInq = 99;
+        QCOMPARE(validarContrato(malo), u"Ese inquilino no existe. Elija otro"_s);
+        QCOMPARE(Entorno::contar(u"tblContratos"_s), 1);
+
+        c.idInq = ana;
+        c.inicio = QDate(2024, 6, 1);
+        c.renta = 700;
+        guardarContrato(c);
+        QCOMPARE(Entorno::contar(u"tblContratos"_s, u"Act = 1"_s), 1);
+        QVERIFY(!leerContrato(primero)->actual);
+        QCOMPARE(InquilinoDeInmueble(inm), ana);
+        QCOMPARE(valorUnico(u"SELECT Pre FROM tblInmuebles WHERE Id = ?"_s, {inm}).toDouble(),
+                 700.0);
+    }
+
+    // On the demo year: the December updates with typed rates, applied, their letters printed
+    // and read back, and the December run billing the new rents.
+    void actualizarImprimirYPasarDeAno() {
+        Entorno e;
+        e.abrirDemo();
+        QVERIFY(!::vencimientos(QDate(2024, 11, 20)).isEmpty());
+
+        frmActualizarRentas ventana;
+        ventana.show();
+        QCOMPARE(ventana.findChild<QLineEdit*>(u"mskMes"_s)->text(), u"12/2024"_s);
+        ventana.findChild<QLineEdit*>(u"txtIpc"_s)->setText(u"3,1"_s);
+        ventana.findChild<QLineEdit*>(u"txtIrav"_s)->setText(u"2,2"_s);
+        ventana.findChild<QPushButton*>(u"cmdCalcular"_s)->click();
+        auto* rejilla = ventana.findChild<Rejilla*>(u"mshRentas"_s);
+        const int filas = rejilla->modelo()->filasDatos();
+        QVERIFY(filas >= 3);
+        int limitada = 0;
+        for (int f = 1; f <= filas; ++f)
+            if (rejilla->texto(f, 8).contains(u"limitado al IRAV"_s)) limitada = f;
+        QVERIFY(limitada > 0);
+        const QString inquilino = rejilla->texto(limitada, 3), nueva = rejilla->texto(limitada, 7);
+        const int inm =
+            CodigoDeDescripcion(u"tblInmuebles"_s, u"Des"_s, u"Id"_s, rejilla->texto(limitada, 2));
+
+        const QString salida = e.raiz() + u"/cartas.pdf"_s;
+        DialogoArchivo::fijarSiguiente(salida);
+        ventana.findChild<QPushButton*>(u"cmdAplicar"_s)->click();
+        QCOMPARE(Entorno::contar(u"tblContratosRentas"_s), filas);
+        const QStringList paginas = paginasPdf(salida);
+        QCOMPARE(paginas.size(), filas);
+        const QString carta = paginas.filter(inquilino).value(0);
+        for (const QString& texto :
+             {nueva + u" €"_s, u"IRAV 2,2 %"_s, u"01/12/2024"_s, u"limitado al IRAV 2,2 %"_s})
+            QVERIFY2(carta.contains(texto), qPrintable(carta));
+
+        for (const PropuestaMes& p : proponerMes(QDate(2024, 12, 1)))
+            if (p.idInm == inm) QCOMPARE(formatoImporte(p.lineas.first().pre), nueva);
+        QVERIFY(contratosPorActualizar(QDate(2024, 12, 1)).isEmpty());
+        QCOMPARE(leerIndice(u"IRAV"_s, 2024, 12), std::optional<double>(2.2));
+    }
+};
+
+TORVANE_TEST_MAIN(TestContratos)
+#include "tst_contratos.moc"
