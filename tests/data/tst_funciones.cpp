@@ -2,6 +2,8 @@
 #include "data/Funciones.h"
 #include "support/Entorno.h"
 
+using namespace Qt::StringLiterals;
+
 class TestFunciones : public QObject {
     Q_OBJECT
 
@@ -9,52 +11,52 @@ private slots:
     void siguienteNumero()
     {
         Entorno e;
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblInquilinos"), QStringLiteral("Id")), 1);
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), QStringLiteral("A")), 1);
-        e.documento(7, QStringLiteral("A"), QDate(2024, 1, 1));
-        e.documento(3, QStringLiteral("B"), QDate(2024, 1, 1));
-        e.documento(12, QStringLiteral("B"), QDate(2024, 1, 1));
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), QStringLiteral("A")), 8);
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), QStringLiteral("B")), 13);
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), QStringLiteral("C")), 1);
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Id")), 4);
+        QCOMPARE(SiguienteNumero(u"tblInquilinos"_s, u"Id"_s), 1);
+        QCOMPARE(SiguienteNumero(u"tblCobros"_s, u"Num"_s, u"A"_s), 1);
+        e.documento(7, u"A"_s, QDate(2024, 1, 1));
+        e.documento(3, u"B"_s, QDate(2024, 1, 1));
+        e.documento(12, u"B"_s, QDate(2024, 1, 1));
+        QCOMPARE(SiguienteNumero(u"tblCobros"_s, u"Num"_s, u"A"_s), 8);
+        QCOMPARE(SiguienteNumero(u"tblCobros"_s, u"Num"_s, u"B"_s), 13);
+        QCOMPARE(SiguienteNumero(u"tblCobros"_s, u"Num"_s, u"C"_s), 1);
+        QCOMPARE(SiguienteNumero(u"tblCobros"_s, u"Id"_s), 4);
         // The largest key deleted: its number is given again.
-        ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE Id = 3"));
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Id")), 3);
+        ejecutar(u"DELETE FROM tblCobros WHERE Id = 3"_s);
+        QCOMPARE(SiguienteNumero(u"tblCobros"_s, u"Id"_s), 3);
     }
 
     void siguienteLineaYExisteNumero()
     {
         Entorno e;
-        const int doc = e.documento(1, QStringLiteral("A"), QDate(2024, 1, 1));
-        QCOMPARE(SiguienteLinea(QStringLiteral("tblCobrosDetalles"), QStringLiteral("Lin"), QStringLiteral("IdDoc"), doc), 1);
+        const int doc = e.documento(1, u"A"_s, QDate(2024, 1, 1));
+        QCOMPARE(SiguienteLinea(u"tblCobrosDetalles"_s, u"Lin"_s, u"IdDoc"_s, doc), 1);
         for (int lin : {1, 2, 5})
             e.linea(doc, lin, 1, 1);
         e.linea(doc + 1, 9, 1, 1);
-        QCOMPARE(SiguienteLinea(QStringLiteral("tblCobrosDetalles"), QStringLiteral("Lin"), QStringLiteral("IdDoc"), doc), 6);
-        QVERIFY(ExisteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), 1, QStringLiteral("A")));
-        QVERIFY(!ExisteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), 1, QStringLiteral("B")));
-        QVERIFY(ExisteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), 1));
-        QVERIFY(!ExisteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), 2));
+        QCOMPARE(SiguienteLinea(u"tblCobrosDetalles"_s, u"Lin"_s, u"IdDoc"_s, doc), 6);
+        QVERIFY(ExisteNumero(u"tblCobros"_s, u"Num"_s, 1, u"A"_s));
+        QVERIFY(!ExisteNumero(u"tblCobros"_s, u"Num"_s, 1, u"B"_s));
+        QVERIFY(ExisteNumero(u"tblCobros"_s, u"Num"_s, 1));
+        QVERIFY(!ExisteNumero(u"tblCobros"_s, u"Num"_s, 2));
     }
 
     void valoresYDescripciones()
     {
         Entorno e;
-        const int id = e.inquilino(QStringLiteral("José Peña O'Brien"));
-        QVERIFY(ExisteValor(QStringLiteral("tblInquilinos"), QStringLiteral("Nom"), QStringLiteral("JOSE PENA O'BRIEN")));
-        QVERIFY(!ExisteValor(QStringLiteral("tblInquilinos"), QStringLiteral("Nom"), QStringLiteral("José Peña")));
-        QCOMPARE(DescripcionDeCodigo(QStringLiteral("tblInquilinos"), QStringLiteral("Id"), QStringLiteral("Nom"), id),
-                 QStringLiteral("José Peña O'Brien"));
-        QCOMPARE(DescripcionDeCodigo(QStringLiteral("tblInquilinos"), QStringLiteral("Id"), QStringLiteral("Nom"), 99),
-                 QStringLiteral("NO ENCONTRADO"));
-        ejecutar(QStringLiteral("INSERT INTO tblInquilinos (Id, Nom) VALUES (50, NULL)"));
-        QCOMPARE(DescripcionDeCodigo(QStringLiteral("tblInquilinos"), QStringLiteral("Id"), QStringLiteral("Nom"), 50), QString());
-        const int agua = e.concepto(QStringLiteral("Agua"), 18.5);
-        QCOMPARE(CodigoDeDescripcion(QStringLiteral("tblCobrosConceptos"), QStringLiteral("Des"), QStringLiteral("Id"), QStringLiteral("Agua")), agua);
-        QCOMPARE(CodigoDeDescripcion(QStringLiteral("tblCobrosConceptos"), QStringLiteral("Des"), QStringLiteral("Id"), QStringLiteral("Agu")), 0);
-        QCOMPARE(CodigoDeDescripcion(QStringLiteral("tblCobrosConceptos"), QStringLiteral("Des"), QStringLiteral("Id"), QStringLiteral("'; DROP TABLE tblCobros; --")), 0);
-        const int piso = e.inmueble(QStringLiteral("Piso"), id);
+        const int id = e.inquilino(u"José Peña O'Brien"_s);
+        QVERIFY(ExisteValor(u"tblInquilinos"_s, u"Nom"_s, u"JOSE PENA O'BRIEN"_s));
+        QVERIFY(!ExisteValor(u"tblInquilinos"_s, u"Nom"_s, u"José Peña"_s));
+        QCOMPARE(DescripcionDeCodigo(u"tblInquilinos"_s, u"Id"_s, u"Nom"_s, id),
+                 u"José Peña O'Brien"_s);
+        QCOMPARE(DescripcionDeCodigo(u"tblInquilinos"_s, u"Id"_s, u"Nom"_s, 99),
+                 u"NO ENCONTRADO"_s);
+        ejecutar(u"INSERT INTO tblInquilinos (Id, Nom) VALUES (50, NULL)"_s);
+        QCOMPARE(DescripcionDeCodigo(u"tblInquilinos"_s, u"Id"_s, u"Nom"_s, 50), QString());
+        const int agua = e.concepto(u"Agua"_s, 18.5);
+        QCOMPARE(CodigoDeDescripcion(u"tblCobrosConceptos"_s, u"Des"_s, u"Id"_s, u"Agua"_s), agua);
+        QCOMPARE(CodigoDeDescripcion(u"tblCobrosConceptos"_s, u"Des"_s, u"Id"_s, u"Agu"_s), 0);
+        QCOMPARE(CodigoDeDescripcion(u"tblCobrosConceptos"_s, u"Des"_s, u"Id"_s, u"'; DROP TABLE tblCobros; --"_s), 0);
+        const int piso = e.inmueble(u"Piso"_s, id);
         QCOMPARE(InquilinoDeInmueble(piso), id);
         QCOMPARE(InquilinoDeInmueble(piso + 1), 0);
     }

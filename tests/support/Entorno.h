@@ -27,9 +27,8 @@ public:
 
     int inquilino(const QString& nombre, const QString& tfn = {}, const QString& mob = {},
                   const QString& mail = {}, const QString& dni = {});
-    int inmueble(const QString& des, int idInq = 0, const QString& dir = {},
-                 const QString& cp = {}, const QString& pob = {}, const QString& pro = {},
-                 double pre = 0);
+    int inmueble(const QString& des, int idInq = 0, const QString& dir = {}, const QString& cp = {},
+                 const QString& pob = {}, const QString& pro = {}, double pre = 0);
     int concepto(const QString& des, double imp);
     void tipoIva(int tiv, double iva, double req = 0, bool activo = true);
     void serie(const QString& cod, const QString& des = {});
@@ -49,8 +48,7 @@ private:
  * Runs accion on the first visible window of type T that appears (a modal child opened by the
  * code under test), then lets the test go on. Fails the test when none shows within 5 s.
  */
-template <typename T> void cuandoAparezca(std::function<void(T*)> accion)
-{
+template <typename T> void cuandoAparezca(std::function<void(T*)> accion) {
     auto* reloj = new QTimer;
     auto* espera = new QElapsedTimer;
     espera->start();
@@ -78,6 +76,11 @@ template <typename T> void cuandoAparezca(std::function<void(T*)> accion)
 /** Pages of a PDF as pdftotext reads them back, blanks folded; empty when it cannot. */
 QStringList paginasPdf(const QString& ruta, bool juntarBlancos = true);
 
+/** The whole of a file; empty when it cannot be read. */
+QByteArray contenidoDe(const QString& ruta);
+/** Writes a file whole, failing the test when it cannot. */
+void guardarEn(const QString& ruta, const QByteArray& contenido);
+
 /** Types text into a control through real key events. */
 void teclear(QWidget* control, const QString& texto);
 /** Presses Enter (Return) on a control. */
@@ -86,8 +89,7 @@ void pulsarEnter(QWidget* control);
 void enfocar(QWidget* control);
 
 #define TORVANE_TEST_MAIN(Clase)                                                                   \
-    int main(int argc, char** argv)                                                                \
-    {                                                                                              \
+    int main(int argc, char** argv) {                                                              \
         Aplicacion aplicacion(argc, argv);                                                         \
         Clase prueba;                                                                              \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
