@@ -82,10 +82,6 @@ QStringList choques(QWidget* ventana) {
 
 using Fabrica = std::function<QWidget*()>;
 
-template <typename T> Fabrica fabrica() {
-    return [] { return new T; };
-}
-
 /**
  * Types keys as a person would: each step waits until its window is the one in front, then
  * sends its keys to the focused control of that window. Counts every key sent.
@@ -156,33 +152,26 @@ constexpr QPair<Qt::Key, Qt::KeyboardModifiers> sola(Qt::Key clave) {
 
 Q_DECLARE_METATYPE(Fabrica)
 
+namespace {
+
+/** One data row per window class, named after it, that builds a fresh window. */
+template <typename... T> void filas() {
+    ((QTest::newRow(T::staticMetaObject.className()) << Fabrica([] { return new T; })), ...);
+}
+
+} // namespace
+
 class TestTeclado : public QObject {
     Q_OBJECT
 
 private slots:
     void teclasDeAccesoUnicasPorVentana_data() {
         QTest::addColumn<Fabrica>("crear");
-        QTest::newRow("frmPrincipal") << fabrica<frmPrincipal>();
-        QTest::newRow("frmAcercaDe") << fabrica<frmAcercaDe>();
-        QTest::newRow("frmCobros") << fabrica<frmCobros>();
-        QTest::newRow("frmCobrosHoja") << fabrica<frmCobrosHoja>();
-        QTest::newRow("frmCobrosDetalle") << fabrica<frmCobrosDetalle>();
-        QTest::newRow("frmCobrosConceptos") << fabrica<frmCobrosConceptos>();
-        QTest::newRow("frmInquilinosCuentas") << fabrica<frmInquilinosCuentas>();
-        QTest::newRow("frmInquilinosFamiliares") << fabrica<frmInquilinosFamiliares>();
-        QTest::newRow("frmIvas") << fabrica<frmIvas>();
-        QTest::newRow("frmSeriesF") << fabrica<frmSeriesF>();
-        QTest::newRow("frmAtopar") << fabrica<frmAtopar>();
-        QTest::newRow("frmInmuebles") << fabrica<frmInmuebles>();
-        QTest::newRow("frmInmueblesFicha") << fabrica<frmInmueblesFicha>();
-        QTest::newRow("frmInquilinos") << fabrica<frmInquilinos>();
-        QTest::newRow("frmInquilinosFicha") << fabrica<frmInquilinosFicha>();
-        QTest::newRow("frmEstadisticas") << fabrica<frmEstadisticas>();
-        QTest::newRow("frmInforme") << fabrica<frmInforme>();
-        QTest::newRow("frmInformeHojaDoc") << fabrica<frmInformeHojaDoc>();
-        QTest::newRow("frmColor") << fabrica<frmColor>();
-        QTest::newRow("frmConfiguracion") << fabrica<frmConfiguracion>();
-        QTest::newRow("frmCopiaPen") << fabrica<frmCopiaPen>();
+        filas<frmPrincipal, frmAcercaDe, frmCobros, frmCobrosHoja, frmCobrosDetalle,
+              frmCobrosConceptos, frmInquilinosCuentas, frmInquilinosFamiliares, frmIvas,
+              frmSeriesF, frmAtopar, frmInmuebles, frmInmueblesFicha, frmInquilinos,
+              frmInquilinosFicha, frmEstadisticas, frmInforme, frmInformeHojaDoc, frmColor,
+              frmConfiguracion, frmCopiaPen>();
     }
 
     void teclasDeAccesoUnicasPorVentana() {
