@@ -1,7 +1,7 @@
+#include "data/Consulta.h"
 #include "data/Formato.h"
 #include "data/Plegado.h"
 #include "data/Totales.h"
-#include "data/Consulta.h"
 #include "support/Entorno.h"
 
 using namespace Qt::StringLiterals;
@@ -10,27 +10,7 @@ class TestFormato : public QObject {
     Q_OBJECT
 
 private slots:
-    void importes_data()
-    {
-        QTest::addColumn<double>("valor");
-        QTest::addColumn<QString>("texto");
-        QTest::newRow("cero") << 0.0 << u"0,00"_s;
-        QTest::newRow("agrupado") << 2469.0 << u"2.469,00"_s;
-        QTest::newRow("negativo") << -1234.5 << u"-1.234,50"_s;
-        QTest::newRow("millones") << 1234567.891 << u"1.234.567,89"_s;
-        QTest::newRow("centimos") << 0.05 << u"0,05"_s;
-        QTest::newRow("menos cero") << -0.001 << u"0,00"_s;
-    }
-
-    void importes()
-    {
-        QFETCH(double, valor);
-        QFETCH(QString, texto);
-        QCOMPARE(formatoImporte(valor), texto);
-    }
-
-    void numeros_data()
-    {
+    void numeros_data() {
         QTest::addColumn<QString>("texto");
         QTest::addColumn<bool>("valido");
         QTest::addColumn<double>("valor");
@@ -47,22 +27,25 @@ private slots:
         QTest::newRow("solo coma") << u","_s << false << 0.0;
     }
 
-    void numeros()
-    {
+    void numeros() {
         QFETCH(QString, texto);
         QFETCH(bool, valido);
         QFETCH(double, valor);
         const auto leido = leerNumero(texto);
         QCOMPARE(leido.has_value(), valido);
-        if (valido)
-            QCOMPARE(*leido, valor);
+        if (valido) QCOMPARE(*leido, valor);
     }
 
-    void redondeo_data()
-    {
+    void importesYRedondeo_data() {
         QTest::addColumn<double>("valor");
         QTest::addColumn<double>("centimos");
         QTest::addColumn<QString>("texto");
+        QTest::newRow("cero") << 0.0 << 0.0 << u"0,00"_s;
+        QTest::newRow("agrupado") << 2469.0 << 2469.0 << u"2.469,00"_s;
+        QTest::newRow("negativo") << -1234.5 << -1234.5 << u"-1.234,50"_s;
+        QTest::newRow("millones") << 1234567.891 << 1234567.89 << u"1.234.567,89"_s;
+        QTest::newRow("centimos") << 0.05 << 0.05 << u"0,05"_s;
+        QTest::newRow("menos cero") << -0.001 << 0.0 << u"0,00"_s;
         QTest::newRow("0,125") << 0.125 << 0.13 << u"0,13"_s;
         QTest::newRow("0,005") << 0.005 << 0.01 << u"0,01"_s;
         QTest::newRow("2,675") << 2.675 << 2.68 << u"2,68"_s;
@@ -73,8 +56,7 @@ private slots:
     }
 
     // What a label shows is what is stored: one rule for both.
-    void redondeo()
-    {
+    void importesYRedondeo() {
         QFETCH(double, valor);
         QFETCH(double, centimos);
         QFETCH(QString, texto);
@@ -82,20 +64,14 @@ private slots:
         QCOMPARE(formatoImporte(valor), texto);
     }
 
-    void totales()
-    {
-        Totales t = calcularTotales(250, 15, 21);
-        QCOMPARE(t.subtotal, 250.0);
-        QCOMPARE(t.base, 250.0);
-        QCOMPARE(t.iva, 52.5);
-        QCOMPARE(t.retencion, 37.5);
-        QCOMPARE(t.total, 265.0);
+    // Whole-document totals with withholding are checked through a saved document elsewhere;
+    // here the cent rounding of each part.
+    void totales() {
         QCOMPARE(calcularTotales(0.5, 25, 0).retencion, 0.13);
         QCOMPARE(calcularTotales(0.1 + 0.2, 0, 0).total, 0.3);
     }
 
-    void fechas()
-    {
+    void fechas() {
         QCOMPARE(leerFecha(u"15/05/2024"_s), QDate(2024, 5, 15));
         QVERIFY(!leerFecha(u"31/02/2024"_s).isValid());
         QVERIFY(!leerFecha(u"  /  /    "_s).isValid());
@@ -103,8 +79,7 @@ private slots:
         QCOMPARE(desdeIso(fechaIso(QDate(2024, 12, 31))), QDate(2024, 12, 31));
     }
 
-    void plegado()
-    {
+    void plegado() {
         QCOMPARE(plegar(u"GARCÍA Peña Ñandú Çé"_s), u"garcia pena nandu ce"_s);
         QVERIFY(contiene(u"Rúa do Vilar"_s, u"RUA"_s));
         QVERIFY(!contiene(u"Rúa"_s, u"rue"_s));
