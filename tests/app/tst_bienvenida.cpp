@@ -17,8 +17,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void pulsar(frmBienvenida& ventana, const char* boton) {
-    QTest::mouseClick(ventana.findChild<QPushButton*>(QLatin1StringView(boton)), Qt::LeftButton);
+/** A row; an empty ruta means the choice must be refused with mensaje (or silently). */
+void fila(const char* caso, const char* boton, const QString& elegida, const QString& ano,
+          const QString& mensaje, const QString& ruta = {}, const QString& anoAbierto = {},
+          int documentos = 0) {
+    QTest::newRow(caso) << QByteArray(boton) << elegida << ano << mensaje << ruta << anoAbierto
+                        << documentos;
 }
 
 } // namespace
@@ -27,49 +31,63 @@ class TestBienvenida : public QObject {
     Q_OBJECT
 
 private slots:
-    void cadaCaminoAbreElAno_data() {
+    void cadaEleccion_data() {
         QTest::addColumn<QByteArray>("boton");
         QTest::addColumn<QString>("elegida");
         QTest::addColumn<QString>("ano");
+        QTest::addColumn<QString>("mensaje");
         QTest::addColumn<QString>("ruta");
         QTest::addColumn<QString>("anoAbierto");
         QTest::addColumn<int>("documentos");
         // A folder named with an eñe is written as UTF-8 and read back the same.
-        QTest::newRow("crear") << QByteArray("cmdCrear") << u"Año nuevo"_s << u"2025"_s
-                               << u"Año nuevo"_s << u"2025"_s << 0;
-        QTest::newRow("abrir la carpeta de datos")
-            << QByteArray("cmdAbrir") << u"Viejos"_s << QString() << u"Viejos"_s << u"2024"_s << 0;
-        QTest::newRow("abrir la carpeta de un año") << QByteArray("cmdAbrir") << u"Viejos/2023"_s
-                                                    << QString() << u"Viejos"_s << u"2023"_s << 0;
-        QTest::newRow("demostración") << QByteArray("cmdDemo") << QString() << QString()
-                                      << u"casa/TorvaneDemo"_s << u"2024"_s << 1;
+        fila("crear", "cmdCrear", u"Año nuevo"_s, u"2025"_s, {}, u"Año nuevo"_s, u"2025"_s);
+        fila("abrir la carpeta de datos", "cmdAbrir", u"Viejos"_s, {}, {}, u"Viejos"_s, u"2024"_s);
+        fila("abrir la carpeta de un año", "cmdAbrir", u"Viejos/2023"_s, {}, {}, u"Viejos"_s,
+             u"2023"_s);
+        fila("demostración", "cmdDemo", {}, {}, {}, u"casa/TorvaneDemo"_s, u"2024"_s, 1);
+        fila("cancelada", "cmdCrear", {}, u"2025"_s, {});
+        fila("sin año", "cmdCrear", u"Nuevos"_s, {}, u"Escriba el año de trabajo"_s);
+        fila("año con barra", "cmdCrear", u"Nuevos"_s, u"../x"_s, u"no puede ser"_s);
+        fila("el año ya existe", "cmdCrear", u"Viejos"_s, u"2024"_s, u"no se sobrescribe"_s);
+        fila("carpeta sin años", "cmdAbrir", u"Viejos/notas"_s, {}, u"no hay ningún año"_s);
     }
 
-    void cadaCaminoAbreElAno() {
+    void cadaEleccion() {
         QFETCH(QByteArray, boton);
         QFETCH(QString, elegida);
         QFETCH(QString, ano);
+        QFETCH(QString, mensaje);
         QFETCH(QString, ruta);
         QFETCH(QString, anoAbierto);
         QFETCH(int, documentos);
         Entorno e;
         const QString raiz = e.raiz() + u'/';
-        for (const char* viejo : {"2023", "2024"})
-            QCOMPARE(crearAno(raiz + u"Viejos"_s, QLatin1StringView(viejo)), QString());
+        for (const QString& viejo : {u"2023"_s, u"2024"_s})
+            QCOMPARE(crearAno(raiz + u"Viejos"_s, viejo), QString());
         QDir().mkpath(raiz + u"Viejos/notas"_s);
+        const QByteArray antes = contenidoDe(raiz + u"Viejos/2024/Zudivoz.mdb"_s);
         qputenv("HOME", QFile::encodeName(raiz + u"casa"_s));
         QVERIFY(!Modulo::HayRuta());
 
         frmBienvenida ventana;
         ventana.show();
-        if (!ano.isEmpty()) {
-            auto* txtAno = ventana.findChild<QLineEdit*>(u"txtAno"_s);
-            txtAno->clear();
-            teclear(txtAno, ano);
+        auto* txtAno = ventana.findChild<QLineEdit*>(u"txtAno"_s);
+        txtAno->clear();
+        teclear(txtAno, ano);
+        DialogoArchivo::fijarSiguiente(elegida.isEmpty() ? QString() : raiz + elegida);
+        QTest::mouseClick(ventana.findChild<QPushButton*>(QString::fromLatin1(boton)),
+                          Qt::LeftButton);
+        const QStringList textos = Mensaje::textos();
+        if (ruta.isEmpty()) {
+            QCOMPARE(textos.size(), mensaje.isEmpty() ? 0 : 1);
+            if (!mensaje.isEmpty()) QVERIFY2(textos[0].contains(mensaje), qPrintable(textos[0]));
+            QVERIFY(ventana.isVisible());
+            QVERIFY(!Modulo::HayRuta());
+            QVERIFY(!QFileInfo::exists(raiz + u"Nuevos"_s));
+            QCOMPARE(contenidoDe(raiz + u"Viejos/2024/Zudivoz.mdb"_s), antes);
+            return;
         }
-        DialogoArchivo::fijarSiguiente(raiz + elegida);
-        pulsar(ventana, boton.constData());
-        QCOMPARE(Mensaje::textos(), QStringList());
+        QCOMPARE(textos, QStringList());
         QCOMPARE(ventana.result(), int(QDialog::Accepted));
         QCOMPARE(contenidoDe(e.carpetaUsuario() + u"/ruta.ini"_s),
                  (raiz + ruta + u"\r\n"_s).toUtf8());
@@ -86,48 +104,6 @@ private slots:
         frmPrincipal principal;
         principal.show();
         QVERIFY(QTest::qWaitForWindowExposed(&principal));
-    }
-
-    void eleccionQueNoValeNoEscribeNada_data() {
-        QTest::addColumn<QByteArray>("boton");
-        QTest::addColumn<QString>("elegida");
-        QTest::addColumn<QString>("ano");
-        QTest::addColumn<QString>("mensaje");
-        QTest::newRow("cancelada") << QByteArray("cmdCrear") << QString() << u"2025"_s << QString();
-        QTest::newRow("sin año") << QByteArray("cmdCrear") << u"Nuevos"_s << QString()
-                                 << u"Escriba el año de trabajo"_s;
-        QTest::newRow("año con barra")
-            << QByteArray("cmdCrear") << u"Nuevos"_s << u"../x"_s << u"no puede ser"_s;
-        QTest::newRow("el año ya existe")
-            << QByteArray("cmdCrear") << u"Viejos"_s << u"2024"_s << u"no se sobrescribe"_s;
-        QTest::newRow("carpeta sin años")
-            << QByteArray("cmdAbrir") << u"Viejos/notas"_s << QString() << u"no hay ningún año"_s;
-    }
-
-    void eleccionQueNoValeNoEscribeNada() {
-        QFETCH(QByteArray, boton);
-        QFETCH(QString, elegida);
-        QFETCH(QString, ano);
-        QFETCH(QString, mensaje);
-        Entorno e;
-        const QString raiz = e.raiz() + u'/';
-        QCOMPARE(crearAno(raiz + u"Viejos"_s, u"2024"_s), QString());
-        QDir().mkpath(raiz + u"Viejos/notas"_s);
-        const QByteArray antes = contenidoDe(raiz + u"Viejos/2024/Zudivoz.mdb"_s);
-        frmBienvenida ventana;
-        ventana.show();
-        auto* txtAno = ventana.findChild<QLineEdit*>(u"txtAno"_s);
-        txtAno->clear();
-        teclear(txtAno, ano);
-        DialogoArchivo::fijarSiguiente(elegida.isEmpty() ? QString() : raiz + elegida);
-        pulsar(ventana, boton.constData());
-        const QStringList textos = Mensaje::textos();
-        QCOMPARE(textos.size(), mensaje.isEmpty() ? 0 : 1);
-        if (!mensaje.isEmpty()) QVERIFY2(textos[0].contains(mensaje), qPrintable(textos[0]));
-        QVERIFY(ventana.isVisible());
-        QVERIFY(!Modulo::HayRuta());
-        QVERIFY(!QFileInfo::exists(raiz + u"Nuevos"_s));
-        QCOMPARE(contenidoDe(raiz + u"Viejos/2024/Zudivoz.mdb"_s), antes);
     }
 };
 
