@@ -134,18 +134,6 @@ private slots:
         QVERIFY2(error.size() < 600 && error.contains(QChar(0x2026)), qPrintable(error));
     }
 
-    void escrituraByteAByte() {
-        Entorno e;
-        const QString p = e.carpetaPrograma();
-        QVERIFY(Modulo::EscribirColor(15658734));
-        QVERIFY(Modulo::EscribirColor2(0));
-        QVERIFY(Modulo::EscribirImpresoras(1, -1));
-        QCOMPARE(contenidoDe(p + u"/color.ini"_s), QByteArray(" 15658734 \r\n"));
-        QCOMPARE(contenidoDe(p + u"/color2.ini"_s), QByteArray(" 0 \r\n"));
-        QCOMPARE(contenidoDe(p + u"/imp.ini"_s), QByteArray("1\r\n-1\r\n"));
-        QCOMPARE(Modulo::LeerImpresora(true).toString(), u"-1"_s);
-    }
-
     void carpetaDeCadaAjuste_data() {
         QTest::addColumn<QStringList>("enPrograma");
         QTest::addColumn<QStringList>("enUsuario");
@@ -278,19 +266,15 @@ private slots:
         QVERIFY(!QFileInfo::exists(u"/Zudivoz.mdb"_s));
     }
 
-    void unaSolaInstancia() {
+    // A second start on the same year is refused by the real program (tst_programa).
+    void arranqueLeeAjustesYBloqueaElAno() {
         Entorno e;
         apuntarA(e.carpetaPrograma(), e.carpetaDatos(), "2024");
         guardarEn(e.carpetaPrograma() + u"/color.ini"_s, " 255 \r\n");
-        std::unique_ptr<QLockFile> primero;
-        QCOMPARE(Arrancar(primero), QString());
+        std::unique_ptr<QLockFile> cerrojo;
+        QCOMPARE(Arrancar(cerrojo), QString());
         QCOMPARE(Modulo::ColorComoNumero(Modulo::ColorPrincipal), 255);
-        // The lock is the year's, beside its database, whatever folder the program runs from.
-        QCOMPARE(primero->fileName(), Modulo::RutaBD + u".lock"_s);
-        Modulo::fijarCarpetaPrograma(e.raiz());
-        apuntarA(e.raiz(), e.carpetaDatos(), "2024");
-        std::unique_ptr<QLockFile> segundo;
-        QCOMPARE(Arrancar(segundo), kYaEnMarcha);
+        QCOMPARE(cerrojo->fileName(), Modulo::RutaBD + u".lock"_s);
     }
 
     void confirmacionDeSalida() {
