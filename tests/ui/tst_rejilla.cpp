@@ -12,18 +12,16 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 QList<Columna> columnasInquilinos()
 {
-    return {Columna::numero(), Columna::texto(u"Nombre"_s, 0.3),
-            Columna::texto(u"Teléfonos"_s, 0.3), Columna::texto(u"Mail"_s, 0.3),
+    return {Columna::numero(), Columna::texto(QStringLiteral("Nombre"), 0.3),
+            Columna::texto(QStringLiteral("Teléfonos"), 0.3), Columna::texto(QStringLiteral("Mail"), 0.3),
             Columna::oculta()};
 }
 
-QStringList fila(int i) { return {QString::number(i), u"Nombre %1"_s.arg(i), {}, {}, QString::number(i * 10)}; }
+QStringList fila(int i) { return {QString::number(i), QStringLiteral("Nombre %1").arg(i), {}, {}, QString::number(i * 10)}; }
 
 } // namespace
 
@@ -40,10 +38,10 @@ private slots:
         QCOMPARE(rejilla.modelo()->columnCount(), 0);
         rejilla.definirColumnas(columnasInquilinos());
         QCOMPARE(rejilla.numFilas(), 1);
-        QCOMPARE(rejilla.texto(0, 2), u"Teléfonos"_s);
+        QCOMPARE(rejilla.texto(0, 2), QStringLiteral("Teléfonos"));
         rejilla.modelo()->fijarFilas({fila(1), fila(2), fila(3)});
         QCOMPARE(rejilla.numFilas(), 4);
-        QCOMPARE(rejilla.texto(2, 4), u"20"_s);
+        QCOMPARE(rejilla.texto(2, 4), QStringLiteral("20"));
         const auto fondo = [&](int f, int c) {
             return rejilla.modelo()->data(rejilla.modelo()->index(f - 1, c), Qt::BackgroundRole).value<QColor>();
         };
@@ -106,7 +104,7 @@ private slots:
         QCOMPARE(rejilla->verticalScrollBar()->value(), antes + 3);
         // A value too wide for its column shows whole in a tooltip; one that fits shows none.
         rejilla->horizontalScrollBar()->setValue(0);
-        const QString largo = u"Piso Avenida de Castelao 125, 3º izquierda, Vigo"_s;
+        const QString largo = QStringLiteral("Piso Avenida de Castelao 125, 3º izquierda, Vigo");
         rejilla->modelo()->fijarTexto(50, 2, largo);
         const auto ayuda = [&](int columna) {
             const QRect celda = rejilla->visualRect(rejilla->modelo()->index(49, columna));
@@ -136,7 +134,7 @@ private slots:
         QVERIFY(rejilla.modelo()->canFetchMore({}));
         rejilla.fijarFilaActual(5000);
         QCOMPARE(rejilla.filaActual(), 5000);
-        QCOMPARE(rejilla.texto(5000, 1), u"Nombre 5000"_s);
+        QCOMPARE(rejilla.texto(5000, 1), QStringLiteral("Nombre 5000"));
         rejilla.modelo()->cargarHasta();
         QCOMPARE(rejilla.numFilas(), 100001);
         QVERIFY(!rejilla.modelo()->canFetchMore({}));
@@ -161,8 +159,8 @@ private slots:
         pulsarEnter(primero);
         QVERIFY(importe->hasFocus());
         QCOMPARE(fondoDe(primero), kBlanco);
-        teclear(importe, u"12.5"_s);
-        QCOMPARE(importe->text(), u"12,5"_s);
+        teclear(importe, QStringLiteral("12.5"));
+        QCOMPARE(importe->text(), QStringLiteral("12,5"));
         pulsarEnter(importe);
         pulsarEnter(ultimo);
         QVERIFY(primero->hasFocus());
