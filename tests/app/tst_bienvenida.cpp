@@ -13,15 +13,16 @@
 #include <QLockFile>
 #include <QPushButton>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-QByteArray leer(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void pulsar(frmBienvenida& ventana, const char* boton) {
-    QTest::mouseClick(ventana.findChild<QPushButton*>(QLatin1StringView(boton)), Qt::LeftButton);
+/** A row; an empty ruta means the choice must be refused with mensaje (or silently). */
+void fila(const char* caso, const char* boton, const QString& elegida, const QString& ano,
+          const QString& mensaje, const QString& ruta = {}, const QString& anoAbierto = {},
+          int documentos = 0) {
+    QTest::newRow(caso) << QByteArray(boton) << elegida << ano << mensaje << ruta << anoAbierto
+                        << documentos;
 }
 
 } // namespace
@@ -30,113 +31,79 @@ class TestBienvenida : public QObject {
     Q_OBJECT
 
 private slots:
-    void cadaCaminoAbreElAno_data() {
+    void cadaEleccion_data() {
         QTest::addColumn<QByteArray>("boton");
         QTest::addColumn<QString>("elegida");
         QTest::addColumn<QString>("ano");
+        QTest::addColumn<QString>("mensaje");
         QTest::addColumn<QString>("ruta");
         QTest::addColumn<QString>("anoAbierto");
         QTest::addColumn<int>("documentos");
-        QTest::newRow("crear") << QByteArray("cmdCrear") << QStringLiteral("Nuevos")
-                               << QStringLiteral("2025") << QStringLiteral("Nuevos")
-                               << QStringLiteral("2025") << 0;
-        QTest::newRow("abrir la carpeta de datos")
-            << QByteArray("cmdAbrir") << QStringLiteral("Viejos") << QString()
-            << QStringLiteral("Viejos") << QStringLiteral("2024") << 0;
-        QTest::newRow("abrir la carpeta de un año")
-            << QByteArray("cmdAbrir") << QStringLiteral("Viejos/2023") << QString()
-            << QStringLiteral("Viejos") << QStringLiteral("2023") << 0;
-        QTest::newRow("demostración")
-            << QByteArray("cmdDemo") << QString() << QString() << QStringLiteral("casa/TorvaneDemo")
-            << QStringLiteral("2024") << 1;
+        // A folder named with an eñe is written as UTF-8 and read back the same.
+        fila("crear", "cmdCrear", u"Año nuevo"_s, u"2025"_s, {}, u"Año nuevo"_s, u"2025"_s);
+        fila("abrir la carpeta de datos", "cmdAbrir", u"Viejos"_s, {}, {}, u"Viejos"_s, u"2024"_s);
+        fila("abrir la carpeta de un año", "cmdAbrir", u"Viejos/2023"_s, {}, {}, u"Viejos"_s,
+             u"2023"_s);
+        fila("demostración", "cmdDemo", {}, {}, {}, u"casa/TorvaneDemo"_s, u"2024"_s, 1);
+        fila("cancelada", "cmdCrear", {}, u"2025"_s, {});
+        fila("sin año", "cmdCrear", u"Nuevos"_s, {}, u"Escriba el año de trabajo"_s);
+        fila("año con barra", "cmdCrear", u"Nuevos"_s, u"../x"_s, u"no puede ser"_s);
+        fila("el año ya existe", "cmdCrear", u"Viejos"_s, u"2024"_s, u"no se sobrescribe"_s);
+        fila("carpeta sin años", "cmdAbrir", u"Viejos/notas"_s, {}, u"no hay ningún año"_s);
     }
 
-    void cadaCaminoAbreElAno() {
+    void cadaEleccion() {
         QFETCH(QByteArray, boton);
         QFETCH(QString, elegida);
         QFETCH(QString, ano);
+        QFETCH(QString, mensaje);
         QFETCH(QString, ruta);
         QFETCH(QString, anoAbierto);
         QFETCH(int, documentos);
         Entorno e;
         const QString raiz = e.raiz() + u'/';
-        for (const char* viejo : {"2023", "2024"})
-            QCOMPARE(crearAno(raiz + QStringLiteral("Viejos"), QLatin1StringView(viejo)),
-                     QString());
-        QDir().mkpath(raiz + QStringLiteral("Viejos/notas"));
-        qputenv("HOME", QFile::encodeName(raiz + QStringLiteral("casa")));
+        for (const QString& viejo : {u"2023"_s, u"2024"_s})
+            QCOMPARE(crearAno(raiz + u"Viejos"_s, viejo), QString());
+        QDir().mkpath(raiz + u"Viejos/notas"_s);
+        const QByteArray antes = contenidoDe(raiz + u"Viejos/2024/Zudivoz.mdb"_s);
+        qputenv("HOME", QFile::encodeName(raiz + u"casa"_s));
         QVERIFY(!Modulo::HayRuta());
 
         frmBienvenida ventana;
         ventana.show();
-        if (!ano.isEmpty()) {
-            auto* txtAno = ventana.findChild<QLineEdit*>(QStringLiteral("txtAno"));
-            txtAno->clear();
-            teclear(txtAno, ano);
-        }
-        DialogoArchivo::fijarSiguiente(raiz + elegida);
-        pulsar(ventana, boton.constData());
-        QCOMPARE(Mensaje::textos(), QStringList());
-        QCOMPARE(ventana.result(), int(QDialog::Accepted));
-        QCOMPARE(leer(e.carpetaUsuario() + QStringLiteral("/ruta.ini")),
-                 (raiz + ruta + QStringLiteral("\r\n")).toUtf8());
-        QCOMPARE(leer(e.carpetaUsuario() + QStringLiteral("/ano.ini")),
-                 (anoAbierto + QStringLiteral("\r\n")).toUtf8());
-
-        std::unique_ptr<QLockFile> cerrojo;
-        QCOMPARE(Arrancar(cerrojo), QString());
-        QCOMPARE(Modulo::RutaBD, raiz + ruta + u'/' + anoAbierto + QStringLiteral("/Zudivoz.mdb"));
-        QVERIFY(QFile::exists(raiz + ruta + QStringLiteral("/Informes/Recibo.rpt")));
-        QCOMPARE(Entorno::contar(QStringLiteral("tblIva")), 4);
-        QCOMPARE(Entorno::contar(QStringLiteral("tblCobros")) > 0, documentos > 0);
-        frmPrincipal principal;
-        principal.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&principal));
-    }
-
-    void eleccionQueNoValeNoEscribeNada_data() {
-        QTest::addColumn<QByteArray>("boton");
-        QTest::addColumn<QString>("elegida");
-        QTest::addColumn<QString>("ano");
-        QTest::addColumn<QString>("mensaje");
-        QTest::newRow("cancelada")
-            << QByteArray("cmdCrear") << QString() << QStringLiteral("2025") << QString();
-        QTest::newRow("sin año") << QByteArray("cmdCrear") << QStringLiteral("Nuevos") << QString()
-                                 << QStringLiteral("Escriba el año de trabajo");
-        QTest::newRow("año con barra") << QByteArray("cmdCrear") << QStringLiteral("Nuevos")
-                                       << QStringLiteral("../x") << QStringLiteral("no puede ser");
-        QTest::newRow("el año ya existe")
-            << QByteArray("cmdCrear") << QStringLiteral("Viejos") << QStringLiteral("2024")
-            << QStringLiteral("no se sobrescribe");
-        QTest::newRow("carpeta sin años")
-            << QByteArray("cmdAbrir") << QStringLiteral("Viejos/notas") << QString()
-            << QStringLiteral("no hay ningún año");
-    }
-
-    void eleccionQueNoValeNoEscribeNada() {
-        QFETCH(QByteArray, boton);
-        QFETCH(QString, elegida);
-        QFETCH(QString, ano);
-        QFETCH(QString, mensaje);
-        Entorno e;
-        const QString raiz = e.raiz() + u'/';
-        QCOMPARE(crearAno(raiz + QStringLiteral("Viejos"), QStringLiteral("2024")), QString());
-        QDir().mkpath(raiz + QStringLiteral("Viejos/notas"));
-        const QByteArray antes = leer(raiz + QStringLiteral("Viejos/2024/Zudivoz.mdb"));
-        frmBienvenida ventana;
-        ventana.show();
-        auto* txtAno = ventana.findChild<QLineEdit*>(QStringLiteral("txtAno"));
+        auto* txtAno = ventana.findChild<QLineEdit*>(u"txtAno"_s);
         txtAno->clear();
         teclear(txtAno, ano);
         DialogoArchivo::fijarSiguiente(elegida.isEmpty() ? QString() : raiz + elegida);
-        pulsar(ventana, boton.constData());
+        QTest::mouseClick(ventana.findChild<QPushButton*>(QString::fromLatin1(boton)),
+                          Qt::LeftButton);
         const QStringList textos = Mensaje::textos();
-        QCOMPARE(textos.size(), mensaje.isEmpty() ? 0 : 1);
-        if (!mensaje.isEmpty()) QVERIFY2(textos[0].contains(mensaje), qPrintable(textos[0]));
-        QVERIFY(ventana.isVisible());
-        QVERIFY(!Modulo::HayRuta());
-        QVERIFY(!QFileInfo::exists(raiz + QStringLiteral("Nuevos")));
-        QCOMPARE(leer(raiz + QStringLiteral("Viejos/2024/Zudivoz.mdb")), antes);
+        if (ruta.isEmpty()) {
+            QCOMPARE(textos.size(), mensaje.isEmpty() ? 0 : 1);
+            if (!mensaje.isEmpty()) QVERIFY2(textos[0].contains(mensaje), qPrintable(textos[0]));
+            QVERIFY(ventana.isVisible());
+            QVERIFY(!Modulo::HayRuta());
+            QVERIFY(!QFileInfo::exists(raiz + u"Nuevos"_s));
+            QCOMPARE(contenidoDe(raiz + u"Viejos/2024/Zudivoz.mdb"_s), antes);
+            return;
+        }
+        QCOMPARE(textos, QStringList());
+        QCOMPARE(ventana.result(), int(QDialog::Accepted));
+        QCOMPARE(contenidoDe(e.carpetaUsuario() + u"/ruta.ini"_s),
+                 (raiz + ruta + u"\r\n"_s).toUtf8());
+        QCOMPARE(contenidoDe(e.carpetaUsuario() + u"/ano.ini"_s),
+                 (anoAbierto + u"\r\n"_s).toUtf8());
+        QVERIFY(!QFileInfo::exists(e.carpetaPrograma() + u"/ruta.ini"_s));
+
+        std::unique_ptr<QLockFile> cerrojo;
+        QCOMPARE(Arrancar(cerrojo), QString());
+        QCOMPARE(Modulo::RutaBD, raiz + ruta + u'/' + anoAbierto + u"/Zudivoz.mdb"_s);
+        QVERIFY(QFile::exists(raiz + ruta + u"/Informes/Recibo.rpt"_s));
+        QCOMPARE(Entorno::contar(u"tblIva"_s), 4);
+        QCOMPARE(Entorno::contar(u"tblCobros"_s) > 0, documentos > 0);
+        frmPrincipal principal;
+        principal.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&principal));
     }
 };
 

@@ -5,20 +5,27 @@
 #include <QFile>
 #include <QProcess>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-QString copiarPrograma(const QString& carpeta)
-{
-    const QString destino = carpeta + QStringLiteral("/torvane");
+/** A copy of the program in carpeta, with settings there pointing at datos and ano. */
+QString copiarPrograma(const QString& carpeta, const QString& datos = {}, const QString& ano = {}) {
+    const QString destino = carpeta + u"/torvane"_s;
     QFile::copy(qEnvironmentVariable("TORVANE_BIN"), destino);
+    if (!datos.isEmpty()) {
+        guardarEn(carpeta + u"/ruta.ini"_s, datos.toUtf8() + "\r\n");
+        guardarEn(carpeta + u"/ano.ini"_s, ano.toUtf8() + "\r\n");
+    }
     return destino;
 }
 
-void escribir(const QString& ruta, const QString& linea)
-{
-    QFile f(ruta);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(linea.toUtf8() + "\r\n");
+/** The process's error output until it holds texto, or 5 s have passed. */
+QByteArray errorHasta(QProcess& proceso, const QByteArray& texto) {
+    QByteArray error;
+    (void)QTest::qWaitFor([&] { return (error += proceso.readAllStandardError()).contains(texto); },
+                          5000);
+    return error;
 }
 
 } // namespace
@@ -27,33 +34,25 @@ class TestPrograma : public QObject {
     Q_OBJECT
 
 private slots:
-    void arrancaYRechazaUnaSegundaInstanciaDelMismoAno()
-    {
+    void arrancaYRechazaUnaSegundaInstanciaDelMismoAno() {
         QTemporaryDir dir;
-        const QString datos = dir.path() + QStringLiteral("/datos");
-        QCOMPARE(QProcess::execute(qEnvironmentVariable("TORVANE_ADMIN"),
-                                   {QStringLiteral("demo"), datos, QStringLiteral("2024")}),
-                 0);
-        const QString programa = copiarPrograma(dir.path());
-        escribir(dir.path() + QStringLiteral("/ruta.ini"), datos);
-        escribir(dir.path() + QStringLiteral("/ano.ini"), QStringLiteral("2024"));
+        const QString datos = dir.path() + u"/datos"_s;
+        QCOMPARE(
+            QProcess::execute(qEnvironmentVariable("TORVANE_ADMIN"), {u"demo"_s, datos, u"2024"_s}),
+            0);
         QProcess primero;
-        primero.start(programa, {});
+        primero.start(copiarPrograma(dir.path(), datos, u"2024"_s), {});
         QVERIFY(primero.waitForStarted());
         QVERIFY(!primero.waitForFinished(2500));
-        QVERIFY(QFile::exists(datos + QStringLiteral("/2024/Zudivoz.mdb.lock")));
+        QVERIFY(QFile::exists(datos + u"/2024/Zudivoz.mdb.lock"_s));
 
         // A second copy in another folder, on the same year.
-        const QString otra = dir.path() + QStringLiteral("/otra");
+        const QString otra = dir.path() + u"/otra"_s;
         QDir().mkpath(otra);
-        escribir(otra + QStringLiteral("/ruta.ini"), datos);
-        escribir(otra + QStringLiteral("/ano.ini"), QStringLiteral("2024"));
         QProcess segundo;
-        segundo.start(copiarPrograma(otra), {});
+        segundo.start(copiarPrograma(otra, datos, u"2024"_s), {});
         QVERIFY(segundo.waitForStarted());
-        QByteArray error;
-        QTRY_VERIFY_WITH_TIMEOUT((error += segundo.readAllStandardError()).contains("Ya se está ejecutando el programa"),
-                                 5000);
+        QVERIFY(errorHasta(segundo, "Ya se está ejecutando").contains("Ya se está ejecutando"));
         segundo.kill();
         segundo.waitForFinished();
         QCOMPARE(primero.state(), QProcess::Running);
@@ -61,29 +60,26 @@ private slots:
         primero.waitForFinished();
     }
 
-    void sinBaseDeDatosAvisaYNoCreaNada()
-    {
+    void sinBaseDeDatosAvisaYNoCreaNada() {
         QTemporaryDir dir;
-        const QString programa = copiarPrograma(dir.path());
-        escribir(dir.path() + QStringLiteral("/ruta.ini"), dir.path() + QStringLiteral("/datos"));
-        escribir(dir.path() + QStringLiteral("/ano.ini"), QStringLiteral("2030"));
         QProcess proceso;
-        proceso.start(programa, {});
+        proceso.start(copiarPrograma(dir.path(), dir.path() + u"/datos"_s, u"2030"_s), {});
         QVERIFY(proceso.waitForStarted());
-        QByteArray error;
-        QTRY_VERIFY_WITH_TIMEOUT((error += proceso.readAllStandardError()).contains("Zudivoz.mdb"), 5000);
-        QVERIFY(error.contains("No se puede abrir la base de datos"));
+        const QByteArray error = errorHasta(proceso, "Zudivoz.mdb");
+        QVERIFY2(error.contains("No se puede abrir la base de datos") &&
+                     error.contains("Zudivoz.mdb"),
+                 error.constData());
         proceso.kill();
         proceso.waitForFinished();
-        QVERIFY(!QFileInfo::exists(dir.path() + QStringLiteral("/datos")));
+        QVERIFY(!QFileInfo::exists(dir.path() + u"/datos"_s));
     }
 
     void sinAjustesDaLaBienvenida() {
         QTemporaryDir dir;
         QProcess proceso;
         QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
-        entorno.insert(QStringLiteral("HOME"), dir.path());
-        entorno.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/config"));
+        entorno.insert(u"HOME"_s, dir.path());
+        entorno.insert(u"XDG_CONFIG_HOME"_s, dir.path() + u"/config"_s);
         proceso.setProcessEnvironment(entorno);
         proceso.start(copiarPrograma(dir.path()), {});
         QVERIFY(proceso.waitForStarted());
@@ -93,7 +89,7 @@ private slots:
         QVERIFY(esperando);
         QVERIFY(!proceso.readAllStandardError().contains("Zudivoz.mdb"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("torvane")});
+                 QStringList{u"torvane"_s});
     }
 };
 

@@ -2,65 +2,72 @@
 #include "data/Funciones.h"
 #include "support/Entorno.h"
 
+using namespace Qt::StringLiterals;
+
 class TestFunciones : public QObject {
     Q_OBJECT
 
 private slots:
-    void siguienteNumero()
-    {
+    // Next number per series, next key, next line of a document, and whether a number is taken.
+    void numeracion() {
         Entorno e;
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblInquilinos"), QStringLiteral("Id")), 1);
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), QStringLiteral("A")), 1);
-        e.documento(7, QStringLiteral("A"), QDate(2024, 1, 1));
-        e.documento(3, QStringLiteral("B"), QDate(2024, 1, 1));
-        e.documento(12, QStringLiteral("B"), QDate(2024, 1, 1));
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), QStringLiteral("A")), 8);
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), QStringLiteral("B")), 13);
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), QStringLiteral("C")), 1);
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Id")), 4);
+        const QString cobros = u"tblCobros"_s, num = u"Num"_s;
+        const auto siguiente = [&](const QString& campo, const QString& serie = {}) {
+            return SiguienteNumero(cobros, campo, serie);
+        };
+        QCOMPARE(SiguienteNumero(u"tblInquilinos"_s, u"Id"_s), 1);
+        QCOMPARE(siguiente(num, u"A"_s), 1);
+        const int doc = e.documento(7, u"A"_s, QDate(2024, 1, 1));
+        e.documento(3, u"B"_s, QDate(2024, 1, 1));
+        e.documento(12, u"B"_s, QDate(2024, 1, 1));
+        QCOMPARE(siguiente(num, u"A"_s), 8);
+        QCOMPARE(siguiente(num, u"B"_s), 13);
+        QCOMPARE(siguiente(num, u"C"_s), 1);
+        QCOMPARE(siguiente(u"Id"_s), 4);
+        QVERIFY(ExisteNumero(cobros, num, 7, u"A"_s));
+        QVERIFY(!ExisteNumero(cobros, num, 7, u"B"_s));
+        QVERIFY(ExisteNumero(cobros, num, 7));
+        QVERIFY(!ExisteNumero(cobros, num, 2));
         // The largest key deleted: its number is given again.
-        ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE Id = 3"));
-        QCOMPARE(SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Id")), 3);
-    }
+        ejecutar(u"DELETE FROM tblCobros WHERE Id = 3"_s);
+        QCOMPARE(siguiente(u"Id"_s), 3);
 
-    void siguienteLineaYExisteNumero()
-    {
-        Entorno e;
-        const int doc = e.documento(1, QStringLiteral("A"), QDate(2024, 1, 1));
-        QCOMPARE(SiguienteLinea(QStringLiteral("tblCobrosDetalles"), QStringLiteral("Lin"), QStringLiteral("IdDoc"), doc), 1);
+        const auto linea = [doc] {
+            return SiguienteLinea(u"tblCobrosDetalles"_s, u"Lin"_s, u"IdDoc"_s, doc);
+        };
+        QCOMPARE(linea(), 1);
         for (int lin : {1, 2, 5})
             e.linea(doc, lin, 1, 1);
         e.linea(doc + 1, 9, 1, 1);
-        QCOMPARE(SiguienteLinea(QStringLiteral("tblCobrosDetalles"), QStringLiteral("Lin"), QStringLiteral("IdDoc"), doc), 6);
-        QVERIFY(ExisteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), 1, QStringLiteral("A")));
-        QVERIFY(!ExisteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), 1, QStringLiteral("B")));
-        QVERIFY(ExisteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), 1));
-        QVERIFY(!ExisteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), 2));
+        QCOMPARE(linea(), 6);
     }
 
-    void valoresYDescripciones()
-    {
+    void valoresYDescripciones() {
         Entorno e;
-        const int id = e.inquilino(QStringLiteral("José Peña O'Brien"));
-        QVERIFY(ExisteValor(QStringLiteral("tblInquilinos"), QStringLiteral("Nom"), QStringLiteral("JOSE PENA O'BRIEN")));
-        QVERIFY(!ExisteValor(QStringLiteral("tblInquilinos"), QStringLiteral("Nom"), QStringLiteral("José Peña")));
-        QCOMPARE(DescripcionDeCodigo(QStringLiteral("tblInquilinos"), QStringLiteral("Id"), QStringLiteral("Nom"), id),
-                 QStringLiteral("José Peña O'Brien"));
-        QCOMPARE(DescripcionDeCodigo(QStringLiteral("tblInquilinos"), QStringLiteral("Id"), QStringLiteral("Nom"), 99),
-                 QStringLiteral("NO ENCONTRADO"));
-        ejecutar(QStringLiteral("INSERT INTO tblInquilinos (Id, Nom) VALUES (50, NULL)"));
-        QCOMPARE(DescripcionDeCodigo(QStringLiteral("tblInquilinos"), QStringLiteral("Id"), QStringLiteral("Nom"), 50), QString());
-        const int agua = e.concepto(QStringLiteral("Agua"), 18.5);
-        QCOMPARE(CodigoDeDescripcion(QStringLiteral("tblCobrosConceptos"), QStringLiteral("Des"), QStringLiteral("Id"), QStringLiteral("Agua")), agua);
-        QCOMPARE(CodigoDeDescripcion(QStringLiteral("tblCobrosConceptos"), QStringLiteral("Des"), QStringLiteral("Id"), QStringLiteral("Agu")), 0);
-        QCOMPARE(CodigoDeDescripcion(QStringLiteral("tblCobrosConceptos"), QStringLiteral("Des"), QStringLiteral("Id"), QStringLiteral("'; DROP TABLE tblCobros; --")), 0);
-        const int piso = e.inmueble(QStringLiteral("Piso"), id);
+        const QString inquilinos = u"tblInquilinos"_s, conceptos = u"tblCobrosConceptos"_s;
+        const int id = e.inquilino(u"José Peña O'Brien"_s);
+        QVERIFY(ExisteValor(inquilinos, u"Nom"_s, u"JOSE PENA O'BRIEN"_s));
+        QVERIFY(!ExisteValor(inquilinos, u"Nom"_s, u"José Peña"_s));
+        const auto nombre = [&](int codigo) {
+            return DescripcionDeCodigo(inquilinos, u"Id"_s, u"Nom"_s, codigo);
+        };
+        QCOMPARE(nombre(id), u"José Peña O'Brien"_s);
+        QCOMPARE(nombre(99), u"NO ENCONTRADO"_s);
+        ejecutar(u"INSERT INTO tblInquilinos (Id, Nom) VALUES (50, NULL)"_s);
+        QCOMPARE(nombre(50), QString());
+        const int agua = e.concepto(u"Agua"_s, 18.5);
+        const auto codigo = [&](const QString& des) {
+            return CodigoDeDescripcion(conceptos, u"Des"_s, u"Id"_s, des);
+        };
+        QCOMPARE(codigo(u"Agua"_s), agua);
+        QCOMPARE(codigo(u"Agu"_s), 0);
+        QCOMPARE(codigo(u"'; DROP TABLE tblCobros; --"_s), 0);
+        const int piso = e.inmueble(u"Piso"_s, id);
         QCOMPARE(InquilinoDeInmueble(piso), id);
         QCOMPARE(InquilinoDeInmueble(piso + 1), 0);
     }
 
-    void iva()
-    {
+    void iva() {
         Entorno e;
         QCOMPARE(TipoIvaDePorcentaje(21), -1);
         QCOMPARE(PorcentajeIvaDeTipo(1), 0.0);
@@ -76,8 +83,7 @@ private slots:
         QCOMPARE(PorcentajeIvaDeTipo(3), 0.0);
     }
 
-    void trimestre_data()
-    {
+    void trimestre_data() {
         QTest::addColumn<int>("mes");
         QTest::addColumn<QVariant>("esperado");
         QTest::newRow("enero") << 1 << QVariant(1);
@@ -89,8 +95,7 @@ private slots:
         QTest::newRow("trece") << 13 << QVariant();
     }
 
-    void trimestre()
-    {
+    void trimestre() {
         QFETCH(int, mes);
         QFETCH(QVariant, esperado);
         QCOMPARE(Trimestre(mes), esperado);

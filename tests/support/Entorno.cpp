@@ -8,6 +8,7 @@
 #include "ui/Mensajes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QProcess>
 #include <QRegularExpression>
@@ -127,6 +128,17 @@ int Entorno::contar(const QString& tabla, const QString& condicion, const QVaria
     if (!condicion.isEmpty())
         sql += QStringLiteral(" WHERE ") + condicion;
     return valorUnico(sql, valores).toInt();
+}
+
+QByteArray contenidoDe(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void guardarEn(const QString& ruta, const QByteArray& contenido) {
+    QFile f(ruta);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(ruta));
+    QVERIFY(f.write(contenido) == contenido.size());
 }
 
 void teclear(QWidget* control, const QString& texto) { QTest::keyClicks(control, texto); }

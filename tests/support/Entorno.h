@@ -85,6 +85,11 @@ template <typename T> void cuandoAparezca(std::function<void(T*)> accion)
 /** Pages of a PDF as pdftotext reads them back, blanks folded; empty when it cannot. */
 QStringList paginasPdf(const QString& ruta, bool juntarBlancos = true);
 
+/** The whole of a file; empty when it cannot be read. */
+QByteArray contenidoDe(const QString& ruta);
+/** Writes a file whole, failing the test when it cannot. */
+void guardarEn(const QString& ruta, const QByteArray& contenido);
+
 /** Types text into a control through real key events. */
 void teclear(QWidget* control, const QString& texto);
 /** Presses Enter (Return) on a control. */

@@ -13,11 +13,6 @@
 
 namespace {
 
-QByteArray leer(const QString& ruta) {
-    QFile archivo(ruta);
-    return archivo.open(QIODevice::ReadOnly) ? archivo.readAll() : QByteArray();
-}
-
 /** One part of an .xlsx (a zip) as its XML text. */
 QString parteXlsx(const QString& ruta, const QString& parte) {
     QProcess unzip;
@@ -55,11 +50,11 @@ private slots:
                         true};
         const QString csv = e.raiz() + u"/c.csv"_s;
         QCOMPARE(exportarHoja(hoja, csv), QString());
-        QCOMPARE(leer(csv), QByteArray("\xEF\xBB\xBF"
-                                       "Fecha;Inquilino;Base;%\r\n"
-                                       "01/03/2024;\"Pérez; \"\"Ana\"\"\";1234,50;21\r\n"
-                                       "31/12/2024;'=HIPERVINCULO();-0,10;\r\n"
-                                       ";;;10,5\r\n"));
+        QCOMPARE(contenidoDe(csv), QByteArray("\xEF\xBB\xBF"
+                                              "Fecha;Inquilino;Base;%\r\n"
+                                              "01/03/2024;\"Pérez; \"\"Ana\"\"\";1234,50;21\r\n"
+                                              "31/12/2024;'=HIPERVINCULO();-0,10;\r\n"
+                                              ";;;10,5\r\n"));
 
         const QString xlsx = e.raiz() + u"/c.xlsx"_s;
         QCOMPARE(exportarHoja(hoja, xlsx), QString());
@@ -96,7 +91,7 @@ private slots:
         hijo<QCheckBox>(&cobros, "chkPen")->click();
         const QString csv = e.raiz() + u"/pendientes.csv"_s;
         QCOMPARE(exportar(&cobros, csv), u"1 fila exportada a "_s + csv);
-        QCOMPARE(leer(csv),
+        QCOMPARE(contenidoDe(csv),
                  QByteArray("\xEF\xBB\xBF"
                             "Fecha;Nº Recibo;Inmueble;Inquilino;Base;%;IVA;%;RET;"
                             "TOTAL;Pag\r\n"

@@ -6,6 +6,10 @@
 #include "collections/frmCobros.h"
 #include "collections/frmCobrosDetalle.h"
 #include "collections/frmCobrosHoja.h"
+#include "contracts/frmActualizarRentas.h"
+#include "contracts/frmContratos.h"
+#include "contracts/frmContratosFicha.h"
+#include "contracts/frmVencimientos.h"
 #include "data/Consulta.h"
 #include "editors/frmCobrosConceptos.h"
 #include "editors/frmInquilinosCuentas.h"
@@ -22,6 +26,8 @@
 #include "reports/frmInforme.h"
 #include "reports/frmInformeHojaDoc.h"
 #include "support/Entorno.h"
+#include "tax/frmRectificar.h"
+#include "tax/frmRegistrosVerifactu.h"
 #include "ui/Mensajes.h"
 #include "utilities/frmColor.h"
 #include "utilities/frmConfiguracion.h"
@@ -84,10 +90,6 @@ QStringList choques(QWidget* ventana) {
 }
 
 using Fabrica = std::function<QWidget*()>;
-
-template <typename T> Fabrica fabrica() {
-    return [] { return new T; };
-}
 
 /**
  * Types keys as a person would: each step waits until its window is the one in front, then
@@ -159,36 +161,28 @@ constexpr QPair<Qt::Key, Qt::KeyboardModifiers> sola(Qt::Key clave) {
 
 Q_DECLARE_METATYPE(Fabrica)
 
+namespace {
+
+/** One data row per window class, named after it, that builds a fresh window. */
+template <typename... T> void filas() {
+    ((QTest::newRow(T::staticMetaObject.className()) << Fabrica([] { return new T; })), ...);
+}
+
+} // namespace
+
 class TestTeclado : public QObject {
     Q_OBJECT
 
 private slots:
     void teclasDeAccesoUnicasPorVentana_data() {
         QTest::addColumn<Fabrica>("crear");
-        QTest::newRow("frmPrincipal") << fabrica<frmPrincipal>();
-        QTest::newRow("frmAcercaDe") << fabrica<frmAcercaDe>();
-        QTest::newRow("frmCobros") << fabrica<frmCobros>();
-        QTest::newRow("frmCobrosHoja") << fabrica<frmCobrosHoja>();
-        QTest::newRow("frmCobrosDetalle") << fabrica<frmCobrosDetalle>();
-        QTest::newRow("frmCobrosConceptos") << fabrica<frmCobrosConceptos>();
-        QTest::newRow("frmInquilinosCuentas") << fabrica<frmInquilinosCuentas>();
-        QTest::newRow("frmInquilinosFamiliares") << fabrica<frmInquilinosFamiliares>();
-        QTest::newRow("frmIvas") << fabrica<frmIvas>();
-        QTest::newRow("frmSeriesF") << fabrica<frmSeriesF>();
-        QTest::newRow("frmAtopar") << fabrica<frmAtopar>();
-        QTest::newRow("frmInmuebles") << fabrica<frmInmuebles>();
-        QTest::newRow("frmInmueblesFicha") << fabrica<frmInmueblesFicha>();
-        QTest::newRow("frmInquilinos") << fabrica<frmInquilinos>();
-        QTest::newRow("frmInquilinosFicha") << fabrica<frmInquilinosFicha>();
-        QTest::newRow("frmEstadisticas") << fabrica<frmEstadisticas>();
-        QTest::newRow("frmInforme") << fabrica<frmInforme>();
-        QTest::newRow("frmInformeHojaDoc") << fabrica<frmInformeHojaDoc>();
-        QTest::newRow("frmColor") << fabrica<frmColor>();
-        QTest::newRow("frmConfiguracion") << fabrica<frmConfiguracion>();
-        QTest::newRow("frmCopiaPen") << fabrica<frmCopiaPen>();
-        QTest::newRow("frmRemesa") << fabrica<frmRemesa>();
-        QTest::newRow("frmRemesas") << fabrica<frmRemesas>();
-        QTest::newRow("frmDevolucion") << fabrica<frmDevolucion>();
+        filas<frmPrincipal, frmAcercaDe, frmCobros, frmCobrosHoja, frmCobrosDetalle,
+              frmCobrosConceptos, frmInquilinosCuentas, frmInquilinosFamiliares, frmIvas,
+              frmSeriesF, frmAtopar, frmInmuebles, frmInmueblesFicha, frmInquilinos,
+              frmInquilinosFicha, frmEstadisticas, frmInforme, frmInformeHojaDoc, frmColor,
+              frmConfiguracion, frmCopiaPen, frmRemesa, frmRemesas, frmDevolucion, frmContratos,
+              frmContratosFicha, frmActualizarRentas, frmVencimientos, frmRectificar,
+              frmRegistrosVerifactu>();
     }
 
     void teclasDeAccesoUnicasPorVentana() {

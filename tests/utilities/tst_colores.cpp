@@ -10,11 +10,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray leer(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QStringList marcas(frmColor& w, const QString& nombre) {
     QStringList textos;
     for (int i = 0; i < 10; ++i)
@@ -60,7 +55,7 @@ private slots:
             QCOMPARE(colorTexto(QColor(0x20, 0x20, 0x60)), QColor(Qt::white));
             QCOMPARE(fondoDe(w.findChild<QLabel*>(u"lblColor2_9"_s)), colorDesdeNumero(0xEAC97D));
             pulsar(w, u"lblColor_0"_s);
-            QCOMPARE(leer(p + u"/color.ini"_s), QByteArray(" 15724025 \r\n"));
+            QCOMPARE(contenidoDe(p + u"/color.ini"_s), QByteArray(" 15724025 \r\n"));
             QVERIFY(!QFile::exists(p + u"/color2.ini"_s));
             QCOMPARE(colorPrincipal(), colorDesdeNumero(0xEFEDF9));
             pulsar(w, u"lblColor2_4"_s);
@@ -69,8 +64,8 @@ private slots:
             // Both palettes hold C0FFC0 at index 4; each follows its own colour only.
             QCOMPARE(marcas(w, u"lblColor2"_s), marcaEn(4));
         }
-        QCOMPARE(leer(p + u"/color.ini"_s), QByteArray(" 16777215 \r\n"));
-        QCOMPARE(leer(p + u"/color2.ini"_s), QByteArray(" 12648384 \r\n"));
+        QCOMPARE(contenidoDe(p + u"/color.ini"_s), QByteArray(" 16777215 \r\n"));
+        QCOMPARE(contenidoDe(p + u"/color2.ini"_s), QByteArray(" 12648384 \r\n"));
         QCOMPARE(colorFondo(), colorDesdeNumero(0xC0FFC0));
 
         Modulo::ColorPrincipal.clear();

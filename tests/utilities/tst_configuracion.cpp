@@ -18,11 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray leer(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QWidget* caja(QWidget& w, int i) {
     return w.findChild<QWidget*>(u"txtDatos_%1"_s.arg(i));
 }
@@ -83,7 +78,7 @@ private slots:
             salir(w);
             QVERIFY(!w.isVisible());
         }
-        QCOMPARE(leer(imp), QByteArray::number(ultima) + "\r\n-1\r\n");
+        QCOMPARE(contenidoDe(imp), QByteArray::number(ultima) + "\r\n-1\r\n");
         QCOMPARE(Entorno::contar(u"tblTitulos"_s), 1);
         QCOMPARE(valorUnico(u"SELECT PorRet FROM tblTitulos"_s).toDouble(), 7.5);
 
@@ -97,7 +92,7 @@ private slots:
         escribirEn(w, 11, QString()); // back to the common wording
         lista(w, 1)->setCurrentIndex(0);
         salir(w);
-        QCOMPARE(leer(imp), QByteArray::number(ultima) + "\r\n0\r\n");
+        QCOMPARE(contenidoDe(imp), QByteArray::number(ultima) + "\r\n0\r\n");
         QCOMPARE(Entorno::contar(u"tblTitulos"_s), 1);
         QCOMPARE(valorUnico(u"SELECT Empresa || (TxtExento IS NULL) FROM tblTitulos"_s).toString(),
                  u"Otra1"_s);

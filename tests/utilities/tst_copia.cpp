@@ -24,21 +24,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void escribir(const QString& ruta, const QByteArray& contenido) {
-    QFile f(ruta);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(contenido);
-}
-
-QByteArray leer(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The program folder's settings point at the test's year, as they do at start-up.
 void ajustes(const Entorno& e) {
-    escribir(e.carpetaPrograma() + u"/ruta.ini"_s, QFile::encodeName(e.carpetaDatos()) + "\r\n");
-    escribir(e.carpetaPrograma() + u"/ano.ini"_s, "2024\r\n");
+    guardarEn(e.carpetaPrograma() + u"/ruta.ini"_s, QFile::encodeName(e.carpetaDatos()) + "\r\n");
+    guardarEn(e.carpetaPrograma() + u"/ano.ini"_s, "2024\r\n");
 }
 
 /** A copy window on one folder standing in for a removable drive. */
@@ -131,7 +120,9 @@ private slots:
             QVERIFY2(verificarCopia(archivo).isEmpty(), qPrintable(archivo));
         for (const QString& archivo : guardadas + QStringList{Modulo::RutaBD, copia})
             QVERIFY2(privado(archivo), qPrintable(archivo));
-        QVERIFY(QFileInfo(guardadas.last()).fileName().startsWith(u"Zudivoz.mdb.antes-de-restaurar-2"_s));
+        QVERIFY(QFileInfo(guardadas.last())
+                    .fileName()
+                    .startsWith(u"Zudivoz.mdb.antes-de-restaurar-2"_s));
 
         // The oldest kept data (documents 1 to 3, the first at 99) comes back the same way.
         auto* anteriores = v.w.findChild<QComboBox*>(u"cboAnteriores"_s);
@@ -168,8 +159,8 @@ private slots:
 
     void copiaRechazada_data() {
         QTest::addColumn<bool>("sinUso");
-        for (const char* caso :
-             {"texto", "cortada", "ajena", "sin columnas", "más nueva", "sin archivo", "sin carpeta"})
+        for (const char* caso : {"texto", "cortada", "ajena", "sin columnas", "más nueva",
+                                 "sin archivo", "sin carpeta"})
             QTest::newRow(caso) << true;
     }
 
@@ -182,11 +173,11 @@ private slots:
         const QString carpeta = unidad + u"/CopiaTorvane/2024"_s;
         QDir().mkpath(caso == u"sin carpeta"_s ? unidad : carpeta);
         const QString copia = carpeta + u"/Zudivoz.mdb"_s;
-        if (caso == u"texto"_s) escribir(copia, "esto no es una base de datos");
+        if (caso == u"texto"_s) guardarEn(copia, "esto no es una base de datos");
         if (caso == u"cortada"_s) {
             QVERIFY(hacerCopia(carpeta).isEmpty());
-            const QByteArray entera = leer(copia);
-            escribir(copia, entera.left(entera.size() / 2));
+            const QByteArray entera = contenidoDe(copia);
+            guardarEn(copia, entera.left(entera.size() / 2));
         }
         if (caso == u"ajena"_s) modificarCopia(carpeta, u"CREATE TABLE otra.fotos (Id INTEGER)"_s);
         if (caso == u"sin columnas"_s)
@@ -196,14 +187,14 @@ private slots:
             QVERIFY(hacerCopia(carpeta).isEmpty());
             modificarCopia(carpeta, u"PRAGMA otra.user_version = %1"_s.arg(versionEsquema() + 1));
         }
-        const QByteArray antes = leer(Modulo::RutaBD);
+        const QByteArray antes = contenidoDe(Modulo::RutaBD);
         VentanaCopia v(unidad);
         v.pulsar("cmdRecuperar");
         QCOMPARE(Mensaje::textos().size(), 2);
         QVERIFY(!Mensaje::textos().last().isEmpty());
         QVERIFY(v.aviso()->isHidden());
         QVERIFY(copiasAnteriores(Modulo::RutaBD).isEmpty());
-        QCOMPARE(leer(Modulo::RutaBD), antes);
+        QCOMPARE(contenidoDe(Modulo::RutaBD), antes);
         QCOMPARE(documentos(), 1);
     }
 
@@ -282,7 +273,8 @@ private slots:
         QCOMPARE(lista->count(), 2);
         QCOMPARE(lista->currentData().toString(), unidad);
         const QString hoy = QDate::currentDate().toString(u"dd/MM/yyyy"_s);
-        QVERIFY2(lista->itemText(0).contains(u" libres — última copia "_s + hoy), qPrintable(lista->itemText(0)));
+        QVERIFY2(lista->itemText(0).contains(u" libres — última copia "_s + hoy),
+                 qPrintable(lista->itemText(0)));
         QVERIFY(lista->itemText(1).endsWith(u" — sin copias"_s));
     }
 
@@ -290,7 +282,7 @@ private slots:
         Entorno e;
         // A drive whose root is a file cannot take folders, like a write-protected medium.
         const QString unidad = e.raiz() + u"/protegido"_s;
-        escribir(unidad, "x");
+        guardarEn(unidad, "x");
         VentanaCopia v(unidad);
         v.pulsar("cmdRealizar");
         QVERIFY(Mensaje::textos().last().contains(u"No se puede crear la carpeta"_s));
