@@ -15,9 +15,10 @@ struct Paso {
     std::function<QString(QSqlQuery&)> aplicar;
 };
 
+// Statements are UTF-8: trigger messages carry Spanish text.
 QString ejecutarTodas(QSqlQuery& q, std::initializer_list<const char*> sentencias) {
     for (const char* sentencia : sentencias)
-        if (!q.exec(QLatin1StringView(sentencia))) return q.lastError().text();
+        if (!q.exec(QString::fromUtf8(sentencia))) return q.lastError().text();
     return {};
 }
 
