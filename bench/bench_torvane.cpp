@@ -189,6 +189,7 @@ int hijoArranque(int argc, char** argv, const QString& carpetaPrograma) {
     if (const QString error = Arrancar(cerrojo); !error.isEmpty()) qFatal("%s", qPrintable(error));
     frmPrincipal principal;
     principal.show();
+    revisarAlAbrir(&principal);
     esperar([&] { return principal.windowHandle() && principal.windowHandle()->isExposed(); });
     QTextStream salida(stdout);
     salida << "principal " << static_cast<double>(ahoraNs() - inicio) / 1e6 << Qt::endl;

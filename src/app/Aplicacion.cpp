@@ -5,6 +5,7 @@
 #include "app/frmPrincipal.h"
 #include "data/Comprobacion.h"
 #include "data/Consulta.h"
+#include "data/LecturaAparte.h"
 #include "ui/Mensajes.h"
 #include "verifactu/Registros.h"
 
@@ -49,24 +50,23 @@ bool Aplicacion::notify(QObject* receptor, QEvent* evento) {
 namespace {
 
 /** Says once what is wrong with the year's documents and offers the repair. */
-void revisarDocumentos(const QString& rutaBD) {
-    const Comprobacion comprobacion = comprobarDocumentos();
+void avisarComprobacion(QWidget* ventana, const Comprobacion& comprobacion) {
     if (comprobacion.correcta()) return;
     const QString texto =
         QStringLiteral("Se han encontrado documentos que no cuadran en este año:\n\n") +
         comprobacion.texto();
     if (!comprobacion.reparable()) {
-        Mensaje::informar(nullptr, texto, Mensaje::Icono::Exclamacion);
+        Mensaje::informar(ventana, texto, Mensaje::Icono::Exclamacion);
         return;
     }
-    if (!Mensaje::preguntar(nullptr,
+    if (!Mensaje::preguntar(ventana,
                             texto + QStringLiteral("\n\n¿Repararlos ahora? Se recalculan los "
                                                    "totales y se quitan los documentos sin líneas, "
                                                    "después de guardar una copia del archivo."),
                             Mensaje::Icono::Exclamacion))
         return;
-    const QString error = repararDocumentos(rutaBD);
-    if (!error.isEmpty()) Mensaje::critico(nullptr, error);
+    const QString error = repararDocumentos(Modulo::RutaBD);
+    if (!error.isEmpty()) Mensaje::critico(ventana, error);
 }
 
 /** In verifiable mode, a broken chain of billing records is told before any work. */
@@ -90,9 +90,15 @@ QString Arrancar(std::unique_ptr<QLockFile>& cerrojo) {
         if (const QString error = Modulo::BloquearAno(cerrojo, rutaBD); !error.isEmpty())
             return error;
     if (const QString error = Modulo::AbrirBaseDatos(); !error.isEmpty()) return error;
-    revisarDocumentos(rutaBD);
     revisarCadena();
     return {};
+}
+
+void revisarAlAbrir(QWidget* ventana) {
+    leerAparte(ventana, [ventana](const QSqlDatabase& db) -> Entrega {
+        const Comprobacion comprobacion = comprobarDocumentos(db);
+        return [ventana, comprobacion] { avisarComprobacion(ventana, comprobacion); };
+    });
 }
 
 int Main(int argc, char** argv) {
@@ -109,6 +115,7 @@ int Main(int argc, char** argv) {
     }
     frmPrincipal principal;
     principal.show();
+    revisarAlAbrir(&principal);
     QTimer::singleShot(0, &principal, &frmPrincipal::avisarVencimientos);
     return aplicacion.exec();
 }

@@ -20,11 +20,16 @@ public:
 
 /**
  * Start-up before the main window: the colours, the lock beside the year's database (one
- * writer per year, whatever folder the program runs from), the database itself, and its
- * documents' check with the offer to repair them. Returns an empty text when the program may
- * go on, otherwise the message it ends with.
+ * writer per year, whatever folder the program runs from) and the database itself. Returns an
+ * empty text when the program may go on, otherwise the message it ends with.
  */
 QString Arrancar(std::unique_ptr<QLockFile>& cerrojo);
+
+/**
+ * Checks that the year's documents add up, off the interface thread so a big year does not
+ * hold the main window back; when they do not, says so over ventana and offers the repair.
+ */
+void revisarAlAbrir(QWidget* ventana);
 
 inline const QString kYaEnMarcha = QStringLiteral("Ya se está ejecutando el programa");
 

@@ -39,8 +39,8 @@ void sqlTotalesMal(sqlite3_context* contexto, int, sqlite3_value** v) {
 
 // The check runs at every start: reading a year of 100,000 documents into Qt to compare it
 // took seconds, so SQLite compares with the program's own rules and returns only what is wrong.
-void registrarFunciones() {
-    const QVariant manejador = Conexion().driver()->handle();
+void registrarFunciones(const QSqlDatabase& base) {
+    const QVariant manejador = base.driver()->handle();
     if (qstrcmp(manejador.typeName(), "sqlite3*") != 0) throw ErrorBD(QStringLiteral("sqlite"));
     sqlite3* db = *static_cast<sqlite3* const*>(manejador.data());
     const int banderas = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
@@ -51,17 +51,19 @@ void registrarFunciones() {
         throw ErrorBD(QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
-void revisarCabeceras(Comprobacion& c) {
-    registrarFunciones();
-    QSqlQuery q = ejecutar(QStringLiteral(
-        "SELECT COALESCE(tblCobros.Num, '') || COALESCE(tblCobros.Ser, ''), d.Cuenta IS NULL"
-        " FROM tblCobros LEFT JOIN (SELECT IdDoc, SUM(Imp) AS Suma, COUNT(*) AS Cuenta,"
-        " MAX(abs(COALESCE(Imp, 0) - centimos(COALESCE(Und, 0) * COALESCE(Pre, 0)))"
-        " >= 0.005) AS LineaMal"
-        " FROM tblCobrosDetalles GROUP BY IdDoc) AS d ON d.IdDoc = tblCobros.Id"
-        " WHERE d.Cuenta IS NULL OR d.LineaMal"
-        " OR totalesMal(d.Suma, PorRet, PorIva, SubTotal, Base, IVA, Ret, Tot)"
-        " ORDER BY tblCobros.Ser, tblCobros.Num"));
+void revisarCabeceras(const QSqlDatabase& db, Comprobacion& c) {
+    registrarFunciones(db);
+    QSqlQuery q = ejecutar(
+        db,
+        QStringLiteral(
+            "SELECT COALESCE(tblCobros.Num, '') || COALESCE(tblCobros.Ser, ''), d.Cuenta IS NULL"
+            " FROM tblCobros LEFT JOIN (SELECT IdDoc, SUM(Imp) AS Suma, COUNT(*) AS Cuenta,"
+            " MAX(abs(COALESCE(Imp, 0) - centimos(COALESCE(Und, 0) * COALESCE(Pre, 0)))"
+            " >= 0.005) AS LineaMal"
+            " FROM tblCobrosDetalles GROUP BY IdDoc) AS d ON d.IdDoc = tblCobros.Id"
+            " WHERE d.Cuenta IS NULL OR d.LineaMal"
+            " OR totalesMal(d.Suma, PorRet, PorIva, SubTotal, Base, IVA, Ret, Tot)"
+            " ORDER BY tblCobros.Ser, tblCobros.Num"));
     while (q.next())
         (q.value(1).toBool() ? c.sinLineas : c.totalesMal) << q.value(0).toString();
 }
@@ -93,10 +95,11 @@ QString Comprobacion::texto() const {
     return partes.join(QStringLiteral("\n\n"));
 }
 
-Comprobacion comprobarDocumentos() {
+Comprobacion comprobarDocumentos(const QSqlDatabase& db) {
     Comprobacion c;
-    revisarCabeceras(c);
+    revisarCabeceras(db, c);
     QSqlQuery q = ejecutar(
+        db,
         QStringLiteral("SELECT MIN(COALESCE(Num, '') || COALESCE(Ser, '')), COUNT(*) FROM tblCobros"
                        " GROUP BY upper(Ser), Num HAVING COUNT(*) > 1 ORDER BY upper(Ser), Num"));
     while (q.next())

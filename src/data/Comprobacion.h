@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/Consulta.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,7 +25,7 @@ struct Comprobacion {
 };
 
 /** Checks every document of the open year. */
-Comprobacion comprobarDocumentos();
+Comprobacion comprobarDocumentos(const QSqlDatabase& db = Conexion());
 
 /**
  * Copies the open year's file to rutaBD + ".antes-de-reparar-FECHA" (checked sound), then in
