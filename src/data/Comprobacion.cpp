@@ -4,10 +4,9 @@
 #include "data/Documentos.h"
 #include "data/Formato.h"
 #include "data/Migraciones.h"
+#include "data/Plegado.h"
 
 #include <QDateTime>
-#include <QSqlDriver>
-#include <QVariant>
 #include <cmath>
 #include <sqlite3.h>
 
@@ -40,9 +39,8 @@ void sqlTotalesMal(sqlite3_context* contexto, int, sqlite3_value** v) {
 // The check runs at every start: reading a year of 100,000 documents into Qt to compare it
 // took seconds, so SQLite compares with the program's own rules and returns only what is wrong.
 void registrarFunciones(const QSqlDatabase& base) {
-    const QVariant manejador = base.driver()->handle();
-    if (qstrcmp(manejador.typeName(), "sqlite3*") != 0) throw ErrorBD(QStringLiteral("sqlite"));
-    sqlite3* db = *static_cast<sqlite3* const*>(manejador.data());
+    sqlite3* db = manejadorSqlite(base);
+    if (!db) throw ErrorBD(QStringLiteral("La comprobación necesita una base de datos SQLite"));
     const int banderas = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     if (sqlite3_create_function_v2(db, "centimos", 1, banderas, nullptr, sqlCentimos, nullptr,
                                    nullptr, nullptr) != SQLITE_OK ||

@@ -151,12 +151,17 @@ bool contiene(const QString& pajar, const QString& aguja)
            std::string::npos;
 }
 
-bool registrarFuncionesTexto(const QSqlDatabase& db)
+sqlite3* manejadorSqlite(const QSqlDatabase& db)
 {
     const QVariant manejador = db.driver() ? db.driver()->handle() : QVariant();
     if (!manejador.isValid() || qstrcmp(manejador.typeName(), "sqlite3*") != 0)
-        return false;
-    return registrarFuncionesTexto(*static_cast<sqlite3* const*>(manejador.data()));
+        return nullptr;
+    return *static_cast<sqlite3* const*>(manejador.data());
+}
+
+bool registrarFuncionesTexto(const QSqlDatabase& db)
+{
+    return registrarFuncionesTexto(manejadorSqlite(db));
 }
 
 bool registrarFuncionesTexto(sqlite3* sqlite)

@@ -22,5 +22,7 @@ bool contiene(const QString& pajar, const QString& aguja);
  * Returns false when the connection is not SQLite.
  */
 bool registrarFuncionesTexto(const QSqlDatabase& db);
+/** The SQLite handle under a Qt connection; null for any other engine. */
+sqlite3* manejadorSqlite(const QSqlDatabase& db);
 /** The same on a connection opened with the SQLite C API. */
 bool registrarFuncionesTexto(sqlite3* conexion);
