@@ -11,6 +11,7 @@
 
 #include <QFileInfo>
 #include <QIcon>
+#include <QInputDialog>
 #include <QLibraryInfo>
 #include <QLockFile>
 #include <QTextStream>
@@ -79,6 +80,31 @@ void revisarCadena() {
                                       cadena.texto());
 }
 
+/** The server's password, asked once per session and kept only in memory. */
+std::optional<QString> pedirClave(const QString& motivo) {
+    bool aceptada = false;
+    const QString clave =
+        QInputDialog::getText(nullptr, QStringLiteral("Servidor de datos"),
+                              motivo + QStringLiteral("\n\nContraseña del servidor:"),
+                              QLineEdit::Password, {}, &aceptada);
+    return aceptada ? std::optional<QString>(clave) : std::nullopt;
+}
+
+/** After the server dropped the connection: reconnect when the user wants, as often as needed. */
+void ofrecerReconexion() {
+    static bool preguntando = false;
+    if (preguntando) return;
+    preguntando = true;
+    QString texto = QStringLiteral("Se ha perdido la conexión con el servidor de datos. Lo que "
+                                   "ya estaba confirmado está guardado.\n\n¿Volver a conectar?");
+    while (Mensaje::preguntar(QApplication::activeWindow(), texto, Mensaje::Icono::Exclamacion)) {
+        const QString error = Modulo::AbrirBaseDatos();
+        if (error.isEmpty()) break;
+        texto = error + QStringLiteral("\n\n¿Volver a intentarlo?");
+    }
+    preguntando = false;
+}
+
 } // namespace
 
 QString Arrancar(std::unique_ptr<QLockFile>& cerrojo) {
@@ -86,8 +112,9 @@ QString Arrancar(std::unique_ptr<QLockFile>& cerrojo) {
     Modulo::ColorFondo = Modulo::LeerColor2();
     const QString rutaBD = Modulo::LeerRutaBD();
     // A missing year is explained by the opening itself, which never creates anything.
-    if (QFileInfo(rutaBD).isFile())
-        if (const QString error = Modulo::BloquearAno(cerrojo, rutaBD); !error.isEmpty())
+    if (Modulo::EnServidor() || QFileInfo(rutaBD).isFile())
+        if (const QString error = Modulo::BloquearAno(cerrojo, Modulo::RutaCerrojo(Modulo::Ano));
+            !error.isEmpty())
             return error;
     if (const QString error = Modulo::AbrirBaseDatos(); !error.isEmpty()) return error;
     revisarCadena();
@@ -103,6 +130,8 @@ void revisarAlAbrir(QWidget* ventana) {
 
 int Main(int argc, char** argv) {
     Aplicacion aplicacion(argc, argv);
+    Modulo::PedirClave = pedirClave;
+    AlPerderConexion = ofrecerReconexion;
     if (!Modulo::HayRuta() && frmBienvenida().exec() != QDialog::Accepted) return 0;
     if (const QString error = Arrancar(Modulo::CerrojoAno()); !error.isEmpty()) {
         // Also on the terminal, for whoever started it from one (and for scripts).

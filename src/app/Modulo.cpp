@@ -6,6 +6,7 @@
 #include "data/Anos.h"
 #include "data/BaseDatos.h"
 #include "data/Copia.h"
+#include "data/Servidor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,8 +27,7 @@ int FilaSeleccionada = 0;
 
 namespace {
 
-QString& carpetaFijada()
-{
+QString& carpetaFijada() {
     static QString carpeta;
     return carpeta;
 }
@@ -37,8 +37,7 @@ QString& carpetaUsuarioFijada() {
     return carpeta;
 }
 
-QString rutaAjuste(const char* nombre)
-{
+QString rutaAjuste(const char* nombre) {
     const QString archivo = QLatin1StringView(nombre);
     return CarpetaAjuste(archivo) + QLatin1Char('/') + archivo;
 }
@@ -49,19 +48,15 @@ bool existeEn(const QString& carpeta, const QString& nombre) {
 
 // Line n (from 0) of a settings file; an invalid QVariant when the file does not exist,
 // empty text when it has fewer lines.
-QVariant leerLinea(const char* nombre, int n)
-{
+QVariant leerLinea(const char* nombre, int n) {
     QFile archivo(rutaAjuste(nombre));
-    if (!archivo.exists() || !archivo.open(QIODevice::ReadOnly))
-        return {};
+    if (!archivo.exists() || !archivo.open(QIODevice::ReadOnly)) return {};
     return lineaAjuste(archivo, n);
 }
 
 // A colour line must hold a number (blanks around it allowed); anything else is empty.
-QVariant soloNumero(const QVariant& valor)
-{
-    if (!valor.isValid())
-        return {};
+QVariant soloNumero(const QVariant& valor) {
+    if (!valor.isValid()) return {};
     bool ok = false;
     valor.toString().trimmed().toLongLong(&ok);
     return ok ? valor : QVariant(QString());
@@ -69,8 +64,7 @@ QVariant soloNumero(const QVariant& valor)
 
 bool escribirArchivo(const QString& ruta, const QByteArray& contenido) {
     QSaveFile archivo(ruta);
-    if (!archivo.open(QIODevice::WriteOnly))
-        return false;
+    if (!archivo.open(QIODevice::WriteOnly)) return false;
     archivo.write(contenido);
     return archivo.commit();
 }
@@ -81,12 +75,13 @@ bool escribir(const char* nombre, const QByteArray& contenido) {
 
 } // namespace
 
-QString CarpetaPrograma()
-{
+QString CarpetaPrograma() {
     return carpetaFijada().isEmpty() ? QCoreApplication::applicationDirPath() : carpetaFijada();
 }
 
-void fijarCarpetaPrograma(const QString& carpeta) { carpetaFijada() = carpeta; }
+void fijarCarpetaPrograma(const QString& carpeta) {
+    carpetaFijada() = carpeta;
+}
 
 QString CarpetaUsuario() {
     if (!carpetaUsuarioFijada().isEmpty()) return carpetaUsuarioFijada();
@@ -115,26 +110,33 @@ bool HayRuta() {
     return existeEn(CarpetaPrograma(), ruta) || existeEn(CarpetaUsuario(), ruta);
 }
 
-QString LeerRuta() { return leerLinea("ruta.ini", 0).toString(); }
-QString LeerAno() { return leerLinea("ano.ini", 0).toString(); }
-QVariant LeerColor() { return soloNumero(leerLinea("color.ini", 0)); }
-QVariant LeerColor2() { return soloNumero(leerLinea("color2.ini", 0)); }
-QVariant LeerImpresora(bool segunda) { return leerLinea("imp.ini", segunda ? 1 : 0); }
+QString LeerRuta() {
+    return leerLinea("ruta.ini", 0).toString();
+}
+QString LeerAno() {
+    return leerLinea("ano.ini", 0).toString();
+}
+QVariant LeerColor() {
+    return soloNumero(leerLinea("color.ini", 0));
+}
+QVariant LeerColor2() {
+    return soloNumero(leerLinea("color2.ini", 0));
+}
+QVariant LeerImpresora(bool segunda) {
+    return leerLinea("imp.ini", segunda ? 1 : 0);
+}
 
-bool EscribirColor(int color)
-{
+bool EscribirColor(int color) {
     return escribir("color.ini", " " + QByteArray::number(color) + " \r\n");
 }
 
-bool EscribirColor2(int color)
-{
+bool EscribirColor2(int color) {
     return escribir("color2.ini", " " + QByteArray::number(color) + " \r\n");
 }
 
-bool EscribirImpresoras(int informes, int pdf)
-{
-    return escribir("imp.ini", QByteArray::number(informes) + "\r\n" + QByteArray::number(pdf) +
-                                   "\r\n");
+bool EscribirImpresoras(int informes, int pdf) {
+    return escribir("imp.ini",
+                    QByteArray::number(informes) + "\r\n" + QByteArray::number(pdf) + "\r\n");
 }
 
 bool EscribirRutaUsuario(const QString& ruta, const QString& ano) {
@@ -148,26 +150,68 @@ bool EscribirAno(const QString& ano) {
     return escribir("ano.ini", ano.toUtf8() + "\r\n");
 }
 
-int ColorComoNumero(const QVariant& color)
-{
+int ColorComoNumero(const QVariant& color) {
     bool ok = false;
     const long long valor = color.toString().trimmed().toLongLong(&ok);
     return ok ? static_cast<int>(static_cast<quint32>(valor)) : 0;
 }
 
-QString LeerRutaBD()
-{
+QString LeerRutaBD() {
     Ruta = LeerRuta();
     Ano = LeerAno();
     RutaBD = rutaBaseDatos(Ruta, Ano);
     return RutaBD;
 }
 
-QString AbrirBaseDatos()
-{
-    const QString ruta = LeerRutaBD();
-    limpiarTemporales(ruta);
-    return abrirBaseDatos(ruta);
+std::function<std::optional<QString>(const QString&)> PedirClave;
+
+namespace {
+
+/** The server password typed this session; never written anywhere. */
+QString& claveSesion() {
+    static QString clave;
+    return clave;
+}
+
+/** Opens the year ano of the data folder, on the server when the folder names one. */
+QString abrirAno(const QString& ano) {
+    QString error;
+    std::optional<DatosServidor> servidor = leerServidor(Ruta, &error);
+    if (!error.isEmpty()) return error;
+    if (!servidor) {
+        const QString ruta = rutaBaseDatos(Ruta, ano);
+        limpiarTemporales(ruta);
+        return abrirBaseDatos(ruta);
+    }
+    servidor->clave = claveSesion();
+    error = abrirAnoServidor(*servidor, ano);
+    while (faltaClave(error) && PedirClave) {
+        const std::optional<QString> clave = PedirClave(error);
+        if (!clave) break;
+        claveSesion() = servidor->clave = *clave;
+        error = abrirAnoServidor(*servidor, ano);
+    }
+    return error;
+}
+
+} // namespace
+
+bool EnServidor() {
+    return QFileInfo::exists(Ruta + QLatin1Char('/') + kArchivoServidor);
+}
+
+QString RutaCerrojo(const QString& ano) {
+    if (!EnServidor()) return rutaBaseDatos(Ruta, ano);
+    // On a server only this user's own second program on this desk is kept out.
+    QDir().mkpath(CarpetaUsuario());
+    const std::optional<DatosServidor> servidor = leerServidor(Ruta);
+    return CarpetaUsuario() + QStringLiteral("/servidor-%1-%2")
+                                  .arg(servidor ? servidor->base : QStringLiteral("x"), ano);
+}
+
+QString AbrirBaseDatos() {
+    LeerRutaBD();
+    return abrirAno(Ano);
 }
 
 std::unique_ptr<QLockFile>& CerrojoAno() {
@@ -194,12 +238,12 @@ QString CambiarAno(const QString& ano) {
     // The new year is reserved before it is opened; the old one stays ours until then.
     std::unique_ptr<QLockFile> cerrojoNuevo;
     if (CerrojoAno()) {
-        if (const QString error = BloquearAno(cerrojoNuevo, ruta); !error.isEmpty())
+        if (const QString error = BloquearAno(cerrojoNuevo, RutaCerrojo(ano)); !error.isEmpty())
             return error == kYaEnMarcha
                        ? QStringLiteral("El año %1 está abierto en otro programa.").arg(ano)
                        : error;
     }
-    QString error = abrirBaseDatos(ruta);
+    QString error = abrirAno(ano);
     if (error.isEmpty() && !EscribirAno(ano))
         error = QStringLiteral("No se pudo escribir ano.ini en %1; se sigue en el año %2.")
                     .arg(CarpetaAjuste(QStringLiteral("ano.ini")), Ano);
@@ -209,8 +253,7 @@ QString CambiarAno(const QString& ano) {
         if (cerrojoNuevo) CerrojoAno() = std::move(cerrojoNuevo);
         return {};
     }
-    if (const QString otra = abrirBaseDatos(RutaBD); !otra.isEmpty())
-        error += QStringLiteral("\n\n") + otra;
+    if (const QString otra = abrirAno(Ano); !otra.isEmpty()) error += QStringLiteral("\n\n") + otra;
     return error;
 }
 

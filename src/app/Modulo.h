@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QString>
 #include <QLockFile>
+#include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
+#include <optional>
 
 /*
  * Process-wide state and the settings files (ruta.ini, ano.ini, color.ini, color2.ini, imp.ini:
@@ -12,13 +14,13 @@
  */
 namespace Modulo {
 
-extern QString Ruta;             ///< data folder, first line of ruta.ini
-extern QString Ano;              ///< working year's folder, first line of ano.ini
-extern QString RutaBD;           ///< Ruta + "/" + Ano + "/Zudivoz.mdb"
-extern QVariant ColorPrincipal;  ///< text of a 0x00BBGGRR number, or empty
-extern QVariant ColorFondo;      ///< second colour, same form
-extern QString IdAtopado;        ///< Id chosen in the search window; empty when none
-extern int FilaSeleccionada;     ///< grid row a list window restores after a modal child
+extern QString Ruta;            ///< data folder, first line of ruta.ini
+extern QString Ano;             ///< working year's folder, first line of ano.ini
+extern QString RutaBD;          ///< Ruta + "/" + Ano + "/Zudivoz.mdb"
+extern QVariant ColorPrincipal; ///< text of a 0x00BBGGRR number, or empty
+extern QVariant ColorFondo;     ///< second colour, same form
+extern QString IdAtopado;       ///< Id chosen in the search window; empty when none
+extern int FilaSeleccionada;    ///< grid row a list window restores after a modal child
 
 /** The program's folder: the executable's, unless a test has set another. */
 QString CarpetaPrograma();
@@ -62,7 +64,23 @@ int ColorComoNumero(const QVariant& color);
 QString LeerRutaBD();
 
 /**
- * Reads Ruta and Ano again, rebuilds RutaBD and opens the shared connection on it.
+ * Asks for the server's password when it is missing or wrong (the motive is shown); none when
+ * the user gives up. Set by the interface; without it a missing password is only reported.
+ */
+extern std::function<std::optional<QString>(const QString& motivo)> PedirClave;
+
+/** Whether the data folder keeps its years on a server (it holds servidor.ini). */
+bool EnServidor();
+
+/**
+ * What the program's lock on year ano is named after (".lock" is added): the year file, or
+ * on a server a name in the user's folder, so one program runs per user and desk.
+ */
+QString RutaCerrojo(const QString& ano);
+
+/**
+ * Reads Ruta and Ano again, rebuilds RutaBD and opens the shared connection on it (on the
+ * server when the data folder names one).
  * Returns an empty text on success, otherwise the message for the user.
  */
 QString AbrirBaseDatos();

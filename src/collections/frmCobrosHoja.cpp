@@ -17,6 +17,7 @@
 #include "verifactu/Registros.h"
 
 #include <QFocusEvent>
+#include <QTimer>
 
 namespace {
 
@@ -84,9 +85,27 @@ frmCobrosHoja::frmCobrosHoja(QWidget* padre)
     connect(ui->cmdAnular, &QPushButton::clicked, this, &frmCobrosHoja::Anular);
 }
 
-frmCobrosHoja::~frmCobrosHoja() = default;
+frmCobrosHoja::~frmCobrosHoja() {
+    if (reservado_ != 0) try {
+            liberarDocumento(reservado_);
+        } catch (const ErrorBD&) {
+            // A lost connection has already let the document go.
+        }
+}
+
+bool frmCobrosHoja::Reservar(int id) {
+    if (reservado_ == id) return true;
+    if (!reservarDocumento(id)) return false;
+    reservado_ = id;
+    return true;
+}
 
 void frmCobrosHoja::alActivar() {
+    if (Estado != 0 && !Reservar(Id)) {
+        Mensaje::informar(this, kEditandoOtroPuesto);
+        QTimer::singleShot(0, this, [this] { Ventana::reject(); });
+        return;
+    }
     ui->txtPorIva->setText(formatoSimple(PorcentajeIvaDeTipo(1)));
     ConfiguraForm();
     CargarSeries();
@@ -343,6 +362,10 @@ bool frmCobrosHoja::ComprobaDatos() {
 
 bool frmCobrosHoja::NumeroOcupado() {
     Mensaje::informar(this, kNumeroRepetido);
+    // A new document whose number was taken meanwhile (another desk) gets the next free one.
+    if (Id == 0)
+        numRecordado_ =
+            SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), serieRecordada_);
     ui->txtNumero->setText(QString::number(numRecordado_));
     ui->cmbSerie->setCurrentText(serieRecordada_);
     ui->txtNumero->setFocus();
@@ -384,6 +407,7 @@ bool frmCobrosHoja::Guardar(const CambioLineas& cambio) {
         return NumeroOcupado();
     }
     Id = guardada_.id;
+    Reservar(Id);
     numRecordado_ = guardada_.num.value_or(0);
     serieRecordada_ = guardada_.ser;
     subtotal_ = guardada_.totales.subtotal;

@@ -50,6 +50,7 @@ private:
     void CalcularTotales();
     bool ComprobaDatos();
     bool NumeroOcupado();
+    bool Reservar(int id);
     Cabecera CabeceraDeCajas() const;
     bool Guardar(const CambioLineas& cambio = {});
     void MostrarTotales(const Totales& totales);
@@ -78,6 +79,7 @@ private:
     double subtotal_ = 0;
     Cabecera guardada_; ///< the header as last stored
     bool preparada_ = false;
+    int reservado_ = 0; ///< the document this desk holds while the sheet is open
     bool avisando_ = false;
     bool fija_ = false; ///< an issued invoice: shown, printed, never changed
 };

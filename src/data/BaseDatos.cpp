@@ -47,8 +47,7 @@ const char* const kEsquema[] = {
     "PRAGMA user_version = 1",
 };
 
-QString explicar(const QString& ruta, const QString& motivo)
-{
+QString explicar(const QString& ruta, const QString& motivo) {
     return QStringLiteral("No se puede abrir la base de datos del año:\n%1\n\n%2\n\n"
                           "Compruebe las líneas de ruta.ini y ano.ini (en la carpeta del "
                           "programa o en ~/.config/torvane), o cree el año con «torvane-admin "
@@ -57,23 +56,21 @@ QString explicar(const QString& ruta, const QString& motivo)
 }
 
 // Classifies a file by its first bytes, before any driver touches it.
-QString motivoCabecera(const QString& ruta)
-{
+QString motivoCabecera(const QString& ruta) {
     QFile archivo(ruta);
     if (!archivo.open(QIODevice::ReadOnly))
         return QStringLiteral("El archivo no se puede leer (¿permisos?).");
     const QByteArray cabecera = archivo.read(32);
-    if (cabecera.startsWith(QByteArrayLiteral("SQLite format 3\0")))
-        return {};
-    if (cabecera.mid(4).startsWith("Standard Jet DB") || cabecera.mid(4).startsWith("Standard ACE DB"))
+    if (cabecera.startsWith(QByteArrayLiteral("SQLite format 3\0"))) return {};
+    if (cabecera.mid(4).startsWith("Standard Jet DB") ||
+        cabecera.mid(4).startsWith("Standard ACE DB"))
         return QStringLiteral("Es una base de datos de Access antigua; conviértala primero a "
                               "este programa.");
     return QStringLiteral("El archivo no es una base de datos de este programa.");
 }
 
 // The engine's result code tells a locked file from a damaged or read-only one.
-QString motivoMotor(const QSqlError& error)
-{
+QString motivoMotor(const QSqlError& error) {
     const int codigo = error.nativeErrorCode().toInt() & 0xff;
     const QString detalle = error.databaseText();
     if (codigo == 5 || codigo == 6) // SQLITE_BUSY, SQLITE_LOCKED
@@ -89,46 +86,38 @@ QString motivoMotor(const QSqlError& error)
 }
 
 // WAL needs to create its files beside the database, so the folder must be writable too.
-QString motivoSoloLectura(const QFileInfo& info)
-{
-    if (info.isWritable() && QFileInfo(info.absolutePath()).isWritable())
-        return {};
+QString motivoSoloLectura(const QFileInfo& info) {
+    if (info.isWritable() && QFileInfo(info.absolutePath()).isWritable()) return {};
     return QStringLiteral("El archivo o su carpeta son de solo lectura; el programa necesita "
                           "poder escribir en los dos.");
 }
 
-QString motivoPrimeraLectura(QSqlDatabase& db)
-{
+QString motivoPrimeraLectura(QSqlDatabase& db) {
     QSqlQuery q(db);
-    return q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) ? QString()
-                                                                        : motivoMotor(q.lastError());
+    return q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))
+               ? QString()
+               : motivoMotor(q.lastError());
 }
 
-QString motivoIntegridad(QSqlDatabase& db)
-{
+QString motivoIntegridad(QSqlDatabase& db) {
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA quick_check")))
-        return motivoMotor(q.lastError());
-    if (q.next() && q.value(0).toString() == QStringLiteral("ok"))
-        return {};
+    if (!q.exec(QStringLiteral("PRAGMA quick_check"))) return motivoMotor(q.lastError());
+    if (q.next() && q.value(0).toString() == QStringLiteral("ok")) return {};
     return QStringLiteral("El archivo está dañado (%1). Recupere una copia de seguridad.")
         .arg(q.value(0).toString());
 }
 
-QString ajustarConexion(QSqlDatabase& db)
-{
+QString ajustarConexion(QSqlDatabase& db) {
     QSqlQuery q(db);
-    for (const char* pragma : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL",
-                               "PRAGMA cache_size = -32000"})
-        if (!q.exec(QLatin1StringView(pragma)))
-            return motivoMotor(q.lastError());
+    for (const char* pragma :
+         {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL", "PRAGMA cache_size = -32000"})
+        if (!q.exec(QLatin1StringView(pragma))) return motivoMotor(q.lastError());
     if (!registrarFuncionesTexto(db))
         return QStringLiteral("No se pudieron registrar las funciones de búsqueda.");
     return {};
 }
 
-QString motivoTablas(QSqlDatabase& db)
-{
+QString motivoTablas(QSqlDatabase& db) {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type = 'table'")))
         return motivoMotor(q.lastError());
@@ -137,18 +126,14 @@ QString motivoTablas(QSqlDatabase& db)
         presentes << q.value(0).toString();
     QStringList faltan;
     for (const QString& tabla : tablasEsperadas())
-        if (!presentes.contains(tabla.toLower()))
-            faltan << tabla;
-    if (faltan.isEmpty())
-        return {};
+        if (!presentes.contains(tabla.toLower())) faltan << tabla;
+    if (faltan.isEmpty()) return {};
     return QStringLiteral("Le faltan tablas: %1.").arg(faltan.join(QStringLiteral(", ")));
 }
 
 // The version-1 tables and indexes, in one transaction.
-QString crearTablas(QSqlDatabase& db)
-{
-    if (!db.transaction())
-        return db.lastError().text();
+QString crearTablas(QSqlDatabase& db) {
+    if (!db.transaction()) return db.lastError().text();
     QSqlQuery q(db);
     for (const char* sentencia : kEsquema)
         if (!q.exec(QLatin1StringView(sentencia))) {
@@ -163,20 +148,22 @@ QString crearTablas(QSqlDatabase& db)
 
 } // namespace
 
-QStringList tablasEsperadas()
-{
-    return {QStringLiteral("tblInmuebles"),       QStringLiteral("tblInquilinos"),
-            QStringLiteral("tblInquilinosFamiliares"), QStringLiteral("tblInquilinosCuentas"),
-            QStringLiteral("tblCobrosConceptos"), QStringLiteral("tblCobros"),
-            QStringLiteral("tblCobrosDetalles"),  QStringLiteral("tblIva"),
-            QStringLiteral("tblSeriesF"),         QStringLiteral("tblTitulos")};
+QStringList tablasEsperadas() {
+    return {QStringLiteral("tblInmuebles"),
+            QStringLiteral("tblInquilinos"),
+            QStringLiteral("tblInquilinosFamiliares"),
+            QStringLiteral("tblInquilinosCuentas"),
+            QStringLiteral("tblCobrosConceptos"),
+            QStringLiteral("tblCobros"),
+            QStringLiteral("tblCobrosDetalles"),
+            QStringLiteral("tblIva"),
+            QStringLiteral("tblSeriesF"),
+            QStringLiteral("tblTitulos")};
 }
 
-void cerrarBaseDatos()
-{
+void cerrarBaseDatos() {
     const QString nombre = QLatin1StringView(kNombreConexion);
-    if (!QSqlDatabase::contains(nombre))
-        return;
+    if (!QSqlDatabase::contains(nombre)) return;
     {
         QSqlDatabase db = QSqlDatabase::database(nombre, false);
         db.close();
@@ -184,12 +171,10 @@ void cerrarBaseDatos()
     QSqlDatabase::removeDatabase(nombre);
 }
 
-QString abrirBaseDatos(const QString& ruta)
-{
+QString abrirBaseDatos(const QString& ruta) {
     cerrarBaseDatos();
     const QFileInfo info(ruta);
-    if (!info.exists())
-        return explicar(ruta, QStringLiteral("El archivo no existe."));
+    if (!info.exists()) return explicar(ruta, QStringLiteral("El archivo no existe."));
     if (!info.isFile())
         return explicar(ruta, QStringLiteral("La ruta es una carpeta, no un archivo."));
     if (const QString motivo = motivoCabecera(ruta); !motivo.isEmpty())
@@ -197,8 +182,8 @@ QString abrirBaseDatos(const QString& ruta)
     if (const QString motivo = motivoSoloLectura(info); !motivo.isEmpty())
         return explicar(ruta, motivo);
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                QLatin1StringView(kNombreConexion));
+    QSqlDatabase db =
+        QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QLatin1StringView(kNombreConexion));
     // mode=rw: the driver must never create a missing file.
     QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
     url.setQuery(QStringLiteral("mode=rw"));
@@ -206,32 +191,24 @@ QString abrirBaseDatos(const QString& ruta)
     // The busy wait is set before the first query, so another program's short write only waits.
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
     QString motivo;
-    if (!db.open())
-        motivo = motivoMotor(db.lastError());
+    if (!db.open()) motivo = motivoMotor(db.lastError());
     // A foreign or newer file is refused before anything (such as the journal mode) is
     // written to it.
     // The first read tells a file locked by another program from one that is not ours.
     if (motivo.isEmpty()) motivo = motivoPrimeraLectura(db);
     if (motivo.isEmpty()) motivo = motivoVersion(db);
-    if (motivo.isEmpty())
-        motivo = motivoTablas(db);
-    if (motivo.isEmpty())
-        motivo = motivoIntegridad(db);
-    if (motivo.isEmpty())
-        motivo = ajustarConexion(db);
-    if (motivo.isEmpty())
-        motivo = actualizarArchivo(db, info.absoluteFilePath());
-    if (motivo.isEmpty())
-        motivo = asegurarNumerosUnicos(db);
-    if (motivo.isEmpty())
-        return {};
+    if (motivo.isEmpty()) motivo = motivoTablas(db);
+    if (motivo.isEmpty()) motivo = motivoIntegridad(db);
+    if (motivo.isEmpty()) motivo = ajustarConexion(db);
+    if (motivo.isEmpty()) motivo = actualizarArchivo(db, info.absoluteFilePath());
+    if (motivo.isEmpty()) motivo = asegurarNumerosUnicos(db);
+    if (motivo.isEmpty()) return {};
     db = QSqlDatabase();
     cerrarBaseDatos();
     return explicar(ruta, motivo);
 }
 
-QString crearBaseDatos(const QString& ruta)
-{
+QString crearBaseDatos(const QString& ruta) {
     if (QFileInfo::exists(ruta))
         return QStringLiteral("Ya existe %1; no se sobrescribe.").arg(ruta);
     // Created empty and private first: the engine takes an empty file as a new database.
@@ -244,12 +221,9 @@ QString crearBaseDatos(const QString& ruta)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
         db.setDatabaseName(ruta);
-        if (!db.open())
-            motivo = db.lastError().text();
-        if (motivo.isEmpty())
-            motivo = crearTablas(db);
-        if (motivo.isEmpty())
-            motivo = aplicarMigraciones(db);
+        if (!db.open()) motivo = db.lastError().text();
+        if (motivo.isEmpty()) motivo = crearTablas(db);
+        if (motivo.isEmpty()) motivo = aplicarMigraciones(db);
         QSqlQuery q(db);
         if (motivo.isEmpty() && !q.exec(QStringLiteral("PRAGMA journal_mode = WAL")))
             motivo = q.lastError().text();
@@ -260,22 +234,27 @@ QString crearBaseDatos(const QString& ruta)
     return motivo;
 }
 
-QHash<QString, QStringList> columnasEsperadas(int version)
-{
+void conEsquemaReferencia(int version, const std::function<void(QSqlDatabase&)>& uso) {
     const QString nombre = QStringLiteral("torvane-referencia");
-    QHash<QString, QStringList> columnas;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
         db.setDatabaseName(QStringLiteral(":memory:"));
         if (db.open() && crearTablas(db).isEmpty() && aplicarMigraciones(db, version).isEmpty())
-            for (const QString& tabla : tablasEsperadas()) {
-                QSqlQuery q(db);
-                q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(tabla));
-                while (q.next())
-                    columnas[tabla.toLower()] << q.value(1).toString().toLower();
-            }
+            uso(db);
         db.close();
     }
     QSqlDatabase::removeDatabase(nombre);
+}
+
+QHash<QString, QStringList> columnasEsperadas(int version) {
+    QHash<QString, QStringList> columnas;
+    conEsquemaReferencia(version, [&columnas](QSqlDatabase& db) {
+        for (const QString& tabla : tablasEsperadas()) {
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(tabla));
+            while (q.next())
+                columnas[tabla.toLower()] << q.value(1).toString().toLower();
+        }
+    });
     return columnas;
 }

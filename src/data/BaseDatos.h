@@ -3,9 +3,18 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class QSqlDatabase;
 
 /** The ten tables of version 1 of the year file, which every later version keeps. */
 QStringList tablasEsperadas();
+
+/**
+ * Runs uso on a private in-memory database holding the year file's schema at version (every
+ * table, index and guard the migrations build): the one description of the schema.
+ */
+void conEsquemaReferencia(int version, const std::function<void(QSqlDatabase&)>& uso);
 
 /** Columns of each table (lower case) in a year file of the given format version. */
 QHash<QString, QStringList> columnasEsperadas(int version);
@@ -24,6 +33,7 @@ void cerrarBaseDatos();
 /**
  * Creates a new year's database at ruta (which must not exist) with every table and index,
  * and leaves it closed. The file is the user's alone (0600), and so are its WAL and SHM files,
- * which the engine creates with the database's own mode. Returns an empty text on success, otherwise the reason.
+ * which the engine creates with the database's own mode. Returns an empty text on success,
+ * otherwise the reason.
  */
 QString crearBaseDatos(const QString& ruta);

@@ -25,45 +25,71 @@ void sqlCentimos(sqlite3_context* contexto, int, sqlite3_value** v) {
     sqlite3_result_double(contexto, redondearCentimos(valor(v[0])));
 }
 
+bool totalesMal(const double v[8]) {
+    const Totales t = calcularTotales(v[0], v[1], v[2]);
+    const double esperado[]{t.subtotal, t.base, t.iva, t.retencion, t.total};
+    for (int i = 0; i < 5; ++i)
+        if (distinto(v[3 + i], esperado[i])) return true;
+    return false;
+}
+
 // totalesMal(suma, porRet, porIva, SubTotal, Base, IVA, Ret, Tot): whether the stored totals
 // disagree with what calcularTotales gives for the sum of the lines.
 void sqlTotalesMal(sqlite3_context* contexto, int, sqlite3_value** v) {
-    const Totales t = calcularTotales(valor(v[0]), valor(v[1]), valor(v[2]));
-    const double esperado[]{t.subtotal, t.base, t.iva, t.retencion, t.total};
-    bool mal = false;
-    for (int i = 0; i < 5 && !mal; ++i)
-        mal = distinto(valor(v[3 + i]), esperado[i]);
-    sqlite3_result_int(contexto, mal ? 1 : 0);
+    double valores[8];
+    for (int i = 0; i < 8; ++i)
+        valores[i] = valor(v[i]);
+    sqlite3_result_int(contexto, totalesMal(valores) ? 1 : 0);
 }
 
 // The check runs at every start: reading a year of 100,000 documents into Qt to compare it
 // took seconds, so SQLite compares with the program's own rules and returns only what is wrong.
-void registrarFunciones(const QSqlDatabase& base) {
+// A server has centimos() of its own; the totals are compared here.
+bool registrarFunciones(const QSqlDatabase& base) {
     sqlite3* db = manejadorSqlite(base);
-    if (!db) throw ErrorBD(QStringLiteral("La comprobación necesita una base de datos SQLite"));
+    if (!db) return false;
     const int banderas = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     if (sqlite3_create_function_v2(db, "centimos", 1, banderas, nullptr, sqlCentimos, nullptr,
                                    nullptr, nullptr) != SQLITE_OK ||
         sqlite3_create_function_v2(db, "totalesMal", 8, banderas, nullptr, sqlTotalesMal, nullptr,
                                    nullptr, nullptr) != SQLITE_OK)
         throw ErrorBD(QString::fromUtf8(sqlite3_errmsg(db)));
+    return true;
 }
 
+const QString kNumeroSerie =
+    QStringLiteral("COALESCE(CAST(tblCobros.Num AS TEXT), '') || COALESCE(tblCobros.Ser, '')");
+
 void revisarCabeceras(const QSqlDatabase& db, Comprobacion& c) {
-    registrarFunciones(db);
+    const bool enSqlite = registrarFunciones(db);
     QSqlQuery q = ejecutar(
         db,
         QStringLiteral(
-            "SELECT COALESCE(tblCobros.Num, '') || COALESCE(tblCobros.Ser, ''), d.Cuenta IS NULL"
+            "SELECT %1, d.Cuenta IS NULL, d.LineaMal, d.Suma, PorRet, PorIva, SubTotal, Base, IVA, "
+            "Ret, Tot"
             " FROM tblCobros LEFT JOIN (SELECT IdDoc, SUM(Imp) AS Suma, COUNT(*) AS Cuenta,"
-            " MAX(abs(COALESCE(Imp, 0) - centimos(COALESCE(Und, 0) * COALESCE(Pre, 0)))"
-            " >= 0.005) AS LineaMal"
+            " MAX(CASE WHEN abs(COALESCE(Imp, 0) - centimos(COALESCE(Und, 0) * COALESCE(Pre, 0)))"
+            " >= 0.005 THEN 1 ELSE 0 END) AS LineaMal"
             " FROM tblCobrosDetalles GROUP BY IdDoc) AS d ON d.IdDoc = tblCobros.Id"
-            " WHERE d.Cuenta IS NULL OR d.LineaMal"
-            " OR totalesMal(d.Suma, PorRet, PorIva, SubTotal, Base, IVA, Ret, Tot)"
-            " ORDER BY tblCobros.Ser, tblCobros.Num"));
-    while (q.next())
-        (q.value(1).toBool() ? c.sinLineas : c.totalesMal) << q.value(0).toString();
+            " WHERE d.Cuenta IS NULL OR d.LineaMal = 1 %2"
+            " ORDER BY tblCobros.Ser, tblCobros.Num")
+            .arg(kNumeroSerie,
+                 enSqlite
+                     ? QStringLiteral(
+                           "OR totalesMal(d.Suma, PorRet, PorIva, SubTotal, Base, IVA, Ret, Tot)")
+                     : QStringLiteral("OR TRUE")));
+    while (q.next()) {
+        if (q.value(1).toBool()) {
+            c.sinLineas << q.value(0).toString();
+            continue;
+        }
+        double v[8];
+        for (int i = 0; i < 8; ++i)
+            v[i] = q.value(3 + i).toDouble();
+        // SQLite sent only the wrong ones; a server sends every document.
+        if (enSqlite || q.value(2).toInt() == 1 || totalesMal(v))
+            c.totalesMal << q.value(0).toString();
+    }
 }
 
 QString lista(const QStringList& numeros) {
@@ -97,9 +123,9 @@ Comprobacion comprobarDocumentos(const QSqlDatabase& db) {
     Comprobacion c;
     revisarCabeceras(db, c);
     QSqlQuery q = ejecutar(
-        db,
-        QStringLiteral("SELECT MIN(COALESCE(Num, '') || COALESCE(Ser, '')), COUNT(*) FROM tblCobros"
-                       " GROUP BY upper(Ser), Num HAVING COUNT(*) > 1 ORDER BY upper(Ser), Num"));
+        db, QStringLiteral("SELECT MIN(%1), COUNT(*) FROM tblCobros"
+                           " GROUP BY upper(Ser), Num HAVING COUNT(*) > 1 ORDER BY upper(Ser), Num")
+                .arg(kNumeroSerie));
     while (q.next())
         c.repetidos << QStringLiteral("%1 (%2 documentos)")
                            .arg(q.value(0).toString())

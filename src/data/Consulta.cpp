@@ -1,66 +1,103 @@
 #include "data/Consulta.h"
 
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <libpq-fe.h>
 
-QSqlDatabase Conexion() { return QSqlDatabase::database(QLatin1StringView(kNombreConexion), false); }
+QSqlDatabase Conexion() {
+    return QSqlDatabase::database(QLatin1StringView(kNombreConexion), false);
+}
 
 ErrorBD::ErrorBD(const QString& texto)
     : std::runtime_error(texto.toStdString())
     , texto_(texto) {}
 
-static QString describir(const QSqlError& error)
-{
+QString textoMotor(const QSqlError& error) {
     QString detalle = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    return QStringLiteral("Error de la base de datos: %1").arg(detalle);
+    // A server prefixes its own messages (a guard's among them) with their severity.
+    detalle.remove(QRegularExpression(QStringLiteral("^(ERROR|FATAL):\\s+")));
+    return detalle.trimmed();
 }
 
-QSqlQuery ejecutar(const QString& sql, const QVariantList& valores)
-{
+static QString describir(const QSqlError& error) {
+    return QStringLiteral("Error de la base de datos: %1").arg(textoMotor(error));
+}
+
+QSqlQuery ejecutar(const QString& sql, const QVariantList& valores) {
     return ejecutar(Conexion(), sql, valores);
 }
+
+std::function<void()> AlPerderConexion;
+
+bool conexionPerdida(const QSqlDatabase& db) {
+    if (db.driverName() != QStringLiteral("QPSQL") || !db.driver()) return false;
+    const QVariant manejador = db.driver()->handle();
+    if (qstrcmp(manejador.typeName(), "PGconn*") != 0) return false;
+    PGconn* conexion = *static_cast<PGconn* const*>(manejador.data());
+    return conexion && PQstatus(conexion) == CONNECTION_BAD;
+}
+
+namespace {
+
+const QString kConexionPerdida = QStringLiteral(
+    "Se ha perdido la conexión con el servidor de datos. Lo que ya estaba confirmado está "
+    "guardado en el servidor; la última operación no se ha hecho.");
+
+// A lost server is told apart from a refused statement, and the interface is told once.
+ErrorBD errorDe(const QSqlDatabase& db, const QSqlError& error) {
+    if (!conexionPerdida(db)) return ErrorBD(describir(error));
+    if (db.connectionName() == QLatin1StringView(kNombreConexion) && AlPerderConexion &&
+        QCoreApplication::instance())
+        QMetaObject::invokeMethod(QCoreApplication::instance(), AlPerderConexion,
+                                  Qt::QueuedConnection);
+    return ErrorBD(kConexionPerdida);
+}
+
+} // namespace
 
 QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantList& valores) {
     QSqlQuery consulta(db);
     consulta.setForwardOnly(true);
-    if (!consulta.prepare(sql))
-        throw ErrorBD(describir(consulta.lastError()));
+    if (!consulta.prepare(sql)) throw errorDe(db, consulta.lastError());
     for (const QVariant& valor : valores)
         consulta.addBindValue(valor);
-    if (!consulta.exec())
-        throw ErrorBD(describir(consulta.lastError()));
+    if (!consulta.exec()) throw errorDe(db, consulta.lastError());
     return consulta;
 }
 
-QVariant valorUnico(const QString& sql, const QVariantList& valores)
-{
+QVariant valorUnico(const QString& sql, const QVariantList& valores) {
     QSqlQuery consulta = ejecutar(sql, valores);
     return consulta.next() ? consulta.value(0) : QVariant();
 }
 
-Transaccion::Transaccion()
-{
+Transaccion::Transaccion() {
     QSqlDatabase db = Conexion();
     // SQLite: take the write lock at the start, so what is read inside (next Id, next number)
     // cannot be taken by another writer before this one commits.
     if (db.driverName() == QStringLiteral("QSQLITE")) {
         QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
-            throw ErrorBD(describir(q.lastError()));
-    } else if (!db.transaction()) {
-        throw ErrorBD(describir(db.lastError()));
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) throw ErrorBD(describir(q.lastError()));
+    } else {
+        if (!db.transaction()) throw errorDe(db, db.lastError());
+        // A server's writers take turns per year as SQLite's do: the next Id and number read
+        // inside stay free until this one commits.
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(current_schema()))"))) {
+            const ErrorBD error = errorDe(db, q.lastError());
+            db.rollback();
+            throw error;
+        }
     }
     abierta_ = true;
 }
 
-Transaccion::~Transaccion()
-{
-    if (abierta_)
-        Conexion().rollback();
+Transaccion::~Transaccion() {
+    if (abierta_) Conexion().rollback();
 }
 
-void Transaccion::confirmar()
-{
-    if (!Conexion().commit())
-        throw ErrorBD(describir(Conexion().lastError()));
+void Transaccion::confirmar() {
+    if (!Conexion().commit()) throw errorDe(Conexion(), Conexion().lastError());
     abierta_ = false;
 }

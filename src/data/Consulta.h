@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <stdexcept>
 
 /** Name of the one shared connection of the process. */
@@ -11,6 +13,9 @@ inline constexpr auto kNombreConexion = "Conexion";
 
 /** The shared connection every window and lookup runs on. */
 QSqlDatabase Conexion();
+
+/** The engine's own words for a failure, without a server's severity prefix. */
+QString textoMotor(const QSqlError& error);
 
 /** A failed database operation, with a Spanish description for the user. */
 class ErrorBD : public std::runtime_error {
@@ -21,6 +26,15 @@ public:
 private:
     QString texto_;
 };
+
+/** Whether db is a server connection the server has dropped (not a refused statement). */
+bool conexionPerdida(const QSqlDatabase& db);
+
+/**
+ * Run on the interface thread, once per failure, when the shared connection to a server is
+ * found lost; the program offers to reconnect there. Errors thrown meanwhile say so.
+ */
+extern std::function<void()> AlPerderConexion;
 
 /**
  * Prepares and runs a statement with bound values on the shared connection.

@@ -1,5 +1,7 @@
 #include "data/Copia.h"
 
+#include "data/Servidor.h"
+
 #include "data/Ajustes.h"
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
@@ -24,9 +26,6 @@ namespace {
 
 const QString kTemporalCopia = QStringLiteral(".copiando");
 const QString kTemporalRestaurar = QStringLiteral(".restaurando");
-// A database kept on a server is backed up there, by its own tools.
-const QString kSoloArchivo = QStringLiteral(
-    "Los datos están en un servidor: la copia de seguridad se hace en el propio servidor.");
 
 QString nativa(const QString& ruta) {
     return acortarRuta(QDir::toNativeSeparators(ruta));
@@ -192,7 +191,6 @@ QStringList copiasAnteriores(const QString& rutaBD) {
 }
 
 QString hacerCopia(const QString& carpeta) {
-    if (Conexion().driverName() != QStringLiteral("QSQLITE")) return kSoloArchivo;
     if (!crearCarpetaPrivada(carpeta))
         return QStringLiteral("No se puede crear la carpeta %1.\nCompruebe que la unidad está "
                               "conectada y que se puede escribir en ella.")
@@ -200,16 +198,21 @@ QString hacerCopia(const QString& carpeta) {
     const QString destino = carpeta + QLatin1Char('/') + kArchivoDatos;
     const QString temporal = destino + kTemporalCopia;
     borrarTemporal(temporal);
-    // Private from its first byte: the engine fills an empty file it is given.
-    QFile vacio(temporal);
-    if (vacio.open(QIODevice::NewOnly)) vacio.setPermissions(kSoloUsuario);
-    vacio.close();
-    QSqlQuery q(Conexion());
-    q.prepare(QStringLiteral("VACUUM INTO ?"));
-    q.addBindValue(temporal);
-    const bool copiada = q.exec();
-    const QString errorCopia = q.lastError().text();
-    q.finish();
+    QString errorCopia;
+    // A server's year goes to the drive as a year file too, so the copy opens on any machine.
+    if (esServidor(Conexion())) {
+        errorCopia = bajarAbierto(temporal);
+    } else {
+        // Private from its first byte: the engine fills an empty file it is given.
+        QFile vacio(temporal);
+        if (vacio.open(QIODevice::NewOnly)) vacio.setPermissions(kSoloUsuario);
+        vacio.close();
+        QSqlQuery q(Conexion());
+        q.prepare(QStringLiteral("VACUUM INTO ?"));
+        q.addBindValue(temporal);
+        if (!q.exec()) errorCopia = q.lastError().text();
+    }
+    const bool copiada = errorCopia.isEmpty();
     QString motivo;
     if (!copiada)
         motivo = QStringLiteral("No se pudo escribir la copia en %1 (%2).\nCompruebe que la unidad "
@@ -229,8 +232,9 @@ QString hacerCopia(const QString& carpeta) {
 
 QString restaurarArchivo(const QString& origen, const QString& rutaBD,
                          const std::function<QString()>& reabrir) {
-    if (Conexion().driverName() != QStringLiteral("QSQLITE")) return kSoloArchivo;
     if (const QString error = verificarCopia(origen); !error.isEmpty()) return error;
+    // On a server the rows are replaced in one transaction; other desks see all or nothing.
+    if (esServidor(Conexion())) return reemplazarDesdeArchivo(origen);
     // Brought onto the data folder's own disk first, so the swap below is one rename.
     const QString entrante = rutaBD + kTemporalRestaurar;
     borrarTemporal(entrante);

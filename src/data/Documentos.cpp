@@ -4,8 +4,10 @@
 #include "data/Dialecto.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
+#include "data/Servidor.h"
 #include "verifactu/Registros.h"
 
+#include <QScopeGuard>
 #include <memory>
 
 namespace {
@@ -193,7 +195,24 @@ void exigirLibre(int id) {
     if (const QString motivo = motivoFacturaFija(id); !motivo.isEmpty()) throw ErrorBD(motivo);
 }
 
+bool reservarDocumento(int id) {
+    if (!esServidor(Conexion())) return true;
+    // Session locks: the server drops them itself when a desk's connection goes.
+    return valorUnico(QStringLiteral("SELECT pg_try_advisory_lock(hashtext(current_schema()), ?)"),
+                      {id})
+        .toBool();
+}
+
+void liberarDocumento(int id) {
+    if (esServidor(Conexion()))
+        valorUnico(QStringLiteral("SELECT pg_advisory_unlock(hashtext(current_schema()), ?)"),
+                   {id});
+}
+
 void borrarDocumento(int id) {
+    // Not from under another desk's open sheet; a lock already ours is only counted once more.
+    if (!reservarDocumento(id)) throw ErrorBD(kEditandoOtroPuesto);
+    const auto liberar = qScopeGuard([id] { liberarDocumento(id); });
     Transaccion t;
     exigirLibre(id);
     ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE IdDoc = ?"), {id});

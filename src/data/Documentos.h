@@ -52,7 +52,17 @@ void asegurarSerie();
 std::optional<double> retencionPorDefecto();
 
 std::optional<Cabecera> leerCabecera(int id);
-/** Removes a document and its lines together. */
+inline const QString kEditandoOtroPuesto =
+    QStringLiteral("Este documento lo está editando otro puesto");
+
+/**
+ * Takes document id for this desk's sheet until liberarDocumento (or the connection ends);
+ * false when another desk holds it. A year file has one program at a time: always true.
+ */
+bool reservarDocumento(int id);
+void liberarDocumento(int id);
+
+/** Removes a document and its lines together; refused while another desk holds it. */
 void borrarDocumento(int id);
 
 inline const QString kNumeroRepetido =

@@ -1,6 +1,10 @@
 #include "data/Migraciones.h"
 
+#include "data/Servidor.h"
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -197,6 +201,11 @@ QString copiaVerificada(QSqlDatabase& db, const QString& base) {
     // An earlier copy is never overwritten: it may be the only one of its kind.
     for (int n = 2; QFile::exists(destino); ++n)
         destino = base + QStringLiteral("-%1").arg(n);
+    // A server's year is kept as a year file beside the data, so it opens anywhere.
+    if (esServidor(db))
+        return QDir().mkpath(QFileInfo(destino).absolutePath())
+                   ? bajarAbierto(destino)
+                   : QStringLiteral("no se puede crear la carpeta");
     // Created empty and private first: VACUUM INTO fills an empty file, and personal data
     // must never sit readable by others, not even for a moment.
     QFile vacio(destino);

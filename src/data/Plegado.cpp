@@ -7,8 +7,7 @@
 
 namespace {
 
-void anadirUtf8(std::string& salida, char32_t c)
-{
+void anadirUtf8(std::string& salida, char32_t c) {
     if (c < 0x80) {
         salida += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -27,14 +26,11 @@ void anadirUtf8(std::string& salida, char32_t c)
 }
 
 // The slow, general fold: canonical decomposition, marks dropped, case folded.
-std::string plegarPuntoLento(char32_t c)
-{
-    const QString descompuesto =
-        QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D);
+std::string plegarPuntoLento(char32_t c) {
+    const QString descompuesto = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D);
     QString limpio;
     for (QChar q : descompuesto)
-        if (q.category() != QChar::Mark_NonSpacing)
-            limpio += q;
+        if (q.category() != QChar::Mark_NonSpacing) limpio += q;
     std::string salida;
     for (char32_t p : limpio.toCaseFolded().toUcs4())
         anadirUtf8(salida, p);
@@ -43,8 +39,7 @@ std::string plegarPuntoLento(char32_t c)
 
 // Latin letters cover nearly every name and address; fold them through a table built once.
 constexpr char32_t kFinTabla = 0x250;
-const std::array<std::string, kFinTabla>& tablaLatina()
-{
+const std::array<std::string, kFinTabla>& tablaLatina() {
     static const auto tabla = [] {
         std::array<std::string, kFinTabla> t;
         for (char32_t c = 0; c < kFinTabla; ++c)
@@ -56,24 +51,20 @@ const std::array<std::string, kFinTabla>& tablaLatina()
 }
 
 // Decodes one UTF-8 sequence at s[i]; returns its length, or 0 when it is malformed.
-int decodificar(std::string_view s, size_t i, char32_t& c)
-{
+int decodificar(std::string_view s, size_t i, char32_t& c) {
     const auto b = static_cast<unsigned char>(s[i]);
     int largo = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-    if (largo == 0 || i + largo > s.size())
-        return 0;
+    if (largo == 0 || i + largo > s.size()) return 0;
     c = largo == 1 ? b : b & (0x7F >> largo);
     for (int k = 1; k < largo; ++k) {
         const auto sig = static_cast<unsigned char>(s[i + k]);
-        if ((sig & 0xC0) != 0x80)
-            return 0;
+        if ((sig & 0xC0) != 0x80) return 0;
         c = (c << 6) | (sig & 0x3F);
     }
     return largo;
 }
 
-void plegarEn(std::string_view texto, std::string& salida)
-{
+void plegarEn(std::string_view texto, std::string& salida) {
     salida.clear();
     const auto& tabla = tablaLatina();
     for (size_t i = 0; i < texto.size();) {
@@ -95,14 +86,12 @@ void plegarEn(std::string_view texto, std::string& salida)
     }
 }
 
-std::string_view textoDe(sqlite3_value* valor)
-{
+std::string_view textoDe(sqlite3_value* valor) {
     const auto* datos = reinterpret_cast<const char*>(sqlite3_value_text(valor));
     return datos ? std::string_view(datos, sqlite3_value_bytes(valor)) : std::string_view();
 }
 
-void sqlContiene(sqlite3_context* ctx, int, sqlite3_value** args)
-{
+void sqlContiene(sqlite3_context* ctx, int, sqlite3_value** args) {
     if (sqlite3_value_type(args[0]) == SQLITE_NULL || sqlite3_value_type(args[1]) == SQLITE_NULL) {
         sqlite3_result_int(ctx, 0);
         return;
@@ -121,8 +110,7 @@ void sqlContiene(sqlite3_context* ctx, int, sqlite3_value** args)
     sqlite3_result_int(ctx, pajar.find(*aguja) != std::string::npos ? 1 : 0);
 }
 
-void sqlPliegue(sqlite3_context* ctx, int, sqlite3_value** args)
-{
+void sqlPliegue(sqlite3_context* ctx, int, sqlite3_value** args) {
     if (sqlite3_value_type(args[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
         return;
@@ -133,44 +121,38 @@ void sqlPliegue(sqlite3_context* ctx, int, sqlite3_value** args)
 
 } // namespace
 
-std::string plegarUtf8(std::string_view texto)
-{
+std::string plegarUtf8(std::string_view texto) {
     std::string salida;
     plegarEn(texto, salida);
     return salida;
 }
 
-QString plegar(const QString& texto)
-{
+QString plegar(const QString& texto) {
     return QString::fromStdString(plegarUtf8(texto.toStdString()));
 }
 
-bool contiene(const QString& pajar, const QString& aguja)
-{
+bool contiene(const QString& pajar, const QString& aguja) {
     return plegarUtf8(pajar.toStdString()).find(plegarUtf8(aguja.toStdString())) !=
            std::string::npos;
 }
 
-sqlite3* manejadorSqlite(const QSqlDatabase& db)
-{
+sqlite3* manejadorSqlite(const QSqlDatabase& db) {
     const QVariant manejador = db.driver() ? db.driver()->handle() : QVariant();
-    if (!manejador.isValid() || qstrcmp(manejador.typeName(), "sqlite3*") != 0)
-        return nullptr;
+    if (!manejador.isValid() || qstrcmp(manejador.typeName(), "sqlite3*") != 0) return nullptr;
     return *static_cast<sqlite3* const*>(manejador.data());
 }
 
-bool registrarFuncionesTexto(const QSqlDatabase& db)
-{
+bool registrarFuncionesTexto(const QSqlDatabase& db) {
+    // A server's year holds these functions in its own schema.
+    if (db.driverName() == QStringLiteral("QPSQL")) return true;
     return registrarFuncionesTexto(manejadorSqlite(db));
 }
 
-bool registrarFuncionesTexto(sqlite3* sqlite)
-{
-    if (!sqlite)
-        return false;
+bool registrarFuncionesTexto(sqlite3* sqlite) {
+    if (!sqlite) return false;
     const int banderas = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     return sqlite3_create_function_v2(sqlite, "contiene", 2, banderas, nullptr, sqlContiene,
                                       nullptr, nullptr, nullptr) == SQLITE_OK &&
-           sqlite3_create_function_v2(sqlite, "pliegue", 1, banderas, nullptr, sqlPliegue,
-                                      nullptr, nullptr, nullptr) == SQLITE_OK;
+           sqlite3_create_function_v2(sqlite, "pliegue", 1, banderas, nullptr, sqlPliegue, nullptr,
+                                      nullptr, nullptr) == SQLITE_OK;
 }

@@ -4,8 +4,11 @@
 #include "data/Consulta.h"
 #include "data/Documentos.h"
 #include "data/EmitirMes.h"
+#include "data/Servidor.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTextStream>
 
@@ -73,19 +76,60 @@ void prepararInmuebles() {
     }
 }
 
+/** The year at ruta, or on the server when its data folder names one (as the program does). */
+QString abrir(const QString& ruta) {
+    const QFileInfo archivo(ruta);
+    const QDir carpetaAno = archivo.dir();
+    QDir carpetaDatos = carpetaAno;
+    carpetaDatos.cdUp();
+    if (const auto servidor = leerServidor(carpetaDatos.path()))
+        return abrirAnoServidor(*servidor, carpetaAno.dirName());
+    return abrirBaseDatos(ruta);
+}
+
+/**
+ * Several desks at once: new documents and lines added to its own, each confirmed one told
+ * on stdout as "Id lines" once it is committed, so the test can find every one afterwards.
+ */
+[[noreturn]] void cargar(QRandomGenerator& azar) {
+    QTextStream salida(stdout);
+    QList<int> propios;
+    for (;;) {
+        try {
+            if (propios.isEmpty() || azar.bounded(10) < 6) {
+                QList<Linea> lineas;
+                for (int n = azar.bounded(1, 5); n > 0; --n)
+                    lineas << lineaAlAzar(azar);
+                const Cabecera c = crearDocumento(cabeceraAlAzar(azar), lineas);
+                propios << c.id;
+                salida << c.id << ' ' << lineas.size() << Qt::endl;
+            } else {
+                const int id = propios[azar.bounded(propios.size())];
+                const auto c = leerCabecera(id);
+                guardarDocumento(*c, {CambioLineas::Anadir, lineaAlAzar(azar), 0});
+                salida << id << ' ' << numeroLineas(id) << Qt::endl;
+            }
+        } catch (const ErrorBD& error) {
+            QTextStream(stderr) << error.texto() << Qt::endl;
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication aplicacion(argc, argv);
-    const QStringList args = aplicacion.arguments();
+    QStringList args = aplicacion.arguments();
+    const bool carga = args.removeAll(QStringLiteral("--carga")) > 0;
     if (args.size() != 3) return 2;
-    if (const QString error = abrirBaseDatos(args[1]); !error.isEmpty()) {
+    if (const QString error = abrir(args[1]); !error.isEmpty()) {
         QTextStream(stderr) << error << Qt::endl;
         return 1;
     }
     QRandomGenerator azar(args[2].toUInt());
-    prepararInmuebles();
+    if (!carga) prepararInmuebles();
     QTextStream(stdout) << "listo" << Qt::endl;
+    if (carga) cargar(azar);
     for (;;) {
         try {
             // A run's documents are left whole, so the test can count them.

@@ -69,6 +69,18 @@ class TestDocumentos : public QObject {
     Q_OBJECT
 
 private slots:
+    // Every case runs on a year file and on a year of the test's own server.
+    void initTestCase_data() {
+        QTest::addColumn<bool>("servidor");
+        QTest::newRow("archivo") << false;
+        QTest::newRow("servidor") << true;
+    }
+
+    void init() {
+        QFETCH_GLOBAL(bool, servidor);
+        Entorno::enServidor = servidor;
+    }
+
     void importesYNumeros() {
         Entorno e;
         // Ties at the cent, positive and negative: each line's stored amount is what shows.
@@ -136,6 +148,7 @@ private slots:
     // An older file may already repeat a number: it opens, the check lists it and the repair
     // leaves it to the user; once renumbered, the next opening builds the unique index.
     void archivoAntiguoComprobadoYReparado() {
+        if (Entorno::enServidor) QSKIP("Solo un archivo del año");
         Entorno e;
         archivoAntiguoConRepetido(e);
         crearDocumento(cabecera(u"B"_s), {linea(1, 10)});
@@ -184,6 +197,7 @@ private slots:
     void abrirDiceElMotivo() {
         QFETCH(QString, caso);
         QFETCH(QString, motivo);
+        if (Entorno::enServidor) QSKIP("Solo un archivo del año");
         Entorno e;
         for (int i = 0; i < 300; ++i)
             e.inquilino(u"Inquilino con un nombre largo %1"_s.arg(i));
@@ -211,6 +225,7 @@ private slots:
 
     // A writer killed at any moment leaves only whole documents.
     void matarAlEscritor() {
+        if (Entorno::enServidor) QSKIP("Solo un archivo del año");
         Entorno e;
         cerrarBaseDatos();
         QRandomGenerator azar(20240515);
@@ -236,6 +251,52 @@ private slots:
         QCOMPARE(sql(u"SELECT COUNT(*) FROM tblEmisiones WHERE (SELECT COUNT(*) FROM tblCobros"
                      u" WHERE IdEmi = tblEmisiones.Id) <> 5"_s),
                  0);
+    }
+
+    // Four desks issue documents and lines on one year at once, one of them killed midway:
+    // every write a desk saw confirmed is there, numbers are unique and consecutive per
+    // series, and every document adds up.
+    void variosPuestos() {
+        Entorno e;
+        cerrarBaseDatos();
+        const int fijados = qEnvironmentVariableIntValue("TORVANE_CARGA_SEGUNDOS");
+        const int segundos = fijados > 0 ? fijados : Entorno::enServidor ? 60 : 8;
+        QList<std::shared_ptr<QProcess>> puestos;
+        QList<QByteArray> salidas(4);
+        for (int i = 0; i < 4; ++i) {
+            auto puesto = std::make_shared<QProcess>();
+            puesto->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            connect(puesto.get(), &QProcess::readyReadStandardOutput, this,
+                    [&salidas, i, p = puesto.get()] { salidas[i] += p->readAllStandardOutput(); });
+            puesto->start(qEnvironmentVariable("TORVANE_ESCRITOR"),
+                          {u"--carga"_s, Modulo::RutaBD, QString::number(20240515 + i)});
+            QVERIFY(puesto->waitForStarted());
+            puestos << puesto;
+        }
+        QTest::qWait(segundos * 500);
+        puestos[3]->kill();
+        QTest::qWait(segundos * 500);
+        for (const auto& puesto : puestos) {
+            puesto->kill();
+            QVERIFY(puesto->state() == QProcess::NotRunning || puesto->waitForFinished(10000));
+            salidas[puestos.indexOf(puesto)] += puesto->readAllStandardOutput();
+        }
+        QHash<int, int> confirmados;
+        for (const QByteArray& salida : salidas)
+            for (const QByteArray& fila : salida.split('\n')) {
+                const QList<QByteArray> partes = fila.split(' ');
+                if (partes.size() == 2) confirmados[partes[0].toInt()] = partes[1].toInt();
+            }
+        QVERIFY2(confirmados.size() > 4 * segundos,
+                 qPrintable(QString::number(confirmados.size())));
+        QCOMPARE(e.reabrir(), QString());
+        for (auto it = confirmados.cbegin(); it != confirmados.cend(); ++it)
+            QVERIFY2(numeroLineas(it.key()) >= it.value(), qPrintable(QString::number(it.key())));
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM (SELECT upper(Ser) FROM tblCobros GROUP BY upper(Ser)"
+                     u" HAVING COUNT(*) <> MAX(Num) OR COUNT(DISTINCT Num) <> COUNT(*)) AS r"_s),
+                 0);
+        const Comprobacion c = comprobarDocumentos();
+        QVERIFY2(c.correcta(), qPrintable(c.texto()));
     }
 };
 

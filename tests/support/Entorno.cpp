@@ -5,16 +5,18 @@
 #include "data/Consulta.h"
 #include "data/Formato.h"
 #include "reports/Impresoras.h"
+#include "support/ServidorPrueba.h"
 #include "ui/Mensajes.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 
-Entorno::Entorno(const QString& ano)
-{
+bool Entorno::enServidor = false;
+
+Entorno::Entorno(const QString& ano) {
     QDir().mkpath(carpetaPrograma());
     QDir().mkpath(carpetaDatos() + QLatin1Char('/') + ano);
     Modulo::fijarCarpetaPrograma(carpetaPrograma());
@@ -24,11 +26,21 @@ Entorno::Entorno(const QString& ano)
     // Window sizes remembered by one test never reach another, nor the user's own settings.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, raiz());
     const QString ruta = carpetaDatos() + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb");
-    QString error = crearBaseDatos(ruta);
-    if (error.isEmpty())
-        error = abrirBaseDatos(ruta);
-    if (!error.isEmpty())
-        qFatal("%s", qPrintable(error));
+    QString error;
+    if (enServidor) {
+        const ServidorPrueba& servidor = ServidorPrueba::compartido();
+        error = servidor.error();
+        if (error.isEmpty() &&
+            !servidor.sql(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(esquemaAno(ano))))
+            error = QStringLiteral("no se pudo vaciar el año del servidor");
+        if (error.isEmpty()) error = crearAnoServidor(servidor.datos(), ano);
+        if (error.isEmpty()) error = abrirAnoServidor(servidor.datos(), ano);
+        servidor.escribirIni(carpetaDatos());
+    } else {
+        error = crearBaseDatos(ruta);
+        if (error.isEmpty()) error = abrirBaseDatos(ruta);
+    }
+    if (!error.isEmpty()) qFatal("%s", qPrintable(error));
     Modulo::Ruta = carpetaDatos();
     Modulo::Ano = ano;
     Modulo::RutaBD = ruta;
@@ -41,8 +53,12 @@ Entorno::Entorno(const QString& ano)
     fijarHoy(QDate(2024, 5, 15));
 }
 
-Entorno::~Entorno()
-{
+QString Entorno::reabrir() const {
+    return enServidor ? abrirAnoServidor(ServidorPrueba::compartido().datos(), Modulo::Ano)
+                      : abrirBaseDatos(Modulo::RutaBD);
+}
+
+Entorno::~Entorno() {
     cerrarBaseDatos();
     Mensaje::limpiarHistorial();
     fijarHoy({});
@@ -62,49 +78,50 @@ QString Entorno::abrirDemo(const TamanoDemo& tamano) {
 }
 
 int Entorno::inquilino(const QString& nombre, const QString& tfn, const QString& mob,
-                       const QString& mail, const QString& dni)
-{
-    const int id = valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblInquilinos")).toInt();
-    ejecutar(QStringLiteral("INSERT INTO tblInquilinos (Id, Nom, DNI, Tfn, Mob, Mail) VALUES (?,?,?,?,?,?)"),
+                       const QString& mail, const QString& dni) {
+    const int id =
+        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblInquilinos")).toInt();
+    ejecutar(QStringLiteral(
+                 "INSERT INTO tblInquilinos (Id, Nom, DNI, Tfn, Mob, Mail) VALUES (?,?,?,?,?,?)"),
              {id, nombre, dni, tfn, mob, mail});
     return id;
 }
 
 int Entorno::inmueble(const QString& des, int idInq, const QString& dir, const QString& cp,
-                      const QString& pob, const QString& pro, double pre)
-{
-    const int id = valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblInmuebles")).toInt();
+                      const QString& pob, const QString& pro, double pre) {
+    const int id =
+        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblInmuebles")).toInt();
     ejecutar(QStringLiteral("INSERT INTO tblInmuebles (Id, Des, Dir, CP, Pob, Pro, Pre, IdInq)"
                             " VALUES (?,?,?,?,?,?,?,?)"),
              {id, des, dir, cp, pob, pro, pre, idInq});
     return id;
 }
 
-int Entorno::concepto(const QString& des, double imp)
-{
+int Entorno::concepto(const QString& des, double imp) {
     const int id =
-        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblCobrosConceptos")).toInt();
+        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblCobrosConceptos"))
+            .toInt();
     ejecutar(QStringLiteral("INSERT INTO tblCobrosConceptos (Id, Des, Imp) VALUES (?,?,?)"),
              {id, des, imp});
     return id;
 }
 
-void Entorno::tipoIva(int tiv, double iva, double req, bool activo)
-{
+void Entorno::tipoIva(int tiv, double iva, double req, bool activo) {
     ejecutar(QStringLiteral("INSERT INTO tblIva (TIV, IVA, Req, Activo) VALUES (?,?,?,?)"),
              {tiv, iva, req, activo ? 1 : 0});
 }
 
-void Entorno::serie(const QString& cod, const QString& des)
-{
-    const int id = valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblSeriesF")).toInt();
-    ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (?,?,?)"), {id, cod, des});
+void Entorno::serie(const QString& cod, const QString& des) {
+    const int id =
+        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblSeriesF")).toInt();
+    ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (?,?,?)"),
+             {id, cod, des});
 }
 
 int Entorno::documento(int num, const QString& ser, const QDate& fecha, int idInm, int idInq,
-                       double tot, bool pagado)
-{
-    const int id = valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblCobros")).toInt();
+                       double tot, bool pagado) {
+    const int id =
+        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblCobros")).toInt();
     ejecutar(QStringLiteral("INSERT INTO tblCobros (Id, Num, Ser, IdInq, IdInm, Fec, Tri, Pag, Tot,"
                             " Base, SubTotal) VALUES (?,?,?,?,?,?,?,?,?,?,?)"),
              {id, num, ser, idInq, idInm, fechaIso(fecha), (fecha.month() - 1) / 3 + 1,
@@ -112,21 +129,20 @@ int Entorno::documento(int num, const QString& ser, const QDate& fecha, int idIn
     return id;
 }
 
-int Entorno::linea(int idDoc, int lin, double und, double pre, int idCon, const QString& des)
-{
+int Entorno::linea(int idDoc, int lin, double und, double pre, int idCon, const QString& des) {
     const int id =
-        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblCobrosDetalles")).toInt();
-    ejecutar(QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon, Und, Pre,"
-                            " Imp) VALUES (?,?,?,?,?,?,?,?)"),
-             {id, idDoc, lin, idCon, des, und, pre, und * pre});
+        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblCobrosDetalles"))
+            .toInt();
+    ejecutar(
+        QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon, Und, Pre,"
+                       " Imp) VALUES (?,?,?,?,?,?,?,?)"),
+        {id, idDoc, lin, idCon, des, und, pre, und * pre});
     return id;
 }
 
-int Entorno::contar(const QString& tabla, const QString& condicion, const QVariantList& valores)
-{
+int Entorno::contar(const QString& tabla, const QString& condicion, const QVariantList& valores) {
     QString sql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(tabla);
-    if (!condicion.isEmpty())
-        sql += QStringLiteral(" WHERE ") + condicion;
+    if (!condicion.isEmpty()) sql += QStringLiteral(" WHERE ") + condicion;
     return valorUnico(sql, valores).toInt();
 }
 
@@ -141,15 +157,17 @@ void guardarEn(const QString& ruta, const QByteArray& contenido) {
     QVERIFY(f.write(contenido) == contenido.size());
 }
 
-void teclear(QWidget* control, const QString& texto) { QTest::keyClicks(control, texto); }
+void teclear(QWidget* control, const QString& texto) {
+    QTest::keyClicks(control, texto);
+}
 
-void pulsarEnter(QWidget* control) { QTest::keyClick(control, Qt::Key_Return); }
+void pulsarEnter(QWidget* control) {
+    QTest::keyClick(control, Qt::Key_Return);
+}
 
-void enfocar(QWidget* control)
-{
+void enfocar(QWidget* control) {
     QWidget* ventana = control->window();
-    if (!ventana->isVisible())
-        ventana->show();
+    if (!ventana->isVisible()) ventana->show();
     QApplication::setActiveWindow(ventana);
     ventana->activateWindow();
     control->setFocus(Qt::OtherFocusReason);
@@ -168,7 +186,8 @@ QStringList paginasPdf(const QString& ruta, bool juntarBlancos) {
                               .split(QLatin1Char('\f'));
     if (!paginas.isEmpty() && paginas.last().trimmed().isEmpty()) paginas.removeLast();
     for (QString& p : paginas)
-        p = juntarBlancos ? p.simplified()
-                          : p.replace(QRegularExpression(QStringLiteral(" +")), QStringLiteral(" "));
+        p = juntarBlancos
+                ? p.simplified()
+                : p.replace(QRegularExpression(QStringLiteral(" +")), QStringLiteral(" "));
     return paginas;
 }

@@ -6,9 +6,13 @@
 #include "data/Comprobacion.h"
 #include "data/Copia.h"
 #include "data/Formato.h"
+#include "data/Privado.h"
+#include "data/Servidor.h"
 #include "verifactu/Registros.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QTextStream>
 
@@ -26,7 +30,17 @@ int uso(QTextStream& err) {
            "                                    inquilinos, conceptos, tipos de IVA, series y\n"
            "                                    datos de la empresa, sin recibos\n"
            "  torvane-admin verifactu verificar CARPETA AÑO\n"
-           "                                     comprueba la cadena de registros de facturación\n";
+           "                                     comprueba la cadena de registros de facturación\n"
+           "  torvane-admin servidor crear AÑO [--ini ARCHIVO]\n"
+           "                                     crea el año vacío en el servidor\n"
+           "  torvane-admin servidor subir CARPETA AÑO [--ini ARCHIVO]\n"
+           "                                     lleva CARPETA/AÑO/Zudivoz.mdb al servidor\n"
+           "  torvane-admin servidor bajar AÑO CARPETA [--ini ARCHIVO]\n"
+           "                                     escribe el año del servidor en\n"
+           "                                     CARPETA/AÑO/Zudivoz.mdb\n"
+           "  El servidor se lee de servidor.ini (sección [servidor]: host, puerto, base,\n"
+           "  usuario, sslmode) de la carpeta actual o de --ini; la contraseña, de ~/.pgpass\n"
+           "  o de PGPASSWORD.\n";
     return 2;
 }
 
@@ -99,6 +113,43 @@ QString nuevoAno(const QString& carpeta, const QString& ano) {
     return error;
 }
 
+/** crear, subir and bajar of a year on the office's server. */
+int servidor(QStringList args, QTextStream& err) {
+    QString ini = QDir::currentPath() + QLatin1Char('/') + kArchivoServidor;
+    if (const qsizetype i = args.indexOf(QStringLiteral("--ini")); i >= 0 && i + 1 < args.size()) {
+        ini = args[i + 1];
+        args.remove(i, 2);
+    }
+    const bool crear = args.size() == 2 && args[1] == QStringLiteral("crear");
+    const bool subir = args.size() == 4 && args[1] == QStringLiteral("subir");
+    const bool bajar = args.size() == 4 && args[1] == QStringLiteral("bajar");
+    if (!crear && !subir && !bajar) return uso(err);
+    QString error;
+    const QFileInfo archivo(ini);
+    const std::optional<DatosServidor> datos = leerServidor(archivo.absolutePath(), &error);
+    if (!datos || archivo.fileName() != kArchivoServidor) {
+        err << (error.isEmpty() ? QStringLiteral("No se encuentra %1.").arg(ini) : error) << '\n';
+        return 1;
+    }
+    QTextStream out(stdout);
+    if (crear) {
+        error = crearAnoServidor(*datos, args[2]);
+        if (error.isEmpty()) out << "Creado el año " << args[2] << " en el servidor.\n";
+    } else if (subir) {
+        error = subirAno(rutaBaseDatos(args[2], args[3]), *datos, args[3]);
+        if (error.isEmpty()) out << "Subido el año " << args[3] << "; comprobado fila a fila.\n";
+    } else {
+        const QString ruta = rutaBaseDatos(args[3], args[2]);
+        if (!crearCarpetaPrivada(QFileInfo(ruta).absolutePath()))
+            error = QStringLiteral("No se puede crear la carpeta de %1.").arg(ruta);
+        if (error.isEmpty()) error = bajarAno(*datos, args[2], ruta);
+        if (error.isEmpty()) out << "Bajado el año a " << ruta << "; comprobado fila a fila.\n";
+    }
+    if (error.isEmpty()) return 0;
+    err << error << '\n';
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -106,6 +157,7 @@ int main(int argc, char** argv) {
     QTextStream err(stderr);
     const QStringList args = aplicacion.arguments().mid(1);
     if (args.size() < 2) return uso(err);
+    if (args[0] == QStringLiteral("servidor")) return servidor(args, err);
     if (args[0] == QStringLiteral("comprobar") && (args.size() == 3 || args.size() == 4) &&
         (args.size() == 3 || args[3] == QStringLiteral("--reparar")))
         return comprobarAno(args[1], args[2], args.size() == 4);

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <optional>
+
+/*
+ * An office's years on a PostgreSQL server. A data folder holding servidor.ini keeps its years
+ * there, one schema each (ano_2026), instead of AÑO/Zudivoz.mdb. The tables are the year file's
+ * own, read from a file built by the migrations, so both engines always hold the same schema.
+ * Every function returning a text returns an empty one on success, otherwise a Spanish reason.
+ */
+
+/** What servidor.ini says. The password is never in it: ~/.pgpass or asked once per session. */
+struct DatosServidor {
+    QString host = QStringLiteral("localhost");
+    int puerto = 5432;
+    QString base;
+    QString usuario;
+    QString sslmode = QStringLiteral("prefer");
+    QString clave; ///< typed by the user this session; never written anywhere
+};
+
+inline const QString kArchivoServidor = QStringLiteral("servidor.ini");
+
+/** The server of the data folder carpeta, when it has a servidor.ini; error tells a bad one. */
+std::optional<DatosServidor> leerServidor(const QString& carpeta, QString* error = nullptr);
+
+/** Schema of a year ("ano_2026"); empty when ano is not a year number. */
+QString esquemaAno(const QString& ano);
+
+/** Whether a connection is to the server (not to a year file). */
+bool esServidor(const QSqlDatabase& db);
+
+/** Whether the engine refused because the password is missing or wrong. */
+bool faltaClave(const QString& motivo);
+
+/**
+ * Opens the year ano on the server as the connection nombre (the shared one by default),
+ * replacing any previous one: the schema must exist and be of this program's format.
+ */
+QString abrirAnoServidor(const DatosServidor& datos, const QString& ano,
+                         const QString& nombre = {});
+
+/** Creates the year's schema with every table, index, function and guard; refuses an existing one.
+ */
+QString crearAnoServidor(const DatosServidor& datos, const QString& ano);
+
+/**
+ * Copies the year file at ruta into a new schema of the year on the server and compares both
+ * row by row; nothing stays on the server unless all of it arrived.
+ */
+QString subirAno(const QString& ruta, const DatosServidor& datos, const QString& ano);
+
+/**
+ * Writes the server's year to a new year file at ruta (which must not exist), private to the
+ * user, and compares both row by row; a failed copy leaves no file.
+ */
+QString bajarAno(const DatosServidor& datos, const QString& ano, const QString& ruta);
+
+/** The same from the shared connection (the backup window in server mode). */
+QString bajarAbierto(const QString& ruta);
+
+/**
+ * Replaces every row of the shared connection's year with those of the year file at ruta, in
+ * one transaction, and compares them; on any failure the year is as it was.
+ */
+QString reemplazarDesdeArchivo(const QString& ruta);
