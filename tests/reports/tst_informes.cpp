@@ -5,12 +5,13 @@
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
 #include "data/DatosInforme.h"
-#include "data/Plantilla.h"
 #include "data/Demo.h"
 #include "data/Formato.h"
+#include "data/Plantilla.h"
 #include "data/Totales.h"
 #include "reports/Impresoras.h"
 #include "reports/MotorInforme.h"
+#include "reports/VisorPaginas.h"
 #include "reports/frmInforme.h"
 #include "reports/frmInformeHojaDoc.h"
 #include "ui/DialogoArchivo.h"
@@ -23,12 +24,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
-#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <numeric>
 #include <kainjow/mustache.hpp>
+#include <numeric>
 
 using namespace Qt::StringLiterals;
 
@@ -68,16 +68,24 @@ QSqlQuery documentoDonde(const QString& condicion) {
     return doc;
 }
 
-// Shows a document preview and prints it through "&PDF"; its pages as pdftotext reads them.
+VisorPaginas* visor(QWidget& ventana) {
+    return ventana.findChild<VisorPaginas*>(u"CRViewer"_s);
+}
+
+// Shows a document preview and prints it through "&PDF"; its pages as pdftotext reads them,
+// after checking that the preview showed as many.
 QStringList imprimirDocumento(frmInformeHojaDoc& vista, const QString& pdf, int id) {
     vista.Filtro = u"{tblCobros.Id} ="_s + QString::number(id);
     DialogoArchivo::fijarSiguiente(pdf);
-    cuandoAparezca<frmInformeHojaDoc>([](frmInformeHojaDoc* v) {
+    int enVista = 0;
+    cuandoAparezca<frmInformeHojaDoc>([&enVista](frmInformeHojaDoc* v) {
+        enVista = visor(*v)->totalPaginas();
         pulsar(v, "cmdPDF");
         v->accept();
     });
     vista.exec();
-    return paginasPdf(pdf);
+    const QStringList paginas = paginasPdf(pdf);
+    return enVista == paginas.size() ? paginas : QStringList{};
 }
 
 void copiarPlantillas() {
@@ -296,22 +304,25 @@ void PruebaInformes::listasConTodasLasFilasYCabeceraEnCadaPagina() {
     ventana.show();
     elegir(ventana, QString::fromUtf8(QTest::currentDataTag()));
     QCOMPARE(Mensaje::textos(), QStringList());
-    // The preview turns pages and zooms.
-    auto* visor = ventana.findChild<QPrintPreviewWidget*>(u"CRViewer"_s);
+    // The preview turns pages with its buttons and keys, and zooms.
+    VisorPaginas* vista = visor(ventana);
     const auto pagina = [&] { return ventana.findChild<QLabel*>(u"lblPagina"_s)->text(); };
     QVERIFY2(pagina().startsWith(u"Página 1 de "_s), qPrintable(pagina()));
     pulsar(&ventana, "cmdSiguiente");
-    QCOMPARE(visor->currentPage(), 2);
     QVERIFY2(pagina().startsWith(u"Página 2 de "_s), qPrintable(pagina()));
-    const qreal zoom = visor->zoomFactor();
+    const double zoom = vista->zoom();
     pulsar(&ventana, "cmdAcercar");
-    QVERIFY(visor->zoomFactor() > zoom);
+    QVERIFY(vista->zoom() > zoom);
     DialogoArchivo::fijarSiguiente(demo.pdf());
     pulsar(&ventana, "cmdPDF");
     QCOMPARE(Mensaje::textos(),
              QStringList{u"PDF guardado en "_s + QDir::toNativeSeparators(demo.pdf())});
     const QStringList paginas = paginasPdf(demo.pdf());
     QVERIFY2(paginas.size() > 1, qPrintable(QString::number(paginas.size())));
+    QTest::keyClick(vista, Qt::Key_End);
+    QCOMPARE(pagina(), u"Página %1 de %1"_s.arg(paginas.size()));
+    QTest::keyClick(vista, Qt::Key_PageUp);
+    QCOMPARE(pagina(), u"Página %1 de %2"_s.arg(paginas.size() - 1).arg(paginas.size()));
 
     for (int i = 0; i < paginas.size(); ++i) {
         // The last page may hold only the sums that follow the table.
@@ -374,6 +385,15 @@ void PruebaInformes::listaPintadaFilaAFila() {
     paginas = listaRecibos(pdf);
     QVERIFY(paginas.size() > 50);
     comprobarPaginas(paginas, 3000, u"A"_s);
+    // The preview counts the same pages and paints only those in view.
+    frmInforme ventana;
+    ventana.resize(900, 700);
+    ventana.show();
+    elegir(ventana, u"Recibos"_s);
+    QTRY_VERIFY(visor(ventana)->pintadas() > 0);
+    QCOMPARE(visor(ventana)->totalPaginas(), paginas.size());
+    QVERIFY2(visor(ventana)->pintadas() <= 2,
+             qPrintable(QString::number(visor(ventana)->pintadas())));
     const double total = valorUnico(u"SELECT SUM(Tot) FROM tblCobros"_s).toDouble();
     const double pendiente =
         valorUnico(u"SELECT SUM(Tot) FROM tblCobros WHERE Pag = 0"_s).toDouble();
@@ -412,7 +432,8 @@ void PruebaInformes::erroresDelMotor_data() {
         << u"Recibos"_s << anidadas << QString()
         << u"La plantilla Recibos.rpt tiene un error: tiene más de 16 secciones una dentro de otra (línea 1)"_s;
     QTest::newRow("lista dentro de sí misma")
-        << u"Recibo"_s << QByteArray("{{#lineas}}\n{{#documento}}{{=<% %>=}}<%#lineas%>x<%/lineas%>") << uno
+        << u"Recibo"_s
+        << QByteArray("{{#lineas}}\n{{#documento}}{{=<% %>=}}<%#lineas%>x<%/lineas%>") << uno
         << u"La plantilla Recibo.rpt tiene un error: la sección «lineas» está dentro de otra «lineas» (línea 2)"_s;
     QTest::newRow("plantilla enorme")
         << u"Inmuebles"_s << QByteArray(3 * 1024 * 1024, 'x') << QString()
@@ -425,7 +446,8 @@ void PruebaInformes::limitesDelMotor() {
     for (int i = 0; i < 2000; ++i)
         filas.push_back(kainjow::mustache::data("dato", std::string(1000, 'x')));
     kainjow::mustache::data datos("filas", filas);
-    for (const char* plantilla : {"{{#filas}}{{dato}}\n{{/filas}}", "{{#filas}}{{dato}}{{/filas}}\n"}) {
+    for (const char* plantilla :
+         {"{{#filas}}{{dato}}\n{{/filas}}", "{{#filas}}{{dato}}{{/filas}}\n"}) {
         QVERIFY(renderizarPlantilla(plantilla, datos, 4 * 1024 * 1024).texto.size() > 2'000'000);
         const Renderizado cortado = renderizarPlantilla(plantilla, datos, 1024 * 1024);
         QCOMPARE(cortado.motivo, u"el resultado pasa de 1 MB"_s);
