@@ -24,7 +24,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <kainjow/mustache.hpp>
