@@ -112,6 +112,13 @@ void imprimirMes(Motor& m) {
            kNoviembre);
 }
 
+void listaRecibos(Motor& m) {
+    m.leer("SELECT c.Fec, COALESCE(c.Num, '') || COALESCE(c.Ser, ''), m.Des, q.Nom,"
+           " c.Base, c.PorIva, c.IVA, c.PorRet, c.Ret, c.Tot, c.Pag"
+           " FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
+           " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id ORDER BY c.Fec, c.Ser, c.Num");
+}
+
 } // namespace
 
 void Motor::ejecutar(const char* sql) {
@@ -246,13 +253,9 @@ std::function<void(Motor&)> pasoMotor(const QString& clave) {
         {QStringLiteral("mes_pdf"), imprimirMes},
         {QStringLiteral("busqueda_texto"), [](Motor& m) { buscar(m, kBusquedaTexto); }},
         {QStringLiteral("busqueda_numero"), [](Motor& m) { buscar(m, kBusquedaNumero); }},
-        {QStringLiteral("recibos"),
-         [](Motor& m) {
-             m.leer("SELECT c.Fec, COALESCE(c.Num, '') || COALESCE(c.Ser, ''), m.Des, q.Nom,"
-                    " c.Base, c.PorIva, c.IVA, c.PorRet, c.Ret, c.Tot, c.Pag"
-                    " FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
-                    " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id ORDER BY c.Fec, c.Ser, c.Num");
-         }},
+        {QStringLiteral("recibos"), listaRecibos},
+        // The preview's first page needs every row read, as the PDF does.
+        {QStringLiteral("vista_primera"), listaRecibos},
     };
     return pasos.value(clave);
 }

@@ -82,6 +82,8 @@ const Medida kMedidas[] = {
     {"recibo", "Un recibo hasta el PDF"},
     {"recibos", "Lista «Recibos» hasta el PDF (10.000 doc.)", &kAnoPequeno},
     {"recibos", "Lista «Recibos» hasta el PDF (100.000 doc.)"},
+    {"vista_primera", "Lista «Recibos»: primera página a la vista (10.000 doc.)", &kAnoPequeno},
+    {"vista_primera", "Lista «Recibos»: primera página a la vista (100.000 doc.)"},
     {"mes_propuesta", "Emitir el mes: propuesta de 2.000 inmuebles a la vista", &kAnoMensual},
     {"mes_emitir", "Emitir el mes: crear los 2.000 documentos", &kAnoMensual},
     {"mes_pdf", "Emitir el mes: los 2.000 documentos a un PDF", &kAnoMensual},

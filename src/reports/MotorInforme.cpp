@@ -72,43 +72,53 @@ void PaginasInforme::maquetar(const QPrinter& impresora) {
     documento_->setPageSize(QSizeF(area.width(), area.height() - alturaPie_ - alturaQr_));
 }
 
+int PaginasInforme::paginas(const QPrinter& impresora) {
+    if (lista_) return lista_->paginas(impresora);
+    if (!documento_ || medida_.resolution() != impresora.resolution() ||
+        !medida_.pageLayout().isEquivalentTo(impresora.pageLayout()))
+        maquetar(impresora);
+    return documento_->pageCount();
+}
+
+void PaginasInforme::pintarPagina(QPainter& pintor, int n) {
+    if (lista_) {
+        lista_->pintarPagina(pintor, n);
+        return;
+    }
+    const QSizeF pagina = documento_->pageSize();
+    const QRectF recorte(0, n * pagina.height(), pagina.width(), pagina.height());
+    if (n == 0 && !qr_.isEmpty()) pintarCabeceraQr(pintor, medida_, pagina.width(), qr_);
+    pintor.save();
+    pintor.translate(0, alturaQr_ - recorte.top());
+    documento_->drawContents(&pintor, recorte);
+    pintor.restore();
+    // A one-page document needs no page count.
+    const int total = documento_->pageCount();
+    if (total < 2) return;
+    pintor.setFont(letraInforme(8));
+    pintor.drawText(QRectF(0, alturaQr_ + pagina.height(), pagina.width(), alturaPie_),
+                    Qt::AlignHCenter | Qt::AlignBottom,
+                    QStringLiteral("Página %1 de %2").arg(n + 1).arg(total));
+}
+
 bool PaginasInforme::pintar(QPrinter* impresora) {
-    if (lista_) return lista_->pintar(impresora);
     return pintarSeguidos(impresora, {this});
 }
 
 bool PaginasInforme::pintarSeguidos(QPrinter* impresora, const QList<PaginasInforme*>& informes) {
+    QList<int> paginas;
+    for (PaginasInforme* informe : informes) {
+        paginas.append(informe->paginas(*impresora));
+        if (paginas.last() == 0) return false;
+    }
     QPainter pintor;
     if (!pintor.begin(impresora)) return false;
-    pintor.setFont(letraInforme(8));
-    bool primera = true;
-    for (PaginasInforme* informe : informes) {
-        informe->pintarPaginas(pintor, *impresora, primera);
-        primera = false;
-    }
+    for (qsizetype i = 0; i < informes.size(); ++i)
+        for (int n = 0; n < paginas[i]; ++n) {
+            if (i > 0 || n > 0) impresora->newPage();
+            informes[i]->pintarPagina(pintor, n);
+        }
     return pintor.end();
-}
-
-void PaginasInforme::pintarPaginas(QPainter& pintor, QPrinter& impresora, bool primera) {
-    if (!documento_ || medida_.resolution() != impresora.resolution() ||
-        !medida_.pageLayout().isEquivalentTo(impresora.pageLayout()))
-        maquetar(impresora);
-    const QSizeF pagina = documento_->pageSize();
-    const int paginas = documento_->pageCount();
-    for (int i = 0; i < paginas; ++i) {
-        if (i > 0 || !primera) impresora.newPage();
-        const QRectF recorte(0, i * pagina.height(), pagina.width(), pagina.height());
-        if (i == 0 && !qr_.isEmpty()) pintarCabeceraQr(pintor, impresora, pagina.width(), qr_);
-        pintor.save();
-        pintor.translate(0, alturaQr_ - recorte.top());
-        documento_->drawContents(&pintor, recorte);
-        pintor.restore();
-        // A one-page document needs no page count.
-        if (paginas > 1)
-            pintor.drawText(QRectF(0, alturaQr_ + pagina.height(), pagina.width(), alturaPie_),
-                            Qt::AlignHCenter | Qt::AlignBottom,
-                            QStringLiteral("Página %1 de %2").arg(i + 1).arg(paginas));
-    }
 }
 
 bool imprimirInforme(QWidget* padre, const QString& nombre, PaginasInforme& paginas, int posicion) {

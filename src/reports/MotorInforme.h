@@ -44,13 +44,22 @@ public:
     bool vacio() const { return html_.isEmpty(); }
     /** Why a list's template cannot be painted; empty when it can. */
     QString error() const;
+    /**
+     * Lays the report out in pages of impresora (again only when another printer's resolution or
+     * page differs) and returns how many there are; 0 when a list's template cannot be painted.
+     */
+    int paginas(const QPrinter& impresora);
+    /**
+     * Paints page n (from 0) of the last layout in its device's pixels, from the top left of the
+     * printable area: the QR on the first, "Página n de m" at the foot when there are more.
+     */
+    void pintarPagina(QPainter& pintor, int n);
     /** Paints every page on impresora; false when it cannot be opened. */
     bool pintar(QPrinter* impresora);
     /** Several reports one after the other in one job, each numbering its own pages. */
     static bool pintarSeguidos(QPrinter* impresora, const QList<PaginasInforme*>& informes);
 
 private:
-    void pintarPaginas(QPainter& pintor, QPrinter& impresora, bool primera);
     void maquetar(const QPrinter& impresora);
 
     QString html_;

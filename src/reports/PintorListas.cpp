@@ -319,62 +319,68 @@ bool PintorLista::leerPlantilla(const QPrinter& impresora) {
     return true;
 }
 
-bool PintorLista::pintar(QPrinter* impresora) {
-    if (!plantilla_ || medida_.resolution() != impresora->resolution() ||
-        !medida_.pageLayout().isEquivalentTo(impresora->pageLayout()))
-        if (!leerPlantilla(*impresora)) return false;
+int PintorLista::paginas(const QPrinter& impresora) {
+    if (!plantilla_ || medida_.resolution() != impresora.resolution() ||
+        !medida_.pageLayout().isEquivalentTo(impresora.pageLayout())) {
+        paginas_ = 0;
+        if (!leerPlantilla(impresora)) return 0;
+    }
+    if (paginas_ == 0) partirEnPaginas();
+    return paginas_;
+}
+
+// The heights and where each page starts, so every page knows how many there are.
+void PintorLista::partirEnPaginas() {
     const Plantilla& p = *plantilla_;
     const QStringList& filas = filas_->filas;
     const double util = p.pagina.height() - p.alturaPie;
     const double cabecera = p.altura(p.cabecera);
-    const double final = p.altura(p.pie) + p.altoDocumento - p.abajoTabla;
-
-    // First the heights and where each page starts, so every page knows how many there are.
-    std::vector<float> alturas(filas.size());
-    std::vector<qsizetype> inicios{0};
+    alturas_.assign(filas.size(), 0);
+    inicios_ = {0};
     double y = p.arribaTabla + cabecera;
     for (qsizetype i = 0; i < filas.size(); ++i) {
-        alturas[i] = static_cast<float>(p.altura(p.fila, partir(filas[i])));
-        if (y + alturas[i] > util && i > inicios.back()) {
-            inicios.push_back(i);
+        alturas_[i] = static_cast<float>(p.altura(p.fila, partir(filas[i])));
+        if (y + alturas_[i] > util && i > inicios_.back()) {
+            inicios_.push_back(i);
             y = cabecera;
         }
-        y += alturas[i];
+        y += alturas_[i];
     }
-    const bool finalAparte = y + final > util;
-    const int paginas = static_cast<int>(inicios.size()) + (finalAparte ? 1 : 0);
+    const double final = p.altura(p.pie) + p.altoDocumento - p.abajoTabla;
+    paginas_ = static_cast<int>(inicios_.size()) + (y + final > util ? 1 : 0);
+}
 
-    QPainter pintor;
-    if (!pintor.begin(impresora)) return false;
-    const auto pie = [&](int pagina) {
+void PintorLista::pintarPagina(QPainter& pintor, int n) const {
+    const Plantilla& p = *plantilla_;
+    const double util = p.pagina.height() - p.alturaPie;
+    const auto pie = [&] {
         pintor.setFont(letraInforme(8));
         pintor.setPen(Qt::black);
         pintor.drawText(QRectF(0, util, p.pagina.width(), p.alturaPie),
                         Qt::AlignHCenter | Qt::AlignBottom,
-                        QStringLiteral("Página %1 de %2").arg(pagina + 1).arg(paginas));
+                        QStringLiteral("Página %1 de %2").arg(n + 1).arg(paginas_));
     };
-    for (int pagina = 0; pagina < static_cast<int>(inicios.size()); ++pagina) {
-        if (pagina > 0) impresora->newPage();
-        y = 0;
-        if (pagina == 0) {
+    const int conFilas = static_cast<int>(inicios_.size());
+    double y = 0;
+    if (n < conFilas) {
+        if (n == 0) {
             p.pintarTrozo(pintor, 0, p.arribaTabla, 0);
             y = p.arribaTabla;
         }
         y = p.pintar(pintor, p.cabecera, y);
-        const qsizetype hasta =
-            pagina + 1 < static_cast<int>(inicios.size()) ? inicios[pagina + 1] : filas.size();
-        for (qsizetype i = inicios[pagina]; i < hasta; ++i) {
-            p.pintar(pintor, p.fila, partir(filas[i]), y, alturas[i]);
-            y += alturas[i];
+        const QStringList& filas = filas_->filas;
+        const qsizetype hasta = n + 1 < conFilas ? inicios_[n + 1] : filas.size();
+        for (qsizetype i = inicios_[n]; i < hasta; ++i) {
+            p.pintar(pintor, p.fila, partir(filas[i]), y, alturas_[i]);
+            y += alturas_[i];
         }
-        if (pagina + 1 < paginas) pie(pagina);
-    }
-    if (finalAparte) {
-        impresora->newPage();
-        y = 0;
+        // The totals follow the last row, on its page when they fit.
+        if (n + 1 < paginas_) {
+            pie();
+            return;
+        }
     }
     y = p.pintar(pintor, p.pie, y);
     p.pintarTrozo(pintor, p.abajoTabla, p.altoDocumento, y);
-    pie(paginas - 1);
-    return pintor.end();
+    pie();
 }

@@ -5,7 +5,9 @@
 #include <QFont>
 #include <QPrinter>
 #include <memory>
+#include <vector>
 
+class QPainter;
 class QTextDocument;
 
 /** The report font: DejaVu carries every accent, ñ and € on every machine we install. */
@@ -29,13 +31,22 @@ public:
 
     /** Why the template cannot be painted as a list; empty when it can. */
     QString error() const { return error_; }
-    /** Paints every page on impresora; false when it cannot be opened or the template failed. */
-    bool pintar(QPrinter* impresora);
+    /**
+     * Lays the rows out in pages of impresora (again only when its resolution or page differs)
+     * and returns how many there are; 0 when the template cannot be painted.
+     */
+    int paginas(const QPrinter& impresora);
+    /**
+     * Paints page n (from 0) of the last layout, in its device's pixels from the top left of the
+     * printable area: only that page's rows are read and drawn.
+     */
+    void pintarPagina(QPainter& pintor, int n) const;
 
     struct Plantilla;
 
 private:
     bool leerPlantilla(const QPrinter& impresora);
+    void partirEnPaginas();
 
     QString html_;
     QString nombre_;
@@ -43,4 +54,7 @@ private:
     QPrinter medida_; ///< the layout's own device, a twin of the printer it was read for
     std::unique_ptr<Plantilla> plantilla_;
     QString error_;
+    std::vector<float> alturas_;     ///< of each row
+    std::vector<qsizetype> inicios_; ///< first row of each page with rows
+    int paginas_ = 0;                ///< inicios_ and, when the totals do not fit, one page more
 };

@@ -2,28 +2,20 @@
 
 #include "reports/Impresoras.h"
 #include "reports/MotorInforme.h"
+#include "reports/VisorPaginas.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 
 #include <QAbstractButton>
 #include <QBoxLayout>
-#include <QGraphicsView>
 #include <QLabel>
-#include <QPrintPreviewWidget>
-#include <QScrollBar>
 #include <QToolButton>
 
 VentanaInforme::VentanaInforme(QWidget* padre)
-    : Ventana(padre)
-    , impresoraVista_(QPrinter::HighResolution) {
-    prepararImpresora(impresoraVista_);
+    : Ventana(padre) {
     panel_ = new QWidget(this);
-    visor_ = new QPrintPreviewWidget(&impresoraVista_, panel_);
+    visor_ = new VisorPaginas(panel_);
     visor_->setObjectName(QStringLiteral("CRViewer"));
-    visor_->setZoomMode(QPrintPreviewWidget::FitToWidth);
-    connect(visor_, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* impresora) {
-        if (paginas_) paginas_->pintar(impresora);
-    });
     montarControles();
 }
 
@@ -41,39 +33,32 @@ void VentanaInforme::montarControles() {
         barra->addWidget(b);
     };
     boton("cmdAlejar", QStringLiteral("−"), QStringLiteral("Alejar"), QKeySequence::ZoomOut,
-          [this] { visor_->zoomOut(1.25); });
+          [this] { visor_->alejar(); });
     boton("cmdAcercar", QStringLiteral("+"), QStringLiteral("Acercar"), QKeySequence::ZoomIn,
-          [this] { visor_->zoomIn(1.25); });
+          [this] { visor_->acercar(); });
     boton("cmdAjustar", QStringLiteral("Ajustar al ancho"), QStringLiteral("Ajustar al ancho"),
-          QKeySequence(Qt::CTRL | Qt::Key_0), [this] { visor_->fitToWidth(); });
+          QKeySequence(Qt::CTRL | Qt::Key_0), [this] { visor_->ajustarAlAncho(); });
     barra->addStretch();
     boton("cmdAnterior", QStringLiteral("◀"), QStringLiteral("Página anterior"),
-          QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { irAPagina(-1); });
+          QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+          [this] { visor_->irA(visor_->paginaActual() - 1); });
     lblPagina_ = new QLabel(panel_);
     lblPagina_->setObjectName(QStringLiteral("lblPagina"));
     barra->addWidget(lblPagina_);
     boton("cmdSiguiente", QStringLiteral("▶"), QStringLiteral("Página siguiente"),
-          QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { irAPagina(1); });
+          QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+          [this] { visor_->irA(visor_->paginaActual() + 1); });
     auto* capa = new QVBoxLayout(panel_);
     capa->setContentsMargins(0, 0, 0, 0);
     capa->addLayout(barra);
     capa->addWidget(visor_, 1);
-    connect(visor_, &QPrintPreviewWidget::previewChanged, this, &VentanaInforme::mostrarPagina);
-    // The viewer tells no page change of its own: the page follows its scroll bar.
-    if (auto* vista = visor_->findChild<QGraphicsView*>())
-        connect(vista->verticalScrollBar(), &QScrollBar::valueChanged, this,
-                &VentanaInforme::mostrarPagina);
-}
-
-void VentanaInforme::irAPagina(int paso) {
-    visor_->setCurrentPage(visor_->currentPage() + paso);
-    mostrarPagina();
+    connect(visor_, &VisorPaginas::paginaCambiada, this, &VentanaInforme::mostrarPagina);
 }
 
 void VentanaInforme::mostrarPagina() {
-    const int total = visor_->pageCount();
+    const int total = visor_->totalPaginas();
     lblPagina_->setText(
-        total > 0 ? QStringLiteral("Página %1 de %2").arg(visor_->currentPage()).arg(total)
+        total > 0 ? QStringLiteral("Página %1 de %2").arg(visor_->paginaActual()).arg(total)
                   : QString());
 }
 
@@ -94,7 +79,7 @@ bool VentanaInforme::mostrar(const QString& nombre, const ParametrosInforme& par
             informe_ = {};
             paginas_.reset();
         }
-        visor_->updatePreview();
+        visor_->mostrar(paginas_.get());
     }
     if (error.isEmpty()) return true;
     Mensaje::critico(this, error);

@@ -4,12 +4,11 @@
 #include "reports/MotorInforme.h"
 #include "ui/Ventana.h"
 
-#include <QPrinter>
 #include <memory>
 
 class QAbstractButton;
 class QLabel;
-class QPrintPreviewWidget;
+class VisorPaginas;
 
 /**
  * A window that shows one report in its viewer (CRViewer) and prints it on the printer chosen
@@ -42,14 +41,12 @@ protected:
 private:
     void montarControles();
     void mostrarPagina();
-    void irAPagina(int paso);
 
     /** Prints the report shown on the reports printer, or the PDF one; avisoVacio when none. */
     void imprimir(bool pdf, const QString& avisoVacio);
 
-    QPrinter impresoraVista_;
     QWidget* panel_;
-    QPrintPreviewWidget* visor_;
+    VisorPaginas* visor_;
     QLabel* lblPagina_ = nullptr;
     InformeGenerado informe_;
     std::unique_ptr<PaginasInforme> paginas_;

@@ -5,7 +5,6 @@
 #include "tax/frmResumenFiscal.h"
 
 #include <QCoreApplication>
-#include <QPrintPreviewWidget>
 
 frmInforme::frmInforme(QWidget* padre)
     : VentanaInforme(padre)

@@ -2,8 +2,6 @@
 
 #include "ui_frmInformeHojaDoc.h"
 
-#include <QPrintPreviewWidget>
-
 frmInformeHojaDoc::frmInformeHojaDoc(QWidget* padre)
     : VentanaInforme(padre)
     , ui(std::make_unique<Ui::frmInformeHojaDoc>()) {
