@@ -21,8 +21,6 @@ Entorno::Entorno(const QString& ano)
     // Window sizes remembered by one test never reach another, nor the user's own settings.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, raiz());
     Modulo::fijarCarpetaUsuario(carpetaUsuario());
-    // Window sizes remembered by one test never reach another, nor the user's own settings.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, raiz());
     const QString ruta = carpetaDatos() + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb");
     QString error = crearBaseDatos(ruta);
     if (error.isEmpty())
