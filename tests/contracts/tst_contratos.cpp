@@ -53,44 +53,26 @@ private slots:
         QTest::addColumn<QString>("irav");
         QTest::addColumn<QString>("nueva"); // or the start of the error
         QTest::addColumn<bool>("limitada");
+        const auto fila = [](const char* caso, int tipo, const QDate& inicio, int regla,
+                             double renta, const char* ipc, const char* irav, const char* nueva,
+                             bool limitada) {
+            QTest::newRow(caso) << tipo << inicio << regla << renta << QString::fromUtf8(ipc)
+                                << QString::fromUtf8(irav) << QString::fromUtf8(nueva) << limitada;
+        };
         const int viv = 0, local = 1, ipc = 1, irav = 2, fijo = 3;
         const QDate antes(2023, 5, 24), desde(2023, 5, 25);
-        QTest::newRow("IPC sube") << viv << antes << ipc << 750.0 << "3,1"
-                                  << "2,2"
-                                  << "773,25" << false;
-        QTest::newRow("IPC baja") << viv << antes << ipc << 750.0 << "-1,5"
-                                  << ""
-                                  << "738,75" << false;
-        QTest::newRow("IPC topado por el IRAV") << viv << desde << ipc << 750.0 << "3,1"
-                                                << "2,2"
-                                                << "766,50" << true;
-        QTest::newRow("IPC bajo el IRAV") << viv << desde << ipc << 750.0 << "1,9"
-                                          << "2,2"
-                                          << "764,25" << false;
-        QTest::newRow("local sin tope") << local << desde << ipc << 750.0 << "3,1"
-                                        << "2,2"
-                                        << "773,25" << false;
-        QTest::newRow("IRAV") << viv << desde << irav << 800.0 << ""
-                              << "2,2"
-                              << "817,60" << false;
-        QTest::newRow("fijo topado") << viv << desde << fijo << 750.0 << ""
-                                     << "2,2"
-                                     << "766,50" << true;
-        QTest::newRow("fijo de local") << local << desde << fijo << 750.0 << ""
-                                       << ""
-                                       << "772,50" << false;
-        QTest::newRow("redondeo") << viv << antes << ipc << 633.33 << "2,3"
-                                  << ""
-                                  << "647,90" << false;
-        QTest::newRow("medio céntimo") << viv << antes << ipc << 100.5 << "1"
-                                       << ""
-                                       << "101,51" << false;
-        QTest::newRow("sin IPC") << viv << antes << ipc << 750.0 << ""
-                                 << "2,2"
-                                 << "Falta el IPC" << false;
-        QTest::newRow("sin el IRAV que topa") << viv << desde << ipc << 750.0 << "3,1"
-                                              << ""
-                                              << "Falta el IRAV" << false;
+        fila("IPC sube", viv, antes, ipc, 750, "3,1", "2,2", "773,25", false);
+        fila("IPC baja", viv, antes, ipc, 750, "-1,5", "", "738,75", false);
+        fila("IPC topado por el IRAV", viv, desde, ipc, 750, "3,1", "2,2", "766,50", true);
+        fila("IPC bajo el IRAV", viv, desde, ipc, 750, "1,9", "2,2", "764,25", false);
+        fila("local sin tope", local, desde, ipc, 750, "3,1", "2,2", "773,25", false);
+        fila("IRAV", viv, desde, irav, 800, "", "2,2", "817,60", false);
+        fila("fijo topado", viv, desde, fijo, 750, "", "2,2", "766,50", true);
+        fila("fijo de local", local, desde, fijo, 750, "", "", "772,50", false);
+        fila("redondeo", viv, antes, ipc, 633.33, "2,3", "", "647,90", false);
+        fila("medio céntimo", viv, antes, ipc, 100.5, "1", "", "101,51", false);
+        fila("sin IPC", viv, antes, ipc, 750, "", "2,2", "Falta el IPC", false);
+        fila("sin el IRAV que topa", viv, desde, ipc, 750, "3,1", "", "Falta el IRAV", false);
     }
 
     void actualizacion() {
