@@ -28,9 +28,8 @@ public:
 
     int inquilino(const QString& nombre, const QString& tfn = {}, const QString& mob = {},
                   const QString& mail = {}, const QString& dni = {});
-    int inmueble(const QString& des, int idInq = 0, const QString& dir = {},
-                 const QString& cp = {}, const QString& pob = {}, const QString& pro = {},
-                 double pre = 0);
+    int inmueble(const QString& des, int idInq = 0, const QString& dir = {}, const QString& cp = {},
+                 const QString& pob = {}, const QString& pro = {}, double pre = 0);
     int concepto(const QString& des, double imp);
     void tipoIva(int tiv, double iva, double req = 0, bool activo = true);
     void serie(const QString& cod, const QString& des = {});
@@ -56,8 +55,7 @@ private:
  * Runs accion on the first visible window of type T that appears (a modal child opened by the
  * code under test), then lets the test go on. Fails the test when none shows within 5 s.
  */
-template <typename T> void cuandoAparezca(std::function<void(T*)> accion)
-{
+template <typename T> void cuandoAparezca(std::function<void(T*)> accion) {
     auto* reloj = new QTimer;
     auto* espera = new QElapsedTimer;
     espera->start();
@@ -98,8 +96,7 @@ void pulsarEnter(QWidget* control);
 void enfocar(QWidget* control);
 
 #define TORVANE_TEST_MAIN(Clase)                                                                   \
-    int main(int argc, char** argv)                                                                \
-    {                                                                                              \
+    int main(int argc, char** argv) {                                                              \
         Aplicacion aplicacion(argc, argv);                                                         \
         Clase prueba;                                                                              \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
