@@ -121,9 +121,9 @@ void compruebaAnoNuevo() {
 }
 
 /** A row; an empty ruta means the choice must be refused with mensaje (or silently). */
-void fila(const char* caso, const char* boton, const QString& elegida, const QString& ano,
-          const QString& mensaje, const QString& ruta = {}, const QString& anoAbierto = {},
-          int documentos = 0) {
+void eleccion(const char* caso, const char* boton, const QString& elegida, const QString& ano,
+              const QString& mensaje, const QString& ruta = {}, const QString& anoAbierto = {},
+              int documentos = 0) {
     QTest::newRow(caso) << QByteArray(boton) << elegida << ano << mensaje << ruta << anoAbierto
                         << documentos;
 }
@@ -192,14 +192,13 @@ private slots:
         const QStringList rutaYColor{u"ruta.ini"_s, u"color.ini"_s};
         const QStringList color{u"color.ini"_s};
         const QString p = u"programa"_s, u = u"usuario"_s;
-        QTest::newRow("copia portátil") << ruta << QStringList() << true << p << p;
-        QTest::newRow("instalado") << QStringList() << rutaYColor << false << u << u;
-        QTest::newRow("en ambas, manda el programa") << rutaYColor << ruta << true << p << p;
-        QTest::newRow("color del usuario, ruta del programa") << ruta << color << true << p << u;
-        QTest::newRow("nuevo, junto a ruta.ini") << QStringList() << ruta << true << u << u;
-        QTest::newRow("ninguna") << QStringList() << QStringList() << true << QString() << p;
-        QTest::newRow("ninguna, programa sin permiso")
-            << QStringList() << QStringList() << false << QString() << u;
+        fila("copia portátil", ruta, QStringList(), true, p, p);
+        fila("instalado", QStringList(), rutaYColor, false, u, u);
+        fila("en ambas, manda el programa", rutaYColor, ruta, true, p, p);
+        fila("color del usuario, ruta del programa", ruta, color, true, p, u);
+        fila("nuevo, junto a ruta.ini", QStringList(), ruta, true, u, u);
+        fila("ninguna", QStringList(), QStringList(), true, QString(), p);
+        fila("ninguna, programa sin permiso", QStringList(), QStringList(), false, QString(), u);
     }
 
     void carpetaDeCadaAjuste() {
@@ -228,14 +227,13 @@ private slots:
     void baseQueNoSeAbre_data() {
         QTest::addColumn<QByteArray>("contenido");
         QTest::addColumn<QString>("motivo");
-        QTest::newRow("no existe") << QByteArray() << u"no existe"_s;
-        QTest::newRow("carpeta") << QByteArray("DIR") << u"carpeta"_s;
-        QTest::newRow("texto") << QByteArray("hola") << u"no es una base de datos"_s;
-        QTest::newRow("access") << QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20)
-                                << u"Access"_s;
-        QTest::newRow("sin tablas") << QByteArray("SQLITE") << u"faltan tablas"_s;
-        QTest::newRow("de un programa más nuevo")
-            << QByteArray("NUEVA") << u"creado con una versión más nueva de Torvane"_s;
+        fila("no existe", QByteArray(), u"no existe"_s);
+        fila("carpeta", QByteArray("DIR"), u"carpeta"_s);
+        fila("texto", QByteArray("hola"), u"no es una base de datos"_s);
+        fila("access", QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20), u"Access"_s);
+        fila("sin tablas", QByteArray("SQLITE"), u"faltan tablas"_s);
+        fila("de un programa más nuevo", QByteArray("NUEVA"),
+             u"creado con una versión más nueva de Torvane"_s);
     }
 
     void baseQueNoSeAbre() {
@@ -272,9 +270,9 @@ private slots:
 
     void archivoDeLaVersionAnterior_data() {
         QTest::addColumn<QString>("estorbo"); // makes a step fail halfway, or nothing
-        QTest::newRow("se actualiza") << QString();
-        QTest::newRow("un paso que falla no cambia nada")
-            << u"ALTER TABLE tblInquilinos ADD COLUMN Pob TEXT"_s;
+        fila("se actualiza", QString());
+        fila("un paso que falla no cambia nada",
+             u"ALTER TABLE tblInquilinos ADD COLUMN Pob TEXT"_s);
     }
 
     void archivoDeLaVersionAnterior() {
@@ -389,9 +387,9 @@ private slots:
     void nuevoAnoRechazado_data() {
         QTest::addColumn<QString>("origen");
         QTest::addColumn<QString>("mensaje");
-        QTest::newRow("sin origen") << u"2019"_s << u"No existe el año 2019"_s;
-        QTest::newRow("origen más nuevo") << u"2040"_s << u"versión más nueva"_s;
-        QTest::newRow("origen dañado") << u"2050"_s << u"No se pudo crear el año 2051"_s;
+        fila("sin origen", u"2019"_s, u"No existe el año 2019"_s);
+        fila("origen más nuevo", u"2040"_s, u"versión más nueva"_s);
+        fila("origen dañado", u"2050"_s, u"No se pudo crear el año 2051"_s);
     }
 
     void nuevoAnoRechazado() {
@@ -430,42 +428,18 @@ private slots:
         QTest::addColumn<QString>("boton");
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QString>("ventana");
-        QTest::newRow("inmuebles") << "cmdInmuebles"
-                                   << "mnuArquivosInm"
-                                   << "frmInmuebles";
-        QTest::newRow("inquilinos") << "cmdInquilinos"
-                                    << "mnuArquivosInq"
-                                    << "frmInquilinos";
-        QTest::newRow("conceptos") << "cmdConceptosCobro"
-                                   << "mnuArquivosCon"
-                                   << "frmCobrosConceptos";
-        QTest::newRow("cobros") << "cmdCobros"
-                                << "mnuTraballosCob"
-                                << "frmCobros";
-        QTest::newRow("búsqueda") << "cmdBusqueda"
-                                  << "mnuTraballosBus"
-                                  << "frmBusqueda";
-        QTest::newRow("informes") << "cmdInformes"
-                                  << "mnuTraballosInf"
-                                  << "frmInforme";
-        QTest::newRow("contratos") << "cmdContratos"
-                                   << "mnuTraballosContratos"
-                                   << "frmContratos";
-        QTest::newRow("configuracion") << "cmdConfiguracion"
-                                       << "mnuArquivosConfig"
-                                       << "frmConfiguracion";
-        QTest::newRow("estadisticas") << "cmdGraficos"
-                                      << "mnuTraballosGraf"
-                                      << "frmEstadisticas";
-        QTest::newRow("copia") << "cmdCopiaSeg"
-                               << "mnuUtiCopias"
-                               << "frmCopiaPen";
-        QTest::newRow("colores") << "cmdCores"
-                                 << "mnuUtiColor"
-                                 << "frmColor";
-        QTest::newRow("acerca de") << "cmdVelmora"
-                                   << "mnuSairAcercaDe"
-                                   << "frmAcercaDe";
+        fila("inmuebles", "cmdInmuebles", "mnuArquivosInm", "frmInmuebles");
+        fila("inquilinos", "cmdInquilinos", "mnuArquivosInq", "frmInquilinos");
+        fila("conceptos", "cmdConceptosCobro", "mnuArquivosCon", "frmCobrosConceptos");
+        fila("cobros", "cmdCobros", "mnuTraballosCob", "frmCobros");
+        fila("búsqueda", "cmdBusqueda", "mnuTraballosBus", "frmBusqueda");
+        fila("informes", "cmdInformes", "mnuTraballosInf", "frmInforme");
+        fila("contratos", "cmdContratos", "mnuTraballosContratos", "frmContratos");
+        fila("configuracion", "cmdConfiguracion", "mnuArquivosConfig", "frmConfiguracion");
+        fila("estadisticas", "cmdGraficos", "mnuTraballosGraf", "frmEstadisticas");
+        fila("copia", "cmdCopiaSeg", "mnuUtiCopias", "frmCopiaPen");
+        fila("colores", "cmdCores", "mnuUtiColor", "frmColor");
+        fila("acerca de", "cmdVelmora", "mnuSairAcercaDe", "frmAcercaDe");
     }
 
     void botonesYMenusAbrenSuVentana() {
@@ -560,16 +534,17 @@ private slots:
         QTest::addColumn<QString>("anoAbierto");
         QTest::addColumn<int>("documentos");
         // A folder named with an eñe is written as UTF-8 and read back the same.
-        fila("crear", "cmdCrear", u"Año nuevo"_s, u"2025"_s, {}, u"Año nuevo"_s, u"2025"_s);
-        fila("abrir la carpeta de datos", "cmdAbrir", u"Viejos"_s, {}, {}, u"Viejos"_s, u"2024"_s);
-        fila("abrir la carpeta de un año", "cmdAbrir", u"Viejos/2023"_s, {}, {}, u"Viejos"_s,
-             u"2023"_s);
-        fila("demostración", "cmdDemo", {}, {}, {}, u"casa/TorvaneDemo"_s, u"2024"_s, 1);
-        fila("cancelada", "cmdCrear", {}, u"2025"_s, {});
-        fila("sin año", "cmdCrear", u"Nuevos"_s, {}, u"Escriba el año de trabajo"_s);
-        fila("año con barra", "cmdCrear", u"Nuevos"_s, u"../x"_s, u"no puede ser"_s);
-        fila("el año ya existe", "cmdCrear", u"Viejos"_s, u"2024"_s, u"no se sobrescribe"_s);
-        fila("carpeta sin años", "cmdAbrir", u"Viejos/notas"_s, {}, u"no hay ningún año"_s);
+        eleccion("crear", "cmdCrear", u"Año nuevo"_s, u"2025"_s, {}, u"Año nuevo"_s, u"2025"_s);
+        eleccion("abrir la carpeta de datos", "cmdAbrir", u"Viejos"_s, {}, {}, u"Viejos"_s,
+                 u"2024"_s);
+        eleccion("abrir la carpeta de un año", "cmdAbrir", u"Viejos/2023"_s, {}, {}, u"Viejos"_s,
+                 u"2023"_s);
+        eleccion("demostración", "cmdDemo", {}, {}, {}, u"casa/TorvaneDemo"_s, u"2024"_s, 1);
+        eleccion("cancelada", "cmdCrear", {}, u"2025"_s, {});
+        eleccion("sin año", "cmdCrear", u"Nuevos"_s, {}, u"Escriba el año de trabajo"_s);
+        eleccion("año con barra", "cmdCrear", u"Nuevos"_s, u"../x"_s, u"no puede ser"_s);
+        eleccion("el año ya existe", "cmdCrear", u"Viejos"_s, u"2024"_s, u"no se sobrescribe"_s);
+        eleccion("carpeta sin años", "cmdAbrir", u"Viejos/notas"_s, {}, u"no hay ningún año"_s);
     }
 
     void cadaEleccion() {

@@ -141,19 +141,14 @@ private slots:
         QTest::addColumn<int>("serie"); // entry of the series box: 0 TODAS, 1 A, 2 B
         QTest::addColumn<QStringList>("esperados");
         QTest::addColumn<QString>("total");
-        const auto fila = [](const char* caso, const char* desde, const char* texto, bool pen,
-                             int serie, const char* esperados, const char* total) {
-            QTest::newRow(caso) << QString::fromUtf8(desde) << QString::fromUtf8(texto) << pen
-                                << serie << lista(esperados) << QString::fromUtf8(total);
-        };
-        fila("todo", "", "", false, 0, "2B|1B|2A|1A", "1.111,00");
-        fila("acentos", "", "jose", false, 0, "2B|1A", "1.001,00");
-        fila("comilla", "", "o'brien", false, 0, "1B", "100,00");
-        fila("porcentaje", "", "100%", false, 0, "2A", "10,00");
-        fila("fuera de fechas", "02022024", "jose", false, 0, "2B", "1,00");
-        fila("pendientes", "", "", true, 0, "2B|2A", "11,00");
-        fila("serie B", "", "", false, 2, "2B|1B", "101,00");
-        fila("serie A pendientes", "", "", true, 1, "2A", "10,00");
+        fila("todo", "", "", false, 0, lista("2B|1B|2A|1A"), "1.111,00");
+        fila("acentos", "", "jose", false, 0, lista("2B|1A"), "1.001,00");
+        fila("comilla", "", "o'brien", false, 0, lista("1B"), "100,00");
+        fila("porcentaje", "", "100%", false, 0, lista("2A"), "10,00");
+        fila("fuera de fechas", "02022024", "jose", false, 0, lista("2B"), "1,00");
+        fila("pendientes", "", "", true, 0, lista("2B|2A"), "11,00");
+        fila("serie B", "", "", false, 2, lista("2B|1B"), "101,00");
+        fila("serie A pendientes", "", "", true, 1, lista("2A"), "10,00");
     }
 
     void filtros() {
@@ -233,8 +228,8 @@ private slots:
 
     void nuevoDocumento_data() {
         QTest::addColumn<bool>("elegir");
-        QTest::newRow("sin inmueble") << false;
-        QTest::newRow("con inmueble") << true;
+        fila("sin inmueble", false);
+        fila("con inmueble", true);
     }
 
     void nuevoDocumento() {
@@ -299,11 +294,10 @@ private slots:
         QTest::addColumn<QStringList>("lineas"); // units, price, units, price...
         QTest::addColumn<QString>("ret");
         QTest::addColumn<QStringList>("esperado");
-        QTest::newRow("iva y retención")
-            << lista("2|100|1|50") << "15" << lista("250,00|250,00|52,50|37,50|265,00");
+        fila("iva y retención", lista("2|100|1|50"), "15",
+             lista("250,00|250,00|52,50|37,50|265,00"));
         // Ties at the cent go away from zero: 0,125 and the VAT's 0,105.
-        QTest::newRow("medio céntimo")
-            << lista("1|0.5") << "25" << lista("0,50|0,50|0,11|0,13|0,48");
+        fila("medio céntimo", lista("1|0.5"), "25", lista("0,50|0,50|0,11|0,13|0,48"));
     }
 
     void totales() {
@@ -376,17 +370,19 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("texto");
         QTest::addColumn<QString>("mensaje");
+        QTest::addColumn<QString>("queda"); // in the box, when refused
         for (const char* boton : {"cmdImprimirRecibo", "cmdImprimirFactura", "cerrar"}) {
-            const QString b = QString::fromLatin1(boton);
-            QTest::addRow("%s, retención sin Intro", boton) << b << "txtRet"
-                                                            << "19"
-                                                            << "";
-            QTest::addRow("%s, número ocupado", boton) << b << "txtNumero"
-                                                       << "1" << kNumeroRepetido;
-            QTest::addRow("%s, fecha imposible", boton) << b << "mskFecha"
-                                                        << "31022024"
-                                                        << "Fecha incorrecta. Ponga otra";
+            const auto caso = [boton](const char* c) { return QByteArray(boton) + ", " + c; };
+            fila(caso("retención sin Intro"), boton, "txtRet", "19", "", "");
+            fila(caso("número ocupado"), boton, "txtNumero", "1", kNumeroRepetido, "2");
+            fila(caso("fecha imposible"), boton, "mskFecha", "31022024",
+                 "Fecha incorrecta. Ponga otra", "31/02/2024");
         }
+        // Closing checks every box, whether Enter left it or not.
+        fila("cerrar, número que no lo es", "cerrar", "txtNumero", "x", "Ponga un número correcto",
+             "2");
+        fila("cerrar, IVA que no existe", "cerrar", "txtPorIva", "7",
+             "Este IVA no es correcto. Cámbielo", "7");
     }
 
     void guardarAntesDeImprimir() {
@@ -394,6 +390,7 @@ private slots:
         QFETCH(QString, control);
         QFETCH(QString, texto);
         QFETCH(QString, mensaje);
+        QFETCH(QString, queda);
         Entorno e;
         prepararImpresion();
         documentoA(e, 1);
@@ -425,6 +422,8 @@ private slots:
         const char* guardado = "Id = ? AND Num = 2 AND Ret = 19.02 AND Tot = 102.14";
         if (!mensaje.isEmpty()) {
             QCOMPARE(Mensaje::textos().last(), mensaje);
+            QVERIFY(hoja.isVisible());
+            QCOMPARE(hoja.findChild<QLineEdit*>(control)->text(), queda);
             QVERIFY(!QFile::exists(pdf));
             QCOMPARE(contar("tblCobros", "Id = ? AND Num = 2 AND Ret = 0 AND Tot = 121.16", {id}),
                      1);
@@ -440,54 +439,19 @@ private slots:
             QVERIFY2(papel.contains(importe), qPrintable(importe + u" no está en: "_s + papel));
     }
 
-    void comprobaciones_data() {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QString>("texto");
-        QTest::addColumn<QString>("mensaje");
-        QTest::addColumn<QString>("queda");
-        filaDeTextos("txtNumero", {"txtNumero", "x", "Ponga un número correcto", "5"});
-        filaDeTextos("mskFecha",
-                     {"mskFecha", "31022024", "Fecha incorrecta. Ponga otra", "31/02/2024"});
-        filaDeTextos("txtPorIva", {"txtPorIva", "7", "Este IVA no es correcto. Cámbielo", "7"});
-    }
-
-    void comprobaciones() {
-        QFETCH(QString, control);
-        QFETCH(QString, texto);
-        QFETCH(QString, mensaje);
-        QFETCH(QString, queda);
-        Entorno e;
-        frmCobrosHoja hoja;
-        const int id = documentoA(e, 5);
-        e.linea(id, 1, 2, 100);
-        abrir(hoja, id);
-        auto* caja = hoja.findChild<QLineEdit*>(control);
-        // The box is changed and the window closed at once (the close box), so the checks
-        // on leaving the box do not get their say first.
-        caja->setText(texto);
-        pulsarEnter(caja);
-        hoja.close();
-        QVERIFY(hoja.isVisible());
-        QCOMPARE(Mensaje::textos().last(), mensaje);
-        QCOMPARE(caja->text(), queda);
-        QCOMPARE(contar("tblCobros", "PorIva = 21"), 0);
-    }
-
     void comandosDeLineas_data() {
         QTest::addColumn<QList<int>>("lineas");
         QTest::addColumn<QString>("boton");
         QTest::addColumn<int>("fila");
         QTest::addColumn<QStringList>("quedan");
-        QTest::newRow("insertar en 2 de 1,2,3")
-            << QList<int>{1, 2, 3} << "cmdInsertar" << 2 << lista("1:L1|2:nueva|3:L2|4:L3");
-        QTest::newRow("insertar en 3 de 1,3")
-            << QList<int>{1, 3} << "cmdInsertar" << 2 << lista("1:L1|3:nueva|4:L3");
-        QTest::newRow("nueva tras 1,2,5")
-            << QList<int>{1, 2, 5} << "cmdNovo" << 1 << lista("1:L1|2:L2|5:L5|6:nueva");
-        QTest::newRow("editar la 2")
-            << QList<int>{1, 2, 3} << "cmdEditar" << 2 << lista("1:L1|2:nueva|3:L3");
-        QTest::newRow("borrar la 2")
-            << QList<int>{1, 2, 3} << "cmdBorrar" << 2 << lista("1:L1|3:L3");
+        fila("insertar en 2 de 1,2,3", QList<int>{1, 2, 3}, "cmdInsertar", 2,
+             lista("1:L1|2:nueva|3:L2|4:L3"));
+        fila("insertar en 3 de 1,3", QList<int>{1, 3}, "cmdInsertar", 2,
+             lista("1:L1|3:nueva|4:L3"));
+        fila("nueva tras 1,2,5", QList<int>{1, 2, 5}, "cmdNovo", 1,
+             lista("1:L1|2:L2|5:L5|6:nueva"));
+        fila("editar la 2", QList<int>{1, 2, 3}, "cmdEditar", 2, lista("1:L1|2:nueva|3:L3"));
+        fila("borrar la 2", QList<int>{1, 2, 3}, "cmdBorrar", 2, lista("1:L1|3:L3"));
     }
 
     void comandosDeLineas() {
@@ -570,8 +534,8 @@ private slots:
     void conceptoDelBuscador_data() {
         QTest::addColumn<bool>("elegir");
         QTest::addColumn<QStringList>("cajas"); // code, description, price
-        QTest::newRow("elegido") << true << lista("1|Alquiler|9");
-        QTest::newRow("sin elegir") << false << lista("0|vieja|9");
+        fila("elegido", true, lista("1|Alquiler|9"));
+        fila("sin elegir", false, lista("0|vieja|9"));
     }
 
     void conceptoDelBuscador() {
@@ -618,16 +582,14 @@ private slots:
         QTest::addColumn<int>("filas");
         QTest::addColumn<QString>("totales");
         QTest::addColumn<QString>("aviso");
-        QTest::newRow("vivienda exenta")
-            << u"exenta"_s << 1 << u"524,69|0,00|0,00|524,69"_s << QString();
-        QTest::newRow("local con IVA y retención")
-            << u"local"_s << 1 << u"500,00|105,00|95,00|510,00"_s << QString();
-        QTest::newRow("ya emitido")
-            << u"emitido"_s << 1 << u"500,00|0,00|0,00|500,00"_s << u"ya emitido: 7B"_s;
-        QTest::newRow("sin inquilino") << u"libre"_s << 0 << QString() << QString();
-        QTest::newRow("sin líneas") << u"sinlineas"_s << 0 << QString() << QString();
-        QTest::newRow("serie que no existe")
-            << u"serie"_s << 1 << u"500,00|0,00|0,00|500,00"_s << u"no existe la serie Z"_s;
+        fila("vivienda exenta", u"exenta"_s, 1, u"524,69|0,00|0,00|524,69"_s, QString());
+        fila("local con IVA y retención", u"local"_s, 1, u"500,00|105,00|95,00|510,00"_s,
+             QString());
+        fila("ya emitido", u"emitido"_s, 1, u"500,00|0,00|0,00|500,00"_s, u"ya emitido: 7B"_s);
+        fila("sin inquilino", u"libre"_s, 0, QString(), QString());
+        fila("sin líneas", u"sinlineas"_s, 0, QString(), QString());
+        fila("serie que no existe", u"serie"_s, 1, u"500,00|0,00|0,00|500,00"_s,
+             u"no existe la serie Z"_s);
     }
 
     void propuesta() {

@@ -76,17 +76,12 @@ private slots:
         QTest::addColumn<QString>("filtro");
         QTest::addColumn<QStringList>("nombres");
         const QStringList todos = lista("álvaro|GARCÍA LÓPEZ, ANA|O'Brien, Sean|Peña Ruiz, Luis");
-        const auto fila = [](const char* caso, const char* estado, const char* filtro,
-                             const QStringList& nombres) {
-            QTest::newRow(caso) << QString::fromUtf8(estado) << QString::fromUtf8(filtro)
-                                << nombres;
-        };
         fila("inquilinos sin filtro", "Inquilinos", "", todos);
-        fila("sin acentos", "Inquilinos", "garcia", {todos[1]});
-        fila("eñe", "Inquilinos", "pena", {todos[3]});
-        fila("comilla", "Inquilinos", "o'brien", {todos[2]});
+        fila("sin acentos", "Inquilinos", "garcia", QStringList{todos[1]});
+        fila("eñe", "Inquilinos", "pena", QStringList{todos[3]});
+        fila("comilla", "Inquilinos", "o'brien", QStringList{todos[2]});
         fila("un blanco", "Inquilinos", " ", todos.mid(1));
-        fila("nada", "Inquilinos", "zz", {});
+        fila("nada", "Inquilinos", "zz", QStringList());
         fila("inmuebles por inquilino", "Inmuebles", "LUIS", lista("Bajo comercial"));
         fila("inmuebles sin filtro", "Inmuebles", "",
              lista("Bajo comercial|Garaje 100%|Piso Centro"));
@@ -130,9 +125,9 @@ private slots:
 
     void buscadorEligeOSale_data() {
         QTest::addColumn<QString>("accion");
-        QTest::newRow("enter") << u"enter"_s;
-        QTest::newRow("escape") << u"escape"_s;
-        QTest::newRow("lista vacia") << u"vacia"_s;
+        fila("enter", u"enter"_s);
+        fila("escape", u"escape"_s);
+        fila("lista vacia", u"vacia"_s);
     }
 
     void buscadorEligeOSale() {
@@ -185,19 +180,17 @@ private slots:
         QTest::addColumn<QString>("texto");
         QTest::addColumn<QStringList>("esperados");
         const QString jose = u"Inquilino|José GARCÍA Núñez"_s;
-        QTest::newRow("nombre sin acentos") << u"garcia nu"_s << QStringList{jose};
-        QTest::newRow("teléfono sin blancos") << u"981100"_s << QStringList{jose};
-        QTest::newRow("móvil con blancos") << u"111 222"_s << QStringList{jose};
-        QTest::newRow("N.I.F.") << u"32145678z"_s << QStringList{jose};
-        QTest::newRow("IBAN") << u"2080 0001 23"_s << QStringList{jose};
-        QTest::newRow("inmueble y dirección")
-            << u"LUGO"_s
-            << QStringList{u"Inmueble|Bajo Rúa Nova"_s, u"Inmueble|Piso Avenida de Lugo 12"_s};
-        QTest::newRow("número con serie") << u"57a"_s << QStringList{u"Recibo|57A"_s};
-        QTest::newRow("número, recientes primero")
-            << u"57"_s << QStringList{u"Recibo|57B"_s, u"Recibo|57A"_s};
-        QTest::newRow("importe") << u"650"_s << QStringList{u"Recibo|157A"_s, u"Recibo|57A"_s};
-        QTest::newRow("importe con decimales") << u"120,5"_s << QStringList{u"Recibo|57B"_s};
+        fila("nombre sin acentos", u"garcia nu"_s, QStringList{jose});
+        fila("teléfono sin blancos", u"981100"_s, QStringList{jose});
+        fila("móvil con blancos", u"111 222"_s, QStringList{jose});
+        fila("N.I.F.", u"32145678z"_s, QStringList{jose});
+        fila("IBAN", u"2080 0001 23"_s, QStringList{jose});
+        fila("inmueble y dirección", u"LUGO"_s,
+             QStringList{u"Inmueble|Bajo Rúa Nova"_s, u"Inmueble|Piso Avenida de Lugo 12"_s});
+        fila("número con serie", u"57a"_s, QStringList{u"Recibo|57A"_s});
+        fila("número, recientes primero", u"57"_s, QStringList{u"Recibo|57B"_s, u"Recibo|57A"_s});
+        fila("importe", u"650"_s, QStringList{u"Recibo|157A"_s, u"Recibo|57A"_s});
+        fila("importe con decimales", u"120,5"_s, QStringList{u"Recibo|57B"_s});
         QTest::newRow("comillas") << u"O'Brien \"x\""_s << QStringList{};
     }
 
@@ -219,12 +212,11 @@ private slots:
         QTest::addColumn<QString>("ventana");
         QTest::addColumn<QString>("caja");
         QTest::addColumn<QString>("valor");
-        QTest::newRow("inquilino")
-            << u"garcia"_s << 0 << u"frmInquilinosFicha"_s << u"txtNom"_s << u"José GARCÍA Núñez"_s;
-        QTest::newRow("segundo inmueble") << u"lugo"_s << 1 << u"frmInmueblesFicha"_s << u"txtDes"_s
-                                          << u"Piso Avenida de Lugo 12"_s;
-        QTest::newRow("recibo") << u"157"_s << 0 << u"frmCobrosHoja"_s << u"txtNumero"_s
-                                << u"157"_s;
+        fila("inquilino", u"garcia"_s, 0, u"frmInquilinosFicha"_s, u"txtNom"_s,
+             u"José GARCÍA Núñez"_s);
+        fila("segundo inmueble", u"lugo"_s, 1, u"frmInmueblesFicha"_s, u"txtDes"_s,
+             u"Piso Avenida de Lugo 12"_s);
+        fila("recibo", u"157"_s, 0, u"frmCobrosHoja"_s, u"txtNumero"_s, u"157"_s);
     }
 
     void enterAbreLaFichaOLaHoja() {
@@ -274,9 +266,9 @@ private slots:
     void inquilinoNuevo_data() {
         QTest::addColumn<QString>("nombre");
         QTest::addColumn<QStringList>("mensajes");
-        QTest::newRow("sin nombre") << "" << lista("Ponga un nombre al inquilino");
-        QTest::newRow("duplicado sin acentos")
-            << "garcia" << lista("Este Inquilino ya está registrado, ponga otro");
+        fila("sin nombre", "", lista("Ponga un nombre al inquilino"));
+        fila("duplicado sin acentos", "garcia",
+             lista("Este Inquilino ya está registrado, ponga otro"));
         QTest::newRow("correcto") << "O'Brien" << QStringList{};
     }
 
@@ -305,10 +297,10 @@ private slots:
     void inquilinoEditado_data() {
         QTest::addColumn<QString>("nombre");
         QTest::addColumn<QString>("queda");
-        filaDeTextos("mismo nombre", {"Ana Pérez", "Ana Pérez"});
-        filaDeTextos("solo mayúsculas", {"ANA PÉREZ", "Ana Pérez"});
-        filaDeTextos("nombre de otro", {"luis gomez", "Ana Pérez"});
-        filaDeTextos("nombre nuevo", {"Ana Pérez Gil", "Ana Pérez Gil"});
+        fila("mismo nombre", "Ana Pérez", "Ana Pérez");
+        fila("solo mayúsculas", "ANA PÉREZ", "Ana Pérez");
+        fila("nombre de otro", "luis gomez", "Ana Pérez");
+        fila("nombre nuevo", "Ana Pérez Gil", "Ana Pérez Gil");
     }
 
     void inquilinoEditado() {
@@ -347,11 +339,11 @@ private slots:
     void inmuebleNuevoYPrecio_data() {
         QTest::addColumn<QString>("precio");
         QTest::addColumn<QString>("guardado"); // empty when refused
-        filaDeTextos("sin tocar", {"-", "0"});
-        filaDeTextos("punto como coma", {"450.5", "450.5"});
-        filaDeTextos("coma", {"1234,5", "1234.5"});
-        filaDeTextos("vacío", {"", ""});
-        filaDeTextos("letras", {"abc", ""});
+        fila("sin tocar", "-", "0");
+        fila("punto como coma", "450.5", "450.5");
+        fila("coma", "1234,5", "1234.5");
+        fila("vacío", "", "");
+        fila("letras", "abc", "");
     }
 
     void inmuebleNuevoYPrecio() {
@@ -428,16 +420,14 @@ private slots:
     void inmueblesFiltra_data() {
         QTest::addColumn<QString>("filtro");
         QTest::addColumn<QStringList>("descripciones");
-        QTest::newRow("sin filtro, por código")
-            << "" << lista("Local O'Donnell|Ático|Bajo B|Garaje 100%");
-        QTest::newRow("descripción sin acentos") << "atico" << lista("Ático");
-        QTest::newRow("código postal") << "15001" << lista("Local O'Donnell|Ático");
-        QTest::newRow("población y provincia juntas")
-            << "coruña a coruña" << lista("Local O'Donnell|Ático");
-        QTest::newRow("calle y población sin código") << "Real 1  Lugo" << lista("Bajo B");
-        QTest::newRow("nombre del inquilino") << "PENA" << lista("Ático|Garaje 100%");
-        QTest::newRow("comilla") << "o'donnell" << lista("Local O'Donnell");
-        QTest::newRow("por ciento") << "100%" << lista("Garaje 100%");
+        fila("sin filtro, por código", "", lista("Local O'Donnell|Ático|Bajo B|Garaje 100%"));
+        fila("descripción sin acentos", "atico", lista("Ático"));
+        fila("código postal", "15001", lista("Local O'Donnell|Ático"));
+        fila("población y provincia juntas", "coruña a coruña", lista("Local O'Donnell|Ático"));
+        fila("calle y población sin código", "Real 1  Lugo", lista("Bajo B"));
+        fila("nombre del inquilino", "PENA", lista("Ático|Garaje 100%"));
+        fila("comilla", "o'donnell", lista("Local O'Donnell"));
+        fila("por ciento", "100%", lista("Garaje 100%"));
         QTest::newRow("nada") << "nada" << QStringList{};
     }
 
@@ -507,17 +497,17 @@ private slots:
     void inquilinosFiltra_data() {
         QTest::addColumn<QString>("filtro");
         QTest::addColumn<QStringList>("nombres");
-        QTest::newRow("sin filtro, por nombre")
-            << "" << lista("Ana GARCÍA|O'Brien|Peña, Luis|Sin datos|Zoe 100%");
-        QTest::newRow("nombre sin acentos") << "garcia" << lista("Ana GARCÍA");
-        QTest::newRow("eñe como ene") << "PENA" << lista("Peña, Luis");
+        fila("sin filtro, por nombre", "",
+             lista("Ana GARCÍA|O'Brien|Peña, Luis|Sin datos|Zoe 100%"));
+        fila("nombre sin acentos", "garcia", lista("Ana GARCÍA"));
+        fila("eñe como ene", "PENA", lista("Peña, Luis"));
         QTest::newRow("solo el móvil") << "222 333" << QStringList{};
-        QTest::newRow("parte del móvil") << "222333" << lista("Peña, Luis");
-        QTest::newRow("los dos teléfonos juntos") << "111 6" << lista("Ana GARCÍA");
-        QTest::newRow("correo") << "@correo." << lista("Ana GARCÍA|O'Brien");
-        QTest::newRow("comilla") << "o'b" << lista("O'Brien");
-        QTest::newRow("por ciento") << "100%" << lista("Zoe 100%");
-        QTest::newRow("solo por ciento") << "%" << lista("Zoe 100%");
+        fila("parte del móvil", "222333", lista("Peña, Luis"));
+        fila("los dos teléfonos juntos", "111 6", lista("Ana GARCÍA"));
+        fila("correo", "@correo.", lista("Ana GARCÍA|O'Brien"));
+        fila("comilla", "o'b", lista("O'Brien"));
+        fila("por ciento", "100%", lista("Zoe 100%"));
+        fila("solo por ciento", "%", lista("Zoe 100%"));
     }
 
     void inquilinosFiltra() {

@@ -53,11 +53,17 @@ inline int contar(const char* tabla, const char* condicion = "", const QVariantL
     return Entorno::contar(QString::fromUtf8(tabla), QString::fromUtf8(condicion), valores);
 }
 
-/** Adds a test data row whose columns are all texts. */
-inline void filaDeTextos(const char* caso, std::initializer_list<const char*> textos) {
-    QTestData& fila = QTest::newRow(caso);
-    for (const char* t : textos)
-        fila << QString::fromUtf8(t);
+inline QString comoDato(const char* texto) {
+    return QString::fromUtf8(texto);
+}
+template <typename T> const T& comoDato(const T& valor) {
+    return valor;
+}
+
+/** Adds a test data row; C strings go in as QString. */
+template <typename... T> void fila(const QByteArray& caso, const T&... valores) {
+    QTestData& datos = QTest::newRow(caso.constData());
+    ((datos << comoDato(valores)), ...);
 }
 
 /** Replaces a box's text through the keyboard, as the user would. */

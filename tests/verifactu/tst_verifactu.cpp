@@ -144,28 +144,21 @@ void PruebaVerifactu::huellasDeLosEjemplosDeLaAgencia_data() {
     QTest::addColumn<bool>("anulacion");
     QTest::addColumn<QString>("numSerie");
     QTest::addColumn<QString>("anterior");
-    QTest::addColumn<QString>("fechaHora");
+    QTest::addColumn<int>("segundo"); // of 2024-01-01T19:20 in UTC+1
     QTest::addColumn<QString>("huella");
-    QTest::newRow("primer registro")
-        << false << u"12345678/G33"_s << QString() << u"2024-01-01T19:20:30+01:00"_s
-        << u"3C464DAF61ACB827C65FDA19F352A4E3BDC2C640E9E9FC4CC058073F38F12F60"_s;
-    QTest::newRow("alta encadenada")
-        << false << u"12345679/G34"_s
-        << u"3C464DAF61ACB827C65FDA19F352A4E3BDC2C640E9E9FC4CC058073F38F12F60"_s
-        << u"2024-01-01T19:20:35+01:00"_s
-        << u"F7B94CFD8924EDFF273501B01EE5153E4CE8F259766F88CF6ACB8935802A2B97"_s;
-    QTest::newRow("anulación")
-        << true << u"12345679/G34"_s
-        << u"F7B94CFD8924EDFF273501B01EE5153E4CE8F259766F88CF6ACB8935802A2B97"_s
-        << u"2024-01-01T19:20:40+01:00"_s
-        << u"177547C0D57AC74748561D054A9CEC14B4C4EA23D1BEFD6F2E69E3A388F90C68"_s;
+    const QString h1 = u"3C464DAF61ACB827C65FDA19F352A4E3BDC2C640E9E9FC4CC058073F38F12F60"_s;
+    const QString h2 = u"F7B94CFD8924EDFF273501B01EE5153E4CE8F259766F88CF6ACB8935802A2B97"_s;
+    fila("primer registro", false, u"12345678/G33"_s, QString(), 30, h1);
+    fila("alta encadenada", false, u"12345679/G34"_s, h1, 35, h2);
+    fila("anulación", true, u"12345679/G34"_s, h2, 40,
+         u"177547C0D57AC74748561D054A9CEC14B4C4EA23D1BEFD6F2E69E3A388F90C68"_s);
 }
 
 void PruebaVerifactu::huellasDeLosEjemplosDeLaAgencia() {
     QFETCH(bool, anulacion);
     QFETCH(QString, numSerie);
     QFETCH(QString, anterior);
-    QFETCH(QString, fechaHora);
+    QFETCH(int, segundo);
     QFETCH(QString, huella);
     RegistroFacturacion r;
     r.anulacion = anulacion;
@@ -176,7 +169,7 @@ void PruebaVerifactu::huellasDeLosEjemplosDeLaAgencia() {
     r.cuota = importeAeat(12.35);
     r.importe = importeAeat(123.45);
     r.huellaAnt = anterior;
-    r.fechaHora = fechaHora;
+    r.fechaHora = u"2024-01-01T19:20:%1+01:00"_s.arg(segundo);
     QCOMPARE(calcularHuella(r), huella);
     QCOMPARE(fechaHoraAeat(QDateTime(QDate(2024, 1, 1), QTime(19, 20, 30), QTimeZone(3600))),
              u"2024-01-01T19:20:30+01:00"_s);
