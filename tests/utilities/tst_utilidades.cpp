@@ -151,7 +151,6 @@ private slots:
             QCOMPARE(colorFondo(), colorDesdeNumero(0xC8C0F2));
             for (int bgr : kPaletaPrincipal)
                 QCOMPARE(colorTexto(colorDesdeNumero(bgr)), QColor(Qt::black));
-            QCOMPARE(colorTexto(QColor(0x20, 0x20, 0x60)), QColor(Qt::white));
             QCOMPARE(fondoDe(w.findChild<QLabel*>(u"lblColor2_9"_s)), colorDesdeNumero(0xEAC97D));
             pulsar(w, u"lblColor_0"_s);
             QCOMPARE(contenidoDe(p + u"/color.ini"_s), QByteArray(" 15724025 \r\n"));
