@@ -95,6 +95,11 @@ const char* const kFunciones[] = {
     // the program's own rule for cents.
     "CREATE FUNCTION centimos(x DOUBLE PRECISION) RETURNS DOUBLE PRECISION LANGUAGE sql"
     " IMMUTABLE AS $$ SELECT round(x::numeric, 2)::double precision $$",
+    // SQLite gives a row inserted without Id one past the largest; so does the server.
+    "CREATE FUNCTION torvane_id() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+    " IF NEW.Id IS NULL THEN"
+    " EXECUTE format('SELECT COALESCE(MAX(Id), 0) + 1 FROM %I', TG_TABLE_NAME) INTO NEW.Id;"
+    " END IF; RETURN NEW; END $$",
     "CREATE FUNCTION torvane_rechazar() RETURNS trigger LANGUAGE plpgsql"
     " AS $$ BEGIN RAISE EXCEPTION USING MESSAGE = TG_ARGV[0]; END $$",
     "CREATE FUNCTION torvane_factura_fija() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
@@ -209,6 +214,11 @@ QString crearObjetos(QSqlDatabase& db, const QString& esquema, const Esquema& e,
             db, QStringLiteral("INSERT INTO tblVersion VALUES (%1)").arg(versionEsquema()));
     for (const char* f : kFunciones)
         if (error.isEmpty()) error = ejecutarTexto(db, QString::fromUtf8(f));
+    for (const Tabla& t : e.tablas)
+        if (error.isEmpty() && t.clave == QStringList{QStringLiteral("Id")})
+            error = ejecutarTexto(db, QStringLiteral("CREATE TRIGGER trgId%1 BEFORE INSERT ON %1"
+                                                     " FOR EACH ROW EXECUTE FUNCTION torvane_id()")
+                                          .arg(t.nombre));
     if (guardas)
         for (const char* g : kGuardas)
             if (error.isEmpty()) error = ejecutarTexto(db, QString::fromUtf8(g));

@@ -1,4 +1,4 @@
-#include "support/Entorno.h"
+#include "support/Ayudas.h"
 
 #include "contracts/frmActualizarRentas.h"
 #include "data/Consulta.h"
@@ -55,42 +55,18 @@ private slots:
         QTest::addColumn<bool>("limitada");
         const int viv = 0, local = 1, ipc = 1, irav = 2, fijo = 3;
         const QDate antes(2023, 5, 24), desde(2023, 5, 25);
-        QTest::newRow("IPC sube") << viv << antes << ipc << 750.0 << "3,1"
-                                  << "2,2"
-                                  << "773,25" << false;
-        QTest::newRow("IPC baja") << viv << antes << ipc << 750.0 << "-1,5"
-                                  << ""
-                                  << "738,75" << false;
-        QTest::newRow("IPC topado por el IRAV") << viv << desde << ipc << 750.0 << "3,1"
-                                                << "2,2"
-                                                << "766,50" << true;
-        QTest::newRow("IPC bajo el IRAV") << viv << desde << ipc << 750.0 << "1,9"
-                                          << "2,2"
-                                          << "764,25" << false;
-        QTest::newRow("local sin tope") << local << desde << ipc << 750.0 << "3,1"
-                                        << "2,2"
-                                        << "773,25" << false;
-        QTest::newRow("IRAV") << viv << desde << irav << 800.0 << ""
-                              << "2,2"
-                              << "817,60" << false;
-        QTest::newRow("fijo topado") << viv << desde << fijo << 750.0 << ""
-                                     << "2,2"
-                                     << "766,50" << true;
-        QTest::newRow("fijo de local") << local << desde << fijo << 750.0 << ""
-                                       << ""
-                                       << "772,50" << false;
-        QTest::newRow("redondeo") << viv << antes << ipc << 633.33 << "2,3"
-                                  << ""
-                                  << "647,90" << false;
-        QTest::newRow("medio céntimo") << viv << antes << ipc << 100.5 << "1"
-                                       << ""
-                                       << "101,51" << false;
-        QTest::newRow("sin IPC") << viv << antes << ipc << 750.0 << ""
-                                 << "2,2"
-                                 << "Falta el IPC" << false;
-        QTest::newRow("sin el IRAV que topa") << viv << desde << ipc << 750.0 << "3,1"
-                                              << ""
-                                              << "Falta el IRAV" << false;
+        fila("IPC sube", viv, antes, ipc, 750.0, "3,1", "2,2", "773,25", false);
+        fila("IPC baja", viv, antes, ipc, 750.0, "-1,5", "", "738,75", false);
+        fila("IPC topado por el IRAV", viv, desde, ipc, 750.0, "3,1", "2,2", "766,50", true);
+        fila("IPC bajo el IRAV", viv, desde, ipc, 750.0, "1,9", "2,2", "764,25", false);
+        fila("local sin tope", local, desde, ipc, 750.0, "3,1", "2,2", "773,25", false);
+        fila("IRAV", viv, desde, irav, 800.0, "", "2,2", "817,60", false);
+        fila("fijo topado", viv, desde, fijo, 750.0, "", "2,2", "766,50", true);
+        fila("fijo de local", local, desde, fijo, 750.0, "", "", "772,50", false);
+        fila("redondeo", viv, antes, ipc, 633.33, "2,3", "", "647,90", false);
+        fila("medio céntimo", viv, antes, ipc, 100.5, "1", "", "101,51", false);
+        fila("sin IPC", viv, antes, ipc, 750.0, "", "2,2", "Falta el IPC", false);
+        fila("sin el IRAV que topa", viv, desde, ipc, 750.0, "3,1", "", "Falta el IRAV", false);
     }
 
     void actualizacion() {
@@ -125,25 +101,19 @@ private slots:
         QTest::addColumn<QString>("esperado");
         // Ends 31/01/2027: the tenant's notice falls in the new year; the February update
         // would come after the end, so it is not due.
-        QTest::newRow("fin de año") << QDate(2026, 12, 15) << QDate(2022, 2, 1) << 60 << 2
-                                    << QDate(2026, 2, 1) << "31/01/2027"
-                                    << "Fin de contrato 01/01/2027, Fianza 28/02/2027";
-        QTest::newRow("bisiesto") << QDate(2024, 1, 1) << QDate(2023, 3, 1) << 12 << 0 << QDate()
-                                  << "29/02/2024"
-                                  << "Fin de contrato 30/01/2024, Fianza 29/03/2024";
-        QTest::newRow("empieza un 29 de febrero")
-            << QDate(2025, 1, 20) << QDate(2024, 2, 29) << 12 << 0 << QDate() << "28/02/2025"
-            << "Fin de contrato 29/01/2025, Actualización "
-               "01/02/2025, Fianza 28/03/2025";
-        QTest::newRow("aviso del arrendador") << QDate(2024, 8, 1) << QDate(2020, 1, 1) << 60 << 1
-                                              << QDate(2024, 1, 1) << "31/12/2024"
-                                              << "Fin de contrato 31/08/2024";
-        QTest::newRow("actualización atrasada") << QDate(2024, 5, 15) << QDate(2022, 3, 10) << 60
-                                                << 0 << QDate(2023, 3, 1) << "09/03/2027"
-                                                << "Actualización 01/03/2024";
-        QTest::newRow("nada") << QDate(2024, 5, 15) << QDate(2024, 1, 1) << 60 << 0 << QDate()
-                              << "31/12/2028"
-                              << "";
+        fila("fin de año", QDate(2026, 12, 15), QDate(2022, 2, 1), 60, 2, QDate(2026, 2, 1),
+             "31/01/2027", "Fin de contrato 01/01/2027, Fianza 28/02/2027");
+        fila("bisiesto", QDate(2024, 1, 1), QDate(2023, 3, 1), 12, 0, QDate(), "29/02/2024",
+             "Fin de contrato 30/01/2024, Fianza 29/03/2024");
+        fila("empieza un 29 de febrero", QDate(2025, 1, 20), QDate(2024, 2, 29), 12, 0, QDate(),
+             "28/02/2025",
+             "Fin de contrato 29/01/2025, Actualización "
+             "01/02/2025, Fianza 28/03/2025");
+        fila("aviso del arrendador", QDate(2024, 8, 1), QDate(2020, 1, 1), 60, 1, QDate(2024, 1, 1),
+             "31/12/2024", "Fin de contrato 31/08/2024");
+        fila("actualización atrasada", QDate(2024, 5, 15), QDate(2022, 3, 10), 60, 0,
+             QDate(2023, 3, 1), "09/03/2027", "Actualización 01/03/2024");
+        fila("nada", QDate(2024, 5, 15), QDate(2024, 1, 1), 60, 0, QDate(), "31/12/2028", "");
     }
 
     void vencimientos() {

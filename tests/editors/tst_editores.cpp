@@ -1,37 +1,25 @@
+// The small editors: concepts, VAT types, series, a tenant's family and bank accounts.
 #include "app/Modulo.h"
 #include "data/Consulta.h"
 #include "editors/frmCobrosConceptos.h"
 #include "editors/frmInquilinosCuentas.h"
 #include "editors/frmInquilinosFamiliares.h"
 #include "editors/frmIvas.h"
+#include "editors/frmSeriesF.h"
 #include "registers/frmAtopar.h"
 #include "registers/frmInquilinos.h"
-#include "support/Entorno.h"
+#include "support/Ayudas.h"
 #include "ui/Mensajes.h"
 
 #include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-
-using namespace Qt::StringLiterals;
+#include <QFrame>
+#include <QToolButton>
 
 namespace {
 
-Rejilla* rejilla(QWidget* w) {
-    return w->findChild<Rejilla*>(u"mshDatos"_s);
-}
-QLineEdit* caja(QWidget* w, const QString& nombre) {
-    return w->findChild<QLineEdit*>(nombre);
-}
-QPushButton* boton(QWidget* w, const QString& nombre) {
-    return w->findChild<QPushButton*>(nombre);
-}
-void pulsar(QWidget* w, const QString& nombre) {
-    QTest::mouseClick(boton(w, nombre), Qt::LeftButton);
-}
-QString info(QWidget* w) {
-    return w->findChild<QLabel*>(u"lblInfo"_s)->text();
+/** Clicks a button with the mouse, as the user does (focus moves to it first). */
+void clic(QWidget* w, const char* nombre) {
+    QTest::mouseClick(hijo<QPushButton>(w, nombre), Qt::LeftButton);
 }
 QStringList titulos(Rejilla* r) {
     QStringList t;
@@ -39,7 +27,7 @@ QStringList titulos(Rejilla* r) {
         t << r->texto(0, c);
     return t;
 }
-void abrir(QWidget* w) {
+void mostrar(QWidget* w) {
     w->resize(720, 420);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -51,10 +39,10 @@ void escribir(QWidget* w, const QList<QLineEdit*>& cajas, const QStringList& tex
         cajas[i]->selectAll();
         teclear(cajas[i], textos[i]);
     }
-    pulsar(w, u"cmdAceptar"_s);
+    clic(w, "cmdAceptar");
 }
-int conceptos(const QString& condicion = {}, const QVariantList& valores = {}) {
-    return Entorno::contar(u"tblCobrosConceptos"_s, condicion, valores);
+int conceptos(const char* condicion = "", const QVariantList& valores = {}) {
+    return contar("tblCobrosConceptos", condicion, valores);
 }
 
 /** Family members and accounts: rows belong to the tenant the window was opened for. */
@@ -67,23 +55,23 @@ void deSuInquilino(const QString& tabla, const QStringList& cajas, const QString
     const int luis = e.inquilino(u"Luis"_s);
     Editor otro;
     otro.IdInq = luis;
-    abrir(&otro);
-    pulsar(&otro, u"cmdNovo"_s);
+    mostrar(&otro);
+    clic(&otro, "cmdNovo");
     escribir(&otro, {caja(&otro, cajas[0])}, {primeros[0]});
 
     Editor w;
     w.IdInq = ana;
-    abrir(&w);
-    Rejilla* r = rejilla(&w);
+    mostrar(&w);
+    Rejilla* r = rejillaDe(&w);
     QVERIFY(r->numFilas() <= 1); // no rows, with or without headings
-    pulsar(&w, u"cmdNovo"_s);
+    clic(&w, "cmdNovo");
     QCOMPARE(caja(&w, cajas[1])->geometry(), r->rectCelda(1, 2));
-    pulsar(&w, u"cmdCancelar"_s);
+    clic(&w, "cmdCancelar");
     QVERIFY(r->numFilas() <= 1);
     const QList<QLineEdit*> lineas{caja(&w, cajas[0]), caja(&w, cajas[1])};
-    pulsar(&w, u"cmdNovo"_s);
+    clic(&w, "cmdNovo");
     escribir(&w, lineas, {primeros[1], u"Z1"_s});
-    pulsar(&w, u"cmdNovo"_s);
+    clic(&w, "cmdNovo");
     escribir(&w, lineas, {primeros[2], u"B1"_s});
     QCOMPARE(r->texto(1, 2), u"B1"_s); // listed in order, not as typed
     QCOMPARE(r->texto(2, 1), primeros[1]);
@@ -91,27 +79,47 @@ void deSuInquilino(const QString& tabla, const QStringList& cajas, const QString
     QCOMPARE(titulos(r).value(0), titulo);
     // Z1 and B1 are no N.I.F.: the family editor warned and kept them.
     Mensaje::limpiarHistorial();
-    pulsar(&w, u"cmdBorrar"_s);
+    clic(&w, "cmdBorrar");
     QCOMPARE(Mensaje::textos(), QStringList{pregunta});
     QCOMPARE(r->numFilas(), 2);
 
     Editor otraVez;
     otraVez.IdInq = luis;
-    abrir(&otraVez);
-    QCOMPARE(rejilla(&otraVez)->numFilas(), 2);
-    QCOMPARE(rejilla(&otraVez)->texto(1, 1), primeros[0]);
+    mostrar(&otraVez);
+    QCOMPARE(rejillaDe(&otraVez)->numFilas(), 2);
+    QCOMPARE(rejillaDe(&otraVez)->texto(1, 1), primeros[0]);
 }
 
 /** Opens an editor of the tenant from the list's button; the tenant and caption it got. */
-template <class Editor> QString abrirDesde(QWidget* lista, const QString& nombre) {
+template <class Editor> QString abrirDesde(QWidget* lista, const char* nombre) {
     QString recibido;
     cuandoAparezca<Editor>([&recibido](Editor* w) {
         recibido = u"%1 %2"_s.arg(w->IdInq).arg(w->windowTitle());
         w->close();
     });
-    pulsar(lista, nombre);
+    clic(lista, nombre);
     return recibido;
 }
+
+struct Serie {
+    frmSeriesF w;
+    Rejilla* rejilla;
+    QFrame* marco;
+    QLineEdit *id, *cod, *des;
+
+    Serie()
+        : rejilla(w.findChild<Rejilla*>(u"dtgDetalles"_s))
+        , marco(w.findChild<QFrame*>(u"fraDetalles"_s))
+        , id(w.findChild<QLineEdit*>(u"txtDetalle_0"_s))
+        , cod(w.findChild<QLineEdit*>(u"txtDetalle_1"_s))
+        , des(w.findChild<QLineEdit*>(u"txtDetalle_2"_s)) {
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+    }
+    QToolButton* boton(const QString& nombre) { return w.findChild<QToolButton*>(nombre); }
+    void pulsar(const QString& nombre) { QTest::mouseClick(boton(nombre), Qt::LeftButton); }
+    bool enabled(const QString& nombre) { return boton(nombre)->isEnabled(); }
+};
 
 } // namespace
 
@@ -122,17 +130,17 @@ private slots:
     void conceptosNuevoImporteYCancelar() {
         Entorno e;
         frmCobrosConceptos w;
-        abrir(&w);
-        Rejilla* r = rejilla(&w);
-        pulsar(&w, u"cmdEditar"_s);
-        pulsar(&w, u"cmdBorrar"_s);
+        mostrar(&w);
+        Rejilla* r = rejillaDe(&w);
+        clic(&w, "cmdEditar");
+        clic(&w, "cmdBorrar");
         QVERIFY(Mensaje::textos().isEmpty());
 
-        pulsar(&w, u"cmdNovo"_s);
-        QLineEdit* des = caja(&w, u"txtDes"_s);
-        QLineEdit* imp = caja(&w, u"txtImp"_s);
+        clic(&w, "cmdNovo");
+        QLineEdit* des = caja(&w, "txtDes");
+        QLineEdit* imp = caja(&w, "txtImp");
         QVERIFY(des->isVisible() && des->hasFocus());
-        QVERIFY(!r->isEnabled() && !boton(&w, u"cmdNovo"_s)->isEnabled());
+        QVERIFY(!r->isEnabled() && !hijo<QPushButton>(&w, "cmdNovo")->isEnabled());
         w.resize(900, 500);
         QApplication::processEvents();
         QCOMPARE(imp->geometry(), r->rectCelda(1, 2));
@@ -147,25 +155,24 @@ private slots:
         QVERIFY(imp->hasFocus());
         imp->selectAll();
         teclear(imp, u"1234.5"_s);
-        QCOMPARE(imp->text(), u"1234,5"_s);
         pulsarEnter(imp);
-        pulsarEnter(caja(&w, u"txtObs"_s));
-        QVERIFY(boton(&w, u"cmdAceptar"_s)->hasFocus());
-        pulsar(&w, u"cmdAceptar"_s);
-        QCOMPARE(conceptos(u"Id = 1 AND Des = 'Luz' AND Imp = 1234.5"_s), 1);
+        pulsarEnter(caja(&w, "txtObs"));
+        QVERIFY(hijo<QPushButton>(&w, "cmdAceptar")->hasFocus());
+        clic(&w, "cmdAceptar");
+        QCOMPARE(conceptos("Id = 1 AND Des = 'Luz' AND Imp = 1234.5"), 1);
         QCOMPARE(r->texto(1, 2), u"1.234,50"_s);
-        QVERIFY(boton(&w, u"cmdNovo"_s)->hasFocus());
+        QVERIFY(hijo<QPushButton>(&w, "cmdNovo")->hasFocus());
         QVERIFY(!des->isVisible() && r->isEnabled());
 
         // An amount never typed saves as 0.
-        pulsar(&w, u"cmdNovo"_s);
+        clic(&w, "cmdNovo");
         escribir(&w, {des}, {u"Agua"_s});
-        QCOMPARE(conceptos(u"Id = 2 AND Imp = 0"_s), 1);
-        QCOMPARE(info(&w), u"Se encontraron 2 conceptos"_s);
+        QCOMPARE(conceptos("Id = 2 AND Imp = 0"), 1);
+        QCOMPARE(textoDe(&w, "lblInfo"), u"Se encontraron 2 conceptos"_s);
 
         // Novo and then Escape leaves the grid as it was; Escape while browsing does nothing.
         r->fijarFilaActual(2);
-        pulsar(&w, u"cmdNovo"_s);
+        clic(&w, "cmdNovo");
         QCOMPARE(r->numFilas(), 4);
         QTest::keyClick(des, Qt::Key_Escape);
         QCOMPARE(r->numFilas(), 3);
@@ -180,18 +187,18 @@ private slots:
         for (const QString& des : {u"Uno"_s, u"Dos"_s, u"Tres"_s, u"Cuatro"_s})
             e.concepto(des, 1234.5);
         frmCobrosConceptos w;
-        abrir(&w);
-        Rejilla* r = rejilla(&w);
-        QLineEdit* des = caja(&w, u"txtDes"_s);
+        mostrar(&w);
+        Rejilla* r = rejillaDe(&w);
+        QLineEdit* des = caja(&w, "txtDes");
         r->fijarFilaActual(2);
-        pulsar(&w, u"cmdEditar"_s);
+        clic(&w, "cmdEditar");
         QCOMPARE(des->text(), u"Dos"_s);
-        QCOMPARE(caja(&w, u"txtImp"_s)->text(), u"1.234,50"_s);
+        QCOMPARE(caja(&w, "txtImp")->text(), u"1.234,50"_s);
         QCOMPARE(des->geometry(), r->rectCelda(2, 1));
         teclear(des, u"Otra"_s);
         // With the table out of reach, cancelling must still show the old row.
         ejecutar(u"ALTER TABLE tblCobrosConceptos RENAME TO apartada"_s);
-        pulsar(&w, u"cmdCancelar"_s);
+        clic(&w, "cmdCancelar");
         ejecutar(u"ALTER TABLE apartada RENAME TO tblCobrosConceptos"_s);
         QCOMPARE(r->texto(2, 1), u"Dos"_s);
         QVERIFY(Mensaje::textos().isEmpty());
@@ -199,41 +206,41 @@ private slots:
         r->fijarFilaActual(2);
         QTest::keyClick(r, Qt::Key_Return); // Enter or a double click edits too
         QVERIFY(des->isVisible());
-        escribir(&w, {des, caja(&w, u"txtImp"_s)}, {u"Gastos"_s, u"80.25"_s});
-        QCOMPARE(conceptos(u"Id = 2 AND Des = 'Gastos' AND Imp = 80.25"_s), 1);
+        escribir(&w, {des, caja(&w, "txtImp")}, {u"Gastos"_s, u"80.25"_s});
+        QCOMPARE(conceptos("Id = 2 AND Des = 'Gastos' AND Imp = 80.25"), 1);
 
         // Closing the window mid-edit drops the change.
-        pulsar(&w, u"cmdEditar"_s);
+        clic(&w, "cmdEditar");
         teclear(des, u"Nada"_s);
         w.close();
-        QCOMPARE(conceptos(u"Des = 'Nada'"_s), 0);
+        QCOMPARE(conceptos("Des = 'Nada'"), 0);
 
         // Deleting: asked first, then the row above is selected; the top row stays on top.
-        abrir(&w);
+        mostrar(&w);
         r->fijarFilaActual(4);
         const QString ultimo = r->texto(4, 1);
         Mensaje::limpiarHistorial();
         Mensaje::responderSiguiente(false);
-        pulsar(&w, u"cmdBorrar"_s);
+        clic(&w, "cmdBorrar");
         QCOMPARE(Mensaje::textos(), QStringList{u"¿Eliminar "_s + ultimo + u"?"_s});
         QCOMPARE(conceptos(), 4);
-        pulsar(&w, u"cmdBorrar"_s);
-        QCOMPARE(conceptos(u"Des = ?"_s, {ultimo}), 0);
+        clic(&w, "cmdBorrar");
+        QCOMPARE(conceptos("Des = ?", {ultimo}), 0);
         QCOMPARE(r->filaActual(), 3);
         r->fijarFilaActual(1);
         const QString segundo = r->texto(2, 1);
-        pulsar(&w, u"cmdBorrar"_s);
+        clic(&w, "cmdBorrar");
         QCOMPARE(r->filaActual(), 1);
         QCOMPARE(r->texto(1, 1), segundo);
         while (conceptos() > 0)
-            pulsar(&w, u"cmdBorrar"_s);
+            clic(&w, "cmdBorrar");
         QCOMPARE(titulos(r),
                  (QStringList{u"Descripción"_s, u"Precio"_s, u"Observaciones"_s, u""_s}));
         QCOMPARE(r->numFilas(), 1);
         // The largest Id is free again.
-        pulsar(&w, u"cmdNovo"_s);
+        clic(&w, "cmdNovo");
         escribir(&w, {des}, {u"Nuevo"_s});
-        QCOMPARE(conceptos(u"Id = 1"_s), 1);
+        QCOMPARE(conceptos("Id = 1"), 1);
     }
 
     void fallosDeLaBaseDejanLaVentanaUsable() {
@@ -243,27 +250,27 @@ private slots:
             ejecutar(u"CREATE TRIGGER sin%1 BEFORE %1 ON tblCobrosConceptos"
                      u" BEGIN SELECT RAISE(ABORT, 'bloqueada'); END"_s.arg(orden));
         frmCobrosConceptos w;
-        abrir(&w);
-        pulsar(&w, u"cmdNovo"_s);
-        escribir(&w, {caja(&w, u"txtDes"_s)}, {u"Luz"_s});
+        mostrar(&w);
+        clic(&w, "cmdNovo");
+        escribir(&w, {caja(&w, "txtDes")}, {u"Luz"_s});
         QCOMPARE(Mensaje::historial().size(), 1);
         QCOMPARE(Mensaje::historial().first().icono, Mensaje::Icono::Critico);
-        QVERIFY(boton(&w, u"cmdNovo"_s)->isEnabled() && !caja(&w, u"txtDes"_s)->isVisible());
-        QCOMPARE(rejilla(&w)->numFilas(), 2);
-        pulsar(&w, u"cmdBorrar"_s);
+        QVERIFY(hijo<QPushButton>(&w, "cmdNovo")->isEnabled() && !caja(&w, "txtDes")->isVisible());
+        QCOMPARE(rejillaDe(&w)->numFilas(), 2);
+        clic(&w, "cmdBorrar");
         QCOMPARE(Mensaje::historial().last().icono, Mensaje::Icono::Critico);
-        QCOMPARE(rejilla(&w)->texto(1, 1), u"Alquiler"_s);
+        QCOMPARE(rejillaDe(&w)->texto(1, 1), u"Alquiler"_s);
     }
 
     void ivas() {
         Entorno e;
         e.tipoIva(1, 21);
         frmIvas w;
-        abrir(&w);
-        Rejilla* r = rejilla(&w);
-        QLineEdit* tipo = caja(&w, u"txtTipo"_s);
+        mostrar(&w);
+        Rejilla* r = rejillaDe(&w);
+        QLineEdit* tipo = caja(&w, "txtTipo");
         auto* activo = w.findChild<QCheckBox*>(u"chkActivo"_s);
-        pulsar(&w, u"cmdNovo"_s);
+        clic(&w, "cmdNovo");
         QVERIFY(activo->isChecked() && activo->isVisible());
         QCOMPARE(activo->x(), r->rectCelda(2, 4).x());
 
@@ -274,33 +281,30 @@ private slots:
             QCOMPARE(Mensaje::textos().size(), 1);
             QVERIFY(tipo->isVisible() && tipo->hasFocus());
         }
-        QCOMPARE(Entorno::contar(u"tblIva"_s), 1);
-        enfocar(caja(&w, u"txtPorIva"_s));
-        teclear(caja(&w, u"txtPorIva"_s), u"10.5"_s);
-        QCOMPARE(caja(&w, u"txtPorIva"_s)->text(), u"10,5"_s);
+        QCOMPARE(contar("tblIva"), 1);
+        enfocar(caja(&w, "txtPorIva"));
+        teclear(caja(&w, "txtPorIva"), u"10.5"_s);
         activo->setChecked(false);
         escribir(&w, {tipo}, {u"2"_s});
-        QCOMPARE(
-            Entorno::contar(u"tblIva"_s, u"TIV = 2 AND IVA = 10.5 AND Req = 0 AND Activo = 0"_s),
-            1);
+        QCOMPARE(contar("tblIva", "TIV = 2 AND IVA = 10.5 AND Req = 0 AND Activo = 0"), 1);
         QCOMPARE(r->texto(2, 2), u"10,5"_s);
         QCOMPARE(r->texto(2, 4), u"NO"_s);
 
         // Editing may change the code itself, and keeping it is no duplicate.
         r->fijarFilaActual(2);
-        pulsar(&w, u"cmdEditar"_s);
+        clic(&w, "cmdEditar");
         QVERIFY(tipo->hasFocus() && !activo->isChecked());
-        escribir(&w, {caja(&w, u"txtPorRec"_s)}, {u"1.4"_s});
-        QCOMPARE(Entorno::contar(u"tblIva"_s, u"TIV = 2 AND Req = 1.4"_s), 1);
+        escribir(&w, {caja(&w, "txtPorRec")}, {u"1.4"_s});
+        QCOMPARE(contar("tblIva", "TIV = 2 AND Req = 1.4"), 1);
         r->fijarFilaActual(2);
-        pulsar(&w, u"cmdEditar"_s);
+        clic(&w, "cmdEditar");
         escribir(&w, {tipo}, {u"4"_s});
-        QCOMPARE(Entorno::contar(u"tblIva"_s, u"TIV = 4 AND IVA = 10.5"_s), 1);
-        QCOMPARE(Entorno::contar(u"tblIva"_s), 2);
+        QCOMPARE(contar("tblIva", "TIV = 4 AND IVA = 10.5"), 1);
+        QCOMPARE(contar("tblIva"), 2);
 
         Mensaje::limpiarHistorial();
-        pulsar(&w, u"cmdBorrar"_s);
-        pulsar(&w, u"cmdBorrar"_s);
+        clic(&w, "cmdBorrar");
+        clic(&w, "cmdBorrar");
         QCOMPARE(Mensaje::textos(),
                  (QStringList{u"¿Eliminar el tipo 4?"_s, u"¿Eliminar el tipo 1?"_s}));
         QCOMPARE(titulos(r), (QStringList{u"Tipo"_s, u"% IVA"_s, u"% Recargo"_s, u"Activo"_s}));
@@ -324,27 +328,27 @@ private slots:
         Entorno e;
         frmInquilinosCuentas w;
         w.IdInq = e.inquilino(u"Ana"_s);
-        abrir(&w);
-        const QList<QLineEdit*> cajas{caja(&w, u"txtIBAN"_s), caja(&w, u"txtMandato"_s),
-                                      caja(&w, u"mskFirma"_s)};
-        pulsar(&w, u"cmdNovo"_s);
+        mostrar(&w);
+        const QList<QLineEdit*> cajas{caja(&w, "txtIBAN"), caja(&w, "txtMandato"),
+                                      caja(&w, "mskFirma")};
+        clic(&w, "cmdNovo");
         Mensaje::responderSiguiente(false);
         escribir(&w, cajas, {u"ES91 2100 0418 4502 0005 1333"_s, {}, u"10012024"_s});
         QVERIFY(Mensaje::textos().value(0).contains(u"no cuadran"_s));
-        QCOMPARE(Entorno::contar(u"tblInquilinosCuentas"_s), 0);
+        QCOMPARE(contar("tblInquilinosCuentas"), 0);
         QVERIFY(cajas[0]->hasFocus());
-        pulsar(&w, u"cmdAceptar"_s);
+        clic(&w, "cmdAceptar");
         QCOMPARE(Entorno::contar(u"tblInquilinosCuentas"_s,
                                  u"IBAN = 'ES9121000418450200051333' AND MndRef = 'ALQ-00001-00001'"
                                  u" AND MndFec = '2024-01-10' AND MndPri = 0"_s),
                  1);
-        pulsar(&w, u"cmdNovo"_s);
+        clic(&w, "cmdNovo");
         Mensaje::limpiarHistorial();
         escribir(&w, cajas, {u"ES9121000418450200051332"_s, u"ALQ-00001-00001"_s, u"01022024"_s});
         QVERIFY(Mensaje::textos().value(0).contains(u"ya la tiene otra cuenta (Ana)"_s));
         escribir(&w, {cajas[1], cajas[2]}, {u"M 2"_s, {}});
         QVERIFY(Mensaje::textos().value(1).contains(u"sin espacios"_s));
-        QCOMPARE(Entorno::contar(u"tblInquilinosCuentas"_s), 1);
+        QCOMPARE(contar("tblInquilinosCuentas"), 1);
     }
 
     void lasListasAbrenLosEditores() {
@@ -358,23 +362,109 @@ private slots:
         });
         frmAtopar buscar;
         buscar.Estado = u"Conceptos"_s;
-        abrir(&buscar);
-        pulsar(&buscar, u"cmdNuevo"_s);
+        mostrar(&buscar);
+        clic(&buscar, "cmdNuevo");
         QCOMPARE(titulo, u"COBROS. Conceptos"_s);
 
         frmInquilinos lista;
-        abrir(&lista);
-        Rejilla* r = rejilla(&lista);
+        mostrar(&lista);
+        Rejilla* r = rejillaDe(&lista);
         r->fijarFilaActual(2);
-        QCOMPARE(abrirDesde<frmInquilinosCuentas>(&lista, u"cmdCuentas"_s),
+        QCOMPARE(abrirDesde<frmInquilinosCuentas>(&lista, "cmdCuentas"),
                  u"%1 Cuentas bancarias de LUIS PEÑA"_s.arg(luis));
         QCOMPARE(Modulo::FilaSeleccionada, 2);
         r->fijarFilaActual(2, 3);
-        QCOMPARE(abrirDesde<frmInquilinosFamiliares>(&lista, u"cmdFamiliares"_s),
+        QCOMPARE(abrirDesde<frmInquilinosFamiliares>(&lista, "cmdFamiliares"),
                  u"%1 Familiares de LUIS PEÑA"_s.arg(luis));
         QCOMPARE(r->filaActual(), 2);
         QCOMPARE(r->columnaActual(), 3);
         QCOMPARE(lista.focusWidget(), r);
+    }
+
+    void nuevaCodigoYCancelar() {
+        Entorno e;
+        Serie s;
+        QVERIFY(s.enabled(u"cmdNovaP"_s) && !s.enabled(u"cmdEditarP"_s) &&
+                !s.enabled(u"cmdBorrarP"_s) && !s.enabled(u"cmdAceptarP"_s));
+        QVERIFY(!s.marco->isVisible());
+        s.pulsar(u"cmdNovaP"_s);
+        QVERIFY(s.marco->isVisible() && !s.rejilla->isEnabled());
+        QCOMPARE(s.id->text(), u"1"_s);
+        QVERIFY(s.cod->hasFocus());
+        s.pulsar(u"cmdCancelarP"_s);
+        QVERIFY(!s.marco->isVisible() && !s.enabled(u"cmdEditarP"_s));
+
+        s.pulsar(u"cmdNovaP"_s);
+        s.pulsar(u"cmdAceptarP"_s);
+        QCOMPARE(Mensaje::textos(), QStringList{u"Ponga una serie"_s});
+        QVERIFY(s.marco->isVisible() && s.cod->hasFocus());
+        teclear(s.cod, u"abc"_s);
+        QCOMPARE(s.cod->text(), u"AB"_s);
+        pulsarEnter(s.cod);
+        teclear(s.des, u"Alquileres"_s);
+        pulsarEnter(s.des);
+        QVERIFY(s.boton(u"cmdAceptarP"_s)->hasFocus());
+        s.pulsar(u"cmdAceptarP"_s);
+        QCOMPARE(contar("tblSeriesF", "Id = 1 AND Cod = 'AB' AND Des = 'Alquileres'"), 1);
+        QVERIFY(!s.marco->isVisible() && s.enabled(u"cmdEditarP"_s));
+        QCOMPARE(s.rejilla->texto(1, 1), u"AB"_s);
+
+        // Two series may not share a code; Escape ends nothing; Cancelar goes back to browsing.
+        Mensaje::limpiarHistorial();
+        s.pulsar(u"cmdNovaP"_s);
+        teclear(s.cod, u"ab"_s);
+        s.pulsar(u"cmdAceptarP"_s);
+        QCOMPARE(Mensaje::textos().size(), 1);
+        QCOMPARE(contar("tblSeriesF"), 1);
+        QTest::keyClick(s.cod, Qt::Key_Escape);
+        QVERIFY(s.w.isVisible() && s.marco->isVisible());
+        s.pulsar(u"cmdCancelarP"_s);
+        QVERIFY(s.enabled(u"cmdEditarP"_s) && s.rejilla->isEnabled());
+    }
+
+    void serieUsadaNiSeEditaNiSeBorra() {
+        Entorno e;
+        e.serie(u"A"_s, u"Usada"_s);
+        e.serie(u"B"_s, u"Libre"_s);
+        e.documento(1, u"A"_s, QDate(2024, 5, 1));
+        Serie s;
+        const QString usada = u"Hay una factura emitida con esta serie"_s;
+        s.rejilla->fijarFilaActual(1);
+        s.pulsar(u"cmdEditarP"_s);
+        QTest::keyClick(s.rejilla, Qt::Key_Return);
+        const QRect celda = s.rejilla->visualRect(s.rejilla->modelo()->index(0, 1));
+        QTest::mouseClick(s.rejilla->viewport(), Qt::LeftButton, {}, celda.center());
+        QTest::mouseDClick(s.rejilla->viewport(), Qt::LeftButton, {}, celda.center());
+        s.pulsar(u"cmdBorrarP"_s);
+        QCOMPARE(Mensaje::textos(), QStringList(4, usada));
+        QVERIFY(!s.marco->isVisible());
+        QCOMPARE(contar("tblSeriesF"), 2);
+
+        Mensaje::limpiarHistorial();
+        s.rejilla->fijarFilaActual(2);
+        s.pulsar(u"cmdEditarP"_s);
+        QCOMPARE(s.cod->text(), u"B"_s);
+        s.des->selectAll();
+        teclear(s.des, u"Facturas"_s);
+        s.pulsar(u"cmdAceptarP"_s);
+        QCOMPARE(contar("tblSeriesF", "Id = 2 AND Cod = 'B' AND Des = 'Facturas'"), 1);
+
+        s.rejilla->fijarFilaActual(2);
+        Mensaje::responderSiguiente(false);
+        s.pulsar(u"cmdBorrarP"_s);
+        QCOMPARE(contar("tblSeriesF"), 2);
+        s.pulsar(u"cmdBorrarP"_s);
+        const Mensaje::Registro pregunta = Mensaje::historial().last();
+        QCOMPARE(pregunta.texto, u"¿Está seguro de eliminar la serie B?"_s);
+        QCOMPARE(pregunta.titulo, u"Atención!!"_s);
+        QCOMPARE(contar("tblSeriesF", "Cod = 'B'"), 0);
+        QCOMPARE(s.rejilla->numFilas(), 2);
+
+        // The last series gone, the list is empty again.
+        ejecutar(u"DELETE FROM tblCobros"_s);
+        s.pulsar(u"cmdBorrarP"_s);
+        QCOMPARE(contar("tblSeriesF"), 0);
+        QVERIFY(!s.enabled(u"cmdBorrarP"_s) && s.enabled(u"cmdNovaP"_s));
     }
 };
 

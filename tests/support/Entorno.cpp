@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 #include <QSettings>
 
+using namespace Qt::StringLiterals;
+
 bool Entorno::enServidor = false;
 
 Entorno::Entorno(const QString& ano) {
@@ -23,16 +25,14 @@ Entorno::Entorno(const QString& ano) {
     // Window sizes remembered by one test never reach another, nor the user's own settings.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, raiz());
     Modulo::fijarCarpetaUsuario(carpetaUsuario());
-    // Window sizes remembered by one test never reach another, nor the user's own settings.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, raiz());
-    const QString ruta = carpetaDatos() + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb");
+    const QString ruta = carpetaDatos() + QLatin1Char('/') + ano + u"/Zudivoz.mdb"_s;
     QString error;
     if (enServidor) {
         const ServidorPrueba& servidor = ServidorPrueba::compartido();
         error = servidor.error();
         if (error.isEmpty() &&
-            !servidor.sql(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(esquemaAno(ano))))
-            error = QStringLiteral("no se pudo vaciar el año del servidor");
+            !servidor.sql(u"DROP SCHEMA IF EXISTS %1 CASCADE"_s.arg(esquemaAno(ano))))
+            error = u"no se pudo vaciar el año del servidor"_s;
         if (error.isEmpty()) error = crearAnoServidor(servidor.datos(), ano);
         if (error.isEmpty()) error = abrirAnoServidor(servidor.datos(), ano);
         servidor.escribirIni(carpetaDatos());
@@ -65,11 +65,11 @@ Entorno::~Entorno() {
 }
 
 QString Entorno::abrirDemo(const TamanoDemo& tamano) {
-    const QString carpeta = raiz() + QStringLiteral("/demo");
-    const QString error = crearDemo(carpeta, QStringLiteral("2024"), tamano);
+    const QString carpeta = raiz() + u"/demo"_s;
+    const QString error = crearDemo(carpeta, u"2024"_s, tamano);
     if (!error.isEmpty()) qFatal("%s", qPrintable(error));
     Modulo::Ruta = carpeta;
-    Modulo::RutaBD = carpeta + QStringLiteral("/2024/Zudivoz.mdb");
+    Modulo::RutaBD = carpeta + u"/2024/Zudivoz.mdb"_s;
     abrirBaseDatos(Modulo::RutaBD);
     // Both choices on "Archivo PDF", wherever the machine's printers put it.
     const int pdf = static_cast<int>(listaImpresoras().size()) - 1;
@@ -77,72 +77,59 @@ QString Entorno::abrirDemo(const TamanoDemo& tamano) {
     return carpeta;
 }
 
+namespace {
+
+/** Runs an INSERT; the new row's Id, which both engines give as one past the largest. */
+int insertar(const QString& sql, const QVariantList& valores) {
+    QSqlQuery q = ejecutar(sql + u" RETURNING Id"_s, valores);
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+} // namespace
+
 int Entorno::inquilino(const QString& nombre, const QString& tfn, const QString& mob,
                        const QString& mail, const QString& dni) {
-    const int id =
-        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblInquilinos")).toInt();
-    ejecutar(QStringLiteral(
-                 "INSERT INTO tblInquilinos (Id, Nom, DNI, Tfn, Mob, Mail) VALUES (?,?,?,?,?,?)"),
-             {id, nombre, dni, tfn, mob, mail});
-    return id;
+    return insertar(u"INSERT INTO tblInquilinos (Nom, DNI, Tfn, Mob, Mail) VALUES (?,?,?,?,?)"_s,
+                    {nombre, dni, tfn, mob, mail});
 }
 
 int Entorno::inmueble(const QString& des, int idInq, const QString& dir, const QString& cp,
                       const QString& pob, const QString& pro, double pre) {
-    const int id =
-        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblInmuebles")).toInt();
-    ejecutar(QStringLiteral("INSERT INTO tblInmuebles (Id, Des, Dir, CP, Pob, Pro, Pre, IdInq)"
-                            " VALUES (?,?,?,?,?,?,?,?)"),
-             {id, des, dir, cp, pob, pro, pre, idInq});
-    return id;
+    return insertar(u"INSERT INTO tblInmuebles (Des, Dir, CP, Pob, Pro, Pre, IdInq)"
+                    " VALUES (?,?,?,?,?,?,?)"_s,
+                    {des, dir, cp, pob, pro, pre, idInq});
 }
 
 int Entorno::concepto(const QString& des, double imp) {
-    const int id =
-        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblCobrosConceptos"))
-            .toInt();
-    ejecutar(QStringLiteral("INSERT INTO tblCobrosConceptos (Id, Des, Imp) VALUES (?,?,?)"),
-             {id, des, imp});
-    return id;
+    return insertar(u"INSERT INTO tblCobrosConceptos (Des, Imp) VALUES (?,?)"_s, {des, imp});
 }
 
 void Entorno::tipoIva(int tiv, double iva, double req, bool activo) {
-    ejecutar(QStringLiteral("INSERT INTO tblIva (TIV, IVA, Req, Activo) VALUES (?,?,?,?)"),
+    ejecutar(u"INSERT INTO tblIva (TIV, IVA, Req, Activo) VALUES (?,?,?,?)"_s,
              {tiv, iva, req, activo ? 1 : 0});
 }
 
 void Entorno::serie(const QString& cod, const QString& des) {
-    const int id =
-        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblSeriesF")).toInt();
-    ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (?,?,?)"),
-             {id, cod, des});
+    ejecutar(u"INSERT INTO tblSeriesF (Cod, Des) VALUES (?,?)"_s, {cod, des});
 }
 
 int Entorno::documento(int num, const QString& ser, const QDate& fecha, int idInm, int idInq,
                        double tot, bool pagado) {
-    const int id =
-        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblCobros")).toInt();
-    ejecutar(QStringLiteral("INSERT INTO tblCobros (Id, Num, Ser, IdInq, IdInm, Fec, Tri, Pag, Tot,"
-                            " Base, SubTotal) VALUES (?,?,?,?,?,?,?,?,?,?,?)"),
-             {id, num, ser, idInq, idInm, fechaIso(fecha), (fecha.month() - 1) / 3 + 1,
-              pagado ? 1 : 0, tot, tot, tot});
-    return id;
+    return insertar(u"INSERT INTO tblCobros (Num, Ser, IdInq, IdInm, Fec, Tri, Pag, Tot, Base,"
+                    " SubTotal) VALUES (?,?,?,?,?,?,?,?,?,?)"_s,
+                    {num, ser, idInq, idInm, fechaIso(fecha), (fecha.month() - 1) / 3 + 1,
+                     pagado ? 1 : 0, tot, tot, tot});
 }
 
 int Entorno::linea(int idDoc, int lin, double und, double pre, int idCon, const QString& des) {
-    const int id =
-        valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM tblCobrosDetalles"))
-            .toInt();
-    ejecutar(
-        QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon, Und, Pre,"
-                       " Imp) VALUES (?,?,?,?,?,?,?,?)"),
-        {id, idDoc, lin, idCon, des, und, pre, und * pre});
-    return id;
+    return insertar(u"INSERT INTO tblCobrosDetalles (IdDoc, Lin, IdCon, DesCon, Und, Pre, Imp)"
+                    " VALUES (?,?,?,?,?,?,?)"_s,
+                    {idDoc, lin, idCon, des, und, pre, und * pre});
 }
 
 int Entorno::contar(const QString& tabla, const QString& condicion, const QVariantList& valores) {
-    QString sql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(tabla);
-    if (!condicion.isEmpty()) sql += QStringLiteral(" WHERE ") + condicion;
+    QString sql = u"SELECT COUNT(*) FROM %1"_s.arg(tabla);
+    if (!condicion.isEmpty()) sql += u" WHERE "_s + condicion;
     return valorUnico(sql, valores).toInt();
 }
 
@@ -176,18 +163,15 @@ void enfocar(QWidget* control) {
 
 QStringList paginasPdf(const QString& ruta, bool juntarBlancos) {
     QProcess proceso;
-    proceso.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-layout"), ruta, QStringLiteral("-")});
+    proceso.start(u"pdftotext"_s, {u"-layout"_s, ruta, u"-"_s});
     if (!proceso.waitForFinished(60000) || proceso.exitCode() != 0) return {};
     // The font draws "fi" and "fl" as one glyph each, which pdftotext reads back as such.
     QStringList paginas = QString::fromUtf8(proceso.readAllStandardOutput())
-                              .replace(QChar(0xFB01), QStringLiteral("fi"))
-                              .replace(QChar(0xFB02), QStringLiteral("fl"))
+                              .replace(QChar(0xFB01), u"fi"_s)
+                              .replace(QChar(0xFB02), u"fl"_s)
                               .split(QLatin1Char('\f'));
     if (!paginas.isEmpty() && paginas.last().trimmed().isEmpty()) paginas.removeLast();
     for (QString& p : paginas)
-        p = juntarBlancos
-                ? p.simplified()
-                : p.replace(QRegularExpression(QStringLiteral(" +")), QStringLiteral(" "));
+        p = juntarBlancos ? p.simplified() : p.replace(QRegularExpression(u" +"_s), u" "_s);
     return paginas;
 }

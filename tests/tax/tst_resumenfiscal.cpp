@@ -4,16 +4,12 @@
 #include "data/Documentos.h"
 #include "data/Formato.h"
 #include "data/Totales.h"
-#include "registers/AyudasRegistros.h"
-#include "reports/Impresoras.h"
+#include "support/Ayudas.h"
 #include "tax/frmResumenFiscal.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QTabWidget>
 
 namespace {
@@ -124,11 +120,7 @@ private slots:
     void ventanaExportaEImprime() {
         Entorno e;
         anoDePrueba(e);
-        QDir().mkpath(e.carpetaDatos() + u"/Informes"_s);
-        QFile::copy(u":/informes/ResumenIva.rpt"_s,
-                    e.carpetaDatos() + u"/Informes/ResumenIva.rpt"_s);
-        const int pdf = static_cast<int>(listaImpresoras().size()) - 1;
-        Modulo::EscribirImpresoras(pdf, pdf);
+        prepararImpresion(u"ResumenIva.rpt"_s);
         frmResumenFiscal ventana;
         ventana.show();
         hijo<QComboBox>(&ventana, "cmbPeriodo")->setCurrentIndex(1);
@@ -140,19 +132,14 @@ private slots:
         const QString csv = e.raiz() + u"/iva.csv"_s;
         DialogoArchivo::fijarSiguiente(csv);
         pulsar(&ventana, "cmdExportar");
-        QFile archivo(csv);
-        QVERIFY(archivo.open(QIODevice::ReadOnly));
-        QCOMPARE(archivo.readAll(),
+        QCOMPARE(contenidoDe(csv),
                  QByteArray("\xEF\xBB\xBFTipo;Documentos;Base imponible;Cuota IVA\r\n"
                             "21 %;2;2000,00;420,00\r\nExento;2;4507,52;\r\n"));
 
         const QString salida = e.raiz() + u"/iva.pdf"_s;
         DialogoArchivo::fijarSiguiente(salida);
         pulsar(&ventana, "cmdPDF");
-        QProcess texto;
-        texto.start(u"pdftotext"_s, {u"-layout"_s, salida, u"-"_s});
-        QVERIFY(texto.waitForFinished(60000));
-        const QString leido = QString::fromUtf8(texto.readAllStandardOutput()).simplified();
+        const QString leido = paginasPdf(salida).join(u' ');
         QVERIFY2(leido.contains(u"IVA repercutido 1.er trimestre de 2024"_s), qPrintable(leido));
         QVERIFY2(leido.contains(u"Exento 2 4.507,52"_s), qPrintable(leido));
         QVERIFY2(leido.contains(u"6.507,52 420,00"_s), qPrintable(leido));

@@ -1,4 +1,4 @@
-#include "support/Entorno.h"
+#include "support/Ayudas.h"
 
 #include "app/Modulo.h"
 #include "collections/frmCobrosHoja.h"
@@ -12,12 +12,10 @@
 #include "verifactu/Envio.h"
 #include "verifactu/Registros.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QProcess>
 #include <QPushButton>
-#include <QSqlError>
 #include <QSslKey>
 #include <QSslServer>
 #include <QSslSocket>
@@ -46,14 +44,6 @@ int prepararFacturaEmitida(Entorno& e, double iva = 21) {
     reescribirTotales(id);
     emitirFacturas({id});
     return id;
-}
-
-QString ejecutarAdmin(const QStringList& argumentos, int& salida) {
-    QProcess admin;
-    admin.start(qEnvironmentVariable("TORVANE_ADMIN"), argumentos);
-    admin.waitForFinished(30000);
-    salida = admin.exitCode();
-    return QString::fromUtf8(admin.readAllStandardOutput());
 }
 
 const QByteArray kRespuesta = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -154,28 +144,21 @@ void PruebaVerifactu::huellasDeLosEjemplosDeLaAgencia_data() {
     QTest::addColumn<bool>("anulacion");
     QTest::addColumn<QString>("numSerie");
     QTest::addColumn<QString>("anterior");
-    QTest::addColumn<QString>("fechaHora");
+    QTest::addColumn<int>("segundo"); // of 2024-01-01T19:20 in UTC+1
     QTest::addColumn<QString>("huella");
-    QTest::newRow("primer registro")
-        << false << u"12345678/G33"_s << QString() << u"2024-01-01T19:20:30+01:00"_s
-        << u"3C464DAF61ACB827C65FDA19F352A4E3BDC2C640E9E9FC4CC058073F38F12F60"_s;
-    QTest::newRow("alta encadenada")
-        << false << u"12345679/G34"_s
-        << u"3C464DAF61ACB827C65FDA19F352A4E3BDC2C640E9E9FC4CC058073F38F12F60"_s
-        << u"2024-01-01T19:20:35+01:00"_s
-        << u"F7B94CFD8924EDFF273501B01EE5153E4CE8F259766F88CF6ACB8935802A2B97"_s;
-    QTest::newRow("anulación")
-        << true << u"12345679/G34"_s
-        << u"F7B94CFD8924EDFF273501B01EE5153E4CE8F259766F88CF6ACB8935802A2B97"_s
-        << u"2024-01-01T19:20:40+01:00"_s
-        << u"177547C0D57AC74748561D054A9CEC14B4C4EA23D1BEFD6F2E69E3A388F90C68"_s;
+    const QString h1 = u"3C464DAF61ACB827C65FDA19F352A4E3BDC2C640E9E9FC4CC058073F38F12F60"_s;
+    const QString h2 = u"F7B94CFD8924EDFF273501B01EE5153E4CE8F259766F88CF6ACB8935802A2B97"_s;
+    fila("primer registro", false, u"12345678/G33"_s, QString(), 30, h1);
+    fila("alta encadenada", false, u"12345679/G34"_s, h1, 35, h2);
+    fila("anulación", true, u"12345679/G34"_s, h2, 40,
+         u"177547C0D57AC74748561D054A9CEC14B4C4EA23D1BEFD6F2E69E3A388F90C68"_s);
 }
 
 void PruebaVerifactu::huellasDeLosEjemplosDeLaAgencia() {
     QFETCH(bool, anulacion);
     QFETCH(QString, numSerie);
     QFETCH(QString, anterior);
-    QFETCH(QString, fechaHora);
+    QFETCH(int, segundo);
     QFETCH(QString, huella);
     RegistroFacturacion r;
     r.anulacion = anulacion;
@@ -186,7 +169,7 @@ void PruebaVerifactu::huellasDeLosEjemplosDeLaAgencia() {
     r.cuota = importeAeat(12.35);
     r.importe = importeAeat(123.45);
     r.huellaAnt = anterior;
-    r.fechaHora = fechaHora;
+    r.fechaHora = u"2024-01-01T19:20:%1+01:00"_s.arg(segundo);
     QCOMPARE(calcularHuella(r), huella);
     QCOMPARE(fechaHoraAeat(QDateTime(QDate(2024, 1, 1), QTime(19, 20, 30), QTimeZone(3600))),
              u"2024-01-01T19:20:30+01:00"_s);
@@ -225,7 +208,7 @@ void PruebaVerifactu::cadenaConRectificativasYAnulaciones() {
     QCOMPARE(verificarCadena().registros, 3);
     QVERIFY2(verificarCadena().correcta(), qPrintable(verificarCadena().texto()));
     int salida = -1;
-    ejecutarAdmin({u"verifactu"_s, u"verificar"_s, e.carpetaDatos(), u"2024"_s}, salida);
+    ejecutarAdmin({u"verifactu"_s, u"verificar"_s, e.carpetaDatos(), u"2024"_s}, &salida);
     QCOMPARE(salida, 0);
 
     // The engine itself keeps the records, and the mode once on stays on.
@@ -242,7 +225,7 @@ void PruebaVerifactu::cadenaConRectificativasYAnulaciones() {
     QVERIFY(q.exec(u"UPDATE tblRegistros SET HuellaAnt = 'X' WHERE Id = 2"_s));
     QVERIFY(verificarCadena().texto().contains(u"El registro 2 (factura 1R) no enlaza"_s));
     const QString texto =
-        ejecutarAdmin({u"verifactu"_s, u"verificar"_s, e.carpetaDatos(), u"2024"_s}, salida);
+        ejecutarAdmin({u"verifactu"_s, u"verificar"_s, e.carpetaDatos(), u"2024"_s}, &salida);
     QCOMPARE(salida, 1);
     QVERIFY(texto.contains(u"no enlaza"_s));
 }
@@ -278,8 +261,7 @@ void PruebaVerifactu::laFacturaEmitidaNoCambia() {
     QVERIFY(!hoja.findChild<QPushButton*>(u"cmdNovo"_s)->isEnabled());
     QVERIFY(hoja.findChild<QPushButton*>(u"cmdRectificar"_s)->isEnabled());
     // Printed again, it shows what was issued.
-    QDir().mkpath(Modulo::Ruta + u"/Informes"_s);
-    QFile::copy(u":/informes/Factura.rpt"_s, Modulo::Ruta + u"/Informes/Factura.rpt"_s);
+    prepararImpresion();
     QString total;
     cuandoAparezca<frmInformeHojaDoc>([&total](frmInformeHojaDoc* vista) {
         total = vista->Total;
@@ -294,8 +276,7 @@ void PruebaVerifactu::laFacturaEmitidaNoCambia() {
 void PruebaVerifactu::elQrImpresoLlevaLaDireccionDeCotejo() {
     Entorno e;
     const int id = prepararFacturaEmitida(e);
-    QDir().mkpath(Modulo::Ruta + u"/Informes"_s);
-    QFile::copy(u":/informes/Factura.rpt"_s, Modulo::Ruta + u"/Informes/Factura.rpt"_s);
+    prepararImpresion();
     PaginasInforme paginas(abrirInforme(u"Factura"_s, {}, u"{tblCobros.Id} =%1"_s.arg(id)));
     const QString pdf = e.raiz() + u"/factura.pdf"_s;
     QPrinter impresora(QPrinter::HighResolution);
@@ -378,35 +359,15 @@ void PruebaVerifactu::losRegistrosSeEnvianCuandoHayConexion() {
     QXmlStreamReader x(servidor.cuerpo);
     while (!x.atEnd())
         if (x.readNext() == QXmlStreamReader::StartElement) elementos << x.name().toString();
-    for (const char* obligatorio : {"Cabecera",
-                                    "ObligadoEmision",
-                                    "RegistroAlta",
-                                    "IDVersion",
-                                    "IDEmisorFactura",
-                                    "NumSerieFactura",
-                                    "FechaExpedicionFactura",
-                                    "NombreRazonEmisor",
-                                    "TipoFactura",
-                                    "DescripcionOperacion",
-                                    "Destinatarios",
-                                    "DetalleDesglose",
-                                    "ClaveRegimen",
-                                    "CalificacionOperacion",
-                                    "TipoImpositivo",
-                                    "BaseImponibleOimporteNoSujeto",
-                                    "CuotaRepercutida",
-                                    "CuotaTotal",
-                                    "ImporteTotal",
-                                    "PrimerRegistro",
-                                    "RegistroAnulacion",
-                                    "IDEmisorFacturaAnulada",
-                                    "RegistroAnterior",
-                                    "SistemaInformatico",
-                                    "IdSistemaInformatico",
-                                    "FechaHoraHusoGenRegistro",
-                                    "TipoHuella",
-                                    "Huella"})
-        QVERIFY2(elementos.contains(QLatin1StringView(obligatorio)), obligatorio);
+    const QString obligatorios =
+        u"Cabecera ObligadoEmision RegistroAlta IDVersion IDEmisorFactura NumSerieFactura"
+        " FechaExpedicionFactura NombreRazonEmisor TipoFactura DescripcionOperacion Destinatarios"
+        " DetalleDesglose ClaveRegimen CalificacionOperacion TipoImpositivo"
+        " BaseImponibleOimporteNoSujeto CuotaRepercutida CuotaTotal ImporteTotal PrimerRegistro"
+        " RegistroAnulacion IDEmisorFacturaAnulada RegistroAnterior SistemaInformatico"
+        " IdSistemaInformatico FechaHoraHusoGenRegistro TipoHuella Huella"_s;
+    for (const QString& obligatorio : obligatorios.split(u' '))
+        QVERIFY2(elementos.contains(obligatorio), qPrintable(obligatorio));
 
     const int otra = e.documento(8, u"B"_s, Hoy());
     e.linea(otra, 1, 1, 10);

@@ -1,0 +1,607 @@
+// The utilities: colours, settings, backups and the statistics.
+#include "app/Modulo.h"
+#include "data/BaseDatos.h"
+#include "data/Consulta.h"
+#include "data/Copia.h"
+#include "data/Estadisticas.h"
+#include "data/Formato.h"
+#include "data/Migraciones.h"
+#include "data/Titulos.h"
+#include "data/Unidades.h"
+#include "editors/frmIvas.h"
+#include "reports/frmEstadisticas.h"
+#include "support/Ayudas.h"
+#include "ui/Colores.h"
+#include "ui/Mensajes.h"
+#include "utilities/frmColor.h"
+#include "utilities/frmConfiguracion.h"
+#include "utilities/frmCopiaPen.h"
+
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChartView>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QPieSeries>
+#include <QPlainTextEdit>
+#include <QRandomGenerator>
+#include <QThread>
+#include <QToolButton>
+
+namespace {
+
+QStringList marcas(frmColor& w, const QString& nombre) {
+    QStringList textos;
+    for (int i = 0; i < 10; ++i)
+        textos << w.findChild<QLabel*>(nombre + u"_%1"_s.arg(i))->text();
+    return textos;
+}
+
+QStringList marcaEn(int i) {
+    QStringList textos(10);
+    if (i >= 0) textos[i] = u">>>"_s;
+    return textos;
+}
+
+void pulsar(frmColor& w, const QString& nombre) {
+    QTest::mouseClick(w.findChild<QLabel*>(nombre), Qt::LeftButton);
+}
+
+// What start-up does with the colour files.
+void reiniciar() {
+    Modulo::ColorPrincipal = Modulo::LeerColor();
+    Modulo::ColorFondo = Modulo::LeerColor2();
+}
+
+QWidget* caja(QWidget& w, int i) {
+    return w.findChild<QWidget*>(u"txtDatos_%1"_s.arg(i));
+}
+
+void escribirEn(QWidget& w, int i, const QString& texto) {
+    if (auto* varias = qobject_cast<QPlainTextEdit*>(caja(w, i)))
+        varias->setPlainText(texto);
+    else
+        static_cast<QLineEdit*>(caja(w, i))->setText(texto);
+}
+
+QString textoDe(QWidget& w, int i) {
+    if (auto* varias = qobject_cast<QPlainTextEdit*>(caja(w, i))) return varias->toPlainText();
+    return static_cast<QLineEdit*>(caja(w, i))->text();
+}
+
+QComboBox* lista(QWidget& w, int i) {
+    return w.findChild<QComboBox*>(u"cmbImpresora_%1"_s.arg(i));
+}
+
+void salir(QWidget& w) {
+    w.findChild<QPushButton*>(u"cmdPechar"_s)->click();
+}
+
+// The program folder's settings point at the test's year, as they do at start-up.
+void ajustes(const Entorno& e) {
+    apuntarA(e.carpetaPrograma(), e.carpetaDatos(), u"2024"_s);
+}
+
+/** A copy window on folders standing in for removable drives. */
+struct VentanaCopia {
+    explicit VentanaCopia(const QStringList& unidades) {
+        frmCopiaPen::fijarUnidades(QStringList{u"/"_s} + unidades);
+        w.show();
+    }
+    ~VentanaCopia() { frmCopiaPen::fijarUnidades({}); }
+    void pulsar(const char* boton) { w.findChild<QPushButton*>(QLatin1StringView(boton))->click(); }
+    QLabel* aviso() { return w.findChild<QLabel*>(u"lblInforma"_s); }
+    frmCopiaPen w;
+};
+
+int documentos() {
+    return Entorno::contar(u"tblCobros"_s);
+}
+
+// Runs one statement on the backup in carpeta, attached as "otra".
+void modificarCopia(const QString& carpeta, const QString& sentencia) {
+    QSqlQuery q(Conexion());
+    q.prepare(u"ATTACH DATABASE ? AS otra"_s);
+    q.addBindValue(carpeta + u"/Zudivoz.mdb"_s);
+    QVERIFY(q.exec());
+    QVERIFY2(q.exec(sentencia), qPrintable(q.lastError().text()));
+    QVERIFY(q.exec(u"DETACH DATABASE otra"_s));
+}
+
+bool privado(const QString& archivo) {
+    const auto ajenos = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    return QFileInfo::exists(archivo) && !(QFileInfo(archivo).permissions() & ajenos);
+}
+
+QStringList temporales(const QString& carpeta) {
+    return QDir(carpeta).entryList({u"*.copiando*"_s, u"*.restaurando*"_s}, QDir::Files);
+}
+
+QStringList mesesDeFila(const Rejilla* rejilla, int fila) {
+    QStringList textos;
+    for (int c = 3; c <= 15; ++c)
+        textos << rejilla->texto(fila, c);
+    return textos;
+}
+
+QStringList soloEn(int columna, const QString& texto, const QString& total) {
+    QStringList textos(12);
+    textos[columna] = texto;
+    return textos << total;
+}
+
+} // namespace
+
+class TestUtilidades : public QObject {
+    Q_OBJECT
+
+private slots:
+    void elegirYReiniciar() {
+        Entorno e;
+        const QString p = e.carpetaPrograma();
+        reiniciar();
+        {
+            frmColor w;
+            w.show();
+            // No colour files: the first colour of each palette, never black.
+            QCOMPARE(marcas(w, u"lblColor"_s), marcaEn(0));
+            QCOMPARE(marcas(w, u"lblColor2"_s), marcaEn(0));
+            QCOMPARE(colorFondo(), colorDesdeNumero(0xC8C0F2));
+            for (int bgr : kPaletaPrincipal)
+                QCOMPARE(colorTexto(colorDesdeNumero(bgr)), QColor(Qt::black));
+            QCOMPARE(fondoDe(w.findChild<QLabel*>(u"lblColor2_9"_s)), colorDesdeNumero(0xEAC97D));
+            pulsar(w, u"lblColor_0"_s);
+            QCOMPARE(contenidoDe(p + u"/color.ini"_s), QByteArray(" 15724025 \r\n"));
+            QVERIFY(!QFile::exists(p + u"/color2.ini"_s));
+            QCOMPARE(colorPrincipal(), colorDesdeNumero(0xEFEDF9));
+            pulsar(w, u"lblColor2_4"_s);
+            pulsar(w, u"lblColor_3"_s);
+            QCOMPARE(marcas(w, u"lblColor"_s), marcaEn(3));
+            // Both palettes hold C0FFC0 at index 4; each follows its own colour only.
+            QCOMPARE(marcas(w, u"lblColor2"_s), marcaEn(4));
+        }
+        QCOMPARE(contenidoDe(p + u"/color.ini"_s), QByteArray(" 16777215 \r\n"));
+        QCOMPARE(contenidoDe(p + u"/color2.ini"_s), QByteArray(" 12648384 \r\n"));
+        QCOMPARE(colorFondo(), colorDesdeNumero(0xC0FFC0));
+
+        Modulo::ColorPrincipal.clear();
+        Modulo::ColorFondo.clear();
+        reiniciar();
+        frmColor w;
+        w.show();
+        QCOMPARE(marcas(w, u"lblColor"_s), marcaEn(3));
+        QCOMPARE(marcas(w, u"lblColor2"_s), marcaEn(4));
+    }
+
+    void idaYVuelta() {
+        Entorno e;
+        const QString imp = e.carpetaPrograma() + u"/imp.ini"_s;
+        const int ultima = int(listaImpresoras().size()) - 1;
+        QStringList valores;
+        for (int i = 0; i < 10; ++i)
+            valores << u"D%1 O'Brien"_s.arg(i);
+        valores << u"7,5"_s << u"Exenta (art. 20.Uno.23.º LIVA)"_s;
+        {
+            frmConfiguracion w;
+            w.show();
+            QCOMPARE(textoDe(w, 11), kTextoExentoComun);
+            QCOMPARE(lista(w, 0)->currentIndex(), 0);
+            QCOMPARE(lista(w, 0)->itemText(ultima), u"Archivo PDF"_s);
+            for (int i = 0; i < 12; ++i)
+                escribirEn(w, i, valores[i]);
+            lista(w, 0)->setCurrentIndex(ultima);
+            lista(w, 1)->setCurrentIndex(-1);
+            // The VAT editor opened from here leaves what was typed alone.
+            bool abierto = false;
+            cuandoAparezca<frmIvas>([&abierto](frmIvas* ivas) {
+                abierto = true;
+                ivas->done(QDialog::Rejected);
+            });
+            w.findChild<QToolButton*>(u"cmdIVA"_s)->click();
+            QVERIFY(abierto);
+            QCOMPARE(textoDe(w, 2), valores[2]);
+            salir(w);
+            QVERIFY(!w.isVisible());
+        }
+        QCOMPARE(contenidoDe(imp), QByteArray::number(ultima) + "\r\n-1\r\n");
+        QCOMPARE(Entorno::contar(u"tblTitulos"_s), 1);
+        QCOMPARE(valorUnico(u"SELECT PorRet FROM tblTitulos"_s).toDouble(), 7.5);
+
+        frmConfiguracion w;
+        w.show();
+        for (int i = 0; i < 12; ++i)
+            QCOMPARE(textoDe(w, i), valores[i]);
+        QCOMPARE(lista(w, 0)->currentIndex(), ultima);
+        QCOMPARE(lista(w, 1)->currentIndex(), -1);
+        escribirEn(w, 0, u"Otra"_s);
+        escribirEn(w, 11, QString()); // back to the common wording
+        lista(w, 1)->setCurrentIndex(0);
+        salir(w);
+        QCOMPARE(contenidoDe(imp), QByteArray::number(ultima) + "\r\n0\r\n");
+        QCOMPARE(Entorno::contar(u"tblTitulos"_s), 1);
+        QCOMPARE(valorUnico(u"SELECT Empresa || (TxtExento IS NULL) FROM tblTitulos"_s).toString(),
+                 u"Otra1"_s);
+    }
+
+    void soloSalirGuardaYConUnNumero() {
+        Entorno e;
+        frmConfiguracion w;
+        w.show();
+        // Enter moves on, from the multi-line box too, but stays in the last box.
+        enfocar(caja(w, 6));
+        pulsarEnter(caja(w, 6));
+        QCOMPARE(QApplication::focusWidget(), caja(w, 7));
+        // The exemption wording, last of "Empresa", sits between the account and data protection.
+        enfocar(caja(w, 8));
+        pulsarEnter(caja(w, 8));
+        QCOMPARE(QApplication::focusWidget(), caja(w, 11));
+        pulsarEnter(caja(w, 11));
+        QCOMPARE(QApplication::focusWidget(), caja(w, 12));
+        enfocar(caja(w, 13));
+        pulsarEnter(caja(w, 13));
+        QCOMPARE(QApplication::focusWidget(), caja(w, 9));
+        enfocar(caja(w, 10));
+        pulsarEnter(caja(w, 10));
+        QCOMPARE(QApplication::focusWidget(), caja(w, 10));
+
+        // Leaving the withholding box with text that is no number keeps the focus there.
+        escribirEn(w, 0, u"Sin guardar"_s);
+        teclear(caja(w, 10), u"x"_s);
+        enfocar(caja(w, 3));
+        QTRY_COMPARE(Mensaje::textos(), QStringList{u"Ponga un nº"_s});
+        QCOMPARE(QApplication::focusWidget(), caja(w, 10));
+        salir(w);
+        QCOMPARE(Mensaje::textos(), QStringList(2, u"Ponga un nº"_s));
+        QVERIFY(w.isVisible());
+        w.reject();
+        QVERIFY(!QFile::exists(e.carpetaPrograma() + u"/imp.ini"_s));
+        QCOMPARE(Entorno::contar(u"tblTitulos"_s), 0);
+    }
+
+    void copiarYRecuperar() {
+        Entorno e;
+        ajustes(e);
+        const QString unidad = e.raiz() + u"/pendrive"_s;
+        QDir().mkpath(unidad);
+        e.documento(1, u"A"_s, QDate(2024, 1, 5), 0, 0, 10);
+        VentanaCopia v({unidad});
+
+        Mensaje::responderSiguiente(false);
+        v.pulsar("cmdRealizar");
+        QVERIFY(!QFile::exists(unidad + u"/CopiaTorvane"_s));
+        QVERIFY(v.aviso()->isHidden());
+
+        v.pulsar("cmdRealizar");
+        const QString copia = unidad + u"/CopiaTorvane/2024/Zudivoz.mdb"_s;
+        QVERIFY(verificarCopia(copia).isEmpty());
+        QCOMPARE(v.aviso()->text(), u"La copia se ha completado"_s);
+
+        // A second copy replaces the first; later changes are undone by the restore.
+        e.documento(2, u"A"_s, QDate(2024, 2, 5), 0, 0, 20);
+        v.pulsar("cmdRealizar");
+        e.documento(3, u"A"_s, QDate(2024, 3, 5), 0, 0, 30);
+        ejecutar(u"UPDATE tblCobros SET Tot = 99 WHERE Id = 1"_s);
+        QCOMPARE(documentos(), 3);
+
+        Mensaje::limpiarHistorial();
+        Mensaje::responderSiguiente(false);
+        v.pulsar("cmdRecuperar");
+        QCOMPARE(documentos(), 3);
+        QVERIFY(Mensaje::textos().value(0).startsWith(u"¡ A T E N C I Ó N !\n"_s));
+
+        v.pulsar("cmdRecuperar");
+        QCOMPARE(v.aviso()->text(), u"La recuperación se ha completado"_s);
+        QVERIFY(Conexion().isOpen());
+        QCOMPARE(documentos(), 2);
+        QCOMPARE(valorUnico(u"SELECT Tot FROM tblCobros WHERE Id = 1"_s).toDouble(), 10.0);
+        QVERIFY(v.w.isVisible());
+        e.documento(4, u"A"_s, QDate(2024, 4, 5), 0, 0, 40);
+        QCOMPARE(documentos(), 3);
+
+        // A second restore keeps what it replaces too, beside the first kept file.
+        v.pulsar("cmdRecuperar");
+        QCOMPARE(documentos(), 2);
+        const QStringList guardadas = copiasAnteriores(Modulo::RutaBD);
+        QCOMPARE(guardadas.size(), 2);
+        for (const QString& archivo : guardadas)
+            QVERIFY2(verificarCopia(archivo).isEmpty(), qPrintable(archivo));
+        for (const QString& archivo : guardadas + QStringList{Modulo::RutaBD, copia})
+            QVERIFY2(privado(archivo), qPrintable(archivo));
+        QVERIFY(QFileInfo(guardadas.last())
+                    .fileName()
+                    .startsWith(u"Zudivoz.mdb.antes-de-restaurar-2"_s));
+
+        // The oldest kept data (documents 1 to 3, the first at 99) comes back the same way.
+        auto* anteriores = v.w.findChild<QComboBox*>(u"cboAnteriores"_s);
+        QCOMPARE(anteriores->count(), 2);
+        anteriores->setCurrentIndex(1);
+        v.pulsar("cmdDevolver");
+        QCOMPARE(documentos(), 3);
+        QCOMPARE(valorUnico(u"SELECT Tot FROM tblCobros WHERE Id = 1"_s).toDouble(), 99.0);
+        QCOMPARE(copiasAnteriores(Modulo::RutaBD).size(), 3);
+        QCOMPARE(anteriores->count(), 3);
+    }
+
+    void copiaDeOtroAno() {
+        Entorno e;
+        ajustes(e);
+        e.documento(1, u"A"_s, QDate(2024, 1, 5), 0, 0, 10);
+        const QString unidad = e.raiz() + u"/pendrive"_s;
+        const QString carpeta = unidad + u"/CopiaTorvane/2024"_s;
+        QVERIFY(hacerCopia(carpeta).isEmpty());
+        modificarCopia(carpeta, u"UPDATE otra.tblCobros SET Fec = '2019-01-05'"_s);
+        e.documento(2, u"A"_s, QDate(2024, 2, 5), 0, 0, 20);
+        VentanaCopia v({unidad});
+        Mensaje::responderSiguiente(true);
+        Mensaje::responderSiguiente(false);
+        v.pulsar("cmdRecuperar");
+        QCOMPARE(Mensaje::textos().last(),
+                 u"La copia tiene documentos de 2019 y el año de trabajo es 2024.\n¿Desea "
+                 "recuperarla de todos modos?"_s);
+        QCOMPARE(documentos(), 2);
+        QVERIFY(copiasAnteriores(Modulo::RutaBD).isEmpty());
+        v.pulsar("cmdRecuperar");
+        QCOMPARE(documentos(), 1);
+    }
+
+    void copiaRechazada_data() {
+        QTest::addColumn<bool>("sinUso");
+        for (const char* caso : {"texto", "cortada", "ajena", "sin columnas", "más nueva",
+                                 "sin archivo", "sin carpeta"})
+            QTest::newRow(caso) << true;
+    }
+
+    void copiaRechazada() {
+        const QString caso = QString::fromUtf8(QTest::currentDataTag());
+        Entorno e;
+        ajustes(e);
+        e.documento(1, u"A"_s, QDate(2024, 1, 5), 0, 0, 10);
+        const QString unidad = e.raiz() + u"/pendrive"_s;
+        const QString carpeta = unidad + u"/CopiaTorvane/2024"_s;
+        QDir().mkpath(caso == u"sin carpeta"_s ? unidad : carpeta);
+        const QString copia = carpeta + u"/Zudivoz.mdb"_s;
+        if (caso == u"texto"_s) guardarEn(copia, "esto no es una base de datos");
+        if (caso == u"cortada"_s) {
+            QVERIFY(hacerCopia(carpeta).isEmpty());
+            const QByteArray entera = contenidoDe(copia);
+            guardarEn(copia, entera.left(entera.size() / 2));
+        }
+        if (caso == u"ajena"_s) modificarCopia(carpeta, u"CREATE TABLE otra.fotos (Id INTEGER)"_s);
+        if (caso == u"sin columnas"_s)
+            for (const QString& tabla : tablasEsperadas())
+                modificarCopia(carpeta, u"CREATE TABLE otra.%1 (x)"_s.arg(tabla));
+        if (caso == u"más nueva"_s) {
+            QVERIFY(hacerCopia(carpeta).isEmpty());
+            modificarCopia(carpeta, u"PRAGMA otra.user_version = %1"_s.arg(versionEsquema() + 1));
+        }
+        const QByteArray antes = contenidoDe(Modulo::RutaBD);
+        VentanaCopia v({unidad});
+        v.pulsar("cmdRecuperar");
+        QCOMPARE(Mensaje::textos().size(), 2);
+        QVERIFY(!Mensaje::textos().last().isEmpty());
+        QVERIFY(v.aviso()->isHidden());
+        QVERIFY(copiasAnteriores(Modulo::RutaBD).isEmpty());
+        QCOMPARE(contenidoDe(Modulo::RutaBD), antes);
+        QCOMPARE(documentos(), 1);
+    }
+
+    // Killed while copying or restoring: the next copy or start leaves no temporary file and
+    // the data opens whole.
+    void interrumpidas_data() {
+        QTest::addColumn<QString>("orden");
+        QTest::newRow("copia") << u"copiar"_s;
+        QTest::newRow("recuperación") << u"recuperar"_s;
+    }
+
+    void interrumpidas() {
+        QFETCH(QString, orden);
+        Entorno e;
+        ajustes(e);
+        // Big enough for the copy to take a while.
+        ejecutar(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400)"
+                 " INSERT INTO tblCobros (Num, Ser, Fec, Obs) SELECT i, 'A', '2024-01-05',"
+                 " hex(randomblob(100000)) FROM n"_s);
+        const QString carpeta = e.raiz() + u"/pendrive/CopiaTorvane/2024"_s;
+        QVERIFY(hacerCopia(carpeta).isEmpty());
+        cerrarBaseDatos();
+        const QString temporal = orden == u"copiar"_s ? carpeta + u"/Zudivoz.mdb.copiando"_s
+                                                      : Modulo::RutaBD + u".restaurando"_s;
+        QProcess admin;
+        admin.start(qEnvironmentVariable("TORVANE_ADMIN"),
+                    {orden, e.carpetaDatos(), u"2024"_s, carpeta});
+        QVERIFY(admin.waitForStarted());
+        QElapsedTimer reloj;
+        reloj.start();
+        while (!QFile::exists(temporal) && reloj.elapsed() < 20000 && !admin.waitForFinished(0))
+            QThread::usleep(200);
+        admin.kill();
+        admin.waitForFinished();
+        QVERIFY2(QFile::exists(temporal), admin.readAllStandardError().constData());
+
+        QVERIFY(Modulo::AbrirBaseDatos().isEmpty());
+        QCOMPARE(documentos(), 400);
+        QCOMPARE(temporales(QFileInfo(Modulo::RutaBD).path()), QStringList());
+        QVERIFY(hacerCopia(carpeta).isEmpty());
+        QCOMPARE(temporales(carpeta), QStringList());
+    }
+
+    void unidades_data() {
+        QTest::addColumn<QString>("raiz");
+        QTest::addColumn<QByteArray>("tipo");
+        QTest::addColumn<bool>("soloLectura");
+        QTest::addColumn<bool>("apta");
+        QTest::newRow("raíz") << u"/"_s << QByteArray("ext4") << false << false;
+        QTest::newRow("memoria USB") << u"/media/ana/USB"_s << QByteArray("vfat") << false << true;
+        QTest::newRow("CD") << u"/media/ana/CD"_s << QByteArray("iso9660") << true << false;
+        QTest::newRow("arranque") << u"/boot/efi"_s << QByteArray("vfat") << false << false;
+        QTest::newRow("en memoria") << u"/run/user/1000"_s << QByteArray("tmpfs") << false << false;
+        QTest::newRow("sistema") << u"/sys/fs/cgroup"_s << QByteArray("cgroup2") << false << false;
+        QTest::newRow("otro disco") << u"/home"_s << QByteArray("ext4") << false << true;
+    }
+
+    void unidades() {
+        QFETCH(QString, raiz);
+        QFETCH(QByteArray, tipo);
+        QFETCH(bool, soloLectura);
+        QFETCH(bool, apta);
+        QCOMPARE(aptaParaCopia(raiz, tipo, soloLectura, true), apta);
+        QVERIFY(!aptaParaCopia(raiz, tipo, soloLectura, false));
+    }
+
+    void unidadesEnLaVentana() {
+        Entorno e;
+        const QString unidad = e.raiz() + u"/pendrive"_s;
+        QVERIFY(hacerCopia(rutaCopia(unidad, u"2024"_s)).isEmpty());
+        VentanaCopia v({unidad, e.raiz()});
+        auto* lista = v.w.findChild<QComboBox*>(u"Drive1"_s);
+        QCOMPARE(lista->count(), 2);
+        QCOMPARE(lista->currentData().toString(), unidad);
+        const QString hoy = QDate::currentDate().toString(u"dd/MM/yyyy"_s);
+        QVERIFY2(lista->itemText(0).contains(u" libres — última copia "_s + hoy),
+                 qPrintable(lista->itemText(0)));
+        QVERIFY(lista->itemText(1).endsWith(u" — sin copias"_s));
+    }
+
+    void unidadSinEscritura() {
+        Entorno e;
+        // A drive whose root is a file cannot take folders, like a write-protected medium.
+        const QString unidad = e.raiz() + u"/protegido"_s;
+        guardarEn(unidad, "x");
+        VentanaCopia v({unidad});
+        v.pulsar("cmdRealizar");
+        QVERIFY(Mensaje::textos().last().contains(u"No se puede crear la carpeta"_s));
+        QVERIFY(v.w.isVisible());
+        QVERIFY(v.aviso()->isHidden());
+        QVERIFY(Conexion().isOpen());
+    }
+
+    void pivoteMensual() {
+        Entorno e;
+        const int piso = e.inmueble(u"Piso Centro"_s);
+        const int bajo = e.inmueble(u"Bajo"_s);
+        const int otroPiso = e.inmueble(u"Piso Centro"_s);
+        e.documento(1, u"A"_s, QDate(2024, 3, 2), piso, 0, 100);
+        e.documento(2, u"A"_s, QDate(2024, 3, 31), piso, 0, 250.5, true);
+        e.documento(3, u"A"_s, QDate(2023, 12, 31), piso, 0, 999);
+        e.documento(4, u"A"_s, QDate(2025, 1, 1), piso, 0, 999);
+        const int sinTotal = e.documento(5, u"A"_s, QDate(2024, 4, 9), piso, 0, 1);
+        ejecutar(u"UPDATE tblCobros SET Tot = NULL WHERE Id = ?"_s, {sinTotal});
+        for (int m = 1; m <= 12; ++m)
+            e.documento(10 + m, u"B"_s, QDate(2024, m, 28), bajo, 0, 0);
+        e.documento(30, u"A"_s, QDate(2024, 7, 1), otroPiso, 0, 1234.567);
+        // Deleted properties share one row, so the TOTAL row is the year's collections.
+        e.documento(31, u"A"_s, QDate(2024, 7, 1), 99, 0, 50);
+        e.documento(32, u"A"_s, QDate(2024, 7, 9), 0, 0, 0.5);
+
+        const QList<QStringList> filas = rejillaMensual(cobrosPorMes(2024));
+        QCOMPARE(filas.size(), 5);
+        QCOMPARE(filas[0].mid(1, 2), (QStringList{u"1"_s, u"Bajo"_s}));
+        QCOMPARE(filas[0].mid(3), QStringList(13, u"0,00"_s));
+        QCOMPARE(filas[1][2], u"Piso Centro"_s);
+        QCOMPARE(filas[1].mid(3), soloEn(2, u"350,50"_s, u"350,50"_s));
+        QCOMPARE(filas[2].mid(3), soloEn(6, u"1.234,57"_s, u"1.234,57"_s));
+        QCOMPARE(filas[3].mid(1).join(u'|'), u"|Inmuebles dados de baja|||||||50,50||||||50,50"_s);
+        QCOMPARE(filas[4].mid(1).join(u'|'), u"|TOTAL|||350,50||||1.285,07||||||1.635,57"_s);
+
+        QVERIFY(rejillaMensual(cobrosPorMes(2022)).isEmpty());
+    }
+
+    // The engine's own grouping, joined to the properties, was the reference for years.
+    void pivoteIgualAlDelMotor() {
+        Entorno e;
+        QList<int> inmuebles{0, 77};
+        for (int i = 0; i < 40; ++i)
+            inmuebles << e.inmueble(u"Piso %1"_s.arg(i % 25));
+        auto* azar = QRandomGenerator::global();
+        Transaccion t;
+        for (int n = 1; n <= 2000; ++n)
+            e.documento(n, u"A"_s, QDate(2024, 1, 1).addDays(azar->bounded(366)),
+                        inmuebles[azar->bounded(inmuebles.size())], 0,
+                        azar->bounded(-5000, 500000) / 100.0);
+        t.confirmar();
+        QSqlQuery q = ejecutar(u"SELECT i.Des, CAST(substr(c.Fec, 6, 2) AS INTEGER), SUM(c.Tot)"
+                               " FROM tblCobros c LEFT JOIN tblInmuebles i ON c.IdInm = i.Id"
+                               " GROUP BY i.Id IS NULL, i.Des, i.Id, 2"
+                               " ORDER BY i.Id IS NULL, i.Des, i.Id, 2"_s);
+        QStringList esperado;
+        while (q.next())
+            esperado << u"%1 %2 %3"_s.arg(q.value(0).toString(), q.value(1).toString(),
+                                          formatoImporte(q.value(2).toDouble()));
+        QStringList obtenido;
+        for (const FilaMensual& fila : cobrosPorMes(2024))
+            for (int m = 0; m < 12; ++m)
+                if (fila.meses[m])
+                    obtenido << u"%1 %2 %3"_s.arg(fila.idInm ? fila.inmueble : QString())
+                                    .arg(m + 1)
+                                    .arg(formatoImporte(*fila.meses[m]));
+        QCOMPARE(obtenido, esperado);
+    }
+
+    void estadisticasEnLaVentana() {
+        Entorno e;
+        const int piso = e.inmueble(u"Piso Centro"_s);
+        const int bajo = e.inmueble(u"Bajo"_s);
+        e.documento(1, u"A"_s, QDate(2024, 3, 2), piso, 0, 350.5);
+        e.documento(2, u"A"_s, QDate(2024, 5, 2), bajo, 0, 80);
+        frmEstadisticas w;
+        w.show();
+        auto* rejilla = w.findChild<Rejilla*>(u"mshDatos"_s);
+        auto* grafico = w.findChild<QChartView*>(u"mscGrafico"_s)->chart();
+        QCOMPARE(rejilla->numFilas(), 4);
+        QCOMPARE(mesesDeFila(rejilla, 2), soloEn(2, u"350,50"_s, u"350,50"_s));
+        QCOMPARE(rejilla->filaActual(), 1);
+
+        auto* barras = qobject_cast<QBarSeries*>(grafico->series().value(0));
+        QVERIFY(barras);
+        QCOMPARE(barras->barSets()[0]->label(), u"Bajo"_s);
+        QCOMPARE(barras->barSets()[0]->at(4), 80.0);
+        QCOMPARE(barras->barSets()[0]->brush().color(), colorFondo());
+
+        // The pie redraws the selected row, and follows a new selection.
+        rejilla->fijarFilaActual(2, 5);
+        w.findChild<QToolButton*>(u"optTipoGrafico_3"_s)->click();
+        auto* tarta = qobject_cast<QPieSeries*>(grafico->series().value(0));
+        QVERIFY(tarta);
+        QCOMPARE(grafico->series().size(), 1);
+        QCOMPARE(tarta->count(), 12);
+        // Each slice says its month, amount and share.
+        const QString marzo = tarta->slices()[2]->label();
+        QVERIFY2(marzo.startsWith(u"Marzo: 350,50 ("_s) && marzo.endsWith(u" %)"_s),
+                 qPrintable(marzo));
+        QCOMPARE(tarta->slices()[2]->value(), 350.5);
+        QCOMPARE(tarta->slices()[0]->brush().color(), colorFondo());
+        rejilla->fijarFilaActual(1, 3);
+        tarta = qobject_cast<QPieSeries*>(grafico->series().value(0));
+        QCOMPARE(tarta->slices()[4]->value(), 80.0);
+        QCOMPARE(tarta->slices()[2]->value(), 0.0);
+
+        // A box that is not a year changes nothing.
+        auto* ano = w.findChild<QLineEdit*>(u"txtAno"_s);
+        for (const QString& malo : {u"20x4"_s, QString(), u"24"_s}) {
+            ano->setText(malo);
+            pulsar(&w, "cmdFiltrar");
+            QCOMPARE(rejilla->numFilas(), 4);
+        }
+        QCOMPARE(Mensaje::textos().size(), 3);
+        QVERIFY(Mensaje::textos()[0].contains(u"año"_s));
+
+        // A year without documents: no grid, a flat chart of twelve points.
+        ano->setText(u"2023"_s);
+        w.findChild<QToolButton*>(u"optTipoGrafico_0"_s)->click();
+        pulsar(&w, "cmdFiltrar");
+        QCOMPARE(rejilla->numFilas(), 0);
+        barras = qobject_cast<QBarSeries*>(grafico->series().value(0));
+        QCOMPARE(barras->barSets()[0]->count(), 12);
+        QCOMPARE(barras->barSets()[0]->sum(), 0.0);
+
+        w.findChild<QListWidget*>(u"lstTipo"_s)->setCurrentRow(1);
+        Mensaje::limpiarHistorial();
+        pulsar(&w, "cmdFiltrar");
+        QCOMPARE(Mensaje::textos(), QStringList{u"Opción no disponible"_s});
+    }
+};
+
+TORVANE_TEST_MAIN(TestUtilidades)
+#include "tst_utilidades.moc"
