@@ -167,29 +167,14 @@ std::function<std::optional<QString>(const QString&)> PedirClave;
 
 namespace {
 
-/** The server password typed this session; never written anywhere. */
-QString& claveSesion() {
-    static QString clave;
-    return clave;
-}
-
-/** Opens the year ano of the data folder, on the server when the folder names one. */
+/** Opens the year ano of the data folder; a server's password is asked when it is missing. */
 QString abrirAno(const QString& ano) {
-    QString error;
-    std::optional<DatosServidor> servidor = leerServidor(Ruta, &error);
-    if (!error.isEmpty()) return error;
-    if (!servidor) {
-        const QString ruta = rutaBaseDatos(Ruta, ano);
-        limpiarTemporales(ruta);
-        return abrirBaseDatos(ruta);
-    }
-    servidor->clave = claveSesion();
-    error = abrirAnoServidor(*servidor, ano);
+    QString error = abrirAnoDeCarpeta(Ruta, ano);
     while (faltaClave(error) && PedirClave) {
         const std::optional<QString> clave = PedirClave(error);
         if (!clave) break;
-        claveSesion() = servidor->clave = *clave;
-        error = abrirAnoServidor(*servidor, ano);
+        claveSesion() = *clave;
+        error = abrirAnoDeCarpeta(Ruta, ano);
     }
     return error;
 }

@@ -1,5 +1,7 @@
 #include "data/Anos.h"
 
+#include "data/Servidor.h"
+
 #include "data/BaseDatos.h"
 #include "data/Copia.h"
 #include "data/Migraciones.h"
@@ -12,6 +14,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QUuid>
 
@@ -130,6 +133,7 @@ QString rutaBaseDatos(const QString& ruta, const QString& ano) {
 
 QStringList anosDeCarpeta(const QString& ruta) {
     QStringList anos;
+    if (leerServidor(ruta)) return anosServidor();
     const QDir carpeta(ruta);
     for (const QString& nombre : carpeta.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
         if (QFileInfo(rutaBaseDatos(carpeta.path(), nombre)).isFile()) anos << nombre;
@@ -154,7 +158,29 @@ QStringList tablasQuePasanDeAno() {
     };
 }
 
+namespace {
+
+// A server's new year is made as a year file is, from a file of the old one, and goes up
+// whole: the same rules, and nothing half-made on the server if any step fails.
+QString crearAnoDesdeServidor(const DatosServidor& datos, const QString& origen,
+                              const QString& destino) {
+    QTemporaryDir temporal;
+    if (!temporal.isValid()) return QStringLiteral("No se puede crear una carpeta temporal.");
+    QDir().mkpath(temporal.path() + QLatin1Char('/') + origen);
+    QString motivo = bajarAno(datos, origen, rutaBaseDatos(temporal.path(), origen));
+    if (motivo.isEmpty()) motivo = crearAnoDesde(temporal.path(), origen, destino);
+    if (motivo.isEmpty())
+        motivo = subirAno(rutaBaseDatos(temporal.path(), destino), datos, destino);
+    return motivo;
+}
+
+} // namespace
+
 QString crearAnoDesde(const QString& ruta, const QString& origen, const QString& destino) {
+    QString error;
+    if (const auto servidor = leerServidor(ruta, &error))
+        return crearAnoDesdeServidor(*servidor, origen, destino);
+    if (!error.isEmpty()) return error;
     const QString fuente = rutaBaseDatos(ruta, origen);
     const QString nuevo = rutaBaseDatos(ruta, destino);
     if (destino.isEmpty() || destino.contains(QLatin1Char('/')) ||

@@ -5,32 +5,33 @@
 #include <QSqlDriver>
 
 namespace {
-bool esPostgres() { return Conexion().driverName() == QStringLiteral("QPSQL"); }
+bool esPostgres() {
+    return Conexion().driverName() == QStringLiteral("QPSQL");
+}
 } // namespace
 
-QString sqlMes(const QString& columna)
-{
+QString sqlMes(const QString& columna) {
     return esPostgres() ? QStringLiteral("CAST(EXTRACT(MONTH FROM CAST(%1 AS DATE)) AS INTEGER)")
                               .arg(columna)
                         : QStringLiteral("CAST(substr(%1, 6, 2) AS INTEGER)").arg(columna);
 }
 
-QString sqlAno(const QString& columna)
-{
-    return esPostgres() ? QStringLiteral("CAST(EXTRACT(YEAR FROM CAST(%1 AS DATE)) AS INTEGER)")
-                              .arg(columna)
-                        : QStringLiteral("CAST(substr(%1, 1, 4) AS INTEGER)").arg(columna);
+QString sqlAno(const QString& columna) {
+    return esPostgres()
+               ? QStringLiteral("CAST(EXTRACT(YEAR FROM CAST(%1 AS DATE)) AS INTEGER)").arg(columna)
+               : QStringLiteral("CAST(substr(%1, 1, 4) AS INTEGER)").arg(columna);
 }
 
-QString sqlContiene(const QString& columna) { return QStringLiteral("contiene(%1, ?)").arg(columna); }
+QString sqlContiene(const QString& columna) {
+    return QStringLiteral("contiene(%1, ?)").arg(columna);
+}
 
-QString sqlUnir(std::initializer_list<QString> partes, const QString& separador)
-{
+QString sqlUnir(std::initializer_list<QString> partes, const QString& separador) {
     QStringList trozos;
     for (const QString& parte : partes)
-        trozos << QStringLiteral("COALESCE(%1, '')").arg(parte);
-    const QString union_ = separador.isEmpty()
-                               ? QStringLiteral(" || ")
-                               : QStringLiteral(" || '%1' || ").arg(separador);
+        // As text first: a server will not put '' in place of a missing number.
+        trozos << QStringLiteral("COALESCE(CAST(%1 AS TEXT), '')").arg(parte);
+    const QString union_ = separador.isEmpty() ? QStringLiteral(" || ")
+                                               : QStringLiteral(" || '%1' || ").arg(separador);
     return trozos.join(union_);
 }

@@ -1,7 +1,9 @@
 #include "data/Servidor.h"
 
+#include "data/Anos.h"
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
+#include "data/Copia.h"
 #include "data/Migraciones.h"
 #include "data/Privado.h"
 
@@ -412,6 +414,33 @@ QString volcarEnArchivo(const QString& nombre, const QString& ruta) {
 
 } // namespace
 
+QString& claveSesion() {
+    static QString clave;
+    return clave;
+}
+
+QStringList anosServidor() {
+    QStringList anos;
+    const QSqlDatabase db = Conexion();
+    if (!esServidor(db)) return anos;
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("SELECT substr(nspname, 5) FROM pg_namespace"
+                          " WHERE nspname ~ '^ano_[0-9]{4}$' ORDER BY 1"));
+    while (q.next())
+        anos << q.value(0).toString();
+    return anos;
+}
+
+QString abrirAnoDeCarpeta(const QString& carpeta, const QString& ano) {
+    QString error;
+    if (const auto servidor = leerServidor(carpeta, &error))
+        return abrirAnoServidor(*servidor, ano);
+    if (!error.isEmpty()) return error;
+    const QString ruta = rutaBaseDatos(carpeta, ano);
+    limpiarTemporales(ruta);
+    return abrirBaseDatos(ruta);
+}
+
 std::optional<DatosServidor> leerServidor(const QString& carpeta, QString* error) {
     const QString ruta = carpeta + QLatin1Char('/') + kArchivoServidor;
     if (!QFileInfo::exists(ruta)) return std::nullopt;
@@ -421,6 +450,7 @@ std::optional<DatosServidor> leerServidor(const QString& carpeta, QString* error
     d.base = ini.value(QStringLiteral("servidor/base")).toString().trimmed();
     d.usuario = ini.value(QStringLiteral("servidor/usuario")).toString().trimmed();
     d.sslmode = ini.value(QStringLiteral("servidor/sslmode"), d.sslmode).toString().trimmed();
+    d.clave = claveSesion();
     bool numero = false;
     d.puerto = ini.value(QStringLiteral("servidor/puerto"), d.puerto).toInt(&numero);
     const QStringList modos{QStringLiteral("disable"),   QStringLiteral("allow"),

@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 /*
@@ -25,6 +26,18 @@ inline const QString kArchivoServidor = QStringLiteral("servidor.ini");
 
 /** The server of the data folder carpeta, when it has a servidor.ini; error tells a bad one. */
 std::optional<DatosServidor> leerServidor(const QString& carpeta, QString* error = nullptr);
+
+/** The password typed this session, which leerServidor hands on; kept only in memory. */
+QString& claveSesion();
+
+/** The years on the server of the shared connection, in order; none when it is a file. */
+QStringList anosServidor();
+
+/**
+ * Opens year ano of the data folder carpeta as the shared connection: on its server when the
+ * folder has a servidor.ini, otherwise its year file.
+ */
+QString abrirAnoDeCarpeta(const QString& carpeta, const QString& ano);
 
 /** Schema of a year ("ano_2026"); empty when ano is not a year number. */
 QString esquemaAno(const QString& ano);

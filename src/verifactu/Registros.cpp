@@ -152,7 +152,8 @@ void guardarConfigVerifactu(const ConfigVerifactu& c) {
                                      "serie de facturas ordinarias."));
     Transaccion t;
     const QDate desde = antes.activo ? antes.desde : c.activo ? Hoy() : QDate();
-    ejecutar(QStringLiteral("INSERT OR IGNORE INTO tblVerifactu (Id) VALUES (1)"));
+    ejecutar(QStringLiteral("INSERT INTO tblVerifactu (Id) SELECT 1 WHERE NOT EXISTS"
+                            " (SELECT 1 FROM tblVerifactu WHERE Id = 1)"));
     ejecutar(QStringLiteral("UPDATE tblVerifactu SET Activo = ?, Desde = ?, SerieRect = ?,"
                             " Pruebas = ?"),
              {c.activo ? 1 : 0, desde.isValid() ? QVariant(fechaIso(desde)) : QVariant(),

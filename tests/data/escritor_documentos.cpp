@@ -78,13 +78,10 @@ void prepararInmuebles() {
 
 /** The year at ruta, or on the server when its data folder names one (as the program does). */
 QString abrir(const QString& ruta) {
-    const QFileInfo archivo(ruta);
-    const QDir carpetaAno = archivo.dir();
-    QDir carpetaDatos = carpetaAno;
+    QDir carpetaDatos = QFileInfo(ruta).dir();
+    const QString ano = carpetaDatos.dirName();
     carpetaDatos.cdUp();
-    if (const auto servidor = leerServidor(carpetaDatos.path()))
-        return abrirAnoServidor(*servidor, carpetaAno.dirName());
-    return abrirBaseDatos(ruta);
+    return abrirAnoDeCarpeta(carpetaDatos.path(), ano);
 }
 
 /**

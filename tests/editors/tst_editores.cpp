@@ -197,9 +197,9 @@ private slots:
         QCOMPARE(des->geometry(), r->rectCelda(2, 1));
         teclear(des, u"Otra"_s);
         // With the table out of reach, cancelling must still show the old row.
-        ejecutar(u"ALTER TABLE tblCobrosConceptos RENAME TO apartada"_s);
+        QVERIFY(QSqlQuery(Conexion()).exec(u"ALTER TABLE tblCobrosConceptos RENAME TO apartada"_s));
         clic(&w, "cmdCancelar");
-        ejecutar(u"ALTER TABLE apartada RENAME TO tblCobrosConceptos"_s);
+        QVERIFY(QSqlQuery(Conexion()).exec(u"ALTER TABLE apartada RENAME TO tblCobrosConceptos"_s));
         QCOMPARE(r->texto(2, 1), u"Dos"_s);
         QVERIFY(Mensaje::textos().isEmpty());
 
@@ -247,8 +247,12 @@ private slots:
         Entorno e;
         e.concepto(u"Alquiler"_s, 500);
         for (const QString& orden : {u"INSERT"_s, u"DELETE"_s})
-            ejecutar(u"CREATE TRIGGER sin%1 BEFORE %1 ON tblCobrosConceptos"
-                     u" BEGIN SELECT RAISE(ABORT, 'bloqueada'); END"_s.arg(orden));
+            QVERIFY(QSqlQuery(Conexion()).exec(
+                (Entorno::enServidor ? u"CREATE TRIGGER sin%1 BEFORE %1 ON tblCobrosConceptos FOR"
+                                       u" EACH ROW EXECUTE FUNCTION torvane_rechazar('bloqueada')"_s
+                                     : u"CREATE TRIGGER sin%1 BEFORE %1 ON tblCobrosConceptos"
+                                       u" BEGIN SELECT RAISE(ABORT, 'bloqueada'); END"_s)
+                    .arg(orden)));
         frmCobrosConceptos w;
         mostrar(&w);
         clic(&w, "cmdNovo");

@@ -16,7 +16,8 @@
 
 using namespace Qt::StringLiterals;
 
-bool Entorno::enServidor = false;
+// TORVANE_PRUEBAS_SERVIDOR runs every window test on a server year.
+bool Entorno::enServidor = qEnvironmentVariableIsSet("TORVANE_PRUEBAS_SERVIDOR");
 
 Entorno::Entorno(const QString& ano) {
     QDir().mkpath(carpetaPrograma());

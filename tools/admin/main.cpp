@@ -50,12 +50,13 @@ int comprobarAno(const QString& carpeta, const QString& ano, bool reparar) {
     const QString ruta = carpeta + QLatin1Char('/') + ano + QStringLiteral("/Zudivoz.mdb");
     QLockFile cerrojo(ruta + QStringLiteral(".lock"));
     cerrojo.setStaleLockTime(0);
-    if (reparar && !cerrojo.tryLock(0)) {
+    // On a server the repair takes turns with the desks like any writer.
+    if (reparar && !leerServidor(carpeta) && !cerrojo.tryLock(0)) {
         out << "El año está abierto en Torvane (o su carpeta es de solo lectura); ciérrelo antes "
                "de reparar.\n";
         return 1;
     }
-    if (const QString error = abrirBaseDatos(ruta); !error.isEmpty()) {
+    if (const QString error = abrirAnoDeCarpeta(carpeta, ano); !error.isEmpty()) {
         out << error << '\n';
         return 1;
     }
@@ -80,12 +81,12 @@ int comprobarAno(const QString& carpeta, const QString& ano, bool reparar) {
 // Backup and restore of one year, for scheduled copies; the year stays closed afterwards.
 QString copiarORecuperar(const QStringList& args) {
     const QString rutaBD = args[1] + QLatin1Char('/') + args[2] + QLatin1Char('/') + kArchivoDatos;
-    limpiarTemporales(rutaBD);
-    QString error = abrirBaseDatos(rutaBD);
+    QString error = abrirAnoDeCarpeta(args[1], args[2]);
     if (error.isEmpty())
         error = args[0] == QStringLiteral("copiar")
                     ? hacerCopia(args[3])
-                    : restaurarCopia(args[3], rutaBD, [&rutaBD] { return abrirBaseDatos(rutaBD); });
+                    : restaurarCopia(args[3], rutaBD,
+                                     [&args] { return abrirAnoDeCarpeta(args[1], args[2]); });
     cerrarBaseDatos();
     return error;
 }
@@ -93,7 +94,7 @@ QString copiarORecuperar(const QStringList& args) {
 /** Checks the chain of billing records of a year; exit status 0 only when it is right. */
 int verificarRegistros(const QString& carpeta, const QString& ano) {
     QTextStream out(stdout);
-    if (const QString error = abrirBaseDatos(rutaBaseDatos(carpeta, ano)); !error.isEmpty()) {
+    if (const QString error = abrirAnoDeCarpeta(carpeta, ano); !error.isEmpty()) {
         out << error << '\n';
         return 1;
     }
