@@ -14,6 +14,7 @@
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QLockFile>
+#include <QMessageBox>
 #include <QTextStream>
 #include <QTimer>
 #include <QTranslator>
@@ -92,6 +93,11 @@ std::optional<QString> pedirClave(const QString& motivo) {
 
 /** After the server dropped the connection: reconnect when the user wants, as often as needed. */
 void ofrecerReconexion() {
+    // Asked after the message of the operation that failed, which may still be on screen.
+    if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        QTimer::singleShot(200, qApp, ofrecerReconexion);
+        return;
+    }
     static bool preguntando = false;
     if (preguntando) return;
     preguntando = true;

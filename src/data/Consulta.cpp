@@ -32,11 +32,13 @@ QSqlQuery ejecutar(const QString& sql, const QVariantList& valores) {
 std::function<void()> AlPerderConexion;
 
 bool conexionPerdida(const QSqlDatabase& db) {
-    if (db.driverName() != QStringLiteral("QPSQL") || !db.driver()) return false;
+    if (db.driverName() != QStringLiteral("QPSQL")) return false;
+    // The driver closes a connection the server dropped once it notices.
+    if (!db.isOpen() || !db.driver()) return true;
     const QVariant manejador = db.driver()->handle();
     if (qstrcmp(manejador.typeName(), "PGconn*") != 0) return false;
     PGconn* conexion = *static_cast<PGconn* const*>(manejador.data());
-    return conexion && PQstatus(conexion) == CONNECTION_BAD;
+    return !conexion || PQstatus(conexion) == CONNECTION_BAD;
 }
 
 namespace {

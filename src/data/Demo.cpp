@@ -18,8 +18,6 @@
 #include <algorithm>
 #include <iterator>
 
-namespace {
-
 QString escribirPlantillas(const QString& carpeta) {
     const QString destino = carpeta + QStringLiteral("/Informes");
     if (!crearCarpetaPrivada(destino)) return QStringLiteral("No se pudo crear %1").arg(destino);
@@ -35,6 +33,8 @@ QString escribirPlantillas(const QString& carpeta) {
     }
     return {};
 }
+
+namespace {
 
 void insertarTiposIva() {
     const struct {

@@ -17,5 +17,8 @@ struct TamanoDemo {
  */
 QString crearAno(const QString& carpeta, const QString& ano);
 
+/** Puts the default report templates in carpeta/Informes, keeping any already there. */
+QString escribirPlantillas(const QString& carpeta);
+
 /** Creates a year as crearAno() does and fills it with demo data of the given size. */
 QString crearDemo(const QString& carpeta, const QString& ano, const TamanoDemo& tamano = {});

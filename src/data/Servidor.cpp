@@ -358,7 +358,8 @@ QString cargarDesdeArchivo(const QString& nombre, const QString& ruta, const QSt
     if (error.isEmpty() && !reemplazar && existeEsquema(db, esquema))
         error =
             QStringLiteral("El año ya existe en el servidor (%1); no se sobrescribe.").arg(esquema);
-    if (error.isEmpty() && !db.transaction()) error = motivo(db.lastError());
+    const bool enCurso = error.isEmpty() && db.transaction();
+    if (error.isEmpty() && !enCurso) error = motivo(db.lastError());
     if (error.isEmpty() && reemplazar && existeEsquema(db, nuevo))
         error = ejecutarTexto(db, QStringLiteral("DROP SCHEMA %1 CASCADE").arg(nuevo));
     if (error.isEmpty()) error = crearObjetos(db, nuevo, e, false);
@@ -373,7 +374,7 @@ QString cargarDesdeArchivo(const QString& nombre, const QString& ruta, const QSt
         error =
             ejecutarTexto(db, QStringLiteral("ALTER SCHEMA %1 RENAME TO %2").arg(nuevo, esquema));
     if (error.isEmpty() && !db.commit()) error = motivo(db.lastError());
-    if (!error.isEmpty()) db.rollback();
+    if (!error.isEmpty() && enCurso) db.rollback();
     origen = QSqlDatabase();
     desconectar(archivo);
     return error;
@@ -391,7 +392,8 @@ QString volcarEnArchivo(const QString& nombre, const QString& ruta) {
     QSqlDatabase servidor = QSqlDatabase::database(nombre, false);
     QSqlDatabase destino = QSqlDatabase::database(archivo, false);
     // One snapshot of the server for the copy and its comparison.
-    if (error.isEmpty() && !servidor.transaction()) error = motivo(servidor.lastError());
+    const bool leyendo = error.isEmpty() && servidor.transaction();
+    if (error.isEmpty() && !leyendo) error = motivo(servidor.lastError());
     if (error.isEmpty())
         error = ejecutarTexto(servidor,
                               QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"));
@@ -400,7 +402,7 @@ QString volcarEnArchivo(const QString& nombre, const QString& ruta) {
         if (error.isEmpty()) error = copiarTabla(servidor, true, destino, t);
     if (error.isEmpty() && !destino.commit()) error = motivo(destino.lastError());
     if (error.isEmpty()) error = compararTodo(destino, servidor, e);
-    servidor.rollback();
+    if (leyendo) servidor.rollback();
     if (!error.isEmpty()) destino.rollback();
     destino = QSqlDatabase();
     desconectar(archivo);
@@ -527,11 +529,11 @@ QString crearAnoServidor(const DatosServidor& datos, const QString& ano) {
         QSqlDatabase db = QSqlDatabase::database(nombre, false);
         if (existeEsquema(db, esquema))
             error = QStringLiteral("El año %1 ya existe en el servidor; no se toca.").arg(ano);
-        else if (!db.transaction())
-            error = motivo(db.lastError());
+        const bool enCurso = error.isEmpty() && db.transaction();
+        if (error.isEmpty() && !enCurso) error = motivo(db.lastError());
         if (error.isEmpty()) error = crearObjetos(db, esquema, esquemaReferencia(), true);
         if (error.isEmpty() && !db.commit()) error = motivo(db.lastError());
-        if (!error.isEmpty()) db.rollback();
+        if (!error.isEmpty() && enCurso) db.rollback();
     }
     desconectar(nombre);
     return error;

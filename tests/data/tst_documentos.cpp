@@ -6,10 +6,12 @@
 #include "data/Formato.h"
 #include "data/Migraciones.h"
 #include "support/Entorno.h"
+#include "support/ServidorPrueba.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QThread>
 
 using namespace Qt::StringLiterals;
@@ -251,6 +253,31 @@ private slots:
         QCOMPARE(sql(u"SELECT COUNT(*) FROM tblEmisiones WHERE (SELECT COUNT(*) FROM tblCobros"
                      u" WHERE IdEmi = tblEmisiones.Id) <> 5"_s),
                  0);
+    }
+
+    // A desk whose connection the server drops is told so, once, and can reconnect; a
+    // document it held is free for the others at once.
+    void servidorPerdido() {
+        if (!Entorno::enServidor) QSKIP("Solo en un servidor");
+        Entorno e;
+        const int id = crearDocumento(cabecera(u"A"_s), {linea(1, 10)}).id;
+        QVERIFY(reservarDocumento(id));
+        int avisos = 0;
+        AlPerderConexion = [&avisos] { ++avisos; };
+        const auto limpiar = qScopeGuard([] { AlPerderConexion = nullptr; });
+        const int pid = sql(u"SELECT pg_backend_pid()"_s);
+        QVERIFY(ServidorPrueba::compartido().sql(u"SELECT pg_terminate_backend(%1)"_s.arg(pid)));
+        for (int vez = 0; vez < 2; ++vez) try {
+                borrarDocumento(id);
+                QFAIL("Se borró sin conexión");
+            } catch (const ErrorBD& error) {
+                QVERIFY2(error.texto().startsWith(u"Se ha perdido la conexión"_s),
+                         qPrintable(error.texto()));
+            }
+        QTRY_VERIFY(avisos > 0);
+        QCOMPARE(e.reabrir(), QString());
+        QVERIFY(reservarDocumento(id));
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobros"_s), 1);
     }
 
     // Four desks issue documents and lines on one year at once, one of them killed midway:

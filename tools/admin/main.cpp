@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QLockFile>
 #include <QTextStream>
 
@@ -121,7 +122,7 @@ int servidor(QStringList args, QTextStream& err) {
         ini = args[i + 1];
         args.remove(i, 2);
     }
-    const bool crear = args.size() == 2 && args[1] == QStringLiteral("crear");
+    const bool crear = args.size() == 3 && args[1] == QStringLiteral("crear");
     const bool subir = args.size() == 4 && args[1] == QStringLiteral("subir");
     const bool bajar = args.size() == 4 && args[1] == QStringLiteral("bajar");
     if (!crear && !subir && !bajar) return uso(err);
@@ -134,7 +135,10 @@ int servidor(QStringList args, QTextStream& err) {
     }
     QTextStream out(stdout);
     if (crear) {
-        error = crearAnoServidor(*datos, args[2]);
+        // Made as a year file is (VAT types included) and taken up whole.
+        QTemporaryDir temporal;
+        error = crearAno(temporal.path(), args[2]);
+        if (error.isEmpty()) error = subirAno(rutaBaseDatos(temporal.path(), args[2]), *datos, args[2]);
         if (error.isEmpty()) out << "Creado el año " << args[2] << " en el servidor.\n";
     } else if (subir) {
         error = subirAno(rutaBaseDatos(args[2], args[3]), *datos, args[3]);
@@ -146,6 +150,8 @@ int servidor(QStringList args, QTextStream& err) {
         if (error.isEmpty()) error = bajarAno(*datos, args[2], ruta);
         if (error.isEmpty()) out << "Bajado el año a " << ruta << "; comprobado fila a fila.\n";
     }
+    // The desks print with the data folder's templates.
+    if (error.isEmpty() && !bajar) error = escribirPlantillas(archivo.absolutePath());
     if (error.isEmpty()) return 0;
     err << error << '\n';
     return 1;
