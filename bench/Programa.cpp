@@ -5,6 +5,7 @@
 #include "collections/frmCobrosHoja.h"
 #include "collections/frmEmitirMes.h"
 #include "data/Consulta.h"
+#include "data/Documentos.h"
 #include "data/EmitirMes.h"
 #include "data/Remesas.h"
 #include "registers/frmBusqueda.h"
@@ -131,6 +132,27 @@ double hoja() {
     return abrir(ventana, [totales] { return !totales->texto(1, 4).isEmpty(); });
 }
 
+// A save as the sheet makes it: header, a line added, totals rewritten, in one transaction;
+// the line goes again in a second save so the year stays as it was.
+double guardar() {
+    Cabecera c = *leerCabecera(kDocumento);
+    Linea l;
+    l.idCon = 1;
+    l.desCon = QStringLiteral("Medida");
+    l.und = 1;
+    l.pre = 1;
+    QElapsedTimer reloj;
+    reloj.start();
+    c = guardarDocumento(c, {CambioLineas::Anadir, l, 0});
+    const double ms = static_cast<double>(reloj.nsecsElapsed()) / 1e6;
+    const int ultima = valorUnico(QStringLiteral("SELECT MAX(Id) FROM tblCobrosDetalles"
+                                                 " WHERE IdDoc = ?"),
+                                  {kDocumento})
+                           .toInt();
+    guardarDocumento(c, {CambioLineas::Borrar, {}, ultima});
+    return ms;
+}
+
 double aPdf(const QString& nombre, const ParametrosInforme& parametros,
             const QString& filtro = {}) {
     QTemporaryDir carpeta;
@@ -255,6 +277,7 @@ std::function<double()> pasoPrograma(const QString& clave) {
         {QStringLiteral("remesa"), remesa},
         {QStringLiteral("exportar"), exportarCobros},
         {QStringLiteral("hoja"), hoja},
+        {QStringLiteral("guardar"), guardar},
         {QStringLiteral("busqueda_texto"), [] { return pulsacionBusqueda(kBusquedaTexto); }},
         {QStringLiteral("busqueda_numero"), [] { return pulsacionBusqueda(kBusquedaNumero); }},
         {QStringLiteral("recibo"),

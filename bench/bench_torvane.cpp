@@ -12,12 +12,14 @@
 #include "data/BaseDatos.h"
 #include "data/Demo.h"
 #include "data/Formato.h"
+#include "data/Servidor.h"
 #include "ui/Mensajes.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -64,6 +66,9 @@ const char* const kUso =
     "  --carpeta CARPETA  donde se crean una vez y se guardan los años de prueba\n"
     "                     (por omisión $TMPDIR/torvane-bench)\n"
     "  --solo CLAVE       solo esa medida (arranque, o una clave de la lista)\n"
+    "  --servidor INI     compara, en el año de 100.000 documentos, la lista de cobros,\n"
+    "                     las estadísticas y guardar un documento en el servidor de\n"
+    "                     servidor.ini (el año se sube la primera vez) con lo mismo en SQLite\n"
     "  --help             esta ayuda\n";
 
 const Medida kMedidas[] = {
@@ -228,7 +233,8 @@ int hijoMedida(int argc, char** argv, const QStringList& args) {
         Modulo::Ruta = carpeta;
         Modulo::Ano = kAno;
         Modulo::RutaBD = rutaBD(carpeta);
-        if (const QString error = abrirBaseDatos(Modulo::RutaBD); !error.isEmpty())
+        // The server side's folder holds servidor.ini and the templates.
+        if (const QString error = abrirAnoDeCarpeta(carpeta, kAno); !error.isEmpty())
             qFatal("%s", qPrintable(error));
         const auto paso = pasoPrograma(clave);
         base = picoKb();
@@ -317,6 +323,38 @@ Fila medir(const QString& yo, const QString& carpeta, const Medida& m, int veces
     return fila;
 }
 
+/** The program on the year file and on the server, same measurements; ratios of the two. */
+void compararServidor(const QString& yo, const QString& ini, const QString& carpeta, int veces,
+                      QTextStream& salida) {
+    const QString servidor = QFileInfo(ini).absolutePath();
+    QString error;
+    const auto datos = leerServidor(servidor, &error);
+    if (!datos) qFatal("%s", qPrintable(error.isEmpty() ? ini + QStringLiteral("?") : error));
+    if (abrirAnoServidor(*datos, kAno, QStringLiteral("bench")).isEmpty()) {
+        QSqlDatabase::removeDatabase(QStringLiteral("bench"));
+    } else {
+        salida << "Subiendo el año de prueba al servidor..." << Qt::endl;
+        if (const QString e = subirAno(rutaBD(carpeta), *datos, kAno); !e.isEmpty())
+            qFatal("%s", qPrintable(e));
+    }
+    escribirPlantillas(servidor);
+    salida << "\n| Medida | SQLite ms | servidor ms | razón |\n|---|---:|---:|---:|\n";
+    const char* const claves[][2] = {{"cobros", "Cobros del año: filas, cuenta y total"},
+                                     {"estadisticas", "Estadísticas del año"},
+                                     {"guardar", "Guardar un documento (una línea más)"}};
+    for (const auto& [clave, nombre] : claves) {
+        double ms[2];
+        for (int lado = 0; lado < 2; ++lado)
+            ms[lado] = mediana(lanzar({yo, QStringLiteral("--medida"), QString::fromUtf8(clave),
+                                       QStringLiteral("torvane"), lado ? servidor : carpeta,
+                                       QString::number(veces)})
+                                   .valores("t"));
+        salida << "| " << nombre << " | " << QString::number(ms[0], 'f', 1) << " | "
+               << QString::number(ms[1], 'f', 1) << " | " << QString::number(ms[1] / ms[0], 'f', 2)
+               << " |" << Qt::endl;
+    }
+}
+
 // The offscreen platform's warnings would bury the table.
 void soloErrores(QtMsgType tipo, const QMessageLogContext&, const QString& texto) {
     if (tipo == QtCriticalMsg || tipo == QtFatalMsg) QTextStream(stderr) << texto << Qt::endl;
@@ -338,12 +376,14 @@ int main(int argc, char** argv) {
     QTextStream salida(stdout);
     int veces = 5;
     QString carpeta = QDir::tempPath() + QStringLiteral("/torvane-bench");
-    QString solo;
+    QString solo, servidor;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--carpeta") && i + 1 < args.size()) {
             carpeta = args[++i];
         } else if (args[i] == QLatin1String("--solo") && i + 1 < args.size()) {
             solo = args[++i];
+        } else if (args[i] == QLatin1String("--servidor") && i + 1 < args.size()) {
+            servidor = args[++i];
         } else if (args[i].toInt() > 0) {
             veces = args[i].toInt();
         } else {
@@ -353,6 +393,10 @@ int main(int argc, char** argv) {
         }
     }
     const QString yo = QCoreApplication::applicationFilePath();
+    if (!servidor.isEmpty()) {
+        compararServidor(yo, servidor, prepararAno(carpeta, kAnoGrande, salida), veces, salida);
+        return 0;
+    }
     QList<Fila> filas;
     if (solo.isEmpty() || solo == QLatin1String("arranque"))
         filas = medirArranque(yo, prepararAno(carpeta, kAnoGrande, salida), veces);

@@ -5,6 +5,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <libpq-fe.h>
+#include <memory>
 
 QSqlDatabase Conexion() {
     return QSqlDatabase::database(QLatin1StringView(kNombreConexion), false);
@@ -67,6 +68,41 @@ QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantLis
         consulta.addBindValue(valor);
     if (!consulta.exec()) throw errorDe(db, consulta.lastError());
     return consulta;
+}
+
+Cursor recorrer(const QString& sql, const QVariantList& valores) {
+    if (Conexion().driverName() != QStringLiteral("QPSQL")) {
+        auto q = std::make_shared<QSqlQuery>(ejecutar(sql, valores));
+        return [q]() -> const QSqlQuery* { return q->next() ? q.get() : nullptr; };
+    }
+    // A server hands over a whole result at once: 100,000 rows before the first is shown.
+    // Pages of the same ordered statement come instead, as the grid asks for them.
+    constexpr int kPagina = 500;
+    struct Estado {
+        QSqlQuery q;
+        int leidas = 0, enPagina = 0;
+        bool fin = false;
+    };
+    auto e = std::make_shared<Estado>();
+    return [e, sql, valores]() -> const QSqlQuery* {
+        if (e->fin) return nullptr;
+        if (!e->q.isActive() || !e->q.next()) {
+            if (e->q.isActive() && e->enPagina < kPagina) {
+                e->fin = true;
+                return nullptr;
+            }
+            e->q = ejecutar(sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(kPagina).arg(e->leidas),
+                            valores);
+            e->enPagina = 0;
+            if (!e->q.next()) {
+                e->fin = true;
+                return nullptr;
+            }
+        }
+        ++e->leidas;
+        ++e->enPagina;
+        return &e->q;
+    };
 }
 
 QVariant valorUnico(const QString& sql, const QVariantList& valores) {

@@ -44,6 +44,13 @@ QSqlQuery ejecutar(const QString& sql, const QVariantList& valores = {});
 /** The same on another connection (a reader of its own thread). */
 QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantList& valores = {});
 
+/**
+ * The rows of a long ordered list as a grid reads them: each call positions on the next row,
+ * null after the last. The statement's ORDER BY must give one order (end it with a key).
+ */
+using Cursor = std::function<const QSqlQuery*()>;
+Cursor recorrer(const QString& sql, const QVariantList& valores = {});
+
 /** First column of the first row, or an invalid QVariant when there is no row. */
 QVariant valorUnico(const QString& sql, const QVariantList& valores = {});
 

@@ -1,25 +1,15 @@
 #include "data/Dialecto.h"
 
-#include "data/Consulta.h"
+#include <QStringList>
 
-#include <QSqlDriver>
-
-namespace {
-bool esPostgres() {
-    return Conexion().driverName() == QStringLiteral("QPSQL");
-}
-} // namespace
-
+// Dates are stored as ISO text on both engines: cutting the text is cheaper than a server's
+// conversion to a date for every row of a year.
 QString sqlMes(const QString& columna) {
-    return esPostgres() ? QStringLiteral("CAST(EXTRACT(MONTH FROM CAST(%1 AS DATE)) AS INTEGER)")
-                              .arg(columna)
-                        : QStringLiteral("CAST(substr(%1, 6, 2) AS INTEGER)").arg(columna);
+    return QStringLiteral("CAST(substr(%1, 6, 2) AS INTEGER)").arg(columna);
 }
 
 QString sqlAno(const QString& columna) {
-    return esPostgres()
-               ? QStringLiteral("CAST(EXTRACT(YEAR FROM CAST(%1 AS DATE)) AS INTEGER)").arg(columna)
-               : QStringLiteral("CAST(substr(%1, 1, 4) AS INTEGER)").arg(columna);
+    return QStringLiteral("CAST(substr(%1, 1, 4) AS INTEGER)").arg(columna);
 }
 
 QString sqlContiene(const QString& columna) {

@@ -353,11 +353,11 @@ std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
                        " tblCobros.Id AND r.Dev = 0) THEN 2 ELSE 0 END, tblCobros.Id")
             .arg(numeroYSerie()) +
         desdeYCondicion(filtro, valores) +
-        QStringLiteral(" ORDER BY tblCobros.Fec DESC, Numero DESC");
-    // Shared so the grid can keep reading the open query in batches as it scrolls.
-    auto q = std::make_shared<QSqlQuery>(ejecutar(sql, valores));
-    return [q](QStringList& fila) {
-        if (!q->next()) return false;
+        QStringLiteral(" ORDER BY tblCobros.Fec DESC, Numero DESC, tblCobros.Id DESC");
+    // The grid keeps reading in batches as it scrolls.
+    return [siguiente = recorrer(sql, valores)](QStringList& fila) {
+        const QSqlQuery* q = siguiente();
+        if (!q) return false;
         fila = {formatoFecha(desdeIso(q->value(0).toString())),
                 textoOVacio(q->value(1)),
                 textoOVacio(q->value(2)),

@@ -36,6 +36,44 @@ Entrega leerEnGemela(const QString& nombre,
     return entrega;
 }
 
+// A server connection costs tens of milliseconds to open, more than most readings: each
+// reading thread keeps one to the same server and year while it stays the same.
+Entrega leerEnServidor(const QString& destino,
+                       const std::function<Entrega(const QSqlDatabase&)>& lectura) {
+    thread_local QString nombre;
+    thread_local QString destinoAbierto;
+    if (nombre.isEmpty() || destinoAbierto != destino) {
+        if (!nombre.isEmpty()) QSqlDatabase::removeDatabase(nombre);
+        static QAtomicInt contador;
+        nombre = QStringLiteral("torvane-lector-%1").arg(contador.fetchAndAddRelaxed(1));
+        QSqlDatabase::cloneDatabase(QLatin1StringView(kNombreConexion), nombre);
+        destinoAbierto = destino;
+    }
+    QSqlDatabase db = QSqlDatabase::database(nombre, false);
+    if (!db.isOpen() && !db.open()) {
+        qWarning("%s", qPrintable(db.lastError().text()));
+        return {};
+    }
+    try {
+        return lectura(db);
+    } catch (const ErrorBD& error) {
+        qWarning("%s", qPrintable(error.texto()));
+        if (conexionPerdida(db)) db.close(); // opened again next time
+        return {};
+    }
+}
+
+/** The readers' own threads, kept alive so their server connections are too. */
+QThreadPool& lectores() {
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool;
+        p->setExpiryTimeout(-1);
+        p->setMaxThreadCount(2);
+        return p;
+    }();
+    return *pool;
+}
+
 } // namespace
 
 void leerAparte(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> lectura) {
@@ -51,6 +89,18 @@ void leerAparte(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> l
     });
     vigia->setFuture(promesa->future());
     promesa->start();
+    const QSqlDatabase compartida = Conexion();
+    if (compartida.driverName() == QStringLiteral("QPSQL")) {
+        const QString destino = QStringLiteral("%1:%2/%3?%4")
+                                    .arg(compartida.hostName())
+                                    .arg(compartida.port())
+                                    .arg(compartida.databaseName(), compartida.connectOptions());
+        lectores().start([promesa, destino, lectura = std::move(lectura)] {
+            promesa->addResult(leerEnServidor(destino, lectura));
+            promesa->finish();
+        });
+        return;
+    }
     QThreadPool::globalInstance()->start([promesa, nombre, lectura = std::move(lectura)] {
         promesa->addResult(leerEnGemela(nombre, lectura));
         promesa->finish();

@@ -69,12 +69,20 @@ QString tipoServidor(const QString& tipo) {
     return QStringLiteral("TEXT");
 }
 
+// Texts compare byte by byte, as in the year file: lists come in the same order on both
+// engines, and sorting skips the locale's rules.
+QString columnaServidor(const QString& tipo) {
+    const QString servidor = tipoServidor(tipo);
+    return servidor == QLatin1String("TEXT") ? servidor + QStringLiteral(" COLLATE \"C\"")
+                                             : servidor;
+}
+
 QString crearTablaServidor(QSqlDatabase& ref, const Tabla& t) {
     QSqlQuery c(ref);
     c.exec(QStringLiteral("PRAGMA table_info(%1)").arg(t.nombre));
     QStringList columnas;
     while (c.next()) {
-        QString columna = c.value(1).toString() + u' ' + tipoServidor(c.value(2).toString());
+        QString columna = c.value(1).toString() + u' ' + columnaServidor(c.value(2).toString());
         if (c.value(3).toBool()) columna += QStringLiteral(" NOT NULL");
         if (!c.value(4).isNull()) columna += QStringLiteral(" DEFAULT ") + c.value(4).toString();
         columnas << columna;
@@ -368,6 +376,9 @@ QString cargarDesdeArchivo(const QString& nombre, const QString& ruta, const QSt
     // The guards come last: a registered invoice's lines must be able to arrive.
     if (error.isEmpty()) error = crearGuardas(db);
     if (error.isEmpty()) error = compararTodo(origen, db, e);
+    // The planner needs to know the rows that just arrived.
+    for (const Tabla& t : e.tablas)
+        if (error.isEmpty()) error = ejecutarTexto(db, QStringLiteral("ANALYZE ") + t.nombre);
     if (error.isEmpty() && reemplazar)
         error = ejecutarTexto(db, QStringLiteral("DROP SCHEMA %1 CASCADE").arg(esquema));
     if (error.isEmpty() && reemplazar)
