@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <libpq-fe.h>
 #include <memory>
 
@@ -50,7 +51,13 @@ const QString kConexionPerdida = QStringLiteral(
 
 // A lost server is told apart from a refused statement, and the interface is told once.
 ErrorBD errorDe(const QSqlDatabase& db, const QSqlError& error) {
-    if (!conexionPerdida(db)) return ErrorBD(describir(error));
+    // The server's own word (class 08, or 57P0x: shut down or terminated) may come before
+    // the client library has noticed the connection is gone.
+    const QString estado = error.nativeErrorCode();
+    const bool dicho =
+        db.driverName() == QStringLiteral("QPSQL") &&
+        (estado.startsWith(QLatin1String("08")) || estado.startsWith(QLatin1String("57P0")));
+    if (!dicho && !conexionPerdida(db)) return ErrorBD(describir(error));
     if (db.connectionName() == QLatin1StringView(kNombreConexion) && AlPerderConexion &&
         QCoreApplication::instance())
         QMetaObject::invokeMethod(QCoreApplication::instance(), AlPerderConexion,
@@ -60,9 +67,46 @@ ErrorBD errorDe(const QSqlDatabase& db, const QSqlError& error) {
 
 } // namespace
 
+/**
+ * The statement with each ? outside quotes replaced by its value as the driver itself writes
+ * it into an EXECUTE (strings escaped by the server's own client library); empty when the
+ * values do not match the placeholders.
+ */
+QString conValores(const QSqlDatabase& db, const QString& sql, const QVariantList& valores) {
+    QString texto;
+    texto.reserve(sql.size() + 16 * valores.size());
+    QChar comilla;
+    qsizetype usado = 0;
+    for (const QChar c : sql) {
+        if (!comilla.isNull()) {
+            if (c == comilla) comilla = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            comilla = c;
+        } else if (c == u'?') {
+            if (usado == valores.size()) return {};
+            const QVariant& v = valores[usado++];
+            QSqlField campo(QString(), v.metaType());
+            campo.setValue(v);
+            texto += db.driver()->formatValue(campo);
+            continue;
+        }
+        texto += c;
+    }
+    return usado == valores.size() ? texto : QString();
+}
+
 QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantList& valores) {
     QSqlQuery consulta(db);
     consulta.setForwardOnly(true);
+    // A server statement prepared, run and released is three round trips; written with its
+    // values by the driver, one. A document save runs a dozen.
+    if (db.driverName() == QStringLiteral("QPSQL")) {
+        const QString texto = conValores(db, sql, valores);
+        if (!texto.isEmpty()) {
+            if (!consulta.exec(texto)) throw errorDe(db, consulta.lastError());
+            return consulta;
+        }
+    }
     if (!consulta.prepare(sql)) throw errorDe(db, consulta.lastError());
     for (const QVariant& valor : valores)
         consulta.addBindValue(valor);
@@ -118,11 +162,11 @@ Transaccion::Transaccion() {
         QSqlQuery q(db);
         if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) throw ErrorBD(describir(q.lastError()));
     } else {
-        if (!db.transaction()) throw errorDe(db, db.lastError());
         // A server's writers take turns per year as SQLite's do: the next Id and number read
-        // inside stay free until this one commits.
+        // inside stay free until this one commits. One round trip for both.
         QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(current_schema()))"))) {
+        if (!q.exec(QStringLiteral(
+                "BEGIN; SELECT pg_advisory_xact_lock(hashtext(current_schema()))"))) {
             const ErrorBD error = errorDe(db, q.lastError());
             db.rollback();
             throw error;
