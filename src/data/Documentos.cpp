@@ -87,11 +87,19 @@ int escribirCabecera(const Cabecera& c) {
     return id;
 }
 
-void escribirLinea(int idDoc, int lin, const Linea& l) {
+/**
+ * Adds a line at lin (none: after the last). The next Id and line are read by the insert itself,
+ * inside the caller's write: one statement, one trip to a server.
+ */
+void escribirLinea(int idDoc, std::optional<int> lin, const Linea& l) {
     ejecutar(QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon, Und,"
-                            " Pre, Imp) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-             {SiguienteNumero(QStringLiteral("tblCobrosDetalles"), QStringLiteral("Id")), idDoc,
-              lin, l.idCon, l.desCon, l.und, l.pre, redondearCentimos(l.und * l.pre)});
+                            " Pre, Imp) VALUES ((SELECT COALESCE(MAX(Id), 0) + 1 FROM"
+                            " tblCobrosDetalles), ?, %1, ?, ?, ?, ?, ?)")
+                 .arg(lin ? QStringLiteral("?")
+                          : QStringLiteral("(SELECT COALESCE(MAX(Lin), 0) + 1 FROM"
+                                           " tblCobrosDetalles WHERE IdDoc = ?)")),
+             {idDoc, lin ? *lin : idDoc, l.idCon, l.desCon, l.und, l.pre,
+              redondearCentimos(l.und * l.pre)});
 }
 
 void aplicarCambio(int idDoc, const CambioLineas& cambio) {
@@ -100,10 +108,7 @@ void aplicarCambio(int idDoc, const CambioLineas& cambio) {
     case CambioLineas::Ninguno:
         return;
     case CambioLineas::Anadir:
-        return escribirLinea(idDoc,
-                             SiguienteLinea(QStringLiteral("tblCobrosDetalles"),
-                                            QStringLiteral("Lin"), QStringLiteral("IdDoc"), idDoc),
-                             l);
+        return escribirLinea(idDoc, std::nullopt, l);
     case CambioLineas::Insertar:
         ejecutar(QStringLiteral("UPDATE tblCobrosDetalles SET Lin = Lin + 1"
                                 " WHERE Lin >= ? AND IdDoc = ?"),
@@ -125,11 +130,14 @@ void aplicarCambio(int idDoc, const CambioLineas& cambio) {
 } // namespace
 
 void reescribirTotales(int idDoc) {
-    QSqlQuery q =
-        ejecutar(QStringLiteral("SELECT PorRet, PorIva FROM tblCobros WHERE Id = ?"), {idDoc});
+    // One reading for percentages and lines: on a server each is a trip over the network.
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT PorRet, PorIva, (SELECT SUM(Imp) FROM"
+                                          " tblCobrosDetalles WHERE IdDoc = tblCobros.Id)"
+                                          " FROM tblCobros WHERE Id = ?"),
+                           {idDoc});
     if (!q.next()) return;
-    const Totales t =
-        calcularTotales(subtotalDocumento(idDoc), q.value(0).toDouble(), q.value(1).toDouble());
+    const Totales t = calcularTotales(redondearCentimos(q.value(2).toDouble()),
+                                      q.value(0).toDouble(), q.value(1).toDouble());
     ejecutar(QStringLiteral("UPDATE tblCobros SET SubTotal = ?, Base = ?, IVA = ?, Ret = ?, Tot = ?"
                             " WHERE Id = ?"),
              {t.subtotal, t.base, t.iva, t.retencion, t.total, idDoc});
