@@ -24,8 +24,9 @@ const QString kPostgres = QStringLiteral("QPSQL");
 struct Tabla {
     QString nombre;
     QStringList columnas;
-    QStringList tipos; ///< SQLite declared types
-    QStringList clave; ///< primary key columns; empty: every column
+    QStringList tipos;  ///< SQLite declared types
+    QStringList clave;  ///< primary key columns; empty: every column
+    QString definicion; ///< CREATE TABLE for the server
 };
 
 /** The schema of the year file: tables in creation order, indexes as the migrations wrote them. */
@@ -33,33 +34,6 @@ struct Esquema {
     QList<Tabla> tablas;
     QStringList indices;
 };
-
-Esquema esquemaReferencia() {
-    Esquema e;
-    conEsquemaReferencia(versionEsquema(), [&e](QSqlDatabase& db) {
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"
-                              " AND name NOT LIKE 'sqlite%' ORDER BY rowid"));
-        while (q.next())
-            e.tablas.append({q.value(0).toString(), {}, {}, {}});
-        for (Tabla& t : e.tablas) {
-            QSqlQuery c(db);
-            c.exec(QStringLiteral("PRAGMA table_info(%1)").arg(t.nombre));
-            QMap<int, QString> clave;
-            while (c.next()) {
-                t.columnas << c.value(1).toString();
-                t.tipos << c.value(2).toString().toUpper();
-                if (c.value(5).toInt() > 0) clave.insert(c.value(5).toInt(), c.value(1).toString());
-            }
-            t.clave = clave.values();
-        }
-        q.exec(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index'"
-                              " AND sql IS NOT NULL ORDER BY rowid"));
-        while (q.next())
-            e.indices << q.value(0).toString();
-    });
-    return e;
-}
 
 // SQLite's INTEGER is 64 bits and its REAL a double: PostgreSQL's REAL would lose cents.
 QString tipoServidor(const QString& tipo) {
@@ -77,20 +51,46 @@ QString columnaServidor(const QString& tipo) {
                                              : servidor;
 }
 
-QString crearTablaServidor(QSqlDatabase& ref, const Tabla& t) {
-    QSqlQuery c(ref);
-    c.exec(QStringLiteral("PRAGMA table_info(%1)").arg(t.nombre));
-    QStringList columnas;
-    while (c.next()) {
-        QString columna = c.value(1).toString() + u' ' + columnaServidor(c.value(2).toString());
-        if (c.value(3).toBool()) columna += QStringLiteral(" NOT NULL");
-        if (!c.value(4).isNull()) columna += QStringLiteral(" DEFAULT ") + c.value(4).toString();
-        columnas << columna;
-    }
-    if (!t.clave.isEmpty())
-        columnas << QStringLiteral("PRIMARY KEY (%1)").arg(t.clave.join(QStringLiteral(", ")));
-    return QStringLiteral("CREATE TABLE %1 (%2)")
-        .arg(t.nombre, columnas.join(QStringLiteral(", ")));
+/** One column of PRAGMA table_info as the server declares it. */
+QString definicionColumna(const QSqlQuery& c) {
+    QString columna = c.value(1).toString() + u' ' + columnaServidor(c.value(2).toString());
+    if (c.value(3).toBool()) columna += QStringLiteral(" NOT NULL");
+    if (!c.value(4).isNull()) columna += QStringLiteral(" DEFAULT ") + c.value(4).toString();
+    return columna;
+}
+
+Esquema esquemaReferencia() {
+    Esquema e;
+    conEsquemaReferencia(versionEsquema(), [&e](QSqlDatabase& db) {
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"
+                              " AND name NOT LIKE 'sqlite%' ORDER BY rowid"));
+        while (q.next())
+            e.tablas.append({q.value(0).toString(), {}, {}, {}, {}});
+        for (Tabla& t : e.tablas) {
+            QSqlQuery c(db);
+            c.exec(QStringLiteral("PRAGMA table_info(%1)").arg(t.nombre));
+            QMap<int, QString> clave;
+            QStringList definiciones;
+            while (c.next()) {
+                t.columnas << c.value(1).toString();
+                t.tipos << c.value(2).toString().toUpper();
+                if (c.value(5).toInt() > 0) clave.insert(c.value(5).toInt(), c.value(1).toString());
+                definiciones << definicionColumna(c);
+            }
+            t.clave = clave.values();
+            if (!t.clave.isEmpty())
+                definiciones
+                    << QStringLiteral("PRIMARY KEY (%1)").arg(t.clave.join(QStringLiteral(", ")));
+            t.definicion = QStringLiteral("CREATE TABLE %1 (%2)")
+                               .arg(t.nombre, definiciones.join(QStringLiteral(", ")));
+        }
+        q.exec(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index'"
+                              " AND sql IS NOT NULL ORDER BY rowid"));
+        while (q.next())
+            e.indices << q.value(0).toString();
+    });
+    return e;
 }
 
 // The text functions every search uses, and the guards of the billing records, written for
@@ -211,10 +211,8 @@ QString crearObjetos(QSqlDatabase& db, const QString& esquema, const Esquema& e,
     if (error.isEmpty())
         error = ejecutarTexto(db, QStringLiteral("CREATE EXTENSION IF NOT EXISTS unaccent"
                                                  " SCHEMA public"));
-    conEsquemaReferencia(versionEsquema(), [&](QSqlDatabase& ref) {
-        for (const Tabla& t : e.tablas)
-            if (error.isEmpty()) error = ejecutarTexto(db, crearTablaServidor(ref, t));
-    });
+    for (const Tabla& t : e.tablas)
+        if (error.isEmpty()) error = ejecutarTexto(db, t.definicion);
     for (const QString& indice : e.indices)
         if (error.isEmpty()) error = ejecutarTexto(db, indice);
     if (error.isEmpty())
