@@ -1,6 +1,8 @@
 #include "data/Consulta.h"
 
 #include <QCoreApplication>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -33,14 +35,25 @@ QSqlQuery ejecutar(const QString& sql, const QVariantList& valores) {
 
 std::function<void()> AlPerderConexion;
 
+namespace {
+
+/** The client library's connection under db; null for another engine. */
+PGconn* conexionServidor(const QSqlDatabase& db) {
+    const QVariant manejador = db.driver()->handle();
+    // Qt 6 names the metatype after the struct; older drivers, after the typedef.
+    const char* tipo = manejador.typeName();
+    if (qstrcmp(tipo, "pg_conn*") != 0 && qstrcmp(tipo, "PGconn*") != 0) return nullptr;
+    return *static_cast<PGconn* const*>(manejador.data());
+}
+
+} // namespace
+
 bool conexionPerdida(const QSqlDatabase& db) {
     if (db.driverName() != QStringLiteral("QPSQL")) return false;
     // The driver closes a connection the server dropped once it notices.
     if (!db.isOpen() || !db.driver()) return true;
-    const QVariant manejador = db.driver()->handle();
-    if (qstrcmp(manejador.typeName(), "PGconn*") != 0) return false;
-    PGconn* conexion = *static_cast<PGconn* const*>(manejador.data());
-    return !conexion || PQstatus(conexion) == CONNECTION_BAD;
+    PGconn* conexion = conexionServidor(db);
+    return conexion && PQstatus(conexion) == CONNECTION_BAD;
 }
 
 namespace {
@@ -65,16 +78,14 @@ ErrorBD errorDe(const QSqlDatabase& db, const QSqlError& error) {
     return ErrorBD(kConexionPerdida);
 }
 
-} // namespace
-
 /**
- * The statement with each ? outside quotes replaced by its value as the driver itself writes
- * it into an EXECUTE (strings escaped by the server's own client library); empty when the
- * values do not match the placeholders.
+ * The statement with each ? outside quotes replaced by what marca gives for its place (from 0);
+ * empty when the statement has more than cuantas of them, or fewer.
  */
-QString conValores(const QSqlDatabase& db, const QString& sql, const QVariantList& valores) {
+QString sustituirMarcas(const QString& sql, qsizetype cuantas,
+                        const std::function<QString(qsizetype)>& marca) {
     QString texto;
-    texto.reserve(sql.size() + 16 * valores.size());
+    texto.reserve(sql.size() + 16 * cuantas);
     QChar comilla;
     qsizetype usado = 0;
     for (const QChar c : sql) {
@@ -83,17 +94,54 @@ QString conValores(const QSqlDatabase& db, const QString& sql, const QVariantLis
         } else if (c == u'\'' || c == u'"') {
             comilla = c;
         } else if (c == u'?') {
-            if (usado == valores.size()) return {};
-            const QVariant& v = valores[usado++];
-            QSqlField campo(QString(), v.metaType());
-            campo.setValue(v);
-            texto += db.driver()->formatValue(campo);
+            if (usado == cuantas) return {};
+            texto += marca(usado++);
             continue;
         }
         texto += c;
     }
-    return usado == valores.size() ? texto : QString();
+    return usado == cuantas ? texto : QString();
 }
+
+/**
+ * The statement with its values written in as the driver itself writes them into an EXECUTE
+ * (strings escaped by the server's own client library); empty when they do not match.
+ */
+QString conValores(const QSqlDatabase& db, const QString& sql, const QVariantList& valores) {
+    return sustituirMarcas(sql, valores.size(), [&](qsizetype i) {
+        QSqlField campo(QString(), valores[i].metaType());
+        campo.setValue(valores[i]);
+        return db.driver()->formatValue(campo);
+    });
+}
+
+/**
+ * The name a statement has in the server session of db, prepared there the first time: the
+ * server then neither parses nor plans it again. Sessions are told apart by the client
+ * connection and the server process, so a reconnected desk prepares its statements anew.
+ */
+QString preparadaEnSesion(const QSqlDatabase& db, const QString& sql, qsizetype cuantas) {
+    PGconn* conexion = conexionServidor(db);
+    if (!conexion) return {};
+    const QString dolares =
+        sustituirMarcas(sql, cuantas, [](qsizetype i) { return u'$' + QString::number(i + 1); });
+    if (dolares.isEmpty()) return {};
+    static QMutex candado;
+    static QHash<QString, QHash<QString, QString>> porSesion;
+    const QString sesion =
+        QString::number(quintptr(conexion), 16) + u'.' + QString::number(PQbackendPID(conexion));
+    const QMutexLocker bloqueo(&candado);
+    QHash<QString, QString>& sentencias = porSesion[sesion];
+    if (const auto hecha = sentencias.constFind(sql); hecha != sentencias.cend()) return *hecha;
+    const QString nombre = QStringLiteral("torvane_%1").arg(sentencias.size() + 1);
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PREPARE %1 AS %2").arg(nombre, dolares)))
+        throw errorDe(db, q.lastError());
+    sentencias.insert(sql, nombre);
+    return nombre;
+}
+
+} // namespace
 
 QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantList& valores) {
     QSqlQuery consulta(db);
@@ -112,6 +160,19 @@ QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantLis
         consulta.addBindValue(valor);
     if (!consulta.exec()) throw errorDe(db, consulta.lastError());
     return consulta;
+}
+
+QSqlQuery ejecutarFrecuente(const QString& sql, const QVariantList& valores) {
+    const QSqlDatabase db = Conexion();
+    if (db.driverName() != QStringLiteral("QPSQL")) return ejecutar(db, sql, valores);
+    const QString nombre = preparadaEnSesion(db, sql, valores.size());
+    if (nombre.isEmpty()) return ejecutar(db, sql, valores);
+    QString marcas = QStringLiteral("?, ").repeated(valores.size());
+    marcas.chop(2);
+    return ejecutar(db,
+                    valores.isEmpty() ? QStringLiteral("EXECUTE ") + nombre
+                                      : QStringLiteral("EXECUTE %1(%2)").arg(nombre, marcas),
+                    valores);
 }
 
 Cursor recorrer(const QString& sql, const QVariantList& valores) {

@@ -43,6 +43,11 @@ extern std::function<void()> AlPerderConexion;
 QSqlQuery ejecutar(const QString& sql, const QVariantList& valores = {});
 /** The same on another connection (a reader of its own thread). */
 QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantList& valores = {});
+/**
+ * ejecutar for the few statements run over and over, a document save's: on a server each is
+ * prepared once per session, sparing the server its parsing and planning at every save.
+ */
+QSqlQuery ejecutarFrecuente(const QString& sql, const QVariantList& valores = {});
 
 /**
  * The rows of a long ordered list as a grid reads them: each call positions on the next row,

@@ -58,33 +58,48 @@ QVariant fechaOVacia(const QDate& fecha) {
     return fecha.isValid() ? QVariant(fechaIso(fecha)) : QVariant();
 }
 
-/** Inserts (c.id 0) or rewrites the header's own fields; returns its Id. */
-int escribirCabecera(const Cabecera& c) {
-    const bool nueva = c.id == 0;
-    const int id =
-        nueva ? SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Id")) : c.id;
-    const QVariant guardado =
-        nueva ? QVariant()
-              : valorUnico(QStringLiteral("SELECT Num FROM tblCobros WHERE Id = ?"), {id});
-    if (!nueva && !guardado.isValid()) throw ErrorBD(QStringLiteral("El documento ya no existe."));
-    const int num = c.num ? *c.num
-                    : nueva
-                        ? SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), c.ser)
-                        : guardado.toInt();
+const QString kColumnasCabecera = QStringLiteral(
+    "Num, Ser, IdInq, IdInm, Fec, Tri, PorRet, PorIva, Pag, SubTotal, Ret, Base, IVA, Tot, Obs");
+
+/** A header from a row of kColumnasCabecera. */
+Cabecera cabeceraDeFila(const QSqlQuery& q, int id) {
+    Cabecera c;
+    c.id = id;
+    c.num = q.value(0).toInt();
+    c.ser = textoOVacio(q.value(1));
+    c.idInq = q.value(2).toInt();
+    c.idInm = q.value(3).toInt();
+    c.fec = desdeIso(q.value(4).toString());
+    c.tri = q.value(5).toInt();
+    c.porRet = q.value(6).toDouble();
+    c.porIva = q.value(7).toDouble();
+    c.pag = q.value(8).toInt() != 0;
+    c.totales = {q.value(9).toDouble(), q.value(10).toDouble(), q.value(11).toDouble(),
+                 q.value(12).toDouble(), q.value(13).toDouble()};
+    c.obs = textoOVacio(q.value(14));
+    return c;
+}
+
+/** The header's own fields, in the order both the insert and the rewrite name them. */
+QVariantList valoresCabecera(const Cabecera& c, const QVariant& num) {
+    return {num,   c.ser,    c.idInq,  c.idInm,       fechaOVacia(c.fec),
+            c.tri, c.porRet, c.porIva, c.pag ? 1 : 0, c.obs};
+}
+
+/** Inserts a new header: its Id, and its number when c.num is empty, taken inside the write. */
+int insertarCabecera(const Cabecera& c) {
+    const int id = SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Id"));
+    const int num =
+        c.num ? *c.num : SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), c.ser);
     if (!numeroLibre(id, num, c.ser)) throw NumeroRepetido();
-    const QVariantList valores{num,   c.ser,    c.idInq,  c.idInm,       fechaOVacia(c.fec),
-                               c.tri, c.porRet, c.porIva, c.pag ? 1 : 0, c.obs,
-                               id};
-    if (nueva)
-        ejecutar(QStringLiteral("INSERT INTO tblCobros (Num, Ser, IdInq, IdInm, Fec, Tri, PorRet,"
-                                " PorIva, Pag, Obs, Id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                 valores);
-    else
-        ejecutar(QStringLiteral("UPDATE tblCobros SET Num = ?, Ser = ?, IdInq = ?, IdInm = ?,"
-                                " Fec = COALESCE(?, Fec), Tri = ?, PorRet = ?, PorIva = ?, Pag = ?,"
-                                " Obs = ? WHERE Id = ?"),
-                 valores);
+    ejecutar(QStringLiteral("INSERT INTO tblCobros (Num, Ser, IdInq, IdInm, Fec, Tri, PorRet,"
+                            " PorIva, Pag, Obs, Id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+             valoresCabecera(c, num) << id);
     return id;
+}
+
+double importeLinea(const Linea& l) {
+    return redondearCentimos(l.und * l.pre);
 }
 
 /**
@@ -92,14 +107,14 @@ int escribirCabecera(const Cabecera& c) {
  * inside the caller's write: one statement, one trip to a server.
  */
 void escribirLinea(int idDoc, std::optional<int> lin, const Linea& l) {
-    ejecutar(QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon, Und,"
-                            " Pre, Imp) VALUES ((SELECT COALESCE(MAX(Id), 0) + 1 FROM"
-                            " tblCobrosDetalles), ?, %1, ?, ?, ?, ?, ?)")
-                 .arg(lin ? QStringLiteral("?")
-                          : QStringLiteral("(SELECT COALESCE(MAX(Lin), 0) + 1 FROM"
-                                           " tblCobrosDetalles WHERE IdDoc = ?)")),
-             {idDoc, lin ? *lin : idDoc, l.idCon, l.desCon, l.und, l.pre,
-              redondearCentimos(l.und * l.pre)});
+    ejecutarFrecuente(
+        QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon, Und,"
+                       " Pre, Imp) VALUES ((SELECT COALESCE(MAX(Id), 0) + 1 FROM"
+                       " tblCobrosDetalles), ?, %1, ?, ?, ?, ?, ?)")
+            .arg(lin ? QStringLiteral("?")
+                     : QStringLiteral("(SELECT COALESCE(MAX(Lin), 0) + 1 FROM"
+                                      " tblCobrosDetalles WHERE IdDoc = ?)")),
+        {idDoc, lin ? *lin : idDoc, l.idCon, l.desCon, l.und, l.pre, importeLinea(l)});
 }
 
 void aplicarCambio(int idDoc, const CambioLineas& cambio) {
@@ -110,21 +125,64 @@ void aplicarCambio(int idDoc, const CambioLineas& cambio) {
     case CambioLineas::Anadir:
         return escribirLinea(idDoc, std::nullopt, l);
     case CambioLineas::Insertar:
-        ejecutar(QStringLiteral("UPDATE tblCobrosDetalles SET Lin = Lin + 1"
-                                " WHERE Lin >= ? AND IdDoc = ?"),
-                 {l.lin, idDoc});
+        ejecutarFrecuente(QStringLiteral("UPDATE tblCobrosDetalles SET Lin = Lin + 1"
+                                         " WHERE Lin >= ? AND IdDoc = ?"),
+                          {l.lin, idDoc});
         return escribirLinea(idDoc, l.lin, l);
     case CambioLineas::Editar:
-        ejecutar(QStringLiteral("UPDATE tblCobrosDetalles SET IdCon = ?, DesCon = ?, Und = ?,"
-                                " Pre = ?, Imp = ? WHERE Id = ? AND IdDoc = ?"),
-                 {l.idCon, l.desCon, l.und, l.pre, redondearCentimos(l.und * l.pre), cambio.idLinea,
-                  idDoc});
+        ejecutarFrecuente(
+            QStringLiteral("UPDATE tblCobrosDetalles SET IdCon = ?, DesCon = ?, Und = ?,"
+                           " Pre = ?, Imp = ? WHERE Id = ? AND IdDoc = ?"),
+            {l.idCon, l.desCon, l.und, l.pre, importeLinea(l), cambio.idLinea, idDoc});
         return;
     case CambioLineas::Borrar:
-        ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE Id = ? AND IdDoc = ?"),
-                 {cambio.idLinea, idDoc});
+        ejecutarFrecuente(
+            QStringLiteral("DELETE FROM tblCobrosDetalles WHERE Id = ? AND IdDoc = ?"),
+            {cambio.idLinea, idDoc});
         return;
     }
+}
+
+/**
+ * Before an existing header is rewritten, in one reading (each is a trip to a server): it still
+ * exists, no billing record fixes it, no other document holds the number it will have, and the
+ * line to edit or remove is still there.
+ */
+void comprobarReescritura(const Cabecera& c, const CambioLineas& cambio) {
+    // A number this document already holds stays: an older file may repeat numbers.
+    const QVariant num = c.num ? QVariant(*c.num) : QVariant();
+    QSqlQuery q = ejecutarFrecuente(
+        QStringLiteral("SELECT %1, (t.Num <> COALESCE(?, t.Num) OR upper(t.Ser) <> upper(?))"
+                       " AND EXISTS (SELECT 1 FROM tblCobros o WHERE o.Id <> t.Id"
+                       " AND o.Num = COALESCE(?, t.Num) AND upper(o.Ser) = upper(?)),"
+                       " EXISTS (SELECT 1 FROM tblCobrosDetalles WHERE Id = ? AND IdDoc = t.Id)"
+                       " FROM tblCobros t WHERE t.Id = ?")
+            .arg(sqlUltimoRegistro(QStringLiteral("t.Id"))),
+        {num, c.ser, num, c.ser, cambio.idLinea, c.id});
+    if (!q.next()) throw ErrorBD(QStringLiteral("El documento ya no existe."));
+    if (const QString motivo = motivoFacturaFija(estadoDeRegistro(q.value(0))); !motivo.isEmpty())
+        throw ErrorBD(motivo);
+    if (q.value(1).toBool()) throw NumeroRepetido();
+    const bool quita = cambio.tipo == CambioLineas::Editar || cambio.tipo == CambioLineas::Borrar;
+    if (quita && !q.value(2).toBool()) throw ErrorBD(QStringLiteral("La línea ya no existe."));
+}
+
+/**
+ * Rewrites an existing header, its totals from its stored lines and its own percentages, and
+ * gives it back as stored: one statement where a read after the commit would be another trip.
+ */
+Cabecera reescribirCabecera(const Cabecera& c) {
+    const Totales t = calcularTotales(subtotalDocumento(c.id), c.porRet, c.porIva);
+    QSqlQuery q = ejecutarFrecuente(
+        QStringLiteral("UPDATE tblCobros SET Num = COALESCE(?, Num), Ser = ?, IdInq = ?,"
+                       " IdInm = ?, Fec = COALESCE(?, Fec), Tri = ?, PorRet = ?, PorIva = ?,"
+                       " Pag = ?, Obs = ?, SubTotal = ?, Base = ?, IVA = ?, Ret = ?, Tot = ?"
+                       " WHERE Id = ? RETURNING %1")
+            .arg(kColumnasCabecera),
+        valoresCabecera(c, c.num ? QVariant(*c.num) : QVariant())
+            << t.subtotal << t.base << t.iva << t.retencion << t.total << c.id);
+    if (!q.next()) throw ErrorBD(QStringLiteral("El documento ya no existe."));
+    return cabeceraDeFila(q, c.id);
 }
 
 } // namespace
@@ -165,26 +223,10 @@ std::optional<double> retencionPorDefecto() {
 }
 
 std::optional<Cabecera> leerCabecera(int id) {
-    QSqlQuery q = ejecutar(QStringLiteral("SELECT Num, Ser, IdInq, IdInm, Fec, Tri, PorRet, PorIva,"
-                                          " Pag, SubTotal, Ret, Base, IVA, Tot, Obs"
-                                          " FROM tblCobros WHERE Id = ?"),
-                           {id});
+    QSqlQuery q = ejecutar(
+        QStringLiteral("SELECT %1 FROM tblCobros WHERE Id = ?").arg(kColumnasCabecera), {id});
     if (!q.next()) return std::nullopt;
-    Cabecera c;
-    c.id = id;
-    c.num = q.value(0).toInt();
-    c.ser = textoOVacio(q.value(1));
-    c.idInq = q.value(2).toInt();
-    c.idInm = q.value(3).toInt();
-    c.fec = desdeIso(q.value(4).toString());
-    c.tri = q.value(5).toInt();
-    c.porRet = q.value(6).toDouble();
-    c.porIva = q.value(7).toDouble();
-    c.pag = q.value(8).toInt() != 0;
-    c.totales = {q.value(9).toDouble(), q.value(10).toDouble(), q.value(11).toDouble(),
-                 q.value(12).toDouble(), q.value(13).toDouble()};
-    c.obs = textoOVacio(q.value(14));
-    return c;
+    return cabeceraDeFila(q, id);
 }
 
 bool numeroLibre(int id, int num, const QString& ser) {
@@ -230,18 +272,22 @@ void borrarDocumento(int id) {
 
 Cabecera guardarDocumento(const Cabecera& c, const CambioLineas& cambio) {
     Transaccion t;
-    if (c.id != 0) exigirLibre(c.id);
-    const int id = escribirCabecera(c);
-    aplicarCambio(id, cambio);
-    reescribirTotales(id);
+    if (c.id == 0) {
+        const int id = insertarCabecera(c);
+        aplicarCambio(id, cambio);
+        reescribirTotales(id);
+        t.confirmar();
+        return *leerCabecera(id);
+    }
+    comprobarReescritura(c, cambio);
+    aplicarCambio(c.id, cambio);
+    const Cabecera guardada = reescribirCabecera(c);
     t.confirmar();
-    return *leerCabecera(id);
+    return guardada;
 }
 
 int escribirDocumentoNuevo(const Cabecera& c, const QList<Linea>& lineas) {
-    Cabecera nueva = c;
-    nueva.id = 0;
-    const int id = escribirCabecera(nueva);
+    const int id = insertarCabecera(c);
     for (const Linea& l : lineas)
         aplicarCambio(id, {CambioLineas::Anadir, l, 0});
     reescribirTotales(id);
@@ -256,9 +302,9 @@ Cabecera crearDocumento(const Cabecera& c, const QList<Linea>& lineas) {
 }
 
 double subtotalDocumento(int idDoc) {
-    const QVariant suma = valorUnico(
+    QSqlQuery suma = ejecutarFrecuente(
         QStringLiteral("SELECT SUM(Imp) FROM tblCobrosDetalles WHERE IdDoc = ?"), {idDoc});
-    return redondearCentimos(suma.isNull() ? 0.0 : suma.toDouble());
+    return suma.next() ? redondearCentimos(suma.value(0).toDouble()) : 0.0;
 }
 
 int numeroLineas(int idDoc) {

@@ -174,16 +174,24 @@ void guardarConfigVerifactu(const ConfigVerifactu& c) {
     t.confirmar();
 }
 
-EstadoFactura estadoFactura(int idDoc) {
-    const QVariant tipo = valorUnico(
-        QStringLiteral("SELECT Tipo FROM tblRegistros WHERE IdDoc = ? ORDER BY Id DESC LIMIT 1"),
-        {idDoc});
-    if (!tipo.isValid()) return EstadoFactura::Libre;
+QString sqlUltimoRegistro(const QString& idDoc) {
+    return QStringLiteral("(SELECT Tipo FROM tblRegistros WHERE IdDoc = %1 ORDER BY Id DESC"
+                          " LIMIT 1)")
+        .arg(idDoc);
+}
+
+EstadoFactura estadoDeRegistro(const QVariant& tipo) {
+    if (tipo.isNull() || !tipo.isValid()) return EstadoFactura::Libre;
     return tipo.toString() == QLatin1String("N") ? EstadoFactura::Anulada : EstadoFactura::Emitida;
 }
 
-QString motivoFacturaFija(int idDoc) {
-    switch (estadoFactura(idDoc)) {
+EstadoFactura estadoFactura(int idDoc) {
+    return estadoDeRegistro(
+        valorUnico(QStringLiteral("SELECT ") + sqlUltimoRegistro(QStringLiteral("?")), {idDoc}));
+}
+
+QString motivoFacturaFija(EstadoFactura estado) {
+    switch (estado) {
     case EstadoFactura::Libre:
         return {};
     case EstadoFactura::Emitida:
@@ -193,6 +201,10 @@ QString motivoFacturaFija(int idDoc) {
         break;
     }
     return QStringLiteral("Factura anulada: no se puede cambiar ni borrar.");
+}
+
+QString motivoFacturaFija(int idDoc) {
+    return motivoFacturaFija(estadoFactura(idDoc));
 }
 
 void registrarAltas(const QList<int>& ids) {

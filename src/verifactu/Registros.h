@@ -37,9 +37,14 @@ enum class EstadoFactura { Libre, Emitida, Anulada };
 
 /** Whether a document has a billing record: Libre ones may still be edited and deleted. */
 EstadoFactura estadoFactura(int idDoc);
+/** SQL giving the type of the last billing record of the document whose Id is the SQL idDoc. */
+QString sqlUltimoRegistro(const QString& idDoc);
+/** The state that type (null: no record) gives. */
+EstadoFactura estadoDeRegistro(const QVariant& tipo);
 
 /** What the sheet says of a document that cannot change; empty for a free one. */
 QString motivoFacturaFija(int idDoc);
+QString motivoFacturaFija(EstadoFactura estado);
 
 /**
  * Issues the documents ids that are invoices of the verifiable mode and have no record yet: one

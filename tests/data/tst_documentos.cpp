@@ -124,6 +124,11 @@ private slots:
                                                0});
         QCOMPARE(filasLineas(cambiada.id).size(), 2);
         QCOMPARE(cambiada.totales.total, 107.06);
+        const int primeraLinea = filasLineas(cambiada.id).first()[6].toInt();
+        cambiada = guardarDocumento(cambiada, {CambioLineas::Borrar, {}, primeraLinea});
+        QCOMPARE(importesGuardados(cambiada.id), u"100,00|100,00|21,00|15,00|106,00"_s);
+        QVERIFY_THROWS_EXCEPTION(
+            ErrorBD, guardarDocumento(cambiada, {CambioLineas::Borrar, {}, primeraLinea}));
         QVERIFY(comprobarDocumentos().correcta());
     }
 
@@ -182,6 +187,7 @@ private slots:
             u"SELECT COUNT(*) FROM sqlite_master WHERE name = 'ixCobrosNumeroUnico'"_s;
         QCOMPARE(sql(indice), 0);
         auto segunda = leerCabecera(2);
+        QCOMPARE(guardarDocumento(*segunda).num, segunda->num); // keeps the number it repeats
         segunda->num = 6;
         guardarDocumento(*segunda);
         cerrarBaseDatos();
@@ -262,12 +268,14 @@ private slots:
         Entorno e;
         const int id = crearDocumento(cabecera(u"A"_s), {linea(1, 10)}).id;
         QVERIFY(reservarDocumento(id));
+        guardarDocumento(*leerCabecera(id), {CambioLineas::Anadir, linea(1, 5), 0});
         int avisos = 0;
         AlPerderConexion = [&avisos] { ++avisos; };
         const auto limpiar = qScopeGuard([] { AlPerderConexion = nullptr; });
         const int pid = sql(u"SELECT pg_backend_pid()"_s);
         QVERIFY(ServidorPrueba::compartido().sql(u"SELECT pg_terminate_backend(%1)"_s.arg(pid)));
-        for (int vez = 0; vez < 2; ++vez) try {
+        for (int vez = 0; vez < 2; ++vez)
+            try {
                 borrarDocumento(id);
                 QFAIL("Se borró sin conexión");
             } catch (const ErrorBD& error) {
@@ -277,6 +285,10 @@ private slots:
         QTRY_VERIFY(avisos > 0);
         QCOMPARE(e.reabrir(), QString());
         QVERIFY(reservarDocumento(id));
+        // The new session prepares the save's statements again.
+        const Cabecera c =
+            guardarDocumento(*leerCabecera(id), {CambioLineas::Anadir, linea(1, 5), 0});
+        QCOMPARE(c.totales.subtotal, 20.0);
         QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobros"_s), 1);
     }
 
