@@ -3,8 +3,10 @@
 #include "app/Modulo.h"
 #include "app/frmBienvenida.h"
 #include "app/frmPrincipal.h"
+#include "collections/frmCobrosHoja.h"
 #include "data/Comprobacion.h"
 #include "data/Consulta.h"
+#include "data/Documentos.h"
 #include "data/LecturaAparte.h"
 #include "ui/Mensajes.h"
 #include "verifactu/Registros.h"
@@ -92,6 +94,19 @@ std::optional<QString> pedirClave(const QString& motivo) {
 }
 
 /** After the server dropped the connection: reconnect when the user wants, as often as needed. */
+/** The open sheets hold their documents again; one another desk took meanwhile closes. */
+void retomarHojas() {
+    try {
+        const QList<int> perdidos = retomarDocumentos();
+        for (QWidget* ventana : QApplication::topLevelWidgets())
+            if (auto* hoja = qobject_cast<frmCobrosHoja*>(ventana);
+                hoja && hoja->isVisible() && perdidos.contains(hoja->Id))
+                hoja->DocumentoPerdido();
+    } catch (const ErrorBD& error) {
+        Mensaje::critico(QApplication::activeWindow(), error.texto());
+    }
+}
+
 void ofrecerReconexion() {
     // Asked after the message of the operation that failed, which may still be on screen.
     if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -105,7 +120,10 @@ void ofrecerReconexion() {
                                    "ya estaba confirmado está guardado.\n\n¿Volver a conectar?");
     while (Mensaje::preguntar(QApplication::activeWindow(), texto, Mensaje::Icono::Exclamacion)) {
         const QString error = Modulo::AbrirBaseDatos();
-        if (error.isEmpty()) break;
+        if (error.isEmpty()) {
+            retomarHojas();
+            break;
+        }
         texto = error + QStringLiteral("\n\n¿Volver a intentarlo?");
     }
     preguntando = false;

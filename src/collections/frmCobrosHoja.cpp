@@ -100,6 +100,12 @@ bool frmCobrosHoja::Reservar(int id) {
     return true;
 }
 
+void frmCobrosHoja::DocumentoPerdido() {
+    reservado_ = 0;
+    Mensaje::informar(this, kEditandoOtroPuesto);
+    Ventana::reject();
+}
+
 void frmCobrosHoja::alActivar() {
     if (Estado != 0 && !Reservar(Id)) {
         Mensaje::informar(this, kEditandoOtroPuesto);

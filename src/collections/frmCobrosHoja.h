@@ -27,6 +27,9 @@ public:
     int IdInq = 0;
     int IdInm = 0;
 
+    /** Another desk took the document while this one was disconnected: says so and closes. */
+    void DocumentoPerdido();
+
     /** The five totals as shown: SUBTOTAL, BASE, IVA, RET, TOTAL. */
     QStringList textosTotales() const;
 

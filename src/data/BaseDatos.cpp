@@ -209,6 +209,10 @@ QString abrirBaseDatos(const QString& ruta) {
 }
 
 QString crearBaseDatos(const QString& ruta) {
+    return crearBaseDatos(ruta, versionEsquema());
+}
+
+QString crearBaseDatos(const QString& ruta, int version) {
     if (QFileInfo::exists(ruta))
         return QStringLiteral("Ya existe %1; no se sobrescribe.").arg(ruta);
     // Created empty and private first: the engine takes an empty file as a new database.
@@ -223,7 +227,7 @@ QString crearBaseDatos(const QString& ruta) {
         db.setDatabaseName(ruta);
         if (!db.open()) motivo = db.lastError().text();
         if (motivo.isEmpty()) motivo = crearTablas(db);
-        if (motivo.isEmpty()) motivo = aplicarMigraciones(db);
+        if (motivo.isEmpty()) motivo = aplicarMigraciones(db, version);
         QSqlQuery q(db);
         if (motivo.isEmpty() && !q.exec(QStringLiteral("PRAGMA journal_mode = WAL")))
             motivo = q.lastError().text();

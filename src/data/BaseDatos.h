@@ -37,3 +37,5 @@ void cerrarBaseDatos();
  * otherwise the reason.
  */
 QString crearBaseDatos(const QString& ruta);
+/** The same in an older format version: a server year's, on its way to this program's. */
+QString crearBaseDatos(const QString& ruta, int version);

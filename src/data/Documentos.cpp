@@ -7,6 +7,7 @@
 #include "data/Servidor.h"
 #include "verifactu/Registros.h"
 
+#include <QHash>
 #include <QScopeGuard>
 #include <memory>
 
@@ -245,18 +246,53 @@ void exigirLibre(int id) {
     if (const QString motivo = motivoFacturaFija(id); !motivo.isEmpty()) throw ErrorBD(motivo);
 }
 
-bool reservarDocumento(int id) {
-    if (!esServidor(Conexion())) return true;
+namespace {
+
+/** The documents this desk holds on the server, with how many times each was taken. */
+QHash<int, int>& reservas() {
+    static QHash<int, int> tomadas;
+    return tomadas;
+}
+
+bool tomarDocumento(int id) {
     // Session locks: the server drops them itself when a desk's connection goes.
     return valorUnico(QStringLiteral("SELECT pg_try_advisory_lock(hashtext(current_schema()), ?)"),
                       {id})
         .toBool();
 }
 
+} // namespace
+
+bool reservarDocumento(int id) {
+    if (!esServidor(Conexion())) return true;
+    if (!tomarDocumento(id)) return false;
+    ++reservas()[id];
+    return true;
+}
+
 void liberarDocumento(int id) {
-    if (esServidor(Conexion()))
-        valorUnico(QStringLiteral("SELECT pg_advisory_unlock(hashtext(current_schema()), ?)"),
-                   {id});
+    if (!esServidor(Conexion())) return;
+    if (const auto it = reservas().find(id); it != reservas().end() && --*it == 0)
+        reservas().erase(it);
+    valorUnico(QStringLiteral("SELECT pg_advisory_unlock(hashtext(current_schema()), ?)"), {id});
+}
+
+QList<int> retomarDocumentos() {
+    QList<int> perdidos;
+    if (!esServidor(Conexion())) return perdidos;
+    for (auto it = reservas().begin(); it != reservas().end();) {
+        // Taken as many times as before, so each later release still has its own.
+        bool tomado = true;
+        for (int vez = 0; vez < it.value() && tomado; ++vez)
+            tomado = tomarDocumento(it.key());
+        if (tomado) {
+            ++it;
+        } else {
+            perdidos << it.key();
+            it = reservas().erase(it);
+        }
+    }
+    return perdidos;
 }
 
 void borrarDocumento(int id) {

@@ -61,6 +61,11 @@ inline const QString kEditandoOtroPuesto =
  */
 bool reservarDocumento(int id);
 void liberarDocumento(int id);
+/**
+ * After a reconnection, takes again the documents this desk held (the server let them go with
+ * the old connection); returns those another desk took meanwhile, no longer held here.
+ */
+QList<int> retomarDocumentos();
 
 /** Removes a document and its lines together; refused while another desk holds it. */
 void borrarDocumento(int id);

@@ -14,6 +14,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTemporaryDir>
 #include <QUrl>
 
 namespace {
@@ -31,6 +32,7 @@ struct Tabla {
 
 /** The schema of the year file: tables in creation order, indexes as the migrations wrote them. */
 struct Esquema {
+    int version = 0;
     QList<Tabla> tablas;
     QStringList indices;
 };
@@ -59,9 +61,10 @@ QString definicionColumna(const QSqlQuery& c) {
     return columna;
 }
 
-Esquema esquemaReferencia() {
+Esquema esquemaReferencia(int version = versionEsquema()) {
     Esquema e;
-    conEsquemaReferencia(versionEsquema(), [&e](QSqlDatabase& db) {
+    e.version = version;
+    conEsquemaReferencia(version, [&e](QSqlDatabase& db) {
         QSqlQuery q(db);
         q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"
                               " AND name NOT LIKE 'sqlite%' ORDER BY rowid"));
@@ -218,8 +221,8 @@ QString crearObjetos(QSqlDatabase& db, const QString& esquema, const Esquema& e,
     if (error.isEmpty())
         error = ejecutarTexto(db, QStringLiteral("CREATE TABLE tblVersion (Version INTEGER)"));
     if (error.isEmpty())
-        error = ejecutarTexto(
-            db, QStringLiteral("INSERT INTO tblVersion VALUES (%1)").arg(versionEsquema()));
+        error =
+            ejecutarTexto(db, QStringLiteral("INSERT INTO tblVersion VALUES (%1)").arg(e.version));
     for (const char* f : kFunciones)
         if (error.isEmpty()) error = ejecutarTexto(db, QString::fromUtf8(f));
     for (const Tabla& t : e.tablas)
@@ -331,8 +334,9 @@ QString compararTodo(QSqlDatabase& archivo, QSqlDatabase& servidor, const Esquem
     return {};
 }
 
-/** Opens a year file read-only for copying; it must be of this program's format. */
-QString abrirArchivo(const QString& ruta, const QString& nombre, bool soloLectura) {
+/** Opens a year file for copying; it must be of format version (this program's by default). */
+QString abrirArchivo(const QString& ruta, const QString& nombre, bool soloLectura,
+                     int formato = versionEsquema()) {
     if (!QFileInfo(ruta).isFile()) return QStringLiteral("No existe el archivo %1.").arg(ruta);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
     db.setConnectOptions(soloLectura ? QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY")
@@ -340,7 +344,7 @@ QString abrirArchivo(const QString& ruta, const QString& nombre, bool soloLectur
     db.setDatabaseName(
         QUrl::fromLocalFile(QFileInfo(ruta).absoluteFilePath()).toString(QUrl::FullyEncoded));
     if (!db.open()) return motivo(db.lastError());
-    if (const int version = versionArchivo(db); version != versionEsquema())
+    if (const int version = versionArchivo(db); version != formato)
         return QStringLiteral("El archivo %1 está en el formato %2 y este programa escribe el %3: "
                               "ábralo antes con este programa para ponerlo al día.")
             .arg(ruta)
@@ -389,15 +393,18 @@ QString cargarDesdeArchivo(const QString& nombre, const QString& ruta, const QSt
     return error;
 }
 
-/** Writes the server year of connection nombre into a new year file at ruta, and compares. */
-QString volcarEnArchivo(const QString& nombre, const QString& ruta) {
+/**
+ * Writes the server year of connection nombre, whose tables are e's, into a new year file of
+ * e's format at ruta, and compares.
+ */
+QString volcarEnArchivo(const QString& nombre, const QString& ruta,
+                        const Esquema& e = esquemaReferencia()) {
     if (QFileInfo::exists(ruta))
         return QStringLiteral("Ya existe %1; no se sobrescribe.").arg(ruta);
-    QString error = crearBaseDatos(ruta);
+    QString error = crearBaseDatos(ruta, e.version);
     if (!error.isEmpty()) return error;
     const QString archivo = QStringLiteral("torvane-bajar");
-    error = abrirArchivo(ruta, archivo, false);
-    const Esquema e = esquemaReferencia();
+    error = abrirArchivo(ruta, archivo, false, e.version);
     QSqlDatabase servidor = QSqlDatabase::database(nombre, false);
     QSqlDatabase destino = QSqlDatabase::database(archivo, false);
     // One snapshot of the server for the copy and its comparison.
@@ -420,6 +427,44 @@ QString volcarEnArchivo(const QString& nombre, const QString& ruta) {
         QFile::remove(ruta + QStringLiteral("-wal"));
         QFile::remove(ruta + QStringLiteral("-shm"));
     }
+    return error;
+}
+
+/** Format version of the server year of db; -1 when it has none (not this program's). */
+int versionServidor(QSqlDatabase& db) {
+    QSqlQuery q(db);
+    return q.exec(QStringLiteral("SELECT Version FROM tblVersion")) && q.next() ? q.value(0).toInt()
+                                                                                : -1;
+}
+
+/** A year file brought to this program's format by the same migrations as any year file. */
+QString migrarArchivo(const QString& ruta) {
+    const QString nombre = QStringLiteral("torvane-migrar");
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
+        db.setDatabaseName(ruta);
+        error = db.open() ? aplicarMigraciones(db) : motivo(db.lastError());
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nombre);
+    return error;
+}
+
+/**
+ * The server year of connection nombre, of format version, brought to this program's: kept
+ * first as it is in a year file beside the data (the pre-update copy), then a migrated copy
+ * of that file replaces it in one transaction.
+ */
+QString actualizarEsquema(const QString& nombre, const QString& esquema, int version,
+                          const QString& antes) {
+    QString error = volcarEnArchivo(nombre, antes, esquemaReferencia(version));
+    const QTemporaryDir temporal;
+    const QString ruta = temporal.path() + QStringLiteral("/año.mdb");
+    if (error.isEmpty() && !QFile::copy(antes, ruta))
+        error = QStringLiteral("No se puede copiar %1.").arg(antes);
+    if (error.isEmpty()) error = migrarArchivo(ruta);
+    if (error.isEmpty()) error = cargarDesdeArchivo(nombre, ruta, esquema, true);
     return error;
 }
 
@@ -514,10 +559,16 @@ QString abrirAnoServidor(const DatosServidor& datos, const QString& ano, const Q
                     .arg(ano);
     else if (!q.exec(QStringLiteral("SELECT Version FROM tblVersion")) || !q.next())
         error = QStringLiteral("El año %1 del servidor no es de este programa.").arg(ano);
-    else if (q.value(0).toInt() != versionEsquema())
+    else if (q.value(0).toInt() > versionEsquema())
+        error = QStringLiteral("El año %1 del servidor está en el formato %2, más nuevo que el %3 "
+                               "de este programa: actualice el programa.")
+                    .arg(ano)
+                    .arg(q.value(0).toInt())
+                    .arg(versionEsquema());
+    else if (q.value(0).toInt() < versionEsquema())
         error = QStringLiteral("El año %1 del servidor está en el formato %2 y este programa usa "
-                               "el %3; bájelo y vuelva a subirlo con «torvane-admin servidor» "
-                               "para ponerlo al día.")
+                               "el %3: póngalo al día con «torvane-admin servidor actualizar %1» "
+                               "(con los demás puestos cerrados).")
                     .arg(ano)
                     .arg(q.value(0).toInt())
                     .arg(versionEsquema());
@@ -529,6 +580,10 @@ QString abrirAnoServidor(const DatosServidor& datos, const QString& ano, const Q
 }
 
 QString crearAnoServidor(const DatosServidor& datos, const QString& ano) {
+    return crearAnoServidor(datos, ano, versionEsquema());
+}
+
+QString crearAnoServidor(const DatosServidor& datos, const QString& ano, int version) {
     const QString esquema = esquemaAno(ano);
     if (esquema.isEmpty()) return QStringLiteral("«%1» no es un año.").arg(ano);
     const QString nombre = QStringLiteral("torvane-servidor-crear");
@@ -540,9 +595,54 @@ QString crearAnoServidor(const DatosServidor& datos, const QString& ano) {
             error = QStringLiteral("El año %1 ya existe en el servidor; no se toca.").arg(ano);
         const bool enCurso = error.isEmpty() && db.transaction();
         if (error.isEmpty() && !enCurso) error = motivo(db.lastError());
-        if (error.isEmpty()) error = crearObjetos(db, esquema, esquemaReferencia(), true);
+        // The guards name the billing records' tables, which older formats lack.
+        if (error.isEmpty())
+            error =
+                crearObjetos(db, esquema, esquemaReferencia(version), version == versionEsquema());
         if (error.isEmpty() && !db.commit()) error = motivo(db.lastError());
         if (!error.isEmpty() && enCurso) db.rollback();
+    }
+    desconectar(nombre);
+    return error;
+}
+
+QString actualizarAnoServidor(const DatosServidor& datos, const QString& ano,
+                              const QString& carpeta, int* formato) {
+    const QString esquema = esquemaAno(ano);
+    if (esquema.isEmpty()) return QStringLiteral("«%1» no es un año.").arg(ano);
+    const QString nombre = QStringLiteral("torvane-servidor-actualizar");
+    if (const QString error = conectar(datos, esquema, nombre); !error.isEmpty()) return error;
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::database(nombre, false);
+        const int version = existeEsquema(db, esquema) ? versionServidor(db) : -1;
+        if (formato) *formato = version;
+        if (!existeEsquema(db, esquema))
+            error = QStringLiteral("El año %1 no está en el servidor.").arg(ano);
+        else if (version < 0)
+            error = QStringLiteral("El año %1 del servidor no es de este programa.").arg(ano);
+        else if (version > versionEsquema())
+            error = QStringLiteral("El año %1 del servidor está en el formato %2, más nuevo que "
+                                   "el %3 de este programa: actualice el programa.")
+                        .arg(ano)
+                        .arg(version)
+                        .arg(versionEsquema());
+        // The other desks' writes wait (they take this same lock) until the year is back.
+        else if (version < versionEsquema())
+            error = ejecutarTexto(
+                db, QStringLiteral("SELECT pg_advisory_lock(hashtext(current_schema()))"));
+        if (error.isEmpty() && version < versionEsquema()) {
+            // An earlier kept year is never overwritten.
+            const QString base = rutaBaseDatos(carpeta, ano) +
+                                 QStringLiteral(".antes-de-actualizar-v%1").arg(version);
+            QString antes = base;
+            for (int n = 2; QFileInfo::exists(antes); ++n)
+                antes = base + QStringLiteral("-%1").arg(n);
+            if (!crearCarpetaPrivada(QFileInfo(antes).absolutePath()))
+                error = QStringLiteral("No se puede crear la carpeta de %1.").arg(antes);
+            if (error.isEmpty()) error = actualizarEsquema(nombre, esquema, version, antes);
+            if (error.isEmpty() && formato) *formato = versionEsquema();
+        }
     }
     desconectar(nombre);
     return error;

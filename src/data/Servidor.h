@@ -58,6 +58,18 @@ QString abrirAnoServidor(const DatosServidor& datos, const QString& ano,
 /** Creates the year's schema with every table, index, function and guard; refuses an existing one.
  */
 QString crearAnoServidor(const DatosServidor& datos, const QString& ano);
+/** The same in an older format version, as an older program made it. */
+QString crearAnoServidor(const DatosServidor& datos, const QString& ano, int version);
+
+/**
+ * Brings the server's year, of an older format, to this program's: the year as it was is kept
+ * in carpeta (the data folder) as a year file, AÑO/Zudivoz.mdb.antes-de-actualizar-vN, and a
+ * copy of it brought up to date by the year file's own migrations replaces the year in one
+ * transaction, compared row by row. The other desks' writes wait meanwhile. formato, when
+ * given, receives the year's format at the end (unchanged when it was already this one's).
+ */
+QString actualizarAnoServidor(const DatosServidor& datos, const QString& ano,
+                              const QString& carpeta, int* formato = nullptr);
 
 /**
  * Copies the year file at ruta into a new schema of the year on the server and compares both

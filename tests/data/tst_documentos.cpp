@@ -5,10 +5,12 @@
 #include "data/Documentos.h"
 #include "data/Formato.h"
 #include "data/Migraciones.h"
+#include "data/Servidor.h"
 #include "support/Entorno.h"
 #include "support/ServidorPrueba.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -261,13 +263,16 @@ private slots:
                  0);
     }
 
-    // A desk whose connection the server drops is told so, once, and can reconnect; a
-    // document it held is free for the others at once.
+    // A desk whose connection the server drops is told so, once, and can reconnect; the
+    // documents it held are free for the others meanwhile, and held again once it is back
+    // unless another desk took them.
     void servidorPerdido() {
         if (!Entorno::enServidor) QSKIP("Solo en un servidor");
         Entorno e;
         const int id = crearDocumento(cabecera(u"A"_s), {linea(1, 10)}).id;
+        const int tomado = crearDocumento(cabecera(u"A"_s), {linea(1, 10)}).id;
         QVERIFY(reservarDocumento(id));
+        QVERIFY(reservarDocumento(tomado));
         guardarDocumento(*leerCabecera(id), {CambioLineas::Anadir, linea(1, 5), 0});
         int avisos = 0;
         AlPerderConexion = [&avisos] { ++avisos; };
@@ -283,13 +288,76 @@ private slots:
                          qPrintable(error.texto()));
             }
         QTRY_VERIFY(avisos > 0);
+        const QString puesto = u"otro-puesto"_s;
+        QCOMPARE(abrirAnoServidor(ServidorPrueba::compartido().datos(), Modulo::Ano, puesto),
+                 QString());
+        const auto cerrar = qScopeGuard([&puesto] { QSqlDatabase::removeDatabase(puesto); });
+        const auto tomar = [&puesto](int documento) {
+            QSqlQuery q(QSqlDatabase::database(puesto));
+            q.exec(u"SELECT pg_try_advisory_lock(hashtext(current_schema()), %1)"_s.arg(documento));
+            return q.next() && q.value(0).toBool();
+        };
+        QTRY_VERIFY(tomar(tomado)); // once the server has ended the old session
         QCOMPARE(e.reabrir(), QString());
-        QVERIFY(reservarDocumento(id));
+        QCOMPARE(retomarDocumentos(), QList<int>{tomado});
+        QVERIFY(!tomar(id));
         // The new session prepares the save's statements again.
         const Cabecera c =
             guardarDocumento(*leerCabecera(id), {CambioLineas::Anadir, linea(1, 5), 0});
         QCOMPARE(c.totales.subtotal, 20.0);
-        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobros"_s), 1);
+        QSqlDatabase::database(puesto).close();
+    }
+
+    // A year's moves on a server: a backup and its restore as the backup window makes them,
+    // down to a file and up again with the admin tool, and an older format's year brought up
+    // to date with the year it was kept beside the data.
+    void anosDelServidor() {
+        if (!Entorno::enServidor) QSKIP("Solo en un servidor");
+        Entorno e;
+        const ServidorPrueba& servidor = ServidorPrueba::compartido();
+        const auto borrarAnos = [&servidor] {
+            for (const QString& ano : {u"ano_2022"_s, u"ano_2023"_s})
+                servidor.sql(u"DROP SCHEMA IF EXISTS %1 CASCADE"_s.arg(ano));
+        };
+        borrarAnos();
+        const auto limpiar = qScopeGuard(borrarAnos);
+        const int id = crearDocumento(cabecera(u"A"_s), {linea(2, 10)}).id;
+        const QString copia = e.raiz() + u"/copia.mdb"_s;
+        QCOMPARE(bajarAbierto(copia), QString());
+        ejecutar(u"UPDATE tblCobros SET Obs = 'cambiado'"_s);
+        QCOMPARE(reemplazarDesdeArchivo(copia), QString());
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobros WHERE Obs = 'cambiado'"_s), 0);
+        // The save's prepared statements find the restored tables.
+        QCOMPARE(guardarDocumento(*leerCabecera(id), {CambioLineas::Anadir, linea(1, 5), 0})
+                     .totales.subtotal,
+                 25.0);
+
+        const QString ini = e.carpetaDatos() + u"/servidor.ini"_s;
+        const QString abajo = e.raiz() + u"/abajo"_s;
+        QCOMPARE(admin({u"servidor"_s, u"bajar"_s, u"2024"_s, abajo, u"--ini"_s, ini}), 0);
+        QVERIFY(QDir(abajo).rename(u"2024"_s, u"2022"_s));
+        const QStringList subir{u"servidor"_s, u"subir"_s, abajo, u"2022"_s, u"--ini"_s, ini};
+        QCOMPARE(admin(subir), 0);
+        QCOMPARE(admin(subir), 1); // never over a year already there
+
+        const int actual = versionEsquema();
+        QCOMPARE(crearAnoServidor(servidor.datos(), u"2023"_s, actual - 1), QString());
+        QVERIFY(servidor.sql(u"INSERT INTO ano_2023.tblCobros (Id, Num, Ser, Fec, Tot)"
+                             u" VALUES (1, 7, 'A', '2023-05-01', 12.5)"_s));
+        QVERIFY(abrirAnoServidor(servidor.datos(), u"2023"_s, u"viejo"_s)
+                    .contains(u"servidor actualizar 2023"_s));
+        const QStringList actualizar{u"servidor"_s, u"actualizar"_s, u"2023"_s, u"--ini"_s, ini};
+        QString salida;
+        QCOMPARE(admin(actualizar, &salida), 0);
+        QVERIFY2(salida.contains(u"formato %1;"_s.arg(actual)), qPrintable(salida));
+        QVERIFY(QFileInfo(e.carpetaDatos() +
+                          u"/2023/Zudivoz.mdb.antes-de-actualizar-v%1"_s.arg(actual - 1))
+                    .size() > 0);
+        QCOMPARE(abrirAnoServidor(servidor.datos(), u"2023"_s), QString());
+        QCOMPARE(valorUnico(u"SELECT Tot FROM tblCobros WHERE Num = 7"_s).toDouble(), 12.5);
+        QCOMPARE(admin(actualizar), 0);
+        QCOMPARE(abrirAnoServidor(servidor.datos(), u"2022"_s), QString());
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobrosDetalles"_s), 2);
     }
 
     // Four desks issue documents and lines on one year at once, one of them killed midway:

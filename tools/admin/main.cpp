@@ -13,8 +13,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QLockFile>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 namespace {
@@ -39,6 +39,12 @@ int uso(QTextStream& err) {
            "  torvane-admin servidor bajar AÑO CARPETA [--ini ARCHIVO]\n"
            "                                     escribe el año del servidor en\n"
            "                                     CARPETA/AÑO/Zudivoz.mdb\n"
+           "  torvane-admin servidor actualizar AÑO [--ini ARCHIVO]\n"
+           "                                     pone el año del servidor en el formato de\n"
+           "                                     este programa (con los demás puestos\n"
+           "                                     cerrados); guarda antes el año como estaba\n"
+           "                                     en AÑO/Zudivoz.mdb.antes-de-actualizar-vN\n"
+           "                                     junto a servidor.ini\n"
            "  El servidor se lee de servidor.ini (sección [servidor]: host, puerto, base,\n"
            "  usuario, sslmode) de la carpeta actual o de --ini; la contraseña, de ~/.pgpass\n"
            "  o de PGPASSWORD.\n";
@@ -115,7 +121,7 @@ QString nuevoAno(const QString& carpeta, const QString& ano) {
     return error;
 }
 
-/** crear, subir and bajar of a year on the office's server. */
+/** crear, subir, bajar and actualizar of a year on the office's server. */
 int servidor(QStringList args, QTextStream& err) {
     QString ini = QDir::currentPath() + QLatin1Char('/') + kArchivoServidor;
     if (const qsizetype i = args.indexOf(QStringLiteral("--ini")); i >= 0 && i + 1 < args.size()) {
@@ -125,7 +131,8 @@ int servidor(QStringList args, QTextStream& err) {
     const bool crear = args.size() == 3 && args[1] == QStringLiteral("crear");
     const bool subir = args.size() == 4 && args[1] == QStringLiteral("subir");
     const bool bajar = args.size() == 4 && args[1] == QStringLiteral("bajar");
-    if (!crear && !subir && !bajar) return uso(err);
+    const bool actualizar = args.size() == 3 && args[1] == QStringLiteral("actualizar");
+    if (!crear && !subir && !bajar && !actualizar) return uso(err);
     QString error;
     const QFileInfo archivo(ini);
     const std::optional<DatosServidor> datos = leerServidor(archivo.absolutePath(), &error);
@@ -138,11 +145,18 @@ int servidor(QStringList args, QTextStream& err) {
         // Made as a year file is (VAT types included) and taken up whole.
         QTemporaryDir temporal;
         error = crearAno(temporal.path(), args[2]);
-        if (error.isEmpty()) error = subirAno(rutaBaseDatos(temporal.path(), args[2]), *datos, args[2]);
+        if (error.isEmpty())
+            error = subirAno(rutaBaseDatos(temporal.path(), args[2]), *datos, args[2]);
         if (error.isEmpty()) out << "Creado el año " << args[2] << " en el servidor.\n";
     } else if (subir) {
         error = subirAno(rutaBaseDatos(args[2], args[3]), *datos, args[3]);
         if (error.isEmpty()) out << "Subido el año " << args[3] << "; comprobado fila a fila.\n";
+    } else if (actualizar) {
+        int formato = -1;
+        error = actualizarAnoServidor(*datos, args[2], archivo.absolutePath(), &formato);
+        if (error.isEmpty())
+            out << "El año " << args[2] << " del servidor está en el formato " << formato
+                << "; comprobado fila a fila.\n";
     } else {
         const QString ruta = rutaBaseDatos(args[3], args[2]);
         if (!crearCarpetaPrivada(QFileInfo(ruta).absolutePath()))
