@@ -113,8 +113,9 @@ void ofrecerReconexion() {
         QTimer::singleShot(200, qApp, ofrecerReconexion);
         return;
     }
+    // Several failures may have asked before one reconnection answered them all.
     static bool preguntando = false;
-    if (preguntando) return;
+    if (preguntando || !conexionPerdida(Conexion())) return;
     preguntando = true;
     QString texto = QStringLiteral("Se ha perdido la conexión con el servidor de datos. Lo que "
                                    "ya estaba confirmado está guardado.\n\n¿Volver a conectar?");

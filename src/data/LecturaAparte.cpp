@@ -50,17 +50,23 @@ Entrega leerEnServidor(const QString& destino,
         destinoAbierto = destino;
     }
     QSqlDatabase db = QSqlDatabase::database(nombre, false);
-    if (!db.isOpen() && !db.open()) {
-        qWarning("%s", qPrintable(db.lastError().text()));
-        return {};
+    // A connection the server dropped (restarted, or this desk cut off and back) is opened
+    // again and the reading, which changes nothing, made once more.
+    for (int vez = 0; vez < 2; ++vez) {
+        if (!db.isOpen() && !db.open()) {
+            qWarning("%s", qPrintable(db.lastError().text()));
+            return {};
+        }
+        try {
+            return lectura(db);
+        } catch (const ErrorBD& error) {
+            const bool perdida = conexionPerdida(db);
+            if (perdida) db.close();
+            if (!perdida || vez > 0) qWarning("%s", qPrintable(error.texto()));
+            if (!perdida) return {};
+        }
     }
-    try {
-        return lectura(db);
-    } catch (const ErrorBD& error) {
-        qWarning("%s", qPrintable(error.texto()));
-        if (conexionPerdida(db)) db.close(); // opened again next time
-        return {};
-    }
+    return {};
 }
 
 /** The readers' own threads, kept alive so their server connections are too. */

@@ -4,6 +4,7 @@
 #include "data/Consulta.h"
 #include "data/Documentos.h"
 #include "data/Formato.h"
+#include "data/LecturaAparte.h"
 #include "data/Migraciones.h"
 #include "data/Servidor.h"
 #include "support/Entorno.h"
@@ -277,8 +278,22 @@ private slots:
         int avisos = 0;
         AlPerderConexion = [&avisos] { ++avisos; };
         const auto limpiar = qScopeGuard([] { AlPerderConexion = nullptr; });
-        const int pid = sql(u"SELECT pg_backend_pid()"_s);
-        QVERIFY(ServidorPrueba::compartido().sql(u"SELECT pg_terminate_backend(%1)"_s.arg(pid)));
+        // A background reading, whose thread keeps a connection of its own.
+        QObject receptor;
+        int contados = -1;
+        const auto contar = [&receptor, &contados] {
+            contados = -1;
+            leerAparte(&receptor, [&contados](const QSqlDatabase& db) -> Entrega {
+                QSqlQuery q = ejecutar(db, u"SELECT COUNT(*) FROM tblCobros"_s);
+                const int n = q.next() ? q.value(0).toInt() : -2;
+                return [&contados, n] { contados = n; };
+            });
+        };
+        contar();
+        QTRY_COMPARE(contados, 2);
+        QVERIFY(ServidorPrueba::compartido().sql(
+            u"SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+            u" WHERE application_name = 'torvane'"_s));
         for (int vez = 0; vez < 2; ++vez)
             try {
                 borrarDocumento(id);
@@ -300,6 +315,8 @@ private slots:
         QTRY_VERIFY(tomar(tomado)); // once the server has ended the old session
         QCOMPARE(e.reabrir(), QString());
         QCOMPARE(retomarDocumentos(), QList<int>{tomado});
+        contar(); // its dropped connection too is opened again
+        QTRY_COMPARE(contados, 2);
         QVERIFY(!tomar(id));
         // The new session prepares the save's statements again.
         const Cabecera c =
