@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <malloc.h>
+#include <utility>
 
 Aplicacion::Aplicacion(int& argc, char** argv)
     : QApplication(argc, argv) {
@@ -40,10 +41,19 @@ Aplicacion::Aplicacion(int& argc, char** argv)
         installTranslator(traductor);
 }
 
+namespace {
+
+// A lost server is told once until the desk is asked to reconnect: a window and its grid may
+// both stumble on it in the same click.
+bool perdidaDicha = false;
+
+} // namespace
+
 bool Aplicacion::notify(QObject* receptor, QEvent* evento) {
     try {
         return QApplication::notify(receptor, evento);
     } catch (const ErrorBD& error) {
+        if (error.sinConexion() && std::exchange(perdidaDicha, true)) return false;
         Mensaje::critico(activeWindow(), error.texto());
     } catch (const std::exception& error) {
         Mensaje::critico(activeWindow(), QString::fromUtf8(error.what()));
@@ -93,7 +103,6 @@ std::optional<QString> pedirClave(const QString& motivo) {
     return aceptada ? std::optional<QString>(clave) : std::nullopt;
 }
 
-/** After the server dropped the connection: reconnect when the user wants, as often as needed. */
 /** The open sheets hold their documents again; one another desk took meanwhile closes. */
 void retomarHojas() {
     try {
@@ -107,6 +116,7 @@ void retomarHojas() {
     }
 }
 
+/** After the server dropped the connection: reconnect when the user wants, as often as needed. */
 void ofrecerReconexion() {
     // Asked after the message of the operation that failed, which may still be on screen.
     if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -115,7 +125,9 @@ void ofrecerReconexion() {
     }
     // Several failures may have asked before one reconnection answered them all.
     static bool preguntando = false;
-    if (preguntando || !conexionPerdida(Conexion())) return;
+    if (preguntando) return;
+    perdidaDicha = false; // whatever the answer, the next failure is told again
+    if (!conexionPerdida(Conexion())) return;
     preguntando = true;
     QString texto = QStringLiteral("Se ha perdido la conexión con el servidor de datos. Lo que "
                                    "ya estaba confirmado está guardado.\n\n¿Volver a conectar?");

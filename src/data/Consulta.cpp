@@ -14,9 +14,10 @@ QSqlDatabase Conexion() {
     return QSqlDatabase::database(QLatin1StringView(kNombreConexion), false);
 }
 
-ErrorBD::ErrorBD(const QString& texto)
+ErrorBD::ErrorBD(const QString& texto, bool sinConexion)
     : std::runtime_error(texto.toStdString())
-    , texto_(texto) {}
+    , texto_(texto)
+    , sinConexion_(sinConexion) {}
 
 QString textoMotor(const QSqlError& error) {
     QString detalle = error.databaseText().isEmpty() ? error.text() : error.databaseText();
@@ -75,7 +76,7 @@ ErrorBD errorDe(const QSqlDatabase& db, const QSqlError& error) {
         QCoreApplication::instance())
         QMetaObject::invokeMethod(QCoreApplication::instance(), AlPerderConexion,
                                   Qt::QueuedConnection);
-    return ErrorBD(kConexionPerdida);
+    return ErrorBD(kConexionPerdida, true);
 }
 
 /**

@@ -20,11 +20,14 @@ QString textoMotor(const QSqlError& error);
 /** A failed database operation, with a Spanish description for the user. */
 class ErrorBD : public std::runtime_error {
 public:
-    explicit ErrorBD(const QString& texto);
+    explicit ErrorBD(const QString& texto, bool sinConexion = false);
     QString texto() const { return texto_; }
+    /** The server connection was lost, rather than the statement refused. */
+    bool sinConexion() const { return sinConexion_; }
 
 private:
     QString texto_;
+    bool sinConexion_ = false;
 };
 
 /** Whether db is a server connection the server has dropped (not a refused statement). */
