@@ -615,9 +615,10 @@ QString actualizarAnoServidor(const DatosServidor& datos, const QString& ano,
     QString error;
     {
         QSqlDatabase db = QSqlDatabase::database(nombre, false);
-        const int version = existeEsquema(db, esquema) ? versionServidor(db) : -1;
+        const bool existe = existeEsquema(db, esquema);
+        const int version = existe ? versionServidor(db) : -1;
         if (formato) *formato = version;
-        if (!existeEsquema(db, esquema))
+        if (!existe)
             error = QStringLiteral("El año %1 no está en el servidor.").arg(ano);
         else if (version < 0)
             error = QStringLiteral("El año %1 del servidor no es de este programa.").arg(ano);
