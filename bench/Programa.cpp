@@ -202,7 +202,8 @@ double propuestaMes() {
 
 /** Undoes a run the measurement made, printed or not, so every pass finds the month to issue. */
 void deshacerMedida(int emision) {
-    ejecutar(QStringLiteral("UPDATE tblCobros SET Imp = 0 WHERE IdEmi = ?"), {emision});
+    ejecutar(QStringLiteral("UPDATE tblCobros SET Imp = 0, ImpCom = NULL WHERE IdEmi = ?"),
+             {emision});
     deshacerEmision(emision);
 }
 
@@ -210,7 +211,7 @@ double emitirTodos() {
     const QList<PropuestaMes> propuesta = proponerMes(kMesPorEmitir);
     QElapsedTimer reloj;
     reloj.start();
-    const int emision = emitirMes(propuesta, kMesPorEmitir);
+    const int emision = emitirMes(propuesta, kMesPorEmitir, kMesPorEmitir.year());
     const double t = ms(reloj);
     if (documentosEmision(emision).size() != propuesta.size()) qFatal("Emisión incompleta");
     deshacerMedida(emision);
@@ -218,7 +219,7 @@ double emitirTodos() {
 }
 
 double imprimirMes() {
-    const int emision = emitirMes(proponerMes(kMesPorEmitir), kMesPorEmitir);
+    const int emision = emitirMes(proponerMes(kMesPorEmitir), kMesPorEmitir, kMesPorEmitir.year());
     QTemporaryDir carpeta;
     DialogoArchivo::fijarSiguiente(carpeta.filePath(QStringLiteral("mes.pdf")));
     QElapsedTimer reloj;

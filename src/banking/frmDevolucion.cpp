@@ -22,9 +22,14 @@ frmDevolucion::frmDevolucion(QWidget* padre)
 frmDevolucion::~frmDevolucion() = default;
 
 void frmDevolucion::alActivar() {
-    ui->lblDocumento->setText(QStringLiteral("Recibo %1: vuelve a quedar pendiente y la próxima "
-                                             "remesa lo enviará de nuevo.")
-                                  .arg(Documento));
+    ui->lblDocumento->setText(
+        Documento.contains(u',')
+            ? QStringLiteral("Recibos %1 (un solo adeudo): vuelven a quedar pendientes y la "
+                             "próxima remesa los enviará de nuevo.")
+                  .arg(Documento)
+            : QStringLiteral("Recibo %1: vuelve a quedar pendiente y la próxima remesa lo enviará "
+                             "de nuevo.")
+                  .arg(Documento));
     ui->mskFecha->setText(formatoFecha(Hoy()));
     ui->mskFecha->setFocus();
 }

@@ -17,7 +17,7 @@ public:
     explicit frmDevolucion(QWidget* padre = nullptr);
     ~frmDevolucion() override;
 
-    QString Documento; ///< "57A", shown in the window
+    QString Documento; ///< "57A", or "57A, 58A" for a debit of several; shown in the window
     QDate Fecha;       ///< on acceptance
     QString Motivo;    ///< on acceptance: "AM04 Saldo insuficiente"
 

@@ -61,7 +61,7 @@ void frmRemesa::alActivar() {
     const QDate hoy = Hoy();
     ui->mskDesde->setText(formatoFecha(QDate(hoy.year(), hoy.month(), 1)));
     ui->mskHasta->setText(formatoFecha(QDate(hoy.year(), hoy.month(), hoy.daysInMonth())));
-    ui->mskCobro->setText(formatoFecha(siguienteDiaHabil(hoy)));
+    ui->mskCobro->setText(formatoFecha(primerDiaCobro(hoy)));
     ui->chkElegidos->setEnabled(!Elegidos.isEmpty());
     ui->chkElegidos->setChecked(!Elegidos.isEmpty());
     const Acreedor acreedor = leerAcreedor();
@@ -100,8 +100,6 @@ void frmRemesa::Proponer() {
 
 void frmRemesa::MostrarPropuesta() {
     QList<QStringList> van, apartados;
-    qint64 total = 0;
-    int primeros = 0;
     for (const CobroRemesa& c : propuesta_) {
         if (!c.motivo.isEmpty()) {
             apartados << QStringList{c.inquilino, c.numero, formatoImporte(c.importe), c.motivo};
@@ -109,17 +107,24 @@ void frmRemesa::MostrarPropuesta() {
         }
         van << QStringList{c.inquilino, c.numero,    formatoFecha(c.fecha),    ibanAgrupado(c.iban),
                            c.mandato,   c.secuencia, formatoImporte(c.importe)};
-        total += aCentimos(c.importe);
-        if (c.secuencia == QStringLiteral("FRST")) ++primeros;
+    }
+    // The file carries one debit per mandate: what the bank will see is counted so.
+    qint64 total = 0;
+    int primeros = 0;
+    const QList<Adeudo> adeudos = adeudosDeRemesa(propuesta_);
+    for (const Adeudo& a : adeudos) {
+        total += a.centimos;
+        if (a.secuencia == QStringLiteral("FRST")) ++primeros;
     }
     ui->mshCobros->mostrarNumeradas(columnasVan(), van);
     ui->mshApartados->mostrarNumeradas(columnasApartados(), apartados);
-    ui->lblInfo->setText(QStringLiteral("%1 recibos | TOTAL: %2 € | primeros adeudos (FRST): %3, "
-                                        "recurrentes (RCUR): %4")
+    ui->lblInfo->setText(QStringLiteral("%1 recibos en %2 adeudos | TOTAL: %3 € | primeros adeudos "
+                                        "(FRST): %4, recurrentes (RCUR): %5")
                              .arg(van.size())
+                             .arg(adeudos.size())
                              .arg(formatoImporte(static_cast<double>(total) / 100.0))
                              .arg(primeros)
-                             .arg(van.size() - primeros));
+                             .arg(adeudos.size() - primeros));
     ui->lblApartados->setText(QStringLiteral("Recibos que no pueden ir: %1").arg(apartados.size()));
 }
 

@@ -118,11 +118,13 @@ void frmRemesas::Devolucion() {
             QStringLiteral("El recibo %1 ya está devuelto.").arg(ui->mshCobros->texto(fila, 2)));
         return;
     }
+    const int idCobro = ui->mshCobros->texto(fila, 1).toInt();
     frmDevolucion devolucion(this);
-    devolucion.Documento = ui->mshCobros->texto(fila, 2);
+    // The bank returns a debit whole, with every document it carried.
+    devolucion.Documento = documentosDelAdeudo(idCobro).join(QStringLiteral(", "));
     if (devolucion.exec() != QDialog::Accepted) return;
     try {
-        devolverCobro(ui->mshCobros->texto(fila, 1).toInt(), devolucion.Fecha, devolucion.Motivo);
+        devolverCobro(idCobro, devolucion.Fecha, devolucion.Motivo);
     } catch (const ErrorBD& error) {
         Mensaje::critico(this, error.texto());
         return;

@@ -6,23 +6,24 @@
 #include "collections/Buscar.h"
 #include "collections/frmCobrosHoja.h"
 #include "collections/frmEmitirMes.h"
+#include "collections/frmPago.h"
 #include "data/Documentos.h"
 #include "data/EmitirMes.h"
+#include "data/EstadoDocumento.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "data/LecturaAparte.h"
-#include "data/Remesas.h"
 #include "ui/CursorEspera.h"
 #include "ui/Exportar.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
-#include "verifactu/Registros.h"
 
 #include <QFocusEvent>
 
 namespace {
 
 const QString kTodas = QStringLiteral("TODAS");
+constexpr int kColumnaPago = 11;
 
 QList<Columna> columnasCobros() {
     return {Columna::numero(),
@@ -58,7 +59,9 @@ frmCobros::frmCobros(QWidget* padre)
     connect(ui->cmdEditar, &QPushButton::clicked, this, &frmCobros::Editar);
     connect(ui->mshDatos, &Rejilla::elegida, this, &frmCobros::Editar);
     connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmCobros::Borrar);
-    conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Cobros"));
+    // Cancelled documents are listed, and left out of the export's totals as of the label's.
+    conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Cobros"), FilaTotales::No,
+                     {kColumnaPago, kMarcaAnulado});
     connect(ui->cmdEmitirMes, &QPushButton::clicked, this, &frmCobros::EmitirMes);
     connect(ui->cmdRemesa, &QPushButton::clicked, this, &frmCobros::Remesa);
     connect(ui->cmdPagados, &QPushButton::clicked, this, [this] { MarcarPagados(true); });
@@ -163,11 +166,7 @@ void frmCobros::Borrar() {
     const int fila = ui->mshDatos->filaActual();
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
     const int id = ui->mshDatos->texto(fila, 12).toInt();
-    if (const QString motivo = motivoFacturaFija(id); !motivo.isEmpty()) {
-        Mensaje::informar(this, motivo);
-        return;
-    }
-    if (const QString motivo = motivoNoBorrarRemesado(id); !motivo.isEmpty())
+    if (const QString motivo = motivoNo(id, Accion::Borrar); !motivo.isEmpty())
         return Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
     const QString inmueble = ui->mshDatos->texto(fila, 3);
     const QString pregunta =
@@ -175,7 +174,12 @@ void frmCobros::Borrar() {
         (inmueble.isEmpty() ? QString() : QStringLiteral(" (") + inmueble + u')') + u'?';
     if (!Mensaje::preguntar(this, pregunta, Mensaje::Icono::Informacion, Mensaje::kTitulo, true))
         return;
-    borrarDocumento(id);
+    try {
+        borrarDocumento(id);
+    } catch (const ErrorBD& error) {
+        // Another desk may have printed it or numbered past it since.
+        return Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
+    }
     ui->mshDatos->recargarEnLaFila([this] { CargarLista(); });
 }
 
@@ -210,14 +214,21 @@ void frmCobros::Remesa() {
 void frmCobros::MarcarPagados(bool pagados) {
     const QList<int> ids = IdsElegidos();
     if (ids.isEmpty()) return;
-    const QString pregunta =
-        pagados ? QStringLiteral("¿Marcar como pagados los %1 recibos elegidos?")
-                : QStringLiteral("¿Marcar como pendientes los %1 recibos elegidos?");
-    if (!Mensaje::preguntar(this, pregunta.arg(ids.size()))) return;
     try {
-        marcarPagados(ids, pagados);
+        if (pagados) {
+            frmPago pago(this, static_cast<int>(ids.size()));
+            if (pago.exec() != QDialog::Accepted || !pago.Resultado) return;
+            marcarPagados(ids, *pago.Resultado);
+        } else {
+            if (!Mensaje::preguntar(this, QStringLiteral("¿Marcar como pendientes los %1 recibos "
+                                                         "elegidos?")
+                                              .arg(ids.size())))
+                return;
+            marcarPendientes(ids);
+        }
     } catch (const ErrorBD& error) {
-        Mensaje::critico(this, error.texto());
+        Mensaje::informar(this, error.texto() + QStringLiteral("\nNo se ha marcado ninguno."),
+                          Mensaje::Icono::Exclamacion);
         return;
     }
     CargarLista();

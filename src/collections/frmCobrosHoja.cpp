@@ -6,6 +6,7 @@
 #include "collections/frmCobrosDetalle.h"
 #include "data/Documentos.h"
 #include "data/EmitirMes.h"
+#include "data/EstadoDocumento.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "reports/frmInformeHojaDoc.h"
@@ -37,9 +38,9 @@ QList<Columna> columnasLineas() {
 
 /** A document shown for printing may be handed out: its monthly run can no longer be undone,
  * and an invoice gets its billing record. Nothing is shown when that fails. */
-bool anotarImpreso(QWidget* ventana, int id) {
+bool anotarImpreso(QWidget* ventana, int id, const QString& como) {
     try {
-        marcarImpresos({id});
+        marcarImpresos({id}, como);
     } catch (const ErrorBD& error) {
         Mensaje::critico(ventana, error.texto());
         return false;
@@ -112,7 +113,6 @@ void frmCobrosHoja::alActivar() {
         QTimer::singleShot(0, this, [this] { Ventana::reject(); });
         return;
     }
-    ui->txtPorIva->setText(formatoSimple(PorcentajeIvaDeTipo(1)));
     ConfiguraForm();
     CargarSeries();
     PrepararTotales();
@@ -132,7 +132,8 @@ void frmCobrosHoja::ConfiguraForm() {
 void frmCobrosHoja::CargarSeries() {
     asegurarSerie();
     ui->cmbSerie->clear();
-    ui->cmbSerie->addItems(codigosSeries());
+    // The rectifying series is only for rectifying: such a document brings its own.
+    ui->cmbSerie->addItems(seriesParaDocumentos());
     ui->cmbSerie->setCurrentIndex(-1);
 }
 
@@ -158,18 +159,33 @@ void frmCobrosHoja::PrepararTotales() {
 
 void frmCobrosHoja::NuevoDocumento() {
     Id = 0;
-    ui->cmbSerie->setCurrentIndex(0);
-    const QString serie = ui->cmbSerie->currentText();
-    numRecordado_ = SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), serie);
-    serieRecordada_ = serie;
-    ui->txtNumero->setText(QString::number(numRecordado_));
     ui->mskFecha->setText(formatoFecha(Hoy()));
     FijarTrimestre();
     MostrarInquilino(IdInq);
     MostrarInmueble(IdInm);
-    if (const auto retencion = retencionPorDefecto())
-        ui->txtRet->setText(formatoSimple(*retencion));
+    AplicarAjustes();
     CargarLineas();
+}
+
+void frmCobrosHoja::AplicarAjustes() {
+    const AjustesDocumento a = ajustesNuevoDocumento(IdInm, IdInq);
+    ui->cmbSerie->setCurrentIndex(qMax(0, ui->cmbSerie->findText(a.serie)));
+    const QString serie = ui->cmbSerie->currentText();
+    numRecordado_ = SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), serie);
+    serieRecordada_ = serie;
+    ui->txtNumero->setText(QString::number(numRecordado_));
+    ui->txtPorIva->setText(formatoSimple(a.porIva));
+    ui->txtRet->setText(formatoSimple(a.porRet));
+    factura_ = a.factura;
+    CalcularTotales();
+    MostrarAviso(a.texto(), false);
+}
+
+void frmCobrosHoja::MostrarAviso(const QString& texto, bool grave) {
+    ui->fraVerifactu->setVisible(!texto.isEmpty());
+    ui->lblVerifactu->setText(texto);
+    ui->lblVerifactu->setStyleSheet(grave ? QStringLiteral("font-weight: bold; color: #8a1c1c;")
+                                          : QStringLiteral("font-style: italic;"));
 }
 
 void frmCobrosHoja::CargarCabecera() {
@@ -199,22 +215,26 @@ void frmCobrosHoja::CargarCabecera() {
 }
 
 void frmCobrosHoja::MostrarEstadoFactura() {
-    const QString motivo = motivoFacturaFija(Id);
+    const auto estado = leerEstado(Id);
+    if (!estado) return;
+    const QString motivo = motivoNo(*estado, Accion::Editar);
     fija_ = !motivo.isEmpty();
-    ui->fraVerifactu->setVisible(fija_);
-    ui->lblVerifactu->setText(motivo);
-    const bool emitida = estadoFactura(Id) == EstadoFactura::Emitida;
-    ui->cmdRectificar->setEnabled(emitida);
-    ui->cmdAnular->setEnabled(emitida);
+    MostrarAviso(fija_ ? motivo : textoEstado(*estado), fija_);
+    ui->cmdRectificar->setEnabled(motivoNo(*estado, Accion::Rectificar).isEmpty());
+    ui->cmdAnular->setEnabled(motivoNo(*estado, Accion::Anular).isEmpty());
     for (QWidget* control : std::initializer_list<QWidget*>{
-             ui->mskFecha, ui->cmbSerie, ui->txtNumero, ui->chkPag, ui->cmdBuscarInmueble,
+             ui->mskFecha, ui->cmbSerie, ui->txtNumero, ui->cmdBuscarInmueble,
              ui->cmdBuscarInquilino, ui->cmdNovo, ui->cmdInsertar, ui->cmdEditar, ui->cmdBorrar,
              ui->txtObs, ui->txtRet, ui->txtPorIva})
         control->setEnabled(!fija_);
+    // Paid or not as the table lets this document change.
+    ui->chkPag->setEnabled(
+        !fija_ && motivoNo(*estado, estado->pagado ? Accion::MarcarPendiente : Accion::MarcarPagado)
+                      .isEmpty());
 }
 
-bool frmCobrosHoja::Emitir() {
-    if (!anotarImpreso(this, Id)) return false;
+bool frmCobrosHoja::Emitir(const QString& como) {
+    if (!anotarImpreso(this, Id, como)) return false;
     MostrarEstadoFactura();
     return true;
 }
@@ -232,17 +252,34 @@ void frmCobrosHoja::Rectificar() {
     hoja.Estado = 1;
     hoja.Id = nuevo;
     hoja.exec();
+    MostrarEstadoFactura();
 }
 
 void frmCobrosHoja::Anular() {
-    if (!Mensaje::preguntar(this,
-                            QStringLiteral("¿Anular la factura %1%2? Se añade un registro de "
-                                           "anulación y la factura queda como está.")
-                                .arg(ui->txtNumero->text(), ui->cmbSerie->currentText()),
-                            Mensaje::Icono::Exclamacion, Mensaje::kTitulo, true))
+    // What was typed is kept first, so the cancelled document is what the sheet shows.
+    if (Id == 0 || !Guardar()) return;
+    const auto estado = leerEstado(Id);
+    if (!estado) return;
+    if (const QString motivo = motivoNo(*estado, Accion::Anular); !motivo.isEmpty())
+        return Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
+    const QString pregunta =
+        estado->verifactu == EstadoFactura::Emitida
+            ? QStringLiteral("¿Anular la factura %1? Se añade un registro de anulación y la "
+                             "factura queda como está, marcada ANULADA.")
+        : estado->factura
+            ? QStringLiteral("¿Anular la factura %1? Conserva su número, queda marcada ANULADA "
+                             "y no cuenta en ningún total.")
+            : QStringLiteral("¿Anular el recibo %1? Conserva su número, queda marcado ANULADO "
+                             "y no cuenta en ningún total.");
+    if (!Mensaje::preguntar(this, pregunta.arg(estado->numero), Mensaje::Icono::Exclamacion,
+                            Mensaje::kTitulo, true))
         return;
-    anularFactura(Id);
-    MostrarEstadoFactura();
+    try {
+        anularDocumento(Id);
+    } catch (const ErrorBD& error) {
+        Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
+    }
+    CargarCabecera();
 }
 
 void frmCobrosHoja::MostrarInquilino(int id) {
@@ -299,7 +336,7 @@ void frmCobrosHoja::ImprimirRecibo() {
         Mensaje::informar(this, QStringLiteral("El documento no tiene líneas"));
         return;
     }
-    if (!Emitir()) return;
+    if (!Emitir(QStringLiteral("Recibo desde su hoja"))) return;
     frmInformeHojaDoc vista(this);
     vista.Tipo = QStringLiteral("Recibo");
     vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
@@ -315,7 +352,7 @@ void frmCobrosHoja::ImprimirFactura() {
         return;
     }
     const Totales& t = guardada_.totales;
-    if (!Emitir()) return;
+    if (!Emitir(QStringLiteral("Factura desde su hoja"))) return;
     frmInformeHojaDoc vista(this);
     vista.Tipo = QStringLiteral("Factura");
     vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
@@ -391,6 +428,7 @@ Cabecera frmCobrosHoja::CabeceraDeCajas() const {
     c.tri = tri_;
     c.pag = ui->chkPag->isChecked();
     c.obs = ui->txtObs->text();
+    c.factura = factura_;
     return c;
 }
 
@@ -411,6 +449,13 @@ bool frmCobrosHoja::Guardar(const CambioLineas& cambio) {
         guardada_ = guardarDocumento(CabeceraDeCajas(), cambio);
     } catch (const NumeroRepetido&) {
         return NumeroOcupado();
+    } catch (const ErrorBD& error) {
+        // Refused by what the document has become (another desk remitted it, say): nothing
+        // was stored, and the sheet shows it as it now stands.
+        if (error.sinConexion()) throw;
+        Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
+        if (Id != 0) MostrarEstadoFactura();
+        return false;
     }
     Id = guardada_.id;
     Reservar(Id);
@@ -419,6 +464,7 @@ bool frmCobrosHoja::Guardar(const CambioLineas& cambio) {
     subtotal_ = guardada_.totales.subtotal;
     MostrarTotales(guardada_.totales);
     CargarLineas();
+    MostrarEstadoFactura();
     return true;
 }
 
@@ -503,6 +549,8 @@ void frmCobrosHoja::BuscarInmueble() {
 }
 
 void frmCobrosHoja::DespuesDeBuscar() {
+    // Before its first line a new document follows the party chosen.
+    if (Id == 0) AplicarAjustes();
     Guardar();
 }
 
@@ -511,11 +559,21 @@ void frmCobrosHoja::reject() {
         Ventana::reject();
         return;
     }
-    // A document left without lines holds no money: it goes, like an unused new sheet.
-    if (Id != 0 && numeroLineas(Id) == 0)
+    // A document left without lines holds no money: it goes, like an unused new sheet, unless
+    // its number can no longer be freed.
+    if (Id != 0 && numeroLineas(Id) == 0) {
+        if (const QString motivo = motivoNo(Id, Accion::Borrar); !motivo.isEmpty()) {
+            Mensaje::informar(
+                this,
+                QStringLiteral("El documento no tiene líneas y no se puede quitar. ") + motivo +
+                    QStringLiteral(" O añádale una línea."),
+                Mensaje::Icono::Exclamacion);
+            return;
+        }
         borrarDocumento(Id);
-    else if (Id != 0 && !Guardar())
+    } else if (Id != 0 && !Guardar()) {
         return;
+    }
     Ventana::reject();
 }
 

@@ -70,7 +70,9 @@ private:
     void SalirPorIva();
     void ImprimirRecibo();
     void ImprimirFactura();
-    bool Emitir();
+    bool Emitir(const QString& como);
+    void AplicarAjustes();
+    void MostrarAviso(const QString& texto, bool grave);
     void MostrarEstadoFactura();
     void Rectificar();
     void Anular();
@@ -84,5 +86,6 @@ private:
     bool preparada_ = false;
     int reservado_ = 0; ///< the document this desk holds while the sheet is open
     bool avisando_ = false;
-    bool fija_ = false; ///< an issued invoice: shown, printed, never changed
+    bool fija_ = false;    ///< its state forbids changes: shown, printed, never changed
+    bool factura_ = false; ///< a new document is made to be printed as an invoice
 };

@@ -2,6 +2,8 @@
 
 #include "ui_frmEmitirMes.h"
 
+#include "app/Modulo.h"
+#include "data/Anos.h"
 #include "data/Formato.h"
 #include "reports/ImprimirDocumentos.h"
 #include "ui/CursorEspera.h"
@@ -63,8 +65,8 @@ frmEmitirMes::~frmEmitirMes() = default;
 
 void frmEmitirMes::alActivar() {
     ui->cmbSerie->addItem(kSerieDeCadaUno);
-    ui->cmbSerie->addItems(codigosSeries());
-    const QDate mes = mesPropuesto();
+    ui->cmbSerie->addItems(seriesParaDocumentos());
+    const QDate mes = mesPropuesto(numeroDeAno(Modulo::Ano));
     ui->mskMes->setText(mes.toString(QStringLiteral("MM/yyyy")));
     ui->mskFecha->setText(formatoFecha(mes));
     Proponer();
@@ -78,6 +80,16 @@ void frmEmitirMes::Proponer() {
         ui->mskMes->setFocus();
         return;
     }
+    if (const QString motivo = motivoFueraDeAno(mes, mes, numeroDeAno(Modulo::Ano));
+        !motivo.isEmpty()) {
+        Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
+        ui->mskMes->setFocus();
+        return;
+    }
+    // The documents' date goes with the month they bill.
+    if (const QDate fecha = leerFecha(ui->mskFecha->text());
+        !fecha.isValid() || fecha.year() != mes.year() || fecha.month() != mes.month())
+        ui->mskFecha->setText(formatoFecha(mes));
     CursorEspera espera(this);
     const QString serie =
         ui->cmbSerie->currentIndex() > 0 ? ui->cmbSerie->currentText() : QString();
@@ -146,6 +158,14 @@ void frmEmitirMes::Emitir() {
         ui->mskFecha->setFocus();
         return;
     }
+    const QDate mes = leerMes(ui->mskMes->text());
+    if (const QString motivo =
+            motivoFueraDeAno(mes.isValid() ? mes : fecha, fecha, numeroDeAno(Modulo::Ano));
+        !motivo.isEmpty()) {
+        Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
+        ui->mskFecha->setFocus();
+        return;
+    }
     const QList<PropuestaMes> elegidas = marcadas();
     if (elegidas.isEmpty()) {
         Mensaje::informar(this, QStringLiteral("No hay ningún documento marcado para emitir"));
@@ -163,7 +183,7 @@ void frmEmitirMes::Emitir() {
     int emision = 0;
     try {
         CursorEspera espera(this);
-        emision = emitirMes(elegidas, fecha, [&progreso](int hechos) {
+        emision = emitirMes(elegidas, fecha, numeroDeAno(Modulo::Ano), [&progreso](int hechos) {
             progreso.setValue(hechos);
             return !progreso.wasCanceled();
         });

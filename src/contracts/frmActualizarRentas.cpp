@@ -2,6 +2,8 @@
 
 #include "ui_frmActualizarRentas.h"
 
+#include "app/Modulo.h"
+#include "data/Anos.h"
 #include "data/EmitirMes.h"
 #include "data/Formato.h"
 #include "reports/ImprimirDocumentos.h"
@@ -60,7 +62,7 @@ frmActualizarRentas::~frmActualizarRentas() = default;
 
 void frmActualizarRentas::alActivar() {
     // The month the next monthly run bills, so that run already charges the new rents.
-    const QDate mes = mesPropuesto();
+    const QDate mes = mesPropuesto(numeroDeAno(Modulo::Ano));
     ui->mskMes->setText(mes.toString(QStringLiteral("MM/yyyy")));
     ui->mskDesde->setText(formatoFecha(mes));
     Buscar();

@@ -3,7 +3,9 @@
 #include "data/Servidor.h"
 
 #include "data/BaseDatos.h"
+#include "data/Consulta.h"
 #include "data/Copia.h"
+#include "data/Formato.h"
 #include "data/Migraciones.h"
 #include "verifactu/Registros.h"
 
@@ -78,6 +80,7 @@ QString copiarTablas(QSqlDatabase& db, QSqlQuery& q) {
         if (motivo = copiarTabla(q, tabla); !motivo.isEmpty()) break;
     // The agency's chain is the issuer's, not the year's: it goes on where the old year ends.
     if (motivo.isEmpty()) motivo = continuarCadena(q);
+    if (motivo.isEmpty()) motivo = prepararAnoNuevo(q);
     q.finish();
     if (motivo.isEmpty() && !db.commit()) motivo = errorDe(db.lastError());
     if (!motivo.isEmpty()) db.rollback();
@@ -127,6 +130,33 @@ void quitar(const QString& archivo, const QString& carpeta) {
 
 } // namespace
 
+QString prepararAnoNuevo(QSqlQuery& q) {
+    const char* const sentencias[] = {
+        // A rectifying series made with the mode off and never used is no series of the year.
+        "DELETE FROM tblSeriesF WHERE Des = 'Facturas rectificativas' AND"
+        " upper(Cod) = upper(COALESCE((SELECT SerieRect FROM tblVerifactu), 'R'))"
+        " AND NOT EXISTS (SELECT 1 FROM tblVerifactu WHERE Activo <> 0)"
+        " AND NOT EXISTS (SELECT 1 FROM tblCobros c WHERE upper(c.Ser) = upper(tblSeriesF.Cod))"
+        " AND NOT EXISTS (SELECT 1 FROM tblInmuebles m WHERE upper(m.CarSer) ="
+        " upper(tblSeriesF.Cod))",
+        "CREATE TEMP TABLE torvane_sin_series AS SELECT NOT EXISTS (SELECT 1 FROM tblSeriesF s"
+        " WHERE NOT EXISTS (SELECT 1 FROM tblVerifactu v WHERE v.Activo <> 0 AND"
+        " upper(v.SerieRect) = upper(s.Cod))) AS Vacia",
+        "INSERT INTO tblSeriesF (Id, Cod, Des, Factura) SELECT (SELECT COALESCE(MAX(Id), 0) + 1"
+        " FROM tblSeriesF), 'A', 'Recibos', 0 FROM torvane_sin_series WHERE Vacia",
+        "INSERT INTO tblSeriesF (Id, Cod, Des, Factura) SELECT (SELECT COALESCE(MAX(Id), 0) + 1"
+        " FROM tblSeriesF), 'B', 'Facturas', 1 FROM torvane_sin_series WHERE Vacia",
+        "DROP TABLE torvane_sin_series",
+        "INSERT INTO tblCobrosConceptos (Id, Des, Imp) SELECT * FROM (SELECT 1, 'Alquiler', 0"
+        " UNION ALL SELECT 2, 'Gastos de comunidad', 0 UNION ALL SELECT 3, 'Agua', 0"
+        " UNION ALL SELECT 4, 'Luz', 0 UNION ALL SELECT 5, 'IBI', 0)"
+        " WHERE NOT EXISTS (SELECT 1 FROM tblCobrosConceptos)",
+    };
+    for (const char* sentencia : sentencias)
+        if (!q.exec(QString::fromUtf8(sentencia))) return errorDe(q.lastError());
+    return {};
+}
+
 QString rutaBaseDatos(const QString& ruta, const QString& ano) {
     return ruta + QLatin1Char('/') + ano + QLatin1Char('/') + kArchivoDatos;
 }
@@ -138,6 +168,15 @@ QStringList anosDeCarpeta(const QString& ruta) {
     for (const QString& nombre : carpeta.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
         if (QFileInfo(rutaBaseDatos(carpeta.path(), nombre)).isFile()) anos << nombre;
     return anos;
+}
+
+int numeroDeAno(const QString& ano) {
+    static const QRegularExpression cuatroCifras(QStringLiteral("^\\d{4}$"));
+    if (cuatroCifras.match(ano).hasMatch()) return ano.toInt();
+    // A folder not named after its year: the year its documents are of, else this one.
+    const QVariant ultima = valorUnico(QStringLiteral("SELECT MAX(Fec) FROM tblCobros"));
+    const QDate fecha = ultima.isNull() ? QDate() : desdeIso(ultima.toString());
+    return fecha.isValid() ? fecha.year() : Hoy().year();
 }
 
 QString anoSiguiente(const QString& ano) {

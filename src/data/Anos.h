@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,12 @@ QString rutaBaseDatos(const QString& ruta, const QString& ano);
 /** The sub-folders of ruta that hold a year's database, in order. */
 QStringList anosDeCarpeta(const QString& ruta);
 
+/**
+ * The working year as a number: its folder's name when that is a year ("2025"), else the year
+ * of the open year's newest document, else the current one.
+ */
+int numeroDeAno(const QString& ano);
+
 /** The folder name of the year after ano ("2025" after "2024"); empty unless ano is a number. */
 QString anoSiguiente(const QString& ano);
 
@@ -25,9 +32,17 @@ QString anoSiguiente(const QString& ano);
 QStringList tablasQuePasanDeAno();
 
 /**
+ * Leaves a new year ready to use, on the connection of q: series for receipts and invoices (A
+ * «Recibos» and B «Facturas» when it has none of its own; the rectifying series only while the
+ * verifiable mode is on) and a few common concepts when it has none. The engine's reason, or empty.
+ */
+QString prepararAnoNuevo(QSqlQuery& q);
+
+/**
  * Creates the year destino in the data folder ruta from the year origen: a new database with
  * the current format holding, from every table of tablasQuePasanDeAno(), every row and every
- * column both files have. The source is only read. The copy is checked (integrity and row
- * counts); when anything fails the new file is removed and the source is as it was.
+ * column both files have, made ready by prepararAnoNuevo. The source is only read. The copy is
+ * checked (integrity and row counts); when anything fails the new file is removed and the source is
+ * as it was.
  */
 QString crearAnoDesde(const QString& ruta, const QString& origen, const QString& destino);

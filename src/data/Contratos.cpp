@@ -62,9 +62,54 @@ QString porcentaje(double tasa) {
     return formatoSimple(tasa) + QStringLiteral(" %");
 }
 
-/** The property's price and its rent line (concept 1, the one at the old rent first). */
-void rentaAlInmueble(int idInm, double anterior, double renta) {
+/**
+ * How a property first billed by a contract is charged: a home without VAT on a receipt; other
+ * uses with the VAT of type 1 and the company's withholding, on an invoice of the first invoice
+ * series when there is one.
+ */
+void condicionesDeContrato(int idInm, TipoContrato tipo) {
+    if (tipo == TipoContrato::Vivienda) {
+        ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = 0, CarPorRet = 0, CarFac = 0"
+                                " WHERE Id = ?"),
+                 {idInm});
+        return;
+    }
+    const QVariant serie = valorUnico(
+        QStringLiteral("SELECT Cod FROM tblSeriesF s WHERE Factura <> 0 AND NOT EXISTS (SELECT 1"
+                       " FROM tblVerifactu v WHERE upper(v.SerieRect) = upper(s.Cod))"
+                       " ORDER BY Id LIMIT 1"));
+    const QVariant ret = valorUnico(QStringLiteral("SELECT PorRet FROM tblTitulos"));
+    ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = ?, CarPorRet = ?, CarFac = 1,"
+                            " CarSer = ? WHERE Id = ?"),
+             {PorcentajeIvaDeTipo(1), ret.isNull() ? 0.0 : ret.toDouble(),
+              serie.isValid() ? serie : QVariant(), idInm});
+}
+
+/**
+ * The property's price and its rent line (concept 1, the one at the old rent first). A current
+ * contract's rent is always among the monthly charges, so the run bills it: a missing rent line
+ * is added first, and a property that had no charges gets the terms of the contract's use.
+ */
+void rentaAlInmueble(int idInm, double anterior, double renta, TipoContrato tipo) {
     ejecutar(QStringLiteral("UPDATE tblInmuebles SET Pre = ? WHERE Id = ?"), {renta, idInm});
+    const int lineas =
+        valorUnico(QStringLiteral("SELECT COUNT(*) FROM tblInmueblesCargos WHERE IdInm = ?"),
+                   {idInm})
+            .toInt();
+    if (lineas == 0) condicionesDeContrato(idInm, tipo);
+    if (!valorUnico(QStringLiteral("SELECT 1 FROM tblInmueblesCargos WHERE IdInm = ? AND"
+                                   " IdCon = 1"),
+                    {idInm})
+             .isValid()) {
+        const QString des = DescripcionDeCodigo(QStringLiteral("tblCobrosConceptos"),
+                                                QStringLiteral("Id"), QStringLiteral("Des"), 1);
+        ejecutar(QStringLiteral("UPDATE tblInmueblesCargos SET Lin = Lin + 1 WHERE IdInm = ?"),
+                 {idInm});
+        ejecutar(QStringLiteral("INSERT INTO tblInmueblesCargos (IdInm, Lin, IdCon, DesCon, Und,"
+                                " Pre) VALUES (?, 1, 1, ?, 1, ?)"),
+                 {idInm, des == kNoEncontrado ? QStringLiteral("Alquiler") : des, renta});
+        return;
+    }
     ejecutar(QStringLiteral("UPDATE tblInmueblesCargos SET Pre = ? WHERE Id = (SELECT Id FROM"
                             " tblInmueblesCargos WHERE IdInm = ? AND IdCon = 1"
                             " ORDER BY CASE WHEN Pre = ? THEN 0 ELSE 1 END, Lin LIMIT 1)"),
@@ -199,7 +244,7 @@ int guardarContrato(Contrato c) {
         const double antes = precioInmueble(c.idInm);
         ejecutar(QStringLiteral("UPDATE tblInmuebles SET IdInq = ? WHERE Id = ?"),
                  {c.idInq, c.idInm});
-        rentaAlInmueble(c.idInm, antes, c.renta);
+        rentaAlInmueble(c.idInm, antes, c.renta, c.tipo);
     }
     t.confirmar();
     return c.id;
@@ -300,7 +345,7 @@ void aplicarActualizaciones(const QList<RentaNueva>& rentas, const QDate& desde,
                   a.tasa, a.explicacion});
         ejecutar(QStringLiteral("UPDATE tblContratos SET Ren = ?, FecAct = ? WHERE Id = ?"),
                  {a.rentaNueva, fechaIso(debida), c.id});
-        if (c.actual) rentaAlInmueble(c.idInm, a.rentaAnterior, a.rentaNueva);
+        if (c.actual) rentaAlInmueble(c.idInm, a.rentaAnterior, a.rentaNueva, c.tipo);
     }
     t.confirmar();
 }
@@ -358,6 +403,22 @@ QList<Vencimiento> vencimientos(const QDate& hoy, int dias) {
     std::stable_sort(lista.begin(), lista.end(),
                      [](const Vencimiento& a, const Vencimiento& b) { return a.fecha < b.fecha; });
     return lista;
+}
+
+QString motivoContratosInmueble(int idInm) {
+    for (const Contrato& c : leerContratos(idInm)) {
+        const QString de = QStringLiteral("el contrato de %1 desde el %2")
+                               .arg(nombreInquilino(c.idInq), formatoFecha(c.inicio));
+        if (c.actual)
+            return QStringLiteral("No se puede borrar: el inmueble tiene un contrato actual (%1). "
+                                  "Quítele «Es el contrato actual» en «Contratos» cuando termine.")
+                .arg(de);
+        if (c.fianza > 0 && !c.fianzaDevolucion.isValid())
+            return QStringLiteral("No se puede borrar: la fianza de %1 € (%2) no está devuelta. "
+                                  "Apunte su devolución en el contrato.")
+                .arg(formatoImporte(c.fianza), de);
+    }
+    return {};
 }
 
 QString nombreInmueble(int idInm) {

@@ -66,7 +66,8 @@ QList<Contrato> leerContratos(int idInm = 0);
 std::optional<Contrato> leerContrato(int id);
 /**
  * Stores the contract (a new one when id is 0) and returns its Id. A current contract makes the
- * property's others past, and sets the property's tenant, price and rent line to its own.
+ * property's others past, and sets the property's tenant, price and rent line to its own (the
+ * rent line is added to the monthly charges when missing).
  */
 int guardarContrato(Contrato c);
 /** Deletes a contract and its rent history. */
@@ -130,6 +131,12 @@ struct Vencimiento {
 QList<Vencimiento> vencimientosDe(const Contrato& c, const QDate& hoy, int dias = 60);
 /** The same for every contract. */
 QList<Vencimiento> vencimientos(const QDate& hoy, int dias = 60);
+
+/**
+ * Why a property cannot be deleted for its contracts: a current one, or a deposit not returned;
+ * empty when none holds it.
+ */
+QString motivoContratosInmueble(int idInm);
 
 /** Property description and tenant name of a contract, for lists and letters. */
 QString nombreInmueble(int idInm);

@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QTextStream>
+#include <QThread>
 #include <QUrl>
 #include <QUuid>
 #include <filesystem>
@@ -40,6 +42,16 @@ bool sincronizar(const QString& ruta) {
 #else
     return archivo.flush();
 #endif
+}
+
+// The one point where killing the process is an interruption a test can rely on: the temporary
+// file is whole and nothing is replaced yet. With TORVANE_PAUSA_TEMPORAL set (tests only) the
+// process says so on its output and waits that many seconds to be killed.
+void pausaDePrueba(const QString& temporal) {
+    static const int segundos = qEnvironmentVariableIntValue("TORVANE_PAUSA_TEMPORAL");
+    if (segundos <= 0) return;
+    QTextStream(stdout) << "temporal escrito: " << temporal << Qt::endl;
+    QThread::sleep(static_cast<unsigned long>(segundos));
 }
 
 // Atomic replacement where the system allows it (QFile::rename refuses an existing target).
@@ -223,9 +235,12 @@ QString hacerCopia(const QString& carpeta) {
             QStringLiteral("No se pudo terminar de escribir la copia en %1.").arg(nativa(carpeta));
     else if (const QString error = verificarCopia(temporal); !error.isEmpty())
         motivo = error;
-    else if (!reemplazar(temporal, destino))
-        motivo =
-            QStringLiteral("No se pudo sustituir la copia anterior en %1.").arg(nativa(carpeta));
+    if (motivo.isEmpty()) {
+        pausaDePrueba(temporal);
+        if (!reemplazar(temporal, destino))
+            motivo = QStringLiteral("No se pudo sustituir la copia anterior en %1.")
+                         .arg(nativa(carpeta));
+    }
     if (!motivo.isEmpty()) borrarTemporal(temporal);
     return motivo;
 }
@@ -245,6 +260,7 @@ QString restaurarArchivo(const QString& origen, const QString& rutaBD,
                               "espacio libre en el disco.")
             .arg(nativa(origen));
     }
+    pausaDePrueba(entrante);
     // Everything written so far goes into the main file, so the kept file is complete alone.
     QSqlQuery(Conexion()).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     cerrarBaseDatos();

@@ -2,6 +2,7 @@
 
 #include "data/Consulta.h"
 #include "data/Dialecto.h"
+#include "data/EstadoDocumento.h"
 #include "data/Formato.h"
 #include "data/Plantilla.h"
 #include "data/Plegado.h"
@@ -118,6 +119,19 @@ Dato lineas(int idDoc) {
     return lista;
 }
 
+// What the paper says about paying: one of the flags, the sentence, the account and the date.
+Dato avisoDePago(const EstadoDocumento& estado) {
+    const AvisoPago aviso = avisoPago(estado);
+    static const char* const tipos[] = {"transferencia", "cargo", "pagado", "devolucion",
+                                        "anulado"};
+    Dato pago;
+    poner(pago, tipos[aviso.tipo], QStringLiteral("SÍ"));
+    poner(pago, "texto", aviso.texto);
+    poner(pago, "cuenta", aviso.cuenta);
+    if (aviso.fecha.isValid()) poner(pago, "fecha", formatoFecha(aviso.fecha));
+    return pago;
+}
+
 // Header, parties and lines of one document; false when there is no such document.
 bool anadirDocumento(Dato& datos, int id, QString& numero) {
     QSqlQuery q = ejecutar(
@@ -162,6 +176,12 @@ bool anadirDocumento(Dato& datos, int id, QString& numero) {
     if (q.value(3).toDouble() == 0) poner(doc, "exento", textoExentoGuardado());
     if (q.value(4).toDouble() != 0) poner(doc, "conRetencion", QStringLiteral("SÍ"));
     if (q.value(5).toInt() != 0) poner(doc, "cobrado", QStringLiteral("SÍ"));
+    if (const auto estado = leerEstado(id)) {
+        doc.set("pago", avisoDePago(*estado));
+        if (estado->anulado)
+            poner(doc, "anulado",
+                  estado->factura ? QStringLiteral("ANULADA") : QStringLiteral("ANULADO"));
+    }
     datos.set("documento", doc);
     Dato inmueble = direccion(q, 14);
     poner(inmueble, "descripcion", campo(q, 13));
@@ -219,13 +239,20 @@ FilasLista filasInquilinos() {
     return lista;
 }
 
-// Every document of the year with the sums the list prints at its foot.
+// Every document of the year with the sums the list prints at its foot: a cancelled one is
+// listed as such and added to none.
 FilasLista filasRecibos(Dato& datos) {
+    const QString c = QStringLiteral("c");
     QSqlQuery q = ejecutar(
         QStringLiteral("SELECT %1, m.Des, q.Nom, c.Fec, c.Base, c.PorIva, c.IVA, c.PorRet, c.Ret,"
-                       " c.Tot, c.Pag FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
-                       " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id ORDER BY c.Fec, c.Ser, c.Num")
-            .arg(sqlUnir({QStringLiteral("c.Num"), QStringLiteral("c.Ser")})));
+                       " c.Tot, c.Pag, c.Anu, %2, %3, %4, %5, %6 FROM (tblCobros c LEFT JOIN"
+                       " tblInmuebles m ON c.IdInm = m.Id) LEFT JOIN tblInquilinos q"
+                       " ON c.IdInq = q.Id ORDER BY c.Fec, c.Ser, c.Num")
+            .arg(sqlUnir({QStringLiteral("c.Num"), QStringLiteral("c.Ser")}),
+                 sqlImporte(Cuenta::Facturado, c, QStringLiteral("Base")),
+                 sqlImporte(Cuenta::Facturado, c, QStringLiteral("IVA")),
+                 sqlImporte(Cuenta::Facturado, c, QStringLiteral("Ret")),
+                 sqlImporte(Cuenta::Facturado, c), sqlImporte(Cuenta::Pendiente, c)));
     FilasLista lista{{QStringLiteral("numero"), QStringLiteral("inmueble"),
                       QStringLiteral("inquilino"), QStringLiteral("fecha"), QStringLiteral("base"),
                       QStringLiteral("porIva"), QStringLiteral("iva"), QStringLiteral("porRet"),
@@ -235,12 +262,13 @@ FilasLista filasRecibos(Dato& datos) {
     while (q.next()) {
         anadirFila(lista, q, 0,
                    {fecha(q, 3), importe(q, 4), porcentaje(q, 5), importe(q, 6), porcentaje(q, 7),
-                    importe(q, 8), importe(q, 9), siNo(q, 10)});
-        base += q.value(4).toDouble();
-        iva += q.value(6).toDouble();
-        ret += q.value(8).toDouble();
-        total += q.value(9).toDouble();
-        if (q.value(10).toInt() == 0) pendiente += q.value(9).toDouble();
+                    importe(q, 8), importe(q, 9),
+                    q.value(11).toInt() != 0 ? QStringLiteral("ANULADO") : siNo(q, 10)});
+        base += q.value(12).toDouble();
+        iva += q.value(13).toDouble();
+        ret += q.value(14).toDouble();
+        total += q.value(15).toDouble();
+        pendiente += q.value(16).toDouble();
     }
     Dato suma;
     suma.set("cuenta", utf8(QString::number(lista.filas.size())));

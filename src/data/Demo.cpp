@@ -1,5 +1,6 @@
 #include "data/Demo.h"
 
+#include "data/Anos.h"
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
 #include "data/Formato.h"
@@ -349,7 +350,8 @@ public:
         , linea_(Conexion()) {
         cabecera_.prepare(QStringLiteral(
             "INSERT INTO tblCobros (Id, Num, Ser, IdInq, IdInm, Fec, Tri, PorRet, PorIva, Pag,"
-            " SubTotal, Ret, Base, IVA, Tot, Obs) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+            " SubTotal, Ret, Base, IVA, Tot, Obs, FecPag, ForPag, Fac)"
+            " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
         linea_.prepare(
             QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon,"
                            " Und, Pre, Imp) VALUES (?,?,?,?,?,?,?,?)"));
@@ -369,10 +371,14 @@ public:
                                        precio, redondearCentimos(precio)});
         }
         const Totales t = calcularTotales(subtotal, uso.porRet, uso.porIva);
-        ejecutarPreparada(cabecera_,
-                          {id, numero, serie, inquilino, inmueble, fechaIso(fecha),
-                           (fecha.month() - 1) / 3 + 1, uso.porRet, uso.porIva, pagado ? 1 : 0,
-                           t.subtotal, t.retencion, t.base, t.iva, t.total, QString()});
+        // Paid by transfer a few days after the document, never after today.
+        const QDate pago = std::min(fecha.addDays(3 + inmueble % 5), std::max(fecha, Hoy()));
+        ejecutarPreparada(
+            cabecera_,
+            {id, numero, serie, inquilino, inmueble, fechaIso(fecha), (fecha.month() - 1) / 3 + 1,
+             uso.porRet, uso.porIva, pagado ? 1 : 0, t.subtotal, t.retencion, t.base, t.iva,
+             t.total, QString(), pagado ? QVariant(fechaIso(pago)) : QVariant(),
+             pagado ? QVariant(QStringLiteral("Transferencia")) : QVariant(), uso.empresa ? 1 : 0});
     }
 
 private:
@@ -463,7 +469,9 @@ QString crearAno(const QString& carpeta, const QString& ano) {
     try {
         Transaccion transaccion;
         insertarTiposIva();
-        transaccion.confirmar();
+        QSqlQuery q(Conexion());
+        error = prepararAnoNuevo(q);
+        if (error.isEmpty()) transaccion.confirmar();
     } catch (const ErrorBD& e) {
         error = e.texto();
     }

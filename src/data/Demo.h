@@ -7,13 +7,14 @@ struct TamanoDemo {
     int inmuebles = 12;
     int inquilinos = 12;
     int conceptos = 6;
-    int documentos = 0;        ///< 0: one rent document per let property and month
+    int documentos = 0;         ///< 0: one rent document per let property and month
     int lineasPorDocumento = 0; ///< 0: rent plus, some months, water and community
 };
 
 /**
- * Creates carpeta/ano/Zudivoz.mdb with the schema and the Spanish VAT types, and the default
- * templates in carpeta/Informes (never overwriting one). Returns an empty text or the reason.
+ * Creates carpeta/ano/Zudivoz.mdb with the schema, the Spanish VAT types, series A «Recibos»
+ * and B «Facturas» and a few common concepts, and the default templates in carpeta/Informes
+ * (never overwriting one). Returns an empty text or the reason.
  */
 QString crearAno(const QString& carpeta, const QString& ano);
 

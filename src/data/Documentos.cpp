@@ -1,7 +1,9 @@
 #include "data/Documentos.h"
 
 #include "data/Consulta.h"
+#include "data/Contratos.h"
 #include "data/Dialecto.h"
+#include "data/EstadoDocumento.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "data/Servidor.h"
@@ -43,7 +45,8 @@ QString desdeYCondicion(const FiltroCobros& f, QVariantList& valores, bool conNo
                         sqlContiene(QStringLiteral("tblInquilinos.Nom")));
         valores << f.texto << f.texto;
     }
-    if (f.pendientes) sql += QStringLiteral(" AND tblCobros.Pag = 0");
+    if (f.pendientes)
+        sql += QStringLiteral(" AND ") + sqlCuenta(Cuenta::Pendiente, QStringLiteral("tblCobros"));
     if (!f.serie.isEmpty()) {
         sql += QStringLiteral(" AND tblCobros.Ser = ?");
         valores << f.serie;
@@ -87,15 +90,24 @@ QVariantList valoresCabecera(const Cabecera& c, const QVariant& num) {
             c.tri, c.porRet, c.porIva, c.pag ? 1 : 0, c.obs};
 }
 
+/** Documents of the rectifying series are only ever made by rectifying an invoice. */
+void exigirSerieNoRectificativa(const QString& serie, const QVariant& serieRect) {
+    if (!serieRect.isNull() && serie.compare(serieRect.toString(), Qt::CaseInsensitive) == 0)
+        throw ErrorBD(kSerieSoloRectificativas.arg(serieRect.toString()));
+}
+
 /** Inserts a new header: its Id, and its number when c.num is empty, taken inside the write. */
 int insertarCabecera(const Cabecera& c) {
     const int id = SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Id"));
     const int num =
         c.num ? *c.num : SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), c.ser);
     if (!numeroLibre(id, num, c.ser)) throw NumeroRepetido();
+    // Paid as it is made: on the day it is made, the only day known.
     ejecutar(QStringLiteral("INSERT INTO tblCobros (Num, Ser, IdInq, IdInm, Fec, Tri, PorRet,"
-                            " PorIva, Pag, Obs, Id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-             valoresCabecera(c, num) << id);
+                            " PorIva, Pag, Obs, Id, FecPag, Fac) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                            " ?, ?, ?, ?)"),
+             valoresCabecera(c, num)
+                 << id << (c.pag ? QVariant(fechaIso(Hoy())) : QVariant()) << (c.factura ? 1 : 0));
     return id;
 }
 
@@ -146,8 +158,8 @@ void aplicarCambio(int idDoc, const CambioLineas& cambio) {
 
 /**
  * Before an existing header is rewritten, in one reading (each is a trip to a server): it still
- * exists, no billing record fixes it, no other document holds the number it will have, and the
- * line to edit or remove is still there.
+ * exists, its state lets it change, its series is not the rectifying one unless it rectifies,
+ * no other document holds the number it will have, and the line to edit or remove is there.
  */
 void comprobarReescritura(const Cabecera& c, const CambioLineas& cambio) {
     // A number this document already holds stays: an older file may repeat numbers.
@@ -156,16 +168,20 @@ void comprobarReescritura(const Cabecera& c, const CambioLineas& cambio) {
         QStringLiteral("SELECT %1, (t.Num <> COALESCE(?, t.Num) OR upper(t.Ser) <> upper(?))"
                        " AND EXISTS (SELECT 1 FROM tblCobros o WHERE o.Id <> t.Id"
                        " AND o.Num = COALESCE(?, t.Num) AND upper(o.Ser) = upper(?)),"
-                       " EXISTS (SELECT 1 FROM tblCobrosDetalles WHERE Id = ? AND IdDoc = t.Id)"
+                       " EXISTS (SELECT 1 FROM tblCobrosDetalles WHERE Id = ? AND IdDoc = t.Id),"
+                       " (SELECT SerieRect FROM tblVerifactu WHERE Activo <> 0)"
                        " FROM tblCobros t WHERE t.Id = ?")
-            .arg(sqlUltimoRegistro(QStringLiteral("t.Id"))),
+            .arg(columnasEstado()),
         {num, c.ser, num, c.ser, cambio.idLinea, c.id});
     if (!q.next()) throw ErrorBD(QStringLiteral("El documento ya no existe."));
-    if (const QString motivo = motivoFacturaFija(estadoDeRegistro(q.value(0))); !motivo.isEmpty())
+    const EstadoDocumento estado = estadoDeFila(q, 0);
+    if (const QString motivo = motivoNo(estado, Accion::Editar); !motivo.isEmpty())
         throw ErrorBD(motivo);
-    if (q.value(1).toBool()) throw NumeroRepetido();
+    if (estado.rectifica == 0) exigirSerieNoRectificativa(c.ser, q.value(kColumnasDeEstado + 2));
+    if (q.value(kColumnasDeEstado).toBool()) throw NumeroRepetido();
     const bool quita = cambio.tipo == CambioLineas::Editar || cambio.tipo == CambioLineas::Borrar;
-    if (quita && !q.value(2).toBool()) throw ErrorBD(QStringLiteral("La línea ya no existe."));
+    if (quita && !q.value(kColumnasDeEstado + 1).toBool())
+        throw ErrorBD(QStringLiteral("La línea ya no existe."));
 }
 
 /**
@@ -177,11 +193,15 @@ Cabecera reescribirCabecera(const Cabecera& c) {
     QSqlQuery q = ejecutarFrecuente(
         QStringLiteral("UPDATE tblCobros SET Num = COALESCE(?, Num), Ser = ?, IdInq = ?,"
                        " IdInm = ?, Fec = COALESCE(?, Fec), Tri = ?, PorRet = ?, PorIva = ?,"
-                       " Pag = ?, Obs = ?, SubTotal = ?, Base = ?, IVA = ?, Ret = ?, Tot = ?"
+                       " Pag = ?, Obs = ?, SubTotal = ?, Base = ?, IVA = ?, Ret = ?, Tot = ?,"
+                       " FecPag = CASE WHEN ? = 0 THEN NULL WHEN Pag <> 0 THEN FecPag ELSE ? END,"
+                       " ForPag = CASE WHEN ? = 0 THEN NULL ELSE ForPag END"
                        " WHERE Id = ? RETURNING %1")
             .arg(kColumnasCabecera),
+        // A payment keeps its day; one ticked now is paid today.
         valoresCabecera(c, c.num ? QVariant(*c.num) : QVariant())
-            << t.subtotal << t.base << t.iva << t.retencion << t.total << c.id);
+            << t.subtotal << t.base << t.iva << t.retencion << t.total << (c.pag ? 1 : 0)
+            << fechaIso(Hoy()) << (c.pag ? 1 : 0) << c.id);
     if (!q.next()) throw ErrorBD(QStringLiteral("El documento ya no existe."));
     return cabeceraDeFila(q, c.id);
 }
@@ -208,6 +228,19 @@ QStringList codigosSeries() {
     while (q.next())
         codigos << q.value(0).toString();
     return codigos;
+}
+
+QStringList seriesParaDocumentos() {
+    QStringList series = codigosSeries();
+    if (const QVariant rect = serieRectificativaActiva(); !rect.isNull())
+        series.removeIf([&rect](const QString& s) {
+            return s.compare(rect.toString(), Qt::CaseInsensitive) == 0;
+        });
+    return series;
+}
+
+QString primeraSerie() {
+    return seriesParaDocumentos().value(0);
 }
 
 void asegurarSerie() {
@@ -239,11 +272,6 @@ bool numeroLibre(int id, int num, const QString& ser) {
     return !valorUnico(QStringLiteral("SELECT 1 FROM tblCobros WHERE Id <> ? AND ") + mismo,
                        {id, num, ser})
                 .isValid();
-}
-
-/** An issued invoice keeps what it says: it is corrected by a rectifying one. */
-void exigirLibre(int id) {
-    if (const QString motivo = motivoFacturaFija(id); !motivo.isEmpty()) throw ErrorBD(motivo);
 }
 
 namespace {
@@ -300,15 +328,21 @@ void borrarDocumento(int id) {
     if (!reservarDocumento(id)) throw ErrorBD(kEditandoOtroPuesto);
     const auto liberar = qScopeGuard([id] { liberarDocumento(id); });
     Transaccion t;
-    exigirLibre(id);
+    if (const QString motivo = motivoNo(id, Accion::Borrar); !motivo.isEmpty())
+        throw ErrorBD(motivo);
     ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE IdDoc = ?"), {id});
     ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE Id = ?"), {id});
     t.confirmar();
 }
 
+QVariant serieRectificativaActiva() {
+    return valorUnico(QStringLiteral("SELECT SerieRect FROM tblVerifactu WHERE Activo <> 0"));
+}
+
 Cabecera guardarDocumento(const Cabecera& c, const CambioLineas& cambio) {
     Transaccion t;
     if (c.id == 0) {
+        exigirSerieNoRectificativa(c.ser, serieRectificativaActiva());
         const int id = insertarCabecera(c);
         aplicarCambio(id, cambio);
         reescribirTotales(id);
@@ -383,7 +417,7 @@ QString motivoNoBorrar(UsadoPor que, int id) {
             ? QStringLiteral("SELECT COUNT(*) FROM tblCobros WHERE IdInq = ?")
             : QStringLiteral("SELECT COUNT(*) FROM tblCobros WHERE IdInm = ?");
     const int cuantos = valorUnico(sql, {id}).toInt();
-    if (cuantos == 0) return {};
+    if (cuantos == 0) return que == UsadoPor::Inmueble ? motivoContratosInmueble(id) : QString();
     const QString documentos =
         cuantos == 1 ? QStringLiteral("1 documento") : QStringLiteral("%1 documentos").arg(cuantos);
     switch (que) {
@@ -424,11 +458,18 @@ QString descripcionInmueble(int id) {
 
 namespace {
 
-/** "SÍ" paid, "REM" sent in a remittance not yet paid, "NO" unpaid. */
+/** "SÍ" paid, "REM" sent in a remittance not yet paid, "ANU" cancelled, "NO" unpaid. */
 QString estadoPago(int estado) {
-    return estado == 1   ? QStringLiteral("SÍ")
-           : estado == 2 ? QStringLiteral("REM")
-                         : QStringLiteral("NO");
+    switch (estado) {
+    case 1:
+        return QStringLiteral("SÍ");
+    case 2:
+        return QStringLiteral("REM");
+    case 3:
+        return kMarcaAnulado;
+    default:
+        return QStringLiteral("NO");
+    }
 }
 
 } // namespace
@@ -438,7 +479,8 @@ std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
     const QString sql =
         QStringLiteral("SELECT tblCobros.Fec, %1 AS Numero, tblInmuebles.Des, tblInquilinos.Nom,"
                        " tblCobros.Base, tblCobros.PorIva, tblCobros.IVA, tblCobros.PorRet,"
-                       " tblCobros.Ret, tblCobros.Tot, CASE WHEN tblCobros.Pag <> 0 THEN 1"
+                       " tblCobros.Ret, tblCobros.Tot, CASE WHEN tblCobros.Anu <> 0 THEN 3"
+                       " WHEN tblCobros.Pag <> 0 THEN 1"
                        " WHEN EXISTS (SELECT 1 FROM tblRemesasCobros r WHERE r.IdDoc ="
                        " tblCobros.Id AND r.Dev = 0) THEN 2 ELSE 0 END, tblCobros.Id")
             .arg(numeroYSerie()) +
@@ -466,10 +508,12 @@ std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
 
 ResumenCobros resumenCobros(const FiltroCobros& filtro, const QSqlDatabase& db) {
     QVariantList valores;
-    QSqlQuery q = ejecutar(db,
-                           QStringLiteral("SELECT COUNT(*), SUM(tblCobros.Tot)") +
-                               desdeYCondicion(filtro, valores, false),
-                           valores);
+    QSqlQuery q =
+        ejecutar(db,
+                 QStringLiteral("SELECT COUNT(*), SUM(%1)")
+                         .arg(sqlImporte(Cuenta::Facturado, QStringLiteral("tblCobros"))) +
+                     desdeYCondicion(filtro, valores, false),
+                 valores);
     if (!q.next()) return {};
     return {q.value(0).toInt(), q.value(1).isNull() ? 0.0 : q.value(1).toDouble()};
 }

@@ -30,6 +30,7 @@ struct Cabecera {
     bool pag = false;
     Totales totales;
     QString obs;
+    bool factura = false; ///< printed as an invoice; set when the document is made
 };
 
 /** One document line. */
@@ -45,6 +46,10 @@ struct Linea {
 
 /** Series codes in Id order. */
 QStringList codigosSeries();
+/** The series a document may be made in, in Id order: all but the rectifying one. */
+QStringList seriesParaDocumentos();
+/** "(la primera)": the first series a document may be made in; empty when there is none. */
+QString primeraSerie();
 /** Adds series "A" ("Serie por defecto") when there is none, so a document always has one. */
 void asegurarSerie();
 
@@ -69,6 +74,13 @@ QList<int> retomarDocumentos();
 
 /** Removes a document and its lines together; refused while another desk holds it. */
 void borrarDocumento(int id);
+
+inline const QString kSerieSoloRectificativas =
+    QStringLiteral("La serie %1 es solo para las facturas rectificativas (se hacen con "
+                   "«Rectificar» desde la factura). Elija otra serie.");
+
+/** The rectifying series while the verifiable mode is on; null otherwise. */
+QVariant serieRectificativaActiva();
 
 inline const QString kNumeroRepetido =
     QStringLiteral("Este número de recibo ya existe. Ponga otro");
@@ -158,14 +170,19 @@ struct FiltroCobros {
 /**
  * The list rows, newest date first and, within a date, number-and-series as text descending.
  * Rows are read as they are asked for: Fecha, Nº, Inmueble, Inquilino, Base, %, IVA, %, RET,
- * TOTAL, Pag ("SÍ", "NO", or "REM" while a remittance holds it), Id (the caller adds the
- * counter).
+ * TOTAL, Pag ("SÍ", "NO", "REM" while a remittance holds it, kMarcaAnulado when cancelled), Id
+ * (the caller adds the counter).
  */
 std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro);
+
+inline const QString kMarcaAnulado = QStringLiteral("ANU");
 
 struct ResumenCobros {
     int cuenta = 0;
     double total = 0;
 };
-/** Count and sum of totals of the same documents the list shows, read through db. */
+/**
+ * Count of the documents the list shows and the sum of their totals as invoiced (cancelled ones
+ * are listed but not added), read through db.
+ */
 ResumenCobros resumenCobros(const FiltroCobros& filtro, const QSqlDatabase& db = Conexion());

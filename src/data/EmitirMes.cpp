@@ -1,30 +1,19 @@
 #include "data/EmitirMes.h"
 
 #include "data/Consulta.h"
+#include "data/EstadoDocumento.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "verifactu/Registros.h"
 
 #include <QHash>
+#include <QLocale>
+#include <algorithm>
 
 namespace {
 
 QString texto(const QVariant& v) {
     return v.isNull() ? QString() : v.toString();
-}
-
-QString listaMarcadores(qsizetype cuantos) {
-    QStringList marcas;
-    for (qsizetype i = 0; i < cuantos; ++i)
-        marcas << QStringLiteral("?");
-    return marcas.join(QLatin1Char(','));
-}
-
-QVariantList comoValores(const QList<int>& ids) {
-    QVariantList valores;
-    for (int id : ids)
-        valores << id;
-    return valores;
 }
 
 /** Every property's recurring lines, by property: one query for the whole proposal. */
@@ -45,11 +34,11 @@ QHash<int, QList<Linea>> todosLosCargos() {
     return cargos;
 }
 
-/** "57A" of the first document of each property dated in the month. */
+/** "57A" of the first document of each property dated in the month; a cancelled one is not. */
 QHash<int, QString> emitidosEnMes(const QDate& mes) {
     const QDate desde(mes.year(), mes.month(), 1);
-    QSqlQuery q = ejecutar(QStringLiteral("SELECT IdInm, Num, Ser FROM tblCobros"
-                                          " WHERE Fec >= ? AND Fec <= ? ORDER BY Fec, Id"),
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT IdInm, Num, Ser FROM tblCobros WHERE Fec >= ?"
+                                          " AND Fec <= ? AND Anu = 0 ORDER BY Fec, Id"),
                            {fechaIso(desde), fechaIso(desde.addMonths(1).addDays(-1))});
     QHash<int, QString> emitidos;
     while (q.next())
@@ -87,6 +76,9 @@ QList<Linea> leerCargos(int idInm) {
 
 void guardarCargos(int idInm, const CondicionesCargo& c, const QList<Linea>& lineas) {
     Transaccion t;
+    if (const QVariant rect = serieRectificativaActiva();
+        !rect.isNull() && c.serie.compare(rect.toString(), Qt::CaseInsensitive) == 0)
+        throw ErrorBD(kSerieSoloRectificativas.arg(rect.toString()));
     ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = ?, CarPorRet = ?, CarFac = ?,"
                             " CarSer = ? WHERE Id = ?"),
              {c.porIva, c.porRet, c.factura ? 1 : 0, c.serie, idInm});
@@ -122,17 +114,72 @@ QString PropuestaMes::resumen() const {
     return partes.join(QStringLiteral(", "));
 }
 
-QDate mesPropuesto() {
-    const QVariant ultima = valorUnico(QStringLiteral("SELECT MAX(Fec) FROM tblCobros"));
+QDate mesPropuesto(int ano) {
+    const QVariant ultima =
+        valorUnico(QStringLiteral("SELECT MAX(Fec) FROM tblCobros WHERE Fec >= ? AND Fec < ?"),
+                   {fechaIso(QDate(ano, 1, 1)), fechaIso(QDate(ano + 1, 1, 1))});
     const QDate fecha = ultima.isNull() ? QDate() : desdeIso(ultima.toString());
-    if (!fecha.isValid()) return QDate(Hoy().year(), Hoy().month(), 1);
-    return QDate(fecha.year(), fecha.month(), 1).addMonths(1);
+    if (!fecha.isValid()) return QDate(ano, 1, 1);
+    // December issued: the year is done, and next January belongs to the next year.
+    if (fecha.month() == 12) return QDate(ano, 12, 1);
+    return QDate(ano, fecha.month(), 1).addMonths(1);
+}
+
+QString motivoFueraDeAno(const QDate& mes, const QDate& fecha, int ano) {
+    if (mes.year() != ano)
+        return QStringLiteral("El año de trabajo es %1: sus documentos son de ese año. Para emitir "
+                              "%2 de %3, cambie al año %3 (o créelo con «Nuevo año»).")
+            .arg(ano)
+            .arg(QLocale(QLocale::Spanish, QLocale::Spain)
+                     .standaloneMonthName(mes.month())
+                     .toLower())
+            .arg(mes.year());
+    if (fecha.year() != mes.year() || fecha.month() != mes.month())
+        return QStringLiteral("La fecha de emisión debe ser del mes que se emite (%1): el "
+                              "documento dice el periodo por su fecha.")
+            .arg(mes.toString(QStringLiteral("MM/yyyy")));
+    return {};
+}
+
+AjustesDocumento ajustesNuevoDocumento(int idInm, int idInq) {
+    AjustesDocumento a;
+    if (idInm != 0 && !todosLosCargos().value(idInm).isEmpty()) {
+        const CondicionesCargo c = leerCondiciones(idInm);
+        a = {c.serie.isEmpty() ? primeraSerie() : c.serie, c.porIva, c.porRet, c.factura,
+             AjustesDocumento::Cargos};
+    } else if (QSqlQuery q = ejecutar(
+                   QStringLiteral("SELECT Ser, PorIva, PorRet, Fac FROM tblCobros WHERE IdInq = ?"
+                                  " AND IdInq <> 0 AND Anu = 0 AND IdRect IS NULL"
+                                  " ORDER BY Fec DESC, Id DESC LIMIT 1"),
+                   {idInq});
+               q.next()) {
+        a = {texto(q.value(0)), q.value(1).toDouble(), q.value(2).toDouble(),
+             q.value(3).toInt() != 0, AjustesDocumento::UltimoDelInquilino};
+    } else {
+        a = {primeraSerie(), PorcentajeIvaDeTipo(1), retencionPorDefecto().value_or(0), false,
+             AjustesDocumento::Empresa};
+    }
+    // A series since deleted, or the rectifying one, gives way to the first.
+    if (!seriesParaDocumentos().contains(a.serie, Qt::CaseInsensitive)) a.serie = primeraSerie();
+    return a;
+}
+
+QString AjustesDocumento::texto() const {
+    switch (origen) {
+    case Cargos:
+        return QStringLiteral("Serie, IVA y retención de los cargos mensuales del inmueble");
+    case UltimoDelInquilino:
+        return QStringLiteral("Serie, IVA y retención del último documento del inquilino");
+    case Empresa:
+        break;
+    }
+    return QStringLiteral("Serie, IVA y retención de los datos de la empresa");
 }
 
 QList<PropuestaMes> proponerMes(const QDate& mes, const QString& serieForzada) {
     const QHash<int, QList<Linea>> cargos = todosLosCargos();
     const QHash<int, QString> emitidos = emitidosEnMes(mes);
-    const QStringList series = codigosSeries();
+    const QStringList series = seriesParaDocumentos();
     QSqlQuery q = ejecutar(QStringLiteral(
         "SELECT tblInmuebles.Id, tblInmuebles.IdInq, tblInmuebles.Des, tblInquilinos.Nom,"
         " CarPorIva, CarPorRet, CarFac, CarSer FROM tblInmuebles"
@@ -150,8 +197,7 @@ QList<PropuestaMes> proponerMes(const QDate& mes, const QString& serieForzada) {
         p.condiciones = {q.value(4).toDouble(), q.value(5).toDouble(), q.value(6).toInt() != 0,
                          texto(q.value(7))};
         if (!serieForzada.isEmpty()) p.condiciones.serie = serieForzada;
-        if (p.condiciones.serie.isEmpty() && !series.isEmpty())
-            p.condiciones.serie = series.first();
+        if (p.condiciones.serie.isEmpty()) p.condiciones.serie = series.value(0);
         p.lineas = cargos.value(id);
         p.totales =
             calcularTotales(subtotalLineas(p.lineas), p.condiciones.porRet, p.condiciones.porIva);
@@ -159,15 +205,20 @@ QList<PropuestaMes> proponerMes(const QDate& mes, const QString& serieForzada) {
             p.aviso = QStringLiteral("ya emitido: ") + emitidos.value(id);
         else if (!series.contains(p.condiciones.serie))
             p.aviso = QStringLiteral("no existe la serie ") + p.condiciones.serie;
+        if (p.condiciones.serie.isEmpty()) p.aviso = QStringLiteral("no existe ninguna serie");
         propuesta << p;
     }
     return propuesta;
 }
 
-int emitirMes(const QList<PropuestaMes>& elegidas, const QDate& fecha,
+int emitirMes(const QList<PropuestaMes>& elegidas, const QDate& fecha, int ano,
               const std::function<bool(int)>& seguir) {
+    if (const QString motivo = motivoFueraDeAno(QDate(fecha.year(), fecha.month(), 1), fecha, ano);
+        !motivo.isEmpty())
+        throw ErrorBD(motivo);
     if (elegidas.isEmpty()) return 0;
     Transaccion t;
+    const QVariant rect = serieRectificativaActiva();
     const int idEmi = SiguienteNumero(QStringLiteral("tblEmisiones"), QStringLiteral("Id"));
     ejecutar(QStringLiteral("INSERT INTO tblEmisiones (Id, Fec) VALUES (?, ?)"),
              {idEmi, fechaIso(fecha)});
@@ -176,6 +227,8 @@ int emitirMes(const QList<PropuestaMes>& elegidas, const QDate& fecha,
     for (const PropuestaMes& p : elegidas) {
         Cabecera c;
         c.ser = p.condiciones.serie;
+        if (!rect.isNull() && c.ser.compare(rect.toString(), Qt::CaseInsensitive) == 0)
+            throw ErrorBD(kSerieSoloRectificativas.arg(rect.toString()));
         c.idInq = p.idInq;
         c.idInm = p.idInm;
         c.fec = fecha;
@@ -208,21 +261,17 @@ int ultimaEmision() {
 }
 
 QString motivoNoDeshacer(int idEmi) {
-    QSqlQuery q = ejecutar(QStringLiteral("SELECT Num, Ser, Pag, Imp FROM tblCobros"
-                                          " WHERE IdEmi = ? AND (Pag <> 0 OR Imp <> 0) LIMIT 1"),
-                           {idEmi});
-    if (q.next())
-        return QStringLiteral("No se puede deshacer: el documento %1 ya está %2.")
-            .arg(numeroYSerie(q.value(0), q.value(1)),
-                 q.value(2).toInt() != 0 ? QStringLiteral("cobrado") : QStringLiteral("impreso"));
-    q = ejecutar(QStringLiteral("SELECT c.Num, c.Ser FROM tblCobros c JOIN tblRemesasCobros r"
-                                " ON r.IdDoc = c.Id WHERE c.IdEmi = ? LIMIT 1"),
-                 {idEmi});
-    if (q.next())
-        return QStringLiteral("No se puede deshacer: el documento %1 va en una remesa.")
-            .arg(numeroYSerie(q.value(0), q.value(1)));
+    const QList<int> ids = documentosEmision(idEmi);
+    if (ids.isEmpty()) return QStringLiteral("No hay ninguna emisión que deshacer.");
+    QList<EstadoDocumento> estados = leerEstados(ids);
+    std::sort(estados.begin(), estados.end(), [&ids](const auto& a, const auto& b) {
+        return ids.indexOf(a.id) < ids.indexOf(b.id);
+    });
+    for (const EstadoDocumento& e : std::as_const(estados))
+        if (const QString motivo = motivoNo(e, Accion::DeshacerEmision); !motivo.isEmpty())
+            return motivo;
     // A later document in one of the run's series would leave a gap if the run went.
-    q = ejecutar(
+    QSqlQuery q = ejecutar(
         QStringLiteral("SELECT o.Num, o.Ser FROM tblCobros o JOIN (SELECT upper(Ser) AS S,"
                        " MIN(Num) AS Desde FROM tblCobros WHERE IdEmi = ? GROUP BY upper(Ser)) e"
                        " ON upper(o.Ser) = e.S AND o.Num > e.Desde"
@@ -231,8 +280,6 @@ QString motivoNoDeshacer(int idEmi) {
     if (q.next())
         return QStringLiteral("No se puede deshacer: después se emitió el %1 en la misma serie.")
             .arg(numeroYSerie(q.value(0), q.value(1)));
-    if (documentosEmision(idEmi).isEmpty())
-        return QStringLiteral("No hay ninguna emisión que deshacer.");
     return {};
 }
 
@@ -247,33 +294,6 @@ void deshacerEmision(int idEmi) {
     t.confirmar();
 }
 
-namespace {
-
-/** Runs sql ("... IN (%1)") over ids in slices the engine's limit on bound values allows. */
-void porTramos(const QString& sql, const QVariantList& antes, const QList<int>& ids) {
-    constexpr qsizetype kTramo = 500;
-    for (qsizetype i = 0; i < ids.size(); i += kTramo) {
-        const QList<int> tramo = ids.mid(i, kTramo);
-        ejecutar(sql.arg(listaMarcadores(tramo.size())), antes + comoValores(tramo));
-    }
-}
-
-} // namespace
-
 bool seImprimeComoFactura(int id) {
     return valorUnico(QStringLiteral("SELECT Fac FROM tblCobros WHERE Id = ?"), {id}).toInt() != 0;
-}
-
-void marcarImpresos(const QList<int>& ids) {
-    Transaccion t;
-    porTramos(QStringLiteral("UPDATE tblCobros SET Imp = 1 WHERE Id IN (%1)"), {}, ids);
-    registrarAltas(ids);
-    t.confirmar();
-}
-
-void marcarPagados(const QList<int>& ids, bool pagado) {
-    Transaccion t;
-    porTramos(QStringLiteral("UPDATE tblCobros SET Pag = ? WHERE Id IN (%1)"), {pagado ? 1 : 0},
-              ids);
-    t.confirmar();
 }

@@ -4,6 +4,7 @@
 
 #include "data/Consulta.h"
 #include "data/Dialecto.h"
+#include "data/EstadoDocumento.h"
 #include "data/Formato.h"
 
 #include <QDate>
@@ -28,16 +29,18 @@ QStringList nombresMeses() {
             QStringLiteral("Octubre"), QStringLiteral("Noviembre"), QStringLiteral("Diciembre")};
 }
 
-QList<FilaMensual> cobrosPorMes(int ano) {
+QList<FilaMensual> cobrosPorMes(int ano, Cuenta cuenta) {
     // One pass over the year, answered by a covering index, and the pivot made here: grouping in
     // the engine sorted every document first. A date range lets the index be used at all.
     // A server would send every document over the network: there it adds them up first, and
     // the same loop below takes its sums.
     const bool enServidor = esServidor(Conexion());
+    const QString fecha = sqlFechaCuenta(cuenta, QStringLiteral("tblCobros"));
     QSqlQuery q = ejecutar(
-        QStringLiteral("SELECT IdInm, %1 AS Mes, %2 FROM tblCobros WHERE Fec >= ? AND Fec < ?%3")
-            .arg(sqlMes(QStringLiteral("Fec")),
-                 enServidor ? QStringLiteral("SUM(Tot)") : QStringLiteral("Tot"),
+        QStringLiteral("SELECT IdInm, %1 AS Mes, %2 FROM tblCobros WHERE %3 >= ? AND %3 < ?"
+                       " AND %4%5")
+            .arg(sqlMes(fecha), enServidor ? QStringLiteral("SUM(Tot)") : QStringLiteral("Tot"),
+                 fecha, sqlCuenta(cuenta, QStringLiteral("tblCobros")),
                  enServidor ? QStringLiteral(" GROUP BY IdInm, Mes") : QString()),
         {fechaIso(QDate(ano, 1, 1)), fechaIso(QDate(ano + 1, 1, 1))});
     QHash<int, FilaMensual> porInmueble;

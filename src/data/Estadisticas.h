@@ -1,11 +1,13 @@
 #pragma once
 
+#include "data/EstadoDocumento.h"
+
 #include <QList>
 #include <QStringList>
 #include <array>
 #include <optional>
 
-/** One property's collected amounts in the months of a year. */
+/** One property's amounts (invoiced or collected) in the months of a year. */
 struct FilaMensual {
     int idInm = 0; ///< 0: the properties that no longer exist
     QString inmueble;
@@ -15,11 +17,12 @@ struct FilaMensual {
 };
 
 /**
- * The amounts of every document dated in ano, per existing property and month, ordered by
- * the property's description, and last, when there are any, the documents of deleted
+ * The totals of the documents counting in cuenta whose date for it falls in ano (the document's
+ * date for what is invoiced, the payment's for what is collected), per existing property and
+ * month, ordered by the property's description, and last, when there are any, those of deleted
  * properties together as "Inmuebles dados de baja" (idInm 0): every euro of the year counts.
  */
-QList<FilaMensual> cobrosPorMes(int ano);
+QList<FilaMensual> cobrosPorMes(int ano, Cuenta cuenta = Cuenta::Cobrado);
 
 /**
  * The statistics grid as texts: one row of 16 columns per property (0 empty, 1 the row number

@@ -108,9 +108,14 @@ void escribirTotales(lxw_worksheet* ws, const Hoja& hoja, const Formatos& f) {
     for (int c = 0; c < hoja.columnas.size(); ++c) {
         if (hoja.columnas[c].tipo != TipoDato::Importe) continue;
         conImporte = true;
-        const QByteArray letra = letraColumna(c);
+        const QByteArray hasta = QByteArray::number(qMax(fila, 2));
+        const QByteArray rango = letraColumna(c) + "2:" + letraColumna(c) + hasta;
+        // The rows left out stay out when the sheet adds up again.
         const QByteArray formula =
-            "=SUM(" + letra + "2:" + letra + QByteArray::number(qMax(fila, 2)) + ")";
+            hoja.fuera.columna < 0 ? "=SUM(" + rango + ")"
+                                   : "=SUMIF(" + letraColumna(hoja.fuera.columna) +
+                                         "2:" + letraColumna(hoja.fuera.columna) + hasta + ",\"<>" +
+                                         hoja.fuera.marca.toUtf8() + "\"," + rango + ")";
         worksheet_write_formula_num(ws, fila, c, formula.constData(), f.totalImporte,
                                     suma[c].toDouble());
     }
@@ -222,9 +227,13 @@ QString exportarHoja(const Hoja& hoja, const QString& ruta) {
 QVariantList filaTotales(const Hoja& hoja) {
     QVariantList total(hoja.columnas.size());
     QList<double> sumas(hoja.columnas.size(), 0);
-    for (const QVariantList& fila : hoja.filas)
+    for (const QVariantList& fila : hoja.filas) {
+        if (hoja.fuera.columna >= 0 &&
+            fila.value(hoja.fuera.columna).toString() == hoja.fuera.marca)
+            continue;
         for (int c = 0; c < hoja.columnas.size(); ++c)
             if (fila.value(c).typeId() == QMetaType::Double) sumas[c] += fila[c].toDouble();
+    }
     for (int c = 0; c < hoja.columnas.size(); ++c)
         if (hoja.columnas[c].tipo == TipoDato::Importe) total[c] = redondearCentimos(sumas[c]);
     if (!total.isEmpty() && !total[0].isValid()) total[0] = kTotal;

@@ -17,16 +17,23 @@ struct ColumnaHoja {
     TipoDato tipo = TipoDato::Texto;
 };
 
+/** Rows listed but left out of the totals: those whose cell in columna reads marca. */
+struct FueraDeTotales {
+    int columna = -1;
+    QString marca;
+};
+
 /**
  * One sheet: a cell is an invalid QVariant (empty), a QString, a double or a QDate as its
  * column's type says. With totales the .xlsx ends with a "TOTAL" row summing every Importe
- * column by formula.
+ * column by formula, leaving out the rows fuera names.
  */
 struct Hoja {
     QString nombre;
     QList<ColumnaHoja> columnas;
     QList<QVariantList> filas;
     bool totales = false;
+    FueraDeTotales fuera;
 };
 
 /** Writes the sheet; an empty text on success, the reason otherwise (nothing left behind). */
@@ -35,7 +42,10 @@ QString escribirCsv(const Hoja& hoja, const QString& ruta);
 /** As .csv when ruta ends so, as .xlsx otherwise. */
 QString exportarHoja(const Hoja& hoja, const QString& ruta);
 
-/** "TOTAL" under the first column and the sum of each Importe column, rounded to cents. */
+/**
+ * "TOTAL" under the first column and the sum of each Importe column, rounded to cents, of the
+ * rows the sheet does not leave out.
+ */
 QVariantList filaTotales(const Hoja& hoja);
 
 /** The text a grid shows for a cell: "1.234,50", "21", "31/12/2024". */

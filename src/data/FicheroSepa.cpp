@@ -210,11 +210,16 @@ QDate siguienteDiaHabil(const QDate& desde) {
     return dia;
 }
 
+QDate primerDiaCobro(const QDate& hoy) {
+    return siguienteDiaHabil(siguienteDiaHabil(hoy));
+}
+
 QString motivoFechaCobro(const QDate& fecha, const QDate& hoy) {
     if (!fecha.isValid()) return QStringLiteral("Ponga una fecha de cobro correcta.");
-    const QDate primera = siguienteDiaHabil(hoy);
+    const QDate primera = primerDiaCobro(hoy);
     if (fecha < primera)
-        return QStringLiteral("La fecha de cobro debe ser un día hábil a partir del %1.")
+        return QStringLiteral("La fecha de cobro debe ser, como pronto, el %1: el banco del "
+                              "inquilino necesita dos días hábiles.")
             .arg(primera.toString(QStringLiteral("dd/MM/yyyy")));
     if (!diaHabilBancario(fecha))
         return QStringLiteral("El %1 los bancos no cobran (fin de semana o festivo): elija un "

@@ -20,14 +20,14 @@ struct Acreedor {
 
 /** One debit of the file. */
 struct Adeudo {
-    QString referencia; ///< EndToEndId: the document's number and series ("57A")
+    QString referencia; ///< EndToEndId: its documents' numbers and series ("57A-58A")
     qint64 centimos = 0;
     QString mandato;
     QDate firma;
     QString secuencia; ///< "FRST" or "RCUR"
     QString deudor;
     QString iban;
-    QString concepto; ///< "Recibo 57A diciembre 2026"
+    QString concepto; ///< "Recibo 57A diciembre 2026", or every document's number
 };
 
 struct DatosFichero {
@@ -58,5 +58,10 @@ QString importeSepa(qint64 centimos);
 bool diaHabilBancario(const QDate& fecha);
 /** The first business day after desde. */
 QDate siguienteDiaHabil(const QDate& desde);
+/**
+ * The earliest collection date a file made today (hoy) may ask: the second business day after
+ * it, so the debtor's bank has its time.
+ */
+QDate primerDiaCobro(const QDate& hoy);
 /** Why fecha cannot be asked as the collection date when today is hoy; empty when it can. */
 QString motivoFechaCobro(const QDate& fecha, const QDate& hoy);

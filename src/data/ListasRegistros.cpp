@@ -2,6 +2,7 @@
 
 #include "data/Consulta.h"
 #include "data/Dialecto.h"
+#include "data/Documentos.h"
 
 #include <QSqlRecord>
 
@@ -109,6 +110,8 @@ void BorrarInquilino(int id) {
 
 void BorrarInmueble(int id) {
     Transaccion t;
+    if (const QString motivo = motivoNoBorrar(UsadoPor::Inmueble, id); !motivo.isEmpty())
+        throw ErrorBD(motivo);
     ejecutar(QStringLiteral("DELETE FROM tblInmuebles WHERE Id = ?"), {id});
     ejecutar(QStringLiteral("DELETE FROM tblInmueblesCargos WHERE IdInm = ?"), {id});
     t.confirmar();

@@ -24,7 +24,7 @@ QList<QStringList> ListaInmuebles(const QString& filtro);
 /** Deletes a tenant and its family members together; accounts and properties stay. */
 void BorrarInquilino(int id);
 
-/** Deletes one property; documents that name it stay. */
+/** Deletes one property and its monthly charges; refused (ErrorBD) as motivoNoBorrar says. */
 void BorrarInmueble(int id);
 
 struct FichaInquilino {

@@ -185,6 +185,36 @@ const std::vector<Paso>& pasos() {
         // agency's answers: append-only, so the engine itself refuses to change or remove them,
         // and an invoice that has a record keeps what it says.
         {9, [](QSqlQuery& q) { return crearTablasVerifactu(q); }},
+        // 10: a document's life. When and how it was paid (a paid document of an older file
+        // takes its own date, the only one known), how it was printed, and whether it was
+        // cancelled: a cancelled document keeps its number and counts in no total. An invoice
+        // cancelled through its billing record is cancelled. The year's sums read one index
+        // that knows what counts. The rectifying series an earlier version made with the mode
+        // off, and never used, goes: it was taken for the first series of the year.
+        {10,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(
+                 q, {"ALTER TABLE tblCobros ADD COLUMN FecPag TEXT",
+                     "ALTER TABLE tblCobros ADD COLUMN ForPag TEXT",
+                     "ALTER TABLE tblCobros ADD COLUMN ImpCom TEXT",
+                     "ALTER TABLE tblCobros ADD COLUMN Anu INTEGER NOT NULL DEFAULT 0",
+                     "ALTER TABLE tblCobros ADD COLUMN FecAnu TEXT",
+                     "UPDATE tblCobros SET FecPag = Fec WHERE Pag <> 0",
+                     "UPDATE tblCobros SET ForPag = 'Domiciliación' WHERE Pag <> 0 AND EXISTS"
+                     " (SELECT 1 FROM tblRemesasCobros r WHERE r.IdDoc = tblCobros.Id AND"
+                     " r.Dev = 0)",
+                     "UPDATE tblCobros SET Anu = 1 WHERE (SELECT Tipo FROM tblRegistros r WHERE"
+                     " r.IdDoc = tblCobros.Id ORDER BY r.Id DESC LIMIT 1) = 'N'",
+                     "DELETE FROM tblSeriesF WHERE Des = 'Facturas rectificativas' AND"
+                     " upper(Cod) = upper(COALESCE((SELECT SerieRect FROM tblVerifactu), 'R'))"
+                     " AND NOT EXISTS (SELECT 1 FROM tblVerifactu WHERE Activo <> 0)"
+                     " AND NOT EXISTS (SELECT 1 FROM tblCobros c WHERE upper(c.Ser) ="
+                     " upper(tblSeriesF.Cod)) AND NOT EXISTS (SELECT 1 FROM tblInmuebles m"
+                     " WHERE upper(m.CarSer) = upper(tblSeriesF.Cod))",
+                     "DROP INDEX ixCobrosResumen",
+                     "CREATE INDEX ixCobrosResumen ON tblCobros (Fec, Pag, Ser, Anu, Tot, IdInm)",
+                     "CREATE INDEX ixCobrosPago ON tblCobros (FecPag, Anu, Pag, Tot, IdInm)"});
+         }},
     };
     return lista;
 }

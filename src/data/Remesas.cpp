@@ -1,6 +1,8 @@
 #include "data/Remesas.h"
 
 #include "data/Consulta.h"
+#include "data/Dialecto.h"
+#include "data/EstadoDocumento.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "data/Identificadores.h"
@@ -9,6 +11,7 @@
 #include <QHash>
 #include <QLocale>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace {
 
@@ -54,23 +57,67 @@ QString motivoCobro(const CobroRemesa& c, int idInq) {
     return {};
 }
 
-// Free for a remittance: unpaid, and in none but as a returned debit.
-const QString kLibre =
-    QStringLiteral("c.Pag = 0 AND NOT EXISTS (SELECT 1 FROM tblRemesasCobros r WHERE r.IdDoc = c.Id"
-                   " AND r.Dev = 0)");
+// Free for a remittance: pending (unpaid, not cancelled), and in none but as a returned debit.
+QString libre() {
+    return sqlCuenta(Cuenta::Pendiente, QStringLiteral("c")) +
+           QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM tblRemesasCobros r WHERE r.IdDoc = c.Id"
+                          " AND r.Dev = 0)");
+}
 
-Adeudo adeudoDe(const CobroRemesa& c) {
-    return {c.numero,    aCentimos(c.importe), c.mandato, c.firma,
-            c.secuencia, c.inquilino,          c.iban,    conceptoAdeudo(c)};
+/** "1A-2A", or "1A+3" when the numbers do not fit a bank's reference. */
+QString referenciaAdeudo(const QStringList& numeros) {
+    const QString todos = numeros.join(QLatin1Char('-'));
+    if (todos.size() <= 35) return todos;
+    return numeros.first() + QStringLiteral("+%1").arg(numeros.size() - 1);
+}
+
+QString mesYAno(const QDate& fecha) {
+    return QLocale(QLocale::Spanish, QLocale::Spain).standaloneMonthName(fecha.month()).toLower() +
+           u' ' + QString::number(fecha.year());
+}
+
+/** "Recibos 1A, 2A mayo 2024": every document of one debit, as the tenant's bank shows it. */
+QString conceptoVarios(const QList<CobroRemesa>& cobros) {
+    bool facturas = false, recibos = false, mismoMes = true;
+    for (const CobroRemesa& c : cobros) {
+        (c.factura ? facturas : recibos) = true;
+        mismoMes = mismoMes && mesYAno(c.fecha) == mesYAno(cobros.first().fecha);
+    }
+    QStringList partes;
+    for (const CobroRemesa& c : cobros)
+        partes << (mismoMes ? c.numero : c.numero + u' ' + mesYAno(c.fecha));
+    const QString clase = facturas && recibos ? QStringLiteral("Recibos y facturas")
+                          : facturas          ? QStringLiteral("Facturas")
+                                              : QStringLiteral("Recibos");
+    return clase + u' ' + partes.join(QStringLiteral(", ")) +
+           (mismoMes ? u' ' + mesYAno(cobros.first().fecha) : QString());
+}
+
+Adeudo adeudoDe(const QList<CobroRemesa>& cobros) {
+    const CobroRemesa& c = cobros.first();
+    QStringList numeros;
+    qint64 centimos = 0;
+    for (const CobroRemesa& d : cobros) {
+        numeros << d.numero;
+        centimos += aCentimos(d.importe);
+    }
+    return {referenciaAdeudo(numeros),
+            centimos,
+            c.mandato,
+            c.firma,
+            c.secuencia,
+            c.inquilino,
+            c.iban,
+            cobros.size() == 1 ? conceptoAdeudo(c) : conceptoVarios(cobros)};
 }
 
 void anotarRemesa(int idRem, const QList<CobroRemesa>& cobros, const QDate& fechaCobro,
                   const QString& ruta, const QString& msgId) {
     qint64 total = 0;
     for (const CobroRemesa& c : cobros) {
-        const QVariant libre = valorUnico(
-            QStringLiteral("SELECT 1 FROM tblCobros c WHERE c.Id = ? AND ") + kLibre, {c.idDoc});
-        if (libre.isNull())
+        const QVariant sigueLibre = valorUnico(
+            QStringLiteral("SELECT 1 FROM tblCobros c WHERE c.Id = ? AND ") + libre(), {c.idDoc});
+        if (sigueLibre.isNull())
             throw ErrorBD(QStringLiteral("El documento %1 ya no está pendiente o ya va en otra "
                                          "remesa. Vuelva a proponer la remesa.")
                               .arg(c.numero));
@@ -107,7 +154,7 @@ QList<CobroRemesa> proponerRemesa(const FiltroRemesa& filtro) {
         QStringLiteral(
             "SELECT c.Id, c.Num, c.Ser, c.Fec, c.Fac, c.Tot, c.IdInq, i.Nom FROM tblCobros c"
             " LEFT JOIN tblInquilinos i ON c.IdInq = i.Id WHERE c.Fec >= ? AND c.Fec <= ? AND ") +
-        kLibre;
+        libre();
     QVariantList valores{fechaIso(filtro.desde), fechaIso(filtro.hasta)};
     if (!filtro.serie.isEmpty()) {
         sql += QStringLiteral(" AND upper(c.Ser) = upper(?)");
@@ -136,6 +183,24 @@ QList<CobroRemesa> proponerRemesa(const FiltroRemesa& filtro) {
         cobros << c;
     }
     return cobros;
+}
+
+QList<Adeudo> adeudosDeRemesa(const QList<CobroRemesa>& cobros) {
+    QList<QList<CobroRemesa>> grupos;
+    for (const CobroRemesa& c : cobros) {
+        if (!c.motivo.isEmpty()) continue;
+        auto grupo = std::find_if(grupos.begin(), grupos.end(), [&c](const auto& g) {
+            return g.first().idCta == c.idCta && g.first().mandato == c.mandato;
+        });
+        if (grupo == grupos.end())
+            grupos.append({c});
+        else
+            grupo->append(c);
+    }
+    QList<Adeudo> adeudos;
+    for (const QList<CobroRemesa>& g : std::as_const(grupos))
+        adeudos << adeudoDe(g);
+    return adeudos;
 }
 
 QString conceptoAdeudo(const CobroRemesa& cobro) {
@@ -181,9 +246,7 @@ int generarRemesa(const QList<CobroRemesa>& todos, const QDate& fechaCobro, cons
                               .arg(idRem, 4, 10, QLatin1Char('0'))
                               .arg(ahora.toString(QStringLiteral("yyyyMMddHHmmss")));
     anotarRemesa(idRem, cobros, fechaCobro, ruta, msgId);
-    DatosFichero datos{msgId, ahora, fechaCobro, acreedor, {}};
-    for (const CobroRemesa& c : cobros)
-        datos.adeudos << adeudoDe(c);
+    DatosFichero datos{msgId, ahora, fechaCobro, acreedor, adeudosDeRemesa(cobros)};
     escribirArchivo(ruta, xmlRemesa(datos));
     try {
         t.confirmar();
@@ -244,9 +307,10 @@ int marcarRemesaCobrada(int idRem) {
                                   " Dev = 0"),
                    {idRem})
             .toInt();
-    ejecutar(QStringLiteral("UPDATE tblCobros SET Pag = 1 WHERE Id IN (SELECT IdDoc FROM"
+    ejecutar(QStringLiteral("UPDATE tblCobros SET Pag = 1, FecPag = (SELECT FecCob FROM tblRemesas"
+                            " WHERE Id = ?), ForPag = ? WHERE Pag = 0 AND Id IN (SELECT IdDoc FROM"
                             " tblRemesasCobros WHERE IdRem = ? AND Dev = 0)"),
-             {idRem});
+             {idRem, kDomiciliacion, idRem});
     ejecutar(QStringLiteral("UPDATE tblRemesas SET Pag = 1 WHERE Id = ?"), {idRem});
     t.confirmar();
     return cuantos;
@@ -271,17 +335,21 @@ QStringList motivosDevolucion() {
 void devolverCobro(int idCobro, const QDate& fecha, const QString& motivo) {
     if (!fecha.isValid()) throw ErrorBD(QStringLiteral("Ponga una fecha de devolución correcta."));
     Transaccion t;
-    QSqlQuery q = ejecutar(QStringLiteral("SELECT IdDoc, IdCta, Dev FROM tblRemesasCobros"
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT IdRem, IdCta, Dev FROM tblRemesasCobros"
                                           " WHERE Id = ?"),
                            {idCobro});
     if (!q.next()) throw ErrorBD(QStringLiteral("Ese adeudo ya no existe."));
     if (q.value(2).toInt() != 0) throw ErrorBD(QStringLiteral("Ese adeudo ya está devuelto."));
-    const int idDoc = q.value(0).toInt(), idCta = q.value(1).toInt();
+    const int idRem = q.value(0).toInt(), idCta = q.value(1).toInt();
     q.finish();
+    // The bank returns the debit whole: every document it carried is unpaid again.
+    ejecutar(QStringLiteral("UPDATE tblCobros SET Pag = 0, FecPag = NULL, ForPag = NULL WHERE Id IN"
+                            " (SELECT IdDoc FROM tblRemesasCobros WHERE IdRem = ? AND IdCta = ?"
+                            " AND Dev = 0)"),
+             {idRem, idCta});
     ejecutar(QStringLiteral("UPDATE tblRemesasCobros SET Dev = 1, DevFec = ?, DevMot = ?"
-                            " WHERE Id = ?"),
-             {fechaIso(fecha), motivo, idCobro});
-    ejecutar(QStringLiteral("UPDATE tblCobros SET Pag = 0 WHERE Id = ?"), {idDoc});
+                            " WHERE IdRem = ? AND IdCta = ? AND Dev = 0"),
+             {fechaIso(fecha), motivo, idRem, idCta});
     // A mandate whose first debit and all that followed came back has not been used: its
     // next debit is a first one again.
     const bool usado =
@@ -299,12 +367,17 @@ void devolverCobro(int idCobro, const QDate& fecha, const QString& motivo) {
     t.confirmar();
 }
 
-QString motivoNoBorrarRemesado(int idDoc) {
-    const QVariant remesa = valorUnico(
-        QStringLiteral("SELECT MIN(IdRem) FROM tblRemesasCobros WHERE IdDoc = ?"), {idDoc});
-    if (remesa.isNull()) return {};
-    return QStringLiteral("No se puede borrar: este recibo fue en la remesa nº %1.")
-        .arg(remesa.toInt());
+QStringList documentosDelAdeudo(int idCobro) {
+    QSqlQuery q = ejecutar(
+        QStringLiteral("SELECT %1 FROM tblRemesasCobros d JOIN tblRemesasCobros o ON o.IdRem ="
+                       " d.IdRem AND o.IdCta = d.IdCta AND o.Dev = d.Dev JOIN tblCobros c ON"
+                       " c.Id = o.IdDoc WHERE d.Id = ? ORDER BY c.Fec, upper(c.Ser), c.Num")
+            .arg(sqlUnir({QStringLiteral("c.Num"), QStringLiteral("c.Ser")})),
+        {idCobro});
+    QStringList numeros;
+    while (q.next())
+        numeros << q.value(0).toString();
+    return numeros;
 }
 
 QString motivoMandato(const QString& referencia, int idCta) {

@@ -42,6 +42,11 @@ struct CobroRemesa {
 QList<CobroRemesa> proponerRemesa(const FiltroRemesa& filtro);
 /** "Recibo 57A diciembre 2026": the text the tenant reads on the bank statement. */
 QString conceptoAdeudo(const CobroRemesa& cobro);
+/**
+ * The debits of the file: one per mandate, in the order of the proposal, carrying the sum of its
+ * documents that can go, their numbers as its reference and in its text.
+ */
+QList<Adeudo> adeudosDeRemesa(const QList<CobroRemesa>& cobros);
 
 /** The company data a remittance needs. */
 Acreedor leerAcreedor();
@@ -59,20 +64,22 @@ int generarRemesa(const QList<CobroRemesa>& cobros, const QDate& fechaCobro, con
 QList<QStringList> filasRemesas();
 /** Id, document, tenant, IBAN, mandate, sequence, amount, return date and reason. */
 QList<QStringList> filasCobrosRemesa(int idRem);
-/** The bank paid it: its documents not returned are marked paid. Returns how many. */
+/**
+ * The bank paid it: its documents not returned are marked paid, by direct debit, on its
+ * collection date. Returns how many.
+ */
 int marcarRemesaCobrada(int idRem);
 
 /** "AM04 Saldo insuficiente" and the other reasons a bank gives for a return. */
 QStringList motivosDevolucion();
 /**
- * The debit idCobro (a row of filasCobrosRemesa) came back: its document is unpaid and free
- * for the next remittance. When no debit of its mandate stands and its first one came back,
- * the mandate's next debit is a first one (FRST) again.
+ * The debit holding idCobro (a row of filasCobrosRemesa) came back: every document it carried
+ * is unpaid and free for the next remittance. When no debit of its mandate stands and its first
+ * one came back, the mandate's next debit is a first one (FRST) again.
  */
 void devolverCobro(int idCobro, const QDate& fecha, const QString& motivo);
-
-/** Why the document cannot be deleted: a remittance holds it; empty when it can. */
-QString motivoNoBorrarRemesado(int idDoc);
+/** The documents ("1A", "2A") of the debit holding idCobro. */
+QStringList documentosDelAdeudo(int idCobro);
 
 /** Why the account's mandate reference cannot be stored; empty when it can. */
 QString motivoMandato(const QString& referencia, int idCta);

@@ -1,5 +1,6 @@
 #include "registers/ComunRegistros.h"
 
+#include "data/Consulta.h"
 #include "data/Funciones.h"
 #include "ui/Mensajes.h"
 
@@ -47,10 +48,13 @@ void borrarTrasPreguntar(QWidget* ventana, Rejilla* rejilla, const QString& moti
         return Mensaje::informar(ventana, motivoNoBorrar, Mensaje::Icono::Exclamacion);
     if (!Mensaje::preguntar(ventana, pregunta, Mensaje::Icono::Informacion, Mensaje::kTitulo, true))
         return;
-    {
+    try {
         CursorEspera espera(ventana);
         borrar();
         rejilla->recargarEnLaFila(recargar);
+    } catch (const ErrorBD& error) {
+        // Another desk may have used it since the question.
+        return Mensaje::informar(ventana, error.texto(), Mensaje::Icono::Exclamacion);
     }
     Mensaje::informar(ventana, QStringLiteral("PROCESO FINALIZADO"));
 }

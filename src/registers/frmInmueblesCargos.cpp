@@ -58,7 +58,7 @@ frmInmueblesCargos::~frmInmueblesCargos() = default;
 void frmInmueblesCargos::alActivar() {
     const CondicionesCargo c = leerCondiciones(IdInm);
     ui->cmbSerie->addItem(kPrimeraSerie);
-    ui->cmbSerie->addItems(codigosSeries());
+    ui->cmbSerie->addItems(seriesParaDocumentos());
     if (!c.serie.isEmpty() && ui->cmbSerie->findText(c.serie) < 0) ui->cmbSerie->addItem(c.serie);
     ui->cmbSerie->setCurrentIndex(c.serie.isEmpty() ? 0 : ui->cmbSerie->findText(c.serie));
     ui->cmbTipo->setCurrentIndex(c.factura ? 1 : 0);

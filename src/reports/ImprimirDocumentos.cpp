@@ -2,6 +2,7 @@
 
 #include "data/Documentos.h"
 #include "data/EmitirMes.h"
+#include "data/EstadoDocumento.h"
 #include "data/Formato.h"
 #include "reports/Impresoras.h"
 #include "reports/MotorInforme.h"
@@ -72,18 +73,28 @@ QString carpetaDocumentos() {
 } // namespace
 
 int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos destino) {
-    return imprimirPreparados(padre, destino, QStringLiteral("Emisión"),
-                              [&]() -> std::vector<DocumentoImpreso> {
-                                  // An invoice is issued, its record made, before any copy of it
-                                  // leaves the program.
-                                  try {
-                                      emitirFacturas(ids);
-                                  } catch (const ErrorBD& error) {
-                                      Mensaje::critico(padre, error.texto());
-                                      return {};
-                                  }
-                                  return preparar(padre, ids);
-                              });
+    const int impresos = imprimirPreparados(padre, destino, QStringLiteral("Emisión"),
+                                            [&]() -> std::vector<DocumentoImpreso> {
+                                                // An invoice is issued, its record made, before any
+                                                // copy of it leaves the program.
+                                                try {
+                                                    emitirFacturas(ids);
+                                                } catch (const ErrorBD& error) {
+                                                    Mensaje::critico(padre, error.texto());
+                                                    return {};
+                                                }
+                                                return preparar(padre, ids);
+                                            });
+    if (impresos == 0) return 0;
+    // Handed out from here on: the run can no longer be undone, nor its documents deleted.
+    static const char* const como[] = {"Emisión, impresora", "Emisión, un PDF",
+                                       "Emisión, un PDF por documento"};
+    try {
+        marcarImpresos(ids, QString::fromUtf8(como[static_cast<int>(destino)]));
+    } catch (const ErrorBD& error) {
+        Mensaje::critico(padre, error.texto());
+    }
+    return impresos;
 }
 
 int imprimirPreparados(QWidget* padre, DestinoDocumentos destino, const QString& nombre,

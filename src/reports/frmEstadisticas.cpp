@@ -24,6 +24,8 @@ namespace {
 
 constexpr int kColMes1 = 3;
 constexpr int kIndiceMes = 0;
+constexpr int kIndiceAno = 1;
+constexpr int kIndiceFacturado = 2;
 
 struct Punto {
     QString etiqueta;
@@ -107,7 +109,7 @@ void frmEstadisticas::alActivar() {
 
 void frmEstadisticas::cmdFiltrar_Click() {
     const int tipo = ui->lstTipo->currentRow();
-    if (tipo != kIndiceMes) {
+    if (tipo == kIndiceAno) {
         ui->lblTitulo->setText(ui->lstTipo->currentItem()->text().toUpper());
         Mensaje::informar(this, QStringLiteral("Opción no disponible"));
         return;
@@ -116,7 +118,8 @@ void frmEstadisticas::cmdFiltrar_Click() {
     if (!ano) return;
     ui->lblTitulo->setText(ui->lstTipo->currentItem()->text().toUpper());
     CursorEspera espera(this);
-    CargarDatos(*ano);
+    // Collected by the day it was paid; invoiced by the document's date.
+    CargarDatos(*ano, tipo == kIndiceFacturado ? Cuenta::Facturado : Cuenta::Cobrado);
 }
 
 void frmEstadisticas::ConfigurarRejilla() {
@@ -130,8 +133,8 @@ void frmEstadisticas::ConfigurarRejilla() {
     ui->mshDatos->definirColumnas(columnas);
 }
 
-void frmEstadisticas::CargarDatos(int ano) {
-    const QList<QStringList> filas = rejillaMensual(cobrosPorMes(ano));
+void frmEstadisticas::CargarDatos(int ano, Cuenta cuenta) {
+    const QList<QStringList> filas = rejillaMensual(cobrosPorMes(ano, cuenta));
     if (filas.isEmpty()) {
         ui->mshDatos->vaciar();
         DibujarGrafico(0);

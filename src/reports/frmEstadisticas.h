@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/EstadoDocumento.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -11,8 +12,9 @@ class frmEstadisticas;
 }
 
 /**
- * The year's collected amounts per property and month, as a grid and as a chart (bars, lines,
- * areas or pie) of the selected row. Reads only.
+ * The year's amounts per property and month, collected (by payment date) or invoiced (by
+ * document date), as a grid and as a chart (bars, lines, areas or pie) of the selected row.
+ * Reads only.
  */
 class frmEstadisticas : public Ventana {
     Q_OBJECT
@@ -26,7 +28,7 @@ protected:
 
 private:
     void cmdFiltrar_Click();
-    void CargarDatos(int ano);
+    void CargarDatos(int ano, Cuenta cuenta);
     void ConfigurarRejilla();
     /** Chart of grid row fila (0: the flat chart of an empty year). */
     void DibujarGrafico(int fila);

@@ -1,6 +1,7 @@
 #include "tax/ResumenFiscal.h"
 
 #include "data/Consulta.h"
+#include "data/EstadoDocumento.h"
 #include "data/Formato.h"
 
 #include <QMap>
@@ -35,12 +36,15 @@ QString nifNormal(const QString& nif) {
     return limpio;
 }
 
+/** The documents invoiced between two dates: cancelled ones never count, rectifying ones with
+ * their own sign. */
 QList<Documento> documentos(const QDate& desde, const QDate& hasta) {
     QSqlQuery q = ejecutar(
         QStringLiteral("SELECT c.Fec, c.PorIva, c.Base, c.IVA, c.Ret, c.Pag, c.IdInq, q.DNI,"
                        " q.Nom, m.Des FROM (tblCobros c LEFT JOIN tblInquilinos q"
                        " ON c.IdInq = q.Id) LEFT JOIN tblInmuebles m ON c.IdInm = m.Id"
-                       " WHERE c.Fec >= ? AND c.Fec <= ? ORDER BY c.Fec, c.Id"),
+                       " WHERE c.Fec >= ? AND c.Fec <= ? AND %1 ORDER BY c.Fec, c.Id")
+            .arg(sqlCuenta(Cuenta::Facturado, QStringLiteral("c"))),
         {fechaIso(desde), fechaIso(hasta)});
     QList<Documento> lista;
     while (q.next()) {
@@ -75,7 +79,7 @@ QString textoTrimestre(int t) {
 
 Seccion seccion(const QString& titulo, const QString& plantilla,
                 std::initializer_list<std::pair<const char*, ColumnaHoja>> columnas) {
-    Seccion s{titulo, plantilla, {}, {titulo, {}, {}, true}};
+    Seccion s{titulo, plantilla, {}, {titulo, {}, {}, true, {}}};
     for (const auto& [clave, columna] : columnas) {
         s.claves << QLatin1String(clave);
         s.hoja.columnas << columna;

@@ -32,13 +32,15 @@ QString rutaElegida(QWidget* ventana, const QString& nombre) {
 
 } // namespace
 
-Hoja hojaDeRejilla(ModeloRejilla& modelo, const QString& nombre, FilaTotales totales) {
+Hoja hojaDeRejilla(ModeloRejilla& modelo, const QString& nombre, FilaTotales totales,
+                   const FueraDeTotales& fuera) {
     modelo.cargarHasta();
-    Hoja hoja{nombre, {}, {}, true};
+    Hoja hoja{nombre, {}, {}, true, {}};
     QList<int> indices;
     for (int c = 0; c < modelo.numColumnas(); ++c) {
         const Columna& columna = modelo.columnas()[c];
         if (!visible(columna)) continue;
+        if (c == fuera.columna) hoja.fuera = {static_cast<int>(indices.size()), fuera.marca};
         indices << c;
         hoja.columnas << ColumnaHoja{columna.titulo, columna.dato};
     }
@@ -54,8 +56,8 @@ Hoja hojaDeRejilla(ModeloRejilla& modelo, const QString& nombre, FilaTotales tot
     return hoja;
 }
 
-void exportarRejilla(QWidget* ventana, Rejilla* rejilla, const QString& nombre,
-                     FilaTotales totales) {
+void exportarRejilla(QWidget* ventana, Rejilla* rejilla, const QString& nombre, FilaTotales totales,
+                     const FueraDeTotales& fuera) {
     if (rejilla->numFilas() < 2) {
         Mensaje::informar(ventana, QStringLiteral("No hay filas que exportar."));
         return;
@@ -66,7 +68,7 @@ void exportarRejilla(QWidget* ventana, Rejilla* rejilla, const QString& nombre,
     qsizetype filas = 0;
     {
         CursorEspera espera(ventana);
-        const Hoja hoja = hojaDeRejilla(*rejilla->modelo(), nombre, totales);
+        const Hoja hoja = hojaDeRejilla(*rejilla->modelo(), nombre, totales, fuera);
         filas = hoja.filas.size();
         error = exportarHoja(hoja, ruta);
     }
@@ -80,8 +82,9 @@ void exportarRejilla(QWidget* ventana, Rejilla* rejilla, const QString& nombre,
 }
 
 void conectarExportar(QAbstractButton* boton, Rejilla* rejilla, const QString& nombre,
-                      FilaTotales totales) {
-    QObject::connect(boton, &QAbstractButton::clicked, rejilla, [boton, rejilla, nombre, totales] {
-        exportarRejilla(boton->window(), rejilla, nombre, totales);
-    });
+                      FilaTotales totales, const FueraDeTotales& fuera) {
+    QObject::connect(boton, &QAbstractButton::clicked, rejilla,
+                     [boton, rejilla, nombre, totales, fuera] {
+                         exportarRejilla(boton->window(), rejilla, nombre, totales, fuera);
+                     });
 }

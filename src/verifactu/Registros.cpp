@@ -161,7 +161,10 @@ void guardarConfigVerifactu(const ConfigVerifactu& c) {
     if (c.activo && !antes.activo)
         ejecutar(QStringLiteral("UPDATE tblVerifactu SET IdDesde ="
                                 " (SELECT COALESCE(MAX(Id), 0) FROM tblCobros)"));
-    if (!valorUnico(QStringLiteral("SELECT 1 FROM tblSeriesF WHERE upper(Cod) = upper(?)"),
+    // The rectifying series exists only with the mode on: off, it would be one more series to
+    // pick, and the first of a new year.
+    if (c.activo &&
+        !valorUnico(QStringLiteral("SELECT 1 FROM tblSeriesF WHERE upper(Cod) = upper(?)"),
                     {c.serieRect})
              .isValid())
         ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (?, ?, ?)"),
@@ -233,8 +236,7 @@ void emitirFacturas(const QList<int>& ids) {
     t.confirmar();
 }
 
-void anularFactura(int idDoc) {
-    Transaccion t;
+void registrarAnulacion(int idDoc) {
     const auto alta = registroAlta(idDoc);
     if (!alta || estadoFactura(idDoc) != EstadoFactura::Emitida) throw ErrorBD(kSoloEmitidas);
     RegistroFacturacion r;
@@ -245,7 +247,6 @@ void anularFactura(int idDoc) {
     r.numSerie = alta->numSerie;
     r.fecha = alta->fecha;
     insertarRegistro(r);
-    t.confirmar();
 }
 
 QList<std::pair<QString, QString>> tiposRectificativa() {

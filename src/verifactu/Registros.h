@@ -55,8 +55,11 @@ void registrarAltas(const QList<int>& ids);
 /** registrarAltas in a transaction of its own. */
 void emitirFacturas(const QList<int>& ids);
 
-/** Adds the anulación record of an issued invoice; throws ErrorBD for any other document. */
-void anularFactura(int idDoc);
+/**
+ * Adds the anulación record of an issued invoice, inside the caller's transaction; throws
+ * ErrorBD for any other document. (anularDocumento cancels a document, this among it.)
+ */
+void registrarAnulacion(int idDoc);
 
 /** The rectifying types the agency knows for an ordinary invoice, code and meaning. */
 QList<std::pair<QString, QString>> tiposRectificativa();

@@ -8,6 +8,7 @@
 #include "data/Consulta.h"
 #include "data/Documentos.h"
 #include "data/EmitirMes.h"
+#include "data/EstadoDocumento.h"
 #include "data/Formato.h"
 #include "registers/frmAtopar.h"
 #include "reports/frmInformeHojaDoc.h"
@@ -190,21 +191,27 @@ private slots:
         QList<int> ids;
         // More documents than the grid reads at once: the list query is still open while
         // the deletion runs in its transaction.
+        // The second listed is the last of its series; the others are followed by later numbers.
         for (int n = 1; n <= 300; ++n) {
-            ids << e.documento(n, u"A"_s, QDate(2024, 1, 1).addDays(300 - n), 0, 0, 10);
+            ids << e.documento(n == 2 ? 1 : n, n == 2 ? u"B"_s : u"A"_s,
+                               QDate(2024, 1, 1).addDays(300 - n), 0, 0, 10);
             e.linea(ids.last(), 1, 1, 10);
         }
         frmCobros lista;
         lista.show();
         Rejilla* rejilla = rejillaDe(&lista);
+        rejilla->fijarFilaActual(3);
+        pulsar(&lista, "cmdBorrar");
+        QVERIFY(Mensaje::textos().last().startsWith(
+            u"No se puede borrar: el recibo 3A no es el último de su serie (va después el 300A)"_s));
         rejilla->fijarFilaActual(2);
         Mensaje::responderSiguiente(false);
         pulsar(&lista, "cmdBorrar");
-        QCOMPARE(Mensaje::textos().last(), u"¿Borrar el recibo nº 2A?"_s);
+        QCOMPARE(Mensaje::textos().last(), u"¿Borrar el recibo nº 1B?"_s);
         QVERIFY(Mensaje::historial().last().noPorDefecto);
         QTRY_COMPARE(textoDe(&lista, "lblInfo"), resumen(300, u"3.000,00"_s));
         pulsar(&lista, "cmdBorrar");
-        QCOMPARE(contar("tblCobros", "Num = 2"), 0);
+        QCOMPARE(contar("tblCobros", "Ser = 'B'"), 0);
         QCOMPARE(contar("tblCobrosDetalles"), 299);
         QCOMPARE(contar("tblCobrosDetalles", "IdDoc = ?", {ids[1]}), 0);
         QTRY_COMPARE(textoDe(&lista, "lblInfo"), resumen(299, u"2.990,00"_s));
@@ -635,13 +642,14 @@ private slots:
         QCOMPARE(propuesta.size(), 3);
 
         int vistos = 0;
-        QCOMPARE(emitirMes(propuesta, QDate(2024, 3, 5), [&](int n) { return (vistos = n) < 2; }),
-                 0);
+        QCOMPARE(
+            emitirMes(propuesta, QDate(2024, 3, 5), 2024, [&](int n) { return (vistos = n) < 2; }),
+            0);
         QCOMPARE(vistos, 2);
         QCOMPARE(Entorno::contar(u"tblCobros"_s), 1);
         QCOMPARE(Entorno::contar(u"tblCobrosDetalles"_s), 0);
 
-        const int run = emitirMes(propuesta, QDate(2024, 3, 5));
+        const int run = emitirMes(propuesta, QDate(2024, 3, 5), 2024);
         QCOMPARE(ultimaEmision(), run);
         const QList<int> docs = documentosEmision(run);
         QCOMPARE(numeros(docs), u"5A 6A 1B"_s);
@@ -654,11 +662,11 @@ private slots:
         QCOMPARE(proponerMes(kMarzo).first().aviso, u"ya emitido: 1B"_s);
 
         // Paid or printed documents keep the run; so does a later number in its series.
-        marcarPagados({docs.first()}, true);
+        marcarPagados({docs.first()}, {QDate(2024, 3, 6), {}});
         QCOMPARE(motivoNoDeshacer(run),
                  u"No se puede deshacer: el documento 5A ya está cobrado."_s);
-        marcarPagados({docs.first()}, false);
-        marcarImpresos({docs.last()});
+        marcarPendientes({docs.first()});
+        marcarImpresos({docs.last()}, {});
         QCOMPARE(motivoNoDeshacer(run),
                  u"No se puede deshacer: el documento 1B ya está impreso."_s);
         ejecutar(u"UPDATE tblCobros SET Imp = 0"_s);
@@ -709,9 +717,14 @@ private slots:
             QVERIFY2(pagina.contains(formatoImporte(q.value(0).toDouble())), qPrintable(pagina));
         }
 
+        // Printed, the run is handed out: undoing it would reuse numbers already on paper.
         ventana.findChild<QPushButton*>(u"cmdDeshacer"_s)->click();
-        QCOMPARE(Entorno::contar(u"tblCobros"_s), antes);
-        QCOMPARE(rejilla->texto(1, 1), u"SÍ"_s);
+        QVERIFY2(Mensaje::textos().last().endsWith(u"ya está impreso."_s),
+                 qPrintable(Mensaje::textos().last()));
+        QCOMPARE(Entorno::contar(u"tblCobros"_s), antes + filas);
+        QCOMPARE(Entorno::contar(u"tblCobros"_s, u"IdEmi IS NOT NULL AND Imp = 1 AND"
+                                                 u" ImpCom = 'Emisión, un PDF'"_s),
+                 filas);
     }
 };
 

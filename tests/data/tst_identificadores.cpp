@@ -103,8 +103,12 @@ private slots:
         QCOMPARE(importeSepa(aCentimos(12.05)), u"12.05"_s);
         const QDate miercoles(2024, 5, 15);
         QCOMPARE(siguienteDiaHabil(QDate(2024, 5, 17)), QDate(2024, 5, 20));
-        QVERIFY(!motivoFechaCobro(miercoles, miercoles).isEmpty());
-        QCOMPARE(motivoFechaCobro(QDate(2024, 5, 16), miercoles), QString());
+        // Two business days for the debtor's bank: a Thursday's file asks Monday at the soonest,
+        // over a weekend, and a Christmas Eve's the 27th, over two holidays.
+        QVERIFY(!motivoFechaCobro(QDate(2024, 5, 16), miercoles).isEmpty());
+        QCOMPARE(motivoFechaCobro(QDate(2024, 5, 17), miercoles), QString());
+        QCOMPARE(primerDiaCobro(QDate(2024, 5, 16)), QDate(2024, 5, 20));
+        QCOMPARE(primerDiaCobro(QDate(2024, 12, 24)), QDate(2024, 12, 30));
         for (const QDate& cerrado : {QDate(2024, 5, 18), QDate(2024, 12, 25), QDate(2025, 4, 18),
                                      QDate(2025, 4, 21), QDate(2025, 5, 1), QDate(2026, 1, 1)})
             QVERIFY2(motivoFechaCobro(cerrado, miercoles).contains(u"hábil"_s),

@@ -116,10 +116,12 @@ void Entorno::serie(const QString& cod, const QString& des) {
 
 int Entorno::documento(int num, const QString& ser, const QDate& fecha, int idInm, int idInq,
                        double tot, bool pagado) {
+    // A paid one was paid on its own date.
     return insertar(u"INSERT INTO tblCobros (Num, Ser, IdInq, IdInm, Fec, Tri, Pag, Tot, Base,"
-                    " SubTotal) VALUES (?,?,?,?,?,?,?,?,?,?)"_s,
+                    " SubTotal, FecPag) VALUES (?,?,?,?,?,?,?,?,?,?,?)"_s,
                     {num, ser, idInq, idInm, fechaIso(fecha), (fecha.month() - 1) / 3 + 1,
-                     pagado ? 1 : 0, tot, tot, tot});
+                     pagado ? 1 : 0, tot, tot, tot,
+                     pagado ? QVariant(fechaIso(fecha)) : QVariant()});
 }
 
 int Entorno::linea(int idDoc, int lin, double und, double pre, int idCon, const QString& des) {

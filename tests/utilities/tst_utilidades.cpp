@@ -399,23 +399,25 @@ private slots:
         QFETCH(QString, orden);
         Entorno e;
         ajustes(e);
-        // Big enough for the copy to take a while.
         ejecutar(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400)"
                  " INSERT INTO tblCobros (Num, Ser, Fec, Obs) SELECT i, 'A', '2024-01-05',"
-                 " hex(randomblob(100000)) FROM n"_s);
+                 " hex(randomblob(100)) FROM n"_s);
         const QString carpeta = e.raiz() + u"/pendrive/CopiaTorvane/2024"_s;
         QVERIFY(hacerCopia(carpeta).isEmpty());
         cerrarBaseDatos();
         const QString temporal = orden == u"copiar"_s ? carpeta + u"/Zudivoz.mdb.copiando"_s
                                                       : Modulo::RutaBD + u".restaurando"_s;
+        // The tool says when its temporary file is whole and waits there to be killed.
         QProcess admin;
+        QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+        entorno.insert(u"TORVANE_PAUSA_TEMPORAL"_s, u"60"_s);
+        admin.setProcessEnvironment(entorno);
         admin.start(qEnvironmentVariable("TORVANE_ADMIN"),
                     {orden, e.carpetaDatos(), u"2024"_s, carpeta});
         QVERIFY(admin.waitForStarted());
-        QElapsedTimer reloj;
-        reloj.start();
-        while (!QFile::exists(temporal) && reloj.elapsed() < 20000 && !admin.waitForFinished(0))
-            QThread::usleep(200);
+        QByteArray salida;
+        while (!salida.contains("temporal escrito") && admin.waitForReadyRead(30000))
+            salida += admin.readAllStandardOutput();
         admin.kill();
         admin.waitForFinished();
         QVERIFY2(QFile::exists(temporal), admin.readAllStandardError().constData());
@@ -494,8 +496,10 @@ private slots:
         // Deleted properties share one row, so the TOTAL row is the year's collections.
         e.documento(31, u"A"_s, QDate(2024, 7, 1), 99, 0, 50);
         e.documento(32, u"A"_s, QDate(2024, 7, 9), 0, 0, 0.5);
+        const int anulado = e.documento(33, u"A"_s, QDate(2024, 3, 9), piso, 0, 999, true);
+        ejecutar(u"UPDATE tblCobros SET Anu = 1, Pag = 0, FecPag = NULL WHERE Id = ?"_s, {anulado});
 
-        const QList<QStringList> filas = rejillaMensual(cobrosPorMes(2024));
+        const QList<QStringList> filas = rejillaMensual(cobrosPorMes(2024, Cuenta::Facturado));
         QCOMPARE(filas.size(), 5);
         QCOMPARE(filas[0].mid(1, 2), (QStringList{u"1"_s, u"Bajo"_s}));
         QCOMPARE(filas[0].mid(3), QStringList(13, u"0,00"_s));
@@ -505,7 +509,12 @@ private slots:
         QCOMPARE(filas[3].mid(1).join(u'|'), u"|Inmuebles dados de baja|||||||50,50||||||50,50"_s);
         QCOMPARE(filas[4].mid(1).join(u'|'), u"|TOTAL|||350,50||||1.285,07||||||1.635,57"_s);
 
-        QVERIFY(rejillaMensual(cobrosPorMes(2022)).isEmpty());
+        QVERIFY(rejillaMensual(cobrosPorMes(2022, Cuenta::Facturado)).isEmpty());
+
+        // What was collected goes by the day it was paid: the one paid document, in April.
+        ejecutar(u"UPDATE tblCobros SET FecPag = '2024-04-02' WHERE Pag = 1"_s);
+        QCOMPARE(rejillaMensual(cobrosPorMes(2024)).last().mid(1).join(u'|'),
+                 u"|TOTAL||||250,50|||||||||250,50"_s);
     }
 
     // The engine's own grouping, joined to the properties, was the reference for years.
@@ -530,7 +539,7 @@ private slots:
             esperado << u"%1 %2 %3"_s.arg(q.value(0).toString(), q.value(1).toString(),
                                           formatoImporte(q.value(2).toDouble()));
         QStringList obtenido;
-        for (const FilaMensual& fila : cobrosPorMes(2024))
+        for (const FilaMensual& fila : cobrosPorMes(2024, Cuenta::Facturado))
             for (int m = 0; m < 12; ++m)
                 if (fila.meses[m])
                     obtenido << u"%1 %2 %3"_s.arg(fila.idInm ? fila.inmueble : QString())
@@ -543,8 +552,8 @@ private slots:
         Entorno e;
         const int piso = e.inmueble(u"Piso Centro"_s);
         const int bajo = e.inmueble(u"Bajo"_s);
-        e.documento(1, u"A"_s, QDate(2024, 3, 2), piso, 0, 350.5);
-        e.documento(2, u"A"_s, QDate(2024, 5, 2), bajo, 0, 80);
+        e.documento(1, u"A"_s, QDate(2024, 3, 2), piso, 0, 350.5, true);
+        e.documento(2, u"A"_s, QDate(2024, 5, 2), bajo, 0, 80, true);
         frmEstadisticas w;
         w.show();
         auto* rejilla = w.findChild<Rejilla*>(u"mshDatos"_s);

@@ -1,0 +1,41 @@
+#include "collections/frmPago.h"
+
+#include "ui_frmPago.h"
+
+#include "data/Formato.h"
+#include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
+
+frmPago::frmPago(QWidget* padre, int cuantos)
+    : Ventana(padre)
+    , ui(std::make_unique<Ui::frmPago>()) {
+    ui->setupUi(this);
+    configurarCampo(ui->mskFecha, Campo::Normal);
+    configurarCampo(ui->cmbForma, Campo::Normal);
+    EnterPulsaBotones(this);
+    ui->cmbForma->addItems(formasDePago());
+    ui->lblPregunta->setText(
+        cuantos == 1
+            ? QStringLiteral("¿Marcar como pagado el recibo elegido?")
+            : QStringLiteral("¿Marcar como pagados los %1 recibos elegidos?").arg(cuantos));
+    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmPago::Aceptar);
+    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmPago::reject);
+}
+
+frmPago::~frmPago() = default;
+
+void frmPago::alActivar() {
+    ui->mskFecha->setText(formatoFecha(Hoy()));
+    ui->mskFecha->setFocus();
+}
+
+void frmPago::Aceptar() {
+    const QDate fecha = leerFecha(ui->mskFecha->text());
+    if (!fecha.isValid()) {
+        Mensaje::informar(this, QStringLiteral("Ponga una fecha correcta"));
+        ui->mskFecha->setFocus();
+        return;
+    }
+    Resultado = Pago{fecha, ui->cmbForma->currentText()};
+    accept();
+}

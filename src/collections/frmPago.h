@@ -1,0 +1,31 @@
+#pragma once
+
+#include "data/EstadoDocumento.h"
+#include "ui/Ventana.h"
+
+#include <memory>
+#include <optional>
+
+namespace Ui {
+class frmPago;
+}
+
+/** Asks when and how the chosen documents were paid; accepted only with a real date. */
+class frmPago : public Ventana {
+    Q_OBJECT
+
+public:
+    /** cuantos: how many documents are marked, told in the question. */
+    frmPago(QWidget* padre, int cuantos);
+    ~frmPago() override;
+
+    std::optional<Pago> Resultado; ///< on acceptance
+
+protected:
+    void alActivar() override;
+
+private:
+    void Aceptar();
+
+    std::unique_ptr<Ui::frmPago> ui;
+};
