@@ -277,12 +277,16 @@ int rectificarFactura(int idDoc, const QString& tipo, const QString& motivo) {
     c.pag = false;
     c.obs = QStringLiteral("Rectifica la factura %1 del %2. Motivo: %3")
                 .arg(alta->numSerie, formatoFecha(original->fec), motivo.trimmed());
-    QList<Linea> lineas;
+    // The lines' Ids are read whole first: on a server another statement would drop the rest.
+    QList<int> ids;
     QSqlQuery q = ejecutar(QStringLiteral("SELECT Id FROM tblCobrosDetalles WHERE IdDoc = ?"
                                           " ORDER BY Lin"),
                            {idDoc});
     while (q.next())
-        if (auto l = leerLinea(q.value(0).toInt())) {
+        ids << q.value(0).toInt();
+    QList<Linea> lineas;
+    for (int idLinea : ids)
+        if (auto l = leerLinea(idLinea)) {
             l->und = -l->und;
             lineas << *l;
         }
