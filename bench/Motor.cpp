@@ -16,8 +16,10 @@ const char* const kAjustes = "PRAGMA cache_size = -32000";
 const char* const kListaCobros =
     "SELECT tblCobros.Fec, COALESCE(tblCobros.Num, '') || COALESCE(tblCobros.Ser, '') AS Numero,"
     " tblInmuebles.Des, tblInquilinos.Nom, tblCobros.Base, tblCobros.PorIva, tblCobros.IVA,"
-    " tblCobros.PorRet, tblCobros.Ret, tblCobros.Tot, tblCobros.Pag, tblCobros.Id";
-const char* const kResumenCobros = "SELECT COUNT(*), SUM(tblCobros.Tot)";
+    " tblCobros.PorRet, tblCobros.Ret, tblCobros.Tot, tblCobros.Pag, tblCobros.Anu, tblCobros.Id";
+// Cancelled documents are counted, not added.
+const char* const kResumenCobros =
+    "SELECT COUNT(*), SUM(CASE WHEN tblCobros.Anu = 0 THEN tblCobros.Tot ELSE 0 END)";
 const char* const kDesdeCobros =
     " FROM (tblCobros LEFT JOIN tblInmuebles ON tblCobros.IdInm = tblInmuebles.Id)"
     " LEFT JOIN tblInquilinos ON tblCobros.IdInq = tblInquilinos.Id"
@@ -205,7 +207,7 @@ std::function<void(Motor&)> pasoMotor(const QString& clave) {
              cobros(m, kTextoEnCobros, kAno + QByteArrayList{kTextoCobros, kTextoCobros});
          }},
         {QStringLiteral("cobros_pendientes"),
-         [](Motor& m) { cobros(m, " AND tblCobros.Pag = 0", kAno); }},
+         [](Motor& m) { cobros(m, " AND tblCobros.Anu = 0 AND tblCobros.Pag = 0", kAno); }},
         {QStringLiteral("inmuebles"),
          [](Motor& m) {
              m.leer("SELECT tblInmuebles.Des, COALESCE(tblInmuebles.Dir, '') || ' ' ||"
@@ -228,8 +230,9 @@ std::function<void(Motor&)> pasoMotor(const QString& clave) {
          }},
         {QStringLiteral("estadisticas"),
          [](Motor& m) {
-             m.leer("SELECT IdInm, CAST(substr(Fec, 6, 2) AS INTEGER), Tot FROM tblCobros"
-                    " WHERE Fec >= ? AND Fec < ?",
+             // What was collected, by the day it was paid: the window's first statistic.
+             m.leer("SELECT IdInm, CAST(substr(FecPag, 6, 2) AS INTEGER), Tot FROM tblCobros"
+                    " WHERE FecPag >= ? AND FecPag < ? AND Anu = 0 AND Pag <> 0",
                     {"2024-01-01", "2025-01-01"});
              m.leer("SELECT Id, Des FROM tblInmuebles ORDER BY Des, Id");
          }},
@@ -240,7 +243,8 @@ std::function<void(Motor&)> pasoMotor(const QString& clave) {
              m.leer(
                  "SELECT c.Id, c.Num, c.Ser, c.Fec, c.Fac, c.Tot, c.IdInq, i.Nom FROM tblCobros c"
                  " LEFT JOIN tblInquilinos i ON c.IdInq = i.Id WHERE c.Fec >= ? AND c.Fec <= ?"
-                 " AND c.Pag = 0 AND NOT EXISTS (SELECT 1 FROM tblRemesasCobros r WHERE"
+                 " AND c.Anu = 0 AND c.Pag = 0 AND NOT EXISTS (SELECT 1 FROM tblRemesasCobros r "
+                 "WHERE"
                  " r.IdDoc = c.Id AND r.Dev = 0) ORDER BY i.Nom, c.IdInq, c.Fec, c.Ser, c.Num",
                  {"2024-01-01", "2024-12-31"});
          }},

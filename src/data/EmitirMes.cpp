@@ -119,7 +119,10 @@ QDate mesPropuesto(int ano) {
         valorUnico(QStringLiteral("SELECT MAX(Fec) FROM tblCobros WHERE Fec >= ? AND Fec < ?"),
                    {fechaIso(QDate(ano, 1, 1)), fechaIso(QDate(ano + 1, 1, 1))});
     const QDate fecha = ultima.isNull() ? QDate() : desdeIso(ultima.toString());
-    if (!fecha.isValid()) return QDate(ano, 1, 1);
+    // An empty year: someone starting today bills this month; a year made ahead (or after
+    // «Nuevo año» in January) starts with January.
+    if (!fecha.isValid())
+        return ano == Hoy().year() ? QDate(ano, Hoy().month(), 1) : QDate(ano, 1, 1);
     // December issued: the year is done, and next January belongs to the next year.
     if (fecha.month() == 12) return QDate(ano, 12, 1);
     return QDate(ano, fecha.month(), 1).addMonths(1);

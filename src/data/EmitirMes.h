@@ -30,7 +30,8 @@ Linea lineaAlquiler(int idInm);
 
 /**
  * The first month of the working year ano not yet issued: the one after its newest document
- * (December stays December), January when it has none.
+ * (December stays December). A year without documents starts with this month when it is the
+ * current year, with January otherwise (a next year made in December).
  */
 QDate mesPropuesto(int ano);
 
