@@ -179,6 +179,9 @@ void frmCobrosHoja::AplicarAjustes() {
     factura_ = a.factura;
     CalcularTotales();
     MostrarAviso(a.texto(), false);
+    // Nothing stored yet: nothing to cancel or rectify.
+    ui->cmdRectificar->setEnabled(false);
+    ui->cmdAnular->setEnabled(false);
 }
 
 void frmCobrosHoja::MostrarAviso(const QString& texto, bool grave) {
@@ -219,7 +222,8 @@ void frmCobrosHoja::MostrarEstadoFactura() {
     if (!estado) return;
     const QString motivo = motivoNo(*estado, Accion::Editar);
     fija_ = !motivo.isEmpty();
-    MostrarAviso(fija_ ? motivo : textoEstado(*estado), fija_);
+    // Where it stands, and when it cannot change, why.
+    MostrarAviso(fija_ ? textoEstado(*estado) + u'\n' + motivo : textoEstado(*estado), fija_);
     ui->cmdRectificar->setEnabled(motivoNo(*estado, Accion::Rectificar).isEmpty());
     ui->cmdAnular->setEnabled(motivoNo(*estado, Accion::Anular).isEmpty());
     for (QWidget* control : std::initializer_list<QWidget*>{

@@ -2,6 +2,7 @@
 
 #include "data/Consulta.h"
 #include "data/Dialecto.h"
+#include "data/Documentos.h"
 #include "data/EstadoDocumento.h"
 #include "data/Formato.h"
 #include "data/Plantilla.h"
@@ -263,7 +264,7 @@ FilasLista filasRecibos(Dato& datos) {
         anadirFila(lista, q, 0,
                    {fecha(q, 3), importe(q, 4), porcentaje(q, 5), importe(q, 6), porcentaje(q, 7),
                     importe(q, 8), importe(q, 9),
-                    q.value(11).toInt() != 0 ? QStringLiteral("ANULADO") : siNo(q, 10)});
+                    q.value(11).toInt() != 0 ? kMarcaAnulado : siNo(q, 10)});
         base += q.value(12).toDouble();
         iva += q.value(13).toDouble();
         ret += q.value(14).toDouble();

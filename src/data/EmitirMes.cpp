@@ -131,12 +131,13 @@ QDate mesPropuesto(int ano) {
 QString motivoFueraDeAno(const QDate& mes, const QDate& fecha, int ano) {
     if (mes.year() != ano)
         return QStringLiteral("El año de trabajo es %1: sus documentos son de ese año. Para emitir "
-                              "%2 de %3, cambie al año %3 (o créelo con «Nuevo año»).")
+                              "%2 de %3, cambie al año %3%4.")
             .arg(ano)
             .arg(QLocale(QLocale::Spanish, QLocale::Spain)
                      .standaloneMonthName(mes.month())
                      .toLower())
-            .arg(mes.year());
+            .arg(mes.year())
+            .arg(mes.year() > ano ? QStringLiteral(" (o créelo con «Nuevo año»)") : QString());
     if (fecha.year() != mes.year() || fecha.month() != mes.month())
         return QStringLiteral("La fecha de emisión debe ser del mes que se emite (%1): el "
                               "documento dice el periodo por su fecha.")
