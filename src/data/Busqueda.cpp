@@ -73,9 +73,10 @@ std::optional<ConsultaBusqueda> documentos(const QString& texto) {
     const QString sql =
         QStringLiteral("SELECT c.Id, ") +
         sqlUnir({QStringLiteral("c.Num"), QStringLiteral("c.Ser")}) +
-        QStringLiteral(", c.Fec, m.Des, q.Nom, c.Tot FROM (tblCobros c LEFT JOIN tblInmuebles m"
-                       " ON c.IdInm = m.Id) LEFT JOIN tblInquilinos q ON c.IdInq = q.Id"
-                       " WHERE (c.Num = ? AND ") +
+        QStringLiteral(
+            ", c.Fec, m.Des, q.Nom, c.Tot, c.Anu FROM (tblCobros c LEFT JOIN tblInmuebles m"
+            " ON c.IdInm = m.Id) LEFT JOIN tblInquilinos q ON c.IdInq = q.Id"
+            " WHERE (c.Num = ? AND ") +
         sqlContiene(QStringLiteral("c.Ser")) +
         QStringLiteral(") OR (c.Tot > ? AND c.Tot < ?) ORDER BY c.Fec DESC, c.Ser, c.Num") +
         kLimite;
@@ -90,8 +91,10 @@ Resultado leerResultado(ClaseResultado clase, const QSqlQuery& q) {
     } else if (clase == ClaseResultado::Inmueble) {
         r.detalle = unirNoVacios({q.value(2).toString(), q.value(3).toString()});
     } else {
+        // A cancelled one is still found by its number, and says what it is.
         r.detalle = unirNoVacios({formatoFecha(desdeIso(q.value(2).toString())),
-                                  q.value(3).toString(), q.value(4).toString()});
+                                  q.value(3).toString(), q.value(4).toString(),
+                                  q.value(6).toInt() != 0 ? QStringLiteral("ANULADO") : QString()});
         r.importe = formatoImporte(q.value(5).toDouble());
     }
     return r;
