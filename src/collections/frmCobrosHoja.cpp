@@ -194,6 +194,7 @@ void frmCobrosHoja::MostrarAviso(const QString& texto, bool grave) {
 void frmCobrosHoja::CargarCabecera() {
     const auto c = leerCabecera(Id);
     if (!c) return;
+    guardada_ = *c;
     numRecordado_ = c->num.value_or(0);
     serieRecordada_ = c->ser;
     ui->txtNumero->setText(QString::number(numRecordado_));
@@ -449,6 +450,7 @@ bool frmCobrosHoja::Guardar(const CambioLineas& cambio) {
         CalcularTotales();
         return true;
     }
+    const Cabecera antes = guardada_;
     try {
         guardada_ = guardarDocumento(CabeceraDeCajas(), cambio);
     } catch (const NumeroRepetido&) {
@@ -461,6 +463,8 @@ bool frmCobrosHoja::Guardar(const CambioLineas& cambio) {
         if (Id != 0) MostrarEstadoFactura();
         return false;
     }
+    // Only a new document or a payment changes what the state band says.
+    const bool otroEstado = Id == 0 || guardada_.pag != antes.pag;
     Id = guardada_.id;
     Reservar(Id);
     numRecordado_ = guardada_.num.value_or(0);
@@ -468,7 +472,7 @@ bool frmCobrosHoja::Guardar(const CambioLineas& cambio) {
     subtotal_ = guardada_.totales.subtotal;
     MostrarTotales(guardada_.totales);
     CargarLineas();
-    MostrarEstadoFactura();
+    if (otroEstado) MostrarEstadoFactura();
     return true;
 }
 

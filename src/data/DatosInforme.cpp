@@ -123,8 +123,8 @@ Dato lineas(int idDoc) {
 // What the paper says about paying: one of the flags, the sentence, the account and the date.
 Dato avisoDePago(const EstadoDocumento& estado) {
     const AvisoPago aviso = avisoPago(estado);
-    static const char* const tipos[] = {"transferencia", "cargo", "pagado", "devolucion",
-                                        "anulado"};
+    static const char* const tipos[] = {"transferencia", "cargo",   "pagado",
+                                        "devolucion",    "anulado", "sinImporte"};
     Dato pago;
     poner(pago, tipos[aviso.tipo], QStringLiteral("SÍ"));
     poner(pago, "texto", aviso.texto);

@@ -211,6 +211,7 @@ QString motivoPedirPago(const EstadoDocumento& e) {
     if (e.pagado) return QStringLiteral("pagado");
     if (e.remesa != 0) return QStringLiteral("se carga en la cuenta del inquilino");
     if (e.total < 0) return QStringLiteral("se devuelve al inquilino");
+    if (e.total == 0) return QStringLiteral("no hay nada que pagar");
     return {};
 }
 
@@ -357,7 +358,10 @@ void anularDocumento(int id) {
 
 AvisoPago avisoPago(const EstadoDocumento& e) {
     AvisoPago a;
-    if (e.anulado) {
+    // The table decides whether the paper asks for a transfer; the rest says why not.
+    if (motivoNo(e, Accion::PedirPago).isEmpty()) {
+        a.texto = QStringLiteral("PENDIENTE DE PAGO");
+    } else if (e.anulado) {
         a.tipo = AvisoPago::Anulado;
         a.fecha = e.fechaAnulacion;
         a.texto =
@@ -383,7 +387,7 @@ AvisoPago avisoPago(const EstadoDocumento& e) {
         a.cuenta = ibanCorto(e.ibanCargo);
         a.texto = QStringLiteral("Se cargará en su cuenta %1 el %2").arg(a.cuenta, fecha(a.fecha));
     } else {
-        a.texto = QStringLiteral("PENDIENTE DE PAGO");
+        a.tipo = AvisoPago::SinImporte;
     }
     return a;
 }

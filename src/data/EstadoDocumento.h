@@ -108,6 +108,7 @@ struct AvisoPago {
         Pagado,
         Devolucion, ///< a negative total: the amount is refunded
         Anulado,
+        SinImporte, ///< nothing to pay: the paper asks for nothing
     };
     Tipo tipo = Transferencia;
     QString texto;  ///< the sentence printed

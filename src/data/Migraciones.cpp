@@ -189,7 +189,8 @@ const std::vector<Paso>& pasos() {
         // takes its own date, the only one known), how it was printed, and whether it was
         // cancelled: a cancelled document keeps its number and counts in no total. An invoice
         // cancelled through its billing record is cancelled. The year's sums read one index
-        // that knows what counts. The rectifying series an earlier version made with the mode
+        // that knows what counts, and a document's rectifications are found by index. The
+        // rectifying series an earlier version made with the mode
         // off, and never used, goes: it was taken for the first series of the year.
         {10,
          [](QSqlQuery& q) {
@@ -213,7 +214,8 @@ const std::vector<Paso>& pasos() {
                      " WHERE upper(m.CarSer) = upper(tblSeriesF.Cod))",
                      "DROP INDEX ixCobrosResumen",
                      "CREATE INDEX ixCobrosResumen ON tblCobros (Fec, Pag, Ser, Anu, Tot, IdInm)",
-                     "CREATE INDEX ixCobrosPago ON tblCobros (FecPag, Anu, Pag, Tot, IdInm)"});
+                     "CREATE INDEX ixCobrosPago ON tblCobros (FecPag, Anu, Pag, Tot, IdInm)",
+                     "CREATE INDEX ixCobrosRectificada ON tblCobros (IdRect)"});
          }},
     };
     return lista;

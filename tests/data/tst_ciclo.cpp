@@ -14,7 +14,7 @@
 #include "data/Formato.h"
 #include "data/Remesas.h"
 #include "data/Servidor.h"
-#include "support/Entorno.h"
+#include "support/Ayudas.h"
 #include "support/ServidorPrueba.h"
 #include "tax/ResumenFiscal.h"
 
@@ -198,6 +198,23 @@ Linea linea(int idCon, const QString& des, double pre) {
     return Linea{0, 0, idCon, des, 1, pre, pre};
 }
 
+/** A document's state from words: "impreso pagado remesa devuelto anulado posterior …". */
+EstadoDocumento estadoDe(const QString& palabras) {
+    const QStringList p = palabras.split(u' ', Qt::SkipEmptyParts);
+    EstadoDocumento e;
+    e.id = 1, e.numero = u"7A"_s, e.total = p.contains(u"negativo"_s) ? -10 : 10;
+    e.impreso = p.contains(u"impreso"_s) || p.contains(u"registrada"_s);
+    e.pagado = p.contains(u"pagado"_s);
+    e.remesa = p.contains(u"remesa"_s) ? 3 : 0;
+    e.remesado = e.remesa != 0 || p.contains(u"devuelto"_s);
+    e.devuelto = p.contains(u"devuelto"_s);
+    e.anulado = p.contains(u"anulado"_s);
+    e.posterior = p.contains(u"posterior"_s) ? u"8A"_s : QString();
+    e.rectificadaPor = p.contains(u"rectificada"_s) ? u"1R"_s : QString();
+    if (p.contains(u"registrada"_s)) e.verifactu = EstadoFactura::Emitida, e.factura = true;
+    return e;
+}
+
 } // namespace
 
 class TestCiclo : public QObject {
@@ -213,6 +230,45 @@ private slots:
     void init() {
         QFETCH_GLOBAL(bool, servidor);
         Entorno::enServidor = servidor;
+    }
+
+    // What each state allows: Editar, Borrar, Deshacer su emisión, Remesar, marcar Pagado, marcar
+    // peNdiente, pedir el pago (Cobro por transferencia), Anular, recTificar; and its paper.
+    void queDejaCadaEstado_data() {
+        QTest::addColumn<QString>("estado");
+        QTest::addColumn<QString>("permite");
+        QTest::addColumn<int>("aviso");
+        fila("recién hecho", "", "EBDRPCA", int(AvisoPago::Transferencia));
+        fila("impreso", "impreso", "ERPCA", int(AvisoPago::Transferencia));
+        fila("pagado a mano", "impreso pagado", "EN", int(AvisoPago::Pagado));
+        fila("en una remesa", "remesa", "", int(AvisoPago::Cargo));
+        fila("cobrado por remesa", "remesa pagado", "", int(AvisoPago::Pagado));
+        fila("devuelto", "devuelto", "ERPCA", int(AvisoPago::Transferencia));
+        fila("anulado", "impreso anulado", "", int(AvisoPago::Anulado));
+        fila("con otro detrás", "posterior", "EDRPCA", int(AvisoPago::Transferencia));
+        fila("negativo", "negativo", "EBDPA", int(AvisoPago::Devolucion));
+        fila("factura registrada", "registrada", "RPCAT", int(AvisoPago::Transferencia));
+        fila("rectificada", "registrada rectificada", "RPCT", int(AvisoPago::Transferencia));
+    }
+
+    void queDejaCadaEstado() {
+        QFETCH(QString, estado);
+        const EstadoDocumento e = estadoDe(estado);
+        const std::pair<QChar, Accion> acciones[] = {
+            {u'E', Accion::Editar},          {u'B', Accion::Borrar},
+            {u'D', Accion::DeshacerEmision}, {u'R', Accion::Remesar},
+            {u'P', Accion::MarcarPagado},    {u'N', Accion::MarcarPendiente},
+            {u'C', Accion::PedirPago},       {u'A', Accion::Anular},
+            {u'T', Accion::Rectificar}};
+        QString permite;
+        for (const auto& [letra, accion] : acciones)
+            if (motivoNo(e, accion).isEmpty()) permite += letra;
+        QTEST(permite, "permite");
+        QTEST(int(avisoPago(e).tipo), "aviso");
+        // A refusal to delete always gives the way forward.
+        if (!permite.contains(u'B') && !e.anulado)
+            QVERIFY(motivoNo(e, Accion::Borrar).contains(u"«Anular»"_s) ||
+                    motivoNo(e, Accion::Borrar).contains(u"pendiente"_s));
     }
 
     void unAnoEntero() {
