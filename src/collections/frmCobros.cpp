@@ -2,11 +2,13 @@
 
 #include "ui_frmCobros.h"
 
+#include "app/Modulo.h"
 #include "banking/frmRemesa.h"
 #include "collections/Buscar.h"
 #include "collections/frmCobrosHoja.h"
 #include "collections/frmEmitirMes.h"
 #include "collections/frmPago.h"
+#include "data/Anos.h"
 #include "data/Documentos.h"
 #include "data/EmitirMes.h"
 #include "data/EstadoDocumento.h"
@@ -19,6 +21,7 @@
 #include "ui/PulsarTecla.h"
 
 #include <QFocusEvent>
+#include <algorithm>
 
 namespace {
 
@@ -75,7 +78,9 @@ frmCobros::~frmCobros() = default;
 void frmCobros::alActivar() {
     CargarSeriesFiltro();
     ui->mskDesde->setText(QStringLiteral("01/01/2000"));
-    ui->mskHasta->setText(QStringLiteral("31/12/") + QString::number(Hoy().year()));
+    // A year made ahead (after «Nuevo año» in December) shows its own documents too.
+    ui->mskHasta->setText(QStringLiteral("31/12/") +
+                          QString::number(std::max(Hoy().year(), numeroDeAno(Modulo::Ano))));
     CargarLista();
     ui->txtFiltro->setFocus();
 }

@@ -2,8 +2,10 @@
 
 #include "ui_frmCobrosHoja.h"
 
+#include "app/Modulo.h"
 #include "collections/Buscar.h"
 #include "collections/frmCobrosDetalle.h"
+#include "data/Anos.h"
 #include "data/Documentos.h"
 #include "data/EmitirMes.h"
 #include "data/EstadoDocumento.h"
@@ -159,7 +161,7 @@ void frmCobrosHoja::PrepararTotales() {
 
 void frmCobrosHoja::NuevoDocumento() {
     Id = 0;
-    ui->mskFecha->setText(formatoFecha(Hoy()));
+    ui->mskFecha->setText(formatoFecha(fechaEnAno(Hoy(), numeroDeAno(Modulo::Ano))));
     FijarTrimestre();
     MostrarInquilino(IdInq);
     MostrarInmueble(IdInm);
@@ -388,10 +390,20 @@ bool frmCobrosHoja::ComprobaDatos() {
         return false;
     }
     if (!numeroLibre(Id, *numero, ui->cmbSerie->currentText())) return NumeroOcupado();
-    if (!leerFecha(ui->mskFecha->text()).isValid()) {
+    const QDate fecha = leerFecha(ui->mskFecha->text());
+    if (!fecha.isValid()) {
         Mensaje::informar(this, QStringLiteral("Fecha incorrecta. Ponga otra"));
         ui->mskFecha->setFocus();
         return false;
+    }
+    // A date changed to another year would leave the document out of both years' totals.
+    if (fecha != guardada_.fec) {
+        if (const QString motivo = motivoFechaFueraDeAno(fecha, numeroDeAno(Modulo::Ano));
+            !motivo.isEmpty()) {
+            Mensaje::informar(this, motivo);
+            ui->mskFecha->setFocus();
+            return false;
+        }
     }
     if (!leerNumero(ui->txtRet->text())) {
         Mensaje::informar(this, QStringLiteral("Retención incorrecta. Ponga un número"));

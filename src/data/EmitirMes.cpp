@@ -145,6 +145,18 @@ QString motivoFueraDeAno(const QDate& mes, const QDate& fecha, int ano) {
     return {};
 }
 
+QDate fechaEnAno(const QDate& hoy, int ano) {
+    return std::clamp(hoy, QDate(ano, 1, 1), QDate(ano, 12, 31));
+}
+
+QString motivoFechaFueraDeAno(const QDate& fecha, int ano) {
+    if (fecha.year() == ano) return {};
+    return QStringLiteral(
+               "La fecha debe ser del año de trabajo, %1: cada documento va en el año "
+               "de su fecha, que es donde lo suman el resumen fiscal y las estadísticas.")
+        .arg(ano);
+}
+
 AjustesDocumento ajustesNuevoDocumento(int idInm, int idInq) {
     AjustesDocumento a;
     if (idInm != 0 && !todosLosCargos().value(idInm).isEmpty()) {

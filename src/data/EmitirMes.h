@@ -41,6 +41,11 @@ QDate mesPropuesto(int ano);
  */
 QString motivoFueraDeAno(const QDate& mes, const QDate& fecha, int ano);
 
+/** The date a new document of the working year ano proposes: today, or the year's nearest day. */
+QDate fechaEnAno(const QDate& hoy, int ano);
+/** Why a document dated fecha does not belong in the working year ano; empty when it does. */
+QString motivoFechaFueraDeAno(const QDate& fecha, int ano);
+
 /** What a new document starts with, before its first line, and where that came from. */
 struct AjustesDocumento {
     enum Origen { Cargos, UltimoDelInquilino, Empresa };

@@ -1,6 +1,8 @@
 #include "reports/frmEstadisticas.h"
 #include "ui_frmEstadisticas.h"
 
+#include "app/Modulo.h"
+#include "data/Anos.h"
 #include "data/Estadisticas.h"
 #include "data/Formato.h"
 #include "ui/CampoAno.h"
@@ -103,7 +105,8 @@ void frmEstadisticas::alActivar() {
     pintarFondo(ui->lstTipo, colorFondo());
     pintarFondo(ui->lblTitulo, colorFondo());
     ui->lstTipo->setCurrentRow(kIndiceMes);
-    ui->txtAno->setText(QString::number(Hoy().year()));
+    // The working year's own documents, whichever year today is.
+    ui->txtAno->setText(QString::number(numeroDeAno(Modulo::Ano)));
     cmdFiltrar_Click();
 }
 

@@ -1,6 +1,8 @@
 #include "tax/frmResumenFiscal.h"
 #include "ui_frmResumenFiscal.h"
 
+#include "app/Modulo.h"
+#include "data/Anos.h"
 #include "data/Formato.h"
 #include "reports/Impresoras.h"
 #include "reports/MotorInforme.h"
@@ -60,7 +62,8 @@ frmResumenFiscal::frmResumenFiscal(QWidget* padre)
 frmResumenFiscal::~frmResumenFiscal() = default;
 
 void frmResumenFiscal::alActivar() {
-    ui->txtAno->setText(QString::number(Hoy().year()));
+    // The working year's own documents, whichever year today is.
+    ui->txtAno->setText(QString::number(numeroDeAno(Modulo::Ano)));
     Calcular();
     ui->txtAno->setFocus();
 }
