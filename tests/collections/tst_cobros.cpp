@@ -390,6 +390,10 @@ private slots:
              "2");
         fila("cerrar, IVA que no existe", "cerrar", "txtPorIva", "7",
              "Este IVA no es correcto. Cámbielo", "7");
+        fila("cerrar, fecha de otro año", "cerrar", "mskFecha", "02012025",
+             "La fecha debe ser del año de trabajo, 2024: cada documento va en el año de su fecha, "
+             "que es donde lo suman el resumen fiscal y las estadísticas.",
+             "02/01/2025");
     }
 
     void guardarAntesDeImprimir() {
