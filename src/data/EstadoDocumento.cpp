@@ -98,9 +98,13 @@ QList<EstadoDocumento> leerEstados(const QList<int>& ids) {
 
 namespace {
 
-/** "anulado" or "anulada", as the document's class goes. */
+/** The ending of an adjective or pronoun for the document's class: "a" for an invoice. */
+QString o(const EstadoDocumento& e) {
+    return e.factura ? QStringLiteral("a") : QStringLiteral("o");
+}
+
 QString anulado(const EstadoDocumento& e) {
-    return e.factura ? QStringLiteral("anulada") : QStringLiteral("anulado");
+    return QStringLiteral("anulad") + o(e);
 }
 
 /** "El recibo 57A" / "La factura 57B", or "el …" / "la …" in mid-sentence. */
@@ -128,9 +132,8 @@ QString motivoEditar(const EstadoDocumento& e) {
             .arg(e.remesa);
     if (e.remesa != 0)
         return QStringLiteral("%1 va en la remesa nº %2: no se puede cambiar mientras el banco no "
-                              "lo devuelva (anote la devolución en «Remesas hechas»).")
-            .arg(elDocumento(e))
-            .arg(e.remesa);
+                              "l%3 devuelva (anote la devolución en «Remesas hechas»).")
+            .arg(elDocumento(e), QString::number(e.remesa), o(e));
     return {};
 }
 
@@ -145,16 +148,14 @@ QString motivoBorrar(const EstadoDocumento& e) {
         return no + QStringLiteral("%1 está %2 y conserva su número.")
                         .arg(elDocumento(e, false), anulado(e));
     if (e.pagado)
-        return no + QStringLiteral("%1 ya está pagad%2. Si no debía cobrarse, márquelo como "
-                                   "pendiente (devolviendo el importe) y anúlelo.")
-                        .arg(elDocumento(e, false), e.factura ? u"a" : u"o");
+        return no + QStringLiteral("%1 ya está pagad%2. Si no debía cobrarse, márquel%2 como "
+                                   "pendiente (devolviendo el importe) y anúlel%2.")
+                        .arg(elDocumento(e, false), o(e));
     if (e.remesado)
         return no + QStringLiteral("%1 fue en una remesa al banco.").arg(elDocumento(e, false)) +
                usarAnular(e);
     if (e.impreso)
-        return no +
-               QStringLiteral("%1 ya está impres%2.")
-                   .arg(elDocumento(e, false), e.factura ? u"a" : u"o") +
+        return no + QStringLiteral("%1 ya está impres%2.").arg(elDocumento(e, false), o(e)) +
                usarAnular(e);
     if (!e.posterior.isEmpty())
         return no +
@@ -177,7 +178,7 @@ QString motivoDeshacer(const EstadoDocumento& e) {
 
 QString motivoRemesar(const EstadoDocumento& e) {
     if (e.anulado) return QStringLiteral("%1 está %2.").arg(elDocumento(e), anulado(e));
-    if (e.pagado) return QStringLiteral("%1 ya está pagado.").arg(elDocumento(e));
+    if (e.pagado) return QStringLiteral("%1 ya está pagad%2.").arg(elDocumento(e), o(e));
     if (e.remesa != 0)
         return QStringLiteral("%1 ya va en la remesa nº %2.").arg(elDocumento(e)).arg(e.remesa);
     if (e.total <= 0) return QStringLiteral("importe cero o negativo");
@@ -187,22 +188,20 @@ QString motivoRemesar(const EstadoDocumento& e) {
 QString motivoPagado(const EstadoDocumento& e) {
     if (e.anulado)
         return QStringLiteral("%1 está %2: no se cobra.").arg(elDocumento(e), anulado(e));
-    if (e.pagado) return QStringLiteral("%1 ya está pagado.").arg(elDocumento(e));
+    if (e.pagado) return QStringLiteral("%1 ya está pagad%2.").arg(elDocumento(e), o(e));
     if (e.remesa != 0)
-        return QStringLiteral("%1 va en la remesa nº %2: queda pagado cuando se marque la remesa "
+        return QStringLiteral("%1 va en la remesa nº %2: queda pagad%3 cuando se marque la remesa "
                               "como cobrada en «Remesas hechas».")
-            .arg(elDocumento(e))
-            .arg(e.remesa);
+            .arg(elDocumento(e), QString::number(e.remesa), o(e));
     return {};
 }
 
 QString motivoPendiente(const EstadoDocumento& e) {
-    if (!e.pagado) return QStringLiteral("%1 no está pagado.").arg(elDocumento(e));
+    if (!e.pagado) return QStringLiteral("%1 no está pagad%2.").arg(elDocumento(e), o(e));
     if (e.remesa != 0)
-        return QStringLiteral("%1 se cobró por la remesa nº %2: si el banco lo devolvió, anote la "
+        return QStringLiteral("%1 se cobró por la remesa nº %2: si el banco l%3 devolvió, anote la "
                               "devolución en «Remesas hechas».")
-            .arg(elDocumento(e))
-            .arg(e.remesa);
+            .arg(elDocumento(e), QString::number(e.remesa), o(e));
     return {};
 }
 
@@ -220,19 +219,17 @@ QString motivoAnular(const EstadoDocumento& e) {
     if (e.anulado || e.verifactu == EstadoFactura::Anulada)
         return no + QStringLiteral("%1 ya está %2.").arg(elDocumento(e, false), anulado(e));
     if (e.remesa != 0 && e.pagado)
-        return no + QStringLiteral("%1 se cobró por la remesa nº %2. Si el banco lo devolvió, "
+        return no + QStringLiteral("%1 se cobró por la remesa nº %2. Si el banco l%3 devolvió, "
                                    "anote antes la devolución en «Remesas hechas».")
-                        .arg(elDocumento(e, false))
-                        .arg(e.remesa);
+                        .arg(elDocumento(e, false), QString::number(e.remesa), o(e));
     if (e.remesa != 0)
-        return no + QStringLiteral("%1 va en la remesa nº %2. Pida al banco que no lo cargue y "
+        return no + QStringLiteral("%1 va en la remesa nº %2. Pida al banco que no l%3 cargue y "
                                    "anote la devolución en «Remesas hechas».")
-                        .arg(elDocumento(e, false))
-                        .arg(e.remesa);
+                        .arg(elDocumento(e, false), QString::number(e.remesa), o(e));
     if (e.pagado)
         return no + QStringLiteral("%1 está pagad%2. Devuelva antes el importe y márquel%2 como "
                                    "pendiente.")
-                        .arg(elDocumento(e, false), e.factura ? u"a" : u"o");
+                        .arg(elDocumento(e, false), o(e));
     if (!e.rectificadaPor.isEmpty())
         return no + QStringLiteral("la factura %1 está rectificada por la %2; anule antes la "
                                    "rectificativa.")
@@ -244,10 +241,6 @@ QString motivoRectificar(const EstadoDocumento& e) {
     if (e.verifactu == EstadoFactura::Emitida && !e.anulado) return {};
     return QStringLiteral("Solo se puede rectificar una factura emitida con registro VERI*FACTU y "
                           "no anulada.");
-}
-
-QString fecha(const QDate& d) {
-    return d.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
 } // namespace
@@ -366,18 +359,18 @@ AvisoPago avisoPago(const EstadoDocumento& e) {
         a.fecha = e.fechaAnulacion;
         a.texto =
             (e.factura ? QStringLiteral("Factura anulada") : QStringLiteral("Recibo anulado")) +
-            (a.fecha.isValid() ? QStringLiteral(" el ") + fecha(a.fecha) : QString()) + u'.';
+            (a.fecha.isValid() ? QStringLiteral(" el ") + formatoFecha(a.fecha) : QString()) + u'.';
     } else if (e.total < 0) {
         a.tipo = AvisoPago::Devolucion;
         a.fecha = e.fechaPago;
         const QString importe = formatoImporte(-e.total);
-        a.texto = e.pagado
-                      ? QStringLiteral("Se le devolvieron %1 € el %2.").arg(importe, fecha(a.fecha))
-                      : QStringLiteral("Se le devolverán %1 €.").arg(importe);
+        a.texto = e.pagado ? QStringLiteral("Se le devolvieron %1 € el %2.")
+                                 .arg(importe, formatoFecha(a.fecha))
+                           : QStringLiteral("Se le devolverán %1 €.").arg(importe);
     } else if (e.pagado) {
         a.tipo = AvisoPago::Pagado;
         a.fecha = e.fechaPago;
-        a.texto = QStringLiteral("Pagado el %1").arg(fecha(a.fecha)) +
+        a.texto = QStringLiteral("Pagado el %1").arg(formatoFecha(a.fecha)) +
                   (e.formaPago.isEmpty() ? QString()
                                          : QStringLiteral(" (%1)").arg(e.formaPago.toLower())) +
                   u'.';
@@ -385,7 +378,8 @@ AvisoPago avisoPago(const EstadoDocumento& e) {
         a.tipo = AvisoPago::Cargo;
         a.fecha = e.fechaCargo;
         a.cuenta = ibanCorto(e.ibanCargo);
-        a.texto = QStringLiteral("Se cargará en su cuenta %1 el %2").arg(a.cuenta, fecha(a.fecha));
+        a.texto =
+            QStringLiteral("Se cargará en su cuenta %1 el %2").arg(a.cuenta, formatoFecha(a.fecha));
     } else {
         a.tipo = AvisoPago::SinImporte;
     }
@@ -394,24 +388,25 @@ AvisoPago avisoPago(const EstadoDocumento& e) {
 
 QString textoEstado(const EstadoDocumento& e) {
     QStringList partes;
-    const QString o = e.factura ? QStringLiteral("a") : QStringLiteral("o");
+    const QString a = o(e);
     if (e.anulado)
-        partes << QStringLiteral("ANULAD%1 el %2").arg(o.toUpper(), fecha(e.fechaAnulacion));
+        partes << QStringLiteral("ANULAD%1 el %2").arg(a.toUpper(), formatoFecha(e.fechaAnulacion));
     if (e.impreso)
-        partes << QStringLiteral("Impres%1").arg(o) +
+        partes << QStringLiteral("Impres%1").arg(a) +
                       (e.comoImpreso.isEmpty() ? QString()
                                                : QStringLiteral(" (%1)").arg(e.comoImpreso));
     if (e.pagado)
-        partes << QStringLiteral("Pagad%1 el %2").arg(o, fecha(e.fechaPago)) +
+        partes << QStringLiteral("Pagad%1 el %2").arg(a, formatoFecha(e.fechaPago)) +
                       (e.formaPago.isEmpty() ? QString()
                                              : QStringLiteral(" (%1)").arg(e.formaPago.toLower())) +
                       (e.remesa != 0 ? QStringLiteral(" por la remesa nº %1").arg(e.remesa)
                                      : QString());
     else if (e.remesa != 0)
         partes << QStringLiteral("En la remesa nº %1: se cargará en %2 el %3")
-                      .arg(QString::number(e.remesa), ibanCorto(e.ibanCargo), fecha(e.fechaCargo));
+                      .arg(QString::number(e.remesa), ibanCorto(e.ibanCargo),
+                           formatoFecha(e.fechaCargo));
     else if (e.devuelto)
-        partes << QStringLiteral("Devuelt%1 por el banco: pendiente").arg(o);
+        partes << QStringLiteral("Devuelt%1 por el banco: pendiente").arg(a);
     else if (!e.anulado)
         partes << QStringLiteral("Pendiente de pago");
     if (!e.rectificadaPor.isEmpty())
