@@ -8,6 +8,7 @@
 #include "data/Consulta.h"
 #include "data/Documentos.h"
 #include "data/LecturaAparte.h"
+#include "reports/Impresoras.h"
 #include "ui/Mensajes.h"
 #include "verifactu/Registros.h"
 
@@ -147,6 +148,9 @@ void ofrecerReconexion() {
 QString Arrancar(std::unique_ptr<QLockFile>& cerrojo) {
     Modulo::ColorPrincipal = Modulo::LeerColor();
     Modulo::ColorFondo = Modulo::LeerColor2();
+    // A printer kept by an earlier version as a position is named now, before a queue added or
+    // removed in the office can shift the list it counted in.
+    impresoraElegida();
     const QString rutaBD = Modulo::LeerRutaBD();
     // A missing year is explained by the opening itself, which never creates anything.
     if (Modulo::EnServidor() || QFileInfo(rutaBD).isFile())

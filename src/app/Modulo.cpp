@@ -134,9 +134,8 @@ bool EscribirColor2(int color) {
     return escribir("color2.ini", " " + QByteArray::number(color) + " \r\n");
 }
 
-bool EscribirImpresoras(int informes, int pdf) {
-    return escribir("imp.ini",
-                    QByteArray::number(informes) + "\r\n" + QByteArray::number(pdf) + "\r\n");
+bool EscribirImpresoras(const QString& informes, const QString& pdf) {
+    return escribir("imp.ini", informes.toUtf8() + "\r\n" + pdf.toUtf8() + "\r\n");
 }
 
 bool EscribirRutaUsuario(const QString& ruta, const QString& ano) {

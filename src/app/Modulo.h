@@ -50,8 +50,8 @@ QVariant LeerImpresora(bool segunda);
 /** Rewrites color.ini / color2.ini: a blank, the number, a blank, CR LF. */
 bool EscribirColor(int color);
 bool EscribirColor2(int color);
-/** Rewrites imp.ini: both positions, each followed by CR LF (-1 for no selection). */
-bool EscribirImpresoras(int informes, int pdf);
+/** Rewrites imp.ini: both lines (UTF-8), each followed by CR LF. */
+bool EscribirImpresoras(const QString& informes, const QString& pdf);
 /** Writes ruta.ini and ano.ini (one line each, CR LF) in the user's folder, creating it. */
 bool EscribirRutaUsuario(const QString& ruta, const QString& ano);
 /** Rewrites ano.ini: the year's folder name and CR LF. */

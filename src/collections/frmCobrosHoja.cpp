@@ -38,11 +38,11 @@ QList<Columna> columnasLineas() {
             Columna::oculta()};
 }
 
-/** A document shown for printing may be handed out: its monthly run can no longer be undone,
- * and an invoice gets its billing record. Nothing is shown when that fails. */
-bool anotarImpreso(QWidget* ventana, int id, const QString& como) {
+/** An invoice gets its billing record before any copy of it can leave the program; nothing is
+ * shown when that fails. It counts as printed only once the copy has gone out. */
+bool registrarFactura(QWidget* ventana, int id) {
     try {
-        marcarImpresos({id}, como);
+        emitirFacturas({id});
     } catch (const ErrorBD& error) {
         Mensaje::critico(ventana, error.texto());
         return false;
@@ -240,8 +240,8 @@ void frmCobrosHoja::MostrarEstadoFactura() {
                       .isEmpty());
 }
 
-bool frmCobrosHoja::Emitir(const QString& como) {
-    if (!anotarImpreso(this, Id, como)) return false;
+bool frmCobrosHoja::Emitir() {
+    if (!registrarFactura(this, Id)) return false;
     MostrarEstadoFactura();
     return true;
 }
@@ -343,7 +343,7 @@ void frmCobrosHoja::ImprimirRecibo() {
         Mensaje::informar(this, QStringLiteral("El documento no tiene líneas"));
         return;
     }
-    if (!Emitir(QStringLiteral("Recibo desde su hoja"))) return;
+    if (!Emitir()) return;
     frmInformeHojaDoc vista(this);
     vista.Tipo = QStringLiteral("Recibo");
     vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
@@ -359,7 +359,7 @@ void frmCobrosHoja::ImprimirFactura() {
         return;
     }
     const Totales& t = guardada_.totales;
-    if (!Emitir(QStringLiteral("Factura desde su hoja"))) return;
+    if (!Emitir()) return;
     frmInformeHojaDoc vista(this);
     vista.Tipo = QStringLiteral("Factura");
     vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);

@@ -70,7 +70,7 @@ private:
     void SalirPorIva();
     void ImprimirRecibo();
     void ImprimirFactura();
-    bool Emitir(const QString& como);
+    bool Emitir();
     void AplicarAjustes();
     void MostrarAviso(const QString& texto, bool grave);
     void MostrarEstadoFactura();

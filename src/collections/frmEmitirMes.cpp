@@ -50,9 +50,8 @@ frmEmitirMes::frmEmitirMes(QWidget* padre)
     configurarCampo(ui->mskFecha, Campo::Normal);
     configurarCampo(ui->cmbSerie, Campo::Normal);
     configurarCampo(ui->cmbDestino, Campo::ColorFoco);
-    ui->cmbDestino->addItems({QStringLiteral("Impresora"), QStringLiteral("Un PDF"),
-                              QStringLiteral("Un PDF por documento")});
-    ui->cmbDestino->setCurrentIndex(1);
+    prepararDestino(ui->cmbDestino, QStringLiteral("Un PDF por documento"),
+                    QStringLiteral("emitirMes/destino"));
     connect(ui->cmdProponer, &QPushButton::clicked, this, &frmEmitirMes::Proponer);
     connect(ui->mshPropuesta, &Rejilla::elegida, this, &frmEmitirMes::CambiarMarca);
     connect(ui->cmdEmitir, &QPushButton::clicked, this, &frmEmitirMes::Emitir);

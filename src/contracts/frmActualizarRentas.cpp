@@ -41,9 +41,8 @@ frmActualizarRentas::frmActualizarRentas(QWidget* padre)
     configurarCampo(ui->txtIpc, Campo::Numero);
     configurarCampo(ui->txtIrav, Campo::Numero);
     configurarCampo(ui->cmbDestino, Campo::ColorFoco);
-    ui->cmbDestino->addItems({QStringLiteral("Impresora"), QStringLiteral("Un PDF"),
-                              QStringLiteral("Un PDF por carta")});
-    ui->cmbDestino->setCurrentIndex(1);
+    prepararDestino(ui->cmbDestino, QStringLiteral("Un PDF por carta"),
+                    QStringLiteral("actualizarRentas/destino"));
     connect(ui->cmdBuscar, &QPushButton::clicked, this, &frmActualizarRentas::Buscar);
     connect(ui->cmdCalcular, &QPushButton::clicked, this, &frmActualizarRentas::Calcular);
     connect(ui->mshRentas, &Rejilla::elegida, this, &frmActualizarRentas::CambiarMarca);

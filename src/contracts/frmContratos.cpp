@@ -6,8 +6,9 @@
 #include "contracts/frmContratosFicha.h"
 #include "contracts/frmVencimientos.h"
 #include "data/Formato.h"
+#include "reports/ColaImpresion.h"
+#include "reports/Impresion.h"
 #include "reports/Impresoras.h"
-#include "reports/MotorInforme.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
@@ -118,8 +119,18 @@ void frmContratos::Vencimientos() {
 }
 
 void frmContratos::Listado(const QString& plantilla) {
-    CursorEspera espera(this);
-    const FilasInforme filas =
-        plantilla == QStringLiteral("Fianzas") ? filasFianzas() : filasContratos();
-    imprimirFilas(this, plantilla, {}, filas, plantilla, posicionImpresora(false));
+    FilasInforme filas;
+    {
+        CursorEspera espera(this);
+        filas = plantilla == QStringLiteral("Fianzas") ? filasFianzas() : filasContratos();
+    }
+    // This window has no «PDF» button: with no printer to take it, the list can still be kept.
+    bool pdf = false;
+    if (!servicioImpresionResponde() || listaImpresoras().isEmpty()) {
+        if (!Mensaje::preguntar(this, QStringLiteral("No hay ninguna impresora disponible en este "
+                                                     "equipo. ¿Guardar el listado como PDF?")))
+            return;
+        pdf = true;
+    }
+    imprimirFilas(this, plantilla, {}, filas, plantilla, pdf);
 }

@@ -2,16 +2,15 @@
 
 #include "data/Documentos.h"
 #include "data/EmitirMes.h"
-#include "data/EstadoDocumento.h"
 #include "data/Formato.h"
-#include "reports/Impresoras.h"
+#include "reports/Impresion.h"
 #include "reports/MotorInforme.h"
 #include "ui/CursorEspera.h"
-#include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
 #include "verifactu/Registros.h"
 
-#include <QStandardPaths>
+#include <QComboBox>
+#include <QSettings>
 #include <memory>
 #include <vector>
 
@@ -46,94 +45,71 @@ std::vector<DocumentoImpreso> preparar(QWidget* padre, const QList<int>& ids) {
         QString archivo = informe.nombre + QStringLiteral(" - ") +
                           datosInquilino(c->idInq).value_or(DatosInquilino{}).nom;
         archivo.replace(QLatin1Char('/'), QLatin1Char('-'));
-        documentos.push_back({std::make_unique<PaginasInforme>(informe), archivo});
+        documentos.push_back({std::make_unique<PaginasInforme>(informe), archivo, id});
     }
     return documentos;
-}
-
-bool pintar(std::vector<DocumentoImpreso>& documentos, QPrinter& impresora) {
-    QList<PaginasInforme*> paginas;
-    for (DocumentoImpreso& d : documentos)
-        paginas << d.paginas.get();
-    prepararImpresora(impresora);
-    return PaginasInforme::pintarSeguidos(&impresora, paginas);
-}
-
-bool aPdf(std::vector<DocumentoImpreso>& documentos, const QString& archivo) {
-    QPrinter impresora(QPrinter::HighResolution);
-    impresora.setOutputFormat(QPrinter::PdfFormat);
-    impresora.setOutputFileName(archivo);
-    return pintar(documentos, impresora);
-}
-
-QString carpetaDocumentos() {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
 } // namespace
 
 int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos destino) {
-    const int impresos = imprimirPreparados(padre, destino, QStringLiteral("Emisión"),
-                                            [&]() -> std::vector<DocumentoImpreso> {
-                                                // An invoice is issued, its record made, before any
-                                                // copy of it leaves the program.
-                                                try {
-                                                    emitirFacturas(ids);
-                                                } catch (const ErrorBD& error) {
-                                                    Mensaje::critico(padre, error.texto());
-                                                    return {};
-                                                }
-                                                return preparar(padre, ids);
-                                            });
-    if (impresos == 0) return 0;
-    // Handed out from here on: the run can no longer be undone, nor its documents deleted.
-    static const char* const como[] = {"Emisión, impresora", "Emisión, un PDF",
-                                       "Emisión, un PDF por documento"};
-    try {
-        marcarImpresos(ids, QString::fromUtf8(como[static_cast<int>(destino)]));
-    } catch (const ErrorBD& error) {
-        Mensaje::critico(padre, error.texto());
-    }
-    return impresos;
+    return imprimirPreparados(padre, destino, QStringLiteral("Emisión"),
+                              [&]() -> std::vector<DocumentoImpreso> {
+                                  // An invoice is issued, its record made, before any copy of it
+                                  // leaves the program.
+                                  try {
+                                      emitirFacturas(ids);
+                                  } catch (const ErrorBD& error) {
+                                      Mensaje::critico(padre, error.texto());
+                                      return {};
+                                  }
+                                  return preparar(padre, ids);
+                              });
 }
 
 int imprimirPreparados(QWidget* padre, DestinoDocumentos destino, const QString& nombre,
                        const std::function<std::vector<DocumentoImpreso>()>& preparar) {
-    const QStringList impresoras = listaImpresoras();
-    const int posicion = posicionImpresora(false);
-    if (destino == DestinoDocumentos::Impresora && impresoras.value(posicion) == kArchivoPdf)
-        destino = DestinoDocumentos::UnPdf;
+    QString impresora;
     QString ruta;
-    if (destino == DestinoDocumentos::UnPdf)
-        ruta = DialogoArchivo::guardar(padre, QStringLiteral("Guardar como PDF"),
-                                       carpetaDocumentos() + QLatin1Char('/') + nombre +
-                                           QStringLiteral(".pdf"),
-                                       QStringLiteral("PDF (*.pdf)"));
-    else if (destino == DestinoDocumentos::PdfPorDocumento)
-        ruta = DialogoArchivo::carpeta(padre, QStringLiteral("Carpeta para los PDF"),
-                                       carpetaDocumentos());
-    if (destino != DestinoDocumentos::Impresora && ruta.isEmpty()) return 0;
-
-    CursorEspera espera(padre);
-    std::vector<DocumentoImpreso> documentos = preparar();
-    if (documentos.empty()) return 0;
-    bool bien = true;
-    if (destino == DestinoDocumentos::UnPdf) {
-        bien = aPdf(documentos, ruta);
-    } else if (destino == DestinoDocumentos::PdfPorDocumento) {
-        for (auto& d : documentos) {
-            std::vector<DocumentoImpreso> uno;
-            uno.push_back(std::move(d));
-            bien = bien && aPdf(uno, ruta + QLatin1Char('/') + uno.front().archivo +
-                                         QStringLiteral(".pdf"));
-        }
+    if (destino == DestinoDocumentos::Impresora) {
+        const auto lista = impresoraLista(padre);
+        if (!lista) return 0;
+        impresora = *lista;
     } else {
-        QPrinter impresora(QPrinter::HighResolution);
-        impresora.setPrinterName(impresoras.value(posicion));
-        impresora.setDocName(nombre);
-        bien = pintar(documentos, impresora);
+        ruta = destino == DestinoDocumentos::UnPdf ? pedirArchivoPdf(padre, nombre)
+                                                   : pedirCarpetaPdf(padre);
+        if (ruta.isEmpty()) return 0;
     }
-    if (bien) return static_cast<int>(documentos.size());
-    Mensaje::critico(padre, QStringLiteral("No se pudieron imprimir los documentos."));
-    return 0;
+    std::vector<DocumentoImpreso> documentos;
+    {
+        CursorEspera espera(padre);
+        documentos = preparar();
+    }
+    if (documentos.empty()) return 0;
+    QList<PiezaImpresa> piezas;
+    for (const DocumentoImpreso& d : documentos) {
+        const QList<int> ids = d.documento ? QList<int>{d.documento} : QList<int>{};
+        if (destino == DestinoDocumentos::UnPdf && !piezas.isEmpty()) {
+            piezas.first().informes << d.paginas.get();
+            piezas.first().documentos << ids;
+            continue;
+        }
+        const QString archivo = destino == DestinoDocumentos::PdfPorDocumento
+                                    ? ruta + QLatin1Char('/') + d.archivo + QStringLiteral(".pdf")
+                                    : ruta;
+        piezas.append({{d.paginas.get()}, ids, archivo});
+    }
+    const int hechas = entregar(padre, impresora, nombre, piezas);
+    return destino == DestinoDocumentos::UnPdf && hechas ? static_cast<int>(documentos.size())
+                                                         : hechas;
+}
+
+void prepararDestino(QComboBox* combo, const QString& porDocumento, const QString& clave) {
+    combo->addItems({QStringLiteral("Impresora"), QStringLiteral("Un PDF"), porDocumento});
+    QSettings ajustes(QStringLiteral("Torvane"), QStringLiteral("Torvane"));
+    const int elegido = ajustes.value(clave, 1).toInt();
+    combo->setCurrentIndex(elegido >= 0 && elegido < combo->count() ? elegido : 1);
+    QObject::connect(combo, &QComboBox::currentIndexChanged, combo, [clave](int indice) {
+        QSettings(QStringLiteral("Torvane"), QStringLiteral("Torvane")).setValue(clave, indice);
+    });
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 class PaginasInforme;
+class QComboBox;
 class QWidget;
 
 /** Where the documents of a run go. */
@@ -15,6 +16,12 @@ enum class DestinoDocumentos {
     UnPdf,          ///< one PDF file, each document on its own pages
     PdfPorDocumento ///< one PDF per document in a chosen folder
 };
+
+/**
+ * Fills combo with the three destinations (porDocumento names the third) and keeps the user's
+ * choice under clave for the next opening; one PDF the first time.
+ */
+void prepararDestino(QComboBox* combo, const QString& porDocumento, const QString& clave);
 
 /**
  * Prints the documents ids, each with its own template (Factura or Recibo, as it was issued) and
@@ -26,12 +33,13 @@ int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos 
 /** One document laid out with its template, and the file name it proposes. */
 struct DocumentoImpreso {
     std::unique_ptr<PaginasInforme> paginas;
-    QString archivo; ///< "Recibo 57A - García Pérez"
+    QString archivo;   ///< "Recibo 57A - García Pérez"
+    int documento = 0; ///< its tblCobros Id; 0 for what is not a collection document
 };
 
 /**
- * Asks for the file or folder destino needs (proposing nombre + ".pdf"), then prints what
- * preparar lays out, each document on its own pages. Returns how many were printed.
+ * Asks for the printer, file or folder destino needs (proposing nombre + ".pdf"), then prints
+ * what preparar lays out, each document on its own pages. Returns how many were printed.
  */
 int imprimirPreparados(QWidget* padre, DestinoDocumentos destino, const QString& nombre,
                        const std::function<std::vector<DocumentoImpreso>()>& preparar);

@@ -1,34 +1,14 @@
 #include "reports/MotorInforme.h"
 
 #include "app/Modulo.h"
-#include "reports/Impresoras.h"
 #include "reports/PintorListas.h"
 #include "reports/PintorQr.h"
-#include "ui/DialogoArchivo.h"
-#include "ui/Mensajes.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QDir>
-#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
-#include <QPrinterInfo>
-#include <QStandardPaths>
 #include <QTextDocument>
-
-namespace {
-
-QString rutaPropuesta(const QString& nombre) {
-    QString limpio = nombre;
-    limpio.replace(QLatin1Char('/'), QLatin1Char('-'));
-    // Without a Documents folder the dialog would open wherever the program was started.
-    QString carpeta = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!QFileInfo(carpeta).isDir()) carpeta = QDir::homePath();
-    return carpeta + QLatin1Char('/') + limpio + QStringLiteral(".pdf");
-}
-
-} // namespace
 
 InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
                              const QString& formula) {
@@ -40,9 +20,9 @@ InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& par
     return generarInforme(Modulo::Ruta + QStringLiteral("/Informes"), nombre, parametros, filas);
 }
 
-void prepararImpresora(QPrinter& impresora) {
+void prepararImpresora(QPrinter& impresora, const QMarginsF& margenes) {
     impresora.setPageSize(QPageSize(QPageSize::A4));
-    impresora.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    impresora.setPageMargins(margenes, QPageLayout::Millimeter);
 }
 
 PaginasInforme::PaginasInforme(const InformeGenerado& informe)
@@ -119,53 +99,4 @@ bool PaginasInforme::pintarSeguidos(QPrinter* impresora, const QList<PaginasInfo
             informes[i]->pintarPagina(pintor, n);
         }
     return pintor.end();
-}
-
-bool imprimirInforme(QWidget* padre, const QString& nombre, PaginasInforme& paginas, int posicion) {
-    const QStringList impresoras = listaImpresoras();
-    if (posicion < 0 || posicion >= impresoras.size()) {
-        Mensaje::informar(padre,
-                          QStringLiteral("La impresora elegida en Configuración (número %1) no "
-                                         "existe en este equipo. Elija otra en Configuración.")
-                              .arg(posicion + 1),
-                          Mensaje::Icono::Exclamacion);
-        return false;
-    }
-    QPrinter impresora(QPrinter::HighResolution);
-    if (impresoras[posicion] == kArchivoPdf) {
-        const QString archivo =
-            DialogoArchivo::guardar(padre, QStringLiteral("Guardar como PDF"),
-                                    rutaPropuesta(nombre), QStringLiteral("PDF (*.pdf)"));
-        if (archivo.isEmpty()) return false;
-        impresora.setOutputFormat(QPrinter::PdfFormat);
-        impresora.setOutputFileName(archivo);
-    } else {
-        impresora.setPrinterName(impresoras[posicion]);
-    }
-    prepararImpresora(impresora);
-    impresora.setDocName(nombre);
-    if (paginas.pintar(&impresora)) {
-        if (impresora.outputFormat() == QPrinter::PdfFormat)
-            Mensaje::informar(padre,
-                              QStringLiteral("PDF guardado en %1")
-                                  .arg(QDir::toNativeSeparators(impresora.outputFileName())));
-        return true;
-    }
-    Mensaje::critico(padre, QStringLiteral("No se pudo imprimir en %1").arg(impresoras[posicion]));
-    return false;
-}
-
-bool imprimirFilas(QWidget* padre, const QString& nombre, const ParametrosInforme& parametros,
-                   const FilasInforme& filas, const QString& archivo, int posicion) {
-    const InformeGenerado informe = abrirInforme(nombre, parametros, filas);
-    if (!informe.valido()) {
-        Mensaje::critico(padre, informe.error);
-        return false;
-    }
-    PaginasInforme paginas(informe);
-    if (const QString error = paginas.error(); !error.isEmpty()) {
-        Mensaje::critico(padre, error);
-        return false;
-    }
-    return imprimirInforme(padre, archivo, paginas, posicion);
 }

@@ -24,8 +24,11 @@ InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& par
 InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
                              const FilasInforme& filas);
 
-/** A4 with 15 mm margins: what every default template is drawn for. */
-void prepararImpresora(QPrinter& impresora);
+/** The margins every default template is drawn for, in millimetres. */
+inline const QMarginsF kMargenesInforme(15, 15, 15, 15);
+
+/** A4 with the given margins (in millimetres). */
+void prepararImpresora(QPrinter& impresora, const QMarginsF& margenes = kMargenesInforme);
 
 /**
  * A report laid out in pages: a table's <thead> rows repeat at the top of each page and, when
@@ -70,18 +73,3 @@ private:
     std::unique_ptr<PintorLista> lista_;
     double alturaPie_ = 0;
 };
-
-/**
- * Prints on the printer at posicion of listaImpresoras(); "Archivo PDF" asks for a file in the
- * documents folder named after the report (nombre). A position outside the list, a cancelled file
- * choice or a printer that fails are told to the user (cancelling silently); returns whether
- * something was printed.
- */
-bool imprimirInforme(QWidget* padre, const QString& nombre, PaginasInforme& paginas, int posicion);
-
-/**
- * Renders the list template nombre with the caller's rows and prints it as imprimirInforme()
- * does, proposing archivo; an engine or template error is told to the user.
- */
-bool imprimirFilas(QWidget* padre, const QString& nombre, const ParametrosInforme& parametros,
-                   const FilasInforme& filas, const QString& archivo, int posicion);

@@ -1,5 +1,7 @@
 #include "reports/PintorListas.h"
 
+#include "reports/MotorInforme.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -261,8 +263,7 @@ PintorLista::PintorLista(const InformeGenerado& informe)
     , filas_(informe.filas)
     , medida_(QPrinter::HighResolution) {
     QPrinter a4(QPrinter::HighResolution);
-    a4.setPageSize(QPageSize(QPageSize::A4));
-    a4.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    prepararImpresora(a4);
     leerPlantilla(a4);
 }
 

@@ -1,6 +1,6 @@
 #include "reports/VentanaInforme.h"
 
-#include "reports/Impresoras.h"
+#include "reports/Impresion.h"
 #include "reports/MotorInforme.h"
 #include "reports/VisorPaginas.h"
 #include "ui/CursorEspera.h"
@@ -70,6 +70,7 @@ bool VentanaInforme::mostrar(const QString& nombre, const ParametrosInforme& par
     {
         CursorEspera espera(this);
         informe_ = abrirInforme(nombre, parametros, formula);
+        formula_ = formula;
         error = informe_.error;
         if (error.isEmpty()) {
             paginas_ = std::make_unique<PaginasInforme>(informe_);
@@ -98,6 +99,7 @@ void VentanaInforme::imprimir(bool pdf, const QString& avisoVacio) {
         Mensaje::informar(this, avisoVacio);
         return;
     }
-    CursorEspera espera(this);
-    imprimirInforme(this, informe_.nombre, *paginas_, posicionImpresora(pdf));
+    const auto documento = leerFormulaSeleccion(formula_);
+    imprimirInforme(this, informe_.nombre, *paginas_, pdf,
+                    documento ? QList<int>{*documento} : QList<int>{});
 }

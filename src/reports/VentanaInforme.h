@@ -12,7 +12,8 @@ class VisorPaginas;
 
 /**
  * A window that shows one report in its viewer (CRViewer) and prints it on the printer chosen
- * in Configuración. Shared by the report selection window and the document preview.
+ * in Configuración, or saves it as a PDF. Shared by the report selection window and the document
+ * preview.
  */
 class VentanaInforme : public Ventana {
     Q_OBJECT
@@ -35,19 +36,23 @@ protected:
     bool mostrar(const QString& nombre, const ParametrosInforme& parametros,
                  const QString& formula = {});
 
-    /** impresora prints on the reports printer (line 1 of imp.ini), pdf on the PDF one. */
+    /** impresora prints on the reports printer of Configuración, pdf writes a file. */
     void conectarBotones(QAbstractButton* impresora, QAbstractButton* pdf);
 
 private:
     void montarControles();
     void mostrarPagina();
 
-    /** Prints the report shown on the reports printer, or the PDF one; avisoVacio when none. */
+    /**
+     * Prints the report shown on the reports printer, or to a PDF file; avisoVacio when none.
+     * A document shown (by its selection formula) counts as printed once it went out.
+     */
     void imprimir(bool pdf, const QString& avisoVacio);
 
     QWidget* panel_;
     VisorPaginas* visor_;
     QLabel* lblPagina_ = nullptr;
     InformeGenerado informe_;
+    QString formula_;
     std::unique_ptr<PaginasInforme> paginas_;
 };

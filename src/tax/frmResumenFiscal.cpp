@@ -4,8 +4,7 @@
 #include "app/Modulo.h"
 #include "data/Anos.h"
 #include "data/Formato.h"
-#include "reports/Impresoras.h"
-#include "reports/MotorInforme.h"
+#include "reports/Impresion.h"
 #include "ui/CampoAno.h"
 #include "ui/CursorEspera.h"
 #include "ui/Exportar.h"
@@ -116,6 +115,5 @@ void frmResumenFiscal::Imprimir(bool pdf) {
     if (!s.hoja.filas.isEmpty()) filas.totales = porClave(s, filaTotales(s.hoja));
     const ParametrosInforme parametros{{QStringLiteral("pTitulo"), s.titulo},
                                        {QStringLiteral("pPeriodo"), periodos_[i]}};
-    CursorEspera espera(this);
-    imprimirFilas(this, s.plantilla, parametros, filas, NombreActual(), posicionImpresora(pdf));
+    imprimirFilas(this, s.plantilla, parametros, filas, NombreActual(), pdf);
 }

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPrinterInfo>
 #include <QTimer>
 
 namespace {
@@ -79,16 +80,31 @@ void frmConfiguracion::CargarDatos() {
     for (int i = 0; i < txtDatos.size(); ++i)
         fijarTexto(i, valores.value(i));
     if (!valores.value(13).isEmpty()) fijarTexto(13, ibanAgrupado(valores.value(13)));
-    const QStringList impresoras = listaImpresoras();
-    ui->cmbImpresora_0->addItems(impresoras);
-    ui->cmbImpresora_1->addItems(impresoras);
-    // A position the list no longer has (a printer removed) leaves the list without selection.
-    ui->cmbImpresora_0->setCurrentIndex(
-        posicionImpresora(false) < impresoras.size() ? posicionImpresora(false) : -1);
-    ui->cmbImpresora_1->setCurrentIndex(
-        posicionImpresora(true) < impresoras.size() ? posicionImpresora(true) : -1);
+    CargarImpresoras();
     CargarVerifactu();
     ui->txtDatos_0->setFocus();
+}
+
+void frmConfiguracion::CargarImpresoras() {
+    const QStringList impresoras = listaImpresoras();
+    const QString predeterminada = QPrinterInfo::defaultPrinterName();
+    ui->cmbImpresora_0->addItem(predeterminada.isEmpty()
+                                    ? QStringLiteral("Predeterminada del sistema")
+                                    : QStringLiteral("Predeterminada (%1)").arg(predeterminada),
+                                QString());
+    for (const QString& nombre : impresoras)
+        ui->cmbImpresora_0->addItem(nombre, nombre);
+    // A printer that is off or gone today stays chosen until the user picks another.
+    const QString elegida = impresoraElegida();
+    if (!elegida.isEmpty() && !impresoras.contains(elegida))
+        ui->cmbImpresora_0->addItem(QStringLiteral("%1 (no disponible ahora)").arg(elegida),
+                                    elegida);
+    ui->cmbImpresora_0->setCurrentIndex(ui->cmbImpresora_0->findData(elegida));
+    // «PDF» always writes a file and asks where: there is nothing to choose.
+    ui->cmbImpresora_1->addItem(kArchivoPdf);
+    ui->cmbImpresora_1->setEnabled(false);
+    ui->cmbImpresora_1->setToolTip(QStringLiteral("«PDF» guarda siempre un archivo y pregunta "
+                                                  "dónde."));
 }
 
 void frmConfiguracion::CargarVerifactu() {
@@ -195,8 +211,7 @@ bool frmConfiguracion::IdentificadoresAceptados() {
 void frmConfiguracion::cmdPechar_Click() {
     if (!RetencionValida() || !IdentificadoresAceptados()) return;
     if (!GuardarVerifactu()) return;
-    if (!Modulo::EscribirImpresoras(ui->cmbImpresora_0->currentIndex(),
-                                    ui->cmbImpresora_1->currentIndex())) {
+    if (!guardarImpresoraElegida(ui->cmbImpresora_0->currentData().toString())) {
         Mensaje::critico(this, QStringLiteral("No se pudo guardar la elección de impresoras en %1.")
                                    .arg(Modulo::CarpetaAjuste(QStringLiteral("imp.ini"))));
         return;

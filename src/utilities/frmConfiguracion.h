@@ -10,9 +10,9 @@ class frmConfiguracion;
 }
 
 /**
- * The company data (the one tblTitulos row), the two printers kept in imp.ini, the verifiable
- * invoicing mode and its series, and the way to the VAT types and series editors. Only "&Salir"
- * writes; closing otherwise keeps nothing.
+ * The company data (the one tblTitulos row), the printer for reports kept in imp.ini, the
+ * verifiable invoicing mode and its series, and the way to the VAT types and series editors. Only
+ * "&Salir" writes; closing otherwise keeps nothing.
  */
 class frmConfiguracion : public Ventana {
     Q_OBJECT
@@ -27,6 +27,7 @@ protected:
 
 private:
     void CargarDatos();
+    void CargarImpresoras();
     void cmdPechar_Click();
     template <typename Editor> void abrirEditor();
     bool RetencionValida();

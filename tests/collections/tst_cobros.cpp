@@ -689,8 +689,9 @@ private slots:
         QCOMPARE(motivoNoDeshacer(run), u"No hay ninguna emisión que deshacer."_s);
     }
 
-    // On the demo year without December: the window proposes December, issues it, prints the
-    // run to one PDF (one page per document, each with its total) and undoes it.
+    // On the demo year without December: the window proposes December, issues it and prints the
+    // run to one PDF (one page per document, each with its total). Printed, the run stays; the
+    // next opening offers the same destination.
     void ventanaEmitirImprimirDeshacer() {
         Entorno e;
         e.abrirDemo();
@@ -721,14 +722,23 @@ private slots:
             QVERIFY2(pagina.contains(formatoImporte(q.value(0).toDouble())), qPrintable(pagina));
         }
 
-        // Printed, the run is handed out: undoing it would reuse numbers already on paper.
-        ventana.findChild<QPushButton*>(u"cmdDeshacer"_s)->click();
-        QVERIFY2(Mensaje::textos().last().endsWith(u"ya está impreso."_s),
-                 qPrintable(Mensaje::textos().last()));
-        QCOMPARE(Entorno::contar(u"tblCobros"_s), antes + filas);
+        QVERIFY(Mensaje::textos().contains(u"PDF guardado en "_s + salida));
         QCOMPARE(Entorno::contar(u"tblCobros"_s, u"IdEmi IS NOT NULL AND Imp = 1 AND"
-                                                 u" ImpCom = 'Emisión, un PDF'"_s),
+                                                 u" ImpCom = 'en PDF'"_s),
                  filas);
+
+        // Printed, the run is handed out: undoing it would reuse numbers already on paper.
+        Mensaje::limpiarHistorial();
+        ventana.findChild<QPushButton*>(u"cmdDeshacer"_s)->click();
+        QCOMPARE(Entorno::contar(u"tblCobros"_s), antes + filas);
+        QVERIFY2(Mensaje::textos().value(0).endsWith(u"ya está impreso."_s),
+                 qPrintable(Mensaje::textos().value(0)));
+
+        auto* destino = ventana.findChild<QComboBox*>(u"cmbDestino"_s);
+        QCOMPARE(destino->currentIndex(), 1);
+        destino->setCurrentIndex(2);
+        frmEmitirMes otra;
+        QCOMPARE(otra.findChild<QComboBox*>(u"cmbDestino"_s)->currentIndex(), 2);
     }
 };
 

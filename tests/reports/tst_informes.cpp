@@ -178,7 +178,7 @@ private slots:
     void erroresDelMotor_data();
     void erroresDelMotor();
     void limitesDelMotor();
-    void imprimirSinInformeOEnImpresoraInexistente();
+    void imprimirSinInformeOSinServicioDeImpresion();
 };
 
 void PruebaInformes::documentosQueAceptaHacienda_data() {
@@ -493,7 +493,7 @@ void PruebaInformes::erroresDelMotor() {
     QCOMPARE(mensajes.first().icono, Mensaje::Icono::Critico);
 }
 
-void PruebaInformes::imprimirSinInformeOEnImpresoraInexistente() {
+void PruebaInformes::imprimirSinInformeOSinServicioDeImpresion() {
     Demo demo;
     {
         // Both report windows share these buttons.
@@ -505,25 +505,26 @@ void PruebaInformes::imprimirSinInformeOEnImpresoraInexistente() {
     QCOMPARE(Mensaje::textos(),
              QStringList({u"Seleccione un informe"_s, u"Selecciones un informe"_s}));
 
-    // A position the configuration kept from another machine, or -1 for "none chosen".
+    // No imp.ini and no print service: «Impresora» says so and writes no file; «PDF» still does.
     Mensaje::limpiarHistorial();
-    Modulo::EscribirImpresoras(-1, static_cast<int>(listaImpresoras().size()));
     frmInforme ventana;
     ventana.show();
     elegir(ventana, u"Inmuebles"_s);
     DialogoArchivo::fijarSiguiente(demo.pdf());
     pulsar(&ventana, "cmdImpresora");
-    pulsar(&ventana, "cmdPDF");
-    QCOMPARE(Mensaje::textos().size(), 2);
-    for (const QString& texto : Mensaje::textos())
-        QVERIFY2(texto.contains(u"no existe"_s), qPrintable(texto));
+    QCOMPARE(Mensaje::textos().size(), 1);
+    QVERIFY2(Mensaje::textos().first().contains(u"no responde"_s),
+             qPrintable(Mensaje::textos()[0]));
     QVERIFY(!QFile::exists(demo.pdf()));
-    DialogoArchivo::fijarSiguiente({});
+    pulsar(&ventana, "cmdPDF");
+    QCOMPARE(Mensaje::textos().last(), u"PDF guardado en "_s + demo.pdf());
+    QVERIFY(!paginasPdf(demo.pdf()).isEmpty());
 
-    // No imp.ini: the first printer of the list.
-    QFile::remove(Modulo::CarpetaPrograma() + u"/imp.ini"_s);
-    QCOMPARE(posicionImpresora(false), 0);
-    QCOMPARE(posicionImpresora(true), 0);
+    // An earlier version's position waits for the service that can name it.
+    const QString imp = Modulo::CarpetaPrograma() + u"/imp.ini"_s;
+    guardarEn(imp, "0\r\n1\r\n");
+    QCOMPARE(impresoraElegida(), QString());
+    QCOMPARE(contenidoDe(imp), QByteArray("0\r\n1\r\n"));
 }
 
 TORVANE_TEST_MAIN(PruebaInformes)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/Modulo.h"
-#include "reports/Impresoras.h"
 #include "support/Entorno.h"
 #include "ui/Rejilla.h"
 
@@ -120,12 +119,9 @@ inline QString ejecutarAdmin(const QStringList& argumentos, int* salida = nullpt
     return QString::fromUtf8(admin.readAllStandardOutput());
 }
 
-/** The default templates (those matching filtro) in the data folder, and both printer choices
- * on "Archivo PDF". */
+/** The default templates (those matching filtro) in the data folder. */
 inline void prepararImpresion(const QString& filtro = u"*"_s) {
     QDir().mkpath(Modulo::Ruta + u"/Informes"_s);
     for (const QString& nombre : QDir(u":/informes"_s).entryList({filtro}))
         QFile::copy(u":/informes/"_s + nombre, Modulo::Ruta + u"/Informes/"_s + nombre);
-    const int pdf = static_cast<int>(listaImpresoras().size()) - 1;
-    Modulo::EscribirImpresoras(pdf, pdf);
 }

@@ -4,7 +4,6 @@
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
 #include "data/Formato.h"
-#include "reports/Impresoras.h"
 #include "support/ServidorPrueba.h"
 #include "ui/Mensajes.h"
 
@@ -72,9 +71,6 @@ QString Entorno::abrirDemo(const TamanoDemo& tamano) {
     Modulo::Ruta = carpeta;
     Modulo::RutaBD = carpeta + u"/2024/Zudivoz.mdb"_s;
     abrirBaseDatos(Modulo::RutaBD);
-    // Both choices on "Archivo PDF", wherever the machine's printers put it.
-    const int pdf = static_cast<int>(listaImpresoras().size()) - 1;
-    Modulo::EscribirImpresoras(pdf, pdf);
     return carpeta;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/Aplicacion.h"
 #include "data/Demo.h"
+#include "support/CupsPrueba.h"
 
 #include <QApplication>
 #include <QDate>
@@ -43,10 +44,7 @@ public:
                   double tot = 0, bool pagado = false);
     int linea(int idDoc, int lin, double und, double pre, int idCon = 0, const QString& des = {});
 
-    /**
-     * Makes a demo year 2024 of the given size in raiz()/demo the working year, with both
-     * printer choices on "Archivo PDF". Returns the demo's data folder.
-     */
+    /** Makes a demo year 2024 of the given size in raiz()/demo the working year; its folder. */
     QString abrirDemo(const TamanoDemo& tamano = {});
 
     /** Number of rows of a table matching an optional condition with bound values. */
@@ -103,6 +101,7 @@ void enfocar(QWidget* control);
 
 #define TORVANE_TEST_MAIN(Clase)                                                                   \
     int main(int argc, char** argv) {                                                              \
+        impresionSinServidor();                                                                    \
         Aplicacion aplicacion(argc, argv);                                                         \
         Clase prueba;                                                                              \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \

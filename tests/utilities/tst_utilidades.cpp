@@ -178,7 +178,6 @@ private slots:
     void idaYVuelta() {
         Entorno e;
         const QString imp = e.carpetaPrograma() + u"/imp.ini"_s;
-        const int ultima = int(listaImpresoras().size()) - 1;
         QStringList valores;
         for (int i = 0; i < 10; ++i)
             valores << u"D%1 O'Brien"_s.arg(i);
@@ -187,12 +186,13 @@ private slots:
             frmConfiguracion w;
             w.show();
             QCOMPARE(textoDe(w, 11), kTextoExentoComun);
-            QCOMPARE(lista(w, 0)->currentIndex(), 0);
-            QCOMPARE(lista(w, 0)->itemText(ultima), u"Archivo PDF"_s);
+            // No print service here: the system's default is all there is; «PDF» is a file.
+            QCOMPARE(lista(w, 0)->count(), 1);
+            QCOMPARE(lista(w, 0)->currentText(), u"Predeterminada del sistema"_s);
+            QCOMPARE(lista(w, 1)->currentText(), u"Archivo PDF"_s);
+            QVERIFY(!lista(w, 1)->isEnabled());
             for (int i = 0; i < 12; ++i)
                 escribirEn(w, i, valores[i]);
-            lista(w, 0)->setCurrentIndex(ultima);
-            lista(w, 1)->setCurrentIndex(-1);
             // The VAT editor opened from here leaves what was typed alone.
             bool abierto = false;
             cuandoAparezca<frmIvas>([&abierto](frmIvas* ivas) {
@@ -205,21 +205,21 @@ private slots:
             salir(w);
             QVERIFY(!w.isVisible());
         }
-        QCOMPARE(contenidoDe(imp), QByteArray::number(ultima) + "\r\n-1\r\n");
+        QCOMPARE(contenidoDe(imp), QByteArray("\r\nArchivo PDF\r\n"));
         QCOMPARE(Entorno::contar(u"tblTitulos"_s), 1);
         QCOMPARE(valorUnico(u"SELECT PorRet FROM tblTitulos"_s).toDouble(), 7.5);
 
+        // A printer chosen before and not reachable today stays chosen until another is.
+        guardarEn(imp, "Oficina_2.\xaa_planta\r\nArchivo PDF\r\n");
         frmConfiguracion w;
         w.show();
         for (int i = 0; i < 12; ++i)
             QCOMPARE(textoDe(w, i), valores[i]);
-        QCOMPARE(lista(w, 0)->currentIndex(), ultima);
-        QCOMPARE(lista(w, 1)->currentIndex(), -1);
+        QCOMPARE(lista(w, 0)->currentText(), u"Oficina_2.ª_planta (no disponible ahora)"_s);
         escribirEn(w, 0, u"Otra"_s);
         escribirEn(w, 11, QString()); // back to the common wording
-        lista(w, 1)->setCurrentIndex(0);
         salir(w);
-        QCOMPARE(contenidoDe(imp), QByteArray::number(ultima) + "\r\n0\r\n");
+        QCOMPARE(contenidoDe(imp), u"Oficina_2.ª_planta\r\nArchivo PDF\r\n"_s.toUtf8());
         QCOMPARE(Entorno::contar(u"tblTitulos"_s), 1);
         QCOMPARE(valorUnico(u"SELECT Empresa || (TxtExento IS NULL) FROM tblTitulos"_s).toString(),
                  u"Otra1"_s);
