@@ -1,9 +1,10 @@
 #include "support/CupsPrueba.h"
 
+#include "reports/ColaImpresion.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QThread>
 #include <cups/cups.h>
 
@@ -95,7 +96,7 @@ bool CupsPrueba::arrancar() {
     }
     QElapsedTimer espera;
     espera.start();
-    while (!orden(u"lpstat"_s, {u"-r"_s})) {
+    while (!servicioImpresionResponde()) {
         if (cupsd_.state() != QProcess::Running || espera.elapsed() > 20000) {
             error_ = u"cupsd no responde: "_s + QString::fromUtf8(cupsd_.readAll());
             return false;
@@ -116,10 +117,8 @@ void CupsPrueba::parar() {
 }
 
 bool CupsPrueba::orden(const QString& programa, const QStringList& argumentos) {
+    // It inherits CUPS_SERVER, pointed at this scheduler.
     QProcess proceso;
-    QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
-    entorno.insert(u"CUPS_SERVER"_s, ruta(u"cups.sock"_s));
-    proceso.setProcessEnvironment(entorno);
     proceso.start(programa, argumentos);
     return proceso.waitForFinished(20000) && proceso.exitStatus() == QProcess::NormalExit &&
            proceso.exitCode() == 0;
@@ -139,19 +138,9 @@ bool CupsPrueba::anadirCola(const QString& nombre, const QByteArray& ppd,
 }
 
 QStringList CupsPrueba::trabajos() const {
-    QFileInfoList archivos = QDir(ruta(u"trabajos"_s)).entryInfoList({u"*.pdf"_s}, QDir::Files);
-    std::sort(archivos.begin(), archivos.end(), [](const QFileInfo& a, const QFileInfo& b) {
-        return a.baseName().toInt() < b.baseName().toInt();
-    });
+    // Job numbers start at 1 on every scheduler; a test keeps far fewer than ten jobs.
     QStringList rutas;
-    for (const QFileInfo& archivo : archivos)
-        rutas << archivo.filePath();
+    for (const QString& nombre : QDir(ruta(u"trabajos"_s)).entryList({u"*.pdf"_s}, QDir::Files))
+        rutas << ruta(u"trabajos/"_s + nombre);
     return rutas;
-}
-
-QString CupsPrueba::opciones(const QString& trabajo) {
-    QFile archivo(QFileInfo(trabajo).path() + u'/' + QFileInfo(trabajo).baseName() +
-                  u".opciones"_s);
-    return archivo.open(QIODevice::ReadOnly) ? QString::fromUtf8(archivo.readAll()).trimmed()
-                                             : QString();
 }

@@ -27,18 +27,14 @@ public:
     bool anadirCola(const QString& nombre, const QByteArray& ppd = {},
                     const QStringList& opciones = {});
 
-    /** Stops the scheduler (the print service down) or starts it again with its queues. */
-    void parar();
-    bool arrancar();
-
     /** The jobs kept so far, oldest first: the paths of their PDFs. */
     QStringList trabajos() const;
-    /** The options a kept job was printed with (media=A4 ...). */
-    static QString opciones(const QString& trabajo);
 
 private:
     QString ruta(const QString& nombre) const { return dir_.path() + u'/' + nombre; }
     bool escribirConfiguracion();
+    bool arrancar();
+    void parar();
 
     QTemporaryDir dir_;
     QProcess cupsd_;
