@@ -221,13 +221,18 @@ double emitirTodos() {
 double imprimirMes() {
     const int emision = emitirMes(proponerMes(kMesPorEmitir), kMesPorEmitir, kMesPorEmitir.year());
     QTemporaryDir carpeta;
-    DialogoArchivo::fijarSiguiente(carpeta.filePath(QStringLiteral("mes.pdf")));
+    const QString pdf = carpeta.filePath(QStringLiteral("mes.pdf"));
+    DialogoArchivo::fijarSiguiente(pdf);
     QElapsedTimer reloj;
     reloj.start();
     const QList<int> ids = documentosEmision(emision);
     if (imprimirDocumentos(nullptr, ids, DestinoDocumentos::UnPdf) != ids.size())
         qFatal("No se pudo imprimir la emisión");
     const double t = ms(reloj);
+    // Where the file went is said once it is written; only that may have been said.
+    if (Mensaje::textos() != QStringList{QStringLiteral("PDF guardado en ") + pdf})
+        qFatal("%s", qPrintable(Mensaje::textos().join(QLatin1Char('\n'))));
+    Mensaje::limpiarHistorial();
     deshacerMedida(emision);
     return t;
 }
