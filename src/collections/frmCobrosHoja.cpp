@@ -349,6 +349,8 @@ void frmCobrosHoja::ImprimirRecibo() {
     vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
     vista.Total = formatoImporte(guardada_.totales.total);
     vista.exec();
+    // Printed or not, the sheet says so now.
+    MostrarEstadoFactura();
 }
 
 void frmCobrosHoja::ImprimirFactura() {
@@ -372,6 +374,7 @@ void frmCobrosHoja::ImprimirFactura() {
     vista.Total = formatoImporte(t.total);
     vista.Obs = guardada_.obs;
     vista.exec();
+    MostrarEstadoFactura();
 }
 
 QStringList frmCobrosHoja::textosTotales() const {

@@ -12,6 +12,7 @@
 #include "ui/Mensajes.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QListWidget>
 #include <QProcess>
 #include <QRegularExpression>
@@ -71,21 +72,27 @@ void pulsar(QWidget* ventana, const char* boton) {
     b->click();
 }
 
-// Receipt id through its sheet and the preview's «Impresora»; whether it counted as printed
-// while the preview was open, before any button.
-bool imprimirRecibo(int id) {
+// Receipt id through its sheet and the preview's «Impresora»: what the sheet says of it after,
+// and whether it already counted as printed while the preview was open.
+struct ReciboImpreso {
+    QString estado;
+    bool alAbrir = true;
+};
+
+ReciboImpreso imprimirRecibo(int id) {
     frmCobrosHoja hoja;
     hoja.Estado = 1;
     hoja.Id = id;
     hoja.show();
-    bool impresoAlAbrir = true;
+    ReciboImpreso r;
     cuandoAparezca<frmInformeHojaDoc>([&](frmInformeHojaDoc* vista) {
-        impresoAlAbrir = impreso(id);
+        r.alAbrir = impreso(id);
         pulsar(vista, "cmdImpresora");
         vista->accept();
     });
     pulsar(&hoja, "cmdImprimirRecibo");
-    return impresoAlAbrir;
+    r.estado = hoja.findChild<QLabel*>(u"lblVerifactu"_s)->text();
+    return r;
 }
 
 } // namespace
@@ -122,7 +129,10 @@ private slots:
         // An earlier version's imp.ini: position 0 was the first printer.
         const QString imp = Modulo::CarpetaPrograma() + u"/imp.ini"_s;
         guardarEn(imp, "0\r\n1\r\n");
-        QVERIFY(!imprimirRecibo(pendientes[0]));
+        const ReciboImpreso hecho = imprimirRecibo(pendientes[0]);
+        QVERIFY(!hecho.alAbrir);
+        QVERIFY2(hecho.estado.contains(u"Impreso (en la impresora «Oficina»)"_s),
+                 qPrintable(hecho.estado));
         QTRY_COMPARE(cups->trabajos().size(), 1);
         QVERIFY(impreso(pendientes[0]));
         QCOMPARE(contenidoDe(imp), QByteArray("Oficina\r\nArchivo PDF\r\n"));
