@@ -217,6 +217,13 @@ const std::vector<Paso>& pasos() {
                      "CREATE INDEX ixCobrosPago ON tblCobros (FecPag, Anu, Pag, Tot, IdInm)",
                      "CREATE INDEX ixCobrosRectificada ON tblCobros (IdRect)"});
          }},
+        // 11: whether the issuer is a person or a company (0 or 1): the withholding's name and
+        // a housing contract's mandatory extension depend on it.
+        {11,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(
+                 q, {"ALTER TABLE tblTitulos ADD COLUMN TipEmi INTEGER NOT NULL DEFAULT 0"});
+         }},
     };
     return lista;
 }

@@ -58,3 +58,19 @@ void guardarTitulos(const QStringList& valores) {
     }
     t.confirmar();
 }
+
+TipoEmisor leerTipoEmisor() {
+    return valorUnico(QStringLiteral("SELECT TipEmi FROM tblTitulos")).toInt() == 1
+               ? TipoEmisor::Sociedad
+               : TipoEmisor::Persona;
+}
+
+void guardarTipoEmisor(TipoEmisor tipo) {
+    const QVariantList valor{static_cast<int>(tipo)};
+    Transaccion t;
+    if (valorUnico(QStringLiteral("SELECT COUNT(*) FROM tblTitulos")).toInt() == 0)
+        ejecutar(QStringLiteral("INSERT INTO tblTitulos (TipEmi) VALUES (?)"), valor);
+    else
+        ejecutar(QStringLiteral("UPDATE tblTitulos SET TipEmi = ?"), valor);
+    t.confirmar();
+}

@@ -28,3 +28,12 @@ QStringList leerTitulos();
  * exemption wording is stored as no value, so a program that words it better prints the new one.
  */
 void guardarTitulos(const QStringList& valores);
+
+/** Who issues the documents: a natural person or a company (stored as 0 or 1 in TipEmi). */
+enum class TipoEmisor { Persona = 0, Sociedad = 1 };
+
+/** The issuer's kind; a person when the table has no row yet. */
+TipoEmisor leerTipoEmisor();
+
+/** Stores the issuer's kind, creating the row when the table has none. */
+void guardarTipoEmisor(TipoEmisor tipo);

@@ -76,10 +76,12 @@ void frmConfiguracion::CargarDatos() {
         pintarFondo(caja, colorPrincipal());
     pintarFondo(ui->cmbImpresora_0, colorPrincipal());
     pintarFondo(ui->cmbImpresora_1, colorPrincipal());
+    pintarFondo(ui->cmbTipEmi, colorPrincipal());
     const QStringList valores = leerTitulos();
     for (int i = 0; i < txtDatos.size(); ++i)
         fijarTexto(i, valores.value(i));
     if (!valores.value(13).isEmpty()) fijarTexto(13, ibanAgrupado(valores.value(13)));
+    ui->cmbTipEmi->setCurrentIndex(static_cast<int>(leerTipoEmisor()));
     CargarImpresoras();
     CargarVerifactu();
     ui->txtDatos_0->setFocus();
@@ -223,5 +225,6 @@ void frmConfiguracion::cmdPechar_Click() {
     for (const int i : {12, 13})
         valores[i] = compactarIdentificador(valores[i]);
     guardarTitulos(valores);
+    guardarTipoEmisor(static_cast<TipoEmisor>(ui->cmbTipEmi->currentIndex()));
     accept();
 }

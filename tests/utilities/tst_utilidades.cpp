@@ -193,6 +193,7 @@ private slots:
             QVERIFY(!lista(w, 1)->isEnabled());
             for (int i = 0; i < 12; ++i)
                 escribirEn(w, i, valores[i]);
+            w.findChild<QComboBox*>(u"cmbTipEmi"_s)->setCurrentIndex(1);
             // The VAT editor opened from here leaves what was typed alone.
             bool abierto = false;
             cuandoAparezca<frmIvas>([&abierto](frmIvas* ivas) {
@@ -216,6 +217,7 @@ private slots:
         for (int i = 0; i < 12; ++i)
             QCOMPARE(textoDe(w, i), valores[i]);
         QCOMPARE(lista(w, 0)->currentText(), u"Oficina_2.ª_planta (no disponible ahora)"_s);
+        QCOMPARE(w.findChild<QComboBox*>(u"cmbTipEmi"_s)->currentText(), u"Sociedad"_s);
         escribirEn(w, 0, u"Otra"_s);
         escribirEn(w, 11, QString()); // back to the common wording
         salir(w);
@@ -258,6 +260,9 @@ private slots:
         w.reject();
         QVERIFY(!QFile::exists(e.carpetaPrograma() + u"/imp.ini"_s));
         QCOMPARE(Entorno::contar(u"tblTitulos"_s), 0);
+        QCOMPARE(leerTipoEmisor(), TipoEmisor::Persona);
+        guardarTipoEmisor(TipoEmisor::Sociedad);
+        QCOMPARE(leerTipoEmisor(), TipoEmisor::Sociedad);
     }
 
     void copiarYRecuperar() {
