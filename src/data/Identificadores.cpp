@@ -101,6 +101,40 @@ QString compactarIdentificador(const QString& texto) {
     return limpio;
 }
 
+QString digitosControlCuenta(const QString& entidadOficina, const QString& cuenta) {
+    const auto digito = [](const QString& diez) {
+        static constexpr int pesos[] = {1, 2, 4, 8, 5, 10, 9, 7, 3, 6};
+        int suma = 0;
+        for (int i = 0; i < 10; ++i)
+            suma += diez[i].digitValue() * pesos[i];
+        const int d = 11 - suma % 11;
+        return QString::number(d == 11 ? 0 : d == 10 ? 1 : d);
+    };
+    return digito(QStringLiteral("00") + entidadOficina) + digito(cuenta);
+}
+
+namespace {
+
+// A Spanish account: bank, branch, two control digits and the account number, all digits.
+QString motivoCuentaEspanola(const QString& bban) {
+    if (!coincide(bban, QStringLiteral("[0-9]{20}")))
+        return QStringLiteral("Una cuenta española solo tiene cifras después de «ES» y los dos "
+                              "dígitos de control: revise la entidad, la oficina y el número de "
+                              "cuenta.");
+    const QString dc = digitosControlCuenta(bban.left(8), bban.mid(10));
+    if (dc[0] != bban[8])
+        return QStringLiteral("El primer dígito de control de la cuenta (DC, %1) no corresponde a "
+                              "la entidad y la oficina (%2 %3): alguna de esas cifras está mal.")
+            .arg(bban.mid(8, 2), bban.left(4), bban.mid(4, 4));
+    if (dc[1] != bban[9])
+        return QStringLiteral("El segundo dígito de control de la cuenta (DC, %1) no corresponde "
+                              "al número de cuenta (%2): alguna de esas cifras está mal.")
+            .arg(bban.mid(8, 2), bban.mid(10));
+    return {};
+}
+
+} // namespace
+
 QString motivoIban(const QString& iban) {
     const QString c = compactarIdentificador(iban);
     if (c.isEmpty()) return QStringLiteral("Falta el IBAN.");
@@ -117,6 +151,8 @@ QString motivoIban(const QString& iban) {
             .arg(pais)
             .arg(longitud)
             .arg(c.size());
+    if (pais == QLatin1String("ES"))
+        if (const QString motivo = motivoCuentaEspanola(c.mid(4)); !motivo.isEmpty()) return motivo;
     if (resto97(c.mid(4) + c.left(4)) != 1)
         return QStringLiteral("Los dígitos de control del IBAN no cuadran: hay algún carácter "
                               "mal escrito.");

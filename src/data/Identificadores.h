@@ -20,6 +20,9 @@ inline bool ibanValido(const QString& iban) {
 QString ibanAgrupado(const QString& iban);
 /** The IBAN of a country's domestic account number, its check digits computed. */
 QString calcularIban(const QString& pais, const QString& bban);
+/** The two national control digits (DC) of a Spanish account: bank and branch (eight
+ * digits), then the ten of the account number. */
+QString digitosControlCuenta(const QString& entidadOficina, const QString& cuenta);
 
 QString motivoNif(const QString& nif);
 inline bool nifValido(const QString& nif) {

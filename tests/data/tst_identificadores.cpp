@@ -20,7 +20,19 @@ private slots:
               u"IT60X0542811101000000123456"_s, u"PT50000201231234567890154"_s,
               u"NO9386011117947"_s, u"CH9300762011623852957"_s, u"AT61-1904-3002-3457-3201"_s})
             QTest::newRow(qPrintable(bueno)) << bueno << QString();
-        QTest::newRow("una cifra cambiada") << u"ES9121000418450200051333"_s << u"no cuadran"_s;
+        QTest::newRow("una cifra de la cuenta cambiada")
+            << u"ES9121000418450200051333"_s
+            << u"segundo dígito de control de la cuenta (DC, 45) no corresponde al número de "
+               "cuenta (0200051333)"_s;
+        // Right for mod 97, wrong for a Spanish account.
+        QTest::newRow("letra en la cuenta")
+            << u"ES542100041845020005133A"_s << u"solo tiene cifras"_s;
+        QTest::newRow("DC de otra oficina")
+            << u"ES5321000418550200051332"_s
+            << u"primer dígito de control de la cuenta (DC, 55) no corresponde a la entidad y la "
+               "oficina (2100 0418)"_s;
+        // Check digits one too low: the remainder is 0, not 1.
+        QTest::newRow("resto 0") << u"ES9021000418450200051332"_s << u"no cuadran"_s;
         QTest::newRow("dos cifras cambiadas de sitio")
             << u"DE89370400440532031000"_s << u"no cuadran"_s;
         QTest::newRow("corto") << u"ES912100041845020005133"_s

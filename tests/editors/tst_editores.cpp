@@ -247,12 +247,13 @@ private slots:
         Entorno e;
         e.concepto(u"Alquiler"_s, 500);
         for (const QString& orden : {u"INSERT"_s, u"DELETE"_s})
-            QVERIFY(QSqlQuery(Conexion()).exec(
-                (Entorno::enServidor ? u"CREATE TRIGGER sin%1 BEFORE %1 ON tblCobrosConceptos FOR"
-                                       u" EACH ROW EXECUTE FUNCTION torvane_rechazar('bloqueada')"_s
-                                     : u"CREATE TRIGGER sin%1 BEFORE %1 ON tblCobrosConceptos"
-                                       u" BEGIN SELECT RAISE(ABORT, 'bloqueada'); END"_s)
-                    .arg(orden)));
+            QVERIFY(QSqlQuery(Conexion())
+                        .exec((Entorno::enServidor
+                                   ? u"CREATE TRIGGER sin%1 BEFORE %1 ON tblCobrosConceptos FOR"
+                                     u" EACH ROW EXECUTE FUNCTION torvane_rechazar('bloqueada')"_s
+                                   : u"CREATE TRIGGER sin%1 BEFORE %1 ON tblCobrosConceptos"
+                                     u" BEGIN SELECT RAISE(ABORT, 'bloqueada'); END"_s)
+                                  .arg(orden)));
         frmCobrosConceptos w;
         mostrar(&w);
         clic(&w, "cmdNovo");
@@ -338,7 +339,7 @@ private slots:
         clic(&w, "cmdNovo");
         Mensaje::responderSiguiente(false);
         escribir(&w, cajas, {u"ES91 2100 0418 4502 0005 1333"_s, {}, u"10012024"_s});
-        QVERIFY(Mensaje::textos().value(0).contains(u"no cuadran"_s));
+        QVERIFY(Mensaje::textos().value(0).contains(u"dígito de control"_s));
         QCOMPARE(contar("tblInquilinosCuentas"), 0);
         QVERIFY(cajas[0]->hasFocus());
         clic(&w, "cmdAceptar");
