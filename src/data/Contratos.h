@@ -22,8 +22,8 @@ QStringList nombresTipos();
 /** "Ninguna", "IPC", "IRAV", "Fijo" in the order of Regla. */
 QStringList nombresReglas();
 
-/** Housing contracts signed from this day on are never updated above the IRAV. */
-inline const QDate kInicioTopeIrav(2023, 5, 25);
+/** Housing contracts signed from this day on (Ley 12/2023 in force) never go above the IRAV. */
+inline const QDate kInicioTopeIrav(2023, 5, 26);
 
 struct Contrato {
     int id = 0;

@@ -54,7 +54,7 @@ private slots:
         QTest::addColumn<QString>("nueva"); // or the start of the error
         QTest::addColumn<bool>("limitada");
         const int viv = 0, local = 1, ipc = 1, irav = 2, fijo = 3;
-        const QDate antes(2023, 5, 24), desde(2023, 5, 25);
+        const QDate antes(2023, 5, 25), desde(2023, 5, 26);
         fila("IPC sube", viv, antes, ipc, 750.0, "3,1", "2,2", "773,25", false);
         fila("IPC baja", viv, antes, ipc, 750.0, "-1,5", "", "738,75", false);
         fila("IPC topado por el IRAV", viv, desde, ipc, 750.0, "3,1", "2,2", "766,50", true);
