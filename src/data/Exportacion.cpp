@@ -1,6 +1,7 @@
 #include "data/Exportacion.h"
 
 #include "data/Formato.h"
+#include "data/Privado.h"
 
 #include <QDate>
 #include <QDir>
@@ -184,7 +185,9 @@ QString celdaCsv(const QVariant& valor, TipoDato tipo) {
 QString escribirXlsx(const Hoja& hoja, const QString& ruta) {
     // Written beside the destination first, so a failure never leaves half a file in its place.
     const QString parcial = ruta + QStringLiteral(".parcial");
-    const QString motivo = escribirLibro(hoja, parcial);
+    // Private from its first byte: the rename keeps the mode.
+    const QString motivo =
+        archivoPrivado(parcial) ? escribirLibro(hoja, parcial) : QStringLiteral("no se pudo crear");
     if (!motivo.isEmpty()) {
         QFile::remove(parcial);
         return motivoEscritura(ruta, motivo);
@@ -201,6 +204,8 @@ QString escribirXlsx(const Hoja& hoja, const QString& ruta) {
 }
 
 QString escribirCsv(const Hoja& hoja, const QString& ruta) {
+    // The saved file takes the mode of the one it replaces.
+    if (!archivoPrivado(ruta)) return motivoEscritura(ruta, QStringLiteral("no se pudo crear"));
     QSaveFile archivo(ruta);
     if (!archivo.open(QIODevice::WriteOnly)) return motivoEscritura(ruta, archivo.errorString());
     QString texto = QStringLiteral("\uFEFF");

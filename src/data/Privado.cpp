@@ -1,6 +1,7 @@
 #include "data/Privado.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 bool crearCarpetaPrivada(const QString& carpeta) {
@@ -11,4 +12,13 @@ bool crearCarpetaPrivada(const QString& carpeta) {
     if (padre != info.absoluteFilePath() && !crearCarpetaPrivada(padre)) return false;
     return QDir().mkdir(info.absoluteFilePath(),
                         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+bool archivoPrivado(const QString& ruta) {
+    QFile archivo(ruta);
+    if (!archivo.exists()) {
+        if (!archivo.open(QIODevice::NewOnly)) return false;
+        archivo.close();
+    }
+    return archivo.setPermissions(kSoloUsuario);
 }

@@ -6,6 +6,7 @@
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "data/Identificadores.h"
+#include "data/Privado.h"
 
 #include <QFile>
 #include <QHash>
@@ -137,13 +138,12 @@ void anotarRemesa(int idRem, const QList<CobroRemesa>& cobros, const QDate& fech
 }
 
 void escribirArchivo(const QString& ruta, const QByteArray& contenido) {
+    // It carries the tenants' names and accounts: private before the first byte.
     QSaveFile archivo(ruta);
-    if (!archivo.open(QIODevice::WriteOnly) || archivo.write(contenido) != contenido.size() ||
-        !archivo.commit())
+    if (!archivoPrivado(ruta) || !archivo.open(QIODevice::WriteOnly) ||
+        archivo.write(contenido) != contenido.size() || !archivo.commit())
         throw ErrorBD(QStringLiteral("No se pudo escribir el archivo %1 (%2).")
                           .arg(ruta, archivo.errorString()));
-    // It carries the tenants' names and accounts.
-    QFile::setPermissions(ruta, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/Modulo.h"
 #include "data/Consulta.h"
 #include "data/EstadoDocumento.h"
+#include "data/Privado.h"
 #include "reports/ColaImpresion.h"
 #include "reports/Impresoras.h"
 #include "reports/MotorInforme.h"
@@ -81,6 +82,8 @@ std::optional<QString> colaQueAdmite(QWidget* padre, const QString& nombre) {
 bool escribirPdf(const QString& archivo, const QString& titulo,
                  const QList<PaginasInforme*>& informes,
                  const QMarginsF& margenes = kMargenesInforme) {
+    // Tenants' names and amounts: the user's alone, like the data it comes from.
+    if (!archivoPrivado(archivo)) return false;
     QPrinter pdf(QPrinter::HighResolution);
     pdf.setOutputFormat(QPrinter::PdfFormat);
     pdf.setOutputFileName(archivo);

@@ -247,6 +247,7 @@ void PruebaInformes::documentosQueAceptaHacienda() {
     const QStringList hojas = imprimirDesdeHoja(tipo, id, obs, demo.pdf(), nombre);
     QCOMPARE(hojas.size(), paginas);
     QCOMPARE(nombre, tipo + u' ' + doc.value(1).toString());
+    QCOMPARE(QFile::permissions(demo.pdf()) & kDeOtros, QFile::Permissions());
     for (int i = 0; paginas > 1 && i < paginas; ++i)
         QVERIFY(hojas[i].contains(u"Página %1 de %2"_s.arg(i + 1).arg(paginas)));
     const QString texto = hojas.join(u' ');

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QElapsedTimer>
+#include <QFileDevice>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -83,6 +84,11 @@ template <typename T> void cuandoAparezca(std::function<void(T*)> accion) {
     });
     reloj->start(10);
 }
+
+/** What of a file's mode lets others than its owner read or write it. */
+inline constexpr QFileDevice::Permissions kDeOtros =
+    QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
+    QFileDevice::WriteOther;
 
 /** Pages of a PDF as pdftotext reads them back, blanks folded; empty when it cannot. */
 QStringList paginasPdf(const QString& ruta, bool juntarBlancos = true);

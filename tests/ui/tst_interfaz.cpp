@@ -454,6 +454,9 @@ private slots:
         const QString estilos = parteXlsx(xlsx, u"xl/styles.xml"_s);
         QVERIFY(estilos.contains(u"formatCode=\"dd/mm/yyyy\""_s));
         QVERIFY(estilos.contains(u"<b/>"_s));
+        // Tenants' data: the user's alone, like the year's file.
+        for (const QString& archivo : {csv, xlsx})
+            QCOMPARE(QFile::permissions(archivo) & kDeOtros, QFile::Permissions());
 
         // A folder that does not exist: a reason, and no file at all.
         const QString mala = e.raiz() + u"/no/existe.xlsx"_s;

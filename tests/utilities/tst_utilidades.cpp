@@ -111,8 +111,7 @@ void modificarCopia(const QString& carpeta, const QString& sentencia) {
 }
 
 bool privado(const QString& archivo) {
-    const auto ajenos = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
-    return QFileInfo::exists(archivo) && !(QFileInfo(archivo).permissions() & ajenos);
+    return QFileInfo::exists(archivo) && !(QFileInfo(archivo).permissions() & kDeOtros);
 }
 
 QStringList temporales(const QString& carpeta) {
