@@ -84,14 +84,17 @@ void avisarComprobacion(QWidget* ventana, const Comprobacion& comprobacion) {
     if (!error.isEmpty()) Mensaje::critico(ventana, error);
 }
 
-/** In verifiable mode, a broken chain of billing records is told before any work. */
+/** Billing records that do not add up are told before any work; only their series stop. */
 void revisarCadena() {
     if (!leerConfigVerifactu().activo) return;
-    const VerificacionCadena cadena = verificarCadena();
-    if (!cadena.correcta())
-        Mensaje::critico(nullptr, QStringLiteral("La cadena de registros de facturación "
-                                                 "(VERI*FACTU) no es correcta:\n\n") +
-                                      cadena.texto());
+    const VerificacionRegistros v = verificarRegistros();
+    if (v.correcta()) return;
+    Mensaje::critico(nullptr,
+                     QStringLiteral("Los registros de facturación (VERI*FACTU) no cuadran con las "
+                                    "facturas:\n\n%1\n\nNo se emitirán facturas de la serie %2 "
+                                    "hasta corregirlo; el resto del programa funciona con "
+                                    "normalidad.")
+                         .arg(v.texto(), v.series().join(QStringLiteral(", "))));
 }
 
 /** The server's password, asked once per session and kept only in memory. */

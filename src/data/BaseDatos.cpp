@@ -5,6 +5,7 @@
 #include "data/Migraciones.h"
 #include "data/Plegado.h"
 #include "data/Privado.h"
+#include "verifactu/Registros.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -162,6 +163,7 @@ QStringList tablasEsperadas() {
 }
 
 void cerrarBaseDatos() {
+    olvidarVerificacion();
     const QString nombre = QLatin1StringView(kNombreConexion);
     if (!QSqlDatabase::contains(nombre)) return;
     {

@@ -133,6 +133,39 @@ Dato avisoDePago(const EstadoDocumento& estado) {
     return pago;
 }
 
+// A rectifying invoice says so, with the invoice it corrects, why and how (RD 1619/2012,
+// art. 15); by substitution, the rectified and the corrected amounts too.
+void anadirRectificacion(Dato& doc, int id) {
+    QSqlQuery q = ejecutar(
+        QStringLiteral("SELECT c.TipoRect, c.MotivoRect, c.ModoRect, o.Num, o.Ser, o.Fec, o.Base,"
+                       " o.IVA, o.Tot, c.Base, c.IVA, c.Tot FROM tblCobros c JOIN tblCobros o ON"
+                       " o.Id = c.IdRect WHERE c.Id = ?"),
+        {id});
+    if (!q.next()) return;
+    Dato r;
+    poner(r, "tipo", campo(q, 0));
+    for (const auto& [codigo, descripcion] : tiposRectificativa())
+        if (codigo == campo(q, 0)) poner(r, "tipoTexto", descripcion);
+    poner(r, "motivo", campo(q, 1));
+    poner(r, "numero", campo(q, 3) + campo(q, 4));
+    poner(r, "fecha", fecha(q, 5));
+    if (campo(q, 2) == QLatin1String("S")) {
+        poner(r, "modo", QStringLiteral("por sustitución"));
+        Dato importes;
+        for (const auto& [clave, columna] :
+             {std::pair{"baseRectificada", 6}, {"ivaRectificado", 7}, {"totalRectificado", 8}})
+            poner(importes, clave, importe(q, columna));
+        for (const auto& [clave, columna] :
+             {std::pair{"baseCorrecta", 6}, {"ivaCorrecto", 7}, {"totalCorrecto", 8}})
+            poner(importes, clave,
+                  formatoImporte(q.value(columna).toDouble() + q.value(columna + 3).toDouble()));
+        r.set("sustitucion", importes);
+    } else {
+        poner(r, "modo", QStringLiteral("por diferencias"));
+    }
+    doc.set("rectificativa", r);
+}
+
 // Header, parties and lines of one document; false when there is no such document.
 bool anadirDocumento(Dato& datos, int id, QString& numero) {
     QSqlQuery q = ejecutar(
@@ -176,6 +209,10 @@ bool anadirDocumento(Dato& datos, int id, QString& numero) {
     // Set only when they apply, so a template prints a row or a wording just then.
     if (q.value(3).toDouble() == 0) poner(doc, "exento", textoExentoGuardado());
     if (q.value(4).toDouble() != 0) poner(doc, "conRetencion", QStringLiteral("SÍ"));
+    // A company's withholding is on account of its corporate tax, not of IRPF.
+    poner(doc, "nombreRetencion",
+          leerTipoEmisor() == TipoEmisor::Sociedad ? QStringLiteral("Retención")
+                                                   : QStringLiteral("Retención IRPF"));
     if (q.value(5).toInt() != 0) poner(doc, "cobrado", QStringLiteral("SÍ"));
     if (const auto estado = leerEstado(id)) {
         doc.set("pago", avisoDePago(*estado));
@@ -183,6 +220,7 @@ bool anadirDocumento(Dato& datos, int id, QString& numero) {
             poner(doc, "anulado",
                   estado->factura ? QStringLiteral("ANULADA") : QStringLiteral("ANULADO"));
     }
+    anadirRectificacion(doc, id);
     datos.set("documento", doc);
     Dato inmueble = direccion(q, 14);
     poner(inmueble, "descripcion", campo(q, 13));

@@ -224,6 +224,15 @@ const std::vector<Paso>& pasos() {
              return ejecutarTodas(
                  q, {"ALTER TABLE tblTitulos ADD COLUMN TipEmi INTEGER NOT NULL DEFAULT 0"});
          }},
+        // 12: a rectifying invoice corrects by differences (I) or by substitution (S); its record
+        // keeps the kind and, for a substitution, the rectified invoice's base and VAT.
+        {12,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(q, {"ALTER TABLE tblCobros ADD COLUMN ModoRect TEXT",
+                                      "ALTER TABLE tblRegistros ADD COLUMN TipoRect TEXT",
+                                      "ALTER TABLE tblRegistros ADD COLUMN BaseRect TEXT",
+                                      "ALTER TABLE tblRegistros ADD COLUMN CuotaRect TEXT"});
+         }},
     };
     return lista;
 }

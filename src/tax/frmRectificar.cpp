@@ -15,6 +15,7 @@ frmRectificar::frmRectificar(QWidget* padre)
     ui->setupUi(this);
     configurarCampo(ui->cmbTipo, Campo::EnterComoTab | Campo::ColorFoco);
     configurarCampo(ui->txtMotivo, Campo::ColorFoco | Campo::SeleccionarTodo);
+    configurarCampo(ui->cmbModo, Campo::EnterComoTab | Campo::ColorFoco);
     for (const auto& [codigo, descripcion] : tiposRectificativa())
         ui->cmbTipo->addItem(codigo + QStringLiteral(" — ") + descripcion, codigo);
     connect(ui->txtMotivo, &QLineEdit::returnPressed, this, &frmRectificar::Aceptar);
@@ -36,7 +37,7 @@ void frmRectificar::alActivar() {
 void frmRectificar::Aceptar() {
     try {
         IdNuevo = rectificarFactura(IdOriginal, ui->cmbTipo->currentData().toString(),
-                                    ui->txtMotivo->text());
+                                    ui->txtMotivo->text(), ui->cmbModo->currentIndex() == 1);
     } catch (const ErrorBD& error) {
         Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
         ui->txtMotivo->setFocus();

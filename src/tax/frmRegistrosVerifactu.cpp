@@ -2,6 +2,7 @@
 
 #include "ui_frmRegistrosVerifactu.h"
 
+#include "data/Consulta.h"
 #include "data/Formato.h"
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QInputDialog>
+#include <QProgressDialog>
 #include <QSettings>
 #include <QTimer>
 
@@ -27,10 +29,13 @@ QString textoEstado(const EstadoRegistro& e) {
     return QStringLiteral("Rechazado");
 }
 
-/** Waits the agency's seconds with the window still painting. */
-void esperarSegundos(int segundos) {
+/** Waits the agency's seconds with the window still painting; «Cancelar» ends the wait. */
+void esperarSegundos(QProgressDialog& progreso, int segundos) {
+    progreso.setLabelText(
+        QStringLiteral("La AEAT pide esperar %1 segundos entre envíos…").arg(segundos));
     QEventLoop bucle;
     QTimer::singleShot(segundos * 1000, &bucle, &QEventLoop::quit);
+    QObject::connect(&progreso, &QProgressDialog::canceled, &bucle, &QEventLoop::quit);
     bucle.exec();
 }
 
@@ -61,7 +66,13 @@ void frmRegistrosVerifactu::alActivar() {
 void frmRegistrosVerifactu::Cargar() {
     QList<QStringList> filas;
     int pendientes = 0;
-    for (const EstadoRegistro& e : estadosRegistros()) {
+    QList<EstadoRegistro> estados;
+    try {
+        estados = estadosRegistros();
+    } catch (const ErrorBD& error) {
+        Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
+    }
+    for (const EstadoRegistro& e : std::as_const(estados)) {
         const RegistroFacturacion& r = e.registro;
         pendientes += e.estado.isEmpty() ? 1 : 0;
         filas << QStringList{QString::number(r.id),
@@ -82,7 +93,16 @@ void frmRegistrosVerifactu::Cargar() {
 }
 
 void frmRegistrosVerifactu::Enviar() {
-    if (registrosPendientes().isEmpty()) {
+    // One send at a time: a second click would send the same records again.
+    if (!ui->cmdEnviar->isEnabled()) return;
+    int pendientes = 0;
+    try {
+        pendientes = static_cast<int>(registrosPendientes().size());
+    } catch (const ErrorBD& error) {
+        Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
+        return;
+    }
+    if (pendientes == 0) {
         Mensaje::informar(this, QStringLiteral("No hay registros pendientes de envío."));
         return;
     }
@@ -104,11 +124,40 @@ void frmRegistrosVerifactu::Enviar() {
     }
     // Only where the file is; the password is never kept.
     ajustes.setValue(kClaveCertificado, ruta);
-    CursorEspera espera(this);
-    const ResultadoEnvio resultado =
-        enviarPendientes(direccionEnvio(leerConfigVerifactu().pruebas), ssl, esperarSegundos);
+    ui->cmdEnviar->setEnabled(false);
+    const ResultadoEnvio resultado = EnviarConProgreso(ssl, pendientes);
+    ui->cmdEnviar->setEnabled(true);
     Cargar();
     Mensaje::informar(this, resultado.texto(),
                       resultado.error.isEmpty() ? Mensaje::Icono::Informacion
                                                 : Mensaje::Icono::Exclamacion);
+}
+
+ResultadoEnvio frmRegistrosVerifactu::EnviarConProgreso(const QSslConfiguration& ssl,
+                                                        int pendientes) {
+    QProgressDialog progreso(QStringLiteral("Enviando los registros a la AEAT…"),
+                             QStringLiteral("&Cancelar"), 0, pendientes, this);
+    progreso.setWindowTitle(QStringLiteral("Envío a la AEAT"));
+    progreso.setWindowModality(Qt::WindowModal);
+    progreso.setMinimumDuration(0);
+    progreso.setValue(0);
+    SeguimientoEnvio seguimiento;
+    seguimiento.avance = [&progreso](int enviados, int total) {
+        progreso.setLabelText(QStringLiteral("Enviando los registros a la AEAT… (%1 de %2)")
+                                  .arg(enviados)
+                                  .arg(total));
+        progreso.setValue(enviados);
+    };
+    seguimiento.cancelado = [&progreso] { return progreso.wasCanceled(); };
+    QUrl direccion;
+    try {
+        direccion = direccionEnvio(leerConfigVerifactu().pruebas);
+    } catch (const ErrorBD& error) {
+        ResultadoEnvio fallo;
+        fallo.error = error.texto();
+        return fallo;
+    }
+    return enviarPendientes(
+        direccion, ssl, [&progreso](int segundos) { esperarSegundos(progreso, segundos); },
+        seguimiento);
 }

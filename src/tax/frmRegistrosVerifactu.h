@@ -7,6 +7,8 @@
 namespace Ui {
 class frmRegistrosVerifactu;
 }
+class QSslConfiguration;
+struct ResultadoEnvio;
 
 /**
  * The year's billing records with the agency's answer to each (rejected ones with the reason,
@@ -25,6 +27,8 @@ protected:
 private:
     void Cargar();
     void Enviar();
+    /** The send itself, one at a time, with its progress and «Cancelar». */
+    ResultadoEnvio EnviarConProgreso(const QSslConfiguration& ssl, int pendientes);
 
     std::unique_ptr<Ui::frmRegistrosVerifactu> ui;
 };

@@ -2,6 +2,7 @@
 
 #include "data/Consulta.h"
 #include "data/Funciones.h"
+#include "verifactu/Identidad.h"
 #include "verifactu/Registros.h"
 
 #include <QEventLoop>
@@ -10,15 +11,18 @@
 #include <QNetworkReply>
 #include <QSet>
 #include <QSslKey>
+#include <QTimer>
 
 namespace {
 
 constexpr int kPorMensaje = 1000;
 constexpr int kSegundosRespuesta = 120;
 
+const QString kCancelado = QStringLiteral("Envío cancelado.");
+
 /** Posts the message and waits for the answer; empty with error filled when none came. */
 QByteArray enviarMensaje(const QUrl& url, const QSslConfiguration& ssl, const QByteArray& xml,
-                         QString& error) {
+                         const std::function<bool()>& cancelado, QString& error) {
     QNetworkAccessManager red;
     QNetworkRequest peticion(url);
     peticion.setSslConfiguration(ssl);
@@ -29,8 +33,22 @@ QByteArray enviarMensaje(const QUrl& url, const QSslConfiguration& ssl, const QB
     QNetworkReply* respuesta = red.post(peticion, xml);
     QEventLoop bucle;
     QObject::connect(respuesta, &QNetworkReply::finished, &bucle, &QEventLoop::quit);
+    // The window's «Cancelar» is looked at while the answer is awaited.
+    QTimer mirar;
+    bool abortado = false;
+    QObject::connect(&mirar, &QTimer::timeout, &bucle, [&] {
+        if (!cancelado || !cancelado()) return;
+        abortado = true;
+        respuesta->abort();
+    });
+    mirar.start(100);
     bucle.exec();
     const QByteArray cuerpo = respuesta->readAll();
+    if (abortado) {
+        error = kCancelado;
+        respuesta->deleteLater();
+        return {};
+    }
     // A SOAP fault comes with status 500 and still says why.
     if (respuesta->error() != QNetworkReply::NoError && cuerpo.isEmpty())
         error =
@@ -141,21 +159,36 @@ QString ResultadoEnvio::texto() const {
 }
 
 ResultadoEnvio enviarPendientes(const QUrl& url, const QSslConfiguration& ssl,
-                                const std::function<void(int)>& esperar) {
+                                const std::function<void(int)>& esperar,
+                                const SeguimientoEnvio& seguimiento) {
     ResultadoEnvio resultado;
-    const QList<RegistroAEnviar> pendientes = registrosPendientes();
-    for (qsizetype desde = 0; desde < pendientes.size(); desde += kPorMensaje) {
-        if (const int segundos = segundosDeEspera(); segundos > 0) esperar(segundos);
-        const QList<RegistroAEnviar> lote = pendientes.mid(desde, kPorMensaje);
-        const QByteArray cuerpo = enviarMensaje(url, ssl, mensajeRegistros(lote), resultado.error);
-        if (!resultado.error.isEmpty()) return resultado;
-        const RespuestaEnvio respuesta = leerRespuesta(cuerpo);
-        if (!respuesta.error.isEmpty()) {
-            resultado.error = QStringLiteral("La AEAT no ha admitido el envío: ") + respuesta.error;
-            return resultado;
+    if (resultado.error = faltaIdentidad(); !resultado.error.isEmpty()) return resultado;
+    try {
+        const QList<RegistroAEnviar> pendientes = registrosPendientes();
+        const auto total = static_cast<int>(pendientes.size());
+        for (qsizetype desde = 0; desde < pendientes.size(); desde += kPorMensaje) {
+            if (seguimiento.avance) seguimiento.avance(resultado.enviados, total);
+            if (const int segundos = segundosDeEspera(); segundos > 0) esperar(segundos);
+            if (seguimiento.cancelado && seguimiento.cancelado()) {
+                resultado.error = kCancelado;
+                return resultado;
+            }
+            const QList<RegistroAEnviar> lote = pendientes.mid(desde, kPorMensaje);
+            const QByteArray cuerpo = enviarMensaje(url, ssl, mensajeRegistros(lote),
+                                                    seguimiento.cancelado, resultado.error);
+            if (!resultado.error.isEmpty()) return resultado;
+            const RespuestaEnvio respuesta = leerRespuesta(cuerpo);
+            if (!respuesta.error.isEmpty()) {
+                resultado.error =
+                    QStringLiteral("La AEAT no ha admitido el envío: ") + respuesta.error;
+                return resultado;
+            }
+            resultado.enviados += static_cast<int>(lote.size());
+            guardarRespuestas(lote, respuesta, resultado);
         }
-        resultado.enviados += static_cast<int>(lote.size());
-        guardarRespuestas(lote, respuesta, resultado);
+        if (seguimiento.avance) seguimiento.avance(resultado.enviados, total);
+    } catch (const ErrorBD& error) {
+        resultado.error = error.texto();
     }
     return resultado;
 }

@@ -35,13 +35,21 @@ struct ResultadoEnvio {
     QString texto() const;
 };
 
+/** What a window follows of a send, and how it stops one. Both may be left empty. */
+struct SeguimientoEnvio {
+    std::function<void(int enviados, int total)> avance;
+    std::function<bool()> cancelado; ///< asked while waiting; true stops the send
+};
+
 /**
  * Sends the pending records, at most 1000 a message, calling esperar(seconds) whenever the
  * agency's wait has not passed. Each answer is stored with its record; records of a message
- * that could not go (offline, a fault) stay pending for the next send.
+ * that could not go (offline, a fault, cancelled, the program without its producer's N.I.F.)
+ * stay pending for the next send. Never throws: a database failure comes back as the error.
  */
 ResultadoEnvio enviarPendientes(const QUrl& url, const QSslConfiguration& ssl,
-                                const std::function<void(int)>& esperar);
+                                const std::function<void(int)>& esperar,
+                                const SeguimientoEnvio& seguimiento = {});
 
 /** A record with its latest answer, for the list of records. */
 struct EstadoRegistro {

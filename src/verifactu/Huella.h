@@ -32,7 +32,10 @@ struct RegistroFacturacion {
     QString huellaAnt; ///< the previous record's fingerprint, empty for the first
     QString fechaHora; ///< 2024-01-01T19:20:30+01:00
     QString huella;
-    QString sistema; ///< the software that made it
+    QString sistema;           ///< the software that made it
+    QString tipoRectificativa; ///< I (by differences) or S (by substitution); rectifying only
+    QString baseRectificada;   ///< by substitution: the rectified invoice's base and VAT
+    QString cuotaRectificada;
 };
 
 /** The text hashed for a record, fields in the agency's order. */

@@ -1,5 +1,7 @@
 #include "verifactu/Mensajes.h"
 
+#include "verifactu/Identidad.h"
+
 #include <QCoreApplication>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -51,13 +53,15 @@ void encadenamiento(Escritor& e, const RegistroAEnviar& a) {
 }
 
 void sistemaYHuella(Escritor& e, const RegistroFacturacion& r) {
+    // The software's producer, not the landlord; the version is the one that made the record.
+    const IdentidadSistema& sistema = identidadSistema();
     e.abrir(QStringLiteral("SistemaInformatico"));
-    e.campo(QStringLiteral("NombreRazon"), r.nombre);
-    e.campo(QStringLiteral("NIF"), r.nif);
-    e.campo(QStringLiteral("NombreSistemaInformatico"), QStringLiteral("Torvane"));
-    e.campo(QStringLiteral("IdSistemaInformatico"), QStringLiteral("TV"));
-    e.campo(QStringLiteral("Version"), r.sistema.section(QLatin1Char(' '), 1).left(50));
-    e.campo(QStringLiteral("NumeroInstalacion"), QStringLiteral("1"));
+    e.campo(QStringLiteral("NombreRazon"), sistema.productor.left(120));
+    e.campo(QStringLiteral("NIF"), sistema.nifProductor);
+    e.campo(QStringLiteral("NombreSistemaInformatico"), sistema.nombreSistema.left(30));
+    e.campo(QStringLiteral("IdSistemaInformatico"), sistema.idSistema.left(2));
+    e.campo(QStringLiteral("Version"), r.sistema.section(QLatin1Char(' '), -1).left(50));
+    e.campo(QStringLiteral("NumeroInstalacion"), numeroInstalacion().left(100));
     e.campo(QStringLiteral("TipoUsoPosibleSoloVerifactu"), QStringLiteral("S"));
     e.campo(QStringLiteral("TipoUsoPosibleMultiOT"), QStringLiteral("N"));
     e.campo(QStringLiteral("IndicadorMultiplesOT"), QStringLiteral("N"));
@@ -95,8 +99,10 @@ void alta(Escritor& e, const RegistroAEnviar& a) {
     e.campo(QStringLiteral("NombreRazonEmisor"), r.nombre);
     e.campo(QStringLiteral("TipoFactura"), r.tipoFactura);
     if (!r.rectNumSerie.isEmpty()) {
-        // Rectified by differences: the rectifying invoice holds only what changes.
-        e.campo(QStringLiteral("TipoRectificativa"), QStringLiteral("I"));
+        // Older records knew only differences.
+        const bool sustitucion = r.tipoRectificativa == QLatin1String("S");
+        e.campo(QStringLiteral("TipoRectificativa"),
+                sustitucion ? QStringLiteral("S") : QStringLiteral("I"));
         e.abrir(QStringLiteral("FacturasRectificadas"));
         e.abrir(QStringLiteral("IDFacturaRectificada"));
         e.campo(QStringLiteral("IDEmisorFactura"), r.nif);
@@ -104,6 +110,12 @@ void alta(Escritor& e, const RegistroAEnviar& a) {
         e.campo(QStringLiteral("FechaExpedicionFactura"), r.rectFecha);
         e.cerrar();
         e.cerrar();
+        if (sustitucion) {
+            e.abrir(QStringLiteral("ImporteRectificacion"));
+            e.campo(QStringLiteral("BaseRectificada"), r.baseRectificada);
+            e.campo(QStringLiteral("CuotaRectificada"), r.cuotaRectificada);
+            e.cerrar();
+        }
     }
     e.campo(QStringLiteral("DescripcionOperacion"), r.descripcion);
     if (!r.destNif.isEmpty()) {

@@ -1,12 +1,13 @@
 #include "verifactu/Registros.h"
 
+#include "data/Comprobacion.h"
 #include "data/Consulta.h"
 #include "data/Documentos.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "data/Titulos.h"
+#include "verifactu/Identidad.h"
 
-#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QSqlError>
 
@@ -16,7 +17,7 @@ constexpr qsizetype kMaxDescripcion = 500;
 const QString kColumnas = QStringLiteral(
     "Id, IdDoc, Tipo, Nif, Nombre, NumSerie, Fecha, TipoFactura, RectNumSerie, RectFecha,"
     " Descripcion, DestNif, DestNombre, PorIva, Exencion, Base, Cuota, Importe, HuellaAnt,"
-    " FechaHora, Huella, Sistema");
+    " FechaHora, Huella, Sistema, TipoRect, BaseRect, CuotaRect");
 
 QString texto(const QSqlQuery& q, int i) {
     return q.value(i).isNull() ? QString() : q.value(i).toString();
@@ -27,10 +28,28 @@ RegistroFacturacion leerRegistro(const QSqlQuery& q) {
     r.id = q.value(0).toInt();
     r.idDoc = q.value(1).toInt();
     r.anulacion = texto(q, 2) == QLatin1String("N");
-    QString* campos[] = {&r.nif,          &r.nombre,    &r.numSerie,    &r.fecha,   &r.tipoFactura,
-                         &r.rectNumSerie, &r.rectFecha, &r.descripcion, &r.destNif, &r.destNombre,
-                         &r.porIva,       &r.exencion,  &r.base,        &r.cuota,   &r.importe,
-                         &r.huellaAnt,    &r.fechaHora, &r.huella,      &r.sistema};
+    QString* campos[] = {&r.nif,
+                         &r.nombre,
+                         &r.numSerie,
+                         &r.fecha,
+                         &r.tipoFactura,
+                         &r.rectNumSerie,
+                         &r.rectFecha,
+                         &r.descripcion,
+                         &r.destNif,
+                         &r.destNombre,
+                         &r.porIva,
+                         &r.exencion,
+                         &r.base,
+                         &r.cuota,
+                         &r.importe,
+                         &r.huellaAnt,
+                         &r.fechaHora,
+                         &r.huella,
+                         &r.sistema,
+                         &r.tipoRectificativa,
+                         &r.baseRectificada,
+                         &r.cuotaRectificada};
     for (int i = 0; i < static_cast<int>(std::size(campos)); ++i)
         *campos[i] = texto(q, i + 3);
     return r;
@@ -47,20 +66,37 @@ QString huellaAnterior() {
 void insertarRegistro(RegistroFacturacion r) {
     r.huellaAnt = huellaAnterior();
     r.fechaHora = fechaHoraAeat(QDateTime::currentDateTime());
-    r.sistema = QStringLiteral("Torvane ") + QCoreApplication::applicationVersion();
+    r.sistema = identidadSistema().nombreSistema + u' ' + identidadSistema().version;
     r.huella = calcularHuella(r);
     r.id = SiguienteNumero(QStringLiteral("tblRegistros"), QStringLiteral("Id"));
     ejecutar(QStringLiteral("INSERT INTO tblRegistros (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
-                            " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                            " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
                  .arg(kColumnas),
-             {r.id,         r.idDoc,       r.anulacion ? QStringLiteral("N") : QStringLiteral("A"),
-              r.nif,        r.nombre,      r.numSerie,
-              r.fecha,      r.tipoFactura, r.rectNumSerie,
-              r.rectFecha,  r.descripcion, r.destNif,
-              r.destNombre, r.porIva,      r.exencion,
-              r.base,       r.cuota,       r.importe,
-              r.huellaAnt,  r.fechaHora,   r.huella,
-              r.sistema});
+             {r.id,
+              r.idDoc,
+              r.anulacion ? QStringLiteral("N") : QStringLiteral("A"),
+              r.nif,
+              r.nombre,
+              r.numSerie,
+              r.fecha,
+              r.tipoFactura,
+              r.rectNumSerie,
+              r.rectFecha,
+              r.descripcion,
+              r.destNif,
+              r.destNombre,
+              r.porIva,
+              r.exencion,
+              r.base,
+              r.cuota,
+              r.importe,
+              r.huellaAnt,
+              r.fechaHora,
+              r.huella,
+              r.sistema,
+              r.tipoRectificativa,
+              r.baseRectificada,
+              r.cuotaRectificada});
 }
 
 bool esSerieDeFactura(const ConfigVerifactu& c, const QString& serie) {
@@ -89,13 +125,28 @@ RegistroFacturacion altaDe(const Cabecera& c, const QStringList& empresa) {
     r.numSerie = QString::number(c.num.value_or(0)) + c.ser;
     r.fecha = fechaAeat(c.fec);
     r.tipoFactura = QStringLiteral("F1");
-    QSqlQuery q =
-        ejecutar(QStringLiteral("SELECT IdRect, TipoRect FROM tblCobros WHERE Id = ?"), {c.id});
+    r.porIva = importeAeat(c.porIva);
+    // Renting a dwelling is exempt (art. 20.Uno.23 LIVA): cause E1 of the agency's list.
+    r.exencion = c.porIva == 0 ? QStringLiteral("E1") : QString();
+    Totales t = c.totales;
+    QSqlQuery q = ejecutar(
+        QStringLiteral("SELECT IdRect, TipoRect, ModoRect FROM tblCobros WHERE Id = ?"), {c.id});
     if (q.next() && !q.value(0).isNull()) {
         r.tipoFactura = texto(q, 1);
+        r.tipoRectificativa = QStringLiteral("I");
         if (const auto original = registroAlta(q.value(0).toInt())) {
             r.rectNumSerie = original->numSerie;
             r.rectFecha = original->fecha;
+        }
+        // By substitution the record carries the whole corrected invoice; the document keeps
+        // the difference, which is what is owed.
+        const auto rectificada = leerCabecera(q.value(0).toInt());
+        if (texto(q, 2) == QLatin1String("S") && rectificada) {
+            r.tipoRectificativa = QStringLiteral("S");
+            r.baseRectificada = importeAeat(rectificada->totales.base);
+            r.cuotaRectificada = importeAeat(rectificada->totales.iva);
+            t.base += rectificada->totales.base;
+            t.iva += rectificada->totales.iva;
         }
     }
     r.descripcion = descripcionLineas(c.id);
@@ -105,14 +156,126 @@ RegistroFacturacion altaDe(const Cabecera& c, const QStringList& empresa) {
         r.destNif = texto(inq, 0).trimmed();
         r.destNombre = texto(inq, 1).trimmed();
     }
-    r.porIva = importeAeat(c.porIva);
-    // Renting a dwelling is exempt (art. 20.Uno.23 LIVA): cause E1 of the agency's list.
-    r.exencion = c.porIva == 0 ? QStringLiteral("E1") : QString();
-    r.base = importeAeat(c.totales.base);
-    r.cuota = importeAeat(c.totales.iva);
+    r.base = importeAeat(t.base);
+    r.cuota = importeAeat(t.iva);
     // The withholding is the payer's tax, not part of the invoice's total for the agency.
-    r.importe = importeAeat(c.totales.base + c.totales.iva);
+    r.importe = importeAeat(t.base + t.iva);
     return r;
+}
+
+/** The series the last verification of the open file blocked, so issuing need not check the
+ * whole year again; none until one is made. */
+std::optional<QStringList>& ultimaVerificacion() {
+    static std::optional<QStringList> series;
+    return series;
+}
+
+/** "57B" → "B": the series of a record whose invoice is gone. */
+QString serieDeNumero(const QString& numSerie) {
+    qsizetype i = 0;
+    while (i < numSerie.size() && numSerie[i].isDigit())
+        ++i;
+    return numSerie.mid(i);
+}
+
+void revisarEnlaces(const QList<RegistroFacturacion>& registros, VerificacionRegistros& v) {
+    QString anterior = valorUnico(QStringLiteral("SELECT HuellaAnt FROM tblVerifactu")).toString();
+    for (const RegistroFacturacion& r : registros) {
+        const QString cual = QStringLiteral("Registro %1 (factura %2): ").arg(r.id).arg(r.numSerie);
+        const QString serie = serieDeNumero(r.numSerie);
+        if (r.huellaAnt != anterior)
+            v.faltas << FaltaRegistro{serie, cual + QStringLiteral("no enlaza con el anterior; "
+                                                                   "falta un registro o se ha "
+                                                                   "cambiado.")};
+        if (calcularHuella(r) != r.huella)
+            v.faltas << FaltaRegistro{serie, cual + QStringLiteral("alterado; su huella no "
+                                                                   "corresponde a sus datos.")};
+        anterior = r.huella;
+    }
+}
+
+/** The names of the fields in which a record and what its invoice gives now differ. */
+QStringList camposDistintos(const RegistroFacturacion& a, const RegistroFacturacion& b) {
+    using R = RegistroFacturacion;
+    const std::pair<const char*, QString R::*> campos[] = {
+        {"número", &R::numSerie},
+        {"fecha", &R::fecha},
+        {"tipo", &R::tipoFactura},
+        {"factura rectificada", &R::rectNumSerie},
+        {"fecha de la rectificada", &R::rectFecha},
+        {"modo de rectificar", &R::tipoRectificativa},
+        {"base rectificada", &R::baseRectificada},
+        {"cuota rectificada", &R::cuotaRectificada},
+        {"descripción", &R::descripcion},
+        {"% de IVA", &R::porIva},
+        {"exención", &R::exencion},
+        {"base", &R::base},
+        {"cuota", &R::cuota},
+        {"importe", &R::importe}};
+    QStringList distintos;
+    for (const auto& [nombre, campo] : campos)
+        if (a.*campo != b.*campo) distintos << QString::fromUtf8(nombre);
+    return distintos;
+}
+
+void revisarContraFactura(const RegistroFacturacion& r, const QStringList& empresa,
+                          const QStringList& totalesMal, VerificacionRegistros& v) {
+    const auto c = leerCabecera(r.idDoc);
+    const QString cual = QStringLiteral("Factura %1 (registro %2): ").arg(r.numSerie).arg(r.id);
+    if (!c) {
+        v.faltas << FaltaRegistro{serieDeNumero(r.numSerie),
+                                  cual + QStringLiteral("la factura ya no existe.")};
+        return;
+    }
+    const QString numSerie = QString::number(c->num.value_or(0)) + c->ser;
+    QStringList distintos;
+    if (r.anulacion) {
+        if (numSerie != r.numSerie) distintos << QStringLiteral("número");
+        if (fechaAeat(c->fec) != r.fecha) distintos << QStringLiteral("fecha");
+        if (valorUnico(QStringLiteral("SELECT Anu FROM tblCobros WHERE Id = ?"), {r.idDoc})
+                .toInt() == 0)
+            v.faltas << FaltaRegistro{c->ser, cual + QStringLiteral("anulada en su registro, "
+                                                                    "no en la factura.")};
+    } else {
+        RegistroFacturacion esperado = altaDe(*c, empresa);
+        // Records made before the kind was kept name none: they were all by differences.
+        if (r.tipoRectificativa.isEmpty() && esperado.tipoRectificativa == QLatin1String("I"))
+            esperado.tipoRectificativa.clear();
+        distintos = camposDistintos(r, esperado);
+        if (totalesMal.contains(numSerie))
+            v.faltas << FaltaRegistro{c->ser, cual + QStringLiteral("sus totales no "
+                                                                    "corresponden a sus líneas.")};
+    }
+    if (!distintos.isEmpty())
+        v.faltas << FaltaRegistro{c->ser, cual +
+                                              QStringLiteral("la factura y su registro no "
+                                                             "coinciden en ") +
+                                              distintos.join(QStringLiteral(", ")) + u'.'};
+}
+
+/** An invoice of the mode marked printed went out: it must have its alta. */
+void revisarFacturasSinRegistro(VerificacionRegistros& v) {
+    const ConfigVerifactu config = leerConfigVerifactu();
+    if (!config.activo) return;
+    QStringList series = config.series;
+    series << config.serieRect;
+    QVariantList valores{config.desde.isValid() ? fechaIso(config.desde) : QString(),
+                         config.idDesde};
+    for (const QString& serie : series)
+        valores << serie.toUpper();
+    QSqlQuery q = ejecutar(
+        QStringLiteral("SELECT c.Num, c.Ser FROM tblCobros c WHERE c.Imp <> 0 AND NOT (c.Fec < ?"
+                       " AND c.Id <= ?) AND upper(c.Ser) IN (%1) AND EXISTS (SELECT 1 FROM"
+                       " tblCobrosDetalles d WHERE d.IdDoc = c.Id) AND NOT EXISTS (SELECT 1 FROM"
+                       " tblRegistros r WHERE r.IdDoc = c.Id AND r.Tipo = 'A') ORDER BY c.Ser,"
+                       " c.Num")
+            .arg(QStringList(series.size(), QStringLiteral("?")).join(u", ")),
+        valores);
+    while (q.next())
+        v.faltas << FaltaRegistro{texto(q, 1), QStringLiteral("Factura %1%2: emitida y sin su "
+                                                              "registro de facturación.")
+                                                   .arg(q.value(0).toInt())
+                                                   .arg(texto(q, 1))};
 }
 
 const QString kSoloEmitidas =
@@ -223,8 +386,13 @@ void registrarAltas(const QList<int>& ids) {
             estadoFactura(id) != EstadoFactura::Libre || numeroLineas(id) == 0)
             continue;
         if (empresa.value(1).trimmed().isEmpty())
-            throw ErrorBD(QStringLiteral("Para emitir facturas verificables ponga el C.I.F. de la "
+            throw ErrorBD(QStringLiteral("Para emitir facturas verificables ponga el N.I.F. de la "
                                          "empresa en Configuración."));
+        if (seriesBloqueadas().contains(c->ser, Qt::CaseInsensitive))
+            throw ErrorBD(QStringLiteral("Los registros de facturación de la serie %1 no cuadran "
+                                         "(vea «torvane-admin verifactu verificar»): no se emite "
+                                         "ninguna factura de esa serie hasta corregirlo.")
+                              .arg(c->ser));
         insertarRegistro(altaDe(*c, empresa));
         ejecutar(QStringLiteral("UPDATE tblCobros SET Imp = 1 WHERE Id = ?"), {id});
     }
@@ -257,7 +425,7 @@ QList<std::pair<QString, QString>> tiposRectificativa() {
             {QStringLiteral("R4"), QStringLiteral("Otras causas")}};
 }
 
-int rectificarFactura(int idDoc, const QString& tipo, const QString& motivo) {
+int rectificarFactura(int idDoc, const QString& tipo, const QString& motivo, bool sustitucion) {
     bool tipoValido = false;
     for (const auto& [codigo, descripcion] : tiposRectificativa())
         tipoValido = tipoValido || codigo == tipo;
@@ -292,8 +460,9 @@ int rectificarFactura(int idDoc, const QString& tipo, const QString& motivo) {
         }
     const int id = escribirDocumentoNuevo(c, lineas);
     ejecutar(QStringLiteral("UPDATE tblCobros SET IdRect = ?, TipoRect = ?, MotivoRect = ?,"
-                            " Fac = 1 WHERE Id = ?"),
-             {idDoc, tipo, motivo.trimmed(), id});
+                            " ModoRect = ?, Fac = 1 WHERE Id = ?"),
+             {idDoc, tipo, motivo.trimmed(),
+              sustitucion ? QStringLiteral("S") : QStringLiteral("I"), id});
     t.confirmar();
     return id;
 }
@@ -321,33 +490,46 @@ QList<RegistroFacturacion> registrosDelAno() {
     return lista;
 }
 
-QString VerificacionCadena::texto() const {
-    if (!correcta()) return error;
-    return registros == 1 ? QStringLiteral("La cadena de registros es correcta (1 registro).")
-                          : QStringLiteral("La cadena de registros es correcta (%1 registros).")
-                                .arg(registros);
+QStringList VerificacionRegistros::series() const {
+    QStringList lista;
+    for (const FaltaRegistro& f : faltas)
+        if (!lista.contains(f.serie, Qt::CaseInsensitive)) lista << f.serie;
+    return lista;
 }
 
-VerificacionCadena verificarCadena() {
-    VerificacionCadena v;
-    QString anterior = valorUnico(QStringLiteral("SELECT HuellaAnt FROM tblVerifactu")).toString();
-    for (const RegistroFacturacion& r : registrosDelAno()) {
-        ++v.registros;
-        const QString cual =
-            QStringLiteral("El registro %1 (factura %2)").arg(r.id).arg(r.numSerie);
-        if (r.huellaAnt != anterior) {
-            v.error = cual + QStringLiteral(" no enlaza con el registro anterior: falta un "
-                                            "registro o se ha cambiado.");
-            return v;
-        }
-        if (calcularHuella(r) != r.huella) {
-            v.error = cual + QStringLiteral(" ha sido alterado: su huella no corresponde a sus "
-                                            "datos.");
-            return v;
-        }
-        anterior = r.huella;
-    }
+QString VerificacionRegistros::texto() const {
+    if (correcta())
+        return registros == 1
+                   ? QStringLiteral("Los registros de facturación son correctos (1 registro).")
+                   : QStringLiteral("Los registros de facturación son correctos (%1 registros).")
+                         .arg(registros);
+    QStringList lineas;
+    for (const FaltaRegistro& f : faltas)
+        lineas << f.texto;
+    return lineas.join(QLatin1Char('\n'));
+}
+
+VerificacionRegistros verificarRegistros() {
+    VerificacionRegistros v;
+    const QList<RegistroFacturacion> registros = registrosDelAno();
+    v.registros = static_cast<int>(registros.size());
+    revisarEnlaces(registros, v);
+    const QStringList totalesMal = comprobarDocumentos().totalesMal;
+    const QStringList empresa = leerTitulos();
+    for (const RegistroFacturacion& r : registros)
+        revisarContraFactura(r, empresa, totalesMal, v);
+    revisarFacturasSinRegistro(v);
+    ultimaVerificacion() = v.series();
     return v;
+}
+
+QStringList seriesBloqueadas() {
+    if (!ultimaVerificacion()) verificarRegistros();
+    return *ultimaVerificacion();
+}
+
+void olvidarVerificacion() {
+    ultimaVerificacion().reset();
 }
 
 QString continuarCadena(QSqlQuery& q) {

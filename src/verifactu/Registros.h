@@ -67,10 +67,13 @@ QList<std::pair<QString, QString>> tiposRectificativa();
 /**
  * A new document in the rectifying series correcting the issued invoice idDoc: same parties and
  * percentages, dated today, holding the original's lines with their units negated so that the
- * lines added to it make the difference. Throws ErrorBD for a bad type, an empty reason or a
- * document that is not an issued invoice. Returns the new document's Id.
+ * lines added to it make the difference. By substitution its record and its paper show the
+ * whole corrected invoice too; the document itself always holds the difference owed. Throws
+ * ErrorBD for a bad type, an empty reason or a document that is not an issued invoice. Returns
+ * the new document's Id.
  */
-int rectificarFactura(int idDoc, const QString& tipo, const QString& motivo);
+int rectificarFactura(int idDoc, const QString& tipo, const QString& motivo,
+                      bool sustitucion = false);
 
 /** The alta record of a document, if it has one. */
 std::optional<RegistroFacturacion> registroAlta(int idDoc);
@@ -81,15 +84,38 @@ QString textoQrDocumento(int idDoc);
 /** Every record of the year, in chain order. */
 QList<RegistroFacturacion> registrosDelAno();
 
-struct VerificacionCadena {
+/** One fault the verification finds: the series it touches and what is wrong, in a line. */
+struct FaltaRegistro {
+    QString serie;
+    QString texto;
+};
+
+struct VerificacionRegistros {
     int registros = 0;
-    QString error; ///< empty when every fingerprint and link is right
-    bool correcta() const { return error.isEmpty(); }
+    QList<FaltaRegistro> faltas;
+    bool correcta() const { return faltas.isEmpty(); }
+    /** The series with a fault, each once. */
+    QStringList series() const;
+    /** One line per fault, or the sentence saying all is right. */
     QString texto() const;
 };
 
-/** Recomputes every fingerprint and link, from the last one of the previous year on. */
-VerificacionCadena verificarCadena();
+/**
+ * Checks the year's billing records against themselves and their invoices: every fingerprint and
+ * link from the last one of the previous year on; every issued invoice of the mode has its alta;
+ * each record's fields, hashed or not, equal what its invoice says now; each invoice's totals
+ * follow from its lines; a cancelled invoice is cancelled. Remembers the affected series.
+ */
+VerificacionRegistros verificarRegistros();
+
+/**
+ * The series of the open file no invoice may be issued in because their records do not add up:
+ * those of its last verification in this session, made now when there was none.
+ */
+QStringList seriesBloqueadas();
+
+/** Forgets that verification: the file it was made on is closed. */
+void olvidarVerificacion();
 
 /**
  * While a new year is filled from the one attached as "origen" (its tblVerifactu already

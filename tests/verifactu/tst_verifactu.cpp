@@ -18,6 +18,7 @@
 #include <QFrame>
 #include <QProcess>
 #include <QPushButton>
+#include <QSqlError>
 #include <QSslKey>
 #include <QSslServer>
 #include <QSslSocket>
@@ -46,6 +47,17 @@ int prepararFacturaEmitida(Entorno& e, double iva = 21) {
     reescribirTotales(id);
     emitirFacturas({id});
     return id;
+}
+
+/** Invoice id printed to pdf with the factory template; its pages as read back. */
+QStringList facturaEnPdf(int id, const QString& pdf) {
+    prepararImpresion();
+    PaginasInforme paginas(abrirInforme(u"Factura"_s, {}, u"{tblCobros.Id} =%1"_s.arg(id)));
+    QPrinter impresora(QPrinter::HighResolution);
+    impresora.setOutputFormat(QPrinter::PdfFormat);
+    impresora.setOutputFileName(pdf);
+    prepararImpresora(impresora);
+    return paginas.pintar(&impresora) ? paginasPdf(pdf) : QStringList();
 }
 
 const QByteArray kRespuesta = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -136,8 +148,12 @@ private slots:
     void huellasDeLosEjemplosDeLaAgencia_data();
     void huellasDeLosEjemplosDeLaAgencia();
     void cadenaConRectificativasYAnulaciones();
+    void verificarHallaCadaFalta_data();
+    void verificarHallaCadaFalta();
     void laFacturaEmitidaNoCambia();
     void elQrImpresoLlevaLaDireccionDeCotejo();
+    void laRectificativaImpresaLoDice_data();
+    void laRectificativaImpresaLoDice();
     void elAnoNuevoSigueLaCadena();
     void losRegistrosSeEnvianCuandoHayConexion();
 };
@@ -209,30 +225,90 @@ void PruebaVerifactu::cadenaConRectificativasYAnulaciones() {
     anularDocumento(rect);
     QCOMPARE(estadoFactura(rect), EstadoFactura::Anulada);
     QVERIFY_THROWS_EXCEPTION(ErrorBD, anularDocumento(rect));
-    QCOMPARE(verificarCadena().registros, 3);
-    QVERIFY2(verificarCadena().correcta(), qPrintable(verificarCadena().texto()));
-    int salida = -1;
-    ejecutarAdmin({u"verifactu"_s, u"verificar"_s, e.carpetaDatos(), u"2024"_s}, &salida);
-    QCOMPARE(salida, 0);
+    QCOMPARE(verificarRegistros().registros, 3);
+    QVERIFY2(verificarRegistros().correcta(), qPrintable(verificarRegistros().texto()));
 
     // The engine itself keeps the records, and the mode once on stays on.
     QSqlQuery q(Conexion());
     QVERIFY(!q.exec(u"UPDATE tblRegistros SET Importe = '1.00' WHERE Id = 1"_s));
     QVERIFY(!q.exec(u"DELETE FROM tblRegistros WHERE Id = 3"_s));
     QVERIFY_THROWS_EXCEPTION(ErrorBD, guardarConfigVerifactu(ConfigVerifactu{}));
+}
 
-    // Whoever goes round the program with a database shell is found out.
-    QVERIFY(q.exec(u"DROP TRIGGER trgRegistrosSinCambios"_s +
-                   (Entorno::enServidor ? u" ON tblRegistros"_s : QString())));
-    QVERIFY(q.exec(u"UPDATE tblRegistros SET Importe = '1210.01' WHERE Id = 1"_s));
-    QVERIFY(verificarCadena().texto().contains(u"El registro 1 (factura 7B) ha sido alterado"_s));
-    QVERIFY(q.exec(u"UPDATE tblRegistros SET Importe = '1210.00' WHERE Id = 1"_s));
-    QVERIFY(q.exec(u"UPDATE tblRegistros SET HuellaAnt = 'X' WHERE Id = 2"_s));
-    QVERIFY(verificarCadena().texto().contains(u"El registro 2 (factura 1R) no enlaza"_s));
+void PruebaVerifactu::verificarHallaCadaFalta_data() {
+    QTest::addColumn<QStringList>("cambios");
+    QTest::addColumn<QString>("falta");
+    const auto fila = [](const char* nombre, QStringList cambios, const QString& falta) {
+        QTest::newRow(nombre) << cambios << falta;
+    };
+    fila("nada", {}, u"Los registros de facturación son correctos (2 registros)."_s);
+    fila("el último registro, borrado", {u"DELETE FROM tblRegistros WHERE Id = 2"_s},
+         u"Factura 8B: emitida y sin su registro de facturación."_s);
+    fila("la base de la factura", {u"UPDATE tblCobros SET Base = 999 WHERE Num = 7"_s},
+         u"Factura 7B (registro 1): la factura y su registro no coinciden en base."_s);
+    fila("el IVA y el total de la factura",
+         {u"UPDATE tblCobros SET IVA = 200, Tot = 1010 WHERE Num = 7"_s},
+         u"Factura 7B (registro 1): la factura y su registro no coinciden en cuota, importe."_s);
+    fila("el precio de una línea",
+         {u"UPDATE tblCobrosDetalles SET Pre = 900, Imp = 900 WHERE Lin = 1 AND IdDoc ="
+          " (SELECT Id FROM tblCobros WHERE Num = 7)"_s},
+         u"Factura 7B (registro 1): sus totales no corresponden a sus líneas."_s);
+    fila("el concepto de una línea", {u"UPDATE tblCobrosDetalles SET DesCon = 'Otra cosa'"_s},
+         u"Factura 7B (registro 1): la factura y su registro no coinciden en descripción."_s);
+    fila("el número de la factura", {u"UPDATE tblCobros SET Num = 9 WHERE Num = 7"_s},
+         u"Factura 7B (registro 1): la factura y su registro no coinciden en número."_s);
+    fila("la factura, borrada",
+         {u"DELETE FROM tblCobrosDetalles WHERE IdDoc = (SELECT Id FROM tblCobros WHERE Num = 8)"_s,
+          u"DELETE FROM tblCobros WHERE Num = 8"_s},
+         u"Factura 8B (registro 2): la factura ya no existe."_s);
+    fila("la base del registro, sin huella",
+         {u"UPDATE tblRegistros SET Base = '1.00' WHERE Id = 1"_s},
+         u"Factura 7B (registro 1): la factura y su registro no coinciden en base."_s);
+    fila("el importe del registro, con huella",
+         {u"UPDATE tblRegistros SET Importe = '1210.01' WHERE Id = 1"_s},
+         u"Registro 1 (factura 7B): alterado; su huella no corresponde a sus datos."_s);
+    fila(
+        "el enlace del registro", {u"UPDATE tblRegistros SET HuellaAnt = 'X' WHERE Id = 2"_s},
+        u"Registro 2 (factura 8B): no enlaza con el anterior; falta un registro o se ha cambiado."_s);
+}
+
+void PruebaVerifactu::verificarHallaCadaFalta() {
+    QFETCH(const QStringList, cambios);
+    QFETCH(const QString, falta);
+    Entorno e;
+    prepararFacturaEmitida(e);
+    const int otra = e.documento(8, u"B"_s, Hoy(), 0, 0);
+    e.linea(otra, 1, 1, 500, 0, u"Renta de junio"_s);
+    reescribirTotales(otra);
+    emitirFacturas({otra});
+    // As someone going round the program with a database shell would.
+    QSqlQuery q(Conexion());
+    const std::pair<const char*, const char*> guardas[] = {
+        {"trgRegistrosSinCambios", "tblRegistros"},  {"trgRegistrosSinBorrar", "tblRegistros"},
+        {"trgFacturaSinCambios", "tblCobros"},       {"trgFacturaSinBorrar", "tblCobros"},
+        {"trgLineasCambiadas", "tblCobrosDetalles"}, {"trgLineasBorradas", "tblCobrosDetalles"}};
+    for (const auto& [guarda, tabla] : guardas)
+        QVERIFY(q.exec(u"DROP TRIGGER %1%2"_s.arg(
+            QLatin1StringView(guarda),
+            Entorno::enServidor ? u" ON "_s + QLatin1StringView(tabla) : QString())));
+    for (const QString& cambio : cambios)
+        QVERIFY2(q.exec(cambio), qPrintable(q.lastError().text()));
+
+    const VerificacionRegistros v = verificarRegistros();
+    QVERIFY2(v.texto().split(u'\n').contains(falta), qPrintable(v.texto()));
+    QCOMPARE(v.series(), cambios.isEmpty() ? QStringList() : QStringList{u"B"_s});
+    int salida = -1;
     const QString texto =
         ejecutarAdmin({u"verifactu"_s, u"verificar"_s, e.carpetaDatos(), u"2024"_s}, &salida);
-    QCOMPARE(salida, 1);
-    QVERIFY(texto.contains(u"no enlaza"_s));
+    QCOMPARE(salida, cambios.isEmpty() ? 0 : 1);
+    QCOMPARE(texto.trimmed(), v.texto());
+    // Only the affected series stops issuing.
+    if (!cambios.isEmpty()) {
+        const int nueva = e.documento(10, u"B"_s, Hoy(), 0, 0);
+        e.linea(nueva, 1, 1, 100);
+        QVERIFY_THROWS_EXCEPTION(ErrorBD, emitirFacturas({nueva}));
+        QCOMPARE(estadoFactura(nueva), EstadoFactura::Libre);
+    }
 }
 
 void PruebaVerifactu::laFacturaEmitidaNoCambia() {
@@ -281,15 +357,8 @@ void PruebaVerifactu::laFacturaEmitidaNoCambia() {
 void PruebaVerifactu::elQrImpresoLlevaLaDireccionDeCotejo() {
     Entorno e;
     const int id = prepararFacturaEmitida(e);
-    prepararImpresion();
-    PaginasInforme paginas(abrirInforme(u"Factura"_s, {}, u"{tblCobros.Id} =%1"_s.arg(id)));
     const QString pdf = e.raiz() + u"/factura.pdf"_s;
-    QPrinter impresora(QPrinter::HighResolution);
-    impresora.setOutputFormat(QPrinter::PdfFormat);
-    impresora.setOutputFileName(pdf);
-    prepararImpresora(impresora);
-    QVERIFY(paginas.pintar(&impresora));
-    const QStringList texto = paginasPdf(pdf);
+    const QStringList texto = facturaEnPdf(id, pdf);
     QCOMPARE(texto.size(), 1);
     QVERIFY(
         texto[0].startsWith(u"VERI*FACTU Factura verificable en la sede electrónica de la AEAT"_s));
@@ -302,6 +371,55 @@ void PruebaVerifactu::elQrImpresoLlevaLaDireccionDeCotejo() {
     QCOMPARE(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(),
              u"https://prewww2.aeat.es/wlpl/TIKE-CONT/ValidarQR?nif=B15000001&numserie=7B"
              "&fecha=15-05-2024&importe=1210.00"_s);
+}
+
+void PruebaVerifactu::laRectificativaImpresaLoDice_data() {
+    QTest::addColumn<bool>("sustitucion");
+    QTest::addColumn<QStringList>("dice");
+    QTest::addColumn<QString>("importeRegistro");
+    const QString comun = u"Tipo R1: Error fundado en derecho (art. 80 Uno, Dos y Seis LIVA)."_s;
+    QTest::newRow("por diferencias")
+        << false
+        << QStringList{u"Rectifica la factura 7B del %1, por diferencias."_s, comun,
+                       u"Retención IRPF"_s}
+        << u"-121.00"_s;
+    QTest::newRow("por sustitución")
+        << true
+        << QStringList{u"Rectifica la factura 7B del %1, por sustitución."_s, comun,
+                       u"Factura rectificada: base 1.000,00 €, IVA 210,00 €, total 1.020,00 €."_s,
+                       u"Factura corregida: base 900,00 €, IVA 189,00 €, total 918,00 €."_s}
+        << u"1089.00"_s;
+}
+
+void PruebaVerifactu::laRectificativaImpresaLoDice() {
+    QFETCH(const bool, sustitucion);
+    QFETCH(const QStringList, dice);
+    QFETCH(const QString, importeRegistro);
+    Entorno e;
+    const int original = prepararFacturaEmitida(e);
+    QStringList titulos = leerTitulos();
+    titulos[8] = u"ES91 2100 0418 4502 0005 1332"_s;
+    guardarTitulos(titulos);
+    if (sustitucion) guardarTipoEmisor(TipoEmisor::Sociedad);
+    const int rect =
+        rectificarFactura(original, u"R1"_s, u"Renta de mayo mal calculada"_s, sustitucion);
+    guardarDocumento(*leerCabecera(rect),
+                     {CambioLineas::Anadir, {0, 0, 0, u"Renta"_s, 1, 900, 0}, 0});
+    emitirFacturas({rect});
+    QCOMPARE(registroAlta(rect)->importe, importeRegistro);
+    QVERIFY2(verificarRegistros().correcta(), qPrintable(verificarRegistros().texto()));
+
+    const QStringList paginas = facturaEnPdf(rect, e.raiz() + u"/rectificativa.pdf"_s);
+    QCOMPARE(paginas.size(), 1);
+    const QString texto = paginas[0];
+    QVERIFY2(texto.contains(u"FACTURA RECTIFICATIVA"_s), qPrintable(texto));
+    for (const QString& frase : dice)
+        QVERIFY2(texto.contains(frase.arg(formatoFecha(Hoy()))), qPrintable(frase));
+    QVERIFY(texto.contains(u"Motivo: Renta de mayo mal calculada"_s));
+    // The difference is refunded: nothing asks the tenant to pay.
+    QVERIFY(texto.contains(u"Se le devolverán 102,00 €."_s));
+    QVERIFY(!texto.contains(u"Cuenta para el pago"_s));
+    QCOMPARE(texto.contains(u"IRPF"_s), !sustitucion);
 }
 
 void PruebaVerifactu::elAnoNuevoSigueLaCadena() {
@@ -371,8 +489,13 @@ void PruebaVerifactu::losRegistrosSeEnvianCuandoHayConexion() {
     const int otra = e.documento(8, u"B"_s, Hoy());
     e.linea(otra, 1, 1, 10);
     emitirFacturas({otra});
+    // Cancelled, nothing goes and the record stays pending.
+    SeguimientoEnvio cancelar;
+    cancelar.cancelado = [] { return true; };
+    QCOMPARE(enviarPendientes(servidor.url(), ssl, esperar, cancelar).error, u"Envío cancelado."_s);
+    QCOMPARE(registrosPendientes().size(), 1);
     enviarPendientes(servidor.url(), ssl, esperar);
-    QCOMPARE(esperas, 1); // the agency's wait comes before the next message
+    QCOMPARE(esperas, 2); // the agency's wait comes before each next message
 }
 
 TORVANE_TEST_MAIN(PruebaVerifactu)

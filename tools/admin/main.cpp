@@ -98,17 +98,17 @@ QString copiarORecuperar(const QStringList& args) {
     return error;
 }
 
-/** Checks the chain of billing records of a year; exit status 0 only when it is right. */
-int verificarRegistros(const QString& carpeta, const QString& ano) {
+/** Checks a year's billing records and invoices, a line per fault; status 0 only when right. */
+int verificarAno(const QString& carpeta, const QString& ano) {
     QTextStream out(stdout);
     if (const QString error = abrirAnoDeCarpeta(carpeta, ano); !error.isEmpty()) {
         out << error << '\n';
         return 1;
     }
-    const VerificacionCadena cadena = verificarCadena();
-    out << cadena.texto() << '\n';
+    const VerificacionRegistros v = verificarRegistros();
+    out << v.texto() << '\n';
     cerrarBaseDatos();
-    return cadena.correcta() ? 0 : 1;
+    return v.correcta() ? 0 : 1;
 }
 
 QString nuevoAno(const QString& carpeta, const QString& ano) {
@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
         return comprobarAno(args[1], args[2], args.size() == 4);
     if (args[0] == QStringLiteral("verifactu") && args.size() == 4 &&
         args[1] == QStringLiteral("verificar"))
-        return verificarRegistros(args[2], args[3]);
+        return verificarAno(args[2], args[3]);
     QString error;
     if (args[0] == QStringLiteral("crear") && args.size() == 3)
         error = crearAno(args[1], args[2]);
