@@ -3,6 +3,8 @@
 #include "data/Consulta.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
+#include "data/PlazosVivienda.h"
+#include "data/Titulos.h"
 
 #include <algorithm>
 
@@ -119,6 +121,87 @@ void rentaAlInmueble(int idInm, double anterior, double renta, TipoContrato tipo
 void anadir(QList<Vencimiento>& lista, const QDate& d, const QString& clase, int idCon,
             const QString& detalle) {
     lista << Vencimiento{d, clase, idCon, detalle};
+}
+
+/** The first of the days still to come; the last of them once all are past. */
+QDate proximoDe(const QDate& hoy, std::initializer_list<QDate> dias) {
+    QDate proximo, ultimo;
+    for (const QDate& d : dias) {
+        if (!d.isValid()) continue;
+        if (d >= hoy && (!proximo.isValid() || d < proximo)) proximo = d;
+        if (!ultimo.isValid() || d > ultimo) ultimo = d;
+    }
+    return proximo.isValid() ? proximo : ultimo;
+}
+
+/** Premises and the rest: the agreed end, with 30 days' notice either way. */
+void anadirFinOtro(QList<Vencimiento>& lista, const Contrato& c, const QDate& hoy,
+                   const QDate& limite) {
+    const QDate fin = c.fin();
+    const QDate aviso = fin.addDays(-30);
+    if (aviso > limite) return;
+    anadir(lista, proximoDe(hoy, {fin, aviso}), QStringLiteral("Fin de contrato"), c.id,
+           QStringLiteral("termina el %1; avisos: %2 (30 días)")
+               .arg(formatoFecha(fin), formatoFecha(aviso)));
+}
+
+/**
+ * A home ends by the law of the day it was signed: the mandatory term, then the tacit
+ * extensions that only a notice in time stops. Returns the end that is due, or an invalid date
+ * while a tacit year may still run on.
+ */
+QDate anadirFinVivienda(QList<Vencimiento>& lista, const Contrato& c, const QDate& hoy,
+                        const QDate& limite, bool sociedad) {
+    const TerminoVivienda t = terminoVivienda(c.inicio, c.fin(), sociedad);
+    const PlazosVivienda& p = t.plazos;
+    if (hoy <= t.finObligatorio) {
+        if (std::min(t.avisoArrendador, t.avisoInquilino) > limite) return t.finObligatorio;
+        const QString tacita =
+            p.tacitaSinFin ? QStringLiteral("de año en año")
+                           : QStringLiteral("por años hasta el %1").arg(formatoFecha(t.finTacito));
+        anadir(lista, proximoDe(hoy, {t.finObligatorio, t.avisoInquilino, t.avisoArrendador}),
+               QStringLiteral("Fin de contrato"), c.id,
+               QStringLiteral("%1: el inquilino puede quedarse hasta el %2 (%3 años). Para no "
+                              "renovar, el arrendador avisa antes del %4 (%5) y el inquilino antes "
+                              "del %6 (%7); sin aviso se prorroga %8")
+                   .arg(p.ley, formatoFecha(t.finObligatorio))
+                   .arg(p.anosObligatorios)
+                   .arg(formatoFecha(t.avisoArrendador), textoPlazo(p.mesesAviso, p.diasAviso),
+                        formatoFecha(t.avisoInquilino),
+                        textoPlazo(p.mesesAvisoInquilino, p.diasAvisoInquilino), tacita));
+        return t.finObligatorio;
+    }
+    if (p.tacitaSinFin || hoy <= t.finTacito) {
+        int anos = 1;
+        while (t.finObligatorio.addYears(anos) < hoy)
+            ++anos;
+        const QDate fin = t.finObligatorio.addYears(anos);
+        const QDate avisoInquilino = antesDe(fin, p.mesesAvisoTacita, p.diasAvisoTacita);
+        // Only where the tacit year repeats may the landlord end it before the last.
+        const QDate avisoArrendador =
+            p.tacitaSinFin ? antesDe(fin, p.mesesAviso, p.diasAviso) : QDate();
+        if (avisoInquilino > limite) return {};
+        const QString detalle =
+            p.tacitaSinFin
+                ? QStringLiteral(
+                      "%1: prórroga tácita hasta el %2; para no renovar, el arrendador o "
+                      "el inquilino avisan antes del %3 (%4)")
+                      .arg(p.ley, formatoFecha(fin), formatoFecha(avisoArrendador),
+                           textoPlazo(p.mesesAviso, p.diasAviso))
+                : QStringLiteral("%1: prórroga tácita hasta el %2; el inquilino puede dejarlo el "
+                                 "%3 avisando antes del %4 (%5); el arrendador, no")
+                      .arg(p.ley, formatoFecha(t.finTacito), formatoFecha(fin),
+                           formatoFecha(avisoInquilino),
+                           textoPlazo(p.mesesAvisoTacita, p.diasAvisoTacita));
+        anadir(lista, proximoDe(hoy, {fin, avisoInquilino, avisoArrendador}),
+               QStringLiteral("Prórroga"), c.id, detalle);
+        return {};
+    }
+    anadir(lista, t.finTacito, QStringLiteral("Fin de contrato"), c.id,
+           QStringLiteral("%1: las prórrogas terminaron el %2; si sigue, es por tácita "
+                          "reconducción (art. 1566 del Código Civil)")
+               .arg(p.ley, formatoFecha(t.finTacito)));
+    return t.finTacito;
 }
 
 } // namespace
@@ -361,27 +444,15 @@ QList<RentaPasada> historialRentas(int idCon) {
     return lista;
 }
 
-QList<Vencimiento> vencimientosDe(const Contrato& c, const QDate& hoy, int dias) {
+QList<Vencimiento> vencimientosDe(const Contrato& c, const QDate& hoy, int dias, bool sociedad) {
     QList<Vencimiento> lista;
     const QDate limite = hoy.addDays(dias);
-    const QDate fin = c.fin();
+    QDate fin = c.fin();
     if (c.actual && fin.isValid()) {
-        // Notice the law asks for: the tenant's 30 days; the landlord's 4 months on a home.
-        const QDate avisoInquilino = fin.addDays(-30);
-        const QDate avisoArrendador = c.esVivienda() ? fin.addMonths(-4) : avisoInquilino;
-        const QDate primero = std::min(avisoInquilino, avisoArrendador);
-        if (primero <= limite) {
-            QString detalle = QStringLiteral("termina el %1; avisos: ").arg(formatoFecha(fin));
-            if (c.esVivienda())
-                detalle +=
-                    QStringLiteral("arrendador %1 (4 meses), ").arg(formatoFecha(avisoArrendador));
-            detalle += QStringLiteral("inquilino %1 (30 días)").arg(formatoFecha(avisoInquilino));
-            // Dated by the next of its days still to come (the end, once all are past).
-            QDate cuando = fin;
-            for (const QDate& d : {fin, avisoInquilino, avisoArrendador})
-                if (d >= hoy) cuando = d;
-            anadir(lista, cuando, QStringLiteral("Fin de contrato"), c.id, detalle);
-        }
+        if (c.esVivienda())
+            fin = anadirFinVivienda(lista, c, hoy, limite, sociedad);
+        else
+            anadirFinOtro(lista, c, hoy, limite);
     }
     if (const QDate d = c.proximaActualizacion(); c.actual && d.isValid() && d <= limite)
         anadir(lista, d, QStringLiteral("Actualización"), c.id,
@@ -397,9 +468,10 @@ QList<Vencimiento> vencimientosDe(const Contrato& c, const QDate& hoy, int dias)
 }
 
 QList<Vencimiento> vencimientos(const QDate& hoy, int dias) {
+    const bool sociedad = leerTipoEmisor() == TipoEmisor::Sociedad;
     QList<Vencimiento> lista;
     for (const Contrato& c : leerContratos())
-        lista << vencimientosDe(c, hoy, dias);
+        lista << vencimientosDe(c, hoy, dias, sociedad);
     std::stable_sort(lista.begin(), lista.end(),
                      [](const Vencimiento& a, const Vencimiento& b) { return a.fecha < b.fecha; });
     return lista;

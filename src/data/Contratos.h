@@ -127,9 +127,13 @@ struct Vencimiento {
     QString detalle;
 };
 
-/** What a contract has due up to hoy + dias (overdue things included), by date. */
-QList<Vencimiento> vencimientosDe(const Contrato& c, const QDate& hoy, int dias = 60);
-/** The same for every contract. */
+/**
+ * What a contract has due up to hoy + dias (overdue things included), by date. A home's end
+ * follows the law of its signing date (PlazosVivienda); sociedad: the landlord is a company.
+ */
+QList<Vencimiento> vencimientosDe(const Contrato& c, const QDate& hoy, int dias = 60,
+                                  bool sociedad = false);
+/** The same for every contract, the landlord's kind read from the company data. */
 QList<Vencimiento> vencimientos(const QDate& hoy, int dias = 60);
 
 /**

@@ -97,23 +97,43 @@ private slots:
         QTest::addColumn<int>("meses");
         QTest::addColumn<int>("mesActualizacion");
         QTest::addColumn<QDate>("actualizada");
+        QTest::addColumn<int>("tipo");
+        QTest::addColumn<bool>("sociedad");
         QTest::addColumn<QString>("fin");
         QTest::addColumn<QString>("esperado");
-        // Ends 31/01/2027: the tenant's notice falls in the new year; the February update
-        // would come after the end, so it is not due.
-        fila("fin de año", QDate(2026, 12, 15), QDate(2022, 2, 1), 60, 2, QDate(2026, 2, 1),
-             "31/01/2027", "Fin de contrato 01/01/2027, Fianza 28/02/2027");
-        fila("bisiesto", QDate(2024, 1, 1), QDate(2023, 3, 1), 12, 0, QDate(), "29/02/2024",
-             "Fin de contrato 30/01/2024, Fianza 29/03/2024");
-        fila("empieza un 29 de febrero", QDate(2025, 1, 20), QDate(2024, 2, 29), 12, 0, QDate(),
-             "28/02/2025",
-             "Fin de contrato 29/01/2025, Actualización "
-             "01/02/2025, Fianza 28/03/2025");
-        fila("aviso del arrendador", QDate(2024, 8, 1), QDate(2020, 1, 1), 60, 1, QDate(2024, 1, 1),
-             "31/12/2024", "Fin de contrato 31/08/2024");
+        QTest::addColumn<QString>("detalle"); // a piece of the first one's wording
+        const int viv = 0, local = 1;
+        // A home of RDL 7/2019 ending at its five years: the notices are past, the end is next.
+        fila("fin de año", QDate(2026, 12, 15), QDate(2022, 2, 1), 60, 2, QDate(2026, 2, 1), viv,
+             false, "31/01/2027", "Fin de contrato 31/01/2027, Fianza 28/02/2027", "");
+        fila("local bisiesto", QDate(2024, 1, 1), QDate(2023, 3, 1), 12, 0, QDate(), local, false,
+             "29/02/2024", "Fin de contrato 30/01/2024, Fianza 29/03/2024", "(30 días)");
+        fila("local desde un 29 de febrero", QDate(2025, 1, 20), QDate(2024, 2, 29), 12, 0, QDate(),
+             local, false, "28/02/2025",
+             "Fin de contrato 29/01/2025, Actualización 01/02/2025, Fianza 28/03/2025", "");
+        fila("aviso de 4 meses", QDate(2024, 8, 1), QDate(2020, 1, 1), 60, 1, QDate(2024, 1, 1),
+             viv, false, "31/12/2024", "Fin de contrato 31/08/2024",
+             "RDL 7/2019: el inquilino puede quedarse hasta el 31/12/2024 (5 años). Para no "
+             "renovar, el arrendador avisa antes del 31/08/2024 (4 meses) y el inquilino antes "
+             "del 31/10/2024 (2 meses); sin aviso se prorroga por años hasta el 31/12/2027");
+        fila("sociedad: siete años", QDate(2026, 8, 1), QDate(2020, 1, 1), 60, 1, QDate(2026, 1, 1),
+             viv, true, "31/12/2024", "Fin de contrato 31/08/2026", "hasta el 31/12/2026 (7 años)");
+        fila("Ley 4/2013: tres años", QDate(2017, 11, 15), QDate(2015, 1, 1), 12, 0,
+             QDate(2017, 1, 1), viv, false, "31/12/2015",
+             "Fin de contrato 01/12/2017, Fianza 31/01/2018", "se prorroga de año en año");
+        fila("RDL 7/2019: prórroga tácita", QDate(2025, 4, 15), QDate(2019, 6, 1), 12, 0, QDate(),
+             viv, false, "31/05/2020", "Prórroga 30/04/2025",
+             "prórroga tácita hasta el 31/05/2027; el inquilino puede dejarlo el 31/05/2025 "
+             "avisando antes del 30/04/2025 (1 mes); el arrendador, no");
+        fila("Ley 4/2013: año a año", QDate(2026, 1, 20), QDate(2014, 3, 1), 12, 0, QDate(), viv,
+             false, "28/02/2015", "Prórroga 29/01/2026", "el arrendador o el inquilino avisan");
+        fila("LAU de 1994: prórrogas terminadas", QDate(2024, 5, 15), QDate(2005, 1, 1), 12, 0,
+             QDate(), viv, false, "31/12/2005", "Fin de contrato 31/12/2012, Fianza 31/01/2013",
+             "tácita reconducción");
         fila("actualización atrasada", QDate(2024, 5, 15), QDate(2022, 3, 10), 60, 0,
-             QDate(2023, 3, 1), "09/03/2027", "Actualización 01/03/2024");
-        fila("nada", QDate(2024, 5, 15), QDate(2024, 1, 1), 60, 0, QDate(), "31/12/2028", "");
+             QDate(2023, 3, 1), viv, false, "09/03/2027", "Actualización 01/03/2024", "");
+        fila("nada", QDate(2024, 5, 15), QDate(2024, 1, 1), 60, 0, QDate(), viv, false,
+             "31/12/2028", "", "");
     }
 
     void vencimientos() {
@@ -122,15 +142,21 @@ private slots:
         QFETCH(int, meses);
         QFETCH(int, mesActualizacion);
         QFETCH(QDate, actualizada);
+        QFETCH(int, tipo);
+        QFETCH(bool, sociedad);
         QFETCH(QString, fin);
         QFETCH(QString, esperado);
-        Contrato c = contrato(TipoContrato::Vivienda, inicio, Regla::Ipc);
+        QFETCH(QString, detalle);
+        Contrato c = contrato(static_cast<TipoContrato>(tipo), inicio, Regla::Ipc);
         c.duracion = meses;
         c.mesActualizacion = mesActualizacion;
         c.ultimaActualizacion = actualizada;
         c.fianza = 750;
         QCOMPARE(formatoFecha(c.fin()), fin);
-        QCOMPARE(resumen(vencimientosDe(c, hoy)), esperado);
+        const QList<Vencimiento> lista = vencimientosDe(c, hoy, 60, sociedad);
+        QCOMPARE(resumen(lista), esperado);
+        if (!detalle.isEmpty())
+            QVERIFY2(lista.value(0).detalle.contains(detalle), qPrintable(lista.value(0).detalle));
     }
 
     // A current contract sets the property's tenant, price and rent line; bad input changes
