@@ -446,7 +446,7 @@ std::optional<DatosInquilino> datosInquilino(int id) {
         ejecutar(QStringLiteral("SELECT Nom, DNI, Tfn, Mob FROM tblInquilinos WHERE Id = ?"), {id});
     if (!q.next()) return std::nullopt;
     return DatosInquilino{textoOVacio(q.value(0)),
-                          QStringLiteral("DNI: ") + textoOVacio(q.value(1)) + QLatin1Char('\n') +
+                          QStringLiteral("N.I.F.: ") + textoOVacio(q.value(1)) + QLatin1Char('\n') +
                               textoOVacio(q.value(2)) + QStringLiteral(" | ") +
                               textoOVacio(q.value(3))};
 }

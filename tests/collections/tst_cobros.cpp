@@ -289,7 +289,7 @@ private slots:
         for (const char* nombre : vistos)
             textos << textoDe(&hoja, nombre);
         QCOMPARE(textos.join(QLatin1Char(';')),
-                 u"1;TRIMESTRE: 2;19;21;JOSÉ PÉREZ;DNI: 123Z\n981 | 600;Piso Centro"_s);
+                 u"1;TRIMESTRE: 2;19;21;JOSÉ PÉREZ;N.I.F.: 123Z\n981 | 600;Piso Centro"_s);
         // Nothing is stored before the first line, so an abandoned sheet leaves nothing.
         QCOMPARE(contar("tblCobros"), 0);
         escape(&hoja);
