@@ -292,10 +292,11 @@ QStringList formasDePago() {
 
 void marcarImpresos(const QList<int>& ids, const QString& como) {
     Transaccion t;
+    // Records first: the check of the year before them must not see these as issued already.
+    registrarAltas(ids);
     porTramos(QStringLiteral("UPDATE tblCobros SET Imp = 1, ImpCom = COALESCE(ImpCom, ?)"
                              " WHERE Id IN (%1)"),
               {como}, ids);
-    registrarAltas(ids);
     t.confirmar();
 }
 
