@@ -241,7 +241,10 @@ QDate Contrato::proximaActualizacion() const {
     if (d < primero) d = d.addYears(1);
     while (ultimaActualizacion.isValid() && d <= ultimaActualizacion)
         d = d.addYears(1);
-    return d <= fin() ? d : QDate();
+    // A home runs on by law past what was agreed, and its rent is updated while it may (the
+    // longest the law allows: a company's).
+    const QDate hasta = esVivienda() ? terminoVivienda(inicio, fin(), true).finTacito : fin();
+    return !hasta.isValid() || d <= hasta ? d : QDate();
 }
 
 QString validarContrato(const Contrato& c) {

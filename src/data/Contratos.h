@@ -55,7 +55,10 @@ struct Contrato {
     int mesDeActualizacion() const;
     /** Whether an update by IPC or a fixed % is capped at the IRAV. */
     bool llevaTopeIrav() const;
-    /** First day of the first update month not yet applied; invalid without a rule. */
+    /**
+     * First day of the first update month not yet applied; invalid without a rule or after the
+     * end (a home's, with the extensions the law allows).
+     */
     QDate proximaActualizacion() const;
 };
 
