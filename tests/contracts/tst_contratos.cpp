@@ -103,9 +103,11 @@ private slots:
         QTest::addColumn<QString>("esperado");
         QTest::addColumn<QString>("detalle"); // a piece of the first one's wording
         const int viv = 0, local = 1;
-        // A home of RDL 7/2019 ending at its five years: the notices are past, the end is next.
+        // A home of RDL 7/2019 at its five years: the notices are past, the end is next, and
+        // the update after it is due should no notice have been given.
         fila("fin de año", QDate(2026, 12, 15), QDate(2022, 2, 1), 60, 2, QDate(2026, 2, 1), viv,
-             false, "31/01/2027", "Fin de contrato 31/01/2027, Fianza 28/02/2027", "");
+             false, "31/01/2027",
+             "Fin de contrato 31/01/2027, Actualización 01/02/2027, Fianza 28/02/2027", "");
         fila("local bisiesto", QDate(2024, 1, 1), QDate(2023, 3, 1), 12, 0, QDate(), local, false,
              "29/02/2024", "Fin de contrato 30/01/2024, Fianza 29/03/2024", "(30 días)");
         fila("local desde un 29 de febrero", QDate(2025, 1, 20), QDate(2024, 2, 29), 12, 0, QDate(),
@@ -120,16 +122,20 @@ private slots:
              viv, true, "31/12/2024", "Fin de contrato 31/08/2026", "hasta el 31/12/2026 (7 años)");
         fila("Ley 4/2013: tres años", QDate(2017, 11, 15), QDate(2015, 1, 1), 12, 0,
              QDate(2017, 1, 1), viv, false, "31/12/2015",
-             "Fin de contrato 01/12/2017, Fianza 31/01/2018", "se prorroga de año en año");
-        fila("RDL 7/2019: prórroga tácita", QDate(2025, 4, 15), QDate(2019, 6, 1), 12, 0, QDate(),
-             viv, false, "31/05/2020", "Prórroga 30/04/2025",
+             "Fin de contrato 01/12/2017, Actualización 01/01/2018, Fianza 31/01/2018",
+             "se prorroga de año en año");
+        fila("RDL 7/2019: prórroga tácita", QDate(2025, 4, 15), QDate(2019, 6, 1), 12, 0,
+             QDate(2024, 6, 1), viv, false, "31/05/2020",
+             "Prórroga 30/04/2025, Actualización 01/06/2025",
              "prórroga tácita hasta el 31/05/2027; el inquilino puede dejarlo el 31/05/2025 "
              "avisando antes del 30/04/2025 (1 mes); el arrendador, no");
-        fila("Ley 4/2013: año a año", QDate(2026, 1, 20), QDate(2014, 3, 1), 12, 0, QDate(), viv,
-             false, "28/02/2015", "Prórroga 29/01/2026", "el arrendador o el inquilino avisan");
+        fila("Ley 4/2013: año a año", QDate(2026, 1, 20), QDate(2014, 3, 1), 12, 0,
+             QDate(2025, 3, 1), viv, false, "28/02/2015",
+             "Prórroga 29/01/2026, Actualización 01/03/2026",
+             "el arrendador o el inquilino avisan");
         fila("LAU de 1994: prórrogas terminadas", QDate(2024, 5, 15), QDate(2005, 1, 1), 12, 0,
-             QDate(), viv, false, "31/12/2005", "Fin de contrato 31/12/2012, Fianza 31/01/2013",
-             "tácita reconducción");
+             QDate(2012, 1, 1), viv, false, "31/12/2005",
+             "Fin de contrato 31/12/2012, Fianza 31/01/2013", "tácita reconducción");
         fila("actualización atrasada", QDate(2024, 5, 15), QDate(2022, 3, 10), 60, 0,
              QDate(2023, 3, 1), viv, false, "09/03/2027", "Actualización 01/03/2024", "");
         fila("nada", QDate(2024, 5, 15), QDate(2024, 1, 1), 60, 0, QDate(), viv, false,
