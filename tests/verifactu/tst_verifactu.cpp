@@ -245,7 +245,7 @@ void PruebaVerifactu::verificarHallaCadaFalta_data() {
     fila("el último registro, borrado", {u"DELETE FROM tblRegistros WHERE Id = 2"_s},
          u"Factura 8B: emitida y sin su registro de facturación."_s);
     fila("la base de la factura", {u"UPDATE tblCobros SET Base = 999 WHERE Num = 7"_s},
-         u"Factura 7B (registro 1): la factura y su registro no coinciden en base."_s);
+         u"Factura 7B (registro 1): la factura y su registro no coinciden en base, importe."_s);
     fila("el IVA y el total de la factura",
          {u"UPDATE tblCobros SET IVA = 200, Tot = 1010 WHERE Num = 7"_s},
          u"Factura 7B (registro 1): la factura y su registro no coinciden en cuota, importe."_s);
@@ -281,14 +281,17 @@ void PruebaVerifactu::verificarHallaCadaFalta() {
     e.linea(otra, 1, 1, 500, 0, u"Renta de junio"_s);
     reescribirTotales(otra);
     emitirFacturas({otra});
+    const int nueva = e.documento(10, u"B"_s, Hoy(), 0, 0);
+    e.linea(nueva, 1, 1, 100);
     // As someone going round the program with a database shell would.
     QSqlQuery q(Conexion());
     const std::pair<const char*, const char*> guardas[] = {
-        {"trgRegistrosSinCambios", "tblRegistros"},  {"trgRegistrosSinBorrar", "tblRegistros"},
-        {"trgFacturaSinCambios", "tblCobros"},       {"trgFacturaSinBorrar", "tblCobros"},
-        {"trgLineasCambiadas", "tblCobrosDetalles"}, {"trgLineasBorradas", "tblCobrosDetalles"}};
+        {"trgRegistrosSinCambios", "tblRegistros"}, {"trgRegistrosSinBorrar", "tblRegistros"},
+        {"trgFacturaSinCambios", "tblCobros"},      {"trgFacturaSinBorrar", "tblCobros"},
+        {"trgLineasNuevas", "tblCobrosDetalles"},   {"trgLineasCambiadas", "tblCobrosDetalles"},
+        {"trgLineasBorradas", "tblCobrosDetalles"}};
     for (const auto& [guarda, tabla] : guardas)
-        QVERIFY(q.exec(u"DROP TRIGGER %1%2"_s.arg(
+        QVERIFY(q.exec(u"DROP TRIGGER IF EXISTS %1%2"_s.arg(
             QLatin1StringView(guarda),
             Entorno::enServidor ? u" ON "_s + QLatin1StringView(tabla) : QString())));
     for (const QString& cambio : cambios)
@@ -304,8 +307,6 @@ void PruebaVerifactu::verificarHallaCadaFalta() {
     QCOMPARE(texto.trimmed(), v.texto());
     // Only the affected series stops issuing.
     if (!cambios.isEmpty()) {
-        const int nueva = e.documento(10, u"B"_s, Hoy(), 0, 0);
-        e.linea(nueva, 1, 1, 100);
         QVERIFY_THROWS_EXCEPTION(ErrorBD, emitirFacturas({nueva}));
         QCOMPARE(estadoFactura(nueva), EstadoFactura::Libre);
     }
