@@ -123,11 +123,12 @@ Direccion direccionEn(int n, int numero) {
 
 void insertarEmpresa() {
     const QString cif = QStringLiteral("B15000003");
-    // No withholding by default: most tenants are people renting their home.
+    // No withholding by default: most tenants are people renting their home. An S.L. is a
+    // company: its homes run seven years.
     ejecutar(QStringLiteral(
                  "INSERT INTO tblTitulos (Empresa, CIF, NomCom, Enderezo, Poboacion, Telefonos,"
-                 " Internet, RexMer, CtaBan, ProDat, PorRet, IdAcr, CtaRem)"
-                 " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+                 " Internet, RexMer, CtaBan, ProDat, PorRet, IdAcr, CtaRem, TipEmi)"
+                 " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,1)"),
              {QStringLiteral("Alquileres Miño, S.L."), cif, QStringLiteral("Alquileres Miño"),
               QStringLiteral("Rúa do Franco, 12, 1º"),
               QStringLiteral("15705 Santiago de Compostela (A Coruña)"),
