@@ -197,9 +197,9 @@ void PruebaInformes::documentosQueAceptaHacienda_data() {
         << QStringList{u"Serie A"_s, u"N.I.F.: B15000003"_s, exento} << QStringList{comun};
     QTest::newRow("factura de local con retención, inquilino con dirección")
         << u"Factura"_s << local << QString() << 1
-        << QStringList{u"Serie B"_s, u"IVA 21%"_s, u"Retención IRPF 19%"_s,
+        << QStringList{u"Serie B"_s, u"IVA 21%"_s, u"Retención 19%"_s,
                        u"ES91 2100 0418 4502 0005 1332"_s}
-        << QStringList{u"exenta|C\\.I\\.F|Página"_s};
+        << QStringList{u"exenta|C\\.I\\.F|IRPF|Página"_s};
     QTest::newRow("factura de 40 líneas a un inquilino sin N.I.F.")
         << u"Factura"_s << piso
         << u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40)"
