@@ -12,8 +12,8 @@ frmInquilinosFamiliares::frmInquilinosFamiliares(QWidget* padre)
     // A tenant without family shows a bare grid, without headings either.
     montar({.nombre = u"tblInquilinosFamiliares"_s,
             .columnas = {Columna::numero(), Columna::texto(u"Nombre"_s, 0.30),
-                         Columna::texto(u"N.I.F."_s, 0.20), Columna::texto(u"Observaciones"_s, 0.30),
-                         Columna::oculta()},
+                         Columna::texto(u"N.I.F."_s, 0.20),
+                         Columna::texto(u"Observaciones"_s, 0.30), Columna::oculta()},
             .queSeCuenta = u"familiares"_s,
             .preguntaBorrar = u"¿Eliminar a "_s,
             .leer = [this] { return Editores::familiares(IdInq); }},
