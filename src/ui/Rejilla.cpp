@@ -151,6 +151,8 @@ QVariant ModeloRejilla::data(const QModelIndex& indice, int rol) const
     const int columna = indice.column();
     switch (rol) {
     case Qt::DisplayRole: return texto(fila, columna);
+    // A long text a narrow column cuts is read whole by resting the pointer on it.
+    case Qt::ToolTipRole: return texto(fila, columna);
     case Qt::TextAlignmentRole: return QVariant(columnas_[columna].alineacion);
     case Qt::BackgroundRole:
         if (columna < columnasFijas_)
