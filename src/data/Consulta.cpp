@@ -216,6 +216,28 @@ QVariant valorUnico(const QString& sql, const QVariantList& valores) {
     return consulta.next() ? consulta.value(0) : QVariant();
 }
 
+namespace {
+
+QMutex candadoEsquemas;
+QHash<QString, qint64> esquemasAbiertos; ///< by connection name
+
+// One round trip: the year's write turn and the schema the year's name now resolves to.
+const QString kTurnoServidor =
+    QStringLiteral("BEGIN; SELECT pg_advisory_xact_lock(hashtext(current_schema())),"
+                   " (SELECT oid::bigint FROM pg_namespace WHERE nspname = current_schema())");
+
+} // namespace
+
+void recordarEsquemaAbierto(const QSqlDatabase& db) {
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT oid::bigint FROM pg_namespace"
+                               " WHERE nspname = current_schema()")) ||
+        !q.next())
+        return;
+    const QMutexLocker bloqueo(&candadoEsquemas);
+    esquemasAbiertos.insert(db.connectionName(), q.value(0).toLongLong());
+}
+
 Transaccion::Transaccion() {
     QSqlDatabase db = Conexion();
     // SQLite: take the write lock at the start, so what is read inside (next Id, next number)
@@ -227,11 +249,24 @@ Transaccion::Transaccion() {
         // A server's writers take turns per year as SQLite's do: the next Id and number read
         // inside stay free until this one commits. One round trip for both.
         QSqlQuery q(db);
-        if (!q.exec(QStringLiteral(
-                "BEGIN; SELECT pg_advisory_xact_lock(hashtext(current_schema()))"))) {
+        if (!q.exec(kTurnoServidor)) {
             const ErrorBD error = errorDe(db, q.lastError());
             db.rollback();
             throw error;
+        }
+        q.next();
+        qint64 abierto = 0;
+        {
+            const QMutexLocker bloqueo(&candadoEsquemas);
+            abierto = esquemasAbiertos.value(db.connectionName());
+        }
+        if (abierto != 0 && (q.value(1).isNull() || q.value(1).toLongLong() != abierto)) {
+            q.finish();
+            db.rollback();
+            throw ErrorBD(QStringLiteral(
+                "El año se ha recuperado de una copia de seguridad en otro puesto después de "
+                "abrirlo aquí: esto no se ha guardado. Cierre el año y vuelva a abrirlo para "
+                "seguir con los datos recuperados."));
         }
     }
     abierta_ = true;

@@ -63,6 +63,12 @@ Cursor recorrer(const QString& sql, const QVariantList& valores = {});
 QVariant valorUnico(const QString& sql, const QVariantList& valores = {});
 
 /**
+ * Remembers which schema the server connection db opened its year in, so a save refuses to
+ * write into a year another desk has since replaced with a restore.
+ */
+void recordarEsquemaAbierto(const QSqlDatabase& db);
+
+/**
  * Groups statements that must not half-happen. Commits only through confirmar();
  * leaving the scope otherwise rolls back.
  */

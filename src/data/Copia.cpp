@@ -246,10 +246,10 @@ QString hacerCopia(const QString& carpeta) {
 }
 
 QString restaurarArchivo(const QString& origen, const QString& rutaBD,
-                         const std::function<QString()>& reabrir) {
+                         const std::function<QString()>& reabrir, QString* guardado) {
     if (const QString error = verificarCopia(origen); !error.isEmpty()) return error;
     // On a server the rows are replaced in one transaction; other desks see all or nothing.
-    if (esServidor(Conexion())) return reemplazarDesdeArchivo(origen);
+    if (esServidor(Conexion())) return reemplazarDesdeArchivo(origen, guardado);
     // Brought onto the data folder's own disk first, so the swap below is one rename.
     const QString entrante = rutaBD + kTemporalRestaurar;
     borrarTemporal(entrante);
@@ -279,12 +279,28 @@ QString restaurarArchivo(const QString& origen, const QString& rutaBD,
                         QStringLiteral("No se pudo poner la copia en su sitio."));
     if (const QString error = reabrir(); !error.isEmpty())
         return deshacer(rutaBD, anterior, reabrir, error);
+    if (guardado) *guardado = anterior;
     return {};
 }
 
 QString restaurarCopia(const QString& carpeta, const QString& rutaBD,
-                       const std::function<QString()>& reabrir) {
-    return restaurarArchivo(carpeta + QLatin1Char('/') + kArchivoDatos, rutaBD, reabrir);
+                       const std::function<QString()>& reabrir, QString* guardado) {
+    return restaurarArchivo(carpeta + QLatin1Char('/') + kArchivoDatos, rutaBD, reabrir, guardado);
+}
+
+QString avisoGuardado(const QString& guardado, const QString& rutaBD) {
+    if (guardado.isEmpty()) return {};
+    if (esServidor(Conexion()))
+        return QStringLiteral("El año como estaba queda guardado en el servidor como «%1» "
+                              "(hay %2 así). El administrador lo baja a un archivo con "
+                              "«torvane-admin servidor bajar %1 CARPETA» y lo quita con "
+                              "«torvane-admin servidor quitar %1».")
+            .arg(guardado)
+            .arg(anosGuardados(guardado.left(4)).size());
+    return QStringLiteral("Los datos que había quedan guardados en %1 (hay %2 copias así junto "
+                          "al año; las que ya no necesite se pueden borrar).")
+        .arg(nativa(guardado))
+        .arg(copiasAnteriores(rutaBD).size());
 }
 
 void limpiarTemporales(const QString& rutaBD) {

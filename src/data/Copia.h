@@ -45,14 +45,21 @@ QStringList copiasAnteriores(const QString& rutaBD);
  * connection, keeps the current data as rutaBD + ".antes-de-restaurar-yyyy-MM-dd-HHmm" (never
  * replacing an earlier one), puts the copy in place in one rename and calls reabrir (which opens
  * the shared connection again and returns an error text). When anything fails the previous data
- * is put back and reopened. rutaBD names complete data at every moment.
+ * is put back and reopened. rutaBD names complete data at every moment. On a server the year is
+ * replaced as reemplazarDesdeArchivo() does. guardado receives where the data it replaced is.
  */
 QString restaurarArchivo(const QString& origen, const QString& rutaBD,
-                         const std::function<QString()>& reabrir);
+                         const std::function<QString()>& reabrir, QString* guardado = nullptr);
 
 /** restaurarArchivo() from the backup in carpeta. */
 QString restaurarCopia(const QString& carpeta, const QString& rutaBD,
-                       const std::function<QString()>& reabrir);
+                       const std::function<QString()>& reabrir, QString* guardado = nullptr);
+
+/**
+ * Tells the user where a restore kept what it replaced (guardado, as restaurarArchivo gave it),
+ * how many such copies there are and how to remove them.
+ */
+QString avisoGuardado(const QString& guardado, const QString& rutaBD);
 
 /** Removes what an interrupted restore left beside rutaBD (only while rutaBD is there). */
 void limpiarTemporales(const QString& rutaBD);

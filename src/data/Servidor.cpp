@@ -7,6 +7,7 @@
 #include "data/Migraciones.h"
 #include "data/Privado.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -20,6 +21,7 @@
 namespace {
 
 const QString kPostgres = QStringLiteral("QPSQL");
+const QString kMarcaGuardado = QStringLiteral("_antes_");
 
 /** A table as both engines hold it: its columns, and the order its rows are compared in. */
 struct Tabla {
@@ -353,12 +355,28 @@ QString abrirArchivo(const QString& ruta, const QString& nombre, bool soloLectur
     return {};
 }
 
+/** Takes the year's write turn for the open transaction: the desks' saves wait meanwhile. */
+QString tomarTurno(QSqlDatabase& db, const QString& esquema) {
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(?))"));
+    q.addBindValue(esquema);
+    return q.exec() ? QString() : motivo(q.lastError());
+}
+
+/** How the year's current schema gives way to the one loaded from a file. */
+struct Reemplazo {
+    bool reemplazar = false;
+    QString apartarComo; ///< kept under this name; dropped when empty
+};
+
 /**
  * Fills a new schema from the year file at ruta on the server connection nombre, in one
- * transaction; with reemplazar, the year's current schema gives way to it at the end.
+ * transaction, holding the year's write turn; with a reemplazo, the year's current schema gives
+ * way to it at the end, kept under another name or dropped.
  */
 QString cargarDesdeArchivo(const QString& nombre, const QString& ruta, const QString& esquema,
-                           bool reemplazar) {
+                           const Reemplazo& r) {
+    const bool reemplazar = r.reemplazar;
     const QString archivo = QStringLiteral("torvane-subir");
     QString error = abrirArchivo(ruta, archivo, true);
     const Esquema e = esquemaReferencia();
@@ -370,6 +388,11 @@ QString cargarDesdeArchivo(const QString& nombre, const QString& ruta, const QSt
             QStringLiteral("El año ya existe en el servidor (%1); no se sobrescribe.").arg(esquema);
     const bool enCurso = error.isEmpty() && db.transaction();
     if (error.isEmpty() && !enCurso) error = motivo(db.lastError());
+    // A save in flight ends first, in the schema it began in; later ones find the new year.
+    if (error.isEmpty()) error = tomarTurno(db, esquema);
+    if (error.isEmpty() && !r.apartarComo.isEmpty() && existeEsquema(db, r.apartarComo))
+        error = QStringLiteral("Ya hay un año guardado como %1; vuelva a intentarlo.")
+                    .arg(r.apartarComo);
     if (error.isEmpty() && reemplazar && existeEsquema(db, nuevo))
         error = ejecutarTexto(db, QStringLiteral("DROP SCHEMA %1 CASCADE").arg(nuevo));
     if (error.isEmpty()) error = crearObjetos(db, nuevo, e, false);
@@ -382,7 +405,10 @@ QString cargarDesdeArchivo(const QString& nombre, const QString& ruta, const QSt
     for (const Tabla& t : e.tablas)
         if (error.isEmpty()) error = ejecutarTexto(db, QStringLiteral("ANALYZE ") + t.nombre);
     if (error.isEmpty() && reemplazar)
-        error = ejecutarTexto(db, QStringLiteral("DROP SCHEMA %1 CASCADE").arg(esquema));
+        error = ejecutarTexto(
+            db, r.apartarComo.isEmpty()
+                    ? QStringLiteral("DROP SCHEMA %1 CASCADE").arg(esquema)
+                    : QStringLiteral("ALTER SCHEMA %1 RENAME TO %2").arg(esquema, r.apartarComo));
     if (error.isEmpty() && reemplazar)
         error =
             ejecutarTexto(db, QStringLiteral("ALTER SCHEMA %1 RENAME TO %2").arg(nuevo, esquema));
@@ -464,7 +490,7 @@ QString actualizarEsquema(const QString& nombre, const QString& esquema, int ver
     if (error.isEmpty() && !QFile::copy(antes, ruta))
         error = QStringLiteral("No se puede copiar %1.").arg(antes);
     if (error.isEmpty()) error = migrarArchivo(ruta);
-    if (error.isEmpty()) error = cargarDesdeArchivo(nombre, ruta, esquema, true);
+    if (error.isEmpty()) error = cargarDesdeArchivo(nombre, ruta, esquema, {true, {}});
     return error;
 }
 
@@ -531,7 +557,9 @@ std::optional<DatosServidor> leerServidor(const QString& carpeta, QString* error
 }
 
 QString esquemaAno(const QString& ano) {
-    static const QRegularExpression anoValido(QStringLiteral("^[0-9]{4}$"));
+    // A year kept by a restore is named like its year with when it was replaced.
+    static const QRegularExpression anoValido(
+        QStringLiteral("^[0-9]{4}(_antes_[0-9]{8}_[0-9]{6})?$"));
     return anoValido.match(ano).hasMatch() ? QStringLiteral("ano_") + ano : QString();
 }
 
@@ -573,7 +601,10 @@ QString abrirAnoServidor(const DatosServidor& datos, const QString& ano, const Q
                     .arg(q.value(0).toInt())
                     .arg(versionEsquema());
     q.finish();
-    if (error.isEmpty()) return {};
+    if (error.isEmpty()) {
+        recordarEsquemaAbierto(db);
+        return {};
+    }
     db = QSqlDatabase();
     desconectar(conexion);
     return error;
@@ -654,7 +685,7 @@ QString subirAno(const QString& ruta, const DatosServidor& datos, const QString&
     if (esquema.isEmpty()) return QStringLiteral("«%1» no es un año.").arg(ano);
     const QString nombre = QStringLiteral("torvane-servidor-subir");
     if (const QString error = conectar(datos, {}, nombre); !error.isEmpty()) return error;
-    const QString error = cargarDesdeArchivo(nombre, ruta, esquema, false);
+    const QString error = cargarDesdeArchivo(nombre, ruta, esquema, {});
     desconectar(nombre);
     return error;
 }
@@ -671,11 +702,51 @@ QString bajarAbierto(const QString& ruta) {
     return volcarEnArchivo(QLatin1StringView(kNombreConexion), ruta);
 }
 
-QString reemplazarDesdeArchivo(const QString& ruta) {
+QString reemplazarDesdeArchivo(const QString& ruta, QString* guardado) {
     QSqlDatabase db = Conexion();
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT current_schema()")) || !q.next())
         return motivo(q.lastError());
-    return cargarDesdeArchivo(QLatin1StringView(kNombreConexion), ruta, q.value(0).toString(),
-                              true);
+    const QString esquema = q.value(0).toString();
+    q.finish();
+    const QString apartado =
+        esquema + kMarcaGuardado +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
+    const QString error =
+        cargarDesdeArchivo(QLatin1StringView(kNombreConexion), ruta, esquema, {true, apartado});
+    if (!error.isEmpty()) return error;
+    // This desk goes on in the year it restored.
+    recordarEsquemaAbierto(db);
+    if (guardado) *guardado = apartado.mid(4);
+    return {};
+}
+
+QStringList anosGuardados(const QString& ano) {
+    QStringList guardados;
+    QSqlQuery q(Conexion());
+    q.prepare(QStringLiteral("SELECT substr(nspname, 5) FROM pg_namespace"
+                             " WHERE starts_with(nspname, ?) ORDER BY 1 DESC"));
+    q.addBindValue(esquemaAno(ano) + kMarcaGuardado);
+    if (q.exec())
+        while (q.next())
+            guardados << q.value(0).toString();
+    return guardados;
+}
+
+QString quitarGuardado(const DatosServidor& datos, const QString& guardado) {
+    const QString esquema = esquemaAno(guardado);
+    if (!esquema.contains(kMarcaGuardado))
+        return QStringLiteral("«%1» no es un año guardado por una recuperación (AAAA_antes_…).")
+            .arg(guardado);
+    const QString nombre = QStringLiteral("torvane-servidor-quitar");
+    if (const QString error = conectar(datos, {}, nombre); !error.isEmpty()) return error;
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::database(nombre, false);
+        error = existeEsquema(db, esquema)
+                    ? ejecutarTexto(db, QStringLiteral("DROP SCHEMA %1 CASCADE").arg(esquema))
+                    : QStringLiteral("No hay ningún año guardado como %1.").arg(guardado);
+    }
+    desconectar(nombre);
+    return error;
 }

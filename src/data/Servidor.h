@@ -87,7 +87,16 @@ QString bajarAno(const DatosServidor& datos, const QString& ano, const QString& 
 QString bajarAbierto(const QString& ruta);
 
 /**
- * Replaces every row of the shared connection's year with those of the year file at ruta, in
- * one transaction, and compares them; on any failure the year is as it was.
+ * Replaces the shared connection's year with the year file at ruta, in one transaction holding
+ * the year's write turn, and compares them; on any failure the year is as it was. The year as
+ * it was stays on the server as a year of its own, named in guardado ("2026_antes_20261207_
+ * 093000"), which «torvane-admin servidor bajar» writes to a file. The other desks' next save
+ * is refused until they open the year again.
  */
-QString reemplazarDesdeArchivo(const QString& ruta);
+QString reemplazarDesdeArchivo(const QString& ruta, QString* guardado = nullptr);
+
+/** The years restores kept of ano on the shared connection's server, newest first. */
+QStringList anosGuardados(const QString& ano);
+
+/** Removes from the server a year a restore kept ("2026_antes_20261207_093000"), only such. */
+QString quitarGuardado(const DatosServidor& datos, const QString& guardado);

@@ -2,7 +2,9 @@
 #include "ui_frmCopiaPen.h"
 
 #include "app/Modulo.h"
+#include "data/Consulta.h"
 #include "data/Copia.h"
+#include "data/Servidor.h"
 #include "data/Unidades.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
@@ -107,11 +109,17 @@ void frmCopiaPen::cmdRecuperar_Click() {
         Mensaje::critico(this, QStringLiteral("No ha especificado una ruta"));
         return;
     }
-    if (!Mensaje::preguntar(this,
-                            QStringLiteral("¡ A T E N C I Ó N !\nSe reemplazarán los datos de "
-                                           "facturación actuales\npor los existentes en el "
-                                           "archivo de seguridad\n¿Desea continuar?"),
-                            Mensaje::Icono::Critico, Mensaje::kTitulo, true))
+    // On a server the year is every desk's: their work since the backup goes too.
+    const QString pregunta =
+        esServidor(Conexion())
+            ? QStringLiteral("¡ A T E N C I Ó N !\nSe reemplazará el año del servidor por el "
+                             "del archivo de seguridad:\nlo que todos los puestos hayan hecho "
+                             "desde la copia quedará fuera\n(el año como está ahora se guarda "
+                             "en el servidor).\n¿Desea continuar?")
+            : QStringLiteral("¡ A T E N C I Ó N !\nSe reemplazarán los datos de "
+                             "facturación actuales\npor los existentes en el "
+                             "archivo de seguridad\n¿Desea continuar?");
+    if (!Mensaje::preguntar(this, pregunta, Mensaje::Icono::Critico, Mensaje::kTitulo, true))
         return;
     informar(QStringLiteral("Espere un momento ..."), false);
     if (!QDir(rutaCopia(raiz(), QString())).exists()) {
@@ -139,8 +147,11 @@ void frmCopiaPen::recuperarDesde(const QString& archivo) {
         return;
     }
     CursorEspera espera(this);
-    terminar(restaurarArchivo(archivo, Modulo::RutaBD, &Modulo::AbrirBaseDatos),
-             QStringLiteral("La recuperación se ha completado"));
+    QString guardado;
+    const QString error =
+        restaurarArchivo(archivo, Modulo::RutaBD, &Modulo::AbrirBaseDatos, &guardado);
+    terminar(error, QStringLiteral("La recuperación se ha completado. ") +
+                        avisoGuardado(guardado, Modulo::RutaBD));
     cargarAnteriores();
 }
 

@@ -103,6 +103,8 @@ QString abrir(const QString& ruta) {
             } else {
                 const int id = propios[azar.bounded(propios.size())];
                 const auto c = leerCabecera(id);
+                // Gone when another desk restored a backup meanwhile.
+                if (!c) continue;
                 guardarDocumento(*c, {CambioLineas::Anadir, lineaAlAzar(azar), 0});
                 salida << id << ' ' << numeroLineas(id) << Qt::endl;
             }

@@ -68,6 +68,16 @@ int admin(const QStringList& args, QString* salida = nullptr) {
     return p.exitCode();
 }
 
+/** What a writer told as confirmed: lines of each document by its Id. */
+QHash<int, int> confirmadosEn(const QByteArray& salida) {
+    QHash<int, int> confirmados;
+    for (const QByteArray& fila : salida.split('\n')) {
+        const QList<QByteArray> partes = fila.split(' ');
+        if (partes.size() == 2) confirmados[partes[0].toInt()] = partes[1].toInt();
+    }
+    return confirmados;
+}
+
 } // namespace
 
 class TestDocumentos : public QObject {
@@ -325,6 +335,42 @@ private slots:
         QSqlDatabase::database(puesto).close();
     }
 
+    // A backup restored on a server while another desk writes before, during and after it:
+    // every save that desk was told of is in the restored year or in the one the restore kept,
+    // and once the year is replaced its saves are refused, saying why.
+    void recuperarMientrasOtroEscribe() {
+        if (!Entorno::enServidor) QSKIP("Solo en un servidor");
+        Entorno e;
+        crearDocumento(cabecera(u"A"_s), {linea(2, 10)});
+        const QString copia = e.raiz() + u"/copia.mdb"_s;
+        QCOMPARE(bajarAbierto(copia), QString());
+        QProcess puesto;
+        puesto.start(qEnvironmentVariable("TORVANE_ESCRITOR"),
+                     {u"--carga"_s, Modulo::RutaBD, u"7"_s});
+        QVERIFY(puesto.waitForReadyRead(20000));
+        QTest::qWait(1500);
+        QString guardado;
+        QCOMPARE(reemplazarDesdeArchivo(copia, &guardado), QString());
+        const auto borrarGuardado = qScopeGuard([&guardado] {
+            ServidorPrueba::compartido().sql(u"DROP SCHEMA ano_%1 CASCADE"_s.arg(guardado));
+        });
+        QCOMPARE(anosGuardados(Modulo::Ano), QStringList{guardado});
+        QTest::qWait(1500);
+        puesto.kill();
+        puesto.waitForFinished(10000);
+        const QHash<int, int> confirmados = confirmadosEn(puesto.readAllStandardOutput());
+        QVERIFY(confirmados.size() > 5);
+        QVERIFY(QString::fromUtf8(puesto.readAllStandardError()).contains(u"se ha recuperado"_s));
+        for (auto it = confirmados.cbegin(); it != confirmados.cend(); ++it) {
+            int lineas = 0;
+            for (const QString& ano : {Modulo::Ano, guardado})
+                lineas = std::max(lineas, sql(u"SELECT COUNT(*) FROM ano_%1.tblCobrosDetalles"
+                                              u" WHERE IdDoc = %2"_s.arg(ano)
+                                                  .arg(it.key())));
+            QVERIFY2(lineas >= std::max(it.value(), 1), qPrintable(QString::number(it.key())));
+        }
+    }
+
     // A year's moves on a server: a backup and its restore as the backup window makes them,
     // down to a file and up again with the admin tool, and an older format's year brought up
     // to date with the year it was kept beside the data.
@@ -407,10 +453,7 @@ private slots:
         }
         QHash<int, int> confirmados;
         for (const QByteArray& salida : salidas)
-            for (const QByteArray& fila : salida.split('\n')) {
-                const QList<QByteArray> partes = fila.split(' ');
-                if (partes.size() == 2) confirmados[partes[0].toInt()] = partes[1].toInt();
-            }
+            confirmados.insert(confirmadosEn(salida));
         QVERIFY2(confirmados.size() > 4 * segundos,
                  qPrintable(QString::number(confirmados.size())));
         QCOMPARE(e.reabrir(), QString());

@@ -45,6 +45,9 @@ int uso(QTextStream& err) {
            "                                     cerrados); guarda antes el año como estaba\n"
            "                                     en AÑO/Zudivoz.mdb.antes-de-actualizar-vN\n"
            "                                     junto a servidor.ini\n"
+           "  torvane-admin servidor quitar AÑO_antes_FECHA [--ini ARCHIVO]\n"
+           "                                     quita un año que una recuperación guardó\n"
+           "                                     (se baja antes con «servidor bajar»)\n"
            "  El servidor se lee de servidor.ini (sección [servidor]: host, puerto, base,\n"
            "  usuario, sslmode) de la carpeta actual o de --ini; la contraseña, de ~/.pgpass\n"
            "  o de PGPASSWORD.\n";
@@ -132,7 +135,8 @@ int servidor(QStringList args, QTextStream& err) {
     const bool subir = args.size() == 4 && args[1] == QStringLiteral("subir");
     const bool bajar = args.size() == 4 && args[1] == QStringLiteral("bajar");
     const bool actualizar = args.size() == 3 && args[1] == QStringLiteral("actualizar");
-    if (!crear && !subir && !bajar && !actualizar) return uso(err);
+    const bool quitar = args.size() == 3 && args[1] == QStringLiteral("quitar");
+    if (!crear && !subir && !bajar && !actualizar && !quitar) return uso(err);
     QString error;
     const QFileInfo archivo(ini);
     const std::optional<DatosServidor> datos = leerServidor(archivo.absolutePath(), &error);
@@ -151,6 +155,9 @@ int servidor(QStringList args, QTextStream& err) {
     } else if (subir) {
         error = subirAno(rutaBaseDatos(args[2], args[3]), *datos, args[3]);
         if (error.isEmpty()) out << "Subido el año " << args[3] << "; comprobado fila a fila.\n";
+    } else if (quitar) {
+        error = quitarGuardado(*datos, args[2]);
+        if (error.isEmpty()) out << "Quitado del servidor el año guardado " << args[2] << ".\n";
     } else if (actualizar) {
         int formato = -1;
         error = actualizarAnoServidor(*datos, args[2], archivo.absolutePath(), &formato);
@@ -165,7 +172,7 @@ int servidor(QStringList args, QTextStream& err) {
         if (error.isEmpty()) out << "Bajado el año a " << ruta << "; comprobado fila a fila.\n";
     }
     // The desks print with the data folder's templates.
-    if (error.isEmpty() && !bajar) error = escribirPlantillas(archivo.absolutePath());
+    if (error.isEmpty() && !bajar && !quitar) error = escribirPlantillas(archivo.absolutePath());
     if (error.isEmpty()) return 0;
     err << error << '\n';
     return 1;
