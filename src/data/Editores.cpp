@@ -75,11 +75,14 @@ QList<QStringList> series() {
 
 int insertarConNuevoId(const QString& tabla, const QStringList& campos,
                        const QVariantList& valores) {
-    const int id = SiguienteNumero(tabla, QStringLiteral("Id"));
-    const QString marcas = QStringList(campos.size() + 1, QStringLiteral("?")).join(u", ");
-    ejecutar(QStringLiteral("INSERT INTO %1 (Id, %2) VALUES (%3)")
-                 .arg(tabla, campos.join(u", "), marcas),
-             QVariantList{id} + valores);
+    const QString marcas = QStringList(campos.size(), QStringLiteral("?")).join(u", ");
+    Transaccion t;
+    QSqlQuery q = ejecutar(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING Id")
+                               .arg(tabla, campos.join(u", "), marcas),
+                           valores);
+    const int id = q.next() ? q.value(0).toInt() : 0;
+    q.finish();
+    t.confirmar();
     return id;
 }
 

@@ -27,7 +27,11 @@ QList<QStringList> cuentas(int idInq);
 /** Id, Cod, Des; in Id order. */
 QList<QStringList> series();
 
-/** Inserts a row whose Id is the next free one; returns that Id. */
+/**
+ * Inserts a row whose Id the engine gives as it stores it (one past the largest, while the
+ * year's writers wait their turn, on both engines): two desks adding at once never get the same.
+ * Returns that Id.
+ */
 int insertarConNuevoId(const QString& tabla, const QStringList& campos,
                        const QVariantList& valores);
 /** Writes campos of the row whose Id is id. */

@@ -3,10 +3,21 @@
 #include "data/Consulta.h"
 #include "data/Dialecto.h"
 #include "data/Documentos.h"
+#include "data/Editores.h"
 
 #include <QSqlRecord>
 
+using namespace Qt::StringLiterals;
+
 namespace {
+
+/** A record's row: a new one (id 0) with the engine's code, or the row id rewritten. */
+int guardarFicha(const QString& tabla, const QStringList& campos, const QVariantList& valores,
+                 int id) {
+    if (id == 0) return Editores::insertarConNuevoId(tabla, campos, valores);
+    Editores::actualizarPorId(tabla, id, campos, valores);
+    return id;
+}
 
 /** Every row of a result, numbered from 1, all columns as text. */
 QList<QStringList> filasNumeradas(QSqlQuery consulta) {
@@ -131,15 +142,12 @@ std::optional<FichaInquilino> LeerInquilino(int id) {
     return f;
 }
 
-void GuardarInquilino(const FichaInquilino& f, bool nuevo) {
-    const QVariantList valores{f.Nom, f.DNI, f.Tfn, f.Mob, f.Mail, f.Obs,
-                               f.Dir, f.CP,  f.Pob, f.Pro, f.Id};
-    ejecutar(nuevo ? QStringLiteral("INSERT INTO tblInquilinos (Nom, DNI, Tfn, Mob, Mail, Obs, Dir,"
-                                    " CP, Pob, Pro, Id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-                   : QStringLiteral("UPDATE tblInquilinos SET Nom = ?, DNI = ?, Tfn = ?, Mob = ?,"
-                                    " Mail = ?, Obs = ?, Dir = ?, CP = ?, Pob = ?, Pro = ?"
-                                    " WHERE Id = ?"),
-             valores);
+int GuardarInquilino(const FichaInquilino& f, bool nuevo) {
+    const QStringList campos{u"Nom"_s, u"DNI"_s, u"Tfn"_s, u"Mob"_s, u"Mail"_s,
+                             u"Obs"_s, u"Dir"_s, u"CP"_s,  u"Pob"_s, u"Pro"_s};
+    const QVariantList valores{f.Nom, f.DNI, f.Tfn, f.Mob, f.Mail,
+                               f.Obs, f.Dir, f.CP,  f.Pob, f.Pro};
+    return guardarFicha(u"tblInquilinos"_s, campos, valores, nuevo ? 0 : f.Id);
 }
 
 std::optional<FichaInmueble> LeerInmueble(int id) {
@@ -159,13 +167,9 @@ std::optional<FichaInmueble> LeerInmueble(int id) {
                          q.value(7).toString()};
 }
 
-void GuardarInmueble(const FichaInmueble& f, bool nuevo) {
-    const QVariantList valores{f.Des, f.Dir, f.CP, f.Pob, f.Pro, f.Pre, f.IdInq, f.Obs, f.Id};
-    ejecutar(
-        nuevo ? QStringLiteral(
-                    "INSERT INTO tblInmuebles (Des, Dir, CP, Pob, Pro, Pre, IdInq, Obs, Id)"
-                    " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
-              : QStringLiteral("UPDATE tblInmuebles SET Des = ?, Dir = ?, CP = ?, Pob = ?, Pro = ?,"
-                               " Pre = ?, IdInq = ?, Obs = ? WHERE Id = ?"),
-        valores);
+int GuardarInmueble(const FichaInmueble& f, bool nuevo) {
+    const QStringList campos{u"Des"_s, u"Dir"_s, u"CP"_s,    u"Pob"_s,
+                             u"Pro"_s, u"Pre"_s, u"IdInq"_s, u"Obs"_s};
+    const QVariantList valores{f.Des, f.Dir, f.CP, f.Pob, f.Pro, f.Pre, f.IdInq, f.Obs};
+    return guardarFicha(u"tblInmuebles"_s, campos, valores, nuevo ? 0 : f.Id);
 }

@@ -34,8 +34,11 @@ struct FichaInquilino {
 };
 
 std::optional<FichaInquilino> LeerInquilino(int id);
-/** Inserts the row (nuevo) or rewrites every field but Id. */
-void GuardarInquilino(const FichaInquilino& ficha, bool nuevo);
+/**
+ * Inserts the row (nuevo; its Id given by the engine, ficha's ignored) or rewrites every field
+ * but Id. Returns the row's Id.
+ */
+int GuardarInquilino(const FichaInquilino& ficha, bool nuevo);
 
 struct FichaInmueble {
     int Id = 0;
@@ -46,5 +49,8 @@ struct FichaInmueble {
 };
 
 std::optional<FichaInmueble> LeerInmueble(int id);
-/** Inserts the row (nuevo) or rewrites every field but Id. */
-void GuardarInmueble(const FichaInmueble& ficha, bool nuevo);
+/**
+ * Inserts the row (nuevo; its Id given by the engine, ficha's ignored) or rewrites every field
+ * but Id. Returns the row's Id.
+ */
+int GuardarInmueble(const FichaInmueble& ficha, bool nuevo);

@@ -108,7 +108,8 @@ void frmSeriesF::Nueva() {
     estadoAnterior_ = estado_;
     EstablecerEstado(3);
     ColorEdicion();
-    ui->txtDetalle_0->setText(QString::number(SiguienteNumero(kTabla, QStringLiteral("Id"))));
+    // The code is the engine's, given when the row is stored.
+    ui->txtDetalle_0->clear();
     ui->txtDetalle_1->clear();
     ui->txtDetalle_2->clear();
     ui->txtDetalle_1->setFocus(Qt::OtherFocusReason);

@@ -39,8 +39,9 @@ frmInmueblesFicha::~frmInmueblesFicha() = default;
 void frmInmueblesFicha::alActivar() {
     ConfiguraForm();
     if (Estado == 0) {
-        ui->txtId->setText(
-            QString::number(SiguienteNumero(QStringLiteral("tblInmuebles"), QStringLiteral("Id"))));
+        // The engine gives the code when the record is stored, so two desks never share one.
+        ui->txtId->clear();
+        ui->txtId->setPlaceholderText(QStringLiteral("al guardar"));
     } else {
         Cargar();
         desCargada_ = ui->txtDes->text();
@@ -137,7 +138,8 @@ void frmInmueblesFicha::Aceptar() {
                           leerNumero(ui->txtPre->text()).value_or(0),
                           idInq_,
                           ui->txtObs->toPlainText()};
-    GuardarInmueble(f, Estado == 0);
+    Id = GuardarInmueble(f, Estado == 0);
+    ui->txtId->setText(QString::number(Id));
     accept();
 }
 

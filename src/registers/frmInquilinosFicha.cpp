@@ -26,8 +26,9 @@ frmInquilinosFicha::~frmInquilinosFicha() = default;
 
 void frmInquilinosFicha::alActivar() {
     if (Estado == 0) {
-        ui->txtId->setText(QString::number(
-            SiguienteNumero(QStringLiteral("tblInquilinos"), QStringLiteral("Id"))));
+        // The engine gives the code when the record is stored, so two desks never share one.
+        ui->txtId->clear();
+        ui->txtId->setPlaceholderText(QStringLiteral("al guardar"));
     } else {
         Cargar();
         nomCargado_ = ui->txtNom->text();
@@ -75,6 +76,7 @@ void frmInquilinosFicha::Aceptar() {
                            ui->txtTfn->text(),        ui->txtMob->text(), ui->txtMail->text(),
                            ui->txtObs->toPlainText(), ui->txtDir->text(), ui->txtCp->text(),
                            ui->txtPob->text(),        ui->txtPro->text()};
-    GuardarInquilino(f, Estado == 0);
+    Id = GuardarInquilino(f, Estado == 0);
+    ui->txtId->setText(QString::number(Id));
     accept();
 }
