@@ -181,32 +181,38 @@ Cursor recorrer(const QString& sql, const QVariantList& valores) {
         auto q = std::make_shared<QSqlQuery>(ejecutar(sql, valores));
         return [q]() -> const QSqlQuery* { return q->next() ? q.get() : nullptr; };
     }
-    // A server hands over a whole result at once: 100,000 rows before the first is shown.
-    // Pages of the same ordered statement come instead, as the grid asks for them.
+    // A server hands over a whole result at once: 100,000 rows before the first is shown. A
+    // held cursor instead keeps the list as it was when opened (one snapshot: every row once,
+    // whatever other desks write meanwhile) and hands it over in pages as the grid asks.
     constexpr int kPagina = 500;
+    static QAtomicInt contador;
     struct Estado {
+        QString nombre;
         QSqlQuery q;
-        int leidas = 0, enPagina = 0;
         bool fin = false;
+        ~Estado() {
+            q = QSqlQuery();
+            QSqlDatabase db = Conexion();
+            if (db.isOpen()) QSqlQuery(db).exec(QStringLiteral("CLOSE ") + nombre);
+        }
     };
     auto e = std::make_shared<Estado>();
-    return [e, sql, valores]() -> const QSqlQuery* {
+    e->nombre = QStringLiteral("torvane_lista_%1").arg(contador.fetchAndAddRelaxed(1) + 1);
+    ejecutar(QStringLiteral("DECLARE %1 NO SCROLL CURSOR WITH HOLD FOR ").arg(e->nombre) + sql,
+             valores);
+    return [e]() -> const QSqlQuery* {
         if (e->fin) return nullptr;
         if (!e->q.isActive() || !e->q.next()) {
-            if (e->q.isActive() && e->enPagina < kPagina) {
+            if (e->q.isActive() && e->q.size() < kPagina) {
                 e->fin = true;
                 return nullptr;
             }
-            e->q = ejecutar(sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(kPagina).arg(e->leidas),
-                            valores);
-            e->enPagina = 0;
+            e->q = ejecutar(QStringLiteral("FETCH %1 FROM %2").arg(kPagina).arg(e->nombre));
             if (!e->q.next()) {
                 e->fin = true;
                 return nullptr;
             }
         }
-        ++e->leidas;
-        ++e->enPagina;
         return &e->q;
     };
 }

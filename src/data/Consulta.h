@@ -54,7 +54,8 @@ QSqlQuery ejecutarFrecuente(const QString& sql, const QVariantList& valores = {}
 
 /**
  * The rows of a long ordered list as a grid reads them: each call positions on the next row,
- * null after the last. The statement's ORDER BY must give one order (end it with a key).
+ * null after the last. The statement's ORDER BY must give one order (end it with a key). The
+ * rows are those of the moment it is called, each once, whatever is written meanwhile.
  */
 using Cursor = std::function<const QSqlQuery*()>;
 Cursor recorrer(const QString& sql, const QVariantList& valores = {});

@@ -371,6 +371,33 @@ private slots:
         }
     }
 
+    // A long list read in pages while another desk adds rows in front of the reader: every
+    // row of the moment the list was opened comes once, none twice.
+    void listaMientrasOtroEscribe() {
+        if (!Entorno::enServidor) QSKIP("Solo en un servidor");
+        Entorno e;
+        ejecutar(u"INSERT INTO tblInquilinos (Id, Nom) SELECT n, 'M' || n"
+                 u" FROM generate_series(1, 1200) AS n"_s);
+        const QString puesto = u"otro-puesto"_s;
+        QCOMPARE(abrirAnoServidor(ServidorPrueba::compartido().datos(), Modulo::Ano, puesto),
+                 QString());
+        const auto cerrar = qScopeGuard([&puesto] { QSqlDatabase::removeDatabase(puesto); });
+        Cursor cursor = recorrer(u"SELECT Id FROM tblInquilinos ORDER BY Nom, Id"_s);
+        QSet<int> vistos;
+        int filas = 0;
+        while (const QSqlQuery* q = cursor()) {
+            vistos.insert(q->value(0).toInt());
+            if (++filas == 600)
+                QVERIFY(QSqlQuery(QSqlDatabase::database(puesto))
+                            .exec(u"INSERT INTO tblInquilinos (Id, Nom) SELECT n, 'A' || n"
+                                  u" FROM generate_series(2001, 2060) AS n"_s));
+        }
+        QCOMPARE(filas, 1200);
+        QCOMPARE(vistos.size(), 1200);
+        cursor = nullptr;
+        QSqlDatabase::database(puesto).close();
+    }
+
     // A year's moves on a server: a backup and its restore as the backup window makes them,
     // down to a file and up again with the admin tool, and an older format's year brought up
     // to date with the year it was kept beside the data.
