@@ -22,6 +22,7 @@ for f in usr/bin/torvane usr/bin/torvane-admin \
   grep -qx "./$f" "$tmp/lista" || falla "falta /$f"
 done
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || falla "dependencias sin calcular"
+dpkg-deb -f "$deb" Depends | grep -q libqt6sql6-psql || falla "sin el controlador del servidor"
 
 dpkg-deb -x "$deb" "$tmp/raiz"
 desktop-file-validate "$tmp/raiz/usr/share/applications/$id.desktop"
