@@ -19,7 +19,9 @@
 #include "ui/PulsarTecla.h"
 #include "verifactu/Registros.h"
 
+#include <QCloseEvent>
 #include <QFocusEvent>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -598,6 +600,19 @@ void frmCobrosHoja::reject() {
         return;
     }
     Ventana::reject();
+}
+
+void frmCobrosHoja::closeEvent(QCloseEvent* evento) {
+    // The close box closes only once reject() has let the sheet go: a save that fails (a lost
+    // server throws) leaves it open with its edits.
+    evento->ignore();
+    if (!isVisible()) {
+        evento->accept();
+        return;
+    }
+    const QPointer<frmCobrosHoja> hoja(this);
+    reject();
+    if (hoja && !isVisible()) evento->accept();
 }
 
 void frmCobrosHoja::SalirPorIva() {

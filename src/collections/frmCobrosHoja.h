@@ -37,6 +37,7 @@ public:
     void reject() override;
 
 protected:
+    void closeEvent(QCloseEvent* evento) override;
     void alActivar() override;
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
