@@ -1,5 +1,6 @@
 #include "data/Migraciones.h"
 
+#include "data/Privado.h"
 #include "data/Servidor.h"
 
 #include <QDir>
@@ -251,7 +252,7 @@ QString copiaVerificada(QSqlDatabase& db, const QString& base) {
         destino = base + QStringLiteral("-%1").arg(n);
     // A server's year is kept as a year file beside the data, so it opens anywhere.
     if (esServidor(db))
-        return QDir().mkpath(QFileInfo(destino).absolutePath())
+        return crearCarpetaPrivada(QFileInfo(destino).absolutePath())
                    ? bajarAbierto(destino)
                    : QStringLiteral("no se puede crear la carpeta");
     // Created empty and private first: VACUUM INTO fills an empty file, and personal data
