@@ -1,6 +1,7 @@
 #include "app/frmPrincipal.h"
 #include "ui_frmPrincipal.h"
 
+#include "app/Modulo.h"
 #include "app/frmAcercaDe.h"
 #include "app/frmAnoTrabajo.h"
 #include "collections/frmCobros.h"
@@ -10,22 +11,25 @@
 #include "contracts/frmVencimientos.h"
 #include "data/BaseDatos.h"
 #include "data/Formato.h"
+#include "data/Servidor.h"
 #include "editors/frmCobrosConceptos.h"
 #include "registers/frmBusqueda.h"
 #include "registers/frmInmuebles.h"
 #include "registers/frmInquilinos.h"
 #include "reports/frmEstadisticas.h"
 #include "reports/frmInforme.h"
-#include "utilities/frmColor.h"
-#include "utilities/frmConfiguracion.h"
-#include "utilities/frmCopiaPen.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 #include "ui/Ventana.h"
+#include "utilities/frmColor.h"
+#include "utilities/frmConfiguracion.h"
+#include "utilities/frmCopiaPen.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QSettings>
+#include <QStatusBar>
 #include <QToolButton>
 
 frmPrincipal::frmPrincipal(QWidget* padre)
@@ -64,6 +68,18 @@ frmPrincipal::frmPrincipal(QWidget* padre)
     connect(ui->mnuSairSair, &QAction::triggered, this, &QWidget::close);
     EnterPulsaBotones(this);
     restaurarGeometria(this);
+    avisarSinCifrar();
+}
+
+void frmPrincipal::avisarSinCifrar() {
+    const std::optional<DatosServidor> servidor = leerServidor(Modulo::Ruta);
+    const QString aviso = servidor ? avisoCifrado(*servidor) : QString();
+    if (aviso.isEmpty()) return;
+    auto* etiqueta = new QLabel(aviso);
+    etiqueta->setObjectName(QStringLiteral("lblSinCifrar"));
+    etiqueta->setWordWrap(true);
+    etiqueta->setStyleSheet(QStringLiteral("QLabel { color: #b00000; }"));
+    statusBar()->addWidget(etiqueta, 1);
 }
 
 frmPrincipal::~frmPrincipal() = default;

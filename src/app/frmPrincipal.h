@@ -23,6 +23,8 @@ protected:
 
 private:
     /** Opens a window of type T modally with the hourglass over this one meanwhile. */
+    /** Says, for as long as the window is open, that the server connection is not encrypted. */
+    void avisarSinCifrar();
     template <typename T> void abrir();
     /** Binds a command to its button and to the menu entry that repeats it. */
     template <typename T> void enlazar(QWidget* boton, QAction* menu);

@@ -1,5 +1,6 @@
 #include "data/Consulta.h"
 
+#include <QAtomicInteger>
 #include <QCoreApplication>
 #include <QHash>
 #include <QMutex>
@@ -19,11 +20,72 @@ ErrorBD::ErrorBD(const QString& texto, bool sinConexion)
     , texto_(texto)
     , sinConexion_(sinConexion) {}
 
+namespace {
+
+struct Traduccion {
+    const char* estado; ///< SQLSTATE prefix, or null to match by words
+    const char* palabras;
+    const char* texto;
+};
+
+// The server's and its client library's failures in Spanish, each with what to do next.
+const Traduccion kTraducciones[] = {
+    {"42501", nullptr,
+     "el usuario de este puesto no tiene permiso para eso: lo hace el administrador con "
+     "torvane-admin, que entra como el usuario propietario de servidor.ini"},
+    {"23505", nullptr,
+     "ya hay otro con ese mismo número o código (quizá lo ha guardado otro puesto a la vez): "
+     "vuelva a intentarlo"},
+    {"40", nullptr, "otro puesto estaba cambiando lo mismo a la vez: vuelva a intentarlo"},
+    {"53", nullptr,
+     "el servidor se ha quedado sin disco o sin memoria: avise a quien lo administra"},
+    {"3D000", nullptr, "esa base de datos no existe en el servidor: revise «base» en servidor.ini"},
+    {nullptr, "no password supplied",
+     "el servidor pide una contraseña: escríbala al abrir el año o póngala en ~/.pgpass"},
+    {nullptr, "password authentication failed",
+     "el servidor no acepta el usuario o la contraseña: revise «usuario» en servidor.ini y "
+     "escriba la contraseña de nuevo"},
+    {nullptr, "no pg_hba.conf entry",
+     "el servidor no admite conexiones de este equipo con ese usuario: el administrador ha de "
+     "permitirlas en pg_hba.conf"},
+    {nullptr, "does not exist",
+     "el usuario o la base de servidor.ini no existe en el servidor: revise «usuario» y «base»"},
+    {nullptr, "server does not support SSL",
+     "el servidor no admite conexiones cifradas: el administrador ha de activarlas (ssl = on)"},
+    {nullptr, "certificate",
+     "no se puede comprobar el certificado del servidor: revise «sslrootcert» en servidor.ini y "
+     "que «host» es el nombre que figura en el certificado"},
+    {nullptr, "could not translate host name",
+     "no se encuentra el servidor con ese nombre: revise «host» en servidor.ini y la red"},
+    {nullptr, "timeout expired",
+     "el servidor no contesta: compruebe la red y que el servidor está en marcha"},
+    {nullptr, "Connection refused",
+     "el servidor no responde en esa dirección y puerto: compruebe que está en marcha y revise "
+     "«host» y «puerto» en servidor.ini"},
+    {nullptr, "No route to host",
+     "no se llega al servidor: compruebe la red y «host» en servidor.ini"},
+    {"25P02", nullptr, "una operación anterior falló y se ha deshecho: vuelva a intentarlo"},
+};
+
+} // namespace
+
 QString textoMotor(const QSqlError& error) {
     QString detalle = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     // A server prefixes its own messages (a guard's among them) with their severity.
     detalle.remove(QRegularExpression(QStringLiteral("^(ERROR|FATAL):\\s+")));
-    return detalle.trimmed();
+    detalle = detalle.trimmed();
+    // A server's SQLSTATE has five characters; the client library's own failures have none
+    // (SQLite's codes are numbers of any length).
+    const QString estado = error.nativeErrorCode();
+    for (const Traduccion& t : kTraducciones) {
+        if (t.estado ? estado.size() != 5 || !estado.startsWith(QLatin1String(t.estado))
+                     : !estado.isEmpty())
+            continue;
+        if (t.palabras && !detalle.contains(QLatin1String(t.palabras), Qt::CaseInsensitive))
+            continue;
+        return QString::fromUtf8(t.texto);
+    }
+    return detalle;
 }
 
 static QString describir(const QSqlError& error) {
@@ -189,6 +251,7 @@ Cursor recorrer(const QString& sql, const QVariantList& valores) {
     struct Estado {
         QString nombre;
         QSqlQuery q;
+        int enPagina = 0;
         bool fin = false;
         ~Estado() {
             q = QSqlQuery();
@@ -203,16 +266,18 @@ Cursor recorrer(const QString& sql, const QVariantList& valores) {
     return [e]() -> const QSqlQuery* {
         if (e->fin) return nullptr;
         if (!e->q.isActive() || !e->q.next()) {
-            if (e->q.isActive() && e->q.size() < kPagina) {
+            if (e->q.isActive() && e->enPagina < kPagina) {
                 e->fin = true;
                 return nullptr;
             }
             e->q = ejecutar(QStringLiteral("FETCH %1 FROM %2").arg(kPagina).arg(e->nombre));
+            e->enPagina = 0;
             if (!e->q.next()) {
                 e->fin = true;
                 return nullptr;
             }
         }
+        ++e->enPagina;
         return &e->q;
     };
 }
@@ -260,6 +325,8 @@ Transaccion::Transaccion() {
             db.rollback();
             throw error;
         }
+        // The first result is BEGIN's; the row comes with the second.
+        q.nextResult();
         q.next();
         qint64 abierto = 0;
         {

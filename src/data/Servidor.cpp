@@ -110,21 +110,30 @@ const char* const kFunciones[] = {
     // the program's own rule for cents.
     "CREATE FUNCTION centimos(x DOUBLE PRECISION) RETURNS DOUBLE PRECISION LANGUAGE sql"
     " IMMUTABLE AS $$ SELECT round(x::numeric, 2)::double precision $$",
-    // SQLite gives a row inserted without Id one past the largest; so does the server.
-    "CREATE FUNCTION torvane_id() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+    // SQLite gives a row inserted without Id one past the largest; so does the server. The
+    // guards run with a fixed search path and name their tables by the trigger's own schema,
+    // so no object of a caller's choosing stands in for them, and a renamed year keeps working.
+    "CREATE OR REPLACE FUNCTION torvane_id() RETURNS trigger LANGUAGE plpgsql"
+    " SET search_path = pg_catalog, pg_temp AS $$ BEGIN"
     " IF NEW.Id IS NULL THEN"
-    " EXECUTE format('SELECT COALESCE(MAX(Id), 0) + 1 FROM %I', TG_TABLE_NAME) INTO NEW.Id;"
+    " EXECUTE format('SELECT COALESCE(MAX(Id), 0) + 1 FROM %I.%I', TG_TABLE_SCHEMA,"
+    " TG_TABLE_NAME) INTO NEW.Id;"
     " END IF; RETURN NEW; END $$",
-    "CREATE FUNCTION torvane_rechazar() RETURNS trigger LANGUAGE plpgsql"
+    "CREATE OR REPLACE FUNCTION torvane_rechazar() RETURNS trigger LANGUAGE plpgsql"
+    " SET search_path = pg_catalog, pg_temp"
     " AS $$ BEGIN RAISE EXCEPTION USING MESSAGE = TG_ARGV[0]; END $$",
-    "CREATE FUNCTION torvane_factura_fija() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
-    " IF EXISTS (SELECT 1 FROM tblRegistros WHERE IdDoc = OLD.Id)"
-    " THEN RAISE EXCEPTION USING MESSAGE = TG_ARGV[0]; END IF;"
+    "CREATE OR REPLACE FUNCTION torvane_factura_fija() RETURNS trigger LANGUAGE plpgsql"
+    " SET search_path = pg_catalog, pg_temp AS $$ DECLARE hay BOOLEAN; BEGIN"
+    " EXECUTE format('SELECT EXISTS (SELECT 1 FROM %I.tblRegistros WHERE IdDoc = $1)',"
+    " TG_TABLE_SCHEMA) INTO hay USING OLD.Id;"
+    " IF hay THEN RAISE EXCEPTION USING MESSAGE = TG_ARGV[0]; END IF;"
     " IF TG_OP = 'DELETE' THEN RETURN OLD; END IF; RETURN NEW; END $$",
-    "CREATE FUNCTION torvane_lineas_fijas() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
-    " IF (TG_OP <> 'INSERT' AND EXISTS (SELECT 1 FROM tblRegistros WHERE IdDoc = OLD.IdDoc))"
-    " OR (TG_OP <> 'DELETE' AND EXISTS (SELECT 1 FROM tblRegistros WHERE IdDoc = NEW.IdDoc))"
-    " THEN RAISE EXCEPTION USING MESSAGE = TG_ARGV[0]; END IF;"
+    "CREATE OR REPLACE FUNCTION torvane_lineas_fijas() RETURNS trigger LANGUAGE plpgsql"
+    " SET search_path = pg_catalog, pg_temp AS $$ DECLARE hay BOOLEAN; BEGIN"
+    " EXECUTE format('SELECT EXISTS (SELECT 1 FROM %I.tblRegistros WHERE IdDoc IN ($1, $2))',"
+    " TG_TABLE_SCHEMA) INTO hay USING CASE WHEN TG_OP <> 'INSERT' THEN OLD.IdDoc END,"
+    " CASE WHEN TG_OP <> 'DELETE' THEN NEW.IdDoc END;"
+    " IF hay THEN RAISE EXCEPTION USING MESSAGE = TG_ARGV[0]; END IF;"
     " IF TG_OP = 'DELETE' THEN RETURN OLD; END IF; RETURN NEW; END $$",
 };
 
@@ -162,7 +171,9 @@ QString ejecutarTexto(QSqlDatabase& db, const QString& sql) {
                : motivo(q.lastError()) + QStringLiteral(" [") + sql.left(60) + QStringLiteral("…]");
 }
 
-QString conectar(const DatosServidor& d, const QString& esquema, const QString& nombre) {
+} // namespace
+
+QString conectarServidor(const DatosServidor& d, const QString& esquema, const QString& nombre) {
     if (QSqlDatabase::contains(nombre)) {
         QSqlDatabase::database(nombre, false).close();
         QSqlDatabase::removeDatabase(nombre);
@@ -181,6 +192,11 @@ QString conectar(const DatosServidor& d, const QString& esquema, const QString& 
     QStringList opciones{
         QStringLiteral("sslmode=") + d.sslmode, QStringLiteral("connect_timeout=10"),
         QStringLiteral("application_name=torvane"), QStringLiteral("keepalives_idle=30")};
+    if (!d.raiz.isEmpty()) {
+        QString ruta = d.raiz;
+        ruta.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
+        opciones << QStringLiteral("sslrootcert='%1'").arg(ruta);
+    }
     // The server's notices (a skipped "already exists") are not the user's business.
     opciones << QStringLiteral("options='-cclient_min_messages=warning%1'")
                     .arg(esquema.isEmpty() ? QString()
@@ -196,9 +212,26 @@ QString conectar(const DatosServidor& d, const QString& esquema, const QString& 
         .arg(d.base, error);
 }
 
-void desconectar(const QString& nombre) {
+void desconectarServidor(const QString& nombre) {
     QSqlDatabase::database(nombre, false).close();
     QSqlDatabase::removeDatabase(nombre);
+}
+
+QStringList funcionesDeGuardas() {
+    QStringList funciones;
+    for (const char* f : kFunciones)
+        if (qstrncmp(f, "CREATE OR REPLACE", 17) == 0) funciones << QString::fromUtf8(f);
+    return funciones;
+}
+
+namespace {
+
+QString conectar(const DatosServidor& d, const QString& esquema, const QString& nombre) {
+    return conectarServidor(d, esquema, nombre);
+}
+
+void desconectar(const QString& nombre) {
+    desconectarServidor(nombre);
 }
 
 bool existeEsquema(QSqlDatabase& db, const QString& esquema) {
@@ -355,6 +388,23 @@ QString abrirArchivo(const QString& ruta, const QString& nombre, bool soloLectur
     return {};
 }
 
+/** Refuses a year file holding two documents of one number, which the server would not take. */
+QString sinNumerosRepetidos(QSqlDatabase& archivo) {
+    QSqlQuery q(archivo);
+    if (!q.exec(
+            QStringLiteral("SELECT upper(Ser) || ' ' || Num FROM tblCobros"
+                           " GROUP BY upper(Ser), Num HAVING COUNT(*) > 1 ORDER BY 1 LIMIT 10")))
+        return motivo(q.lastError());
+    QStringList repetidos;
+    while (q.next())
+        repetidos << q.value(0).toString();
+    if (repetidos.isEmpty()) return {};
+    return QStringLiteral("El año tiene documentos que comparten número (serie y número: %1) y "
+                          "el servidor no lo admite. Abra ese año como archivo en el programa, "
+                          "cambie el número de uno de cada pareja y vuelva a intentarlo.")
+        .arg(repetidos.join(QStringLiteral(", ")));
+}
+
 /** Takes the year's write turn for the open transaction: the desks' saves wait meanwhile. */
 QString tomarTurno(QSqlDatabase& db, const QString& esquema) {
     QSqlQuery q(db);
@@ -383,6 +433,7 @@ QString cargarDesdeArchivo(const QString& nombre, const QString& ruta, const QSt
     QSqlDatabase db = QSqlDatabase::database(nombre, false);
     QSqlDatabase origen = QSqlDatabase::database(archivo, false);
     const QString nuevo = reemplazar ? esquema + QStringLiteral("_entrante") : esquema;
+    if (error.isEmpty()) error = sinNumerosRepetidos(origen);
     if (error.isEmpty() && !reemplazar && existeEsquema(db, esquema))
         error =
             QStringLiteral("El año ya existe en el servidor (%1); no se sobrescribe.").arg(esquema);
@@ -531,7 +582,14 @@ std::optional<DatosServidor> leerServidor(const QString& carpeta, QString* error
     d.host = ini.value(QStringLiteral("servidor/host"), d.host).toString().trimmed();
     d.base = ini.value(QStringLiteral("servidor/base")).toString().trimmed();
     d.usuario = ini.value(QStringLiteral("servidor/usuario")).toString().trimmed();
-    d.sslmode = ini.value(QStringLiteral("servidor/sslmode"), d.sslmode).toString().trimmed();
+    d.raiz = ini.value(QStringLiteral("servidor/sslrootcert")).toString().trimmed();
+    // Encrypted unless the administrator says otherwise; checked against the CA when given.
+    d.sslmode = ini.value(QStringLiteral("servidor/sslmode"),
+                          d.raiz.isEmpty() ? d.sslmode : QStringLiteral("verify-full"))
+                    .toString()
+                    .trimmed();
+    d.propietario = ini.value(QStringLiteral("servidor/propietario")).toString().trimmed();
+    if (comoPropietario() && !d.propietario.isEmpty()) d.usuario = d.propietario;
     d.clave = claveSesion();
     bool numero = false;
     d.puerto = ini.value(QStringLiteral("servidor/puerto"), d.puerto).toInt(&numero);
@@ -547,13 +605,32 @@ std::optional<DatosServidor> leerServidor(const QString& carpeta, QString* error
         falta = QStringLiteral("«puerto» no es válido");
     else if (!modos.contains(d.sslmode))
         falta = QStringLiteral("«sslmode» debe ser uno de: ") + modos.join(QStringLiteral(", "));
+    else if (!d.raiz.isEmpty() && !QFileInfo(QFileInfo(ruta).dir(), d.raiz).isFile())
+        falta = QStringLiteral("no existe el certificado «sslrootcert» %1").arg(d.raiz);
     if (!falta.isEmpty()) {
         if (error)
             *error =
                 QStringLiteral("El archivo %1 no sirve: %2 (sección [servidor]).").arg(ruta, falta);
         return std::nullopt;
     }
+    if (!d.raiz.isEmpty()) d.raiz = QFileInfo(QFileInfo(ruta).dir(), d.raiz).absoluteFilePath();
     return d;
+}
+
+QString avisoCifrado(const DatosServidor& d) {
+    static const QStringList sinCifrar{QStringLiteral("disable"), QStringLiteral("allow"),
+                                       QStringLiteral("prefer")};
+    if (!sinCifrar.contains(d.sslmode)) return {};
+    return QStringLiteral("Atención: con sslmode=%1 en servidor.ini los datos (N.I.F., cuentas, "
+                          "importes) y la contraseña pueden viajar sin cifrar por la red. Use "
+                          "sslmode=require, o verify-full con el certificado de la autoridad en "
+                          "sslrootcert.")
+        .arg(d.sslmode);
+}
+
+bool& comoPropietario() {
+    static bool propietario = false;
+    return propietario;
 }
 
 QString esquemaAno(const QString& ano) {

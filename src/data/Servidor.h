@@ -18,14 +18,42 @@ struct DatosServidor {
     int puerto = 5432;
     QString base;
     QString usuario;
-    QString sslmode = QStringLiteral("prefer");
+    QString sslmode = QStringLiteral("require"); ///< verify-full when raiz is given
+    QString raiz;        ///< the CA's certificate (sslrootcert); the system's when empty
+    QString propietario; ///< the role owning the years, for the administrator's commands
     QString clave; ///< typed by the user this session; never written anywhere
 };
 
 inline const QString kArchivoServidor = QStringLiteral("servidor.ini");
 
+/**
+ * Whether this process runs the administrator's commands: it then connects as servidor.ini's
+ * «propietario» (the role owning the years), where there is one, instead of the desks' «usuario».
+ */
+bool& comoPropietario();
+
+/** Opens connection nombre to the server, in the schema esquema when given. */
+QString conectarServidor(const DatosServidor& datos, const QString& esquema, const QString& nombre);
+void desconectarServidor(const QString& nombre);
+
+/** The guards' functions, written to replace those of a year made by an older version. */
+QStringList funcionesDeGuardas();
+
+/**
+ * Sets the server up for two roles: propietario owns every year and runs the administrator's
+ * commands; puesto, the desks' role, reads and writes rows and nothing else (no schema, table
+ * or trigger changes), in the years there are and in those made later. Creates the roles that
+ * are missing (without password: the administrator gives them one), hands every year to
+ * propietario and brings its guards up to date. Runs as a role that may create roles.
+ */
+QString prepararServidor(const DatosServidor& datos, const QString& propietario,
+                         const QString& puesto);
+
 /** The server of the data folder carpeta, when it has a servidor.ini; error tells a bad one. */
 std::optional<DatosServidor> leerServidor(const QString& carpeta, QString* error = nullptr);
+
+/** A warning when servidor.ini lets the data cross the network unencrypted; empty otherwise. */
+QString avisoCifrado(const DatosServidor& datos);
 
 /** The password typed this session, which leerServidor hands on; kept only in memory. */
 QString& claveSesion();

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QSet>
 #include <QThread>
 
 using namespace Qt::StringLiterals;
@@ -62,9 +63,10 @@ void archivoAntiguoConRepetido(Entorno& e) {
 
 int admin(const QStringList& args, QString* salida = nullptr) {
     QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(qEnvironmentVariable("TORVANE_ADMIN"), args);
     p.waitForFinished(60000);
-    if (salida) *salida = QString::fromUtf8(p.readAllStandardOutput());
+    if (salida) *salida = QString::fromUtf8(p.readAll());
     return p.exitCode();
 }
 
@@ -398,6 +400,36 @@ private slots:
         QSqlDatabase::database(puesto).close();
     }
 
+    // The desks' role, set up by the admin tool, writes rows and nothing else: no year is
+    // removed or made, no guard of the billing records switched off.
+    void puestoSinPermisosDeDueno() {
+        if (!Entorno::enServidor) QSKIP("Solo en un servidor");
+        Entorno e;
+        const QString ini = e.carpetaDatos() + u"/servidor.ini"_s;
+        QCOMPARE(admin({u"servidor"_s, u"preparar"_s, u"torvane_dueno"_s, u"torvane_puesto"_s,
+                        u"--ini"_s, ini}),
+                 0);
+        DatosServidor datos = ServidorPrueba::compartido().datos();
+        datos.usuario = u"torvane_puesto"_s;
+        const QString puesto = u"puesto-limitado"_s;
+        QCOMPARE(abrirAnoServidor(datos, Modulo::Ano, puesto), QString());
+        const auto cerrar = qScopeGuard([&puesto] { QSqlDatabase::removeDatabase(puesto); });
+        QSqlDatabase db = QSqlDatabase::database(puesto);
+        QVERIFY(QSqlQuery(db).exec(u"INSERT INTO tblInquilinos (Nom) VALUES ('Puesto')"_s));
+        for (const QString& orden :
+             {u"DROP SCHEMA ano_2024 CASCADE"_s, u"CREATE SCHEMA ano_2099"_s,
+              u"DROP TRIGGER trgFacturaSinBorrar ON tblCobros"_s,
+              u"ALTER TABLE tblCobros DISABLE TRIGGER ALL"_s, u"TRUNCATE tblRegistros"_s,
+              u"CREATE OR REPLACE FUNCTION torvane_rechazar() RETURNS trigger"
+              u" LANGUAGE plpgsql AS $$ BEGIN RETURN NULL; END $$"_s}) {
+            QSqlQuery q(db);
+            QVERIFY2(!q.exec(orden), qPrintable(orden));
+            QVERIFY2(textoMotor(q.lastError()).contains(u"propietario"_s),
+                     qPrintable(textoMotor(q.lastError())));
+        }
+        db.close();
+    }
+
     // A year's moves on a server: a backup and its restore as the backup window makes them,
     // down to a file and up again with the admin tool, and an older format's year brought up
     // to date with the year it was kept beside the data.
@@ -406,7 +438,7 @@ private slots:
         Entorno e;
         const ServidorPrueba& servidor = ServidorPrueba::compartido();
         const auto borrarAnos = [&servidor] {
-            for (const QString& ano : {u"ano_2022"_s, u"ano_2023"_s})
+            for (const QString& ano : {u"ano_2021"_s, u"ano_2022"_s, u"ano_2023"_s})
                 servidor.sql(u"DROP SCHEMA IF EXISTS %1 CASCADE"_s.arg(ano));
         };
         borrarAnos();
@@ -429,6 +461,21 @@ private slots:
         const QStringList subir{u"servidor"_s, u"subir"_s, abajo, u"2022"_s, u"--ini"_s, ini};
         QCOMPARE(admin(subir), 0);
         QCOMPARE(admin(subir), 1); // never over a year already there
+        {
+            // A year file with two documents of one number, which the server would refuse.
+            QSqlDatabase f = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"repetido"_s);
+            f.setDatabaseName(abajo + u"/2022/Zudivoz.mdb"_s);
+            QVERIFY(f.open());
+            QVERIFY(QSqlQuery(f).exec(u"DROP INDEX ixCobrosNumeroUnico"_s));
+            QVERIFY(QSqlQuery(f).exec(u"INSERT INTO tblCobros (Id, Num, Ser, Fec)"
+                                      u" SELECT Id + 1000, Num, Ser, Fec FROM tblCobros"_s));
+            f.close();
+        }
+        QSqlDatabase::removeDatabase(u"repetido"_s);
+        QVERIFY(QDir(abajo).rename(u"2022"_s, u"2021"_s));
+        QString salida;
+        QCOMPARE(admin({u"servidor"_s, u"subir"_s, abajo, u"2021"_s, u"--ini"_s, ini}, &salida), 1);
+        QVERIFY2(salida.contains(u"cambie el número"_s), qPrintable(salida));
 
         const int actual = versionEsquema();
         QCOMPARE(crearAnoServidor(servidor.datos(), u"2023"_s, actual - 1), QString());
@@ -437,7 +484,6 @@ private slots:
         QVERIFY(abrirAnoServidor(servidor.datos(), u"2023"_s, u"viejo"_s)
                     .contains(u"servidor actualizar 2023"_s));
         const QStringList actualizar{u"servidor"_s, u"actualizar"_s, u"2023"_s, u"--ini"_s, ini};
-        QString salida;
         QCOMPARE(admin(actualizar, &salida), 0);
         QVERIFY2(salida.contains(u"formato %1;"_s.arg(actual)), qPrintable(salida));
         QVERIFY(QFileInfo(e.carpetaDatos() +
