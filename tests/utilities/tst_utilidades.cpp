@@ -24,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
+#include <QLockFile>
 #include <QPieSeries>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
@@ -348,6 +349,27 @@ private slots:
         QVERIFY(copiasAnteriores(Modulo::RutaBD).isEmpty());
         v.pulsar("cmdRecuperar");
         QCOMPARE(documentos(), 1);
+
+        // The admin tool refuses it unless told, and while the year is open, as the window asks.
+        cerrarBaseDatos();
+        const QStringList orden{u"recuperar"_s, e.carpetaDatos(), u"2024"_s, carpeta};
+        const auto herramienta = [](const QStringList& argumentos) {
+            QProcess p;
+            p.start(qEnvironmentVariable("TORVANE_ADMIN"), argumentos);
+            p.waitForFinished(60000);
+            return std::pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()));
+        };
+        QCOMPARE(herramienta(orden).first, 1);
+        const QStringList aunque = orden + QStringList{u"--otro-año"_s};
+        {
+            QLockFile abierto(Modulo::RutaBD + u".lock"_s);
+            QVERIFY(abierto.tryLock(0));
+            QCOMPARE(herramienta(aunque).first, 1);
+        }
+        QCOMPARE(copiasAnteriores(Modulo::RutaBD).size(), 1);
+        const auto [salida, texto] = herramienta(aunque);
+        QCOMPARE(salida, 0);
+        QVERIFY2(texto.contains(u"hay 2 copias así"_s), qPrintable(texto));
     }
 
     void copiaRechazada_data() {
@@ -395,12 +417,15 @@ private slots:
     // the data opens whole.
     void interrumpidas_data() {
         QTest::addColumn<QString>("orden");
-        QTest::newRow("copia") << u"copiar"_s;
-        QTest::newRow("recuperación") << u"recuperar"_s;
+        QTest::addColumn<bool>("parada"); // asked to stop (SIGTERM) rather than killed
+        QTest::newRow("copia") << u"copiar"_s << false;
+        QTest::newRow("recuperación") << u"recuperar"_s << false;
+        QTest::newRow("copia parada") << u"copiar"_s << true;
     }
 
     void interrumpidas() {
         QFETCH(QString, orden);
+        QFETCH(bool, parada);
         Entorno e;
         ajustes(e);
         ejecutar(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400)"
@@ -422,9 +447,13 @@ private slots:
         QByteArray salida;
         while (!salida.contains("temporal escrito") && admin.waitForReadyRead(30000))
             salida += admin.readAllStandardOutput();
-        admin.kill();
+        if (parada)
+            admin.terminate();
+        else
+            admin.kill();
         admin.waitForFinished();
-        QVERIFY2(QFile::exists(temporal), admin.readAllStandardError().constData());
+        // Stopped, it removes its temporary file itself; killed, the next copy does.
+        QVERIFY2(QFile::exists(temporal) != parada, admin.readAllStandardError().constData());
 
         QVERIFY(Modulo::AbrirBaseDatos().isEmpty());
         QCOMPARE(documentos(), 400);

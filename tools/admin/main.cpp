@@ -16,17 +16,22 @@
 #include <QLockFile>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
-int uso(QTextStream& err) {
+int uso(QTextStream& err, int salida = 2) {
     err << "Uso:\n"
            "  torvane-admin crear CARPETA AÑO   crea CARPETA/AÑO/Zudivoz.mdb y las plantillas\n"
            "  torvane-admin demo CARPETA [AÑO]   crea un año de demostración\n"
            "  torvane-admin comprobar CARPETA AÑO [--reparar]\n"
            "                                     busca documentos que no cuadran y los repara\n"
            "  torvane-admin copiar CARPETA AÑO DESTINO   copia el año a DESTINO/Zudivoz.mdb\n"
-           "  torvane-admin recuperar CARPETA AÑO ORIGEN   pone ORIGEN/Zudivoz.mdb en su lugar\n"
+           "  torvane-admin recuperar CARPETA AÑO ORIGEN [--otro-año]\n"
+           "                                     pone ORIGEN/Zudivoz.mdb en su lugar (con el\n"
+           "                                     año cerrado; --otro-año: aunque la copia sea\n"
+           "                                     de otro año) y guarda el año que había\n"
            "  torvane-admin nuevo CARPETA AÑO   crea el año siguiente a AÑO con sus inmuebles,\n"
            "                                    inquilinos, conceptos, tipos de IVA, series y\n"
            "                                    datos de la empresa, sin recibos\n"
@@ -48,10 +53,18 @@ int uso(QTextStream& err) {
            "  torvane-admin servidor quitar AÑO_antes_FECHA [--ini ARCHIVO]\n"
            "                                     quita un año que una recuperación guardó\n"
            "                                     (se baja antes con «servidor bajar»)\n"
+           "  torvane-admin servidor preparar PROPIETARIO PUESTO [--como USUARIO] [--ini ARCHIVO]\n"
+           "                                     crea el usuario propietario de los años y el\n"
+           "                                     de los puestos (solo filas, sin cambiar\n"
+           "                                     tablas ni guardas); se hace con un usuario\n"
+           "                                     que pueda crear usuarios (--como)\n"
+           "  Las órdenes de este programa usan el usuario «propietario» de servidor.ini; los\n"
+           "  puestos, «usuario». Crear, subir, actualizar, recuperar y quitar años en el\n"
+           "  servidor necesitan al propietario.\n"
            "  El servidor se lee de servidor.ini (sección [servidor]: host, puerto, base,\n"
            "  usuario, sslmode) de la carpeta actual o de --ini; la contraseña, de ~/.pgpass\n"
            "  o de PGPASSWORD.\n";
-    return 2;
+    return salida;
 }
 
 /** Lists what does not add up; with reparar, repairs it under the year's lock. */
@@ -88,15 +101,58 @@ int comprobarAno(const QString& carpeta, const QString& ano, bool reparar) {
     return comprobacion.correcta() ? 0 : 1;
 }
 
-// Backup and restore of one year, for scheduled copies; the year stays closed afterwards.
-QString copiarORecuperar(const QStringList& args) {
-    const QString rutaBD = args[1] + QLatin1Char('/') + args[2] + QLatin1Char('/') + kArchivoDatos;
-    QString error = abrirAnoDeCarpeta(args[1], args[2]);
+// The temporary file of the copy in progress, removed when the tool is stopped by a signal.
+char temporalEnCurso[4096];
+
+void alRecibirSenal(int senal) {
+    if (temporalEnCurso[0]) unlink(temporalEnCurso);
+    std::signal(senal, SIG_DFL);
+    std::raise(senal);
+}
+
+void borrarAlInterrumpir(const QString& temporal) {
+    qstrncpy(temporalEnCurso, QFile::encodeName(temporal).constData(), sizeof temporalEnCurso);
+    for (const int senal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(senal, alRecibirSenal);
+}
+
+/**
+ * Restores a year from the backup in carpeta as the backup window does: refused while the
+ * program has the year open, and for a backup of another year unless otroAno.
+ */
+QString recuperar(const QString& datos, const QString& ano, const QString& carpeta, bool otroAno) {
+    const QString rutaBD = rutaBaseDatos(datos, ano);
+    const QString origen = carpeta + QLatin1Char('/') + kArchivoDatos;
+    QLockFile cerrojo(rutaBD + QStringLiteral(".lock"));
+    cerrojo.setStaleLockTime(0);
+    if (!leerServidor(datos) && !cerrojo.tryLock(0))
+        return QStringLiteral("El año %1 está abierto en Torvane (o su carpeta es de solo "
+                              "lectura); ciérrelo antes de recuperar.")
+            .arg(ano);
+    if (const QStringList anos = anosDistintos(origen, ano); !anos.isEmpty() && !otroAno)
+        return QStringLiteral(
+                   "La copia tiene documentos de %1 y el año es %2; no se ha recuperado. "
+                   "Si es la copia que quiere, repita la orden con --otro-año.")
+            .arg(anos.join(QStringLiteral(", ")), ano);
+    QString error = abrirAnoDeCarpeta(datos, ano);
+    QString guardado;
+    borrarAlInterrumpir(rutaBD + QStringLiteral(".restaurando"));
     if (error.isEmpty())
-        error = args[0] == QStringLiteral("copiar")
-                    ? hacerCopia(args[3])
-                    : restaurarCopia(args[3], rutaBD,
-                                     [&args] { return abrirAnoDeCarpeta(args[1], args[2]); });
+        error = restaurarCopia(
+            carpeta, rutaBD, [&] { return abrirAnoDeCarpeta(datos, ano); }, &guardado);
+    if (error.isEmpty())
+        QTextStream(stdout) << "Recuperado el año " << ano << ". "
+                            << avisoGuardado(guardado, rutaBD) << '\n';
+    cerrarBaseDatos();
+    return error;
+}
+
+// A backup of one year, for scheduled copies; the year stays closed afterwards. A copy reads
+// one consistent moment of the year, so it runs while the program has the year open.
+QString copiar(const QString& datos, const QString& ano, const QString& carpeta) {
+    QString error = abrirAnoDeCarpeta(datos, ano);
+    borrarAlInterrumpir(carpeta + QLatin1Char('/') + kArchivoDatos + QStringLiteral(".copiando"));
+    if (error.isEmpty()) error = hacerCopia(carpeta);
     cerrarBaseDatos();
     return error;
 }
@@ -118,7 +174,9 @@ QString nuevoAno(const QString& carpeta, const QString& ano) {
     const QString siguiente = anoSiguiente(ano);
     if (siguiente.isEmpty()) return QStringLiteral("«%1» no es un número de año.").arg(ano);
     const QString error = crearAnoDesde(carpeta, ano, siguiente);
-    if (error.isEmpty())
+    if (error.isEmpty() && leerServidor(carpeta))
+        QTextStream(stdout) << "Creado el año " << siguiente << " en el servidor.\n";
+    else if (error.isEmpty())
         QTextStream(stdout) << "Creado el año " << siguiente << ": "
                             << rutaBaseDatos(carpeta, siguiente) << '\n';
     return error;
@@ -136,15 +194,35 @@ int servidor(QStringList args, QTextStream& err) {
     const bool bajar = args.size() == 4 && args[1] == QStringLiteral("bajar");
     const bool actualizar = args.size() == 3 && args[1] == QStringLiteral("actualizar");
     const bool quitar = args.size() == 3 && args[1] == QStringLiteral("quitar");
-    if (!crear && !subir && !bajar && !actualizar && !quitar) return uso(err);
+    QString como;
+    if (const qsizetype i = args.indexOf(QStringLiteral("--como")); i >= 0 && i + 1 < args.size()) {
+        como = args[i + 1];
+        args.remove(i, 2);
+    }
+    const bool preparar = args.size() == 4 && args[1] == QStringLiteral("preparar");
+    if (!crear && !subir && !bajar && !actualizar && !quitar && !preparar) return uso(err);
     QString error;
     const QFileInfo archivo(ini);
-    const std::optional<DatosServidor> datos = leerServidor(archivo.absolutePath(), &error);
+    std::optional<DatosServidor> datos = leerServidor(archivo.absolutePath(), &error);
     if (!datos || archivo.fileName() != kArchivoServidor) {
         err << (error.isEmpty() ? QStringLiteral("No se encuentra %1.").arg(ini) : error) << '\n';
         return 1;
     }
+    if (const QString aviso = avisoCifrado(*datos); !aviso.isEmpty()) err << aviso << '\n';
+    if (!como.isEmpty()) datos->usuario = como;
     QTextStream out(stdout);
+    if (preparar) {
+        error = prepararServidor(*datos, args[2], args[3]);
+        if (error.isEmpty())
+            out << "Preparado: " << args[2] << " es el propietario de los años y " << args[3]
+                << " el usuario de los puestos (sin permiso para cambiar tablas ni guardas).\n"
+                   "Déles contraseña (en psql: \\password "
+                << args[2] << " y \\password " << args[3]
+                << ") y ponga en servidor.ini:\n  usuario=" << args[3]
+                << "\n  propietario=" << args[2] << "\n";
+        if (!error.isEmpty()) err << error << '\n';
+        return error.isEmpty() ? 0 : 1;
+    }
     if (crear) {
         // Made as a year file is (VAT types included) and taken up whole.
         QTemporaryDir temporal;
@@ -182,8 +260,13 @@ int servidor(QStringList args, QTextStream& err) {
 
 int main(int argc, char** argv) {
     QCoreApplication aplicacion(argc, argv);
+    comoPropietario() = true;
     QTextStream err(stderr);
     const QStringList args = aplicacion.arguments().mid(1);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        QTextStream out(stdout);
+        return uso(out, 0);
+    }
     if (args.size() < 2) return uso(err);
     if (args[0] == QStringLiteral("servidor")) return servidor(args, err);
     if (args[0] == QStringLiteral("comprobar") && (args.size() == 3 || args.size() == 4) &&
@@ -195,9 +278,11 @@ int main(int argc, char** argv) {
     QString error;
     if (args[0] == QStringLiteral("crear") && args.size() == 3)
         error = crearAno(args[1], args[2]);
-    else if ((args[0] == QStringLiteral("copiar") || args[0] == QStringLiteral("recuperar")) &&
-             args.size() == 4)
-        error = copiarORecuperar(args);
+    else if (args[0] == QStringLiteral("copiar") && args.size() == 4)
+        error = copiar(args[1], args[2], args[3]);
+    else if (args[0] == QStringLiteral("recuperar") && (args.size() == 4 || args.size() == 5) &&
+             (args.size() == 4 || args[4] == QStringLiteral("--otro-año")))
+        error = recuperar(args[1], args[2], args[3], args.size() == 5);
     else if (args[0] == QStringLiteral("nuevo") && args.size() == 3)
         error = nuevoAno(args[1], args[2]);
     else if (args[0] == QStringLiteral("demo") && args.size() <= 3)
