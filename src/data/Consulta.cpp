@@ -206,6 +206,45 @@ QString preparadaEnSesion(const QSqlDatabase& db, const QString& sql, qsizetype 
 
 } // namespace
 
+namespace {
+
+QMutex candadoEsquemas;
+QHash<QString, qint64> esquemasAbiertos; ///< by connection name
+bool enTransaccion = false;              ///< the shared connection's
+
+qint64 esquemaAbierto(const QSqlDatabase& db) {
+    const QMutexLocker bloqueo(&candadoEsquemas);
+    return esquemasAbiertos.value(db.connectionName());
+}
+
+const QString kAnoRecuperado = QStringLiteral(
+    "El año se ha recuperado de una copia de seguridad en otro puesto después de abrirlo aquí: "
+    "esto no se ha guardado. Cierre el año y vuelva a abrirlo para seguir con los datos "
+    "recuperados.");
+
+// One round trip: the year's write turn and the schema the year's name now resolves to.
+const QString kTurnoServidor =
+    QStringLiteral("BEGIN; SELECT pg_advisory_xact_lock(hashtext(current_schema())),"
+                   " (SELECT oid::bigint FROM pg_namespace WHERE nspname = current_schema())");
+
+/**
+ * For a write of the shared connection outside a transaction: a statement that fails (dividing
+ * by zero) when the year's name no longer leads to the schema opened here, sent in front of the
+ * write so both run, or neither, in one round trip. Empty when there is nothing to check.
+ */
+QString comprobacionDelAno(const QSqlDatabase& db, const QString& sql) {
+    static const QRegularExpression escritura(QStringLiteral("^\\s*(INSERT|UPDATE|DELETE)\\b"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    if (enTransaccion || db.connectionName() != QLatin1StringView(kNombreConexion)) return {};
+    const qint64 abierto = esquemaAbierto(db);
+    if (abierto == 0 || !escritura.match(sql).hasMatch()) return {};
+    return QStringLiteral("SELECT 1 / (SELECT COUNT(*) FROM pg_namespace WHERE oid = %1"
+                          " AND nspname = current_schema())::int; ")
+        .arg(abierto);
+}
+
+} // namespace
+
 QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantList& valores) {
     QSqlQuery consulta(db);
     consulta.setForwardOnly(true);
@@ -214,7 +253,15 @@ QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantLis
     if (db.driverName() == QStringLiteral("QPSQL")) {
         const QString texto = conValores(db, sql, valores);
         if (!texto.isEmpty()) {
-            if (!consulta.exec(texto)) throw errorDe(db, consulta.lastError());
+            const QString comprobacion = comprobacionDelAno(db, sql);
+            if (!consulta.exec(comprobacion + texto)) {
+                if (!comprobacion.isEmpty() && consulta.lastError().nativeErrorCode() == u"22012" &&
+                    !QSqlQuery(db).exec(comprobacion))
+                    throw ErrorBD(kAnoRecuperado);
+                throw errorDe(db, consulta.lastError());
+            }
+            // The write's own result follows the check's.
+            if (!comprobacion.isEmpty()) consulta.nextResult();
             return consulta;
         }
     }
@@ -287,18 +334,6 @@ QVariant valorUnico(const QString& sql, const QVariantList& valores) {
     return consulta.next() ? consulta.value(0) : QVariant();
 }
 
-namespace {
-
-QMutex candadoEsquemas;
-QHash<QString, qint64> esquemasAbiertos; ///< by connection name
-
-// One round trip: the year's write turn and the schema the year's name now resolves to.
-const QString kTurnoServidor =
-    QStringLiteral("BEGIN; SELECT pg_advisory_xact_lock(hashtext(current_schema())),"
-                   " (SELECT oid::bigint FROM pg_namespace WHERE nspname = current_schema())");
-
-} // namespace
-
 void recordarEsquemaAbierto(const QSqlDatabase& db) {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT oid::bigint FROM pg_namespace"
@@ -328,28 +363,25 @@ Transaccion::Transaccion() {
         // The first result is BEGIN's; the row comes with the second.
         q.nextResult();
         q.next();
-        qint64 abierto = 0;
-        {
-            const QMutexLocker bloqueo(&candadoEsquemas);
-            abierto = esquemasAbiertos.value(db.connectionName());
-        }
+        const qint64 abierto = esquemaAbierto(db);
         if (abierto != 0 && (q.value(1).isNull() || q.value(1).toLongLong() != abierto)) {
             q.finish();
             db.rollback();
-            throw ErrorBD(QStringLiteral(
-                "El año se ha recuperado de una copia de seguridad en otro puesto después de "
-                "abrirlo aquí: esto no se ha guardado. Cierre el año y vuelva a abrirlo para "
-                "seguir con los datos recuperados."));
+            throw ErrorBD(kAnoRecuperado);
         }
     }
     abierta_ = true;
+    enTransaccion = true;
 }
 
 Transaccion::~Transaccion() {
-    if (abierta_) Conexion().rollback();
+    if (!abierta_) return;
+    enTransaccion = false;
+    Conexion().rollback();
 }
 
 void Transaccion::confirmar() {
     if (!Conexion().commit()) throw errorDe(Conexion(), Conexion().lastError());
     abierta_ = false;
+    enTransaccion = false;
 }

@@ -2,6 +2,7 @@
 #include "data/BaseDatos.h"
 #include "data/Comprobacion.h"
 #include "data/Consulta.h"
+#include "data/Copia.h"
 #include "data/Documentos.h"
 #include "data/Formato.h"
 #include "data/LecturaAparte.h"
@@ -351,11 +352,12 @@ private slots:
                      {u"--carga"_s, Modulo::RutaBD, u"7"_s});
         QVERIFY(puesto.waitForReadyRead(20000));
         QTest::qWait(1500);
+        const auto borrarGuardados = qScopeGuard([] {
+            for (const QString& ano : anosGuardados(Modulo::Ano))
+                ServidorPrueba::compartido().sql(u"DROP SCHEMA ano_%1 CASCADE"_s.arg(ano));
+        });
         QString guardado;
         QCOMPARE(reemplazarDesdeArchivo(copia, &guardado), QString());
-        const auto borrarGuardado = qScopeGuard([&guardado] {
-            ServidorPrueba::compartido().sql(u"DROP SCHEMA ano_%1 CASCADE"_s.arg(guardado));
-        });
         QCOMPARE(anosGuardados(Modulo::Ano), QStringList{guardado});
         QTest::qWait(1500);
         puesto.kill();
@@ -371,6 +373,27 @@ private slots:
                                                   .arg(it.key())));
             QVERIFY2(lineas >= std::max(it.value(), 1), qPrintable(QString::number(it.key())));
         }
+
+        // Restored by the admin tool under this desk: its next write, in a transaction or
+        // not, is refused rather than lost in a year it never read.
+        const QString carpeta = e.raiz() + u"/copia"_s;
+        QCOMPARE(hacerCopia(carpeta), QString());
+        QString salida;
+        QCOMPARE(admin({u"recuperar"_s, e.carpetaDatos(), Modulo::Ano, carpeta}, &salida), 0);
+        QVERIFY2(salida.contains(u"hay 2 así"_s), qPrintable(salida));
+        const std::function<void()> escrituras[] = {
+            [] { ejecutar(u"UPDATE tblCobros SET Obs = 'tarde'"_s); },
+            [] { crearDocumento(cabecera(u"A"_s), {linea(1, 1)}); }};
+        for (const auto& escribir : escrituras)
+            try {
+                escribir();
+                QFAIL("Se escribió en un año recuperado sin saberlo");
+            } catch (const ErrorBD& error) {
+                QVERIFY2(error.texto().contains(u"se ha recuperado"_s), qPrintable(error.texto()));
+            }
+        QCOMPARE(e.reabrir(), QString());
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobros WHERE Obs = 'tarde'"_s), 0);
+        ejecutar(u"UPDATE tblCobros SET Obs = 'tarde'"_s); // once opened again
     }
 
     // A long list read in pages while another desk adds rows in front of the reader: every
