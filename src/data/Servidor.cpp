@@ -21,7 +21,6 @@
 namespace {
 
 const QString kPostgres = QStringLiteral("QPSQL");
-const QString kMarcaGuardado = QStringLiteral("_antes_");
 
 /** A table as both engines hold it: its columns, and the order its rows are compared in. */
 struct Tabla {
@@ -617,22 +616,6 @@ std::optional<DatosServidor> leerServidor(const QString& carpeta, QString* error
     return d;
 }
 
-QString avisoCifrado(const DatosServidor& d) {
-    static const QStringList sinCifrar{QStringLiteral("disable"), QStringLiteral("allow"),
-                                       QStringLiteral("prefer")};
-    if (!sinCifrar.contains(d.sslmode)) return {};
-    return QStringLiteral("Atención: con sslmode=%1 en servidor.ini los datos (N.I.F., cuentas, "
-                          "importes) y la contraseña pueden viajar sin cifrar por la red. Use "
-                          "sslmode=require, o verify-full con el certificado de la autoridad en "
-                          "sslrootcert.")
-        .arg(d.sslmode);
-}
-
-bool& comoPropietario() {
-    static bool propietario = false;
-    return propietario;
-}
-
 QString esquemaAno(const QString& ano) {
     // A year kept by a restore is named like its year with when it was replaced.
     static const QRegularExpression anoValido(
@@ -796,34 +779,4 @@ QString reemplazarDesdeArchivo(const QString& ruta, QString* guardado) {
     recordarEsquemaAbierto(db);
     if (guardado) *guardado = apartado.mid(4);
     return {};
-}
-
-QStringList anosGuardados(const QString& ano) {
-    QStringList guardados;
-    QSqlQuery q(Conexion());
-    q.prepare(QStringLiteral("SELECT substr(nspname, 5) FROM pg_namespace"
-                             " WHERE starts_with(nspname, ?) ORDER BY 1 DESC"));
-    q.addBindValue(esquemaAno(ano) + kMarcaGuardado);
-    if (q.exec())
-        while (q.next())
-            guardados << q.value(0).toString();
-    return guardados;
-}
-
-QString quitarGuardado(const DatosServidor& datos, const QString& guardado) {
-    const QString esquema = esquemaAno(guardado);
-    if (!esquema.contains(kMarcaGuardado))
-        return QStringLiteral("«%1» no es un año guardado por una recuperación (AAAA_antes_…).")
-            .arg(guardado);
-    const QString nombre = QStringLiteral("torvane-servidor-quitar");
-    if (const QString error = conectar(datos, {}, nombre); !error.isEmpty()) return error;
-    QString error;
-    {
-        QSqlDatabase db = QSqlDatabase::database(nombre, false);
-        error = existeEsquema(db, esquema)
-                    ? ejecutarTexto(db, QStringLiteral("DROP SCHEMA %1 CASCADE").arg(esquema))
-                    : QStringLiteral("No hay ningún año guardado como %1.").arg(guardado);
-    }
-    desconectar(nombre);
-    return error;
 }

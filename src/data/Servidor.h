@@ -25,6 +25,8 @@ struct DatosServidor {
 };
 
 inline const QString kArchivoServidor = QStringLiteral("servidor.ini");
+/** Between a year and the moment a restore replaced it, in the name of the year it kept. */
+inline const QString kMarcaGuardado = QStringLiteral("_antes_");
 
 /**
  * Whether this process runs the administrator's commands: it then connects as servidor.ini's

@@ -1,3 +1,4 @@
+// The administrator's side of the office server: roles, the years restores kept, encryption.
 #include "data/Consulta.h"
 #include "data/Servidor.h"
 
@@ -110,5 +111,55 @@ QString prepararServidor(const DatosServidor& datos, const QString& propietario,
         if (!error.isEmpty()) db.rollback();
     }
     desconectarServidor(kConexion);
+    return error;
+}
+
+QString avisoCifrado(const DatosServidor& d) {
+    static const QStringList sinCifrar{QStringLiteral("disable"), QStringLiteral("allow"),
+                                       QStringLiteral("prefer")};
+    if (!sinCifrar.contains(d.sslmode)) return {};
+    return QStringLiteral("Atención: con sslmode=%1 en servidor.ini los datos (N.I.F., cuentas, "
+                          "importes) y la contraseña pueden viajar sin cifrar por la red. Use "
+                          "sslmode=require, o verify-full con el certificado de la autoridad en "
+                          "sslrootcert.")
+        .arg(d.sslmode);
+}
+
+bool& comoPropietario() {
+    static bool propietario = false;
+    return propietario;
+}
+
+QStringList anosGuardados(const QString& ano) {
+    QStringList guardados;
+    QSqlQuery q(Conexion());
+    q.prepare(QStringLiteral("SELECT substr(nspname, 5) FROM pg_namespace"
+                             " WHERE starts_with(nspname, ?) ORDER BY 1 DESC"));
+    q.addBindValue(esquemaAno(ano) + kMarcaGuardado);
+    if (q.exec())
+        while (q.next())
+            guardados << q.value(0).toString();
+    return guardados;
+}
+
+QString quitarGuardado(const DatosServidor& datos, const QString& guardado) {
+    const QString esquema = esquemaAno(guardado);
+    if (!esquema.contains(kMarcaGuardado))
+        return QStringLiteral("«%1» no es un año guardado por una recuperación (AAAA_antes_…).")
+            .arg(guardado);
+    const QString nombre = QStringLiteral("torvane-servidor-quitar");
+    if (const QString error = conectarServidor(datos, {}, nombre); !error.isEmpty()) return error;
+    QString error;
+    try {
+        const QSqlDatabase db = QSqlDatabase::database(nombre, false);
+        if (ejecutar(db, QStringLiteral("SELECT 1 FROM pg_namespace WHERE nspname = ?"), {esquema})
+                .next())
+            ejecutar(db, QStringLiteral("DROP SCHEMA %1 CASCADE").arg(esquema));
+        else
+            error = QStringLiteral("No hay ningún año guardado como %1.").arg(guardado);
+    } catch (const ErrorBD& fallo) {
+        error = fallo.texto();
+    }
+    desconectarServidor(nombre);
     return error;
 }
