@@ -260,8 +260,9 @@ QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantLis
                     throw ErrorBD(kAnoRecuperado);
                 throw errorDe(db, consulta.lastError());
             }
-            // The write's own result follows the check's.
-            if (!comprobacion.isEmpty()) consulta.nextResult();
+            // The write's own result, or its failure, follows the check's.
+            if (!comprobacion.isEmpty() && !consulta.nextResult())
+                throw errorDe(db, consulta.lastError());
             return consulta;
         }
     }
