@@ -13,6 +13,7 @@
 #include "registers/frmAtopar.h"
 #include "reports/frmInformeHojaDoc.h"
 #include "support/Ayudas.h"
+#include "support/ServidorPrueba.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
 
@@ -394,6 +395,28 @@ private slots:
              "La fecha debe ser del año de trabajo, 2024: cada documento va en el año de su fecha, "
              "que es donde lo suman el resumen fiscal y las estadísticas.",
              "02/01/2025");
+    }
+
+    // The close box while the server is gone: the sheet stays with what was typed, and the
+    // loss is told once.
+    void cerrarSinServidor() {
+        if (!Entorno::enServidor) QSKIP("Solo en un servidor");
+        Entorno e;
+        const int id = documentoA(e, 1);
+        frmCobrosHoja hoja;
+        abrir(hoja, id);
+        hoja.findChild<QLineEdit*>(u"txtObs"_s)->setText(u"sin guardar"_s);
+        QVERIFY(ServidorPrueba::compartido().sql(
+            u"SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+            u" WHERE application_name = 'torvane'"_s));
+        Mensaje::limpiarHistorial();
+        hoja.close();
+        QVERIFY(hoja.isVisible());
+        QCOMPARE(hoja.findChild<QLineEdit*>(u"txtObs"_s)->text(), u"sin guardar"_s);
+        QCOMPARE(Mensaje::textos().filter(u"Se ha perdido la conexión"_s).size(), 1);
+        QCOMPARE(e.reabrir(), QString());
+        hoja.close();
+        QVERIFY(!hoja.isVisible());
     }
 
     void guardarAntesDeImprimir() {
