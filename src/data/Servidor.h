@@ -69,7 +69,7 @@ QStringList anosServidor();
  */
 QString abrirAnoDeCarpeta(const QString& carpeta, const QString& ano);
 
-/** Schema of a year ("ano_2026"); empty when ano is not a year number. */
+/** Schema of a year ("ano_2026") or of a year a restore kept ("2026_antes_…"); empty otherwise. */
 QString esquemaAno(const QString& ano);
 
 /** Whether a connection is to the server (not to a year file). */
