@@ -1,6 +1,5 @@
 #include "data/Consulta.h"
 
-#include <QAtomicInteger>
 #include <QCoreApplication>
 #include <QHash>
 #include <QMutex>
@@ -8,6 +7,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
+#include <QSqlRecord>
 #include <libpq-fe.h>
 #include <memory>
 
@@ -286,46 +286,61 @@ QSqlQuery ejecutarFrecuente(const QString& sql, const QVariantList& valores) {
                     valores);
 }
 
-Cursor recorrer(const QString& sql, const QVariantList& valores) {
+Cursor recorrer(const QString& sql, const QVariantList& valores, const QStringList& clave,
+                bool descendente) {
+    QStringList orden;
+    for (const QString& columna : clave)
+        orden << columna + (descendente ? QStringLiteral(" DESC") : QString());
+    const QString ordenado = QStringLiteral(" ORDER BY ") + orden.join(QStringLiteral(", "));
     if (Conexion().driverName() != QStringLiteral("QPSQL")) {
-        auto q = std::make_shared<QSqlQuery>(ejecutar(sql, valores));
+        auto q = std::make_shared<QSqlQuery>(ejecutar(sql + ordenado, valores));
         return [q]() -> const QSqlQuery* { return q->next() ? q.get() : nullptr; };
     }
-    // A server hands over a whole result at once: 100,000 rows before the first is shown. A
-    // held cursor instead keeps the list as it was when opened (one snapshot: every row once,
-    // whatever other desks write meanwhile) and hands it over in pages as the grid asks.
+    // A server hands over a whole result at once: 100,000 rows before the first is shown. Pages
+    // come instead as the grid asks, each one after the last key read (never by position, which
+    // rows written meanwhile by other desks would shift): every row comes once.
     constexpr int kPagina = 500;
-    static QAtomicInt contador;
+    const QString pagina = QStringLiteral(" LIMIT %1").arg(kPagina);
+    const QString envuelta = QStringLiteral("SELECT * FROM (%1) AS lista").arg(sql);
+    const QString primera = envuelta + ordenado + pagina;
+    const QString siguientes =
+        envuelta +
+        QStringLiteral(" WHERE (%1) %2 (%3)")
+            .arg(clave.join(QStringLiteral(", ")),
+                 descendente ? QStringLiteral("<") : QStringLiteral(">"),
+                 QStringList(clave.size(), QStringLiteral("?")).join(QStringLiteral(", "))) +
+        ordenado + pagina;
     struct Estado {
-        QString nombre;
         QSqlQuery q;
+        QList<int> columnas; ///< of the key, in q
+        QVariantList ultima; ///< key of the last row handed over
         int enPagina = 0;
         bool fin = false;
-        ~Estado() {
-            q = QSqlQuery();
-            QSqlDatabase db = Conexion();
-            if (db.isOpen()) QSqlQuery(db).exec(QStringLiteral("CLOSE ") + nombre);
-        }
     };
     auto e = std::make_shared<Estado>();
-    e->nombre = QStringLiteral("torvane_lista_%1").arg(contador.fetchAndAddRelaxed(1) + 1);
-    ejecutar(QStringLiteral("DECLARE %1 NO SCROLL CURSOR WITH HOLD FOR ").arg(e->nombre) + sql,
-             valores);
-    return [e]() -> const QSqlQuery* {
+    return [e, primera, siguientes, valores, clave]() -> const QSqlQuery* {
         if (e->fin) return nullptr;
         if (!e->q.isActive() || !e->q.next()) {
             if (e->q.isActive() && e->enPagina < kPagina) {
                 e->fin = true;
                 return nullptr;
             }
-            e->q = ejecutar(QStringLiteral("FETCH %1 FROM %2").arg(kPagina).arg(e->nombre));
+            e->q = e->ultima.isEmpty() ? ejecutar(primera, valores)
+                                       : ejecutar(siguientes, valores + e->ultima);
             e->enPagina = 0;
             if (!e->q.next()) {
                 e->fin = true;
                 return nullptr;
             }
+            e->columnas.clear();
+            const QSqlRecord registro = e->q.record();
+            for (const QString& columna : clave)
+                e->columnas << registro.indexOf(columna);
         }
         ++e->enPagina;
+        e->ultima.clear();
+        for (const int columna : e->columnas)
+            e->ultima << e->q.value(columna);
         return &e->q;
     };
 }

@@ -53,12 +53,14 @@ QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantLis
 QSqlQuery ejecutarFrecuente(const QString& sql, const QVariantList& valores = {});
 
 /**
- * The rows of a long ordered list as a grid reads them: each call positions on the next row,
- * null after the last. The statement's ORDER BY must give one order (end it with a key). The
- * rows are those of the moment it is called, each once, whatever is written meanwhile.
+ * The rows of a long list as a grid reads them: each call positions on the next row, null after
+ * the last. sql is a SELECT without ORDER BY; clave names output columns of it, never null, that
+ * give one order (ascending, or descending with descendente). Each row comes once, in that order,
+ * whatever other desks write meanwhile (rows they add ahead of the reader may come or not).
  */
 using Cursor = std::function<const QSqlQuery*()>;
-Cursor recorrer(const QString& sql, const QVariantList& valores = {});
+Cursor recorrer(const QString& sql, const QVariantList& valores, const QStringList& clave,
+                bool descendente = false);
 
 /** First column of the first row, or an invalid QVariant when there is no row. */
 QVariant valorUnico(const QString& sql, const QVariantList& valores = {});

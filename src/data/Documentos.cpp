@@ -477,17 +477,20 @@ QString estadoPago(int estado) {
 std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
     QVariantList valores;
     const QString sql =
-        QStringLiteral("SELECT tblCobros.Fec, %1 AS Numero, tblInmuebles.Des, tblInquilinos.Nom,"
-                       " tblCobros.Base, tblCobros.PorIva, tblCobros.IVA, tblCobros.PorRet,"
-                       " tblCobros.Ret, tblCobros.Tot, CASE WHEN tblCobros.Anu <> 0 THEN 3"
-                       " WHEN tblCobros.Pag <> 0 THEN 1"
-                       " WHEN EXISTS (SELECT 1 FROM tblRemesasCobros r WHERE r.IdDoc ="
-                       " tblCobros.Id AND r.Dev = 0) THEN 2 ELSE 0 END, tblCobros.Id")
+        QStringLiteral(
+            "SELECT tblCobros.Fec AS Fec, %1 AS Numero, tblInmuebles.Des, tblInquilinos.Nom,"
+            " tblCobros.Base, tblCobros.PorIva, tblCobros.IVA, tblCobros.PorRet,"
+            " tblCobros.Ret, tblCobros.Tot, CASE WHEN tblCobros.Anu <> 0 THEN 3"
+            " WHEN tblCobros.Pag <> 0 THEN 1"
+            " WHEN EXISTS (SELECT 1 FROM tblRemesasCobros r WHERE r.IdDoc ="
+            " tblCobros.Id AND r.Dev = 0) THEN 2 ELSE 0 END, tblCobros.Id AS Id")
             .arg(numeroYSerie()) +
-        desdeYCondicion(filtro, valores) +
-        QStringLiteral(" ORDER BY tblCobros.Fec DESC, Numero DESC, tblCobros.Id DESC");
-    // The grid keeps reading in batches as it scrolls.
-    return [siguiente = recorrer(sql, valores)](QStringList& fila) {
+        desdeYCondicion(filtro, valores);
+    // The grid keeps reading in batches as it scrolls, newest first.
+    return [siguiente =
+                recorrer(sql, valores,
+                         {QStringLiteral("Fec"), QStringLiteral("Numero"), QStringLiteral("Id")},
+                         true)](QStringList& fila) {
         const QSqlQuery* q = siguiente();
         if (!q) return false;
         fila = {formatoFecha(desdeIso(q->value(0).toString())),

@@ -407,7 +407,7 @@ private slots:
         QCOMPARE(abrirAnoServidor(ServidorPrueba::compartido().datos(), Modulo::Ano, puesto),
                  QString());
         const auto cerrar = qScopeGuard([&puesto] { QSqlDatabase::removeDatabase(puesto); });
-        Cursor cursor = recorrer(u"SELECT Id FROM tblInquilinos ORDER BY Nom, Id"_s);
+        Cursor cursor = recorrer(u"SELECT Id, Nom FROM tblInquilinos"_s, {}, {u"Nom"_s, u"Id"_s});
         QSet<int> vistos;
         int filas = 0;
         while (const QSqlQuery* q = cursor()) {
