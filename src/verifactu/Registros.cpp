@@ -13,6 +13,9 @@
 
 namespace {
 
+const QString kFaltaNifEmpresa = QStringLiteral(
+    "Para emitir facturas verificables ponga el N.I.F. de la empresa en Configuración.");
+
 constexpr qsizetype kMaxDescripcion = 500;
 const QString kColumnas = QStringLiteral(
     "Id, IdDoc, Tipo, Nif, Nombre, NumSerie, Fecha, TipoFactura, RectNumSerie, RectFecha,"
@@ -253,29 +256,54 @@ void revisarContraFactura(const RegistroFacturacion& r, const QStringList& empre
                                               distintos.join(QStringLiteral(", ")) + u'.'};
 }
 
+/**
+ * The invoices of the mode's series marked printed and without their alta, but for those issued
+ * before the mode: dated earlier, or cancelled by then (after, a cancellation is a record).
+ */
+QSqlQuery impresasSinAlta(const ConfigVerifactu& config) {
+    QStringList series = config.series;
+    series << config.serieRect;
+    QVariantList valores{config.desde.isValid() ? fechaIso(config.desde) : QString(),
+                         config.idDesde, config.idDesde};
+    for (const QString& serie : series)
+        valores << serie.toUpper();
+    return ejecutar(
+        QStringLiteral("SELECT c.Id, c.Num, c.Ser FROM tblCobros c WHERE c.Imp <> 0 AND NOT"
+                       " (c.Fec < ? AND c.Id <= ?) AND NOT (c.Anu <> 0 AND c.Id <= ?) AND"
+                       " upper(c.Ser) IN (%1) AND EXISTS (SELECT 1 FROM tblCobrosDetalles d"
+                       " WHERE d.IdDoc = c.Id) AND NOT EXISTS (SELECT 1 FROM tblRegistros r WHERE"
+                       " r.IdDoc = c.Id AND r.Tipo = 'A') ORDER BY c.Fec, c.Id")
+            .arg(QStringList(series.size(), QStringLiteral("?")).join(u", ")),
+        valores);
+}
+
 /** An invoice of the mode marked printed went out: it must have its alta. */
 void revisarFacturasSinRegistro(VerificacionRegistros& v) {
     const ConfigVerifactu config = leerConfigVerifactu();
     if (!config.activo) return;
-    QStringList series = config.series;
-    series << config.serieRect;
-    QVariantList valores{config.desde.isValid() ? fechaIso(config.desde) : QString(),
-                         config.idDesde};
-    for (const QString& serie : series)
-        valores << serie.toUpper();
-    QSqlQuery q = ejecutar(
-        QStringLiteral("SELECT c.Num, c.Ser FROM tblCobros c WHERE c.Imp <> 0 AND NOT (c.Fec < ?"
-                       " AND c.Id <= ?) AND upper(c.Ser) IN (%1) AND EXISTS (SELECT 1 FROM"
-                       " tblCobrosDetalles d WHERE d.IdDoc = c.Id) AND NOT EXISTS (SELECT 1 FROM"
-                       " tblRegistros r WHERE r.IdDoc = c.Id AND r.Tipo = 'A') ORDER BY c.Ser,"
-                       " c.Num")
-            .arg(QStringList(series.size(), QStringLiteral("?")).join(u", ")),
-        valores);
+    QSqlQuery q = impresasSinAlta(config);
     while (q.next())
-        v.faltas << FaltaRegistro{texto(q, 1), QStringLiteral("Factura %1%2: emitida y sin su "
+        v.faltas << FaltaRegistro{texto(q, 2), QStringLiteral("Factura %1%2: emitida y sin su "
                                                               "registro de facturación.")
-                                                   .arg(q.value(0).toInt())
-                                                   .arg(texto(q, 1))};
+                                                   .arg(q.value(1).toInt())
+                                                   .arg(texto(q, 2))};
+}
+
+/**
+ * When the mode is turned on, the invoices already printed and dated from that day on (a month
+ * run ahead, a year made in December) are issued in it: their altas are made now, or the check
+ * would find them without one and stop their series for good.
+ */
+void registrarYaImpresas() {
+    QList<int> ids;
+    QSqlQuery q = impresasSinAlta(leerConfigVerifactu());
+    while (q.next())
+        ids << q.value(0).toInt();
+    if (ids.isEmpty()) return;
+    const QStringList empresa = leerTitulos();
+    if (empresa.value(1).trimmed().isEmpty()) throw ErrorBD(kFaltaNifEmpresa);
+    for (const int id : ids)
+        if (const auto c = leerCabecera(id)) insertarRegistro(altaDe(*c, empresa));
 }
 
 const QString kSoloEmitidas =
@@ -337,6 +365,7 @@ void guardarConfigVerifactu(const ConfigVerifactu& c) {
     for (const QString& serie : c.series + QStringList{c.serieRect})
         ejecutar(QStringLiteral("UPDATE tblSeriesF SET Factura = 1 WHERE upper(Cod) = upper(?)"),
                  {serie});
+    if (c.activo && !antes.activo) registrarYaImpresas();
     t.confirmar();
 }
 
@@ -385,9 +414,7 @@ void registrarAltas(const QList<int>& ids) {
         if (!c || !esSerieDeFactura(config, c->ser) || anterior ||
             estadoFactura(id) != EstadoFactura::Libre || numeroLineas(id) == 0)
             continue;
-        if (empresa.value(1).trimmed().isEmpty())
-            throw ErrorBD(QStringLiteral("Para emitir facturas verificables ponga el N.I.F. de la "
-                                         "empresa en Configuración."));
+        if (empresa.value(1).trimmed().isEmpty()) throw ErrorBD(kFaltaNifEmpresa);
         if (seriesBloqueadas().contains(c->ser, Qt::CaseInsensitive))
             throw ErrorBD(QStringLiteral("Los registros de facturación de la serie %1 no cuadran "
                                          "(vea «torvane-admin verifactu verificar»): no se emite "

@@ -316,7 +316,20 @@ void PruebaVerifactu::laFacturaEmitidaNoCambia() {
     Entorno e;
     const int antiguo = e.documento(1, u"B"_s, Hoy().addDays(-1));
     e.linea(antiguo, 1, 1, 100);
+    // Printed before the mode is turned on but dated from its first day: issued in it, so its
+    // alta is made then; one cancelled by then stays outside. The series goes on issuing.
+    const int yaImpresa = e.documento(3, u"B"_s, Hoy());
+    e.linea(yaImpresa, 1, 1, 100);
+    const int anulada = e.documento(4, u"B"_s, Hoy());
+    e.linea(anulada, 1, 1, 100);
+    for (const int doc : {yaImpresa, anulada})
+        reescribirTotales(doc);
+    ejecutar(u"UPDATE tblCobros SET Imp = 1 WHERE Id IN (?, ?)"_s, {yaImpresa, anulada});
+    ejecutar(u"UPDATE tblCobros SET Anu = 1 WHERE Id = ?"_s, {anulada});
     const int id = prepararFacturaEmitida(e, 0);
+    QCOMPARE(estadoFactura(yaImpresa), EstadoFactura::Emitida);
+    QCOMPARE(estadoFactura(anulada), EstadoFactura::Libre);
+    QVERIFY2(verificarRegistros().correcta(), qPrintable(verificarRegistros().texto()));
     QCOMPARE(registroAlta(id)->exencion, u"E1"_s);
     QCOMPARE(registroAlta(id)->cuota, u"0.00"_s);
     // Existing before the mode and dated earlier: issued outside it. Made since: in.
