@@ -3,6 +3,7 @@
 #include "data/Comprobacion.h"
 #include "data/Consulta.h"
 #include "data/Documentos.h"
+#include "data/EmitirMes.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
 #include "data/Titulos.h"
@@ -467,7 +468,9 @@ int rectificarFactura(int idDoc, const QString& tipo, const QString& motivo, boo
     Cabecera c = *original;
     c.num.reset();
     c.ser = leerConfigVerifactu().serieRect;
-    c.fec = Hoy();
+    // Today, but within the invoice's year and never before it: a document of another year
+    // counts in no summary, and a correction does not come before what it corrects.
+    c.fec = std::max(original->fec, fechaEnAno(Hoy(), original->fec.year()));
     c.tri = Trimestre(c.fec.month()).toInt();
     c.pag = false;
     c.obs = QStringLiteral("Rectifica la factura %1 del %2. Motivo: %3")

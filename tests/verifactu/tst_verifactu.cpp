@@ -219,6 +219,13 @@ void PruebaVerifactu::cadenaConRectificativasYAnulaciones() {
     QCOMPARE(altaRect->rectNumSerie, u"7B"_s);
     QCOMPARE(altaRect->importe, u"-121.00"_s);
     QCOMPARE(altaRect->huellaAnt, alta->huella);
+    QCOMPARE(leerCabecera(rect)->fec, Hoy());
+    // Made in December in next year's file, a rectification is dated within that year, and
+    // never before the invoice it corrects.
+    fijarHoy(QDate(2023, 12, 20));
+    const int adelantada = rectificarFactura(original, u"R4"_s, u"Otra corrección"_s);
+    fijarHoy(QDate(2024, 5, 15));
+    QCOMPARE(leerCabecera(adelantada)->fec, leerCabecera(original)->fec);
 
     // A rectified invoice is cancelled only once its rectifying one is: both count otherwise.
     QVERIFY_THROWS_EXCEPTION(ErrorBD, anularDocumento(original));
