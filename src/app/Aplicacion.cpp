@@ -10,6 +10,7 @@
 #include "data/LecturaAparte.h"
 #include "reports/Impresoras.h"
 #include "ui/Mensajes.h"
+#include "ui/PulsarTecla.h"
 #include "verifactu/Registros.h"
 
 #include <QFileInfo>
@@ -35,6 +36,7 @@ Aplicacion::Aplicacion(int& argc, char** argv)
     // Lets the desktop match the windows with the menu entry and its icon.
     setDesktopFileName(QStringLiteral("es.velmora.torvane"));
     setWindowIcon(QIcon(QStringLiteral(":/iconos/logo.svg")));
+    AltSinEscribir(*this);
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
     auto* traductor = new QTranslator(this);
     if (traductor->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"),

@@ -22,6 +22,28 @@ QLineEdit* lineaDe(QWidget* control)
     return nullptr;
 }
 
+/*
+ * On X11 a press of Alt with a letter carries that letter as text, and a box takes any printable
+ * text: an Alt+letter no button of the window answers (a shortcut is tried before the press is
+ * delivered) would type the letter over the selected date or amount.
+ */
+class FiltroAlt : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override
+    {
+        if (evento->type() != QEvent::KeyPress)
+            return QObject::eventFilter(objeto, evento);
+        const auto* tecla = static_cast<QKeyEvent*>(evento);
+        const Qt::KeyboardModifiers teclas = tecla->modifiers();
+        // Ctrl+Alt is AltGr on some systems: it writes @, # or € and must go through.
+        return teclas.testFlag(Qt::AltModifier) && !teclas.testFlag(Qt::ControlModifier) &&
+               !tecla->text().isEmpty() && tecla->text().front().isLetterOrNumber();
+    }
+};
+
 /** One filter per control carries the behaviours chosen for it. */
 class FiltroCampo : public QObject {
 public:
@@ -157,4 +179,9 @@ void PermitirCerrar(QWidget* ventana)
 {
     if (auto* filtro = ventana->findChild<FiltroSinCerrar*>(QString(), Qt::FindDirectChildrenOnly))
         filtro->permitido = true;
+}
+
+void AltSinEscribir(QApplication& aplicacion)
+{
+    aplicacion.installEventFilter(new FiltroAlt(&aplicacion));
 }

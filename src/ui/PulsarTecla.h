@@ -2,6 +2,7 @@
 
 #include <QFlags>
 
+class QApplication;
 class QWidget;
 
 /*
@@ -37,3 +38,6 @@ void QuitarCerrar(QWidget* ventana);
 
 /** Lets a window that QuitarCerrar() guards close (its own "Salir" button calls this). */
 void PermitirCerrar(QWidget* ventana);
+
+/** For the whole program: Alt with a letter that nothing answers types nothing into a box. */
+void AltSinEscribir(QApplication& aplicacion);

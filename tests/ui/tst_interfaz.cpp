@@ -343,6 +343,10 @@ private slots:
         QCOMPARE(fondoDe(primero), kBlanco);
         teclear(importe, u"12.5"_s);
         QCOMPARE(importe->text(), u"12,5"_s);
+        // An Alt+letter nothing answers leaves the selected amount as it was.
+        importe->selectAll();
+        QTest::keyClick(importe, Qt::Key_P, Qt::AltModifier);
+        QCOMPARE(importe->text(), u"12,5"_s);
         pulsarEnter(importe);
         pulsarEnter(ultimo);
         QVERIFY(primero->hasFocus());
