@@ -30,6 +30,7 @@
 #include <QListWidget>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <functional>
 
 namespace {
 
@@ -153,12 +154,11 @@ double guardar() {
     return ms;
 }
 
-double aPdf(const QString& nombre, const ParametrosInforme& parametros,
-            const QString& filtro = {}) {
+double aPdf(const std::function<InformeGenerado()>& generar) {
     QTemporaryDir carpeta;
     QElapsedTimer reloj;
     reloj.start();
-    const InformeGenerado informe = abrirInforme(nombre, parametros, filtro);
+    const InformeGenerado informe = generar();
     if (!informe.valido()) qFatal("%s", qPrintable(informe.error));
     QPrinter impresora(QPrinter::HighResolution);
     impresora.setOutputFormat(QPrinter::PdfFormat);
@@ -287,16 +287,14 @@ std::function<double()> pasoPrograma(const QString& clave) {
         {QStringLiteral("busqueda_texto"), [] { return pulsacionBusqueda(kBusquedaTexto); }},
         {QStringLiteral("busqueda_numero"), [] { return pulsacionBusqueda(kBusquedaNumero); }},
         {QStringLiteral("recibo"),
-         [] {
-             return aPdf(QStringLiteral("Recibo"),
-                         {{QStringLiteral("pTotal"), QStringLiteral("1,00")}},
-                         QStringLiteral("{tblCobros.Id} =%1").arg(kDocumento));
-         }},
+         [] { return aPdf([] { return abrirDocumento(QStringLiteral("Recibo"), kDocumento); }); }},
         {QStringLiteral("recibos"),
          [] {
-             return aPdf(QStringLiteral("Recibos"),
-                         {{QStringLiteral("pEmpresa"), QStringLiteral("Torvane")},
-                          {QStringLiteral("pTitulo"), QStringLiteral("Recibos")}});
+             return aPdf([] {
+                 return abrirInforme(QStringLiteral("Recibos"),
+                                     {{QStringLiteral("pEmpresa"), QStringLiteral("Torvane")},
+                                      {QStringLiteral("pTitulo"), QStringLiteral("Recibos")}});
+             });
          }},
         {QStringLiteral("vista_primera"), primeraPagina},
         {QStringLiteral("mes_propuesta"), propuestaMes},

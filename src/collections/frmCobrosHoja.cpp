@@ -68,8 +68,10 @@ frmCobrosHoja::frmCobrosHoja(QWidget* padre)
     for (QWidget* caja : {ui->mskFecha, ui->txtRet, ui->txtPorIva})
         caja->installEventFilter(this);
 
-    connect(ui->cmdImprimirRecibo, &QPushButton::clicked, this, &frmCobrosHoja::ImprimirRecibo);
-    connect(ui->cmdImprimirFactura, &QPushButton::clicked, this, &frmCobrosHoja::ImprimirFactura);
+    connect(ui->cmdImprimirRecibo, &QPushButton::clicked, this,
+            [this] { Imprimir(QStringLiteral("Recibo")); });
+    connect(ui->cmdImprimirFactura, &QPushButton::clicked, this,
+            [this] { Imprimir(QStringLiteral("Factura")); });
 
     connect(ui->cmbSerie, &QComboBox::activated, this, &frmCobrosHoja::SerieElegida);
     connect(ui->txtRet, &QLineEdit::returnPressed, this, [this] {
@@ -338,7 +340,7 @@ void frmCobrosHoja::MostrarTotales(const Totales& t) {
 }
 
 // Both documents print what was just stored, never what the boxes merely show.
-void frmCobrosHoja::ImprimirRecibo() {
+void frmCobrosHoja::Imprimir(const QString& plantilla) {
     CursorEspera espera(this);
     if (!Guardar()) return;
     if (Id == 0) {
@@ -346,36 +348,8 @@ void frmCobrosHoja::ImprimirRecibo() {
         return;
     }
     if (!Emitir()) return;
-    frmInformeHojaDoc vista(this);
-    vista.Tipo = QStringLiteral("Recibo");
-    vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
-    vista.Total = formatoImporte(guardada_.totales.total);
-    vista.exec();
+    frmInformeHojaDoc(this, plantilla, Id).exec();
     // Printed or not, the sheet says so now.
-    MostrarEstadoFactura();
-}
-
-void frmCobrosHoja::ImprimirFactura() {
-    CursorEspera espera(this);
-    if (!Guardar()) return;
-    if (Id == 0) {
-        Mensaje::informar(this, QStringLiteral("El documento no tiene líneas"));
-        return;
-    }
-    const Totales& t = guardada_.totales;
-    if (!Emitir()) return;
-    frmInformeHojaDoc vista(this);
-    vista.Tipo = QStringLiteral("Factura");
-    vista.Filtro = QStringLiteral("{tblCobros.Id} =") + QString::number(Id);
-    vista.SubTotal = formatoImporte(t.subtotal);
-    vista.Base = formatoImporte(t.base);
-    vista.PorIva = formatoSimple(guardada_.porIva) + QLatin1Char('%');
-    vista.IVA = formatoImporte(t.iva);
-    vista.PorRet = formatoSimple(guardada_.porRet) + QLatin1Char('%');
-    vista.Ret = formatoImporte(t.retencion);
-    vista.Total = formatoImporte(t.total);
-    vista.Obs = guardada_.obs;
-    vista.exec();
     MostrarEstadoFactura();
 }
 

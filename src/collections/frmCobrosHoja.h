@@ -69,8 +69,8 @@ private:
     void BuscarInmueble();
     void DespuesDeBuscar();
     void SalirPorIva();
-    void ImprimirRecibo();
-    void ImprimirFactura();
+    /** Saves, issues and previews the document with the template plantilla. */
+    void Imprimir(const QString& plantilla);
     bool Emitir();
     void AplicarAjustes();
     void MostrarAviso(const QString& texto, bool grave);

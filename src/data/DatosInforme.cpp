@@ -3,6 +3,7 @@
 #include "data/Consulta.h"
 #include "data/Dialecto.h"
 #include "data/Documentos.h"
+#include "data/EmitirMes.h"
 #include "data/EstadoDocumento.h"
 #include "data/Formato.h"
 #include "data/Plantilla.h"
@@ -330,27 +331,44 @@ Dato filaDeMarcas(const FilasLista& lista) {
     return filas;
 }
 
-// The data set of a template name; fills error when the selection cannot be honoured.
-Dato datosDe(const QString& nombre, const QString& formula, QString& titulo, QString& error,
+bool esDocumento(const QString& nombre) {
+    return nombre == QLatin1String("Recibo") || nombre == QLatin1String("Factura");
+}
+
+// The amounts of the stored header as the sheet shows them, under the names templates have
+// always used for them.
+void anadirImportes(Dato& datos, const Cabecera& c) {
+    const Totales& t = c.totales;
+    const std::pair<const char*, QString> valores[] = {
+        {"pSubTotal", formatoImporte(t.subtotal)},
+        {"pBase", formatoImporte(t.base)},
+        {"pPorIva", formatoSimple(c.porIva) + QLatin1Char('%')},
+        {"pIVA", formatoImporte(t.iva)},
+        {"pPorRet", formatoSimple(c.porRet) + QLatin1Char('%')},
+        {"pRet", formatoImporte(t.retencion)},
+        {"pTotal", formatoImporte(t.total)},
+        {"pObs", c.obs}};
+    for (const auto& [clave, valor] : valores)
+        poner(datos, clave, valor);
+}
+
+// The data set of a template name, of document id for a receipt or an invoice; fills error
+// when it cannot be made.
+Dato datosDe(const QString& nombre, std::optional<int> id, QString& titulo, QString& error,
              std::shared_ptr<const FilasLista>& filas) {
     Dato datos;
     datos.set("empresa", empresa());
     datos.set("hoy", utf8(formatoFecha(Hoy())));
-    std::optional<int> id;
-    if (!formula.trimmed().isEmpty()) {
-        id = leerFormulaSeleccion(formula);
-        if (!id) {
-            error = QStringLiteral("La fórmula de selección «%1» no es válida").arg(formula);
-            return datos;
-        }
-    }
     titulo = nombre;
-    if (nombre == QLatin1String("Recibo") || nombre == QLatin1String("Factura")) {
+    if (esDocumento(nombre)) {
         QString numero;
+        const auto cabecera = id ? leerCabecera(*id) : std::nullopt;
         if (!id)
-            error = QStringLiteral("Falta la fórmula de selección del documento");
-        else if (!anadirDocumento(datos, *id, numero))
+            error = QStringLiteral("Falta el documento que imprimir");
+        else if (!cabecera || !anadirDocumento(datos, *id, numero))
             error = QStringLiteral("No existe el documento %1").arg(*id);
+        else
+            anadirImportes(datos, *cabecera);
         titulo += QLatin1Char(' ') + numero;
     } else if (nombre == QLatin1String("Inmuebles")) {
         filas = std::make_shared<FilasLista>(filasInmuebles());
@@ -427,24 +445,30 @@ int campoMarcado(QChar c) {
                                                                        : -1;
 }
 
-std::optional<int> leerFormulaSeleccion(const QString& formula) {
-    static const QRegularExpression patron(
-        QStringLiteral("^\\s*\\{tblCobros\\.Id\\}\\s*=\\s*(\\d{1,9})\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = patron.match(formula);
-    if (!m.hasMatch()) return std::nullopt;
-    return m.captured(1).toInt();
+InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
+                               const ParametrosInforme& parametros) {
+    return renderizar(carpeta, nombre, parametros, [&](InformeGenerado& r) {
+        return datosDe(nombre, std::nullopt, r.nombre, r.error, r.filas);
+    });
 }
 
-InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
-                               const ParametrosInforme& parametros, const QString& formula) {
-    InformeGenerado informe = renderizar(carpeta, nombre, parametros, [&](InformeGenerado& r) {
-        return datosDe(nombre, formula, r.nombre, r.error, r.filas);
+QString plantillaDocumento(int id) {
+    return seImprimeComoFactura(id) ? QStringLiteral("Factura") : QStringLiteral("Recibo");
+}
+
+InformeGenerado generarDocumento(const QString& carpeta, const QString& plantilla, int id) {
+    if (!esDocumento(plantilla)) {
+        InformeGenerado informe;
+        informe.error = QStringLiteral("La plantilla %1 no es de un documento").arg(plantilla);
+        return informe;
+    }
+    InformeGenerado informe = renderizar(carpeta, plantilla, {}, [&](InformeGenerado& r) {
+        return datosDe(plantilla, id, r.nombre, r.error, r.filas);
     });
-    const auto id = leerFormulaSeleccion(formula);
-    if (!informe.valido() || informe.filas || !id) return informe;
+    if (!informe.valido()) return informe;
+    informe.documento = id;
     try {
-        informe.qr = textoQrDocumento(*id);
+        informe.qr = textoQrDocumento(id);
     } catch (const ErrorBD& e) {
         informe.error = e.texto();
     }

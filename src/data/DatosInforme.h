@@ -10,7 +10,8 @@
  * The data side of the report engine: a template is an HTML file with Mustache tags in the
  * data folder's Informes/ (Recibo.rpt, Factura.rpt, Inmuebles.rpt, Inquilinos.rpt, Recibos.rpt).
  * Each template name gets its own data set from the shared connection (see the README,
- * "Plantillas"); the p… parameters are passed as the texts the caller shows.
+ * "Plantillas"). A document's paper is filled from the document as stored, amounts included;
+ * a list's p… parameters are texts the caller chooses (its title).
  */
 
 /** Texts for a template's parameters (pEmpresa, pTitulo, pTotal, ...), by name. */
@@ -48,22 +49,26 @@ struct InformeGenerado {
     QString error;  ///< empty on success; kPlantillaNoEncontrada for a missing template
     std::shared_ptr<const FilasLista> filas; ///< lists only
     QString qr; ///< an issued verifiable invoice's QR text, printed at the top of its first page
+    int documento = 0; ///< the tblCobros Id a receipt or invoice shows; 0 for a list
     bool valido() const { return error.isEmpty(); }
 };
 
 /**
- * The document Id a selection formula picks: "{tblCobros.Id} =57" (blanks around "=" and the
- * number allowed). Any other text gives nullopt.
- */
-std::optional<int> leerFormulaSeleccion(const QString& formula);
-
-/**
- * Fills carpeta/<nombre>.rpt with its data set and the parameters. Recibo and Factura need a
- * selection formula naming an existing document; the lists take none (an empty formula).
- * Never throws: database failures come back as the error text.
+ * Fills carpeta/<nombre>.rpt, a list (Inmuebles, Inquilinos, Recibos, ...), with its data set and
+ * the parameters. Never throws: database failures come back as the error text.
  */
 InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
-                               const ParametrosInforme& parametros, const QString& formula = {});
+                               const ParametrosInforme& parametros);
+
+/** The template a document prints with: Factura when it was issued as an invoice, else Recibo. */
+QString plantillaDocumento(int id);
+
+/**
+ * Fills carpeta/<plantilla>.rpt (Recibo or Factura) with document id as stored: its parties,
+ * lines, totals (also as pSubTotal, pBase, pPorIva, pIVA, pPorRet, pRet, pTotal, pObs) and, for
+ * an issued verifiable invoice, its QR. Never throws: failures come back as the error text.
+ */
+InformeGenerado generarDocumento(const QString& carpeta, const QString& plantilla, int id);
 
 /**
  * carpeta/<nombre>.rpt when nombre is a plain file name whose file (if it exists) lies inside

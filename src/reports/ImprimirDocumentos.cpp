@@ -1,8 +1,6 @@
 #include "reports/ImprimirDocumentos.h"
 
 #include "data/Documentos.h"
-#include "data/EmitirMes.h"
-#include "data/Formato.h"
 #include "reports/Impresion.h"
 #include "reports/MotorInforme.h"
 #include "ui/CursorEspera.h"
@@ -16,28 +14,13 @@
 
 namespace {
 
-ParametrosInforme parametros(const Cabecera& c) {
-    const Totales& t = c.totales;
-    return {{QStringLiteral("pSubTotal"), formatoImporte(t.subtotal)},
-            {QStringLiteral("pPorRet"), formatoSimple(c.porRet) + QLatin1Char('%')},
-            {QStringLiteral("pRet"), formatoImporte(t.retencion)},
-            {QStringLiteral("pBase"), formatoImporte(t.base)},
-            {QStringLiteral("pPorIva"), formatoSimple(c.porIva) + QLatin1Char('%')},
-            {QStringLiteral("pIVA"), formatoImporte(t.iva)},
-            {QStringLiteral("pTotal"), formatoImporte(t.total)},
-            {QStringLiteral("pObs"), c.obs}};
-}
-
 /** Lays out every document; an engine error is told and gives an empty list. */
 std::vector<DocumentoImpreso> preparar(QWidget* padre, const QList<int>& ids) {
     std::vector<DocumentoImpreso> documentos;
     for (int id : ids) {
         const auto c = leerCabecera(id);
         if (!c) continue;
-        const QString plantilla =
-            seImprimeComoFactura(id) ? QStringLiteral("Factura") : QStringLiteral("Recibo");
-        const InformeGenerado informe = abrirInforme(
-            plantilla, parametros(*c), QStringLiteral("{tblCobros.Id} =") + QString::number(id));
+        const InformeGenerado informe = abrirDocumento(plantillaDocumento(id), id);
         if (!informe.valido()) {
             Mensaje::critico(padre, informe.error);
             return {};

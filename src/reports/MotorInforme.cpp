@@ -10,9 +10,12 @@
 #include <QPrinter>
 #include <QTextDocument>
 
-InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
-                             const QString& formula) {
-    return generarInforme(Modulo::Ruta + QStringLiteral("/Informes"), nombre, parametros, formula);
+InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros) {
+    return generarInforme(Modulo::Ruta + QStringLiteral("/Informes"), nombre, parametros);
+}
+
+InformeGenerado abrirDocumento(const QString& plantilla, int id) {
+    return generarDocumento(Modulo::Ruta + QStringLiteral("/Informes"), plantilla, id);
 }
 
 InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,

@@ -16,9 +16,11 @@ class QWidget;
  * laid out by QTextDocument and painted page by page on any QPrinter (paper, PDF or preview).
  */
 
-/** Renders the template nombre of the data folder's Informes/ for the working year. */
-InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
-                             const QString& formula = {});
+/** Renders the list template nombre of the data folder's Informes/ for the working year. */
+InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros);
+
+/** Renders document id as stored with the template plantilla (Recibo or Factura). */
+InformeGenerado abrirDocumento(const QString& plantilla, int id);
 
 /** Renders the template nombre with rows the caller holds. */
 InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,

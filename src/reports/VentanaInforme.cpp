@@ -64,13 +64,11 @@ void VentanaInforme::mostrarPagina() {
 
 VentanaInforme::~VentanaInforme() = default;
 
-bool VentanaInforme::mostrar(const QString& nombre, const ParametrosInforme& parametros,
-                             const QString& formula) {
+bool VentanaInforme::mostrar(const std::function<InformeGenerado()>& generar) {
     QString error;
     {
         CursorEspera espera(this);
-        informe_ = abrirInforme(nombre, parametros, formula);
-        formula_ = formula;
+        informe_ = generar();
         error = informe_.error;
         if (error.isEmpty()) {
             paginas_ = std::make_unique<PaginasInforme>(informe_);
@@ -99,7 +97,6 @@ void VentanaInforme::imprimir(bool pdf, const QString& avisoVacio) {
         Mensaje::informar(this, avisoVacio);
         return;
     }
-    const auto documento = leerFormulaSeleccion(formula_);
     imprimirInforme(this, informe_.nombre, *paginas_, pdf,
-                    documento ? QList<int>{*documento} : QList<int>{});
+                    informe_.documento ? QList<int>{informe_.documento} : QList<int>{});
 }

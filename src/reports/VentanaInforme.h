@@ -4,6 +4,7 @@
 #include "reports/MotorInforme.h"
 #include "ui/Ventana.h"
 
+#include <functional>
 #include <memory>
 
 class QAbstractButton;
@@ -30,11 +31,10 @@ protected:
     QWidget* panelVisor() const { return panel_; }
 
     /**
-     * Renders the template nombre and shows it. On an engine error the report shown is
-     * dropped, the user is told (critical icon) and false comes back.
+     * Shows the report generar renders (under a wait cursor). On an engine error the report
+     * shown is dropped, the user is told (critical icon) and false comes back.
      */
-    bool mostrar(const QString& nombre, const ParametrosInforme& parametros,
-                 const QString& formula = {});
+    bool mostrar(const std::function<InformeGenerado()>& generar);
 
     /** impresora prints on the reports printer of Configuración, pdf writes a file. */
     void conectarBotones(QAbstractButton* impresora, QAbstractButton* pdf);
@@ -45,7 +45,7 @@ private:
 
     /**
      * Prints the report shown on the reports printer, or to a PDF file; avisoVacio when none.
-     * A document shown (by its selection formula) counts as printed once it went out.
+     * A document shown counts as printed once it went out.
      */
     void imprimir(bool pdf, const QString& avisoVacio);
 
@@ -53,6 +53,5 @@ private:
     VisorPaginas* visor_;
     QLabel* lblPagina_ = nullptr;
     InformeGenerado informe_;
-    QString formula_;
     std::unique_ptr<PaginasInforme> paginas_;
 };

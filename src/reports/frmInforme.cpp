@@ -33,5 +33,5 @@ void frmInforme::mostrarElegido() {
         {QStringLiteral("pEmpresa"), QCoreApplication::applicationName()},
         {QStringLiteral("pTitulo"), nombre}};
     // After an engine error the window is of no more use: it closes once the message is read.
-    if (!mostrar(nombre, parametros)) reject();
+    if (!mostrar([&] { return abrirInforme(nombre, parametros); })) reject();
 }

@@ -338,9 +338,8 @@ private slots:
                  QCOMPARE(adeudosDeRemesa(cobros).size(), 1);
                  QCOMPARE(adeudosDeRemesa(cobros).first().secuencia, u"FRST"_s);
                  generarRemesa(cobros, primerDiaCobro(Hoy()), e.raiz() + u"/r1.xml"_s);
-                 const InformeGenerado recibo =
-                     generarInforme(e.carpetaDatos() + u"/Informes"_s, u"Recibo"_s, {},
-                                    u"{tblCobros.Id} =%1"_s.arg(porNumero(u"1A"_s)));
+                 const InformeGenerado recibo = generarDocumento(e.carpetaDatos() + u"/Informes"_s,
+                                                                 u"Recibo"_s, porNumero(u"1A"_s));
                  QVERIFY2(recibo.html.contains(u"Se cargará en su cuenta ES… 1332 el 23/01/2024"_s),
                           qPrintable(recibo.html));
                  QVERIFY(!recibo.html.contains(u"PENDIENTE DE PAGO"_s));

@@ -400,41 +400,35 @@ void PruebaInformes::listaPintadaFilaAFila() {
 void PruebaInformes::erroresDelMotor_data() {
     QTest::addColumn<QString>("plantilla");
     QTest::addColumn<QByteArray>("contenido"); // empty: the template is removed
-    QTest::addColumn<QString>("filtro");       // empty: a list, from the reports window
+    QTest::addColumn<int>("documento");        // 0: a list, from the reports window
     QTest::addColumn<QString>("mensaje");
     const QString falta =
         u"El archivo de reporte no se encuentra, restáurelo de los discos de instalación"_s;
-    const QString uno = u"{tblCobros.Id} =1"_s;
+    const int uno = 1;
     QTest::newRow("recibo sin plantilla") << u"Recibo"_s << QByteArray() << uno << falta;
     QTest::newRow("factura con etiqueta rota")
         << u"Factura"_s << QByteArray("<p>{{#lineas}}{{descripcion}}</p>") << uno
         << u"La plantilla Factura.rpt tiene un error: "_s;
-    // A formula other than one document's Id is refused, never passed on to the query.
-    for (const char* mala : {"{tblCobros.Fec} = 1", "{tblCobros.Num} =57",
-                             "{tblCobros.Id} =", "{tblCobros.Id} =5 OR 1=1", "{tblCobros.Id} =-5"})
-        QTest::addRow("fórmula %s", mala)
-            << u"Factura"_s << QByteArray("<p>{{pTotal}}</p>") << QString::fromUtf8(mala)
-            << u"La fórmula de selección"_s;
-    QTest::newRow("documento inexistente")
-        << u"Recibo"_s << QByteArray("<p>{{pTotal}}</p>") << u"{tblCobros.Id} =99999"_s
-        << u"No existe el documento 99999"_s;
-    QTest::newRow("lista sin plantilla") << u"Inquilinos"_s << QByteArray() << QString() << falta;
-    QTest::newRow("lista con etiqueta rota")
-        << u"Recibos"_s << QByteArray("{{#filas}}{{/fila}}") << QString()
-        << u"La plantilla Recibos.rpt tiene un error: "_s;
+    QTest::newRow("documento inexistente") << u"Recibo"_s << QByteArray("<p>{{pTotal}}</p>")
+                                           << 99999 << u"No existe el documento 99999"_s;
+    QTest::newRow("lista como documento") << u"Recibos"_s << QByteArray("<p>{{pTotal}}</p>") << uno
+                                          << u"La plantilla Recibos no es de un documento"_s;
+    QTest::newRow("lista sin plantilla") << u"Inquilinos"_s << QByteArray() << 0 << falta;
+    QTest::newRow("lista con etiqueta rota") << u"Recibos"_s << QByteArray("{{#filas}}{{/fila}}")
+                                             << 0 << u"La plantilla Recibos.rpt tiene un error: "_s;
     // Each of these took the program down or froze it for a minute.
     QByteArray anidadas;
     for (int i = 0; i < 20000; ++i)
         anidadas += "{{#a" + QByteArray::number(i) + "}}";
     QTest::newRow("miles de secciones anidadas")
-        << u"Recibos"_s << anidadas << QString()
+        << u"Recibos"_s << anidadas << 0
         << u"La plantilla Recibos.rpt tiene un error: tiene más de 16 secciones una dentro de otra (línea 1)"_s;
     QTest::newRow("lista dentro de sí misma")
         << u"Recibo"_s
         << QByteArray("{{#lineas}}\n{{#documento}}{{=<% %>=}}<%#lineas%>x<%/lineas%>") << uno
         << u"La plantilla Recibo.rpt tiene un error: la sección «lineas» está dentro de otra «lineas» (línea 2)"_s;
     QTest::newRow("plantilla enorme")
-        << u"Inmuebles"_s << QByteArray(3 * 1024 * 1024, 'x') << QString()
+        << u"Inmuebles"_s << QByteArray(3 * 1024 * 1024, 'x') << 0
         << u"La plantilla Inmuebles.rpt tiene un error: ocupa más de 2 MB"_s;
 }
 
@@ -459,13 +453,12 @@ void PruebaInformes::limitesDelMotor() {
     for (const QString& nombre : {u"../Fuera"_s, u"Enlace"_s, u"/tmp/x"_s, u".oculta"_s})
         QCOMPARE(generarInforme(informes, nombre, {}).error, kPlantillaNoEncontrada);
     QVERIFY(generarInforme(informes, u"Inmuebles"_s, {}).valido());
-    QCOMPARE(leerFormulaSeleccion(u" {tblCobros.Id}  =  8 "_s).value_or(-1), 8);
 }
 
 void PruebaInformes::erroresDelMotor() {
     QFETCH(QString, plantilla);
     QFETCH(QByteArray, contenido);
-    QFETCH(QString, filtro);
+    QFETCH(int, documento);
     QFETCH(QString, mensaje);
     Demo demo;
     QFile archivo(demo.carpeta + u"/Informes/"_s + plantilla + u".rpt"_s);
@@ -476,15 +469,13 @@ void PruebaInformes::erroresDelMotor() {
         archivo.write(contenido);
         archivo.close();
     }
-    if (filtro.isEmpty()) {
+    if (documento == 0) {
         frmInforme ventana;
         ventana.show();
         elegir(ventana, plantilla);
         QVERIFY(ventana.informe().html.isEmpty());
     } else {
-        frmInformeHojaDoc vista;
-        vista.Tipo = plantilla;
-        vista.Filtro = filtro;
+        frmInformeHojaDoc vista(nullptr, plantilla, documento);
         QCOMPARE(vista.exec(), int(QDialog::Rejected));
         QVERIFY(!vista.isVisible());
     }

@@ -357,10 +357,11 @@ private slots:
         filas<frmPrincipal, frmAcercaDe, frmCobros, frmCobrosHoja, frmCobrosDetalle,
               frmCobrosConceptos, frmInquilinosCuentas, frmInquilinosFamiliares, frmIvas,
               frmSeriesF, frmAtopar, frmInmuebles, frmInmueblesFicha, frmInquilinos,
-              frmInquilinosFicha, frmEstadisticas, frmInforme, frmInformeHojaDoc, frmColor,
-              frmConfiguracion, frmCopiaPen, frmRemesa, frmRemesas, frmDevolucion, frmContratos,
-              frmContratosFicha, frmActualizarRentas, frmVencimientos, frmRectificar,
-              frmRegistrosVerifactu>();
+              frmInquilinosFicha, frmEstadisticas, frmInforme, frmColor, frmConfiguracion,
+              frmCopiaPen, frmRemesa, frmRemesas, frmDevolucion, frmContratos, frmContratosFicha,
+              frmActualizarRentas, frmVencimientos, frmRectificar, frmRegistrosVerifactu>();
+        QTest::newRow("frmInformeHojaDoc")
+            << Fabrica([] { return new frmInformeHojaDoc(nullptr, u"Recibo"_s, 1); });
     }
 
     void teclasDeAccesoUnicasPorVentana() {
