@@ -12,8 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QStandardPaths>
 
 namespace Modulo {
 
@@ -27,33 +25,6 @@ int FilaSeleccionada = 0;
 
 namespace {
 
-QString& carpetaFijada() {
-    static QString carpeta;
-    return carpeta;
-}
-
-QString& carpetaUsuarioFijada() {
-    static QString carpeta;
-    return carpeta;
-}
-
-QString rutaAjuste(const char* nombre) {
-    const QString archivo = QLatin1StringView(nombre);
-    return CarpetaAjuste(archivo) + QLatin1Char('/') + archivo;
-}
-
-bool existeEn(const QString& carpeta, const QString& nombre) {
-    return QFileInfo::exists(carpeta + QLatin1Char('/') + nombre);
-}
-
-// Line n (from 0) of a settings file; an invalid QVariant when the file does not exist,
-// empty text when it has fewer lines.
-QVariant leerLinea(const char* nombre, int n) {
-    QFile archivo(rutaAjuste(nombre));
-    if (!archivo.exists() || !archivo.open(QIODevice::ReadOnly)) return {};
-    return lineaAjuste(archivo, n);
-}
-
 // A colour line must hold a number (blanks around it allowed); anything else is empty.
 QVariant soloNumero(const QVariant& valor) {
     if (!valor.isValid()) return {};
@@ -62,91 +33,71 @@ QVariant soloNumero(const QVariant& valor) {
     return ok ? valor : QVariant(QString());
 }
 
-bool escribirArchivo(const QString& ruta, const QByteArray& contenido) {
-    QSaveFile archivo(ruta);
-    if (!archivo.open(QIODevice::WriteOnly)) return false;
-    archivo.write(contenido);
-    return archivo.commit();
-}
-
-bool escribir(const char* nombre, const QByteArray& contenido) {
-    return escribirArchivo(rutaAjuste(nombre), contenido);
-}
-
 } // namespace
 
 QString CarpetaPrograma() {
-    return carpetaFijada().isEmpty() ? QCoreApplication::applicationDirPath() : carpetaFijada();
+    return Ajustes::carpetaPrograma();
 }
 
 void fijarCarpetaPrograma(const QString& carpeta) {
-    carpetaFijada() = carpeta;
+    Ajustes::fijarCarpetaPrograma(carpeta);
 }
 
 QString CarpetaUsuario() {
-    if (!carpetaUsuarioFijada().isEmpty()) return carpetaUsuarioFijada();
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/torvane");
+    return Ajustes::carpetaUsuario();
 }
 
 void fijarCarpetaUsuario(const QString& carpeta) {
-    carpetaUsuarioFijada() = carpeta;
+    Ajustes::fijarCarpetaUsuario(carpeta);
 }
 
 QString CarpetaAjuste(const QString& nombre) {
-    const QString programa = CarpetaPrograma();
-    if (existeEn(programa, nombre)) return programa;
-    const QString usuario = CarpetaUsuario();
-    if (existeEn(usuario, nombre)) return usuario;
-    const QString ruta = QStringLiteral("ruta.ini");
-    if (nombre != ruta && (existeEn(programa, ruta) || existeEn(usuario, ruta)))
-        return CarpetaAjuste(ruta);
-    // An installed program's folder is not the user's to write in.
-    return QFileInfo(programa).isWritable() ? programa : usuario;
+    return Ajustes::carpetaDe(nombre);
 }
 
 bool HayRuta() {
-    const QString ruta = QStringLiteral("ruta.ini");
-    return existeEn(CarpetaPrograma(), ruta) || existeEn(CarpetaUsuario(), ruta);
+    return Ajustes::existe(QStringLiteral("ruta.ini"));
 }
 
 QString LeerRuta() {
-    return leerLinea("ruta.ini", 0).toString();
+    return Ajustes::linea(QStringLiteral("ruta.ini"), 0).toString();
 }
 QString LeerAno() {
-    return leerLinea("ano.ini", 0).toString();
+    return Ajustes::linea(QStringLiteral("ano.ini"), 0).toString();
 }
 QVariant LeerColor() {
-    return soloNumero(leerLinea("color.ini", 0));
+    return soloNumero(Ajustes::linea(QStringLiteral("color.ini"), 0));
 }
 QVariant LeerColor2() {
-    return soloNumero(leerLinea("color2.ini", 0));
+    return soloNumero(Ajustes::linea(QStringLiteral("color2.ini"), 0));
 }
 QVariant LeerImpresora(bool segunda) {
-    return leerLinea("imp.ini", segunda ? 1 : 0);
+    return Ajustes::linea(QStringLiteral("imp.ini"), segunda ? 1 : 0);
 }
 
 bool EscribirColor(int color) {
-    return escribir("color.ini", " " + QByteArray::number(color) + " \r\n");
+    return Ajustes::escribir(QStringLiteral("color.ini"),
+                             " " + QByteArray::number(color) + " \r\n");
 }
 
 bool EscribirColor2(int color) {
-    return escribir("color2.ini", " " + QByteArray::number(color) + " \r\n");
+    return Ajustes::escribir(QStringLiteral("color2.ini"),
+                             " " + QByteArray::number(color) + " \r\n");
 }
 
 bool EscribirImpresoras(const QString& informes, const QString& pdf) {
-    return escribir("imp.ini", informes.toUtf8() + "\r\n" + pdf.toUtf8() + "\r\n");
+    return Ajustes::escribir(QStringLiteral("imp.ini"),
+                             informes.toUtf8() + "\r\n" + pdf.toUtf8() + "\r\n");
 }
 
 bool EscribirRutaUsuario(const QString& ruta, const QString& ano) {
     const QString carpeta = CarpetaUsuario();
-    return QDir().mkpath(carpeta) &&
-           escribirArchivo(carpeta + QStringLiteral("/ruta.ini"), ruta.toUtf8() + "\r\n") &&
-           escribirArchivo(carpeta + QStringLiteral("/ano.ini"), ano.toUtf8() + "\r\n");
+    return Ajustes::escribir(QStringLiteral("ruta.ini"), ruta.toUtf8() + "\r\n", carpeta) &&
+           Ajustes::escribir(QStringLiteral("ano.ini"), ano.toUtf8() + "\r\n", carpeta);
 }
 
 bool EscribirAno(const QString& ano) {
-    return escribir("ano.ini", ano.toUtf8() + "\r\n");
+    return Ajustes::escribir(QStringLiteral("ano.ini"), ano.toUtf8() + "\r\n");
 }
 
 int ColorComoNumero(const QVariant& color) {

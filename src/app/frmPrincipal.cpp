@@ -9,6 +9,7 @@
 #include "contracts/frmActualizarRentas.h"
 #include "contracts/frmContratos.h"
 #include "contracts/frmVencimientos.h"
+#include "data/Ajustes.h"
 #include "data/BaseDatos.h"
 #include "data/Formato.h"
 #include "data/Servidor.h"
@@ -28,7 +29,6 @@
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QSettings>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -100,12 +100,12 @@ template <typename T> void frmPrincipal::enlazar(QWidget* boton, QAction* menu)
 void frmPrincipal::avisarVencimientos()
 {
     // Once a day: a notice that came back at every start would soon go unread.
-    QSettings ajustes(QStringLiteral("Torvane"), QStringLiteral("Torvane"));
+    Ajustes ajustes;
     const QString hoy = fechaIso(Hoy());
-    if (ajustes.value(QStringLiteral("vencimientos/avisado")).toString() == hoy ||
+    if (ajustes.valor(QStringLiteral("vencimientos/avisado")).toString() == hoy ||
         !frmVencimientos::hayVencimientos())
         return;
-    ajustes.setValue(QStringLiteral("vencimientos/avisado"), hoy);
+    ajustes.fijar(QStringLiteral("vencimientos/avisado"), hoy);
     // Not modal: the main window stays usable while it is open.
     auto* aviso = new frmVencimientos(this);
     aviso->setAttribute(Qt::WA_DeleteOnClose);

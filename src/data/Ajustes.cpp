@@ -1,6 +1,13 @@
 #include "data/Ajustes.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStringDecoder>
 
 namespace {
@@ -37,4 +44,96 @@ QString acortarRuta(const QString& ruta, qsizetype maximo) {
     if (ruta.size() <= maximo) return ruta;
     const qsizetype cabeza = (maximo - 1) / 2;
     return ruta.left(cabeza) + QChar(0x2026) + ruta.right(maximo - 1 - cabeza);
+}
+
+namespace {
+
+QString& carpetaProgramaFijada() {
+    static QString carpeta;
+    return carpeta;
+}
+
+QString& carpetaUsuarioFijada() {
+    static QString carpeta;
+    return carpeta;
+}
+
+bool existeEn(const QString& carpeta, const QString& archivo) {
+    return QFileInfo::exists(carpeta + QLatin1Char('/') + archivo);
+}
+
+// Where settings went while they were asked for without an organisation name.
+const QString kOrganizacionAnterior = QStringLiteral("Unknown Organization");
+
+} // namespace
+
+Ajustes::Ajustes()
+    : almacen_(std::make_unique<QSettings>(QStringLiteral("Torvane"), QStringLiteral("Torvane"))) {}
+
+Ajustes::~Ajustes() = default;
+
+QVariant Ajustes::valor(const QString& clave, const QVariant& porDefecto) const {
+    if (almacen_->contains(clave)) return almacen_->value(clave, porDefecto);
+    // A value an earlier version left in the nameless store is taken over, so an installation
+    // keeps its number.
+    const QSettings anterior(kOrganizacionAnterior, QStringLiteral("Torvane"));
+    if (!anterior.contains(clave)) return porDefecto;
+    almacen_->setValue(clave, anterior.value(clave));
+    return almacen_->value(clave);
+}
+
+bool Ajustes::fijar(const QString& clave, const QVariant& valor) {
+    almacen_->setValue(clave, valor);
+    almacen_->sync();
+    return almacen_->status() == QSettings::NoError;
+}
+
+QString Ajustes::carpetaPrograma() {
+    return carpetaProgramaFijada().isEmpty() ? QCoreApplication::applicationDirPath()
+                                             : carpetaProgramaFijada();
+}
+
+void Ajustes::fijarCarpetaPrograma(const QString& carpeta) {
+    carpetaProgramaFijada() = carpeta;
+}
+
+QString Ajustes::carpetaUsuario() {
+    if (!carpetaUsuarioFijada().isEmpty()) return carpetaUsuarioFijada();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/torvane");
+}
+
+void Ajustes::fijarCarpetaUsuario(const QString& carpeta) {
+    carpetaUsuarioFijada() = carpeta;
+}
+
+QString Ajustes::carpetaDe(const QString& archivo) {
+    const QString programa = carpetaPrograma();
+    if (existeEn(programa, archivo)) return programa;
+    const QString usuario = carpetaUsuario();
+    if (existeEn(usuario, archivo)) return usuario;
+    const QString ruta = QStringLiteral("ruta.ini");
+    if (archivo != ruta && existe(ruta)) return carpetaDe(ruta);
+    // An installed program's folder is not the user's to write in.
+    return QFileInfo(programa).isWritable() ? programa : usuario;
+}
+
+bool Ajustes::existe(const QString& archivo) {
+    return existeEn(carpetaPrograma(), archivo) || existeEn(carpetaUsuario(), archivo);
+}
+
+QVariant Ajustes::linea(const QString& archivo, int n) {
+    QFile fichero(carpetaDe(archivo) + QLatin1Char('/') + archivo);
+    if (!fichero.exists() || !fichero.open(QIODevice::ReadOnly)) return {};
+    return lineaAjuste(fichero, n);
+}
+
+bool Ajustes::escribir(const QString& archivo, const QByteArray& contenido,
+                       const QString& carpeta) {
+    const QString destino = carpeta.isEmpty() ? carpetaDe(archivo) : carpeta;
+    if (!QDir().mkpath(destino)) return false;
+    QSaveFile fichero(destino + QLatin1Char('/') + archivo);
+    if (!fichero.open(QIODevice::WriteOnly)) return false;
+    fichero.write(contenido);
+    return fichero.commit();
 }

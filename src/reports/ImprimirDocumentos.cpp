@@ -1,5 +1,6 @@
 #include "reports/ImprimirDocumentos.h"
 
+#include "data/Ajustes.h"
 #include "data/Documentos.h"
 #include "reports/Impresion.h"
 #include "reports/MotorInforme.h"
@@ -8,7 +9,6 @@
 #include "verifactu/Registros.h"
 
 #include <QComboBox>
-#include <QSettings>
 #include <memory>
 #include <vector>
 
@@ -89,10 +89,8 @@ int imprimirPreparados(QWidget* padre, DestinoDocumentos destino, const QString&
 
 void prepararDestino(QComboBox* combo, const QString& porDocumento, const QString& clave) {
     combo->addItems({QStringLiteral("Impresora"), QStringLiteral("Un PDF"), porDocumento});
-    QSettings ajustes(QStringLiteral("Torvane"), QStringLiteral("Torvane"));
-    const int elegido = ajustes.value(clave, 1).toInt();
+    const int elegido = Ajustes().valor(clave, 1).toInt();
     combo->setCurrentIndex(elegido >= 0 && elegido < combo->count() ? elegido : 1);
-    QObject::connect(combo, &QComboBox::currentIndexChanged, combo, [clave](int indice) {
-        QSettings(QStringLiteral("Torvane"), QStringLiteral("Torvane")).setValue(clave, indice);
-    });
+    QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
+                     [clave](int indice) { Ajustes().fijar(clave, indice); });
 }

@@ -2,6 +2,7 @@
 
 #include "ui_frmRegistrosVerifactu.h"
 
+#include "data/Ajustes.h"
 #include "data/Consulta.h"
 #include "data/Formato.h"
 #include "ui/CursorEspera.h"
@@ -14,7 +15,6 @@
 #include <QEventLoop>
 #include <QInputDialog>
 #include <QProgressDialog>
-#include <QSettings>
 #include <QTimer>
 
 namespace {
@@ -106,10 +106,10 @@ void frmRegistrosVerifactu::Enviar() {
         Mensaje::informar(this, QStringLiteral("No hay registros pendientes de envío."));
         return;
     }
-    QSettings ajustes;
+    Ajustes ajustes;
     const QString ruta =
         DialogoArchivo::abrir(this, QStringLiteral("Certificado de la empresa"),
-                              ajustes.value(kClaveCertificado, QDir::homePath()).toString(),
+                              ajustes.valor(kClaveCertificado, QDir::homePath()).toString(),
                               QStringLiteral("Certificados (*.p12 *.pfx)"));
     if (ruta.isEmpty()) return;
     bool aceptado = false;
@@ -123,7 +123,7 @@ void frmRegistrosVerifactu::Enviar() {
         return;
     }
     // Only where the file is; the password is never kept.
-    ajustes.setValue(kClaveCertificado, ruta);
+    ajustes.fijar(kClaveCertificado, ruta);
     ui->cmdEnviar->setEnabled(false);
     const ResultadoEnvio resultado = EnviarConProgreso(ssl, pendientes);
     ui->cmdEnviar->setEnabled(true);

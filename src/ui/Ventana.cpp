@@ -1,20 +1,17 @@
 #include "ui/Ventana.h"
 
+#include "data/Ajustes.h"
+
 #include "ui/PulsarTecla.h"
 #include "ui/Rejilla.h"
 
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 
 namespace {
 
 QString claveGeometria(const QWidget* ventana) {
     return QStringLiteral("ventanas/%1/geometria").arg(ventana->objectName());
-}
-
-QSettings ajustes() {
-    return QSettings(QStringLiteral("Torvane"), QStringLiteral("Torvane"));
 }
 
 // Columns are shares of the grid's width: a list reads whole values from about 1200 pixels.
@@ -23,7 +20,7 @@ constexpr QSize kListaAmplia(1240, 680);
 } // namespace
 
 void restaurarGeometria(QWidget* ventana) {
-    const QByteArray guardada = ajustes().value(claveGeometria(ventana)).toByteArray();
+    const QByteArray guardada = Ajustes().valor(claveGeometria(ventana)).toByteArray();
     if (!guardada.isEmpty() && ventana->restoreGeometry(guardada)) return;
     if (!ventana->findChild<Rejilla*>() || ventana->isMaximized()) return;
     const QRect pantalla = ventana->screen()->availableGeometry();
@@ -34,7 +31,7 @@ void restaurarGeometria(QWidget* ventana) {
 }
 
 void guardarGeometria(const QWidget* ventana) {
-    ajustes().setValue(claveGeometria(ventana), ventana->saveGeometry());
+    Ajustes().fijar(claveGeometria(ventana), ventana->saveGeometry());
 }
 
 Ventana::Ventana(QWidget* padre)

@@ -28,7 +28,7 @@ private:
  * enough for its columns to show whole values (most of a 1366×768 screen).
  */
 void restaurarGeometria(QWidget* ventana);
-/** Remembers a window's size and place for the next opening (QSettings, per user). */
+/** Remembers a window's size and place for the next opening (Ajustes, per user). */
 void guardarGeometria(const QWidget* ventana);
 
 /** Twips of the original layouts to pixels (1 pixel = 15 twips at 96 dpi). */

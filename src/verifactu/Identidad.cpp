@@ -1,6 +1,7 @@
 #include "verifactu/Identidad.h"
 
-#include <QSettings>
+#include "data/Ajustes.h"
+
 #include <QStringList>
 #include <QUuid>
 
@@ -51,12 +52,11 @@ QString faltaIdentidad() {
 }
 
 QString numeroInstalacion() {
-    QSettings ajustes;
-    QString numero = ajustes.value(kClaveInstalacion).toString();
+    Ajustes ajustes;
+    QString numero = ajustes.valor(kClaveInstalacion).toString();
     if (numero.isEmpty()) {
         numero = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        ajustes.setValue(kClaveInstalacion, numero);
-        ajustes.sync();
+        ajustes.fijar(kClaveInstalacion, numero);
     }
     return numero;
 }

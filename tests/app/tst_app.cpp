@@ -4,6 +4,7 @@
 #include "app/frmAnoTrabajo.h"
 #include "app/frmBienvenida.h"
 #include "app/frmPrincipal.h"
+#include "data/Ajustes.h"
 #include "data/Anos.h"
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QListWidget>
 #include <QLockFile>
+#include <QSettings>
 #include <QToolButton>
 
 namespace {
@@ -180,6 +182,15 @@ private slots:
         QCOMPARE(Modulo::LeerImpresora(true).toString(), u"3"_s);
         const QString error = Modulo::AbrirBaseDatos();
         QVERIFY2(error.size() < 600 && error.contains(QChar(0x2026)), qPrintable(error));
+        // A choice is on disk as soon as it is made, for the next start.
+        const QString certificado = u"verifactu/certificado"_s;
+        QVERIFY(Ajustes().fijar(certificado, u"/home/ana/Certificados"_s));
+        QVERIFY(contenidoDe(e.raiz() + u"/Torvane/Torvane.conf"_s).contains("/home/ana/Cert"));
+        QCOMPARE(Ajustes().valor(certificado).toString(), u"/home/ana/Certificados"_s);
+        // The installation number an earlier version kept in the nameless store stays the same.
+        const QString instalacion = u"verifactu/instalacion"_s;
+        QSettings(u"Unknown Organization"_s, u"Torvane"_s).setValue(instalacion, u"0f3c"_s);
+        QCOMPARE(Ajustes().valor(instalacion).toString(), u"0f3c"_s);
     }
 
     void carpetaDeCadaAjuste_data() {
