@@ -9,6 +9,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -173,4 +178,49 @@ QStringList paginasPdf(const QString& ruta, bool juntarBlancos) {
     for (QString& p : paginas)
         p = juntarBlancos ? p.simplified() : p.replace(QRegularExpression(u" +"_s), u" "_s);
     return paginas;
+}
+
+namespace {
+
+// What a dialog says: its title and the texts it shows.
+QString textoDialogo(QWidget* dialogo) {
+    QStringList textos{dialogo->windowTitle()};
+    if (auto* caja = qobject_cast<QMessageBox*>(dialogo))
+        textos << caja->text() << caja->informativeText();
+    else if (auto* pregunta = qobject_cast<QInputDialog*>(dialogo))
+        textos << pregunta->labelText();
+    else
+        for (const QLabel* etiqueta : dialogo->findChildren<QLabel*>())
+            if (etiqueta->isVisible()) textos << etiqueta->text();
+    textos.removeAll(QString());
+    return textos.join(u" | "_s);
+}
+
+bool nadieLoContesta(QWidget* dialogo) {
+    return qobject_cast<QMessageBox*>(dialogo) || qobject_cast<QInputDialog*>(dialogo) ||
+           qobject_cast<QFileDialog*>(dialogo);
+}
+
+} // namespace
+
+void vigilarDialogos() {
+    auto* reloj = new QTimer(qApp);
+    QObject::connect(reloj, &QTimer::timeout, reloj, [] {
+        static QPointer<QWidget> visto;
+        static QElapsedTimer desde;
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != visto) {
+            visto = modal;
+            desde.start();
+        }
+        if (!modal || (!nadieLoContesta(modal) && desde.elapsed() < kEsperaDialogo)) return;
+        const QByteArray motivo = "Un diálogo quedó sin respuesta: " + textoDialogo(modal).toUtf8();
+        visto = nullptr;
+        if (auto* dialogo = qobject_cast<QDialog*>(modal))
+            dialogo->reject();
+        else
+            modal->close();
+        QTest::qFail(motivo.constData(), __FILE__, __LINE__);
+    });
+    reloj->start(50);
 }

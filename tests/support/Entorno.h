@@ -105,10 +105,20 @@ void pulsarEnter(QWidget* control);
 /** Gives a control the keyboard focus inside its shown, active window. */
 void enfocar(QWidget* control);
 
+/**
+ * From now on a dialog nobody answers fails the running test with its text and is closed, so
+ * the test goes on instead of waiting for its time limit: a message box, a question or a file
+ * chooser at once (tests answer those through their hooks, never on screen), any other modal
+ * window after kEsperaDialogo unanswered.
+ */
+void vigilarDialogos();
+inline constexpr int kEsperaDialogo = 20000;
+
 #define TORVANE_TEST_MAIN(Clase)                                                                   \
     int main(int argc, char** argv) {                                                              \
         impresionSinServidor();                                                                    \
         Aplicacion aplicacion(argc, argv);                                                         \
+        vigilarDialogos();                                                                         \
         Clase prueba;                                                                              \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&prueba, argc, argv);                                                  \
