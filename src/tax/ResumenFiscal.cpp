@@ -220,3 +220,20 @@ Seccion rendimientosInmuebles(const Periodo& periodo) {
                                      euros(it->cobradas), euros(it->ret)};
     return s;
 }
+
+FilasInforme filasDeSeccion(const Seccion& seccion) {
+    const auto porClave = [&seccion](const QVariantList& fila) {
+        QStringList textos;
+        for (int c = 0; c < seccion.hoja.columnas.size(); ++c)
+            textos << textoCelda(fila.value(c), seccion.hoja.columnas[c].tipo);
+        ParametrosInforme resultado;
+        for (int c = 0; c < seccion.claves.size(); ++c)
+            resultado.insert(seccion.claves[c], textos.value(c));
+        return resultado;
+    };
+    FilasInforme filas;
+    for (const QVariantList& fila : seccion.hoja.filas)
+        filas.filas << porClave(fila);
+    if (!seccion.hoja.filas.isEmpty()) filas.totales = porClave(filaTotales(seccion.hoja));
+    return filas;
+}

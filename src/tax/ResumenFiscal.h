@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/DatosInforme.h"
 #include "data/Exportacion.h"
 
 #include <QDate>
@@ -48,3 +49,9 @@ Seccion retencionesSoportadas(const Periodo& periodo);
 Seccion operacionesConTerceros(int ano);
 /** Per property: documents, rents (base), the part collected, and withholding. */
 Seccion rendimientosInmuebles(const Periodo& periodo);
+
+/**
+ * The rows and totals of a section for its template, each cell under its key as the grid writes
+ * it; no totals when there are no rows.
+ */
+FilasInforme filasDeSeccion(const Seccion& seccion);

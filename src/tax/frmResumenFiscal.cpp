@@ -34,14 +34,6 @@ QStringList textos(const Hoja& hoja, const QVariantList& fila) {
     return resultado;
 }
 
-ParametrosInforme porClave(const Seccion& s, const QVariantList& fila) {
-    const QStringList valores = textos(s.hoja, fila);
-    ParametrosInforme resultado;
-    for (int c = 0; c < s.claves.size(); ++c)
-        resultado.insert(s.claves[c], valores.value(c));
-    return resultado;
-}
-
 } // namespace
 
 frmResumenFiscal::frmResumenFiscal(QWidget* padre)
@@ -109,11 +101,7 @@ void frmResumenFiscal::Imprimir(bool pdf) {
     const int i = ui->tabSecciones->currentIndex();
     if (i < 0 || i >= secciones_.size()) return;
     const Seccion& s = secciones_[i];
-    FilasInforme filas;
-    for (const QVariantList& fila : s.hoja.filas)
-        filas.filas << porClave(s, fila);
-    if (!s.hoja.filas.isEmpty()) filas.totales = porClave(s, filaTotales(s.hoja));
     const ParametrosInforme parametros{{QStringLiteral("pTitulo"), s.titulo},
                                        {QStringLiteral("pPeriodo"), periodos_[i]}};
-    imprimirFilas(this, s.plantilla, parametros, filas, NombreActual(), pdf);
+    imprimirFilas(this, s.plantilla, parametros, filasDeSeccion(s), NombreActual(), pdf);
 }
