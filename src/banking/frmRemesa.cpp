@@ -118,12 +118,10 @@ void frmRemesa::MostrarPropuesta() {
     }
     ui->mshCobros->mostrarNumeradas(columnasVan(), van);
     ui->mshApartados->mostrarNumeradas(columnasApartados(), apartados);
-    ui->lblInfo->setText(QStringLiteral("%1 recibos en %2 | TOTAL: %3 € | primeros adeudos "
+    ui->lblInfo->setText(QStringLiteral("%1 en %2 | TOTAL: %3 € | primeros adeudos "
                                         "(FRST): %4, recurrentes (RCUR): %5")
-                             .arg(van.size())
-                             .arg(adeudos.size() == 1
-                                      ? QStringLiteral("1 adeudo")
-                                      : QStringLiteral("%1 adeudos").arg(adeudos.size()))
+                             .arg(cuenta(van.size(), QStringLiteral("recibo")),
+                                  cuenta(adeudos.size(), QStringLiteral("adeudo")))
                              .arg(formatoImporte(static_cast<double>(total) / 100.0))
                              .arg(primeros)
                              .arg(adeudos.size() - primeros));

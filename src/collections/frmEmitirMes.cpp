@@ -125,8 +125,9 @@ void frmEmitirMes::MostrarPropuesta() {
     ui->mshPropuesta->definirColumnas(columnasPropuesta());
     ui->mshPropuesta->modelo()->fijarFilas(filas);
     if (!filas.isEmpty()) ui->mshPropuesta->fijarFilaActual(qMax(actual, 1), 1);
-    ui->lblInfo->setText(QStringLiteral("%1 documentos marcados de %2 | TOTAL: %3 €")
-                             .arg(cuantas)
+    ui->lblInfo->setText(segunCuenta(cuantas,
+                                     QStringLiteral("1 documento marcado de %2 | TOTAL: %3 €"),
+                                     QStringLiteral("%1 documentos marcados de %2 | TOTAL: %3 €"))
                              .arg(filas.size())
                              .arg(formatoImporte(redondearCentimos(total))));
 }
@@ -170,8 +171,9 @@ void frmEmitirMes::Emitir() {
         Mensaje::informar(this, QStringLiteral("No hay ningún documento marcado para emitir"));
         return;
     }
-    if (!Mensaje::preguntar(this, QStringLiteral("¿Emitir %1 documentos con fecha %2?")
-                                      .arg(elegidas.size())
+    if (!Mensaje::preguntar(this, segunCuenta(elegidas.size(),
+                                              QStringLiteral("¿Emitir el documento con fecha %2?"),
+                                              QStringLiteral("¿Emitir %1 documentos con fecha %2?"))
                                       .arg(formatoFecha(fecha))))
         return;
     QProgressDialog progreso(QStringLiteral("Emitiendo los documentos..."),
@@ -198,8 +200,12 @@ void frmEmitirMes::Emitir() {
         return;
     }
     Proponer();
-    if (Mensaje::preguntar(this, QStringLiteral("Se han emitido %1 documentos. ¿Imprimirlos ahora?")
-                                     .arg(elegidas.size())))
+    if (Mensaje::preguntar(this,
+                           segunCuenta(elegidas.size(),
+                                       QStringLiteral("Se ha emitido 1 documento. ¿Imprimirlo "
+                                                      "ahora?"),
+                                       QStringLiteral("Se han emitido %1 documentos. "
+                                                      "¿Imprimirlos ahora?"))))
         Imprimir();
 }
 
@@ -210,7 +216,13 @@ void frmEmitirMes::Imprimir() {
         return;
     }
     const auto destino = static_cast<DestinoDocumentos>(ui->cmbDestino->currentIndex());
-    imprimirDocumentos(this, documentosEmision(emision), destino);
+    const QList<int> ids = documentosEmision(emision);
+    // Named after its month, so December's file does not overwrite November's.
+    const auto primera = ids.isEmpty() ? std::nullopt : leerCabecera(ids.first());
+    const QString nombre = primera && primera->fec.isValid()
+                               ? QStringLiteral("Emisión ") + primera->fec.toString(u"yyyy-MM")
+                               : QStringLiteral("Emisión");
+    imprimirDocumentos(this, ids, destino, nombre);
 }
 
 void frmEmitirMes::Deshacer() {
@@ -222,7 +234,9 @@ void frmEmitirMes::Deshacer() {
     }
     const int cuantos = static_cast<int>(documentosEmision(emision).size());
     if (!Mensaje::preguntar(
-            this, QStringLiteral("¿Borrar los %1 documentos de la última emisión?").arg(cuantos),
+            this,
+            segunCuenta(cuantos, QStringLiteral("¿Borrar el documento de la última emisión?"),
+                        QStringLiteral("¿Borrar los %1 documentos de la última emisión?")),
             Mensaje::Icono::Pregunta, Mensaje::kTitulo, true))
         return;
     try {

@@ -15,9 +15,8 @@ frmPago::frmPago(QWidget* padre, int cuantos)
     EnterPulsaBotones(this);
     ui->cmbForma->addItems(formasDePago());
     ui->lblPregunta->setText(
-        cuantos == 1
-            ? QStringLiteral("¿Marcar como pagado el recibo elegido?")
-            : QStringLiteral("¿Marcar como pagados los %1 recibos elegidos?").arg(cuantos));
+        segunCuenta(cuantos, QStringLiteral("¿Marcar como pagado el recibo elegido?"),
+                    QStringLiteral("¿Marcar como pagados los %1 recibos elegidos?")));
     connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmPago::Aceptar);
     connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmPago::reject);
 }

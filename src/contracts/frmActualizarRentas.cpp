@@ -137,12 +137,12 @@ void frmActualizarRentas::Mostrar() {
         ui->mshRentas->definirColumnas(columnas());
         ui->mshRentas->modelo()->fijarFilas(filas);
     });
-    ui->lblInfo->setText(filas.isEmpty()
-                             ? QStringLiteral("Ningún contrato se actualiza en %1")
-                                   .arg(mes_.toString(QStringLiteral("MM/yyyy")))
-                             : QStringLiteral("%1 contratos por actualizar, %2 marcados")
-                                   .arg(filas.size())
-                                   .arg(marcadas));
+    ui->lblInfo->setText(
+        filas.isEmpty() ? QStringLiteral("Ningún contrato se actualiza en %1")
+                              .arg(mes_.toString(QStringLiteral("MM/yyyy")))
+                        : cuenta(filas.size(), QStringLiteral("contrato")) +
+                              segunCuenta(marcadas, QStringLiteral(" por actualizar, 1 marcado"),
+                                          QStringLiteral(" por actualizar, %1 marcados")));
 }
 
 void frmActualizarRentas::CambiarMarca() {
@@ -187,9 +187,10 @@ void frmActualizarRentas::Aplicar() {
         Mensaje::informar(this, QStringLiteral("No hay ninguna renta marcada por aplicar"));
         return;
     }
-    if (!Mensaje::preguntar(this, QStringLiteral("¿Aplicar %1 rentas nuevas desde el %2?")
-                                      .arg(lista.size())
-                                      .arg(formatoFecha(desde))))
+    if (!Mensaje::preguntar(
+            this, segunCuenta(lista.size(), QStringLiteral("¿Aplicar la renta nueva desde el %2?"),
+                              QStringLiteral("¿Aplicar %1 rentas nuevas desde el %2?"))
+                      .arg(formatoFecha(desde))))
         return;
     try {
         aplicarActualizaciones(lista, desde, mes_, *indices);
@@ -201,9 +202,13 @@ void frmActualizarRentas::Aplicar() {
     for (qsizetype i = 0; i < rentas_.size(); ++i)
         if (marcas_[i] && rentas_[i].actualizacion.error.isEmpty()) aplicadas_[i] = true;
     Mostrar();
-    if (Mensaje::preguntar(this, QStringLiteral("Se han aplicado %1 rentas nuevas. ¿Imprimir las "
-                                                "cartas a los inquilinos ahora?")
-                                     .arg(lista.size())))
+    if (Mensaje::preguntar(this,
+                           segunCuenta(lista.size(),
+                                       QStringLiteral("Se ha aplicado la renta nueva. ¿Imprimir "
+                                                      "la carta al inquilino ahora?"),
+                                       QStringLiteral("Se han aplicado %1 rentas nuevas. "
+                                                      "¿Imprimir las cartas a los inquilinos "
+                                                      "ahora?"))))
         Imprimir();
 }
 

@@ -72,7 +72,7 @@ void frmContratos::Cargar() {
         ui->mshContratos->definirColumnas(columnas());
         ui->mshContratos->modelo()->fijarFilas(filas);
     });
-    ui->lblInfo->setText(QStringLiteral("%1 contratos").arg(filas.size()));
+    ui->lblInfo->setText(cuenta(filas.size(), QStringLiteral("contrato")));
 }
 
 void frmContratos::abrirFicha(int id) {

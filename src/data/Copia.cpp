@@ -1,5 +1,6 @@
 #include "data/Copia.h"
 
+#include "data/Formato.h"
 #include "data/Servidor.h"
 
 #include "data/Ajustes.h"
@@ -297,10 +298,9 @@ QString avisoGuardado(const QString& guardado, const QString& rutaBD) {
                               "«torvane-admin servidor quitar %1».")
             .arg(guardado)
             .arg(anosGuardados(guardado.left(4)).size());
-    return QStringLiteral("Los datos que había quedan guardados en %1 (hay %2 copias así junto "
-                          "al año; las que ya no necesite se pueden borrar).")
-        .arg(nativa(guardado))
-        .arg(copiasAnteriores(rutaBD).size());
+    return QStringLiteral("Los datos que había quedan guardados en %1 (hay %2 así junto al año; "
+                          "las que ya no necesite se pueden borrar).")
+        .arg(nativa(guardado), cuenta(copiasAnteriores(rutaBD).size(), QStringLiteral("copia")));
 }
 
 void limpiarTemporales(const QString& rutaBD) {

@@ -20,7 +20,27 @@ QDate& hoyFijado() {
     return fecha;
 }
 
+QString pluralDe(const QString& singular) {
+    static const QString vocales = QStringLiteral("aeiouáéó");
+    if (singular.isEmpty()) return singular;
+    const QChar ultima = singular.back();
+    if (vocales.contains(ultima.toLower())) return singular + QLatin1Char('s');
+    if (ultima == u'z') return singular.chopped(1) + QStringLiteral("ces");
+    if (singular.endsWith(QStringLiteral("ión")))
+        return singular.chopped(2) + QStringLiteral("ones");
+    return singular + QStringLiteral("es");
+}
+
 } // namespace
+
+QString cuenta(qint64 n, const QString& singular, const QString& plural) {
+    const QString nombre = n == 1 ? singular : plural.isEmpty() ? pluralDe(singular) : plural;
+    return QString::number(n) + QLatin1Char(' ') + nombre;
+}
+
+QString segunCuenta(qint64 n, const QString& uno, const QString& varios) {
+    return QString(n == 1 ? uno : varios).replace(QStringLiteral("%1"), QString::number(n));
+}
 
 QString formatoImporte(double valor) {
     if (!std::isfinite(valor)) return QStringLiteral("0,00");

@@ -27,6 +27,15 @@ std::optional<int> leerEntero(const QString& texto);
 /** Rounds to the cent, ties away from zero: 0,125 gives 0,13, 2,675 gives 2,68, -0,005 gives -0,01. */
 double redondearCentimos(double valor);
 
+/**
+ * A count and its noun agreeing with it: "1 recibo", "3 recibos", "0 meses". The plural follows
+ * the common Spanish rule (vowel +s, consonant +es, -z +ces, -ión +iones) unless one is given.
+ */
+QString cuenta(qint64 n, const QString& singular, const QString& plural = {});
+
+/** A whole sentence by count: uno when n is 1, otherwise varios; %1 in either becomes n. */
+QString segunCuenta(qint64 n, const QString& uno, const QString& varios);
+
 /** dd/MM/yyyy. */
 QString formatoFecha(const QDate& fecha);
 

@@ -1,5 +1,7 @@
 #include "data/PlazosVivienda.h"
 
+#include "data/Formato.h"
+
 #include <algorithm>
 
 PlazosVivienda plazosVivienda(const QDate& firma, bool sociedad) {
@@ -47,7 +49,5 @@ QDate antesDe(const QDate& fecha, int meses, int dias) {
 }
 
 QString textoPlazo(int meses, int dias) {
-    if (meses == 1) return QStringLiteral("1 mes");
-    if (meses > 1) return QStringLiteral("%1 meses").arg(meses);
-    return QStringLiteral("%1 días").arg(dias);
+    return meses > 0 ? cuenta(meses, QStringLiteral("mes")) : cuenta(dias, QStringLiteral("día"));
 }

@@ -25,7 +25,7 @@ frmInquilinosCuentas::frmInquilinosCuentas(QWidget* padre)
             .columnaClave = 7,
             .columnas = columnas,
             .vacia = columnas,
-            .queSeCuenta = u"cuentas"_s,
+            .queSeCuenta = u"cuenta"_s,
             .preguntaBorrar = u"¿Eliminar la cuenta "_s,
             .leer = [this] { return Editores::cuentas(IdInq); }},
            {{ui->txtIBAN, 1, u"IBAN"_s},

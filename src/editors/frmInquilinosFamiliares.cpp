@@ -14,7 +14,7 @@ frmInquilinosFamiliares::frmInquilinosFamiliares(QWidget* padre)
             .columnas = {Columna::numero(), Columna::texto(u"Nombre"_s, 0.30),
                          Columna::texto(u"N.I.F."_s, 0.20),
                          Columna::texto(u"Observaciones"_s, 0.30), Columna::oculta()},
-            .queSeCuenta = u"familiares"_s,
+            .queSeCuenta = u"familiar"_s,
             .preguntaBorrar = u"¿Eliminar a "_s,
             .leer = [this] { return Editores::familiares(IdInq); }},
            {{ui->txtNom, 1, u"Nom"_s}, {ui->txtDNI, 2, u"DNI"_s}, {ui->txtObs, 3, u"Obs"_s}});

@@ -19,7 +19,7 @@ frmIvas::frmIvas(QWidget* padre)
             .columnaClave = 1,
             .columnas = columnas,
             .vacia = columnas,
-            .queSeCuenta = u"tipos"_s,
+            .queSeCuenta = u"tipo"_s,
             .preguntaBorrar = u"¿Eliminar el tipo "_s,
             .leer = &Editores::tiposIva},
            {{ui->txtTipo, 1, u"TIV"_s},

@@ -1,6 +1,7 @@
 #include "registers/ComunRegistros.h"
 
 #include "data/Consulta.h"
+#include "data/Formato.h"
 #include "data/Funciones.h"
 #include "ui/Mensajes.h"
 
@@ -18,7 +19,7 @@ void mostrarLista(Rejilla* rejilla, const QList<Columna>& columnas, QList<QStrin
         rejilla->modelo()->fijarFilas(std::move(filas));
         rejilla->fijarFilaActual(1, 1);
     }
-    info->setText(QString::number(cuantas) + nombre);
+    info->setText(cuenta(cuantas, nombre));
 }
 
 void limitarLongitud(QPlainTextEdit* caja, int maximo) {

@@ -35,14 +35,14 @@ void frmAtopar::Cargar() {
     QString nombre;
     if (Estado == QStringLiteral("Inquilinos")) {
         columnas << Columna::texto(QStringLiteral("Nombre"), 0.4);
-        nombre = QStringLiteral(" inquilinos");
+        nombre = QStringLiteral("inquilino");
     } else if (Estado == QStringLiteral("Inmuebles")) {
         columnas << Columna::texto(QStringLiteral("Inmueble"), 0.4)
                  << Columna::texto(QStringLiteral("Inquilino"), 0.4);
-        nombre = QStringLiteral(" inmuebles");
+        nombre = QStringLiteral("inmueble");
     } else {
         columnas << Columna::texto(QStringLiteral("Descripción"), 0.4);
-        nombre = QStringLiteral(" conceptos");
+        nombre = QStringLiteral("concepto");
     }
     mostrarLista(ui->mshDatos, columnas, ListaAtopar(Estado, ui->txtFiltro->text()), ui->lblInfo,
                  nombre);

@@ -53,7 +53,7 @@ void frmBusqueda::Buscar() {
                   Columna::texto(QStringLiteral("Datos"), 0.45),
                   Columna::texto(QStringLiteral("Importe"), 0.1, Qt::AlignRight), Columna::oculta(),
                   Columna::oculta()},
-                 filas, ui->lblInfo, QStringLiteral(" resultados"));
+                 filas, ui->lblInfo, QStringLiteral("resultado"));
     if (ui->txtBuscar->text().trimmed().isEmpty())
         ui->lblInfo->clear();
     else if (resultados.recortada)

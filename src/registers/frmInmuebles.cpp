@@ -42,7 +42,7 @@ void frmInmuebles::Cargar() {
                   Columna::texto(QStringLiteral("Dirección"), 0.3),
                   Columna::texto(QStringLiteral("Inquilino"), 0.3), Columna::oculta(),
                   Columna::oculta()},
-                 ListaInmuebles(ui->txtFiltro->text()), ui->lblInfo, QStringLiteral(" inmuebles"));
+                 ListaInmuebles(ui->txtFiltro->text()), ui->lblInfo, QStringLiteral("inmueble"));
 }
 
 void frmInmuebles::Nuevo() {

@@ -91,8 +91,7 @@ void frmInquilinos::Cargar() {
                  {Columna::numero(), Columna::texto(QStringLiteral("Nombre"), 0.3),
                   Columna::texto(QStringLiteral("Teléfonos"), 0.3),
                   Columna::texto(QStringLiteral("Mail"), 0.3), Columna::oculta()},
-                 ListaInquilinos(ui->txtFiltro->text()), ui->lblInfo,
-                 QStringLiteral(" inquilinos"));
+                 ListaInquilinos(ui->txtFiltro->text()), ui->lblInfo, QStringLiteral("inquilino"));
 }
 
 void frmInquilinos::Nuevo() {

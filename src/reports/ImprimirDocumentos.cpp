@@ -35,8 +35,9 @@ std::vector<DocumentoImpreso> preparar(QWidget* padre, const QList<int>& ids) {
 
 } // namespace
 
-int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos destino) {
-    return imprimirPreparados(padre, destino, QStringLiteral("Emisión"),
+int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos destino,
+                       const QString& nombre) {
+    return imprimirPreparados(padre, destino, nombre,
                               [&]() -> std::vector<DocumentoImpreso> {
                                   // An invoice is issued, its record made, before any copy of it
                                   // leaves the program.

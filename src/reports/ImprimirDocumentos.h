@@ -25,10 +25,12 @@ void prepararDestino(QComboBox* combo, const QString& porDocumento, const QStrin
 
 /**
  * Prints the documents ids, each with its own template (Factura or Recibo, as it was issued) and
- * its stored totals. Asks for the file or folder; failures are told to the user. Returns how
- * many documents were printed (0 when cancelled or failed).
+ * its stored totals. Asks for the file or folder (nombre is the file proposed and the job's
+ * title); failures are told to the user. Returns how many documents were printed (0 when
+ * cancelled or failed).
  */
-int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos destino);
+int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos destino,
+                       const QString& nombre = QStringLiteral("Emisión"));
 
 /** One document laid out with its template, and the file name it proposes. */
 struct DocumentoImpreso {

@@ -88,8 +88,10 @@ void frmRegistrosVerifactu::Cargar() {
         ui->mshDatos->vaciar();
     else
         ui->mshDatos->modelo()->fijarFilas(filas);
-    ui->lblResumen->setText(
-        QStringLiteral("%1 registros, %2 pendientes de envío.").arg(filas.size()).arg(pendientes));
+    ui->lblResumen->setText(cuenta(filas.size(), QStringLiteral("registro")) +
+                            QStringLiteral(", ") +
+                            segunCuenta(pendientes, QStringLiteral("1 pendiente de envío."),
+                                        QStringLiteral("%1 pendientes de envío.")));
 }
 
 void frmRegistrosVerifactu::Enviar() {

@@ -1,5 +1,6 @@
 #include "ui/Exportar.h"
 
+#include "data/Formato.h"
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
@@ -76,8 +77,8 @@ void exportarRejilla(QWidget* ventana, Rejilla* rejilla, const QString& nombre, 
         Mensaje::critico(ventana, error);
         return;
     }
-    const QString cuantas = filas == 1 ? QStringLiteral("1 fila exportada")
-                                       : QStringLiteral("%1 filas exportadas").arg(filas);
+    const QString cuantas = segunCuenta(filas, QStringLiteral("1 fila exportada"),
+                                        QStringLiteral("%1 filas exportadas"));
     Mensaje::informar(ventana, cuantas + QStringLiteral(" a ") + QDir::toNativeSeparators(ruta));
 }
 

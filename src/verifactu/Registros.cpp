@@ -529,10 +529,8 @@ QStringList VerificacionRegistros::series() const {
 
 QString VerificacionRegistros::texto() const {
     if (correcta())
-        return registros == 1
-                   ? QStringLiteral("Los registros de facturación son correctos (1 registro).")
-                   : QStringLiteral("Los registros de facturación son correctos (%1 registros).")
-                         .arg(registros);
+        return QStringLiteral("Los registros de facturación son correctos (%1).")
+            .arg(cuenta(registros, QStringLiteral("registro")));
     QStringList lineas;
     for (const FaltaRegistro& f : faltas)
         lineas << f.texto;

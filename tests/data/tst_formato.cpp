@@ -36,6 +36,35 @@ private slots:
         if (valido) QCOMPARE(*leido, valor);
     }
 
+    void plurales_data() {
+        QTest::addColumn<qint64>("n");
+        QTest::addColumn<QString>("singular");
+        QTest::addColumn<QString>("texto");
+        QTest::newRow("uno") << qint64(1) << u"inquilino"_s << u"1 inquilino"_s;
+        QTest::newRow("vocal") << qint64(3) << u"cuenta"_s << u"3 cuentas"_s;
+        QTest::newRow("ninguno") << qint64(0) << u"resultado"_s << u"0 resultados"_s;
+        QTest::newRow("tilde") << qint64(2) << u"día"_s << u"2 días"_s;
+        QTest::newRow("consonante") << qint64(4) << u"mes"_s << u"4 meses"_s;
+        QTest::newRow("familiar") << qint64(2) << u"familiar"_s << u"2 familiares"_s;
+        QTest::newRow("-ión") << qint64(5) << u"emisión"_s << u"5 emisiones"_s;
+        QTest::newRow("-z") << qint64(2) << u"vez"_s << u"2 veces"_s;
+        // A whole sentence agrees by count, the number where the text puts it.
+        QTest::newRow("frase uno") << qint64(1) << u"¿Marcar el recibo?|¿Marcar los %1 recibos?"_s
+                                   << u"¿Marcar el recibo?"_s;
+        QTest::newRow("frase varios")
+            << qint64(7) << u"¿Marcar el recibo?|¿Marcar los %1 recibos?"_s
+            << u"¿Marcar los 7 recibos?"_s;
+    }
+
+    void plurales() {
+        QFETCH(qint64, n);
+        QFETCH(QString, singular);
+        QFETCH(QString, texto);
+        const QStringList frase = singular.split(u'|');
+        QCOMPARE(frase.size() == 2 ? segunCuenta(n, frase[0], frase[1]) : cuenta(n, singular),
+                 texto);
+    }
+
     void importesYRedondeo_data() {
         QTest::addColumn<double>("valor");
         QTest::addColumn<double>("centimos");
