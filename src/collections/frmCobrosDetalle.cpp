@@ -5,12 +5,11 @@
 #include "collections/Buscar.h"
 #include "data/Formato.h"
 #include "data/Funciones.h"
-#include "ui/Colores.h"
+#include "ui/CajaConcepto.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 
 frmCobrosDetalle::frmCobrosDetalle(QWidget* padre)
     : Ventana(padre)
@@ -20,8 +19,11 @@ frmCobrosDetalle::frmCobrosDetalle(QWidget* padre)
     configurarCampo(ui->txtDes, Campo::ColorFoco);
     configurarCampo(ui->txtUni, Campo::Numero);
     configurarCampo(ui->txtPre, Campo::Numero);
-    for (QWidget* caja : {ui->txtCodigo, ui->txtUni, ui->txtPre})
-        caja->installEventFilter(this);
+    // A line may go without a concept of the list (code 0), so an unknown code is not refused.
+    concepto_ = new CajaConcepto(ui->txtCodigo, ui->txtDes, ui->txtPre, ui->txtUni, false);
+    // The total follows what is typed, as the line will be stored.
+    connect(ui->txtUni, &QLineEdit::textChanged, this, &frmCobrosDetalle::CalcularImporte);
+    connect(ui->txtPre, &QLineEdit::textChanged, this, &frmCobrosDetalle::CalcularImporte);
     connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmCobrosDetalle::Aceptar);
     connect(ui->cmdCancelar, &QPushButton::clicked, this, [this] { done(Rejected); });
     connect(ui->cmdBuscar, &QPushButton::clicked, this, &frmCobrosDetalle::Buscar);
@@ -31,7 +33,9 @@ frmCobrosDetalle::~frmCobrosDetalle() = default;
 
 void frmCobrosDetalle::alActivar() {
     ui->lblLin->setText(QStringLiteral("Línea ") + QString::number(Lin));
+    concepto_->fijarInmueble(IdInm);
     if (Estado == 1) {
+        concepto_->conservarPrecio(true);
         CargarLinea();
         ui->txtDes->setFocus();
         return;
@@ -46,65 +50,23 @@ void frmCobrosDetalle::closeEvent(QCloseEvent* evento) {
     done(Rejected);
 }
 
-bool frmCobrosDetalle::eventFilter(QObject* objeto, QEvent* evento) {
-    if (objeto == ui->txtCodigo && evento->type() == QEvent::KeyPress) {
-        const int tecla = static_cast<QKeyEvent*>(evento)->key();
-        // A concept found goes straight to the units, as picking one in the search does.
-        if ((tecla == Qt::Key_Return || tecla == Qt::Key_Enter) && BuscarPorDescripcion()) {
-            ui->txtUni->setFocus();
-            return true;
-        }
-    }
-    if (evento->type() == QEvent::FocusOut) {
-        if (objeto == ui->txtCodigo)
-            BuscarPorDescripcion();
-        else
-            CalcularImporte();
-    }
-    return Ventana::eventFilter(objeto, evento);
-}
-
 void frmCobrosDetalle::CargarLinea() {
     const auto linea = leerLinea(Id);
     if (!linea) return;
-    conceptoCargado_ = linea->idCon;
+    concepto_->fijarCargado(linea->idCon);
     ui->txtCodigo->setText(QString::number(linea->idCon));
     ui->txtDes->setText(linea->desCon);
     ui->txtUni->setText(formatoSimple(linea->und));
     ui->txtPre->setText(formatoSimple(linea->pre));
-    ui->lblTotal->setText(formatoImporte(linea->und * linea->pre));
-}
-
-void frmCobrosDetalle::CargarConcepto(int codigo) {
-    const auto concepto = leerConcepto(codigo);
-    if (!concepto) return;
-    conceptoCargado_ = concepto->id;
-    ui->txtCodigo->setText(QString::number(concepto->id));
-    ui->txtDes->setText(concepto->des);
-    // An edited line keeps the price it was issued with.
-    if (Estado != 1) ui->txtPre->setText(formatoImporte(concepto->imp));
+    CalcularImporte();
 }
 
 void frmCobrosDetalle::Buscar() {
     if (const auto id = buscarId(this, QStringLiteral("Conceptos"))) {
-        CargarConcepto(*id);
+        ui->txtCodigo->setText(QString::number(*id));
+        concepto_->cargar();
         ui->txtUni->setFocus();
     }
-}
-
-bool frmCobrosDetalle::BuscarPorDescripcion() {
-    const QString texto = ui->txtCodigo->text().trimmed();
-    if (texto.isEmpty()) return false;
-    int codigo = 0;
-    if (const auto numero = leerEntero(texto); numero && leerConcepto(*numero))
-        codigo = *numero;
-    else
-        codigo = CodigoDeDescripcion(QStringLiteral("tblCobrosConceptos"), QStringLiteral("Des"),
-                                     QStringLiteral("Id"), texto);
-    if (codigo == 0) return false;
-    // Leaving the box again must not put the concept's price back over a typed one.
-    if (codigo != conceptoCargado_) CargarConcepto(codigo);
-    return true;
 }
 
 void frmCobrosDetalle::CalcularImporte() {
@@ -139,6 +101,5 @@ void frmCobrosDetalle::Aceptar() {
     Resultado.pre = *leerNumero(ui->txtPre->text());
     // The amount as the label shows it, even when a box was not left before accepting.
     Resultado.imp = redondearCentimos(Resultado.und * Resultado.pre);
-    CalcularImporte();
     done(Accepted);
 }

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class CajaConcepto;
+
 namespace Ui {
 class frmCobrosDetalle;
 }
@@ -23,6 +25,7 @@ public:
     int Estado = 0; ///< 0 new at the end, 1 edit line Id, 2 insert at Lin
     int Id = 0;     ///< the edited line
     int Lin = 0;
+    int IdInm = 0;   ///< the document's property: its monthly charges price the concepts
     Linea Resultado; ///< the accepted line
 
     /** Escape does nothing here; only Cancel and the close box leave without writing. */
@@ -30,19 +33,15 @@ public:
 
 protected:
     void alActivar() override;
-    bool eventFilter(QObject* objeto, QEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
 
 private:
     bool ComprobaDatos();
     void CargarLinea();
-    void CargarConcepto(int codigo);
     void Aceptar();
     void Buscar();
-    /** Loads the concept whose code or description the code box holds; false when none. */
-    bool BuscarPorDescripcion();
     void CalcularImporte();
 
     std::unique_ptr<Ui::frmCobrosDetalle> ui;
-    int conceptoCargado_ = 0;
+    CajaConcepto* concepto_;
 };

@@ -489,6 +489,7 @@ std::optional<Linea> frmCobrosHoja::AbrirDetalle(int estado, int lin, int idLine
     detalle.Estado = estado;
     detalle.Lin = lin;
     detalle.Id = idLinea;
+    detalle.IdInm = IdInm;
     detalle.setWindowTitle(titulo);
     if (detalle.exec() != QDialog::Accepted) return std::nullopt;
     return detalle.Resultado;

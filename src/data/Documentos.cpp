@@ -418,8 +418,7 @@ QString motivoNoBorrar(UsadoPor que, int id) {
             : QStringLiteral("SELECT COUNT(*) FROM tblCobros WHERE IdInm = ?");
     const int cuantos = valorUnico(sql, {id}).toInt();
     if (cuantos == 0) return que == UsadoPor::Inmueble ? motivoContratosInmueble(id) : QString();
-    const QString documentos =
-        cuantos == 1 ? QStringLiteral("1 documento") : QStringLiteral("%1 documentos").arg(cuantos);
+    const QString documentos = cuenta(cuantos, QStringLiteral("documento"));
     switch (que) {
     case UsadoPor::Inquilino:
         return QStringLiteral("No se puede borrar: este inquilino tiene %1 en el año.")
@@ -441,14 +440,37 @@ std::optional<Concepto> leerConcepto(int id) {
     return Concepto{q.value(0).toInt(), textoOVacio(q.value(1)), q.value(2).toDouble()};
 }
 
+std::optional<Concepto> conceptoDeTexto(const QString& texto, int idInm) {
+    const QString limpio = texto.trimmed();
+    if (limpio.isEmpty()) return std::nullopt;
+    std::optional<Concepto> concepto;
+    if (const auto codigo = leerEntero(limpio)) concepto = leerConcepto(*codigo);
+    if (!concepto) {
+        const int codigo = CodigoDeDescripcion(QStringLiteral("tblCobrosConceptos"),
+                                               QStringLiteral("Des"), QStringLiteral("Id"), limpio);
+        if (codigo != 0) concepto = leerConcepto(codigo);
+    }
+    if (!concepto || idInm <= 0) return concepto;
+    // A property's rent is its own, not the concept's usual amount.
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT DesCon, Pre FROM tblInmueblesCargos WHERE IdInm"
+                                          " = ? AND IdCon = ? ORDER BY Lin"),
+                           {idInm, concepto->id});
+    if (q.next()) {
+        if (const QString des = textoOVacio(q.value(0)); !des.isEmpty()) concepto->des = des;
+        concepto->imp = q.value(1).toDouble();
+    }
+    return concepto;
+}
+
 std::optional<DatosInquilino> datosInquilino(int id) {
     QSqlQuery q =
         ejecutar(QStringLiteral("SELECT Nom, DNI, Tfn, Mob FROM tblInquilinos WHERE Id = ?"), {id});
     if (!q.next()) return std::nullopt;
-    return DatosInquilino{textoOVacio(q.value(0)),
-                          QStringLiteral("N.I.F.: ") + textoOVacio(q.value(1)) + QLatin1Char('\n') +
-                              textoOVacio(q.value(2)) + QStringLiteral(" | ") +
-                              textoOVacio(q.value(3))};
+    QStringList telefonos{textoOVacio(q.value(2)).trimmed(), textoOVacio(q.value(3)).trimmed()};
+    telefonos.removeAll(QString());
+    return DatosInquilino{textoOVacio(q.value(0)), QStringLiteral("N.I.F.: ") +
+                                                       textoOVacio(q.value(1)) + QLatin1Char('\n') +
+                                                       telefonos.join(QStringLiteral(" | "))};
 }
 
 QString descripcionInmueble(int id) {

@@ -149,8 +149,13 @@ struct Concepto {
     double imp = 0;
 };
 std::optional<Concepto> leerConcepto(int id);
+/**
+ * The concept a typed text names: its code, else its description (ignoring case and accents).
+ * Given a property that bills the concept monthly, with that charge's description and price.
+ */
+std::optional<Concepto> conceptoDeTexto(const QString& texto, int idInm = 0);
 
-/** Name and "DNI: ..." / telephones of a tenant, as the sheet shows them. */
+/** Name and "N.I.F.: ..." / telephones of a tenant, as the sheet shows them. */
 struct DatosInquilino {
     QString nom;
     QString info;

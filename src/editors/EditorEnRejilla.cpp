@@ -131,8 +131,9 @@ void EditorEnRejilla::EstablecerEstado(bool Navegar) {
 
 void EditorEnRejilla::CargarDatos(int fila, bool trasBorrar) {
     const QList<QStringList> filas = tabla_.leer();
-    lblInfo_->setText(
-        QStringLiteral("Se encontraron %1 %2").arg(filas.size()).arg(tabla_.queSeCuenta));
+    lblInfo_->setText(segunCuenta(filas.size(), QStringLiteral("Se encontró "),
+                                  QStringLiteral("Se encontraron ")) +
+                      cuenta(filas.size(), tabla_.queSeCuenta));
     if (filas.isEmpty()) {
         const bool otra = trasBorrar && !tabla_.vaciaTrasBorrar.isEmpty();
         mshDatos_->definirColumnas(otra ? tabla_.vaciaTrasBorrar : tabla_.vacia);
@@ -141,7 +142,9 @@ void EditorEnRejilla::CargarDatos(int fila, bool trasBorrar) {
     QList<QStringList> numeradas;
     numeradas.reserve(filas.size());
     for (const QStringList& datos : filas)
-        numeradas << QStringList{QString::number(numeradas.size() + 1)} + datos;
+        numeradas << QStringList{tabla_.claveEnPrimera ? datos.value(tabla_.columnaClave - 1)
+                                                       : QString::number(numeradas.size() + 1)} +
+                         datos;
     mshDatos_->definirColumnas(tabla_.columnas);
     mshDatos_->modelo()->fijarFilas(numeradas);
     mshDatos_->fijarFilaActual(qBound(1, fila, int(numeradas.size())));

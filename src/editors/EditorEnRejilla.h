@@ -37,7 +37,9 @@ protected:
         QList<Columna> vacia = {};
         /** What it shows once its last row is deleted, when that differs. */
         QList<Columna> vaciaTrasBorrar = {};
-        QString queSeCuenta;    ///< "Se encontraron 3 conceptos"
+        QString queSeCuenta;    ///< "concepto": "Se encontraron 3 conceptos"
+        /** Column 0 shows each row's key (the code users type elsewhere), not a row number. */
+        bool claveEnPrimera = false;
         QString preguntaBorrar; ///< followed by column 1 of the row and "?"
         /** The table's rows from column 1 on; column 0 is numbered here. */
         std::function<QList<QStringList>()> leer;

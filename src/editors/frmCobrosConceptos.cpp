@@ -8,9 +8,12 @@ using namespace Qt::StringLiterals;
 
 frmCobrosConceptos::frmCobrosConceptos(QWidget* padre)
     : EditorConForma(padre) {
-    const QList<Columna> columnas{Columna::numero(), Columna::texto(u"Descripción"_s, 0.35),
+    // The code is what a line or a property's charges ask for, so it heads each row.
+    Columna codigo = Columna::numero(900);
+    codigo.titulo = u"Código"_s;
+    const QList<Columna> columnas{codigo, Columna::texto(u"Descripción"_s, 0.35),
                                   Columna::texto(u"Importe"_s, 0.10, Qt::AlignRight),
-                                  Columna::texto(u"Observaciones"_s, 0.50), Columna::oculta()};
+                                  Columna::texto(u"Observaciones"_s, 0.47), Columna::oculta()};
     // The one place where the amount is headed "Precio".
     QList<Columna> trasBorrar = columnas;
     trasBorrar[2].titulo = u"Precio"_s;
@@ -18,7 +21,8 @@ frmCobrosConceptos::frmCobrosConceptos(QWidget* padre)
             .columnas = columnas,
             .vacia = columnas,
             .vaciaTrasBorrar = trasBorrar,
-            .queSeCuenta = u"conceptos"_s,
+            .queSeCuenta = u"concepto"_s,
+            .claveEnPrimera = true,
             .preguntaBorrar = u"¿Eliminar "_s,
             .leer = &Editores::conceptos,
             .motivoNoBorrar = [](int id) { return motivoNoBorrar(UsadoPor::Concepto, id); }},

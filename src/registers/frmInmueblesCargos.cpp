@@ -4,6 +4,7 @@
 
 #include "data/EmitirMes.h"
 #include "data/Formato.h"
+#include "ui/CajaConcepto.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
@@ -45,6 +46,8 @@ frmInmueblesCargos::frmInmueblesCargos(QWidget* padre)
     for (QWidget* caja : {static_cast<QWidget*>(ui->txtCon), static_cast<QWidget*>(ui->txtDesCon),
                           static_cast<QWidget*>(ui->cmbTipo), static_cast<QWidget*>(ui->cmbSerie)})
         configurarCampo(caja, Campo::Normal);
+    // After the box's own Enter-as-Tab, so a concept's Enter is answered first.
+    concepto_ = new CajaConcepto(ui->txtCon, ui->txtDesCon, ui->txtPre, ui->txtUnd, true);
     ui->cmbTipo->addItems({QStringLiteral("Recibo"), QStringLiteral("Factura")});
     connect(ui->cmdAnadir, &QPushButton::clicked, this, &frmInmueblesCargos::Anadir);
     connect(ui->cmdQuitar, &QPushButton::clicked, this, &frmInmueblesCargos::Quitar);
@@ -65,7 +68,7 @@ void frmInmueblesCargos::alActivar() {
     ui->txtPorIva->setText(formatoSimple(c.porIva));
     ui->txtPorRet->setText(formatoSimple(c.porRet));
     lineas_ = leerCargos(IdInm);
-    if (lineas_.isEmpty()) lineas_ << lineaAlquiler(IdInm);
+    if (const auto renta = LineaRenta(); lineas_.isEmpty() && renta) lineas_ << *renta;
     ui->txtUnd->setText(QStringLiteral("1"));
     MostrarLineas();
     ui->cmbTipo->setFocus();
@@ -84,9 +87,14 @@ void frmInmueblesCargos::MostrarLineas() {
     ui->mshLineas->modelo()->fijarFilas(filas);
 }
 
+std::optional<Linea> frmInmueblesCargos::LineaRenta() const {
+    // Only a concept the year has is proposed: the rent is concept 1 wherever it is billed.
+    if (!leerConcepto(1)) return std::nullopt;
+    return lineaAlquiler(IdInm);
+}
+
 void frmInmueblesCargos::Anadir() {
-    const auto idCon = leerEntero(ui->txtCon->text());
-    const auto concepto = idCon ? leerConcepto(*idCon) : std::nullopt;
+    const auto concepto = conceptoDeTexto(ui->txtCon->text());
     if (!concepto) {
         Mensaje::informar(this, QStringLiteral("Ese concepto no existe. Ponga otro"));
         ui->txtCon->setFocus();
@@ -102,6 +110,7 @@ void frmInmueblesCargos::Anadir() {
     ui->txtCon->clear();
     ui->txtDesCon->clear();
     ui->txtPre->clear();
+    concepto_->fijarCargado(0);
     ui->txtCon->setFocus();
 }
 
@@ -114,7 +123,14 @@ void frmInmueblesCargos::Quitar() {
 }
 
 void frmInmueblesCargos::Renta() {
-    lineas_.prepend(lineaAlquiler(IdInm));
+    const auto renta = LineaRenta();
+    if (!renta) {
+        Mensaje::informar(this,
+                          QStringLiteral("El año no tiene el concepto 1 del alquiler. Créelo "
+                                         "en «Conceptos» o añada la línea con otro concepto"));
+        return;
+    }
+    lineas_.prepend(*renta);
     MostrarLineas();
 }
 

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class CajaConcepto;
+
 namespace Ui {
 class frmInmueblesCargos;
 }
@@ -31,7 +33,10 @@ private:
     void Quitar();
     void Renta();
     void Aceptar();
+    /** The rent line of the property's price; none when the year has no concept 1. */
+    std::optional<Linea> LineaRenta() const;
 
     std::unique_ptr<Ui::frmInmueblesCargos> ui;
     QList<Linea> lineas_;
+    CajaConcepto* concepto_;
 };
