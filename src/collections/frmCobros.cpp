@@ -31,13 +31,13 @@ constexpr int kColumnaPago = 11;
 QList<Columna> columnasCobros() {
     return {Columna::numero(),
             Columna::fecha(QStringLiteral("Fecha"), 0.08),
-            Columna::texto(QStringLiteral("Nº Recibo"), 0.07),
+            Columna::texto(QStringLiteral("Número"), 0.07),
             Columna::texto(QStringLiteral("Inmueble"), 0.20),
-            Columna::texto(QStringLiteral("Inquilino"), 0.20),
+            Columna::texto(QStringLiteral("Inquilino"), 0.18),
             Columna::importe(QStringLiteral("Base"), 0.08),
-            Columna::cifra(QStringLiteral("%"), 0.03),
+            Columna::cifra(QStringLiteral("% IVA"), 0.04),
             Columna::importe(QStringLiteral("IVA"), 0.05),
-            Columna::cifra(QStringLiteral("%"), 0.03),
+            Columna::cifra(QStringLiteral("% Ret."), 0.04),
             Columna::importe(QStringLiteral("RET"), 0.05),
             Columna::importe(QStringLiteral("TOTAL"), 0.10),
             Columna::texto(QStringLiteral("Pag"), 0.05, Qt::AlignHCenter),
@@ -77,7 +77,7 @@ frmCobros::~frmCobros() = default;
 
 void frmCobros::alActivar() {
     CargarSeriesFiltro();
-    ui->mskDesde->setText(QStringLiteral("01/01/2000"));
+    ui->mskDesde->setText(formatoFecha(QDate(numeroDeAno(Modulo::Ano), 1, 1)));
     // A year made ahead (after «Nuevo año» in December) shows its own documents too.
     ui->mskHasta->setText(QStringLiteral("31/12/") +
                           QString::number(std::max(Hoy().year(), numeroDeAno(Modulo::Ano))));
@@ -131,8 +131,9 @@ void frmCobros::PedirResumen(const FiltroCobros& filtro) {
         const ResumenCobros resumen = resumenCobros(filtro, db);
         return [this, resumen, peticion] {
             if (peticion != peticionResumen_) return;
-            ui->lblInfo->setText(QString::number(resumen.cuenta) +
-                                 QStringLiteral(" recibos de cobro | TOTAL IMPORTES: ") +
+            ui->lblInfo->setText(cuenta(resumen.cuenta, QStringLiteral("recibo de cobro"),
+                                        QStringLiteral("recibos de cobro")) +
+                                 QStringLiteral(" | TOTAL IMPORTES: ") +
                                  formatoImporte(resumen.total) + QStringLiteral(" €"));
         };
     });
@@ -225,9 +226,11 @@ void frmCobros::MarcarPagados(bool pagados) {
             if (pago.exec() != QDialog::Accepted || !pago.Resultado) return;
             marcarPagados(ids, *pago.Resultado);
         } else {
-            if (!Mensaje::preguntar(this, QStringLiteral("¿Marcar como pendientes los %1 recibos "
-                                                         "elegidos?")
-                                              .arg(ids.size())))
+            if (!Mensaje::preguntar(
+                    this, segunCuenta(ids.size(),
+                                      QStringLiteral("¿Marcar como pendiente el recibo elegido?"),
+                                      QStringLiteral("¿Marcar como pendientes los %1 recibos "
+                                                     "elegidos?"))))
                 return;
             marcarPendientes(ids);
         }

@@ -83,8 +83,11 @@ void frmInmueblesFicha::Cargar() {
 }
 
 void frmInmueblesFicha::mostrarInquilino() {
-    ui->lblInquilino->setText(DescripcionDeCodigo(
-        QStringLiteral("tblInquilinos"), QStringLiteral("Id"), QStringLiteral("Nom"), idInq_));
+    // A free property is no lookup that failed: it says so in the user's words.
+    ui->lblInquilino->setText(idInq_ == 0 ? QStringLiteral("(sin inquilino)")
+                                          : DescripcionDeCodigo(QStringLiteral("tblInquilinos"),
+                                                                QStringLiteral("Id"),
+                                                                QStringLiteral("Nom"), idInq_));
 }
 
 void frmInmueblesFicha::Asignar() {
@@ -101,7 +104,7 @@ void frmInmueblesFicha::Asignar() {
 void frmInmueblesFicha::Liberar() {
     if (!Mensaje::preguntar(this, QStringLiteral("¿Liberar Inquilino?"))) return;
     idInq_ = 0;
-    ui->lblInquilino->setText(kNoEncontrado);
+    mostrarInquilino();
 }
 
 bool frmInmueblesFicha::ComprobaDatos() {

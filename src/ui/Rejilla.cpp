@@ -302,18 +302,62 @@ QRect Rejilla::rectCelda(int fila, int columna) const
     return QRect(viewport()->mapTo(base, celda.topLeft()), celda.size());
 }
 
-void Rejilla::aplicarAnchos()
-{
+QList<int> repartirAnchos(const QList<int>& cuotas, const QList<int>& necesarios, int libre) {
+    qint64 sobra = 0;
+    qint64 falta = 0;
+    for (qsizetype c = 0; c < cuotas.size(); ++c) {
+        sobra += qMax(0, cuotas[c] - necesarios[c]);
+        falta += qMax(0, necesarios[c] - cuotas[c]);
+    }
+    libre = qMax(0, libre);
+    const qint64 pasa = qMin(sobra + libre, falta);
+    if (pasa == 0) return cuotas;
+    // The grid's unused width goes first; only the rest is taken from columns with room.
+    const qint64 prestado = qMax<qint64>(0, pasa - libre);
+    QList<int> anchos = cuotas;
+    for (qsizetype c = 0; c < cuotas.size(); ++c) {
+        const int diferencia = cuotas[c] - necesarios[c];
+        anchos[c] += diferencia > 0 ? -static_cast<int>(diferencia * prestado / sobra)
+                                    : static_cast<int>(-diferencia * pasa / falta);
+    }
+    return anchos;
+}
+
+int Rejilla::anchoNecesario(int columna) const {
+    const int margen = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    int ancho =
+        horizontalHeader()->fontMetrics().horizontalAdvance(modelo_->columnas()[columna].titulo) +
+        2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + margen;
+    for (int fila = 1; fila <= modelo_->filasDatos(); ++fila)
+        ancho =
+            qMax(ancho, fontMetrics().horizontalAdvance(modelo_->texto(fila, columna)) + margen);
+    return ancho;
+}
+
+void Rejilla::aplicarAnchos() {
     const auto& columnas = modelo_->columnas();
     const int ancho = contentsRect().width() - verticalScrollBar()->sizeHint().width();
+    QList<int> cuotas;
+    QList<int> necesarios;
+    QList<int> repartibles;
+    int ocupado = 0;
     for (int c = 0; c < columnas.size(); ++c) {
         const Columna& columna = columnas[c];
         const int pixeles = columna.twipsFijos > 0 ? columna.twipsFijos / kPixelesPorTwip
                                                    : static_cast<int>(columna.fraccion * ancho);
         setColumnHidden(c, pixeles <= 0);
-        if (pixeles > 0)
-            setColumnWidth(c, pixeles);
+        if (pixeles <= 0) continue;
+        setColumnWidth(c, pixeles);
+        ocupado += pixeles;
+        if (columna.twipsFijos > 0) continue;
+        cuotas << pixeles;
+        necesarios << anchoNecesario(c);
+        repartibles << c;
     }
+    // Only the rows loaded so far are measured: a long list keeps its widths while it scrolls.
+    const QList<int> anchos = repartirAnchos(cuotas, necesarios, ancho - ocupado);
+    for (qsizetype i = 0; i < repartibles.size(); ++i)
+        setColumnWidth(repartibles[i], anchos[i]);
 }
 
 bool Rejilla::viewportEvent(QEvent* evento) {

@@ -102,8 +102,16 @@ private:
 };
 
 /**
+ * Widths for columns given shares (cuotas) of the grid and what their texts need: the grid's
+ * unused width (libre), then the room columns have to spare, go to those whose texts would be
+ * cut, up to what these need; no column takes more than it needs or gives more than it spares.
+ */
+QList<int> repartirAnchos(const QList<int>& cuotas, const QList<int>& necesarios, int libre = 0);
+
+/**
  * The grid of every list: a heading row, a fixed numbered first column, hidden id columns,
- * widths as shares of its width recomputed on resize, row bands, one row per wheel step;
+ * widths as shares of its width recomputed on resize (a column short of room for its texts
+ * borrows from those with room to spare), row bands, one row per wheel step;
  * texts too wide for their column are elided in the middle and shown whole in a tooltip.
  */
 class Rejilla : public QTableView {
@@ -150,6 +158,9 @@ protected:
     void keyPressEvent(QKeyEvent* evento) override;
 
 private:
+    /** The width a column's heading and loaded texts take whole. */
+    int anchoNecesario(int columna) const;
+
     ModeloRejilla* modelo_;
     int restoRueda_ = 0;
 };

@@ -76,8 +76,9 @@ QStringList numeros(QWidget* lista) {
     return columna(rejillaDe(lista), 2);
 }
 
-QString resumen(int cuenta, const QString& total) {
-    return u"%1 recibos de cobro | TOTAL IMPORTES: %2 €"_s.arg(cuenta).arg(total);
+QString resumen(int cuantos, const QString& total) {
+    return u"%1 recibo%2 de cobro | TOTAL IMPORTES: %3 €"_s.arg(cuantos).arg(
+        cuantos == 1 ? u""_s : u"s"_s, total);
 }
 
 const QDate kMarzo(2024, 3, 1);
@@ -528,7 +529,9 @@ private slots:
         QCOMPARE(textoDe(&nueva, "txtUni"), u"1"_s);
         teclear(caja(&nueva, "txtCodigo"), u"1"_s);
         pulsarEnter(caja(&nueva, "txtCodigo"));
-        QCOMPARE(textoDe(&nueva, "txtDes") + textoDe(&nueva, "txtPre"), u"Alquiler450,00"_s);
+        QCOMPARE(textoDe(&nueva, "txtDes") + textoDe(&nueva, "txtPre") +
+                     textoDe(&nueva, "lblTotal"),
+                 u"Alquiler450,00450,00"_s);
         QVERIFY(nueva.focusWidget() == caja(&nueva, "txtUni"));
         // A concept found by its description fills code, description and price.
         escribir(caja(&nueva, "txtCodigo"), u"agua"_s);

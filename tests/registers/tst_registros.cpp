@@ -1,9 +1,11 @@
 // Tenants and properties: their lists, record windows, the search window and the global search.
 #include "app/Modulo.h"
 #include "data/Consulta.h"
+#include "data/Formato.h"
 #include "registers/frmAtopar.h"
 #include "registers/frmBusqueda.h"
 #include "registers/frmInmuebles.h"
+#include "registers/frmInmueblesCargos.h"
 #include "registers/frmInmueblesFicha.h"
 #include "registers/frmInquilinos.h"
 #include "registers/frmInquilinosFicha.h"
@@ -111,7 +113,7 @@ private slots:
         teclear(caja(&w, "txtFiltro"), filtro);
         pulsarEnter(caja(&w, "txtFiltro"));
         QCOMPARE(columna(rejilla, 2), nombres);
-        QCOMPARE(textoDe(&w, "lblInfo"), u"%1 %2"_s.arg(nombres.size()).arg(estado.toLower()));
+        QCOMPARE(textoDe(&w, "lblInfo"), cuenta(nombres.size(), estado.toLower().chopped(1)));
         if (nombres.isEmpty()) {
             QCOMPARE(rejilla->modelo()->columnCount(), 0);
             return;
@@ -203,7 +205,7 @@ private slots:
         w.show();
         teclear(caja(&w, "txtBuscar"), texto);
         QCOMPARE(resultados(rejillaDe(&w)), esperados);
-        QCOMPARE(textoDe(&w, "lblInfo"), u"%1 resultados"_s.arg(esperados.size()));
+        QCOMPARE(textoDe(&w, "lblInfo"), cuenta(esperados.size(), u"resultado"_s));
     }
 
     void enterAbreLaFichaOLaHoja_data() {
@@ -370,7 +372,7 @@ private slots:
             guardado.toDouble());
         frmInmueblesFicha otra;
         abrir(otra, 1);
-        QCOMPARE(textoDe(&otra, "lblInquilino"), u"NO ENCONTRADO"_s);
+        QCOMPARE(textoDe(&otra, "lblInquilino"), u"(sin inquilino)"_s);
     }
 
     void inmuebleAsignarYLiberar() {
@@ -407,7 +409,7 @@ private slots:
         QCOMPARE(textoDe(&w, "lblInquilino"), u"Luis"_s);
         QTest::keyClick(caja(&w, "txtDes"), Qt::Key_Escape);
         QCOMPARE(Mensaje::textos(), lista("¿Liberar Inquilino?|¿Liberar Inquilino?"));
-        QCOMPARE(textoDe(&w, "lblInquilino"), u"NO ENCONTRADO"_s);
+        QCOMPARE(textoDe(&w, "lblInquilino"), u"(sin inquilino)"_s);
         QCOMPARE(inquilinoGuardado(), luis);
         // A duplicate description (another case) is refused and the loaded one restored.
         rellenar(caja(&w, "txtDes"), u"BAJO"_s);
@@ -417,6 +419,31 @@ private slots:
         pulsar(&w, "cmdAceptar");
         QVERIFY(!w.isVisible());
         QCOMPARE(inquilinoGuardado(), 0);
+    }
+
+    void cargosMensualesYConceptos() {
+        Entorno e;
+        const int piso = e.inmueble(u"Piso"_s);
+        // Lines shown, then what Enter on the code left: the concept's text and price, or what
+        // was said at once.
+        const auto probar = [piso](const QString& codigo) {
+            frmInmueblesCargos w;
+            w.IdInm = piso;
+            w.show();
+            enfocar(caja(&w, "txtCon"));
+            teclear(caja(&w, "txtCon"), codigo);
+            pulsarEnter(caja(&w, "txtCon"));
+            const bool cargado = w.focusWidget() == caja(&w, "txtUnd");
+            return QString::number(hijo<Rejilla>(&w, "mshLineas")->numFilas() - 1) + u'|' +
+                   (cargado ? textoDe(&w, "txtDesCon") + u'|' + textoDe(&w, "txtPre")
+                            : Mensaje::textos().value(0));
+        };
+        // A year without concept 1 is proposed no rent line.
+        QCOMPARE(probar(u"7"_s), u"0|Ese concepto no existe. Ponga otro"_s);
+        e.concepto(u"Alquiler"_s, 0);
+        e.concepto(u"Agua"_s, 12.5);
+        QCOMPARE(probar(u"2"_s), u"1|Agua|12,50"_s);
+        QCOMPARE(probar(u"agua"_s), u"1|Agua|12,50"_s);
     }
 
     void inmueblesFiltra_data() {
@@ -450,7 +477,7 @@ private slots:
         pulsar(&w, "cmdFiltrar");
         auto* rejilla = rejillaDe(&w);
         QCOMPARE(columna(rejilla, 1), descripciones);
-        QCOMPARE(textoDe(&w, "lblInfo"), u"%1 inmuebles"_s.arg(descripciones.size()));
+        QCOMPARE(textoDe(&w, "lblInfo"), cuenta(descripciones.size(), u"inmueble"_s));
         if (!filtro.isEmpty()) return;
         QCOMPARE(columna(rejilla, 3), lista("|Peña||Peña"));
         QCOMPARE(rejilla->texto(3, 2), u"Real 1  Lugo Lugo"_s);
@@ -526,7 +553,7 @@ private slots:
         aplicarFiltro(&w, filtro);
         auto* rejilla = rejillaDe(&w);
         QCOMPARE(columna(rejilla, 1), nombres);
-        QCOMPARE(textoDe(&w, "lblInfo"), u"%1 inquilinos"_s.arg(nombres.size()));
+        QCOMPARE(textoDe(&w, "lblInfo"), cuenta(nombres.size(), u"inquilino"_s));
         if (nombres.isEmpty()) QCOMPARE(rejilla->modelo()->columnCount(), 0);
         const int luis = nombres.indexOf(u"Peña, Luis"_s) + 1;
         if (luis > 0) QCOMPARE(rejilla->texto(luis, 2), u" 600222333"_s);

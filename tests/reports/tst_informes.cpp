@@ -288,7 +288,7 @@ void PruebaInformes::listasConTodasLasFilasYCabeceraEnCadaPagina_data() {
     QTest::addColumn<QString>("sql");
     QTest::newRow("Inmuebles") << u"Descripción|Dirección|Precio"_s
                                << u"SELECT Des FROM tblInmuebles"_s;
-    QTest::newRow("Inquilinos") << u"Nombre|D.N.I.|Móvil"_s << u"SELECT DNI FROM tblInquilinos"_s;
+    QTest::newRow("Inquilinos") << u"Nombre|N.I.F.|Móvil"_s << u"SELECT DNI FROM tblInquilinos"_s;
 }
 
 void PruebaInformes::listasConTodasLasFilasYCabeceraEnCadaPagina() {
