@@ -13,6 +13,7 @@
 #include "contracts/frmContratosFicha.h"
 #include "contracts/frmVencimientos.h"
 #include "data/Consulta.h"
+#include "data/EmitirMes.h"
 #include "data/Exportacion.h"
 #include "editors/frmCobrosConceptos.h"
 #include "editors/frmInquilinosCuentas.h"
@@ -21,6 +22,7 @@
 #include "editors/frmSeriesF.h"
 #include "registers/frmAtopar.h"
 #include "registers/frmInmuebles.h"
+#include "registers/frmInmueblesCargos.h"
 #include "registers/frmInmueblesFicha.h"
 #include "registers/frmInquilinos.h"
 #include "registers/frmInquilinosFicha.h"
@@ -249,6 +251,26 @@ private slots:
         QCOMPARE(rejilla.numFilas(), 0);
     }
 
+    void repartoDeAnchos_data() {
+        QTest::addColumn<QList<int>>("cuotas");
+        QTest::addColumn<QList<int>>("necesarios");
+        QTest::addColumn<int>("libre");
+        QTest::addColumn<QList<int>>("anchos");
+        using L = QList<int>;
+        fila("nada se corta", L{100, 100}, L{50, 50}, 0, L{100, 100});
+        fila("la vacía cede a la dirección", L{100, 100}, L{40, 150}, 0, L{50, 150});
+        fila("primero lo libre", L{100, 100}, L{40, 150}, 30, L{80, 150});
+        fila("nadie tiene sitio", L{100, 100}, L{120, 150}, 0, L{100, 100});
+        fila("a cada uno según le falta", L{100, 100, 100}, L{20, 160, 220}, 0, L{20, 126, 153});
+    }
+
+    void repartoDeAnchos() {
+        QFETCH(QList<int>, cuotas);
+        QFETCH(QList<int>, necesarios);
+        QFETCH(int, libre);
+        QTEST(repartirAnchos(cuotas, necesarios, libre), "anchos");
+    }
+
     void anchosOcultasYFilaActual() {
         Entorno e;
         QWidget ventana;
@@ -356,10 +378,11 @@ private slots:
         QTest::addColumn<Fabrica>("crear");
         filas<frmPrincipal, frmAcercaDe, frmCobros, frmCobrosHoja, frmCobrosDetalle,
               frmCobrosConceptos, frmInquilinosCuentas, frmInquilinosFamiliares, frmIvas,
-              frmSeriesF, frmAtopar, frmInmuebles, frmInmueblesFicha, frmInquilinos,
-              frmInquilinosFicha, frmEstadisticas, frmInforme, frmColor, frmConfiguracion,
-              frmCopiaPen, frmRemesa, frmRemesas, frmDevolucion, frmContratos, frmContratosFicha,
-              frmActualizarRentas, frmVencimientos, frmRectificar, frmRegistrosVerifactu>();
+              frmSeriesF, frmAtopar, frmInmuebles, frmInmueblesFicha, frmInmueblesCargos,
+              frmInquilinos, frmInquilinosFicha, frmEstadisticas, frmInforme, frmColor,
+              frmConfiguracion, frmCopiaPen, frmRemesa, frmRemesas, frmDevolucion, frmContratos,
+              frmContratosFicha, frmActualizarRentas, frmVencimientos, frmRectificar,
+              frmRegistrosVerifactu>();
         QTest::newRow("frmInformeHojaDoc")
             << Fabrica([] { return new frmInformeHojaDoc(nullptr, u"Recibo"_s, 1); });
     }
@@ -390,38 +413,47 @@ private slots:
         Entorno e;
         e.tipoIva(1, 21);
         e.serie(u"A"_s);
+        e.serie(u"B"_s);
         e.inmueble(u"Local Plaza Mayor 3"_s);
         const int ana = e.inquilino(u"Ana Souto"_s);
         const int piso = e.inmueble(u"Piso Avenida de Lugo 12"_s, ana);
         e.concepto(u"Alquiler"_s, 650);
         e.concepto(u"Comunidad"_s, 50);
+        // What the property bills decides series, VAT, withholding and its rent; nothing is
+        // retyped.
+        guardarCargos(piso, {21, 19, false, u"B"_s}, {{piso, 1, 1, u"Renta"_s, 1, 800, 800}});
 
-        frmCobros lista;
-        lista.show();
-        enfocar(caja(&lista, "txtFiltro"));
+        frmPrincipal principal;
+        principal.show();
         const auto linea = [](const QString& codigo) {
             return Teclista::Paso{u"frmCobrosDetalle"_s,
                                   teclas(codigo) + QList{sola(Qt::Key_Return), alt(Qt::Key_A)}};
         };
         Teclista teclista(
-            &lista,
-            {{QString(), {alt(Qt::Key_N)}},
+            &principal,
+            {{QString(), {alt(Qt::Key_O)}},
+             {u"frmCobros"_s, {alt(Qt::Key_N)}},
              {u"frmAtopar"_s, teclas(u"lugo"_s) + QList{sola(Qt::Key_Return), sola(Qt::Key_Tab),
                                                         sola(Qt::Key_Return)}},
              {u"frmCobrosHoja"_s, {alt(Qt::Key_N)}},
              linea(u"1"_s),
              {u"frmCobrosHoja"_s, {alt(Qt::Key_N)}},
              linea(u"2"_s),
-             {u"frmCobrosHoja"_s, {sola(Qt::Key_Escape)}}});
+             {u"frmCobrosHoja"_s, {sola(Qt::Key_Escape)}},
+             {u"frmCobros"_s, {sola(Qt::Key_Escape)}}});
         QTRY_VERIFY_WITH_TIMEOUT(teclista.terminado() && !QApplication::activeModalWidget(), 15000);
         QCOMPARE(Mensaje::textos(), QStringList());
-        QVERIFY2(teclista.cuenta() <= 20, qPrintable(QString::number(teclista.cuenta())));
-        QSqlQuery q = ejecutar(u"SELECT IdInm, IdInq, Tot FROM tblCobros"_s);
+        // The last Escape only closes the list again.
+        QVERIFY2(teclista.cuenta() - 1 <= 20, qPrintable(QString::number(teclista.cuenta() - 1)));
+        QSqlQuery q = ejecutar(u"SELECT IdInm, IdInq, Ser, PorIva, PorRet, Tot FROM tblCobros"_s);
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toInt(), piso);
         QCOMPARE(q.value(1).toInt(), ana);
-        QCOMPARE(q.value(2).toDouble(), 847.0);
-        QCOMPARE(rejillaDe(&lista)->numFilas(), 2);
+        QCOMPARE(q.value(2).toString(), u"B"_s);
+        QCOMPARE(q.value(3).toDouble(), 21.0);
+        QCOMPARE(q.value(4).toDouble(), 19.0);
+        // 800 + 50, + 21 % − 19 %.
+        QCOMPARE(q.value(5).toDouble(), 867.0);
     }
 
     void hojaEnXlsxYCsv() {
@@ -484,7 +516,7 @@ private slots:
         QCOMPARE(exportar(&cobros, csv), u"1 fila exportada a "_s + csv);
         QCOMPARE(contenidoDe(csv),
                  QByteArray("\xEF\xBB\xBF"
-                            "Fecha;Nº Recibo;Inmueble;Inquilino;Base;%;IVA;%;RET;"
+                            "Fecha;Número;Inmueble;Inquilino;Base;% IVA;IVA;% Ret.;RET;"
                             "TOTAL;Pag\r\n"
                             "01/03/2024;2A;Bajo;Ana;605,50;21;0,00;0;0,00;605,50;NO\r\n"));
 
