@@ -15,6 +15,9 @@ frmBienvenida::frmBienvenida(QWidget* padre)
     , ui(std::make_unique<Ui::frmBienvenida>()) {
     ui->setupUi(this);
     ui->txtAno->setText(QString::number(Hoy().year()));
+    ui->txtCarpeta->setText(
+        QDir::toNativeSeparators(QDir::homePath() + QStringLiteral("/Alquileres")));
+    connect(ui->cmdExaminar, &QPushButton::clicked, this, &frmBienvenida::cmdExaminar_Click);
     connect(ui->cmdCrear, &QPushButton::clicked, this, &frmBienvenida::cmdCrear_Click);
     connect(ui->cmdAbrir, &QPushButton::clicked, this, &frmBienvenida::cmdAbrir_Click);
     connect(ui->cmdDemo, &QPushButton::clicked, this, &frmBienvenida::cmdDemo_Click);
@@ -23,12 +26,22 @@ frmBienvenida::frmBienvenida(QWidget* padre)
 
 frmBienvenida::~frmBienvenida() = default;
 
-void frmBienvenida::cmdCrear_Click() {
-    const QString carpeta =
-        DialogoArchivo::carpeta(this, QStringLiteral("Carpeta para sus datos"), QDir::homePath());
+// The chooser only picks folders that exist: a new one is typed after it in the box.
+void frmBienvenida::cmdExaminar_Click() {
+    const QString carpeta = DialogoArchivo::carpeta(this, QStringLiteral("Carpeta para sus datos"),
+                                                    carpetaEscrita(ui->txtCarpeta->text()));
     if (carpeta.isEmpty()) return;
+    ui->txtCarpeta->setText(QDir::toNativeSeparators(carpeta));
+    ui->txtCarpeta->setFocus();
+}
+
+void frmBienvenida::cmdCrear_Click() {
+    const DatosEmpresa empresa{ui->txtEmpresa->text(), ui->txtNif->text(), ui->txtDireccion->text(),
+                               ui->txtPoblacion->text(),
+                               static_cast<TipoEmisor>(ui->cmbTipEmi->currentIndex())};
     CursorEspera espera(this);
-    quedarseCon(crearMisDatos(carpeta, ui->txtAno->text().trimmed()));
+    quedarseCon(crearMisDatos(carpetaEscrita(QDir::fromNativeSeparators(ui->txtCarpeta->text())),
+                              ui->txtAno->text().trimmed(), empresa));
 }
 
 void frmBienvenida::cmdAbrir_Click() {

@@ -10,8 +10,8 @@ class frmBienvenida;
 struct DatosElegidos;
 
 /**
- * The first start, when no ruta.ini exists anywhere: the user creates a data folder, opens an
- * existing one or tries a demo; the choice is kept in ruta.ini and ano.ini of the user's folder.
+ * The first start, when no ruta.ini exists anywhere: the user creates a data folder (typing a
+ * new one, with the company data every document prints), opens an existing one or tries a demo; the choice is kept in ruta.ini and ano.ini of the user's folder.
  */
 class frmBienvenida : public Ventana {
     Q_OBJECT
@@ -21,6 +21,7 @@ public:
     ~frmBienvenida() override;
 
 private:
+    void cmdExaminar_Click();
     void cmdCrear_Click();
     void cmdAbrir_Click();
     void cmdDemo_Click();

@@ -394,13 +394,17 @@ void insertarDocumentos(const TamanoDemo& tamano, int ano) {
     const QDate hoy = Hoy();
     if (tamano.documentos == 0) {
         // A rent document per let property and month; water and community every quarter.
-        // December is left to be issued with "Emitir el mes".
+        // December is left to be issued with "Emitir el mes". Whatever the day the demo is
+        // made, October and November keep some documents unpaid: there is something to remit,
+        // mark paid and chase.
         for (int mes = 1; mes <= 11; ++mes)
             for (int inm = 1; inm <= tamano.inmuebles; ++inm) {
                 if (inm % 7 == 0 || inm > tamano.inquilinos) continue;
                 const QDate fecha(ano, mes, 1 + inm % 5);
                 const int lineas = mes % 3 == 0 ? 3 : 1;
-                documentos.insertar(inm, inm, fecha, lineas, fecha < hoy.addMonths(-1));
+                const bool pendiente = (mes == 11 && inm % 3 != 0) || (mes == 10 && inm % 3 == 1);
+                documentos.insertar(inm, inm, fecha, lineas,
+                                    fecha < hoy.addMonths(-1) && !pendiente);
             }
         return;
     }

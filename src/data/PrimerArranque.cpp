@@ -1,6 +1,10 @@
 #include "data/PrimerArranque.h"
 
+#include "data/Anos.h"
+#include "data/BaseDatos.h"
+#include "data/Consulta.h"
 #include "data/Demo.h"
+#include "data/Identificadores.h"
 
 #include <QCollator>
 #include <QDir>
@@ -29,12 +33,68 @@ QString sinCarpeta() {
     return QStringLiteral("Elija una carpeta.");
 }
 
+// The first row of tblTitulos, in the order camposTitulos() gives.
+QString guardarEmpresa(const QString& carpeta, const QString& ano, const DatosEmpresa& empresa) {
+    if (const QString error = abrirBaseDatos(rutaBaseDatos(carpeta, ano)); !error.isEmpty())
+        return error;
+    QStringList valores(camposTitulos().size());
+    valores[0] = empresa.nombre.trimmed();
+    valores[1] = compactarIdentificador(empresa.nif);
+    valores[3] = empresa.direccion.trimmed();
+    valores[4] = empresa.poblacion.trimmed();
+    QString error;
+    try {
+        guardarTitulos(valores);
+        guardarTipoEmisor(empresa.tipo);
+    } catch (const ErrorBD& e) {
+        error = e.texto();
+    }
+    cerrarBaseDatos();
+    return error;
+}
+
 } // namespace
 
-DatosElegidos crearMisDatos(const QString& carpeta, const QString& ano) {
-    if (carpeta.isEmpty()) return {{}, {}, sinCarpeta()};
+QString motivoDatosEmpresa(const DatosEmpresa& empresa) {
+    if (empresa.nombre.trimmed().isEmpty())
+        return QStringLiteral("Escriba su nombre y apellidos o la razón social de la empresa: "
+                              "se imprime en cada recibo y factura.");
+    if (empresa.nif.trimmed().isEmpty())
+        return QStringLiteral("Escriba el N.I.F. con el que emite los recibos y facturas.");
+    if (const QString motivo = motivoNif(empresa.nif); !motivo.isEmpty())
+        return QStringLiteral("N.I.F.: %1").arg(motivo);
+    if (empresa.direccion.trimmed().isEmpty() || empresa.poblacion.trimmed().isEmpty())
+        return QStringLiteral("Escriba la dirección y la población: las facturas deben llevar "
+                              "el domicilio de quien las emite.");
+    return {};
+}
+
+QString carpetaEscrita(const QString& texto) {
+    QString carpeta = texto.trimmed();
+    if (carpeta.isEmpty()) return {};
+    if (carpeta == u'~' || carpeta.startsWith(QStringLiteral("~/")))
+        carpeta = QDir::homePath() + carpeta.mid(1);
+    return QDir::cleanPath(QDir(QDir::homePath()).absoluteFilePath(carpeta));
+}
+
+DatosElegidos crearMisDatos(const QString& carpeta, const QString& ano,
+                            const DatosEmpresa& empresa) {
+    if (carpeta.isEmpty())
+        return {{}, {}, QStringLiteral("Escriba la carpeta donde guardar sus datos.")};
     if (const QString error = anoNoValido(ano); !error.isEmpty()) return {{}, {}, error};
-    return {carpeta, ano, crearAno(carpeta, ano)};
+    if (const QString error = motivoDatosEmpresa(empresa); !error.isEmpty()) return {{}, {}, error};
+    if (QFileInfo(carpeta).exists() && !QFileInfo(carpeta).isDir())
+        return {{},
+                {},
+                QStringLiteral("%1 es un archivo, no una carpeta.")
+                    .arg(QDir::toNativeSeparators(carpeta))};
+    const bool anoNuevo = !QFileInfo::exists(carpeta + u'/' + ano);
+    QString error = crearAno(carpeta, ano);
+    if (error.isEmpty()) error = guardarEmpresa(carpeta, ano, empresa);
+    // A year left half made would be refused as existing at the next try.
+    if (!error.isEmpty() && anoNuevo && tieneAno(carpeta + u'/' + ano))
+        QDir(carpeta + u'/' + ano).removeRecursively();
+    return {carpeta, ano, error};
 }
 
 DatosElegidos abrirDatosExistentes(const QString& carpeta) {

@@ -8,11 +8,14 @@
 #include "data/Anos.h"
 #include "data/BaseDatos.h"
 #include "data/Consulta.h"
+#include "data/Identificadores.h"
 #include "data/Migraciones.h"
+#include "data/PrimerArranque.h"
 #include "support/Ayudas.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
 #include "ui/Ventana.h"
+#include "utilities/frmConfiguracion.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -74,6 +77,15 @@ QString resumen(const QString& ruta) {
     return u"v%1 %2 %3"_s.arg(version.value(0), cuentas.join(u','),
                               columnas.contains(u"Dir"_s) ? u"con dirección"_s
                                                           : u"sin dirección"_s);
+}
+
+/** The first column of every row a query on the shared connection gives. */
+QStringList sobreConexion(const QString& sql) {
+    QStringList filas;
+    QSqlQuery q = ejecutar(sql);
+    while (q.next())
+        filas << q.value(0).toString();
+    return filas;
 }
 
 /** An empty year of the test's data folder; returns its file. */
@@ -536,6 +548,82 @@ private slots:
                  QStringList{u"torvane"_s});
     }
 
+    void misDatosDejanUnAnoListo_data() {
+        QTest::addColumn<QString>("carpeta"); // under the test's home
+        QTest::addColumn<QString>("nif");
+        QTest::addColumn<QString>("direccion");
+        QTest::addColumn<int>("tipo");
+        QTest::addColumn<QString>("mensaje"); // empty: the year is made
+        fila("persona, carpeta nueva", u"Alquileres"_s, u"12345678z"_s, u"Rúa Nova, 3"_s, 0,
+             QString());
+        fila("sociedad, ruta con ~", u"~/datos/Torvane"_s, u"B-15000003"_s, u"Praza Maior 1"_s, 1,
+             QString());
+        fila("N.I.F. erróneo", u"Alquileres"_s, u"12345678A"_s, u"Rúa Nova, 3"_s, 0, u"N.I.F.:"_s);
+        fila("sin dirección", u"Alquileres"_s, u"12345678Z"_s, QString(), 0,
+             u"Escriba la dirección"_s);
+        fila("la carpeta es un archivo", u"nota.txt"_s, u"12345678Z"_s, u"Rúa Nova, 3"_s, 0,
+             u"es un archivo"_s);
+    }
+
+    // What «Crear mis datos» leaves: a private folder and a year with its series, concepts and
+    // company, which «Configuración» keeps as they are when it is closed with «Salir».
+    void misDatosDejanUnAnoListo() {
+        QFETCH(QString, carpeta);
+        QFETCH(QString, nif);
+        QFETCH(QString, direccion);
+        QFETCH(int, tipo);
+        QFETCH(QString, mensaje);
+        Entorno e;
+        cerrarBaseDatos();
+        const QString casa = e.raiz() + u"/casa"_s;
+        QDir().mkpath(casa);
+        guardarEn(casa + u"/nota.txt"_s, "notas");
+        qputenv("HOME", QFile::encodeName(casa));
+        const QString ruta = carpetaEscrita(carpeta);
+        QVERIFY(ruta.startsWith(casa + u'/'));
+        const DatosEmpresa empresa{u"Rosa Pérez"_s, nif, direccion, u"27001 Lugo"_s,
+                                   static_cast<TipoEmisor>(tipo)};
+        const DatosElegidos datos = crearMisDatos(ruta, u"2025"_s, empresa);
+        QVERIFY2(datos.error.contains(mensaje), qPrintable(datos.error));
+        if (!mensaje.isEmpty()) {
+            QVERIFY(!QFileInfo::exists(rutaBaseDatos(ruta, u"2025"_s)));
+            QVERIFY(!QFileInfo::exists(casa + u"/Alquileres"_s));
+            return;
+        }
+        QCOMPARE(datos.error, QString());
+        for (const QString& nueva : {ruta, ruta + u"/2025"_s})
+            QCOMPARE(QFile::permissions(nueva) & (kDeOtros | QFile::ReadGroup | QFile::ExeGroup),
+                     QFile::Permissions());
+        QCOMPARE(abrirBaseDatos(rutaBaseDatos(ruta, u"2025"_s)), QString());
+        const auto series = [] {
+            return sobreConexion(u"SELECT Cod || ' ' || Des || ' ' || Factura FROM tblSeriesF"
+                                 u" ORDER BY Id"_s);
+        };
+        QCOMPARE(series(), QStringList({u"A Recibos 0"_s, u"B Facturas 1"_s}));
+        QCOMPARE(Entorno::contar(u"tblCobrosConceptos"_s), 5);
+        QCOMPARE(sobreConexion(u"SELECT Empresa || '|' || CIF || '|' || Enderezo || '|' ||"
+                               u" Poboacion || '|' || TipEmi FROM tblTitulos"_s),
+                 QStringList{u"Rosa Pérez|%1|%2|27001 Lugo|%3"_s.arg(
+                     compactarIdentificador(nif), direccion, QString::number(tipo))});
+        frmConfiguracion configuracion;
+        configuracion.show();
+        QCOMPARE(caja(&configuracion, "txtDatos_0")->text(), u"Rosa Pérez"_s);
+        hijo<QPushButton>(&configuracion, "cmdPechar")->click();
+        QVERIFY(!configuracion.isVisible());
+        QCOMPARE(series(), QStringList({u"A Recibos 0"_s, u"B Facturas 1"_s}));
+        QCOMPARE(Mensaje::textos(), QStringList());
+    }
+
+    // The demo keeps its last months partly unpaid, whatever the year and the day it is made.
+    void laDemoTienePendientes() {
+        Entorno e;
+        cerrarBaseDatos();
+        QCOMPARE(probarDemo(e.raiz() + u"/demo"_s, u"2020"_s).error, QString());
+        QCOMPARE(abrirBaseDatos(rutaBaseDatos(e.raiz() + u"/demo"_s, u"2020"_s)), QString());
+        QVERIFY(Entorno::contar(u"tblCobros"_s, u"Pag = 0 AND Fec >= '2020-11-01'"_s) >= 4);
+        QVERIFY(Entorno::contar(u"tblCobros"_s, u"Pag = 0 AND Fec < '2020-10-01'"_s) == 0);
+    }
+
     void cadaEleccion_data() {
         QTest::addColumn<QByteArray>("boton");
         QTest::addColumn<QString>("elegida");
@@ -551,7 +639,7 @@ private slots:
         eleccion("abrir la carpeta de un año", "cmdAbrir", u"Viejos/2023"_s, {}, {}, u"Viejos"_s,
                  u"2023"_s);
         eleccion("demostración", "cmdDemo", {}, {}, {}, u"casa/TorvaneDemo"_s, u"2024"_s, 1);
-        eleccion("cancelada", "cmdCrear", {}, u"2025"_s, {});
+        eleccion("sin carpeta", "cmdCrear", {}, u"2025"_s, u"Escriba la carpeta"_s);
         eleccion("sin año", "cmdCrear", u"Nuevos"_s, {}, u"Escriba el año de trabajo"_s);
         eleccion("año con barra", "cmdCrear", u"Nuevos"_s, u"../x"_s, u"no puede ser"_s);
         eleccion("el año ya existe", "cmdCrear", u"Viejos"_s, u"2024"_s, u"no se sobrescribe"_s);
@@ -580,6 +668,16 @@ private slots:
         auto* txtAno = ventana.findChild<QLineEdit*>(u"txtAno"_s);
         txtAno->clear();
         teclear(txtAno, ano);
+        // A new folder is typed; the chooser only serves to open existing data.
+        if (boton == "cmdCrear") {
+            ventana.findChild<QLineEdit*>(u"txtCarpeta"_s)
+                ->setText(elegida.isEmpty() ? QString() : raiz + elegida);
+            for (const auto& [nombre, texto] : {std::pair{"txtEmpresa", u"Rosa Perez"_s},
+                                                {"txtNif", u"12345678Z"_s},
+                                                {"txtDireccion", u"Rua Nova, 3"_s},
+                                                {"txtPoblacion", u"27001 Lugo"_s}})
+                escribir(caja(&ventana, nombre), texto);
+        }
         DialogoArchivo::fijarSiguiente(elegida.isEmpty() ? QString() : raiz + elegida);
         QTest::mouseClick(ventana.findChild<QPushButton*>(QString::fromLatin1(boton)),
                           Qt::LeftButton);
