@@ -32,11 +32,13 @@ void EditorEnRejilla::montar(Tabla tabla, const QList<Caja>& cajas) {
     cmdBorrar_ = boton("cmdBorrar");
     cmdAceptar_ = boton("cmdAceptar");
     cmdCancelar_ = boton("cmdCancelar");
+    cmdSalir_ = boton("cmdSalir");
     connect(cmdNovo_, &QPushButton::clicked, this, &EditorEnRejilla::Novo);
     connect(cmdEditar_, &QPushButton::clicked, this, &EditorEnRejilla::Editar);
     connect(cmdBorrar_, &QPushButton::clicked, this, &EditorEnRejilla::Borrar);
     connect(cmdAceptar_, &QPushButton::clicked, this, &EditorEnRejilla::Aceptar);
     connect(cmdCancelar_, &QPushButton::clicked, this, &EditorEnRejilla::Cancelar);
+    connect(cmdSalir_, &QPushButton::clicked, this, &EditorEnRejilla::reject);
     connect(mshDatos_, &Rejilla::elegida, this, &EditorEnRejilla::Editar);
 
     // The boxes follow their cells wherever the grid moves them.
@@ -77,8 +79,9 @@ void EditorEnRejilla::resizeEvent(QResizeEvent* evento) {
 }
 
 void EditorEnRejilla::keyPressEvent(QKeyEvent* evento) {
-    if (evento->key() == Qt::Key_Escape) {
-        Cancelar();
+    // Escape leaves the row being typed first, and the window only from the list.
+    if (evento->key() == Qt::Key_Escape && Modo != 2) {
+        dejarFila();
         evento->accept();
         return;
     }
@@ -86,8 +89,30 @@ void EditorEnRejilla::keyPressEvent(QKeyEvent* evento) {
 }
 
 void EditorEnRejilla::reject() {
+    if (dejarFila()) Ventana::reject();
+}
+
+QStringList EditorEnRejilla::valoresCajas() const {
+    QStringList valores;
+    for (const Caja& caja : cajas_) {
+        if (auto* linea = qobject_cast<QLineEdit*>(caja.control))
+            valores << linea->text();
+        else if (auto* marca = qobject_cast<QCheckBox*>(caja.control))
+            valores << QString::number(marca->isChecked());
+    }
+    return valores;
+}
+
+// A row untouched since Novo or Editar goes without a question.
+bool EditorEnRejilla::dejarFila() {
+    if (Modo == 2) return true;
+    if (valoresCajas() != valoresAlEmpezar_ && !Mensaje::resolverCambios(this, [this] {
+            Aceptar();
+            return Modo == 2;
+        }))
+        return false;
     Cancelar();
-    Ventana::reject();
+    return true;
 }
 
 bool EditorEnRejilla::eventFilter(QObject* objeto, QEvent* evento) {
@@ -115,7 +140,8 @@ void EditorEnRejilla::Redimensionar() {
     const int arriba = twips(800);
     mshDatos_->setGeometry(margen, arriba, qMax(0, width() - twips(400)),
                            qMax(0, height() - cmdBorrar_->height() - arriba));
-    lblInfo_->resize(qMax(0, width() - lblInfo_->x() - margen), lblInfo_->height());
+    cmdSalir_->move(width() - cmdSalir_->width() - margen, cmdNovo_->y());
+    lblInfo_->resize(qMax(0, cmdSalir_->x() - lblInfo_->x() - margen), lblInfo_->height());
 }
 
 void EditorEnRejilla::EstablecerEstado(bool Navegar) {
@@ -186,6 +212,7 @@ void EditorEnRejilla::Novo() {
     mshDatos_->scrollTo(mshDatos_->modelo()->index(filaEditada_ - 1, 1));
     EstablecerEstado(false);
     llenarCajas(0);
+    valoresAlEmpezar_ = valoresCajas();
     ColocarCajas();
     cajas_.first().control->setFocus(Qt::OtherFocusReason);
 }
@@ -199,6 +226,7 @@ void EditorEnRejilla::Editar() {
     EstablecerEstado(false);
     ColocarCajas();
     llenarCajas(fila);
+    valoresAlEmpezar_ = valoresCajas();
     cajas_.first().control->setFocus(Qt::OtherFocusReason);
 }
 

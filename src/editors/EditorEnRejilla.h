@@ -23,7 +23,10 @@ class EditorEnRejilla : public Ventana {
 public:
     explicit EditorEnRejilla(QWidget* padre = nullptr);
 
-    /** The close box: a pending entry or edit is dropped and the window closes. */
+    /**
+     * The close box, Alt+F4, Escape while browsing and «Salir»: a row being typed is saved or
+     * dropped as the user says (or nothing closes), then the window closes.
+     */
     void reject() override;
 
 protected:
@@ -86,6 +89,8 @@ private:
     void Cancelar();
     void Borrar();
     void comprobarNumero(QLineEdit* caja);
+    QStringList valoresCajas() const;
+    bool dejarFila();
 
     Tabla tabla_;
     QList<Caja> cajas_;
@@ -96,6 +101,8 @@ private:
     QPushButton* cmdBorrar_ = nullptr;
     QPushButton* cmdAceptar_ = nullptr;
     QPushButton* cmdCancelar_ = nullptr;
+    QPushButton* cmdSalir_ = nullptr;
+    QStringList valoresAlEmpezar_;
     QList<Columna> columnasAntesDeNovo_;
     int filaAntesDeNovo_ = 0;
     int filaEditada_ = 0;

@@ -21,6 +21,8 @@ frmSeriesF::frmSeriesF(QWidget* padre)
     , ui(std::make_unique<Ui::frmSeriesF>()) {
     ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowMinMaxButtonsHint);
+    // Its controls sit where the form puts them: a larger window is only empty space.
+    setFixedSize(size());
     ui->dtgDetalles->modelo()->fijarColumnasFijas(0);
     ui->dtgDetalles->modelo()->fijarBandas(false);
     for (QLineEdit* caja : {ui->txtDetalle_0, ui->txtDetalle_1, ui->txtDetalle_2})
@@ -37,6 +39,7 @@ frmSeriesF::frmSeriesF(QWidget* padre)
     connect(ui->cmdAceptarP, &QToolButton::clicked, this, &frmSeriesF::Aceptar);
     connect(ui->cmdCancelarP, &QToolButton::clicked, this, &frmSeriesF::Cancelar);
     connect(ui->dtgDetalles, &Rejilla::elegida, this, &frmSeriesF::Editar);
+    connect(ui->cmdSalir, &QToolButton::clicked, this, &frmSeriesF::reject);
 }
 
 frmSeriesF::~frmSeriesF() = default;
@@ -47,11 +50,28 @@ void frmSeriesF::alActivar() {
 }
 
 void frmSeriesF::keyPressEvent(QKeyEvent* evento) {
-    if (evento->key() == Qt::Key_Escape) {
+    if (evento->key() == Qt::Key_Escape && (estado_ == 2 || estado_ == 3)) {
+        dejarSerie();
         evento->accept();
         return;
     }
     Ventana::keyPressEvent(evento);
+}
+
+void frmSeriesF::reject() {
+    if (dejarSerie()) Ventana::reject();
+}
+
+bool frmSeriesF::dejarSerie() {
+    if (estado_ != 2 && estado_ != 3) return true;
+    const QStringList ahora{ui->txtDetalle_1->text(), ui->txtDetalle_2->text()};
+    if (ahora != alEmpezar_ && !Mensaje::resolverCambios(this, [this] {
+            Aceptar();
+            return estado_ != 2 && estado_ != 3;
+        }))
+        return false;
+    Cancelar();
+    return true;
 }
 
 void frmSeriesF::EstablecerEstado(int estado) {
@@ -112,6 +132,7 @@ void frmSeriesF::Nueva() {
     ui->txtDetalle_0->clear();
     ui->txtDetalle_1->clear();
     ui->txtDetalle_2->clear();
+    alEmpezar_ = {QString(), QString()};
     ui->txtDetalle_1->setFocus(Qt::OtherFocusReason);
 }
 
@@ -127,6 +148,7 @@ void frmSeriesF::Editar() {
     ui->txtDetalle_0->setText(ui->dtgDetalles->texto(fila, 0));
     ui->txtDetalle_1->setText(ui->dtgDetalles->texto(fila, kColumnaCodigo));
     ui->txtDetalle_2->setText(ui->dtgDetalles->texto(fila, 2));
+    alEmpezar_ = {ui->txtDetalle_1->text(), ui->txtDetalle_2->text()};
     ColorEdicion();
     ui->txtDetalle_1->setFocus(Qt::OtherFocusReason);
 }

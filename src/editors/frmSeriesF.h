@@ -23,8 +23,15 @@ public:
 
 protected:
     void alActivar() override;
-    /** Escape does nothing here: only the buttons end an edit. */
+    /** Escape leaves the series being typed, or the window while browsing. */
     void keyPressEvent(QKeyEvent* evento) override;
+
+public:
+    /** The close box, Alt+F4 and «Salir»: a series being typed is saved or dropped as asked. */
+    void reject() override;
+
+private:
+    bool dejarSerie();
 
 private:
     void EstablecerEstado(int estado);
@@ -42,4 +49,5 @@ private:
     std::unique_ptr<Ui::frmSeriesF> ui;
     int estado_ = 0;
     int estadoAnterior_ = 0;
+    QStringList alEmpezar_;
 };

@@ -12,38 +12,41 @@ namespace {
 
 struct EstadoPrueba {
     bool activo = false;
-    QQueue<bool> respuestas;
+    QQueue<Respuesta> respuestas;
     QList<Registro> historial;
 };
 
-EstadoPrueba& prueba()
-{
+EstadoPrueba& prueba() {
     static EstadoPrueba estado;
     return estado;
 }
 
-QMessageBox::Icon iconoQt(Icono icono)
-{
+QMessageBox::Icon iconoQt(Icono icono) {
     switch (icono) {
-    case Icono::Informacion: return QMessageBox::Information;
-    case Icono::Exclamacion: return QMessageBox::Warning;
-    case Icono::Critico: return QMessageBox::Critical;
-    case Icono::Pregunta: return QMessageBox::Question;
-    case Icono::Ninguno: break;
+    case Icono::Informacion:
+        return QMessageBox::Information;
+    case Icono::Exclamacion:
+        return QMessageBox::Warning;
+    case Icono::Critico:
+        return QMessageBox::Critical;
+    case Icono::Pregunta:
+        return QMessageBox::Question;
+    case Icono::Ninguno:
+        break;
     }
     return QMessageBox::NoIcon;
 }
 
-bool grabar(const QString& texto, const QString& titulo, Icono icono, bool noPorDefecto) {
+Respuesta grabar(const QString& texto, const QString& titulo, Icono icono, bool noPorDefecto) {
     auto& estado = prueba();
     estado.historial.append({texto, titulo, icono, noPorDefecto});
-    return estado.respuestas.isEmpty() ? true : estado.respuestas.dequeue();
+    return estado.respuestas.isEmpty() ? Respuesta::Si : estado.respuestas.dequeue();
 }
 
-// Shows one box with the given buttons; returns true when the first one is pressed.
-bool mostrar(QWidget* padre, const QString& texto, Icono icono, const QString& titulo,
-             QMessageBox::StandardButton si, QMessageBox::StandardButton no, bool noPorDefecto)
-{
+// Shows one box with the given buttons (the first is Sí, the second No, a third Cancelar).
+Respuesta mostrar(QWidget* padre, const QString& texto, Icono icono, const QString& titulo,
+                  QMessageBox::StandardButton si, QMessageBox::StandardButton no, bool noPorDefecto,
+                  QMessageBox::StandardButton cancelar = QMessageBox::NoButton) {
     if (prueba().activo)
         return grabar(texto, titulo, icono, noPorDefecto && no != QMessageBox::NoButton);
     QMessageBox caja(iconoQt(icono), titulo, texto, QMessageBox::NoButton, padre);
@@ -53,56 +56,81 @@ bool mostrar(QWidget* padre, const QString& texto, Icono icono, const QString& t
         {QMessageBox::Yes, QStringLiteral("&Sí")},
         {QMessageBox::No, QStringLiteral("&No")}};
     caja.addButton(si)->setText(nombres.value(si));
-    if (no != QMessageBox::NoButton)
-        caja.addButton(no)->setText(nombres.value(no));
+    if (no != QMessageBox::NoButton) caja.addButton(no)->setText(nombres.value(no));
+    if (cancelar != QMessageBox::NoButton) {
+        caja.addButton(cancelar)->setText(nombres.value(cancelar));
+        caja.setEscapeButton(cancelar);
+    }
     caja.setDefaultButton(noPorDefecto && no != QMessageBox::NoButton ? no : si);
     // A box raised under a wait cursor must still show the normal pointer.
     const bool cursorCambiado = QApplication::overrideCursor() != nullptr;
-    if (cursorCambiado)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const bool respuesta = caja.exec() == si;
-    if (cursorCambiado)
-        QApplication::restoreOverrideCursor();
-    return respuesta;
+    if (cursorCambiado) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int pulsado = caja.exec();
+    if (cursorCambiado) QApplication::restoreOverrideCursor();
+    if (pulsado == si) return Respuesta::Si;
+    return cancelar != QMessageBox::NoButton && pulsado == cancelar ? Respuesta::Cancelar
+                                                                    : Respuesta::No;
 }
 
 } // namespace
 
-void informar(QWidget* padre, const QString& texto, Icono icono, const QString& titulo)
-{
+void informar(QWidget* padre, const QString& texto, Icono icono, const QString& titulo) {
     mostrar(padre, texto, icono, titulo, QMessageBox::Ok, QMessageBox::NoButton, false);
 }
 
-void critico(QWidget* padre, const QString& texto, const QString& titulo)
-{
+void critico(QWidget* padre, const QString& texto, const QString& titulo) {
     informar(padre, texto, Icono::Critico, titulo);
 }
 
 bool preguntar(QWidget* padre, const QString& texto, Icono icono, const QString& titulo,
-               bool noPorDefecto)
-{
-    return mostrar(padre, texto, icono, titulo, QMessageBox::Yes, QMessageBox::No, noPorDefecto);
+               bool noPorDefecto) {
+    return mostrar(padre, texto, icono, titulo, QMessageBox::Yes, QMessageBox::No, noPorDefecto) ==
+           Respuesta::Si;
 }
 
-bool aceptarCancelar(QWidget* padre, const QString& texto, Icono icono, const QString& titulo)
-{
-    return mostrar(padre, texto, icono, titulo, QMessageBox::Ok, QMessageBox::Cancel, false);
+Respuesta preguntarGuardar(QWidget* padre, const QString& texto) {
+    return mostrar(padre, texto, Icono::Pregunta, kTitulo, QMessageBox::Yes, QMessageBox::No, false,
+                   QMessageBox::Cancel);
 }
 
-void modoPrueba(bool activo) { prueba().activo = activo; }
-void responderSiguiente(bool respuesta) { prueba().respuestas.enqueue(respuesta); }
-QList<Registro> historial() { return prueba().historial; }
+bool resolverCambios(QWidget* padre, const std::function<bool()>& guardar) {
+    switch (preguntarGuardar(padre)) {
+    case Respuesta::Si:
+        return guardar();
+    case Respuesta::No:
+        return true;
+    case Respuesta::Cancelar:
+        break;
+    }
+    return false;
+}
 
-QStringList textos()
-{
+bool aceptarCancelar(QWidget* padre, const QString& texto, Icono icono, const QString& titulo) {
+    return mostrar(padre, texto, icono, titulo, QMessageBox::Ok, QMessageBox::Cancel, false) ==
+           Respuesta::Si;
+}
+
+void modoPrueba(bool activo) {
+    prueba().activo = activo;
+}
+void responderSiguiente(bool respuesta) {
+    prueba().respuestas.enqueue(respuesta ? Respuesta::Si : Respuesta::No);
+}
+void responderSiguiente(Respuesta respuesta) {
+    prueba().respuestas.enqueue(respuesta);
+}
+QList<Registro> historial() {
+    return prueba().historial;
+}
+
+QStringList textos() {
     QStringList lista;
     for (const Registro& r : prueba().historial)
         lista << r.texto;
     return lista;
 }
 
-void limpiarHistorial()
-{
+void limpiarHistorial() {
     prueba().historial.clear();
     prueba().respuestas.clear();
 }

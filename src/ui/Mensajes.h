@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 /**
@@ -27,6 +29,22 @@ bool preguntar(QWidget* padre, const QString& texto, Icono icono = Icono::Inform
 bool aceptarCancelar(QWidget* padre, const QString& texto, Icono icono = Icono::Informacion,
                      const QString& titulo = kTitulo);
 
+enum class Respuesta { Si, No, Cancelar };
+
+/**
+ * "¿Guardar los cambios?" with "&Sí", "&No" and "Cancelar" (Esc): save, throw away, or go back to
+ * the window.
+ */
+Respuesta preguntarGuardar(QWidget* padre,
+                           const QString& texto = QStringLiteral("¿Guardar los cambios?"));
+
+/**
+ * Leaving a window or a row with unsaved changes: asks preguntarGuardar(); Sí runs guardar.
+ * True when the caller may go on and throw away what is left (saved, or the user said No); false
+ * when the user chose Cancelar or guardar refused (it has told why).
+ */
+bool resolverCambios(QWidget* padre, const std::function<bool()>& guardar);
+
 struct Registro {
     QString texto;
     QString titulo;
@@ -36,6 +54,7 @@ struct Registro {
 
 void modoPrueba(bool activo);
 void responderSiguiente(bool respuesta);
+void responderSiguiente(Respuesta respuesta);
 QList<Registro> historial();
 /** Texts of the recorded boxes, oldest first. */
 QStringList textos();

@@ -84,7 +84,31 @@ void frmConfiguracion::CargarDatos() {
     ui->cmbTipEmi->setCurrentIndex(static_cast<int>(leerTipoEmisor()));
     CargarImpresoras();
     CargarVerifactu();
+    cargado_ = estado();
     ui->txtDatos_0->setFocus();
+}
+
+// Everything «Salir» would write, as shown.
+QStringList frmConfiguracion::estado() const {
+    QStringList valores;
+    for (int i = 0; i < txtDatos.size(); ++i)
+        valores << textoDe(i);
+    valores << QString::number(ui->cmbTipEmi->currentIndex())
+            << ui->cmbImpresora_0->currentData().toString()
+            << QString::number(ui->chkVerifactu->isChecked()) << ui->txtSerieRect->text()
+            << QString::number(ui->chkPruebas->isChecked());
+    for (int i = 0; i < ui->lstSeriesFactura->count(); ++i)
+        valores << QString::number(ui->lstSeriesFactura->item(i)->checkState());
+    return valores;
+}
+
+void frmConfiguracion::reject() {
+    if (estado() != cargado_ && !Mensaje::resolverCambios(this, [this] {
+            cmdPechar_Click();
+            return !isVisible();
+        }))
+        return;
+    if (isVisible()) Ventana::reject();
 }
 
 void frmConfiguracion::CargarImpresoras() {

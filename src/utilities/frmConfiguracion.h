@@ -12,7 +12,7 @@ class frmConfiguracion;
 /**
  * The company data (the one tblTitulos row), the printer for reports kept in imp.ini, the
  * verifiable invoicing mode and its series, and the way to the VAT types and series editors. Only
- * "&Salir" writes; closing otherwise keeps nothing.
+ * "&Salir" writes; Escape or the close box with something changed asks whether to save it.
  */
 class frmConfiguracion : public Ventana {
     Q_OBJECT
@@ -20,6 +20,8 @@ class frmConfiguracion : public Ventana {
 public:
     explicit frmConfiguracion(QWidget* padre = nullptr);
     ~frmConfiguracion() override;
+
+    void reject() override;
 
 protected:
     void alActivar() override;
@@ -36,9 +38,11 @@ private:
     void fijarTexto(int indice, const QString& texto);
     void CargarVerifactu();
     bool GuardarVerifactu();
+    QStringList estado() const;
 
     std::unique_ptr<Ui::frmConfiguracion> ui;
     /** txtDatos_0 … txtDatos_13 in index order (Qt has no control arrays). */
     QList<QWidget*> txtDatos;
     QList<QWidget*> ordenEnter;
+    QStringList cargado_;
 };

@@ -10,6 +10,7 @@
 #include "registers/frmInquilinos.h"
 #include "support/Ayudas.h"
 #include "ui/Mensajes.h"
+#include "utilities/frmConfiguracion.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -121,12 +122,127 @@ struct Serie {
     bool enabled(const QString& nombre) { return boton(nombre)->isEnabled(); }
 };
 
+/** An editor window, how a row (or a field) is typed in it and how it shows once saved. */
+struct Editor {
+    std::function<std::unique_ptr<QDialog>(Entorno&)> crear;
+    std::function<void(QDialog*)> escribirFila;
+    const char* tabla;
+    const char* guardada;
+    const char* salir = "cmdSalir";
+};
+
+template <class T> std::unique_ptr<QDialog> deInquilino(Entorno& e) {
+    auto w = std::make_unique<T>();
+    w->IdInq = e.inquilino(u"Ana"_s);
+    return w;
+}
+
+void nuevaFila(QDialog* w, const char* boton, const QStringList& cajas, const QStringList& textos) {
+    hijo<QAbstractButton>(w, boton)->click();
+    for (int i = 0; i < cajas.size(); ++i)
+        escribir(caja(w, cajas[i]), textos[i]);
+}
+
+const QHash<QByteArray, Editor>& editores() {
+    static const QHash<QByteArray, Editor> lista{
+        {"conceptos",
+         {[](Entorno&) { return std::make_unique<frmCobrosConceptos>(); },
+          [](QDialog* w) { nuevaFila(w, "cmdNovo", {u"txtDes"_s}, {u"Luz"_s}); },
+          "tblCobrosConceptos", "Des = 'Luz'"}},
+        {"tipos de IVA",
+         {[](Entorno&) { return std::make_unique<frmIvas>(); },
+          [](QDialog* w) {
+              nuevaFila(w, "cmdNovo", {u"txtTipo"_s, u"txtPorIva"_s}, {u"9"_s, u"10"_s});
+          },
+          "tblIva", "TIV = 9"}},
+        {"familiares",
+         {&deInquilino<frmInquilinosFamiliares>,
+          [](QDialog* w) {
+              nuevaFila(w, "cmdNovo", {u"txtNom"_s, u"txtDNI"_s}, {u"Iria"_s, u"12345678Z"_s});
+          },
+          "tblInquilinosFamiliares", "Nom = 'Iria'"}},
+        {"cuentas",
+         {&deInquilino<frmInquilinosCuentas>,
+          [](QDialog* w) {
+              nuevaFila(w, "cmdNovo", {u"txtIBAN"_s}, {u"ES9121000418450200051332"_s});
+          },
+          "tblInquilinosCuentas", "IBAN = 'ES9121000418450200051332'"}},
+        {"series",
+         {[](Entorno&) { return std::make_unique<frmSeriesF>(); },
+          [](QDialog* w) {
+              nuevaFila(w, "cmdNovaP", {u"txtDetalle_1"_s, u"txtDetalle_2"_s}, {u"C"_s, u"Otra"_s});
+          },
+          "tblSeriesF", "Cod = 'C'"}},
+        {"configuración",
+         {[](Entorno&) { return std::make_unique<frmConfiguracion>(); },
+          [](QDialog* w) { escribir(caja(w, "txtDatos_0"), u"Nueva"_s); }, "tblTitulos",
+          "Empresa = 'Nueva'", "cmdPechar"}},
+    };
+    return lista;
+}
+
 } // namespace
 
 class TestEditores : public QObject {
     Q_OBJECT
 
 private slots:
+    void salirSinPerderLoEscrito_data() {
+        QTest::addColumn<QByteArray>("editor");
+        QTest::addColumn<QByteArray>("como");
+        QTest::addColumn<int>("respuesta");
+        QTest::addColumn<bool>("abierta");
+        QTest::addColumn<int>("guardadas");
+        const auto no = int(Mensaje::Respuesta::No);
+        const auto si = int(Mensaje::Respuesta::Si);
+        const auto cancelar = int(Mensaje::Respuesta::Cancelar);
+        for (const QByteArray& editor : editores().keys()) {
+            // Escape leaves a row being typed; the window stays (Configuración has no rows).
+            const bool conFilas = editor != "configuración";
+            fila(editor + " Esc, Cancelar", editor, QByteArray("Esc"), cancelar, true, 0);
+            fila(editor + " Esc, Sí", editor, QByteArray("Esc"), si, conFilas, 1);
+            fila(editor + " Alt+F4, No", editor, QByteArray("cerrar"), no, false, 0);
+            fila(editor + " Alt+F4, Cancelar", editor, QByteArray("cerrar"), cancelar, true, 0);
+            fila(editor + " Salir, Sí", editor, QByteArray("Salir"), si, false, 1);
+        }
+    }
+
+    void salirSinPerderLoEscrito() {
+        QFETCH(QByteArray, editor);
+        QFETCH(QByteArray, como);
+        QFETCH(int, respuesta);
+        QFETCH(bool, abierta);
+        QFETCH(int, guardadas);
+        Entorno e;
+        const Editor& ed = editores()[editor];
+        // With nothing typed, Escape just closes, asking nothing.
+        std::unique_ptr<QDialog> vacia = ed.crear(e);
+        mostrar(vacia.get());
+        QTest::keyClick(vacia.get(), Qt::Key_Escape);
+        QVERIFY(!vacia->isVisible());
+
+        std::unique_ptr<QDialog> w = ed.crear(e);
+        mostrar(w.get());
+        ed.escribirFila(w.get());
+        Mensaje::limpiarHistorial();
+        Mensaje::responderSiguiente(static_cast<Mensaje::Respuesta>(respuesta));
+        if (como == "Esc")
+            QTest::keyClick(w->focusWidget() ? w->focusWidget() : w.get(), Qt::Key_Escape);
+        else if (como == "cerrar")
+            w->close(); // the close box and Alt+F4
+        else
+            hijo<QAbstractButton>(w.get(), ed.salir)->click();
+        // «Salir» of Configuración saves without asking; everything else asks.
+        const bool guarda = como == "Salir" && qstrcmp(ed.salir, "cmdPechar") == 0;
+        QCOMPARE(Mensaje::textos(),
+                 guarda ? QStringList() : QStringList{u"¿Guardar los cambios?"_s});
+        QCOMPARE(w->isVisible(), abierta);
+        QCOMPARE(contar(ed.tabla, ed.guardada), guardadas);
+        // Cancelar goes back to the typing, which is still there.
+        if (respuesta == int(Mensaje::Respuesta::Cancelar))
+            QVERIFY(!w->findChildren<QLineEdit*>().isEmpty() && w->focusWidget() != nullptr);
+    }
+
     void conceptosNuevoImporteYCancelar() {
         Entorno e;
         frmCobrosConceptos w;
@@ -170,7 +286,7 @@ private slots:
         QCOMPARE(conceptos("Id = 2 AND Imp = 0"), 1);
         QCOMPARE(textoDe(&w, "lblInfo"), u"Se encontraron 2 conceptos"_s);
 
-        // Novo and then Escape leaves the grid as it was; Escape while browsing does nothing.
+        // Novo and then Escape leaves the grid as it was; Escape while browsing closes.
         r->fijarFilaActual(2);
         clic(&w, "cmdNovo");
         QCOMPARE(r->numFilas(), 4);
@@ -179,7 +295,7 @@ private slots:
         QCOMPARE(r->filaActual(), 2);
         QVERIFY(!des->isVisible());
         QTest::keyClick(&w, Qt::Key_Escape);
-        QVERIFY(w.isVisible());
+        QVERIFY(!w.isVisible());
     }
 
     void conceptosEditarCancelarYBorrar() {
@@ -209,9 +325,10 @@ private slots:
         escribir(&w, {des, caja(&w, "txtImp")}, {u"Gastos"_s, u"80.25"_s});
         QCOMPARE(conceptos("Id = 2 AND Des = 'Gastos' AND Imp = 80.25"), 1);
 
-        // Closing the window mid-edit drops the change.
+        // Closing the window mid-edit drops the change when the user says so.
         clic(&w, "cmdEditar");
         teclear(des, u"Nada"_s);
+        Mensaje::responderSiguiente(Mensaje::Respuesta::No);
         w.close();
         QCOMPARE(conceptos("Des = 'Nada'"), 0);
 
@@ -414,7 +531,8 @@ private slots:
         QVERIFY(!s.marco->isVisible() && s.enabled(u"cmdEditarP"_s));
         QCOMPARE(s.rejilla->texto(1, 1), u"AB"_s);
 
-        // Two series may not share a code; Escape ends nothing; Cancelar goes back to browsing.
+        // Two series may not share a code, and saving on Escape is refused the same way;
+        // Cancelar goes back to browsing.
         Mensaje::limpiarHistorial();
         s.pulsar(u"cmdNovaP"_s);
         teclear(s.cod, u"ab"_s);
@@ -422,6 +540,7 @@ private slots:
         QCOMPARE(Mensaje::textos().size(), 1);
         QCOMPARE(contar("tblSeriesF"), 1);
         QTest::keyClick(s.cod, Qt::Key_Escape);
+        QCOMPARE(Mensaje::textos().size(), 3);
         QVERIFY(s.w.isVisible() && s.marco->isVisible());
         s.pulsar(u"cmdCancelarP"_s);
         QVERIFY(s.enabled(u"cmdEditarP"_s) && s.rejilla->isEnabled());
