@@ -34,17 +34,19 @@
 
 frmPrincipal::frmPrincipal(QWidget* padre)
     : QMainWindow(padre)
-    , ui(std::make_unique<Ui::frmPrincipal>())
-{
+    , ui(std::make_unique<Ui::frmPrincipal>()) {
     ui->setupUi(this);
-    setWindowTitle(QStringLiteral("Torvane"));
-    for (auto* titulo : {ui->lblMaestros, ui->lblTrabajos, ui->lblUtilidades})
+    // Three alike thin bars: a heading keeps its height whatever the rows of buttons below it.
+    for (auto* titulo : {ui->lblMaestros, ui->lblTrabajos, ui->lblUtilidades}) {
         titulo->setStyleSheet(QStringLiteral(
             "QLabel { color: white; background: #34495e; font-weight: bold; padding: 4px; }"));
+        titulo->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    }
+    for (auto* rejilla : {ui->lay_fraMaestros, ui->lay_fraTrabajos, ui->lay_fraUtilidades})
+        rejilla->setRowStretch(rejilla->rowCount(), 1);
     setStyleSheet(QStringLiteral("QMainWindow, #centralwidget { background: white; }"));
     for (QAction* accion : ui->mnuTraballos->actions())
-        if (accion->isSeparator())
-            accion->setObjectName(QStringLiteral("mnuTragallosSep1"));
+        if (accion->isSeparator()) accion->setObjectName(QStringLiteral("mnuTragallosSep1"));
 
     enlazar<frmInmuebles>(ui->cmdInmuebles, ui->mnuArquivosInm);
     enlazar<frmInquilinos>(ui->cmdInquilinos, ui->mnuArquivosInq);
@@ -63,12 +65,21 @@ frmPrincipal::frmPrincipal(QWidget* padre)
     enlazar<frmColor>(ui->cmdCores, ui->mnuUtiColor);
     enlazar<frmAcercaDe>(ui->cmdVelmora, ui->mnuSairAcercaDe);
     enlazar<frmBusqueda>(ui->cmdBusqueda, ui->mnuTraballosBus);
-    connect(ui->cmdAnos, &QToolButton::clicked, this, &frmPrincipal::abrir<frmAnoTrabajo>);
-    ui->cmdAnos->setToolTip(QStringLiteral("Año de trabajo"));
+    connect(ui->cmdAnos, &QToolButton::clicked, this, [this] {
+        abrir<frmAnoTrabajo>();
+        mostrarAno();
+    });
+    ui->cmdAnos->setToolTip(QStringLiteral("Cambiar de año de trabajo o empezar uno nuevo"));
+    mostrarAno();
     connect(ui->mnuSairSair, &QAction::triggered, this, &QWidget::close);
     EnterPulsaBotones(this);
     restaurarGeometria(this);
     avisarSinCifrar();
+}
+
+void frmPrincipal::mostrarAno() {
+    setWindowTitle(QStringLiteral("Torvane — año %1").arg(Modulo::Ano));
+    ui->cmdAnos->setText(QStringLiteral("&AÑO %1").arg(Modulo::Ano));
 }
 
 void frmPrincipal::avisarSinCifrar() {
@@ -84,21 +95,18 @@ void frmPrincipal::avisarSinCifrar() {
 
 frmPrincipal::~frmPrincipal() = default;
 
-template <typename T> void frmPrincipal::abrir()
-{
+template <typename T> void frmPrincipal::abrir() {
     CursorEspera espera(this);
     T ventana(this);
     ventana.exec();
 }
 
-template <typename T> void frmPrincipal::enlazar(QWidget* boton, QAction* menu)
-{
+template <typename T> void frmPrincipal::enlazar(QWidget* boton, QAction* menu) {
     connect(static_cast<QToolButton*>(boton), &QToolButton::clicked, this, &frmPrincipal::abrir<T>);
     connect(menu, &QAction::triggered, this, &frmPrincipal::abrir<T>);
 }
 
-void frmPrincipal::avisarVencimientos()
-{
+void frmPrincipal::avisarVencimientos() {
     // Once a day: a notice that came back at every start would soon go unread.
     Ajustes ajustes;
     const QString hoy = fechaIso(Hoy());
@@ -112,8 +120,7 @@ void frmPrincipal::avisarVencimientos()
     aviso->show();
 }
 
-void frmPrincipal::closeEvent(QCloseEvent* evento)
-{
+void frmPrincipal::closeEvent(QCloseEvent* evento) {
     if (!Mensaje::preguntar(this, QStringLiteral("¿Confirma que desea Salir?"),
                             Mensaje::Icono::Informacion, QStringLiteral("Atención!!"))) {
         evento->ignore();

@@ -22,9 +22,11 @@ protected:
     void closeEvent(QCloseEvent* evento) override;
 
 private:
-    /** Opens a window of type T modally with the hourglass over this one meanwhile. */
     /** Says, for as long as the window is open, that the server connection is not encrypted. */
     void avisarSinCifrar();
+    /** The working year in the title and on its button, which also changes it. */
+    void mostrarAno();
+    /** Opens a window of type T modally with the hourglass over this one meanwhile. */
     template <typename T> void abrir();
     /** Binds a command to its button and to the menu entry that repeats it. */
     template <typename T> void enlazar(QWidget* boton, QAction* menu);

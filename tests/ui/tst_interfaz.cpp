@@ -1,6 +1,7 @@
 // What every window shares: the grid, keys and access keys, and exporting lists.
 #include "app/Modulo.h"
 #include "app/frmAcercaDe.h"
+#include "app/frmBienvenida.h"
 #include "app/frmPrincipal.h"
 #include "banking/frmDevolucion.h"
 #include "banking/frmRemesa.h"
@@ -8,6 +9,7 @@
 #include "collections/frmCobros.h"
 #include "collections/frmCobrosDetalle.h"
 #include "collections/frmCobrosHoja.h"
+#include "collections/frmEmitirMes.h"
 #include "contracts/frmActualizarRentas.h"
 #include "contracts/frmContratos.h"
 #include "contracts/frmContratosFicha.h"
@@ -376,9 +378,9 @@ private slots:
 
     void teclasDeAccesoUnicasPorVentana_data() {
         QTest::addColumn<Fabrica>("crear");
-        filas<frmPrincipal, frmAcercaDe, frmCobros, frmCobrosHoja, frmCobrosDetalle,
-              frmCobrosConceptos, frmInquilinosCuentas, frmInquilinosFamiliares, frmIvas,
-              frmSeriesF, frmAtopar, frmInmuebles, frmInmueblesFicha, frmInmueblesCargos,
+        filas<frmPrincipal, frmBienvenida, frmEmitirMes, frmAcercaDe, frmCobros, frmCobrosHoja,
+              frmCobrosDetalle, frmCobrosConceptos, frmInquilinosCuentas, frmInquilinosFamiliares,
+              frmIvas, frmSeriesF, frmAtopar, frmInmuebles, frmInmueblesFicha, frmInmueblesCargos,
               frmInquilinos, frmInquilinosFicha, frmEstadisticas, frmInforme, frmColor,
               frmConfiguracion, frmCopiaPen, frmRemesa, frmRemesas, frmDevolucion, frmContratos,
               frmContratosFicha, frmActualizarRentas, frmVencimientos, frmRectificar,
