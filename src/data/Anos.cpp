@@ -7,6 +7,7 @@
 #include "data/Copia.h"
 #include "data/Formato.h"
 #include "data/Migraciones.h"
+#include "data/Privado.h"
 #include "verifactu/Registros.h"
 
 #include <QDir>
@@ -233,7 +234,8 @@ QString crearAnoDesde(const QString& ruta, const QString& origen, const QString&
             .arg(destino, QDir::toNativeSeparators(nuevo));
     const QString carpeta = QFileInfo(nuevo).absolutePath();
     const bool carpetaNueva = !QFileInfo::exists(carpeta);
-    if (!QDir().mkpath(carpeta))
+    // A year's folder is private to the user, as crearAno() makes it.
+    if (!crearCarpetaPrivada(carpeta))
         return QStringLiteral("No se puede crear la carpeta %1.")
             .arg(QDir::toNativeSeparators(carpeta));
     QString motivo = crearBaseDatos(nuevo);

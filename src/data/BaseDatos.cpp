@@ -74,10 +74,8 @@ QString motivoCabecera(const QString& ruta) {
 QString motivoMotor(const QSqlError& error) {
     const int codigo = error.nativeErrorCode().toInt() & 0xff;
     const QString detalle = error.databaseText();
-    if (codigo == 5 || codigo == 6) // SQLITE_BUSY, SQLITE_LOCKED
-        return QStringLiteral("El archivo está bloqueado por otro programa (%1). Cierre el otro "
-                              "programa que lo usa y vuelva a intentarlo.")
-            .arg(detalle);
+    // The file's own name comes from explicar(), which heads every reason.
+    if (archivoOcupado(error)) return textoArchivoOcupado();
     if (codigo == 8) // SQLITE_READONLY
         return QStringLiteral("El archivo o su carpeta son de solo lectura (%1).").arg(detalle);
     if (codigo == 11 || codigo == 26) // SQLITE_CORRUPT, SQLITE_NOTADB

@@ -1,6 +1,7 @@
 #include "data/Consulta.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QHash>
 #include <QMutex>
 #include <QRegularExpression>
@@ -8,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlRecord>
+#include <QUrl>
 #include <libpq-fe.h>
 #include <memory>
 
@@ -88,6 +90,23 @@ QString textoMotor(const QSqlError& error) {
     return detalle;
 }
 
+bool archivoOcupado(const QSqlError& error) {
+    // SQLite's extended codes keep the primary one in the low byte; a server's are five letters.
+    bool numero = false;
+    const int codigo = error.nativeErrorCode().toInt(&numero) & 0xff;
+    return numero && (codigo == 5 || codigo == 6); // SQLITE_BUSY, SQLITE_LOCKED
+}
+
+QString textoArchivoOcupado(const QString& archivo) {
+    const QString cual = archivo.isEmpty()
+                             ? QString()
+                             : QStringLiteral("Otro programa está usando el archivo del año:\n%1\n")
+                                   .arg(QDir::toNativeSeparators(archivo));
+    return cual + QStringLiteral("Se ha esperado unos segundos y el archivo sigue ocupado por otro "
+                                 "programa. Ciérrelo (o la otra ventana de Torvane con este año) "
+                                 "y vuelva a intentarlo; esta operación no se ha hecho.");
+}
+
 static QString describir(const QSqlError& error) {
     return QStringLiteral("Error de la base de datos: %1").arg(textoMotor(error));
 }
@@ -133,6 +152,8 @@ ErrorBD errorDe(const QSqlDatabase& db, const QSqlError& error) {
     const bool dicho =
         db.driverName() == QStringLiteral("QPSQL") &&
         (estado.startsWith(QLatin1String("08")) || estado.startsWith(QLatin1String("57P0")));
+    if (!dicho && archivoOcupado(error) && db.driverName() == QStringLiteral("QSQLITE"))
+        return ErrorBD(textoArchivoOcupado(QUrl(db.databaseName()).toLocalFile()));
     if (!dicho && !conexionPerdida(db)) return ErrorBD(describir(error));
     if (db.connectionName() == QLatin1StringView(kNombreConexion) && AlPerderConexion &&
         QCoreApplication::instance())

@@ -17,6 +17,15 @@ QSqlDatabase Conexion();
 /** The engine's own words for a failure, without a server's severity prefix. */
 QString textoMotor(const QSqlError& error);
 
+/** Whether the year file refused the statement because another program holds it. */
+bool archivoOcupado(const QSqlError& error);
+
+/**
+ * What the user reads when another program still holds the year file after the engine's wait
+ * (the connection's busy timeout): which file (unless the caller names it) and what to do.
+ */
+QString textoArchivoOcupado(const QString& archivo = {});
+
 /** A failed database operation, with a Spanish description for the user. */
 class ErrorBD : public std::runtime_error {
 public:

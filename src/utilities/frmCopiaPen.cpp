@@ -95,13 +95,22 @@ void frmCopiaPen::cmdRealizar_Click() {
         return;
     }
     if (!Mensaje::aceptarCancelar(
-            this, QStringLiteral("Se copiarán los datos a la unidad indicada\nAsegúrese de que "
-                                 "hay un disco en la unidad correspondente")))
+            this, QStringLiteral("Se copiarán los datos del año %1 a:\n%2\n\nSi es una memoria "
+                                 "USB o un disco externo, compruebe que está conectado.")
+                      .arg(Modulo::Ano, ui->txtRuta->text())))
         return;
     informar(QStringLiteral("Espere un momento ..."), false);
     CursorEspera espera(this);
-    terminar(hacerCopia(rutaCopia(raiz(), Modulo::Ano)),
-             QStringLiteral("La copia se ha completado"));
+    const QString error = hacerCopia(rutaCopia(raiz(), Modulo::Ano));
+    terminar(error, QStringLiteral("La copia se ha completado"));
+    if (error.isEmpty()) describirDeNuevo();
+}
+
+// The drive's line says the copy just made, not what it said when the window opened.
+void frmCopiaPen::describirDeNuevo() {
+    for (const Unidad& unidad : unidades())
+        if (unidad.raiz == raiz())
+            ui->Drive1->setItemText(ui->Drive1->currentIndex(), describirUnidad(unidad));
 }
 
 void frmCopiaPen::cmdRecuperar_Click() {

@@ -30,6 +30,7 @@ protected:
 private:
     void Drive1_Change();
     void cmdRealizar_Click();
+    void describirDeNuevo();
     void cmdRecuperar_Click();
     void cmdDevolver_Click();
     void cmdCerrar_Click();

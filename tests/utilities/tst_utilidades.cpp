@@ -257,6 +257,7 @@ private slots:
         salir(w);
         QCOMPARE(Mensaje::textos(), QStringList(2, u"Ponga un nº"_s));
         QVERIFY(w.isVisible());
+        Mensaje::responderSiguiente(Mensaje::Respuesta::No);
         w.reject();
         QVERIFY(!QFile::exists(e.carpetaPrograma() + u"/imp.ini"_s));
         QCOMPARE(Entorno::contar(u"tblTitulos"_s), 0);
@@ -497,6 +498,11 @@ private slots:
         QVERIFY2(lista->itemText(0).contains(u" libres — última copia "_s + hoy),
                  qPrintable(lista->itemText(0)));
         QVERIFY(lista->itemText(1).endsWith(u" — sin copias"_s));
+        // The line says the copy just made at once, not at the next opening.
+        lista->setCurrentIndex(1);
+        v.pulsar("cmdRealizar");
+        QVERIFY2(lista->itemText(1).contains(u" — última copia "_s + hoy),
+                 qPrintable(lista->itemText(1)));
     }
 
     void unidadSinEscritura() {
