@@ -176,6 +176,10 @@ void revisarAlAbrir(QWidget* ventana) {
 
 int Main(int argc, char** argv) {
     Aplicacion aplicacion(argc, argv);
+    if (const QString error = Modulo::LeerOpciones(aplicacion.arguments()); !error.isEmpty()) {
+        QTextStream(stderr) << error << Qt::endl;
+        return 2;
+    }
     Modulo::PedirClave = pedirClave;
     AlPerderConexion = ofrecerReconexion;
     if (!Modulo::HayRuta() && frmBienvenida().exec() != QDialog::Accepted) return 0;

@@ -8,10 +8,12 @@
 #include "data/Copia.h"
 #include "data/Servidor.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 
 namespace Modulo {
 
@@ -49,6 +51,28 @@ QString CarpetaUsuario() {
 
 void fijarCarpetaUsuario(const QString& carpeta) {
     Ajustes::fijarCarpetaUsuario(carpeta);
+}
+
+QString LeerOpciones(const QStringList& argumentos) {
+    QCommandLineParser opciones;
+    const QCommandLineOption ajustes(QStringLiteral("ajustes"),
+                                     QStringLiteral("Guarda todos los ajustes en <carpeta>."),
+                                     QStringLiteral("carpeta"));
+    opciones.addOption(ajustes);
+    if (!opciones.parse(argumentos)) return opciones.errorText();
+    if (!opciones.positionalArguments().isEmpty())
+        return QStringLiteral("Argumento no admitido: %1. Uso: torvane [--ajustes CARPETA]")
+            .arg(opciones.positionalArguments().constFirst());
+    if (!opciones.isSet(ajustes)) return {};
+    const QString carpeta = QFileInfo(opciones.value(ajustes)).absoluteFilePath();
+    if (!QDir().mkpath(carpeta))
+        return QStringLiteral("No se pudo crear la carpeta de ajustes %1.")
+            .arg(QDir::toNativeSeparators(carpeta));
+    fijarCarpetaPrograma(carpeta);
+    fijarCarpetaUsuario(carpeta);
+    for (const auto formato : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(formato, QSettings::UserScope, carpeta);
+    return {};
 }
 
 QString CarpetaAjuste(const QString& nombre) {

@@ -2,6 +2,7 @@
 
 #include <QLockFile>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <memory>
@@ -22,13 +23,20 @@ extern QVariant ColorFondo;     ///< second colour, same form
 extern QString IdAtopado;       ///< Id chosen in the search window; empty when none
 extern int FilaSeleccionada;    ///< grid row a list window restores after a modal child
 
-/** The program's folder: the executable's, unless a test has set another. */
+/** The program's folder: the executable's, unless a test or --ajustes has set another. */
 QString CarpetaPrograma();
 void fijarCarpetaPrograma(const QString& carpeta);
 
-/** The user's settings folder (~/.config/torvane), unless a test has set another. */
+/** The user's settings folder (~/.config/torvane), unless a test or --ajustes has set another. */
 QString CarpetaUsuario();
 void fijarCarpetaUsuario(const QString& carpeta);
+
+/**
+ * Reads the command line. With --ajustes CARPETA every setting (the .ini files and the windows'
+ * sizes) is read from and written to CARPETA alone, created when missing, so that a demo never
+ * touches the user's own. Returns an empty text, or what is wrong with the line.
+ */
+QString LeerOpciones(const QStringList& argumentos);
 
 /**
  * The folder a settings file is read from and written to: the program's when the file is there,

@@ -530,22 +530,39 @@ private slots:
         QVERIFY(!QFileInfo::exists(dir.path() + u"/datos"_s));
     }
 
-    void sinAjustesDaLaBienvenida() {
+    // A demo started with its own settings folder opens its year and leaves the user's settings
+    // untouched: the next plain start still welcomes. A wrong command line changes nothing.
+    void demoAparteYSinAjustesDaLaBienvenida() {
         QTemporaryDir dir;
-        QProcess proceso;
+        const QString demo = dir.path() + u"/demo"_s;
+        int salida = -1;
+        ejecutarAdmin({u"demo"_s, demo, u"2024"_s}, &salida);
+        QCOMPARE(salida, 0);
+        QDir().mkpath(demo + u"/ajustes"_s);
+        apuntarA(demo + u"/ajustes"_s, demo, u"2024"_s);
+        const QString programa = copiarPrograma(dir.path());
         QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
         entorno.insert(u"HOME"_s, dir.path());
         entorno.insert(u"XDG_CONFIG_HOME"_s, dir.path() + u"/config"_s);
-        proceso.setProcessEnvironment(entorno);
-        proceso.start(copiarPrograma(dir.path()), {});
-        QVERIFY(proceso.waitForStarted());
-        const bool esperando = !proceso.waitForFinished(2500);
-        proceso.kill();
-        proceso.waitForFinished();
-        QVERIFY(esperando);
-        QVERIFY(!proceso.readAllStandardError().contains("Zudivoz.mdb"));
+        const auto sigueAbierto = [&](const QStringList& argumentos) {
+            QProcess proceso;
+            proceso.setProcessEnvironment(entorno);
+            proceso.start(programa, argumentos);
+            const bool abierto = proceso.waitForStarted() && !proceso.waitForFinished(2500);
+            proceso.kill();
+            proceso.waitForFinished();
+            return std::pair{abierto, proceso.readAllStandardError()};
+        };
+        const auto [conDemo, errorDemo] = sigueAbierto({u"--ajustes"_s, demo + u"/ajustes"_s});
+        QVERIFY2(conDemo, errorDemo.constData());
+        QVERIFY(QFile::exists(demo + u"/2024/Zudivoz.mdb.lock"_s));
+        const auto [malaOrden, errorOrden] = sigueAbierto({u"--ajustez"_s, demo});
+        QVERIFY(!malaOrden && errorOrden.contains("ajustez"));
+        const auto [bienvenida, error] = sigueAbierto({});
+        QVERIFY(bienvenida);
+        QVERIFY(!error.contains("Zudivoz.mdb"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList{u"torvane"_s});
+                 (QStringList{u"demo"_s, u"torvane"_s}));
     }
 
     void misDatosDejanUnAnoListo_data() {
