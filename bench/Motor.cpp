@@ -1,7 +1,7 @@
 #include "Motor.h"
 
-#include "data/Busqueda.h"
-#include "data/Plegado.h"
+#include "core/search/Busqueda.h"
+#include "core/text/Plegado.h"
 
 #include <QDate>
 #include <QHash>

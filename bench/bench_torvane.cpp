@@ -9,10 +9,10 @@
 #include "app/Modulo.h"
 #include "app/frmPrincipal.h"
 #include "collections/frmCobros.h"
-#include "data/BaseDatos.h"
-#include "data/Demo.h"
-#include "data/Formato.h"
-#include "data/Servidor.h"
+#include "core/demo/Demo.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Servidor.h"
+#include "core/text/Formato.h"
 #include "ui/Mensajes.h"
 
 #include <QCoreApplication>

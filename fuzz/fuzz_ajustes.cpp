@@ -1,5 +1,5 @@
 // Settings lines: any bytes give a bounded line, and every line of the file can be asked for.
-#include "data/Ajustes.h"
+#include "core/store/Ajustes.h"
 
 #include <QBuffer>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Typed and stored dates: a date read is real and reads back the same from its own text.
-#include "data/Formato.h"
+#include "core/text/Formato.h"
 
 #include <cstdlib>
 

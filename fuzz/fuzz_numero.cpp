@@ -1,6 +1,6 @@
 // Typed amounts and whole numbers: anything is either a finite number whose shown text reads
 // back as a number, or none.
-#include "data/Formato.h"
+#include "core/text/Formato.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Templates: whatever the checker lets through is parsed and rendered by the library with a
 // data set shaped like a document's, without crashing and within the output bound.
-#include "data/Plantilla.h"
+#include "core/reports/Plantilla.h"
 
 #include <cstdlib>
 #include <kainjow/mustache.hpp>

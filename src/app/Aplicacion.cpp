@@ -4,14 +4,14 @@
 #include "app/frmBienvenida.h"
 #include "app/frmPrincipal.h"
 #include "collections/frmCobrosHoja.h"
-#include "data/Comprobacion.h"
-#include "data/Consulta.h"
-#include "data/Documentos.h"
-#include "data/LecturaAparte.h"
+#include "core/documents/Comprobacion.h"
+#include "core/documents/Documentos.h"
+#include "core/documents/Registros.h"
+#include "core/store/Consulta.h"
+#include "core/store/LecturaAparte.h"
 #include "reports/Impresoras.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
-#include "verifactu/Registros.h"
 
 #include <QFileInfo>
 #include <QIcon>

@@ -2,11 +2,11 @@
 
 #include "app/Aplicacion.h"
 
-#include "data/Ajustes.h"
-#include "data/Anos.h"
-#include "data/BaseDatos.h"
-#include "data/Copia.h"
-#include "data/Servidor.h"
+#include "core/store/Ajustes.h"
+#include "core/store/Anos.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Copia.h"
+#include "core/store/Servidor.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

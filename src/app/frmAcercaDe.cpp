@@ -1,7 +1,7 @@
 #include "app/frmAcercaDe.h"
 #include "ui_frmAcercaDe.h"
 
-#include "verifactu/Identidad.h"
+#include "core/verifactu/Identidad.h"
 
 #include <QDesktopServices>
 #include <QMouseEvent>

@@ -2,7 +2,7 @@
 #include "ui_frmAnoTrabajo.h"
 
 #include "app/Modulo.h"
-#include "data/Anos.h"
+#include "core/store/Anos.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 

@@ -2,8 +2,8 @@
 #include "ui_frmBienvenida.h"
 
 #include "app/Modulo.h"
-#include "data/Formato.h"
-#include "data/PrimerArranque.h"
+#include "core/demo/PrimerArranque.h"
+#include "core/text/Formato.h"
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"

@@ -2,8 +2,8 @@
 
 #include "ui_frmDevolucion.h"
 
-#include "data/Formato.h"
-#include "data/Remesas.h"
+#include "core/banking/Remesas.h"
+#include "core/text/Formato.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 

@@ -4,9 +4,9 @@
 
 #include "app/Modulo.h"
 #include "banking/frmRemesas.h"
-#include "data/Documentos.h"
-#include "data/Formato.h"
-#include "data/Identificadores.h"
+#include "core/documents/Documentos.h"
+#include "core/text/Formato.h"
+#include "core/text/Identificadores.h"
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Remesas.h"
+#include "core/banking/Remesas.h"
 #include "ui/Ventana.h"
 
 #include <memory>

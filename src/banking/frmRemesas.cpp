@@ -3,8 +3,8 @@
 #include "ui_frmRemesas.h"
 
 #include "banking/frmDevolucion.h"
-#include "data/Consulta.h"
-#include "data/Remesas.h"
+#include "core/banking/Remesas.h"
+#include "core/store/Consulta.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"

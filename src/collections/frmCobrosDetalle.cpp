@@ -3,8 +3,8 @@
 #include "ui_frmCobrosDetalle.h"
 
 #include "collections/Buscar.h"
-#include "data/Formato.h"
-#include "data/Funciones.h"
+#include "core/documents/Funciones.h"
+#include "core/text/Formato.h"
 #include "ui/CajaConcepto.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"

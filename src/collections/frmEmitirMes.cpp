@@ -3,8 +3,8 @@
 #include "ui_frmEmitirMes.h"
 
 #include "app/Modulo.h"
-#include "data/Anos.h"
-#include "data/Formato.h"
+#include "core/store/Anos.h"
+#include "core/text/Formato.h"
 #include "reports/ImprimirDocumentos.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/EmitirMes.h"
+#include "core/documents/EmitirMes.h"
 #include "ui/Ventana.h"
 
 #include <memory>

@@ -2,7 +2,7 @@
 
 #include "ui_frmPago.h"
 
-#include "data/Formato.h"
+#include "core/text/Formato.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 

@@ -3,9 +3,9 @@
 #include "ui_frmActualizarRentas.h"
 
 #include "app/Modulo.h"
-#include "data/Anos.h"
-#include "data/EmitirMes.h"
-#include "data/Formato.h"
+#include "core/documents/EmitirMes.h"
+#include "core/store/Anos.h"
+#include "core/text/Formato.h"
 #include "reports/ImprimirDocumentos.h"
 #include "reports/MotorInforme.h"
 #include "ui/CursorEspera.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Contratos.h"
+#include "core/contracts/Contratos.h"
 #include "ui/Ventana.h"
 
 #include <memory>

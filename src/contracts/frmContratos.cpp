@@ -5,7 +5,7 @@
 #include "contracts/frmActualizarRentas.h"
 #include "contracts/frmContratosFicha.h"
 #include "contracts/frmVencimientos.h"
-#include "data/Formato.h"
+#include "core/text/Formato.h"
 #include "reports/ColaImpresion.h"
 #include "reports/Impresion.h"
 #include "reports/Impresoras.h"

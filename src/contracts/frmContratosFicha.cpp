@@ -2,9 +2,9 @@
 
 #include "ui_frmContratosFicha.h"
 
-#include "data/Consulta.h"
-#include "data/Formato.h"
-#include "data/Funciones.h"
+#include "core/documents/Funciones.h"
+#include "core/store/Consulta.h"
+#include "core/text/Formato.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 

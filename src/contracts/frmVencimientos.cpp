@@ -4,7 +4,7 @@
 
 #include "contracts/frmActualizarRentas.h"
 #include "contracts/frmContratosFicha.h"
-#include "data/Formato.h"
+#include "core/text/Formato.h"
 #include "ui/PulsarTecla.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "editors/EditorEnRejilla.h"
 
-#include "data/Consulta.h"
-#include "data/Editores.h"
-#include "data/Formato.h"
+#include "core/registers/Editores.h"
+#include "core/store/Consulta.h"
+#include "core/text/Formato.h"
 #include "ui/Colores.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"

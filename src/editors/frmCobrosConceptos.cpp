@@ -1,7 +1,7 @@
 #include "editors/frmCobrosConceptos.h"
 
-#include "data/Documentos.h"
-#include "data/Editores.h"
+#include "core/documents/Documentos.h"
+#include "core/registers/Editores.h"
 #include "ui_frmCobrosConceptos.h"
 
 using namespace Qt::StringLiterals;

@@ -1,7 +1,7 @@
 #include "editors/frmInquilinosFamiliares.h"
 
-#include "data/Editores.h"
-#include "data/Identificadores.h"
+#include "core/registers/Editores.h"
+#include "core/text/Identificadores.h"
 #include "ui/AvisoIdentificador.h"
 #include "ui_frmInquilinosFamiliares.h"
 

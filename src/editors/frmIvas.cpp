@@ -1,7 +1,7 @@
 #include "editors/frmIvas.h"
 
-#include "data/Editores.h"
-#include "data/Formato.h"
+#include "core/registers/Editores.h"
+#include "core/text/Formato.h"
 #include "ui/Mensajes.h"
 #include "ui_frmIvas.h"
 

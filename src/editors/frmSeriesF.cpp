@@ -1,8 +1,8 @@
 #include "editors/frmSeriesF.h"
 
-#include "data/Consulta.h"
-#include "data/Editores.h"
-#include "data/Funciones.h"
+#include "core/documents/Funciones.h"
+#include "core/registers/Editores.h"
+#include "core/store/Consulta.h"
 #include "ui/Colores.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"

@@ -1,8 +1,8 @@
 #include "registers/ComunRegistros.h"
 
-#include "data/Consulta.h"
-#include "data/Formato.h"
-#include "data/Funciones.h"
+#include "core/documents/Funciones.h"
+#include "core/store/Consulta.h"
+#include "core/text/Formato.h"
 #include "ui/Mensajes.h"
 
 #include <QLabel>

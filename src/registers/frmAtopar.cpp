@@ -2,7 +2,7 @@
 #include "ui_frmAtopar.h"
 
 #include "app/Modulo.h"
-#include "data/ListasRegistros.h"
+#include "core/registers/ListasRegistros.h"
 #include "editors/frmCobrosConceptos.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmInmueblesFicha.h"

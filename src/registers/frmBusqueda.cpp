@@ -2,7 +2,7 @@
 #include "ui_frmBusqueda.h"
 
 #include "collections/frmCobrosHoja.h"
-#include "data/Busqueda.h"
+#include "core/search/Busqueda.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmInmueblesFicha.h"
 #include "registers/frmInquilinosFicha.h"

@@ -1,8 +1,8 @@
 #include "registers/frmInmuebles.h"
 #include "ui_frmInmuebles.h"
 
-#include "data/Documentos.h"
-#include "data/ListasRegistros.h"
+#include "core/documents/Documentos.h"
+#include "core/registers/ListasRegistros.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmInmueblesFicha.h"
 #include "ui/Exportar.h"

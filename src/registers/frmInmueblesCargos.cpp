@@ -2,8 +2,8 @@
 
 #include "ui_frmInmueblesCargos.h"
 
-#include "data/EmitirMes.h"
-#include "data/Formato.h"
+#include "core/documents/EmitirMes.h"
+#include "core/text/Formato.h"
 #include "ui/CajaConcepto.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"

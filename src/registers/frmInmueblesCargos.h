@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Documentos.h"
+#include "core/documents/Documentos.h"
 #include "ui/Ventana.h"
 
 #include <memory>

@@ -3,9 +3,9 @@
 
 #include "app/Modulo.h"
 #include "contracts/frmContratos.h"
-#include "data/Formato.h"
-#include "data/Funciones.h"
-#include "data/ListasRegistros.h"
+#include "core/documents/Funciones.h"
+#include "core/registers/ListasRegistros.h"
+#include "core/text/Formato.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmAtopar.h"
 #include "registers/frmInmueblesCargos.h"

@@ -2,8 +2,8 @@
 #include "ui_frmInquilinos.h"
 
 #include "app/Modulo.h"
-#include "data/Documentos.h"
-#include "data/ListasRegistros.h"
+#include "core/documents/Documentos.h"
+#include "core/registers/ListasRegistros.h"
 #include "editors/frmInquilinosCuentas.h"
 #include "editors/frmInquilinosFamiliares.h"
 #include "registers/ComunRegistros.h"

@@ -1,9 +1,9 @@
 #include "registers/frmInquilinosFicha.h"
 #include "ui_frmInquilinosFicha.h"
 
-#include "data/Funciones.h"
-#include "data/Identificadores.h"
-#include "data/ListasRegistros.h"
+#include "core/documents/Funciones.h"
+#include "core/registers/ListasRegistros.h"
+#include "core/text/Identificadores.h"
 #include "registers/ComunRegistros.h"
 #include "ui/AvisoIdentificador.h"
 #include "ui/Mensajes.h"

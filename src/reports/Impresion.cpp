@@ -1,9 +1,9 @@
 #include "reports/Impresion.h"
 
 #include "app/Modulo.h"
-#include "data/Consulta.h"
-#include "data/EstadoDocumento.h"
-#include "data/Privado.h"
+#include "core/documents/EstadoDocumento.h"
+#include "core/store/Consulta.h"
+#include "core/store/Privado.h"
 #include "reports/ColaImpresion.h"
 #include "reports/Impresoras.h"
 #include "reports/MotorInforme.h"

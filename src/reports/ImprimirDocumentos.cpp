@@ -1,12 +1,12 @@
 #include "reports/ImprimirDocumentos.h"
 
-#include "data/Ajustes.h"
-#include "data/Documentos.h"
+#include "core/documents/Documentos.h"
+#include "core/documents/Registros.h"
+#include "core/store/Ajustes.h"
 #include "reports/Impresion.h"
 #include "reports/MotorInforme.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
-#include "verifactu/Registros.h"
 
 #include <QComboBox>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/DatosInforme.h"
+#include "core/reports/DatosInforme.h"
 
 #include <QList>
 #include <QPrinter>

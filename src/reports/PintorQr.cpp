@@ -1,8 +1,8 @@
 #include "reports/PintorQr.h"
 
-#include "data/DatosInforme.h"
+#include "core/reports/DatosInforme.h"
+#include "core/verifactu/CodigoQr.h"
 #include "reports/PintorListas.h"
-#include "verifactu/CodigoQr.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -2,9 +2,9 @@
 #include "ui_frmEstadisticas.h"
 
 #include "app/Modulo.h"
-#include "data/Anos.h"
-#include "data/Estadisticas.h"
-#include "data/Formato.h"
+#include "core/reports/Estadisticas.h"
+#include "core/store/Anos.h"
+#include "core/text/Formato.h"
 #include "ui/CampoAno.h"
 #include "ui/Colores.h"
 #include "ui/CursorEspera.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/EstadoDocumento.h"
+#include "core/documents/EstadoDocumento.h"
 #include "ui/Ventana.h"
 
 #include <memory>

@@ -2,12 +2,12 @@
 
 #include "ui_frmRectificar.h"
 
-#include "data/Consulta.h"
-#include "data/Documentos.h"
-#include "data/Formato.h"
+#include "core/documents/Documentos.h"
+#include "core/documents/Registros.h"
+#include "core/store/Consulta.h"
+#include "core/text/Formato.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
-#include "verifactu/Registros.h"
 
 frmRectificar::frmRectificar(QWidget* padre)
     : Ventana(padre)

@@ -2,14 +2,14 @@
 
 #include "ui_frmRegistrosVerifactu.h"
 
-#include "data/Ajustes.h"
-#include "data/Consulta.h"
-#include "data/Formato.h"
+#include "core/documents/Registros.h"
+#include "core/store/Ajustes.h"
+#include "core/store/Consulta.h"
+#include "core/tax/Envio.h"
+#include "core/text/Formato.h"
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
-#include "verifactu/Envio.h"
-#include "verifactu/Registros.h"
 
 #include <QDir>
 #include <QEventLoop>

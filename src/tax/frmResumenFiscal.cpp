@@ -2,8 +2,8 @@
 #include "ui_frmResumenFiscal.h"
 
 #include "app/Modulo.h"
-#include "data/Anos.h"
-#include "data/Formato.h"
+#include "core/store/Anos.h"
+#include "core/text/Formato.h"
 #include "reports/Impresion.h"
 #include "ui/CampoAno.h"
 #include "ui/CursorEspera.h"

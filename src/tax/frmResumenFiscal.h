@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tax/ResumenFiscal.h"
+#include "core/tax/ResumenFiscal.h"
 #include "ui/Ventana.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 #include "ui/CajaConcepto.h"
 
-#include "data/Documentos.h"
-#include "data/Formato.h"
+#include "core/documents/Documentos.h"
+#include "core/text/Formato.h"
 #include "ui/Mensajes.h"
 
 #include <QFocusEvent>

@@ -1,6 +1,6 @@
 #include "ui/CampoAno.h"
 
-#include "data/Formato.h"
+#include "core/text/Formato.h"
 #include "ui/Mensajes.h"
 
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "ui/Exportar.h"
 
-#include "data/Formato.h"
+#include "core/text/Formato.h"
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"

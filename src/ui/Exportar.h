@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Exportacion.h"
+#include "core/reports/Exportacion.h"
 
 class QAbstractButton;
 class ModeloRejilla;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Exportacion.h"
+#include "core/reports/Exportacion.h"
 
 #include <QAbstractTableModel>
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "ui/Ventana.h"
 
-#include "data/Ajustes.h"
+#include "core/store/Ajustes.h"
 
 #include "ui/PulsarTecla.h"
 #include "ui/Rejilla.h"

@@ -1,11 +1,12 @@
-#include "utilities/frmConfiguracion.h"
 #include "ui_frmConfiguracion.h"
+#include "utilities/frmConfiguracion.h"
 
 #include "app/Modulo.h"
-#include "data/Documentos.h"
-#include "data/Formato.h"
-#include "data/Identificadores.h"
-#include "data/Titulos.h"
+#include "core/documents/Documentos.h"
+#include "core/documents/Registros.h"
+#include "core/documents/Titulos.h"
+#include "core/text/Formato.h"
+#include "core/text/Identificadores.h"
 #include "editors/frmIvas.h"
 #include "editors/frmSeriesF.h"
 #include "reports/Impresoras.h"
@@ -15,7 +16,6 @@
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
-#include "verifactu/Registros.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

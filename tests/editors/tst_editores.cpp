@@ -1,6 +1,6 @@
 // The small editors: concepts, VAT types, series, a tenant's family and bank accounts.
 #include "app/Modulo.h"
-#include "data/Consulta.h"
+#include "core/store/Consulta.h"
 #include "editors/frmCobrosConceptos.h"
 #include "editors/frmInquilinosCuentas.h"
 #include "editors/frmInquilinosFamiliares.h"

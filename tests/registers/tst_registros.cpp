@@ -1,7 +1,7 @@
 // Tenants and properties: their lists, record windows, the search window and the global search.
 #include "app/Modulo.h"
-#include "data/Consulta.h"
-#include "data/Formato.h"
+#include "core/store/Consulta.h"
+#include "core/text/Formato.h"
 #include "registers/frmAtopar.h"
 #include "registers/frmBusqueda.h"
 #include "registers/frmInmuebles.h"

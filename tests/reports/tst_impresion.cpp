@@ -2,7 +2,7 @@
 
 #include "app/Modulo.h"
 #include "collections/frmCobrosHoja.h"
-#include "data/Consulta.h"
+#include "core/store/Consulta.h"
 #include "reports/Impresoras.h"
 #include "reports/ImprimirDocumentos.h"
 #include "reports/frmInforme.h"

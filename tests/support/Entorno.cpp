@@ -1,9 +1,9 @@
 #include "support/Entorno.h"
 
 #include "app/Modulo.h"
-#include "data/BaseDatos.h"
-#include "data/Consulta.h"
-#include "data/Formato.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Consulta.h"
+#include "core/text/Formato.h"
 #include "support/ServidorPrueba.h"
 #include "ui/Mensajes.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Aplicacion.h"
-#include "data/Demo.h"
+#include "core/demo/Demo.h"
 #include "support/CupsPrueba.h"
 
 #include <QApplication>

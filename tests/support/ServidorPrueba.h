@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Servidor.h"
+#include "core/store/Servidor.h"
 
 #include <QString>
 #include <QTemporaryDir>

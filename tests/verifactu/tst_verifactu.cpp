@@ -2,17 +2,17 @@
 
 #include "app/Modulo.h"
 #include "collections/frmCobrosHoja.h"
-#include "data/Anos.h"
-#include "data/Consulta.h"
-#include "data/Documentos.h"
-#include "data/EstadoDocumento.h"
-#include "data/Formato.h"
-#include "data/Servidor.h"
-#include "data/Titulos.h"
+#include "core/documents/Documentos.h"
+#include "core/documents/EstadoDocumento.h"
+#include "core/documents/Registros.h"
+#include "core/documents/Titulos.h"
+#include "core/store/Anos.h"
+#include "core/store/Consulta.h"
+#include "core/store/Servidor.h"
+#include "core/tax/Envio.h"
+#include "core/text/Formato.h"
 #include "reports/MotorInforme.h"
 #include "reports/frmInformeHojaDoc.h"
-#include "verifactu/Envio.h"
-#include "verifactu/Registros.h"
 
 #include <QFile>
 #include <QFrame>

@@ -1,14 +1,14 @@
 // torvane-admin: what the desktop program leaves to be done outside it.
-#include "data/Demo.h"
+#include "core/demo/Demo.h"
 
-#include "data/Anos.h"
-#include "data/BaseDatos.h"
-#include "data/Comprobacion.h"
-#include "data/Copia.h"
-#include "data/Formato.h"
-#include "data/Privado.h"
-#include "data/Servidor.h"
-#include "verifactu/Registros.h"
+#include "core/documents/Comprobacion.h"
+#include "core/documents/Registros.h"
+#include "core/store/Anos.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Copia.h"
+#include "core/store/Privado.h"
+#include "core/store/Servidor.h"
+#include "core/text/Formato.h"
 
 #include <QCoreApplication>
 #include <QDir>

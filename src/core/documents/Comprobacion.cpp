@@ -1,0 +1,171 @@
+#include "core/documents/Comprobacion.h"
+
+#include "core/documents/Documentos.h"
+#include "core/store/Consulta.h"
+#include "core/store/Migraciones.h"
+#include "core/text/Formato.h"
+#include "core/text/Plegado.h"
+
+#include <QDateTime>
+#include <cmath>
+#include <sqlite3.h>
+
+namespace {
+
+bool distinto(double a, double b) {
+    return std::fabs(a - b) >= 0.005;
+}
+
+double valor(sqlite3_value* v) {
+    return sqlite3_value_double(v);
+}
+
+// centimos(x): the program's own rounding, so SQLite compares each line as the program would.
+void sqlCentimos(sqlite3_context* contexto, int, sqlite3_value** v) {
+    sqlite3_result_double(contexto, redondearCentimos(valor(v[0])));
+}
+
+bool totalesMal(const double v[8]) {
+    const Totales t = calcularTotales(v[0], v[1], v[2]);
+    const double esperado[]{t.subtotal, t.base, t.iva, t.retencion, t.total};
+    for (int i = 0; i < 5; ++i)
+        if (distinto(v[3 + i], esperado[i])) return true;
+    return false;
+}
+
+// totalesMal(suma, porRet, porIva, SubTotal, Base, IVA, Ret, Tot): whether the stored totals
+// disagree with what calcularTotales gives for the sum of the lines.
+void sqlTotalesMal(sqlite3_context* contexto, int, sqlite3_value** v) {
+    double valores[8];
+    for (int i = 0; i < 8; ++i)
+        valores[i] = valor(v[i]);
+    sqlite3_result_int(contexto, totalesMal(valores) ? 1 : 0);
+}
+
+// The check runs at every start: reading a year of 100,000 documents into Qt to compare it
+// took seconds, so SQLite compares with the program's own rules and returns only what is wrong.
+// A server has centimos() of its own; the totals are compared here.
+bool registrarFunciones(const QSqlDatabase& base) {
+    sqlite3* db = manejadorSqlite(base);
+    if (!db) return false;
+    const int banderas = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    if (sqlite3_create_function_v2(db, "centimos", 1, banderas, nullptr, sqlCentimos, nullptr,
+                                   nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_create_function_v2(db, "totalesMal", 8, banderas, nullptr, sqlTotalesMal, nullptr,
+                                   nullptr, nullptr) != SQLITE_OK)
+        throw ErrorBD(QString::fromUtf8(sqlite3_errmsg(db)));
+    return true;
+}
+
+const QString kNumeroSerie =
+    QStringLiteral("COALESCE(CAST(tblCobros.Num AS TEXT), '') || COALESCE(tblCobros.Ser, '')");
+
+void revisarCabeceras(const QSqlDatabase& db, Comprobacion& c) {
+    const bool enSqlite = registrarFunciones(db);
+    QSqlQuery q = ejecutar(
+        db,
+        QStringLiteral(
+            "SELECT %1, d.Cuenta IS NULL, d.LineaMal, d.Suma, PorRet, PorIva, SubTotal, Base, IVA, "
+            "Ret, Tot"
+            " FROM tblCobros LEFT JOIN (SELECT IdDoc, SUM(Imp) AS Suma, COUNT(*) AS Cuenta,"
+            " MAX(CASE WHEN abs(COALESCE(Imp, 0) - centimos(COALESCE(Und, 0) * COALESCE(Pre, 0)))"
+            " >= 0.005 THEN 1 ELSE 0 END) AS LineaMal"
+            " FROM tblCobrosDetalles GROUP BY IdDoc) AS d ON d.IdDoc = tblCobros.Id"
+            " WHERE d.Cuenta IS NULL OR d.LineaMal = 1 %2"
+            " ORDER BY tblCobros.Ser, tblCobros.Num")
+            .arg(kNumeroSerie,
+                 enSqlite
+                     ? QStringLiteral(
+                           "OR totalesMal(d.Suma, PorRet, PorIva, SubTotal, Base, IVA, Ret, Tot)")
+                     : QStringLiteral("OR TRUE")));
+    while (q.next()) {
+        if (q.value(1).toBool()) {
+            c.sinLineas << q.value(0).toString();
+            continue;
+        }
+        double v[8];
+        for (int i = 0; i < 8; ++i)
+            v[i] = q.value(3 + i).toDouble();
+        // SQLite sent only the wrong ones; a server sends every document.
+        if (enSqlite || q.value(2).toInt() == 1 || totalesMal(v))
+            c.totalesMal << q.value(0).toString();
+    }
+}
+
+QString lista(const QStringList& numeros) {
+    const qsizetype maximo = 20;
+    QString texto = numeros.mid(0, maximo).join(QStringLiteral(", "));
+    if (numeros.size() > maximo) texto += QStringLiteral(" y %1 más").arg(numeros.size() - maximo);
+    return texto;
+}
+
+} // namespace
+
+QString Comprobacion::texto() const {
+    QStringList partes;
+    if (!totalesMal.isEmpty())
+        partes << QStringLiteral("Documentos cuyos totales no cuadran con sus líneas (%1): %2.")
+                      .arg(totalesMal.size())
+                      .arg(lista(totalesMal));
+    if (!sinLineas.isEmpty())
+        partes << QStringLiteral("Documentos sin ninguna línea (%1): %2.")
+                      .arg(sinLineas.size())
+                      .arg(lista(sinLineas));
+    if (!repetidos.isEmpty())
+        partes << QStringLiteral("Números repetidos en su serie (%1): %2. Cambie el número en la "
+                                 "hoja de uno de ellos.")
+                      .arg(repetidos.size())
+                      .arg(lista(repetidos));
+    return partes.join(QStringLiteral("\n\n"));
+}
+
+Comprobacion comprobarDocumentos(const QSqlDatabase& db) {
+    Comprobacion c;
+    revisarCabeceras(db, c);
+    QSqlQuery q = ejecutar(
+        db, QStringLiteral("SELECT MIN(%1), COUNT(*) FROM tblCobros"
+                           " GROUP BY upper(Ser), Num HAVING COUNT(*) > 1 ORDER BY upper(Ser), Num")
+                .arg(kNumeroSerie));
+    while (q.next())
+        c.repetidos << QStringLiteral("%1 (%2 documentos)")
+                           .arg(q.value(0).toString())
+                           .arg(q.value(1).toInt());
+    return c;
+}
+
+QString repararDocumentos(const QString& rutaBD) {
+    QSqlDatabase db = Conexion();
+    const QString copia = rutaBD + QStringLiteral(".antes-de-reparar-") +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (const QString error = copiaVerificada(db, copia); !error.isEmpty())
+        return QStringLiteral("No se pudo guardar una copia antes de reparar (%1); no se ha "
+                              "cambiado nada.")
+            .arg(error);
+    try {
+        Transaccion t;
+        ejecutar(
+            QStringLiteral("DELETE FROM tblCobros WHERE NOT EXISTS (SELECT 1 FROM"
+                           " tblCobrosDetalles WHERE tblCobrosDetalles.IdDoc = tblCobros.Id)"));
+        QSqlQuery lineas =
+            ejecutar(QStringLiteral("SELECT Id, Und, Pre, Imp FROM tblCobrosDetalles"));
+        QList<QVariantList> cambios;
+        while (lineas.next()) {
+            const double imp =
+                redondearCentimos(lineas.value(1).toDouble() * lineas.value(2).toDouble());
+            if (distinto(imp, lineas.value(3).toDouble())) cambios.append({imp, lineas.value(0)});
+        }
+        for (const QVariantList& cambio : cambios)
+            ejecutar(QStringLiteral("UPDATE tblCobrosDetalles SET Imp = ? WHERE Id = ?"), cambio);
+        QSqlQuery q = ejecutar(QStringLiteral("SELECT Id FROM tblCobros"));
+        QList<int> ids;
+        while (q.next())
+            ids << q.value(0).toInt();
+        for (int id : ids)
+            reescribirTotales(id);
+        t.confirmar();
+    } catch (const ErrorBD& error) {
+        return error.texto();
+    }
+    asegurarNumerosUnicos(db);
+    return {};
+}

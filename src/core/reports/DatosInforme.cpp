@@ -1,0 +1,515 @@
+#include "core/reports/DatosInforme.h"
+
+#include "core/documents/Documentos.h"
+#include "core/documents/EmitirMes.h"
+#include "core/documents/EstadoDocumento.h"
+#include "core/documents/Registros.h"
+#include "core/documents/Titulos.h"
+#include "core/reports/Plantilla.h"
+#include "core/store/Consulta.h"
+#include "core/store/Dialecto.h"
+#include "core/text/Formato.h"
+#include "core/text/Plegado.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <functional>
+#include <initializer_list>
+#include <kainjow/mustache.hpp>
+
+namespace {
+
+using Dato = kainjow::mustache::data;
+
+std::string utf8(const QString& texto) {
+    return texto.toStdString();
+}
+
+// Empty texts stay unset, so a template's {{#x}}...{{/x}} skips what has no value.
+void poner(Dato& objeto, const std::string& clave, const QString& valor) {
+    if (!valor.isEmpty()) objeto.set(clave, utf8(valor));
+}
+
+// A null field is empty text, never the word "null" or a crash in the template.
+QString campo(const QSqlQuery& q, int i) {
+    const QVariant valor = q.value(i);
+    return valor.isNull() ? QString() : valor.toString();
+}
+
+QString importe(const QSqlQuery& q, int i) {
+    return formatoImporte(q.value(i).toDouble());
+}
+QString porcentaje(const QSqlQuery& q, int i) {
+    return formatoSimple(q.value(i).toDouble());
+}
+QString fecha(const QSqlQuery& q, int i) {
+    return formatoFecha(desdeIso(campo(q, i)));
+}
+QString siNo(const QSqlQuery& q, int i) {
+    return q.value(i).toInt() != 0 ? QStringLiteral("SÍ") : QStringLiteral("NO");
+}
+
+// Columns first..first+claves.size()-1 of the current row as texts under the given keys.
+Dato textos(const QSqlQuery& q, int primera, std::initializer_list<const char*> claves) {
+    Dato objeto;
+    int i = primera;
+    for (const char* clave : claves)
+        poner(objeto, clave, campo(q, i++));
+    return objeto;
+}
+
+// The town alone, for "En Lugo, a …": a typed "27001 Lugo (Lugo)" keeps only "Lugo".
+QString localidad(const QString& poblacion) {
+    static const QRegularExpression sobrante(
+        QStringLiteral("^\\s*\\d{5}\\s+|\\s*\\([^)]*\\)\\s*$"));
+    return QString(poblacion).remove(sobrante).trimmed();
+}
+
+// "15701 Santiago de Compostela (A Coruña)", leaving out what is missing or repeated.
+QString lineaLocalidad(const QString& cp, const QString& poblacion, const QString& provincia) {
+    QString linea = QStringList{cp.trimmed(), poblacion.trimmed()}.join(u' ').trimmed();
+    const bool repetida = plegar(provincia.trimmed()) == plegar(poblacion.trimmed());
+    if (!provincia.trimmed().isEmpty() && !repetida)
+        linea += (linea.isEmpty() ? QString() : QStringLiteral(" ")) +
+                 QStringLiteral("(%1)").arg(provincia.trimmed());
+    return linea;
+}
+
+// An address group: columns primera.. are Dir, CP, Pob, Pro.
+Dato direccion(const QSqlQuery& q, int primera) {
+    Dato grupo = textos(q, primera, {"direccion", "cp", "poblacion", "provincia"});
+    poner(grupo, "localidad",
+          lineaLocalidad(campo(q, primera + 1), campo(q, primera + 2), campo(q, primera + 3)));
+    return grupo;
+}
+
+Dato empresa() {
+    QSqlQuery q = ejecutar(QStringLiteral(
+        "SELECT Empresa, CIF, NomCom, Enderezo, Poboacion, Telefonos, Internet, RexMer, CtaBan,"
+        " ProDat FROM tblTitulos"));
+    if (!q.next()) return Dato();
+    Dato datos = textos(q, 0,
+                        {"nombre", "cif", "nombreComercial", "direccion", "poblacion", "telefonos",
+                         "internet", "registro", "cuenta", "proteccionDatos"});
+    poner(datos, "localidad", localidad(campo(q, 4)));
+    return datos;
+}
+
+QString textoExentoGuardado() {
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT TxtExento FROM tblTitulos"));
+    return textoExento(q.next() ? campo(q, 0) : QString());
+}
+
+Dato lineas(int idDoc) {
+    QSqlQuery q =
+        ejecutar(QStringLiteral("SELECT Lin, IdCon, DesCon, Und, Pre FROM tblCobrosDetalles"
+                                " WHERE IdDoc = ? ORDER BY Lin"),
+                 {idDoc});
+    Dato lista(Dato::type::list);
+    while (q.next()) {
+        Dato linea = textos(q, 0, {"linea", "referencia", "descripcion"});
+        const double unidades = q.value(3).toDouble();
+        const double precio = q.value(4).toDouble();
+        linea.set("unidades", utf8(formatoUnidades(unidades)));
+        linea.set("precio", utf8(formatoImporte(precio)));
+        linea.set("importe", utf8(formatoImporte(unidades * precio)));
+        lista.push_back(linea);
+    }
+    return lista;
+}
+
+// What the paper says about paying: one of the flags, the sentence, the account and the date.
+Dato avisoDePago(const EstadoDocumento& estado) {
+    const AvisoPago aviso = avisoPago(estado);
+    static const char* const tipos[] = {"transferencia", "cargo",   "pagado",
+                                        "devolucion",    "anulado", "sinImporte"};
+    Dato pago;
+    poner(pago, tipos[aviso.tipo], QStringLiteral("SÍ"));
+    poner(pago, "texto", aviso.texto);
+    poner(pago, "cuenta", aviso.cuenta);
+    if (aviso.fecha.isValid()) poner(pago, "fecha", formatoFecha(aviso.fecha));
+    return pago;
+}
+
+// A rectifying invoice says so, with the invoice it corrects, why and how (RD 1619/2012,
+// art. 15); by substitution, the rectified and the corrected amounts too.
+void anadirRectificacion(Dato& doc, int id) {
+    QSqlQuery q = ejecutar(
+        QStringLiteral("SELECT c.TipoRect, c.MotivoRect, c.ModoRect, o.Num, o.Ser, o.Fec, o.Base,"
+                       " o.IVA, o.Tot, c.Base, c.IVA, c.Tot FROM tblCobros c JOIN tblCobros o ON"
+                       " o.Id = c.IdRect WHERE c.Id = ?"),
+        {id});
+    if (!q.next()) return;
+    Dato r;
+    poner(r, "tipo", campo(q, 0));
+    for (const auto& [codigo, descripcion] : tiposRectificativa())
+        if (codigo == campo(q, 0)) poner(r, "tipoTexto", descripcion);
+    poner(r, "motivo", campo(q, 1));
+    poner(r, "numero", campo(q, 3) + campo(q, 4));
+    poner(r, "fecha", fecha(q, 5));
+    if (campo(q, 2) == QLatin1String("S")) {
+        poner(r, "modo", QStringLiteral("por sustitución"));
+        Dato importes;
+        for (const auto& [clave, columna] :
+             {std::pair{"baseRectificada", 6}, {"ivaRectificado", 7}, {"totalRectificado", 8}})
+            poner(importes, clave, importe(q, columna));
+        for (const auto& [clave, columna] :
+             {std::pair{"baseCorrecta", 6}, {"ivaCorrecto", 7}, {"totalCorrecto", 8}})
+            poner(importes, clave,
+                  formatoImporte(q.value(columna).toDouble() + q.value(columna + 3).toDouble()));
+        r.set("sustitucion", importes);
+    } else {
+        poner(r, "modo", QStringLiteral("por diferencias"));
+    }
+    doc.set("rectificativa", r);
+}
+
+// Header, parties and lines of one document; false when there is no such document.
+bool anadirDocumento(Dato& datos, int id, QString& numero) {
+    QSqlQuery q = ejecutar(
+        QStringLiteral(
+            "SELECT c.Num, c.Ser, c.Fec, c.PorIva, c.PorRet, c.Pag, c.SubTotal, c.Ret, c.Base, "
+            "c.IVA,"
+            " c.Tot, c.Obs, c.Tri, m.Des, m.Dir, m.CP, m.Pob, m.Pro, q.Nom, q.DNI, q.Tfn, q.Mob,"
+            " q.Mail, (SELECT s.Des FROM tblSeriesF s WHERE s.Cod = c.Ser ORDER BY s.Id LIMIT 1),"
+            " q.Dir, q.CP, q.Pob, q.Pro"
+            " FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
+            " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id WHERE c.Id = ?"),
+        {id});
+    if (!q.next()) return false;
+    numero = campo(q, 0) + campo(q, 1);
+    const QDate dia = desdeIso(campo(q, 2));
+    const QString mes = QLocale(QLocale::Spanish, QLocale::Spain).standaloneMonthName(dia.month());
+    Dato doc = textos(q, 0, {"num", "serie"});
+    const std::pair<const char*, QString> valores[] = {
+        {"id", QString::number(id)},
+        {"numero", numero},
+        {"serieDescripcion", campo(q, 23)},
+        {"fecha", fecha(q, 2)},
+        {"mes", mes},
+        {"ano", QString::number(dia.year())},
+        {"periodo", mes + QStringLiteral(" de ") + QString::number(dia.year())},
+        {"trimestre", campo(q, 12)},
+        {"porIva", porcentaje(q, 3)},
+        {"porRet", porcentaje(q, 4)},
+        {"pagado", siNo(q, 5)},
+        {"subtotal", importe(q, 6)},
+        {"ret", importe(q, 7)},
+        {"base", importe(q, 8)},
+        {"iva", importe(q, 9)},
+        {"total", importe(q, 10)},
+        // What the total takes off, so a rectifying invoice's negative one reads "9,50".
+        {"retDescontada", formatoImporte(-q.value(7).toDouble())},
+        {"obs", campo(q, 11)},
+    };
+    for (const auto& [clave, valor] : valores)
+        poner(doc, clave, valor);
+    // Set only when they apply, so a template prints a row or a wording just then.
+    if (q.value(3).toDouble() == 0) poner(doc, "exento", textoExentoGuardado());
+    if (q.value(4).toDouble() != 0) poner(doc, "conRetencion", QStringLiteral("SÍ"));
+    // A company's withholding is on account of its corporate tax, not of IRPF.
+    poner(doc, "nombreRetencion",
+          leerTipoEmisor() == TipoEmisor::Sociedad ? QStringLiteral("Retención")
+                                                   : QStringLiteral("Retención IRPF"));
+    if (q.value(5).toInt() != 0) poner(doc, "cobrado", QStringLiteral("SÍ"));
+    if (const auto estado = leerEstado(id)) {
+        doc.set("pago", avisoDePago(*estado));
+        if (estado->anulado)
+            poner(doc, "anulado",
+                  estado->factura ? QStringLiteral("ANULADA") : QStringLiteral("ANULADO"));
+    }
+    anadirRectificacion(doc, id);
+    datos.set("documento", doc);
+    Dato inmueble = direccion(q, 14);
+    poner(inmueble, "descripcion", campo(q, 13));
+    datos.set("inmueble", inmueble);
+    Dato inquilino = direccion(q, 24);
+    for (const auto& [clave, columna] :
+         {std::pair{"nombre", 18}, {"dni", 19}, {"telefono", 20}, {"movil", 21}, {"correo", 22}})
+        poner(inquilino, clave, campo(q, columna));
+    datos.set("inquilino", inquilino);
+    // Whom the document is addressed to: the tenant's own address, or the let property's.
+    datos.set("destinatario", direccion(q, campo(q, 24).trimmed().isEmpty() ? 14 : 24));
+    datos.set("lineas", lineas(id));
+    return true;
+}
+
+// The current row's columns first..first+n-1 as one row of a list, empty for null.
+void anadirFila(FilasLista& lista, const QSqlQuery& q, int primera, QStringList extra = {}) {
+    QString fila;
+    const qsizetype n = lista.claves.size() - extra.size();
+    for (int i = 0; i < n; ++i) {
+        if (i > 0) fila += FilasLista::kSeparadorCampos;
+        fila += campo(q, primera + i);
+    }
+    for (const QString& texto : extra)
+        fila += FilasLista::kSeparadorCampos + texto;
+    lista.filas.append(fila);
+}
+
+FilasLista filasInmuebles() {
+    QSqlQuery q =
+        ejecutar(QStringLiteral("SELECT m.Id, m.Des, m.Dir, m.CP, m.Pob, m.Pro, q.Nom, m.Pre"
+                                " FROM tblInmuebles m LEFT JOIN tblInquilinos q ON m.IdInq = q.Id "
+                                "ORDER BY pliegue(m.Des)"));
+    FilasLista lista{{QStringLiteral("id"), QStringLiteral("descripcion"),
+                      QStringLiteral("direccion"), QStringLiteral("cp"),
+                      QStringLiteral("poblacion"), QStringLiteral("provincia"),
+                      QStringLiteral("inquilino"), QStringLiteral("precio")},
+                     {}};
+    while (q.next())
+        anadirFila(lista, q, 0, {importe(q, 7)});
+    return lista;
+}
+
+FilasLista filasInquilinos() {
+    QSqlQuery q = ejecutar(QStringLiteral(
+        "SELECT q.Id, q.Nom, q.DNI, q.Tfn, q.Mob, q.Mail,"
+        " (SELECT m.Des FROM tblInmuebles m WHERE m.IdInq = q.Id ORDER BY m.Id LIMIT 1)"
+        " FROM tblInquilinos q ORDER BY pliegue(q.Nom)"));
+    FilasLista lista{{QStringLiteral("id"), QStringLiteral("nombre"), QStringLiteral("dni"),
+                      QStringLiteral("telefono"), QStringLiteral("movil"), QStringLiteral("correo"),
+                      QStringLiteral("inmueble")},
+                     {}};
+    while (q.next())
+        anadirFila(lista, q, 0);
+    return lista;
+}
+
+// Every document of the year with the sums the list prints at its foot: a cancelled one is
+// listed as such and added to none.
+FilasLista filasRecibos(Dato& datos) {
+    const QString c = QStringLiteral("c");
+    QSqlQuery q = ejecutar(
+        QStringLiteral("SELECT %1, m.Des, q.Nom, c.Fec, c.Base, c.PorIva, c.IVA, c.PorRet, c.Ret,"
+                       " c.Tot, c.Pag, c.Anu, %2, %3, %4, %5, %6 FROM (tblCobros c LEFT JOIN"
+                       " tblInmuebles m ON c.IdInm = m.Id) LEFT JOIN tblInquilinos q"
+                       " ON c.IdInq = q.Id ORDER BY c.Fec, c.Ser, c.Num")
+            .arg(sqlUnir({QStringLiteral("c.Num"), QStringLiteral("c.Ser")}),
+                 sqlImporte(Cuenta::Facturado, c, QStringLiteral("Base")),
+                 sqlImporte(Cuenta::Facturado, c, QStringLiteral("IVA")),
+                 sqlImporte(Cuenta::Facturado, c, QStringLiteral("Ret")),
+                 sqlImporte(Cuenta::Facturado, c), sqlImporte(Cuenta::Pendiente, c)));
+    FilasLista lista{{QStringLiteral("numero"), QStringLiteral("inmueble"),
+                      QStringLiteral("inquilino"), QStringLiteral("fecha"), QStringLiteral("base"),
+                      QStringLiteral("porIva"), QStringLiteral("iva"), QStringLiteral("porRet"),
+                      QStringLiteral("ret"), QStringLiteral("total"), QStringLiteral("pagado")},
+                     {}};
+    double base = 0, iva = 0, ret = 0, total = 0, pendiente = 0;
+    while (q.next()) {
+        anadirFila(lista, q, 0,
+                   {fecha(q, 3), importe(q, 4), porcentaje(q, 5), importe(q, 6), porcentaje(q, 7),
+                    importe(q, 8), importe(q, 9),
+                    q.value(11).toInt() != 0 ? kMarcaAnulado : siNo(q, 10)});
+        base += q.value(12).toDouble();
+        iva += q.value(13).toDouble();
+        ret += q.value(14).toDouble();
+        total += q.value(15).toDouble();
+        pendiente += q.value(16).toDouble();
+    }
+    Dato suma;
+    suma.set("cuenta", utf8(QString::number(lista.filas.size())));
+    suma.set("base", utf8(formatoImporte(base)));
+    suma.set("iva", utf8(formatoImporte(iva)));
+    suma.set("ret", utf8(formatoImporte(ret)));
+    suma.set("total", utf8(formatoImporte(total)));
+    suma.set("pendiente", utf8(formatoImporte(pendiente)));
+    datos.set("totales", suma);
+    return lista;
+}
+
+// The template gets one row of marks; the painter finds it and repeats it per row.
+Dato filaDeMarcas(const FilasLista& lista) {
+    Dato fila;
+    for (qsizetype i = 0; i < lista.claves.size(); ++i)
+        fila.set(utf8(lista.claves[i]), utf8(QString(marcaCampo(i))));
+    Dato filas(Dato::type::list);
+    filas.push_back(fila);
+    return filas;
+}
+
+bool esDocumento(const QString& nombre) {
+    return nombre == QLatin1String("Recibo") || nombre == QLatin1String("Factura");
+}
+
+// The amounts of the stored header as the sheet shows them, under the names templates have
+// always used for them.
+void anadirImportes(Dato& datos, const Cabecera& c) {
+    const Totales& t = c.totales;
+    const std::pair<const char*, QString> valores[] = {
+        {"pSubTotal", formatoImporte(t.subtotal)},
+        {"pBase", formatoImporte(t.base)},
+        {"pPorIva", formatoSimple(c.porIva) + QLatin1Char('%')},
+        {"pIVA", formatoImporte(t.iva)},
+        {"pPorRet", formatoSimple(c.porRet) + QLatin1Char('%')},
+        {"pRet", formatoImporte(t.retencion)},
+        {"pTotal", formatoImporte(t.total)},
+        {"pObs", c.obs}};
+    for (const auto& [clave, valor] : valores)
+        poner(datos, clave, valor);
+}
+
+// The data set of a template name, of document id for a receipt or an invoice; fills error
+// when it cannot be made.
+Dato datosDe(const QString& nombre, std::optional<int> id, QString& titulo, QString& error,
+             std::shared_ptr<const FilasLista>& filas) {
+    Dato datos;
+    datos.set("empresa", empresa());
+    datos.set("hoy", utf8(formatoFecha(Hoy())));
+    titulo = nombre;
+    if (esDocumento(nombre)) {
+        QString numero;
+        const auto cabecera = id ? leerCabecera(*id) : std::nullopt;
+        if (!id)
+            error = QStringLiteral("Falta el documento que imprimir");
+        else if (!cabecera || !anadirDocumento(datos, *id, numero))
+            error = QStringLiteral("No existe el documento %1").arg(*id);
+        else
+            anadirImportes(datos, *cabecera);
+        titulo += QLatin1Char(' ') + numero;
+    } else if (nombre == QLatin1String("Inmuebles")) {
+        filas = std::make_shared<FilasLista>(filasInmuebles());
+    } else if (nombre == QLatin1String("Inquilinos")) {
+        filas = std::make_shared<FilasLista>(filasInquilinos());
+    } else if (nombre == QLatin1String("Recibos")) {
+        filas = std::make_shared<FilasLista>(filasRecibos(datos));
+    }
+    if (filas) datos.set("filas", filaDeMarcas(*filas));
+    return datos;
+}
+
+QString errorPlantilla(const QString& archivo, const QString& motivo) {
+    return QStringLiteral("La plantilla %1 tiene un error: %2").arg(archivo, motivo);
+}
+
+// Reads the template, fills it with what datos() gives plus the parameters and renders it.
+InformeGenerado renderizar(const QString& carpeta, const QString& nombre,
+                           const ParametrosInforme& parametros,
+                           const std::function<Dato(InformeGenerado&)>& datos) {
+    InformeGenerado resultado;
+    const QString archivo = nombre + QStringLiteral(".rpt");
+    const QString ruta = rutaPlantilla(carpeta, nombre);
+    QFile fuente(ruta);
+    if (ruta.isEmpty() || !fuente.exists()) {
+        resultado.error = kPlantillaNoEncontrada;
+        return resultado;
+    }
+    if (!fuente.open(QIODevice::ReadOnly)) {
+        resultado.error = QStringLiteral("No se puede leer la plantilla %1").arg(archivo);
+        return resultado;
+    }
+    // One byte over the bound is enough to refuse; the rest is never read.
+    const std::string texto = fuente.read(kMaximoPlantilla + 1).toStdString();
+    if (const QString motivo = comprobarPlantilla(texto); !motivo.isEmpty()) {
+        resultado.error = errorPlantilla(archivo, motivo);
+        return resultado;
+    }
+    try {
+        Dato valores = datos(resultado);
+        if (!resultado.valido()) return resultado;
+        for (auto it = parametros.cbegin(); it != parametros.cend(); ++it)
+            poner(valores, utf8(it.key()), it.value());
+        const Renderizado hecho = renderizarPlantilla(texto, valores);
+        if (!hecho.motivo.isEmpty())
+            resultado.error = errorPlantilla(archivo, hecho.motivo);
+        else
+            resultado.html = QString::fromStdString(hecho.texto);
+    } catch (const ErrorBD& e) {
+        resultado.error = e.texto();
+    }
+    return resultado;
+}
+
+Dato objetoDe(const ParametrosInforme& textos) {
+    Dato objeto;
+    for (auto it = textos.cbegin(); it != textos.cend(); ++it)
+        poner(objeto, utf8(it.key()), it.value());
+    return objeto;
+}
+
+} // namespace
+
+// Private-use characters: no data or template text holds them.
+constexpr char16_t kPrimeraMarca = 0xE000;
+constexpr char16_t kUltimaMarca = 0xE0FF;
+
+QChar marcaCampo(qsizetype indice) {
+    return QChar(static_cast<char16_t>(kPrimeraMarca + indice));
+}
+
+int campoMarcado(QChar c) {
+    return c.unicode() >= kPrimeraMarca && c.unicode() <= kUltimaMarca ? c.unicode() - kPrimeraMarca
+                                                                       : -1;
+}
+
+InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
+                               const ParametrosInforme& parametros) {
+    return renderizar(carpeta, nombre, parametros, [&](InformeGenerado& r) {
+        return datosDe(nombre, std::nullopt, r.nombre, r.error, r.filas);
+    });
+}
+
+QString plantillaDocumento(int id) {
+    return seImprimeComoFactura(id) ? QStringLiteral("Factura") : QStringLiteral("Recibo");
+}
+
+InformeGenerado generarDocumento(const QString& carpeta, const QString& plantilla, int id) {
+    if (!esDocumento(plantilla)) {
+        InformeGenerado informe;
+        informe.error = QStringLiteral("La plantilla %1 no es de un documento").arg(plantilla);
+        return informe;
+    }
+    InformeGenerado informe = renderizar(carpeta, plantilla, {}, [&](InformeGenerado& r) {
+        return datosDe(plantilla, id, r.nombre, r.error, r.filas);
+    });
+    if (!informe.valido()) return informe;
+    informe.documento = id;
+    try {
+        informe.qr = textoQrDocumento(id);
+    } catch (const ErrorBD& e) {
+        informe.error = e.texto();
+    }
+    return informe;
+}
+
+InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
+                               const ParametrosInforme& parametros, const FilasInforme& filas) {
+    return renderizar(carpeta, nombre, parametros, [&](InformeGenerado& resultado) {
+        resultado.nombre = nombre;
+        Dato datos;
+        datos.set("empresa", empresa());
+        datos.set("hoy", utf8(formatoFecha(Hoy())));
+        datos.set("totales", objetoDe(filas.totales));
+        if (filas.filas.isEmpty()) {
+            datos.set("filas", Dato(Dato::type::list));
+            return datos;
+        }
+        // Painted row by row like every other list.
+        auto lista = std::make_shared<FilasLista>();
+        lista->claves = filas.filas.first().keys();
+        lista->claves.sort();
+        for (const ParametrosInforme& fila : filas.filas) {
+            QStringList campos;
+            for (const QString& clave : std::as_const(lista->claves))
+                campos << fila.value(clave);
+            lista->filas << campos.join(FilasLista::kSeparadorCampos);
+        }
+        datos.set("filas", filaDeMarcas(*lista));
+        resultado.filas = lista;
+        return datos;
+    });
+}
+
+QString rutaPlantilla(const QString& carpeta, const QString& nombre) {
+    static const QRegularExpression nombreLimpio(QStringLiteral("^[^/\\\\.][^/\\\\]*$"));
+    if (!nombreLimpio.match(nombre).hasMatch()) return {};
+    const QString ruta = carpeta + QLatin1Char('/') + nombre + QStringLiteral(".rpt");
+    // A link that leads out of the folder is refused like a name with "../".
+    const QString real = QFileInfo(ruta).canonicalFilePath();
+    const QString base = QFileInfo(carpeta).canonicalFilePath();
+    if (!real.isEmpty() && !real.startsWith(base + QLatin1Char('/'))) return {};
+    return ruta;
+}

@@ -1,0 +1,274 @@
+#include "core/reports/Exportacion.h"
+
+#include "core/store/Privado.h"
+#include "core/text/Formato.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+#include <cmath>
+#include <xlsxwriter.h>
+
+namespace {
+
+const QString kTotal = QStringLiteral("TOTAL");
+
+QString motivoEscritura(const QString& ruta, const QString& motivo) {
+    return QStringLiteral("No se pudo escribir el archivo %1 (%2).")
+        .arg(QDir::toNativeSeparators(ruta), motivo);
+}
+
+// Sheet names: at most 31 characters and none of []:*?/\.
+QByteArray nombreHoja(const QString& nombre) {
+    QString limpio = nombre.isEmpty() ? QStringLiteral("Hoja") : nombre;
+    for (QChar& c : limpio)
+        if (QStringLiteral("[]:*?/\\").contains(c)) c = QLatin1Char('-');
+    return limpio.left(31).toUtf8();
+}
+
+QByteArray letraColumna(int columna) {
+    QByteArray letras;
+    for (int n = columna + 1; n > 0; n = (n - 1) / 26)
+        letras.prepend(char('A' + (n - 1) % 26));
+    return letras;
+}
+
+/** Characters the widest cell of each column shows, heading included. */
+QList<double> anchos(const Hoja& hoja) {
+    QList<double> resultado;
+    for (int c = 0; c < hoja.columnas.size(); ++c) {
+        qsizetype ancho = hoja.columnas[c].titulo.size();
+        double mayor = 0;
+        for (const QVariantList& fila : hoja.filas) {
+            const QVariant& v = fila.value(c);
+            if (v.typeId() == QMetaType::Double)
+                mayor = std::max(mayor, std::abs(v.toDouble()));
+            else if (v.typeId() == QMetaType::QDate)
+                ancho = std::max<qsizetype>(ancho, 10);
+            else
+                ancho = std::max(ancho, v.toString().size());
+        }
+        // The totals row can be up to a digit wider than any cell above it.
+        if (mayor > 0) ancho = std::max(ancho, formatoImporte(-mayor * 10).size());
+        resultado << std::min<double>(double(ancho) + 2, 60);
+    }
+    return resultado;
+}
+
+struct Formatos {
+    lxw_format* cabecera;
+    lxw_format* importe;
+    lxw_format* fecha;
+    lxw_format* total;
+    lxw_format* totalImporte;
+};
+
+Formatos crearFormatos(lxw_workbook* libro) {
+    Formatos f{};
+    f.cabecera = workbook_add_format(libro);
+    format_set_bold(f.cabecera);
+    f.importe = workbook_add_format(libro);
+    format_set_num_format(f.importe, "#,##0.00");
+    f.fecha = workbook_add_format(libro);
+    format_set_num_format(f.fecha, "dd/mm/yyyy");
+    f.total = workbook_add_format(libro);
+    format_set_bold(f.total);
+    f.totalImporte = workbook_add_format(libro);
+    format_set_bold(f.totalImporte);
+    format_set_num_format(f.totalImporte, "#,##0.00");
+    return f;
+}
+
+void escribirCelda(lxw_worksheet* hoja, int fila, int columna, const QVariant& valor, TipoDato tipo,
+                   const Formatos& f) {
+    switch (valor.typeId()) {
+    case QMetaType::Double:
+        worksheet_write_number(hoja, fila, columna, valor.toDouble(),
+                               tipo == TipoDato::Importe ? f.importe : nullptr);
+        break;
+    case QMetaType::QDate: {
+        const QDate d = valor.toDate();
+        lxw_datetime dia{d.year(), d.month(), d.day(), 0, 0, 0};
+        worksheet_write_datetime(hoja, fila, columna, &dia, f.fecha);
+        break;
+    }
+    case QMetaType::QString:
+        worksheet_write_string(hoja, fila, columna, valor.toString().toUtf8().constData(), nullptr);
+        break;
+    default:
+        break;
+    }
+}
+
+void escribirTotales(lxw_worksheet* ws, const Hoja& hoja, const Formatos& f) {
+    const int fila = int(hoja.filas.size()) + 1;
+    const QVariantList suma = filaTotales(hoja);
+    bool conImporte = false;
+    for (int c = 0; c < hoja.columnas.size(); ++c) {
+        if (hoja.columnas[c].tipo != TipoDato::Importe) continue;
+        conImporte = true;
+        const QByteArray hasta = QByteArray::number(qMax(fila, 2));
+        const QByteArray rango = letraColumna(c) + "2:" + letraColumna(c) + hasta;
+        // The rows left out stay out when the sheet adds up again.
+        const QByteArray formula =
+            hoja.fuera.columna < 0 ? "=SUM(" + rango + ")"
+                                   : "=SUMIF(" + letraColumna(hoja.fuera.columna) +
+                                         "2:" + letraColumna(hoja.fuera.columna) + hasta + ",\"<>" +
+                                         hoja.fuera.marca.toUtf8() + "\"," + rango + ")";
+        worksheet_write_formula_num(ws, fila, c, formula.constData(), f.totalImporte,
+                                    suma[c].toDouble());
+    }
+    if (conImporte && hoja.columnas.value(0).tipo != TipoDato::Importe)
+        worksheet_write_string(ws, fila, 0, kTotal.toUtf8().constData(), f.total);
+}
+
+QString escribirLibro(const Hoja& hoja, const QString& ruta) {
+    QByteArray temporal = QDir::tempPath().toUtf8();
+    lxw_workbook_options opciones{};
+    // Rows go to disk as they are written: a year of documents never sits twice in memory.
+    opciones.constant_memory = LXW_TRUE;
+    opciones.tmpdir = temporal.data();
+    lxw_workbook* libro = workbook_new_opt(QFile::encodeName(ruta).constData(), &opciones);
+    if (!libro) return QStringLiteral("no se pudo crear");
+    lxw_worksheet* ws = workbook_add_worksheet(libro, nombreHoja(hoja.nombre).constData());
+    const Formatos f = crearFormatos(libro);
+    const QList<double> ancho = anchos(hoja);
+    for (int c = 0; c < hoja.columnas.size(); ++c) {
+        worksheet_set_column(ws, c, c, ancho[c], nullptr);
+        worksheet_write_string(ws, 0, c, hoja.columnas[c].titulo.toUtf8().constData(), f.cabecera);
+    }
+    worksheet_freeze_panes(ws, 1, 0);
+    for (int r = 0; r < hoja.filas.size(); ++r) {
+        const QVariantList& fila = hoja.filas[r];
+        for (int c = 0; c < hoja.columnas.size() && c < fila.size(); ++c)
+            escribirCelda(ws, r + 1, c, fila[c], hoja.columnas[c].tipo, f);
+    }
+    if (hoja.totales) escribirTotales(ws, hoja, f);
+    const lxw_error error = workbook_close(libro);
+    return error == LXW_NO_ERROR ? QString() : QString::fromUtf8(lxw_strerror(error));
+}
+
+QString numeroCsv(double valor, TipoDato tipo) {
+    if (tipo == TipoDato::Numero) return formatoSimple(valor);
+    return QString::number(redondearCentimos(valor), 'f', 2)
+        .replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+QString textoCsv(QString texto) {
+    // A text a spreadsheet would take for a formula is kept as text.
+    if (!texto.isEmpty() && QStringLiteral("=+-@").contains(texto.front()))
+        texto.prepend(QLatin1Char('\''));
+    if (!texto.contains(QLatin1Char(';')) && !texto.contains(QLatin1Char('"')) &&
+        !texto.contains(QLatin1Char('\n')) && !texto.contains(QLatin1Char('\r')))
+        return texto;
+    texto.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return QLatin1Char('"') + texto + QLatin1Char('"');
+}
+
+QString celdaCsv(const QVariant& valor, TipoDato tipo) {
+    switch (valor.typeId()) {
+    case QMetaType::Double:
+        return numeroCsv(valor.toDouble(), tipo);
+    case QMetaType::QDate:
+        return formatoFecha(valor.toDate());
+    case QMetaType::QString:
+        return textoCsv(valor.toString());
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+QString escribirXlsx(const Hoja& hoja, const QString& ruta) {
+    // Written beside the destination first, so a failure never leaves half a file in its place.
+    const QString parcial = ruta + QStringLiteral(".parcial");
+    // Private from its first byte: the rename keeps the mode.
+    const QString motivo =
+        archivoPrivado(parcial) ? escribirLibro(hoja, parcial) : QStringLiteral("no se pudo crear");
+    if (!motivo.isEmpty()) {
+        QFile::remove(parcial);
+        return motivoEscritura(ruta, motivo);
+    }
+    if (QFile::exists(ruta) && !QFile::remove(ruta)) {
+        QFile::remove(parcial);
+        return motivoEscritura(ruta, QStringLiteral("el archivo existente no se puede sustituir"));
+    }
+    if (!QFile::rename(parcial, ruta)) {
+        QFile::remove(parcial);
+        return motivoEscritura(ruta, QStringLiteral("no se pudo dar el nombre final"));
+    }
+    return {};
+}
+
+QString escribirCsv(const Hoja& hoja, const QString& ruta) {
+    // The saved file takes the mode of the one it replaces.
+    if (!archivoPrivado(ruta)) return motivoEscritura(ruta, QStringLiteral("no se pudo crear"));
+    QSaveFile archivo(ruta);
+    if (!archivo.open(QIODevice::WriteOnly)) return motivoEscritura(ruta, archivo.errorString());
+    QString texto = QStringLiteral("\uFEFF");
+    QStringList campos;
+    for (const ColumnaHoja& c : hoja.columnas)
+        campos << textoCsv(c.titulo);
+    texto += campos.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+    archivo.write(texto.toUtf8());
+    for (const QVariantList& fila : hoja.filas) {
+        campos.clear();
+        for (int c = 0; c < hoja.columnas.size(); ++c)
+            campos << celdaCsv(fila.value(c), hoja.columnas[c].tipo);
+        archivo.write((campos.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8());
+    }
+    if (!archivo.commit()) return motivoEscritura(ruta, archivo.errorString());
+    return {};
+}
+
+QString exportarHoja(const Hoja& hoja, const QString& ruta) {
+    if (ruta.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) return escribirCsv(hoja, ruta);
+    return escribirXlsx(hoja, ruta);
+}
+
+QVariantList filaTotales(const Hoja& hoja) {
+    QVariantList total(hoja.columnas.size());
+    QList<double> sumas(hoja.columnas.size(), 0);
+    for (const QVariantList& fila : hoja.filas) {
+        if (hoja.fuera.columna >= 0 &&
+            fila.value(hoja.fuera.columna).toString() == hoja.fuera.marca)
+            continue;
+        for (int c = 0; c < hoja.columnas.size(); ++c)
+            if (fila.value(c).typeId() == QMetaType::Double) sumas[c] += fila[c].toDouble();
+    }
+    for (int c = 0; c < hoja.columnas.size(); ++c)
+        if (hoja.columnas[c].tipo == TipoDato::Importe) total[c] = redondearCentimos(sumas[c]);
+    if (!total.isEmpty() && !total[0].isValid()) total[0] = kTotal;
+    return total;
+}
+
+QString textoCelda(const QVariant& valor, TipoDato tipo) {
+    switch (valor.typeId()) {
+    case QMetaType::Double:
+        return tipo == TipoDato::Importe ? formatoImporte(valor.toDouble())
+                                         : formatoSimple(valor.toDouble());
+    case QMetaType::QDate:
+        return formatoFecha(valor.toDate());
+    default:
+        return valor.toString();
+    }
+}
+
+QVariant celdaDeTexto(const QString& texto, TipoDato tipo) {
+    if (texto.isEmpty()) return {};
+    if (tipo == TipoDato::Fecha) {
+        const QDate dia = QDate::fromString(texto, QStringLiteral("dd/MM/yyyy"));
+        if (dia.isValid()) return dia;
+    } else if (tipo == TipoDato::Importe || tipo == TipoDato::Numero) {
+        // The grid's own format: "." groups thousands, "," marks the decimals.
+        QString numero = texto;
+        numero.remove(QLatin1Char('.')).replace(QLatin1Char(','), QLatin1Char('.'));
+        bool ok = false;
+        const double valor = numero.toDouble(&ok);
+        if (ok) return valor;
+    }
+    return texto;
+}

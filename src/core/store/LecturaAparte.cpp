@@ -1,0 +1,114 @@
+#include "core/store/LecturaAparte.h"
+
+#include "core/store/Consulta.h"
+#include "core/text/Plegado.h"
+
+#include <QAtomicInt>
+#include <QFutureWatcher>
+#include <QPromise>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThreadPool>
+#include <memory>
+
+namespace {
+
+// Opens a twin of the shared connection, runs lectura on it and closes it again, so a restored
+// or reopened year is never read through a stale handle.
+Entrega leerEnGemela(const QString& nombre,
+                     const std::function<Entrega(const QSqlDatabase&)>& lectura) {
+    Entrega entrega;
+    {
+        QSqlDatabase db = QSqlDatabase::cloneDatabase(QLatin1StringView(kNombreConexion), nombre);
+        if (db.open() && registrarFuncionesTexto(db)) {
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA busy_timeout = 3000"));
+            try {
+                entrega = lectura(db);
+            } catch (const ErrorBD& error) {
+                qWarning("%s", qPrintable(error.texto()));
+            }
+        } else {
+            qWarning("%s", qPrintable(db.lastError().text()));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nombre);
+    return entrega;
+}
+
+// A server connection costs tens of milliseconds to open, more than most readings: each
+// reading thread keeps one to the same server and year while it stays the same.
+Entrega leerEnServidor(const QString& destino,
+                       const std::function<Entrega(const QSqlDatabase&)>& lectura) {
+    thread_local QString nombre;
+    thread_local QString destinoAbierto;
+    if (nombre.isEmpty() || destinoAbierto != destino) {
+        if (!nombre.isEmpty()) QSqlDatabase::removeDatabase(nombre);
+        static QAtomicInt contador;
+        nombre = QStringLiteral("torvane-lector-%1").arg(contador.fetchAndAddRelaxed(1));
+        QSqlDatabase::cloneDatabase(QLatin1StringView(kNombreConexion), nombre);
+        destinoAbierto = destino;
+    }
+    QSqlDatabase db = QSqlDatabase::database(nombre, false);
+    // A connection the server dropped (restarted, or this desk cut off and back) is opened
+    // again and the reading, which changes nothing, made once more.
+    for (int vez = 0; vez < 2; ++vez) {
+        if (!db.isOpen() && !db.open()) {
+            qWarning("%s", qPrintable(db.lastError().text()));
+            return {};
+        }
+        try {
+            return lectura(db);
+        } catch (const ErrorBD& error) {
+            const bool perdida = conexionPerdida(db);
+            if (perdida) db.close();
+            if (!perdida || vez > 0) qWarning("%s", qPrintable(error.texto()));
+            if (!perdida) return {};
+        }
+    }
+    return {};
+}
+
+/** The readers' own threads, kept alive so their server connections are too. */
+QThreadPool& lectores() {
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool;
+        p->setExpiryTimeout(-1);
+        p->setMaxThreadCount(2);
+        return p;
+    }();
+    return *pool;
+}
+
+} // namespace
+
+void leerAparte(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> lectura) {
+    static QAtomicInt contador;
+    const QString nombre = QStringLiteral("torvane-aparte-%1").arg(contador.fetchAndAddRelaxed(1));
+    auto promesa = std::make_shared<QPromise<Entrega>>();
+    // The watcher dies with the receiver, and with it any pending delivery.
+    auto* vigia = new QFutureWatcher<Entrega>(receptor);
+    QObject::connect(vigia, &QFutureWatcherBase::finished, receptor, [vigia] {
+        if (vigia->future().resultCount() > 0)
+            if (const Entrega entrega = vigia->result()) entrega();
+        vigia->deleteLater();
+    });
+    vigia->setFuture(promesa->future());
+    promesa->start();
+    const QSqlDatabase compartida = Conexion();
+    if (compartida.driverName() == QStringLiteral("QPSQL")) {
+        const QString destino = QStringLiteral("%1:%2/%3?%4")
+                                    .arg(compartida.hostName())
+                                    .arg(compartida.port())
+                                    .arg(compartida.databaseName(), compartida.connectOptions());
+        lectores().start([promesa, destino, lectura = std::move(lectura)] {
+            promesa->addResult(leerEnServidor(destino, lectura));
+            promesa->finish();
+        });
+        return;
+    }
+    QThreadPool::globalInstance()->start([promesa, nombre, lectura = std::move(lectura)] {
+        promesa->addResult(leerEnGemela(nombre, lectura));
+        promesa->finish();
+    });
+}

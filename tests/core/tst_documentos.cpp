@@ -1,0 +1,583 @@
+#include "app/Modulo.h"
+#include "core/documents/Comprobacion.h"
+#include "core/documents/Documentos.h"
+#include "core/store/BaseDatos.h"
+#include "core/store/Consulta.h"
+#include "core/store/Copia.h"
+#include "core/store/LecturaAparte.h"
+#include "core/store/Migraciones.h"
+#include "core/store/Servidor.h"
+#include "core/text/Formato.h"
+#include "support/Entorno.h"
+#include "support/ServidorPrueba.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QSet>
+#include <QThread>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+Linea linea(double und, double pre, int idCon = 1) {
+    Linea l;
+    l.idCon = idCon;
+    l.und = und;
+    l.pre = pre;
+    return l;
+}
+
+Cabecera cabecera(const QString& ser, double porIva = 21, double porRet = 0) {
+    Cabecera c;
+    c.ser = ser;
+    c.fec = QDate(2024, 3, 1);
+    c.porIva = porIva;
+    c.porRet = porRet;
+    return c;
+}
+
+QString importesGuardados(int id) {
+    QSqlQuery q =
+        ejecutar(u"SELECT SubTotal, Base, IVA, Ret, Tot FROM tblCobros WHERE Id = ?"_s, {id});
+    q.next();
+    QStringList textos;
+    for (int c = 0; c < 5; ++c)
+        textos << formatoImporte(q.value(c).toDouble());
+    return textos.join(u'|');
+}
+
+int sql(const QString& consulta) {
+    return valorUnico(consulta).toInt();
+}
+
+/** Turns the open year into one updated while it held a repeat: no unique index. */
+void archivoAntiguoConRepetido(Entorno& e) {
+    ejecutar(u"DROP INDEX ixCobrosNumeroUnico"_s);
+    e.linea(e.documento(5, u"A"_s, QDate(2024, 1, 1)), 1, 1, 10);
+    e.linea(e.documento(5, u"a"_s, QDate(2024, 1, 2)), 1, 1, 10);
+    ejecutar(u"UPDATE tblCobros SET Tot = 10, SubTotal = 10, Base = 10"_s);
+}
+
+int admin(const QStringList& args, QString* salida = nullptr) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(qEnvironmentVariable("TORVANE_ADMIN"), args);
+    p.waitForFinished(60000);
+    if (salida) *salida = QString::fromUtf8(p.readAll());
+    return p.exitCode();
+}
+
+/** What a writer told as confirmed: lines of each document by its Id. */
+QHash<int, int> confirmadosEn(const QByteArray& salida) {
+    QHash<int, int> confirmados;
+    for (const QByteArray& fila : salida.split('\n')) {
+        const QList<QByteArray> partes = fila.split(' ');
+        if (partes.size() == 2) confirmados[partes[0].toInt()] = partes[1].toInt();
+    }
+    return confirmados;
+}
+
+} // namespace
+
+class TestDocumentos : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Every case runs on a year file and on a year of the test's own server.
+    void initTestCase_data() {
+        QTest::addColumn<bool>("servidor");
+        QTest::newRow("archivo") << false;
+        QTest::newRow("servidor") << true;
+    }
+
+    void init() {
+        QFETCH_GLOBAL(bool, servidor);
+        Entorno::enServidor = servidor;
+    }
+
+    void importesYNumeros() {
+        Entorno e;
+        // Ties at the cent, positive and negative: each line's stored amount is what shows.
+        const Cabecera primera = crearDocumento(
+            cabecera(u"A"_s, 21, 19),
+            {linea(1, 0.125), linea(1, 0.005), linea(1, 2.675), linea(1, -0.125), linea(3, 0.335)});
+        QCOMPARE(
+            sql(u"SELECT COUNT(*) FROM tblCobrosDetalles WHERE Imp IN (0.13, 0.01, 2.68, -0.13, 1.01)"_s),
+            5);
+        QCOMPARE(importesGuardados(primera.id), u"3,70|3,70|0,78|0,70|3,78"_s);
+        QCOMPARE(primera.num.value_or(0), 1);
+
+        // Numbers are taken inside the write and a series ignores case.
+        const Cabecera segunda = crearDocumento(cabecera(u"a"_s), {linea(1, 10)});
+        QCOMPARE(segunda.num.value_or(0), 2);
+        Cabecera repetida = segunda;
+        repetida.num = 1;
+        QVERIFY_THROWS_EXCEPTION(
+            NumeroRepetido, guardarDocumento(repetida, {CambioLineas::Anadir, linea(1, 5), 0}));
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobrosDetalles WHERE IdDoc = %1"_s.arg(segunda.id)),
+                 1);
+        // No path around the functions stores a repeat either.
+        QVERIFY_THROWS_EXCEPTION(
+            ErrorBD, ejecutar(u"UPDATE tblCobros SET Num = 1 WHERE Id = ?"_s, {segunda.id}));
+
+        // A line change and new percentages rewrite the totals in the same save.
+        const QString idLinea = filasLineas(segunda.id).first()[6];
+        Cabecera cambiada = segunda;
+        cambiada.porRet = 15;
+        cambiada =
+            guardarDocumento(cambiada, {CambioLineas::Editar, linea(2, 50), idLinea.toInt()});
+        QCOMPARE(importesGuardados(cambiada.id), u"100,00|100,00|21,00|15,00|106,00"_s);
+        cambiada = guardarDocumento(cambiada, {CambioLineas::Insertar,
+                                               [] {
+                                                   auto l = linea(1, 1);
+                                                   l.lin = 1;
+                                                   return l;
+                                               }(),
+                                               0});
+        QCOMPARE(filasLineas(cambiada.id).size(), 2);
+        QCOMPARE(cambiada.totales.total, 107.06);
+        const int primeraLinea = filasLineas(cambiada.id).first()[6].toInt();
+        cambiada = guardarDocumento(cambiada, {CambioLineas::Borrar, {}, primeraLinea});
+        QCOMPARE(importesGuardados(cambiada.id), u"100,00|100,00|21,00|15,00|106,00"_s);
+        QVERIFY_THROWS_EXCEPTION(
+            ErrorBD, guardarDocumento(cambiada, {CambioLineas::Borrar, {}, primeraLinea}));
+        QVERIFY(comprobarDocumentos().correcta());
+    }
+
+    void borradosQueDejarianHuerfanos() {
+        Entorno e;
+        const int inq = e.inquilino(u"Ana"_s);
+        const int inm = e.inmueble(u"Piso"_s, inq);
+        const int agua = e.concepto(u"Agua"_s, 10);
+        const int libre = e.concepto(u"Luz"_s, 10);
+        Cabecera c = cabecera(u"A"_s);
+        c.idInq = inq;
+        c.idInm = inm;
+        crearDocumento(c, {linea(1, 10, agua), linea(1, 5, agua)});
+        crearDocumento(c, {linea(1, 10, agua)});
+        QCOMPARE(motivoNoBorrar(UsadoPor::Inquilino, inq),
+                 u"No se puede borrar: este inquilino tiene 2 documentos en el año."_s);
+        QCOMPARE(motivoNoBorrar(UsadoPor::Inmueble, inm),
+                 u"No se puede borrar: este inmueble tiene 2 documentos en el año."_s);
+        QCOMPARE(motivoNoBorrar(UsadoPor::Concepto, agua),
+                 u"No se puede borrar: este concepto está en las líneas de 2 documentos."_s);
+        QCOMPARE(motivoNoBorrar(UsadoPor::Concepto, libre), QString());
+    }
+
+    // An older file may already repeat a number: it opens, the check lists it and the repair
+    // leaves it to the user; once renumbered, the next opening builds the unique index.
+    void archivoAntiguoComprobadoYReparado() {
+        if (Entorno::enServidor) QSKIP("Solo un archivo del año");
+        Entorno e;
+        archivoAntiguoConRepetido(e);
+        crearDocumento(cabecera(u"B"_s), {linea(1, 10)});
+        const int vacio = e.documento(1, u"C"_s, QDate(2024, 2, 1));
+        e.linea(e.documento(2, u"C"_s, QDate(2024, 2, 1), 0, 0, 99), 1, 1, 0.125);
+        cerrarBaseDatos();
+        const QStringList ano{Modulo::Ruta, Modulo::Ano};
+        QString salida;
+        QCOMPARE(admin(QStringList{u"comprobar"_s} + ano, &salida), 1);
+        QVERIFY2(salida.contains(u"no cuadran con sus líneas (1): 2C."_s), qPrintable(salida));
+        QVERIFY2(salida.contains(u"sin ninguna línea (1): 1C."_s), qPrintable(salida));
+        QVERIFY2(salida.contains(u"repetidos en su serie (1): 5A (2 documentos)"_s),
+                 qPrintable(salida));
+
+        QCOMPARE(admin(QStringList{u"comprobar"_s} + ano + QStringList{u"--reparar"_s}, &salida),
+                 1);
+        QCOMPARE(
+            QDir(Modulo::Ruta + u"/2024"_s).entryList({u"Zudivoz.mdb.antes-de-reparar-*"_s}).size(),
+            1);
+        QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
+        const Comprobacion queda = comprobarDocumentos();
+        QVERIFY(!queda.reparable());
+        QVERIFY(!leerCabecera(vacio));
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobros"_s), 4);
+        QCOMPARE(importesGuardados(5), u"0,13|0,13|0,00|0,00|0,13"_s);
+        QCOMPARE(sql(u"PRAGMA user_version"_s), versionEsquema());
+        QCOMPARE(queda.repetidos, QStringList{u"5A (2 documentos)"_s});
+        const QString indice =
+            u"SELECT COUNT(*) FROM sqlite_master WHERE name = 'ixCobrosNumeroUnico'"_s;
+        QCOMPARE(sql(indice), 0);
+        auto segunda = leerCabecera(2);
+        QCOMPARE(guardarDocumento(*segunda).num, segunda->num); // keeps the number it repeats
+        segunda->num = 6;
+        guardarDocumento(*segunda);
+        cerrarBaseDatos();
+        QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
+        QCOMPARE(sql(indice), 1);
+    }
+
+    void abrirDiceElMotivo_data() {
+        QTest::addColumn<QString>("caso");
+        QTest::addColumn<QString>("motivo");
+        QTest::newRow("dañado") << u"dañado"_s << u"El archivo está dañado"_s;
+        QTest::newRow("bloqueado") << u"bloqueado"_s << u"sigue ocupado por otro programa"_s;
+        QTest::newRow("ocupado al escribir") << u"al escribir"_s << u"sigue ocupado"_s;
+    }
+
+    void abrirDiceElMotivo() {
+        QFETCH(QString, caso);
+        QFETCH(QString, motivo);
+        if (Entorno::enServidor) QSKIP("Solo un archivo del año");
+        Entorno e;
+        for (int i = 0; i < 300; ++i)
+            e.inquilino(u"Inquilino con un nombre largo %1"_s.arg(i));
+        cerrarBaseDatos();
+        const QString otra = u"otra"_s;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, otra);
+            db.setDatabaseName(Modulo::RutaBD);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            if (caso == u"al escribir"_s) {
+                // After the engine's wait, the statement says which file is held.
+                QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
+                QVERIFY(q.exec(u"BEGIN EXCLUSIVE"_s));
+                QString texto;
+                try {
+                    ejecutar(u"UPDATE tblInquilinos SET Nom = 'x'"_s);
+                } catch (const ErrorBD& error) {
+                    texto = error.texto();
+                }
+                QVERIFY(q.exec(u"ROLLBACK"_s));
+                QVERIFY2(texto.contains(motivo) &&
+                             texto.contains(QDir::toNativeSeparators(Modulo::RutaBD)),
+                         qPrintable(texto));
+            } else if (caso == u"bloqueado"_s) {
+                QVERIFY(q.exec(u"PRAGMA journal_mode = DELETE"_s));
+                QVERIFY(q.exec(u"BEGIN EXCLUSIVE"_s));
+            } else {
+                db.close();
+                QFile f(Modulo::RutaBD);
+                QVERIFY(f.open(QIODevice::ReadWrite));
+                f.seek(4096 * 2 + 100);
+                f.write(QByteArray(6000, '\x7f'));
+            }
+            if (caso != u"al escribir"_s)
+                QVERIFY2(abrirBaseDatos(Modulo::RutaBD).contains(motivo), qPrintable(motivo));
+        }
+        QSqlDatabase::removeDatabase(otra);
+    }
+
+    // A writer killed at any moment leaves only whole documents.
+    void matarAlEscritor() {
+        if (Entorno::enServidor) QSKIP("Solo un archivo del año");
+        Entorno e;
+        cerrarBaseDatos();
+        QRandomGenerator azar(20240515);
+        for (int vez = 0; vez < 50; ++vez) {
+            QProcess hijo;
+            hijo.start(qEnvironmentVariable("TORVANE_ESCRITOR"),
+                       {Modulo::RutaBD, QString::number(azar.generate())});
+            QVERIFY(hijo.waitForReadyRead(10000));
+            QThread::msleep(azar.bounded(1, 60));
+            hijo.kill();
+            QVERIFY(hijo.waitForFinished(10000));
+        }
+        QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
+        QCOMPARE(valorUnico(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
+        QVERIFY(sql(u"SELECT COUNT(*) FROM tblCobros"_s) > 20);
+        const Comprobacion c = comprobarDocumentos();
+        QVERIFY2(c.correcta(), qPrintable(c.texto()));
+        QCOMPARE(
+            sql(u"SELECT COUNT(*) FROM tblCobros WHERE Id NOT IN (SELECT IdDoc FROM tblCobrosDetalles)"_s),
+            0);
+        // Each monthly run is there with all its five documents or not at all.
+        QVERIFY(sql(u"SELECT COUNT(*) FROM tblEmisiones"_s) > 0);
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblEmisiones WHERE (SELECT COUNT(*) FROM tblCobros"
+                     u" WHERE IdEmi = tblEmisiones.Id) <> 5"_s),
+                 0);
+    }
+
+    // A desk whose connection the server drops is told so, once, and can reconnect; the
+    // documents it held are free for the others meanwhile, and held again once it is back
+    // unless another desk took them.
+    void servidorPerdido() {
+        if (!Entorno::enServidor) QSKIP("Solo en un servidor");
+        Entorno e;
+        const int id = crearDocumento(cabecera(u"A"_s), {linea(1, 10)}).id;
+        const int tomado = crearDocumento(cabecera(u"A"_s), {linea(1, 10)}).id;
+        QVERIFY(reservarDocumento(id));
+        QVERIFY(reservarDocumento(tomado));
+        guardarDocumento(*leerCabecera(id), {CambioLineas::Anadir, linea(1, 5), 0});
+        int avisos = 0;
+        AlPerderConexion = [&avisos] { ++avisos; };
+        const auto limpiar = qScopeGuard([] { AlPerderConexion = nullptr; });
+        // A background reading, whose thread keeps a connection of its own.
+        QObject receptor;
+        int contados = -1;
+        const auto contar = [&receptor, &contados] {
+            contados = -1;
+            leerAparte(&receptor, [&contados](const QSqlDatabase& db) -> Entrega {
+                QSqlQuery q = ejecutar(db, u"SELECT COUNT(*) FROM tblCobros"_s);
+                const int n = q.next() ? q.value(0).toInt() : -2;
+                return [&contados, n] { contados = n; };
+            });
+        };
+        contar();
+        QTRY_COMPARE(contados, 2);
+        QVERIFY(ServidorPrueba::compartido().sql(
+            u"SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+            u" WHERE application_name = 'torvane'"_s));
+        for (int vez = 0; vez < 2; ++vez)
+            try {
+                borrarDocumento(id);
+                QFAIL("Se borró sin conexión");
+            } catch (const ErrorBD& error) {
+                QVERIFY2(error.texto().startsWith(u"Se ha perdido la conexión"_s),
+                         qPrintable(error.texto()));
+            }
+        QTRY_VERIFY(avisos > 0);
+        const QString puesto = u"otro-puesto"_s;
+        QCOMPARE(abrirAnoServidor(ServidorPrueba::compartido().datos(), Modulo::Ano, puesto),
+                 QString());
+        const auto cerrar = qScopeGuard([&puesto] { QSqlDatabase::removeDatabase(puesto); });
+        const auto tomar = [&puesto](int documento) {
+            QSqlQuery q(QSqlDatabase::database(puesto));
+            q.exec(u"SELECT pg_try_advisory_lock(hashtext(current_schema()), %1)"_s.arg(documento));
+            return q.next() && q.value(0).toBool();
+        };
+        QTRY_VERIFY(tomar(tomado)); // once the server has ended the old session
+        QCOMPARE(e.reabrir(), QString());
+        QCOMPARE(retomarDocumentos(), QList<int>{tomado});
+        contar(); // its dropped connection too is opened again
+        QTRY_COMPARE(contados, 2);
+        QVERIFY(!tomar(id));
+        // The new session prepares the save's statements again.
+        const Cabecera c =
+            guardarDocumento(*leerCabecera(id), {CambioLineas::Anadir, linea(1, 5), 0});
+        QCOMPARE(c.totales.subtotal, 20.0);
+        QSqlDatabase::database(puesto).close();
+    }
+
+    // A backup restored on a server while another desk writes before, during and after it:
+    // every save that desk was told of is in the restored year or in the one the restore kept,
+    // and once the year is replaced its saves are refused, saying why.
+    void recuperarMientrasOtroEscribe() {
+        if (!Entorno::enServidor) QSKIP("Solo en un servidor");
+        Entorno e;
+        crearDocumento(cabecera(u"A"_s), {linea(2, 10)});
+        const QString copia = e.raiz() + u"/copia.mdb"_s;
+        QCOMPARE(bajarAbierto(copia), QString());
+        QProcess puesto;
+        puesto.start(qEnvironmentVariable("TORVANE_ESCRITOR"),
+                     {u"--carga"_s, Modulo::RutaBD, u"7"_s});
+        QVERIFY(puesto.waitForReadyRead(20000));
+        QTest::qWait(1500);
+        const auto borrarGuardados = qScopeGuard([] {
+            for (const QString& ano : anosGuardados(Modulo::Ano))
+                ServidorPrueba::compartido().sql(u"DROP SCHEMA ano_%1 CASCADE"_s.arg(ano));
+        });
+        QString guardado;
+        QCOMPARE(reemplazarDesdeArchivo(copia, &guardado), QString());
+        QCOMPARE(anosGuardados(Modulo::Ano), QStringList{guardado});
+        QTest::qWait(1500);
+        puesto.kill();
+        puesto.waitForFinished(10000);
+        const QHash<int, int> confirmados = confirmadosEn(puesto.readAllStandardOutput());
+        QVERIFY(confirmados.size() > 5);
+        QVERIFY(QString::fromUtf8(puesto.readAllStandardError()).contains(u"se ha recuperado"_s));
+        for (auto it = confirmados.cbegin(); it != confirmados.cend(); ++it) {
+            int lineas = 0;
+            for (const QString& ano : {Modulo::Ano, guardado})
+                lineas = std::max(lineas, sql(u"SELECT COUNT(*) FROM ano_%1.tblCobrosDetalles"
+                                              u" WHERE IdDoc = %2"_s.arg(ano)
+                                                  .arg(it.key())));
+            QVERIFY2(lineas >= std::max(it.value(), 1), qPrintable(QString::number(it.key())));
+        }
+
+        // Restored by the admin tool under this desk: its next write, in a transaction or
+        // not, is refused rather than lost in a year it never read.
+        const QString carpeta = e.raiz() + u"/copia"_s;
+        QCOMPARE(hacerCopia(carpeta), QString());
+        QString salida;
+        QCOMPARE(admin({u"recuperar"_s, e.carpetaDatos(), Modulo::Ano, carpeta}, &salida), 0);
+        QVERIFY2(salida.contains(u"hay 2 así"_s), qPrintable(salida));
+        const std::function<void()> escrituras[] = {
+            [] { ejecutar(u"UPDATE tblCobros SET Obs = 'tarde'"_s); },
+            [] { crearDocumento(cabecera(u"A"_s), {linea(1, 1)}); }};
+        for (const auto& escribir : escrituras)
+            try {
+                escribir();
+                QFAIL("Se escribió en un año recuperado sin saberlo");
+            } catch (const ErrorBD& error) {
+                QVERIFY2(error.texto().contains(u"se ha recuperado"_s), qPrintable(error.texto()));
+            }
+        QCOMPARE(e.reabrir(), QString());
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobros WHERE Obs = 'tarde'"_s), 0);
+        ejecutar(u"UPDATE tblCobros SET Obs = 'tarde'"_s); // once opened again
+    }
+
+    // A long list read in pages while another desk adds rows in front of the reader: every
+    // row of the moment the list was opened comes once, none twice.
+    void listaMientrasOtroEscribe() {
+        if (!Entorno::enServidor) QSKIP("Solo en un servidor");
+        Entorno e;
+        ejecutar(u"INSERT INTO tblInquilinos (Id, Nom) SELECT n, 'M' || n"
+                 u" FROM generate_series(1, 1200) AS n"_s);
+        const QString puesto = u"otro-puesto"_s;
+        QCOMPARE(abrirAnoServidor(ServidorPrueba::compartido().datos(), Modulo::Ano, puesto),
+                 QString());
+        const auto cerrar = qScopeGuard([&puesto] { QSqlDatabase::removeDatabase(puesto); });
+        Cursor cursor = recorrer(u"SELECT Id, Nom FROM tblInquilinos"_s, {}, {u"Nom"_s, u"Id"_s});
+        QSet<int> vistos;
+        int filas = 0;
+        while (const QSqlQuery* q = cursor()) {
+            vistos.insert(q->value(0).toInt());
+            if (++filas == 600)
+                QVERIFY(QSqlQuery(QSqlDatabase::database(puesto))
+                            .exec(u"INSERT INTO tblInquilinos (Id, Nom) SELECT n, 'A' || n"
+                                  u" FROM generate_series(2001, 2060) AS n"_s));
+        }
+        QCOMPARE(filas, 1200);
+        QCOMPARE(vistos.size(), 1200);
+        cursor = nullptr;
+        QSqlDatabase::database(puesto).close();
+    }
+
+    // The desks' role, set up by the admin tool, writes rows and nothing else: no year is
+    // removed or made, no guard of the billing records switched off.
+    void puestoSinPermisosDeDueno() {
+        if (!Entorno::enServidor) QSKIP("Solo en un servidor");
+        Entorno e;
+        const QString ini = e.carpetaDatos() + u"/servidor.ini"_s;
+        QCOMPARE(admin({u"servidor"_s, u"preparar"_s, u"torvane_dueno"_s, u"torvane_puesto"_s,
+                        u"--ini"_s, ini}),
+                 0);
+        DatosServidor datos = ServidorPrueba::compartido().datos();
+        datos.usuario = u"torvane_puesto"_s;
+        const QString puesto = u"puesto-limitado"_s;
+        QCOMPARE(abrirAnoServidor(datos, Modulo::Ano, puesto), QString());
+        const auto cerrar = qScopeGuard([&puesto] { QSqlDatabase::removeDatabase(puesto); });
+        QSqlDatabase db = QSqlDatabase::database(puesto);
+        QVERIFY(QSqlQuery(db).exec(u"INSERT INTO tblInquilinos (Nom) VALUES ('Puesto')"_s));
+        for (const QString& orden :
+             {u"DROP SCHEMA ano_2024 CASCADE"_s, u"CREATE SCHEMA ano_2099"_s,
+              u"DROP TRIGGER trgFacturaSinBorrar ON tblCobros"_s,
+              u"ALTER TABLE tblCobros DISABLE TRIGGER ALL"_s, u"TRUNCATE tblRegistros"_s,
+              u"CREATE OR REPLACE FUNCTION torvane_rechazar() RETURNS trigger"
+              u" LANGUAGE plpgsql AS $$ BEGIN RETURN NULL; END $$"_s}) {
+            QSqlQuery q(db);
+            QVERIFY2(!q.exec(orden), qPrintable(orden));
+            QVERIFY2(textoMotor(q.lastError()).contains(u"propietario"_s),
+                     qPrintable(textoMotor(q.lastError())));
+        }
+        db.close();
+    }
+
+    // A year's moves on a server: a backup and its restore as the backup window makes them,
+    // down to a file and up again with the admin tool, and an older format's year brought up
+    // to date with the year it was kept beside the data.
+    void anosDelServidor() {
+        if (!Entorno::enServidor) QSKIP("Solo en un servidor");
+        Entorno e;
+        const ServidorPrueba& servidor = ServidorPrueba::compartido();
+        const auto borrarAnos = [&servidor] {
+            for (const QString& ano : {u"ano_2021"_s, u"ano_2022"_s, u"ano_2023"_s})
+                servidor.sql(u"DROP SCHEMA IF EXISTS %1 CASCADE"_s.arg(ano));
+        };
+        borrarAnos();
+        const auto limpiar = qScopeGuard(borrarAnos);
+        const int id = crearDocumento(cabecera(u"A"_s), {linea(2, 10)}).id;
+        const QString copia = e.raiz() + u"/copia.mdb"_s;
+        QCOMPARE(bajarAbierto(copia), QString());
+        ejecutar(u"UPDATE tblCobros SET Obs = 'cambiado'"_s);
+        QCOMPARE(reemplazarDesdeArchivo(copia), QString());
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobros WHERE Obs = 'cambiado'"_s), 0);
+        // The save's prepared statements find the restored tables.
+        QCOMPARE(guardarDocumento(*leerCabecera(id), {CambioLineas::Anadir, linea(1, 5), 0})
+                     .totales.subtotal,
+                 25.0);
+
+        const QString ini = e.carpetaDatos() + u"/servidor.ini"_s;
+        const QString abajo = e.raiz() + u"/abajo"_s;
+        QCOMPARE(admin({u"servidor"_s, u"bajar"_s, u"2024"_s, abajo, u"--ini"_s, ini}), 0);
+        QVERIFY(QDir(abajo).rename(u"2024"_s, u"2022"_s));
+        const QStringList subir{u"servidor"_s, u"subir"_s, abajo, u"2022"_s, u"--ini"_s, ini};
+        QCOMPARE(admin(subir), 0);
+        QCOMPARE(admin(subir), 1); // never over a year already there
+        {
+            // A year file with two documents of one number, which the server would refuse.
+            QSqlDatabase f = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"repetido"_s);
+            f.setDatabaseName(abajo + u"/2022/Zudivoz.mdb"_s);
+            QVERIFY(f.open());
+            QVERIFY(QSqlQuery(f).exec(u"DROP INDEX ixCobrosNumeroUnico"_s));
+            QVERIFY(QSqlQuery(f).exec(u"INSERT INTO tblCobros (Id, Num, Ser, Fec)"
+                                      u" SELECT Id + 1000, Num, Ser, Fec FROM tblCobros"_s));
+            f.close();
+        }
+        QSqlDatabase::removeDatabase(u"repetido"_s);
+        QVERIFY(QDir(abajo).rename(u"2022"_s, u"2021"_s));
+        QString salida;
+        QCOMPARE(admin({u"servidor"_s, u"subir"_s, abajo, u"2021"_s, u"--ini"_s, ini}, &salida), 1);
+        QVERIFY2(salida.contains(u"cambie el número"_s), qPrintable(salida));
+
+        const int actual = versionEsquema();
+        QCOMPARE(crearAnoServidor(servidor.datos(), u"2023"_s, actual - 1), QString());
+        QVERIFY(servidor.sql(u"INSERT INTO ano_2023.tblCobros (Id, Num, Ser, Fec, Tot)"
+                             u" VALUES (1, 7, 'A', '2023-05-01', 12.5)"_s));
+        QVERIFY(abrirAnoServidor(servidor.datos(), u"2023"_s, u"viejo"_s)
+                    .contains(u"servidor actualizar 2023"_s));
+        const QStringList actualizar{u"servidor"_s, u"actualizar"_s, u"2023"_s, u"--ini"_s, ini};
+        QCOMPARE(admin(actualizar, &salida), 0);
+        QVERIFY2(salida.contains(u"formato %1;"_s.arg(actual)), qPrintable(salida));
+        QVERIFY(QFileInfo(e.carpetaDatos() +
+                          u"/2023/Zudivoz.mdb.antes-de-actualizar-v%1"_s.arg(actual - 1))
+                    .size() > 0);
+        QCOMPARE(abrirAnoServidor(servidor.datos(), u"2023"_s), QString());
+        QCOMPARE(valorUnico(u"SELECT Tot FROM tblCobros WHERE Num = 7"_s).toDouble(), 12.5);
+        QCOMPARE(admin(actualizar), 0);
+        QCOMPARE(abrirAnoServidor(servidor.datos(), u"2022"_s), QString());
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobrosDetalles"_s), 2);
+    }
+
+    // Four desks issue documents and lines on one year at once, one of them killed midway:
+    // every write a desk saw confirmed is there, numbers are unique and consecutive per
+    // series, and every document adds up.
+    void variosPuestos() {
+        Entorno e;
+        cerrarBaseDatos();
+        const int fijados = qEnvironmentVariableIntValue("TORVANE_CARGA_SEGUNDOS");
+        const int segundos = fijados > 0 ? fijados : Entorno::enServidor ? 60 : 8;
+        QList<std::shared_ptr<QProcess>> puestos;
+        QList<QByteArray> salidas(4);
+        for (int i = 0; i < 4; ++i) {
+            auto puesto = std::make_shared<QProcess>();
+            puesto->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            connect(puesto.get(), &QProcess::readyReadStandardOutput, this,
+                    [&salidas, i, p = puesto.get()] { salidas[i] += p->readAllStandardOutput(); });
+            puesto->start(qEnvironmentVariable("TORVANE_ESCRITOR"),
+                          {u"--carga"_s, Modulo::RutaBD, QString::number(20240515 + i)});
+            QVERIFY(puesto->waitForStarted());
+            puestos << puesto;
+        }
+        QTest::qWait(segundos * 500);
+        puestos[3]->kill();
+        QTest::qWait(segundos * 500);
+        for (const auto& puesto : puestos) {
+            puesto->kill();
+            QVERIFY(puesto->state() == QProcess::NotRunning || puesto->waitForFinished(10000));
+            salidas[puestos.indexOf(puesto)] += puesto->readAllStandardOutput();
+        }
+        QHash<int, int> confirmados;
+        for (const QByteArray& salida : salidas)
+            confirmados.insert(confirmadosEn(salida));
+        QVERIFY2(confirmados.size() > 4 * segundos,
+                 qPrintable(QString::number(confirmados.size())));
+        QCOMPARE(e.reabrir(), QString());
+        for (auto it = confirmados.cbegin(); it != confirmados.cend(); ++it)
+            QVERIFY2(numeroLineas(it.key()) >= it.value(), qPrintable(QString::number(it.key())));
+        QCOMPARE(sql(u"SELECT COUNT(*) FROM (SELECT upper(Ser) FROM tblCobros GROUP BY upper(Ser)"
+                     u" HAVING COUNT(*) <> MAX(Num) OR COUNT(DISTINCT Num) <> COUNT(*)) AS r"_s),
+                 0);
+        const Comprobacion c = comprobarDocumentos();
+        QVERIFY2(c.correcta(), qPrintable(c.texto()));
+    }
+};
+
+TORVANE_TEST_MAIN(TestDocumentos)
+#include "tst_documentos.moc"
