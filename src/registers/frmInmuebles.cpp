@@ -1,6 +1,7 @@
 #include "registers/frmInmuebles.h"
 #include "ui_frmInmuebles.h"
 
+#include "core/contracts/Contratos.h"
 #include "core/documents/Documentos.h"
 #include "core/registers/ListasRegistros.h"
 #include "registers/ComunRegistros.h"
@@ -61,7 +62,7 @@ void frmInmuebles::Borrar() {
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
     const int id = ui->mshDatos->texto(fila, kColumnaId).toInt();
     borrarTrasPreguntar(
-        this, ui->mshDatos, motivoNoBorrar(UsadoPor::Inmueble, id),
+        this, ui->mshDatos, motivoNoBorrarInmueble(id),
         QStringLiteral("¿Borrar el inmueble ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
         [id] { BorrarInmueble(id); }, [this] { Cargar(); });
 }

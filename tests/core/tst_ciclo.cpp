@@ -1,6 +1,5 @@
 // A year's life from its creation to the next year's first run, on both engines: after each
 // step the program's totals are checked against sums made here from the stored rows.
-#include "app/Modulo.h"
 #include "core/banking/Remesas.h"
 #include "core/contracts/Contratos.h"
 #include "core/documents/Documentos.h"
@@ -304,7 +303,7 @@ private slots:
                  guardarCargos(local, {21, 19, true, u"B"_s},
                                {lineaAlquiler(local), linea(2, u"Comunidad"_s, 100)});
                  // A property with a current contract is not deleted.
-                 QVERIFY(motivoNoBorrar(UsadoPor::Inmueble, piso).contains(u"contrato actual"_s));
+                 QVERIFY(motivoNoBorrarInmueble(piso).contains(u"contrato actual"_s));
                  QCOMPARE(mesPropuesto(2024), QDate(2024, 1, 1));
              }},
             {"enero",

@@ -1,6 +1,7 @@
 #include "core/contracts/Contratos.h"
 
 #include "core/contracts/PlazosVivienda.h"
+#include "core/documents/Documentos.h"
 #include "core/documents/Funciones.h"
 #include "core/documents/Titulos.h"
 #include "core/store/Consulta.h"
@@ -494,6 +495,11 @@ QString motivoContratosInmueble(int idInm) {
                 .arg(formatoImporte(c.fianza), de);
     }
     return {};
+}
+
+QString motivoNoBorrarInmueble(int idInm) {
+    const QString motivo = motivoNoBorrar(UsadoPor::Inmueble, idInm);
+    return motivo.isEmpty() ? motivoContratosInmueble(idInm) : motivo;
 }
 
 QString nombreInmueble(int idInm) {

@@ -144,6 +144,8 @@ QList<Vencimiento> vencimientos(const QDate& hoy, int dias = 60);
  * empty when none holds it.
  */
 QString motivoContratosInmueble(int idInm);
+/** Why a property cannot be deleted: its documents first, then its contracts; empty when none. */
+QString motivoNoBorrarInmueble(int idInm);
 
 /** Property description and tenant name of a contract, for lists and letters. */
 QString nombreInmueble(int idInm);

@@ -1,6 +1,5 @@
 #include "core/documents/Documentos.h"
 
-#include "core/contracts/Contratos.h"
 #include "core/documents/EstadoDocumento.h"
 #include "core/documents/Funciones.h"
 #include "core/documents/Registros.h"
@@ -417,7 +416,7 @@ QString motivoNoBorrar(UsadoPor que, int id) {
             ? QStringLiteral("SELECT COUNT(*) FROM tblCobros WHERE IdInq = ?")
             : QStringLiteral("SELECT COUNT(*) FROM tblCobros WHERE IdInm = ?");
     const int cuantos = valorUnico(sql, {id}).toInt();
-    if (cuantos == 0) return que == UsadoPor::Inmueble ? motivoContratosInmueble(id) : QString();
+    if (cuantos == 0) return {};
     const QString documentos = cuenta(cuantos, QStringLiteral("documento"));
     switch (que) {
     case UsadoPor::Inquilino:

@@ -138,7 +138,7 @@ enum class UsadoPor { Inquilino, Inmueble, Concepto };
 
 /**
  * Why a tenant, property or concept cannot be deleted: how many documents of the year use it.
- * Empty when none does.
+ * Empty when none does. (A property's contracts hold it too: see motivoNoBorrarInmueble.)
  */
 QString motivoNoBorrar(UsadoPor que, int id);
 

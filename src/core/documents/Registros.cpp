@@ -5,6 +5,7 @@
 #include "core/documents/EmitirMes.h"
 #include "core/documents/Funciones.h"
 #include "core/documents/Titulos.h"
+#include "core/store/BaseDatos.h"
 #include "core/store/Consulta.h"
 #include "core/text/Formato.h"
 #include "core/verifactu/Identidad.h"
@@ -169,9 +170,15 @@ RegistroFacturacion altaDe(const Cabecera& c, const QStringList& empresa) {
 
 /** The series the last verification of the open file blocked, so issuing need not check the
  * whole year again; none until one is made. */
-std::optional<QStringList>& ultimaVerificacion() {
-    static std::optional<QStringList> series;
-    return series;
+// The series the last verification blocked, on the file then open.
+struct UltimaVerificacion {
+    quint64 cierres = 0; ///< cierresBaseDatos() when it was made
+    std::optional<QStringList> series;
+};
+
+UltimaVerificacion& ultimaVerificacion() {
+    static UltimaVerificacion ultima;
+    return ultima;
 }
 
 /** "57B" → "B": the series of a record whose invoice is gone. */
@@ -547,32 +554,12 @@ VerificacionRegistros verificarRegistros() {
     for (const RegistroFacturacion& r : registros)
         revisarContraFactura(r, empresa, totalesMal, v);
     revisarFacturasSinRegistro(v);
-    ultimaVerificacion() = v.series();
+    ultimaVerificacion() = {cierresBaseDatos(), v.series()};
     return v;
 }
 
 QStringList seriesBloqueadas() {
-    if (!ultimaVerificacion()) verificarRegistros();
-    return *ultimaVerificacion();
-}
-
-void olvidarVerificacion() {
-    ultimaVerificacion().reset();
-}
-
-QString continuarCadena(QSqlQuery& q) {
-    if (!q.exec(QStringLiteral("SELECT 1 FROM origen.sqlite_master WHERE name = 'tblRegistros'")))
-        return q.lastError().text();
-    if (!q.next()) return {};
-    q.finish();
-    // The new year's documents are all made with the mode on.
-    if (!q.exec(QStringLiteral("UPDATE main.tblVerifactu SET IdDesde = 0")))
-        return q.lastError().text();
-    // The agency's message names the previous record too, not only its fingerprint.
-    if (!q.exec(
-            QStringLiteral("UPDATE main.tblVerifactu SET (HuellaAnt, NumSerieAnt, FechaAnt) ="
-                           " (SELECT Huella, NumSerie, Fecha FROM origen.tblRegistros ORDER BY"
-                           " Id DESC LIMIT 1) WHERE EXISTS (SELECT 1 FROM origen.tblRegistros)")))
-        return q.lastError().text();
-    return {};
+    const UltimaVerificacion& ultima = ultimaVerificacion();
+    if (!ultima.series || ultima.cierres != cierresBaseDatos()) verificarRegistros();
+    return *ultimaVerificacion().series;
 }

@@ -114,11 +114,3 @@ VerificacionRegistros verificarRegistros();
  */
 QStringList seriesBloqueadas();
 
-/** Forgets that verification: the file it was made on is closed. */
-void olvidarVerificacion();
-
-/**
- * While a new year is filled from the one attached as "origen" (its tblVerifactu already
- * copied): the new year's chain starts from the last fingerprint of the old one.
- */
-QString continuarCadena(QSqlQuery& q);

@@ -1,5 +1,6 @@
 #include "core/registers/ListasRegistros.h"
 
+#include "core/contracts/Contratos.h"
 #include "core/documents/Documentos.h"
 #include "core/registers/Editores.h"
 #include "core/store/Consulta.h"
@@ -121,8 +122,7 @@ void BorrarInquilino(int id) {
 
 void BorrarInmueble(int id) {
     Transaccion t;
-    if (const QString motivo = motivoNoBorrar(UsadoPor::Inmueble, id); !motivo.isEmpty())
-        throw ErrorBD(motivo);
+    if (const QString motivo = motivoNoBorrarInmueble(id); !motivo.isEmpty()) throw ErrorBD(motivo);
     ejecutar(QStringLiteral("DELETE FROM tblInmuebles WHERE Id = ?"), {id});
     ejecutar(QStringLiteral("DELETE FROM tblInmueblesCargos WHERE IdInm = ?"), {id});
     t.confirmar();

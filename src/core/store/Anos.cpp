@@ -2,7 +2,6 @@
 
 #include "core/store/Servidor.h"
 
-#include "core/documents/Registros.h"
 #include "core/store/BaseDatos.h"
 #include "core/store/Consulta.h"
 #include "core/store/Copia.h"
@@ -67,6 +66,25 @@ QString copiarTabla(QSqlQuery& q, const QString& tabla) {
         return errorDe(q.lastError());
     if (filas(q, QStringLiteral("main"), tabla) != filas(q, QStringLiteral("origen"), tabla))
         return QStringLiteral("no se copiaron todas las filas de %1").arg(tabla);
+    return {};
+}
+
+// While the new year is filled from the one attached as "origen" (its tblVerifactu already
+// copied): the new year's chain of billing records starts from the last one of the old.
+QString continuarCadena(QSqlQuery& q) {
+    if (!q.exec(QStringLiteral("SELECT 1 FROM origen.sqlite_master WHERE name = 'tblRegistros'")))
+        return q.lastError().text();
+    if (!q.next()) return {};
+    q.finish();
+    // The new year's documents are all made with the mode on.
+    if (!q.exec(QStringLiteral("UPDATE main.tblVerifactu SET IdDesde = 0")))
+        return q.lastError().text();
+    // The agency's message names the previous record too, not only its fingerprint.
+    if (!q.exec(
+            QStringLiteral("UPDATE main.tblVerifactu SET (HuellaAnt, NumSerieAnt, FechaAnt) ="
+                           " (SELECT Huella, NumSerie, Fecha FROM origen.tblRegistros ORDER BY"
+                           " Id DESC LIMIT 1) WHERE EXISTS (SELECT 1 FROM origen.tblRegistros)")))
+        return q.lastError().text();
     return {};
 }
 

@@ -1,6 +1,5 @@
 #include "core/store/BaseDatos.h"
 
-#include "core/documents/Registros.h"
 #include "core/store/Ajustes.h"
 #include "core/store/Consulta.h"
 #include "core/store/Migraciones.h"
@@ -160,8 +159,19 @@ QStringList tablasEsperadas() {
             QStringLiteral("tblTitulos")};
 }
 
+namespace {
+quint64& cierres() {
+    static quint64 n = 0;
+    return n;
+}
+} // namespace
+
+quint64 cierresBaseDatos() {
+    return cierres();
+}
+
 void cerrarBaseDatos() {
-    olvidarVerificacion();
+    ++cierres();
     const QString nombre = QLatin1StringView(kNombreConexion);
     if (!QSqlDatabase::contains(nombre)) return;
     {

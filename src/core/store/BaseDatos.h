@@ -29,6 +29,11 @@ QString abrirBaseDatos(const QString& ruta);
 
 /** Closes and removes the shared connection. */
 void cerrarBaseDatos();
+/**
+ * How many times the shared connection has been closed: what was learnt of the open file
+ * holds while this stays the same.
+ */
+quint64 cierresBaseDatos();
 
 /**
  * Creates a new year's database at ruta (which must not exist) with every table and index,
