@@ -22,8 +22,6 @@ QString Ano;
 QString RutaBD;
 QVariant ColorPrincipal;
 QVariant ColorFondo;
-QString IdAtopado;
-int FilaSeleccionada = 0;
 
 namespace {
 

@@ -20,8 +20,6 @@ extern QString Ano;             ///< working year's folder, first line of ano.in
 extern QString RutaBD;          ///< Ruta + "/" + Ano + "/Zudivoz.mdb"
 extern QVariant ColorPrincipal; ///< text of a 0x00BBGGRR number, or empty
 extern QVariant ColorFondo;     ///< second colour, same form
-extern QString IdAtopado;       ///< Id chosen in the search window; empty when none
-extern int FilaSeleccionada;    ///< grid row a list window restores after a modal child
 
 /** The program's folder: the executable's, unless a test or --ajustes has set another. */
 QString CarpetaPrograma();

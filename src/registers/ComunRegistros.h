@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/Modulo.h"
 #include "ui/CursorEspera.h"
 #include "ui/Rejilla.h"
 
@@ -68,11 +67,10 @@ void editarFilaActual(QWidget* ventana, Rejilla* rejilla, int columnaId,
     const int fila = rejilla->filaActual();
     if (fila < 1) return;
     CursorEspera espera(ventana);
-    Modulo::FilaSeleccionada = fila;
     abrirFichaExistente<Ficha>(ventana, rejilla->texto(fila, columnaId).toInt(),
                                rejilla->texto(fila, 1));
     recargar();
-    rejilla->subirArriba(Modulo::FilaSeleccionada);
+    rejilla->subirArriba(fila);
     filtro->setFocus();
 }
 
@@ -81,6 +79,5 @@ void editarFilaActual(QWidget* ventana, Rejilla* rejilla, int columnaId,
  * and, on Yes, runs borrar, reloads the list in the same row and says "PROCESO FINALIZADO".
  */
 void borrarTrasPreguntar(QWidget* ventana, Rejilla* rejilla, const QString& motivoNoBorrar,
-                         const QString& pregunta,
-                         const std::function<void()>& borrar,
+                         const QString& pregunta, const std::function<void()>& borrar,
                          const std::function<void()>& recargar);

@@ -1,7 +1,6 @@
 #include "registers/frmAtopar.h"
 #include "ui_frmAtopar.h"
 
-#include "app/Modulo.h"
 #include "core/registers/ListasRegistros.h"
 #include "editors/frmCobrosConceptos.h"
 #include "registers/ComunRegistros.h"
@@ -10,8 +9,9 @@
 #include "ui/CursorEspera.h"
 #include "ui/PulsarTecla.h"
 
-frmAtopar::frmAtopar(QWidget* padre)
+frmAtopar::frmAtopar(const QString& estado, QWidget* padre)
     : Ventana(padre)
+    , Estado(estado)
     , ui(std::make_unique<Ui::frmAtopar>()) {
     ui->setupUi(this);
     configurarCampo(ui->txtFiltro, Campo::ColorFoco);
@@ -51,7 +51,10 @@ void frmAtopar::Cargar() {
 void frmAtopar::Elegir() {
     const int fila = ui->mshDatos->filaActual();
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
-    Modulo::IdAtopado = ui->mshDatos->texto(fila, 1);
+    bool numero = false;
+    const int id = ui->mshDatos->texto(fila, 1).toInt(&numero);
+    if (!numero) return;
+    elegido_ = id;
     accept();
 }
 

@@ -3,6 +3,7 @@
 #include "ui/Ventana.h"
 
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class frmAtopar;
@@ -10,17 +11,19 @@ class frmAtopar;
 
 /**
  * The one picker: lists tenants, properties or concepts (Estado "Inquilinos", "Inmuebles",
- * "Conceptos"), narrows them by a typed text and leaves the chosen code in Modulo::IdAtopado.
- * Escape leaves IdAtopado untouched, so the caller sees no choice.
+ * "Conceptos"), narrows them by a typed text and gives back the chosen code; Escape gives none.
  */
 class frmAtopar : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmAtopar(QWidget* padre = nullptr);
+    explicit frmAtopar(const QString& estado = QStringLiteral("Inquilinos"),
+                       QWidget* padre = nullptr);
     ~frmAtopar() override;
 
-    QString Estado;
+    const QString Estado; ///< the list shown
+    /** The code chosen; none until a row is chosen. */
+    std::optional<int> elegido() const { return elegido_; }
 
 protected:
     void alActivar() override;
@@ -30,5 +33,6 @@ private:
     void Elegir();
     void Nuevo();
 
+    std::optional<int> elegido_;
     std::unique_ptr<Ui::frmAtopar> ui;
 };

@@ -1,7 +1,6 @@
 #include "registers/frmInmueblesFicha.h"
 #include "ui_frmInmueblesFicha.h"
 
-#include "app/Modulo.h"
 #include "contracts/frmContratos.h"
 #include "core/documents/Funciones.h"
 #include "core/registers/ListasRegistros.h"
@@ -92,12 +91,10 @@ void frmInmueblesFicha::mostrarInquilino() {
 
 void frmInmueblesFicha::Asignar() {
     CursorEspera espera(this);
-    frmAtopar buscar(this);
-    buscar.Estado = QStringLiteral("Inquilinos");
+    frmAtopar buscar(QStringLiteral("Inquilinos"), this);
     buscar.exec();
-    if (Modulo::IdAtopado.isEmpty()) return;
-    idInq_ = Modulo::IdAtopado.toInt();
-    Modulo::IdAtopado.clear();
+    if (!buscar.elegido()) return;
+    idInq_ = *buscar.elegido();
     mostrarInquilino();
 }
 

@@ -1,7 +1,6 @@
 #include "registers/frmInquilinos.h"
 #include "ui_frmInquilinos.h"
 
-#include "app/Modulo.h"
 #include "core/documents/Documentos.h"
 #include "core/registers/ListasRegistros.h"
 #include "editors/frmInquilinosCuentas.h"
@@ -24,14 +23,13 @@ void abrirDelInquilino(QWidget* ventana, Rejilla* rejilla, const QString& titulo
     if (fila < 1) return;
     {
         CursorEspera espera(ventana);
-        Modulo::FilaSeleccionada = fila;
         Editor editor(ventana);
         editor.IdInq = rejilla->texto(fila, kColumnaId).toInt();
         editor.setWindowTitle(titulo + rejilla->texto(fila, 1).toUpper());
         editor.exec();
     }
-    rejilla->subirArriba(Modulo::FilaSeleccionada);
-    rejilla->fijarFilaActual(Modulo::FilaSeleccionada, columna);
+    rejilla->subirArriba(fila);
+    rejilla->fijarFilaActual(fila, columna);
     rejilla->setFocus();
 }
 } // namespace

@@ -1,6 +1,5 @@
 #include "support/Entorno.h"
 
-#include "app/Modulo.h"
 #include "banking/frmDevolucion.h"
 #include "banking/frmRemesa.h"
 #include "banking/frmRemesas.h"

@@ -1,5 +1,4 @@
 // Collections: the documents list, the document sheet and its line editor, the monthly run.
-#include "app/Modulo.h"
 #include "collections/frmCobros.h"
 #include "collections/frmCobrosDetalle.h"
 #include "collections/frmCobrosHoja.h"
@@ -268,7 +267,6 @@ private slots:
         pulsar(&lista, "cmdNovo");
         QCOMPARE(idInm, elegir ? inm : 0);
         QCOMPARE(idInq, elegir ? inq : 0);
-        QVERIFY(Modulo::IdAtopado.isEmpty());
         QCOMPARE(contar("tblCobros", "IdInm = ? AND IdInq = ?", {idInm, idInq}), 1);
         // The new document shows at once, without filtering again.
         QTRY_COMPARE(textoDe(&lista, "lblInfo"), resumen(1, u"60,50"_s));
@@ -588,7 +586,6 @@ private slots:
         QCOMPARE(
             (QStringList{textoDe(&d, "txtCodigo"), textoDe(&d, "txtDes"), textoDe(&d, "txtPre")}),
             cajas);
-        QVERIFY(Modulo::IdAtopado.isEmpty());
     }
 
     void inquilinoDelBuscador() {

@@ -1,5 +1,4 @@
 // The small editors: concepts, VAT types, series, a tenant's family and bank accounts.
-#include "app/Modulo.h"
 #include "core/store/Consulta.h"
 #include "editors/frmCobrosConceptos.h"
 #include "editors/frmInquilinosCuentas.h"
@@ -482,8 +481,7 @@ private slots:
             titulo = w->windowTitle();
             w->close();
         });
-        frmAtopar buscar;
-        buscar.Estado = u"Conceptos"_s;
+        frmAtopar buscar(u"Conceptos"_s);
         mostrar(&buscar);
         clic(&buscar, "cmdNuevo");
         QCOMPARE(titulo, u"COBROS. Conceptos"_s);
@@ -494,7 +492,7 @@ private slots:
         r->fijarFilaActual(2);
         QCOMPARE(abrirDesde<frmInquilinosCuentas>(&lista, "cmdCuentas"),
                  u"%1 Cuentas bancarias de LUIS PEÑA"_s.arg(luis));
-        QCOMPARE(Modulo::FilaSeleccionada, 2);
+        QCOMPARE(r->filaActual(), 2);
         r->fijarFilaActual(2, 3);
         QCOMPARE(abrirDesde<frmInquilinosFamiliares>(&lista, "cmdFamiliares"),
                  u"%1 Familiares de LUIS PEÑA"_s.arg(luis));

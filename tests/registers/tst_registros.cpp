@@ -1,5 +1,4 @@
 // Tenants and properties: their lists, record windows, the search window and the global search.
-#include "app/Modulo.h"
 #include "core/store/Consulta.h"
 #include "core/text/Formato.h"
 #include "registers/frmAtopar.h"
@@ -106,8 +105,7 @@ private slots:
         e.concepto(u"Renta mensual"_s, 500);
         e.concepto(u"Agua 100% repercutida"_s, 20);
         e.concepto(u"Luz_general"_s, 10);
-        frmAtopar w;
-        w.Estado = estado;
+        frmAtopar w(estado);
         w.show();
         auto* rejilla = rejillaDe(&w);
         teclear(caja(&w, "txtFiltro"), filtro);
@@ -137,7 +135,6 @@ private slots:
         const QString esperado = accion == u"enter"_s ? u"17"_s : QString();
         Entorno e;
         ejecutar(u"INSERT INTO tblInquilinos (Id, Nom) VALUES (17, 'Zoe'), (3, 'Ana')"_s);
-        Modulo::IdAtopado.clear();
         cuandoAparezca<frmAtopar>([accion](frmAtopar* w) {
             auto* rejilla = rejillaDe(w);
             auto* txtFiltro = caja(w, "txtFiltro");
@@ -151,19 +148,16 @@ private slots:
                 if (w->isVisible()) QTest::keyClick(w, Qt::Key_Escape);
             }
         });
-        frmAtopar buscar;
-        buscar.Estado = u"Inquilinos"_s;
+        frmAtopar buscar(u"Inquilinos"_s);
         buscar.exec();
-        QCOMPARE(Modulo::IdAtopado, esperado);
-        Modulo::IdAtopado.clear();
+        QCOMPARE(buscar.elegido() ? QString::number(*buscar.elegido()) : QString(), esperado);
     }
 
     void buscadorAbreUnaFichaNueva() {
         Entorno e;
         e.inquilino(u"Ana"_s);
         e.inquilino(u"Luis"_s);
-        frmAtopar w;
-        w.Estado = u"Inquilinos"_s;
+        frmAtopar w(u"Inquilinos"_s);
         w.show();
         cuandoAparezca<frmInquilinosFicha>([](frmInquilinosFicha* ficha) {
             QCOMPARE(ficha->windowTitle(), u"Inquilino nuevo"_s);
@@ -175,7 +169,7 @@ private slots:
         QCOMPARE(contar("tblInquilinos", "Nom = 'Nuevo'"), 1);
         QCOMPARE(rejillaDe(&w)->numFilas(), 4);
         QVERIFY(w.isVisible());
-        QVERIFY(Modulo::IdAtopado.isEmpty());
+        QVERIFY(!w.elegido());
     }
 
     void resultadosAlEscribir_data() {
@@ -395,7 +389,6 @@ private slots:
             elegirInquilino(u"lu"_s);
             pulsar(&w, "cmdInquilino");
             QCOMPARE(textoDe(&w, "lblInquilino"), u"Luis"_s);
-            QVERIFY(Modulo::IdAtopado.isEmpty());
             QCOMPARE(inquilinoGuardado(), ana);
             pulsar(&w, "cmdAceptar");
             QCOMPARE(inquilinoGuardado(), luis);
@@ -579,7 +572,6 @@ private slots:
         QCOMPARE(rejilla->texto(1, 1), u"Alfa"_s);
         QCOMPARE(rejilla->filaActual(), 7);
         QCOMPARE(rejilla->rowAt(0), 6);
-        QCOMPARE(Modulo::FilaSeleccionada, 7);
     }
 
     void inquilinosBorrar() {

@@ -51,8 +51,6 @@ Entorno::Entorno(const QString& ano) {
     Modulo::RutaBD = ruta;
     Modulo::ColorPrincipal = QString::number(0xF9EDEF);
     Modulo::ColorFondo = QString::number(0xF2C0C8);
-    Modulo::IdAtopado.clear();
-    Modulo::FilaSeleccionada = 0;
     Mensaje::modoPrueba(true);
     Mensaje::limpiarHistorial();
     fijarHoy(QDate(2024, 5, 15));

@@ -1,4 +1,3 @@
-#include "app/Modulo.h"
 #include "core/documents/Documentos.h"
 #include "core/documents/Totales.h"
 #include "core/reports/DatosInforme.h"

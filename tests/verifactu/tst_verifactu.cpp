@@ -1,6 +1,5 @@
 #include "support/Ayudas.h"
 
-#include "app/Modulo.h"
 #include "collections/frmCobrosHoja.h"
 #include "core/documents/Documentos.h"
 #include "core/documents/EstadoDocumento.h"
