@@ -6,12 +6,12 @@
 #include "Motor.h"
 #include "Programa.h"
 #include "app/Aplicacion.h"
-#include "app/Modulo.h"
 #include "app/frmPrincipal.h"
 #include "collections/frmCobros.h"
 #include "core/demo/Demo.h"
 #include "core/store/BaseDatos.h"
 #include "core/store/Servidor.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "ui/Mensajes.h"
 

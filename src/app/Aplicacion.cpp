@@ -1,6 +1,5 @@
 #include "app/Aplicacion.h"
 
-#include "app/Modulo.h"
 #include "app/frmBienvenida.h"
 #include "app/frmPrincipal.h"
 #include "collections/frmCobrosHoja.h"
@@ -9,6 +8,7 @@
 #include "core/documents/Registros.h"
 #include "core/store/Consulta.h"
 #include "core/store/LecturaAparte.h"
+#include "core/store/Sesion.h"
 #include "reports/Impresoras.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"

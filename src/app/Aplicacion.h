@@ -31,8 +31,6 @@ QString Arrancar(std::unique_ptr<QLockFile>& cerrojo);
  */
 void revisarAlAbrir(QWidget* ventana);
 
-inline const QString kYaEnMarcha = QStringLiteral("Ya se está ejecutando el programa");
-
 /**
  * The program: the welcome window when no ruta.ini exists anywhere, start-up, then the main
  * window until the user leaves.

@@ -1,8 +1,8 @@
 #include "app/frmAnoTrabajo.h"
 #include "ui_frmAnoTrabajo.h"
 
-#include "app/Modulo.h"
 #include "core/store/Anos.h"
+#include "core/store/Sesion.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 

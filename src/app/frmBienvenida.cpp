@@ -1,8 +1,8 @@
 #include "app/frmBienvenida.h"
 #include "ui_frmBienvenida.h"
 
-#include "app/Modulo.h"
 #include "core/demo/PrimerArranque.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"

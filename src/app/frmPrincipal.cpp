@@ -1,7 +1,6 @@
 #include "app/frmPrincipal.h"
 #include "ui_frmPrincipal.h"
 
-#include "app/Modulo.h"
 #include "app/frmAcercaDe.h"
 #include "app/frmAnoTrabajo.h"
 #include "collections/frmCobros.h"
@@ -12,6 +11,7 @@
 #include "core/store/Ajustes.h"
 #include "core/store/BaseDatos.h"
 #include "core/store/Servidor.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "editors/frmCobrosConceptos.h"
 #include "registers/frmBusqueda.h"

@@ -2,9 +2,9 @@
 
 #include "ui_frmRemesa.h"
 
-#include "app/Modulo.h"
 #include "banking/frmRemesas.h"
 #include "core/documents/Documentos.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "core/text/Identificadores.h"
 #include "ui/CursorEspera.h"

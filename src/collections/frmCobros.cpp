@@ -2,7 +2,6 @@
 
 #include "ui_frmCobros.h"
 
-#include "app/Modulo.h"
 #include "banking/frmRemesa.h"
 #include "collections/Buscar.h"
 #include "collections/frmCobrosHoja.h"
@@ -14,6 +13,7 @@
 #include "core/documents/Funciones.h"
 #include "core/store/Anos.h"
 #include "core/store/LecturaAparte.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "ui/CursorEspera.h"
 #include "ui/Exportar.h"

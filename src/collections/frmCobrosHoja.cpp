@@ -2,7 +2,6 @@
 
 #include "ui_frmCobrosHoja.h"
 
-#include "app/Modulo.h"
 #include "collections/Buscar.h"
 #include "collections/frmCobrosDetalle.h"
 #include "core/documents/Documentos.h"
@@ -11,6 +10,7 @@
 #include "core/documents/Funciones.h"
 #include "core/documents/Registros.h"
 #include "core/store/Anos.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "reports/frmInformeHojaDoc.h"
 #include "tax/frmRectificar.h"

@@ -2,8 +2,8 @@
 
 #include "ui_frmEmitirMes.h"
 
-#include "app/Modulo.h"
 #include "core/store/Anos.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "reports/ImprimirDocumentos.h"
 #include "ui/CursorEspera.h"

@@ -2,9 +2,9 @@
 
 #include "ui_frmActualizarRentas.h"
 
-#include "app/Modulo.h"
 #include "core/documents/EmitirMes.h"
 #include "core/store/Anos.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "reports/ImprimirDocumentos.h"
 #include "reports/MotorInforme.h"

@@ -1,9 +1,9 @@
 #include "reports/Impresion.h"
 
-#include "app/Modulo.h"
 #include "core/documents/EstadoDocumento.h"
 #include "core/store/Consulta.h"
 #include "core/store/Privado.h"
+#include "core/store/Sesion.h"
 #include "reports/ColaImpresion.h"
 #include "reports/Impresoras.h"
 #include "reports/MotorInforme.h"

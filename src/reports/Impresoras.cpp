@@ -1,6 +1,6 @@
 #include "reports/Impresoras.h"
 
-#include "app/Modulo.h"
+#include "core/store/Sesion.h"
 #include "reports/ColaImpresion.h"
 
 #include <QPageLayout>

@@ -1,6 +1,6 @@
 #include "reports/MotorInforme.h"
 
-#include "app/Modulo.h"
+#include "core/store/Sesion.h"
 #include "reports/PintorListas.h"
 #include "reports/PintorQr.h"
 

@@ -1,9 +1,9 @@
 #include "reports/frmEstadisticas.h"
 #include "ui_frmEstadisticas.h"
 
-#include "app/Modulo.h"
 #include "core/reports/Estadisticas.h"
 #include "core/store/Anos.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "ui/CampoAno.h"
 #include "ui/Colores.h"

@@ -1,8 +1,8 @@
 #include "tax/frmResumenFiscal.h"
 #include "ui_frmResumenFiscal.h"
 
-#include "app/Modulo.h"
 #include "core/store/Anos.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "reports/Impresion.h"
 #include "ui/CampoAno.h"

@@ -1,6 +1,6 @@
 #include "ui/Colores.h"
 
-#include "app/Modulo.h"
+#include "core/store/Sesion.h"
 
 #include <QAbstractScrollArea>
 #include <QWidget>

@@ -1,7 +1,7 @@
-#include "utilities/frmColor.h"
 #include "ui_frmColor.h"
+#include "utilities/frmColor.h"
 
-#include "app/Modulo.h"
+#include "core/store/Sesion.h"
 #include "ui/Colores.h"
 #include "ui/Mensajes.h"
 

@@ -1,10 +1,10 @@
 #include "ui_frmConfiguracion.h"
 #include "utilities/frmConfiguracion.h"
 
-#include "app/Modulo.h"
 #include "core/documents/Documentos.h"
 #include "core/documents/Registros.h"
 #include "core/documents/Titulos.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "core/text/Identificadores.h"
 #include "editors/frmIvas.h"

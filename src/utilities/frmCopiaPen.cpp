@@ -1,10 +1,10 @@
 #include "ui_frmCopiaPen.h"
 #include "utilities/frmCopiaPen.h"
 
-#include "app/Modulo.h"
 #include "core/store/Consulta.h"
 #include "core/store/Copia.h"
 #include "core/store/Servidor.h"
+#include "core/store/Sesion.h"
 #include "core/store/Unidades.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"

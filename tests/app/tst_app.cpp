@@ -1,6 +1,5 @@
 // The program's start: settings, years, the welcome window, the main window and the real binary.
 #include "app/Aplicacion.h"
-#include "app/Modulo.h"
 #include "app/frmAnoTrabajo.h"
 #include "app/frmBienvenida.h"
 #include "app/frmPrincipal.h"
@@ -10,6 +9,7 @@
 #include "core/store/BaseDatos.h"
 #include "core/store/Consulta.h"
 #include "core/store/Migraciones.h"
+#include "core/store/Sesion.h"
 #include "core/text/Identificadores.h"
 #include "support/Ayudas.h"
 #include "ui/DialogoArchivo.h"

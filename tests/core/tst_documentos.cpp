@@ -1,4 +1,3 @@
-#include "app/Modulo.h"
 #include "core/documents/Comprobacion.h"
 #include "core/documents/Documentos.h"
 #include "core/store/BaseDatos.h"
@@ -7,6 +6,7 @@
 #include "core/store/LecturaAparte.h"
 #include "core/store/Migraciones.h"
 #include "core/store/Servidor.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "support/Entorno.h"
 #include "support/ServidorPrueba.h"

@@ -1,8 +1,8 @@
 #include "support/Entorno.h"
 
-#include "app/Modulo.h"
 #include "collections/frmCobrosHoja.h"
 #include "core/store/Consulta.h"
+#include "core/store/Sesion.h"
 #include "reports/Impresoras.h"
 #include "reports/ImprimirDocumentos.h"
 #include "reports/frmInforme.h"

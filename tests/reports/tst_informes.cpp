@@ -1,6 +1,5 @@
 #include "support/Entorno.h"
 
-#include "app/Modulo.h"
 #include "collections/frmCobrosHoja.h"
 #include "core/demo/Demo.h"
 #include "core/documents/Totales.h"
@@ -8,6 +7,7 @@
 #include "core/reports/Plantilla.h"
 #include "core/store/BaseDatos.h"
 #include "core/store/Consulta.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "reports/Impresoras.h"
 #include "reports/MotorInforme.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Modulo.h"
+#include "core/store/Sesion.h"
 #include "support/Entorno.h"
 #include "ui/Rejilla.h"
 

@@ -1,8 +1,8 @@
 #include "support/Entorno.h"
 
-#include "app/Modulo.h"
 #include "core/store/BaseDatos.h"
 #include "core/store/Consulta.h"
+#include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "support/ServidorPrueba.h"
 #include "ui/Mensajes.h"

@@ -1,5 +1,4 @@
 // What every window shares: the grid, keys and access keys, and exporting lists.
-#include "app/Modulo.h"
 #include "app/frmAcercaDe.h"
 #include "app/frmBienvenida.h"
 #include "app/frmPrincipal.h"
@@ -17,6 +16,7 @@
 #include "core/documents/EmitirMes.h"
 #include "core/reports/Exportacion.h"
 #include "core/store/Consulta.h"
+#include "core/store/Sesion.h"
 #include "editors/frmCobrosConceptos.h"
 #include "editors/frmInquilinosCuentas.h"
 #include "editors/frmInquilinosFamiliares.h"

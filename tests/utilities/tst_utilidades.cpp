@@ -1,11 +1,11 @@
 // The utilities: colours, settings, backups and the statistics.
-#include "app/Modulo.h"
 #include "core/documents/Titulos.h"
 #include "core/reports/Estadisticas.h"
 #include "core/store/BaseDatos.h"
 #include "core/store/Consulta.h"
 #include "core/store/Copia.h"
 #include "core/store/Migraciones.h"
+#include "core/store/Sesion.h"
 #include "core/store/Unidades.h"
 #include "core/text/Formato.h"
 #include "editors/frmIvas.h"

@@ -13,6 +13,8 @@
  * 8-bit text, lines ended by CR LF), kept in the program's own folder for a portable copy and
  * otherwise in the user's configuration folder.
  */
+inline const QString kYaEnMarcha = QStringLiteral("Ya se está ejecutando el programa");
+
 namespace Modulo {
 
 extern QString Ruta;            ///< data folder, first line of ruta.ini

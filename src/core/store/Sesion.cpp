@@ -1,6 +1,4 @@
-#include "app/Modulo.h"
-
-#include "app/Aplicacion.h"
+#include "core/store/Sesion.h"
 
 #include "core/store/Ajustes.h"
 #include "core/store/Anos.h"
