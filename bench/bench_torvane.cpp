@@ -230,9 +230,9 @@ int hijoMedida(int argc, char** argv, const QStringList& args) {
         Aplicacion aplicacion(argc, argv);
         Mensaje::modoPrueba(true);
         fijarHoy(QDate(2024, 12, 31));
-        Modulo::Ruta = carpeta;
-        Modulo::Ano = kAno;
-        Modulo::RutaBD = rutaBD(carpeta);
+        sesion().ruta = carpeta;
+        sesion().ano = kAno;
+        sesion().rutaBD = rutaBD(carpeta);
         // The server side's folder holds servidor.ini and the templates.
         if (const QString error = abrirAnoDeCarpeta(carpeta, kAno); !error.isEmpty())
             qFatal("%s", qPrintable(error));

@@ -82,7 +82,7 @@ void avisarComprobacion(QWidget* ventana, const Comprobacion& comprobacion) {
                                                    "después de guardar una copia del archivo."),
                             Mensaje::Icono::Exclamacion))
         return;
-    const QString error = repararDocumentos(Modulo::RutaBD);
+    const QString error = repararDocumentos(sesion().rutaBD);
     if (!error.isEmpty()) Mensaje::critico(ventana, error);
 }
 
@@ -151,15 +151,15 @@ void ofrecerReconexion() {
 } // namespace
 
 QString Arrancar(std::unique_ptr<QLockFile>& cerrojo) {
-    Modulo::ColorPrincipal = Modulo::LeerColor();
-    Modulo::ColorFondo = Modulo::LeerColor2();
+    sesion().colorPrincipal = Modulo::LeerColor();
+    sesion().colorFondo = Modulo::LeerColor2();
     // A printer kept by an earlier version as a position is named now, before a queue added or
     // removed in the office can shift the list it counted in.
     impresoraElegida();
     const QString rutaBD = Modulo::LeerRutaBD();
     // A missing year is explained by the opening itself, which never creates anything.
     if (Modulo::EnServidor() || QFileInfo(rutaBD).isFile())
-        if (const QString error = Modulo::BloquearAno(cerrojo, Modulo::RutaCerrojo(Modulo::Ano));
+        if (const QString error = Modulo::BloquearAno(cerrojo, Modulo::RutaCerrojo(sesion().ano));
             !error.isEmpty())
             return error;
     if (const QString error = Modulo::AbrirBaseDatos(); !error.isEmpty()) return error;
@@ -180,10 +180,10 @@ int Main(int argc, char** argv) {
         QTextStream(stderr) << error << Qt::endl;
         return 2;
     }
-    Modulo::PedirClave = pedirClave;
+    sesion().pedirClave = pedirClave;
     AlPerderConexion = ofrecerReconexion;
     if (!Modulo::HayRuta() && frmBienvenida().exec() != QDialog::Accepted) return 0;
-    if (const QString error = Arrancar(Modulo::CerrojoAno()); !error.isEmpty()) {
+    if (const QString error = Arrancar(sesion().cerrojo); !error.isEmpty()) {
         // Also on the terminal, for whoever started it from one (and for scripts).
         QTextStream(stderr) << error << Qt::endl;
         if (error == kYaEnMarcha)

@@ -22,18 +22,18 @@ frmAnoTrabajo::frmAnoTrabajo(QWidget* padre)
 frmAnoTrabajo::~frmAnoTrabajo() = default;
 
 void frmAnoTrabajo::alActivar() {
-    Cargar(Modulo::Ano);
+    Cargar(sesion().ano);
     ui->lstAnos->setFocus();
 }
 
 void frmAnoTrabajo::Cargar(const QString& elegido) {
     ui->lblRuta->setText(QStringLiteral("Carpeta de datos: ") +
-                         QDir::toNativeSeparators(Modulo::Ruta));
+                         QDir::toNativeSeparators(sesion().ruta));
     ui->lstAnos->clear();
-    for (const QString& ano : anosDeCarpeta(Modulo::Ruta)) {
+    for (const QString& ano : anosDeCarpeta(sesion().ruta)) {
         auto* fila = new QListWidgetItem(ano, ui->lstAnos);
         fila->setData(Qt::UserRole, ano);
-        if (ano == Modulo::Ano) {
+        if (ano == sesion().ano) {
             fila->setText(ano + QStringLiteral("   (año de trabajo)"));
             QFont letra = fila->font();
             letra.setBold(true);
@@ -49,7 +49,7 @@ void frmAnoTrabajo::Cambiar() {
 }
 
 void frmAnoTrabajo::CambiarA(const QString& ano) {
-    if (ano == Modulo::Ano) {
+    if (ano == sesion().ano) {
         accept();
         return;
     }
@@ -60,7 +60,7 @@ void frmAnoTrabajo::CambiarA(const QString& ano) {
     }
     if (!error.isEmpty()) {
         Mensaje::critico(this, error);
-        Cargar(Modulo::Ano);
+        Cargar(sesion().ano);
         return;
     }
     Mensaje::informar(this, QStringLiteral("Ahora se trabaja en el año %1.").arg(ano));
@@ -68,7 +68,7 @@ void frmAnoTrabajo::CambiarA(const QString& ano) {
 }
 
 void frmAnoTrabajo::NuevoAno() {
-    const QString actual = Modulo::Ano;
+    const QString actual = sesion().ano;
     const QString nuevo = anoSiguiente(actual);
     if (nuevo.isEmpty()) {
         Mensaje::informar(this,
@@ -81,7 +81,7 @@ void frmAnoTrabajo::NuevoAno() {
     QString error;
     {
         CursorEspera espera(this);
-        error = crearAnoDesde(Modulo::Ruta, actual, nuevo);
+        error = crearAnoDesde(sesion().ruta, actual, nuevo);
     }
     if (!error.isEmpty()) {
         Mensaje::critico(this, error);

@@ -78,12 +78,12 @@ frmPrincipal::frmPrincipal(QWidget* padre)
 }
 
 void frmPrincipal::mostrarAno() {
-    setWindowTitle(QStringLiteral("Torvane — año %1").arg(Modulo::Ano));
-    ui->cmdAnos->setText(QStringLiteral("&AÑO %1").arg(Modulo::Ano));
+    setWindowTitle(QStringLiteral("Torvane — año %1").arg(sesion().ano));
+    ui->cmdAnos->setText(QStringLiteral("&AÑO %1").arg(sesion().ano));
 }
 
 void frmPrincipal::avisarSinCifrar() {
-    const std::optional<DatosServidor> servidor = leerServidor(Modulo::Ruta);
+    const std::optional<DatosServidor> servidor = leerServidor(sesion().ruta);
     const QString aviso = servidor ? avisoCifrado(*servidor) : QString();
     if (aviso.isEmpty()) return;
     auto* etiqueta = new QLabel(aviso);

@@ -143,7 +143,7 @@ void frmRemesa::Generar() {
         Mensaje::informar(this, QStringLiteral("No hay ningún recibo que pueda ir en la remesa."));
         return;
     }
-    const QString propuesto = QFileInfo(Modulo::RutaBD).absolutePath() +
+    const QString propuesto = QFileInfo(sesion().rutaBD).absolutePath() +
                               QStringLiteral("/remesa-%1.xml").arg(fechaIso(cobro));
     const QString ruta = DialogoArchivo::guardar(this, QStringLiteral("Guardar la remesa"),
                                                  propuesto, QStringLiteral("Remesa SEPA (*.xml)"));

@@ -77,10 +77,10 @@ frmCobros::~frmCobros() = default;
 
 void frmCobros::alActivar() {
     CargarSeriesFiltro();
-    ui->mskDesde->setText(formatoFecha(QDate(numeroDeAno(Modulo::Ano), 1, 1)));
+    ui->mskDesde->setText(formatoFecha(QDate(numeroDeAno(sesion().ano), 1, 1)));
     // A year made ahead (after «Nuevo año» in December) shows its own documents too.
     ui->mskHasta->setText(QStringLiteral("31/12/") +
-                          QString::number(std::max(Hoy().year(), numeroDeAno(Modulo::Ano))));
+                          QString::number(std::max(Hoy().year(), numeroDeAno(sesion().ano))));
     CargarLista();
     ui->txtFiltro->setFocus();
 }

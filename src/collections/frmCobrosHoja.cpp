@@ -165,7 +165,7 @@ void frmCobrosHoja::PrepararTotales() {
 
 void frmCobrosHoja::NuevoDocumento() {
     Id = 0;
-    ui->mskFecha->setText(formatoFecha(fechaEnAno(Hoy(), numeroDeAno(Modulo::Ano))));
+    ui->mskFecha->setText(formatoFecha(fechaEnAno(Hoy(), numeroDeAno(sesion().ano))));
     FijarTrimestre();
     MostrarInquilino(IdInq);
     MostrarInmueble(IdInm);
@@ -377,7 +377,7 @@ bool frmCobrosHoja::ComprobaDatos() {
     }
     // A date changed to another year would leave the document out of both years' totals.
     if (fecha != guardada_.fec) {
-        if (const QString motivo = motivoFechaFueraDeAno(fecha, numeroDeAno(Modulo::Ano));
+        if (const QString motivo = motivoFechaFueraDeAno(fecha, numeroDeAno(sesion().ano));
             !motivo.isEmpty()) {
             Mensaje::informar(this, motivo);
             ui->mskFecha->setFocus();

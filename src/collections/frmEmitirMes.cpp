@@ -65,7 +65,7 @@ frmEmitirMes::~frmEmitirMes() = default;
 void frmEmitirMes::alActivar() {
     ui->cmbSerie->addItem(kSerieDeCadaUno);
     ui->cmbSerie->addItems(seriesParaDocumentos());
-    const QDate mes = mesPropuesto(numeroDeAno(Modulo::Ano));
+    const QDate mes = mesPropuesto(numeroDeAno(sesion().ano));
     ui->mskMes->setText(mes.toString(QStringLiteral("MM/yyyy")));
     ui->mskFecha->setText(formatoFecha(mes));
     Proponer();
@@ -79,7 +79,7 @@ void frmEmitirMes::Proponer() {
         ui->mskMes->setFocus();
         return;
     }
-    if (const QString motivo = motivoFueraDeAno(mes, mes, numeroDeAno(Modulo::Ano));
+    if (const QString motivo = motivoFueraDeAno(mes, mes, numeroDeAno(sesion().ano));
         !motivo.isEmpty()) {
         Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
         ui->mskMes->setFocus();
@@ -160,7 +160,7 @@ void frmEmitirMes::Emitir() {
     }
     const QDate mes = leerMes(ui->mskMes->text());
     if (const QString motivo =
-            motivoFueraDeAno(mes.isValid() ? mes : fecha, fecha, numeroDeAno(Modulo::Ano));
+            motivoFueraDeAno(mes.isValid() ? mes : fecha, fecha, numeroDeAno(sesion().ano));
         !motivo.isEmpty()) {
         Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
         ui->mskFecha->setFocus();
@@ -184,7 +184,7 @@ void frmEmitirMes::Emitir() {
     int emision = 0;
     try {
         CursorEspera espera(this);
-        emision = emitirMes(elegidas, fecha, numeroDeAno(Modulo::Ano), [&progreso](int hechos) {
+        emision = emitirMes(elegidas, fecha, numeroDeAno(sesion().ano), [&progreso](int hechos) {
             progreso.setValue(hechos);
             return !progreso.wasCanceled();
         });

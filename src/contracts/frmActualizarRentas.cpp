@@ -61,7 +61,7 @@ frmActualizarRentas::~frmActualizarRentas() = default;
 
 void frmActualizarRentas::alActivar() {
     // The month the next monthly run bills, so that run already charges the new rents.
-    const QDate mes = mesPropuesto(numeroDeAno(Modulo::Ano));
+    const QDate mes = mesPropuesto(numeroDeAno(sesion().ano));
     ui->mskMes->setText(mes.toString(QStringLiteral("MM/yyyy")));
     ui->mskDesde->setText(formatoFecha(mes));
     Buscar();

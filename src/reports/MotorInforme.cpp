@@ -11,16 +11,16 @@
 #include <QTextDocument>
 
 InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros) {
-    return generarInforme(Modulo::Ruta + QStringLiteral("/Informes"), nombre, parametros);
+    return generarInforme(sesion().ruta + QStringLiteral("/Informes"), nombre, parametros);
 }
 
 InformeGenerado abrirDocumento(const QString& plantilla, int id) {
-    return generarDocumento(Modulo::Ruta + QStringLiteral("/Informes"), plantilla, id);
+    return generarDocumento(sesion().ruta + QStringLiteral("/Informes"), plantilla, id);
 }
 
 InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
                              const FilasInforme& filas) {
-    return generarInforme(Modulo::Ruta + QStringLiteral("/Informes"), nombre, parametros, filas);
+    return generarInforme(sesion().ruta + QStringLiteral("/Informes"), nombre, parametros, filas);
 }
 
 void prepararImpresora(QPrinter& impresora, const QMarginsF& margenes) {

@@ -12,7 +12,7 @@ class QTextDocument;
 class QWidget;
 
 /*
- * The widget side of the report engine: templates are read from Modulo::Ruta + "/Informes",
+ * The widget side of the report engine: templates are read from sesion().ruta + "/Informes",
  * laid out by QTextDocument and painted page by page on any QPrinter (paper, PDF or preview).
  */
 

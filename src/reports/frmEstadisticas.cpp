@@ -106,7 +106,7 @@ void frmEstadisticas::alActivar() {
     pintarFondo(ui->lblTitulo, colorFondo());
     ui->lstTipo->setCurrentRow(kIndiceMes);
     // The working year's own documents, whichever year today is.
-    ui->txtAno->setText(QString::number(numeroDeAno(Modulo::Ano)));
+    ui->txtAno->setText(QString::number(numeroDeAno(sesion().ano)));
     cmdFiltrar_Click();
 }
 

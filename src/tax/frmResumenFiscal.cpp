@@ -54,7 +54,7 @@ frmResumenFiscal::~frmResumenFiscal() = default;
 
 void frmResumenFiscal::alActivar() {
     // The working year's own documents, whichever year today is.
-    ui->txtAno->setText(QString::number(numeroDeAno(Modulo::Ano)));
+    ui->txtAno->setText(QString::number(numeroDeAno(sesion().ano)));
     Calcular();
     ui->txtAno->setFocus();
 }

@@ -32,11 +32,11 @@ double luz(const QColor& color) {
 } // namespace
 
 QColor colorPrincipal() {
-    return colorDe(Modulo::ColorPrincipal, kPaletaPrincipal[0]);
+    return colorDe(sesion().colorPrincipal, kPaletaPrincipal[0]);
 }
 
 QColor colorFondo() {
-    return colorDe(Modulo::ColorFondo, kPaletaFondo[0]);
+    return colorDe(sesion().colorFondo, kPaletaFondo[0]);
 }
 
 QColor colorTexto(const QColor& fondo) {

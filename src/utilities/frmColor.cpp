@@ -56,7 +56,7 @@ bool frmColor::eventFilter(QObject* objeto, QEvent* evento) {
     if (i < 0) return false;
     const int color = principal ? kPaletaPrincipal[i] : kPaletaFondo[i];
     const bool escrito = principal ? Modulo::EscribirColor(color) : Modulo::EscribirColor2(color);
-    (principal ? Modulo::ColorPrincipal : Modulo::ColorFondo) = QString::number(color);
+    (principal ? sesion().colorPrincipal : sesion().colorFondo) = QString::number(color);
     if (!escrito)
         Mensaje::critico(this, QStringLiteral("No se pudo guardar el color en %1; se usará "
                                               "hasta que cierre el programa.")

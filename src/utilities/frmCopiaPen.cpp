@@ -22,12 +22,12 @@ QStringList& unidadesFijadas() {
 }
 
 QList<Unidad> unidades() {
-    if (unidadesFijadas().isEmpty()) return unidadesParaCopia(Modulo::Ano);
+    if (unidadesFijadas().isEmpty()) return unidadesParaCopia(sesion().ano);
     QList<Unidad> lista;
     for (const QString& raiz : unidadesFijadas())
         if (aptaParaCopia(raiz, {}, false, QFileInfo(raiz).isWritable()))
             lista.append({raiz, true, QStorageInfo(raiz).bytesAvailable(),
-                          fechaUltimaCopia(raiz, Modulo::Ano)});
+                          fechaUltimaCopia(raiz, sesion().ano)});
     return lista;
 }
 
@@ -64,7 +64,7 @@ void frmCopiaPen::alActivar() {
 
 void frmCopiaPen::cargarAnteriores() {
     ui->cboAnteriores->clear();
-    for (const QString& archivo : copiasAnteriores(Modulo::RutaBD))
+    for (const QString& archivo : copiasAnteriores(sesion().rutaBD))
         ui->cboAnteriores->addItem(QFileInfo(archivo).fileName(), archivo);
     ui->cmdDevolver->setEnabled(ui->cboAnteriores->count() > 0);
 }
@@ -75,7 +75,7 @@ QString frmCopiaPen::raiz() const {
 
 void frmCopiaPen::Drive1_Change() {
     ui->txtRuta->setText(
-        raiz().isEmpty() ? QString() : QDir::toNativeSeparators(rutaCopia(raiz(), Modulo::Ano)));
+        raiz().isEmpty() ? QString() : QDir::toNativeSeparators(rutaCopia(raiz(), sesion().ano)));
 }
 
 void frmCopiaPen::informar(const QString& texto, bool terminado) {
@@ -97,11 +97,11 @@ void frmCopiaPen::cmdRealizar_Click() {
     if (!Mensaje::aceptarCancelar(
             this, QStringLiteral("Se copiarán los datos del año %1 a:\n%2\n\nSi es una memoria "
                                  "USB o un disco externo, compruebe que está conectado.")
-                      .arg(Modulo::Ano, ui->txtRuta->text())))
+                      .arg(sesion().ano, ui->txtRuta->text())))
         return;
     informar(QStringLiteral("Espere un momento ..."), false);
     CursorEspera espera(this);
-    const QString error = hacerCopia(rutaCopia(raiz(), Modulo::Ano));
+    const QString error = hacerCopia(rutaCopia(raiz(), sesion().ano));
     terminar(error, QStringLiteral("La copia se ha completado"));
     if (error.isEmpty()) describirDeNuevo();
 }
@@ -136,17 +136,17 @@ void frmCopiaPen::cmdRecuperar_Click() {
         Mensaje::informar(this, QStringLiteral("No se encontraron datos en la unidad indicada"));
         return;
     }
-    recuperarDesde(rutaCopia(raiz(), Modulo::Ano) + QLatin1Char('/') + kArchivoDatos);
+    recuperarDesde(rutaCopia(raiz(), sesion().ano) + QLatin1Char('/') + kArchivoDatos);
 }
 
 bool frmCopiaPen::anoAceptado(const QString& archivo) {
-    const QStringList anos = anosDistintos(archivo, Modulo::Ano);
+    const QStringList anos = anosDistintos(archivo, sesion().ano);
     if (anos.isEmpty()) return true;
     return Mensaje::preguntar(
         this,
         QStringLiteral("La copia tiene documentos de %1 y el año de trabajo es %2.\n¿Desea "
                        "recuperarla de todos modos?")
-            .arg(anos.join(QStringLiteral(", ")), Modulo::Ano),
+            .arg(anos.join(QStringLiteral(", ")), sesion().ano),
         Mensaje::Icono::Exclamacion, Mensaje::kTitulo, true);
 }
 
@@ -158,9 +158,9 @@ void frmCopiaPen::recuperarDesde(const QString& archivo) {
     CursorEspera espera(this);
     QString guardado;
     const QString error =
-        restaurarArchivo(archivo, Modulo::RutaBD, &Modulo::AbrirBaseDatos, &guardado);
+        restaurarArchivo(archivo, sesion().rutaBD, &Modulo::AbrirBaseDatos, &guardado);
     terminar(error, QStringLiteral("La recuperación se ha completado. ") +
-                        avisoGuardado(guardado, Modulo::RutaBD));
+                        avisoGuardado(guardado, sesion().rutaBD));
     cargarAnteriores();
 }
 

@@ -330,7 +330,7 @@ private slots:
     void sinAjustesLaRutaEsDobleBarra() {
         Entorno e;
         const QString error = Modulo::AbrirBaseDatos();
-        QCOMPARE(Modulo::RutaBD, u"//Zudivoz.mdb"_s);
+        QCOMPARE(sesion().rutaBD, u"//Zudivoz.mdb"_s);
         QVERIFY(!error.isEmpty());
         QVERIFY(!QFileInfo::exists(u"/Zudivoz.mdb"_s));
     }
@@ -366,7 +366,7 @@ private slots:
         });
         principal.findChild<QToolButton*>(u"cmdAnos"_s)->click();
         QCOMPARE(lista, QStringList({u"2023"_s, u"2024   (año de trabajo)"_s}));
-        QCOMPARE(Modulo::Ano, u"2025"_s);
+        QCOMPARE(sesion().ano, u"2025"_s);
         QCOMPARE(contenidoDe(e.carpetaPrograma() + u"/ano.ini"_s), "2025\r\n");
         compruebaAnoNuevo();
         QVERIFY(Mensaje::textos().last().contains(u"año 2025"_s));
@@ -379,7 +379,7 @@ private slots:
         enfocar(anos);
         QTest::keyClick(anos, Qt::Key_Up);
         pulsarEnter(anos);
-        QCOMPARE(Modulo::Ano, u"2024"_s);
+        QCOMPARE(sesion().ano, u"2024"_s);
         QCOMPARE(Entorno::contar(u"tblCobros"_s), 2);
         QCOMPARE(contenidoDe(e.carpetaPrograma() + u"/ano.ini"_s), "2024\r\n");
     }
@@ -396,7 +396,7 @@ private slots:
         anos->setCurrentRow(1);
         w.findChild<QPushButton*>(u"cmdCambiar"_s)->click();
         QVERIFY(Mensaje::textos().last().contains(u"no es una base de datos"_s));
-        QCOMPARE(Modulo::Ano, u"2024"_s);
+        QCOMPARE(sesion().ano, u"2024"_s);
         QCOMPARE(Entorno::contar(u"tblInquilinos"_s), 1);
         QCOMPARE(contenidoDe(e.carpetaPrograma() + u"/ano.ini"_s), "2024\r\n");
 
@@ -720,9 +720,9 @@ private slots:
         guardarEn(e.carpetaUsuario() + u"/color.ini"_s, " 255 \r\n");
         std::unique_ptr<QLockFile> cerrojo;
         QCOMPARE(Arrancar(cerrojo), QString());
-        QCOMPARE(Modulo::RutaBD, raiz + ruta + u'/' + anoAbierto + u"/Zudivoz.mdb"_s);
-        QCOMPARE(cerrojo->fileName(), Modulo::RutaBD + u".lock"_s);
-        QCOMPARE(Modulo::ColorComoNumero(Modulo::ColorPrincipal), 255);
+        QCOMPARE(sesion().rutaBD, raiz + ruta + u'/' + anoAbierto + u"/Zudivoz.mdb"_s);
+        QCOMPARE(cerrojo->fileName(), sesion().rutaBD + u".lock"_s);
+        QCOMPARE(Modulo::ColorComoNumero(sesion().colorPrincipal), 255);
         QVERIFY(QFile::exists(raiz + ruta + u"/Informes/Recibo.rpt"_s));
         QCOMPARE(Entorno::contar(u"tblIva"_s), 4);
         QCOMPARE(Entorno::contar(u"tblCobros"_s) > 0, documentos > 0);

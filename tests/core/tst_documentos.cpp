@@ -178,7 +178,7 @@ private slots:
         const int vacio = e.documento(1, u"C"_s, QDate(2024, 2, 1));
         e.linea(e.documento(2, u"C"_s, QDate(2024, 2, 1), 0, 0, 99), 1, 1, 0.125);
         cerrarBaseDatos();
-        const QStringList ano{Modulo::Ruta, Modulo::Ano};
+        const QStringList ano{sesion().ruta, sesion().ano};
         QString salida;
         QCOMPARE(admin(QStringList{u"comprobar"_s} + ano, &salida), 1);
         QVERIFY2(salida.contains(u"no cuadran con sus líneas (1): 2C."_s), qPrintable(salida));
@@ -188,10 +188,11 @@ private slots:
 
         QCOMPARE(admin(QStringList{u"comprobar"_s} + ano + QStringList{u"--reparar"_s}, &salida),
                  1);
-        QCOMPARE(
-            QDir(Modulo::Ruta + u"/2024"_s).entryList({u"Zudivoz.mdb.antes-de-reparar-*"_s}).size(),
-            1);
-        QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
+        QCOMPARE(QDir(sesion().ruta + u"/2024"_s)
+                     .entryList({u"Zudivoz.mdb.antes-de-reparar-*"_s})
+                     .size(),
+                 1);
+        QCOMPARE(abrirBaseDatos(sesion().rutaBD), QString());
         const Comprobacion queda = comprobarDocumentos();
         QVERIFY(!queda.reparable());
         QVERIFY(!leerCabecera(vacio));
@@ -207,7 +208,7 @@ private slots:
         segunda->num = 6;
         guardarDocumento(*segunda);
         cerrarBaseDatos();
-        QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
+        QCOMPARE(abrirBaseDatos(sesion().rutaBD), QString());
         QCOMPARE(sql(indice), 1);
     }
 
@@ -230,12 +231,12 @@ private slots:
         const QString otra = u"otra"_s;
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, otra);
-            db.setDatabaseName(Modulo::RutaBD);
+            db.setDatabaseName(sesion().rutaBD);
             QVERIFY(db.open());
             QSqlQuery q(db);
             if (caso == u"al escribir"_s) {
                 // After the engine's wait, the statement says which file is held.
-                QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
+                QCOMPARE(abrirBaseDatos(sesion().rutaBD), QString());
                 QVERIFY(q.exec(u"BEGIN EXCLUSIVE"_s));
                 QString texto;
                 try {
@@ -245,20 +246,20 @@ private slots:
                 }
                 QVERIFY(q.exec(u"ROLLBACK"_s));
                 QVERIFY2(texto.contains(motivo) &&
-                             texto.contains(QDir::toNativeSeparators(Modulo::RutaBD)),
+                             texto.contains(QDir::toNativeSeparators(sesion().rutaBD)),
                          qPrintable(texto));
             } else if (caso == u"bloqueado"_s) {
                 QVERIFY(q.exec(u"PRAGMA journal_mode = DELETE"_s));
                 QVERIFY(q.exec(u"BEGIN EXCLUSIVE"_s));
             } else {
                 db.close();
-                QFile f(Modulo::RutaBD);
+                QFile f(sesion().rutaBD);
                 QVERIFY(f.open(QIODevice::ReadWrite));
                 f.seek(4096 * 2 + 100);
                 f.write(QByteArray(6000, '\x7f'));
             }
             if (caso != u"al escribir"_s)
-                QVERIFY2(abrirBaseDatos(Modulo::RutaBD).contains(motivo), qPrintable(motivo));
+                QVERIFY2(abrirBaseDatos(sesion().rutaBD).contains(motivo), qPrintable(motivo));
         }
         QSqlDatabase::removeDatabase(otra);
     }
@@ -272,13 +273,13 @@ private slots:
         for (int vez = 0; vez < 50; ++vez) {
             QProcess hijo;
             hijo.start(qEnvironmentVariable("TORVANE_ESCRITOR"),
-                       {Modulo::RutaBD, QString::number(azar.generate())});
+                       {sesion().rutaBD, QString::number(azar.generate())});
             QVERIFY(hijo.waitForReadyRead(10000));
             QThread::msleep(azar.bounded(1, 60));
             hijo.kill();
             QVERIFY(hijo.waitForFinished(10000));
         }
-        QCOMPARE(abrirBaseDatos(Modulo::RutaBD), QString());
+        QCOMPARE(abrirBaseDatos(sesion().rutaBD), QString());
         QCOMPARE(valorUnico(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
         QVERIFY(sql(u"SELECT COUNT(*) FROM tblCobros"_s) > 20);
         const Comprobacion c = comprobarDocumentos();
@@ -333,7 +334,7 @@ private slots:
             }
         QTRY_VERIFY(avisos > 0);
         const QString puesto = u"otro-puesto"_s;
-        QCOMPARE(abrirAnoServidor(ServidorPrueba::compartido().datos(), Modulo::Ano, puesto),
+        QCOMPARE(abrirAnoServidor(ServidorPrueba::compartido().datos(), sesion().ano, puesto),
                  QString());
         const auto cerrar = qScopeGuard([&puesto] { QSqlDatabase::removeDatabase(puesto); });
         const auto tomar = [&puesto](int documento) {
@@ -365,16 +366,16 @@ private slots:
         QCOMPARE(bajarAbierto(copia), QString());
         QProcess puesto;
         puesto.start(qEnvironmentVariable("TORVANE_ESCRITOR"),
-                     {u"--carga"_s, Modulo::RutaBD, u"7"_s});
+                     {u"--carga"_s, sesion().rutaBD, u"7"_s});
         QVERIFY(puesto.waitForReadyRead(20000));
         QTest::qWait(1500);
         const auto borrarGuardados = qScopeGuard([] {
-            for (const QString& ano : anosGuardados(Modulo::Ano))
+            for (const QString& ano : anosGuardados(sesion().ano))
                 ServidorPrueba::compartido().sql(u"DROP SCHEMA ano_%1 CASCADE"_s.arg(ano));
         });
         QString guardado;
         QCOMPARE(reemplazarDesdeArchivo(copia, &guardado), QString());
-        QCOMPARE(anosGuardados(Modulo::Ano), QStringList{guardado});
+        QCOMPARE(anosGuardados(sesion().ano), QStringList{guardado});
         QTest::qWait(1500);
         puesto.kill();
         puesto.waitForFinished(10000);
@@ -383,7 +384,7 @@ private slots:
         QVERIFY(QString::fromUtf8(puesto.readAllStandardError()).contains(u"se ha recuperado"_s));
         for (auto it = confirmados.cbegin(); it != confirmados.cend(); ++it) {
             int lineas = 0;
-            for (const QString& ano : {Modulo::Ano, guardado})
+            for (const QString& ano : {sesion().ano, guardado})
                 lineas = std::max(lineas, sql(u"SELECT COUNT(*) FROM ano_%1.tblCobrosDetalles"
                                               u" WHERE IdDoc = %2"_s.arg(ano)
                                                   .arg(it.key())));
@@ -395,7 +396,7 @@ private slots:
         const QString carpeta = e.raiz() + u"/copia"_s;
         QCOMPARE(hacerCopia(carpeta), QString());
         QString salida;
-        QCOMPARE(admin({u"recuperar"_s, e.carpetaDatos(), Modulo::Ano, carpeta}, &salida), 0);
+        QCOMPARE(admin({u"recuperar"_s, e.carpetaDatos(), sesion().ano, carpeta}, &salida), 0);
         QVERIFY2(salida.contains(u"hay 2 así"_s), qPrintable(salida));
         const std::function<void()> escrituras[] = {
             [] { ejecutar(u"UPDATE tblCobros SET Obs = 'tarde'"_s); },
@@ -420,7 +421,7 @@ private slots:
         ejecutar(u"INSERT INTO tblInquilinos (Id, Nom) SELECT n, 'M' || n"
                  u" FROM generate_series(1, 1200) AS n"_s);
         const QString puesto = u"otro-puesto"_s;
-        QCOMPARE(abrirAnoServidor(ServidorPrueba::compartido().datos(), Modulo::Ano, puesto),
+        QCOMPARE(abrirAnoServidor(ServidorPrueba::compartido().datos(), sesion().ano, puesto),
                  QString());
         const auto cerrar = qScopeGuard([&puesto] { QSqlDatabase::removeDatabase(puesto); });
         Cursor cursor = recorrer(u"SELECT Id, Nom FROM tblInquilinos"_s, {}, {u"Nom"_s, u"Id"_s});
@@ -451,7 +452,7 @@ private slots:
         DatosServidor datos = ServidorPrueba::compartido().datos();
         datos.usuario = u"torvane_puesto"_s;
         const QString puesto = u"puesto-limitado"_s;
-        QCOMPARE(abrirAnoServidor(datos, Modulo::Ano, puesto), QString());
+        QCOMPARE(abrirAnoServidor(datos, sesion().ano, puesto), QString());
         const auto cerrar = qScopeGuard([&puesto] { QSqlDatabase::removeDatabase(puesto); });
         QSqlDatabase db = QSqlDatabase::database(puesto);
         QVERIFY(QSqlQuery(db).exec(u"INSERT INTO tblInquilinos (Nom) VALUES ('Puesto')"_s));
@@ -551,7 +552,7 @@ private slots:
             connect(puesto.get(), &QProcess::readyReadStandardOutput, this,
                     [&salidas, i, p = puesto.get()] { salidas[i] += p->readAllStandardOutput(); });
             puesto->start(qEnvironmentVariable("TORVANE_ESCRITOR"),
-                          {u"--carga"_s, Modulo::RutaBD, QString::number(20240515 + i)});
+                          {u"--carga"_s, sesion().rutaBD, QString::number(20240515 + i)});
             QVERIFY(puesto->waitForStarted());
             puestos << puesto;
         }

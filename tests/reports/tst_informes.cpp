@@ -94,9 +94,9 @@ QStringList imprimirDesdeHoja(const QString& tipo, int id, const QString& obs, c
 }
 
 void copiarPlantillas() {
-    QDir().mkpath(Modulo::Ruta + u"/Informes"_s);
+    QDir().mkpath(sesion().ruta + u"/Informes"_s);
     for (const QString& nombre : QDir(u":/informes"_s).entryList())
-        QFile::copy(u":/informes/"_s + nombre, Modulo::Ruta + u"/Informes/"_s + nombre);
+        QFile::copy(u":/informes/"_s + nombre, sesion().ruta + u"/Informes/"_s + nombre);
 }
 
 // The Recibos list painted to pdf with n made-up rows (numbered 1Z, 2Z, ...); its pages as read

@@ -121,7 +121,7 @@ inline QString ejecutarAdmin(const QStringList& argumentos, int* salida = nullpt
 
 /** The default templates (those matching filtro) in the data folder. */
 inline void prepararImpresion(const QString& filtro = u"*"_s) {
-    QDir().mkpath(Modulo::Ruta + u"/Informes"_s);
+    QDir().mkpath(sesion().ruta + u"/Informes"_s);
     for (const QString& nombre : QDir(u":/informes"_s).entryList({filtro}))
-        QFile::copy(u":/informes/"_s + nombre, Modulo::Ruta + u"/Informes/"_s + nombre);
+        QFile::copy(u":/informes/"_s + nombre, sesion().ruta + u"/Informes/"_s + nombre);
 }

@@ -46,19 +46,19 @@ Entorno::Entorno(const QString& ano) {
         if (error.isEmpty()) error = abrirBaseDatos(ruta);
     }
     if (!error.isEmpty()) qFatal("%s", qPrintable(error));
-    Modulo::Ruta = carpetaDatos();
-    Modulo::Ano = ano;
-    Modulo::RutaBD = ruta;
-    Modulo::ColorPrincipal = QString::number(0xF9EDEF);
-    Modulo::ColorFondo = QString::number(0xF2C0C8);
+    sesion().ruta = carpetaDatos();
+    sesion().ano = ano;
+    sesion().rutaBD = ruta;
+    sesion().colorPrincipal = QString::number(0xF9EDEF);
+    sesion().colorFondo = QString::number(0xF2C0C8);
     Mensaje::modoPrueba(true);
     Mensaje::limpiarHistorial();
     fijarHoy(QDate(2024, 5, 15));
 }
 
 QString Entorno::reabrir() const {
-    return enServidor ? abrirAnoServidor(ServidorPrueba::compartido().datos(), Modulo::Ano)
-                      : abrirBaseDatos(Modulo::RutaBD);
+    return enServidor ? abrirAnoServidor(ServidorPrueba::compartido().datos(), sesion().ano)
+                      : abrirBaseDatos(sesion().rutaBD);
 }
 
 Entorno::~Entorno() {
@@ -71,9 +71,9 @@ QString Entorno::abrirDemo(const TamanoDemo& tamano) {
     const QString carpeta = raiz() + u"/demo"_s;
     const QString error = crearDemo(carpeta, u"2024"_s, tamano);
     if (!error.isEmpty()) qFatal("%s", qPrintable(error));
-    Modulo::Ruta = carpeta;
-    Modulo::RutaBD = carpeta + u"/2024/Zudivoz.mdb"_s;
-    abrirBaseDatos(Modulo::RutaBD);
+    sesion().ruta = carpeta;
+    sesion().rutaBD = carpeta + u"/2024/Zudivoz.mdb"_s;
+    abrirBaseDatos(sesion().rutaBD);
     return carpeta;
 }
 

@@ -247,7 +247,7 @@ private slots:
                 .value<QColor>();
         };
         QCOMPARE(letra(1), QColor(Qt::black));
-        Modulo::ColorPrincipal = QString::number(0x402010);
+        sesion().colorPrincipal = QString::number(0x402010);
         QCOMPARE(letra(2), QColor(Qt::white));
         rejilla.vaciar();
         QCOMPARE(rejilla.numFilas(), 0);

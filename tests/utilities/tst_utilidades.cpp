@@ -52,8 +52,8 @@ void pulsar(frmColor& w, const QString& nombre) {
 
 // What start-up does with the colour files.
 void reiniciar() {
-    Modulo::ColorPrincipal = Modulo::LeerColor();
-    Modulo::ColorFondo = Modulo::LeerColor2();
+    sesion().colorPrincipal = Modulo::LeerColor();
+    sesion().colorFondo = Modulo::LeerColor2();
 }
 
 QWidget* caja(QWidget& w, int i) {
@@ -166,8 +166,8 @@ private slots:
         QCOMPARE(contenidoDe(p + u"/color2.ini"_s), QByteArray(" 12648384 \r\n"));
         QCOMPARE(colorFondo(), colorDesdeNumero(0xC0FFC0));
 
-        Modulo::ColorPrincipal.clear();
-        Modulo::ColorFondo.clear();
+        sesion().colorPrincipal.clear();
+        sesion().colorFondo.clear();
         reiniciar();
         frmColor w;
         w.show();
@@ -309,11 +309,11 @@ private slots:
         // A second restore keeps what it replaces too, beside the first kept file.
         v.pulsar("cmdRecuperar");
         QCOMPARE(documentos(), 2);
-        const QStringList guardadas = copiasAnteriores(Modulo::RutaBD);
+        const QStringList guardadas = copiasAnteriores(sesion().rutaBD);
         QCOMPARE(guardadas.size(), 2);
         for (const QString& archivo : guardadas)
             QVERIFY2(verificarCopia(archivo).isEmpty(), qPrintable(archivo));
-        for (const QString& archivo : guardadas + QStringList{Modulo::RutaBD, copia})
+        for (const QString& archivo : guardadas + QStringList{sesion().rutaBD, copia})
             QVERIFY2(privado(archivo), qPrintable(archivo));
         QVERIFY(QFileInfo(guardadas.last())
                     .fileName()
@@ -326,7 +326,7 @@ private slots:
         v.pulsar("cmdDevolver");
         QCOMPARE(documentos(), 3);
         QCOMPARE(valorUnico(u"SELECT Tot FROM tblCobros WHERE Id = 1"_s).toDouble(), 99.0);
-        QCOMPARE(copiasAnteriores(Modulo::RutaBD).size(), 3);
+        QCOMPARE(copiasAnteriores(sesion().rutaBD).size(), 3);
         QCOMPARE(anteriores->count(), 3);
     }
 
@@ -347,7 +347,7 @@ private slots:
                  u"La copia tiene documentos de 2019 y el año de trabajo es 2024.\n¿Desea "
                  "recuperarla de todos modos?"_s);
         QCOMPARE(documentos(), 2);
-        QVERIFY(copiasAnteriores(Modulo::RutaBD).isEmpty());
+        QVERIFY(copiasAnteriores(sesion().rutaBD).isEmpty());
         v.pulsar("cmdRecuperar");
         QCOMPARE(documentos(), 1);
 
@@ -363,11 +363,11 @@ private slots:
         QCOMPARE(herramienta(orden).first, 1);
         const QStringList aunque = orden + QStringList{u"--otro-año"_s};
         {
-            QLockFile abierto(Modulo::RutaBD + u".lock"_s);
+            QLockFile abierto(sesion().rutaBD + u".lock"_s);
             QVERIFY(abierto.tryLock(0));
             QCOMPARE(herramienta(aunque).first, 1);
         }
-        QCOMPARE(copiasAnteriores(Modulo::RutaBD).size(), 1);
+        QCOMPARE(copiasAnteriores(sesion().rutaBD).size(), 1);
         const auto [salida, texto] = herramienta(aunque);
         QCOMPARE(salida, 0);
         QVERIFY2(texto.contains(u"hay 2 copias así"_s), qPrintable(texto));
@@ -403,14 +403,14 @@ private slots:
             QVERIFY(hacerCopia(carpeta).isEmpty());
             modificarCopia(carpeta, u"PRAGMA otra.user_version = %1"_s.arg(versionEsquema() + 1));
         }
-        const QByteArray antes = contenidoDe(Modulo::RutaBD);
+        const QByteArray antes = contenidoDe(sesion().rutaBD);
         VentanaCopia v({unidad});
         v.pulsar("cmdRecuperar");
         QCOMPARE(Mensaje::textos().size(), 2);
         QVERIFY(!Mensaje::textos().last().isEmpty());
         QVERIFY(v.aviso()->isHidden());
-        QVERIFY(copiasAnteriores(Modulo::RutaBD).isEmpty());
-        QCOMPARE(contenidoDe(Modulo::RutaBD), antes);
+        QVERIFY(copiasAnteriores(sesion().rutaBD).isEmpty());
+        QCOMPARE(contenidoDe(sesion().rutaBD), antes);
         QCOMPARE(documentos(), 1);
     }
 
@@ -436,7 +436,7 @@ private slots:
         QVERIFY(hacerCopia(carpeta).isEmpty());
         cerrarBaseDatos();
         const QString temporal = orden == u"copiar"_s ? carpeta + u"/Zudivoz.mdb.copiando"_s
-                                                      : Modulo::RutaBD + u".restaurando"_s;
+                                                      : sesion().rutaBD + u".restaurando"_s;
         // The tool says when its temporary file is whole and waits there to be killed.
         QProcess admin;
         QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
@@ -458,7 +458,7 @@ private slots:
 
         QVERIFY(Modulo::AbrirBaseDatos().isEmpty());
         QCOMPARE(documentos(), 400);
-        QCOMPARE(temporales(QFileInfo(Modulo::RutaBD).path()), QStringList());
+        QCOMPARE(temporales(QFileInfo(sesion().rutaBD).path()), QStringList());
         QVERIFY(hacerCopia(carpeta).isEmpty());
         QCOMPARE(temporales(carpeta), QStringList());
     }

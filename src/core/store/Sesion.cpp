@@ -13,13 +13,12 @@
 #include <QFileInfo>
 #include <QSettings>
 
-namespace Modulo {
+Sesion& sesion() {
+    static Sesion s;
+    return s;
+}
 
-QString Ruta;
-QString Ano;
-QString RutaBD;
-QVariant ColorPrincipal;
-QVariant ColorFondo;
+namespace Modulo {
 
 namespace {
 
@@ -127,24 +126,23 @@ int ColorComoNumero(const QVariant& color) {
 }
 
 QString LeerRutaBD() {
-    Ruta = LeerRuta();
-    Ano = LeerAno();
-    RutaBD = rutaBaseDatos(Ruta, Ano);
-    return RutaBD;
+    Sesion& s = sesion();
+    s.ruta = LeerRuta();
+    s.ano = LeerAno();
+    s.rutaBD = rutaBaseDatos(s.ruta, s.ano);
+    return s.rutaBD;
 }
-
-std::function<std::optional<QString>(const QString&)> PedirClave;
 
 namespace {
 
 /** Opens the year ano of the data folder; a server's password is asked when it is missing. */
 QString abrirAno(const QString& ano) {
-    QString error = abrirAnoDeCarpeta(Ruta, ano);
-    while (faltaClave(error) && PedirClave) {
-        const std::optional<QString> clave = PedirClave(error);
+    QString error = abrirAnoDeCarpeta(sesion().ruta, ano);
+    while (faltaClave(error) && sesion().pedirClave) {
+        const std::optional<QString> clave = sesion().pedirClave(error);
         if (!clave) break;
         claveSesion() = *clave;
-        error = abrirAnoDeCarpeta(Ruta, ano);
+        error = abrirAnoDeCarpeta(sesion().ruta, ano);
     }
     return error;
 }
@@ -152,26 +150,21 @@ QString abrirAno(const QString& ano) {
 } // namespace
 
 bool EnServidor() {
-    return QFileInfo::exists(Ruta + QLatin1Char('/') + kArchivoServidor);
+    return QFileInfo::exists(sesion().ruta + QLatin1Char('/') + kArchivoServidor);
 }
 
 QString RutaCerrojo(const QString& ano) {
-    if (!EnServidor()) return rutaBaseDatos(Ruta, ano);
+    if (!EnServidor()) return rutaBaseDatos(sesion().ruta, ano);
     // On a server only this user's own second program on this desk is kept out.
     QDir().mkpath(CarpetaUsuario());
-    const std::optional<DatosServidor> servidor = leerServidor(Ruta);
+    const std::optional<DatosServidor> servidor = leerServidor(sesion().ruta);
     return CarpetaUsuario() + QStringLiteral("/servidor-%1-%2")
                                   .arg(servidor ? servidor->base : QStringLiteral("x"), ano);
 }
 
 QString AbrirBaseDatos() {
     LeerRutaBD();
-    return abrirAno(Ano);
-}
-
-std::unique_ptr<QLockFile>& CerrojoAno() {
-    static std::unique_ptr<QLockFile> cerrojo;
-    return cerrojo;
+    return abrirAno(sesion().ano);
 }
 
 QString BloquearAno(std::unique_ptr<QLockFile>& cerrojo, const QString& rutaBD) {
@@ -189,10 +182,11 @@ QString BloquearAno(std::unique_ptr<QLockFile>& cerrojo, const QString& rutaBD) 
 }
 
 QString CambiarAno(const QString& ano) {
-    const QString ruta = rutaBaseDatos(Ruta, ano);
+    Sesion& s = sesion();
+    const QString ruta = rutaBaseDatos(s.ruta, ano);
     // The new year is reserved before it is opened; the old one stays ours until then.
     std::unique_ptr<QLockFile> cerrojoNuevo;
-    if (CerrojoAno()) {
+    if (s.cerrojo) {
         if (const QString error = BloquearAno(cerrojoNuevo, RutaCerrojo(ano)); !error.isEmpty())
             return error == kYaEnMarcha
                        ? QStringLiteral("El año %1 está abierto en otro programa.").arg(ano)
@@ -201,14 +195,15 @@ QString CambiarAno(const QString& ano) {
     QString error = abrirAno(ano);
     if (error.isEmpty() && !EscribirAno(ano))
         error = QStringLiteral("No se pudo escribir ano.ini en %1; se sigue en el año %2.")
-                    .arg(CarpetaAjuste(QStringLiteral("ano.ini")), Ano);
+                    .arg(CarpetaAjuste(QStringLiteral("ano.ini")), s.ano);
     if (error.isEmpty()) {
-        Ano = ano;
-        RutaBD = ruta;
-        if (cerrojoNuevo) CerrojoAno() = std::move(cerrojoNuevo);
+        s.ano = ano;
+        s.rutaBD = ruta;
+        if (cerrojoNuevo) s.cerrojo = std::move(cerrojoNuevo);
         return {};
     }
-    if (const QString otra = abrirAno(Ano); !otra.isEmpty()) error += QStringLiteral("\n\n") + otra;
+    if (const QString otra = abrirAno(s.ano); !otra.isEmpty())
+        error += QStringLiteral("\n\n") + otra;
     return error;
 }
 

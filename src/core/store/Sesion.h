@@ -9,19 +9,37 @@
 #include <optional>
 
 /*
- * Process-wide state and the settings files (ruta.ini, ano.ini, color.ini, color2.ini, imp.ini:
- * 8-bit text, lines ended by CR LF), kept in the program's own folder for a portable copy and
- * otherwise in the user's configuration folder.
+ * The running program's session, and the settings files (ruta.ini, ano.ini, color.ini,
+ * color2.ini, imp.ini: 8-bit text, lines ended by CR LF), kept in the program's own folder for a
+ * portable copy and otherwise in the user's configuration folder.
  */
 inline const QString kYaEnMarcha = QStringLiteral("Ya se está ejecutando el programa");
 
-namespace Modulo {
+/**
+ * What the running program has open: its data folder and working year, the year's database,
+ * the colours chosen, the lock it holds on the year and how it asks for a server's password.
+ * One per program (sesion()); the shared connection is opened on it by Modulo::AbrirBaseDatos
+ * and Modulo::CambiarAno.
+ */
+struct Sesion {
+    QString ruta;                       ///< data folder, first line of ruta.ini
+    QString ano;                        ///< working year's folder, first line of ano.ini
+    QString rutaBD;                     ///< ruta + "/" + ano + "/Zudivoz.mdb"
+    QVariant colorPrincipal;            ///< text of a 0x00BBGGRR number, or empty
+    QVariant colorFondo;                ///< second colour, same form
+    std::unique_ptr<QLockFile> cerrojo; ///< the lock on the year; CambiarAno moves it
+    /**
+     * Asks for the server's password when it is missing or wrong (the motive is shown); none
+     * when the user gives up. Set by the interface; without it a missing password is only
+     * reported.
+     */
+    std::function<std::optional<QString>(const QString& motivo)> pedirClave;
+};
 
-extern QString Ruta;            ///< data folder, first line of ruta.ini
-extern QString Ano;             ///< working year's folder, first line of ano.ini
-extern QString RutaBD;          ///< Ruta + "/" + Ano + "/Zudivoz.mdb"
-extern QVariant ColorPrincipal; ///< text of a 0x00BBGGRR number, or empty
-extern QVariant ColorFondo;     ///< second colour, same form
+/** The program's session. */
+Sesion& sesion();
+
+namespace Modulo {
 
 /** The program's folder: the executable's, unless a test or --ajustes has set another. */
 QString CarpetaPrograma();
@@ -71,12 +89,6 @@ int ColorComoNumero(const QVariant& color);
 /** Reads Ruta and Ano again and rebuilds RutaBD, which it returns. */
 QString LeerRutaBD();
 
-/**
- * Asks for the server's password when it is missing or wrong (the motive is shown); none when
- * the user gives up. Set by the interface; without it a missing password is only reported.
- */
-extern std::function<std::optional<QString>(const QString& motivo)> PedirClave;
-
 /** Whether the data folder keeps its years on a server (it holds servidor.ini). */
 bool EnServidor();
 
@@ -99,9 +111,6 @@ QString AbrirBaseDatos();
  * as it was. Returns an empty text on success, otherwise the message for the user.
  */
 QString CambiarAno(const QString& ano);
-
-/** The lock the running program holds on its year; CambiarAno moves it to the new year. */
-std::unique_ptr<QLockFile>& CerrojoAno();
 
 /**
  * Takes the lock beside the year's database into cerrojo (replacing what it held only on
