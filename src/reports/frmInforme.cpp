@@ -2,7 +2,7 @@
 
 #include "ui_frmInforme.h"
 
-#include "tax/frmResumenFiscal.h"
+#include "reports/frmResumenFiscal.h"
 
 #include <QCoreApplication>
 

@@ -2,12 +2,12 @@
 #include "core/store/Consulta.h"
 #include "core/text/Formato.h"
 #include "registers/frmAtopar.h"
-#include "registers/frmBusqueda.h"
 #include "registers/frmInmuebles.h"
 #include "registers/frmInmueblesCargos.h"
 #include "registers/frmInmueblesFicha.h"
 #include "registers/frmInquilinos.h"
 #include "registers/frmInquilinosFicha.h"
+#include "search/frmBusqueda.h"
 #include "support/Ayudas.h"
 #include "ui/Mensajes.h"
 

@@ -3,8 +3,8 @@
 #include "core/reports/DatosInforme.h"
 #include "core/store/Consulta.h"
 #include "core/text/Formato.h"
+#include "reports/frmResumenFiscal.h"
 #include "support/Ayudas.h"
-#include "tax/frmResumenFiscal.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
 

@@ -1,4 +1,4 @@
-#include "tax/frmResumenFiscal.h"
+#include "reports/frmResumenFiscal.h"
 #include "ui_frmResumenFiscal.h"
 
 #include "core/store/Anos.h"

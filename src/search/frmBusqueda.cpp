@@ -1,4 +1,4 @@
-#include "registers/frmBusqueda.h"
+#include "search/frmBusqueda.h"
 #include "ui_frmBusqueda.h"
 
 #include "collections/frmCobrosHoja.h"
