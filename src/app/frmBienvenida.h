@@ -11,7 +11,8 @@ struct DatosElegidos;
 
 /**
  * The first start, when no ruta.ini exists anywhere: the user creates a data folder (typing a
- * new one, with the company data every document prints), opens an existing one or tries a demo; the choice is kept in ruta.ini and ano.ini of the user's folder.
+ * new one, with the company data every document prints), opens an existing one or tries a demo; the
+ * choice is kept in ruta.ini and ano.ini of the user's folder.
  */
 class frmBienvenida : public Ventana {
     Q_OBJECT

@@ -40,7 +40,7 @@ protected:
         QList<Columna> vacia = {};
         /** What it shows once its last row is deleted, when that differs. */
         QList<Columna> vaciaTrasBorrar = {};
-        QString queSeCuenta;    ///< "concepto": "Se encontraron 3 conceptos"
+        QString queSeCuenta; ///< "concepto": "Se encontraron 3 conceptos"
         /** Column 0 shows each row's key (the code users type elsewhere), not a row number. */
         bool claveEnPrimera = false;
         QString preguntaBorrar; ///< followed by column 1 of the row and "?"

@@ -37,18 +37,17 @@ std::vector<DocumentoImpreso> preparar(QWidget* padre, const QList<int>& ids) {
 
 int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos destino,
                        const QString& nombre) {
-    return imprimirPreparados(padre, destino, nombre,
-                              [&]() -> std::vector<DocumentoImpreso> {
-                                  // An invoice is issued, its record made, before any copy of it
-                                  // leaves the program.
-                                  try {
-                                      emitirFacturas(ids);
-                                  } catch (const ErrorBD& error) {
-                                      Mensaje::critico(padre, error.texto());
-                                      return {};
-                                  }
-                                  return preparar(padre, ids);
-                              });
+    return imprimirPreparados(padre, destino, nombre, [&]() -> std::vector<DocumentoImpreso> {
+        // An invoice is issued, its record made, before any copy of it
+        // leaves the program.
+        try {
+            emitirFacturas(ids);
+        } catch (const ErrorBD& error) {
+            Mensaje::critico(padre, error.texto());
+            return {};
+        }
+        return preparar(padre, ids);
+    });
 }
 
 int imprimirPreparados(QWidget* padre, DestinoDocumentos destino, const QString& nombre,

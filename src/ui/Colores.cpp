@@ -5,14 +5,12 @@
 #include <QAbstractScrollArea>
 #include <QWidget>
 
-QColor colorDesdeNumero(int bgr)
-{
+QColor colorDesdeNumero(int bgr) {
     const auto v = static_cast<quint32>(bgr);
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
 }
 
-int numeroDesdeColor(const QColor& color)
-{
+int numeroDesdeColor(const QColor& color) {
     return color.red() | (color.green() << 8) | (color.blue() << 16);
 }
 
@@ -50,8 +48,7 @@ QColor colorSobreBlanco(const QColor& color) {
     return oscuro;
 }
 
-void pintarFondo(QWidget* widget, const QColor& color)
-{
+void pintarFondo(QWidget* widget, const QColor& color) {
     QPalette paleta = widget->palette();
     for (auto rol : {QPalette::Base, QPalette::Window, QPalette::Button})
         paleta.setColor(rol, color);
@@ -65,4 +62,6 @@ void pintarFondo(QWidget* widget, const QColor& color)
         area->viewport()->setPalette(paleta);
 }
 
-QColor fondoDe(const QWidget* widget) { return widget->palette().color(QPalette::Base); }
+QColor fondoDe(const QWidget* widget) {
+    return widget->palette().color(QPalette::Base);
+}

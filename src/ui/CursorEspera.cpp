@@ -3,14 +3,10 @@
 #include <QWidget>
 
 CursorEspera::CursorEspera(QWidget* ventana)
-    : ventana_(ventana ? ventana->window() : nullptr)
-{
-    if (ventana_)
-        ventana_->setCursor(Qt::WaitCursor);
+    : ventana_(ventana ? ventana->window() : nullptr) {
+    if (ventana_) ventana_->setCursor(Qt::WaitCursor);
 }
 
-CursorEspera::~CursorEspera()
-{
-    if (ventana_)
-        ventana_->unsetCursor();
+CursorEspera::~CursorEspera() {
+    if (ventana_) ventana_->unsetCursor();
 }

@@ -13,12 +13,9 @@
 
 namespace {
 
-QLineEdit* lineaDe(QWidget* control)
-{
-    if (auto* linea = qobject_cast<QLineEdit*>(control))
-        return linea;
-    if (auto* combo = qobject_cast<QComboBox*>(control))
-        return combo->lineEdit();
+QLineEdit* lineaDe(QWidget* control) {
+    if (auto* linea = qobject_cast<QLineEdit*>(control)) return linea;
+    if (auto* combo = qobject_cast<QComboBox*>(control)) return combo->lineEdit();
     return nullptr;
 }
 
@@ -32,10 +29,8 @@ public:
     using QObject::QObject;
 
 protected:
-    bool eventFilter(QObject* objeto, QEvent* evento) override
-    {
-        if (evento->type() != QEvent::KeyPress)
-            return QObject::eventFilter(objeto, evento);
+    bool eventFilter(QObject* objeto, QEvent* evento) override {
+        if (evento->type() != QEvent::KeyPress) return QObject::eventFilter(objeto, evento);
         const auto* tecla = static_cast<QKeyEvent*>(evento);
         const Qt::KeyboardModifiers teclas = tecla->modifiers();
         // Ctrl+Alt is AltGr on some systems: it writes @, # or € and must go through.
@@ -50,25 +45,27 @@ public:
     FiltroCampo(QWidget* control, Campos comportamiento)
         : QObject(control)
         , control_(control)
-        , comportamiento_(comportamiento)
-    {
-    }
+        , comportamiento_(comportamiento) {}
 
 protected:
-    bool eventFilter(QObject* objeto, QEvent* evento) override
-    {
+    bool eventFilter(QObject* objeto, QEvent* evento) override {
         switch (evento->type()) {
-        case QEvent::KeyPress: return teclaPulsada(static_cast<QKeyEvent*>(evento));
-        case QEvent::FocusIn: alEntrar(); break;
-        case QEvent::FocusOut: alSalir(); break;
-        default: break;
+        case QEvent::KeyPress:
+            return teclaPulsada(static_cast<QKeyEvent*>(evento));
+        case QEvent::FocusIn:
+            alEntrar();
+            break;
+        case QEvent::FocusOut:
+            alSalir();
+            break;
+        default:
+            break;
         }
         return QObject::eventFilter(objeto, evento);
     }
 
 private:
-    bool teclaPulsada(QKeyEvent* tecla)
-    {
+    bool teclaPulsada(QKeyEvent* tecla) {
         const bool enter = tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter;
         if (enter && comportamiento_.testFlag(Campo::EnterComoTab)) {
             SimularTecla(control_);
@@ -83,24 +80,19 @@ private:
         return false;
     }
 
-    void alEntrar()
-    {
-        if (comportamiento_.testFlag(Campo::ColorFoco))
-            pintarFondo(control_, colorPrincipal());
+    void alEntrar() {
+        if (comportamiento_.testFlag(Campo::ColorFoco)) pintarFondo(control_, colorPrincipal());
         if (comportamiento_.testFlag(Campo::SeleccionarTodo)) {
             // After the click that gave the focus, or it would undo the selection.
             if (QLineEdit* linea = lineaDe(control_))
                 QTimer::singleShot(0, linea, [linea] {
-                    if (linea->hasFocus())
-                        linea->selectAll();
+                    if (linea->hasFocus()) linea->selectAll();
                 });
         }
     }
 
-    void alSalir()
-    {
-        if (comportamiento_.testFlag(Campo::ColorFoco))
-            pintarFondo(control_, kBlanco);
+    void alSalir() {
+        if (comportamiento_.testFlag(Campo::ColorFoco)) pintarFondo(control_, kBlanco);
     }
 
     QWidget* control_;
@@ -131,8 +123,7 @@ public:
     bool permitido = false;
 
 protected:
-    bool eventFilter(QObject* objeto, QEvent* evento) override
-    {
+    bool eventFilter(QObject* objeto, QEvent* evento) override {
         if (evento->type() == QEvent::Close && !permitido) {
             evento->ignore();
             return true;
@@ -146,8 +137,7 @@ protected:
 
 } // namespace
 
-void configurarCampo(QWidget* control, Campos comportamiento)
-{
+void configurarCampo(QWidget* control, Campos comportamiento) {
     control->installEventFilter(new FiltroCampo(control, comportamiento));
     if (auto* combo = qobject_cast<QComboBox*>(control); combo && combo->lineEdit())
         combo->lineEdit()->installEventFilter(new FiltroCampo(combo, comportamiento));
@@ -162,26 +152,22 @@ void EnterPulsaBotones(QWidget* ventana) {
             boton->installEventFilter(filtro);
 }
 
-void SimularTecla(QWidget* control)
-{
+void SimularTecla(QWidget* control) {
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QCoreApplication::sendEvent(control, &tab);
 }
 
-void QuitarCerrar(QWidget* ventana)
-{
+void QuitarCerrar(QWidget* ventana) {
     ventana->setWindowFlag(Qt::WindowCloseButtonHint, false);
     ventana->setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
     ventana->installEventFilter(new FiltroSinCerrar(ventana));
 }
 
-void PermitirCerrar(QWidget* ventana)
-{
+void PermitirCerrar(QWidget* ventana) {
     if (auto* filtro = ventana->findChild<FiltroSinCerrar*>(QString(), Qt::FindDirectChildrenOnly))
         filtro->permitido = true;
 }
 
-void AltSinEscribir(QApplication& aplicacion)
-{
+void AltSinEscribir(QApplication& aplicacion) {
     aplicacion.installEventFilter(new FiltroAlt(&aplicacion));
 }

@@ -19,12 +19,9 @@ constexpr int kPixelesPorTwip = 15;
 } // namespace
 
 ModeloRejilla::ModeloRejilla(QObject* padre)
-    : QAbstractTableModel(padre)
-{
-}
+    : QAbstractTableModel(padre) {}
 
-void ModeloRejilla::definirColumnas(const QList<Columna>& columnas)
-{
+void ModeloRejilla::definirColumnas(const QList<Columna>& columnas) {
     beginResetModel();
     columnas_ = columnas;
     filas_.clear();
@@ -34,10 +31,11 @@ void ModeloRejilla::definirColumnas(const QList<Columna>& columnas)
     endResetModel();
 }
 
-void ModeloRejilla::vaciar() { definirColumnas({}); }
+void ModeloRejilla::vaciar() {
+    definirColumnas({});
+}
 
-void ModeloRejilla::fijarFilas(QList<QStringList> filas)
-{
+void ModeloRejilla::fijarFilas(QList<QStringList> filas) {
     beginResetModel();
     filas_ = std::move(filas);
     fuente_ = nullptr;
@@ -45,8 +43,7 @@ void ModeloRejilla::fijarFilas(QList<QStringList> filas)
     endResetModel();
 }
 
-void ModeloRejilla::fijarFuente(Fuente fuente)
-{
+void ModeloRejilla::fijarFuente(Fuente fuente) {
     // Views react to the reset by asking for more rows: not before the first batch is in.
     const QScopedValueRollback guarda(cargando_, true);
     beginResetModel();
@@ -56,64 +53,52 @@ void ModeloRejilla::fijarFuente(Fuente fuente)
     QStringList fila;
     while (filas_.size() < kLote && fuente_ && fuente_(fila))
         filas_.append(fila);
-    if (filas_.size() < kLote)
-        fuente_ = nullptr;
+    if (filas_.size() < kLote) fuente_ = nullptr;
     endResetModel();
 }
 
-void ModeloRejilla::cargarHasta(int hasta)
-{
+void ModeloRejilla::cargarHasta(int hasta) {
     // Views ask for more rows while an insertion is being announced; one load at a time.
-    if (!fuente_ || cargando_ || (hasta >= 0 && filas_.size() >= hasta))
-        return;
+    if (!fuente_ || cargando_ || (hasta >= 0 && filas_.size() >= hasta)) return;
     const QScopedValueRollback guarda(cargando_, true);
     QList<QStringList> nuevas;
     QStringList fila;
     bool quedan = true;
     while ((hasta < 0 || filas_.size() + nuevas.size() < hasta) && (quedan = fuente_(fila)))
         nuevas.append(fila);
-    if (!quedan)
-        fuente_ = nullptr;
-    if (nuevas.isEmpty())
-        return;
+    if (!quedan) fuente_ = nullptr;
+    if (nuevas.isEmpty()) return;
     beginInsertRows({}, filas_.size(), filas_.size() + nuevas.size() - 1);
     filas_.append(nuevas);
     endInsertRows();
 }
 
-void ModeloRejilla::anadirFila(const QStringList& fila)
-{
+void ModeloRejilla::anadirFila(const QStringList& fila) {
     beginInsertRows({}, filas_.size(), filas_.size());
     filas_.append(fila);
     endInsertRows();
 }
 
-void ModeloRejilla::quitarUltimaFila()
-{
-    if (filas_.isEmpty())
-        return;
+void ModeloRejilla::quitarUltimaFila() {
+    if (filas_.isEmpty()) return;
     beginRemoveRows({}, filas_.size() - 1, filas_.size() - 1);
     filas_.removeLast();
     endRemoveRows();
 }
 
-int ModeloRejilla::numFilas() const { return columnas_.isEmpty() ? 0 : filas_.size() + 1; }
+int ModeloRejilla::numFilas() const {
+    return columnas_.isEmpty() ? 0 : filas_.size() + 1;
+}
 
-QString ModeloRejilla::texto(int fila, int columna) const
-{
-    if (columna < 0 || columna >= columnas_.size())
-        return {};
-    if (fila == 0)
-        return columnas_[columna].titulo;
-    if (fila < 1 || fila > filas_.size())
-        return {};
+QString ModeloRejilla::texto(int fila, int columna) const {
+    if (columna < 0 || columna >= columnas_.size()) return {};
+    if (fila == 0) return columnas_[columna].titulo;
+    if (fila < 1 || fila > filas_.size()) return {};
     return filas_[fila - 1].value(columna);
 }
 
-void ModeloRejilla::fijarTexto(int fila, int columna, const QString& texto)
-{
-    if (fila < 1 || fila > filas_.size() || columna < 0 || columna >= columnas_.size())
-        return;
+void ModeloRejilla::fijarTexto(int fila, int columna, const QString& texto) {
+    if (fila < 1 || fila > filas_.size() || columna < 0 || columna >= columnas_.size()) return;
     QStringList& celdas = filas_[fila - 1];
     while (celdas.size() <= columna)
         celdas.append(QString());
@@ -121,46 +106,40 @@ void ModeloRejilla::fijarTexto(int fila, int columna, const QString& texto)
     emit dataChanged(index(fila - 1, columna), index(fila - 1, columna));
 }
 
-void ModeloRejilla::fijarFondoFila(int fila, const QColor& color)
-{
+void ModeloRejilla::fijarFondoFila(int fila, const QColor& color) {
     fondos_.insert(fila, color);
     if (fila >= 1 && fila <= filas_.size())
         emit dataChanged(index(fila - 1, 0), index(fila - 1, columnas_.size() - 1));
 }
 
-void ModeloRejilla::fijarTamanoLetra(int fila, int columna, int puntos)
-{
+void ModeloRejilla::fijarTamanoLetra(int fila, int columna, int puntos) {
     letras_.insert({fila, columna}, puntos);
 }
 
-int ModeloRejilla::rowCount(const QModelIndex& padre) const
-{
+int ModeloRejilla::rowCount(const QModelIndex& padre) const {
     return padre.isValid() ? 0 : filas_.size();
 }
 
-int ModeloRejilla::columnCount(const QModelIndex& padre) const
-{
+int ModeloRejilla::columnCount(const QModelIndex& padre) const {
     return padre.isValid() ? 0 : columnas_.size();
 }
 
-QVariant ModeloRejilla::data(const QModelIndex& indice, int rol) const
-{
-    if (!indice.isValid())
-        return {};
+QVariant ModeloRejilla::data(const QModelIndex& indice, int rol) const {
+    if (!indice.isValid()) return {};
     const int fila = indice.row() + 1;
     const int columna = indice.column();
     switch (rol) {
-    case Qt::DisplayRole: return texto(fila, columna);
+    case Qt::DisplayRole:
+        return texto(fila, columna);
     // A long text a narrow column cuts is read whole by resting the pointer on it.
-    case Qt::ToolTipRole: return texto(fila, columna);
-    case Qt::TextAlignmentRole: return QVariant(columnas_[columna].alineacion);
+    case Qt::ToolTipRole:
+        return texto(fila, columna);
+    case Qt::TextAlignmentRole:
+        return QVariant(columnas_[columna].alineacion);
     case Qt::BackgroundRole:
-        if (columna < columnasFijas_)
-            return QGuiApplication::palette().color(QPalette::Button);
-        if (fondos_.contains(fila))
-            return fondos_.value(fila);
-        if (bandas_)
-            return fila % 2 == 0 ? colorPrincipal() : kBlanco;
+        if (columna < columnasFijas_) return QGuiApplication::palette().color(QPalette::Button);
+        if (fondos_.contains(fila)) return fondos_.value(fila);
+        if (bandas_) return fila % 2 == 0 ? colorPrincipal() : kBlanco;
         return {};
     case Qt::ForegroundRole: {
         const QVariant fondo = data(indice, Qt::BackgroundRole);
@@ -173,45 +152,36 @@ QVariant ModeloRejilla::data(const QModelIndex& indice, int rol) const
             return letra;
         }
         return {};
-    default: return {};
+    default:
+        return {};
     }
 }
 
-QVariant ModeloRejilla::headerData(int seccion, Qt::Orientation orientacion, int rol) const
-{
+QVariant ModeloRejilla::headerData(int seccion, Qt::Orientation orientacion, int rol) const {
     if (orientacion != Qt::Horizontal || seccion < 0 || seccion >= columnas_.size())
         return QAbstractTableModel::headerData(seccion, orientacion, rol);
-    if (rol == Qt::DisplayRole)
-        return columnas_[seccion].titulo;
-    if (rol == Qt::TextAlignmentRole)
-        return QVariant(columnas_[seccion].alineacion);
+    if (rol == Qt::DisplayRole) return columnas_[seccion].titulo;
+    if (rol == Qt::TextAlignmentRole) return QVariant(columnas_[seccion].alineacion);
     return {};
 }
 
-Qt::ItemFlags ModeloRejilla::flags(const QModelIndex& indice) const
-{
-    if (!indice.isValid())
-        return Qt::NoItemFlags;
-    if (indice.column() < columnasFijas_)
-        return Qt::ItemIsEnabled;
+Qt::ItemFlags ModeloRejilla::flags(const QModelIndex& indice) const {
+    if (!indice.isValid()) return Qt::NoItemFlags;
+    if (indice.column() < columnasFijas_) return Qt::ItemIsEnabled;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
-bool ModeloRejilla::canFetchMore(const QModelIndex& padre) const
-{
+bool ModeloRejilla::canFetchMore(const QModelIndex& padre) const {
     return !padre.isValid() && fuente_ != nullptr && !cargando_;
 }
 
-void ModeloRejilla::fetchMore(const QModelIndex& padre)
-{
-    if (!padre.isValid())
-        cargarHasta(filas_.size() + kLote);
+void ModeloRejilla::fetchMore(const QModelIndex& padre) {
+    if (!padre.isValid()) cargarHasta(filas_.size() + kLote);
 }
 
 Rejilla::Rejilla(QWidget* padre)
     : QTableView(padre)
-    , modelo_(new ModeloRejilla(this))
-{
+    , modelo_(new ModeloRejilla(this)) {
     setModel(modelo_);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -227,8 +197,7 @@ Rejilla::Rejilla(QWidget* padre)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& indice) {
-        if (indice.isValid())
-            emit elegida();
+        if (indice.isValid()) emit elegida();
     });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& actual) {
@@ -238,8 +207,7 @@ Rejilla::Rejilla(QWidget* padre)
     connect(modelo_, &QAbstractItemModel::modelReset, this, &Rejilla::aplicarAnchos);
 }
 
-void Rejilla::definirColumnas(const QList<Columna>& columnas)
-{
+void Rejilla::definirColumnas(const QList<Columna>& columnas) {
     modelo_->definirColumnas(columnas);
 }
 
@@ -254,30 +222,25 @@ void Rejilla::mostrarNumeradas(const QList<Columna>& columnas, const QList<QStri
     if (!numeradas.isEmpty()) fijarFilaActual(qBound(1, fila, int(numeradas.size())));
 }
 
-int Rejilla::filaActual() const
-{
+int Rejilla::filaActual() const {
     const QModelIndex actual = currentIndex();
     return actual.isValid() ? actual.row() + 1 : 0;
 }
 
-int Rejilla::columnaActual() const
-{
+int Rejilla::columnaActual() const {
     const QModelIndex actual = currentIndex();
     return actual.isValid() ? actual.column() : 0;
 }
 
-void Rejilla::fijarFilaActual(int fila, int columna)
-{
+void Rejilla::fijarFilaActual(int fila, int columna) {
     modelo_->cargarHasta(fila);
-    if (fila < 1 || fila > modelo_->filasDatos())
-        return;
+    if (fila < 1 || fila > modelo_->filasDatos()) return;
     const QModelIndex indice = modelo_->index(fila - 1, columna);
     selectionModel()->setCurrentIndex(indice, QItemSelectionModel::ClearAndSelect |
                                                   QItemSelectionModel::Rows);
 }
 
-void Rejilla::subirArriba(int fila)
-{
+void Rejilla::subirArriba(int fila) {
     fijarFilaActual(fila);
     if (fila >= 1 && fila <= modelo_->filasDatos())
         scrollTo(modelo_->index(fila - 1, 1), QAbstractItemView::PositionAtTop);
@@ -295,8 +258,7 @@ bool Rejilla::celdaVisible(int fila, int columna) const {
     return celda.isValid() && viewport()->rect().contains(celda);
 }
 
-QRect Rejilla::rectCelda(int fila, int columna) const
-{
+QRect Rejilla::rectCelda(int fila, int columna) const {
     const QRect celda = visualRect(modelo_->index(fila - 1, columna));
     const QWidget* base = parentWidget() ? parentWidget() : this;
     return QRect(viewport()->mapTo(base, celda.topLeft()), celda.size());
@@ -376,14 +338,12 @@ bool Rejilla::viewportEvent(QEvent* evento) {
     return true;
 }
 
-void Rejilla::resizeEvent(QResizeEvent* evento)
-{
+void Rejilla::resizeEvent(QResizeEvent* evento) {
     QTableView::resizeEvent(evento);
     aplicarAnchos();
 }
 
-void Rejilla::wheelEvent(QWheelEvent* evento)
-{
+void Rejilla::wheelEvent(QWheelEvent* evento) {
     // Sideways wheels and Shift+wheel scroll the columns as anywhere else.
     const QPoint giro = evento->angleDelta();
     const bool lateral = giro.x() != 0 || evento->modifiers().testFlag(Qt::ShiftModifier);
@@ -398,16 +358,13 @@ void Rejilla::wheelEvent(QWheelEvent* evento)
     restoRueda_ += giro.y();
     const int pasos = restoRueda_ / 120;
     restoRueda_ -= pasos * 120;
-    if (pasos != 0)
-        verticalScrollBar()->setValue(verticalScrollBar()->value() - pasos);
+    if (pasos != 0) verticalScrollBar()->setValue(verticalScrollBar()->value() - pasos);
     evento->accept();
 }
 
-void Rejilla::keyPressEvent(QKeyEvent* evento)
-{
+void Rejilla::keyPressEvent(QKeyEvent* evento) {
     if (evento->key() == Qt::Key_Return || evento->key() == Qt::Key_Enter) {
-        if (filaActual() > 0)
-            emit elegida();
+        if (filaActual() > 0) emit elegida();
         evento->accept();
         return;
     }

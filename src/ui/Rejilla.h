@@ -11,19 +11,17 @@
 /** One column of a list grid: its heading, width and alignment. */
 struct Columna {
     QString titulo;
-    double fraccion = 0;  ///< share of the grid's width; ignored when twipsFijos > 0
-    int twipsFijos = 0;   ///< fixed width in twips (the numbered first column: 500)
+    double fraccion = 0; ///< share of the grid's width; ignored when twipsFijos > 0
+    int twipsFijos = 0;  ///< fixed width in twips (the numbered first column: 500)
     Qt::Alignment alineacion = Qt::AlignLeft | Qt::AlignVCenter;
     TipoDato dato = TipoDato::Texto; ///< how an export writes the column's texts
 
-    static Columna numero(int twips = 500)
-    {
+    static Columna numero(int twips = 500) {
         return {QString(), 0, twips, Qt::AlignLeft | Qt::AlignVCenter};
     }
     static Columna oculta() { return {}; }
     static Columna texto(const QString& titulo, double fraccion,
-                         Qt::Alignment alineacion = Qt::AlignLeft | Qt::AlignVCenter)
-    {
+                         Qt::Alignment alineacion = Qt::AlignLeft | Qt::AlignVCenter) {
         return {titulo, fraccion, 0, alineacion | Qt::AlignVCenter};
     }
     /** Money shown as "1.234,50", right-aligned; exported as numbers with a total. */

@@ -35,18 +35,15 @@ void guardarGeometria(const QWidget* ventana) {
 }
 
 Ventana::Ventana(QWidget* padre)
-    : QDialog(padre)
-{
+    : QDialog(padre) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
 }
 
-void Ventana::showEvent(QShowEvent* evento)
-{
+void Ventana::showEvent(QShowEvent* evento) {
     if (!activada_) restaurarGeometria(this);
     QDialog::showEvent(evento);
-    if (activada_)
-        return;
+    if (activada_) return;
     activada_ = true;
     // Enter in an entry box moves on, so no button is the default; a focused one takes it.
     for (auto* boton : findChildren<QPushButton*>()) {

@@ -32,4 +32,6 @@ void restaurarGeometria(QWidget* ventana);
 void guardarGeometria(const QWidget* ventana);
 
 /** Twips of the original layouts to pixels (1 pixel = 15 twips at 96 dpi). */
-constexpr int twips(double valor) { return static_cast<int>(valor / 15.0 + 0.5); }
+constexpr int twips(double valor) {
+    return static_cast<int>(valor / 15.0 + 0.5);
+}

@@ -1,5 +1,5 @@
-#include "ui_frmColor.h"
 #include "utilities/frmColor.h"
+#include "ui_frmColor.h"
 
 #include "core/store/Sesion.h"
 #include "ui/Colores.h"

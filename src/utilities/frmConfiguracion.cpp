@@ -1,5 +1,5 @@
-#include "ui_frmConfiguracion.h"
 #include "utilities/frmConfiguracion.h"
+#include "ui_frmConfiguracion.h"
 
 #include "core/documents/Documentos.h"
 #include "core/documents/Registros.h"

@@ -1,5 +1,5 @@
-#include "ui_frmCopiaPen.h"
 #include "utilities/frmCopiaPen.h"
+#include "ui_frmCopiaPen.h"
 
 #include "core/store/Consulta.h"
 #include "core/store/Copia.h"

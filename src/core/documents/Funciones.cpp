@@ -4,34 +4,30 @@
 
 #include <cmath>
 
-int SiguienteNumero(const QString& tabla, const QString& campo, const QString& serie)
-{
+int SiguienteNumero(const QString& tabla, const QString& campo, const QString& serie) {
     const QString sql = QStringLiteral("SELECT MAX(%1) FROM %2").arg(campo, tabla);
-    const QVariant maximo = serie.isEmpty()
-                                ? valorUnico(sql)
-                                : valorUnico(sql + QStringLiteral(" WHERE upper(Ser) = upper(?)"), {serie});
+    const QVariant maximo =
+        serie.isEmpty() ? valorUnico(sql)
+                        : valorUnico(sql + QStringLiteral(" WHERE upper(Ser) = upper(?)"), {serie});
     return maximo.isNull() ? 1 : maximo.toInt() + 1;
 }
 
 int SiguienteLinea(const QString& tabla, const QString& campo, const QString& campoClave,
-                   int clave)
-{
+                   int clave) {
     const QVariant maximo = valorUnico(
         QStringLiteral("SELECT MAX(%1) FROM %2 WHERE %3 = ?").arg(campo, tabla, campoClave),
         {clave});
     return maximo.isNull() ? 1 : maximo.toInt() + 1;
 }
 
-bool ExisteNumero(const QString& tabla, const QString& campo, int numero, const QString& serie)
-{
+bool ExisteNumero(const QString& tabla, const QString& campo, int numero, const QString& serie) {
     const QString sql = QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(tabla, campo);
-    if (serie.isEmpty())
-        return valorUnico(sql, {numero}).isValid();
-    return valorUnico(sql + QStringLiteral(" AND upper(Ser) = upper(?)"), {numero, serie}).isValid();
+    if (serie.isEmpty()) return valorUnico(sql, {numero}).isValid();
+    return valorUnico(sql + QStringLiteral(" AND upper(Ser) = upper(?)"), {numero, serie})
+        .isValid();
 }
 
-bool ExisteValor(const QString& tabla, const QString& campo, const QString& valor)
-{
+bool ExisteValor(const QString& tabla, const QString& campo, const QString& valor) {
     return valorUnico(
                QStringLiteral("SELECT 1 FROM %1 WHERE pliegue(%2) = pliegue(?)").arg(tabla, campo),
                {valor})
@@ -39,8 +35,7 @@ bool ExisteValor(const QString& tabla, const QString& campo, const QString& valo
 }
 
 QString DescripcionDeCodigo(const QString& tabla, const QString& campoCodigo,
-                            const QString& campoDescripcion, int codigo)
-{
+                            const QString& campoDescripcion, int codigo) {
     QSqlQuery q = ejecutar(
         QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(campoDescripcion, tabla, campoCodigo),
         {codigo});
@@ -48,26 +43,22 @@ QString DescripcionDeCodigo(const QString& tabla, const QString& campoCodigo,
 }
 
 int CodigoDeDescripcion(const QString& tabla, const QString& campoDescripcion,
-                        const QString& campoCodigo, const QString& descripcion)
-{
-    const QVariant codigo = valorUnico(
-        QStringLiteral("SELECT %1 FROM %2 WHERE pliegue(%3) = pliegue(?) ORDER BY %1")
-            .arg(campoCodigo, tabla, campoDescripcion),
-        {descripcion});
+                        const QString& campoCodigo, const QString& descripcion) {
+    const QVariant codigo =
+        valorUnico(QStringLiteral("SELECT %1 FROM %2 WHERE pliegue(%3) = pliegue(?) ORDER BY %1")
+                       .arg(campoCodigo, tabla, campoDescripcion),
+                   {descripcion});
     return codigo.isValid() ? codigo.toInt() : 0;
 }
 
-int InquilinoDeInmueble(int idInmueble)
-{
+int InquilinoDeInmueble(int idInmueble) {
     const QVariant id =
         valorUnico(QStringLiteral("SELECT IdInq FROM tblInmuebles WHERE Id = ?"), {idInmueble});
     return id.isValid() ? id.toInt() : 0;
 }
 
-int TipoIvaDePorcentaje(double porcentaje)
-{
-    if (!std::isfinite(porcentaje))
-        return -1;
+int TipoIvaDePorcentaje(double porcentaje) {
+    if (!std::isfinite(porcentaje)) return -1;
     // Percentages are stored in single precision (5.2 reads back as 5.19999980...).
     const QVariant tipo = valorUnico(
         QStringLiteral("SELECT TIV FROM tblIva WHERE abs(IVA - ?) < 0.00005 ORDER BY TIV"),
@@ -75,15 +66,12 @@ int TipoIvaDePorcentaje(double porcentaje)
     return tipo.isValid() ? tipo.toInt() : -1;
 }
 
-double PorcentajeIvaDeTipo(int tipo)
-{
+double PorcentajeIvaDeTipo(int tipo) {
     const QVariant iva = valorUnico(QStringLiteral("SELECT IVA FROM tblIva WHERE TIV = ?"), {tipo});
     return iva.isValid() ? iva.toDouble() : 0.0;
 }
 
-QVariant Trimestre(int mes)
-{
-    if (mes < 1 || mes > 12)
-        return {};
+QVariant Trimestre(int mes) {
+    if (mes < 1 || mes > 12) return {};
     return (mes - 1) / 3 + 1;
 }

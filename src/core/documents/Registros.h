@@ -113,4 +113,3 @@ VerificacionRegistros verificarRegistros();
  * those of its last verification in this session, made now when there was none.
  */
 QStringList seriesBloqueadas();
-

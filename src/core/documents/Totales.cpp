@@ -2,8 +2,7 @@
 
 #include "core/text/Formato.h"
 
-Totales calcularTotales(double subtotal, double porcentajeRetencion, double porcentajeIva)
-{
+Totales calcularTotales(double subtotal, double porcentajeRetencion, double porcentajeIva) {
     Totales t;
     t.subtotal = redondearCentimos(subtotal);
     t.retencion = redondearCentimos(porcentajeRetencion * t.subtotal / 100.0);

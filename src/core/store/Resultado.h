@@ -50,16 +50,11 @@ private:
 
 namespace detalle {
 template <class F> using ValorDe = std::invoke_result_t<F>;
-template <class R> struct QuitarResultado {
-    using Tipo = R;
-};
-template <class T> struct QuitarResultado<Resultado<T>> {
-    using Tipo = T;
-};
+template <class R> struct QuitarResultado { using Tipo = R; };
+template <class T> struct QuitarResultado<Resultado<T>> { using Tipo = T; };
 template <class F>
-using ResultadoDe =
-    Resultado<std::conditional_t<std::is_void_v<ValorDe<F>>, Hecho,
-                                 typename QuitarResultado<ValorDe<F>>::Tipo>>;
+using ResultadoDe = Resultado<std::conditional_t<std::is_void_v<ValorDe<F>>, Hecho,
+                                                 typename QuitarResultado<ValorDe<F>>::Tipo>>;
 } // namespace detalle
 
 /**

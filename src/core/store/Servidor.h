@@ -21,7 +21,7 @@ struct DatosServidor {
     QString sslmode = QStringLiteral("require"); ///< verify-full when raiz is given
     QString raiz;        ///< the CA's certificate (sslrootcert); the system's when empty
     QString propietario; ///< the role owning the years, for the administrator's commands
-    QString clave; ///< typed by the user this session; never written anywhere
+    QString clave;       ///< typed by the user this session; never written anywhere
 };
 
 inline const QString kArchivoServidor = QStringLiteral("servidor.ini");

@@ -24,7 +24,8 @@ std::optional<double> leerNumero(const QString& texto);
 /** Whole number without grouping ("12", "-3"); anything else is none. */
 std::optional<int> leerEntero(const QString& texto);
 
-/** Rounds to the cent, ties away from zero: 0,125 gives 0,13, 2,675 gives 2,68, -0,005 gives -0,01. */
+/** Rounds to the cent, ties away from zero: 0,125 gives 0,13, 2,675 gives 2,68, -0,005 gives -0,01.
+ */
 double redondearCentimos(double valor);
 
 /**
