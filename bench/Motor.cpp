@@ -7,6 +7,8 @@
 #include <QHash>
 #include <sqlite3.h>
 
+using namespace torvane;
+
 namespace {
 
 // The page cache the program gives its connection: large sorts stay in memory.

@@ -32,6 +32,8 @@
 #include <QTemporaryDir>
 #include <functional>
 
+using namespace torvane;
+
 namespace {
 
 double ms(const QElapsedTimer& reloj) {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+using namespace torvane;
+
 class QWidget;
 class Rejilla;
 

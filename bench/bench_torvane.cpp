@@ -34,6 +34,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace torvane;
+
 namespace {
 
 const QString kAno = QStringLiteral("2024");

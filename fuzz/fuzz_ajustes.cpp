@@ -4,6 +4,8 @@
 #include <QBuffer>
 #include <cstdlib>
 
+using namespace torvane;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     const QByteArray bytes(reinterpret_cast<const char*>(datos), static_cast<qsizetype>(largo));
     for (int n = 0; n < 3; ++n) {

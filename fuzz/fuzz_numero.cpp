@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+using namespace torvane;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     const QString texto =
         QString::fromUtf8(reinterpret_cast<const char*>(datos), static_cast<qsizetype>(largo));

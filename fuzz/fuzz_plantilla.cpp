@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <kainjow/mustache.hpp>
 
+using namespace torvane;
+
 namespace {
 
 using Dato = kainjow::mustache::data;

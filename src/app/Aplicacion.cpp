@@ -25,6 +25,8 @@
 #include <malloc.h>
 #include <utility>
 
+namespace torvane {
+
 Aplicacion::Aplicacion(int& argc, char** argv)
     : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Torvane"));
@@ -198,3 +200,5 @@ int Main(int argc, char** argv) {
     QTimer::singleShot(0, &principal, &frmPrincipal::avisarVencimientos);
     return aplicacion.exec();
 }
+
+} // namespace torvane

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QApplication>
+#include <QLockFile>
+#include <memory>
+
+namespace torvane {
 
 /**
  * The application object: Spanish (Spain) locale and Qt's own Spanish texts, and the one place
@@ -14,9 +18,6 @@ public:
     Aplicacion(int& argc, char** argv);
     bool notify(QObject* receptor, QEvent* evento) override;
 };
-
-#include <QLockFile>
-#include <memory>
 
 /**
  * Start-up before the main window: the colours, the lock beside the year's database (one
@@ -36,3 +37,5 @@ void revisarAlAbrir(QWidget* ventana);
  * window until the user leaves.
  */
 int Main(int argc, char** argv);
+
+} // namespace torvane

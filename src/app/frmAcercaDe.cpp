@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+namespace torvane {
+
 frmAcercaDe::frmAcercaDe(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmAcercaDe>()) {
@@ -29,3 +31,5 @@ bool frmAcercaDe::eventFilter(QObject* objeto, QEvent* evento) {
     }
     return Ventana::eventFilter(objeto, evento);
 }
+
+} // namespace torvane

@@ -8,6 +8,8 @@ namespace Ui {
 class frmAcercaDe;
 }
 
+namespace torvane {
+
 /** The About window; clicking the artwork opens the maker's web page. */
 class frmAcercaDe : public Ventana {
     Q_OBJECT
@@ -24,3 +26,5 @@ protected:
 private:
     std::unique_ptr<Ui::frmAcercaDe> ui;
 };
+
+} // namespace torvane

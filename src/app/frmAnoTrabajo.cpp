@@ -8,6 +8,8 @@
 
 #include <QDir>
 
+namespace torvane {
+
 frmAnoTrabajo::frmAnoTrabajo(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmAnoTrabajo>()) {
@@ -96,3 +98,5 @@ void frmAnoTrabajo::NuevoAno() {
                            Mensaje::Icono::Pregunta))
         CambiarA(nuevo);
 }
+
+} // namespace torvane

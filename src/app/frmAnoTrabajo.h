@@ -8,6 +8,8 @@ namespace Ui {
 class frmAnoTrabajo;
 }
 
+namespace torvane {
+
 /**
  * The years of the data folder, the working one marked: switches the program to another year
  * (reopening the database and rewriting ano.ini) or creates the next year from the current one.
@@ -30,3 +32,5 @@ private:
 
     std::unique_ptr<Ui::frmAnoTrabajo> ui;
 };
+
+} // namespace torvane

@@ -10,6 +10,8 @@
 
 #include <QDir>
 
+namespace torvane {
+
 frmBienvenida::frmBienvenida(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmBienvenida>()) {
@@ -69,3 +71,5 @@ void frmBienvenida::quedarseCon(const DatosElegidos& datos) {
     }
     accept();
 }
+
+} // namespace torvane

@@ -7,6 +7,9 @@
 namespace Ui {
 class frmBienvenida;
 }
+
+namespace torvane {
+
 struct DatosElegidos;
 
 /**
@@ -30,3 +33,5 @@ private:
 
     std::unique_ptr<Ui::frmBienvenida> ui;
 };
+
+} // namespace torvane

@@ -32,6 +32,8 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+namespace torvane {
+
 frmPrincipal::frmPrincipal(QWidget* padre)
     : QMainWindow(padre)
     , ui(std::make_unique<Ui::frmPrincipal>()) {
@@ -130,3 +132,5 @@ void frmPrincipal::closeEvent(QCloseEvent* evento) {
     cerrarBaseDatos();
     evento->accept();
 }
+
+} // namespace torvane

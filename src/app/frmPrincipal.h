@@ -7,6 +7,8 @@ namespace Ui {
 class frmPrincipal;
 }
 
+namespace torvane {
+
 /** The launcher: twelve picture buttons and a menu bar opening the other windows modally. */
 class frmPrincipal : public QMainWindow {
     Q_OBJECT
@@ -33,3 +35,5 @@ private:
 
     std::unique_ptr<Ui::frmPrincipal> ui;
 };
+
+} // namespace torvane

@@ -7,6 +7,8 @@
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
+namespace torvane {
+
 frmDevolucion::frmDevolucion(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmDevolucion>()) {
@@ -45,3 +47,5 @@ void frmDevolucion::Aceptar() {
     Motivo = ui->cmbMotivo->currentText();
     accept();
 }
+
+} // namespace torvane

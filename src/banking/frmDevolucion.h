@@ -9,6 +9,8 @@ namespace Ui {
 class frmDevolucion;
 }
 
+namespace torvane {
+
 /** Asks the date and the bank's reason of a returned debit; accepted only with a real date. */
 class frmDevolucion : public Ventana {
     Q_OBJECT
@@ -29,3 +31,5 @@ private:
 
     std::unique_ptr<Ui::frmDevolucion> ui;
 };
+
+} // namespace torvane

@@ -14,6 +14,8 @@
 
 #include <QFileInfo>
 
+namespace torvane {
+
 namespace {
 
 const QString kTodas = QStringLiteral("TODAS");
@@ -171,3 +173,5 @@ void frmRemesa::VerRemesas() {
     }
     Proponer();
 }
+
+} // namespace torvane

@@ -9,6 +9,8 @@ namespace Ui {
 class frmRemesa;
 }
 
+namespace torvane {
+
 /**
  * A remittance of unpaid documents by direct debit: the documents chosen (dates, series, or
  * those picked in the collections list), with their accounts and mandates, those that cannot
@@ -37,3 +39,5 @@ private:
     std::unique_ptr<Ui::frmRemesa> ui;
     QList<CobroRemesa> propuesta_;
 };
+
+} // namespace torvane

@@ -9,6 +9,8 @@
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
+namespace torvane {
+
 namespace {
 
 QList<Columna> columnasRemesas() {
@@ -132,3 +134,5 @@ void frmRemesas::Devolucion() {
     CargarRemesas(ui->mshRemesas->filaActual());
     ui->mshCobros->fijarFilaActual(fila);
 }
+
+} // namespace torvane

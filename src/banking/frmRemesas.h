@@ -8,6 +8,8 @@ namespace Ui {
 class frmRemesas;
 }
 
+namespace torvane {
+
 /**
  * The year's remittances with their debits: one is marked paid when the bank confirms it,
  * and a debit the bank returns is recorded with its reason.
@@ -31,3 +33,5 @@ private:
 
     std::unique_ptr<Ui::frmRemesas> ui;
 };
+
+} // namespace torvane

@@ -23,6 +23,8 @@
 #include <QFocusEvent>
 #include <algorithm>
 
+namespace torvane {
+
 namespace {
 
 const QString kTodas = QStringLiteral("TODAS");
@@ -254,3 +256,5 @@ bool frmCobros::eventFilter(QObject* objeto, QEvent* evento) {
     }
     return Ventana::eventFilter(objeto, evento);
 }
+
+} // namespace torvane

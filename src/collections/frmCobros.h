@@ -7,6 +7,9 @@
 namespace Ui {
 class frmCobros;
 }
+
+namespace torvane {
+
 struct FiltroCobros;
 
 /** The year's collection documents between two dates, with their count and total. */
@@ -37,3 +40,5 @@ private:
     std::unique_ptr<Ui::frmCobros> ui;
     int peticionResumen_ = 0; ///< only the latest count and total asked for is shown
 };
+
+} // namespace torvane

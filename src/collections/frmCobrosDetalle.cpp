@@ -11,6 +11,8 @@
 
 #include <QCloseEvent>
 
+namespace torvane {
+
 frmCobrosDetalle::frmCobrosDetalle(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmCobrosDetalle>()) {
@@ -103,3 +105,5 @@ void frmCobrosDetalle::Aceptar() {
     Resultado.imp = redondearCentimos(Resultado.und * Resultado.pre);
     done(Accepted);
 }
+
+} // namespace torvane

@@ -5,11 +5,13 @@
 
 #include <memory>
 
-class CajaConcepto;
-
 namespace Ui {
 class frmCobrosDetalle;
 }
+
+namespace torvane {
+
+class CajaConcepto;
 
 /**
  * Edits one line of a collection document: new at the end, inserted at Lin, or existing. It
@@ -45,3 +47,5 @@ private:
     std::unique_ptr<Ui::frmCobrosDetalle> ui;
     CajaConcepto* concepto_;
 };
+
+} // namespace torvane

@@ -24,6 +24,8 @@
 #include <QPointer>
 #include <QTimer>
 
+namespace torvane {
+
 namespace {
 
 const QString kTrimestre = QStringLiteral("TRIMESTRE: ");
@@ -624,3 +626,5 @@ bool frmCobrosHoja::eventFilter(QObject* objeto, QEvent* evento) {
     }
     return Ventana::eventFilter(objeto, evento);
 }
+
+} // namespace torvane

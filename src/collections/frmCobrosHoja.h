@@ -10,6 +10,8 @@ namespace Ui {
 class frmCobrosHoja;
 }
 
+namespace torvane {
+
 /**
  * One collection document: header, lines and totals. Every save (a line command, a party
  * chosen, printing, closing) goes through Guardar: the checks, then header, line change and
@@ -90,3 +92,5 @@ private:
     bool fija_ = false;    ///< its state forbids changes: shown, printed, never changed
     bool factura_ = false; ///< a new document is made to be printed as an invoice
 };
+
+} // namespace torvane

@@ -12,6 +12,8 @@
 
 #include <QProgressDialog>
 
+namespace torvane {
+
 namespace {
 
 const QString kSerieDeCadaUno = QStringLiteral("(la de cada inmueble)");
@@ -247,3 +249,5 @@ void frmEmitirMes::Deshacer() {
     }
     Proponer();
 }
+
+} // namespace torvane

@@ -9,6 +9,8 @@ namespace Ui {
 class frmEmitirMes;
 }
 
+namespace torvane {
+
 /**
  * The monthly run: every let property's document of a month proposed in one grid, issued
  * together in one transaction, printed together, and the last run undone.
@@ -36,3 +38,5 @@ private:
     QList<PropuestaMes> propuesta_;
     QList<bool> marcas_;
 };
+
+} // namespace torvane

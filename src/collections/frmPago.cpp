@@ -6,6 +6,8 @@
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
+namespace torvane {
+
 frmPago::frmPago(QWidget* padre, int cuantos)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmPago>()) {
@@ -38,3 +40,5 @@ void frmPago::Aceptar() {
     Resultado = Pago{fecha, ui->cmbForma->currentText()};
     accept();
 }
+
+} // namespace torvane

@@ -10,6 +10,8 @@ namespace Ui {
 class frmPago;
 }
 
+namespace torvane {
+
 /** Asks when and how the chosen documents were paid; accepted only with a real date. */
 class frmPago : public Ventana {
     Q_OBJECT
@@ -29,3 +31,5 @@ private:
 
     std::unique_ptr<Ui::frmPago> ui;
 };
+
+} // namespace torvane

@@ -12,6 +12,8 @@
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
+namespace torvane {
+
 namespace {
 
 QList<Columna> columnas() {
@@ -236,3 +238,5 @@ void frmActualizarRentas::Imprimir() {
         return cartas;
     });
 }
+
+} // namespace torvane

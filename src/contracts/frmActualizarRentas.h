@@ -9,6 +9,8 @@ namespace Ui {
 class frmActualizarRentas;
 }
 
+namespace torvane {
+
 /**
  * The yearly rent update of a month: the contracts due, the rates the user types (kept and
  * proposed again), the new rents with their calculation, applied together, and the letters.
@@ -40,3 +42,5 @@ private:
     QList<bool> marcas_;
     QList<bool> aplicadas_;
 };
+
+} // namespace torvane

@@ -13,6 +13,8 @@
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
+namespace torvane {
+
 namespace {
 
 QList<Columna> columnas() {
@@ -134,3 +136,5 @@ void frmContratos::Listado(const QString& plantilla) {
     }
     imprimirFilas(this, plantilla, {}, filas, plantilla, pdf);
 }
+
+} // namespace torvane

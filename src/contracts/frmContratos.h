@@ -9,6 +9,8 @@ namespace Ui {
 class frmContratos;
 }
 
+namespace torvane {
+
 /**
  * The contracts of every property (or of one, IdInm), newest first: open, add and delete them,
  * and from here the rent update, what falls due and the printed lists.
@@ -39,3 +41,5 @@ private:
     std::unique_ptr<Ui::frmContratos> ui;
     QList<Contrato> contratos_;
 };
+
+} // namespace torvane

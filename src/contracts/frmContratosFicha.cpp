@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QRegularExpression>
 
+namespace torvane {
+
 namespace {
 
 void llenar(QComboBox* combo, const QString& sql) {
@@ -199,3 +201,5 @@ void frmContratosFicha::Aceptar() {
     }
     accept();
 }
+
+} // namespace torvane

@@ -9,6 +9,8 @@ namespace Ui {
 class frmContratosFicha;
 }
 
+namespace torvane {
+
 /**
  * One contract: parties, kind, dates, rent and its update rule, the deposit and its return.
  * Written on Accept; a current contract also sets the property's tenant and price.
@@ -36,3 +38,5 @@ private:
     std::unique_ptr<Ui::frmContratosFicha> ui;
     Contrato contrato_;
 };
+
+} // namespace torvane

@@ -7,6 +7,8 @@
 #include "core/text/Formato.h"
 #include "ui/PulsarTecla.h"
 
+namespace torvane {
+
 namespace {
 
 constexpr int kDias = 60;
@@ -80,3 +82,5 @@ void frmVencimientos::Actualizar() {
     ventana.exec();
     Cargar();
 }
+
+} // namespace torvane

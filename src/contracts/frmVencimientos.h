@@ -9,6 +9,8 @@ namespace Ui {
 class frmVencimientos;
 }
 
+namespace torvane {
+
 /**
  * What falls due in the next 60 days (and what is overdue): contracts ending with their notice
  * dates, rent updates and deposits to return. Enter opens the contract.
@@ -34,3 +36,5 @@ private:
     std::unique_ptr<Ui::frmVencimientos> ui;
     QList<Vencimiento> lista_;
 };
+
+} // namespace torvane

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+namespace torvane {
+
 EditorEnRejilla::EditorEnRejilla(QWidget* padre)
     : Ventana(padre) {}
 
@@ -296,3 +298,5 @@ void EditorEnRejilla::Borrar() {
     }
     CargarDatos(fila > 1 ? fila - 1 : 1, true);
 }
+
+} // namespace torvane

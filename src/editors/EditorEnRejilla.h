@@ -10,6 +10,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace torvane {
+
 /**
  * A window that keeps one small table in its grid. Entering or editing a row lays edit boxes
  * exactly over that row's cells, so the user seems to type into the grid. Each editor says
@@ -136,3 +138,5 @@ public:
 protected:
     std::unique_ptr<Forma> ui;
 };
+
+} // namespace torvane

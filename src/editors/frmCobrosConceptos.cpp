@@ -4,6 +4,8 @@
 #include "core/registers/Editores.h"
 #include "ui_frmCobrosConceptos.h"
 
+namespace torvane {
+
 using namespace Qt::StringLiterals;
 
 frmCobrosConceptos::frmCobrosConceptos(QWidget* padre)
@@ -30,3 +32,5 @@ frmCobrosConceptos::frmCobrosConceptos(QWidget* padre)
 }
 
 frmCobrosConceptos::~frmCobrosConceptos() = default;
+
+} // namespace torvane

@@ -6,6 +6,8 @@ namespace Ui {
 class frmCobrosConceptos;
 }
 
+namespace torvane {
+
 /** The catalogue of collection concepts and their default amounts. */
 class frmCobrosConceptos : public EditorConForma<Ui::frmCobrosConceptos> {
     Q_OBJECT
@@ -14,3 +16,5 @@ public:
     explicit frmCobrosConceptos(QWidget* padre = nullptr);
     ~frmCobrosConceptos() override;
 };
+
+} // namespace torvane

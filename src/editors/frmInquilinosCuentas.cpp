@@ -9,6 +9,8 @@
 #include "ui/Mensajes.h"
 #include "ui_frmInquilinosCuentas.h"
 
+namespace torvane {
+
 using namespace Qt::StringLiterals;
 
 frmInquilinosCuentas::frmInquilinosCuentas(QWidget* padre)
@@ -88,3 +90,5 @@ bool frmInquilinosCuentas::guardar() {
         Editores::actualizarPorId(u"tblInquilinosCuentas"_s, IdActual, campos, valores);
     return true;
 }
+
+} // namespace torvane

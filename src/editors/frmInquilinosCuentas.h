@@ -9,6 +9,8 @@ namespace Ui {
 class frmInquilinosCuentas;
 }
 
+namespace torvane {
+
 /** The bank accounts of the tenant IdInq, each with the direct-debit mandate it may hold. */
 class frmInquilinosCuentas : public EditorConForma<Ui::frmInquilinosCuentas, EditorDeInquilino> {
     Q_OBJECT
@@ -24,3 +26,5 @@ private:
     /** The typed signature date; nullopt (after telling) when it is no date. */
     std::optional<QDate> leerFirma();
 };
+
+} // namespace torvane

@@ -5,6 +5,8 @@
 #include "ui/AvisoIdentificador.h"
 #include "ui_frmInquilinosFamiliares.h"
 
+namespace torvane {
+
 using namespace Qt::StringLiterals;
 
 frmInquilinosFamiliares::frmInquilinosFamiliares(QWidget* padre)
@@ -26,3 +28,5 @@ bool frmInquilinosFamiliares::guardar() {
     if (!aceptarIdentificador(ui->txtDNI, motivoNif(ui->txtDNI->text()))) return false;
     return EditorDeInquilino::guardar();
 }
+
+} // namespace torvane

@@ -6,6 +6,8 @@ namespace Ui {
 class frmInquilinosFamiliares;
 }
 
+namespace torvane {
+
 /** The family members of the tenant IdInq. */
 class frmInquilinosFamiliares
     : public EditorConForma<Ui::frmInquilinosFamiliares, EditorDeInquilino> {
@@ -18,3 +20,5 @@ public:
 protected:
     bool guardar() override;
 };
+
+} // namespace torvane

@@ -5,6 +5,8 @@
 #include "ui/Mensajes.h"
 #include "ui_frmIvas.h"
 
+namespace torvane {
+
 using namespace Qt::StringLiterals;
 
 frmIvas::frmIvas(QWidget* padre)
@@ -43,3 +45,5 @@ bool frmIvas::guardar() {
                              numeroDe(ui->txtPorRec), ui->chkActivo->isChecked(), anterior);
     return true;
 }
+
+} // namespace torvane

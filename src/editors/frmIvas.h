@@ -6,6 +6,8 @@ namespace Ui {
 class frmIvas;
 }
 
+namespace torvane {
+
 /** The VAT types: a code typed by the user, its VAT and surcharge percentages, active or not. */
 class frmIvas : public EditorConForma<Ui::frmIvas> {
     Q_OBJECT
@@ -17,3 +19,5 @@ public:
 protected:
     bool guardar() override;
 };
+
+} // namespace torvane

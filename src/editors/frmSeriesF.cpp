@@ -10,6 +10,8 @@
 
 #include <QKeyEvent>
 
+namespace torvane {
+
 namespace {
 const QString kTabla = QStringLiteral("tblSeriesF");
 const QString kAtencion = QStringLiteral("Atención!!");
@@ -200,3 +202,5 @@ void frmSeriesF::Borrar() {
     CargarDatos();
     EstablecerEstado(ui->dtgDetalles->modelo()->filasDatos() == 0 ? 1 : 4);
 }
+
+} // namespace torvane

@@ -8,6 +8,8 @@ namespace Ui {
 class frmSeriesF;
 }
 
+namespace torvane {
+
 /**
  * The invoice series: a list and, below it while a series is entered or edited, its three
  * fields. A series some document carries can be neither edited nor deleted.
@@ -51,3 +53,5 @@ private:
     int estadoAnterior_ = 0;
     QStringList alEmpezar_;
 };
+
+} // namespace torvane

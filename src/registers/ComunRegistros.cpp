@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+namespace torvane {
+
 void mostrarLista(Rejilla* rejilla, const QList<Columna>& columnas, QList<QStringList> filas,
                   QLabel* info, const QString& nombre) {
     const auto cuantas = filas.size();
@@ -59,3 +61,5 @@ void borrarTrasPreguntar(QWidget* ventana, Rejilla* rejilla, const QString& moti
     }
     Mensaje::informar(ventana, QStringLiteral("PROCESO FINALIZADO"));
 }
+
+} // namespace torvane

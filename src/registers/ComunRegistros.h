@@ -6,6 +6,10 @@
 #include <functional>
 
 class QLabel;
+class QPlainTextEdit;
+class QLineEdit;
+
+namespace torvane {
 
 /**
  * Shows a list's rows in its grid with row 1 current, or an empty grid without headings when
@@ -15,12 +19,8 @@ class QLabel;
 void mostrarLista(Rejilla* rejilla, const QList<Columna>& columnas, QList<QStringList> filas,
                   QLabel* info, const QString& nombre);
 
-class QPlainTextEdit;
-
 /** Keeps a several-line box to at most maximo characters, as a line box's maxLength does. */
 void limitarLongitud(QPlainTextEdit* caja, int maximo);
-
-class QLineEdit;
 
 /**
  * Refuses the text of caja when another row of tabla already has it in campo (ignoring case
@@ -82,3 +82,5 @@ void editarFilaActual(QWidget* ventana, Rejilla* rejilla, int columnaId,
 void borrarTrasPreguntar(QWidget* ventana, Rejilla* rejilla, const QString& motivoNoBorrar,
                          const QString& pregunta, const std::function<void()>& borrar,
                          const std::function<void()>& recargar);
+
+} // namespace torvane

@@ -9,6 +9,8 @@
 #include "ui/CursorEspera.h"
 #include "ui/PulsarTecla.h"
 
+namespace torvane {
+
 frmAtopar::frmAtopar(const QString& estado, QWidget* padre)
     : Ventana(padre)
     , Estado(estado)
@@ -75,3 +77,5 @@ void frmAtopar::Nuevo() {
         ui->mshDatos->recargarEnLaFila(recargar);
     }
 }
+
+} // namespace torvane

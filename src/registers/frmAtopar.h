@@ -9,6 +9,8 @@ namespace Ui {
 class frmAtopar;
 }
 
+namespace torvane {
+
 /**
  * The one picker: lists tenants, properties or concepts (Estado "Inquilinos", "Inmuebles",
  * "Conceptos"), narrows them by a typed text and gives back the chosen code; Escape gives none.
@@ -36,3 +38,5 @@ private:
     std::optional<int> elegido_;
     std::unique_ptr<Ui::frmAtopar> ui;
 };
+
+} // namespace torvane

@@ -9,6 +9,8 @@
 #include "ui/Exportar.h"
 #include "ui/PulsarTecla.h"
 
+namespace torvane {
+
 namespace {
 constexpr int kColumnaId = 4;
 } // namespace
@@ -66,3 +68,5 @@ void frmInmuebles::Borrar() {
         QStringLiteral("¿Borrar el inmueble ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
         [id] { BorrarInmueble(id); }, [this] { Cargar(); });
 }
+
+} // namespace torvane

@@ -8,6 +8,8 @@ namespace Ui {
 class frmInmuebles;
 }
 
+namespace torvane {
+
 /** The property register: properties with their address and tenant, narrowed by a typed text. */
 class frmInmuebles : public Ventana {
     Q_OBJECT
@@ -27,3 +29,5 @@ private:
 
     std::unique_ptr<Ui::frmInmuebles> ui;
 };
+
+} // namespace torvane

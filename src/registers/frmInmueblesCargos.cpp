@@ -8,6 +8,8 @@
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
+namespace torvane {
+
 namespace {
 
 const QString kPrimeraSerie = QStringLiteral("(la primera)");
@@ -150,3 +152,5 @@ void frmInmueblesCargos::Aceptar() {
     }
     accept();
 }
+
+} // namespace torvane

@@ -5,11 +5,13 @@
 
 #include <memory>
 
-class CajaConcepto;
-
 namespace Ui {
 class frmInmueblesCargos;
 }
+
+namespace torvane {
+
+class CajaConcepto;
 
 /**
  * What a property bills every month: its recurring lines, VAT and withholding percentages, and
@@ -40,3 +42,5 @@ private:
     QList<Linea> lineas_;
     CajaConcepto* concepto_;
 };
+
+} // namespace torvane

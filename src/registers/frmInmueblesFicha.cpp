@@ -15,6 +15,8 @@
 
 #include <QKeyEvent>
 
+namespace torvane {
+
 frmInmueblesFicha::frmInmueblesFicha(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmInmueblesFicha>()) {
@@ -173,3 +175,5 @@ void frmInmueblesFicha::Contratos() {
         mostrarInquilino();
     }
 }
+
+} // namespace torvane

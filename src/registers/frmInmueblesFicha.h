@@ -8,6 +8,8 @@ namespace Ui {
 class frmInmueblesFicha;
 }
 
+namespace torvane {
+
 /**
  * One property, new (Estado 0) or edited (Estado 1, Id), with the tenant it is let to.
  * The tenant chosen or released is written only on Accept; Escape asks to release it.
@@ -43,3 +45,5 @@ private:
     QString desCargada_;
     int idInq_ = 0;
 };
+
+} // namespace torvane

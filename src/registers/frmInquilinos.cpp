@@ -12,6 +12,8 @@
 
 #include <QScrollBar>
 
+namespace torvane {
+
 namespace {
 constexpr int kColumnaMail = 3;
 constexpr int kColumnaId = 4;
@@ -132,3 +134,5 @@ void frmInquilinos::colocarFamiliares() {
     ui->cmdFamiliares->setVisible(enSuCelda);
     if (enSuCelda) ui->cmdFamiliares->raise();
 }
+
+} // namespace torvane

@@ -8,6 +8,8 @@ namespace Ui {
 class frmInquilinos;
 }
 
+namespace torvane {
+
 /**
  * The tenant register: the tenants with their phones and e-mail, narrowed by a typed text;
  * new, edit, delete, and a tenant's bank accounts and family members.
@@ -37,3 +39,5 @@ private:
 
     std::unique_ptr<Ui::frmInquilinos> ui;
 };
+
+} // namespace torvane

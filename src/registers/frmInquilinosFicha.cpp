@@ -9,6 +9,8 @@
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
+namespace torvane {
+
 frmInquilinosFicha::frmInquilinosFicha(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmInquilinosFicha>()) {
@@ -80,3 +82,5 @@ void frmInquilinosFicha::Aceptar() {
     ui->txtId->setText(QString::number(Id));
     accept();
 }
+
+} // namespace torvane

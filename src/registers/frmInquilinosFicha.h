@@ -8,6 +8,8 @@ namespace Ui {
 class frmInquilinosFicha;
 }
 
+namespace torvane {
+
 /** One tenant, new (Estado 0) or edited (Estado 1, Id). Escape cancels without asking. */
 class frmInquilinosFicha : public Ventana {
     Q_OBJECT
@@ -31,3 +33,5 @@ private:
     std::unique_ptr<Ui::frmInquilinosFicha> ui;
     QString nomCargado_;
 };
+
+} // namespace torvane

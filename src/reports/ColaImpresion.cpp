@@ -3,6 +3,8 @@
 #include <cups/cups.h>
 #include <memory>
 
+namespace torvane {
+
 namespace {
 
 struct BorrarIpp {
@@ -69,3 +71,5 @@ EnvioTrabajo enviarPdf(const QString& cola, const QString& archivo, const QStrin
     cupsFreeOptions(cuantas, opciones);
     return {trabajo, trabajo > 0 ? QString() : ultimoError()};
 }
+
+} // namespace torvane

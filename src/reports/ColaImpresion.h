@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace torvane {
+
 /*
  * The machine's print service (CUPS), asked directly: Qt's printing hands a job over without
  * looking at the answer, so a refused job would be lost without a word. No widgets here.
@@ -31,3 +33,5 @@ struct EnvioTrabajo {
  * defaults to. Accepted means the queue has the job; it says nothing of the paper yet.
  */
 EnvioTrabajo enviarPdf(const QString& cola, const QString& archivo, const QString& titulo);
+
+} // namespace torvane

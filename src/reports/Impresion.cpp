@@ -19,6 +19,8 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+namespace torvane {
+
 namespace {
 
 const QString kNadaImpreso = QStringLiteral("No se ha impreso nada.");
@@ -259,3 +261,5 @@ bool imprimirFilas(QWidget* padre, const QString& nombre, const ParametrosInform
     }
     return imprimirInforme(padre, archivo, paginas, pdf);
 }
+
+} // namespace torvane

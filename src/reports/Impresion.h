@@ -6,8 +6,11 @@
 #include <QString>
 #include <optional>
 
-class PaginasInforme;
 class QWidget;
+
+namespace torvane {
+
+class PaginasInforme;
 
 /*
  * Where reports and documents go when «Impresora» or «PDF» is pressed, and what the user is told.
@@ -56,3 +59,5 @@ bool imprimirInforme(QWidget* padre, const QString& nombre, PaginasInforme& pagi
  */
 bool imprimirFilas(QWidget* padre, const QString& nombre, const ParametrosInforme& parametros,
                    const FilasInforme& filas, const QString& archivo, bool pdf);
+
+} // namespace torvane

@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <algorithm>
 
+namespace torvane {
+
 QStringList listaImpresoras() {
     return QPrinterInfo::availablePrinterNames();
 }
@@ -46,3 +48,5 @@ QMarginsF margenesEn(const QString& impresora, const QMarginsF& deseados) {
             std::max(deseados.right(), minimos.right()),
             std::max(deseados.bottom(), minimos.bottom())};
 }
+
+} // namespace torvane

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace torvane {
+
 /*
  * The printer chosen for reports, kept by name in imp.ini (line 1; line 2 always says that
  * «PDF» writes a file). Names survive queues being added or removed; positions did not.
@@ -30,3 +32,5 @@ bool guardarImpresoraElegida(const QString& nombre);
  * close to the edge.
  */
 QMarginsF margenesEn(const QString& impresora, const QMarginsF& deseados);
+
+} // namespace torvane

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+namespace torvane {
+
 namespace {
 
 /** Lays out every document; an engine error is told and gives an empty list. */
@@ -94,3 +96,5 @@ void prepararDestino(QComboBox* combo, const QString& porDocumento, const QStrin
     QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
                      [clave](int indice) { Ajustes().fijar(clave, indice); });
 }
+
+} // namespace torvane

@@ -6,9 +6,12 @@
 #include <memory>
 #include <vector>
 
-class PaginasInforme;
 class QComboBox;
 class QWidget;
+
+namespace torvane {
+
+class PaginasInforme;
 
 /** Where the documents of a run go. */
 enum class DestinoDocumentos {
@@ -45,3 +48,5 @@ struct DocumentoImpreso {
  */
 int imprimirPreparados(QWidget* padre, DestinoDocumentos destino, const QString& nombre,
                        const std::function<std::vector<DocumentoImpreso>()>& preparar);
+
+} // namespace torvane

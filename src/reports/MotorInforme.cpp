@@ -10,6 +10,8 @@
 #include <QPrinter>
 #include <QTextDocument>
 
+namespace torvane {
+
 InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros) {
     return generarInforme(sesion().ruta + QStringLiteral("/Informes"), nombre, parametros);
 }
@@ -103,3 +105,5 @@ bool PaginasInforme::pintarSeguidos(QPrinter* impresora, const QList<PaginasInfo
         }
     return pintor.end();
 }
+
+} // namespace torvane

@@ -6,10 +6,13 @@
 #include <QPrinter>
 #include <memory>
 
-class PintorLista;
 class QPainter;
 class QTextDocument;
 class QWidget;
+
+namespace torvane {
+
+class PintorLista;
 
 /*
  * The widget side of the report engine: templates are read from sesion().ruta + "/Informes",
@@ -75,3 +78,5 @@ private:
     std::unique_ptr<PintorLista> lista_;
     double alturaPie_ = 0;
 };
+
+} // namespace torvane

@@ -16,6 +16,8 @@
 #include <QVarLengthArray>
 #include <vector>
 
+namespace torvane {
+
 namespace {
 
 /** A piece of a cell's text: fixed text, or the field at campo. */
@@ -385,3 +387,5 @@ void PintorLista::pintarPagina(QPainter& pintor, int n) const {
     p.pintarTrozo(pintor, p.abajoTabla, p.altoDocumento, y);
     pie();
 }
+
+} // namespace torvane

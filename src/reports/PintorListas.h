@@ -10,6 +10,8 @@
 class QPainter;
 class QTextDocument;
 
+namespace torvane {
+
 /** The report font: DejaVu carries every accent, ñ and € on every machine we install. */
 QFont letraInforme(double puntos);
 
@@ -58,3 +60,5 @@ private:
     std::vector<qsizetype> inicios_; ///< first row of each page with rows
     int paginas_ = 0;                ///< inicios_ and, when the totals do not fit, one page more
 };
+
+} // namespace torvane

@@ -7,6 +7,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+namespace torvane {
+
 namespace {
 
 constexpr double kLadoMm = 35;
@@ -55,3 +57,5 @@ void pintarCabeceraQr(QPainter& pintor, const QPaintDevice& dispositivo, double 
                     QStringLiteral("Factura verificable en la sede electrónica de la AEAT"));
     pintor.restore();
 }
+
+} // namespace torvane

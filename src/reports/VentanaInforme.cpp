@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QToolButton>
 
+namespace torvane {
+
 VentanaInforme::VentanaInforme(QWidget* padre)
     : Ventana(padre) {
     panel_ = new QWidget(this);
@@ -100,3 +102,5 @@ void VentanaInforme::imprimir(bool pdf, const QString& avisoVacio) {
     imprimirInforme(this, informe_.nombre, *paginas_, pdf,
                     informe_.documento ? QList<int>{informe_.documento} : QList<int>{});
 }
+
+} // namespace torvane

@@ -9,6 +9,9 @@
 
 class QAbstractButton;
 class QLabel;
+
+namespace torvane {
+
 class VisorPaginas;
 
 /**
@@ -55,3 +58,5 @@ private:
     InformeGenerado informe_;
     std::unique_ptr<PaginasInforme> paginas_;
 };
+
+} // namespace torvane

@@ -9,6 +9,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+namespace torvane {
+
 namespace {
 
 constexpr int kHueco = 12; // grey around and between pages
@@ -211,3 +213,5 @@ void VisorPaginas::seguirPosicion() {
     actual_ = pagina;
     emit paginaCambiada();
 }
+
+} // namespace torvane

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QPrinter>
 
+namespace torvane {
+
 class PaginasInforme;
 
 /**
@@ -66,3 +68,5 @@ private:
     QPointF origen_; ///< where the printable area starts on it
     QCache<int, QImage> imagenes_;
 };
+
+} // namespace torvane

@@ -22,6 +22,8 @@
 #include <QPieSlice>
 #include <QValueAxis>
 
+namespace torvane {
+
 namespace {
 
 constexpr int kColMes1 = 3;
@@ -224,3 +226,5 @@ void frmEstadisticas::DibujarGrafico(int fila) {
     }
     }
 }
+
+} // namespace torvane

@@ -5,11 +5,12 @@
 
 #include <memory>
 
-class QChart;
-
 namespace Ui {
 class frmEstadisticas;
 }
+class QChart;
+
+namespace torvane {
 
 /**
  * The year's amounts per property and month, collected (by payment date) or invoiced (by
@@ -37,3 +38,5 @@ private:
 
     std::unique_ptr<Ui::frmEstadisticas> ui;
 };
+
+} // namespace torvane

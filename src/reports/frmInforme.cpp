@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 
+namespace torvane {
+
 frmInforme::frmInforme(QWidget* padre)
     : VentanaInforme(padre)
     , ui(std::make_unique<Ui::frmInforme>()) {
@@ -35,3 +37,5 @@ void frmInforme::mostrarElegido() {
     // After an engine error the window is of no more use: it closes once the message is read.
     if (!mostrar([&] { return abrirInforme(nombre, parametros); })) reject();
 }
+
+} // namespace torvane

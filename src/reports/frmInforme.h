@@ -8,6 +8,8 @@ namespace Ui {
 class frmInforme;
 }
 
+namespace torvane {
+
 /**
  * The three lists (properties, tenants, documents): a click shows one in the viewer,
  * "&Impresora" prints it on the reports printer and "&PDF" on the PDF one.
@@ -24,3 +26,5 @@ private:
 
     std::unique_ptr<Ui::frmInforme> ui;
 };
+
+} // namespace torvane

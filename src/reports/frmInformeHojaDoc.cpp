@@ -2,6 +2,8 @@
 
 #include "ui_frmInformeHojaDoc.h"
 
+namespace torvane {
+
 frmInformeHojaDoc::frmInformeHojaDoc(QWidget* padre, const QString& plantilla, int documento)
     : VentanaInforme(padre)
     , ui(std::make_unique<Ui::frmInformeHojaDoc>())
@@ -19,3 +21,5 @@ int frmInformeHojaDoc::exec() {
         return QDialog::Rejected;
     return VentanaInforme::exec();
 }
+
+} // namespace torvane

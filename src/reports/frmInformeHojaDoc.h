@@ -8,6 +8,8 @@ namespace Ui {
 class frmInformeHojaDoc;
 }
 
+namespace torvane {
+
 /**
  * Preview of one collection document, as stored, with the template plantilla ("Recibo" or
  * "Factura"). exec() tells the user when the report cannot be built, and the window never
@@ -27,3 +29,5 @@ private:
     QString plantilla_;
     int documento_;
 };
+
+} // namespace torvane

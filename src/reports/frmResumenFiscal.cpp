@@ -11,6 +11,8 @@
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
+namespace torvane {
+
 namespace {
 
 QList<Columna> columnasDe(const Hoja& hoja) {
@@ -105,3 +107,5 @@ void frmResumenFiscal::Imprimir(bool pdf) {
                                        {QStringLiteral("pPeriodo"), periodos_[i]}};
     imprimirFilas(this, s.plantilla, parametros, filasDeSeccion(s), NombreActual(), pdf);
 }
+
+} // namespace torvane

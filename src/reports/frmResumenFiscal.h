@@ -5,11 +5,13 @@
 
 #include <memory>
 
-class Rejilla;
-
 namespace Ui {
 class frmResumenFiscal;
 }
+
+namespace torvane {
+
+class Rejilla;
 
 /**
  * The tax summary of a quarter or a year: one tab per section (VAT, withholding, operations
@@ -37,3 +39,5 @@ private:
     QList<Seccion> secciones_;
     QList<QString> periodos_;
 };
+
+} // namespace torvane

@@ -10,6 +10,8 @@
 
 #include <QKeyEvent>
 
+namespace torvane {
+
 namespace {
 
 enum ColumnaBusqueda { kClase = 1, kTitulo, kDetalle, kImporte, kCodigoClase, kId };
@@ -96,3 +98,5 @@ bool frmBusqueda::eventFilter(QObject* objeto, QEvent* evento) {
     }
     return Ventana::eventFilter(objeto, evento);
 }
+
+} // namespace torvane

@@ -8,6 +8,8 @@ namespace Ui {
 class frmBusqueda;
 }
 
+namespace torvane {
+
 /**
  * The global search: results over tenants, properties and the year's documents as the user
  * types; Enter (or a double click) opens the tenant's or property's record or the document's
@@ -30,3 +32,5 @@ private:
 
     std::unique_ptr<Ui::frmBusqueda> ui;
 };
+
+} // namespace torvane

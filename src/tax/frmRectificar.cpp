@@ -9,6 +9,8 @@
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
+namespace torvane {
+
 frmRectificar::frmRectificar(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmRectificar>()) {
@@ -45,3 +47,5 @@ void frmRectificar::Aceptar() {
     }
     accept();
 }
+
+} // namespace torvane

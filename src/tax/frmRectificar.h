@@ -8,6 +8,8 @@ namespace Ui {
 class frmRectificar;
 }
 
+namespace torvane {
+
 /** Asks the type and reason of a rectification and creates the rectifying invoice. */
 class frmRectificar : public Ventana {
     Q_OBJECT
@@ -27,3 +29,5 @@ private:
 
     std::unique_ptr<Ui::frmRectificar> ui;
 };
+
+} // namespace torvane

@@ -17,6 +17,8 @@
 #include <QProgressDialog>
 #include <QTimer>
 
+namespace torvane {
+
 namespace {
 
 const QString kClaveCertificado = QStringLiteral("verifactu/certificado");
@@ -163,3 +165,5 @@ ResultadoEnvio frmRegistrosVerifactu::EnviarConProgreso(const QSslConfiguration&
         direccion, ssl, [&progreso](int segundos) { esperarSegundos(progreso, segundos); },
         seguimiento);
 }
+
+} // namespace torvane

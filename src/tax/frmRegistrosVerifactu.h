@@ -8,6 +8,9 @@ namespace Ui {
 class frmRegistrosVerifactu;
 }
 class QSslConfiguration;
+
+namespace torvane {
+
 struct ResultadoEnvio;
 
 /**
@@ -32,3 +35,5 @@ private:
 
     std::unique_ptr<Ui::frmRegistrosVerifactu> ui;
 };
+
+} // namespace torvane

@@ -4,6 +4,8 @@
 
 #include <QLineEdit>
 
+namespace torvane {
+
 bool aceptarIdentificador(QLineEdit* caja, const QString& motivo) {
     if (motivo.isEmpty() || caja->text().trimmed().isEmpty()) return true;
     if (Mensaje::preguntar(caja->window(), motivo + QStringLiteral("\n\n¿Guardarlo así?"),
@@ -13,3 +15,5 @@ bool aceptarIdentificador(QLineEdit* caja, const QString& motivo) {
     caja->selectAll();
     return false;
 }
+
+} // namespace torvane

@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+namespace torvane {
+
 CajaConcepto::CajaConcepto(QLineEdit* codigo, QLineEdit* descripcion, QLineEdit* precio,
                            QWidget* siguiente, bool exigir)
     : QObject(codigo)
@@ -54,3 +56,5 @@ bool CajaConcepto::cargar() {
     emit conceptoCargado();
     return true;
 }
+
+} // namespace torvane

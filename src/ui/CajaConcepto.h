@@ -4,6 +4,8 @@
 
 class QLineEdit;
 
+namespace torvane {
+
 /**
  * A concept code box and the boxes it fills, shared by a document's line editor and a
  * property's monthly charges: Enter on a code (or on a description) loads that concept's
@@ -45,3 +47,5 @@ private:
     int cargado_ = 0;
     int idInm_ = 0;
 };
+
+} // namespace torvane

@@ -5,6 +5,8 @@
 
 #include <QLineEdit>
 
+namespace torvane {
+
 std::optional<int> leerAnoEscrito(QWidget* ventana, QLineEdit* caja) {
     const std::optional<int> ano = leerEntero(caja->text().trimmed());
     if (ano && *ano >= 1000 && *ano <= 9999) return ano;
@@ -15,3 +17,5 @@ std::optional<int> leerAnoEscrito(QWidget* ventana, QLineEdit* caja) {
     caja->selectAll();
     return std::nullopt;
 }
+
+} // namespace torvane

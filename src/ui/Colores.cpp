@@ -5,6 +5,8 @@
 #include <QAbstractScrollArea>
 #include <QWidget>
 
+namespace torvane {
+
 QColor colorDesdeNumero(int bgr) {
     const auto v = static_cast<quint32>(bgr);
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
@@ -65,3 +67,5 @@ void pintarFondo(QWidget* widget, const QColor& color) {
 QColor fondoDe(const QWidget* widget) {
     return widget->palette().color(QPalette::Base);
 }
+
+} // namespace torvane

@@ -5,6 +5,8 @@
 
 class QWidget;
 
+namespace torvane {
+
 /*
  * The two colours of the scheme. Settings hold them as 0x00BBGGRR numbers (red in the low
  * byte); windows read them each time they paint, so a change applies to what is painted next.
@@ -38,3 +40,5 @@ void pintarFondo(QWidget* widget, const QColor& color);
 
 /** The background a widget was last painted with by pintarFondo(). */
 QColor fondoDe(const QWidget* widget);
+
+} // namespace torvane

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+namespace torvane {
+
 CursorEspera::CursorEspera(QWidget* ventana)
     : ventana_(ventana ? ventana->window() : nullptr) {
     if (ventana_) ventana_->setCursor(Qt::WaitCursor);
@@ -10,3 +12,5 @@ CursorEspera::CursorEspera(QWidget* ventana)
 CursorEspera::~CursorEspera() {
     if (ventana_) ventana_->unsetCursor();
 }
+
+} // namespace torvane

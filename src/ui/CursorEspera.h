@@ -2,6 +2,8 @@
 
 class QWidget;
 
+namespace torvane {
+
 /** The hourglass over one window while a command runs; restored when it goes out of scope. */
 class CursorEspera {
 public:
@@ -13,3 +15,5 @@ public:
 private:
     QWidget* ventana_;
 };
+
+} // namespace torvane

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <optional>
 
+namespace torvane {
+
 namespace DialogoArchivo {
 
 namespace {
@@ -40,3 +42,5 @@ void fijarSiguiente(const QString& ruta) {
 }
 
 } // namespace DialogoArchivo
+
+} // namespace torvane

@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace torvane {
+
 /** File choosers of the program; tests give the next answer with fijarSiguiente(). */
 namespace DialogoArchivo {
 
@@ -21,3 +23,5 @@ QString carpeta(QWidget* padre, const QString& titulo, const QString& propuesta)
 void fijarSiguiente(const QString& ruta);
 
 } // namespace DialogoArchivo
+
+} // namespace torvane

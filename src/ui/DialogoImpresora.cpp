@@ -5,6 +5,8 @@
 #include <optional>
 #include <utility>
 
+namespace torvane {
+
 namespace DialogoImpresora {
 
 namespace {
@@ -36,3 +38,5 @@ void fijarSiguiente(const QString& nombre) {
 }
 
 } // namespace DialogoImpresora
+
+} // namespace torvane

@@ -5,6 +5,8 @@
 
 class QWidget;
 
+namespace torvane {
+
 /** Choosing a printer from a list; tests give the next answer with fijarSiguiente(). */
 namespace DialogoImpresora {
 
@@ -15,3 +17,5 @@ QString elegir(QWidget* padre, const QString& texto, const QStringList& impresor
 void fijarSiguiente(const QString& nombre);
 
 } // namespace DialogoImpresora
+
+} // namespace torvane

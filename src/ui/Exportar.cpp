@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace torvane {
+
 namespace {
 
 bool visible(const Columna& c) {
@@ -89,3 +91,5 @@ void conectarExportar(QAbstractButton* boton, Rejilla* rejilla, const QString& n
                          exportarRejilla(boton->window(), rejilla, nombre, totales, fuera);
                      });
 }
+
+} // namespace torvane

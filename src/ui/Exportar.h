@@ -3,6 +3,9 @@
 #include "core/reports/Exportacion.h"
 
 class QAbstractButton;
+
+namespace torvane {
+
 class ModeloRejilla;
 class Rejilla;
 
@@ -29,3 +32,5 @@ void exportarRejilla(QWidget* ventana, Rejilla* rejilla, const QString& nombre,
  */
 void conectarExportar(QAbstractButton* boton, Rejilla* rejilla, const QString& nombre,
                       FilaTotales totales = FilaTotales::No, const FueraDeTotales& fuera = {});
+
+} // namespace torvane

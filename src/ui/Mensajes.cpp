@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QQueue>
 
+namespace torvane {
+
 namespace Mensaje {
 
 namespace {
@@ -136,3 +138,5 @@ void limpiarHistorial() {
 }
 
 } // namespace Mensaje
+
+} // namespace torvane

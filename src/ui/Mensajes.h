@@ -7,6 +7,8 @@
 
 class QWidget;
 
+namespace torvane {
+
 /**
  * Every message box of the program: Spanish buttons, the title "Torvane" unless another is
  * given. Tests switch on modoPrueba(): boxes are then recorded instead of shown and answered
@@ -61,3 +63,5 @@ QStringList textos();
 void limpiarHistorial();
 
 } // namespace Mensaje
+
+} // namespace torvane

@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+namespace torvane {
+
 namespace {
 
 QLineEdit* lineaDe(QWidget* control) {
@@ -171,3 +173,5 @@ void PermitirCerrar(QWidget* ventana) {
 void AltSinEscribir(QApplication& aplicacion) {
     aplicacion.installEventFilter(new FiltroAlt(&aplicacion));
 }
+
+} // namespace torvane

@@ -5,6 +5,8 @@
 class QApplication;
 class QWidget;
 
+namespace torvane {
+
 /*
  * Key and focus behaviour of entry boxes, switched on per control:
  * Enter moves on as Tab would, "." types ",", the focus paints ColorPrincipal, and
@@ -41,3 +43,5 @@ void PermitirCerrar(QWidget* ventana);
 
 /** For the whole program: Alt with a letter that nothing answers types nothing into a box. */
 void AltSinEscribir(QApplication& aplicacion);
+
+} // namespace torvane

@@ -13,6 +13,8 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
+namespace torvane {
+
 namespace {
 constexpr int kLote = 256;
 constexpr int kPixelesPorTwip = 15;
@@ -370,3 +372,5 @@ void Rejilla::keyPressEvent(QKeyEvent* evento) {
     }
     QTableView::keyPressEvent(evento);
 }
+
+} // namespace torvane

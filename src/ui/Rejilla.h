@@ -8,6 +8,8 @@
 #include <QTableView>
 #include <functional>
 
+namespace torvane {
+
 /** One column of a list grid: its heading, width and alignment. */
 struct Columna {
     QString titulo;
@@ -162,3 +164,5 @@ private:
     ModeloRejilla* modelo_;
     int restoRueda_ = 0;
 };
+
+} // namespace torvane

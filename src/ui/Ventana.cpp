@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+namespace torvane {
+
 namespace {
 
 QString claveGeometria(const QWidget* ventana) {
@@ -58,3 +60,5 @@ void Ventana::hideEvent(QHideEvent* evento) {
     if (activada_) guardarGeometria(this);
     QDialog::hideEvent(evento);
 }
+
+} // namespace torvane

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+namespace torvane {
+
 /**
  * Base of every window the main window or another window opens. Each opening is a fresh
  * object shown with exec(); alActivar() runs once, when it is first shown, so returning from a
@@ -35,3 +37,5 @@ void guardarGeometria(const QWidget* ventana);
 constexpr int twips(double valor) {
     return static_cast<int>(valor / 15.0 + 0.5);
 }
+
+} // namespace torvane

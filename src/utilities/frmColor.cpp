@@ -7,6 +7,8 @@
 
 #include <QMouseEvent>
 
+namespace torvane {
+
 namespace {
 
 const QString kMarca = QStringLiteral(">>>");
@@ -64,3 +66,5 @@ bool frmColor::eventFilter(QObject* objeto, QEvent* evento) {
     Marcar();
     return true;
 }
+
+} // namespace torvane

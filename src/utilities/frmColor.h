@@ -5,11 +5,12 @@
 #include <QList>
 #include <memory>
 
-class QLabel;
-
 namespace Ui {
 class frmColor;
 }
+class QLabel;
+
+namespace torvane {
 
 /**
  * Two palettes of ten colours: a click sets ColorPrincipal (first palette) or ColorFondo
@@ -34,3 +35,5 @@ private:
     QList<QLabel*> lblColor;
     QList<QLabel*> lblColor2;
 };
+
+} // namespace torvane

@@ -24,6 +24,8 @@
 #include <QPrinterInfo>
 #include <QTimer>
 
+namespace torvane {
+
 namespace {
 
 constexpr int kRetencion = 10;
@@ -252,3 +254,5 @@ void frmConfiguracion::cmdPechar_Click() {
     guardarTipoEmisor(static_cast<TipoEmisor>(ui->cmbTipEmi->currentIndex()));
     accept();
 }
+
+} // namespace torvane

@@ -9,6 +9,8 @@ namespace Ui {
 class frmConfiguracion;
 }
 
+namespace torvane {
+
 /**
  * The company data (the one tblTitulos row), the printer for reports kept in imp.ini, the
  * verifiable invoicing mode and its series, and the way to the VAT types and series editors. Only
@@ -46,3 +48,5 @@ private:
     QList<QWidget*> ordenEnter;
     QStringList cargado_;
 };
+
+} // namespace torvane

@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+namespace torvane {
+
 namespace {
 
 QStringList& unidadesFijadas() {
@@ -192,3 +194,5 @@ void frmCopiaPen::cmdCerrar_Click() {
     PermitirCerrar(this);
     accept();
 }
+
+} // namespace torvane

@@ -9,6 +9,8 @@ namespace Ui {
 class frmCopiaPen;
 }
 
+namespace torvane {
+
 /**
  * Copies the working year's database to CopiaTorvane/<year> on a chosen drive and restores it
  * from there; the program goes on with the restored data without restarting.
@@ -46,3 +48,5 @@ private:
 
     std::unique_ptr<Ui::frmCopiaPen> ui;
 };
+
+} // namespace torvane

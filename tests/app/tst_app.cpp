@@ -23,6 +23,8 @@
 #include <QSettings>
 #include <QToolButton>
 
+using namespace torvane;
+
 namespace {
 
 // A year file as the first version of the program wrote it, one row in each table.

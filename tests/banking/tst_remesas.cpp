@@ -15,6 +15,8 @@
 #include <QProcess>
 #include <QPushButton>
 
+using namespace torvane;
+
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -20,6 +20,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 
+using namespace torvane;
+
 namespace {
 
 /** Fills the line editor the sheet is about to open and accepts it. */

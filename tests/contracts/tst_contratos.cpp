@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+using namespace torvane;
+
 using namespace Qt::StringLiterals;
 
 namespace {

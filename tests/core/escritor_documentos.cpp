@@ -12,6 +12,8 @@
 #include <QRandomGenerator>
 #include <QTextStream>
 
+using namespace torvane;
+
 namespace {
 
 Linea lineaAlAzar(QRandomGenerator& azar) {

@@ -23,6 +23,8 @@
 #include <array>
 #include <cmath>
 
+using namespace torvane;
+
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -19,6 +19,8 @@
 #include <QSet>
 #include <QThread>
 
+using namespace torvane;
+
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -4,6 +4,8 @@
 #include "core/text/Plegado.h"
 #include "support/Entorno.h"
 
+using namespace torvane;
+
 using namespace Qt::StringLiterals;
 
 class TestFormato : public QObject {

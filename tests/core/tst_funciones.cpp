@@ -2,6 +2,8 @@
 #include "core/store/Consulta.h"
 #include "support/Entorno.h"
 
+using namespace torvane;
+
 using namespace Qt::StringLiterals;
 
 class TestFunciones : public QObject {

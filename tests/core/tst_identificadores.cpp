@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace torvane;
+
 using namespace Qt::StringLiterals;
 
 class PruebaIdentificadores : public QObject {

@@ -15,6 +15,8 @@
 #include <QFrame>
 #include <QToolButton>
 
+using namespace torvane;
+
 namespace {
 
 /** Clicks a button with the mouse, as the user does (focus moves to it first). */

@@ -11,6 +11,8 @@
 #include "support/Ayudas.h"
 #include "ui/Mensajes.h"
 
+using namespace torvane;
+
 namespace {
 
 void llenar(Entorno& e) {

@@ -20,6 +20,8 @@
 #include <array>
 #include <memory>
 
+using namespace torvane;
+
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -29,6 +29,8 @@
 #include <kainjow/mustache.hpp>
 #include <numeric>
 
+using namespace torvane;
+
 using namespace Qt::StringLiterals;
 
 namespace {

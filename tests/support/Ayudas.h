@@ -12,6 +12,8 @@
 #include <QSqlQuery>
 #include <QStringList>
 
+using namespace torvane;
+
 using namespace Qt::Literals::StringLiterals;
 
 template <typename T> T* hijo(QWidget* ventana, const char* nombre) {

@@ -8,6 +8,8 @@
 #include <QThread>
 #include <cups/cups.h>
 
+using namespace torvane;
+
 using namespace Qt::StringLiterals;
 
 namespace {

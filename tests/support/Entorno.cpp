@@ -18,6 +18,8 @@
 #include <QRegularExpression>
 #include <QSettings>
 
+using namespace torvane;
+
 using namespace Qt::StringLiterals;
 
 // TORVANE_PRUEBAS_SERVIDOR runs every window test on a server year.

@@ -14,6 +14,8 @@
 #include <QWidget>
 #include <functional>
 
+using namespace torvane;
+
 /**
  * A program folder, a data folder and an open year's database of its own for one test:
  * Modulo points at them, message boxes are recorded, and "today" is fixed.

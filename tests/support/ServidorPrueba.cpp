@@ -11,6 +11,8 @@
 #include <memory>
 #include <unistd.h>
 
+using namespace torvane;
+
 namespace {
 
 const QString kUsuario = QStringLiteral("torvane");

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+using namespace torvane;
+
 /**
  * A throwaway PostgreSQL cluster of the test's own: initdb in a temporary folder (as the
  * postgres user when the tests run as root), listening on 127.0.0.1 on a free port, with one

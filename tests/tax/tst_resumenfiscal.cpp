@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QTabWidget>
 
+using namespace torvane;
+
 namespace {
 
 /** A document with its totals worked out as the sheet does. */

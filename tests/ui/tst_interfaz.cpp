@@ -56,6 +56,8 @@
 #include <QWheelEvent>
 #include <memory>
 
+using namespace torvane;
+
 namespace {
 
 /** One part of an .xlsx (a zip) as its XML text. */

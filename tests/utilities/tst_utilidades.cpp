@@ -31,6 +31,8 @@
 #include <QThread>
 #include <QToolButton>
 
+using namespace torvane;
+
 namespace {
 
 QStringList marcas(frmColor& w, const QString& nombre) {

@@ -24,6 +24,8 @@
 #include <QTimeZone>
 #include <QXmlStreamReader>
 
+using namespace torvane;
+
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -19,6 +19,8 @@
 #include <csignal>
 #include <unistd.h>
 
+using namespace torvane;
+
 namespace {
 
 int uso(QTextStream& err, int salida = 2) {

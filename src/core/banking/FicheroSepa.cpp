@@ -5,6 +5,8 @@
 #include <QXmlStreamWriter>
 #include <cmath>
 
+namespace torvane {
+
 namespace {
 
 const QString kNoDado = QStringLiteral("NOTPROVIDED");
@@ -227,3 +229,5 @@ QString motivoFechaCobro(const QDate& fecha, const QDate& hoy) {
             .arg(fecha.toString(QStringLiteral("dd/MM/yyyy")));
     return {};
 }
+
+} // namespace torvane

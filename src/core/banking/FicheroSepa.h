@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+namespace torvane {
+
 /*
  * The SEPA Core direct-debit file (ISO 20022 pain.008.001.02) the bank takes, and the rules
  * around it: the SEPA character set, amounts in cents, the banks' business days.
@@ -65,3 +67,5 @@ QDate siguienteDiaHabil(const QDate& desde);
 QDate primerDiaCobro(const QDate& hoy);
 /** Why fecha cannot be asked as the collection date when today is hoy; empty when it can. */
 QString motivoFechaCobro(const QDate& fecha, const QDate& hoy);
+
+} // namespace torvane

@@ -14,6 +14,8 @@
 #include <QSaveFile>
 #include <algorithm>
 
+namespace torvane {
+
 namespace {
 
 QString texto(const QVariant& v) {
@@ -403,3 +405,5 @@ QString mandatoPropuesto(int idInq, int idCta) {
         propuesta = base + QStringLiteral("-%1").arg(n);
     return propuesta;
 }
+
+} // namespace torvane

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace torvane {
+
 /*
  * Direct debit of unpaid documents from the tenants' accounts: which documents can go and
  * why the others cannot, the remittance stored with its file, its payment, and returns.
@@ -85,3 +87,5 @@ QStringList documentosDelAdeudo(int idCobro);
 QString motivoMandato(const QString& referencia, int idCta);
 /** A reference no other account holds, for the account idCta of the tenant idInq. */
 QString mandatoPropuesto(int idInq, int idCta);
+
+} // namespace torvane

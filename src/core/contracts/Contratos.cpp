@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+namespace torvane {
+
 namespace {
 
 const QString kCampos = QStringLiteral(
@@ -595,3 +597,5 @@ FilasInforme filasFianzas() {
                      {QStringLiteral("fianza"), formatoImporte(redondearCentimos(retenidas))}};
     return filas;
 }
+
+} // namespace torvane

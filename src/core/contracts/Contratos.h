@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <optional>
 
+namespace torvane {
+
 /*
  * Contracts: each property's leases over time (one current), their deposits, the yearly rent
  * update by an index or a fixed percentage, and what falls due soon. Texts returned for the user
@@ -158,3 +160,5 @@ ParametrosInforme datosCarta(const Contrato& c, const Actualizacion& a, const QD
 /** Rows of Contratos.rpt (every contract) and Fianzas.rpt (every deposit). */
 FilasInforme filasContratos();
 FilasInforme filasFianzas();
+
+} // namespace torvane

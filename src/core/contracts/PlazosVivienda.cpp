@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace torvane {
+
 PlazosVivienda plazosVivienda(const QDate& firma, bool sociedad) {
     const int largo = sociedad ? 7 : 5;
     // RDL 7/2019, in force from 6 March 2019: 5 years (7 for a company), 3 tacit; the
@@ -51,3 +53,5 @@ QDate antesDe(const QDate& fecha, int meses, int dias) {
 QString textoPlazo(int meses, int dias) {
     return meses > 0 ? cuenta(meses, QStringLiteral("mes")) : cuenta(dias, QStringLiteral("día"));
 }
+
+} // namespace torvane

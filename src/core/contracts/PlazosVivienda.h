@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QString>
 
+namespace torvane {
+
 /*
  * How long a home let as the tenant's habitual dwelling lasts by law (LAU arts. 9 and 10), by
  * the date it was signed: the years the tenant may stay whatever was agreed, the notice that
@@ -46,3 +48,5 @@ QString textoPlazo(int meses, int dias);
 
 /** fecha minus a notice of meses (or dias when meses is 0). */
 QDate antesDe(const QDate& fecha, int meses, int dias);
+
+} // namespace torvane

@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <iterator>
 
+namespace torvane {
+
 QString escribirPlantillas(const QString& carpeta) {
     const QString destino = carpeta + QStringLiteral("/Informes");
     if (!crearCarpetaPrivada(destino)) return QStringLiteral("No se pudo crear %1").arg(destino);
@@ -482,3 +484,5 @@ QString crearDemo(const QString& carpeta, const QString& ano, const TamanoDemo& 
     cerrarBaseDatos();
     return error;
 }
+
+} // namespace torvane

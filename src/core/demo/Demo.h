@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace torvane {
+
 /** How big a generated year is. The defaults give the small demo a new user opens. */
 struct TamanoDemo {
     int inmuebles = 12;
@@ -23,3 +25,5 @@ QString escribirPlantillas(const QString& carpeta);
 
 /** Creates a year as crearAno() does and fills it with demo data of the given size. */
 QString crearDemo(const QString& carpeta, const QString& ano, const TamanoDemo& tamano = {});
+
+} // namespace torvane

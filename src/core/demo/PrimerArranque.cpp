@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+namespace torvane {
+
 namespace {
 
 const QString kBase = QStringLiteral("Zudivoz.mdb");
@@ -126,3 +128,5 @@ DatosElegidos probarDemo(const QString& carpeta, const QString& ano) {
 QString carpetaDemo() {
     return QDir::homePath() + QStringLiteral("/TorvaneDemo");
 }
+
+} // namespace torvane

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace torvane {
+
 /** What a first-start choice gives: the data folder and year for ruta.ini and ano.ini, or why not.
  */
 struct DatosElegidos {
@@ -49,3 +51,5 @@ DatosElegidos probarDemo(const QString& carpeta, const QString& ano);
 
 /** Where the demo of the first start goes: a folder in the user's home. */
 QString carpetaDemo();
+
+} // namespace torvane

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <sqlite3.h>
 
+namespace torvane {
+
 namespace {
 
 bool distinto(double a, double b) {
@@ -169,3 +171,5 @@ QString repararDocumentos(const QString& rutaBD) {
     asegurarNumerosUnicos(db);
     return {};
 }
+
+} // namespace torvane

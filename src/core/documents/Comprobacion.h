@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace torvane {
+
 /*
  * The documents' own consistency, as an older file or a crash may have left it: totals that
  * disagree with the lines, headers without lines, numbers repeated in a series.
@@ -34,3 +36,5 @@ Comprobacion comprobarDocumentos(const QSqlDatabase& db = Conexion());
  * Returns an empty text on success, otherwise the reason (and nothing is changed).
  */
 QString repararDocumentos(const QString& rutaBD);
+
+} // namespace torvane

@@ -12,6 +12,8 @@
 #include <QScopeGuard>
 #include <memory>
 
+namespace torvane {
+
 namespace {
 
 QString textoOVacio(const QVariant& v) {
@@ -541,3 +543,5 @@ ResumenCobros resumenCobros(const FiltroCobros& filtro, const QSqlDatabase& db) 
     if (!q.next()) return {};
     return {q.value(0).toInt(), q.value(1).isNull() ? 0.0 : q.value(1).toDouble()};
 }
+
+} // namespace torvane

@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+namespace torvane {
+
 /*
  * The collection documents in the database: header, lines, numbering and the list of the year.
  * The windows of the collection cycle call these; none shows anything.
@@ -191,3 +193,5 @@ struct ResumenCobros {
  * are listed but not added), read through db.
  */
 ResumenCobros resumenCobros(const FiltroCobros& filtro, const QSqlDatabase& db = Conexion());
+
+} // namespace torvane

@@ -10,6 +10,8 @@
 #include <QLocale>
 #include <algorithm>
 
+namespace torvane {
+
 namespace {
 
 QString texto(const QVariant& v) {
@@ -313,3 +315,5 @@ void deshacerEmision(int idEmi) {
 bool seImprimeComoFactura(int id) {
     return valorUnico(QStringLiteral("SELECT Fac FROM tblCobros WHERE Id = ?"), {id}).toInt() != 0;
 }
+
+} // namespace torvane

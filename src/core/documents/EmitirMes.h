@@ -7,6 +7,8 @@
 #include <QString>
 #include <functional>
 
+namespace torvane {
+
 /*
  * The monthly run: what each let property bills every month (its recurring lines and terms),
  * the proposal of a month's documents, issuing them all at once and undoing the last run.
@@ -107,3 +109,5 @@ void deshacerEmision(int idEmi);
 
 /** Whether a document was issued to be printed as an invoice (else a receipt). */
 bool seImprimeComoFactura(int id);
+
+} // namespace torvane

@@ -5,6 +5,8 @@
 #include "core/text/Formato.h"
 #include "core/text/Identificadores.h"
 
+namespace torvane {
+
 namespace {
 
 QString texto(const QVariant& v) {
@@ -441,3 +443,5 @@ QString sqlImporte(Cuenta cuenta, const QString& a, const QString& columna) {
     return QStringLiteral("CASE WHEN %1 THEN %2.%3 ELSE 0 END")
         .arg(sqlCuenta(cuenta, a), a, columna);
 }
+
+} // namespace torvane

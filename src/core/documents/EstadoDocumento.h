@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <optional>
 
+namespace torvane {
+
 /*
  * A collection document's life, defined once: issued, printed (and how), remitted (in which
  * remittance), paid (when and how), returned, cancelled, rectified (by which); what each state
@@ -135,3 +137,5 @@ QString sqlCuenta(Cuenta cuenta, const QString& a);
 QString sqlFechaCuenta(Cuenta cuenta, const QString& a);
 /** A document's amount as it counts in cuenta: "CASE WHEN … THEN a.Tot ELSE 0 END". */
 QString sqlImporte(Cuenta cuenta, const QString& a, const QString& columna = QStringLiteral("Tot"));
+
+} // namespace torvane

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace torvane {
+
 int SiguienteNumero(const QString& tabla, const QString& campo, const QString& serie) {
     const QString sql = QStringLiteral("SELECT MAX(%1) FROM %2").arg(campo, tabla);
     const QVariant maximo =
@@ -75,3 +77,5 @@ QVariant Trimestre(int mes) {
     if (mes < 1 || mes > 12) return {};
     return (mes - 1) / 3 + 1;
 }
+
+} // namespace torvane

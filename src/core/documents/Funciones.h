@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariant>
 
+namespace torvane {
+
 /*
  * Lookups shared by the windows. Table and field names come from the program itself; every
  * value is bound. None shows a message: "not found" is a fixed value the caller tests.
@@ -46,3 +48,5 @@ double PorcentajeIvaDeTipo(int tipo);
 QVariant Trimestre(int mes);
 
 inline const QString kNoEncontrado = QStringLiteral("NO ENCONTRADO");
+
+} // namespace torvane

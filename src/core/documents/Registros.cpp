@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 #include <QSqlError>
 
+namespace torvane {
+
 namespace {
 
 const QString kFaltaNifEmpresa = QStringLiteral(
@@ -563,3 +565,5 @@ QStringList seriesBloqueadas() {
     if (!ultima.series || ultima.cierres != cierresBaseDatos()) verificarRegistros();
     return *ultimaVerificacion().series;
 }
+
+} // namespace torvane

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <optional>
 
+namespace torvane {
+
 /*
  * Verifiable invoicing in the year's database: the mode and its series, the billing records
  * (append-only: the engine refuses to change or remove them), issuing, cancelling and
@@ -113,3 +115,5 @@ VerificacionRegistros verificarRegistros();
  * those of its last verification in this session, made now when there was none.
  */
 QStringList seriesBloqueadas();
+
+} // namespace torvane

@@ -3,6 +3,8 @@
 #include "core/store/Consulta.h"
 #include "core/text/Formato.h"
 
+namespace torvane {
+
 namespace {
 
 constexpr int kPorRet = 10;
@@ -74,3 +76,5 @@ void guardarTipoEmisor(TipoEmisor tipo) {
         ejecutar(QStringLiteral("UPDATE tblTitulos SET TipEmi = ?"), valor);
     t.confirmar();
 }
+
+} // namespace torvane

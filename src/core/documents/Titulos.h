@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace torvane {
+
 /*
  * The one row of company data (tblTitulos) as the configuration window edits it: fourteen
  * texts in the order Empresa, CIF, NomCom, Enderezo, Poboacion, Telefonos, Internet, RexMer,
@@ -37,3 +39,5 @@ TipoEmisor leerTipoEmisor();
 
 /** Stores the issuer's kind, creating the row when the table has none. */
 void guardarTipoEmisor(TipoEmisor tipo);
+
+} // namespace torvane

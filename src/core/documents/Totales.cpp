@@ -2,6 +2,8 @@
 
 #include "core/text/Formato.h"
 
+namespace torvane {
+
 Totales calcularTotales(double subtotal, double porcentajeRetencion, double porcentajeIva) {
     Totales t;
     t.subtotal = redondearCentimos(subtotal);
@@ -11,3 +13,5 @@ Totales calcularTotales(double subtotal, double porcentajeRetencion, double porc
     t.total = redondearCentimos(t.iva + t.base - t.retencion);
     return t;
 }
+
+} // namespace torvane

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace torvane {
+
 /** The five totals of a collection document. */
 struct Totales {
     double subtotal = 0;
@@ -15,3 +17,5 @@ struct Totales {
  * VAT + base - withholding, rounded again only to drop the binary noise of the sum.
  */
 Totales calcularTotales(double subtotal, double porcentajeRetencion, double porcentajeIva);
+
+} // namespace torvane

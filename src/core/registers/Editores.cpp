@@ -8,6 +8,8 @@
 #include <QSqlRecord>
 #include <functional>
 
+namespace torvane {
+
 namespace {
 
 using Formateo = std::function<QString(int columna, const QVariant& valor)>;
@@ -130,3 +132,5 @@ QString problemaSerie(const QString& cod, int id) {
 }
 
 } // namespace Editores
+
+} // namespace torvane

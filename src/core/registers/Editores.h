@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <optional>
 
+namespace torvane {
+
 /*
  * Reading and writing the small tables kept by the inline editors: concepts, VAT types,
  * series, a tenant's family members and bank accounts. Rows come back as the texts the grids
@@ -51,3 +53,5 @@ bool serieUsada(const QString& cod);
 QString problemaSerie(const QString& cod, int id);
 
 } // namespace Editores
+
+} // namespace torvane

@@ -8,6 +8,8 @@
 
 #include <QSqlRecord>
 
+namespace torvane {
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -173,3 +175,5 @@ int GuardarInmueble(const FichaInmueble& f, bool nuevo) {
     const QVariantList valores{f.Des, f.Dir, f.CP, f.Pob, f.Pro, f.Pre, f.IdInq, f.Obs};
     return guardarFicha(u"tblInmuebles"_s, campos, valores, nuevo ? 0 : f.Id);
 }
+
+} // namespace torvane

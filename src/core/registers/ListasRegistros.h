@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <optional>
 
+namespace torvane {
+
 /*
  * The lists and records of the property and tenant registers. Every row starts with its
  * number (1, 2, 3 ...) so the grid can show it as given; NULL fields come back as empty text.
@@ -54,3 +56,5 @@ std::optional<FichaInmueble> LeerInmueble(int id);
  * but Id. Returns the row's Id.
  */
 int GuardarInmueble(const FichaInmueble& ficha, bool nuevo);
+
+} // namespace torvane

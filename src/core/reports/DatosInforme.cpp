@@ -20,6 +20,8 @@
 #include <initializer_list>
 #include <kainjow/mustache.hpp>
 
+namespace torvane {
+
 namespace {
 
 using Dato = kainjow::mustache::data;
@@ -513,3 +515,5 @@ QString rutaPlantilla(const QString& carpeta, const QString& nombre) {
     if (!real.isEmpty() && !real.startsWith(base + QLatin1Char('/'))) return {};
     return ruta;
 }
+
+} // namespace torvane

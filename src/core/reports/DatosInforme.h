@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 
+namespace torvane {
+
 /*
  * The data side of the report engine: a template is an HTML file with Mustache tags in the
  * data folder's Informes/ (Recibo.rpt, Factura.rpt, Inmuebles.rpt, Inquilinos.rpt, Recibos.rpt).
@@ -85,3 +87,5 @@ struct FilasInforme {
 /** Fills carpeta/<nombre>.rpt with the caller's rows instead of a query of its own. */
 InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
                                const ParametrosInforme& parametros, const FilasInforme& filas);
+
+} // namespace torvane

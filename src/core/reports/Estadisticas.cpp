@@ -10,6 +10,8 @@
 #include <QDate>
 #include <QHash>
 
+namespace torvane {
+
 namespace {
 
 constexpr int kColMes1 = 3;
@@ -103,3 +105,5 @@ QList<QStringList> rejillaMensual(const QList<FilaMensual>& filas) {
     rejilla.append(total);
     return rejilla;
 }
+
+} // namespace torvane

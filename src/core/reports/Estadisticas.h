@@ -7,6 +7,8 @@
 #include <array>
 #include <optional>
 
+namespace torvane {
+
 /** One property's amounts (invoiced or collected) in the months of a year. */
 struct FilaMensual {
     int idInm = 0; ///< 0: the properties that no longer exist
@@ -34,3 +36,5 @@ QList<QStringList> rejillaMensual(const QList<FilaMensual>& filas);
 
 /** "Enero" … "Diciembre". */
 QStringList nombresMeses();
+
+} // namespace torvane

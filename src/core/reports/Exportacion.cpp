@@ -11,6 +11,8 @@
 #include <cmath>
 #include <xlsxwriter.h>
 
+namespace torvane {
+
 namespace {
 
 const QString kTotal = QStringLiteral("TOTAL");
@@ -272,3 +274,5 @@ QVariant celdaDeTexto(const QString& texto, TipoDato tipo) {
     }
     return texto;
 }
+
+} // namespace torvane

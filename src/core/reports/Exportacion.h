@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVariant>
 
+namespace torvane {
+
 /*
  * Tables written as spreadsheets: .xlsx with real numbers and dates, or .csv as a Spanish
  * spreadsheet opens it without asking (UTF-8 with BOM, ";", decimal comma).
@@ -53,3 +55,5 @@ QString textoCelda(const QVariant& valor, TipoDato tipo);
 
 /** A cell from the text a grid shows: "1.234,50" as 1234.5, "31/12/2024" as a date. */
 QVariant celdaDeTexto(const QString& texto, TipoDato tipo);
+
+} // namespace torvane

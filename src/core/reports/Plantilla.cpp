@@ -4,6 +4,8 @@
 #include <kainjow/mustache.hpp>
 #include <vector>
 
+namespace torvane {
+
 namespace {
 
 std::string recortar(const std::string& texto) {
@@ -112,3 +114,5 @@ Renderizado renderizarPlantilla(const std::string& texto,
     }
     return resultado;
 }
+
+} // namespace torvane

@@ -7,6 +7,8 @@ namespace kainjow::mustache {
 template <typename StringType> class basic_data;
 }
 
+namespace torvane {
+
 /*
  * Bounds on a report template, checked before the template library sees it: the library parses
  * and renders recursively, so a deep or self-multiplying template would take the program down.
@@ -37,3 +39,5 @@ struct Renderizado {
 Renderizado renderizarPlantilla(const std::string& texto,
                                 const kainjow::mustache::basic_data<std::string>& datos,
                                 qsizetype maximo = kMaximoResultado);
+
+} // namespace torvane

@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <optional>
 
+namespace torvane {
+
 namespace {
 
 const QString kLimite = QStringLiteral(" LIMIT %1").arg(kMaximoPorClase + 1);
@@ -138,3 +140,5 @@ QString nombreClase(ClaseResultado clase) {
     }
     return QStringLiteral("Recibo");
 }
+
+} // namespace torvane

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVariantList>
 
+namespace torvane {
+
 /*
  * The global search: one typed text looked for, ignoring case and accents, in tenants (name,
  * N.I.F., telephones, IBAN), properties (description, address) and the year's documents
@@ -50,3 +52,5 @@ QList<ConsultaBusqueda> consultasBusqueda(const QString& texto);
 
 /** "Inquilino", "Inmueble" or "Recibo". */
 QString nombreClase(ClaseResultado clase);
+
+} // namespace torvane

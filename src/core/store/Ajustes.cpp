@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 
+namespace torvane {
+
 namespace {
 
 // Files written on other systems may be UTF-8 or the old 8-bit Windows code page.
@@ -137,3 +139,5 @@ bool Ajustes::escribir(const QString& archivo, const QByteArray& contenido,
     fichero.write(contenido);
     return fichero.commit();
 }
+
+} // namespace torvane

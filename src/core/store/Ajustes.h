@@ -7,6 +7,8 @@
 class QIODevice;
 class QSettings;
 
+namespace torvane {
+
 /*
  * Reading the one-line settings files (ruta.ini, ano.ini, ...): 8-bit text or UTF-8, lines
  * ended by LF or CR LF. A file is read line by line with a bound, so a damaged or hostile file
@@ -64,3 +66,5 @@ public:
 private:
     std::unique_ptr<QSettings> almacen_;
 };
+
+} // namespace torvane

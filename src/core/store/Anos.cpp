@@ -20,6 +20,8 @@
 #include <QUrl>
 #include <QUuid>
 
+namespace torvane {
+
 namespace {
 
 QString errorDe(const QSqlError& error) {
@@ -266,3 +268,5 @@ QString crearAnoDesde(const QString& ruta, const QString& origen, const QString&
     return QStringLiteral("No se pudo crear el año %1 a partir de %2: %3.\nNo se ha cambiado nada.")
         .arg(destino, origen, motivo);
 }
+
+} // namespace torvane

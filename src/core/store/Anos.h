@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace torvane {
+
 /*
  * The working years of a data folder: one sub-folder per year, each with its own database.
  * Every function returning a text returns an empty one on success, otherwise a Spanish
@@ -46,3 +48,5 @@ QString prepararAnoNuevo(QSqlQuery& q);
  * as it was.
  */
 QString crearAnoDesde(const QString& ruta, const QString& origen, const QString& destino);
+
+} // namespace torvane

@@ -12,6 +12,8 @@
 #include <QSqlQuery>
 #include <QUrl>
 
+namespace torvane {
+
 namespace {
 
 const char* const kEsquema[] = {
@@ -272,3 +274,5 @@ QHash<QString, QStringList> columnasEsperadas(int version) {
     });
     return columnas;
 }
+
+} // namespace torvane

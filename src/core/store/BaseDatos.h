@@ -7,6 +7,8 @@
 
 class QSqlDatabase;
 
+namespace torvane {
+
 /** The ten tables of version 1 of the year file, which every later version keeps. */
 QStringList tablasEsperadas();
 
@@ -44,3 +46,5 @@ quint64 cierresBaseDatos();
 QString crearBaseDatos(const QString& ruta);
 /** The same in an older format version: a server year's, on its way to this program's. */
 QString crearBaseDatos(const QString& ruta, int version);
+
+} // namespace torvane

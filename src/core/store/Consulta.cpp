@@ -13,6 +13,8 @@
 #include <libpq-fe.h>
 #include <memory>
 
+namespace torvane {
+
 QSqlDatabase Conexion() {
     return QSqlDatabase::database(QLatin1StringView(kNombreConexion), false);
 }
@@ -422,3 +424,5 @@ void Transaccion::confirmar() {
     abierta_ = false;
     enTransaccion = false;
 }
+
+} // namespace torvane

@@ -8,6 +8,8 @@
 #include <functional>
 #include <stdexcept>
 
+namespace torvane {
+
 /** Name of the one shared connection of the process. */
 inline constexpr auto kNombreConexion = "Conexion";
 
@@ -95,3 +97,5 @@ public:
 private:
     bool abierta_ = false;
 };
+
+} // namespace torvane

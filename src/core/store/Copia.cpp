@@ -25,6 +25,8 @@
 #include <unistd.h>
 #endif
 
+namespace torvane {
+
 namespace {
 
 const QString kTemporalCopia = QStringLiteral(".copiando");
@@ -306,3 +308,5 @@ QString avisoGuardado(const QString& guardado, const QString& rutaBD) {
 void limpiarTemporales(const QString& rutaBD) {
     if (QFileInfo(rutaBD).isFile()) borrarTemporal(rutaBD + kTemporalRestaurar);
 }
+
+} // namespace torvane

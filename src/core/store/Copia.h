@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <functional>
 
+namespace torvane {
+
 /*
  * Backup of the working year's database to a folder on a removable drive, and restore from it.
  * Every function returns an empty text on success, otherwise a Spanish explanation for the user;
@@ -63,3 +65,5 @@ QString avisoGuardado(const QString& guardado, const QString& rutaBD);
 
 /** Removes what an interrupted restore left beside rutaBD (only while rutaBD is there). */
 void limpiarTemporales(const QString& rutaBD);
+
+} // namespace torvane

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace torvane {
+
 // Dates are stored as ISO text on both engines: cutting the text is cheaper than a server's
 // conversion to a date for every row of a year.
 QString sqlMes(const QString& columna) {
@@ -25,3 +27,5 @@ QString sqlUnir(std::initializer_list<QString> partes, const QString& separador)
                                                : QStringLiteral(" || '%1' || ").arg(separador);
     return trozos.join(union_);
 }
+
+} // namespace torvane

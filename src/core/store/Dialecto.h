@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace torvane {
+
 /*
  * The few SQL pieces that differ between SQLite and PostgreSQL. Windows build their statements
  * from these so that moving an office to a server stays a change of this file only.
@@ -18,3 +20,5 @@ QString sqlContiene(const QString& columna);
 
 /** Texts joined like the original "&": a null part counts as empty text. */
 QString sqlUnir(std::initializer_list<QString> partes, const QString& separador = {});
+
+} // namespace torvane

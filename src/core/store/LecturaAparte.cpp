@@ -11,6 +11,8 @@
 #include <QThreadPool>
 #include <memory>
 
+namespace torvane {
+
 namespace {
 
 // Opens a twin of the shared connection, runs lectura on it and closes it again, so a restored
@@ -112,3 +114,5 @@ void leerAparte(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> l
         promesa->finish();
     });
 }
+
+} // namespace torvane

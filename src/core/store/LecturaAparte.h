@@ -5,6 +5,8 @@
 
 class QObject;
 
+namespace torvane {
+
 /**
  * What a reading off the interface thread hands back: run on the receiver's thread, it shows
  * the result.
@@ -18,3 +20,5 @@ using Entrega = std::function<void()>;
  * window). Call it from the interface thread while the shared connection is open.
  */
 void leerAparte(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> lectura);
+
+} // namespace torvane

@@ -12,6 +12,8 @@
 #include <functional>
 #include <vector>
 
+namespace torvane {
+
 namespace {
 
 /** One step of the format: the version it produces and what it runs. */
@@ -349,3 +351,5 @@ QString actualizarArchivo(QSqlDatabase& db, const QString& ruta) {
             .arg(error);
     return {};
 }
+
+} // namespace torvane

@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+namespace torvane {
+
 /*
  * The year file's format is versioned with PRAGMA user_version. Version 1 is the original set
  * of ten tables; every later change of tables or columns is one numbered step in
@@ -48,3 +50,5 @@ QString asegurarNumerosUnicos(QSqlDatabase& db);
  * owner, and checks the copy opens sound. Returns an empty text on success, otherwise why not.
  */
 QString copiaVerificada(QSqlDatabase& db, const QString& base);
+
+} // namespace torvane

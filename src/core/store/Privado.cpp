@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace torvane {
+
 bool crearCarpetaPrivada(const QString& carpeta) {
     const QFileInfo info(carpeta);
     if (info.isDir()) return true;
@@ -22,3 +24,5 @@ bool archivoPrivado(const QString& ruta) {
     }
     return archivo.setPermissions(kSoloUsuario);
 }
+
+} // namespace torvane

@@ -3,6 +3,8 @@
 #include <QFileDevice>
 #include <QString>
 
+namespace torvane {
+
 /*
  * Files holding tenants' personal data (the year, its copies, the PDFs and exports made of it)
  * are the user's alone.
@@ -19,3 +21,5 @@ bool archivoPrivado(const QString& ruta);
 
 /** Creates carpeta and its missing parents, each new one 0700; true when it exists after. */
 bool crearCarpetaPrivada(const QString& carpeta);
+
+} // namespace torvane

@@ -8,6 +8,8 @@
 #include <type_traits>
 #include <utility>
 
+namespace torvane {
+
 /** Why an operation gave nothing: Spanish, for the user, as it is shown. */
 struct Fallo {
     QString texto;
@@ -73,3 +75,5 @@ template <class F> detalle::ResultadoDe<F> intentar(F&& hacer) {
         return Fallo{error.texto(), error.sinConexion()};
     }
 }
+
+} // namespace torvane

@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+namespace torvane {
+
 namespace {
 
 const QString kPostgres = QStringLiteral("QPSQL");
@@ -780,3 +782,5 @@ QString reemplazarDesdeArchivo(const QString& ruta, QString* guardado) {
     if (guardado) *guardado = apartado.mid(4);
     return {};
 }
+
+} // namespace torvane

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <optional>
 
+namespace torvane {
+
 /*
  * An office's years on a PostgreSQL server. A data folder holding servidor.ini keeps its years
  * there, one schema each (ano_2026), instead of AÑO/Zudivoz.mdb. The tables are the year file's
@@ -130,3 +132,5 @@ QStringList anosGuardados(const QString& ano);
 
 /** Removes from the server a year a restore kept ("2026_antes_20261207_093000"), only such. */
 QString quitarGuardado(const DatosServidor& datos, const QString& guardado);
+
+} // namespace torvane

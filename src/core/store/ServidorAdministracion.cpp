@@ -7,6 +7,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+namespace torvane {
+
 namespace {
 
 const QString kConexion = QStringLiteral("torvane-servidor-preparar");
@@ -163,3 +165,5 @@ QString quitarGuardado(const DatosServidor& datos, const QString& guardado) {
     desconectarServidor(nombre);
     return error;
 }
+
+} // namespace torvane

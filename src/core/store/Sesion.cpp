@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+namespace torvane {
+
 Sesion& sesion() {
     static Sesion s;
     return s;
@@ -208,3 +210,5 @@ QString CambiarAno(const QString& ano) {
 }
 
 } // namespace Modulo
+
+} // namespace torvane

@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+namespace torvane {
+
 /*
  * The running program's session, and the settings files (ruta.ini, ano.ini, color.ini,
  * color2.ini, imp.ini: 8-bit text, lines ended by CR LF), kept in the program's own folder for a
@@ -120,3 +122,5 @@ QString CambiarAno(const QString& ano);
 QString BloquearAno(std::unique_ptr<QLockFile>& cerrojo, const QString& rutaBD);
 
 } // namespace Modulo
+
+} // namespace torvane

@@ -9,6 +9,8 @@
 #include <QStorageInfo>
 #include <algorithm>
 
+namespace torvane {
+
 namespace {
 
 // Pseudo and system file systems: never where a landlord's copy belongs.
@@ -90,3 +92,5 @@ QString describirUnidad(const Unidad& unidad) {
                  : QStringLiteral(" — sin copias");
     return texto;
 }
+
+} // namespace torvane

@@ -6,6 +6,8 @@
 
 class QStorageInfo;
 
+namespace torvane {
+
 /*
  * The drives a backup may go to: removable or user-writable volumes, never the system's own.
  */
@@ -29,3 +31,5 @@ QString describirUnidad(const Unidad& unidad);
 
 /** The date of the backup of ano under raiz, or an invalid one. */
 QDateTime fechaUltimaCopia(const QString& raiz, const QString& ano);
+
+} // namespace torvane

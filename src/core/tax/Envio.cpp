@@ -13,6 +13,8 @@
 #include <QSslKey>
 #include <QTimer>
 
+namespace torvane {
+
 namespace {
 
 constexpr int kPorMensaje = 1000;
@@ -210,3 +212,5 @@ QList<EstadoRegistro> estadosRegistros() {
     }
     return lista;
 }
+
+} // namespace torvane

@@ -6,6 +6,8 @@
 #include <QUrl>
 #include <functional>
 
+namespace torvane {
+
 /*
  * Sending the billing records to the agency over HTTPS with the company's certificate: what
  * is pending, the agency's wait between messages, and each record's answer, stored for good.
@@ -58,3 +60,5 @@ struct EstadoRegistro {
     QString error;  ///< code and description of an error
 };
 QList<EstadoRegistro> estadosRegistros();
+
+} // namespace torvane

@@ -8,6 +8,8 @@
 #include <array>
 #include <cmath>
 
+namespace torvane {
+
 namespace {
 
 /** What the summary needs of one document. */
@@ -237,3 +239,5 @@ FilasInforme filasDeSeccion(const Seccion& seccion) {
     if (!seccion.hoja.filas.isEmpty()) filas.totales = porClave(filaTotales(seccion.hoja));
     return filas;
 }
+
+} // namespace torvane

@@ -6,6 +6,8 @@
 #include <QDate>
 #include <QStringList>
 
+namespace torvane {
+
 /*
  * The numbers a landlord's tax returns ask for, from the documents of a quarter or a year:
  * VAT charged per rate, withholding suffered per tenant and quarter, operations with third
@@ -55,3 +57,5 @@ Seccion rendimientosInmuebles(const Periodo& periodo);
  * it; no totals when there are no rows.
  */
 FilasInforme filasDeSeccion(const Seccion& seccion);
+
+} // namespace torvane

@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <cmath>
 
+namespace torvane {
+
 namespace {
 
 QString agrupar(const QString& digitos) {
@@ -123,3 +125,5 @@ QDate Hoy() {
 void fijarHoy(const QDate& fecha) {
     hoyFijado() = fecha;
 }
+
+} // namespace torvane

@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+namespace torvane {
+
 /*
  * Numbers, money and dates as the program shows and reads them: Spanish (Spain) whatever the
  * system locale, decimal comma, "." grouping thousands, dates dd/MM/yyyy.
@@ -50,3 +52,5 @@ QDate desdeIso(const QString& texto);
 /** Today's date; tests fix it with fijarHoy(). */
 QDate Hoy();
 void fijarHoy(const QDate& fecha);
+
+} // namespace torvane

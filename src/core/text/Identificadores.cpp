@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QRegularExpression>
 
+namespace torvane {
+
 namespace {
 
 /** IBAN length of each country of the ISO 13616 registry. */
@@ -226,3 +228,5 @@ QString identificadorAcreedor(const QString& nif, const QString& sufijo) {
     const QString pais = QStringLiteral("ES");
     return pais + digitosControl(nacional, pais) + compactarIdentificador(sufijo) + nacional;
 }
+
+} // namespace torvane

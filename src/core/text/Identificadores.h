@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace torvane {
+
 /*
  * Checks of the identifiers a direct debit depends on: IBAN (ISO 13616), Spanish N.I.F.
  * (D.N.I., N.I.E. and company) and the SEPA creditor identifier. Each motivo…() returns what
@@ -34,3 +36,5 @@ QChar letraDni(int numero);
 QString motivoIdentificadorAcreedor(const QString& identificador);
 /** "ES" + check digits + sufijo + the N.I.F., as the bank assigns it. */
 QString identificadorAcreedor(const QString& nif, const QString& sufijo = QStringLiteral("000"));
+
+} // namespace torvane

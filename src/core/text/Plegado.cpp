@@ -5,6 +5,8 @@
 #include <array>
 #include <sqlite3.h>
 
+namespace torvane {
+
 namespace {
 
 void anadirUtf8(std::string& salida, char32_t c) {
@@ -156,3 +158,5 @@ bool registrarFuncionesTexto(sqlite3* sqlite) {
            sqlite3_create_function_v2(sqlite, "pliegue", 1, banderas, nullptr, sqlPliegue, nullptr,
                                       nullptr, nullptr) == SQLITE_OK;
 }
+
+} // namespace torvane

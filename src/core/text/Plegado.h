@@ -7,6 +7,8 @@
 
 struct sqlite3;
 
+namespace torvane {
+
 /**
  * Text folding for searches and duplicate tests: lower case without accents,
  * so "GARCÍA" matches "garcia" and "Peña" matches "pena".
@@ -26,3 +28,5 @@ bool registrarFuncionesTexto(const QSqlDatabase& db);
 sqlite3* manejadorSqlite(const QSqlDatabase& db);
 /** The same on a connection opened with the SQLite C API. */
 bool registrarFuncionesTexto(sqlite3* conexion);
+
+} // namespace torvane

@@ -3,6 +3,8 @@
 #include <memory>
 #include <qrencode.h>
 
+namespace torvane {
+
 ModulosQr codificarQr(const QString& texto) {
     const QByteArray datos = texto.toUtf8();
     const std::unique_ptr<QRcode, decltype(&QRcode_free)> qr(
@@ -14,3 +16,5 @@ ModulosQr codificarQr(const QString& texto) {
             modulos[fila][col] = (qr->data[fila * qr->width + col] & 1) != 0;
     return modulos;
 }
+
+} // namespace torvane

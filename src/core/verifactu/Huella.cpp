@@ -3,6 +3,8 @@
 #include <QCryptographicHash>
 #include <QUrl>
 
+namespace torvane {
+
 namespace {
 
 QString campos(std::initializer_list<std::pair<const char*, QString>> pares) {
@@ -68,3 +70,5 @@ QString urlCotejo(const RegistroFacturacion& r, bool produccion) {
                           "&importe=%5")
         .arg(host, valor(r.nif), valor(r.numSerie), valor(r.fecha), valor(r.importe));
 }
+
+} // namespace torvane

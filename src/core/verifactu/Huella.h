@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QString>
 
+namespace torvane {
+
 /*
  * The fingerprint and the QR of a billing record, as the tax agency (AEAT) defines them for
  * verifiable invoicing: plain functions of the record's texts, with no database.
@@ -56,3 +58,5 @@ QString fechaHoraAeat(const QDateTime& momento);
 /** The agency's checking address of an invoice, what its QR holds: the test site unless
  * produccion. */
 QString urlCotejo(const RegistroFacturacion& r, bool produccion = false);
+
+} // namespace torvane

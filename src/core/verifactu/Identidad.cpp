@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QUuid>
 
+namespace torvane {
+
 // Set by CMake for this file alone, so a distributor's values rebuild one file.
 #ifndef TORVANE_VERSION
 #define TORVANE_VERSION ""
@@ -80,3 +82,5 @@ QString declaracionResponsable() {
              sinConfigurar(i.nifProductor), sinConfigurar(i.direccionProductor),
              sinConfigurar(i.lugarDeclaracion), sinConfigurar(i.fechaDeclaracion));
 }
+
+} // namespace torvane

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace torvane {
+
 /*
  * Who makes this billing software and which one it is, as the agency's records and the
  * producer's responsible declaration name them. Set when the program is built (CMake cache
@@ -32,3 +34,5 @@ QString numeroInstalacion();
 
 /** The responsible declaration its producer makes of a billing system, with those values. */
 QString declaracionResponsable();
+
+} // namespace torvane

@@ -6,6 +6,8 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+namespace torvane {
+
 namespace {
 
 const QString kSoap = QStringLiteral("http://schemas.xmlsoap.org/soap/envelope/");
@@ -234,3 +236,5 @@ RespuestaEnvio leerRespuesta(const QByteArray& xml) {
         r.error = QStringLiteral("La respuesta de la AEAT no dice el estado del envío.");
     return r;
 }
+
+} // namespace torvane

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QList>
 
+namespace torvane {
+
 /*
  * The agency's web-service messages for verifiable invoicing: the SOAP request that carries
  * billing records (RegFactuSistemaFacturacion) and its answer, per record.
@@ -39,3 +41,5 @@ struct RespuestaEnvio {
 };
 
 RespuestaEnvio leerRespuesta(const QByteArray& xml);
+
+} // namespace torvane
