@@ -6,8 +6,6 @@
 #include <QVariantList>
 #include <functional>
 
-using namespace torvane;
-
 struct sqlite3;
 struct sqlite3_stmt;
 

@@ -4,8 +4,6 @@
 #include <QString>
 #include <functional>
 
-using namespace torvane;
-
 class QWidget;
 class Rejilla;
 

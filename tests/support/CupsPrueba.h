@@ -5,8 +5,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-using namespace torvane;
-
 /**
  * A print scheduler (cupsd) of the test's own: its configuration, socket, spool and logs in a
  * temporary folder, never the machine's. Its queues hand every job to a small backend that keeps
