@@ -113,15 +113,12 @@ std::optional<QString> pedirClave(const QString& motivo) {
 
 /** The open sheets hold their documents again; one another desk took meanwhile closes. */
 void retomarHojas() {
-    try {
-        const QList<int> perdidos = retomarDocumentos();
-        for (QWidget* ventana : QApplication::topLevelWidgets())
-            if (auto* hoja = qobject_cast<frmCobrosHoja*>(ventana);
-                hoja && hoja->isVisible() && perdidos.contains(hoja->Id))
-                hoja->DocumentoPerdido();
-    } catch (const ErrorBD& error) {
-        Mensaje::critico(QApplication::activeWindow(), error.texto());
-    }
+    const Resultado<QList<int>> perdidos = intentar(retomarDocumentos);
+    if (Mensaje::falla(QApplication::activeWindow(), perdidos)) return;
+    for (QWidget* ventana : QApplication::topLevelWidgets())
+        if (auto* hoja = qobject_cast<frmCobrosHoja*>(ventana);
+            hoja && hoja->isVisible() && perdidos->contains(hoja->Id))
+            hoja->DocumentoPerdido();
 }
 
 /** After the server dropped the connection: reconnect when the user wants, as often as needed. */
@@ -134,7 +131,7 @@ void ofrecerReconexion() {
     // Several failures may have asked before one reconnection answered them all.
     static bool preguntando = false;
     if (preguntando) return;
-    perdidaDicha = false; // whatever the answer, the next failure is told again
+    Mensaje::olvidarPerdida(); // whatever the answer, the next failure is told again
     if (!conexionPerdida(Conexion())) return;
     preguntando = true;
     QString texto = QStringLiteral("Se ha perdido la conexión con el servidor de datos. Lo que "

@@ -7,9 +7,10 @@
 namespace torvane {
 
 /**
- * The application object: Spanish (Spain) locale and Qt's own Spanish texts, and the one place
- * where a failed database operation ends the command that caused it with a message instead of
- * ending the program.
+ * The application object: Spanish (Spain) locale and Qt's own Spanish texts. What the core
+ * refuses comes back to the windows as a Resultado; notify() is only the last guard for a read
+ * that fails under a window (a server lost mid-list), which ends that command with a message
+ * instead of ending the program.
  */
 class Aplicacion : public QApplication {
     Q_OBJECT

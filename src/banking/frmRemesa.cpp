@@ -150,18 +150,18 @@ void frmRemesa::Generar() {
     const QString ruta = DialogoArchivo::guardar(this, QStringLiteral("Guardar la remesa"),
                                                  propuesto, QStringLiteral("Remesa SEPA (*.xml)"));
     if (ruta.isEmpty()) return;
-    int id = 0;
-    try {
+    const Resultado<int> id = [&] {
         CursorEspera espera(this);
-        id = generarRemesa(propuesta_, cobro, ruta);
-    } catch (const ErrorBD& error) {
-        Mensaje::critico(this, error.texto() + QStringLiteral("\nNo se ha hecho la remesa."));
+        return generarRemesa(propuesta_, cobro, ruta);
+    }();
+    if (!id) {
+        Mensaje::critico(this, id.motivo() + QStringLiteral("\nNo se ha hecho la remesa."));
         return;
     }
     Mensaje::informar(this, QStringLiteral("Remesa nº %1 guardada en %2.\nEnvíe el archivo a su "
                                            "banco; cuando le confirme el cobro, márquela como "
                                            "cobrada en «Remesas hechas».")
-                                .arg(id)
+                                .arg(*id)
                                 .arg(ruta));
     Proponer();
 }

@@ -102,12 +102,7 @@ void frmRemesas::MarcarCobrada() {
                                                  "recibos no devueltos quedarán pagados.")
                                       .arg(id)))
         return;
-    try {
-        marcarRemesaCobrada(id);
-    } catch (const ErrorBD& error) {
-        Mensaje::critico(this, error.texto());
-        return;
-    }
+    if (Mensaje::falla(this, marcarRemesaCobrada(id))) return;
     CargarRemesas(fila);
 }
 
@@ -125,12 +120,7 @@ void frmRemesas::Devolucion() {
     // The bank returns a debit whole, with every document it carried.
     devolucion.Documento = documentosDelAdeudo(idCobro).join(QStringLiteral(", "));
     if (devolucion.exec() != QDialog::Accepted) return;
-    try {
-        devolverCobro(idCobro, devolucion.Fecha, devolucion.Motivo);
-    } catch (const ErrorBD& error) {
-        Mensaje::critico(this, error.texto());
-        return;
-    }
+    if (Mensaje::falla(this, devolverCobro(idCobro, devolucion.Fecha, devolucion.Motivo))) return;
     CargarRemesas(ui->mshRemesas->filaActual());
     ui->mshCobros->fijarFilaActual(fila);
 }

@@ -182,12 +182,9 @@ void frmCobros::Borrar() {
         (inmueble.isEmpty() ? QString() : QStringLiteral(" (") + inmueble + u')') + u'?';
     if (!Mensaje::preguntar(this, pregunta, Mensaje::Icono::Informacion, Mensaje::kTitulo, true))
         return;
-    try {
-        borrarDocumento(id);
-    } catch (const ErrorBD& error) {
-        // Another desk may have printed it or numbered past it since.
-        return Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
-    }
+    // Another desk may have printed it or numbered past it since.
+    if (const auto borrado = borrarDocumento(id); !borrado)
+        return Mensaje::informar(this, borrado.motivo(), Mensaje::Icono::Exclamacion);
     ui->mshDatos->recargarEnLaFila([this] { CargarLista(); });
 }
 
@@ -222,22 +219,21 @@ void frmCobros::Remesa() {
 void frmCobros::MarcarPagados(bool pagados) {
     const QList<int> ids = IdsElegidos();
     if (ids.isEmpty()) return;
-    try {
-        if (pagados) {
-            frmPago pago(this, static_cast<int>(ids.size()));
-            if (pago.exec() != QDialog::Accepted || !pago.Resultado) return;
-            marcarPagados(ids, *pago.Resultado);
-        } else {
-            if (!Mensaje::preguntar(
-                    this, segunCuenta(ids.size(),
-                                      QStringLiteral("¿Marcar como pendiente el recibo elegido?"),
-                                      QStringLiteral("¿Marcar como pendientes los %1 recibos "
-                                                     "elegidos?"))))
-                return;
-            marcarPendientes(ids);
-        }
-    } catch (const ErrorBD& error) {
-        Mensaje::informar(this, error.texto() + QStringLiteral("\nNo se ha marcado ninguno."),
+    Resultado<> marcado = Hecho{};
+    if (pagados) {
+        frmPago pago(this, static_cast<int>(ids.size()));
+        if (pago.exec() != QDialog::Accepted || !pago.elegido()) return;
+        marcado = marcarPagados(ids, *pago.elegido());
+    } else {
+        if (!Mensaje::preguntar(
+                this,
+                segunCuenta(ids.size(), QStringLiteral("¿Marcar como pendiente el recibo elegido?"),
+                            QStringLiteral("¿Marcar como pendientes los %1 recibos elegidos?"))))
+            return;
+        marcado = marcarPendientes(ids);
+    }
+    if (!marcado) {
+        Mensaje::informar(this, marcado.motivo() + QStringLiteral("\nNo se ha marcado ninguno."),
                           Mensaje::Icono::Exclamacion);
         return;
     }

@@ -96,13 +96,13 @@ bool frmCobrosDetalle::ComprobaDatos() {
 
 void frmCobrosDetalle::Aceptar() {
     if (!ComprobaDatos()) return;
-    Resultado.lin = Lin;
-    Resultado.idCon = *leerEntero(ui->txtCodigo->text());
-    Resultado.desCon = ui->txtDes->text();
-    Resultado.und = *leerNumero(ui->txtUni->text());
-    Resultado.pre = *leerNumero(ui->txtPre->text());
+    linea_.lin = Lin;
+    linea_.idCon = *leerEntero(ui->txtCodigo->text());
+    linea_.desCon = ui->txtDes->text();
+    linea_.und = *leerNumero(ui->txtUni->text());
+    linea_.pre = *leerNumero(ui->txtPre->text());
     // The amount as the label shows it, even when a box was not left before accepting.
-    Resultado.imp = redondearCentimos(Resultado.und * Resultado.pre);
+    linea_.imp = redondearCentimos(linea_.und * linea_.pre);
     done(Accepted);
 }
 

@@ -15,7 +15,7 @@ class CajaConcepto;
 
 /**
  * Edits one line of a collection document: new at the end, inserted at Lin, or existing. It
- * stores nothing: an accepted line is left in Resultado for the sheet's one save path.
+ * stores nothing: an accepted line is left in linea() for the sheet's one save path.
  */
 class frmCobrosDetalle : public Ventana {
     Q_OBJECT
@@ -27,8 +27,9 @@ public:
     int Estado = 0; ///< 0 new at the end, 1 edit line Id, 2 insert at Lin
     int Id = 0;     ///< the edited line
     int Lin = 0;
-    int IdInm = 0;   ///< the document's property: its monthly charges price the concepts
-    Linea Resultado; ///< the accepted line
+    int IdInm = 0; ///< the document's property: its monthly charges price the concepts
+    /** The accepted line. */
+    const Linea& linea() const { return linea_; }
 
     /** Escape does nothing here; only Cancel and the close box leave without writing. */
     void reject() override {}
@@ -43,6 +44,8 @@ private:
     void Aceptar();
     void Buscar();
     void CalcularImporte();
+
+    Linea linea_;
 
     std::unique_ptr<Ui::frmCobrosDetalle> ui;
     CajaConcepto* concepto_;

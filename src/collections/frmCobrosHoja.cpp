@@ -45,13 +45,7 @@ QList<Columna> columnasLineas() {
 /** An invoice gets its billing record before any copy of it can leave the program; nothing is
  * shown when that fails. It counts as printed only once the copy has gone out. */
 bool registrarFactura(QWidget* ventana, int id) {
-    try {
-        emitirFacturas({id});
-    } catch (const ErrorBD& error) {
-        Mensaje::critico(ventana, error.texto());
-        return false;
-    }
-    return true;
+    return !Mensaje::falla(ventana, emitirFacturas({id}));
 }
 
 } // namespace
@@ -95,11 +89,8 @@ frmCobrosHoja::frmCobrosHoja(QWidget* padre)
 }
 
 frmCobrosHoja::~frmCobrosHoja() {
-    if (reservado_ != 0) try {
-            liberarDocumento(reservado_);
-        } catch (const ErrorBD&) {
-            // A lost connection has already let the document go.
-        }
+    // A lost connection has already let the document go: a failure needs no word.
+    if (reservado_ != 0) (void)liberarDocumento(reservado_);
 }
 
 bool frmCobrosHoja::Reservar(int id) {
@@ -287,11 +278,8 @@ void frmCobrosHoja::Anular() {
     if (!Mensaje::preguntar(this, pregunta.arg(estado->numero), Mensaje::Icono::Exclamacion,
                             Mensaje::kTitulo, true))
         return;
-    try {
-        anularDocumento(Id);
-    } catch (const ErrorBD& error) {
-        Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
-    }
+    if (const auto anulado = anularDocumento(Id); !anulado)
+        Mensaje::informar(this, anulado.motivo(), Mensaje::Icono::Exclamacion);
     CargarCabecera();
 }
 
@@ -444,18 +432,17 @@ bool frmCobrosHoja::Guardar(const CambioLineas& cambio) {
         return true;
     }
     const Cabecera antes = guardada_;
-    try {
-        guardada_ = guardarDocumento(CabeceraDeCajas(), cambio);
-    } catch (const NumeroRepetido&) {
-        return NumeroOcupado();
-    } catch (const ErrorBD& error) {
+    const Resultado<Cabecera> guardado = guardarDocumento(CabeceraDeCajas(), cambio);
+    if (!guardado) {
+        if (guardado.motivo() == kNumeroRepetido) return NumeroOcupado();
+        if (guardado.fallo().sinConexion) return !Mensaje::falla(this, guardado);
         // Refused by what the document has become (another desk remitted it, say): nothing
         // was stored, and the sheet shows it as it now stands.
-        if (error.sinConexion()) throw;
-        Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
+        Mensaje::informar(this, guardado.motivo(), Mensaje::Icono::Exclamacion);
         if (Id != 0) MostrarEstadoFactura();
         return false;
     }
+    guardada_ = *guardado;
     // Only a new document or a payment changes what the state band says.
     const bool otroEstado = Id == 0 || guardada_.pag != antes.pag;
     Id = guardada_.id;
@@ -494,7 +481,7 @@ std::optional<Linea> frmCobrosHoja::AbrirDetalle(int estado, int lin, int idLine
     detalle.IdInm = IdInm;
     detalle.setWindowTitle(titulo);
     if (detalle.exec() != QDialog::Accepted) return std::nullopt;
-    return detalle.Resultado;
+    return detalle.linea();
 }
 
 void frmCobrosHoja::NuevaLinea() {
@@ -572,7 +559,7 @@ void frmCobrosHoja::reject() {
                 Mensaje::Icono::Exclamacion);
             return;
         }
-        borrarDocumento(Id);
+        if (Mensaje::falla(this, borrarDocumento(Id))) return;
     } else if (Id != 0 && !Guardar()) {
         return;
     }

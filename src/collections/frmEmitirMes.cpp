@@ -183,20 +183,20 @@ void frmEmitirMes::Emitir() {
                              this);
     progreso.setWindowModality(Qt::WindowModal);
     progreso.setMinimumDuration(500);
-    int emision = 0;
-    try {
+    const Resultado<int> emision = [&] {
         CursorEspera espera(this);
-        emision = emitirMes(elegidas, fecha, numeroDeAno(sesion().ano), [&progreso](int hechos) {
+        return emitirMes(elegidas, fecha, numeroDeAno(sesion().ano), [&progreso](int hechos) {
             progreso.setValue(hechos);
             return !progreso.wasCanceled();
         });
-    } catch (const ErrorBD& error) {
+    }();
+    if (!emision) {
         Mensaje::critico(this,
-                         error.texto() + QStringLiteral("\nNo se ha emitido ningún documento."));
+                         emision.motivo() + QStringLiteral("\nNo se ha emitido ningún documento."));
         return;
     }
     progreso.reset();
-    if (emision == 0) {
+    if (*emision == 0) {
         Mensaje::informar(this,
                           QStringLiteral("Emisión cancelada: no se ha emitido ningún documento."));
         return;
@@ -241,12 +241,7 @@ void frmEmitirMes::Deshacer() {
                         QStringLiteral("¿Borrar los %1 documentos de la última emisión?")),
             Mensaje::Icono::Pregunta, Mensaje::kTitulo, true))
         return;
-    try {
-        deshacerEmision(emision);
-    } catch (const ErrorBD& error) {
-        Mensaje::critico(this, error.texto());
-        return;
-    }
+    if (Mensaje::falla(this, deshacerEmision(emision))) return;
     Proponer();
 }
 

@@ -37,7 +37,7 @@ void frmPago::Aceptar() {
         ui->mskFecha->setFocus();
         return;
     }
-    Resultado = Pago{fecha, ui->cmbForma->currentText()};
+    elegido_ = Pago{fecha, ui->cmbForma->currentText()};
     accept();
 }
 

@@ -21,13 +21,16 @@ public:
     frmPago(QWidget* padre, int cuantos);
     ~frmPago() override;
 
-    std::optional<Pago> Resultado; ///< on acceptance
+    /** The date and form of payment, once accepted. */
+    const std::optional<Pago>& elegido() const { return elegido_; }
 
 protected:
     void alActivar() override;
 
 private:
     void Aceptar();
+
+    std::optional<Pago> elegido_;
 
     std::unique_ptr<Ui::frmPago> ui;
 };

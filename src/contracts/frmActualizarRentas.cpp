@@ -194,11 +194,9 @@ void frmActualizarRentas::Aplicar() {
                               QStringLiteral("¿Aplicar %1 rentas nuevas desde el %2?"))
                       .arg(formatoFecha(desde))))
         return;
-    try {
-        aplicarActualizaciones(lista, desde, mes_, *indices);
-    } catch (const ErrorBD& error) {
+    if (const auto aplicadas = aplicarActualizaciones(lista, desde, mes_, *indices); !aplicadas) {
         Mensaje::critico(this,
-                         error.texto() + QStringLiteral("\nNo se ha cambiado ninguna renta."));
+                         aplicadas.motivo() + QStringLiteral("\nNo se ha cambiado ninguna renta."));
         return;
     }
     for (qsizetype i = 0; i < rentas_.size(); ++i)

@@ -193,12 +193,9 @@ std::optional<Contrato> frmContratosFicha::Leer() {
 void frmContratosFicha::Aceptar() {
     const auto c = Leer();
     if (!c) return;
-    try {
-        Id = guardarContrato(*c);
-    } catch (const ErrorBD& error) {
-        Mensaje::critico(this, error.texto());
-        return;
-    }
+    const Resultado<int> guardado = guardarContrato(*c);
+    if (Mensaje::falla(this, guardado)) return;
+    Id = *guardado;
     accept();
 }
 

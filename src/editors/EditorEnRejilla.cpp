@@ -243,22 +243,23 @@ bool EditorEnRejilla::guardar() {
             valores << (caja.numero ? QVariant(numeroDe(linea)) : QVariant(linea->text()));
     }
     anadirFijos(campos, valores);
-    if (Modo == 0)
-        Editores::insertarConNuevoId(tabla_.nombre, campos, valores);
-    else
-        Editores::actualizarPorId(tabla_.nombre, IdActual, campos, valores);
+    escribirFila(tabla_.nombre, campos, valores);
     return true;
+}
+
+void EditorEnRejilla::escribirFila(const QString& tabla, const QStringList& campos,
+                                   const QVariantList& valores) {
+    // A refusal is told; the window goes back to the table as it is, usable.
+    if (Modo == 0)
+        Mensaje::falla(this, Editores::insertarConNuevoId(tabla, campos, valores));
+    else
+        Mensaje::falla(this, Editores::actualizarPorId(tabla, IdActual, campos, valores));
 }
 
 void EditorEnRejilla::Aceptar() {
     if (Modo == 2) return;
     const bool nuevo = Modo == 0;
-    try {
-        if (!guardar()) return;
-    } catch (const ErrorBD& error) {
-        // The window goes back to the table as it is, usable.
-        Mensaje::critico(this, error.texto());
-    }
+    if (!guardar()) return;
     Modo = 2;
     EstablecerEstado(true);
     // An edited row stays current; a new one takes its place in the table's order.
@@ -291,11 +292,7 @@ void EditorEnRejilla::Borrar() {
                             tabla_.preguntaBorrar + mshDatos_->texto(fila, 1) + QStringLiteral("?"),
                             Mensaje::Icono::Informacion, Mensaje::kTitulo, true))
         return;
-    try {
-        Editores::borrarFila(tabla_.nombre, tabla_.campoClave, clave);
-    } catch (const ErrorBD& error) {
-        Mensaje::critico(this, error.texto());
-    }
+    Mensaje::falla(this, Editores::borrarFila(tabla_.nombre, tabla_.campoClave, clave));
     CargarDatos(fila > 1 ? fila - 1 : 1, true);
 }
 

@@ -67,6 +67,8 @@ protected:
     virtual bool guardar();
     /** Fields every saved row carries besides the boxes. */
     virtual void anadirFijos(QStringList& /*campos*/, QVariantList& /*valores*/) const {}
+    /** Stores a new row (Modo 0) or the row IdActual of tabla; a refusal is told. */
+    void escribirFila(const QString& tabla, const QStringList& campos, const QVariantList& valores);
 
     /** A typed amount; empty or never entered counts as 0. */
     static double numeroDe(const QLineEdit* caja);

@@ -84,10 +84,7 @@ bool frmInquilinosCuentas::guardar() {
                                ui->chkPrimero->isChecked() ? 1 : 0,
                                ui->txtObs->text(),
                                IdInq};
-    if (Modo == 0)
-        Editores::insertarConNuevoId(u"tblInquilinosCuentas"_s, campos, valores);
-    else
-        Editores::actualizarPorId(u"tblInquilinosCuentas"_s, IdActual, campos, valores);
+    escribirFila(u"tblInquilinosCuentas"_s, campos, valores);
     return true;
 }
 

@@ -160,14 +160,11 @@ void frmSeriesF::Aceptar() {
     if (!ComprobaDatos()) return;
     const QStringList campos{QStringLiteral("Cod"), QStringLiteral("Des")};
     const QVariantList valores{ui->txtDetalle_1->text(), ui->txtDetalle_2->text()};
-    try {
-        if (estado_ == 3)
-            Editores::insertarConNuevoId(kTabla, campos, valores);
-        else
-            Editores::actualizarPorId(kTabla, ui->txtDetalle_0->text().toInt(), campos, valores);
-    } catch (const ErrorBD& error) {
-        Mensaje::critico(this, error.texto());
-    }
+    if (estado_ == 3)
+        Mensaje::falla(this, Editores::insertarConNuevoId(kTabla, campos, valores));
+    else
+        Mensaje::falla(this, Editores::actualizarPorId(kTabla, ui->txtDetalle_0->text().toInt(),
+                                                       campos, valores));
     CargarDatos();
     EstablecerEstado(ui->dtgDetalles->modelo()->filasDatos() == 0 ? 1 : 4);
     ColorNavegar();
@@ -194,11 +191,8 @@ void frmSeriesF::Borrar() {
     const QString pregunta = QStringLiteral("¿Está seguro de eliminar la serie %1?")
                                  .arg(ui->dtgDetalles->texto(fila, kColumnaCodigo));
     if (!Mensaje::preguntar(this, pregunta, Mensaje::Icono::Pregunta, kAtencion, true)) return;
-    try {
-        Editores::borrarFila(kTabla, QStringLiteral("Id"), ui->dtgDetalles->texto(fila, 0).toInt());
-    } catch (const ErrorBD& error) {
-        Mensaje::critico(this, error.texto());
-    }
+    Mensaje::falla(this, Editores::borrarFila(kTabla, QStringLiteral("Id"),
+                                              ui->dtgDetalles->texto(fila, 0).toInt()));
     CargarDatos();
     EstablecerEstado(ui->dtgDetalles->modelo()->filasDatos() == 0 ? 1 : 4);
 }

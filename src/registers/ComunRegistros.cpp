@@ -45,19 +45,18 @@ bool comprobarUnico(QWidget* ventana, QLineEdit* caja, const QString& tabla, con
 }
 
 void borrarTrasPreguntar(QWidget* ventana, Rejilla* rejilla, const QString& motivoNoBorrar,
-                         const QString& pregunta, const std::function<void()>& borrar,
+                         const QString& pregunta, const std::function<Resultado<>()>& borrar,
                          const std::function<void()>& recargar) {
     if (!motivoNoBorrar.isEmpty())
         return Mensaje::informar(ventana, motivoNoBorrar, Mensaje::Icono::Exclamacion);
     if (!Mensaje::preguntar(ventana, pregunta, Mensaje::Icono::Informacion, Mensaje::kTitulo, true))
         return;
-    try {
+    {
         CursorEspera espera(ventana);
-        borrar();
-        rejilla->recargarEnLaFila(recargar);
-    } catch (const ErrorBD& error) {
         // Another desk may have used it since the question.
-        return Mensaje::informar(ventana, error.texto(), Mensaje::Icono::Exclamacion);
+        if (const auto borrado = borrar(); !borrado)
+            return Mensaje::informar(ventana, borrado.motivo(), Mensaje::Icono::Exclamacion);
+        rejilla->recargarEnLaFila(recargar);
     }
     Mensaje::informar(ventana, QStringLiteral("PROCESO FINALIZADO"));
 }

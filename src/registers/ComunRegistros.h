@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/Resultado.h"
 #include "ui/CursorEspera.h"
 #include "ui/Rejilla.h"
 
@@ -80,7 +81,7 @@ void editarFilaActual(QWidget* ventana, Rejilla* rejilla, int columnaId,
  * and, on Yes, runs borrar, reloads the list in the same row and says "PROCESO FINALIZADO".
  */
 void borrarTrasPreguntar(QWidget* ventana, Rejilla* rejilla, const QString& motivoNoBorrar,
-                         const QString& pregunta, const std::function<void()>& borrar,
+                         const QString& pregunta, const std::function<Resultado<>()>& borrar,
                          const std::function<void()>& recargar);
 
 } // namespace torvane

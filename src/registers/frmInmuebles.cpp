@@ -66,7 +66,7 @@ void frmInmuebles::Borrar() {
     borrarTrasPreguntar(
         this, ui->mshDatos, motivoNoBorrarInmueble(id),
         QStringLiteral("¿Borrar el inmueble ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
-        [id] { BorrarInmueble(id); }, [this] { Cargar(); });
+        [id] { return BorrarInmueble(id); }, [this] { Cargar(); });
 }
 
 } // namespace torvane

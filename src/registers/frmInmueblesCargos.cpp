@@ -144,12 +144,10 @@ void frmInmueblesCargos::Aceptar() {
     if (!porRet) return;
     const QString serie =
         ui->cmbSerie->currentIndex() > 0 ? ui->cmbSerie->currentText() : QString();
-    try {
-        guardarCargos(IdInm, {*porIva, *porRet, ui->cmbTipo->currentIndex() == 1, serie}, lineas_);
-    } catch (const ErrorBD& error) {
-        Mensaje::critico(this, error.texto());
+    if (Mensaje::falla(
+            this, guardarCargos(IdInm, {*porIva, *porRet, ui->cmbTipo->currentIndex() == 1, serie},
+                                lineas_)))
         return;
-    }
     accept();
 }
 

@@ -140,7 +140,9 @@ void frmInmueblesFicha::Aceptar() {
                           leerNumero(ui->txtPre->text()).value_or(0),
                           idInq_,
                           ui->txtObs->toPlainText()};
-    Id = GuardarInmueble(f, Estado == 0);
+    const Resultado<int> guardado = GuardarInmueble(f, Estado == 0);
+    if (Mensaje::falla(this, guardado)) return;
+    Id = *guardado;
     ui->txtId->setText(QString::number(Id));
     accept();
 }

@@ -112,7 +112,7 @@ void frmInquilinos::Borrar() {
     borrarTrasPreguntar(
         this, ui->mshDatos, motivoNoBorrar(UsadoPor::Inquilino, id),
         QStringLiteral("¿Borrar a ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),
-        [id] { BorrarInquilino(id); }, [this] { Cargar(); });
+        [id] { return BorrarInquilino(id); }, [this] { Cargar(); });
 }
 
 void frmInquilinos::alCambiarCelda(int fila, int columna) {

@@ -78,7 +78,9 @@ void frmInquilinosFicha::Aceptar() {
                            ui->txtTfn->text(),        ui->txtMob->text(), ui->txtMail->text(),
                            ui->txtObs->toPlainText(), ui->txtDir->text(), ui->txtCp->text(),
                            ui->txtPob->text(),        ui->txtPro->text()};
-    Id = GuardarInquilino(f, Estado == 0);
+    const Resultado<int> guardado = GuardarInquilino(f, Estado == 0);
+    if (Mensaje::falla(this, guardado)) return;
+    Id = *guardado;
     ui->txtId->setText(QString::number(Id));
     accept();
 }

@@ -120,15 +120,13 @@ QString enviarAImpresora(const QString& impresora, const QString& nombre,
 // The one place where documents become printed: their job was accepted or their PDF written.
 void anotarImpresos(QWidget* padre, const QList<int>& documentos, const QString& impresora) {
     if (documentos.isEmpty()) return;
-    try {
-        marcarImpresos(documentos, impresora.isEmpty()
-                                       ? QStringLiteral("en PDF")
-                                       : QStringLiteral("en la impresora «%1»").arg(impresora));
-    } catch (const ErrorBD& error) {
+    const auto anotados = marcarImpresos(
+        documentos, impresora.isEmpty() ? QStringLiteral("en PDF")
+                                        : QStringLiteral("en la impresora «%1»").arg(impresora));
+    if (!anotados)
         Mensaje::critico(padre, QStringLiteral("Se ha impreso, pero no se pudo anotar como "
                                                "impreso: ") +
-                                    error.texto());
-    }
+                                    anotados.motivo());
 }
 
 /** Says where what went out went; nothing for one report on paper, whose sheets say it. */

@@ -42,12 +42,7 @@ int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos 
     return imprimirPreparados(padre, destino, nombre, [&]() -> std::vector<DocumentoImpreso> {
         // An invoice is issued, its record made, before any copy of it
         // leaves the program.
-        try {
-            emitirFacturas(ids);
-        } catch (const ErrorBD& error) {
-            Mensaje::critico(padre, error.texto());
-            return {};
-        }
+        if (Mensaje::falla(padre, emitirFacturas(ids))) return {};
         return preparar(padre, ids);
     });
 }

@@ -41,7 +41,7 @@ void frmBusqueda::alActivar() {
 void frmBusqueda::Buscar() {
     const Resultados resultados = buscarEnTodo(ui->txtBuscar->text());
     QList<QStringList> filas;
-    for (const Resultado& r : resultados.filas)
+    for (const Hallazgo& r : resultados.filas)
         filas << QStringList{QString::number(filas.size() + 1),
                              nombreClase(r.clase),
                              r.titulo,

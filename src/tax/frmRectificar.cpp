@@ -37,14 +37,15 @@ void frmRectificar::alActivar() {
 }
 
 void frmRectificar::Aceptar() {
-    try {
-        IdNuevo = rectificarFactura(IdOriginal, ui->cmbTipo->currentData().toString(),
-                                    ui->txtMotivo->text(), ui->cmbModo->currentIndex() == 1);
-    } catch (const ErrorBD& error) {
-        Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
+    const Resultado<int> nueva =
+        rectificarFactura(IdOriginal, ui->cmbTipo->currentData().toString(), ui->txtMotivo->text(),
+                          ui->cmbModo->currentIndex() == 1);
+    if (!nueva) {
+        Mensaje::informar(this, nueva.motivo(), Mensaje::Icono::Exclamacion);
         ui->txtMotivo->setFocus();
         return;
     }
+    IdNuevo = *nueva;
     accept();
 }
 

@@ -68,13 +68,9 @@ void frmRegistrosVerifactu::alActivar() {
 void frmRegistrosVerifactu::Cargar() {
     QList<QStringList> filas;
     int pendientes = 0;
-    QList<EstadoRegistro> estados;
-    try {
-        estados = estadosRegistros();
-    } catch (const ErrorBD& error) {
-        Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
-    }
-    for (const EstadoRegistro& e : std::as_const(estados)) {
+    const Resultado<QList<EstadoRegistro>> estados = estadosRegistros();
+    if (!estados) Mensaje::informar(this, estados.motivo(), Mensaje::Icono::Exclamacion);
+    for (const EstadoRegistro& e : estados.valorO({})) {
         const RegistroFacturacion& r = e.registro;
         pendientes += e.estado.isEmpty() ? 1 : 0;
         filas << QStringList{QString::number(r.id),
@@ -99,14 +95,12 @@ void frmRegistrosVerifactu::Cargar() {
 void frmRegistrosVerifactu::Enviar() {
     // One send at a time: a second click would send the same records again.
     if (!ui->cmdEnviar->isEnabled()) return;
-    int pendientes = 0;
-    try {
-        pendientes = static_cast<int>(registrosPendientes().size());
-    } catch (const ErrorBD& error) {
-        Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
+    const auto pendientes = registrosPendientes();
+    if (!pendientes) {
+        Mensaje::informar(this, pendientes.motivo(), Mensaje::Icono::Exclamacion);
         return;
     }
-    if (pendientes == 0) {
+    if (pendientes->isEmpty()) {
         Mensaje::informar(this, QStringLiteral("No hay registros pendientes de envío."));
         return;
     }
@@ -129,7 +123,7 @@ void frmRegistrosVerifactu::Enviar() {
     // Only where the file is; the password is never kept.
     ajustes.fijar(kClaveCertificado, ruta);
     ui->cmdEnviar->setEnabled(false);
-    const ResultadoEnvio resultado = EnviarConProgreso(ssl, pendientes);
+    const ResultadoEnvio resultado = EnviarConProgreso(ssl, static_cast<int>(pendientes->size()));
     ui->cmdEnviar->setEnabled(true);
     Cargar();
     Mensaje::informar(this, resultado.texto(),
@@ -153,16 +147,15 @@ ResultadoEnvio frmRegistrosVerifactu::EnviarConProgreso(const QSslConfiguration&
         progreso.setValue(enviados);
     };
     seguimiento.cancelado = [&progreso] { return progreso.wasCanceled(); };
-    QUrl direccion;
-    try {
-        direccion = direccionEnvio(leerConfigVerifactu().pruebas);
-    } catch (const ErrorBD& error) {
+    const Resultado<QUrl> direccion =
+        intentar([] { return direccionEnvio(leerConfigVerifactu().pruebas); });
+    if (!direccion) {
         ResultadoEnvio fallo;
-        fallo.error = error.texto();
+        fallo.error = direccion.motivo();
         return fallo;
     }
     return enviarPendientes(
-        direccion, ssl, [&progreso](int segundos) { esperarSegundos(progreso, segundos); },
+        *direccion, ssl, [&progreso](int segundos) { esperarSegundos(progreso, segundos); },
         seguimiento);
 }
 

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QQueue>
 
+#include <utility>
+
 namespace torvane {
 
 namespace Mensaje {
@@ -17,6 +19,8 @@ struct EstadoPrueba {
     QQueue<Respuesta> respuestas;
     QList<Registro> historial;
 };
+
+bool perdidaDicha = false;
 
 EstadoPrueba& prueba() {
     static EstadoPrueba estado;
@@ -78,6 +82,15 @@ Respuesta mostrar(QWidget* padre, const QString& texto, Icono icono, const QStri
 
 void informar(QWidget* padre, const QString& texto, Icono icono, const QString& titulo) {
     mostrar(padre, texto, icono, titulo, QMessageBox::Ok, QMessageBox::NoButton, false);
+}
+
+void fallo(QWidget* padre, const Fallo& fallo) {
+    if (fallo.sinConexion && std::exchange(perdidaDicha, true)) return;
+    critico(padre, fallo.texto);
+}
+
+void olvidarPerdida() {
+    perdidaDicha = false;
 }
 
 void critico(QWidget* padre, const QString& texto, const QString& titulo) {

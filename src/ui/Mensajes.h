@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Resultado.h"
+
 #include <QList>
 #include <QString>
 
@@ -24,6 +26,20 @@ inline const QString kTitulo = QStringLiteral("Torvane");
 void informar(QWidget* padre, const QString& texto, Icono icono = Icono::Informacion,
               const QString& titulo = kTitulo);
 void critico(QWidget* padre, const QString& texto, const QString& titulo = kTitulo);
+/**
+ * Tells why an operation failed. A lost server is told once, until olvidarPerdida(): a window
+ * and its grid may both stumble on it in the same click.
+ */
+void fallo(QWidget* padre, const Fallo& fallo);
+/** The next lost server is told again (the desk has been asked to reconnect). */
+void olvidarPerdida();
+/** True, having told why, when r holds no value. */
+template <class T> bool falla(QWidget* padre, const Resultado<T>& r) {
+    if (r) return false;
+    fallo(padre, r.fallo());
+    return true;
+}
+
 /** Yes/No box ("&Sí", "&No"); true for Yes. Questions that delete or discard put No first. */
 bool preguntar(QWidget* padre, const QString& texto, Icono icono = Icono::Informacion,
                const QString& titulo = kTitulo, bool noPorDefecto = false);

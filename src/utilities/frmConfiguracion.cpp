@@ -164,10 +164,8 @@ bool frmConfiguracion::GuardarVerifactu() {
         ui->lstSeriesFactura->setFocus();
         return false;
     }
-    try {
-        guardarConfigVerifactu(config);
-    } catch (const ErrorBD& error) {
-        Mensaje::informar(this, error.texto(), Mensaje::Icono::Exclamacion);
+    if (const auto guardada = guardarConfigVerifactu(config); !guardada) {
+        Mensaje::informar(this, guardada.motivo(), Mensaje::Icono::Exclamacion);
         ui->txtSerieRect->setFocus();
         return false;
     }

@@ -478,7 +478,7 @@ private slots:
             QString abierta;
             bool esperaVisible = false;
             cuandoAparezca<Ventana>([&](Ventana* w) {
-                abierta = QString::fromLatin1(w->metaObject()->className());
+                abierta = claseDe(w);
                 esperaVisible = principal.cursor().shape() == Qt::WaitCursor;
                 w->done(QDialog::Rejected);
             });

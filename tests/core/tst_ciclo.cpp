@@ -186,7 +186,7 @@ int inquilino(Entorno& e, const QString& nombre, const QString& nif, const QStri
 }
 
 QList<int> emitir(const QDate& mes, int ano) {
-    return documentosEmision(emitirMes(proponerMes(mes), mes, ano));
+    return documentosEmision(hecho(emitirMes(proponerMes(mes), mes, ano)));
 }
 
 int porNumero(const QString& numero) {
@@ -287,7 +287,7 @@ private slots:
                           u" VALUES ('Alquileres Miño SL', 'B15000003',"
                           u" 'ES91 2100 0418 4502 0005 1332', 'ES26000B15000003',"
                           u" 'ES9121000418450200051332', 0)"_s);
-                 guardarConfigVerifactu({true, {}, 0, u"R"_s, true, {u"B"_s}});
+                 hecho(guardarConfigVerifactu({true, {}, 0, u"R"_s, true, {u"B"_s}}));
                  QCOMPARE(primeraSerie(), u"A"_s);
                  QCOMPARE(seriesParaDocumentos(), (QStringList{u"A"_s, u"B"_s}));
              }},
@@ -300,10 +300,10 @@ private slots:
                  // The flat is let by a contract: its rent becomes its monthly charge.
                  Contrato c;
                  c.idInm = piso, c.idInq = ana, c.inicio = QDate(2023, 6, 1), c.renta = 650;
-                 guardarContrato(c);
+                 hecho(guardarContrato(c));
                  QCOMPARE(leerCargos(piso).size(), 1);
-                 guardarCargos(local, {21, 19, true, u"B"_s},
-                               {lineaAlquiler(local), linea(2, u"Comunidad"_s, 100)});
+                 hecho(guardarCargos(local, {21, 19, true, u"B"_s},
+                                     {lineaAlquiler(local), linea(2, u"Comunidad"_s, 100)}));
                  // A property with a current contract is not deleted.
                  QVERIFY(motivoNoBorrarInmueble(piso).contains(u"contrato actual"_s));
                  QCOMPARE(mesPropuesto(2024), QDate(2024, 1, 1));
@@ -312,7 +312,7 @@ private slots:
              [&] {
                  const QList<int> ids = emitir(QDate(2024, 1, 1), 2024);
                  QCOMPARE(ids.size(), 2);
-                 marcarImpresos(ids, u"Emisión"_s);
+                 hecho(marcarImpresos(ids, u"Emisión"_s));
                  QCOMPARE(motivoNoDeshacer(ultimaEmision()),
                           u"No se puede deshacer: el documento 1A ya está impreso."_s);
              }},
@@ -328,7 +328,8 @@ private slots:
              }},
             {"pagos",
              [&] {
-                 marcarPagados({porNumero(u"1B"_s)}, {QDate(2024, 2, 2), u"Transferencia"_s});
+                 hecho(
+                     marcarPagados({porNumero(u"1B"_s)}, {QDate(2024, 2, 2), u"Transferencia"_s}));
              }},
             {"remesa",
              [&] {
@@ -338,35 +339,35 @@ private slots:
                  QCOMPARE(cobros.size(), 2);
                  QCOMPARE(adeudosDeRemesa(cobros).size(), 1);
                  QCOMPARE(adeudosDeRemesa(cobros).first().secuencia, u"FRST"_s);
-                 generarRemesa(cobros, primerDiaCobro(Hoy()), e.raiz() + u"/r1.xml"_s);
+                 hecho(generarRemesa(cobros, primerDiaCobro(Hoy()), e.raiz() + u"/r1.xml"_s));
                  const InformeGenerado recibo = generarDocumento(e.carpetaDatos() + u"/Informes"_s,
                                                                  u"Recibo"_s, porNumero(u"1A"_s));
                  QVERIFY2(recibo.html.contains(u"Se cargará en su cuenta ES… 1332 el 23/01/2024"_s),
                           qPrintable(recibo.html));
                  QVERIFY(!recibo.html.contains(u"PENDIENTE DE PAGO"_s));
                  QVERIFY(!motivoNo(porNumero(u"2A"_s), Accion::Borrar).isEmpty());
-                 QCOMPARE(marcarRemesaCobrada(1), 2);
+                 QCOMPARE(hecho(marcarRemesaCobrada(1)), 2);
              }},
             {"devolución",
              [&] {
-                 devolverCobro(filasCobrosRemesa(1).first().first().toInt(), QDate(2024, 1, 26),
-                               {});
+                 hecho(devolverCobro(filasCobrosRemesa(1).first().first().toInt(),
+                                     QDate(2024, 1, 26), {}));
                  QCOMPARE(Entorno::contar(u"tblCobros"_s, u"Ser = 'A' AND Pag = 0"_s), 2);
              }},
             {"febrero",
              [&] {
                  fijarHoy(QDate(2024, 2, 20));
                  QCOMPARE(mesPropuesto(2024), QDate(2024, 2, 1));
-                 marcarImpresos(emitir(QDate(2024, 2, 1), 2024), u"Emisión"_s);
+                 hecho(marcarImpresos(emitir(QDate(2024, 2, 1), 2024), u"Emisión"_s));
              }},
-            {"anular una factura", [&] { anularDocumento(porNumero(u"2B"_s)); }},
+            {"anular una factura", [&] { hecho(anularDocumento(porNumero(u"2B"_s))); }},
             {"rectificar otra",
              [&] {
-                 const int rect = rectificarFactura(porNumero(u"1B"_s), u"R1"_s, u"Renta"_s);
+                 const int rect = hecho(rectificarFactura(porNumero(u"1B"_s), u"R1"_s, u"Renta"_s));
                  QCOMPARE(numeroLineas(rect), 2);
                  for (const Linea& l : {linea(1, u"Renta"_s, 2900), linea(2, u"Comunidad"_s, 100)})
-                     guardarDocumento(*leerCabecera(rect), {CambioLineas::Anadir, l, 0});
-                 marcarImpresos({rect}, u"Hoja"_s);
+                     hecho(guardarDocumento(*leerCabecera(rect), {CambioLineas::Anadir, l, 0}));
+                 hecho(marcarImpresos({rect}, u"Hoja"_s));
                  QCOMPARE(leerCabecera(rect)->totales.base, -100.0);
                  QVERIFY(!motivoNo(porNumero(u"1B"_s), Accion::Anular).isEmpty());
              }},
@@ -388,16 +389,14 @@ private slots:
 
         // The next year: its own series and first month; the old year keeps to its own.
         fijarHoy(QDate(2024, 12, 28));
-        QVERIFY_THROWS_EXCEPTION(
-            ErrorBD, emitirMes(proponerMes(QDate(2025, 1, 1)), QDate(2025, 1, 1), 2024));
+        QVERIFY(!emitirMes(proponerMes(QDate(2025, 1, 1)), QDate(2025, 1, 1), 2024));
         if (Entorno::enServidor)
             QVERIFY(ServidorPrueba::compartido().sql(u"DROP SCHEMA IF EXISTS ano_2025 CASCADE"_s));
         QCOMPARE(crearAnoDesde(e.carpetaDatos(), u"2024"_s, u"2025"_s), QString());
         QCOMPARE(abrirAnoDeCarpeta(e.carpetaDatos(), u"2025"_s), QString());
         QCOMPARE(seriesParaDocumentos(), (QStringList{u"A"_s, u"B"_s}));
         QCOMPARE(mesPropuesto(2025), QDate(2025, 1, 1));
-        QVERIFY_THROWS_EXCEPTION(
-            ErrorBD, emitirMes(proponerMes(QDate(2024, 12, 1)), QDate(2024, 12, 1), 2025));
+        QVERIFY(!emitirMes(proponerMes(QDate(2024, 12, 1)), QDate(2024, 12, 1), 2025));
         QCOMPARE(emitir(QDate(2025, 1, 1), 2025).size(), 2);
         comprobarTotales(2025);
         QCOMPARE(filasDe(ivaRepercutido({2025, 0})),

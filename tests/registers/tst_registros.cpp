@@ -238,7 +238,7 @@ private slots:
             auto* ficha = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (!ficha) return;
             reloj.stop();
-            abierta = QString::fromLatin1(ficha->metaObject()->className());
+            abierta = claseDe(ficha);
             leido = ficha->findChild<QLineEdit*>(caja)->text();
             ficha->done(QDialog::Rejected);
         });

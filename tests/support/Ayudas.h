@@ -16,6 +16,11 @@ using namespace torvane;
 
 using namespace Qt::Literals::StringLiterals;
 
+/** A window's class as the program names it, without its namespace. */
+inline QString claseDe(const QObject* objeto) {
+    return QString::fromLatin1(objeto->metaObject()->className()).section(u"::"_s, -1);
+}
+
 template <typename T> T* hijo(QWidget* ventana, const char* nombre) {
     return ventana->findChild<T*>(QString::fromLatin1(nombre));
 }

@@ -2,6 +2,7 @@
 
 #include "app/Aplicacion.h"
 #include "core/demo/Demo.h"
+#include "core/store/Resultado.h"
 #include "support/CupsPrueba.h"
 
 #include <QApplication>
@@ -15,6 +16,12 @@
 #include <functional>
 
 using namespace torvane;
+
+/** The value of a core operation the test counts on; its failure ends the test program, said. */
+template <class T> T hecho(Resultado<T> r) {
+    if (!r) qFatal("%s", qPrintable(r.motivo()));
+    return std::move(*r);
+}
 
 /**
  * A program folder, a data folder and an open year's database of its own for one test:

@@ -162,8 +162,7 @@ public:
 private:
     void intentar() {
         QWidget* delante = QApplication::activeModalWidget();
-        const QString clase =
-            delante ? QString::fromLatin1(delante->metaObject()->className()) : QString();
+        const QString clase = delante ? claseDe(delante) : QString();
         if (terminado() || clase != pasos_[siguiente_].ventana) return;
         // A window just closed may still be finishing its loop: act once the front has settled.
         if (delante != visto_) {
@@ -211,7 +210,10 @@ namespace {
 
 /** One data row per window class, named after it, that builds a fresh window. */
 template <typename... T> void filas() {
-    ((QTest::newRow(T::staticMetaObject.className()) << Fabrica([] { return new T; })), ...);
+    ((QTest::newRow(
+          qPrintable(QString::fromLatin1(T::staticMetaObject.className()).section(u"::"_s, -1)))
+      << Fabrica([] { return new T; })),
+     ...);
 }
 
 } // namespace
@@ -425,7 +427,8 @@ private slots:
         e.concepto(u"Comunidad"_s, 50);
         // What the property bills decides series, VAT, withholding and its rent; nothing is
         // retyped.
-        guardarCargos(piso, {21, 19, false, u"B"_s}, {{piso, 1, 1, u"Renta"_s, 1, 800, 800}});
+        hecho(
+            guardarCargos(piso, {21, 19, false, u"B"_s}, {{piso, 1, 1, u"Renta"_s, 1, 800, 800}}));
 
         frmPrincipal principal;
         principal.show();

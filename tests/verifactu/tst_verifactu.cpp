@@ -40,13 +40,13 @@ int prepararFacturaEmitida(Entorno& e, double iva = 21) {
     ConfigVerifactu config;
     config.activo = true;
     config.series = {u"B"_s};
-    guardarConfigVerifactu(config);
+    hecho(guardarConfigVerifactu(config));
     const int inq = e.inquilino(u"Ferretería Núñez, S.L."_s, {}, {}, {}, u"B15999999"_s);
     const int id = e.documento(7, u"B"_s, Hoy(), e.inmueble(u"Local 2"_s), inq);
     ejecutar(u"UPDATE tblCobros SET PorIva = ?, PorRet = 19 WHERE Id = ?"_s, {iva, id});
     e.linea(id, 1, 1, 1000, 0, u"Renta de mayo"_s);
     reescribirTotales(id);
-    emitirFacturas({id});
+    hecho(emitirFacturas({id}));
     return id;
 }
 
@@ -208,13 +208,13 @@ void PruebaVerifactu::cadenaConRectificativasYAnulaciones() {
     QVERIFY(alta->huellaAnt.isEmpty());
     QCOMPARE(Entorno::contar(u"tblCobros"_s, u"Id = ? AND Imp = 1"_s, {original}), 1);
 
-    QVERIFY_THROWS_EXCEPTION(ErrorBD, rectificarFactura(original, u"R1"_s, u"  "_s));
-    const int rect = rectificarFactura(original, u"R1"_s, u"Renta de mayo mal calculada"_s);
+    QVERIFY(!rectificarFactura(original, u"R1"_s, u"  "_s));
+    const int rect = hecho(rectificarFactura(original, u"R1"_s, u"Renta de mayo mal calculada"_s));
     QCOMPARE(leerCabecera(rect)->ser, u"R"_s);
     QCOMPARE(leerCabecera(rect)->totales.base, -1000.0);
-    guardarDocumento(*leerCabecera(rect),
-                     {CambioLineas::Anadir, {0, 0, 0, u"Renta"_s, 1, 900, 0}, 0});
-    emitirFacturas({rect});
+    hecho(guardarDocumento(*leerCabecera(rect),
+                           {CambioLineas::Anadir, {0, 0, 0, u"Renta"_s, 1, 900, 0}, 0}));
+    hecho(emitirFacturas({rect}));
     const auto altaRect = registroAlta(rect);
     QCOMPARE(altaRect->tipoFactura, u"R1"_s);
     QCOMPARE(altaRect->rectNumSerie, u"7B"_s);
@@ -224,15 +224,15 @@ void PruebaVerifactu::cadenaConRectificativasYAnulaciones() {
     // Made in December in next year's file, a rectification is dated within that year, and
     // never before the invoice it corrects.
     fijarHoy(QDate(2023, 12, 20));
-    const int adelantada = rectificarFactura(original, u"R4"_s, u"Otra corrección"_s);
+    const int adelantada = hecho(rectificarFactura(original, u"R4"_s, u"Otra corrección"_s));
     fijarHoy(QDate(2024, 5, 15));
     QCOMPARE(leerCabecera(adelantada)->fec, leerCabecera(original)->fec);
 
     // A rectified invoice is cancelled only once its rectifying one is: both count otherwise.
-    QVERIFY_THROWS_EXCEPTION(ErrorBD, anularDocumento(original));
-    anularDocumento(rect);
+    QVERIFY(!anularDocumento(original));
+    hecho(anularDocumento(rect));
     QCOMPARE(estadoFactura(rect), EstadoFactura::Anulada);
-    QVERIFY_THROWS_EXCEPTION(ErrorBD, anularDocumento(rect));
+    QVERIFY(!anularDocumento(rect));
     QCOMPARE(verificarRegistros().registros, 3);
     QVERIFY2(verificarRegistros().correcta(), qPrintable(verificarRegistros().texto()));
 
@@ -240,7 +240,7 @@ void PruebaVerifactu::cadenaConRectificativasYAnulaciones() {
     QSqlQuery q(Conexion());
     QVERIFY(!q.exec(u"UPDATE tblRegistros SET Importe = '1.00' WHERE Id = 1"_s));
     QVERIFY(!q.exec(u"DELETE FROM tblRegistros WHERE Id = 3"_s));
-    QVERIFY_THROWS_EXCEPTION(ErrorBD, guardarConfigVerifactu(ConfigVerifactu{}));
+    QVERIFY(!guardarConfigVerifactu(ConfigVerifactu{}));
 }
 
 void PruebaVerifactu::verificarHallaCadaFalta_data() {
@@ -288,7 +288,7 @@ void PruebaVerifactu::verificarHallaCadaFalta() {
     const int otra = e.documento(8, u"B"_s, Hoy(), 0, 0);
     e.linea(otra, 1, 1, 500, 0, u"Renta de junio"_s);
     reescribirTotales(otra);
-    emitirFacturas({otra});
+    hecho(emitirFacturas({otra}));
     const int nueva = e.documento(10, u"B"_s, Hoy(), 0, 0);
     e.linea(nueva, 1, 1, 100);
     // As someone going round the program with a database shell would.
@@ -315,7 +315,7 @@ void PruebaVerifactu::verificarHallaCadaFalta() {
     QCOMPARE(texto.trimmed(), v.texto());
     // Only the affected series stops issuing.
     if (!cambios.isEmpty()) {
-        QVERIFY_THROWS_EXCEPTION(ErrorBD, emitirFacturas({nueva}));
+        QVERIFY(!emitirFacturas({nueva}));
         QCOMPARE(estadoFactura(nueva), EstadoFactura::Libre);
     }
 }
@@ -343,13 +343,13 @@ void PruebaVerifactu::laFacturaEmitidaNoCambia() {
     // Existing before the mode and dated earlier: issued outside it. Made since: in.
     const int atrasado = e.documento(2, u"B"_s, Hoy().addDays(-1));
     e.linea(atrasado, 1, 1, 100);
-    emitirFacturas({antiguo, atrasado});
+    hecho(emitirFacturas({antiguo, atrasado}));
     QCOMPARE(estadoFactura(antiguo), EstadoFactura::Libre);
     QCOMPARE(estadoFactura(atrasado), EstadoFactura::Emitida);
     Cabecera c = *leerCabecera(id);
     c.obs = u"cambiada"_s;
-    QVERIFY_THROWS_EXCEPTION(ErrorBD, guardarDocumento(c));
-    QVERIFY_THROWS_EXCEPTION(ErrorBD, borrarDocumento(id));
+    QVERIFY(!guardarDocumento(c));
+    QVERIFY(!borrarDocumento(id));
     QSqlQuery q(Conexion());
     QVERIFY(!q.exec(u"UPDATE tblCobrosDetalles SET Pre = 1 WHERE IdDoc = %1"_s.arg(id)));
     QVERIFY(!q.exec(u"UPDATE tblCobros SET Tot = 1 WHERE Id = %1"_s.arg(id)));
@@ -424,10 +424,10 @@ void PruebaVerifactu::laRectificativaImpresaLoDice() {
     guardarTitulos(titulos);
     if (sustitucion) guardarTipoEmisor(TipoEmisor::Sociedad);
     const int rect =
-        rectificarFactura(original, u"R1"_s, u"Renta de mayo mal calculada"_s, sustitucion);
-    guardarDocumento(*leerCabecera(rect),
-                     {CambioLineas::Anadir, {0, 0, 0, u"Renta"_s, 1, 900, 0}, 0});
-    emitirFacturas({rect});
+        hecho(rectificarFactura(original, u"R1"_s, u"Renta de mayo mal calculada"_s, sustitucion));
+    hecho(guardarDocumento(*leerCabecera(rect),
+                           {CambioLineas::Anadir, {0, 0, 0, u"Renta"_s, 1, 900, 0}, 0}));
+    hecho(emitirFacturas({rect}));
     QCOMPARE(registroAlta(rect)->importe, importeRegistro);
     QVERIFY2(verificarRegistros().correcta(), qPrintable(verificarRegistros().texto()));
 
@@ -460,7 +460,7 @@ void PruebaVerifactu::elAnoNuevoSigueLaCadena() {
 
 void PruebaVerifactu::losRegistrosSeEnvianCuandoHayConexion() {
     Entorno e;
-    anularDocumento(prepararFacturaEmitida(e));
+    hecho(anularDocumento(prepararFacturaEmitida(e)));
     crearCertificados(e.raiz());
     QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
     QVERIFY(!cargarCertificado(e.raiz() + u"/empresa.p12"_s, "mala", ssl).isEmpty());
@@ -473,7 +473,7 @@ void PruebaVerifactu::losRegistrosSeEnvianCuandoHayConexion() {
     QUrl apagado = servidor.url();
     apagado.setPort(1);
     QVERIFY(enviarPendientes(apagado, ssl, esperar).error.contains(u"No se pudo conectar"_s));
-    QCOMPARE(registrosPendientes().size(), 2);
+    QCOMPARE(hecho(registrosPendientes()).size(), 2);
 
     const ResultadoEnvio resultado = enviarPendientes(servidor.url(), ssl, esperar);
     QVERIFY2(resultado.error.isEmpty(), qPrintable(resultado.error));
@@ -481,8 +481,8 @@ void PruebaVerifactu::losRegistrosSeEnvianCuandoHayConexion() {
     QCOMPARE(resultado.enviados, 2);
     QCOMPARE(resultado.aceptados, 1);
     QCOMPARE(resultado.rechazados, 1);
-    QVERIFY(registrosPendientes().isEmpty());
-    const QList<EstadoRegistro> estados = estadosRegistros();
+    QVERIFY(hecho(registrosPendientes()).isEmpty());
+    const QList<EstadoRegistro> estados = hecho(estadosRegistros());
     QCOMPARE(estados[0].estado, u"Correcto"_s);
     QCOMPARE(estados[1].error, u"3002: No existe el registro de facturación."_s);
     QVERIFY(segundosDeEspera() > 50);
@@ -510,12 +510,12 @@ void PruebaVerifactu::losRegistrosSeEnvianCuandoHayConexion() {
 
     const int otra = e.documento(8, u"B"_s, Hoy());
     e.linea(otra, 1, 1, 10);
-    emitirFacturas({otra});
+    hecho(emitirFacturas({otra}));
     // Cancelled, nothing goes and the record stays pending.
     SeguimientoEnvio cancelar;
     cancelar.cancelado = [] { return true; };
     QCOMPARE(enviarPendientes(servidor.url(), ssl, esperar, cancelar).error, u"Envío cancelado."_s);
-    QCOMPARE(registrosPendientes().size(), 1);
+    QCOMPARE(hecho(registrosPendientes()).size(), 1);
     enviarPendientes(servidor.url(), ssl, esperar);
     QCOMPARE(esperas, 2); // the agency's wait comes before each next message
 }

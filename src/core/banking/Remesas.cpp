@@ -232,32 +232,35 @@ QString motivoAcreedor(const Acreedor& a) {
     return {};
 }
 
-int generarRemesa(const QList<CobroRemesa>& todos, const QDate& fechaCobro, const QString& ruta) {
-    const Acreedor acreedor = leerAcreedor();
-    if (const QString m = motivoAcreedor(acreedor); !m.isEmpty()) throw ErrorBD(m);
-    if (const QString m = motivoFechaCobro(fechaCobro, Hoy()); !m.isEmpty()) throw ErrorBD(m);
-    QList<CobroRemesa> cobros;
-    for (const CobroRemesa& c : todos)
-        if (c.motivo.isEmpty()) cobros << c;
-    if (cobros.isEmpty()) throw ErrorBD(QStringLiteral("No hay ningún recibo que pueda ir."));
-    Transaccion t;
-    const int idRem = SiguienteNumero(QStringLiteral("tblRemesas"), QStringLiteral("Id"));
-    const QDateTime ahora = QDateTime::currentDateTime();
-    const QString msgId = QStringLiteral("TRV-%1-%2-%3")
-                              .arg(fechaCobro.year())
-                              .arg(idRem, 4, 10, QLatin1Char('0'))
-                              .arg(ahora.toString(QStringLiteral("yyyyMMddHHmmss")));
-    anotarRemesa(idRem, cobros, fechaCobro, ruta, msgId);
-    DatosFichero datos{msgId, ahora, fechaCobro, acreedor, adeudosDeRemesa(cobros)};
-    escribirArchivo(ruta, xmlRemesa(datos));
-    try {
-        t.confirmar();
-    } catch (const ErrorBD&) {
-        // A file the year does not record would be sent twice.
-        QFile::remove(ruta);
-        throw;
-    }
-    return idRem;
+Resultado<int> generarRemesa(const QList<CobroRemesa>& todos, const QDate& fechaCobro,
+                             const QString& ruta) {
+    return intentar([&]() -> int {
+        const Acreedor acreedor = leerAcreedor();
+        if (const QString m = motivoAcreedor(acreedor); !m.isEmpty()) throw ErrorBD(m);
+        if (const QString m = motivoFechaCobro(fechaCobro, Hoy()); !m.isEmpty()) throw ErrorBD(m);
+        QList<CobroRemesa> cobros;
+        for (const CobroRemesa& c : todos)
+            if (c.motivo.isEmpty()) cobros << c;
+        if (cobros.isEmpty()) throw ErrorBD(QStringLiteral("No hay ningún recibo que pueda ir."));
+        Transaccion t;
+        const int idRem = SiguienteNumero(QStringLiteral("tblRemesas"), QStringLiteral("Id"));
+        const QDateTime ahora = QDateTime::currentDateTime();
+        const QString msgId = QStringLiteral("TRV-%1-%2-%3")
+                                  .arg(fechaCobro.year())
+                                  .arg(idRem, 4, 10, QLatin1Char('0'))
+                                  .arg(ahora.toString(QStringLiteral("yyyyMMddHHmmss")));
+        anotarRemesa(idRem, cobros, fechaCobro, ruta, msgId);
+        DatosFichero datos{msgId, ahora, fechaCobro, acreedor, adeudosDeRemesa(cobros)};
+        escribirArchivo(ruta, xmlRemesa(datos));
+        try {
+            t.confirmar();
+        } catch (const ErrorBD&) {
+            // A file the year does not record would be sent twice.
+            QFile::remove(ruta);
+            throw;
+        }
+        return idRem;
+    });
 }
 
 QList<QStringList> filasRemesas() {
@@ -302,20 +305,23 @@ QList<QStringList> filasCobrosRemesa(int idRem) {
     return filas;
 }
 
-int marcarRemesaCobrada(int idRem) {
-    Transaccion t;
-    const int cuantos =
-        valorUnico(QStringLiteral("SELECT COUNT(*) FROM tblRemesasCobros WHERE IdRem = ? AND"
-                                  " Dev = 0"),
-                   {idRem})
-            .toInt();
-    ejecutar(QStringLiteral("UPDATE tblCobros SET Pag = 1, FecPag = (SELECT FecCob FROM tblRemesas"
-                            " WHERE Id = ?), ForPag = ? WHERE Pag = 0 AND Id IN (SELECT IdDoc FROM"
-                            " tblRemesasCobros WHERE IdRem = ? AND Dev = 0)"),
-             {idRem, kDomiciliacion, idRem});
-    ejecutar(QStringLiteral("UPDATE tblRemesas SET Pag = 1 WHERE Id = ?"), {idRem});
-    t.confirmar();
-    return cuantos;
+Resultado<int> marcarRemesaCobrada(int idRem) {
+    return intentar([&]() -> int {
+        Transaccion t;
+        const int cuantos =
+            valorUnico(QStringLiteral("SELECT COUNT(*) FROM tblRemesasCobros WHERE IdRem = ? AND"
+                                      " Dev = 0"),
+                       {idRem})
+                .toInt();
+        ejecutar(
+            QStringLiteral("UPDATE tblCobros SET Pag = 1, FecPag = (SELECT FecCob FROM tblRemesas"
+                           " WHERE Id = ?), ForPag = ? WHERE Pag = 0 AND Id IN (SELECT IdDoc FROM"
+                           " tblRemesasCobros WHERE IdRem = ? AND Dev = 0)"),
+            {idRem, kDomiciliacion, idRem});
+        ejecutar(QStringLiteral("UPDATE tblRemesas SET Pag = 1 WHERE Id = ?"), {idRem});
+        t.confirmar();
+        return cuantos;
+    });
 }
 
 QStringList motivosDevolucion() {
@@ -334,39 +340,44 @@ QStringList motivosDevolucion() {
             QStringLiteral("SL01 Servicio específico del banco")};
 }
 
-void devolverCobro(int idCobro, const QDate& fecha, const QString& motivo) {
-    if (!fecha.isValid()) throw ErrorBD(QStringLiteral("Ponga una fecha de devolución correcta."));
-    Transaccion t;
-    QSqlQuery q = ejecutar(QStringLiteral("SELECT IdRem, IdCta, Dev FROM tblRemesasCobros"
-                                          " WHERE Id = ?"),
-                           {idCobro});
-    if (!q.next()) throw ErrorBD(QStringLiteral("Ese adeudo ya no existe."));
-    if (q.value(2).toInt() != 0) throw ErrorBD(QStringLiteral("Ese adeudo ya está devuelto."));
-    const int idRem = q.value(0).toInt(), idCta = q.value(1).toInt();
-    q.finish();
-    // The bank returns the debit whole: every document it carried is unpaid again.
-    ejecutar(QStringLiteral("UPDATE tblCobros SET Pag = 0, FecPag = NULL, ForPag = NULL WHERE Id IN"
-                            " (SELECT IdDoc FROM tblRemesasCobros WHERE IdRem = ? AND IdCta = ?"
-                            " AND Dev = 0)"),
-             {idRem, idCta});
-    ejecutar(QStringLiteral("UPDATE tblRemesasCobros SET Dev = 1, DevFec = ?, DevMot = ?"
-                            " WHERE IdRem = ? AND IdCta = ? AND Dev = 0"),
-             {fechaIso(fecha), motivo, idRem, idCta});
-    // A mandate whose first debit and all that followed came back has not been used: its
-    // next debit is a first one again.
-    const bool usado =
-        !valorUnico(QStringLiteral("SELECT 1 FROM tblRemesasCobros WHERE IdCta = ? AND Dev = 0"),
-                    {idCta})
-             .isNull();
-    const bool primeroDevuelto =
-        !valorUnico(QStringLiteral("SELECT 1 FROM tblRemesasCobros WHERE IdCta = ? AND"
-                                   " Sec = 'FRST'"),
-                    {idCta})
-             .isNull();
-    if (!usado && primeroDevuelto)
-        ejecutar(QStringLiteral("UPDATE tblInquilinosCuentas SET MndPri = 0 WHERE Id = ?"),
-                 {idCta});
-    t.confirmar();
+Resultado<> devolverCobro(int idCobro, const QDate& fecha, const QString& motivo) {
+    return intentar([&]() -> void {
+        if (!fecha.isValid())
+            throw ErrorBD(QStringLiteral("Ponga una fecha de devolución correcta."));
+        Transaccion t;
+        QSqlQuery q = ejecutar(QStringLiteral("SELECT IdRem, IdCta, Dev FROM tblRemesasCobros"
+                                              " WHERE Id = ?"),
+                               {idCobro});
+        if (!q.next()) throw ErrorBD(QStringLiteral("Ese adeudo ya no existe."));
+        if (q.value(2).toInt() != 0) throw ErrorBD(QStringLiteral("Ese adeudo ya está devuelto."));
+        const int idRem = q.value(0).toInt(), idCta = q.value(1).toInt();
+        q.finish();
+        // The bank returns the debit whole: every document it carried is unpaid again.
+        ejecutar(
+            QStringLiteral("UPDATE tblCobros SET Pag = 0, FecPag = NULL, ForPag = NULL WHERE Id IN"
+                           " (SELECT IdDoc FROM tblRemesasCobros WHERE IdRem = ? AND IdCta = ?"
+                           " AND Dev = 0)"),
+            {idRem, idCta});
+        ejecutar(QStringLiteral("UPDATE tblRemesasCobros SET Dev = 1, DevFec = ?, DevMot = ?"
+                                " WHERE IdRem = ? AND IdCta = ? AND Dev = 0"),
+                 {fechaIso(fecha), motivo, idRem, idCta});
+        // A mandate whose first debit and all that followed came back has not been used: its
+        // next debit is a first one again.
+        const bool usado =
+            !valorUnico(
+                 QStringLiteral("SELECT 1 FROM tblRemesasCobros WHERE IdCta = ? AND Dev = 0"),
+                 {idCta})
+                 .isNull();
+        const bool primeroDevuelto =
+            !valorUnico(QStringLiteral("SELECT 1 FROM tblRemesasCobros WHERE IdCta = ? AND"
+                                       " Sec = 'FRST'"),
+                        {idCta})
+                 .isNull();
+        if (!usado && primeroDevuelto)
+            ejecutar(QStringLiteral("UPDATE tblInquilinosCuentas SET MndPri = 0 WHERE Id = ?"),
+                     {idCta});
+        t.confirmar();
+    });
 }
 
 QStringList documentosDelAdeudo(int idCobro) {

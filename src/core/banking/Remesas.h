@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Resultado.h"
+
 #include "core/banking/FicheroSepa.h"
 
 #include <QDate>
@@ -58,9 +60,10 @@ QString motivoAcreedor(const Acreedor& acreedor);
 /**
  * Stores the remittance of cobros (only those that can go) and writes its file at ruta, both
  * or neither: the documents become "remesado" and each mandate debited for the first time
- * has its first debit done. Throws ErrorBD with the reason. Returns the remittance's Id.
+ * has its first debit done. Fails with the reason; gives the remittance's Id.
  */
-int generarRemesa(const QList<CobroRemesa>& cobros, const QDate& fechaCobro, const QString& ruta);
+Resultado<int> generarRemesa(const QList<CobroRemesa>& cobros, const QDate& fechaCobro,
+                             const QString& ruta);
 
 /** Id, date, collection date, file, documents, total, returned, "SÍ"/"NO" paid; newest first. */
 QList<QStringList> filasRemesas();
@@ -70,7 +73,7 @@ QList<QStringList> filasCobrosRemesa(int idRem);
  * The bank paid it: its documents not returned are marked paid, by direct debit, on its
  * collection date. Returns how many.
  */
-int marcarRemesaCobrada(int idRem);
+Resultado<int> marcarRemesaCobrada(int idRem);
 
 /** "AM04 Saldo insuficiente" and the other reasons a bank gives for a return. */
 QStringList motivosDevolucion();
@@ -79,7 +82,7 @@ QStringList motivosDevolucion();
  * is unpaid and free for the next remittance. When no debit of its mandate stands and its first
  * one came back, the mandate's next debit is a first one (FRST) again.
  */
-void devolverCobro(int idCobro, const QDate& fecha, const QString& motivo);
+Resultado<> devolverCobro(int idCobro, const QDate& fecha, const QString& motivo);
 /** The documents ("1A", "2A") of the debit holding idCobro. */
 QStringList documentosDelAdeudo(int idCobro);
 

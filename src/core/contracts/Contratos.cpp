@@ -288,55 +288,58 @@ std::optional<Contrato> leerContrato(int id) {
     return uno.first();
 }
 
-int guardarContrato(Contrato c) {
-    if (const QString motivo = validarContrato(c); !motivo.isEmpty()) throw ErrorBD(motivo);
-    Transaccion t;
-    if (c.actual)
-        ejecutar(QStringLiteral("UPDATE tblContratos SET Act = 0 WHERE IdInm = ? AND Id <> ?"),
-                 {c.idInm, c.id});
-    const bool nuevo = c.id == 0;
-    if (nuevo) c.id = SiguienteNumero(QStringLiteral("tblContratos"), QStringLiteral("Id"));
-    const QVariantList valores{c.idInm,
-                               c.idInq,
-                               static_cast<int>(c.tipo),
-                               iso(c.inicio),
-                               c.duracion,
-                               c.prorroga,
-                               iso(c.fin()),
-                               c.renta,
-                               static_cast<int>(c.regla),
-                               c.porFijo,
-                               c.mesActualizacion,
-                               iso(c.ultimaActualizacion),
-                               c.fianza,
-                               c.fianzaMeses,
-                               iso(c.fianzaFecha),
-                               c.fianzaDeposito,
-                               c.fianzaReferencia,
-                               iso(c.fianzaDevolucion),
-                               c.fianzaDevuelta,
-                               c.garantias,
-                               c.obs,
-                               c.actual ? 1 : 0,
-                               c.id};
-    ejecutar(nuevo ? QStringLiteral("INSERT INTO tblContratos (IdInm, IdInq, Tip, FecIni, Dur, Pro,"
-                                    " FecFin, Ren, Reg, PorFij, MesAct, FecAct, FiaImp, FiaMes,"
-                                    " FiaFec, FiaDep, FiaRef, FiaFecDev, FiaImpDev, Gar, Obs, Act,"
-                                    " Id) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
-                   : QStringLiteral("UPDATE tblContratos SET IdInm = ?, IdInq = ?, Tip = ?,"
-                                    " FecIni = ?, Dur = ?, Pro = ?, FecFin = ?, Ren = ?, Reg = ?,"
-                                    " PorFij = ?, MesAct = ?, FecAct = ?, FiaImp = ?, FiaMes = ?,"
-                                    " FiaFec = ?, FiaDep = ?, FiaRef = ?, FiaFecDev = ?,"
-                                    " FiaImpDev = ?, Gar = ?, Obs = ?, Act = ? WHERE Id = ?"),
-             valores);
-    if (c.actual) {
-        const double antes = precioInmueble(c.idInm);
-        ejecutar(QStringLiteral("UPDATE tblInmuebles SET IdInq = ? WHERE Id = ?"),
-                 {c.idInq, c.idInm});
-        rentaAlInmueble(c.idInm, antes, c.renta, c.tipo);
-    }
-    t.confirmar();
-    return c.id;
+Resultado<int> guardarContrato(Contrato c) {
+    return intentar([&]() -> int {
+        if (const QString motivo = validarContrato(c); !motivo.isEmpty()) throw ErrorBD(motivo);
+        Transaccion t;
+        if (c.actual)
+            ejecutar(QStringLiteral("UPDATE tblContratos SET Act = 0 WHERE IdInm = ? AND Id <> ?"),
+                     {c.idInm, c.id});
+        const bool nuevo = c.id == 0;
+        if (nuevo) c.id = SiguienteNumero(QStringLiteral("tblContratos"), QStringLiteral("Id"));
+        const QVariantList valores{c.idInm,
+                                   c.idInq,
+                                   static_cast<int>(c.tipo),
+                                   iso(c.inicio),
+                                   c.duracion,
+                                   c.prorroga,
+                                   iso(c.fin()),
+                                   c.renta,
+                                   static_cast<int>(c.regla),
+                                   c.porFijo,
+                                   c.mesActualizacion,
+                                   iso(c.ultimaActualizacion),
+                                   c.fianza,
+                                   c.fianzaMeses,
+                                   iso(c.fianzaFecha),
+                                   c.fianzaDeposito,
+                                   c.fianzaReferencia,
+                                   iso(c.fianzaDevolucion),
+                                   c.fianzaDevuelta,
+                                   c.garantias,
+                                   c.obs,
+                                   c.actual ? 1 : 0,
+                                   c.id};
+        ejecutar(
+            nuevo ? QStringLiteral("INSERT INTO tblContratos (IdInm, IdInq, Tip, FecIni, Dur, Pro,"
+                                   " FecFin, Ren, Reg, PorFij, MesAct, FecAct, FiaImp, FiaMes,"
+                                   " FiaFec, FiaDep, FiaRef, FiaFecDev, FiaImpDev, Gar, Obs, Act,"
+                                   " Id) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
+                  : QStringLiteral("UPDATE tblContratos SET IdInm = ?, IdInq = ?, Tip = ?,"
+                                   " FecIni = ?, Dur = ?, Pro = ?, FecFin = ?, Ren = ?, Reg = ?,"
+                                   " PorFij = ?, MesAct = ?, FecAct = ?, FiaImp = ?, FiaMes = ?,"
+                                   " FiaFec = ?, FiaDep = ?, FiaRef = ?, FiaFecDev = ?,"
+                                   " FiaImpDev = ?, Gar = ?, Obs = ?, Act = ? WHERE Id = ?"),
+            valores);
+        if (c.actual) {
+            const double antes = precioInmueble(c.idInm);
+            ejecutar(QStringLiteral("UPDATE tblInmuebles SET IdInq = ? WHERE Id = ?"),
+                     {c.idInq, c.idInm});
+            rentaAlInmueble(c.idInm, antes, c.renta, c.tipo);
+        }
+        t.confirmar();
+        return c.id;
+    });
 }
 
 void borrarContrato(int id) {
@@ -416,27 +419,32 @@ void guardarIndice(const QString& indice, int ano, int mes, double tasa) {
              {indice, ano, mes, tasa});
 }
 
-void aplicarActualizaciones(const QList<RentaNueva>& rentas, const QDate& desde, const QDate& mes,
-                            const Indices& indices) {
-    Transaccion t;
-    if (indices.ipc) guardarIndice(QStringLiteral("IPC"), mes.year(), mes.month(), *indices.ipc);
-    if (indices.irav) guardarIndice(QStringLiteral("IRAV"), mes.year(), mes.month(), *indices.irav);
-    for (const auto& [c, a] : rentas) {
-        const QDate debida = c.proximaActualizacion();
-        if (!a.error.isEmpty()) throw ErrorBD(a.error);
-        if (!debida.isValid())
-            throw ErrorBD(
-                QStringLiteral("El contrato de %1 no tiene ninguna actualización pendiente")
-                    .arg(nombreInmueble(c.idInm)));
-        ejecutar(QStringLiteral("INSERT INTO tblContratosRentas (IdCon, Fec, FecDeb, RenAnt, Ren,"
-                                " Ind, Tas, Exp) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                 {c.id, fechaIso(desde), fechaIso(debida), a.rentaAnterior, a.rentaNueva, a.indice,
-                  a.tasa, a.explicacion});
-        ejecutar(QStringLiteral("UPDATE tblContratos SET Ren = ?, FecAct = ? WHERE Id = ?"),
-                 {a.rentaNueva, fechaIso(debida), c.id});
-        if (c.actual) rentaAlInmueble(c.idInm, a.rentaAnterior, a.rentaNueva, c.tipo);
-    }
-    t.confirmar();
+Resultado<> aplicarActualizaciones(const QList<RentaNueva>& rentas, const QDate& desde,
+                                   const QDate& mes, const Indices& indices) {
+    return intentar([&]() -> void {
+        Transaccion t;
+        if (indices.ipc)
+            guardarIndice(QStringLiteral("IPC"), mes.year(), mes.month(), *indices.ipc);
+        if (indices.irav)
+            guardarIndice(QStringLiteral("IRAV"), mes.year(), mes.month(), *indices.irav);
+        for (const auto& [c, a] : rentas) {
+            const QDate debida = c.proximaActualizacion();
+            if (!a.error.isEmpty()) throw ErrorBD(a.error);
+            if (!debida.isValid())
+                throw ErrorBD(
+                    QStringLiteral("El contrato de %1 no tiene ninguna actualización pendiente")
+                        .arg(nombreInmueble(c.idInm)));
+            ejecutar(
+                QStringLiteral("INSERT INTO tblContratosRentas (IdCon, Fec, FecDeb, RenAnt, Ren,"
+                               " Ind, Tas, Exp) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                {c.id, fechaIso(desde), fechaIso(debida), a.rentaAnterior, a.rentaNueva, a.indice,
+                 a.tasa, a.explicacion});
+            ejecutar(QStringLiteral("UPDATE tblContratos SET Ren = ?, FecAct = ? WHERE Id = ?"),
+                     {a.rentaNueva, fechaIso(debida), c.id});
+            if (c.actual) rentaAlInmueble(c.idInm, a.rentaAnterior, a.rentaNueva, c.tipo);
+        }
+        t.confirmar();
+    });
 }
 
 QList<RentaPasada> historialRentas(int idCon) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Resultado.h"
+
 #include "core/reports/DatosInforme.h"
 
 #include <QDate>
@@ -13,7 +15,7 @@ namespace torvane {
 /*
  * Contracts: each property's leases over time (one current), their deposits, the yearly rent
  * update by an index or a fixed percentage, and what falls due soon. Texts returned for the user
- * are Spanish; SQL failures throw ErrorBD.
+ * are Spanish; what a window calls gives a Resultado.
  */
 
 enum class TipoContrato { Vivienda = 0, Local, Oficina, Garaje, Otro };
@@ -74,7 +76,7 @@ std::optional<Contrato> leerContrato(int id);
  * property's others past, and sets the property's tenant, price and rent line to its own (the
  * rent line is added to the monthly charges when missing).
  */
-int guardarContrato(Contrato c);
+Resultado<int> guardarContrato(Contrato c);
 /** Deletes a contract and its rent history. */
 void borrarContrato(int id);
 
@@ -113,8 +115,8 @@ struct RentaNueva {
  * its contract's history and moves the contract's rent and next update, and (for a current
  * contract) the property's price and rent line.
  */
-void aplicarActualizaciones(const QList<RentaNueva>& rentas, const QDate& desde, const QDate& mes,
-                            const Indices& indices);
+Resultado<> aplicarActualizaciones(const QList<RentaNueva>& rentas, const QDate& desde,
+                                   const QDate& mes, const Indices& indices);
 
 struct RentaPasada {
     QDate desde;

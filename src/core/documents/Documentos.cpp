@@ -299,11 +299,14 @@ bool reservarDocumento(int id) {
     return true;
 }
 
-void liberarDocumento(int id) {
-    if (!esServidor(Conexion())) return;
-    if (const auto it = reservas().find(id); it != reservas().end() && --*it == 0)
-        reservas().erase(it);
-    valorUnico(QStringLiteral("SELECT pg_advisory_unlock(hashtext(current_schema()), ?)"), {id});
+Resultado<> liberarDocumento(int id) {
+    return intentar([&]() -> void {
+        if (!esServidor(Conexion())) return;
+        if (const auto it = reservas().find(id); it != reservas().end() && --*it == 0)
+            reservas().erase(it);
+        valorUnico(QStringLiteral("SELECT pg_advisory_unlock(hashtext(current_schema()), ?)"),
+                   {id});
+    });
 }
 
 QList<int> retomarDocumentos() {
@@ -324,37 +327,42 @@ QList<int> retomarDocumentos() {
     return perdidos;
 }
 
-void borrarDocumento(int id) {
-    // Not from under another desk's open sheet; a lock already ours is only counted once more.
-    if (!reservarDocumento(id)) throw ErrorBD(kEditandoOtroPuesto);
-    const auto liberar = qScopeGuard([id] { liberarDocumento(id); });
-    Transaccion t;
-    if (const QString motivo = motivoNo(id, Accion::Borrar); !motivo.isEmpty())
-        throw ErrorBD(motivo);
-    ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE IdDoc = ?"), {id});
-    ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE Id = ?"), {id});
-    t.confirmar();
+Resultado<> borrarDocumento(int id) {
+    return intentar([&]() -> void {
+        // Not from under another desk's open sheet; a lock already ours is only counted once more.
+        if (!reservarDocumento(id)) throw ErrorBD(kEditandoOtroPuesto);
+        // Letting go cannot fail the deletion: a lost connection has let the lock go already.
+        const auto liberar = qScopeGuard([id] { (void)liberarDocumento(id); });
+        Transaccion t;
+        if (const QString motivo = motivoNo(id, Accion::Borrar); !motivo.isEmpty())
+            throw ErrorBD(motivo);
+        ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE IdDoc = ?"), {id});
+        ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE Id = ?"), {id});
+        t.confirmar();
+    });
 }
 
 QVariant serieRectificativaActiva() {
     return valorUnico(QStringLiteral("SELECT SerieRect FROM tblVerifactu WHERE Activo <> 0"));
 }
 
-Cabecera guardarDocumento(const Cabecera& c, const CambioLineas& cambio) {
-    Transaccion t;
-    if (c.id == 0) {
-        exigirSerieNoRectificativa(c.ser, serieRectificativaActiva());
-        const int id = insertarCabecera(c);
-        aplicarCambio(id, cambio);
-        reescribirTotales(id);
+Resultado<Cabecera> guardarDocumento(const Cabecera& c, const CambioLineas& cambio) {
+    return intentar([&]() -> Cabecera {
+        Transaccion t;
+        if (c.id == 0) {
+            exigirSerieNoRectificativa(c.ser, serieRectificativaActiva());
+            const int id = insertarCabecera(c);
+            aplicarCambio(id, cambio);
+            reescribirTotales(id);
+            t.confirmar();
+            return *leerCabecera(id);
+        }
+        comprobarReescritura(c, cambio);
+        aplicarCambio(c.id, cambio);
+        const Cabecera guardada = reescribirCabecera(c);
         t.confirmar();
-        return *leerCabecera(id);
-    }
-    comprobarReescritura(c, cambio);
-    aplicarCambio(c.id, cambio);
-    const Cabecera guardada = reescribirCabecera(c);
-    t.confirmar();
-    return guardada;
+        return guardada;
+    });
 }
 
 int escribirDocumentoNuevo(const Cabecera& c, const QList<Linea>& lineas) {

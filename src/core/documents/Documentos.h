@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Resultado.h"
+
 #include "core/documents/Totales.h"
 #include "core/store/Consulta.h"
 
@@ -67,7 +69,7 @@ inline const QString kEditandoOtroPuesto =
  * false when another desk holds it. A year file has one program at a time: always true.
  */
 bool reservarDocumento(int id);
-void liberarDocumento(int id);
+Resultado<> liberarDocumento(int id);
 /**
  * After a reconnection, takes again the documents this desk held (the server let them go with
  * the old connection); returns those another desk took meanwhile, no longer held here.
@@ -75,7 +77,7 @@ void liberarDocumento(int id);
 QList<int> retomarDocumentos();
 
 /** Removes a document and its lines together; refused while another desk holds it. */
-void borrarDocumento(int id);
+Resultado<> borrarDocumento(int id);
 
 inline const QString kSerieSoloRectificativas =
     QStringLiteral("La serie %1 es solo para las facturas rectificativas (se hacen con "
@@ -113,10 +115,10 @@ struct CambioLineas {
  * and the number when c.num is empty, taken inside the transaction) or rewrites it, applies the
  * line change (each line's Imp is units × price rounded to the cent), and rewrites SubTotal,
  * Base, IVA, Ret and Tot from the stored lines and the header's percentages. A number another
- * document holds in the series (case aside) throws NumeroRepetido and nothing is stored.
+ * document holds in the series (case aside) fails with kNumeroRepetido and nothing is stored.
  * Returns the header as stored.
  */
-Cabecera guardarDocumento(const Cabecera& c, const CambioLineas& cambio = {});
+Resultado<Cabecera> guardarDocumento(const Cabecera& c, const CambioLineas& cambio = {});
 
 /** A whole new document, header and lines, in one transaction (see guardarDocumento). */
 Cabecera crearDocumento(const Cabecera& c, const QList<Linea>& lineas);

@@ -76,21 +76,24 @@ QList<Linea> leerCargos(int idInm) {
     return todosLosCargos().value(idInm);
 }
 
-void guardarCargos(int idInm, const CondicionesCargo& c, const QList<Linea>& lineas) {
-    Transaccion t;
-    if (const QVariant rect = serieRectificativaActiva();
-        !rect.isNull() && c.serie.compare(rect.toString(), Qt::CaseInsensitive) == 0)
-        throw ErrorBD(kSerieSoloRectificativas.arg(rect.toString()));
-    ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = ?, CarPorRet = ?, CarFac = ?,"
-                            " CarSer = ? WHERE Id = ?"),
-             {c.porIva, c.porRet, c.factura ? 1 : 0, c.serie, idInm});
-    ejecutar(QStringLiteral("DELETE FROM tblInmueblesCargos WHERE IdInm = ?"), {idInm});
-    int lin = 0;
-    for (const Linea& l : lineas)
-        ejecutar(QStringLiteral("INSERT INTO tblInmueblesCargos (IdInm, Lin, IdCon, DesCon, Und,"
-                                " Pre) VALUES (?, ?, ?, ?, ?, ?)"),
-                 {idInm, ++lin, l.idCon, l.desCon, l.und, l.pre});
-    t.confirmar();
+Resultado<> guardarCargos(int idInm, const CondicionesCargo& c, const QList<Linea>& lineas) {
+    return intentar([&]() -> void {
+        Transaccion t;
+        if (const QVariant rect = serieRectificativaActiva();
+            !rect.isNull() && c.serie.compare(rect.toString(), Qt::CaseInsensitive) == 0)
+            throw ErrorBD(kSerieSoloRectificativas.arg(rect.toString()));
+        ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = ?, CarPorRet = ?, CarFac = ?,"
+                                " CarSer = ? WHERE Id = ?"),
+                 {c.porIva, c.porRet, c.factura ? 1 : 0, c.serie, idInm});
+        ejecutar(QStringLiteral("DELETE FROM tblInmueblesCargos WHERE IdInm = ?"), {idInm});
+        int lin = 0;
+        for (const Linea& l : lineas)
+            ejecutar(
+                QStringLiteral("INSERT INTO tblInmueblesCargos (IdInm, Lin, IdCon, DesCon, Und,"
+                               " Pre) VALUES (?, ?, ?, ?, ?, ?)"),
+                {idInm, ++lin, l.idCon, l.desCon, l.und, l.pre});
+        t.confirmar();
+    });
 }
 
 Linea lineaAlquiler(int idInm) {
@@ -229,37 +232,40 @@ QList<PropuestaMes> proponerMes(const QDate& mes, const QString& serieForzada) {
     return propuesta;
 }
 
-int emitirMes(const QList<PropuestaMes>& elegidas, const QDate& fecha, int ano,
-              const std::function<bool(int)>& seguir) {
-    if (const QString motivo = motivoFueraDeAno(QDate(fecha.year(), fecha.month(), 1), fecha, ano);
-        !motivo.isEmpty())
-        throw ErrorBD(motivo);
-    if (elegidas.isEmpty()) return 0;
-    Transaccion t;
-    const QVariant rect = serieRectificativaActiva();
-    const int idEmi = SiguienteNumero(QStringLiteral("tblEmisiones"), QStringLiteral("Id"));
-    ejecutar(QStringLiteral("INSERT INTO tblEmisiones (Id, Fec) VALUES (?, ?)"),
-             {idEmi, fechaIso(fecha)});
-    const int trimestre = Trimestre(fecha.month()).toInt();
-    int hechos = 0;
-    for (const PropuestaMes& p : elegidas) {
-        Cabecera c;
-        c.ser = p.condiciones.serie;
-        if (!rect.isNull() && c.ser.compare(rect.toString(), Qt::CaseInsensitive) == 0)
-            throw ErrorBD(kSerieSoloRectificativas.arg(rect.toString()));
-        c.idInq = p.idInq;
-        c.idInm = p.idInm;
-        c.fec = fecha;
-        c.tri = trimestre;
-        c.porRet = p.condiciones.porRet;
-        c.porIva = p.condiciones.porIva;
-        const int id = escribirDocumentoNuevo(c, p.lineas);
-        ejecutar(QStringLiteral("UPDATE tblCobros SET IdEmi = ?, Fac = ? WHERE Id = ?"),
-                 {idEmi, p.condiciones.factura ? 1 : 0, id});
-        if (seguir && !seguir(++hechos)) return 0;
-    }
-    t.confirmar();
-    return idEmi;
+Resultado<int> emitirMes(const QList<PropuestaMes>& elegidas, const QDate& fecha, int ano,
+                         const std::function<bool(int)>& seguir) {
+    return intentar([&]() -> int {
+        if (const QString motivo =
+                motivoFueraDeAno(QDate(fecha.year(), fecha.month(), 1), fecha, ano);
+            !motivo.isEmpty())
+            throw ErrorBD(motivo);
+        if (elegidas.isEmpty()) return 0;
+        Transaccion t;
+        const QVariant rect = serieRectificativaActiva();
+        const int idEmi = SiguienteNumero(QStringLiteral("tblEmisiones"), QStringLiteral("Id"));
+        ejecutar(QStringLiteral("INSERT INTO tblEmisiones (Id, Fec) VALUES (?, ?)"),
+                 {idEmi, fechaIso(fecha)});
+        const int trimestre = Trimestre(fecha.month()).toInt();
+        int hechos = 0;
+        for (const PropuestaMes& p : elegidas) {
+            Cabecera c;
+            c.ser = p.condiciones.serie;
+            if (!rect.isNull() && c.ser.compare(rect.toString(), Qt::CaseInsensitive) == 0)
+                throw ErrorBD(kSerieSoloRectificativas.arg(rect.toString()));
+            c.idInq = p.idInq;
+            c.idInm = p.idInm;
+            c.fec = fecha;
+            c.tri = trimestre;
+            c.porRet = p.condiciones.porRet;
+            c.porIva = p.condiciones.porIva;
+            const int id = escribirDocumentoNuevo(c, p.lineas);
+            ejecutar(QStringLiteral("UPDATE tblCobros SET IdEmi = ?, Fac = ? WHERE Id = ?"),
+                     {idEmi, p.condiciones.factura ? 1 : 0, id});
+            if (seguir && !seguir(++hechos)) return 0;
+        }
+        t.confirmar();
+        return idEmi;
+    });
 }
 
 QList<int> documentosEmision(int idEmi) {
@@ -301,15 +307,18 @@ QString motivoNoDeshacer(int idEmi) {
     return {};
 }
 
-void deshacerEmision(int idEmi) {
-    Transaccion t;
-    if (const QString motivo = motivoNoDeshacer(idEmi); !motivo.isEmpty()) throw ErrorBD(motivo);
-    ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE IdDoc IN"
-                            " (SELECT Id FROM tblCobros WHERE IdEmi = ?)"),
-             {idEmi});
-    ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE IdEmi = ?"), {idEmi});
-    ejecutar(QStringLiteral("DELETE FROM tblEmisiones WHERE Id = ?"), {idEmi});
-    t.confirmar();
+Resultado<> deshacerEmision(int idEmi) {
+    return intentar([&]() -> void {
+        Transaccion t;
+        if (const QString motivo = motivoNoDeshacer(idEmi); !motivo.isEmpty())
+            throw ErrorBD(motivo);
+        ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE IdDoc IN"
+                                " (SELECT Id FROM tblCobros WHERE IdEmi = ?)"),
+                 {idEmi});
+        ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE IdEmi = ?"), {idEmi});
+        ejecutar(QStringLiteral("DELETE FROM tblEmisiones WHERE Id = ?"), {idEmi});
+        t.confirmar();
+    });
 }
 
 bool seImprimeComoFactura(int id) {

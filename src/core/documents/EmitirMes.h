@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Resultado.h"
+
 #include "core/documents/Documentos.h"
 
 #include <QDate>
@@ -26,7 +28,8 @@ CondicionesCargo leerCondiciones(int idInm);
 /** The property's recurring lines in order (Linea::idDoc holds the property). */
 QList<Linea> leerCargos(int idInm);
 /** Replaces the property's terms and recurring lines in one transaction. */
-void guardarCargos(int idInm, const CondicionesCargo& condiciones, const QList<Linea>& lineas);
+Resultado<> guardarCargos(int idInm, const CondicionesCargo& condiciones,
+                          const QList<Linea>& lineas);
 /** The rent line proposed for a property: one unit of concept 1 at the property's price. */
 Linea lineaAlquiler(int idInm);
 
@@ -89,11 +92,11 @@ QList<PropuestaMes> proponerMes(const QDate& mes, const QString& serieForzada = 
 /**
  * Creates the documents of elegidas dated fecha in one transaction, numbered consecutively in
  * each series, and records them as one run. A date outside the working year ano (or in the
- * rectifying series) throws ErrorBD. seguir(n) is asked after each document; false cancels the
- * run and nothing is stored (returns 0). Returns the run's Id.
+ * rectifying series) fails with the reason. seguir(n) is asked after each document; false cancels
+ * the run and nothing is stored (returns 0). Returns the run's Id.
  */
-int emitirMes(const QList<PropuestaMes>& elegidas, const QDate& fecha, int ano,
-              const std::function<bool(int)>& seguir = {});
+Resultado<int> emitirMes(const QList<PropuestaMes>& elegidas, const QDate& fecha, int ano,
+                         const std::function<bool(int)>& seguir = {});
 
 /** The documents of a run in series and number order. */
 QList<int> documentosEmision(int idEmi);
@@ -104,8 +107,8 @@ int ultimaEmision();
  * table), or a later number in one of its series; empty when it can.
  */
 QString motivoNoDeshacer(int idEmi);
-/** Deletes the run's documents and lines in one transaction; throws ErrorBD when refused. */
-void deshacerEmision(int idEmi);
+/** Deletes the run's documents and lines in one transaction; a refusal comes back as its Fallo. */
+Resultado<> deshacerEmision(int idEmi);
 
 /** Whether a document was issued to be printed as an invoice (else a receipt). */
 bool seImprimeComoFactura(int id);

@@ -292,14 +292,16 @@ QStringList formasDePago() {
             QStringLiteral("Tarjeta"), QStringLiteral("Otra")};
 }
 
-void marcarImpresos(const QList<int>& ids, const QString& como) {
-    Transaccion t;
-    // Records first: the check of the year before them must not see these as issued already.
-    registrarAltas(ids);
-    porTramos(QStringLiteral("UPDATE tblCobros SET Imp = 1, ImpCom = COALESCE(ImpCom, ?)"
-                             " WHERE Id IN (%1)"),
-              {como}, ids);
-    t.confirmar();
+Resultado<> marcarImpresos(const QList<int>& ids, const QString& como) {
+    return intentar([&]() -> void {
+        Transaccion t;
+        // Records first: the check of the year before them must not see these as issued already.
+        registrarAltas(ids);
+        porTramos(QStringLiteral("UPDATE tblCobros SET Imp = 1, ImpCom = COALESCE(ImpCom, ?)"
+                                 " WHERE Id IN (%1)"),
+                  {como}, ids);
+        t.confirmar();
+    });
 }
 
 namespace {
@@ -317,39 +319,46 @@ QList<int> exigirTodos(const QList<int>& ids, Accion accion, bool yaHecho(const 
 
 } // namespace
 
-void marcarPagados(const QList<int>& ids, const Pago& pago) {
-    if (!pago.fecha.isValid()) throw ErrorBD(QStringLiteral("Ponga una fecha de pago correcta."));
-    Transaccion t;
-    // One already paid keeps the day it was paid.
-    const QList<int> cambian =
-        exigirTodos(ids, Accion::MarcarPagado, [](const EstadoDocumento& e) { return e.pagado; });
-    porTramos(QStringLiteral("UPDATE tblCobros SET Pag = 1, FecPag = ?, ForPag = ?"
-                             " WHERE Id IN (%1)"),
-              {fechaIso(pago.fecha), pago.forma.isEmpty() ? QVariant() : QVariant(pago.forma)},
-              cambian);
-    t.confirmar();
+Resultado<> marcarPagados(const QList<int>& ids, const Pago& pago) {
+    return intentar([&]() -> void {
+        if (!pago.fecha.isValid())
+            throw ErrorBD(QStringLiteral("Ponga una fecha de pago correcta."));
+        Transaccion t;
+        // One already paid keeps the day it was paid.
+        const QList<int> cambian = exigirTodos(ids, Accion::MarcarPagado,
+                                               [](const EstadoDocumento& e) { return e.pagado; });
+        porTramos(QStringLiteral("UPDATE tblCobros SET Pag = 1, FecPag = ?, ForPag = ?"
+                                 " WHERE Id IN (%1)"),
+                  {fechaIso(pago.fecha), pago.forma.isEmpty() ? QVariant() : QVariant(pago.forma)},
+                  cambian);
+        t.confirmar();
+    });
 }
 
-void marcarPendientes(const QList<int>& ids) {
-    Transaccion t;
-    const QList<int> cambian = exigirTodos(ids, Accion::MarcarPendiente,
-                                           [](const EstadoDocumento& e) { return !e.pagado; });
-    porTramos(QStringLiteral("UPDATE tblCobros SET Pag = 0, FecPag = NULL, ForPag = NULL"
-                             " WHERE Id IN (%1)"),
-              {}, cambian);
-    t.confirmar();
+Resultado<> marcarPendientes(const QList<int>& ids) {
+    return intentar([&]() -> void {
+        Transaccion t;
+        const QList<int> cambian = exigirTodos(ids, Accion::MarcarPendiente,
+                                               [](const EstadoDocumento& e) { return !e.pagado; });
+        porTramos(QStringLiteral("UPDATE tblCobros SET Pag = 0, FecPag = NULL, ForPag = NULL"
+                                 " WHERE Id IN (%1)"),
+                  {}, cambian);
+        t.confirmar();
+    });
 }
 
-void anularDocumento(int id) {
-    Transaccion t;
-    const auto e = leerEstado(id);
-    if (!e) throw ErrorBD(QStringLiteral("El documento ya no existe."));
-    if (const QString motivo = motivoNo(*e, Accion::Anular); !motivo.isEmpty())
-        throw ErrorBD(motivo);
-    if (e->verifactu == EstadoFactura::Emitida) registrarAnulacion(id);
-    ejecutar(QStringLiteral("UPDATE tblCobros SET Anu = 1, FecAnu = ? WHERE Id = ?"),
-             {fechaIso(Hoy()), id});
-    t.confirmar();
+Resultado<> anularDocumento(int id) {
+    return intentar([&]() -> void {
+        Transaccion t;
+        const auto e = leerEstado(id);
+        if (!e) throw ErrorBD(QStringLiteral("El documento ya no existe."));
+        if (const QString motivo = motivoNo(*e, Accion::Anular); !motivo.isEmpty())
+            throw ErrorBD(motivo);
+        if (e->verifactu == EstadoFactura::Emitida) registrarAnulacion(id);
+        ejecutar(QStringLiteral("UPDATE tblCobros SET Anu = 1, FecAnu = ? WHERE Id = ?"),
+                 {fechaIso(Hoy()), id});
+        t.confirmar();
+    });
 }
 
 AvisoPago avisoPago(const EstadoDocumento& e) {

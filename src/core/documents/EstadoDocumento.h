@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Resultado.h"
+
 #include "core/documents/Registros.h"
 
 #include <QDate>
@@ -91,16 +93,16 @@ inline const QString kDomiciliacion = QStringLiteral("Domiciliación");
  * Records that documents were printed, the first time with how (later prints keep it), and
  * issues the invoices of the verifiable mode among them. One transaction.
  */
-void marcarImpresos(const QList<int>& ids, const QString& como);
+Resultado<> marcarImpresos(const QList<int>& ids, const QString& como);
 /** Marks documents paid; any the table refuses stops it all (ErrorBD naming it). */
-void marcarPagados(const QList<int>& ids, const Pago& pago);
+Resultado<> marcarPagados(const QList<int>& ids, const Pago& pago);
 /** Marks paid documents unpaid again; refused as marcarPagados is. */
-void marcarPendientes(const QList<int>& ids);
+Resultado<> marcarPendientes(const QList<int>& ids);
 /**
  * Cancels a document: it keeps its number, marked cancelled, out of every total. An invoice of
  * the verifiable mode gets its cancellation record. Refused as the table says.
  */
-void anularDocumento(int id);
+Resultado<> anularDocumento(int id);
 
 /** What a document's paper says about its payment. */
 struct AvisoPago {

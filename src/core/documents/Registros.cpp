@@ -339,44 +339,49 @@ ConfigVerifactu leerConfigVerifactu() {
     return c;
 }
 
-void guardarConfigVerifactu(const ConfigVerifactu& c) {
-    const ConfigVerifactu antes = leerConfigVerifactu();
-    if (antes.activo && !c.activo)
-        throw ErrorBD(QStringLiteral("El sistema de facturación verificable no se puede desactivar "
-                                     "una vez activado en el año."));
-    static const QRegularExpression codigo(QStringLiteral("^[A-Za-z0-9]{1,5}$"));
-    if (!codigo.match(c.serieRect).hasMatch())
-        throw ErrorBD(QStringLiteral("La serie de las facturas rectificativas debe ser un código "
-                                     "de 1 a 5 letras o cifras."));
-    if (c.series.contains(c.serieRect, Qt::CaseInsensitive))
-        throw ErrorBD(QStringLiteral("La serie de las rectificativas no puede ser también una "
-                                     "serie de facturas ordinarias."));
-    Transaccion t;
-    const QDate desde = antes.activo ? antes.desde : c.activo ? Hoy() : QDate();
-    ejecutar(QStringLiteral("INSERT INTO tblVerifactu (Id) SELECT 1 WHERE NOT EXISTS"
-                            " (SELECT 1 FROM tblVerifactu WHERE Id = 1)"));
-    ejecutar(QStringLiteral("UPDATE tblVerifactu SET Activo = ?, Desde = ?, SerieRect = ?,"
-                            " Pruebas = ?"),
-             {c.activo ? 1 : 0, desde.isValid() ? QVariant(fechaIso(desde)) : QVariant(),
-              c.serieRect, c.pruebas ? 1 : 0});
-    if (c.activo && !antes.activo)
-        ejecutar(QStringLiteral("UPDATE tblVerifactu SET IdDesde ="
-                                " (SELECT COALESCE(MAX(Id), 0) FROM tblCobros)"));
-    // The rectifying series exists only with the mode on: off, it would be one more series to
-    // pick, and the first of a new year.
-    if (c.activo &&
-        !valorUnico(QStringLiteral("SELECT 1 FROM tblSeriesF WHERE upper(Cod) = upper(?)"),
-                    {c.serieRect})
-             .isValid())
-        ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (?, ?, ?)"),
-                 {SiguienteNumero(QStringLiteral("tblSeriesF"), QStringLiteral("Id")), c.serieRect,
-                  QStringLiteral("Facturas rectificativas")});
-    ejecutar(QStringLiteral("UPDATE tblSeriesF SET Factura = 0"));
-    for (const QString& serie : c.series + QStringList{c.serieRect})
-        ejecutar(QStringLiteral("UPDATE tblSeriesF SET Factura = 1 WHERE upper(Cod) = upper(?)"),
-                 {serie});
-    if (c.activo && !antes.activo) registrarYaImpresas();
-    t.confirmar();
+Resultado<> guardarConfigVerifactu(const ConfigVerifactu& c) {
+    return intentar([&]() -> void {
+        const ConfigVerifactu antes = leerConfigVerifactu();
+        if (antes.activo && !c.activo)
+            throw ErrorBD(
+                QStringLiteral("El sistema de facturación verificable no se puede desactivar "
+                               "una vez activado en el año."));
+        static const QRegularExpression codigo(QStringLiteral("^[A-Za-z0-9]{1,5}$"));
+        if (!codigo.match(c.serieRect).hasMatch())
+            throw ErrorBD(
+                QStringLiteral("La serie de las facturas rectificativas debe ser un código "
+                               "de 1 a 5 letras o cifras."));
+        if (c.series.contains(c.serieRect, Qt::CaseInsensitive))
+            throw ErrorBD(QStringLiteral("La serie de las rectificativas no puede ser también una "
+                                         "serie de facturas ordinarias."));
+        Transaccion t;
+        const QDate desde = antes.activo ? antes.desde : c.activo ? Hoy() : QDate();
+        ejecutar(QStringLiteral("INSERT INTO tblVerifactu (Id) SELECT 1 WHERE NOT EXISTS"
+                                " (SELECT 1 FROM tblVerifactu WHERE Id = 1)"));
+        ejecutar(QStringLiteral("UPDATE tblVerifactu SET Activo = ?, Desde = ?, SerieRect = ?,"
+                                " Pruebas = ?"),
+                 {c.activo ? 1 : 0, desde.isValid() ? QVariant(fechaIso(desde)) : QVariant(),
+                  c.serieRect, c.pruebas ? 1 : 0});
+        if (c.activo && !antes.activo)
+            ejecutar(QStringLiteral("UPDATE tblVerifactu SET IdDesde ="
+                                    " (SELECT COALESCE(MAX(Id), 0) FROM tblCobros)"));
+        // The rectifying series exists only with the mode on: off, it would be one more series to
+        // pick, and the first of a new year.
+        if (c.activo &&
+            !valorUnico(QStringLiteral("SELECT 1 FROM tblSeriesF WHERE upper(Cod) = upper(?)"),
+                        {c.serieRect})
+                 .isValid())
+            ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (?, ?, ?)"),
+                     {SiguienteNumero(QStringLiteral("tblSeriesF"), QStringLiteral("Id")),
+                      c.serieRect, QStringLiteral("Facturas rectificativas")});
+        ejecutar(QStringLiteral("UPDATE tblSeriesF SET Factura = 0"));
+        for (const QString& serie : c.series + QStringList{c.serieRect})
+            ejecutar(
+                QStringLiteral("UPDATE tblSeriesF SET Factura = 1 WHERE upper(Cod) = upper(?)"),
+                {serie});
+        if (c.activo && !antes.activo) registrarYaImpresas();
+        t.confirmar();
+    });
 }
 
 QString sqlUltimoRegistro(const QString& idDoc) {
@@ -435,10 +440,12 @@ void registrarAltas(const QList<int>& ids) {
     }
 }
 
-void emitirFacturas(const QList<int>& ids) {
-    Transaccion t;
-    registrarAltas(ids);
-    t.confirmar();
+Resultado<> emitirFacturas(const QList<int>& ids) {
+    return intentar([&]() -> void {
+        Transaccion t;
+        registrarAltas(ids);
+        t.confirmar();
+    });
 }
 
 void registrarAnulacion(int idDoc) {
@@ -462,48 +469,51 @@ QList<std::pair<QString, QString>> tiposRectificativa() {
             {QStringLiteral("R4"), QStringLiteral("Otras causas")}};
 }
 
-int rectificarFactura(int idDoc, const QString& tipo, const QString& motivo, bool sustitucion) {
-    bool tipoValido = false;
-    for (const auto& [codigo, descripcion] : tiposRectificativa())
-        tipoValido = tipoValido || codigo == tipo;
-    if (!tipoValido) throw ErrorBD(QStringLiteral("Elija el tipo de rectificación."));
-    if (motivo.trimmed().isEmpty())
-        throw ErrorBD(QStringLiteral("Escriba el motivo de la rectificación."));
-    Transaccion t;
-    const auto alta = registroAlta(idDoc);
-    const auto original = leerCabecera(idDoc);
-    if (!alta || !original || estadoFactura(idDoc) != EstadoFactura::Emitida)
-        throw ErrorBD(kSoloEmitidas);
-    Cabecera c = *original;
-    c.num.reset();
-    c.ser = leerConfigVerifactu().serieRect;
-    // Today, but within the invoice's year and never before it: a document of another year
-    // counts in no summary, and a correction does not come before what it corrects.
-    c.fec = std::max(original->fec, fechaEnAno(Hoy(), original->fec.year()));
-    c.tri = Trimestre(c.fec.month()).toInt();
-    c.pag = false;
-    c.obs = QStringLiteral("Rectifica la factura %1 del %2. Motivo: %3")
-                .arg(alta->numSerie, formatoFecha(original->fec), motivo.trimmed());
-    // The lines' Ids are read whole first: on a server another statement would drop the rest.
-    QList<int> ids;
-    QSqlQuery q = ejecutar(QStringLiteral("SELECT Id FROM tblCobrosDetalles WHERE IdDoc = ?"
-                                          " ORDER BY Lin"),
-                           {idDoc});
-    while (q.next())
-        ids << q.value(0).toInt();
-    QList<Linea> lineas;
-    for (int idLinea : ids)
-        if (auto l = leerLinea(idLinea)) {
-            l->und = -l->und;
-            lineas << *l;
-        }
-    const int id = escribirDocumentoNuevo(c, lineas);
-    ejecutar(QStringLiteral("UPDATE tblCobros SET IdRect = ?, TipoRect = ?, MotivoRect = ?,"
-                            " ModoRect = ?, Fac = 1 WHERE Id = ?"),
-             {idDoc, tipo, motivo.trimmed(),
-              sustitucion ? QStringLiteral("S") : QStringLiteral("I"), id});
-    t.confirmar();
-    return id;
+Resultado<int> rectificarFactura(int idDoc, const QString& tipo, const QString& motivo,
+                                 bool sustitucion) {
+    return intentar([&]() -> int {
+        bool tipoValido = false;
+        for (const auto& [codigo, descripcion] : tiposRectificativa())
+            tipoValido = tipoValido || codigo == tipo;
+        if (!tipoValido) throw ErrorBD(QStringLiteral("Elija el tipo de rectificación."));
+        if (motivo.trimmed().isEmpty())
+            throw ErrorBD(QStringLiteral("Escriba el motivo de la rectificación."));
+        Transaccion t;
+        const auto alta = registroAlta(idDoc);
+        const auto original = leerCabecera(idDoc);
+        if (!alta || !original || estadoFactura(idDoc) != EstadoFactura::Emitida)
+            throw ErrorBD(kSoloEmitidas);
+        Cabecera c = *original;
+        c.num.reset();
+        c.ser = leerConfigVerifactu().serieRect;
+        // Today, but within the invoice's year and never before it: a document of another year
+        // counts in no summary, and a correction does not come before what it corrects.
+        c.fec = std::max(original->fec, fechaEnAno(Hoy(), original->fec.year()));
+        c.tri = Trimestre(c.fec.month()).toInt();
+        c.pag = false;
+        c.obs = QStringLiteral("Rectifica la factura %1 del %2. Motivo: %3")
+                    .arg(alta->numSerie, formatoFecha(original->fec), motivo.trimmed());
+        // The lines' Ids are read whole first: on a server another statement would drop the rest.
+        QList<int> ids;
+        QSqlQuery q = ejecutar(QStringLiteral("SELECT Id FROM tblCobrosDetalles WHERE IdDoc = ?"
+                                              " ORDER BY Lin"),
+                               {idDoc});
+        while (q.next())
+            ids << q.value(0).toInt();
+        QList<Linea> lineas;
+        for (int idLinea : ids)
+            if (auto l = leerLinea(idLinea)) {
+                l->und = -l->und;
+                lineas << *l;
+            }
+        const int id = escribirDocumentoNuevo(c, lineas);
+        ejecutar(QStringLiteral("UPDATE tblCobros SET IdRect = ?, TipoRect = ?, MotivoRect = ?,"
+                                " ModoRect = ?, Fac = 1 WHERE Id = ?"),
+                 {idDoc, tipo, motivo.trimmed(),
+                  sustitucion ? QStringLiteral("S") : QStringLiteral("I"), id});
+        t.confirmar();
+        return id;
+    });
 }
 
 std::optional<RegistroFacturacion> registroAlta(int idDoc) {

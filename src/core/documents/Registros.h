@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Resultado.h"
+
 #include "core/verifactu/Huella.h"
 
 #include <QDate>
@@ -30,10 +32,10 @@ ConfigVerifactu leerConfigVerifactu();
 
 /**
  * Stores the choice. Turning the mode off once on, or a rectifying series that is not a short
- * code, throws ErrorBD with the reason and changes nothing. The rectifying series is created
+ * code, fails with the reason and changes nothing. The rectifying series is created
  * when missing.
  */
-void guardarConfigVerifactu(const ConfigVerifactu& c);
+Resultado<> guardarConfigVerifactu(const ConfigVerifactu& c);
 
 enum class EstadoFactura { Libre, Emitida, Anulada };
 
@@ -51,11 +53,11 @@ QString motivoFacturaFija(EstadoFactura estado);
 /**
  * Issues the documents ids that are invoices of the verifiable mode and have no record yet: one
  * alta record each, chained to the last, and the document marked printed. Inside the caller's
- * transaction. Throws ErrorBD (nothing stored) when the company has no N.I.F.
+ * transaction. Fails (nothing stored) when the company has no N.I.F.
  */
 void registrarAltas(const QList<int>& ids);
 /** registrarAltas in a transaction of its own. */
-void emitirFacturas(const QList<int>& ids);
+Resultado<> emitirFacturas(const QList<int>& ids);
 
 /**
  * Adds the anulación record of an issued invoice, inside the caller's transaction; throws
@@ -70,12 +72,12 @@ QList<std::pair<QString, QString>> tiposRectificativa();
  * A new document in the rectifying series correcting the issued invoice idDoc: same parties and
  * percentages, dated today, holding the original's lines with their units negated so that the
  * lines added to it make the difference. By substitution its record and its paper show the
- * whole corrected invoice too; the document itself always holds the difference owed. Throws
- * ErrorBD for a bad type, an empty reason or a document that is not an issued invoice. Returns
- * the new document's Id.
+ * whole corrected invoice too; the document itself always holds the difference owed. Fails
+ * for a bad type, an empty reason or a document that is not an issued invoice. Gives the new
+ * document's Id.
  */
-int rectificarFactura(int idDoc, const QString& tipo, const QString& motivo,
-                      bool sustitucion = false);
+Resultado<int> rectificarFactura(int idDoc, const QString& tipo, const QString& motivo,
+                                 bool sustitucion = false);
 
 /** The alta record of a document, if it has one. */
 std::optional<RegistroFacturacion> registroAlta(int idDoc);

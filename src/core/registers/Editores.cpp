@@ -75,28 +75,34 @@ QList<QStringList> series() {
     return leerFilas(QStringLiteral("SELECT Id, Cod, Des FROM tblSeriesF ORDER BY Id"));
 }
 
-int insertarConNuevoId(const QString& tabla, const QStringList& campos,
-                       const QVariantList& valores) {
-    const QString marcas = QStringList(campos.size(), QStringLiteral("?")).join(u", ");
-    Transaccion t;
-    QSqlQuery q = ejecutar(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING Id")
-                               .arg(tabla, campos.join(u", "), marcas),
-                           valores);
-    const int id = q.next() ? q.value(0).toInt() : 0;
-    q.finish();
-    t.confirmar();
-    return id;
+Resultado<int> insertarConNuevoId(const QString& tabla, const QStringList& campos,
+                                  const QVariantList& valores) {
+    return intentar([&]() -> int {
+        const QString marcas = QStringList(campos.size(), QStringLiteral("?")).join(u", ");
+        Transaccion t;
+        QSqlQuery q = ejecutar(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING Id")
+                                   .arg(tabla, campos.join(u", "), marcas),
+                               valores);
+        const int id = q.next() ? q.value(0).toInt() : 0;
+        q.finish();
+        t.confirmar();
+        return id;
+    });
 }
 
-void actualizarPorId(const QString& tabla, int id, const QStringList& campos,
-                     const QVariantList& valores) {
-    ejecutar(QStringLiteral("UPDATE %1 SET %2 = ? WHERE Id = ?")
-                 .arg(tabla, campos.join(QStringLiteral(" = ?, "))),
-             valores + QVariantList{id});
+Resultado<> actualizarPorId(const QString& tabla, int id, const QStringList& campos,
+                            const QVariantList& valores) {
+    return intentar([&]() -> void {
+        ejecutar(QStringLiteral("UPDATE %1 SET %2 = ? WHERE Id = ?")
+                     .arg(tabla, campos.join(QStringLiteral(" = ?, "))),
+                 valores + QVariantList{id});
+    });
 }
 
-void borrarFila(const QString& tabla, const QString& campoClave, int clave) {
-    ejecutar(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(tabla, campoClave), {clave});
+Resultado<> borrarFila(const QString& tabla, const QString& campoClave, int clave) {
+    return intentar([&]() -> void {
+        ejecutar(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(tabla, campoClave), {clave});
+    });
 }
 
 QString problemaTipoIva(const QString& texto, std::optional<int> anterior) {

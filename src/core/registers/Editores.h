@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Resultado.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -34,13 +36,13 @@ QList<QStringList> series();
  * year's writers wait their turn, on both engines): two desks adding at once never get the same.
  * Returns that Id.
  */
-int insertarConNuevoId(const QString& tabla, const QStringList& campos,
-                       const QVariantList& valores);
+Resultado<int> insertarConNuevoId(const QString& tabla, const QStringList& campos,
+                                  const QVariantList& valores);
 /** Writes campos of the row whose Id is id. */
-void actualizarPorId(const QString& tabla, int id, const QStringList& campos,
-                     const QVariantList& valores);
+Resultado<> actualizarPorId(const QString& tabla, int id, const QStringList& campos,
+                            const QVariantList& valores);
 /** Deletes the row whose campoClave is clave. */
-void borrarFila(const QString& tabla, const QString& campoClave, int clave);
+Resultado<> borrarFila(const QString& tabla, const QString& campoClave, int clave);
 
 /** Why a typed VAT code cannot be saved (anterior: the code being edited); empty when it can. */
 QString problemaTipoIva(const QString& texto, std::optional<int> anterior);

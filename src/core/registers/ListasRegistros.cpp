@@ -17,8 +17,8 @@ namespace {
 /** A record's row: a new one (id 0) with the engine's code, or the row id rewritten. */
 int guardarFicha(const QString& tabla, const QStringList& campos, const QVariantList& valores,
                  int id) {
-    if (id == 0) return Editores::insertarConNuevoId(tabla, campos, valores);
-    Editores::actualizarPorId(tabla, id, campos, valores);
+    if (id == 0) return Editores::insertarConNuevoId(tabla, campos, valores).valorOLanzar();
+    Editores::actualizarPorId(tabla, id, campos, valores).valorOLanzar();
     return id;
 }
 
@@ -115,19 +115,24 @@ QList<QStringList> ListaInmuebles(const QString& filtro) {
         QStringLiteral(" ORDER BY tblInmuebles.Id"), filtro);
 }
 
-void BorrarInquilino(int id) {
-    Transaccion t;
-    ejecutar(QStringLiteral("DELETE FROM tblInquilinos WHERE Id = ?"), {id});
-    ejecutar(QStringLiteral("DELETE FROM tblInquilinosFamiliares WHERE IdInq = ?"), {id});
-    t.confirmar();
+Resultado<> BorrarInquilino(int id) {
+    return intentar([&]() -> void {
+        Transaccion t;
+        ejecutar(QStringLiteral("DELETE FROM tblInquilinos WHERE Id = ?"), {id});
+        ejecutar(QStringLiteral("DELETE FROM tblInquilinosFamiliares WHERE IdInq = ?"), {id});
+        t.confirmar();
+    });
 }
 
-void BorrarInmueble(int id) {
-    Transaccion t;
-    if (const QString motivo = motivoNoBorrarInmueble(id); !motivo.isEmpty()) throw ErrorBD(motivo);
-    ejecutar(QStringLiteral("DELETE FROM tblInmuebles WHERE Id = ?"), {id});
-    ejecutar(QStringLiteral("DELETE FROM tblInmueblesCargos WHERE IdInm = ?"), {id});
-    t.confirmar();
+Resultado<> BorrarInmueble(int id) {
+    return intentar([&]() -> void {
+        Transaccion t;
+        if (const QString motivo = motivoNoBorrarInmueble(id); !motivo.isEmpty())
+            throw ErrorBD(motivo);
+        ejecutar(QStringLiteral("DELETE FROM tblInmuebles WHERE Id = ?"), {id});
+        ejecutar(QStringLiteral("DELETE FROM tblInmueblesCargos WHERE IdInm = ?"), {id});
+        t.confirmar();
+    });
 }
 
 std::optional<FichaInquilino> LeerInquilino(int id) {
@@ -144,12 +149,14 @@ std::optional<FichaInquilino> LeerInquilino(int id) {
     return f;
 }
 
-int GuardarInquilino(const FichaInquilino& f, bool nuevo) {
-    const QStringList campos{u"Nom"_s, u"DNI"_s, u"Tfn"_s, u"Mob"_s, u"Mail"_s,
-                             u"Obs"_s, u"Dir"_s, u"CP"_s,  u"Pob"_s, u"Pro"_s};
-    const QVariantList valores{f.Nom, f.DNI, f.Tfn, f.Mob, f.Mail,
-                               f.Obs, f.Dir, f.CP,  f.Pob, f.Pro};
-    return guardarFicha(u"tblInquilinos"_s, campos, valores, nuevo ? 0 : f.Id);
+Resultado<int> GuardarInquilino(const FichaInquilino& f, bool nuevo) {
+    return intentar([&]() -> int {
+        const QStringList campos{u"Nom"_s, u"DNI"_s, u"Tfn"_s, u"Mob"_s, u"Mail"_s,
+                                 u"Obs"_s, u"Dir"_s, u"CP"_s,  u"Pob"_s, u"Pro"_s};
+        const QVariantList valores{f.Nom, f.DNI, f.Tfn, f.Mob, f.Mail,
+                                   f.Obs, f.Dir, f.CP,  f.Pob, f.Pro};
+        return guardarFicha(u"tblInquilinos"_s, campos, valores, nuevo ? 0 : f.Id);
+    });
 }
 
 std::optional<FichaInmueble> LeerInmueble(int id) {
@@ -169,11 +176,13 @@ std::optional<FichaInmueble> LeerInmueble(int id) {
                          q.value(7).toString()};
 }
 
-int GuardarInmueble(const FichaInmueble& f, bool nuevo) {
-    const QStringList campos{u"Des"_s, u"Dir"_s, u"CP"_s,    u"Pob"_s,
-                             u"Pro"_s, u"Pre"_s, u"IdInq"_s, u"Obs"_s};
-    const QVariantList valores{f.Des, f.Dir, f.CP, f.Pob, f.Pro, f.Pre, f.IdInq, f.Obs};
-    return guardarFicha(u"tblInmuebles"_s, campos, valores, nuevo ? 0 : f.Id);
+Resultado<int> GuardarInmueble(const FichaInmueble& f, bool nuevo) {
+    return intentar([&]() -> int {
+        const QStringList campos{u"Des"_s, u"Dir"_s, u"CP"_s,    u"Pob"_s,
+                                 u"Pro"_s, u"Pre"_s, u"IdInq"_s, u"Obs"_s};
+        const QVariantList valores{f.Des, f.Dir, f.CP, f.Pob, f.Pro, f.Pre, f.IdInq, f.Obs};
+        return guardarFicha(u"tblInmuebles"_s, campos, valores, nuevo ? 0 : f.Id);
+    });
 }
 
 } // namespace torvane

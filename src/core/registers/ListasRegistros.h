@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Resultado.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,10 +26,10 @@ QList<QStringList> ListaInquilinos(const QString& filtro);
 QList<QStringList> ListaInmuebles(const QString& filtro);
 
 /** Deletes a tenant and its family members together; accounts and properties stay. */
-void BorrarInquilino(int id);
+Resultado<> BorrarInquilino(int id);
 
 /** Deletes one property and its monthly charges; refused (ErrorBD) as motivoNoBorrar says. */
-void BorrarInmueble(int id);
+Resultado<> BorrarInmueble(int id);
 
 struct FichaInquilino {
     int Id = 0;
@@ -40,7 +42,7 @@ std::optional<FichaInquilino> LeerInquilino(int id);
  * Inserts the row (nuevo; its Id given by the engine, ficha's ignored) or rewrites every field
  * but Id. Returns the row's Id.
  */
-int GuardarInquilino(const FichaInquilino& ficha, bool nuevo);
+Resultado<int> GuardarInquilino(const FichaInquilino& ficha, bool nuevo);
 
 struct FichaInmueble {
     int Id = 0;
@@ -55,6 +57,6 @@ std::optional<FichaInmueble> LeerInmueble(int id);
  * Inserts the row (nuevo; its Id given by the engine, ficha's ignored) or rewrites every field
  * but Id. Returns the row's Id.
  */
-int GuardarInmueble(const FichaInmueble& ficha, bool nuevo);
+Resultado<int> GuardarInmueble(const FichaInmueble& ficha, bool nuevo);
 
 } // namespace torvane

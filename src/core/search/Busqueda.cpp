@@ -85,8 +85,8 @@ std::optional<ConsultaBusqueda> documentos(const QString& texto) {
     return ConsultaBusqueda{ClaseResultado::Documento, sql, {num, serie, desde, hasta}};
 }
 
-Resultado leerResultado(ClaseResultado clase, const QSqlQuery& q) {
-    Resultado r{clase, q.value(0).toInt(), q.value(1).toString(), {}, {}};
+Hallazgo leerResultado(ClaseResultado clase, const QSqlQuery& q) {
+    Hallazgo r{clase, q.value(0).toInt(), q.value(1).toString(), {}, {}};
     if (clase == ClaseResultado::Inquilino) {
         r.detalle = unirNoVacios({q.value(2).toString(), q.value(3).toString(),
                                   q.value(4).toString(), q.value(5).toString()});

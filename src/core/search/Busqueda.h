@@ -15,7 +15,7 @@ namespace torvane {
 enum class ClaseResultado { Inquilino, Inmueble, Documento };
 
 /** One found record as the search lists it. */
-struct Resultado {
+struct Hallazgo {
     ClaseResultado clase;
     int id = 0;
     QString titulo;  ///< name, description or number with series
@@ -27,7 +27,7 @@ struct Resultado {
 inline constexpr int kMaximoPorClase = 50;
 
 struct Resultados {
-    QList<Resultado> filas;
+    QList<Hallazgo> filas;
     bool recortada = false; ///< some class had more than kMaximoPorClase matches
 };
 

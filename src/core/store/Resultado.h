@@ -42,6 +42,11 @@ public:
     T* operator->() { return &*valor_; }
     /** The value, or otro when there is none. */
     T valorO(T otro) const { return ok() ? *valor_ : std::move(otro); }
+    /** For the core's own callers inside intentar(): the value, or the Fallo thrown on. */
+    T valorOLanzar() && {
+        if (!ok()) throw ErrorBD(fallo_.texto, fallo_.sinConexion);
+        return std::move(*valor_);
+    }
     const Fallo& fallo() const { return fallo_; }
     const QString& motivo() const { return fallo_.texto; }
 

@@ -117,26 +117,29 @@ QString cargarCertificado(const QString& ruta, const QByteArray& clave, QSslConf
     return {};
 }
 
-QList<RegistroAEnviar> registrosPendientes() {
-    QSqlQuery q =
-        ejecutar(QStringLiteral("SELECT HuellaAnt, NumSerieAnt, FechaAnt FROM tblVerifactu"));
-    QString numSerieAnt, fechaAnt;
-    if (q.next()) {
-        numSerieAnt = q.value(1).toString();
-        fechaAnt = q.value(2).toString();
-    }
-    QSqlQuery respondidos =
-        ejecutar(QStringLiteral("SELECT DISTINCT IdReg FROM tblRegistrosRespuestas"));
-    QSet<int> contestados;
-    while (respondidos.next())
-        contestados.insert(respondidos.value(0).toInt());
-    QList<RegistroAEnviar> pendientes;
-    for (const RegistroFacturacion& r : registrosDelAno()) {
-        if (!contestados.contains(r.id)) pendientes << RegistroAEnviar{r, numSerieAnt, fechaAnt};
-        numSerieAnt = r.numSerie;
-        fechaAnt = r.fecha;
-    }
-    return pendientes;
+Resultado<QList<RegistroAEnviar>> registrosPendientes() {
+    return intentar([&]() -> QList<RegistroAEnviar> {
+        QSqlQuery q =
+            ejecutar(QStringLiteral("SELECT HuellaAnt, NumSerieAnt, FechaAnt FROM tblVerifactu"));
+        QString numSerieAnt, fechaAnt;
+        if (q.next()) {
+            numSerieAnt = q.value(1).toString();
+            fechaAnt = q.value(2).toString();
+        }
+        QSqlQuery respondidos =
+            ejecutar(QStringLiteral("SELECT DISTINCT IdReg FROM tblRegistrosRespuestas"));
+        QSet<int> contestados;
+        while (respondidos.next())
+            contestados.insert(respondidos.value(0).toInt());
+        QList<RegistroAEnviar> pendientes;
+        for (const RegistroFacturacion& r : registrosDelAno()) {
+            if (!contestados.contains(r.id))
+                pendientes << RegistroAEnviar{r, numSerieAnt, fechaAnt};
+            numSerieAnt = r.numSerie;
+            fechaAnt = r.fecha;
+        }
+        return pendientes;
+    });
 }
 
 int segundosDeEspera() {
@@ -166,7 +169,12 @@ ResultadoEnvio enviarPendientes(const QUrl& url, const QSslConfiguration& ssl,
     ResultadoEnvio resultado;
     if (resultado.error = faltaIdentidad(); !resultado.error.isEmpty()) return resultado;
     try {
-        const QList<RegistroAEnviar> pendientes = registrosPendientes();
+        const auto leidos = registrosPendientes();
+        if (!leidos) {
+            resultado.error = leidos.motivo();
+            return resultado;
+        }
+        const QList<RegistroAEnviar>& pendientes = *leidos;
         const auto total = static_cast<int>(pendientes.size());
         for (qsizetype desde = 0; desde < pendientes.size(); desde += kPorMensaje) {
             if (seguimiento.avance) seguimiento.avance(resultado.enviados, total);
@@ -195,22 +203,24 @@ ResultadoEnvio enviarPendientes(const QUrl& url, const QSslConfiguration& ssl,
     return resultado;
 }
 
-QList<EstadoRegistro> estadosRegistros() {
-    QList<EstadoRegistro> lista;
-    for (const RegistroFacturacion& r : registrosDelAno()) {
-        EstadoRegistro e{r, {}, {}};
-        QSqlQuery q = ejecutar(QStringLiteral("SELECT Estado, Codigo, Descripcion FROM"
-                                              " tblRegistrosRespuestas WHERE IdReg = ? ORDER BY"
-                                              " Id DESC LIMIT 1"),
-                               {r.id});
-        if (q.next()) {
-            e.estado = q.value(0).toString();
-            if (!q.value(1).toString().isEmpty())
-                e.error = q.value(1).toString() + QStringLiteral(": ") + q.value(2).toString();
+Resultado<QList<EstadoRegistro>> estadosRegistros() {
+    return intentar([&]() -> QList<EstadoRegistro> {
+        QList<EstadoRegistro> lista;
+        for (const RegistroFacturacion& r : registrosDelAno()) {
+            EstadoRegistro e{r, {}, {}};
+            QSqlQuery q = ejecutar(QStringLiteral("SELECT Estado, Codigo, Descripcion FROM"
+                                                  " tblRegistrosRespuestas WHERE IdReg = ? ORDER BY"
+                                                  " Id DESC LIMIT 1"),
+                                   {r.id});
+            if (q.next()) {
+                e.estado = q.value(0).toString();
+                if (!q.value(1).toString().isEmpty())
+                    e.error = q.value(1).toString() + QStringLiteral(": ") + q.value(2).toString();
+            }
+            lista << e;
         }
-        lista << e;
-    }
-    return lista;
+        return lista;
+    });
 }
 
 } // namespace torvane

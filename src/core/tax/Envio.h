@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Resultado.h"
+
 #include "core/verifactu/Mensajes.h"
 
 #include <QSslConfiguration>
@@ -23,7 +25,7 @@ QUrl direccionEnvio(bool pruebas);
 QString cargarCertificado(const QString& ruta, const QByteArray& clave, QSslConfiguration& ssl);
 
 /** Records never answered by the agency, in chain order, with what their links name. */
-QList<RegistroAEnviar> registrosPendientes();
+Resultado<QList<RegistroAEnviar>> registrosPendientes();
 
 /** Seconds the agency asked to wait that have not passed yet (0: a message may go now). */
 int segundosDeEspera();
@@ -59,6 +61,6 @@ struct EstadoRegistro {
     QString estado; ///< empty: pending
     QString error;  ///< code and description of an error
 };
-QList<EstadoRegistro> estadosRegistros();
+Resultado<QList<EstadoRegistro>> estadosRegistros();
 
 } // namespace torvane
