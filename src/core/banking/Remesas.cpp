@@ -309,10 +309,12 @@ int marcarRemesaCobrada(int idRem) {
                                   " Dev = 0"),
                    {idRem})
             .toInt();
-    ejecutar(QStringLiteral("UPDATE tblCobros SET Pag = 1, FecPag = (SELECT FecCob FROM tblRemesas"
-                            " WHERE Id = ?), ForPag = ? WHERE Pag = 0 AND Id IN (SELECT IdDoc FROM"
-                            " tblRemesasCobros WHERE IdRem = ? AND Dev = 0)"),
-             {idRem, kDomiciliacion, idRem});
+    ejecutar(
+        QStringLiteral(
+            "UPDATE tblCobros SET Pag = 1, FecPag = (SELECT FecCob FROM tblRemesas"
+            " WHERE Id = ?), ForPag = ?, IdMov = NULL WHERE Pag = 0 AND Id IN (SELECT IdDoc FROM"
+            " tblRemesasCobros WHERE IdRem = ? AND Dev = 0)"),
+        {idRem, kDomiciliacion, idRem});
     ejecutar(QStringLiteral("UPDATE tblRemesas SET Pag = 1 WHERE Id = ?"), {idRem});
     t.confirmar();
     return cuantos;
@@ -345,10 +347,12 @@ void devolverCobro(int idCobro, const QDate& fecha, const QString& motivo) {
     const int idRem = q.value(0).toInt(), idCta = q.value(1).toInt();
     q.finish();
     // The bank returns the debit whole: every document it carried is unpaid again.
-    ejecutar(QStringLiteral("UPDATE tblCobros SET Pag = 0, FecPag = NULL, ForPag = NULL WHERE Id IN"
-                            " (SELECT IdDoc FROM tblRemesasCobros WHERE IdRem = ? AND IdCta = ?"
-                            " AND Dev = 0)"),
-             {idRem, idCta});
+    ejecutar(
+        QStringLiteral(
+            "UPDATE tblCobros SET Pag = 0, FecPag = NULL, ForPag = NULL, IdMov = NULL WHERE Id IN"
+            " (SELECT IdDoc FROM tblRemesasCobros WHERE IdRem = ? AND IdCta = ?"
+            " AND Dev = 0)"),
+        {idRem, idCta});
     ejecutar(QStringLiteral("UPDATE tblRemesasCobros SET Dev = 1, DevFec = ?, DevMot = ?"
                             " WHERE IdRem = ? AND IdCta = ? AND Dev = 0"),
              {fechaIso(fecha), motivo, idRem, idCta});
