@@ -81,6 +81,10 @@ Resultado<QList<Movimiento>> LectorNorma43::leer(const QByteArray& contenido) {
         while (r.endsWith(' '))
             r.chop(1);
         if (r.isEmpty()) continue;
+        // Positions count Latin-1 characters; a bank that writes UTF-8 would shift them.
+        if (const QString utf8 = QString::fromUtf8(r);
+            utf8.size() != r.size() && !utf8.contains(QChar::ReplacementCharacter))
+            r = utf8.toLatin1();
         if (terminado_)
             return enLinea(linea_, QStringLiteral("hay datos después del registro final 88"));
         if (r.size() > 80)
