@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QStandardPaths>
 
 namespace torvane {
 
@@ -76,8 +77,12 @@ void frmExtracto::alActivar() {
 }
 
 void frmExtracto::ElegirArchivo() {
+    // Banks' downloads land in the user's downloads folder.
+    const QString desde = ruta_.isEmpty()
+                              ? QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)
+                              : ruta_;
     const QString ruta = DialogoArchivo::abrir(
-        this, QStringLiteral("Extracto del banco"), ruta_,
+        this, QStringLiteral("Extracto del banco"), desde,
         QStringLiteral("Extractos (*.txt *.n43 *.aeb *.csb *.q43 *.xml *.053);;Todos (*)"));
     if (!ruta.isEmpty()) Leer(ruta);
 }
@@ -133,14 +138,19 @@ void frmExtracto::Mostrar() {
     ui->lblInfo->setText(
         ruta_.isEmpty()
             ? QString()
-            : QStringLiteral("%1 movimientos: %2 propuestos, %3 dudosos, %4 sin pareja, %5 ya "
-                             "aplicados, %6 cargos que no son cobros.")
-                  .arg(c.movimientos.size())
-                  .arg(c.propuestas.size())
-                  .arg(c.dudosos.size())
-                  .arg(c.sinPareja.size())
-                  .arg(c.importados.size())
-                  .arg(c.cargos));
+            : QStringList{segunCuenta(c.movimientos.size(), QStringLiteral("%1 movimiento"),
+                                      QStringLiteral("%1 movimientos")),
+                          segunCuenta(c.propuestas.size(), QStringLiteral("%1 propuesto"),
+                                      QStringLiteral("%1 propuestos")),
+                          segunCuenta(c.dudosos.size(), QStringLiteral("%1 dudoso"),
+                                      QStringLiteral("%1 dudosos")),
+                          QStringLiteral("%1 sin pareja").arg(c.sinPareja.size()),
+                          segunCuenta(c.importados.size(), QStringLiteral("%1 ya aplicado"),
+                                      QStringLiteral("%1 ya aplicados")),
+                          segunCuenta(c.cargos, QStringLiteral("%1 cargo que no es un cobro"),
+                                      QStringLiteral("%1 cargos que no son cobros"))}
+                      .join(QStringLiteral(", ")) +
+                  u'.');
     ui->cmdAplicar->setEnabled(!c.propuestas.isEmpty());
 }
 

@@ -127,9 +127,9 @@ void Casador::abono(int i, const Movimiento& m) {
     const QString todo = m.concepto + u' ' + m.referencia + u' ' + m.nombre;
     if (porTexto(i, m, fichas(todo))) return;
     if (const int inq = d_.cuentas.value(m.iban); !m.iban.isEmpty() && inq != 0)
-        if (porInquilino(i, m, inq, QStringLiteral("la cuenta que paga es de %1"))) return;
+        if (porInquilino(i, m, inq, QStringLiteral("La cuenta que paga es de %1"))) return;
     if (const int inq = inquilinoPorNombre(m.nombre + u' ' + m.concepto); inq != 0)
-        if (porInquilino(i, m, inq, QStringLiteral("el texto nombra a %1"))) return;
+        if (porInquilino(i, m, inq, QStringLiteral("El texto nombra a %1"))) return;
     porImporte(i, m);
 }
 
@@ -191,29 +191,26 @@ bool Casador::porTexto(int i, const Movimiento& m, const QSet<QString>& fichasTe
  * or the one set of them that does.
  */
 bool Casador::porInquilino(int i, const Movimiento& m, int inquilino, const QString& como) {
-    const QString quien = d_.inquilinos.value(inquilino);
-    const QString porque = como.arg(quien);
+    const QString quien = como.arg(d_.inquilinos.value(inquilino).trimmed());
     const QList<int> suyos = libres(porInquilino_.value(inquilino));
     if (suyos.isEmpty()) {
-        dudoso(i, QStringLiteral("%1, que no tiene nada pendiente.")
-                      .arg(porque.left(1).toUpper() + porque.mid(1)));
+        dudoso(i, quien + QStringLiteral(": no tiene nada pendiente."));
         return true;
     }
     QList<int> iguales;
     for (int k : suyos)
         if (d_.pendientes.at(k).centimos == m.centimos) iguales << k;
     if (iguales.size() == 1) {
-        pagar(i, iguales, QStringLiteral("Por el importe: %1.").arg(porque));
+        pagar(i, iguales, quien + QStringLiteral(": el importe es el de uno suyo."));
         return true;
     }
     if (iguales.size() > 1) {
         QStringList numeros;
         for (int k : iguales)
             numeros << d_.pendientes.at(k).numero;
-        dudoso(i, QStringLiteral("%1 y tiene %2 pendientes de ese importe: %3.")
-                      .arg(porque.left(1).toUpper() + porque.mid(1))
-                      .arg(iguales.size())
-                      .arg(numeros.join(QStringLiteral(", "))));
+        dudoso(i, quien + QStringLiteral(": tiene %1 pendientes de ese importe (%2).")
+                              .arg(iguales.size())
+                              .arg(numeros.join(QStringLiteral(", "))));
         return true;
     }
     // Several documents: the oldest first, as a tenant catches up.
@@ -221,9 +218,8 @@ bool Casador::porInquilino(int i, const Movimiento& m, int inquilino, const QStr
     for (int n = 0; n < suyos.size(); ++n) {
         suma += d_.pendientes.at(suyos.at(n)).centimos;
         if (suma == m.centimos) {
-            pagar(
-                i, suyos.mid(0, n + 1),
-                QStringLiteral("Suman el importe los %1 más antiguos: %2.").arg(n + 1).arg(porque));
+            pagar(i, suyos.mid(0, n + 1),
+                  quien + QStringLiteral(": sus %1 más antiguos suman el importe.").arg(n + 1));
             return true;
         }
     }
@@ -243,14 +239,12 @@ bool Casador::porInquilino(int i, const Movimiento& m, int inquilino, const QStr
         }
     }
     if (cuantas == 1) {
-        pagar(i, unica, QStringLiteral("Suman exactamente el importe: %1.").arg(porque));
+        pagar(i, unica, quien + QStringLiteral(": esos suyos suman el importe exacto."));
         return true;
     }
-    dudoso(i, cuantas > 1
-                  ? QStringLiteral("%1: varias combinaciones de sus documentos suman el importe.")
-                        .arg(porque.left(1).toUpper() + porque.mid(1))
-                  : QStringLiteral("%1, pero ningún documento suyo ni varios suman el importe.")
-                        .arg(porque.left(1).toUpper() + porque.mid(1)));
+    dudoso(i,
+           quien + (cuantas > 1 ? QStringLiteral(": varias combinaciones suyas suman el importe.")
+                                : QStringLiteral(": ni uno suyo ni varios suman el importe.")));
     return true;
 }
 
