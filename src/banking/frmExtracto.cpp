@@ -8,6 +8,7 @@
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -78,9 +79,9 @@ void frmExtracto::alActivar() {
 
 void frmExtracto::ElegirArchivo() {
     // Banks' downloads land in the user's downloads folder.
-    const QString desde = ruta_.isEmpty()
-                              ? QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)
-                              : ruta_;
+    QString desde = ruta_;
+    if (desde.isEmpty()) desde = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (!QFileInfo::exists(desde)) desde = QDir::homePath();
     const QString ruta = DialogoArchivo::abrir(
         this, QStringLiteral("Extracto del banco"), desde,
         QStringLiteral("Extractos (*.txt *.n43 *.aeb *.csb *.q43 *.xml *.053);;Todos (*)"));
@@ -167,10 +168,10 @@ void frmExtracto::Aplicar() {
         return;
     }
     if (!Mensaje::preguntar(
-            this, QStringLiteral("¿Aplicar %1 movimientos del extracto? Los documentos quedarán "
-                                 "pagados en la fecha del banco y las devoluciones, "
-                                 "pendientes de nuevo.")
-                      .arg(elegidas.size())))
+            this, QStringLiteral("¿Aplicar %1 del extracto? Los documentos quedarán pagados en la "
+                                 "fecha del banco y las devoluciones, pendientes de nuevo.")
+                      .arg(segunCuenta(elegidas.size(), QStringLiteral("un movimiento"),
+                                       QStringLiteral("%1 movimientos")))))
         return;
     const Resultado<int> hecha = aplicarConciliacion(conciliacion_, elegidas, ruta_);
     if (!hecha) {
@@ -178,9 +179,11 @@ void frmExtracto::Aplicar() {
         return;
     }
     cambiado_ = true;
-    Mensaje::informar(this, QStringLiteral("Importación nº %1 hecha: %2 movimientos aplicados.")
-                                .arg(*hecha)
-                                .arg(elegidas.size()));
+    Mensaje::informar(
+        this, QStringLiteral("Importación nº %1 hecha: %2.")
+                  .arg(*hecha)
+                  .arg(segunCuenta(elegidas.size(), QStringLiteral("un movimiento aplicado"),
+                                   QStringLiteral("%1 movimientos aplicados"))));
     Leer(ruta_);
 }
 
@@ -198,11 +201,12 @@ void frmExtracto::Deshacer() {
     }
     if (!Mensaje::preguntar(
             this,
-            QStringLiteral("¿Deshacer la importación nº %1 del %2 (%3, %4 movimientos)? "
+            QStringLiteral("¿Deshacer la importación nº %1 del %2 (%3, %4)? "
                            "Todo lo que aplicó vuelve a como estaba.")
                 .arg(ultima->id)
-                .arg(formatoFecha(ultima->fecha), ultima->archivo)
-                .arg(ultima->movimientos),
+                .arg(formatoFecha(ultima->fecha), ultima->archivo,
+                     segunCuenta(ultima->movimientos, QStringLiteral("un movimiento"),
+                                 QStringLiteral("%1 movimientos"))),
             Mensaje::Icono::Pregunta))
         return;
     if (const Resultado<> r = deshacerImportacion(ultima->id); !r) {
