@@ -250,6 +250,15 @@ std::function<void(Motor&)> pasoMotor(const QString& clave) {
                  " r.IdDoc = c.Id AND r.Dev = 0) ORDER BY i.Nom, c.IdInq, c.Fec, c.Ser, c.Num",
                  {"2024-01-01", "2024-12-31"});
          }},
+        {QStringLiteral("extracto"),
+         [](Motor& m) {
+             m.leer("SELECT c.Id, c.Num, c.Ser, c.Fec, c.Tot, c.IdInq FROM tblCobros c WHERE"
+                    " c.Anu = 0 AND c.Pag = 0 AND c.Tot > 0 AND NOT EXISTS (SELECT 1 FROM"
+                    " tblRemesasCobros r WHERE r.IdDoc = c.Id AND r.Dev = 0)"
+                    " ORDER BY c.IdInq, c.Fec, c.Id");
+             m.leer("SELECT IBAN, IdInq FROM tblInquilinosCuentas");
+             m.leer("SELECT Id, Nom FROM tblInquilinos");
+         }},
         {QStringLiteral("exportar"),
          [](Motor& m) { m.leer(kListaCobros + QByteArray(kDesdeCobros) + kOrdenCobros, kAno); }},
         {QStringLiteral("hoja"), hoja},

@@ -5,7 +5,9 @@
 #include <functional>
 
 class QWidget;
+namespace torvane {
 class Rejilla;
+}
 
 /**
  * One measurement of the program itself: the real window opened offscreen (or the report
@@ -27,6 +29,6 @@ protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
-    Rejilla* rejilla_;
+    torvane::Rejilla* rejilla_;
     bool pintada_ = false;
 };

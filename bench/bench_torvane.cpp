@@ -82,6 +82,7 @@ const Medida kMedidas[] = {
     {"inquilinos", "Inquilinos con filtro"},
     {"estadisticas", "Estadísticas del año"},
     {"remesa", "Remesa: los pendientes del año con su cuenta y mandato"},
+    {"extracto", "Extracto de 5.000 movimientos: leído y propuesto"},
     {"exportar", "Exportar los cobros del año a .xlsx"},
     {"hoja", "Abrir un documento en la hoja"},
     {"busqueda_texto", "Búsqueda global: una pulsación («a»)"},

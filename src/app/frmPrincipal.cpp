@@ -3,6 +3,7 @@
 
 #include "app/frmAcercaDe.h"
 #include "app/frmAnoTrabajo.h"
+#include "banking/frmExtracto.h"
 #include "collections/frmCobros.h"
 #include "collections/frmEmitirMes.h"
 #include "contracts/frmActualizarRentas.h"
@@ -62,6 +63,7 @@ frmPrincipal::frmPrincipal(QWidget* padre)
             &frmPrincipal::abrir<frmActualizarRentas>);
     connect(ui->mnuTraballosVencimientos, &QAction::triggered, this,
             &frmPrincipal::abrir<frmVencimientos>);
+    connect(ui->mnuTraballosExtracto, &QAction::triggered, this, &frmPrincipal::abrir<frmExtracto>);
     enlazar<frmEstadisticas>(ui->cmdGraficos, ui->mnuTraballosGraf);
     enlazar<frmCopiaPen>(ui->cmdCopiaSeg, ui->mnuUtiCopias);
     enlazar<frmColor>(ui->cmdCores, ui->mnuUtiColor);

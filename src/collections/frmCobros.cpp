@@ -2,6 +2,7 @@
 
 #include "ui_frmCobros.h"
 
+#include "banking/frmExtracto.h"
 #include "banking/frmRemesa.h"
 #include "collections/Buscar.h"
 #include "collections/frmCobrosHoja.h"
@@ -69,6 +70,7 @@ frmCobros::frmCobros(QWidget* padre)
                      {kColumnaPago, kMarcaAnulado});
     connect(ui->cmdEmitirMes, &QPushButton::clicked, this, &frmCobros::EmitirMes);
     connect(ui->cmdRemesa, &QPushButton::clicked, this, &frmCobros::Remesa);
+    connect(ui->cmdExtracto, &QPushButton::clicked, this, &frmCobros::Extracto);
     connect(ui->cmdPagados, &QPushButton::clicked, this, [this] { MarcarPagados(true); });
     connect(ui->cmdPendientes, &QPushButton::clicked, this, [this] { MarcarPagados(false); });
     // Several rows can be chosen at once to be marked paid or unpaid together.
@@ -214,6 +216,12 @@ void frmCobros::Remesa() {
     }
     CargarLista();
     ui->txtFiltro->setFocus();
+}
+
+void frmCobros::Extracto() {
+    frmExtracto extracto(this);
+    extracto.exec();
+    if (extracto.cambiado()) CargarLista();
 }
 
 void frmCobros::MarcarPagados(bool pagados) {

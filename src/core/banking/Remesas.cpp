@@ -315,7 +315,8 @@ Resultado<int> marcarRemesaCobrada(int idRem) {
                 .toInt();
         ejecutar(
             QStringLiteral("UPDATE tblCobros SET Pag = 1, FecPag = (SELECT FecCob FROM tblRemesas"
-                           " WHERE Id = ?), ForPag = ? WHERE Pag = 0 AND Id IN (SELECT IdDoc FROM"
+                           " WHERE Id = ?), ForPag = ?, IdMov = NULL WHERE Pag = 0 AND Id IN "
+                           "(SELECT IdDoc FROM"
                            " tblRemesasCobros WHERE IdRem = ? AND Dev = 0)"),
             {idRem, kDomiciliacion, idRem});
         ejecutar(QStringLiteral("UPDATE tblRemesas SET Pag = 1 WHERE Id = ?"), {idRem});
@@ -353,11 +354,11 @@ Resultado<> devolverCobro(int idCobro, const QDate& fecha, const QString& motivo
         const int idRem = q.value(0).toInt(), idCta = q.value(1).toInt();
         q.finish();
         // The bank returns the debit whole: every document it carried is unpaid again.
-        ejecutar(
-            QStringLiteral("UPDATE tblCobros SET Pag = 0, FecPag = NULL, ForPag = NULL WHERE Id IN"
-                           " (SELECT IdDoc FROM tblRemesasCobros WHERE IdRem = ? AND IdCta = ?"
-                           " AND Dev = 0)"),
-            {idRem, idCta});
+        ejecutar(QStringLiteral("UPDATE tblCobros SET Pag = 0, FecPag = NULL, ForPag = NULL, IdMov "
+                                "= NULL WHERE Id IN"
+                                " (SELECT IdDoc FROM tblRemesasCobros WHERE IdRem = ? AND IdCta = ?"
+                                " AND Dev = 0)"),
+                 {idRem, idCta});
         ejecutar(QStringLiteral("UPDATE tblRemesasCobros SET Dev = 1, DevFec = ?, DevMot = ?"
                                 " WHERE IdRem = ? AND IdCta = ? AND Dev = 0"),
                  {fechaIso(fecha), motivo, idRem, idCta});

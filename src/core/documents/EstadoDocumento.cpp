@@ -327,10 +327,11 @@ Resultado<> marcarPagados(const QList<int>& ids, const Pago& pago) {
         // One already paid keeps the day it was paid.
         const QList<int> cambian = exigirTodos(ids, Accion::MarcarPagado,
                                                [](const EstadoDocumento& e) { return e.pagado; });
-        porTramos(QStringLiteral("UPDATE tblCobros SET Pag = 1, FecPag = ?, ForPag = ?"
-                                 " WHERE Id IN (%1)"),
-                  {fechaIso(pago.fecha), pago.forma.isEmpty() ? QVariant() : QVariant(pago.forma)},
-                  cambian);
+        porTramos(
+            QStringLiteral("UPDATE tblCobros SET Pag = 1, FecPag = ?, ForPag = ?, IdMov = NULL"
+                           " WHERE Id IN (%1)"),
+            {fechaIso(pago.fecha), pago.forma.isEmpty() ? QVariant() : QVariant(pago.forma)},
+            cambian);
         t.confirmar();
     });
 }
@@ -340,8 +341,9 @@ Resultado<> marcarPendientes(const QList<int>& ids) {
         Transaccion t;
         const QList<int> cambian = exigirTodos(ids, Accion::MarcarPendiente,
                                                [](const EstadoDocumento& e) { return !e.pagado; });
-        porTramos(QStringLiteral("UPDATE tblCobros SET Pag = 0, FecPag = NULL, ForPag = NULL"
-                                 " WHERE Id IN (%1)"),
+        porTramos(QStringLiteral(
+                      "UPDATE tblCobros SET Pag = 0, FecPag = NULL, ForPag = NULL, IdMov = NULL"
+                      " WHERE Id IN (%1)"),
                   {}, cambian);
         t.confirmar();
     });

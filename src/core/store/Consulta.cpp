@@ -384,6 +384,11 @@ void recordarEsquemaAbierto(const QSqlDatabase& db) {
 }
 
 Transaccion::Transaccion() {
+    // Inside another one it joins it: it commits or rolls back with the outer.
+    if (enTransaccion) {
+        interior_ = true;
+        return;
+    }
     QSqlDatabase db = Conexion();
     // SQLite: take the write lock at the start, so what is read inside (next Id, next number)
     // cannot be taken by another writer before this one commits.
@@ -420,6 +425,7 @@ Transaccion::~Transaccion() {
 }
 
 void Transaccion::confirmar() {
+    if (interior_) return;
     if (!Conexion().commit()) throw errorDe(Conexion(), Conexion().lastError());
     abierta_ = false;
     enTransaccion = false;

@@ -84,7 +84,8 @@ void recordarEsquemaAbierto(const QSqlDatabase& db);
 
 /**
  * Groups statements that must not half-happen. Commits only through confirmar();
- * leaving the scope otherwise rolls back.
+ * leaving the scope otherwise rolls back. One opened inside another joins it, so functions
+ * that guard their own changes can be run together as one.
  */
 class Transaccion {
 public:
@@ -96,6 +97,7 @@ public:
 
 private:
     bool abierta_ = false;
+    bool interior_ = false;
 };
 
 } // namespace torvane

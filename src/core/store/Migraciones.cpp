@@ -236,6 +236,24 @@ const std::vector<Paso>& pasos() {
                                       "ALTER TABLE tblRegistros ADD COLUMN BaseRect TEXT",
                                       "ALTER TABLE tblRegistros ADD COLUMN CuotaRect TEXT"});
          }},
+        // 13: bank statements. Each import, the movements it applied (recognised by their key, so
+        // none is applied twice) and the documents each one paid or reopened; a document keeps
+        // the movement that last changed it, cleared by any later payment or return.
+        {13,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(
+                 q, {"CREATE TABLE tblImportaciones (Id INTEGER PRIMARY KEY, Fec TEXT, Arc TEXT,"
+                     " Num INTEGER DEFAULT 0, Des INTEGER NOT NULL DEFAULT 0)",
+                     "CREATE TABLE tblMovimientos (Id INTEGER PRIMARY KEY, IdImp INTEGER NOT NULL,"
+                     " Cla TEXT NOT NULL, Cta TEXT, Fec TEXT, Imp INTEGER DEFAULT 0, Txt TEXT,"
+                     " Tip TEXT, IdRem INTEGER, IdCobRem INTEGER)",
+                     "CREATE UNIQUE INDEX ixMovimientosClave ON tblMovimientos (Cla)",
+                     "CREATE INDEX ixMovimientosImportacion ON tblMovimientos (IdImp)",
+                     "CREATE TABLE tblMovimientosCobros (Id INTEGER PRIMARY KEY, IdMov INTEGER NOT"
+                     " NULL, IdDoc INTEGER NOT NULL)",
+                     "CREATE INDEX ixMovimientosCobros ON tblMovimientosCobros (IdMov)",
+                     "ALTER TABLE tblCobros ADD COLUMN IdMov INTEGER"});
+         }},
     };
     return lista;
 }
