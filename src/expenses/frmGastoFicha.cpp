@@ -82,7 +82,8 @@ void frmGastoFicha::Aceptar() {
     g.proveedor = txtProveedor_->text();
     g.nif = txtNif_->text();
     g.descripcion = txtDescripcion_->text();
-    const auto importe = leerNumero(txtImporte_->text());
+    const auto importe = txtImporte_->text().trimmed().isEmpty() ? std::optional<double>(0)
+                                                                 : leerNumero(txtImporte_->text());
     const auto iva = txtIva_->text().trimmed().isEmpty() ? std::optional<double>(0)
                                                          : leerNumero(txtIva_->text());
     if (!importe || !iva) {

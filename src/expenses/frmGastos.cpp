@@ -41,6 +41,7 @@ frmGastos::frmGastos(QWidget* padre, int idInm)
     txtTexto_ = caja("txtTexto", 0);
     cmbInmueble_ = new QComboBox(this);
     cmbInmueble_->setObjectName(QStringLiteral("cmbInmueble"));
+    cmbInmueble_->setMinimumWidth(220);
     cmbTipo_ = new QComboBox(this);
     cmbTipo_->setObjectName(QStringLiteral("cmbTipo"));
     cmbTipo_->addItem(QStringLiteral("(todos)"));
@@ -118,13 +119,16 @@ void frmGastos::Buscar() {
     f.tipo = cmbTipo_->currentIndex() - 1;
     f.texto = txtTexto_->text();
     CursorEspera espera(this);
-    const auto gastos = intentar([&f] { return leerGastos(f); });
-    if (!gastos) {
-        Mensaje::critico(this, gastos.motivo());
+    const auto leido = intentar([&f] {
+        const QList<Gasto> gastos = leerGastos(f);
+        return std::pair{gastos, hojaGastos(gastos, f.idInm)};
+    });
+    if (!leido) {
+        Mensaje::critico(this, leido.motivo());
         return;
     }
-    gastos_ = *gastos;
-    const Hoja hoja = hojaGastos(gastos_);
+    gastos_ = leido->first;
+    const Hoja& hoja = leido->second;
     mostrarHoja(mshGastos_, hoja, {0.08, 0.16, 0.13, 0.14, 0.08, 0.2, 0.08, 0.07});
     const QVariantList totales = filaTotales(hoja);
     lblTotales_->setText(QStringLiteral("%1 · Importe %2 € · IVA deducible %3 €")

@@ -110,7 +110,7 @@ void frmRentaInmuebles::Calcular() {
                            : QStringLiteral("Persona física: cifras para la declaración de la "
                                             "renta. Prepara cifras, no presenta declaraciones."));
     mostrarHoja(mshResumen_, hojaRenta(rentas_),
-                {0.16, 0.05, 0.05, 0.08, 0.08, 0.08, 0.08, 0.08, 0.08, 0.08, 0.07, 0.07});
+                {0.13, 0.05, 0.045, 0.08, 0.075, 0.08, 0.075, 0.08, 0.07, 0.08, 0.07, 0.07});
     mostrarHoja(mshDetalle_, hojaDetalleRenta(rentas_), {0.16, 0.2, 0.1, 0.5});
 }
 

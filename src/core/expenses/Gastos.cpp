@@ -217,7 +217,7 @@ QMap<int, qint64> repartir(qint64 centimos, const QMap<int, double>& partes) {
     return resultado;
 }
 
-Hoja hojaGastos(const QList<Gasto>& gastos) {
+Hoja hojaGastos(const QList<Gasto>& gastos, int idInm) {
     Hoja hoja{QStringLiteral("Gastos"),
               {{QStringLiteral("Fecha"), TipoDato::Fecha},
                {QStringLiteral("Inmueble o reparto"), TipoDato::Texto},
@@ -230,23 +230,33 @@ Hoja hojaGastos(const QList<Gasto>& gastos) {
               {},
               true,
               {}};
-    QMap<int, QString> inmuebles, repartos;
+    QMap<int, QString> inmuebles;
     QSqlQuery q = ejecutar(QStringLiteral("SELECT Id, Des FROM tblInmuebles"));
     while (q.next())
         inmuebles.insert(q.value(0).toInt(), q.value(1).toString());
+    QMap<int, Reparto> repartos;
     for (const Reparto& r : leerRepartos())
-        repartos.insert(r.id, QStringLiteral("Reparto: ") + r.nombre);
+        repartos.insert(r.id, r);
     const QStringList tipos = nombresTiposGasto();
-    for (const Gasto& g : gastos)
-        hoja.filas << QVariantList{g.fecha,
-                                   g.idInm != 0 ? inmuebles.value(g.idInm)
-                                                : repartos.value(g.idRep),
-                                   tipos.value(static_cast<int>(g.tipo)),
-                                   g.proveedor,
-                                   g.nif,
-                                   g.descripcion,
-                                   g.importe,
-                                   g.ivaDeducible == 0 ? QVariant() : QVariant(g.ivaDeducible)};
+    for (const Gasto& g : gastos) {
+        QString donde = inmuebles.value(g.idInm);
+        double importe = g.importe, iva = g.ivaDeducible;
+        if (g.idRep != 0) {
+            const Reparto& r = repartos[g.idRep];
+            donde = QStringLiteral("Reparto: ") + r.nombre;
+            // A property's list shows its own share, so its total is what it bears.
+            if (idInm != 0) {
+                importe =
+                    double(repartir(std::llround(g.importe * 100), r.partes).value(idInm)) / 100;
+                iva = double(repartir(std::llround(g.ivaDeducible * 100), r.partes).value(idInm)) /
+                      100;
+                donde += QStringLiteral(" (su parte de %1)").arg(formatoImporte(g.importe));
+            }
+        }
+        hoja.filas << QVariantList{
+            g.fecha,       donde,   tipos.value(static_cast<int>(g.tipo)), g.proveedor, g.nif,
+            g.descripcion, importe, iva == 0 ? QVariant() : QVariant(iva)};
+    }
     return hoja;
 }
 

@@ -82,8 +82,11 @@ Resultado<int> guardarReparto(Reparto r);
  */
 QMap<int, qint64> repartir(qint64 centimos, const QMap<int, double>& partes);
 
-/** The expenses as a sheet (date, property or key, kind, supplier, N.I.F., ..., amount). */
-Hoja hojaGastos(const QList<Gasto>& gastos);
+/**
+ * The expenses as a sheet (date, property or key, kind, supplier, N.I.F., ..., amount); for
+ * idInm, a shared expense counts with that property's share.
+ */
+Hoja hojaGastos(const QList<Gasto>& gastos, int idInm = 0);
 
 /** A property's data for the income-tax return. */
 struct DatosFiscales {
