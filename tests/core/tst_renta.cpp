@@ -5,13 +5,18 @@
 #include "core/store/Consulta.h"
 #include "core/tax/RentaInmuebles.h"
 #include "core/text/Formato.h"
+#include "expenses/frmGastoFicha.h"
+#include "expenses/frmGastos.h"
+#include "reports/frmRentaInmuebles.h"
 #include "support/Ayudas.h"
+#include "ui/DialogoArchivo.h"
+#include "ui/Mensajes.h"
 
 using namespace torvane;
 
 namespace {
 
-/** A contract of months from inicio, of tipo, with its housing reduction. */
+/** A contract of meses months from inicio, of tipo. */
 void contrato(int inm, int inq, const QDate& inicio, int meses, TipoContrato tipo) {
     Contrato c;
     c.idInm = inm;
@@ -168,6 +173,46 @@ private slots:
                               QString::number(r.pendientesDespues.size())})
                      .join(u'|'),
                  siguiente);
+    }
+
+    // As a landlord works: an expense typed in the property's list (refused while the amount is
+    // no number), then the year's figures exported and printed with where each comes from.
+    void desdeLasVentanas() {
+        Entorno e;
+        prepararImpresion(u"RentaInmuebles.rpt"_s);
+        const int inq = e.inquilino(u"Ana"_s);
+        const int inm = e.inmueble(u"Piso"_s);
+        contrato(inm, inq, QDate(2021, 3, 1), 60, TipoContrato::Vivienda);
+        rentas(e, inm, inq, 2024, 12, 800);
+        {
+            frmGastos gastos(nullptr, inm);
+            gastos.show();
+            cuandoAparezca<frmGastoFicha>([](frmGastoFicha* f) {
+                caja(f, "txtImporte")->setText(u"doce"_s);
+                pulsar(f, "cmdAceptar");
+                QVERIFY(f->isVisible());
+                caja(f, "txtImporte")->setText(u"366"_s);
+                pulsar(f, "cmdAceptar");
+            });
+            pulsar(&gastos, "cmdNuevo");
+            QCOMPARE(Mensaje::textos(),
+                     QStringList{u"Escriba los importes como números (1234,56)."_s});
+            QCOMPARE(textoDe(&gastos, "lblTotales"),
+                     u"1 gasto · Importe 366,00 € · IVA deducible 0,00 €"_s);
+        }
+        frmRentaInmuebles renta;
+        renta.show();
+        const QString csv = e.raiz() + u"/detalle.csv"_s;
+        DialogoArchivo::fijarSiguiente(csv);
+        pulsar(&renta, "cmdExportarDetalle");
+        QVERIFY(QString::fromUtf8(contenidoDe(csv))
+                    .contains(u"Piso;Otros deducibles;366,00;Gastos de días alquilado"_s));
+        const QString pdf = e.raiz() + u"/renta.pdf"_s;
+        DialogoArchivo::fijarSiguiente(pdf);
+        pulsar(&renta, "cmdPDF");
+        const QString leido = paginasPdf(pdf).join(u' ');
+        QVERIFY2(leido.contains(u"Rendimiento neto 9.234,00"_s), qPrintable(leido));
+        QVERIFY2(leido.contains(u"5.540,40 60 %"_s), qPrintable(leido));
     }
 };
 
