@@ -3,6 +3,7 @@
 
 #include "core/store/Anos.h"
 #include "core/store/Sesion.h"
+#include "core/tax/RentaInmuebles.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 
@@ -83,7 +84,11 @@ void frmAnoTrabajo::NuevoAno() {
     QString error;
     {
         CursorEspera espera(this);
-        error = crearAnoDesde(sesion().ruta, actual, nuevo);
+        // What this year leaves to deduct goes on to the next, worked out from this year's own.
+        const auto rentas = rentaDelAno(numeroDeAno(actual));
+        error = rentas
+                    ? crearAnoDesde(sesion().ruta, actual, nuevo, arrastreAlAnoSiguiente(*rentas))
+                    : rentas.motivo();
     }
     if (!error.isEmpty()) {
         Mensaje::critico(this, error);

@@ -15,10 +15,12 @@
 #include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "editors/frmCobrosConceptos.h"
+#include "expenses/frmGastos.h"
 #include "registers/frmInmuebles.h"
 #include "registers/frmInquilinos.h"
 #include "reports/frmEstadisticas.h"
 #include "reports/frmInforme.h"
+#include "reports/frmRentaInmuebles.h"
 #include "search/frmBusqueda.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
@@ -64,6 +66,9 @@ frmPrincipal::frmPrincipal(QWidget* padre)
     connect(ui->mnuTraballosVencimientos, &QAction::triggered, this,
             &frmPrincipal::abrir<frmVencimientos>);
     connect(ui->mnuTraballosExtracto, &QAction::triggered, this, &frmPrincipal::abrir<frmExtracto>);
+    connect(ui->mnuTraballosGastos, &QAction::triggered, this, &frmPrincipal::abrir<frmGastos>);
+    connect(ui->mnuTraballosRenta, &QAction::triggered, this,
+            &frmPrincipal::abrir<frmRentaInmuebles>);
     enlazar<frmEstadisticas>(ui->cmdGraficos, ui->mnuTraballosGraf);
     enlazar<frmCopiaPen>(ui->cmdCopiaSeg, ui->mnuUtiCopias);
     enlazar<frmColor>(ui->cmdCores, ui->mnuUtiColor);

@@ -46,17 +46,18 @@ frmContratosFicha::frmContratosFicha(QWidget* padre)
     for (QWidget* caja :
          {static_cast<QWidget*>(ui->cmbInmueble), static_cast<QWidget*>(ui->cmbInquilino),
           static_cast<QWidget*>(ui->cmbTipo), static_cast<QWidget*>(ui->cmbRegla),
-          static_cast<QWidget*>(ui->chkActual), static_cast<QWidget*>(ui->mskInicio),
-          static_cast<QWidget*>(ui->mskFianzaFecha), static_cast<QWidget*>(ui->mskFianzaDevolucion),
-          static_cast<QWidget*>(ui->mskUltimaAct), static_cast<QWidget*>(ui->txtFianzaDeposito),
-          static_cast<QWidget*>(ui->txtFianzaRef), static_cast<QWidget*>(ui->txtGarantias),
-          static_cast<QWidget*>(ui->txtObs)})
+          static_cast<QWidget*>(ui->cmbReduccion), static_cast<QWidget*>(ui->chkActual),
+          static_cast<QWidget*>(ui->mskInicio), static_cast<QWidget*>(ui->mskFianzaFecha),
+          static_cast<QWidget*>(ui->mskFianzaDevolucion), static_cast<QWidget*>(ui->mskUltimaAct),
+          static_cast<QWidget*>(ui->txtFianzaDeposito), static_cast<QWidget*>(ui->txtFianzaRef),
+          static_cast<QWidget*>(ui->txtGarantias), static_cast<QWidget*>(ui->txtObs)})
         configurarCampo(caja, Campo::Normal);
     for (QWidget* caja : {ui->txtDuracion, ui->txtProrroga, ui->txtRenta, ui->txtPorFijo,
                           ui->txtMesAct, ui->txtFianza, ui->txtFianzaMeses, ui->txtFianzaDevuelta})
         configurarCampo(caja, Campo::Numero);
     ui->cmbTipo->addItems(nombresTipos());
     ui->cmbRegla->addItems(nombresReglas());
+    ui->cmbReduccion->addItems(nombresReducciones());
     for (QLineEdit* caja : {ui->mskInicio, ui->txtDuracion, ui->txtProrroga})
         connect(caja, &QLineEdit::textChanged, this, &frmContratosFicha::MostrarFin);
     connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmContratosFicha::Aceptar);
@@ -99,6 +100,7 @@ void frmContratosFicha::Cargar(const Contrato& c) {
     ui->txtProrroga->setText(QString::number(c.prorroga));
     ui->txtRenta->setText(formatoSimple(c.renta));
     ui->cmbRegla->setCurrentIndex(static_cast<int>(c.regla));
+    ui->cmbReduccion->setCurrentIndex(static_cast<int>(c.reduccion));
     ui->txtPorFijo->setText(textoNumero(c.porFijo));
     ui->txtMesAct->setText(c.mesActualizacion > 0 ? QString::number(c.mesActualizacion)
                                                   : QString());
@@ -136,6 +138,7 @@ std::optional<Contrato> frmContratosFicha::Leer() {
     c.tipo = static_cast<TipoContrato>(ui->cmbTipo->currentIndex());
     c.actual = ui->chkActual->isChecked();
     c.regla = static_cast<Regla>(ui->cmbRegla->currentIndex());
+    c.reduccion = static_cast<ReduccionVivienda>(ui->cmbReduccion->currentIndex());
     c.garantias = ui->txtGarantias->text();
     c.obs = ui->txtObs->text();
     c.fianzaDeposito = ui->txtFianzaDeposito->text();

@@ -5,6 +5,8 @@
 #include "core/documents/Funciones.h"
 #include "core/registers/ListasRegistros.h"
 #include "core/text/Formato.h"
+#include "expenses/frmDatosFiscales.h"
+#include "expenses/frmGastos.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmAtopar.h"
 #include "registers/frmInmueblesCargos.h"
@@ -33,6 +35,16 @@ frmInmueblesFicha::frmInmueblesFicha(QWidget* padre)
     connect(ui->cmdCargos, &QPushButton::clicked, this, &frmInmueblesFicha::Cargos);
     connect(ui->cmdContratos, &QPushButton::clicked, this, &frmInmueblesFicha::Contratos);
     connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmInmueblesFicha::reject);
+    auto* gastos = crearBoton(this, "cmdGastos", QStringLiteral("&Gastos"));
+    auto* fiscales = crearBoton(this, "cmdDatosFiscales", QStringLiteral("Datos &fiscales"));
+    const int antes = ui->layBotones->indexOf(ui->cmdAceptar);
+    ui->layBotones->insertWidget(antes, fiscales);
+    ui->layBotones->insertWidget(antes, gastos);
+    setTabOrder(ui->cmdContratos, gastos);
+    setTabOrder(gastos, fiscales);
+    setTabOrder(fiscales, ui->cmdAceptar);
+    connect(gastos, &QPushButton::clicked, this, &frmInmueblesFicha::Gastos);
+    connect(fiscales, &QPushButton::clicked, this, &frmInmueblesFicha::DatosFiscales);
 }
 
 frmInmueblesFicha::~frmInmueblesFicha() = default;
@@ -176,6 +188,33 @@ void frmInmueblesFicha::Contratos() {
         idInq_ = f->IdInq;
         mostrarInquilino();
     }
+}
+
+bool frmInmueblesFicha::Guardado(const QString& que) {
+    if (Estado != 0) return true;
+    Mensaje::informar(this, QStringLiteral("Acepte primero el inmueble nuevo y vuelva a abrirlo "
+                                           "para poner sus %1")
+                                .arg(que));
+    return false;
+}
+
+void frmInmueblesFicha::Gastos() {
+    if (!Guardado(QStringLiteral("gastos"))) return;
+    frmGastos gastos(this, Id);
+    gastos.exec();
+}
+
+void frmInmueblesFicha::DatosFiscales() {
+    if (!Guardado(QStringLiteral("datos fiscales"))) return;
+    const auto leidos = intentar([this] { return leerDatosFiscales(Id); });
+    if (!leidos) {
+        Mensaje::critico(this, leidos.motivo());
+        return;
+    }
+    frmDatosFiscales datos(*leidos, this);
+    if (datos.exec() != QDialog::Accepted) return;
+    if (const auto hecho = guardarDatosFiscales(Id, datos.datos()); !hecho)
+        Mensaje::critico(this, hecho.motivo());
 }
 
 } // namespace torvane

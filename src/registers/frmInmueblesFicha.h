@@ -39,6 +39,10 @@ private:
     void Aceptar();
     void Cargos();
     void Contratos();
+    void Gastos();
+    void DatosFiscales();
+    /** Whether the property is stored; a new one is told to be accepted first to get que. */
+    bool Guardado(const QString& que);
     void mostrarInquilino();
 
     std::unique_ptr<Ui::frmInmueblesFicha> ui;

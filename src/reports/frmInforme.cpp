@@ -2,6 +2,7 @@
 
 #include "ui_frmInforme.h"
 
+#include "reports/frmRentaInmuebles.h"
 #include "reports/frmResumenFiscal.h"
 
 #include <QCoreApplication>
@@ -29,6 +30,11 @@ void frmInforme::mostrarElegido() {
         // A window of its own: it chooses a period and holds several sections.
         frmResumenFiscal resumen(this);
         resumen.exec();
+        return;
+    }
+    if (nombre == QLatin1String("Renta del año por inmueble")) {
+        frmRentaInmuebles renta(this);
+        renta.exec();
         return;
     }
     const ParametrosInforme parametros = {

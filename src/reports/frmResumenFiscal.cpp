@@ -13,31 +13,6 @@
 
 namespace torvane {
 
-namespace {
-
-QList<Columna> columnasDe(const Hoja& hoja) {
-    QList<Columna> columnas{Columna::numero()};
-    const double fraccion = 0.9 / std::max<qsizetype>(1, hoja.columnas.size());
-    for (const ColumnaHoja& c : hoja.columnas) {
-        if (c.tipo == TipoDato::Importe)
-            columnas << Columna::importe(c.titulo, fraccion);
-        else if (c.tipo == TipoDato::Numero)
-            columnas << Columna::cifra(c.titulo, fraccion);
-        else
-            columnas << Columna::texto(c.titulo, fraccion);
-    }
-    return columnas;
-}
-
-QStringList textos(const Hoja& hoja, const QVariantList& fila) {
-    QStringList resultado;
-    for (int c = 0; c < hoja.columnas.size(); ++c)
-        resultado << textoCelda(fila.value(c), hoja.columnas[c].tipo);
-    return resultado;
-}
-
-} // namespace
-
 frmResumenFiscal::frmResumenFiscal(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmResumenFiscal>()) {
@@ -73,19 +48,8 @@ void frmResumenFiscal::Calcular() {
     periodos_ = {periodo.texto(), periodo.texto(), anual, periodo.texto()};
     const QList<Rejilla*> rejillas{ui->mshIva, ui->mshRetenciones, ui->msh347, ui->mshInmuebles};
     for (int i = 0; i < rejillas.size(); ++i)
-        MostrarSeccion(rejillas[i], secciones_[i]);
+        mostrarHoja(rejillas[i], secciones_[i].hoja);
     ui->lblInfo->setText(NombreActual());
-}
-
-void frmResumenFiscal::MostrarSeccion(Rejilla* rejilla, const Seccion& seccion) {
-    rejilla->definirColumnas(columnasDe(seccion.hoja));
-    QList<QStringList> filas;
-    for (const QVariantList& fila : seccion.hoja.filas)
-        filas << QStringList{QString::number(filas.size() + 1)} + textos(seccion.hoja, fila);
-    if (!filas.isEmpty())
-        filas << QStringList{QString()} + textos(seccion.hoja, filaTotales(seccion.hoja));
-    rejilla->modelo()->fijarFilas(filas);
-    if (!filas.isEmpty()) rejilla->fijarFilaActual(1, 1);
 }
 
 QString frmResumenFiscal::NombreActual() const {

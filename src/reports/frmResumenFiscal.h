@@ -29,7 +29,6 @@ protected:
 
 private:
     void Calcular();
-    void MostrarSeccion(Rejilla* rejilla, const Seccion& seccion);
     void Exportar();
     void Imprimir(bool pdf);
     /** The section of the tab shown and its period's text. */

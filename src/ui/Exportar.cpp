@@ -65,15 +65,21 @@ void exportarRejilla(QWidget* ventana, Rejilla* rejilla, const QString& nombre, 
         Mensaje::informar(ventana, QStringLiteral("No hay filas que exportar."));
         return;
     }
+    exportarHojaElegida(
+        ventana, [&] { return hojaDeRejilla(*rejilla->modelo(), nombre, totales, fuera); }, nombre);
+}
+
+void exportarHojaElegida(QWidget* ventana, const std::function<Hoja()>& hoja,
+                         const QString& nombre) {
     const QString ruta = rutaElegida(ventana, nombre);
     if (ruta.isEmpty()) return;
     QString error;
     qsizetype filas = 0;
     {
         CursorEspera espera(ventana);
-        const Hoja hoja = hojaDeRejilla(*rejilla->modelo(), nombre, totales, fuera);
-        filas = hoja.filas.size();
-        error = exportarHoja(hoja, ruta);
+        const Hoja escrita = hoja();
+        filas = escrita.filas.size();
+        error = exportarHoja(escrita, ruta);
     }
     if (!error.isEmpty()) {
         Mensaje::critico(ventana, error);
@@ -82,6 +88,32 @@ void exportarRejilla(QWidget* ventana, Rejilla* rejilla, const QString& nombre, 
     const QString cuantas = segunCuenta(filas, QStringLiteral("1 fila exportada"),
                                         QStringLiteral("%1 filas exportadas"));
     Mensaje::informar(ventana, cuantas + QStringLiteral(" a ") + QDir::toNativeSeparators(ruta));
+}
+
+void mostrarHoja(Rejilla* rejilla, const Hoja& hoja, const QList<double>& fracciones) {
+    QList<Columna> columnas{Columna::numero()};
+    const double igual = 0.9 / std::max<qsizetype>(1, hoja.columnas.size());
+    for (int c = 0; c < hoja.columnas.size(); ++c) {
+        const ColumnaHoja& h = hoja.columnas[c];
+        const double f = fracciones.value(c, igual);
+        columnas << (h.tipo == TipoDato::Importe  ? Columna::importe(h.titulo, f)
+                     : h.tipo == TipoDato::Numero ? Columna::cifra(h.titulo, f)
+                     : h.tipo == TipoDato::Fecha  ? Columna::fecha(h.titulo, f)
+                                                  : Columna::texto(h.titulo, f));
+    }
+    const auto textos = [&hoja](const QVariantList& fila, const QString& numero) {
+        QStringList t{numero};
+        for (int c = 0; c < hoja.columnas.size(); ++c)
+            t << textoCelda(fila.value(c), hoja.columnas[c].tipo);
+        return t;
+    };
+    QList<QStringList> filas;
+    for (const QVariantList& fila : hoja.filas)
+        filas << textos(fila, QString::number(filas.size() + 1));
+    if (hoja.totales && !filas.isEmpty()) filas << textos(filaTotales(hoja), QString());
+    rejilla->definirColumnas(columnas);
+    rejilla->modelo()->fijarFilas(filas);
+    if (!filas.isEmpty()) rejilla->fijarFilaActual(1, 1);
 }
 
 void conectarExportar(QAbstractButton* boton, Rejilla* rejilla, const QString& nombre,

@@ -2,6 +2,8 @@
 
 #include "core/reports/Exportacion.h"
 
+#include <functional>
+
 class QAbstractButton;
 
 namespace torvane {
@@ -25,6 +27,19 @@ Hoja hojaDeRejilla(ModeloRejilla& modelo, const QString& nombre,
  */
 void exportarRejilla(QWidget* ventana, Rejilla* rejilla, const QString& nombre,
                      FilaTotales totales = FilaTotales::No, const FueraDeTotales& fuera = {});
+
+/**
+ * Asks where to save the sheet hoja() gives (proposing nombre) and writes it, telling the user
+ * how it went; hoja runs only once a file is chosen.
+ */
+void exportarHojaElegida(QWidget* ventana, const std::function<Hoja()>& hoja,
+                         const QString& nombre);
+
+/**
+ * Shows a sheet in a grid: numbered rows, columns by type with the given shares of the width
+ * (even shares when none), and under them its totals row when the sheet has totals.
+ */
+void mostrarHoja(Rejilla* rejilla, const Hoja& hoja, const QList<double>& fracciones = {});
 
 /**
  * Makes boton ("Exportar" of a list window) export rejilla under the name nombre; fuera names

@@ -5,8 +5,10 @@
 #include "ui/PulsarTecla.h"
 #include "ui/Rejilla.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 
 namespace torvane {
 
@@ -59,6 +61,35 @@ void Ventana::showEvent(QShowEvent* evento) {
 void Ventana::hideEvent(QHideEvent* evento) {
     if (activada_) guardarGeometria(this);
     QDialog::hideEvent(evento);
+}
+
+QPushButton* crearBoton(QWidget* padre, const char* nombre, const QString& texto,
+                        const char* icono) {
+    auto* boton = new QPushButton(texto, padre);
+    boton->setObjectName(QLatin1String(nombre));
+    if (icono) boton->setIcon(QIcon(QStringLiteral(":/iconos/") + QLatin1String(icono)));
+    return boton;
+}
+
+QHBoxLayout* filaBotones(const QList<QWidget*>& botones, QWidget* izquierda) {
+    auto* fila = new QHBoxLayout;
+    if (izquierda)
+        fila->addWidget(izquierda, 1);
+    else
+        fila->addStretch(1);
+    for (QWidget* boton : botones)
+        fila->addWidget(boton);
+    return fila;
+}
+
+void montarFicha(QDialog* ficha, QLayout* campos, const std::function<void()>& aceptar) {
+    auto* si = crearBoton(ficha, "cmdAceptar", QStringLiteral("&Aceptar"), "aceptar.svg");
+    auto* no = crearBoton(ficha, "cmdCancelar", QStringLiteral("&Cancelar"), "cancelar.svg");
+    auto* todo = new QVBoxLayout(ficha);
+    todo->addLayout(campos);
+    todo->addLayout(filaBotones({si, no}));
+    QObject::connect(si, &QPushButton::clicked, ficha, aceptar);
+    QObject::connect(no, &QPushButton::clicked, ficha, &QDialog::reject);
 }
 
 } // namespace torvane

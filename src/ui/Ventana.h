@@ -2,6 +2,12 @@
 
 #include <QDialog>
 
+#include <functional>
+
+class QHBoxLayout;
+class QLayout;
+class QPushButton;
+
 namespace torvane {
 
 /**
@@ -37,5 +43,18 @@ void guardarGeometria(const QWidget* ventana);
 constexpr int twips(double valor) {
     return static_cast<int>(valor / 15.0 + 0.5);
 }
+
+/** A window's button named nombre (for keyboard and tests), with an icon of :/iconos/ if given. */
+QPushButton* crearBoton(QWidget* padre, const char* nombre, const QString& texto,
+                        const char* icono = nullptr);
+
+/** A row of buttons on the right, with izquierda (a label of totals) filling the left if given. */
+QHBoxLayout* filaBotones(const QList<QWidget*>& botones, QWidget* izquierda = nullptr);
+
+/**
+ * Lays out a record dialog built in code: its fields over «Aceptar» (runs aceptar, which
+ * accepts when the record is right) and «Cancelar».
+ */
+void montarFicha(QDialog* ficha, QLayout* campos, const std::function<void()>& aceptar);
 
 } // namespace torvane

@@ -119,6 +119,8 @@ void llenarAno(Entorno& e) {
     ejecutar(u"INSERT INTO tblContratosRentas (Id, IdCon, Fec, RenAnt, Ren)"
              " VALUES (1, 1, '2024-06-01', 640, 650)"_s);
     ejecutar(u"INSERT INTO tblIndices (Ind, Ano, Mes, Tas) VALUES ('IPC', 2024, 6, 3.4)"_s);
+    ejecutar(u"INSERT INTO tblRepartos (Id, Des) VALUES (1, 'Partes iguales')"_s);
+    ejecutar(u"INSERT INTO tblRepartosInmuebles (IdRep, IdInm, Par) VALUES (1, ?, 1)"_s, {inm});
     e.tipoIva(1, 21);
     e.serie(u"A"_s);
     e.linea(e.documento(1, u"A"_s, QDate(2024, 1, 5), inm, inq, 650), 1, 1, 650);

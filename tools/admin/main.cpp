@@ -8,6 +8,7 @@
 #include "core/store/Copia.h"
 #include "core/store/Privado.h"
 #include "core/store/Servidor.h"
+#include "core/tax/RentaInmuebles.h"
 #include "core/text/Formato.h"
 
 #include <QCoreApplication>
@@ -175,7 +176,15 @@ int verificarAno(const QString& carpeta, const QString& ano) {
 QString nuevoAno(const QString& carpeta, const QString& ano) {
     const QString siguiente = anoSiguiente(ano);
     if (siguiente.isEmpty()) return QStringLiteral("«%1» no es un número de año.").arg(ano);
-    const QString error = crearAnoDesde(carpeta, ano, siguiente);
+    // As «Nuevo año» in the program: what the year leaves to deduct goes on to the next.
+    AlCrearAno arrastre;
+    const bool existe = leerServidor(carpeta) || QFileInfo::exists(rutaBaseDatos(carpeta, ano));
+    if (existe && abrirAnoDeCarpeta(carpeta, ano).isEmpty()) {
+        if (const auto rentas = rentaDelAno(ano.toInt()))
+            arrastre = arrastreAlAnoSiguiente(*rentas);
+        cerrarBaseDatos();
+    }
+    const QString error = crearAnoDesde(carpeta, ano, siguiente, arrastre);
     if (error.isEmpty() && leerServidor(carpeta))
         QTextStream(stdout) << "Creado el año " << siguiente << " en el servidor.\n";
     else if (error.isEmpty())

@@ -15,7 +15,7 @@ namespace {
 
 const QString kCampos = QStringLiteral(
     "Id, IdInm, IdInq, Tip, FecIni, Dur, Pro, Ren, Reg, PorFij, MesAct, FecAct, FiaImp, FiaMes,"
-    " FiaFec, FiaDep, FiaRef, FiaFecDev, FiaImpDev, Gar, Obs, Act");
+    " FiaFec, FiaDep, FiaRef, FiaFecDev, FiaImpDev, Gar, Obs, Act, RedViv");
 
 QString texto(const QVariant& v) {
     return v.isNull() ? QString() : v.toString();
@@ -53,6 +53,7 @@ Contrato deFila(const QSqlQuery& q) {
     c.garantias = texto(q.value(19));
     c.obs = texto(q.value(20));
     c.actual = q.value(21).toInt() != 0;
+    c.reduccion = static_cast<ReduccionVivienda>(std::clamp(q.value(22).toInt(), 0, 3));
     return c;
 }
 
@@ -219,6 +220,13 @@ QStringList nombresReglas() {
             QStringLiteral("Fijo")};
 }
 
+QStringList nombresReducciones() {
+    return {QStringLiteral("General (50 %)"),
+            QStringLiteral("Zona tensionada, renta rebajada más de un 5 % (90 %)"),
+            QStringLiteral("Zona tensionada, primer alquiler o inquilinos de 18 a 35 años (70 %)"),
+            QStringLiteral("Rehabilitada en los dos años anteriores (60 %)")};
+}
+
 QDate Contrato::fin() const {
     if (!inicio.isValid()) return {};
     const QDate mismoDia = inicio.addMonths(duracion + prorroga);
@@ -319,17 +327,20 @@ Resultado<int> guardarContrato(Contrato c) {
                                    c.garantias,
                                    c.obs,
                                    c.actual ? 1 : 0,
+                                   static_cast<int>(c.reduccion),
                                    c.id};
         ejecutar(
             nuevo ? QStringLiteral("INSERT INTO tblContratos (IdInm, IdInq, Tip, FecIni, Dur, Pro,"
                                    " FecFin, Ren, Reg, PorFij, MesAct, FecAct, FiaImp, FiaMes,"
                                    " FiaFec, FiaDep, FiaRef, FiaFecDev, FiaImpDev, Gar, Obs, Act,"
-                                   " Id) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
+                                   " RedViv, Id) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,"
+                                   "?,?,?)")
                   : QStringLiteral("UPDATE tblContratos SET IdInm = ?, IdInq = ?, Tip = ?,"
                                    " FecIni = ?, Dur = ?, Pro = ?, FecFin = ?, Ren = ?, Reg = ?,"
                                    " PorFij = ?, MesAct = ?, FecAct = ?, FiaImp = ?, FiaMes = ?,"
                                    " FiaFec = ?, FiaDep = ?, FiaRef = ?, FiaFecDev = ?,"
-                                   " FiaImpDev = ?, Gar = ?, Obs = ?, Act = ? WHERE Id = ?"),
+                                   " FiaImpDev = ?, Gar = ?, Obs = ?, Act = ?, RedViv = ?"
+                                   " WHERE Id = ?"),
             valores);
         if (c.actual) {
             const double antes = precioInmueble(c.idInm);

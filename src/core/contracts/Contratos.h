@@ -29,6 +29,16 @@ QStringList nombresReglas();
 /** Housing contracts signed from this day on (Ley 12/2023 in force) never go above the IRAV. */
 inline const QDate kInicioTopeIrav(2023, 5, 26);
 
+/**
+ * What sets the income-tax reduction of a home let under a contract signed from kInicioTopeIrav
+ * on: the general one, a stressed area with the rent lowered more than 5 % from the previous
+ * contract, a stressed area let for the first time or to tenants of 18 to 35, or refurbishment
+ * finished in the two years before.
+ */
+enum class ReduccionVivienda { General = 0, RentaRebajada, JovenesOPrimeraVez, Rehabilitada };
+/** "General (50 %)", ... in the order of ReduccionVivienda. */
+QStringList nombresReducciones();
+
 struct Contrato {
     int id = 0;
     int idInm = 0;
@@ -52,6 +62,7 @@ struct Contrato {
     QString garantias;
     QString obs;
     bool actual = true;
+    ReduccionVivienda reduccion = ReduccionVivienda::General;
 
     /** The last day: start plus duration and extensions, minus a day. */
     QDate fin() const;

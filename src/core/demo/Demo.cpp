@@ -17,6 +17,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 namespace torvane {
@@ -332,6 +333,65 @@ void insertarContratos(int ano) {
                           QStringLiteral("F-%1-0007").arg(inicio.year()), 0});
 }
 
+/**
+ * Each property's tax data and a year of its bills: local tax in June, community fees every
+ * quarter, insurance, a repair here and there with VAT, interest on the loans of a few, an
+ * improvement and the agency's fee shared among every property. One flat's works cost more than
+ * its rents, so part of them is left for later years.
+ */
+void insertarGastos(int ano, int inmuebles) {
+    for (int id = 1; id <= inmuebles; ++id) {
+        const bool vivienda = !usoDe(id).empresa;
+        const double catastral = std::round(rentaDe(id) * 110);
+        ejecutar(QStringLiteral("UPDATE tblInmuebles SET VCat = ?, VCatCon = ?, VCatRev = ?,"
+                                " CosAdq = ?, FecAdq = ?, VMob = ?, Viv = ? WHERE Id = ?"),
+                 {catastral, std::round(catastral * 0.55), id % 2, std::round(catastral * 1.7),
+                  fechaIso(QDate(ano - 8 - id % 9, 1 + id % 12, 15)), vivienda ? 4000.0 : 0.0,
+                  vivienda ? 1 : 0, id});
+    }
+    struct Fijo {
+        int tipo, mes, dia;
+        const char* proveedor;
+        const char* descripcion;
+        double importe;
+        double iva;
+        int cada; ///< only properties whose Id is a multiple (1: all)
+    };
+    const Fijo fijos[] = {
+        {0, 6, 10, "Concello", "IBI", 0, 0, 1},
+        {1, 1, 5, "Comunidad de propietarios", "Cuota 1.er trimestre", 120, 0, 1},
+        {1, 4, 5, "Comunidad de propietarios", "Cuota 2.º trimestre", 120, 0, 1},
+        {1, 7, 5, "Comunidad de propietarios", "Cuota 3.er trimestre", 120, 0, 1},
+        {1, 10, 5, "Comunidad de propietarios", "Cuota 4.º trimestre", 120, 0, 1},
+        {2, 2, 1, "Seguros Atlántico", "Seguro del hogar", 210, 0, 1},
+        {3, 5, 20, "Fontanería Souto", "Reparación de tubería", 363, 63, 3},
+        {4, 12, 31, "Banco Galego", "Intereses del préstamo", 1450, 0, 4},
+    };
+    const auto gasto = [ano](int inm, int rep, const Fijo& f, double importe, double iva) {
+        ejecutar(QStringLiteral("INSERT INTO tblGastos (Fec, IdInm, IdRep, Tip, Pro, NIF, Des, Imp,"
+                                " IvaDed) VALUES (?,?,?,?,?,?,?,?,?)"),
+                 {fechaIso(QDate(ano, f.mes, f.dia)), inm == 0 ? QVariant() : QVariant(inm),
+                  rep == 0 ? QVariant() : QVariant(rep), f.tipo, QString::fromUtf8(f.proveedor),
+                  nifEmpresa(f.tipo * 31 + 7), QString::fromUtf8(f.descripcion), importe, iva});
+    };
+    for (int id = 1; id <= inmuebles; ++id)
+        for (const Fijo& f : fijos)
+            if (id % f.cada == 0)
+                gasto(id, 0, f, f.importe > 0 ? f.importe + id * 3 : std::round(rentaDe(id) * 0.66),
+                      f.iva);
+    if (inmuebles >= 5) {
+        gasto(5, 0, {3, 9, 12, "Reformas Castro", "Baño y cocina nuevos", 0, 0, 1}, 9680, 1680);
+        gasto(3, 0, {8, 10, 3, "Carpintería Varela", "Ventanas nuevas", 0, 0, 1}, 6050, 1050);
+    }
+    ejecutar(
+        QStringLiteral("INSERT INTO tblRepartos (Id, Des) VALUES (1, 'Todos a partes iguales')"));
+    for (int id = 1; id <= inmuebles; ++id)
+        ejecutar(
+            QStringLiteral("INSERT INTO tblRepartosInmuebles (IdRep, IdInm, Par) VALUES (1, ?, 1)"),
+            {id});
+    gasto(0, 1, {6, 12, 20, "Asesoría Otero y Varela", "Honorarios del año", 0, 0, 1}, 1452, 252);
+}
+
 /** Inserts documents with statements prepared once: a benchmark year holds 100,000 of them. */
 class Documentos {
 public:
@@ -434,6 +494,7 @@ QString rellenar(const TamanoDemo& tamano, int ano) {
         insertarInmuebles(tamano.inmuebles, tamano.inquilinos);
         insertarCargos(tamano.lineasPorDocumento);
         if (tamano.documentos == 0) insertarContratos(ano);
+        if (tamano.documentos == 0) insertarGastos(ano, tamano.inmuebles);
         insertarDocumentos(tamano, ano);
         transaccion.confirmar();
     } catch (const ErrorBD& error) {

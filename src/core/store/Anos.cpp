@@ -90,7 +90,7 @@ QString continuarCadena(QSqlQuery& q) {
     return {};
 }
 
-QString copiarTablas(QSqlDatabase& db, QSqlQuery& q) {
+QString copiarTablas(QSqlDatabase& db, QSqlQuery& q, const AlCrearAno& completar) {
     if (!q.exec(QStringLiteral("PRAGMA origen.user_version")) || !q.next())
         return QStringLiteral("el año de origen no se puede leer (%1)").arg(errorDe(q.lastError()));
     if (q.value(0).toInt() > versionEsquema())
@@ -102,6 +102,7 @@ QString copiarTablas(QSqlDatabase& db, QSqlQuery& q) {
     // The agency's chain is the issuer's, not the year's: it goes on where the old year ends.
     if (motivo.isEmpty()) motivo = continuarCadena(q);
     if (motivo.isEmpty()) motivo = prepararAnoNuevo(q);
+    if (motivo.isEmpty() && completar) motivo = completar(q);
     q.finish();
     if (motivo.isEmpty() && !db.commit()) motivo = errorDe(db.lastError());
     if (!motivo.isEmpty()) db.rollback();
@@ -116,7 +117,7 @@ QString comprobarIntegridad(QSqlQuery& q) {
 }
 
 // Fills the just-created file at nuevo from fuente, attached read-only.
-QString llenar(const QString& nuevo, const QString& fuente) {
+QString llenar(const QString& nuevo, const QString& fuente, const AlCrearAno& completar) {
     const QString nombre = QStringLiteral("torvane-ano-") + QUuid::createUuid().toString();
     QString motivo;
     {
@@ -133,7 +134,7 @@ QString llenar(const QString& nuevo, const QString& fuente) {
             origen.setQuery(QStringLiteral("mode=ro"));
             q.prepare(QStringLiteral("ATTACH DATABASE ? AS origen"));
             q.addBindValue(origen.toString(QUrl::FullyEncoded));
-            motivo = q.exec() ? copiarTablas(db, q) : errorDe(q.lastError());
+            motivo = q.exec() ? copiarTablas(db, q, completar) : errorDe(q.lastError());
             q.exec(QStringLiteral("DETACH DATABASE origen"));
             if (motivo.isEmpty()) motivo = comprobarIntegridad(q);
         }
@@ -214,7 +215,8 @@ QStringList tablasQuePasanDeAno() {
         QStringLiteral("tblInquilinosCuentas"), QStringLiteral("tblInmuebles"),
         QStringLiteral("tblInmueblesCargos"),   QStringLiteral("tblVerifactu"),
         QStringLiteral("tblContratos"),         QStringLiteral("tblContratosRentas"),
-        QStringLiteral("tblIndices"),
+        QStringLiteral("tblIndices"),           QStringLiteral("tblRepartos"),
+        QStringLiteral("tblRepartosInmuebles"),
     };
 }
 
@@ -223,12 +225,12 @@ namespace {
 // A server's new year is made as a year file is, from a file of the old one, and goes up
 // whole: the same rules, and nothing half-made on the server if any step fails.
 QString crearAnoDesdeServidor(const DatosServidor& datos, const QString& origen,
-                              const QString& destino) {
+                              const QString& destino, const AlCrearAno& completar) {
     QTemporaryDir temporal;
     if (!temporal.isValid()) return QStringLiteral("No se puede crear una carpeta temporal.");
     QDir().mkpath(temporal.path() + QLatin1Char('/') + origen);
     QString motivo = bajarAno(datos, origen, rutaBaseDatos(temporal.path(), origen));
-    if (motivo.isEmpty()) motivo = crearAnoDesde(temporal.path(), origen, destino);
+    if (motivo.isEmpty()) motivo = crearAnoDesde(temporal.path(), origen, destino, completar);
     if (motivo.isEmpty())
         motivo = subirAno(rutaBaseDatos(temporal.path(), destino), datos, destino);
     return motivo;
@@ -236,10 +238,11 @@ QString crearAnoDesdeServidor(const DatosServidor& datos, const QString& origen,
 
 } // namespace
 
-QString crearAnoDesde(const QString& ruta, const QString& origen, const QString& destino) {
+QString crearAnoDesde(const QString& ruta, const QString& origen, const QString& destino,
+                      const AlCrearAno& completar) {
     QString error;
     if (const auto servidor = leerServidor(ruta, &error))
-        return crearAnoDesdeServidor(*servidor, origen, destino);
+        return crearAnoDesdeServidor(*servidor, origen, destino, completar);
     if (!error.isEmpty()) return error;
     const QString fuente = rutaBaseDatos(ruta, origen);
     const QString nuevo = rutaBaseDatos(ruta, destino);
@@ -261,7 +264,7 @@ QString crearAnoDesde(const QString& ruta, const QString& origen, const QString&
     QString motivo = crearBaseDatos(nuevo);
     if (motivo.isEmpty()) {
         QFile::setPermissions(nuevo, QFile::ReadOwner | QFile::WriteOwner);
-        motivo = llenar(nuevo, fuente);
+        motivo = llenar(nuevo, fuente, completar);
     }
     if (motivo.isEmpty()) return {};
     quitar(nuevo, carpetaNueva ? carpeta : QString());

@@ -3,6 +3,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace torvane {
 
@@ -41,12 +42,20 @@ QStringList tablasQuePasanDeAno();
 QString prepararAnoNuevo(QSqlQuery& q);
 
 /**
+ * What a caller adds to a new year inside the transaction that fills it (what the old year
+ * leaves to the new one beyond whole tables), on the new file's connection; the engine's reason
+ * or empty.
+ */
+using AlCrearAno = std::function<QString(QSqlQuery&)>;
+
+/**
  * Creates the year destino in the data folder ruta from the year origen: a new database with
  * the current format holding, from every table of tablasQuePasanDeAno(), every row and every
- * column both files have, made ready by prepararAnoNuevo. The source is only read. The copy is
- * checked (integrity and row counts); when anything fails the new file is removed and the source is
- * as it was.
+ * column both files have, made ready by prepararAnoNuevo and then completar. The source is only
+ * read. The copy is checked (integrity and row counts); when anything fails the new file is
+ * removed and the source is as it was.
  */
-QString crearAnoDesde(const QString& ruta, const QString& origen, const QString& destino);
+QString crearAnoDesde(const QString& ruta, const QString& origen, const QString& destino,
+                      const AlCrearAno& completar = {});
 
 } // namespace torvane

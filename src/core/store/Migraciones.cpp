@@ -253,6 +253,38 @@ const std::vector<Paso>& pasos() {
                      " NULL, IdDoc INTEGER NOT NULL)",
                      "CREATE INDEX ixMovimientosCobros ON tblMovimientosCobros (IdMov)",
                      "ALTER TABLE tblCobros ADD COLUMN IdMov INTEGER"});
+          }},
+        // 14: what each property costs and what the income-tax return asks of it. Expenses by
+        // date, of one property or shared by a named key of weights; each property's cadastral
+        // and acquisition data (housing unless its contracts are all of another kind); the
+        // condition of a housing contract that sets its reduction; and, per property and year
+        // of origin, the interest and repairs left to deduct in later years.
+        {14,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(
+                 q, {"CREATE TABLE tblGastos (Id INTEGER PRIMARY KEY, Fec TEXT NOT NULL,"
+                     " IdInm INTEGER, IdRep INTEGER, Tip INTEGER NOT NULL DEFAULT 0, Pro TEXT,"
+                     " NIF TEXT, Des TEXT, Imp REAL NOT NULL DEFAULT 0, IvaDed REAL NOT NULL"
+                     " DEFAULT 0)",
+                     "CREATE INDEX ixGastosFecha ON tblGastos (Fec)",
+                     "CREATE INDEX ixGastosInmueble ON tblGastos (IdInm, Fec)",
+                     "CREATE TABLE tblRepartos (Id INTEGER PRIMARY KEY, Des TEXT NOT NULL)",
+                     "CREATE TABLE tblRepartosInmuebles (IdRep INTEGER NOT NULL, IdInm INTEGER"
+                     " NOT NULL, Par REAL NOT NULL DEFAULT 0, PRIMARY KEY (IdRep, IdInm))",
+                     "ALTER TABLE tblInmuebles ADD COLUMN VCat REAL DEFAULT 0",
+                     "ALTER TABLE tblInmuebles ADD COLUMN VCatCon REAL DEFAULT 0",
+                     "ALTER TABLE tblInmuebles ADD COLUMN VCatRev INTEGER NOT NULL DEFAULT 0",
+                     "ALTER TABLE tblInmuebles ADD COLUMN CosAdq REAL DEFAULT 0",
+                     "ALTER TABLE tblInmuebles ADD COLUMN FecAdq TEXT",
+                     "ALTER TABLE tblInmuebles ADD COLUMN MejAnt REAL DEFAULT 0",
+                     "ALTER TABLE tblInmuebles ADD COLUMN VMob REAL DEFAULT 0",
+                     "ALTER TABLE tblInmuebles ADD COLUMN Viv INTEGER NOT NULL DEFAULT 1",
+                     "UPDATE tblInmuebles SET Viv = 0 WHERE EXISTS (SELECT 1 FROM tblContratos c"
+                     " WHERE c.IdInm = tblInmuebles.Id) AND NOT EXISTS (SELECT 1 FROM"
+                     " tblContratos c WHERE c.IdInm = tblInmuebles.Id AND c.Tip = 0)",
+                     "ALTER TABLE tblContratos ADD COLUMN RedViv INTEGER NOT NULL DEFAULT 0",
+                     "CREATE TABLE tblExcesos (IdInm INTEGER NOT NULL, AnoOri INTEGER NOT NULL,"
+                     " Imp REAL NOT NULL DEFAULT 0, PRIMARY KEY (IdInm, AnoOri))"});
          }},
     };
     return lista;
