@@ -337,6 +337,8 @@ Resultado<> borrarDocumento(int id) {
         if (const QString motivo = motivoNo(id, Accion::Borrar); !motivo.isEmpty())
             throw ErrorBD(motivo);
         ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE IdDoc = ?"), {id});
+        // Failed mailings only (a sent one made it printed): a later document may take its Id.
+        ejecutar(QStringLiteral("DELETE FROM tblCorreos WHERE IdDoc = ?"), {id});
         ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE Id = ?"), {id});
         t.confirmar();
     });

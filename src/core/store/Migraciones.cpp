@@ -236,6 +236,16 @@ const std::vector<Paso>& pasos() {
                                       "ALTER TABLE tblRegistros ADD COLUMN BaseRect TEXT",
                                       "ALTER TABLE tblRegistros ADD COLUMN CuotaRect TEXT"});
          }},
+        // 14: what was mailed: each attempt to mail a document, to which address, when, and how
+        // it ended (P: under way, E: sent, F: failed, with the server's reply).
+        {14,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(
+                 q, {"CREATE TABLE tblCorreos (Id INTEGER PRIMARY KEY, IdDoc INTEGER NOT NULL,"
+                     " Fec TEXT NOT NULL, Dir TEXT NOT NULL, Est TEXT NOT NULL DEFAULT 'P',"
+                     " Resp TEXT)",
+                     "CREATE INDEX ixCorreosDocumento ON tblCorreos (IdDoc, Id)"});
+         }},
     };
     return lista;
 }
