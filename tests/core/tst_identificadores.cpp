@@ -141,8 +141,7 @@ private slots:
               "ana@correo.es;luis@correo.es", "Ana <ana@correo.es>", ".ana@correo.es",
               "ana..g@correo.es", "ana@-correo.es", "ana@correo..es", "ana@1.2.3.4",
               "ana@correo.es\r\nBcc: x@y.es", "josé@correo.es"})
-            QTest::newRow(mala) << QString::fromUtf8(mala).replace(u"\\r\\n"_s, u"\r\n"_s)
-                                << false;
+            QTest::newRow(mala) << QString::fromUtf8(mala).replace(u"\\r\\n"_s, u"\r\n"_s) << false;
     }
     void direccionCorreo() {
         QFETCH(QString, direccion);

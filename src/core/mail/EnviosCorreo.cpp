@@ -8,6 +8,8 @@
 #include <QSqlQuery>
 #include <QStringList>
 
+namespace torvane {
+
 namespace {
 
 const QString kColumnas = QStringLiteral("Id, IdDoc, Fec, Dir, Est, Resp");
@@ -195,3 +197,5 @@ EnvioSmtp enviarDocumento(int id, const MensajeCorreo& mensaje, const Remitir& r
             QStringLiteral(" (no se pudo anotar el resultado: %1)").arg(cerrado.motivo());
     return envio;
 }
+
+} // namespace torvane

@@ -9,6 +9,8 @@
 #include <QString>
 #include <functional>
 
+namespace torvane {
+
 /*
  * Documents by mail: to whom each goes, the record of every attempt in the year (tblCorreos),
  * and mailing one document with that record written before a byte leaves and closed after.
@@ -69,3 +71,5 @@ using Remitir = std::function<EnvioSmtp(const MensajeCorreo&)>;
  * PDF saved. Without the record nothing is sent.
  */
 EnvioSmtp enviarDocumento(int id, const MensajeCorreo& mensaje, const Remitir& remitir);
+
+} // namespace torvane

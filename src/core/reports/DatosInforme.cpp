@@ -480,14 +480,14 @@ InformeGenerado generarDocumento(const QString& carpeta, const QString& plantill
 InformeGenerado rellenarTextoDocumento(const QString& texto, int id) {
     InformeGenerado resultado;
     try {
-        const Dato datos = datosDe(plantillaDocumento(id), id, resultado.nombre, resultado.error,
-                                   resultado.filas);
+        const Dato datos =
+            datosDe(plantillaDocumento(id), id, resultado.nombre, resultado.error, resultado.filas);
         if (!resultado.valido()) return resultado;
         const Renderizado hecho =
             renderizarPlantilla(utf8(texto), datos, kMaximoPlantilla, /*enHtml=*/false);
         if (!hecho.motivo.isEmpty())
-            resultado.error = QStringLiteral("La plantilla del mensaje tiene un error: %1")
-                                  .arg(hecho.motivo);
+            resultado.error =
+                QStringLiteral("La plantilla del mensaje tiene un error: %1").arg(hecho.motivo);
         else
             resultado.html = QString::fromStdString(hecho.texto);
     } catch (const ErrorBD& e) {
