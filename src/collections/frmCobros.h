@@ -35,6 +35,7 @@ private:
     void EmitirMes();
     void MarcarPagados(bool pagados);
     void Remesa();
+    void EnviarPorCorreo();
     QList<int> IdsElegidos() const;
 
     std::unique_ptr<Ui::frmCobros> ui;

@@ -35,6 +35,12 @@ QString textoError(GError* error) {
 }
 #endif
 
+QString noGuardada(const QString& motivo) {
+    return QStringLiteral("No se pudo guardar la contraseña en el llavero (%1); se usará "
+                          "mientras el programa siga abierto.")
+        .arg(motivo);
+}
+
 } // namespace
 
 bool hayLlavero() {
@@ -72,9 +78,10 @@ QString recordarClave(const QString& cuenta, const QString& clave, bool enLlaver
     secret_password_store_sync(esquema(), SECRET_COLLECTION_DEFAULT, etiqueta.constData(),
                                clave.toUtf8().constData(), nullptr, &error, "cuenta",
                                cuenta.toUtf8().constData(), nullptr);
-    return textoError(error);
+    const QString fallo = textoError(error);
+    return fallo.isEmpty() ? QString() : noGuardada(fallo);
 #else
-    return QStringLiteral("este equipo no tiene llavero");
+    return noGuardada(QStringLiteral("este equipo no tiene llavero"));
 #endif
 }
 

@@ -19,7 +19,8 @@ std::optional<QString> claveGuardada(const QString& cuenta);
 
 /**
  * Keeps clave for cuenta for the rest of this run and, with enLlavero, in the keyring. Returns
- * an empty text, or why the keyring did not take it (the run keeps it all the same).
+ * an empty text, or what to tell the user when the keyring did not take it (the run keeps it
+ * all the same).
  */
 QString recordarClave(const QString& cuenta, const QString& clave, bool enLlavero);
 
