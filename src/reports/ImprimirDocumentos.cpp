@@ -101,8 +101,7 @@ void prepararDestino(QComboBox* combo, const QString& porDocumento, const QStrin
 }
 
 Resultado<PdfDocumento> pdfDocumento(int id) {
-    if (const auto emitida = intentar([id] { emitirFacturas({id}); }); !emitida)
-        return emitida.fallo();
+    if (const Resultado<> emitida = emitirFacturas({id}); !emitida) return emitida.fallo();
     auto uno = intentar([id] { return prepararUno(id); });
     if (!uno) return uno.fallo();
     PdfDocumento pdf{pdfEnMemoria(uno->archivo, {uno->paginas.get()}),

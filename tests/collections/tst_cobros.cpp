@@ -781,9 +781,9 @@ private slots:
               std::pair{u"Eva"_s, u"eva@correo.example"_s}}) {
             const int inm = e.inmueble(u"Piso de "_s + nombre, e.inquilino(nombre, {}, {}, mail),
                                        {}, {}, {}, {}, 500);
-            guardarCargos(inm, {}, {lineaAlquiler(inm)});
+            QVERIFY(guardarCargos(inm, {}, {lineaAlquiler(inm)}));
         }
-        emitirMes(proponerMes(kMarzo), QDate(2024, 3, 5), 2024);
+        QVERIFY(emitirMes(proponerMes(kMarzo), QDate(2024, 3, 5), 2024));
         AjustesCorreo a = leerAjustesCorreo();
         a.servidor = u"127.0.0.1"_s;
         a.puerto = servidor.puerto();

@@ -46,7 +46,7 @@ class PruebaCorreo : public QObject {
         prepararImpresion(u"Recibo.rpt"_s);
         const int inm = e.inmueble(u"Piso de "_s + inquilino, e.inquilino(inquilino, {}, {}, mail),
                                    {}, {}, {}, {}, 650);
-        guardarCargos(inm, {}, {lineaAlquiler(inm)});
+        QVERIFY(guardarCargos(inm, {}, {lineaAlquiler(inm)}));
     }
 
 private slots:
@@ -62,7 +62,7 @@ private slots:
         alquilado(e, u"Carlos Sinmail"_s, {});
         alquilado(e, u"Dora Errata"_s, u"dora@@correo"_s);
         alquilado(e, u"Rechazado Ruiz"_s, u"rechazado@correo.example"_s);
-        const int run = emitirMes(proponerMes(QDate(2024, 5, 1)), QDate(2024, 5, 1), 2024);
+        const int run = *emitirMes(proponerMes(QDate(2024, 5, 1)), QDate(2024, 5, 1), 2024);
         const QList<int> ids = documentosEmision(run);
 
         const auto plan = planCorreo(ids);
@@ -117,7 +117,7 @@ private slots:
         e.serie(u"A"_s);
         alquilado(e, u"Ana"_s, u"ana@correo.example"_s);
         const int id =
-            documentosEmision(emitirMes(proponerMes(QDate(2024, 5, 1)), QDate(2024, 5, 1), 2024))
+            documentosEmision(*emitirMes(proponerMes(QDate(2024, 5, 1)), QDate(2024, 5, 1), 2024))
                 .first();
         AjustesCorreo a = ajustes(SmtpPrueba::puertoCerrado());
         const EnvioSmtp caido = mandar(id, a);

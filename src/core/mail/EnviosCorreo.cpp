@@ -181,9 +181,8 @@ EnvioSmtp enviarDocumento(int id, const MensajeCorreo& mensaje, const Remitir& r
                     .arg(anotado.motivo())};
     EnvioSmtp envio = remitir(mensaje);
     // A document that went out is printed, like a saved PDF; the record says so either way.
-    const auto impreso =
-        envio.enviado() ? intentar([id] { marcarImpresos({id}, QStringLiteral("por correo")); })
-                        : Resultado<>(Hecho{});
+    const Resultado<> impreso =
+        envio.enviado() ? marcarImpresos({id}, QStringLiteral("por correo")) : Resultado<>(Hecho{});
     const auto cerrado = intentar([&] {
         ejecutar(
             QStringLiteral("UPDATE tblCorreos SET Est = ?, Resp = ? WHERE Id = ?"),
