@@ -5,6 +5,7 @@
 #include "banking/frmExtracto.h"
 #include "banking/frmRemesa.h"
 #include "collections/Buscar.h"
+#include "collections/EnvioCorreo.h"
 #include "collections/frmCobrosHoja.h"
 #include "collections/frmEmitirMes.h"
 #include "collections/frmPago.h"
@@ -35,7 +36,7 @@ QList<Columna> columnasCobros() {
     return {Columna::numero(),
             Columna::fecha(QStringLiteral("Fecha"), 0.08),
             Columna::texto(QStringLiteral("Número"), 0.07),
-            Columna::texto(QStringLiteral("Inmueble"), 0.20),
+            Columna::texto(QStringLiteral("Inmueble"), 0.16),
             Columna::texto(QStringLiteral("Inquilino"), 0.18),
             Columna::importe(QStringLiteral("Base"), 0.08),
             Columna::cifra(QStringLiteral("% IVA"), 0.04),
@@ -44,7 +45,8 @@ QList<Columna> columnasCobros() {
             Columna::importe(QStringLiteral("RET"), 0.05),
             Columna::importe(QStringLiteral("TOTAL"), 0.10),
             Columna::texto(QStringLiteral("Pag"), 0.05, Qt::AlignHCenter),
-            Columna::oculta()};
+            Columna::oculta(),
+            Columna::texto(QStringLiteral("Correo"), 0.06)};
 }
 
 } // namespace
@@ -73,7 +75,8 @@ frmCobros::frmCobros(QWidget* padre)
     connect(ui->cmdExtracto, &QPushButton::clicked, this, &frmCobros::Extracto);
     connect(ui->cmdPagados, &QPushButton::clicked, this, [this] { MarcarPagados(true); });
     connect(ui->cmdPendientes, &QPushButton::clicked, this, [this] { MarcarPagados(false); });
-    // Several rows can be chosen at once to be marked paid or unpaid together.
+    connect(ui->cmdCorreo, &QPushButton::clicked, this, &frmCobros::EnviarPorCorreo);
+    // Several rows can be chosen at once to be marked paid or unpaid, or mailed, together.
     ui->mshDatos->setSelectionMode(QAbstractItemView::ExtendedSelection);
 }
 
@@ -246,6 +249,16 @@ void frmCobros::MarcarPagados(bool pagados) {
         return;
     }
     CargarLista();
+}
+
+void frmCobros::EnviarPorCorreo() {
+    const QList<int> ids = IdsElegidos();
+    if (ids.isEmpty()) return;
+    const int fila = ui->mshDatos->filaActual();
+    // Sent or failed, the column tells each one now.
+    enviarPorCorreo(this, ids);
+    CargarLista();
+    if (ui->mshDatos->filaActual() > 0) ui->mshDatos->subirArriba(fila);
 }
 
 bool frmCobros::eventFilter(QObject* objeto, QEvent* evento) {

@@ -36,6 +36,7 @@ private:
     void MarcarPagados(bool pagados);
     void Remesa();
     void Extracto();
+    void EnviarPorCorreo();
     QList<int> IdsElegidos() const;
 
     std::unique_ptr<Ui::frmCobros> ui;

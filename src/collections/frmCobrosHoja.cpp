@@ -3,12 +3,14 @@
 #include "ui_frmCobrosHoja.h"
 
 #include "collections/Buscar.h"
+#include "collections/EnvioCorreo.h"
 #include "collections/frmCobrosDetalle.h"
 #include "core/documents/Documentos.h"
 #include "core/documents/EmitirMes.h"
 #include "core/documents/EstadoDocumento.h"
 #include "core/documents/Funciones.h"
 #include "core/documents/Registros.h"
+#include "core/mail/EnviosCorreo.h"
 #include "core/store/Anos.h"
 #include "core/store/Sesion.h"
 #include "core/text/Formato.h"
@@ -68,6 +70,8 @@ frmCobrosHoja::frmCobrosHoja(QWidget* padre)
             [this] { Imprimir(QStringLiteral("Recibo")); });
     connect(ui->cmdImprimirFactura, &QPushButton::clicked, this,
             [this] { Imprimir(QStringLiteral("Factura")); });
+
+    connect(ui->cmdCorreo, &QPushButton::clicked, this, &frmCobrosHoja::EnviarPorCorreo);
 
     connect(ui->cmbSerie, &QComboBox::activated, this, &frmCobrosHoja::SerieElegida);
     connect(ui->txtRet, &QLineEdit::returnPressed, this, [this] {
@@ -222,8 +226,11 @@ void frmCobrosHoja::MostrarEstadoFactura() {
     if (!estado) return;
     const QString motivo = motivoNo(*estado, Accion::Editar);
     fija_ = !motivo.isEmpty();
-    // Where it stands, and when it cannot change, why.
-    MostrarAviso(fija_ ? textoEstado(*estado) + u'\n' + motivo : textoEstado(*estado), fija_);
+    // Where it stands, the last time it was mailed, and when it cannot change, why.
+    QString texto = textoEstado(*estado);
+    if (const auto envios = enviosDe(Id); envios && !envios->isEmpty())
+        texto += u'\n' + textoEnvio(envios->first());
+    MostrarAviso(fija_ ? texto + u'\n' + motivo : texto, fija_);
     ui->cmdRectificar->setEnabled(motivoNo(*estado, Accion::Rectificar).isEmpty());
     ui->cmdAnular->setEnabled(motivoNo(*estado, Accion::Anular).isEmpty());
     for (QWidget* control : std::initializer_list<QWidget*>{
@@ -330,16 +337,28 @@ void frmCobrosHoja::MostrarTotales(const Totales& t) {
 }
 
 // Both documents print what was just stored, never what the boxes merely show.
-void frmCobrosHoja::Imprimir(const QString& plantilla) {
-    CursorEspera espera(this);
-    if (!Guardar()) return;
+// Before a copy leaves the program: saved, with lines, and an invoice issued.
+bool frmCobrosHoja::ListoParaSalir() {
+    if (!Guardar()) return false;
     if (Id == 0) {
         Mensaje::informar(this, QStringLiteral("El documento no tiene líneas"));
-        return;
+        return false;
     }
-    if (!Emitir()) return;
+    return Emitir();
+}
+
+void frmCobrosHoja::Imprimir(const QString& plantilla) {
+    CursorEspera espera(this);
+    if (!ListoParaSalir()) return;
     frmInformeHojaDoc(this, plantilla, Id).exec();
     // Printed or not, the sheet says so now.
+    MostrarEstadoFactura();
+}
+
+void frmCobrosHoja::EnviarPorCorreo() {
+    if (!ListoParaSalir()) return;
+    enviarPorCorreo(this, {Id});
+    // Sent or failed, the sheet says so now.
     MostrarEstadoFactura();
 }
 

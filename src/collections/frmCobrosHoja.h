@@ -73,6 +73,8 @@ private:
     void SalirPorIva();
     /** Saves, issues and previews the document with the template plantilla. */
     void Imprimir(const QString& plantilla);
+    bool ListoParaSalir();
+    void EnviarPorCorreo();
     bool Emitir();
     void AplicarAjustes();
     void MostrarAviso(const QString& texto, bool grave);

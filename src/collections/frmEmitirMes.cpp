@@ -2,6 +2,8 @@
 
 #include "ui_frmEmitirMes.h"
 
+#include "collections/EnvioCorreo.h"
+#include "core/mail/AjustesCorreo.h"
 #include "core/store/Anos.h"
 #include "core/store/Sesion.h"
 #include "core/text/Formato.h"
@@ -58,6 +60,7 @@ frmEmitirMes::frmEmitirMes(QWidget* padre)
     connect(ui->mshPropuesta, &Rejilla::elegida, this, &frmEmitirMes::CambiarMarca);
     connect(ui->cmdEmitir, &QPushButton::clicked, this, &frmEmitirMes::Emitir);
     connect(ui->cmdImprimir, &QPushButton::clicked, this, &frmEmitirMes::Imprimir);
+    connect(ui->cmdCorreo, &QPushButton::clicked, this, &frmEmitirMes::EnviarPorCorreo);
     connect(ui->cmdDeshacer, &QPushButton::clicked, this, &frmEmitirMes::Deshacer);
     connect(ui->cmdSalir, &QPushButton::clicked, this, &frmEmitirMes::reject);
 }
@@ -209,6 +212,19 @@ void frmEmitirMes::Emitir() {
                                        QStringLiteral("Se han emitido %1 documentos. "
                                                       "¿Imprimirlos ahora?"))))
         Imprimir();
+    // Offered only once the mail is set up: otherwise the question would lead nowhere.
+    if (motivoAjustesCorreo(leerAjustesCorreo()).isEmpty() &&
+        Mensaje::preguntar(this, QStringLiteral("¿Enviarlos ahora por correo a sus inquilinos?")))
+        EnviarPorCorreo();
+}
+
+void frmEmitirMes::EnviarPorCorreo() {
+    const int emision = ultimaEmision();
+    if (emision == 0) {
+        Mensaje::informar(this, QStringLiteral("No hay ninguna emisión que enviar."));
+        return;
+    }
+    enviarPorCorreo(this, documentosEmision(emision));
 }
 
 void frmEmitirMes::Imprimir() {

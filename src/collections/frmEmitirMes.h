@@ -31,6 +31,7 @@ private:
     void CambiarMarca();
     void Emitir();
     void Imprimir();
+    void EnviarPorCorreo();
     void Deshacer();
     QList<PropuestaMes> marcadas() const;
 

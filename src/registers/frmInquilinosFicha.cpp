@@ -2,6 +2,7 @@
 #include "ui_frmInquilinosFicha.h"
 
 #include "core/documents/Funciones.h"
+#include "core/mail/AjustesCorreo.h"
 #include "core/registers/ListasRegistros.h"
 #include "core/text/Identificadores.h"
 #include "registers/ComunRegistros.h"
@@ -68,12 +69,27 @@ bool frmInquilinosFicha::ComprobaNom() {
                           QStringLiteral("Este Inquilino ya está registrado, ponga otro"));
 }
 
+bool frmInquilinosFicha::ComprobaMail() {
+    // Documents are mailed here: a mistyped address would only show when a month's run fails.
+    ui->txtMail->setText(ui->txtMail->text().trimmed());
+    const QString mail = ui->txtMail->text();
+    if (mail.isEmpty() || direccionValida(mail)) return true;
+    Mensaje::informar(this,
+                      QStringLiteral("«%1» no es una dirección de correo (como nombre@dominio.es). "
+                                     "Corríjala o déjela en blanco.")
+                          .arg(mail));
+    ui->txtMail->setFocus();
+    ui->txtMail->selectAll();
+    return false;
+}
+
 void frmInquilinosFicha::Aceptar() {
     // Both checks run, each with its own message.
     const bool datos = ComprobaDatos();
     const bool nom = ComprobaNom();
     if (!datos || !nom) return;
     if (!aceptarIdentificador(ui->txtDNI, motivoNif(ui->txtDNI->text()))) return;
+    if (!ComprobaMail()) return;
     const FichaInquilino f{ui->txtId->text().toInt(), ui->txtNom->text(), ui->txtDNI->text(),
                            ui->txtTfn->text(),        ui->txtMob->text(), ui->txtMail->text(),
                            ui->txtObs->toPlainText(), ui->txtDir->text(), ui->txtCp->text(),

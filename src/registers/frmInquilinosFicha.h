@@ -28,6 +28,7 @@ private:
     void Cargar();
     bool ComprobaDatos();
     bool ComprobaNom();
+    bool ComprobaMail();
     void Aceptar();
 
     std::unique_ptr<Ui::frmInquilinosFicha> ui;

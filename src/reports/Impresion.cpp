@@ -193,6 +193,14 @@ QString pedirCarpetaPdf(QWidget* padre) {
                                    carpetaDocumentos());
 }
 
+QByteArray pdfEnMemoria(const QString& titulo, const QList<PaginasInforme*>& informes) {
+    QTemporaryFile pdf(QDir::tempPath() + QStringLiteral("/torvane-XXXXXX.pdf"));
+    if (!pdf.open()) return {};
+    pdf.close();
+    if (!escribirPdf(pdf.fileName(), titulo, informes) || !pdf.open()) return {};
+    return pdf.readAll();
+}
+
 int entregar(QWidget* padre, const QString& impresora, const QString& nombre,
              const QList<PiezaImpresa>& piezas) {
     if (piezas.isEmpty()) return 0;

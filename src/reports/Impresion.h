@@ -47,6 +47,12 @@ int entregar(QWidget* padre, const QString& impresora, const QString& nombre,
              const QList<PiezaImpresa>& piezas);
 
 /**
+ * informes as the bytes of the PDF «PDF» would save (titulo is its document name); empty when it
+ * cannot be made. The file it passes through is the user's alone and gone on return.
+ */
+QByteArray pdfEnMemoria(const QString& titulo, const QList<PaginasInforme*>& informes);
+
+/**
  * One report through «Impresora» (pdf false) or «PDF»; documentos are the tblCobros ids it
  * shows. Returns whether it went out.
  */

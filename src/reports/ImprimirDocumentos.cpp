@@ -16,21 +16,29 @@ namespace torvane {
 
 namespace {
 
+/** Document id laid out with its template and named for its file; why not, when it cannot. */
+Resultado<DocumentoImpreso> prepararUno(int id) {
+    const auto c = leerCabecera(id);
+    if (!c) return Fallo{QStringLiteral("No existe el documento %1").arg(id)};
+    const InformeGenerado informe = abrirDocumento(plantillaDocumento(id), id);
+    if (!informe.valido()) return Fallo{informe.error};
+    QString archivo = informe.nombre + QStringLiteral(" - ") +
+                      datosInquilino(c->idInq).value_or(DatosInquilino{}).nom;
+    archivo.replace(QLatin1Char('/'), QLatin1Char('-'));
+    return DocumentoImpreso{std::make_unique<PaginasInforme>(informe), archivo, id};
+}
+
 /** Lays out every document; an engine error is told and gives an empty list. */
 std::vector<DocumentoImpreso> preparar(QWidget* padre, const QList<int>& ids) {
     std::vector<DocumentoImpreso> documentos;
     for (int id : ids) {
-        const auto c = leerCabecera(id);
-        if (!c) continue;
-        const InformeGenerado informe = abrirDocumento(plantillaDocumento(id), id);
-        if (!informe.valido()) {
-            Mensaje::critico(padre, informe.error);
+        if (!leerCabecera(id)) continue;
+        auto uno = prepararUno(id);
+        if (!uno) {
+            Mensaje::critico(padre, uno.motivo());
             return {};
         }
-        QString archivo = informe.nombre + QStringLiteral(" - ") +
-                          datosInquilino(c->idInq).value_or(DatosInquilino{}).nom;
-        archivo.replace(QLatin1Char('/'), QLatin1Char('-'));
-        documentos.push_back({std::make_unique<PaginasInforme>(informe), archivo, id});
+        documentos.push_back(std::move(*uno));
     }
     return documentos;
 }
@@ -90,6 +98,17 @@ void prepararDestino(QComboBox* combo, const QString& porDocumento, const QStrin
     combo->setCurrentIndex(elegido >= 0 && elegido < combo->count() ? elegido : 1);
     QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
                      [clave](int indice) { Ajustes().fijar(clave, indice); });
+}
+
+Resultado<PdfDocumento> pdfDocumento(int id) {
+    if (const Resultado<> emitida = emitirFacturas({id}); !emitida) return emitida.fallo();
+    auto uno = intentar([id] { return prepararUno(id); });
+    if (!uno) return uno.fallo();
+    PdfDocumento pdf{pdfEnMemoria(uno->archivo, {uno->paginas.get()}),
+                     uno->archivo + QStringLiteral(".pdf")};
+    if (pdf.datos.isEmpty())
+        return Fallo{QStringLiteral("No se pudo preparar el PDF de %1.").arg(uno->archivo)};
+    return pdf;
 }
 
 } // namespace torvane

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/store/Resultado.h"
+
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -48,5 +51,17 @@ struct DocumentoImpreso {
  */
 int imprimirPreparados(QWidget* padre, DestinoDocumentos destino, const QString& nombre,
                        const std::function<std::vector<DocumentoImpreso>()>& preparar);
+
+/** A document's PDF, as «PDF» saves it, and the file name it proposes ("Recibo 57A - ….pdf"). */
+struct PdfDocumento {
+    QByteArray datos;
+    QString archivo;
+};
+
+/**
+ * Document id as a PDF in memory, for mailing. An invoice is issued (its record made) first,
+ * as before any copy of it leaves the program.
+ */
+Resultado<PdfDocumento> pdfDocumento(int id);
 
 } // namespace torvane

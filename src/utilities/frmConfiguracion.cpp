@@ -4,6 +4,7 @@
 #include "core/documents/Documentos.h"
 #include "core/documents/Registros.h"
 #include "core/documents/Titulos.h"
+#include "core/mail/Llavero.h"
 #include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "core/text/Identificadores.h"
@@ -16,6 +17,7 @@
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 #include "ui/PulsarTecla.h"
+#include "utilities/frmCorreo.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -63,6 +65,7 @@ frmConfiguracion::frmConfiguracion(QWidget* padre)
     connect(ui->cmdPechar, &QPushButton::clicked, this, &frmConfiguracion::cmdPechar_Click);
     connect(ui->cmdIVA, &QToolButton::clicked, this, &frmConfiguracion::abrirEditor<frmIvas>);
     connect(ui->cmdSeries, &QToolButton::clicked, this, &frmConfiguracion::abrirEditor<frmSeriesF>);
+    connect(ui->cmdCorreo, &QToolButton::clicked, this, &frmConfiguracion::abrirCorreo);
     connect(ui->cmdRegistros, &QPushButton::clicked, this,
             &frmConfiguracion::abrirEditor<frmRegistrosVerifactu>);
 }
@@ -225,6 +228,19 @@ template <typename Editor> void frmConfiguracion::abrirEditor() {
     CursorEspera espera(this);
     Editor editor(this);
     editor.exec();
+}
+
+// Mail settings are the user's, kept at once: «Salir» writes only the company's data.
+void frmConfiguracion::abrirCorreo() {
+    frmCorreo dialogo(leerAjustesCorreo(), this);
+    if (dialogo.exec() != QDialog::Accepted) return;
+    const AjustesCorreo a = dialogo.ajustes();
+    if (!guardarAjustesCorreo(a))
+        Mensaje::critico(this, QStringLiteral("No se pudieron guardar los ajustes del correo."));
+    if (const auto clave = dialogo.clave())
+        if (const QString fallo = recordarClave(a.cuenta(), *clave, dialogo.enLlavero());
+            !fallo.isEmpty())
+            Mensaje::informar(this, fallo, Mensaje::Icono::Exclamacion);
 }
 
 bool frmConfiguracion::IdentificadoresAceptados() {

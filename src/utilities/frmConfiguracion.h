@@ -34,6 +34,7 @@ private:
     void CargarImpresoras();
     void cmdPechar_Click();
     template <typename Editor> void abrirEditor();
+    void abrirCorreo();
     bool RetencionValida();
     bool IdentificadoresAceptados();
     QString textoDe(int indice) const;

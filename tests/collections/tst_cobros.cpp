@@ -6,6 +6,7 @@
 #include "core/documents/Documentos.h"
 #include "core/documents/EmitirMes.h"
 #include "core/documents/EstadoDocumento.h"
+#include "core/mail/AjustesCorreo.h"
 #include "core/store/BaseDatos.h"
 #include "core/store/Consulta.h"
 #include "core/text/Formato.h"
@@ -13,6 +14,7 @@
 #include "reports/frmInformeHojaDoc.h"
 #include "support/Ayudas.h"
 #include "support/ServidorPrueba.h"
+#include "support/SmtpPrueba.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
 
@@ -764,6 +766,67 @@ private slots:
         destino->setCurrentIndex(2);
         frmEmitirMes otra;
         QCOMPARE(otra.findChild<QComboBox*>(u"cmbDestino"_s)->currentIndex(), 2);
+    }
+
+    // The list mails the chosen rows: what goes, what has no address, what went before (asked
+    // first), a server gone (the run stops and says what is left); the column tells each one.
+    void correoDesdeLaLista() {
+        SmtpPrueba servidor;
+        QVERIFY2(servidor.error().isEmpty(), qPrintable(servidor.error()));
+        Entorno e;
+        e.serie(u"A"_s);
+        prepararImpresion(u"Recibo.rpt"_s);
+        for (const auto& [nombre, mail] :
+             {std::pair{u"Ana"_s, u"ana@correo.example"_s}, std::pair{u"Bea"_s, QString()},
+              std::pair{u"Eva"_s, u"eva@correo.example"_s}}) {
+            const int inm = e.inmueble(u"Piso de "_s + nombre, e.inquilino(nombre, {}, {}, mail),
+                                       {}, {}, {}, {}, 500);
+            QVERIFY(guardarCargos(inm, {}, {lineaAlquiler(inm)}));
+        }
+        QVERIFY(emitirMes(proponerMes(kMarzo), QDate(2024, 3, 5), 2024));
+        AjustesCorreo a = leerAjustesCorreo();
+        a.servidor = u"127.0.0.1"_s;
+        a.puerto = servidor.puerto();
+        a.seguridad = Seguridad::Ninguna;
+        a.direccionRemitente = u"oficina@fincas.example"_s;
+        QVERIFY(guardarAjustesCorreo(a));
+
+        frmCobros w;
+        w.show();
+        auto* rejilla = hijo<Rejilla>(&w, "mshDatos");
+        auto* enviar = hijo<QPushButton>(&w, "cmdCorreo");
+        const auto columna = [rejilla](int fila) { return rejilla->texto(fila, 13); };
+        rejilla->fijarFilaActual(3, 1); // Ana's: the oldest number comes last
+        Mensaje::limpiarHistorial();
+        enviar->click();
+        QCOMPARE(servidor.recibidos(1).size(), 1);
+        QVERIFY2(Mensaje::textos().value(0).startsWith(u"Se ha enviado 1 documento."_s),
+                 qPrintable(Mensaje::textos().join(u'|')));
+        QCOMPARE(columna(3), u"Enviado"_s);
+
+        rejilla->selectAll();
+        Mensaje::limpiarHistorial();
+        Mensaje::responderSiguiente(Mensaje::Respuesta::No);
+        enviar->click();
+        const QStringList dichos = Mensaje::textos();
+        QVERIFY2(dichos.value(0).contains(u"1A (Ana)"_s), qPrintable(dichos.join(u'|')));
+        QVERIFY2(dichos.value(1).contains(u"2A (Bea): sin dirección de correo"_s),
+                 qPrintable(dichos.join(u'|')));
+        QCOMPARE(servidor.recibidos(2).size(), 2);
+        QCOMPARE(columna(1), u"Enviado"_s);
+        QCOMPARE(columna(2), QString());
+
+        a.puerto = SmtpPrueba::puertoCerrado();
+        QVERIFY(guardarAjustesCorreo(a));
+        rejilla->selectAll();
+        Mensaje::limpiarHistorial();
+        Mensaje::responderSiguiente(Mensaje::Respuesta::Si); // everything again
+        Mensaje::responderSiguiente(false);                  // no second try
+        enviar->click();
+        QVERIFY2(Mensaje::textos().value(1).contains(u"Quedan 2 sin enviar."_s),
+                 qPrintable(Mensaje::textos().join(u'|')));
+        QCOMPARE(columna(1), u"Falló"_s);
+        QCOMPARE(columna(3), u"Enviado"_s);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "core/banking/FicheroSepa.h"
+#include "core/mail/AjustesCorreo.h"
 #include "core/text/Identificadores.h"
 
 #include <QTest>
@@ -127,6 +128,25 @@ private slots:
                                      QDate(2025, 4, 21), QDate(2025, 5, 1), QDate(2026, 1, 1)})
             QVERIFY2(motivoFechaCobro(cerrado, miercoles).contains(u"hábil"_s),
                      qPrintable(cerrado.toString()));
+    }
+
+    void direccionCorreo_data() {
+        QTest::addColumn<QString>("direccion");
+        QTest::addColumn<bool>("valida");
+        for (const char* buena : {"ana@correo.es", "ana.garcia+recibos@mi-empresa.com.es",
+                                  "o'neill@x.io", "ana@señorío.es", "a@b.cd"})
+            QTest::newRow(buena) << QString::fromUtf8(buena) << true;
+        for (const char* mala :
+             {"", "ana", "ana@", "@correo.es", "ana@correo", "ana@@correo.es", "ana @correo.es",
+              "ana@correo.es;luis@correo.es", "Ana <ana@correo.es>", ".ana@correo.es",
+              "ana..g@correo.es", "ana@-correo.es", "ana@correo..es", "ana@1.2.3.4",
+              "ana@correo.es\r\nBcc: x@y.es", "josé@correo.es"})
+            QTest::newRow(mala) << QString::fromUtf8(mala).replace(u"\\r\\n"_s, u"\r\n"_s) << false;
+    }
+    void direccionCorreo() {
+        QFETCH(QString, direccion);
+        QFETCH(bool, valida);
+        QCOMPARE(direccionValida(direccion), valida);
     }
 };
 

@@ -524,8 +524,8 @@ private slots:
         QCOMPARE(contenidoDe(csv),
                  QByteArray("\xEF\xBB\xBF"
                             "Fecha;Número;Inmueble;Inquilino;Base;% IVA;IVA;% Ret.;RET;"
-                            "TOTAL;Pag\r\n"
-                            "01/03/2024;2A;Bajo;Ana;605,50;21;0,00;0;0,00;605,50;NO\r\n"));
+                            "TOTAL;Pag;Correo\r\n"
+                            "01/03/2024;2A;Bajo;Ana;605,50;21;0,00;0;0,00;605,50;NO;\r\n"));
 
         // The statistics grid's own TOTAL row becomes the formulas' row, not a data row; what it
         // shows first is what was collected.

@@ -337,6 +337,8 @@ Resultado<> borrarDocumento(int id) {
         if (const QString motivo = motivoNo(id, Accion::Borrar); !motivo.isEmpty())
             throw ErrorBD(motivo);
         ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE IdDoc = ?"), {id});
+        // Failed mailings only (a sent one made it printed): a later document may take its Id.
+        ejecutar(QStringLiteral("DELETE FROM tblCorreos WHERE IdDoc = ?"), {id});
         ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE Id = ?"), {id});
         t.confirmar();
     });
@@ -505,6 +507,18 @@ QString estadoPago(int estado) {
 
 } // namespace
 
+namespace {
+
+// The last attempt to mail a document, as the list's column shows it.
+QString estadoCorreo(const QString& estado) {
+    if (estado == QLatin1String("E")) return QStringLiteral("Enviado");
+    if (estado == QLatin1String("F")) return QStringLiteral("Falló");
+    if (estado == QLatin1String("P")) return QStringLiteral("Sin confirmar");
+    return {};
+}
+
+} // namespace
+
 std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
     QVariantList valores;
     const QString sql =
@@ -514,7 +528,9 @@ std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
             " tblCobros.Ret, tblCobros.Tot, CASE WHEN tblCobros.Anu <> 0 THEN 3"
             " WHEN tblCobros.Pag <> 0 THEN 1"
             " WHEN EXISTS (SELECT 1 FROM tblRemesasCobros r WHERE r.IdDoc ="
-            " tblCobros.Id AND r.Dev = 0) THEN 2 ELSE 0 END, tblCobros.Id AS Id")
+            " tblCobros.Id AND r.Dev = 0) THEN 2 ELSE 0 END, tblCobros.Id AS Id,"
+            " (SELECT m.Est FROM tblCorreos m WHERE m.IdDoc = tblCobros.Id"
+            " ORDER BY m.Id DESC LIMIT 1)")
             .arg(numeroYSerie()) +
         desdeYCondicion(filtro, valores);
     // The grid keeps reading in batches as it scrolls, newest first.
@@ -535,7 +551,8 @@ std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
                 importeOVacio(q->value(8)),
                 importeOVacio(q->value(9)),
                 estadoPago(q->value(10).toInt()),
-                q->value(11).toString()};
+                q->value(11).toString(),
+                estadoCorreo(q->value(12).toString())};
         return true;
     };
 }

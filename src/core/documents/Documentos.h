@@ -179,8 +179,9 @@ struct FiltroCobros {
 /**
  * The list rows, newest date first and, within a date, number-and-series as text descending.
  * Rows are read as they are asked for: Fecha, Nº, Inmueble, Inquilino, Base, %, IVA, %, RET,
- * TOTAL, Pag ("SÍ", "NO", "REM" while a remittance holds it, kMarcaAnulado when cancelled), Id
- * (the caller adds the counter).
+ * TOTAL, Pag ("SÍ", "NO", "REM" while a remittance holds it, kMarcaAnulado when cancelled), Id,
+ * Correo (the last mailing: "Enviado", "Falló", "Sin confirmar" or empty); the caller adds the
+ * counter.
  */
 std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro);
 

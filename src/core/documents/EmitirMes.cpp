@@ -315,6 +315,9 @@ Resultado<> deshacerEmision(int idEmi) {
         ejecutar(QStringLiteral("DELETE FROM tblCobrosDetalles WHERE IdDoc IN"
                                 " (SELECT Id FROM tblCobros WHERE IdEmi = ?)"),
                  {idEmi});
+        ejecutar(QStringLiteral("DELETE FROM tblCorreos WHERE IdDoc IN"
+                                " (SELECT Id FROM tblCobros WHERE IdEmi = ?)"),
+                 {idEmi});
         ejecutar(QStringLiteral("DELETE FROM tblCobros WHERE IdEmi = ?"), {idEmi});
         ejecutar(QStringLiteral("DELETE FROM tblEmisiones WHERE Id = ?"), {idEmi});
         t.confirmar();

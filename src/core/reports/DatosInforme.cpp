@@ -477,6 +477,26 @@ InformeGenerado generarDocumento(const QString& carpeta, const QString& plantill
     return informe;
 }
 
+InformeGenerado rellenarTextoDocumento(const QString& texto, int id) {
+    InformeGenerado resultado;
+    try {
+        const Dato datos =
+            datosDe(plantillaDocumento(id), id, resultado.nombre, resultado.error, resultado.filas);
+        if (!resultado.valido()) return resultado;
+        const Renderizado hecho =
+            renderizarPlantilla(utf8(texto), datos, kMaximoPlantilla, /*enHtml=*/false);
+        if (!hecho.motivo.isEmpty())
+            resultado.error =
+                QStringLiteral("La plantilla del mensaje tiene un error: %1").arg(hecho.motivo);
+        else
+            resultado.html = QString::fromStdString(hecho.texto);
+    } catch (const ErrorBD& e) {
+        resultado.error = e.texto();
+    }
+    resultado.documento = id;
+    return resultado;
+}
+
 InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
                                const ParametrosInforme& parametros, const FilasInforme& filas) {
     return renderizar(carpeta, nombre, parametros, [&](InformeGenerado& resultado) {

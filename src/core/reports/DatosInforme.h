@@ -73,6 +73,12 @@ QString plantillaDocumento(int id);
 InformeGenerado generarDocumento(const QString& carpeta, const QString& plantilla, int id);
 
 /**
+ * A plain-text template (a mail's subject or body) filled with the same fields as document id's
+ * paper, values as they are (no HTML escaping). Never throws: failures come back as the error.
+ */
+InformeGenerado rellenarTextoDocumento(const QString& texto, int id);
+
+/**
  * carpeta/<nombre>.rpt when nombre is a plain file name whose file (if it exists) lies inside
  * carpeta; an empty text for "../x", "a/b", hidden names or links leading out of the folder.
  */

@@ -88,7 +88,7 @@ QString comprobarPlantilla(const std::string& texto) {
 
 Renderizado renderizarPlantilla(const std::string& texto,
                                 const kainjow::mustache::basic_data<std::string>& datos,
-                                qsizetype maximo) {
+                                qsizetype maximo, bool enHtml) {
     Renderizado resultado;
     resultado.motivo = comprobarPlantilla(texto);
     if (!resultado.motivo.isEmpty()) return resultado;
@@ -97,6 +97,7 @@ Renderizado renderizarPlantilla(const std::string& texto,
         resultado.motivo = QString::fromStdString(plantilla.error_message());
         return resultado;
     }
+    if (!enHtml) plantilla.set_custom_escape([](const std::string& valor) { return valor; });
     try {
         plantilla.render(datos, [&resultado, maximo](const std::string& trozo) {
             if (static_cast<qsizetype>(resultado.texto.size() + trozo.size()) > maximo)

@@ -34,10 +34,11 @@ struct Renderizado {
 
 /**
  * Checks and renders texto with datos; stops as soon as the output passes kMaximoResultado.
- * Syntax errors come back in motivo with the library's explanation.
+ * Syntax errors come back in motivo with the library's explanation. Values are escaped for HTML
+ * unless texto is plain text (enHtml false).
  */
 Renderizado renderizarPlantilla(const std::string& texto,
                                 const kainjow::mustache::basic_data<std::string>& datos,
-                                qsizetype maximo = kMaximoResultado);
+                                qsizetype maximo = kMaximoResultado, bool enHtml = true);
 
 } // namespace torvane

@@ -253,7 +253,7 @@ const std::vector<Paso>& pasos() {
                      " NULL, IdDoc INTEGER NOT NULL)",
                      "CREATE INDEX ixMovimientosCobros ON tblMovimientosCobros (IdMov)",
                      "ALTER TABLE tblCobros ADD COLUMN IdMov INTEGER"});
-          }},
+         }},
         // 14: what each property costs and what the income-tax return asks of it. Expenses by
         // date, of one property or shared by a named key of weights; each property's cadastral
         // and acquisition data (housing unless its contracts are all of another kind); the
@@ -285,6 +285,16 @@ const std::vector<Paso>& pasos() {
                      "ALTER TABLE tblContratos ADD COLUMN RedViv INTEGER NOT NULL DEFAULT 0",
                      "CREATE TABLE tblExcesos (IdInm INTEGER NOT NULL, AnoOri INTEGER NOT NULL,"
                      " Imp REAL NOT NULL DEFAULT 0, PRIMARY KEY (IdInm, AnoOri))"});
+         }},
+        // 15: what was mailed: each attempt to mail a document, to which address, when, and how
+        // it ended (P: under way, E: sent, F: failed, with the server's reply).
+        {15,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(
+                 q, {"CREATE TABLE tblCorreos (Id INTEGER PRIMARY KEY, IdDoc INTEGER NOT NULL,"
+                     " Fec TEXT NOT NULL, Dir TEXT NOT NULL, Est TEXT NOT NULL DEFAULT 'P',"
+                     " Resp TEXT)",
+                     "CREATE INDEX ixCorreosDocumento ON tblCorreos (IdDoc, Id)"});
          }},
     };
     return lista;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
@@ -36,6 +37,8 @@ struct Sesion {
      * reported.
      */
     std::function<std::optional<QString>(const QString& motivo)> pedirClave;
+    /** Mail server passwords given in this run, by account; never written anywhere. */
+    QHash<QString, QString> clavesCorreo;
 };
 
 /** The program's session. */
