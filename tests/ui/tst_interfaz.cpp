@@ -3,6 +3,7 @@
 #include "app/frmBienvenida.h"
 #include "app/frmPrincipal.h"
 #include "banking/frmDevolucion.h"
+#include "banking/frmExtracto.h"
 #include "banking/frmRemesa.h"
 #include "banking/frmRemesas.h"
 #include "collections/frmCobros.h"
@@ -22,6 +23,7 @@
 #include "editors/frmInquilinosFamiliares.h"
 #include "editors/frmIvas.h"
 #include "editors/frmSeriesF.h"
+#include "expenses/frmGastos.h"
 #include "registers/frmAtopar.h"
 #include "registers/frmInmuebles.h"
 #include "registers/frmInmueblesCargos.h"
@@ -31,6 +33,7 @@
 #include "reports/frmEstadisticas.h"
 #include "reports/frmInforme.h"
 #include "reports/frmInformeHojaDoc.h"
+#include "reports/frmRentaInmuebles.h"
 #include "support/Ayudas.h"
 #include "tax/frmRectificar.h"
 #include "tax/frmRegistrosVerifactu.h"
@@ -388,7 +391,7 @@ private slots:
               frmInquilinos, frmInquilinosFicha, frmEstadisticas, frmInforme, frmColor,
               frmConfiguracion, frmCopiaPen, frmRemesa, frmRemesas, frmDevolucion, frmContratos,
               frmContratosFicha, frmActualizarRentas, frmVencimientos, frmRectificar,
-              frmRegistrosVerifactu>();
+              frmRegistrosVerifactu, frmExtracto, frmGastos, frmRentaInmuebles>();
         QTest::newRow("frmInformeHojaDoc")
             << Fabrica([] { return new frmInformeHojaDoc(nullptr, u"Recibo"_s, 1); });
     }
@@ -398,6 +401,10 @@ private slots:
         Entorno e;
         std::unique_ptr<QWidget> ventana(crear());
         QCOMPARE(choques(ventana.get()), QStringList());
+        // Every window fits the smallest screen the program is used on.
+        const QSize minimo = ventana->minimumSizeHint();
+        QVERIFY2(minimo.width() <= 1280 && minimo.height() <= 800,
+                 qPrintable(u"%1x%2"_s.arg(minimo.width()).arg(minimo.height())));
     }
 
     void enterPulsaElBotonConFoco() {
