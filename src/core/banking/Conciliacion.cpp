@@ -52,6 +52,7 @@ private:
     bool porInquilino(int i, const Movimiento& m, int inquilino, const QString& como);
     void porImporte(int i, const Movimiento& m);
     void pagar(int i, const QList<int>& indices, const QString& porque);
+    void cobrarRemesa(int i, int r, const QString& porque);
     void dudoso(int i, const QString& porque) { c_.dudosos.append({i, porque}); }
     int inquilinoPorNombre(const QString& t) const;
     QList<int> libres(const QList<int>& indices) const;
@@ -145,15 +146,9 @@ bool Casador::porTexto(int i, const Movimiento& m, const QSet<QString>& fichasTe
                           .arg(euros(remesa.centimos)));
             return true;
         }
-        remesasUsadas_.insert(r);
-        Propuesta p;
-        p.movimiento = i;
-        p.operacion = Operacion::CobrarRemesa;
-        p.remesa = remesa.id;
-        p.numeros << QStringLiteral("Remesa nº %1").arg(remesa.id);
-        p.porque =
-            QStringLiteral("El texto cita la remesa %1 y el importe es el suyo.").arg(remesa.msgId);
-        c_.propuestas << p;
+        cobrarRemesa(i, r,
+                     QStringLiteral("El texto cita la remesa %1 y el importe es el suyo.")
+                         .arg(remesa.msgId));
         return true;
     }
     QList<int> citados;
@@ -278,15 +273,19 @@ void Casador::porImporte(int i, const Movimiento& m) {
               QStringLiteral("Solo por el importe: es el único pendiente de esa cantidad."));
         return;
     }
-    const RemesaAbierta& remesa = d_.remesas.at(remesas.first());
-    remesasUsadas_.insert(remesas.first());
+    cobrarRemesa(i, remesas.first(),
+                 QStringLiteral("Solo por el importe: es el total de la remesa nº %1.")
+                     .arg(d_.remesas.at(remesas.first()).id));
+}
+
+void Casador::cobrarRemesa(int i, int r, const QString& porque) {
+    remesasUsadas_.insert(r);
     Propuesta p;
     p.movimiento = i;
     p.operacion = Operacion::CobrarRemesa;
-    p.remesa = remesa.id;
-    p.numeros << QStringLiteral("Remesa nº %1").arg(remesa.id);
-    p.porque =
-        QStringLiteral("Solo por el importe: es el total de la remesa nº %1.").arg(remesa.id);
+    p.remesa = d_.remesas.at(r).id;
+    p.numeros << QStringLiteral("Remesa nº %1").arg(p.remesa);
+    p.porque = porque;
     c_.propuestas << p;
 }
 
