@@ -117,7 +117,7 @@ void retomarHojas() {
     if (Mensaje::falla(QApplication::activeWindow(), perdidos)) return;
     for (QWidget* ventana : QApplication::topLevelWidgets())
         if (auto* hoja = qobject_cast<frmCobrosHoja*>(ventana);
-            hoja && hoja->isVisible() && perdidos->contains(hoja->Id))
+            hoja && hoja->isVisible() && perdidos->contains(hoja->id()))
             hoja->DocumentoPerdido();
 }
 
@@ -191,7 +191,7 @@ int Main(int argc, char** argv) {
             Mensaje::critico(nullptr, error);
         return 1;
     }
-    frmPrincipal principal;
+    frmPrincipal principal(sesion());
     principal.show();
     revisarAlAbrir(&principal);
     QTimer::singleShot(0, &principal, &frmPrincipal::avisarVencimientos);

@@ -11,9 +11,10 @@
 
 namespace torvane {
 
-frmAnoTrabajo::frmAnoTrabajo(QWidget* padre)
+frmAnoTrabajo::frmAnoTrabajo(Sesion& sesion, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmAnoTrabajo>()) {
+    , ui(std::make_unique<Ui::frmAnoTrabajo>())
+    , sesion_(sesion) {
     ui->setupUi(this);
     connect(ui->cmdCambiar, &QPushButton::clicked, this, &frmAnoTrabajo::Cambiar);
     connect(ui->cmdNuevo, &QPushButton::clicked, this, &frmAnoTrabajo::NuevoAno);
@@ -25,18 +26,18 @@ frmAnoTrabajo::frmAnoTrabajo(QWidget* padre)
 frmAnoTrabajo::~frmAnoTrabajo() = default;
 
 void frmAnoTrabajo::alActivar() {
-    Cargar(sesion().ano);
+    Cargar(sesion_.ano);
     ui->lstAnos->setFocus();
 }
 
 void frmAnoTrabajo::Cargar(const QString& elegido) {
     ui->lblRuta->setText(QStringLiteral("Carpeta de datos: ") +
-                         QDir::toNativeSeparators(sesion().ruta));
+                         QDir::toNativeSeparators(sesion_.ruta));
     ui->lstAnos->clear();
-    for (const QString& ano : anosDeCarpeta(sesion().ruta)) {
+    for (const QString& ano : anosDeCarpeta(sesion_.ruta)) {
         auto* fila = new QListWidgetItem(ano, ui->lstAnos);
         fila->setData(Qt::UserRole, ano);
-        if (ano == sesion().ano) {
+        if (ano == sesion_.ano) {
             fila->setText(ano + QStringLiteral("   (año de trabajo)"));
             QFont letra = fila->font();
             letra.setBold(true);
@@ -52,7 +53,7 @@ void frmAnoTrabajo::Cambiar() {
 }
 
 void frmAnoTrabajo::CambiarA(const QString& ano) {
-    if (ano == sesion().ano) {
+    if (ano == sesion_.ano) {
         accept();
         return;
     }
@@ -63,7 +64,7 @@ void frmAnoTrabajo::CambiarA(const QString& ano) {
     }
     if (!error.isEmpty()) {
         Mensaje::critico(this, error);
-        Cargar(sesion().ano);
+        Cargar(sesion_.ano);
         return;
     }
     Mensaje::informar(this, QStringLiteral("Ahora se trabaja en el año %1.").arg(ano));
@@ -71,7 +72,7 @@ void frmAnoTrabajo::CambiarA(const QString& ano) {
 }
 
 void frmAnoTrabajo::NuevoAno() {
-    const QString actual = sesion().ano;
+    const QString actual = sesion_.ano;
     const QString nuevo = anoSiguiente(actual);
     if (nuevo.isEmpty()) {
         Mensaje::informar(this,
@@ -86,9 +87,8 @@ void frmAnoTrabajo::NuevoAno() {
         CursorEspera espera(this);
         // What this year leaves to deduct goes on to the next, worked out from this year's own.
         const auto rentas = rentaDelAno(numeroDeAno(actual));
-        error = rentas
-                    ? crearAnoDesde(sesion().ruta, actual, nuevo, arrastreAlAnoSiguiente(*rentas))
-                    : rentas.motivo();
+        error = rentas ? crearAnoDesde(sesion_.ruta, actual, nuevo, arrastreAlAnoSiguiente(*rentas))
+                       : rentas.motivo();
     }
     if (!error.isEmpty()) {
         Mensaje::critico(this, error);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -18,7 +19,7 @@ class frmAnoTrabajo : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmAnoTrabajo(QWidget* padre = nullptr);
+    explicit frmAnoTrabajo(Sesion& sesion, QWidget* padre = nullptr);
     ~frmAnoTrabajo() override;
 
 protected:
@@ -31,6 +32,7 @@ private:
     void NuevoAno();
 
     std::unique_ptr<Ui::frmAnoTrabajo> ui;
+    Sesion& sesion_;
 };
 
 } // namespace torvane

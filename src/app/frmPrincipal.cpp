@@ -37,9 +37,10 @@
 
 namespace torvane {
 
-frmPrincipal::frmPrincipal(QWidget* padre)
+frmPrincipal::frmPrincipal(Sesion& sesion, QWidget* padre)
     : QMainWindow(padre)
-    , ui(std::make_unique<Ui::frmPrincipal>()) {
+    , ui(std::make_unique<Ui::frmPrincipal>())
+    , ventanas_(sesion) {
     ui->setupUi(this);
     // Three alike thin bars: a heading keeps its height whatever the rows of buttons below it.
     for (auto* titulo : {ui->lblMaestros, ui->lblTrabajos, ui->lblUtilidades}) {
@@ -60,13 +61,20 @@ frmPrincipal::frmPrincipal(QWidget* padre)
     enlazar<frmCobros>(ui->cmdCobros, ui->mnuTraballosCob);
     enlazar<frmInforme>(ui->cmdInformes, ui->mnuTraballosInf);
     enlazar<frmEmitirMes>(ui->cmdEmitirMes, ui->mnuTraballosEmi);
-    enlazar<frmContratos>(ui->cmdContratos, ui->mnuTraballosContratos);
+    // Every property's contracts and expenses: the property's own open from its record.
+    const auto contratos = [this] {
+        abrirHecha([this] { return std::make_unique<frmContratos>(ventanas_.sesion(), 0, this); });
+    };
+    connect(ui->cmdContratos, &QToolButton::clicked, this, contratos);
+    connect(ui->mnuTraballosContratos, &QAction::triggered, this, contratos);
     connect(ui->mnuTraballosRentas, &QAction::triggered, this,
             &frmPrincipal::abrir<frmActualizarRentas>);
     connect(ui->mnuTraballosVencimientos, &QAction::triggered, this,
             &frmPrincipal::abrir<frmVencimientos>);
     connect(ui->mnuTraballosExtracto, &QAction::triggered, this, &frmPrincipal::abrir<frmExtracto>);
-    connect(ui->mnuTraballosGastos, &QAction::triggered, this, &frmPrincipal::abrir<frmGastos>);
+    connect(ui->mnuTraballosGastos, &QAction::triggered, this, [this] {
+        abrirHecha([this] { return std::make_unique<frmGastos>(ventanas_.sesion(), 0, this); });
+    });
     connect(ui->mnuTraballosRenta, &QAction::triggered, this,
             &frmPrincipal::abrir<frmRentaInmuebles>);
     enlazar<frmEstadisticas>(ui->cmdGraficos, ui->mnuTraballosGraf);
@@ -87,12 +95,12 @@ frmPrincipal::frmPrincipal(QWidget* padre)
 }
 
 void frmPrincipal::mostrarAno() {
-    setWindowTitle(QStringLiteral("Torvane — año %1").arg(sesion().ano));
-    ui->cmdAnos->setText(QStringLiteral("&AÑO %1").arg(sesion().ano));
+    setWindowTitle(QStringLiteral("Torvane — año %1").arg(ventanas_.sesion().ano));
+    ui->cmdAnos->setText(QStringLiteral("&AÑO %1").arg(ventanas_.sesion().ano));
 }
 
 void frmPrincipal::avisarSinCifrar() {
-    const std::optional<DatosServidor> servidor = leerServidor(sesion().ruta);
+    const std::optional<DatosServidor> servidor = leerServidor(ventanas_.sesion().ruta);
     const QString aviso = servidor ? avisoCifrado(*servidor) : QString();
     if (aviso.isEmpty()) return;
     auto* etiqueta = new QLabel(aviso);
@@ -104,10 +112,13 @@ void frmPrincipal::avisarSinCifrar() {
 
 frmPrincipal::~frmPrincipal() = default;
 
-template <typename T> void frmPrincipal::abrir() {
+void frmPrincipal::abrirHecha(const std::function<std::unique_ptr<QDialog>()>& crear) {
     CursorEspera espera(this);
-    T ventana(this);
-    ventana.exec();
+    crear()->exec();
+}
+
+template <typename T> void frmPrincipal::abrir() {
+    abrirHecha([this] { return ventanas_.crear<T>(this); });
 }
 
 template <typename T> void frmPrincipal::enlazar(QWidget* boton, QAction* menu) {
@@ -124,7 +135,7 @@ void frmPrincipal::avisarVencimientos() {
         return;
     ajustes.fijar(QStringLiteral("vencimientos/avisado"), hoy);
     // Not modal: the main window stays usable while it is open.
-    auto* aviso = new frmVencimientos(this);
+    auto* aviso = new frmVencimientos(ventanas_.sesion(), this);
     aviso->setAttribute(Qt::WA_DeleteOnClose);
     aviso->show();
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/Ventanas.h"
+
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -14,7 +17,7 @@ class frmPrincipal : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit frmPrincipal(QWidget* padre = nullptr);
+    explicit frmPrincipal(Sesion& sesion, QWidget* padre = nullptr);
     ~frmPrincipal() override;
 
     /** Shows what falls due soon, without blocking, the first time the program opens a day. */
@@ -30,10 +33,13 @@ private:
     void mostrarAno();
     /** Opens a window of type T modally with the hourglass over this one meanwhile. */
     template <typename T> void abrir();
+    /** Opens the window made by crear, as abrir does. */
+    void abrirHecha(const std::function<std::unique_ptr<QDialog>()>& crear);
     /** Binds a command to its button and to the menu entry that repeats it. */
     template <typename T> void enlazar(QWidget* boton, QAction* menu);
 
     std::unique_ptr<Ui::frmPrincipal> ui;
+    Ventanas ventanas_;
 };
 
 } // namespace torvane

@@ -9,9 +9,10 @@
 
 namespace torvane {
 
-frmDevolucion::frmDevolucion(QWidget* padre)
+frmDevolucion::frmDevolucion(const QString& documento, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmDevolucion>()) {
+    , ui(std::make_unique<Ui::frmDevolucion>())
+    , Documento(documento) {
     ui->setupUi(this);
     configurarCampo(ui->mskFecha, Campo::Normal);
     configurarCampo(ui->cmbMotivo, Campo::Normal);

@@ -16,12 +16,14 @@ class frmDevolucion : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmDevolucion(QWidget* padre = nullptr);
+    /** documento: "57A", or "57A, 58A" for a debit of several; shown in the window. */
+    explicit frmDevolucion(const QString& documento, QWidget* padre = nullptr);
     ~frmDevolucion() override;
 
-    QString Documento; ///< "57A", or "57A, 58A" for a debit of several; shown in the window
-    QDate Fecha;       ///< on acceptance
-    QString Motivo;    ///< on acceptance: "AM04 Saldo insuficiente"
+    /** Once accepted: the date it was returned on. */
+    QDate fecha() const { return Fecha; }
+    /** Once accepted: the bank's reason, "AM04 Saldo insuficiente". */
+    QString motivo() const { return Motivo; }
 
 protected:
     void alActivar() override;
@@ -30,6 +32,9 @@ private:
     void Aceptar();
 
     std::unique_ptr<Ui::frmDevolucion> ui;
+    QString Documento;
+    QDate Fecha;
+    QString Motivo;
 };
 
 } // namespace torvane

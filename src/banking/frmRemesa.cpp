@@ -40,9 +40,11 @@ QList<Columna> columnasApartados() {
 
 } // namespace
 
-frmRemesa::frmRemesa(QWidget* padre)
+frmRemesa::frmRemesa(const Sesion& sesion, const QSet<int>& elegidos, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmRemesa>()) {
+    , ui(std::make_unique<Ui::frmRemesa>())
+    , sesion_(sesion)
+    , Elegidos(elegidos) {
     ui->setupUi(this);
     for (QWidget* caja : {static_cast<QWidget*>(ui->mskDesde), static_cast<QWidget*>(ui->mskHasta),
                           static_cast<QWidget*>(ui->cmbSerie), static_cast<QWidget*>(ui->mskCobro)})
@@ -145,7 +147,7 @@ void frmRemesa::Generar() {
         Mensaje::informar(this, QStringLiteral("No hay ningún recibo que pueda ir en la remesa."));
         return;
     }
-    const QString propuesto = QFileInfo(sesion().rutaBD).absolutePath() +
+    const QString propuesto = QFileInfo(sesion_.rutaBD).absolutePath() +
                               QStringLiteral("/remesa-%1.xml").arg(fechaIso(cobro));
     const QString ruta = DialogoArchivo::guardar(this, QStringLiteral("Guardar la remesa"),
                                                  propuesto, QStringLiteral("Remesa SEPA (*.xml)"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/banking/Remesas.h"
+#include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -20,11 +21,10 @@ class frmRemesa : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmRemesa(QWidget* padre = nullptr);
+    frmRemesa(const Sesion& sesion, const QSet<int>& elegidos, QWidget* padre = nullptr);
     ~frmRemesa() override;
 
     /** The documents picked in the collections list; empty when none. */
-    QSet<int> Elegidos;
 
 protected:
     void alActivar() override;
@@ -37,6 +37,8 @@ private:
     bool LeerFiltro(FiltroRemesa& filtro);
 
     std::unique_ptr<Ui::frmRemesa> ui;
+    const Sesion& sesion_;
+    QSet<int> Elegidos;
     QList<CobroRemesa> propuesta_;
 };
 

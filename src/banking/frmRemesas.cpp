@@ -116,11 +116,11 @@ void frmRemesas::Devolucion() {
         return;
     }
     const int idCobro = ui->mshCobros->texto(fila, 1).toInt();
-    frmDevolucion devolucion(this);
     // The bank returns a debit whole, with every document it carried.
-    devolucion.Documento = documentosDelAdeudo(idCobro).join(QStringLiteral(", "));
+    frmDevolucion devolucion(documentosDelAdeudo(idCobro).join(QStringLiteral(", ")), this);
     if (devolucion.exec() != QDialog::Accepted) return;
-    if (Mensaje::falla(this, devolverCobro(idCobro, devolucion.Fecha, devolucion.Motivo))) return;
+    if (Mensaje::falla(this, devolverCobro(idCobro, devolucion.fecha(), devolucion.motivo())))
+        return;
     CargarRemesas(ui->mshRemesas->filaActual());
     ui->mshCobros->fijarFilaActual(fila);
 }

@@ -2,9 +2,6 @@
 
 #include "ui_frmCobros.h"
 
-#include "banking/frmExtracto.h"
-#include "banking/frmRemesa.h"
-#include "collections/Buscar.h"
 #include "collections/EnvioCorreo.h"
 #include "collections/frmCobrosHoja.h"
 #include "collections/frmEmitirMes.h"
@@ -51,9 +48,11 @@ QList<Columna> columnasCobros() {
 
 } // namespace
 
-frmCobros::frmCobros(QWidget* padre)
+frmCobros::frmCobros(const Sesion& sesion, AperturasCobros& aperturas, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmCobros>()) {
+    , ui(std::make_unique<Ui::frmCobros>())
+    , sesion_(sesion)
+    , aperturas_(aperturas) {
     ui->setupUi(this);
     configurarCampo(ui->mskDesde, Campo::Normal);
     configurarCampo(ui->mskHasta, Campo::Normal);
@@ -84,10 +83,10 @@ frmCobros::~frmCobros() = default;
 
 void frmCobros::alActivar() {
     CargarSeriesFiltro();
-    ui->mskDesde->setText(formatoFecha(QDate(numeroDeAno(sesion().ano), 1, 1)));
+    ui->mskDesde->setText(formatoFecha(QDate(sesion_.numeroAno(), 1, 1)));
     // A year made ahead (after «Nuevo año» in December) shows its own documents too.
     ui->mskHasta->setText(QStringLiteral("31/12/") +
-                          QString::number(std::max(Hoy().year(), numeroDeAno(sesion().ano))));
+                          QString::number(std::max(Hoy().year(), sesion_.numeroAno())));
     CargarLista();
     ui->txtFiltro->setFocus();
 }
@@ -147,12 +146,11 @@ void frmCobros::PedirResumen(const FiltroCobros& filtro) {
 }
 
 void frmCobros::Nuevo() {
-    const auto idInm = buscarId(this, QStringLiteral("Inmuebles"));
+    const auto idInm = aperturas_.buscar(this, QStringLiteral("Inmuebles"));
     CursorEspera espera(this);
-    frmCobrosHoja hoja(this);
-    hoja.IdInm = idInm.value_or(0);
-    hoja.IdInq = idInm ? InquilinoDeInmueble(*idInm) : 0;
-    hoja.Estado = 0;
+    frmCobrosHoja hoja(sesion_, aperturas_,
+                       DocumentoNuevo{idInm.value_or(0), idInm ? InquilinoDeInmueble(*idInm) : 0},
+                       this);
     hoja.setWindowTitle(QStringLiteral("Nuevo Recibo de Cobro"));
     hoja.exec();
     ui->mshDatos->recargarEnLaFila([this] { CargarLista(); });
@@ -164,9 +162,7 @@ void frmCobros::Editar() {
     if (fila < 1) return;
     {
         CursorEspera espera(this);
-        frmCobrosHoja hoja(this);
-        hoja.Estado = 1;
-        hoja.Id = ui->mshDatos->texto(fila, 12).toInt();
+        frmCobrosHoja hoja(sesion_, aperturas_, ui->mshDatos->texto(fila, 12).toInt(), this);
         hoja.setWindowTitle(QStringLiteral("Modificando Recibo"));
         hoja.exec();
     }
@@ -195,7 +191,7 @@ void frmCobros::Borrar() {
 
 void frmCobros::EmitirMes() {
     {
-        frmEmitirMes emitir(this);
+        frmEmitirMes emitir(sesion_, this);
         emitir.exec();
     }
     CargarLista();
@@ -210,21 +206,15 @@ QList<int> frmCobros::IdsElegidos() const {
 }
 
 void frmCobros::Remesa() {
-    {
-        frmRemesa remesa(this);
-        const QList<int> ids = IdsElegidos();
-        // One row is merely the current one; picking means several.
-        if (ids.size() > 1) remesa.Elegidos = QSet<int>(ids.begin(), ids.end());
-        remesa.exec();
-    }
+    const QList<int> ids = IdsElegidos();
+    // One row is merely the current one; picking means several.
+    aperturas_.remesa(this, ids.size() > 1 ? QSet<int>(ids.begin(), ids.end()) : QSet<int>());
     CargarLista();
     ui->txtFiltro->setFocus();
 }
 
 void frmCobros::Extracto() {
-    frmExtracto extracto(this);
-    extracto.exec();
-    if (extracto.cambiado()) CargarLista();
+    if (aperturas_.extracto(this)) CargarLista();
 }
 
 void frmCobros::MarcarPagados(bool pagados) {

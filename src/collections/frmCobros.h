@@ -1,5 +1,7 @@
 #pragma once
 
+#include "collections/AperturasCobros.h"
+#include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -17,7 +19,7 @@ class frmCobros : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmCobros(QWidget* padre = nullptr);
+    frmCobros(const Sesion& sesion, AperturasCobros& aperturas, QWidget* padre = nullptr);
     ~frmCobros() override;
 
 protected:
@@ -40,6 +42,8 @@ private:
     QList<int> IdsElegidos() const;
 
     std::unique_ptr<Ui::frmCobros> ui;
+    const Sesion& sesion_;
+    AperturasCobros& aperturas_;
     int peticionResumen_ = 0; ///< only the latest count and total asked for is shown
 };
 

@@ -2,7 +2,6 @@
 
 #include "ui_frmCobrosDetalle.h"
 
-#include "collections/Buscar.h"
 #include "core/documents/Funciones.h"
 #include "core/text/Formato.h"
 #include "ui/CajaConcepto.h"
@@ -13,9 +12,15 @@
 
 namespace torvane {
 
-frmCobrosDetalle::frmCobrosDetalle(QWidget* padre)
+frmCobrosDetalle::frmCobrosDetalle(AperturasCobros& aperturas, const PeticionLinea& peticion,
+                                   QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmCobrosDetalle>()) {
+    , ui(std::make_unique<Ui::frmCobrosDetalle>())
+    , aperturas_(aperturas)
+    , Estado(peticion.estado)
+    , Id(peticion.idLinea)
+    , Lin(peticion.lin)
+    , IdInm(peticion.idInmueble) {
     ui->setupUi(this);
     configurarCampo(ui->txtCodigo, Campo::Normal);
     configurarCampo(ui->txtDes, Campo::ColorFoco);
@@ -64,7 +69,7 @@ void frmCobrosDetalle::CargarLinea() {
 }
 
 void frmCobrosDetalle::Buscar() {
-    if (const auto id = buscarId(this, QStringLiteral("Conceptos"))) {
+    if (const auto id = aperturas_.buscar(this, QStringLiteral("Conceptos"))) {
         ui->txtCodigo->setText(QString::number(*id));
         concepto_->cargar();
         ui->txtUni->setFocus();

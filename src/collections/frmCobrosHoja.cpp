@@ -2,7 +2,6 @@
 
 #include "ui_frmCobrosHoja.h"
 
-#include "collections/Buscar.h"
 #include "collections/EnvioCorreo.h"
 #include "collections/frmCobrosDetalle.h"
 #include "core/documents/Documentos.h"
@@ -14,8 +13,6 @@
 #include "core/store/Anos.h"
 #include "core/store/Sesion.h"
 #include "core/text/Formato.h"
-#include "reports/frmInformeHojaDoc.h"
-#include "tax/frmRectificar.h"
 #include "ui/Colores.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
@@ -52,9 +49,14 @@ bool registrarFactura(QWidget* ventana, int id) {
 
 } // namespace
 
-frmCobrosHoja::frmCobrosHoja(QWidget* padre)
+frmCobrosHoja::frmCobrosHoja(const Sesion& sesion, AperturasCobros& aperturas, int id,
+                             QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmCobrosHoja>()) {
+    , ui(std::make_unique<Ui::frmCobrosHoja>())
+    , sesion_(sesion)
+    , aperturas_(aperturas)
+    , Estado(id == 0 ? 0 : 1)
+    , Id(id) {
     ui->setupUi(this);
     configurarCampo(ui->mskFecha, Campo::Normal);
     configurarCampo(ui->cmbSerie, Campo::EnterComoTab | Campo::ColorFoco);
@@ -90,6 +92,13 @@ frmCobrosHoja::frmCobrosHoja(QWidget* padre)
     connect(ui->cmdBuscarInmueble, &QPushButton::clicked, this, &frmCobrosHoja::BuscarInmueble);
     connect(ui->cmdRectificar, &QPushButton::clicked, this, &frmCobrosHoja::Rectificar);
     connect(ui->cmdAnular, &QPushButton::clicked, this, &frmCobrosHoja::Anular);
+}
+
+frmCobrosHoja::frmCobrosHoja(const Sesion& sesion, AperturasCobros& aperturas,
+                             const DocumentoNuevo& nuevo, QWidget* padre)
+    : frmCobrosHoja(sesion, aperturas, 0, padre) {
+    IdInm = nuevo.idInmueble;
+    IdInq = nuevo.idInquilino;
 }
 
 frmCobrosHoja::~frmCobrosHoja() {
@@ -162,7 +171,7 @@ void frmCobrosHoja::PrepararTotales() {
 
 void frmCobrosHoja::NuevoDocumento() {
     Id = 0;
-    ui->mskFecha->setText(formatoFecha(fechaEnAno(Hoy(), numeroDeAno(sesion().ano))));
+    ui->mskFecha->setText(formatoFecha(fechaEnAno(Hoy(), sesion_.numeroAno())));
     FijarTrimestre();
     MostrarInquilino(IdInq);
     MostrarInmueble(IdInm);
@@ -251,17 +260,10 @@ bool frmCobrosHoja::Emitir() {
 }
 
 void frmCobrosHoja::Rectificar() {
-    int nuevo = 0;
-    {
-        frmRectificar rectificar(this);
-        rectificar.IdOriginal = Id;
-        if (rectificar.exec() != QDialog::Accepted) return;
-        nuevo = rectificar.IdNuevo;
-    }
-    frmCobrosHoja hoja(parentWidget());
+    const std::optional<int> nuevo = aperturas_.rectificar(this, Id);
+    if (!nuevo) return;
+    frmCobrosHoja hoja(sesion_, aperturas_, *nuevo, parentWidget());
     hoja.setWindowTitle(QStringLiteral("Factura rectificativa"));
-    hoja.Estado = 1;
-    hoja.Id = nuevo;
     hoja.exec();
     MostrarEstadoFactura();
 }
@@ -350,7 +352,7 @@ bool frmCobrosHoja::ListoParaSalir() {
 void frmCobrosHoja::Imprimir(const QString& plantilla) {
     CursorEspera espera(this);
     if (!ListoParaSalir()) return;
-    frmInformeHojaDoc(this, plantilla, Id).exec();
+    aperturas_.vistaPrevia(this, plantilla, Id);
     // Printed or not, the sheet says so now.
     MostrarEstadoFactura();
 }
@@ -386,7 +388,7 @@ bool frmCobrosHoja::ComprobaDatos() {
     }
     // A date changed to another year would leave the document out of both years' totals.
     if (fecha != guardada_.fec) {
-        if (const QString motivo = motivoFechaFueraDeAno(fecha, numeroDeAno(sesion().ano));
+        if (const QString motivo = motivoFechaFueraDeAno(fecha, sesion_.numeroAno());
             !motivo.isEmpty()) {
             Mensaje::informar(this, motivo);
             ui->mskFecha->setFocus();
@@ -493,11 +495,7 @@ std::optional<Linea> frmCobrosHoja::AbrirDetalle(int estado, int lin, int idLine
     // The checks come first, so a typed line is never lost to a header that cannot be saved.
     if (!ComprobaDatos()) return std::nullopt;
     CursorEspera espera(this);
-    frmCobrosDetalle detalle(this);
-    detalle.Estado = estado;
-    detalle.Lin = lin;
-    detalle.Id = idLinea;
-    detalle.IdInm = IdInm;
+    frmCobrosDetalle detalle(aperturas_, {estado, idLinea, lin, IdInm}, this);
     detalle.setWindowTitle(titulo);
     if (detalle.exec() != QDialog::Accepted) return std::nullopt;
     return detalle.linea();
@@ -541,7 +539,7 @@ void frmCobrosHoja::BorrarLinea() {
 }
 
 void frmCobrosHoja::BuscarInquilino() {
-    const auto id = buscarId(this, QStringLiteral("Inquilinos"));
+    const auto id = aperturas_.buscar(this, QStringLiteral("Inquilinos"));
     if (!id) return;
     IdInq = *id;
     MostrarInquilino(IdInq);
@@ -549,7 +547,7 @@ void frmCobrosHoja::BuscarInquilino() {
 }
 
 void frmCobrosHoja::BuscarInmueble() {
-    const auto id = buscarId(this, QStringLiteral("Inmuebles"));
+    const auto id = aperturas_.buscar(this, QStringLiteral("Inmuebles"));
     if (!id) return;
     IdInm = *id;
     MostrarInmueble(IdInm);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "collections/AperturasCobros.h"
 #include "core/documents/Documentos.h"
+#include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
 #include <QStringList>
@@ -12,6 +14,12 @@ class frmCobrosHoja;
 
 namespace torvane {
 
+/** What a new document starts with. */
+struct DocumentoNuevo {
+    int idInmueble = 0;
+    int idInquilino = 0;
+};
+
 /**
  * One collection document: header, lines and totals. Every save (a line command, a party
  * chosen, printing, closing) goes through Guardar: the checks, then header, line change and
@@ -21,13 +29,19 @@ class frmCobrosHoja : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmCobrosHoja(QWidget* padre = nullptr);
+    /** The stored document id. */
+    frmCobrosHoja(const Sesion& sesion, AperturasCobros& aperturas, int id,
+                  QWidget* padre = nullptr);
+    /** A new document, for the property and tenant given (0: to be chosen). */
+    frmCobrosHoja(const Sesion& sesion, AperturasCobros& aperturas, const DocumentoNuevo& nuevo,
+                  QWidget* padre = nullptr);
     ~frmCobrosHoja() override;
 
-    int Estado = 0; ///< 0 new document, 1 existing document Id
-    int Id = 0;     ///< 0 while a new document has no stored line
-    int IdInq = 0;
-    int IdInm = 0;
+    /** The document shown: 0 while a new one has no stored line. */
+    int id() const { return Id; }
+    /** The property and the tenant the document is for, 0 while none is chosen. */
+    int idInmueble() const { return IdInm; }
+    int idInquilino() const { return IdInq; }
 
     /** Another desk took the document while this one was disconnected: says so and closes. */
     void DocumentoPerdido();
@@ -83,6 +97,12 @@ private:
     void Anular();
 
     std::unique_ptr<Ui::frmCobrosHoja> ui;
+    const Sesion& sesion_;
+    AperturasCobros& aperturas_;
+    int Estado = 0; ///< 0 new document, 1 existing document Id
+    int Id = 0;     ///< 0 while a new document has no stored line
+    int IdInq = 0;
+    int IdInm = 0;
     int numRecordado_ = 0;
     QString serieRecordada_;
     int tri_ = 0;

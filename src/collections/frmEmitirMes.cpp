@@ -46,9 +46,10 @@ QDate leerMes(const QString& texto) {
 
 } // namespace
 
-frmEmitirMes::frmEmitirMes(QWidget* padre)
+frmEmitirMes::frmEmitirMes(const Sesion& sesion, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmEmitirMes>()) {
+    , ui(std::make_unique<Ui::frmEmitirMes>())
+    , sesion_(sesion) {
     ui->setupUi(this);
     configurarCampo(ui->mskMes, Campo::Normal);
     configurarCampo(ui->mskFecha, Campo::Normal);
@@ -70,7 +71,7 @@ frmEmitirMes::~frmEmitirMes() = default;
 void frmEmitirMes::alActivar() {
     ui->cmbSerie->addItem(kSerieDeCadaUno);
     ui->cmbSerie->addItems(seriesParaDocumentos());
-    const QDate mes = mesPropuesto(numeroDeAno(sesion().ano));
+    const QDate mes = mesPropuesto(sesion_.numeroAno());
     ui->mskMes->setText(mes.toString(QStringLiteral("MM/yyyy")));
     ui->mskFecha->setText(formatoFecha(mes));
     Proponer();
@@ -84,8 +85,7 @@ void frmEmitirMes::Proponer() {
         ui->mskMes->setFocus();
         return;
     }
-    if (const QString motivo = motivoFueraDeAno(mes, mes, numeroDeAno(sesion().ano));
-        !motivo.isEmpty()) {
+    if (const QString motivo = motivoFueraDeAno(mes, mes, sesion_.numeroAno()); !motivo.isEmpty()) {
         Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
         ui->mskMes->setFocus();
         return;
@@ -165,7 +165,7 @@ void frmEmitirMes::Emitir() {
     }
     const QDate mes = leerMes(ui->mskMes->text());
     if (const QString motivo =
-            motivoFueraDeAno(mes.isValid() ? mes : fecha, fecha, numeroDeAno(sesion().ano));
+            motivoFueraDeAno(mes.isValid() ? mes : fecha, fecha, sesion_.numeroAno());
         !motivo.isEmpty()) {
         Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
         ui->mskFecha->setFocus();
@@ -188,7 +188,7 @@ void frmEmitirMes::Emitir() {
     progreso.setMinimumDuration(500);
     const Resultado<int> emision = [&] {
         CursorEspera espera(this);
-        return emitirMes(elegidas, fecha, numeroDeAno(sesion().ano), [&progreso](int hechos) {
+        return emitirMes(elegidas, fecha, sesion_.numeroAno(), [&progreso](int hechos) {
             progreso.setValue(hechos);
             return !progreso.wasCanceled();
         });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/documents/EmitirMes.h"
+#include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -19,7 +20,7 @@ class frmEmitirMes : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmEmitirMes(QWidget* padre = nullptr);
+    explicit frmEmitirMes(const Sesion& sesion, QWidget* padre = nullptr);
     ~frmEmitirMes() override;
 
 protected:
@@ -36,6 +37,7 @@ private:
     QList<PropuestaMes> marcadas() const;
 
     std::unique_ptr<Ui::frmEmitirMes> ui;
+    const Sesion& sesion_;
     QList<PropuestaMes> propuesta_;
     QList<bool> marcas_;
 };

@@ -34,9 +34,10 @@ QString textoTasa(const std::optional<double>& tasa) {
 
 } // namespace
 
-frmActualizarRentas::frmActualizarRentas(QWidget* padre)
+frmActualizarRentas::frmActualizarRentas(const Sesion& sesion, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmActualizarRentas>()) {
+    , ui(std::make_unique<Ui::frmActualizarRentas>())
+    , sesion_(sesion) {
     ui->setupUi(this);
     configurarCampo(ui->mskMes, Campo::Normal);
     configurarCampo(ui->mskDesde, Campo::Normal);
@@ -63,7 +64,7 @@ frmActualizarRentas::~frmActualizarRentas() = default;
 
 void frmActualizarRentas::alActivar() {
     // The month the next monthly run bills, so that run already charges the new rents.
-    const QDate mes = mesPropuesto(numeroDeAno(sesion().ano));
+    const QDate mes = mesPropuesto(sesion_.numeroAno());
     ui->mskMes->setText(mes.toString(QStringLiteral("MM/yyyy")));
     ui->mskDesde->setText(formatoFecha(mes));
     Buscar();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/contracts/Contratos.h"
+#include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -19,7 +20,7 @@ class frmActualizarRentas : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmActualizarRentas(QWidget* padre = nullptr);
+    explicit frmActualizarRentas(const Sesion& sesion, QWidget* padre = nullptr);
     ~frmActualizarRentas() override;
 
 protected:
@@ -37,6 +38,7 @@ private:
     QList<RentaNueva> marcadas() const;
 
     std::unique_ptr<Ui::frmActualizarRentas> ui;
+    const Sesion& sesion_;
     QDate mes_;
     QList<RentaNueva> rentas_;
     QList<bool> marcas_;

@@ -31,9 +31,11 @@ QList<Columna> columnas() {
 
 } // namespace
 
-frmContratos::frmContratos(QWidget* padre)
+frmContratos::frmContratos(const Sesion& sesion, int idInmueble, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmContratos>()) {
+    , ui(std::make_unique<Ui::frmContratos>())
+    , sesion_(sesion)
+    , IdInm(idInmueble) {
     ui->setupUi(this);
     connect(ui->mshContratos, &Rejilla::elegida, this, &frmContratos::Editar);
     connect(ui->cmdNuevo, &QPushButton::clicked, this, &frmContratos::Nuevo);
@@ -78,9 +80,7 @@ void frmContratos::Cargar() {
 }
 
 void frmContratos::abrirFicha(int id) {
-    frmContratosFicha ficha(this);
-    ficha.Id = id;
-    ficha.IdInm = IdInm;
+    frmContratosFicha ficha(id, IdInm, this);
     if (ficha.exec() == QDialog::Accepted) Cargar();
 }
 
@@ -109,13 +109,13 @@ void frmContratos::Borrar() {
 }
 
 void frmContratos::Actualizar() {
-    frmActualizarRentas ventana(this);
+    frmActualizarRentas ventana(sesion_, this);
     ventana.exec();
     Cargar();
 }
 
 void frmContratos::Vencimientos() {
-    frmVencimientos ventana(this);
+    frmVencimientos ventana(sesion_, this);
     ventana.exec();
     Cargar();
 }

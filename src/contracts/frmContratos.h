@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/contracts/Contratos.h"
+#include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -19,10 +20,9 @@ class frmContratos : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmContratos(QWidget* padre = nullptr);
+    /** The contracts of the property idInmueble, or of every property (0). */
+    frmContratos(const Sesion& sesion, int idInmueble, QWidget* padre = nullptr);
     ~frmContratos() override;
-
-    int IdInm = 0; ///< 0: every property
 
 protected:
     void alActivar() override;
@@ -39,6 +39,8 @@ private:
     void abrirFicha(int id);
 
     std::unique_ptr<Ui::frmContratos> ui;
+    const Sesion& sesion_;
+    int IdInm = 0; ///< 0: every property
     QList<Contrato> contratos_;
 };
 

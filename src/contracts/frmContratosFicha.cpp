@@ -39,9 +39,11 @@ QString textoNumero(double valor) {
 
 } // namespace
 
-frmContratosFicha::frmContratosFicha(QWidget* padre)
+frmContratosFicha::frmContratosFicha(int id, int idInmueble, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmContratosFicha>()) {
+    , ui(std::make_unique<Ui::frmContratosFicha>())
+    , Id(id)
+    , IdInm(idInmueble) {
     ui->setupUi(this);
     for (QWidget* caja :
          {static_cast<QWidget*>(ui->cmbInmueble), static_cast<QWidget*>(ui->cmbInquilino),

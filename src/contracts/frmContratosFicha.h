@@ -19,11 +19,9 @@ class frmContratosFicha : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmContratosFicha(QWidget* padre = nullptr);
+    /** The contract id, or a new one (0) proposed for the property idInmueble. */
+    frmContratosFicha(int id, int idInmueble, QWidget* padre = nullptr);
     ~frmContratosFicha() override;
-
-    int Id = 0;    ///< 0: a new contract
-    int IdInm = 0; ///< the property proposed for a new one
 
 protected:
     void alActivar() override;
@@ -36,6 +34,8 @@ private:
     void Aceptar();
 
     std::unique_ptr<Ui::frmContratosFicha> ui;
+    int Id = 0;    ///< 0: a new contract
+    int IdInm = 0; ///< the property proposed for a new one
     Contrato contrato_;
 };
 

@@ -24,9 +24,10 @@ QList<Columna> columnas() {
 
 } // namespace
 
-frmVencimientos::frmVencimientos(QWidget* padre)
+frmVencimientos::frmVencimientos(const Sesion& sesion, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmVencimientos>()) {
+    , ui(std::make_unique<Ui::frmVencimientos>())
+    , sesion_(sesion) {
     ui->setupUi(this);
     connect(ui->mshVencimientos, &Rejilla::elegida, this, &frmVencimientos::Abrir);
     connect(ui->cmdAbrir, &QPushButton::clicked, this, &frmVencimientos::Abrir);
@@ -72,13 +73,12 @@ void frmVencimientos::Cargar() {
 void frmVencimientos::Abrir() {
     const int fila = ui->mshVencimientos->filaActual();
     if (fila < 1 || fila > lista_.size()) return;
-    frmContratosFicha ficha(this);
-    ficha.Id = lista_[fila - 1].idCon;
+    frmContratosFicha ficha(lista_[fila - 1].idCon, 0, this);
     if (ficha.exec() == QDialog::Accepted) Cargar();
 }
 
 void frmVencimientos::Actualizar() {
-    frmActualizarRentas ventana(this);
+    frmActualizarRentas ventana(sesion_, this);
     ventana.exec();
     Cargar();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/contracts/Contratos.h"
+#include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -19,7 +20,7 @@ class frmVencimientos : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmVencimientos(QWidget* padre = nullptr);
+    explicit frmVencimientos(const Sesion& sesion, QWidget* padre = nullptr);
     ~frmVencimientos() override;
 
     /** Whether anything falls due: the start-up notice shows only then. */
@@ -34,6 +35,7 @@ private:
     void Actualizar();
 
     std::unique_ptr<Ui::frmVencimientos> ui;
+    const Sesion& sesion_;
     QList<Vencimiento> lista_;
 };
 

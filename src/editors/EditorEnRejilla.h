@@ -117,11 +117,15 @@ class EditorDeInquilino : public EditorEnRejilla {
     Q_OBJECT
 
 public:
-    using EditorEnRejilla::EditorEnRejilla;
+    EditorDeInquilino(int idInquilino, QWidget* padre)
+        : EditorEnRejilla(padre)
+        , IdInq(idInquilino) {}
 
-    int IdInq = 0;
+    int idInquilino() const { return IdInq; }
 
 protected:
+    const int IdInq;
+
     void anadirFijos(QStringList& campos, QVariantList& valores) const override {
         campos << QStringLiteral("IdInq");
         valores << IdInq;
@@ -131,8 +135,10 @@ protected:
 /** An editor laid out by its Designer form. */
 template <typename Forma, typename Base = EditorEnRejilla> class EditorConForma : public Base {
 public:
-    explicit EditorConForma(QWidget* padre)
-        : Base(padre)
+    /** Made as its Base is: the parent, after what the Base needs first. */
+    template <typename... Datos>
+    explicit EditorConForma(Datos&&... datos)
+        : Base(std::forward<Datos>(datos)...)
         , ui(std::make_unique<Forma>()) {
         ui->setupUi(this);
     }

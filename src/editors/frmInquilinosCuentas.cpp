@@ -13,8 +13,8 @@ namespace torvane {
 
 using namespace Qt::StringLiterals;
 
-frmInquilinosCuentas::frmInquilinosCuentas(QWidget* padre)
-    : EditorConForma(padre) {
+frmInquilinosCuentas::frmInquilinosCuentas(int idInquilino, QWidget* padre)
+    : EditorConForma(idInquilino, padre) {
     const QList<Columna> columnas{Columna::numero(),
                                   Columna::texto(u"IBAN"_s, 0.27),
                                   Columna::texto(u"Banco"_s, 0.15),

@@ -16,7 +16,7 @@ class frmInquilinosCuentas : public EditorConForma<Ui::frmInquilinosCuentas, Edi
     Q_OBJECT
 
 public:
-    explicit frmInquilinosCuentas(QWidget* padre = nullptr);
+    explicit frmInquilinosCuentas(int idInquilino, QWidget* padre = nullptr);
     ~frmInquilinosCuentas() override;
 
 protected:

@@ -9,8 +9,8 @@ namespace torvane {
 
 using namespace Qt::StringLiterals;
 
-frmInquilinosFamiliares::frmInquilinosFamiliares(QWidget* padre)
-    : EditorConForma(padre) {
+frmInquilinosFamiliares::frmInquilinosFamiliares(int idInquilino, QWidget* padre)
+    : EditorConForma(idInquilino, padre) {
     // A tenant without family shows a bare grid, without headings either.
     montar({.nombre = u"tblInquilinosFamiliares"_s,
             .columnas = {Columna::numero(), Columna::texto(u"Nombre"_s, 0.30),

@@ -14,7 +14,7 @@ class frmInquilinosFamiliares
     Q_OBJECT
 
 public:
-    explicit frmInquilinosFamiliares(QWidget* padre = nullptr);
+    explicit frmInquilinosFamiliares(int idInquilino, QWidget* padre = nullptr);
     ~frmInquilinosFamiliares() override;
 
 protected:

@@ -21,8 +21,9 @@
 
 namespace torvane {
 
-frmGastos::frmGastos(QWidget* padre, int idInm)
+frmGastos::frmGastos(const Sesion& sesion, int idInm, QWidget* padre)
     : Ventana(padre)
+    , sesion_(sesion)
     , idInm_(idInm) {
     setObjectName(QStringLiteral("frmGastos"));
     setWindowTitle(QStringLiteral("Gastos"));
@@ -91,7 +92,7 @@ frmGastos::frmGastos(QWidget* padre, int idInm)
 }
 
 void frmGastos::alActivar() {
-    const int ano = numeroDeAno(sesion().ano);
+    const int ano = sesion_.numeroAno();
     txtDesde_->setText(formatoFecha(QDate(ano, 1, 1)));
     txtHasta_->setText(formatoFecha(QDate(ano, 12, 31)));
     llenarInmueblesYRepartos(cmbInmueble_, true);

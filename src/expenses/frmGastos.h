@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/expenses/Gastos.h"
+#include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
 class QComboBox;
@@ -20,7 +21,8 @@ class frmGastos : public Ventana {
 
 public:
     /** idInm: the property the list opens on (0: all of them). */
-    explicit frmGastos(QWidget* padre = nullptr, int idInm = 0);
+    /** The expenses of the property idInm, or of every property (0). */
+    frmGastos(const Sesion& sesion, int idInm, QWidget* padre = nullptr);
 
 protected:
     void alActivar() override;
@@ -32,6 +34,7 @@ private:
     void Repartos();
     const Gasto* Actual() const;
 
+    const Sesion& sesion_;
     int idInm_;
     QLineEdit* txtDesde_;
     QLineEdit* txtHasta_;

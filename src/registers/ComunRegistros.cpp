@@ -11,6 +11,10 @@
 
 namespace torvane {
 
+QString tituloModificando(const QString& nombre) {
+    return QStringLiteral("Modificando ") + nombre.toUpper();
+}
+
 void mostrarLista(Rejilla* rejilla, const QList<Columna>& columnas, QList<QStringList> filas,
                   QLabel* info, const QString& nombre) {
     const auto cuantas = filas.size();

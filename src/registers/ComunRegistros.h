@@ -31,31 +31,30 @@ void limitarLongitud(QPlainTextEdit* caja, int maximo);
 bool comprobarUnico(QWidget* ventana, QLineEdit* caja, const QString& tabla, const QString& campo,
                     bool editando, const QString& cargado, const QString& mensaje);
 
+/** "Modificando NOMBRE": the title of a record window opened on an existing record. */
+QString tituloModificando(const QString& nombre);
+
+/**
+ * Opens a record window of type Ficha on the record id (0: a new one), modally, titled titulo.
+ * The window is made from datos…, id and its parent, in that order.
+ */
+template <typename Ficha, typename... Datos>
+void abrirFicha(QWidget* ventana, int id, const QString& titulo, Datos&... datos) {
+    Ficha ficha(datos..., id, ventana);
+    ficha.setWindowTitle(titulo);
+    ficha.exec();
+}
+
 /**
  * Opens a record window of type Ficha for a new record, modally, under the hourglass, then
  * reloads the list in the same row so the new record shows without filtering again.
  */
-template <typename Ficha>
+template <typename Ficha, typename... Datos>
 void abrirFichaNueva(QWidget* ventana, const QString& titulo, Rejilla* rejilla,
-                     const std::function<void()>& recargar) {
+                     const std::function<void()>& recargar, Datos&... datos) {
     CursorEspera espera(ventana);
-    {
-        Ficha ficha(ventana);
-        ficha.Estado = 0;
-        ficha.setWindowTitle(titulo);
-        ficha.exec();
-    }
+    abrirFicha<Ficha>(ventana, 0, titulo, datos...);
     rejilla->recargarEnLaFila(recargar);
-}
-
-/** Opens the record window of type Ficha on the record id, modally, titled after its name. */
-template <typename Ficha>
-void abrirFichaExistente(QWidget* ventana, int id, const QString& nombre) {
-    Ficha ficha(ventana);
-    ficha.Estado = 1;
-    ficha.Id = id;
-    ficha.setWindowTitle(QStringLiteral("Modificando ") + nombre.toUpper());
-    ficha.exec();
 }
 
 /**
@@ -63,14 +62,14 @@ void abrirFichaExistente(QWidget* ventana, int id, const QString& nombre) {
  * reloads the list, brings the same row number back, current and at the top, and gives the
  * focus back to the filter box.
  */
-template <typename Ficha>
+template <typename Ficha, typename... Datos>
 void editarFilaActual(QWidget* ventana, Rejilla* rejilla, int columnaId,
-                      const std::function<void()>& recargar, QWidget* filtro) {
+                      const std::function<void()>& recargar, QWidget* filtro, Datos&... datos) {
     const int fila = rejilla->filaActual();
     if (fila < 1) return;
     CursorEspera espera(ventana);
-    abrirFichaExistente<Ficha>(ventana, rejilla->texto(fila, columnaId).toInt(),
-                               rejilla->texto(fila, 1));
+    abrirFicha<Ficha>(ventana, rejilla->texto(fila, columnaId).toInt(),
+                      tituloModificando(rejilla->texto(fila, 1)), datos...);
     recargar();
     rejilla->subirArriba(fila);
     filtro->setFocus();

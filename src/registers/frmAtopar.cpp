@@ -2,7 +2,6 @@
 #include "ui_frmAtopar.h"
 
 #include "core/registers/ListasRegistros.h"
-#include "editors/frmCobrosConceptos.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmInmueblesFicha.h"
 #include "registers/frmInquilinosFicha.h"
@@ -11,8 +10,9 @@
 
 namespace torvane {
 
-frmAtopar::frmAtopar(const QString& estado, QWidget* padre)
+frmAtopar::frmAtopar(AperturasRegistros& aperturas, const QString& estado, QWidget* padre)
     : Ventana(padre)
+    , aperturas_(aperturas)
     , Estado(estado)
     , ui(std::make_unique<Ui::frmAtopar>()) {
     ui->setupUi(this);
@@ -67,12 +67,11 @@ void frmAtopar::Nuevo() {
                                             recargar);
     } else if (Estado == QStringLiteral("Inmuebles")) {
         abrirFichaNueva<frmInmueblesFicha>(this, QStringLiteral("Inmueble nuevo"), ui->mshDatos,
-                                           recargar);
+                                           recargar, aperturas_);
     } else if (Estado == QStringLiteral("Conceptos")) {
         {
             CursorEspera espera(this);
-            frmCobrosConceptos conceptos(this);
-            conceptos.exec();
+            aperturas_.conceptos(this);
         }
         ui->mshDatos->recargarEnLaFila(recargar);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "registers/AperturasRegistros.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -19,11 +20,11 @@ class frmAtopar : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmAtopar(const QString& estado = QStringLiteral("Inquilinos"),
-                       QWidget* padre = nullptr);
+    frmAtopar(AperturasRegistros& aperturas, const QString& estado, QWidget* padre = nullptr);
     ~frmAtopar() override;
 
-    const QString Estado; ///< the list shown
+    /** The list shown: "Inquilinos", "Inmuebles" or "Conceptos". */
+    const QString& lista() const { return Estado; }
     /** The code chosen; none until a row is chosen. */
     std::optional<int> elegido() const { return elegido_; }
 
@@ -35,6 +36,8 @@ private:
     void Elegir();
     void Nuevo();
 
+    AperturasRegistros& aperturas_;
+    const QString Estado; ///< the list shown
     std::optional<int> elegido_;
     std::unique_ptr<Ui::frmAtopar> ui;
 };

@@ -15,9 +15,10 @@ namespace {
 constexpr int kColumnaId = 4;
 } // namespace
 
-frmInmuebles::frmInmuebles(QWidget* padre)
+frmInmuebles::frmInmuebles(AperturasRegistros& aperturas, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmInmuebles>()) {
+    , ui(std::make_unique<Ui::frmInmuebles>())
+    , aperturas_(aperturas) {
     ui->setupUi(this);
     // Property reports come from the reports window; this button never had a task.
     ui->cmdInformes->hide();
@@ -49,14 +50,14 @@ void frmInmuebles::Cargar() {
 }
 
 void frmInmuebles::Nuevo() {
-    abrirFichaNueva<frmInmueblesFicha>(this, QStringLiteral("Inmueble Nuevo"), ui->mshDatos,
-                                       [this] { Cargar(); });
+    abrirFichaNueva<frmInmueblesFicha>(
+        this, QStringLiteral("Inmueble Nuevo"), ui->mshDatos, [this] { Cargar(); }, aperturas_);
     ui->txtFiltro->setFocus();
 }
 
 void frmInmuebles::Editar() {
     editarFilaActual<frmInmueblesFicha>(
-        this, ui->mshDatos, kColumnaId, [this] { Cargar(); }, ui->txtFiltro);
+        this, ui->mshDatos, kColumnaId, [this] { Cargar(); }, ui->txtFiltro, aperturas_);
 }
 
 void frmInmuebles::Borrar() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "registers/AperturasRegistros.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -15,7 +16,7 @@ class frmInmuebles : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmInmuebles(QWidget* padre = nullptr);
+    explicit frmInmuebles(AperturasRegistros& aperturas, QWidget* padre = nullptr);
     ~frmInmuebles() override;
 
 protected:
@@ -28,6 +29,7 @@ private:
     void Borrar();
 
     std::unique_ptr<Ui::frmInmuebles> ui;
+    AperturasRegistros& aperturas_;
 };
 
 } // namespace torvane

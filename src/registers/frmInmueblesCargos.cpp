@@ -36,9 +36,10 @@ std::optional<double> numeroDe(QWidget* ventana, QLineEdit* caja, const QString&
 
 } // namespace
 
-frmInmueblesCargos::frmInmueblesCargos(QWidget* padre)
+frmInmueblesCargos::frmInmueblesCargos(int idInmueble, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmInmueblesCargos>()) {
+    , ui(std::make_unique<Ui::frmInmueblesCargos>())
+    , IdInm(idInmueble) {
     ui->setupUi(this);
     for (QWidget* caja : {ui->txtPorIva, ui->txtPorRet, ui->txtUnd})
         configurarCampo(caja, Campo::Numero);

@@ -21,10 +21,8 @@ class frmInmueblesCargos : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmInmueblesCargos(QWidget* padre = nullptr);
+    explicit frmInmueblesCargos(int idInmueble, QWidget* padre = nullptr);
     ~frmInmueblesCargos() override;
-
-    int IdInm = 0;
 
 protected:
     void alActivar() override;
@@ -39,6 +37,7 @@ private:
     std::optional<Linea> LineaRenta() const;
 
     std::unique_ptr<Ui::frmInmueblesCargos> ui;
+    int IdInm = 0;
     QList<Linea> lineas_;
     CajaConcepto* concepto_;
 };

@@ -1,12 +1,9 @@
 #include "registers/frmInmueblesFicha.h"
 #include "ui_frmInmueblesFicha.h"
 
-#include "contracts/frmContratos.h"
 #include "core/documents/Funciones.h"
 #include "core/registers/ListasRegistros.h"
 #include "core/text/Formato.h"
-#include "expenses/frmDatosFiscales.h"
-#include "expenses/frmGastos.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmAtopar.h"
 #include "registers/frmInmueblesCargos.h"
@@ -19,9 +16,12 @@
 
 namespace torvane {
 
-frmInmueblesFicha::frmInmueblesFicha(QWidget* padre)
+frmInmueblesFicha::frmInmueblesFicha(AperturasRegistros& aperturas, int id, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmInmueblesFicha>()) {
+    , ui(std::make_unique<Ui::frmInmueblesFicha>())
+    , aperturas_(aperturas)
+    , Estado(id == 0 ? 0 : 1)
+    , Id(id) {
     ui->setupUi(this);
     for (QWidget* caja : {ui->txtDes, ui->txtDir, ui->txtCp, ui->txtPob, ui->txtPro})
         configurarCampo(caja, Campo::Normal);
@@ -105,7 +105,7 @@ void frmInmueblesFicha::mostrarInquilino() {
 
 void frmInmueblesFicha::Asignar() {
     CursorEspera espera(this);
-    frmAtopar buscar(QStringLiteral("Inquilinos"), this);
+    frmAtopar buscar(aperturas_, QStringLiteral("Inquilinos"), this);
     buscar.exec();
     if (!buscar.elegido()) return;
     idInq_ = *buscar.elegido();
@@ -167,8 +167,7 @@ void frmInmueblesFicha::Cargos() {
                                          "para poner sus cargos mensuales"));
         return;
     }
-    frmInmueblesCargos cargos(this);
-    cargos.IdInm = Id;
+    frmInmueblesCargos cargos(Id, this);
     cargos.exec();
 }
 
@@ -179,9 +178,7 @@ void frmInmueblesFicha::Contratos() {
                                          "para poner sus contratos"));
         return;
     }
-    frmContratos contratos(this);
-    contratos.IdInm = Id;
-    contratos.exec();
+    aperturas_.contratos(this, Id);
     // The current contract may have changed the tenant and the price: Accept must not undo it.
     if (const auto f = LeerInmueble(Id)) {
         ui->txtPre->setText(formatoSimple(f->Pre));
@@ -200,21 +197,11 @@ bool frmInmueblesFicha::Guardado(const QString& que) {
 
 void frmInmueblesFicha::Gastos() {
     if (!Guardado(QStringLiteral("gastos"))) return;
-    frmGastos gastos(this, Id);
-    gastos.exec();
+    aperturas_.gastos(this, Id);
 }
 
 void frmInmueblesFicha::DatosFiscales() {
-    if (!Guardado(QStringLiteral("datos fiscales"))) return;
-    const auto leidos = intentar([this] { return leerDatosFiscales(Id); });
-    if (!leidos) {
-        Mensaje::critico(this, leidos.motivo());
-        return;
-    }
-    frmDatosFiscales datos(*leidos, this);
-    if (datos.exec() != QDialog::Accepted) return;
-    if (const auto hecho = guardarDatosFiscales(Id, datos.datos()); !hecho)
-        Mensaje::critico(this, hecho.motivo());
+    if (Guardado(QStringLiteral("datos fiscales"))) aperturas_.datosFiscales(this, Id);
 }
 
 } // namespace torvane

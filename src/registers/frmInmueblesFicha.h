@@ -1,5 +1,6 @@
 #pragma once
 
+#include "registers/AperturasRegistros.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -18,11 +19,8 @@ class frmInmueblesFicha : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmInmueblesFicha(QWidget* padre = nullptr);
+    frmInmueblesFicha(AperturasRegistros& aperturas, int id, QWidget* padre = nullptr);
     ~frmInmueblesFicha() override;
-
-    int Estado = 0;
-    int Id = 0;
 
 protected:
     void alActivar() override;
@@ -46,6 +44,9 @@ private:
     void mostrarInquilino();
 
     std::unique_ptr<Ui::frmInmueblesFicha> ui;
+    AperturasRegistros& aperturas_;
+    int Estado = 0;
+    int Id = 0;
     QString desCargada_;
     int idInq_ = 0;
 };

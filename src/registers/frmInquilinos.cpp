@@ -3,8 +3,6 @@
 
 #include "core/documents/Documentos.h"
 #include "core/registers/ListasRegistros.h"
-#include "editors/frmInquilinosCuentas.h"
-#include "editors/frmInquilinosFamiliares.h"
 #include "registers/ComunRegistros.h"
 #include "registers/frmInquilinosFicha.h"
 #include "ui/Exportar.h"
@@ -18,17 +16,17 @@ namespace {
 constexpr int kColumnaMail = 3;
 constexpr int kColumnaId = 4;
 
-/** Opens one of the current tenant's own editors, then brings that row back, at the top. */
-template <typename Editor>
-void abrirDelInquilino(QWidget* ventana, Rejilla* rejilla, const QString& titulo, int columna) {
+/**
+ * Opens one of the current tenant's own editors (given its Id and the tenant's name), then
+ * brings that row back, at the top.
+ */
+void abrirDelInquilino(QWidget* ventana, Rejilla* rejilla, int columna,
+                       const std::function<void(int, const QString&)>& abrir) {
     const int fila = rejilla->filaActual();
     if (fila < 1) return;
     {
         CursorEspera espera(ventana);
-        Editor editor(ventana);
-        editor.IdInq = rejilla->texto(fila, kColumnaId).toInt();
-        editor.setWindowTitle(titulo + rejilla->texto(fila, 1).toUpper());
-        editor.exec();
+        abrir(rejilla->texto(fila, kColumnaId).toInt(), rejilla->texto(fila, 1).toUpper());
     }
     rejilla->subirArriba(fila);
     rejilla->fijarFilaActual(fila, columna);
@@ -36,9 +34,10 @@ void abrirDelInquilino(QWidget* ventana, Rejilla* rejilla, const QString& titulo
 }
 } // namespace
 
-frmInquilinos::frmInquilinos(QWidget* padre)
+frmInquilinos::frmInquilinos(AperturasRegistros& aperturas, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmInquilinos>()) {
+    , ui(std::make_unique<Ui::frmInquilinos>())
+    , aperturas_(aperturas) {
     ui->setupUi(this);
     ui->cmdFamiliares->hide();
     configurarCampo(ui->txtFiltro, Campo::ColorFoco);
@@ -51,13 +50,15 @@ frmInquilinos::frmInquilinos(QWidget* padre)
     connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmInquilinos::Borrar);
     conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Inquilinos"));
     connect(ui->cmdCuentas, &QPushButton::clicked, this, [this] {
-        abrirDelInquilino<frmInquilinosCuentas>(this, ui->mshDatos,
-                                                QStringLiteral("Cuentas bancarias de "), 1);
+        abrirDelInquilino(this, ui->mshDatos, 1, [this](int id, const QString& nombre) {
+            aperturas_.cuentas(this, id, QStringLiteral("Cuentas bancarias de ") + nombre);
+        });
     });
     // Back on the mail column, so the family button shows again.
     connect(ui->cmdFamiliares, &QPushButton::clicked, this, [this] {
-        abrirDelInquilino<frmInquilinosFamiliares>(this, ui->mshDatos,
-                                                   QStringLiteral("Familiares de "), kColumnaMail);
+        abrirDelInquilino(this, ui->mshDatos, kColumnaMail, [this](int id, const QString& nombre) {
+            aperturas_.familiares(this, id, QStringLiteral("Familiares de ") + nombre);
+        });
     });
     connect(ui->mshDatos, &Rejilla::celdaActualCambiada, this, &frmInquilinos::alCambiarCelda);
     // The button follows its cell when the grid scrolls.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "registers/AperturasRegistros.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -18,7 +19,7 @@ class frmInquilinos : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmInquilinos(QWidget* padre = nullptr);
+    explicit frmInquilinos(AperturasRegistros& aperturas, QWidget* padre = nullptr);
     ~frmInquilinos() override;
 
 protected:
@@ -38,6 +39,7 @@ private:
     bool familiaresEnCorreo_ = false;
 
     std::unique_ptr<Ui::frmInquilinos> ui;
+    AperturasRegistros& aperturas_;
 };
 
 } // namespace torvane

@@ -12,9 +12,11 @@
 
 namespace torvane {
 
-frmInquilinosFicha::frmInquilinosFicha(QWidget* padre)
+frmInquilinosFicha::frmInquilinosFicha(int id, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmInquilinosFicha>()) {
+    , ui(std::make_unique<Ui::frmInquilinosFicha>())
+    , Estado(id == 0 ? 0 : 1)
+    , Id(id) {
     ui->setupUi(this);
     for (QWidget* caja : {ui->txtNom, ui->txtDNI, ui->txtTfn, ui->txtMob, ui->txtMail, ui->txtDir,
                           ui->txtCp, ui->txtPob, ui->txtPro})

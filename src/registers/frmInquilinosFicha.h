@@ -15,11 +15,8 @@ class frmInquilinosFicha : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmInquilinosFicha(QWidget* padre = nullptr);
+    explicit frmInquilinosFicha(int id, QWidget* padre = nullptr);
     ~frmInquilinosFicha() override;
-
-    int Estado = 0;
-    int Id = 0;
 
 protected:
     void alActivar() override;
@@ -32,6 +29,8 @@ private:
     void Aceptar();
 
     std::unique_ptr<Ui::frmInquilinosFicha> ui;
+    int Estado = 0;
+    int Id = 0;
     QString nomCargado_;
 };
 

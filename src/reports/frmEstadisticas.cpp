@@ -81,9 +81,10 @@ QLineSeries* lineaDe(const QList<Punto>& puntos) {
 
 } // namespace
 
-frmEstadisticas::frmEstadisticas(QWidget* padre)
+frmEstadisticas::frmEstadisticas(const Sesion& sesion, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmEstadisticas>()) {
+    , ui(std::make_unique<Ui::frmEstadisticas>())
+    , sesion_(sesion) {
     ui->setupUi(this);
     // Twelve months of amounts need the whole screen's width to be read without cuts.
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -108,7 +109,7 @@ void frmEstadisticas::alActivar() {
     pintarFondo(ui->lblTitulo, colorFondo());
     ui->lstTipo->setCurrentRow(kIndiceMes);
     // The working year's own documents, whichever year today is.
-    ui->txtAno->setText(QString::number(numeroDeAno(sesion().ano)));
+    ui->txtAno->setText(QString::number(sesion_.numeroAno()));
     cmdFiltrar_Click();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/documents/EstadoDocumento.h"
+#include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -21,7 +22,7 @@ class frmEstadisticas : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmEstadisticas(QWidget* padre = nullptr);
+    explicit frmEstadisticas(const Sesion& sesion, QWidget* padre = nullptr);
     ~frmEstadisticas() override;
 
 protected:
@@ -37,6 +38,7 @@ private:
     void redibujar();
 
     std::unique_ptr<Ui::frmEstadisticas> ui;
+    const Sesion& sesion_;
 };
 
 } // namespace torvane

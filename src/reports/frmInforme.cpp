@@ -9,9 +9,10 @@
 
 namespace torvane {
 
-frmInforme::frmInforme(QWidget* padre)
+frmInforme::frmInforme(const Sesion& sesion, QWidget* padre)
     : VentanaInforme(padre)
-    , ui(std::make_unique<Ui::frmInforme>()) {
+    , ui(std::make_unique<Ui::frmInforme>())
+    , sesion_(sesion) {
     ui->setupUi(this);
     ui->layVentana->addWidget(panelVisor(), 1);
     connect(ui->lstInforme, &QListWidget::itemClicked, this, &frmInforme::mostrarElegido);
@@ -28,12 +29,12 @@ void frmInforme::mostrarElegido() {
     const QString nombre = elegido->text();
     if (nombre == QLatin1String("Resumen fiscal")) {
         // A window of its own: it chooses a period and holds several sections.
-        frmResumenFiscal resumen(this);
+        frmResumenFiscal resumen(sesion_, this);
         resumen.exec();
         return;
     }
     if (nombre == QLatin1String("Renta del año por inmueble")) {
-        frmRentaInmuebles renta(this);
+        frmRentaInmuebles renta(sesion_, this);
         renta.exec();
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/Sesion.h"
 #include "reports/VentanaInforme.h"
 
 #include <memory>
@@ -18,13 +19,14 @@ class frmInforme : public VentanaInforme {
     Q_OBJECT
 
 public:
-    explicit frmInforme(QWidget* padre = nullptr);
+    explicit frmInforme(const Sesion& sesion, QWidget* padre = nullptr);
     ~frmInforme() override;
 
 private:
     void mostrarElegido();
 
     std::unique_ptr<Ui::frmInforme> ui;
+    const Sesion& sesion_;
 };
 
 } // namespace torvane

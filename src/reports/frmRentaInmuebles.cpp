@@ -21,8 +21,9 @@
 
 namespace torvane {
 
-frmRentaInmuebles::frmRentaInmuebles(QWidget* padre)
-    : Ventana(padre) {
+frmRentaInmuebles::frmRentaInmuebles(const Sesion& sesion, QWidget* padre)
+    : Ventana(padre)
+    , sesion_(sesion) {
     setObjectName(QStringLiteral("frmRentaInmuebles"));
     setWindowTitle(QStringLiteral("Renta del año por inmueble"));
     setWindowIcon(QIcon(QStringLiteral(":/iconos/informes.svg")));
@@ -82,7 +83,7 @@ frmRentaInmuebles::frmRentaInmuebles(QWidget* padre)
 }
 
 void frmRentaInmuebles::alActivar() {
-    txtAno_->setText(QString::number(numeroDeAno(sesion().ano)));
+    txtAno_->setText(QString::number(sesion_.numeroAno()));
     Calcular();
     txtAno_->setFocus();
 }

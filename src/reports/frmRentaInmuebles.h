@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/Sesion.h"
 #include "core/tax/RentaInmuebles.h"
 #include "ui/Ventana.h"
 
@@ -19,7 +20,7 @@ class frmRentaInmuebles : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmRentaInmuebles(QWidget* padre = nullptr);
+    explicit frmRentaInmuebles(const Sesion& sesion, QWidget* padre = nullptr);
 
 protected:
     void alActivar() override;
@@ -30,6 +31,7 @@ private:
     void Imprimir(bool pdf);
     QString Titulo() const;
 
+    const Sesion& sesion_;
     QLineEdit* txtAno_;
     QLabel* lblVista_;
     Rejilla* mshResumen_;

@@ -13,9 +13,10 @@
 
 namespace torvane {
 
-frmResumenFiscal::frmResumenFiscal(QWidget* padre)
+frmResumenFiscal::frmResumenFiscal(const Sesion& sesion, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmResumenFiscal>()) {
+    , ui(std::make_unique<Ui::frmResumenFiscal>())
+    , sesion_(sesion) {
     ui->setupUi(this);
     configurarCampo(ui->txtAno, Campo::ColorFoco);
     connect(ui->txtAno, &QLineEdit::returnPressed, this, &frmResumenFiscal::Calcular);
@@ -31,7 +32,7 @@ frmResumenFiscal::~frmResumenFiscal() = default;
 
 void frmResumenFiscal::alActivar() {
     // The working year's own documents, whichever year today is.
-    ui->txtAno->setText(QString::number(numeroDeAno(sesion().ano)));
+    ui->txtAno->setText(QString::number(sesion_.numeroAno()));
     Calcular();
     ui->txtAno->setFocus();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/Sesion.h"
 #include "core/tax/ResumenFiscal.h"
 #include "ui/Ventana.h"
 
@@ -21,7 +22,7 @@ class frmResumenFiscal : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmResumenFiscal(QWidget* padre = nullptr);
+    explicit frmResumenFiscal(const Sesion& sesion, QWidget* padre = nullptr);
     ~frmResumenFiscal() override;
 
 protected:
@@ -35,6 +36,7 @@ private:
     QString NombreActual() const;
 
     std::unique_ptr<Ui::frmResumenFiscal> ui;
+    const Sesion& sesion_;
     QList<Seccion> secciones_;
     QList<QString> periodos_;
 };

@@ -1,11 +1,9 @@
 #include "search/frmBusqueda.h"
 #include "ui_frmBusqueda.h"
 
-#include "collections/frmCobrosHoja.h"
 #include "core/search/Busqueda.h"
 #include "registers/ComunRegistros.h"
-#include "registers/frmInmueblesFicha.h"
-#include "registers/frmInquilinosFicha.h"
+#include "ui/CursorEspera.h"
 #include "ui/PulsarTecla.h"
 
 #include <QKeyEvent>
@@ -18,9 +16,10 @@ enum ColumnaBusqueda { kClase = 1, kTitulo, kDetalle, kImporte, kCodigoClase, kI
 
 } // namespace
 
-frmBusqueda::frmBusqueda(QWidget* padre)
+frmBusqueda::frmBusqueda(AperturasBusqueda& aperturas, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmBusqueda>()) {
+    , ui(std::make_unique<Ui::frmBusqueda>())
+    , aperturas_(aperturas) {
     ui->setupUi(this);
     configurarCampo(ui->txtBuscar, Campo::ColorFoco);
     ui->txtBuscar->installEventFilter(this);
@@ -74,11 +73,11 @@ void frmBusqueda::Abrir() {
     {
         CursorEspera espera(this);
         if (clase == ClaseResultado::Inquilino)
-            abrirFichaExistente<frmInquilinosFicha>(this, id, titulo);
+            aperturas_.fichaInquilino(this, id, titulo);
         else if (clase == ClaseResultado::Inmueble)
-            abrirFichaExistente<frmInmueblesFicha>(this, id, titulo);
+            aperturas_.fichaInmueble(this, id, titulo);
         else
-            abrirFichaExistente<frmCobrosHoja>(this, id, QStringLiteral("Recibo ") + titulo);
+            aperturas_.documento(this, id, QStringLiteral("Recibo ") + titulo);
     }
     // The record may have changed or gone: look again and keep the place.
     Buscar();

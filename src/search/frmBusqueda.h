@@ -1,5 +1,6 @@
 #pragma once
 
+#include "search/AperturasBusqueda.h"
 #include "ui/Ventana.h"
 
 #include <memory>
@@ -19,7 +20,7 @@ class frmBusqueda : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmBusqueda(QWidget* padre = nullptr);
+    explicit frmBusqueda(AperturasBusqueda& aperturas, QWidget* padre = nullptr);
     ~frmBusqueda() override;
 
 protected:
@@ -31,6 +32,7 @@ private:
     void Abrir();
 
     std::unique_ptr<Ui::frmBusqueda> ui;
+    AperturasBusqueda& aperturas_;
 };
 
 } // namespace torvane

@@ -11,9 +11,10 @@
 
 namespace torvane {
 
-frmRectificar::frmRectificar(QWidget* padre)
+frmRectificar::frmRectificar(int idFactura, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmRectificar>()) {
+    , ui(std::make_unique<Ui::frmRectificar>())
+    , IdOriginal(idFactura) {
     ui->setupUi(this);
     configurarCampo(ui->cmbTipo, Campo::EnterComoTab | Campo::ColorFoco);
     configurarCampo(ui->txtMotivo, Campo::ColorFoco | Campo::SeleccionarTodo);

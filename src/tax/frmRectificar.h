@@ -3,6 +3,7 @@
 #include "ui/Ventana.h"
 
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class frmRectificar;
@@ -15,11 +16,12 @@ class frmRectificar : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmRectificar(QWidget* padre = nullptr);
+    /** Rectifies the issued invoice idFactura. */
+    explicit frmRectificar(int idFactura, QWidget* padre = nullptr);
     ~frmRectificar() override;
 
-    int IdOriginal = 0; ///< the issued invoice corrected
-    int IdNuevo = 0;    ///< the rectifying invoice created, once accepted
+    /** The rectifying invoice created, once accepted. */
+    std::optional<int> rectificativa() const { return IdNuevo; }
 
 protected:
     void alActivar() override;
@@ -28,6 +30,8 @@ private:
     void Aceptar();
 
     std::unique_ptr<Ui::frmRectificar> ui;
+    int IdOriginal = 0; ///< the issued invoice corrected
+    std::optional<int> IdNuevo;
 };
 
 } // namespace torvane

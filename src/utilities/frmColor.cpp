@@ -20,9 +20,10 @@ void marcar(const QList<QLabel*>& etiquetas, const std::array<int, 10>& paleta, 
 
 } // namespace
 
-frmColor::frmColor(QWidget* padre)
+frmColor::frmColor(Sesion& sesion, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmColor>()) {
+    , ui(std::make_unique<Ui::frmColor>())
+    , sesion_(sesion) {
     ui->setupUi(this);
     lblColor = {ui->lblColor_0, ui->lblColor_1, ui->lblColor_2, ui->lblColor_3, ui->lblColor_4,
                 ui->lblColor_5, ui->lblColor_6, ui->lblColor_7, ui->lblColor_8, ui->lblColor_9};
@@ -58,7 +59,7 @@ bool frmColor::eventFilter(QObject* objeto, QEvent* evento) {
     if (i < 0) return false;
     const int color = principal ? kPaletaPrincipal[i] : kPaletaFondo[i];
     const bool escrito = principal ? Modulo::EscribirColor(color) : Modulo::EscribirColor2(color);
-    (principal ? sesion().colorPrincipal : sesion().colorFondo) = QString::number(color);
+    (principal ? sesion_.colorPrincipal : sesion_.colorFondo) = QString::number(color);
     if (!escrito)
         Mensaje::critico(this, QStringLiteral("No se pudo guardar el color en %1; se usará "
                                               "hasta que cierre el programa.")

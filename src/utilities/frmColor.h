@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
 #include <QList>
@@ -20,7 +21,7 @@ class frmColor : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmColor(QWidget* padre = nullptr);
+    explicit frmColor(Sesion& sesion, QWidget* padre = nullptr);
     ~frmColor() override;
 
 protected:
@@ -31,6 +32,7 @@ private:
     void Marcar();
 
     std::unique_ptr<Ui::frmColor> ui;
+    Sesion& sesion_;
     /** lblColor_0 … lblColor_9 and lblColor2_0 … lblColor2_9 (Qt has no control arrays). */
     QList<QLabel*> lblColor;
     QList<QLabel*> lblColor2;

@@ -8,10 +8,7 @@
 #include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "core/text/Identificadores.h"
-#include "editors/frmIvas.h"
-#include "editors/frmSeriesF.h"
 #include "reports/Impresoras.h"
-#include "tax/frmRegistrosVerifactu.h"
 #include "ui/AvisoIdentificador.h"
 #include "ui/Colores.h"
 #include "ui/CursorEspera.h"
@@ -44,9 +41,10 @@ void limitar(QPlainTextEdit* caja, int maximo) {
 
 } // namespace
 
-frmConfiguracion::frmConfiguracion(QWidget* padre)
+frmConfiguracion::frmConfiguracion(AperturasUtilidades& aperturas, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmConfiguracion>()) {
+    , ui(std::make_unique<Ui::frmConfiguracion>())
+    , aperturas_(aperturas) {
     ui->setupUi(this);
     txtDatos = {ui->txtDatos_0,  ui->txtDatos_1,  ui->txtDatos_2,  ui->txtDatos_3, ui->txtDatos_4,
                 ui->txtDatos_5,  ui->txtDatos_6,  ui->txtDatos_7,  ui->txtDatos_8, ui->txtDatos_9,
@@ -63,11 +61,19 @@ frmConfiguracion::frmConfiguracion(QWidget* padre)
     }
     configurarCampo(ui->txtDatos_10, Campo::ComaDecimal | Campo::SeleccionarTodo);
     connect(ui->cmdPechar, &QPushButton::clicked, this, &frmConfiguracion::cmdPechar_Click);
-    connect(ui->cmdIVA, &QToolButton::clicked, this, &frmConfiguracion::abrirEditor<frmIvas>);
-    connect(ui->cmdSeries, &QToolButton::clicked, this, &frmConfiguracion::abrirEditor<frmSeriesF>);
+    connect(ui->cmdIVA, &QToolButton::clicked, this, [this] {
+        CursorEspera espera(this);
+        aperturas_.ivas(this);
+    });
+    connect(ui->cmdSeries, &QToolButton::clicked, this, [this] {
+        CursorEspera espera(this);
+        aperturas_.series(this);
+    });
     connect(ui->cmdCorreo, &QToolButton::clicked, this, &frmConfiguracion::abrirCorreo);
-    connect(ui->cmdRegistros, &QPushButton::clicked, this,
-            &frmConfiguracion::abrirEditor<frmRegistrosVerifactu>);
+    connect(ui->cmdRegistros, &QPushButton::clicked, this, [this] {
+        CursorEspera espera(this);
+        aperturas_.registrosVerifactu(this);
+    });
 }
 
 frmConfiguracion::~frmConfiguracion() = default;
@@ -224,12 +230,6 @@ bool frmConfiguracion::RetencionValida() {
 }
 
 // The editors keep their own captions; what was typed here stays on screen meanwhile.
-template <typename Editor> void frmConfiguracion::abrirEditor() {
-    CursorEspera espera(this);
-    Editor editor(this);
-    editor.exec();
-}
-
 // Mail settings are the user's, kept at once: «Salir» writes only the company's data.
 void frmConfiguracion::abrirCorreo() {
     frmCorreo dialogo(leerAjustesCorreo(), this);

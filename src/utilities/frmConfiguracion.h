@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/Ventana.h"
+#include "utilities/AperturasUtilidades.h"
 
 #include <QList>
 #include <memory>
@@ -20,7 +21,7 @@ class frmConfiguracion : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmConfiguracion(QWidget* padre = nullptr);
+    explicit frmConfiguracion(AperturasUtilidades& aperturas, QWidget* padre = nullptr);
     ~frmConfiguracion() override;
 
     void reject() override;
@@ -33,7 +34,6 @@ private:
     void CargarDatos();
     void CargarImpresoras();
     void cmdPechar_Click();
-    template <typename Editor> void abrirEditor();
     void abrirCorreo();
     bool RetencionValida();
     bool IdentificadoresAceptados();
@@ -44,6 +44,7 @@ private:
     QStringList estado() const;
 
     std::unique_ptr<Ui::frmConfiguracion> ui;
+    AperturasUtilidades& aperturas_;
     /** txtDatos_0 … txtDatos_13 in index order (Qt has no control arrays). */
     QList<QWidget*> txtDatos;
     QList<QWidget*> ordenEnter;

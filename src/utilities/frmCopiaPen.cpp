@@ -23,21 +23,22 @@ QStringList& unidadesFijadas() {
     return raices;
 }
 
-QList<Unidad> unidades() {
-    if (unidadesFijadas().isEmpty()) return unidadesParaCopia(sesion().ano);
+QList<Unidad> unidades(const QString& ano) {
+    if (unidadesFijadas().isEmpty()) return unidadesParaCopia(ano);
     QList<Unidad> lista;
     for (const QString& raiz : unidadesFijadas())
         if (aptaParaCopia(raiz, {}, false, QFileInfo(raiz).isWritable()))
-            lista.append({raiz, true, QStorageInfo(raiz).bytesAvailable(),
-                          fechaUltimaCopia(raiz, sesion().ano)});
+            lista.append(
+                {raiz, true, QStorageInfo(raiz).bytesAvailable(), fechaUltimaCopia(raiz, ano)});
     return lista;
 }
 
 } // namespace
 
-frmCopiaPen::frmCopiaPen(QWidget* padre)
+frmCopiaPen::frmCopiaPen(Sesion& sesion, QWidget* padre)
     : Ventana(padre)
-    , ui(std::make_unique<Ui::frmCopiaPen>()) {
+    , ui(std::make_unique<Ui::frmCopiaPen>())
+    , sesion_(sesion) {
     ui->setupUi(this);
     QuitarCerrar(this);
     connect(ui->Drive1, &QComboBox::currentIndexChanged, this, &frmCopiaPen::Drive1_Change);
@@ -55,7 +56,7 @@ void frmCopiaPen::fijarUnidades(const QStringList& raices) {
 
 void frmCopiaPen::alActivar() {
     int primeraExtraible = -1;
-    for (const Unidad& unidad : unidades()) {
+    for (const Unidad& unidad : unidades(sesion_.ano)) {
         if (unidad.extraible && primeraExtraible < 0) primeraExtraible = ui->Drive1->count();
         ui->Drive1->addItem(describirUnidad(unidad), unidad.raiz);
     }
@@ -66,7 +67,7 @@ void frmCopiaPen::alActivar() {
 
 void frmCopiaPen::cargarAnteriores() {
     ui->cboAnteriores->clear();
-    for (const QString& archivo : copiasAnteriores(sesion().rutaBD))
+    for (const QString& archivo : copiasAnteriores(sesion_.rutaBD))
         ui->cboAnteriores->addItem(QFileInfo(archivo).fileName(), archivo);
     ui->cmdDevolver->setEnabled(ui->cboAnteriores->count() > 0);
 }
@@ -77,7 +78,7 @@ QString frmCopiaPen::raiz() const {
 
 void frmCopiaPen::Drive1_Change() {
     ui->txtRuta->setText(
-        raiz().isEmpty() ? QString() : QDir::toNativeSeparators(rutaCopia(raiz(), sesion().ano)));
+        raiz().isEmpty() ? QString() : QDir::toNativeSeparators(rutaCopia(raiz(), sesion_.ano)));
 }
 
 void frmCopiaPen::informar(const QString& texto, bool terminado) {
@@ -99,18 +100,18 @@ void frmCopiaPen::cmdRealizar_Click() {
     if (!Mensaje::aceptarCancelar(
             this, QStringLiteral("Se copiarán los datos del año %1 a:\n%2\n\nSi es una memoria "
                                  "USB o un disco externo, compruebe que está conectado.")
-                      .arg(sesion().ano, ui->txtRuta->text())))
+                      .arg(sesion_.ano, ui->txtRuta->text())))
         return;
     informar(QStringLiteral("Espere un momento ..."), false);
     CursorEspera espera(this);
-    const QString error = hacerCopia(rutaCopia(raiz(), sesion().ano));
+    const QString error = hacerCopia(rutaCopia(raiz(), sesion_.ano));
     terminar(error, QStringLiteral("La copia se ha completado"));
     if (error.isEmpty()) describirDeNuevo();
 }
 
 // The drive's line says the copy just made, not what it said when the window opened.
 void frmCopiaPen::describirDeNuevo() {
-    for (const Unidad& unidad : unidades())
+    for (const Unidad& unidad : unidades(sesion_.ano))
         if (unidad.raiz == raiz())
             ui->Drive1->setItemText(ui->Drive1->currentIndex(), describirUnidad(unidad));
 }
@@ -138,17 +139,17 @@ void frmCopiaPen::cmdRecuperar_Click() {
         Mensaje::informar(this, QStringLiteral("No se encontraron datos en la unidad indicada"));
         return;
     }
-    recuperarDesde(rutaCopia(raiz(), sesion().ano) + QLatin1Char('/') + kArchivoDatos);
+    recuperarDesde(rutaCopia(raiz(), sesion_.ano) + QLatin1Char('/') + kArchivoDatos);
 }
 
 bool frmCopiaPen::anoAceptado(const QString& archivo) {
-    const QStringList anos = anosDistintos(archivo, sesion().ano);
+    const QStringList anos = anosDistintos(archivo, sesion_.ano);
     if (anos.isEmpty()) return true;
     return Mensaje::preguntar(
         this,
         QStringLiteral("La copia tiene documentos de %1 y el año de trabajo es %2.\n¿Desea "
                        "recuperarla de todos modos?")
-            .arg(anos.join(QStringLiteral(", ")), sesion().ano),
+            .arg(anos.join(QStringLiteral(", ")), sesion_.ano),
         Mensaje::Icono::Exclamacion, Mensaje::kTitulo, true);
 }
 
@@ -160,9 +161,9 @@ void frmCopiaPen::recuperarDesde(const QString& archivo) {
     CursorEspera espera(this);
     QString guardado;
     const QString error =
-        restaurarArchivo(archivo, sesion().rutaBD, &Modulo::AbrirBaseDatos, &guardado);
+        restaurarArchivo(archivo, sesion_.rutaBD, &Modulo::AbrirBaseDatos, &guardado);
     terminar(error, QStringLiteral("La recuperación se ha completado. ") +
-                        avisoGuardado(guardado, sesion().rutaBD));
+                        avisoGuardado(guardado, sesion_.rutaBD));
     cargarAnteriores();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
 #include <QStringList>
@@ -19,7 +20,7 @@ class frmCopiaPen : public Ventana {
     Q_OBJECT
 
 public:
-    explicit frmCopiaPen(QWidget* padre = nullptr);
+    explicit frmCopiaPen(Sesion& sesion, QWidget* padre = nullptr);
     ~frmCopiaPen() override;
 
     /** Roots offered instead of the mounted volumes, each taken as a removable drive (tests use
@@ -47,6 +48,7 @@ private:
     void terminar(const QString& error, const QString& hecho);
 
     std::unique_ptr<Ui::frmCopiaPen> ui;
+    Sesion& sesion_;
 };
 
 } // namespace torvane

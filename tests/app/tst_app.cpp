@@ -11,6 +11,7 @@
 #include "core/store/Migraciones.h"
 #include "core/store/Sesion.h"
 #include "core/text/Identificadores.h"
+#include "support/Abrir.h"
 #include "support/Ayudas.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
@@ -341,7 +342,7 @@ private slots:
 
     void confirmacionDeSalida() {
         Entorno e;
-        frmPrincipal principal;
+        frmPrincipal principal(sesion());
         principal.show();
         Mensaje::responderSiguiente(false);
         QVERIFY(!principal.close());
@@ -359,7 +360,7 @@ private slots:
         Entorno e;
         llenarAno(e);
         anoVacio(e, u"2023"_s);
-        frmPrincipal principal;
+        frmPrincipal principal(sesion());
         principal.show();
         QStringList lista;
         cuandoAparezca<frmAnoTrabajo>([&](frmAnoTrabajo* w) {
@@ -376,7 +377,7 @@ private slots:
         QVERIFY(Mensaje::textos().last().contains(u"año 2025"_s));
 
         // Back to the source year, by keys: it kept its documents.
-        frmAnoTrabajo w;
+        frmAnoTrabajo w(sesion());
         w.show();
         auto* anos = w.findChild<QListWidget*>(u"lstAnos"_s);
         QCOMPARE(anos->currentItem()->text(), u"2025   (año de trabajo)"_s);
@@ -394,7 +395,7 @@ private slots:
         QDir().mkpath(e.carpetaDatos() + u"/2025"_s);
         guardarEn(rutaBaseDatos(e.carpetaDatos(), u"2025"_s), "esto no es una base de datos");
         QVERIFY(Modulo::EscribirAno(u"2024"_s));
-        frmAnoTrabajo w;
+        frmAnoTrabajo w(sesion());
         w.show();
         auto* anos = w.findChild<QListWidget*>(u"lstAnos"_s);
         anos->setCurrentRow(1);
@@ -474,7 +475,7 @@ private slots:
         QFETCH(QString, menu);
         QFETCH(QString, ventana);
         Entorno e;
-        frmPrincipal principal;
+        frmPrincipal principal(sesion());
         principal.show();
         for (int via = 0; via < 2; ++via) {
             QString abierta;
@@ -626,7 +627,7 @@ private slots:
                                u" Poboacion || '|' || TipEmi FROM tblTitulos"_s),
                  QStringList{u"Rosa Pérez|%1|%2|27001 Lugo|%3"_s.arg(
                      compactarIdentificador(nif), direccion, QString::number(tipo))});
-        frmConfiguracion configuracion;
+        frmConfiguracion configuracion(ventanas());
         configuracion.show();
         QCOMPARE(caja(&configuracion, "txtDatos_0")->text(), u"Rosa Pérez"_s);
         hijo<QPushButton>(&configuracion, "cmdPechar")->click();
@@ -730,7 +731,7 @@ private slots:
         QVERIFY(QFile::exists(raiz + ruta + u"/Informes/Recibo.rpt"_s));
         QCOMPARE(Entorno::contar(u"tblIva"_s), 4);
         QCOMPARE(Entorno::contar(u"tblCobros"_s) > 0, documentos > 0);
-        frmPrincipal principal;
+        frmPrincipal principal(sesion());
         principal.show();
         QVERIFY(QTest::qWaitForWindowExposed(&principal));
     }

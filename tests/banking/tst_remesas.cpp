@@ -169,7 +169,7 @@ private slots:
         e.abrirDemo();
         const QString ruta = e.raiz() + u"/mayo.xml"_s;
 
-        frmRemesa ventana;
+        frmRemesa ventana(sesion(), {});
         ventana.show();
         auto* van = ventana.findChild<Rejilla*>(u"mshCobros"_s);
         auto* apartados = ventana.findChild<Rejilla*>(u"mshApartados"_s);

@@ -12,6 +12,7 @@
 #include "core/text/Formato.h"
 #include "registers/frmAtopar.h"
 #include "reports/frmInformeHojaDoc.h"
+#include "support/Abrir.h"
 #include "support/Ayudas.h"
 #include "support/ServidorPrueba.h"
 #include "support/SmtpPrueba.h"
@@ -127,7 +128,7 @@ private slots:
         e.documento(9, u"A"_s, QDate(2024, 3, 1), 0, 0, 234.56, true);
         e.documento(1, u"B"_s, QDate(2024, 4, 1), inm, 0, 100);
         e.documento(3, u"A"_s, QDate(1999, 12, 31), inm, inq, 5);
-        frmCobros lista;
+        frmCobros lista(sesion(), ventanas());
         lista.show();
         QCOMPARE(textoDe(&lista, "mskHasta"), u"31/12/2024"_s);
         QCOMPARE(numeros(&lista), ::lista("1B|9A|10A"));
@@ -175,7 +176,7 @@ private slots:
         e.documento(2, u"A"_s, QDate(2024, 2, 2), local, 0, 10);
         e.documento(1, u"B"_s, QDate(2024, 2, 3), piso, obrien, 100, true);
         e.documento(2, u"B"_s, QDate(2024, 2, 4), 0, jose, 1);
-        frmCobros lista;
+        frmCobros lista(sesion(), ventanas());
         lista.show();
         if (!desde.isEmpty()) escribir(caja(&lista, "mskDesde"), desde);
         auto* combo = hijo<QComboBox>(&lista, "cmbSerie");
@@ -202,7 +203,7 @@ private slots:
                                QDate(2024, 1, 1).addDays(300 - n), 0, 0, 10);
             e.linea(ids.last(), 1, 1, 10);
         }
-        frmCobros lista;
+        frmCobros lista(sesion(), ventanas());
         lista.show();
         Rejilla* rejilla = rejillaDe(&lista);
         rejilla->fijarFilaActual(3);
@@ -226,7 +227,7 @@ private slots:
         rejilla->fijarFilaActual(3);
         int abierto = 0;
         cuandoAparezca<frmCobrosHoja>([&](frmCobrosHoja* hoja) {
-            abierto = hoja->Id;
+            abierto = hoja->id();
             QCOMPARE(hoja->windowTitle(), u"Modificando Recibo"_s);
             hoja->findChild<QCheckBox*>(u"chkPag"_s)->setChecked(true);
             QTest::keyClick(hoja, Qt::Key_Escape);
@@ -250,14 +251,14 @@ private slots:
         e.tipoIva(1, 21);
         const int inq = e.inquilino(u"Ana"_s);
         const int inm = e.inmueble(u"Bajo"_s, inq);
-        frmCobros lista;
+        frmCobros lista(sesion(), ventanas());
         lista.show();
         int idInm = -1, idInq = -1;
         cuandoAparezca<frmAtopar>([&](frmAtopar* buscar) {
-            QCOMPARE(buscar->Estado, u"Inmuebles"_s);
+            QCOMPARE(buscar->lista(), u"Inmuebles"_s);
             cuandoAparezca<frmCobrosHoja>([&](frmCobrosHoja* hoja) {
-                idInm = hoja->IdInm;
-                idInq = hoja->IdInq;
+                idInm = hoja->idInmueble();
+                idInq = hoja->idInquilino();
                 QCOMPARE(hoja->windowTitle(), u"Nuevo Recibo de Cobro"_s);
                 // The document is stored with its first line, typed in the line editor.
                 escribirLinea(u"1"_s, u"50"_s);
@@ -281,9 +282,8 @@ private slots:
         e.tipoIva(1, 21);
         ejecutar(u"INSERT INTO tblTitulos (Empresa, PorRet) VALUES ('X', 19)"_s);
         const int inq = e.inquilino(u"JOSÉ PÉREZ"_s, u"981"_s, u"600"_s, {}, u"123Z"_s);
-        frmCobrosHoja hoja;
-        hoja.IdInm = e.inmueble(u"Piso Centro"_s, inq);
-        hoja.IdInq = inq;
+        frmCobrosHoja hoja(sesion(), ventanas(),
+                           DocumentoNuevo{e.inmueble(u"Piso Centro"_s, inq), inq});
         hoja.show();
         QCOMPARE(valorUnico(u"SELECT Cod || '/' || Des FROM tblSeriesF"_s).toString(),
                  u"A/Serie por defecto"_s);
@@ -317,7 +317,7 @@ private slots:
         QFETCH(QStringList, esperado);
         Entorno e;
         e.tipoIva(1, 21);
-        frmCobrosHoja hoja;
+        frmCobrosHoja hoja(sesion(), ventanas(), DocumentoNuevo{});
         hoja.show();
         for (int i = 0; i < lineas.size(); i += 2) {
             escribirLinea(lineas[i], lineas[i + 1]);
@@ -331,7 +331,7 @@ private slots:
         QVERIFY(!hoja.isVisible());
         QSqlQuery q = ejecutar(u"SELECT SubTotal, Base, IVA, Ret, Tot, PorIva"
                                " FROM tblCobros WHERE Id = ?"_s,
-                               {hoja.Id});
+                               {hoja.id()});
         QVERIFY(q.next());
         for (int c = 0; c < 5; ++c)
             QCOMPARE(formatoImporte(q.value(c).toDouble()), esperado[c]);
@@ -344,7 +344,7 @@ private slots:
         e.serie(u"B"_s);
         e.documento(2, u"A"_s, QDate(2024, 1, 2));
         e.documento(7, u"B"_s, QDate(2024, 1, 3));
-        frmCobrosHoja hoja;
+        frmCobrosHoja hoja(sesion(), ventanas(), DocumentoNuevo{});
         hoja.show();
         auto* numero = caja(&hoja, "txtNumero");
         auto* serie = hijo<QComboBox>(&hoja, "cmbSerie");
@@ -359,7 +359,7 @@ private slots:
 
         escribirLinea(u"1"_s, u"10"_s);
         pulsar(&hoja, "cmdNovo");
-        QCOMPARE(hoja.Id, 4);
+        QCOMPARE(hoja.id(), 4);
         escribir(numero, u"2"_s);
         escape(&hoja);
         QVERIFY(hoja.isVisible());
@@ -406,8 +406,8 @@ private slots:
         if (!Entorno::enServidor) QSKIP("Solo en un servidor");
         Entorno e;
         const int id = documentoA(e, 1);
-        frmCobrosHoja hoja;
-        abrir(hoja, id);
+        frmCobrosHoja hoja(sesion(), ventanas(), id);
+        hoja.show();
         hoja.findChild<QLineEdit*>(u"txtObs"_s)->setText(u"sin guardar"_s);
         QVERIFY(ServidorPrueba::compartido().sql(
             u"SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
@@ -442,8 +442,8 @@ private slots:
         medio.und = 1;
         medio.pre = 0.125;
         const int id = crearDocumento(c, {alquiler, medio}).id;
-        frmCobrosHoja hoja;
-        abrir(hoja, id);
+        frmCobrosHoja hoja(sesion(), ventanas(), id);
+        hoja.show();
         hoja.findChild<QLineEdit*>(control)->setText(texto);
         const QString pdf = e.raiz() + u"/salida.pdf"_s;
         DialogoArchivo::fijarSiguiente(pdf);
@@ -503,8 +503,8 @@ private slots:
         const int id = e.documento(2, u"A"_s, QDate(2024, 3, 1));
         for (int lin : lineas)
             e.linea(id, lin, 1, 10, 0, u"L%1"_s.arg(lin));
-        frmCobrosHoja hoja;
-        abrir(hoja, id);
+        frmCobrosHoja hoja(sesion(), ventanas(), id);
+        hoja.show();
         auto* rejilla = rejillaDe(&hoja);
         rejilla->fijarFilaActual(fila);
         if (boton != u"cmdBorrar"_s) escribirLinea(u"3"_s, u"10"_s, u"nueva"_s);
@@ -523,8 +523,7 @@ private slots:
         Entorno e;
         e.concepto(u"Alquiler"_s, 450);
         const int agua = e.concepto(u"Agua"_s, 12.5);
-        frmCobrosDetalle nueva;
-        nueva.Lin = 1;
+        frmCobrosDetalle nueva(ventanas(), {0, 0, 1, 0});
         nueva.show();
         // Units start at one; Enter on a concept's code loads it and moves on to the units.
         QVERIFY(nueva.focusWidget() == caja(&nueva, "txtCodigo"));
@@ -581,10 +580,9 @@ private slots:
         QFETCH(QStringList, cajas);
         Entorno e;
         e.concepto(u"Alquiler"_s, 450);
-        frmCobrosDetalle d;
-        d.Lin = 1;
         // A stored line keeps its price when its concept changes.
-        abrir(d, e.linea(documentoA(e), 1, 1, 9, 0, u"vieja"_s));
+        frmCobrosDetalle d(ventanas(), {1, e.linea(documentoA(e), 1, 1, 9, 0, u"vieja"_s), 1, 0});
+        d.show();
         elegirEnBuscador(elegir);
         pulsar(&d, "cmdBuscar");
         QCOMPARE(
@@ -598,8 +596,8 @@ private slots:
         documentoA(e);
         const int id = e.documento(2, u"A"_s, QDate(2024, 3, 2));
         ejecutar(u"UPDATE tblCobros SET PorIva = 21"_s);
-        frmCobrosHoja hoja;
-        abrir(hoja, id);
+        frmCobrosHoja hoja(sesion(), ventanas(), id);
+        hoja.show();
         // With a number already used, the tenant shows but is not stored yet.
         escribir(caja(&hoja, "txtNumero"), u"1"_s);
         elegirEnBuscador(true);
@@ -728,7 +726,7 @@ private slots:
         const int antes = Entorno::contar(u"tblCobros"_s);
         const QString salida = e.raiz() + u"/emision.pdf"_s;
 
-        frmEmitirMes ventana;
+        frmEmitirMes ventana(sesion());
         ventana.show();
         QCOMPARE(ventana.findChild<QLineEdit*>(u"mskMes"_s)->text(), u"12/2024"_s);
         auto* rejilla = ventana.findChild<Rejilla*>(u"mshPropuesta"_s);
@@ -764,7 +762,7 @@ private slots:
         auto* destino = ventana.findChild<QComboBox*>(u"cmbDestino"_s);
         QCOMPARE(destino->currentIndex(), 1);
         destino->setCurrentIndex(2);
-        frmEmitirMes otra;
+        frmEmitirMes otra(sesion());
         QCOMPARE(otra.findChild<QComboBox*>(u"cmbDestino"_s)->currentIndex(), 2);
     }
 
@@ -791,7 +789,7 @@ private slots:
         a.direccionRemitente = u"oficina@fincas.example"_s;
         QVERIFY(guardarAjustesCorreo(a));
 
-        frmCobros w;
+        frmCobros w(sesion(), ventanas());
         w.show();
         auto* rejilla = hijo<Rejilla>(&w, "mshDatos");
         auto* enviar = hijo<QPushButton>(&w, "cmdCorreo");

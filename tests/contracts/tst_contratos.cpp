@@ -1,3 +1,4 @@
+#include "support/Abrir.h"
 #include "support/Ayudas.h"
 
 #include "contracts/frmActualizarRentas.h"
@@ -209,7 +210,7 @@ private slots:
         e.abrirDemo();
         QVERIFY(!::vencimientos(QDate(2024, 11, 20)).isEmpty());
 
-        frmActualizarRentas ventana;
+        frmActualizarRentas ventana(sesion());
         ventana.show();
         QCOMPARE(ventana.findChild<QLineEdit*>(u"mskMes"_s)->text(), u"12/2024"_s);
         ventana.findChild<QLineEdit*>(u"txtIpc"_s)->setText(u"3,1"_s);

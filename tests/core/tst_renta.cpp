@@ -8,6 +8,7 @@
 #include "expenses/frmGastoFicha.h"
 #include "expenses/frmGastos.h"
 #include "reports/frmRentaInmuebles.h"
+#include "support/Abrir.h"
 #include "support/Ayudas.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
@@ -185,7 +186,7 @@ private slots:
         contrato(inm, inq, QDate(2021, 3, 1), 60, TipoContrato::Vivienda);
         rentas(e, inm, inq, 2024, 12, 800);
         {
-            frmGastos gastos(nullptr, inm);
+            frmGastos gastos(sesion(), inm);
             gastos.show();
             cuandoAparezca<frmGastoFicha>([](frmGastoFicha* f) {
                 caja(f, "txtImporte")->setText(u"doce"_s);
@@ -200,7 +201,7 @@ private slots:
             QCOMPARE(textoDe(&gastos, "lblTotales"),
                      u"1 gasto · Importe 366,00 € · IVA deducible 0,00 €"_s);
         }
-        frmRentaInmuebles renta;
+        frmRentaInmuebles renta(sesion());
         renta.show();
         const QString csv = e.raiz() + u"/detalle.csv"_s;
         DialogoArchivo::fijarSiguiente(csv);

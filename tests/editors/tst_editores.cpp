@@ -7,6 +7,7 @@
 #include "editors/frmSeriesF.h"
 #include "registers/frmAtopar.h"
 #include "registers/frmInquilinos.h"
+#include "support/Abrir.h"
 #include "support/Ayudas.h"
 #include "ui/Mensajes.h"
 #include "utilities/frmConfiguracion.h"
@@ -55,14 +56,12 @@ void deSuInquilino(const QString& tabla, const QStringList& cajas, const QString
     Entorno e;
     const int ana = e.inquilino(u"Ana"_s);
     const int luis = e.inquilino(u"Luis"_s);
-    Editor otro;
-    otro.IdInq = luis;
+    Editor otro(luis);
     mostrar(&otro);
     clic(&otro, "cmdNovo");
     escribir(&otro, {caja(&otro, cajas[0])}, {primeros[0]});
 
-    Editor w;
-    w.IdInq = ana;
+    Editor w(ana);
     mostrar(&w);
     Rejilla* r = rejillaDe(&w);
     QVERIFY(r->numFilas() <= 1); // no rows, with or without headings
@@ -85,8 +84,7 @@ void deSuInquilino(const QString& tabla, const QStringList& cajas, const QString
     QCOMPARE(Mensaje::textos(), QStringList{pregunta});
     QCOMPARE(r->numFilas(), 2);
 
-    Editor otraVez;
-    otraVez.IdInq = luis;
+    Editor otraVez(luis);
     mostrar(&otraVez);
     QCOMPARE(rejillaDe(&otraVez)->numFilas(), 2);
     QCOMPARE(rejillaDe(&otraVez)->texto(1, 1), primeros[0]);
@@ -96,7 +94,7 @@ void deSuInquilino(const QString& tabla, const QStringList& cajas, const QString
 template <class Editor> QString abrirDesde(QWidget* lista, const char* nombre) {
     QString recibido;
     cuandoAparezca<Editor>([&recibido](Editor* w) {
-        recibido = u"%1 %2"_s.arg(w->IdInq).arg(w->windowTitle());
+        recibido = u"%1 %2"_s.arg(w->idInquilino()).arg(w->windowTitle());
         w->close();
     });
     clic(lista, nombre);
@@ -133,9 +131,7 @@ struct Editor {
 };
 
 template <class T> std::unique_ptr<QDialog> deInquilino(Entorno& e) {
-    auto w = std::make_unique<T>();
-    w->IdInq = e.inquilino(u"Ana"_s);
-    return w;
+    return std::make_unique<T>(e.inquilino(u"Ana"_s));
 }
 
 void nuevaFila(QDialog* w, const char* boton, const QStringList& cajas, const QStringList& textos) {
@@ -175,7 +171,7 @@ const QHash<QByteArray, Editor>& editores() {
           },
           "tblSeriesF", "Cod = 'C'"}},
         {"configuración",
-         {[](Entorno&) { return std::make_unique<frmConfiguracion>(); },
+         {[](Entorno&) { return std::make_unique<frmConfiguracion>(ventanas()); },
           [](QDialog* w) { escribir(caja(w, "txtDatos_0"), u"Nueva"_s); }, "tblTitulos",
           "Empresa = 'Nueva'", "cmdPechar"}},
     };
@@ -449,8 +445,7 @@ private slots:
     // mandate proposes its reference, and no two accounts share one.
     void cuentasConMandato() {
         Entorno e;
-        frmInquilinosCuentas w;
-        w.IdInq = e.inquilino(u"Ana"_s);
+        frmInquilinosCuentas w(e.inquilino(u"Ana"_s));
         mostrar(&w);
         const QList<QLineEdit*> cajas{caja(&w, "txtIBAN"), caja(&w, "txtMandato"),
                                       caja(&w, "mskFirma")};
@@ -483,12 +478,12 @@ private slots:
             titulo = w->windowTitle();
             w->close();
         });
-        frmAtopar buscar(u"Conceptos"_s);
+        frmAtopar buscar(ventanas(), u"Conceptos"_s);
         mostrar(&buscar);
         clic(&buscar, "cmdNuevo");
         QCOMPARE(titulo, u"COBROS. Conceptos"_s);
 
-        frmInquilinos lista;
+        frmInquilinos lista(ventanas());
         mostrar(&lista);
         Rejilla* r = rejillaDe(&lista);
         r->fijarFilaActual(2);

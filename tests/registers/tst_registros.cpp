@@ -8,6 +8,7 @@
 #include "registers/frmInquilinos.h"
 #include "registers/frmInquilinosFicha.h"
 #include "search/frmBusqueda.h"
+#include "support/Abrir.h"
 #include "support/Ayudas.h"
 #include "ui/Mensajes.h"
 
@@ -107,7 +108,7 @@ private slots:
         e.concepto(u"Renta mensual"_s, 500);
         e.concepto(u"Agua 100% repercutida"_s, 20);
         e.concepto(u"Luz_general"_s, 10);
-        frmAtopar w(estado);
+        frmAtopar w(ventanas(), estado);
         w.show();
         auto* rejilla = rejillaDe(&w);
         teclear(caja(&w, "txtFiltro"), filtro);
@@ -150,7 +151,7 @@ private slots:
                 if (w->isVisible()) QTest::keyClick(w, Qt::Key_Escape);
             }
         });
-        frmAtopar buscar(u"Inquilinos"_s);
+        frmAtopar buscar(ventanas(), u"Inquilinos"_s);
         buscar.exec();
         QCOMPARE(buscar.elegido() ? QString::number(*buscar.elegido()) : QString(), esperado);
     }
@@ -159,7 +160,7 @@ private slots:
         Entorno e;
         e.inquilino(u"Ana"_s);
         e.inquilino(u"Luis"_s);
-        frmAtopar w(u"Inquilinos"_s);
+        frmAtopar w(ventanas(), u"Inquilinos"_s);
         w.show();
         cuandoAparezca<frmInquilinosFicha>([](frmInquilinosFicha* ficha) {
             QCOMPARE(ficha->windowTitle(), u"Inquilino nuevo"_s);
@@ -197,7 +198,7 @@ private slots:
         QFETCH(QStringList, esperados);
         Entorno e;
         llenar(e);
-        frmBusqueda w;
+        frmBusqueda w(ventanas());
         w.show();
         teclear(caja(&w, "txtBuscar"), texto);
         QCOMPARE(resultados(rejillaDe(&w)), esperados);
@@ -225,7 +226,7 @@ private slots:
         QFETCH(QString, valor);
         Entorno e;
         llenar(e);
-        frmBusqueda w;
+        frmBusqueda w(ventanas());
         w.show();
         auto* buscar = ::caja(&w, "txtBuscar");
         enfocar(buscar);
@@ -254,7 +255,7 @@ private slots:
         Entorno e;
         for (int i = 0; i < 60; ++i)
             e.inquilino(u"Pérez %1"_s.arg(i));
-        frmBusqueda w;
+        frmBusqueda w(ventanas());
         w.show();
         teclear(caja(&w, "txtBuscar"), u"perez"_s);
         QCOMPARE(rejillaDe(&w)->numFilas(), 51);
@@ -277,7 +278,7 @@ private slots:
         Entorno e;
         e.inquilino(u"GARCÍA"_s);
         ejecutar(u"INSERT INTO tblInquilinos (Id, Nom) VALUES (7, 'Siete')"_s);
-        frmInquilinosFicha w;
+        frmInquilinosFicha w(0);
         w.show();
         QCOMPARE(textoDe(&w, "txtId"), QString());
         // Another desk adds a tenant while this one types: each gets a code of its own.
@@ -313,8 +314,8 @@ private slots:
         e.inquilino(u"Luis Gómez"_s);
         ejecutar(u"UPDATE tblInquilinos SET Dir = 'Rúa Nova, 3', Pob = 'Lugo' WHERE Id = ?"_s,
                  {ana});
-        frmInquilinosFicha w;
-        abrir(w, ana);
+        frmInquilinosFicha w(ana);
+        w.show();
         QCOMPARE(textoDe(&w, "txtTfn") + textoDe(&w, "txtDir"), u"981Rúa Nova, 3"_s);
         rellenar(caja(&w, "txtNom"), nombre);
         rellenar(caja(&w, "txtTfn"), u"982"_s);
@@ -351,7 +352,7 @@ private slots:
         QFETCH(QString, precio);
         QFETCH(QString, guardado);
         Entorno e;
-        frmInmueblesFicha w;
+        frmInmueblesFicha w(ventanas(), 0);
         w.show();
         QCOMPARE(textoDe(&w, "lblInquilino") + textoDe(&w, "txtPre"), u"INQUILINO0"_s);
         rellenar(caja(&w, "txtDes"), u"Ático"_s);
@@ -366,8 +367,8 @@ private slots:
         QCOMPARE(
             valorUnico(u"SELECT Pre FROM tblInmuebles WHERE Id = 1 AND IdInq = 0"_s).toDouble(),
             guardado.toDouble());
-        frmInmueblesFicha otra;
-        abrir(otra, 1);
+        frmInmueblesFicha otra(ventanas(), 1);
+        otra.show();
         QCOMPARE(textoDe(&otra, "lblInquilino"), u"(sin inquilino)"_s);
     }
 
@@ -382,8 +383,8 @@ private slots:
         };
         {
             // Escape in the search window keeps the tenant; a choice is stored on Accept.
-            frmInmueblesFicha w;
-            abrir(w, piso);
+            frmInmueblesFicha w(ventanas(), piso);
+            w.show();
             QCOMPARE(textoDe(&w, "lblInquilino"), u"Ana"_s);
             elegirInquilino(QString());
             pulsar(&w, "cmdInquilino");
@@ -396,8 +397,8 @@ private slots:
             QCOMPARE(inquilinoGuardado(), luis);
         }
         // Escape asks to release: No changes nothing, Yes releases on Accept only.
-        frmInmueblesFicha w;
-        abrir(w, piso);
+        frmInmueblesFicha w(ventanas(), piso);
+        w.show();
         Mensaje::responderSiguiente(false);
         QTest::keyClick(caja(&w, "txtDes"), Qt::Key_Escape);
         QVERIFY(w.isVisible());
@@ -422,8 +423,7 @@ private slots:
         // Lines shown, then what Enter on the code left: the concept's text and price, or what
         // was said at once.
         const auto probar = [piso](const QString& codigo) {
-            frmInmueblesCargos w;
-            w.IdInm = piso;
+            frmInmueblesCargos w(piso);
             w.show();
             enfocar(caja(&w, "txtCon"));
             teclear(caja(&w, "txtCon"), codigo);
@@ -466,7 +466,7 @@ private slots:
                  " (3, 'Bajo B', 'Real 1', NULL, 'Lugo', 'Lugo', 0),"
                  " (4, 'Garaje 100%', NULL, NULL, NULL, NULL, ?)"_s,
                  {pena, pena});
-        frmInmuebles w;
+        frmInmuebles w(ventanas());
         w.show();
         caja(&w, "txtFiltro")->insert(filtro);
         pulsar(&w, "cmdFiltrar");
@@ -485,7 +485,7 @@ private slots:
         for (int i = 1; i <= 40; ++i)
             e.inmueble(u"Piso %1"_s.arg(i));
         e.documento(1, u"A"_s, QDate(2024, 5, 1), 5);
-        frmInmuebles w;
+        frmInmuebles w(ventanas());
         w.resize(700, 400);
         w.show();
         auto* rejilla = rejillaDe(&w);
@@ -543,7 +543,7 @@ private slots:
         e.inquilino(u"O'Brien"_s, {}, {}, u"ob@correo.ie"_s);
         e.inquilino(u"Zoe 100%"_s);
         ejecutar(u"INSERT INTO tblInquilinos (Id, Nom) VALUES (9, 'Sin datos')"_s);
-        frmInquilinos w;
+        frmInquilinos w(ventanas());
         w.show();
         aplicarFiltro(&w, filtro);
         auto* rejilla = rejillaDe(&w);
@@ -559,7 +559,7 @@ private slots:
         Entorno e;
         for (int i = 1; i <= 40; ++i)
             e.inquilino(u"Inquilino %1"_s.arg(i, 2, 10, QLatin1Char('0')));
-        frmInquilinos w;
+        frmInquilinos w(ventanas());
         w.resize(700, 400);
         w.show();
         auto* rejilla = rejillaDe(&w);
@@ -586,7 +586,7 @@ private slots:
         ejecutar(u"INSERT INTO tblInquilinosCuentas (Id, IBAN, IdInq) VALUES (1, 'ES00', ?)"_s,
                  {ana});
         e.inmueble(u"Piso"_s, ana);
-        frmInquilinos w;
+        frmInquilinos w(ventanas());
         w.show();
         Mensaje::responderSiguiente(false);
         pulsar(&w, "cmdBorrar");
@@ -610,7 +610,7 @@ private slots:
         Entorno e;
         for (int i = 1; i <= 5; ++i)
             e.inquilino(u"Inquilino %1"_s.arg(i), {}, {}, u"i%1@correo.es"_s.arg(i));
-        frmInquilinos w;
+        frmInquilinos w(ventanas());
         w.resize(700, 400);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));

@@ -1,3 +1,4 @@
+#include "support/Abrir.h"
 #include "support/Entorno.h"
 
 #include "collections/frmCobrosHoja.h"
@@ -82,9 +83,7 @@ struct ReciboImpreso {
 };
 
 ReciboImpreso imprimirRecibo(int id) {
-    frmCobrosHoja hoja;
-    hoja.Estado = 1;
-    hoja.Id = id;
+    frmCobrosHoja hoja(sesion(), ventanas(), id);
     hoja.show();
     ReciboImpreso r;
     cuandoAparezca<frmInformeHojaDoc>([&](frmInformeHojaDoc* vista) {
@@ -145,7 +144,7 @@ private slots:
         // The document's own margins where the driver allows them: 15 mm (42.5 points).
         QVERIFY(margenIzquierdo(recibo) > 42 && margenIzquierdo(recibo) < 56);
 
-        frmInforme informes;
+        frmInforme informes(sesion());
         informes.show();
         auto* lista = informes.findChild<QListWidget*>(u"lstInforme"_s);
         lista->setCurrentRow(2);

@@ -1,3 +1,4 @@
+#include "support/Abrir.h"
 #include "support/Entorno.h"
 
 #include "collections/frmCobrosHoja.h"
@@ -77,9 +78,7 @@ VisorPaginas* visor(QWidget& ventana) {
 // the report's name, and its pages as pdftotext reads them once the preview showed as many.
 QStringList imprimirDesdeHoja(const QString& tipo, int id, const QString& obs, const QString& pdf,
                               QString& nombre) {
-    frmCobrosHoja hoja;
-    hoja.Estado = 1;
-    hoja.Id = id;
+    frmCobrosHoja hoja(sesion(), ventanas(), id);
     hoja.show();
     hoja.findChild<QLineEdit*>(u"txtObs"_s)->setText(obs);
     DialogoArchivo::fijarSiguiente(pdf);
@@ -301,7 +300,7 @@ void PruebaInformes::listasConTodasLasFilasYCabeceraEnCadaPagina() {
     tamano.inmuebles = 80;
     tamano.inquilinos = 80;
     Demo demo(tamano);
-    frmInforme ventana;
+    frmInforme ventana(sesion());
     ventana.show();
     elegir(ventana, QString::fromUtf8(QTest::currentDataTag()));
     QCOMPARE(Mensaje::textos(), QStringList());
@@ -378,7 +377,7 @@ void PruebaInformes::listaPintadaFilaAFila() {
         t.confirmar();
     }
     // The preview paints only the pages in view and counts those the PDF gets.
-    frmInforme ventana;
+    frmInforme ventana(sesion());
     ventana.resize(900, 700);
     ventana.show();
     elegir(ventana, u"Recibos"_s);
@@ -472,7 +471,7 @@ void PruebaInformes::erroresDelMotor() {
         archivo.close();
     }
     if (documento == 0) {
-        frmInforme ventana;
+        frmInforme ventana(sesion());
         ventana.show();
         elegir(ventana, plantilla);
         QVERIFY(ventana.informe().html.isEmpty());
@@ -491,7 +490,7 @@ void PruebaInformes::imprimirSinInformeOSinServicioDeImpresion() {
     Demo demo;
     {
         // Both report windows share these buttons.
-        frmInforme ventana;
+        frmInforme ventana(sesion());
         ventana.show();
         pulsar(&ventana, "cmdImpresora");
         pulsar(&ventana, "cmdPDF");
@@ -501,7 +500,7 @@ void PruebaInformes::imprimirSinInformeOSinServicioDeImpresion() {
 
     // No imp.ini and no print service: «Impresora» says so and writes no file; «PDF» still does.
     Mensaje::limpiarHistorial();
-    frmInforme ventana;
+    frmInforme ventana(sesion());
     ventana.show();
     elegir(ventana, u"Inmuebles"_s);
     DialogoArchivo::fijarSiguiente(demo.pdf());

@@ -47,13 +47,6 @@ inline QStringList lista(const char* textos) {
     return t.isEmpty() ? QStringList{} : t.split(QLatin1Char('|'));
 }
 
-/** Shows a record window on the stored record id, for editing. */
-template <typename T> void abrir(T& ventana, int id) {
-    ventana.Estado = 1;
-    ventana.Id = id;
-    ventana.show();
-}
-
 /** Rows of a table meeting a condition. */
 inline int contar(const char* tabla, const char* condicion = "", const QVariantList& valores = {}) {
     return Entorno::contar(QString::fromUtf8(tabla), QString::fromUtf8(condicion), valores);

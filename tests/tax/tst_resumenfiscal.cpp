@@ -4,6 +4,7 @@
 #include "core/store/Consulta.h"
 #include "core/text/Formato.h"
 #include "reports/frmResumenFiscal.h"
+#include "support/Abrir.h"
 #include "support/Ayudas.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
@@ -122,7 +123,7 @@ private slots:
         Entorno e;
         anoDePrueba(e);
         prepararImpresion(u"ResumenIva.rpt"_s);
-        frmResumenFiscal ventana;
+        frmResumenFiscal ventana(sesion());
         ventana.show();
         hijo<QComboBox>(&ventana, "cmbPeriodo")->setCurrentIndex(1);
         pulsar(&ventana, "cmdCalcular");

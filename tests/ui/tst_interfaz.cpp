@@ -34,6 +34,7 @@
 #include "reports/frmInforme.h"
 #include "reports/frmInformeHojaDoc.h"
 #include "reports/frmRentaInmuebles.h"
+#include "support/Abrir.h"
 #include "support/Ayudas.h"
 #include "tax/frmRectificar.h"
 #include "tax/frmRegistrosVerifactu.h"
@@ -215,7 +216,7 @@ namespace {
 template <typename... T> void filas() {
     ((QTest::newRow(
           qPrintable(QString::fromLatin1(T::staticMetaObject.className()).section(u"::"_s, -1)))
-      << Fabrica([] { return new T; })),
+      << Fabrica([] { return static_cast<QWidget*>(nuevaVentana<T>().release()); })),
      ...);
 }
 
@@ -409,7 +410,7 @@ private slots:
 
     void enterPulsaElBotonConFoco() {
         Entorno e;
-        frmInmuebles lista;
+        frmInmuebles lista(ventanas());
         lista.show();
         bool abierta = false;
         cuandoAparezca<frmInmueblesFicha>([&](frmInmueblesFicha* ficha) {
@@ -437,7 +438,7 @@ private slots:
         hecho(
             guardarCargos(piso, {21, 19, false, u"B"_s}, {{piso, 1, 1, u"Renta"_s, 1, 800, 800}}));
 
-        frmPrincipal principal;
+        frmPrincipal principal(sesion());
         principal.show();
         const auto linea = [](const QString& codigo) {
             return Teclista::Paso{u"frmCobrosDetalle"_s,
@@ -522,7 +523,7 @@ private slots:
         e.documento(1, u"A"_s, QDate(2024, 2, 1), bajo, ana, 1210, true);
         e.documento(2, u"A"_s, QDate(2024, 3, 1), bajo, ana, 605.5);
         ejecutar(u"UPDATE tblCobros SET PorIva = 21"_s);
-        frmCobros cobros;
+        frmCobros cobros(sesion(), ventanas());
         cobros.show();
         // Only what the filter leaves is exported, in the order the list shows.
         hijo<QCheckBox>(&cobros, "chkPen")->click();
@@ -536,7 +537,7 @@ private slots:
 
         // The statistics grid's own TOTAL row becomes the formulas' row, not a data row; what it
         // shows first is what was collected.
-        frmEstadisticas estadisticas;
+        frmEstadisticas estadisticas(sesion());
         estadisticas.show();
         const QString xlsx = e.raiz() + u"/estadisticas"_s;
         QCOMPARE(exportar(&estadisticas, xlsx), u"1 fila exportada a "_s + xlsx + u".xlsx"_s);

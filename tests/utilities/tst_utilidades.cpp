@@ -10,6 +10,7 @@
 #include "core/text/Formato.h"
 #include "editors/frmIvas.h"
 #include "reports/frmEstadisticas.h"
+#include "support/Abrir.h"
 #include "support/Ayudas.h"
 #include "ui/Colores.h"
 #include "ui/Mensajes.h"
@@ -96,7 +97,7 @@ struct VentanaCopia {
     ~VentanaCopia() { frmCopiaPen::fijarUnidades({}); }
     void pulsar(const char* boton) { w.findChild<QPushButton*>(QLatin1StringView(boton))->click(); }
     QLabel* aviso() { return w.findChild<QLabel*>(u"lblInforma"_s); }
-    frmCopiaPen w;
+    frmCopiaPen w{sesion()};
 };
 
 int documentos() {
@@ -145,7 +146,7 @@ private slots:
         const QString p = e.carpetaPrograma();
         reiniciar();
         {
-            frmColor w;
+            frmColor w(sesion());
             w.show();
             // No colour files: the first colour of each palette, never black.
             QCOMPARE(marcas(w, u"lblColor"_s), marcaEn(0));
@@ -171,7 +172,7 @@ private slots:
         sesion().colorPrincipal.clear();
         sesion().colorFondo.clear();
         reiniciar();
-        frmColor w;
+        frmColor w(sesion());
         w.show();
         QCOMPARE(marcas(w, u"lblColor"_s), marcaEn(3));
         QCOMPARE(marcas(w, u"lblColor2"_s), marcaEn(4));
@@ -185,7 +186,7 @@ private slots:
             valores << u"D%1 O'Brien"_s.arg(i);
         valores << u"7,5"_s << u"Exenta (art. 20.Uno.23.º LIVA)"_s;
         {
-            frmConfiguracion w;
+            frmConfiguracion w(ventanas());
             w.show();
             QCOMPARE(textoDe(w, 11), kTextoExentoComun);
             // No print service here: the system's default is all there is; «PDF» is a file.
@@ -214,7 +215,7 @@ private slots:
 
         // A printer chosen before and not reachable today stays chosen until another is.
         guardarEn(imp, "Oficina_2.\xaa_planta\r\nArchivo PDF\r\n");
-        frmConfiguracion w;
+        frmConfiguracion w(ventanas());
         w.show();
         for (int i = 0; i < 12; ++i)
             QCOMPARE(textoDe(w, i), valores[i]);
@@ -231,7 +232,7 @@ private slots:
 
     void soloSalirGuardaYConUnNumero() {
         Entorno e;
-        frmConfiguracion w;
+        frmConfiguracion w(ventanas());
         w.show();
         // Enter moves on, from the multi-line box too, but stays in the last box.
         enfocar(caja(w, 6));
@@ -595,7 +596,7 @@ private slots:
         const int bajo = e.inmueble(u"Bajo"_s);
         e.documento(1, u"A"_s, QDate(2024, 3, 2), piso, 0, 350.5, true);
         e.documento(2, u"A"_s, QDate(2024, 5, 2), bajo, 0, 80, true);
-        frmEstadisticas w;
+        frmEstadisticas w(sesion());
         w.show();
         auto* rejilla = w.findChild<Rejilla*>(u"mshDatos"_s);
         auto* grafico = w.findChild<QChartView*>(u"mscGrafico"_s)->chart();

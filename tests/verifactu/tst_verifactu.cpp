@@ -1,3 +1,4 @@
+#include "support/Abrir.h"
 #include "support/Ayudas.h"
 
 #include "collections/frmCobrosHoja.h"
@@ -355,9 +356,7 @@ void PruebaVerifactu::laFacturaEmitidaNoCambia() {
     QVERIFY(!q.exec(u"UPDATE tblCobros SET Tot = 1 WHERE Id = %1"_s.arg(id)));
     QVERIFY(q.exec(u"UPDATE tblCobros SET Pag = 1 WHERE Id = %1"_s.arg(id)));
 
-    frmCobrosHoja hoja;
-    hoja.Estado = 1;
-    hoja.Id = id;
+    frmCobrosHoja hoja(sesion(), ventanas(), id);
     hoja.show();
     QVERIFY(QTest::qWaitForWindowExposed(&hoja));
     QVERIFY(hoja.findChild<QFrame*>(u"fraVerifactu"_s)->isVisible());

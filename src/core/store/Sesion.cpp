@@ -15,6 +15,10 @@
 
 namespace torvane {
 
+int Sesion::numeroAno() const {
+    return numeroDeAno(ano);
+}
+
 Sesion& sesion() {
     static Sesion s;
     return s;

@@ -39,6 +39,9 @@ struct Sesion {
     std::function<std::optional<QString>(const QString& motivo)> pedirClave;
     /** Mail server passwords given in this run, by account; never written anywhere. */
     QHash<QString, QString> clavesCorreo;
+
+    /** The working year as a number: its folder's name, or the year its documents are of. */
+    int numeroAno() const;
 };
 
 /** The program's session. */
