@@ -11,6 +11,7 @@
 #include "core/store/Sesion.h"
 #include "reports/Impresoras.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QFileInfo>
@@ -44,26 +45,6 @@ Aplicacion::Aplicacion(int& argc, char** argv)
     if (traductor->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"),
                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(traductor);
-}
-
-namespace {
-
-// A lost server is told once until the desk is asked to reconnect: a window and its grid may
-// both stumble on it in the same click.
-bool perdidaDicha = false;
-
-} // namespace
-
-bool Aplicacion::notify(QObject* receptor, QEvent* evento) {
-    try {
-        return QApplication::notify(receptor, evento);
-    } catch (const ErrorBD& error) {
-        if (error.sinConexion() && std::exchange(perdidaDicha, true)) return false;
-        Mensaje::critico(activeWindow(), error.texto());
-    } catch (const std::exception& error) {
-        Mensaje::critico(activeWindow(), QString::fromUtf8(error.what()));
-    }
-    return false;
 }
 
 namespace {
@@ -194,7 +175,7 @@ int Main(int argc, char** argv) {
     frmPrincipal principal(sesion());
     principal.show();
     revisarAlAbrir(&principal);
-    QTimer::singleShot(0, &principal, &frmPrincipal::avisarVencimientos);
+    QTimer::singleShot(0, &principal, protegido(&principal, &frmPrincipal::avisarVencimientos));
     return aplicacion.exec();
 }
 

@@ -8,16 +8,15 @@ namespace torvane {
 
 /**
  * The application object: Spanish (Spain) locale and Qt's own Spanish texts. What the core
- * refuses comes back to the windows as a Resultado; notify() is only the last guard for a read
- * that fails under a window (a server lost mid-list), which ends that command with a message
- * instead of ending the program.
+ * refuses comes back to the windows as a Resultado; a read that fails under a window (a server
+ * lost mid-list) is caught where the window's slot or event handler begins (ui/Protegido.h),
+ * so nothing of ours is thrown through Qt.
  */
 class Aplicacion : public QApplication {
     Q_OBJECT
 
 public:
     Aplicacion(int& argc, char** argv);
-    bool notify(QObject* receptor, QEvent* evento) override;
 };
 
 /**

@@ -6,6 +6,7 @@
 #include "core/tax/RentaInmuebles.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 
 #include <QDir>
 
@@ -16,11 +17,12 @@ frmAnoTrabajo::frmAnoTrabajo(Sesion& sesion, QWidget* padre)
     , ui(std::make_unique<Ui::frmAnoTrabajo>())
     , sesion_(sesion) {
     ui->setupUi(this);
-    connect(ui->cmdCambiar, &QPushButton::clicked, this, &frmAnoTrabajo::Cambiar);
-    connect(ui->cmdNuevo, &QPushButton::clicked, this, &frmAnoTrabajo::NuevoAno);
+    connect(ui->cmdCambiar, &QPushButton::clicked, this, protegido(this, &frmAnoTrabajo::Cambiar));
+    connect(ui->cmdNuevo, &QPushButton::clicked, this, protegido(this, &frmAnoTrabajo::NuevoAno));
     connect(ui->cmdSalir, &QPushButton::clicked, this, &QDialog::reject);
     // Enter and double click.
-    connect(ui->lstAnos, &QListWidget::itemActivated, this, &frmAnoTrabajo::Cambiar);
+    connect(ui->lstAnos, &QListWidget::itemActivated, this,
+            protegido(this, &frmAnoTrabajo::Cambiar));
 }
 
 frmAnoTrabajo::~frmAnoTrabajo() = default;

@@ -7,6 +7,7 @@
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 
 #include <QDir>
 
@@ -19,11 +20,15 @@ frmBienvenida::frmBienvenida(QWidget* padre)
     ui->txtAno->setText(QString::number(Hoy().year()));
     ui->txtCarpeta->setText(
         QDir::toNativeSeparators(QDir::homePath() + QStringLiteral("/Alquileres")));
-    connect(ui->cmdExaminar, &QPushButton::clicked, this, &frmBienvenida::cmdExaminar_Click);
-    connect(ui->cmdCrear, &QPushButton::clicked, this, &frmBienvenida::cmdCrear_Click);
-    connect(ui->cmdAbrir, &QPushButton::clicked, this, &frmBienvenida::cmdAbrir_Click);
-    connect(ui->cmdDemo, &QPushButton::clicked, this, &frmBienvenida::cmdDemo_Click);
-    connect(ui->cmdSalir, &QPushButton::clicked, this, &frmBienvenida::reject);
+    connect(ui->cmdExaminar, &QPushButton::clicked, this,
+            protegido(this, &frmBienvenida::cmdExaminar_Click));
+    connect(ui->cmdCrear, &QPushButton::clicked, this,
+            protegido(this, &frmBienvenida::cmdCrear_Click));
+    connect(ui->cmdAbrir, &QPushButton::clicked, this,
+            protegido(this, &frmBienvenida::cmdAbrir_Click));
+    connect(ui->cmdDemo, &QPushButton::clicked, this,
+            protegido(this, &frmBienvenida::cmdDemo_Click));
+    connect(ui->cmdSalir, &QPushButton::clicked, this, protegido(this, &frmBienvenida::reject));
 }
 
 frmBienvenida::~frmBienvenida() = default;

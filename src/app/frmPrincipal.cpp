@@ -24,6 +24,7 @@
 #include "search/frmBusqueda.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 #include "ui/Ventana.h"
 #include "utilities/frmColor.h"
@@ -65,27 +66,29 @@ frmPrincipal::frmPrincipal(Sesion& sesion, QWidget* padre)
     const auto contratos = [this] {
         abrirHecha([this] { return std::make_unique<frmContratos>(ventanas_.sesion(), 0, this); });
     };
-    connect(ui->cmdContratos, &QToolButton::clicked, this, contratos);
-    connect(ui->mnuTraballosContratos, &QAction::triggered, this, contratos);
+    connect(ui->cmdContratos, &QToolButton::clicked, this, protegido(this, contratos));
+    connect(ui->mnuTraballosContratos, &QAction::triggered, this, protegido(this, contratos));
     connect(ui->mnuTraballosRentas, &QAction::triggered, this,
-            &frmPrincipal::abrir<frmActualizarRentas>);
+            protegido(this, &frmPrincipal::abrir<frmActualizarRentas>));
     connect(ui->mnuTraballosVencimientos, &QAction::triggered, this,
-            &frmPrincipal::abrir<frmVencimientos>);
-    connect(ui->mnuTraballosExtracto, &QAction::triggered, this, &frmPrincipal::abrir<frmExtracto>);
-    connect(ui->mnuTraballosGastos, &QAction::triggered, this, [this] {
-        abrirHecha([this] { return std::make_unique<frmGastos>(ventanas_.sesion(), 0, this); });
-    });
+            protegido(this, &frmPrincipal::abrir<frmVencimientos>));
+    connect(ui->mnuTraballosExtracto, &QAction::triggered, this,
+            protegido(this, &frmPrincipal::abrir<frmExtracto>));
+    connect(ui->mnuTraballosGastos, &QAction::triggered, this, protegido(this, [this] {
+                abrirHecha(
+                    [this] { return std::make_unique<frmGastos>(ventanas_.sesion(), 0, this); });
+            }));
     connect(ui->mnuTraballosRenta, &QAction::triggered, this,
-            &frmPrincipal::abrir<frmRentaInmuebles>);
+            protegido(this, &frmPrincipal::abrir<frmRentaInmuebles>));
     enlazar<frmEstadisticas>(ui->cmdGraficos, ui->mnuTraballosGraf);
     enlazar<frmCopiaPen>(ui->cmdCopiaSeg, ui->mnuUtiCopias);
     enlazar<frmColor>(ui->cmdCores, ui->mnuUtiColor);
     enlazar<frmAcercaDe>(ui->cmdVelmora, ui->mnuSairAcercaDe);
     enlazar<frmBusqueda>(ui->cmdBusqueda, ui->mnuTraballosBus);
-    connect(ui->cmdAnos, &QToolButton::clicked, this, [this] {
-        abrir<frmAnoTrabajo>();
-        mostrarAno();
-    });
+    connect(ui->cmdAnos, &QToolButton::clicked, this, protegido(this, [this] {
+                abrir<frmAnoTrabajo>();
+                mostrarAno();
+            }));
     ui->cmdAnos->setToolTip(QStringLiteral("Cambiar de año de trabajo o empezar uno nuevo"));
     mostrarAno();
     connect(ui->mnuSairSair, &QAction::triggered, this, &QWidget::close);
@@ -122,8 +125,9 @@ template <typename T> void frmPrincipal::abrir() {
 }
 
 template <typename T> void frmPrincipal::enlazar(QWidget* boton, QAction* menu) {
-    connect(static_cast<QToolButton*>(boton), &QToolButton::clicked, this, &frmPrincipal::abrir<T>);
-    connect(menu, &QAction::triggered, this, &frmPrincipal::abrir<T>);
+    connect(static_cast<QToolButton*>(boton), &QToolButton::clicked, this,
+            protegido(this, &frmPrincipal::abrir<T>));
+    connect(menu, &QAction::triggered, this, protegido(this, &frmPrincipal::abrir<T>));
 }
 
 void frmPrincipal::avisarVencimientos() {
@@ -141,14 +145,16 @@ void frmPrincipal::avisarVencimientos() {
 }
 
 void frmPrincipal::closeEvent(QCloseEvent* evento) {
-    if (!Mensaje::preguntar(this, QStringLiteral("¿Confirma que desea Salir?"),
-                            Mensaje::Icono::Informacion, QStringLiteral("Atención!!"))) {
-        evento->ignore();
-        return;
-    }
-    guardarGeometria(this);
-    cerrarBaseDatos();
-    evento->accept();
+    sinExcepciones(this, [&] {
+        if (!Mensaje::preguntar(this, QStringLiteral("¿Confirma que desea Salir?"),
+                                Mensaje::Icono::Informacion, QStringLiteral("Atención!!"))) {
+            evento->ignore();
+            return;
+        }
+        guardarGeometria(this);
+        cerrarBaseDatos();
+        evento->accept();
+    });
 }
 
 } // namespace torvane

@@ -5,6 +5,7 @@
 #include "core/banking/Remesas.h"
 #include "core/text/Formato.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 namespace torvane {
@@ -18,8 +19,8 @@ frmDevolucion::frmDevolucion(const QString& documento, QWidget* padre)
     configurarCampo(ui->cmbMotivo, Campo::Normal);
     EnterPulsaBotones(this);
     ui->cmbMotivo->addItems(motivosDevolucion());
-    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmDevolucion::Aceptar);
-    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmDevolucion::reject);
+    connect(ui->cmdAceptar, &QPushButton::clicked, this, protegido(this, &frmDevolucion::Aceptar));
+    connect(ui->cmdCancelar, &QPushButton::clicked, this, protegido(this, &frmDevolucion::reject));
 }
 
 frmDevolucion::~frmDevolucion() = default;

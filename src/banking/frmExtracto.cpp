@@ -6,6 +6,7 @@
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QDir>
@@ -64,10 +65,11 @@ frmExtracto::frmExtracto(QWidget* padre)
     EnterPulsaBotones(this);
     ui->mshPropuestas->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ui->mshPropuestas->setSelectionBehavior(QAbstractItemView::SelectRows);
-    connect(ui->cmdArchivo, &QPushButton::clicked, this, &frmExtracto::ElegirArchivo);
-    connect(ui->cmdAplicar, &QPushButton::clicked, this, &frmExtracto::Aplicar);
-    connect(ui->cmdDeshacer, &QPushButton::clicked, this, &frmExtracto::Deshacer);
-    connect(ui->cmdSalir, &QPushButton::clicked, this, &frmExtracto::reject);
+    connect(ui->cmdArchivo, &QPushButton::clicked, this,
+            protegido(this, &frmExtracto::ElegirArchivo));
+    connect(ui->cmdAplicar, &QPushButton::clicked, this, protegido(this, &frmExtracto::Aplicar));
+    connect(ui->cmdDeshacer, &QPushButton::clicked, this, protegido(this, &frmExtracto::Deshacer));
+    connect(ui->cmdSalir, &QPushButton::clicked, this, protegido(this, &frmExtracto::reject));
 }
 
 frmExtracto::~frmExtracto() = default;

@@ -10,6 +10,7 @@
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QFileInfo>
@@ -50,11 +51,11 @@ frmRemesa::frmRemesa(const Sesion& sesion, const QSet<int>& elegidos, QWidget* p
                           static_cast<QWidget*>(ui->cmbSerie), static_cast<QWidget*>(ui->mskCobro)})
         configurarCampo(caja, Campo::Normal);
     EnterPulsaBotones(this);
-    connect(ui->cmdProponer, &QPushButton::clicked, this, &frmRemesa::Proponer);
-    connect(ui->chkElegidos, &QCheckBox::clicked, this, &frmRemesa::Proponer);
-    connect(ui->cmdGenerar, &QPushButton::clicked, this, &frmRemesa::Generar);
-    connect(ui->cmdRemesas, &QPushButton::clicked, this, &frmRemesa::VerRemesas);
-    connect(ui->cmdSalir, &QPushButton::clicked, this, &frmRemesa::reject);
+    connect(ui->cmdProponer, &QPushButton::clicked, this, protegido(this, &frmRemesa::Proponer));
+    connect(ui->chkElegidos, &QCheckBox::clicked, this, protegido(this, &frmRemesa::Proponer));
+    connect(ui->cmdGenerar, &QPushButton::clicked, this, protegido(this, &frmRemesa::Generar));
+    connect(ui->cmdRemesas, &QPushButton::clicked, this, protegido(this, &frmRemesa::VerRemesas));
+    connect(ui->cmdSalir, &QPushButton::clicked, this, protegido(this, &frmRemesa::reject));
 }
 
 frmRemesa::~frmRemesa() = default;

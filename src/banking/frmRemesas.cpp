@@ -7,6 +7,7 @@
 #include "core/store/Consulta.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 namespace torvane {
@@ -47,11 +48,14 @@ frmRemesas::frmRemesas(QWidget* padre)
     , ui(std::make_unique<Ui::frmRemesas>()) {
     ui->setupUi(this);
     EnterPulsaBotones(this);
-    connect(ui->mshRemesas, &Rejilla::celdaActualCambiada, this, &frmRemesas::CargarCobros);
-    connect(ui->cmdCobrada, &QPushButton::clicked, this, &frmRemesas::MarcarCobrada);
-    connect(ui->cmdDevolucion, &QPushButton::clicked, this, &frmRemesas::Devolucion);
-    connect(ui->mshCobros, &Rejilla::elegida, this, &frmRemesas::Devolucion);
-    connect(ui->cmdSalir, &QPushButton::clicked, this, &frmRemesas::reject);
+    connect(ui->mshRemesas, &Rejilla::celdaActualCambiada, this,
+            protegido(this, &frmRemesas::CargarCobros));
+    connect(ui->cmdCobrada, &QPushButton::clicked, this,
+            protegido(this, &frmRemesas::MarcarCobrada));
+    connect(ui->cmdDevolucion, &QPushButton::clicked, this,
+            protegido(this, &frmRemesas::Devolucion));
+    connect(ui->mshCobros, &Rejilla::elegida, this, protegido(this, &frmRemesas::Devolucion));
+    connect(ui->cmdSalir, &QPushButton::clicked, this, protegido(this, &frmRemesas::reject));
 }
 
 frmRemesas::~frmRemesas() = default;

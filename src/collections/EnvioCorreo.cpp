@@ -5,6 +5,7 @@
 #include "reports/ImprimirDocumentos.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -93,7 +94,7 @@ Pasada enviarTodos(QWidget* padre, const AjustesCorreo& ajustes, const QString& 
     progreso.setMinimumDuration(0);
     std::atomic<bool> cancelado = false;
     QObject::connect(&progreso, &QProgressDialog::canceled, &progreso,
-                     [&cancelado] { cancelado = true; });
+                     protegido(&progreso, [&cancelado] { cancelado = true; }));
     for (qsizetype i = 0; i < documentos.size() && !cancelado; ++i) {
         const DocumentoCorreo& d = documentos[i];
         progreso.setValue(static_cast<int>(i));

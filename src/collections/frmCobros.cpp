@@ -17,6 +17,7 @@
 #include "ui/CursorEspera.h"
 #include "ui/Exportar.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QFocusEvent>
@@ -59,22 +60,26 @@ frmCobros::frmCobros(const Sesion& sesion, AperturasCobros& aperturas, QWidget* 
     configurarCampo(ui->txtFiltro, Campo::ColorFoco);
     ui->mskDesde->installEventFilter(this);
     ui->mskHasta->installEventFilter(this);
-    connect(ui->txtFiltro, &QLineEdit::returnPressed, this, &frmCobros::CargarLista);
-    connect(ui->cmdFiltrar, &QPushButton::clicked, this, &frmCobros::CargarLista);
-    connect(ui->chkPen, &QCheckBox::clicked, this, &frmCobros::CargarLista);
-    connect(ui->cmdNovo, &QPushButton::clicked, this, &frmCobros::Nuevo);
-    connect(ui->cmdEditar, &QPushButton::clicked, this, &frmCobros::Editar);
-    connect(ui->mshDatos, &Rejilla::elegida, this, &frmCobros::Editar);
-    connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmCobros::Borrar);
+    connect(ui->txtFiltro, &QLineEdit::returnPressed, this,
+            protegido(this, &frmCobros::CargarLista));
+    connect(ui->cmdFiltrar, &QPushButton::clicked, this, protegido(this, &frmCobros::CargarLista));
+    connect(ui->chkPen, &QCheckBox::clicked, this, protegido(this, &frmCobros::CargarLista));
+    connect(ui->cmdNovo, &QPushButton::clicked, this, protegido(this, &frmCobros::Nuevo));
+    connect(ui->cmdEditar, &QPushButton::clicked, this, protegido(this, &frmCobros::Editar));
+    connect(ui->mshDatos, &Rejilla::elegida, this, protegido(this, &frmCobros::Editar));
+    connect(ui->cmdBorrar, &QPushButton::clicked, this, protegido(this, &frmCobros::Borrar));
     // Cancelled documents are listed, and left out of the export's totals as of the label's.
     conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Cobros"), FilaTotales::No,
                      {kColumnaPago, kMarcaAnulado});
-    connect(ui->cmdEmitirMes, &QPushButton::clicked, this, &frmCobros::EmitirMes);
-    connect(ui->cmdRemesa, &QPushButton::clicked, this, &frmCobros::Remesa);
-    connect(ui->cmdExtracto, &QPushButton::clicked, this, &frmCobros::Extracto);
-    connect(ui->cmdPagados, &QPushButton::clicked, this, [this] { MarcarPagados(true); });
-    connect(ui->cmdPendientes, &QPushButton::clicked, this, [this] { MarcarPagados(false); });
-    connect(ui->cmdCorreo, &QPushButton::clicked, this, &frmCobros::EnviarPorCorreo);
+    connect(ui->cmdEmitirMes, &QPushButton::clicked, this, protegido(this, &frmCobros::EmitirMes));
+    connect(ui->cmdRemesa, &QPushButton::clicked, this, protegido(this, &frmCobros::Remesa));
+    connect(ui->cmdExtracto, &QPushButton::clicked, this, protegido(this, &frmCobros::Extracto));
+    connect(ui->cmdPagados, &QPushButton::clicked, this,
+            protegido(this, [this] { MarcarPagados(true); }));
+    connect(ui->cmdPendientes, &QPushButton::clicked, this,
+            protegido(this, [this] { MarcarPagados(false); }));
+    connect(ui->cmdCorreo, &QPushButton::clicked, this,
+            protegido(this, &frmCobros::EnviarPorCorreo));
     // Several rows can be chosen at once to be marked paid or unpaid, or mailed, together.
     ui->mshDatos->setSelectionMode(QAbstractItemView::ExtendedSelection);
 }

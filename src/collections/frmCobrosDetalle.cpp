@@ -6,6 +6,7 @@
 #include "core/text/Formato.h"
 #include "ui/CajaConcepto.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QCloseEvent>
@@ -29,11 +30,15 @@ frmCobrosDetalle::frmCobrosDetalle(AperturasCobros& aperturas, const PeticionLin
     // A line may go without a concept of the list (code 0), so an unknown code is not refused.
     concepto_ = new CajaConcepto(ui->txtCodigo, ui->txtDes, ui->txtPre, ui->txtUni, false);
     // The total follows what is typed, as the line will be stored.
-    connect(ui->txtUni, &QLineEdit::textChanged, this, &frmCobrosDetalle::CalcularImporte);
-    connect(ui->txtPre, &QLineEdit::textChanged, this, &frmCobrosDetalle::CalcularImporte);
-    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmCobrosDetalle::Aceptar);
-    connect(ui->cmdCancelar, &QPushButton::clicked, this, [this] { done(Rejected); });
-    connect(ui->cmdBuscar, &QPushButton::clicked, this, &frmCobrosDetalle::Buscar);
+    connect(ui->txtUni, &QLineEdit::textChanged, this,
+            protegido(this, &frmCobrosDetalle::CalcularImporte));
+    connect(ui->txtPre, &QLineEdit::textChanged, this,
+            protegido(this, &frmCobrosDetalle::CalcularImporte));
+    connect(ui->cmdAceptar, &QPushButton::clicked, this,
+            protegido(this, &frmCobrosDetalle::Aceptar));
+    connect(ui->cmdCancelar, &QPushButton::clicked, this,
+            protegido(this, [this] { done(Rejected); }));
+    connect(ui->cmdBuscar, &QPushButton::clicked, this, protegido(this, &frmCobrosDetalle::Buscar));
 }
 
 frmCobrosDetalle::~frmCobrosDetalle() = default;
@@ -53,8 +58,10 @@ void frmCobrosDetalle::alActivar() {
 }
 
 void frmCobrosDetalle::closeEvent(QCloseEvent* evento) {
-    evento->accept();
-    done(Rejected);
+    sinExcepciones(this, [&] {
+        evento->accept();
+        done(Rejected);
+    });
 }
 
 void frmCobrosDetalle::CargarLinea() {

@@ -16,6 +16,7 @@
 #include "ui/Colores.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QCloseEvent>
@@ -69,29 +70,39 @@ frmCobrosHoja::frmCobrosHoja(const Sesion& sesion, AperturasCobros& aperturas, i
         caja->installEventFilter(this);
 
     connect(ui->cmdImprimirRecibo, &QPushButton::clicked, this,
-            [this] { Imprimir(QStringLiteral("Recibo")); });
+            protegido(this, [this] { Imprimir(QStringLiteral("Recibo")); }));
     connect(ui->cmdImprimirFactura, &QPushButton::clicked, this,
-            [this] { Imprimir(QStringLiteral("Factura")); });
+            protegido(this, [this] { Imprimir(QStringLiteral("Factura")); }));
 
-    connect(ui->cmdCorreo, &QPushButton::clicked, this, &frmCobrosHoja::EnviarPorCorreo);
+    connect(ui->cmdCorreo, &QPushButton::clicked, this,
+            protegido(this, &frmCobrosHoja::EnviarPorCorreo));
 
-    connect(ui->cmbSerie, &QComboBox::activated, this, &frmCobrosHoja::SerieElegida);
-    connect(ui->txtRet, &QLineEdit::returnPressed, this, [this] {
-        if (leerNumero(ui->txtRet->text())) {
-            CalcularSubtotal();
-            CalcularTotales();
-        }
-    });
-    connect(ui->txtPorIva, &QLineEdit::returnPressed, this, &frmCobrosHoja::CalcularTotales);
-    connect(ui->cmdNovo, &QPushButton::clicked, this, &frmCobrosHoja::NuevaLinea);
-    connect(ui->cmdInsertar, &QPushButton::clicked, this, &frmCobrosHoja::InsertarLinea);
-    connect(ui->cmdEditar, &QPushButton::clicked, this, &frmCobrosHoja::EditarLinea);
-    connect(ui->mshDatos, &QAbstractItemView::doubleClicked, this, &frmCobrosHoja::EditarLinea);
-    connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmCobrosHoja::BorrarLinea);
-    connect(ui->cmdBuscarInquilino, &QPushButton::clicked, this, &frmCobrosHoja::BuscarInquilino);
-    connect(ui->cmdBuscarInmueble, &QPushButton::clicked, this, &frmCobrosHoja::BuscarInmueble);
-    connect(ui->cmdRectificar, &QPushButton::clicked, this, &frmCobrosHoja::Rectificar);
-    connect(ui->cmdAnular, &QPushButton::clicked, this, &frmCobrosHoja::Anular);
+    connect(ui->cmbSerie, &QComboBox::activated, this,
+            protegido(this, &frmCobrosHoja::SerieElegida));
+    connect(ui->txtRet, &QLineEdit::returnPressed, this, protegido(this, [this] {
+                if (leerNumero(ui->txtRet->text())) {
+                    CalcularSubtotal();
+                    CalcularTotales();
+                }
+            }));
+    connect(ui->txtPorIva, &QLineEdit::returnPressed, this,
+            protegido(this, &frmCobrosHoja::CalcularTotales));
+    connect(ui->cmdNovo, &QPushButton::clicked, this, protegido(this, &frmCobrosHoja::NuevaLinea));
+    connect(ui->cmdInsertar, &QPushButton::clicked, this,
+            protegido(this, &frmCobrosHoja::InsertarLinea));
+    connect(ui->cmdEditar, &QPushButton::clicked, this,
+            protegido(this, &frmCobrosHoja::EditarLinea));
+    connect(ui->mshDatos, &QAbstractItemView::doubleClicked, this,
+            protegido(this, &frmCobrosHoja::EditarLinea));
+    connect(ui->cmdBorrar, &QPushButton::clicked, this,
+            protegido(this, &frmCobrosHoja::BorrarLinea));
+    connect(ui->cmdBuscarInquilino, &QPushButton::clicked, this,
+            protegido(this, &frmCobrosHoja::BuscarInquilino));
+    connect(ui->cmdBuscarInmueble, &QPushButton::clicked, this,
+            protegido(this, &frmCobrosHoja::BuscarInmueble));
+    connect(ui->cmdRectificar, &QPushButton::clicked, this,
+            protegido(this, &frmCobrosHoja::Rectificar));
+    connect(ui->cmdAnular, &QPushButton::clicked, this, protegido(this, &frmCobrosHoja::Anular));
 }
 
 frmCobrosHoja::frmCobrosHoja(const Sesion& sesion, AperturasCobros& aperturas,
@@ -561,39 +572,43 @@ void frmCobrosHoja::DespuesDeBuscar() {
 }
 
 void frmCobrosHoja::reject() {
-    if (!preparada_ || fija_) {
-        Ventana::reject();
-        return;
-    }
-    // A document left without lines holds no money: it goes, like an unused new sheet, unless
-    // its number can no longer be freed.
-    if (Id != 0 && numeroLineas(Id) == 0) {
-        if (const QString motivo = motivoNo(Id, Accion::Borrar); !motivo.isEmpty()) {
-            Mensaje::informar(
-                this,
-                QStringLiteral("El documento no tiene líneas y no se puede quitar. ") + motivo +
-                    QStringLiteral(" O añádale una línea."),
-                Mensaje::Icono::Exclamacion);
+    sinExcepciones(this, [&] {
+        if (!preparada_ || fija_) {
+            Ventana::reject();
             return;
         }
-        if (Mensaje::falla(this, borrarDocumento(Id))) return;
-    } else if (Id != 0 && !Guardar()) {
-        return;
-    }
-    Ventana::reject();
+        // A document left without lines holds no money: it goes, like an unused new sheet, unless
+        // its number can no longer be freed.
+        if (Id != 0 && numeroLineas(Id) == 0) {
+            if (const QString motivo = motivoNo(Id, Accion::Borrar); !motivo.isEmpty()) {
+                Mensaje::informar(
+                    this,
+                    QStringLiteral("El documento no tiene líneas y no se puede quitar. ") + motivo +
+                        QStringLiteral(" O añádale una línea."),
+                    Mensaje::Icono::Exclamacion);
+                return;
+            }
+            if (Mensaje::falla(this, borrarDocumento(Id))) return;
+        } else if (Id != 0 && !Guardar()) {
+            return;
+        }
+        Ventana::reject();
+    });
 }
 
 void frmCobrosHoja::closeEvent(QCloseEvent* evento) {
-    // The close box closes only once reject() has let the sheet go: a save that fails (a lost
-    // server throws) leaves it open with its edits.
-    evento->ignore();
-    if (!isVisible()) {
-        evento->accept();
-        return;
-    }
-    const QPointer<frmCobrosHoja> hoja(this);
-    reject();
-    if (hoja && !isVisible()) evento->accept();
+    sinExcepciones(this, [&] {
+        // The close box closes only once reject() has let the sheet go: a save that fails (a lost
+        // server throws) leaves it open with its edits.
+        evento->ignore();
+        if (!isVisible()) {
+            evento->accept();
+            return;
+        }
+        const QPointer<frmCobrosHoja> hoja(this);
+        reject();
+        if (hoja && !isVisible()) evento->accept();
+    });
 }
 
 void frmCobrosHoja::SalirPorIva() {
@@ -611,24 +626,29 @@ void frmCobrosHoja::SalirPorIva() {
 }
 
 bool frmCobrosHoja::eventFilter(QObject* objeto, QEvent* evento) {
-    if (objeto == ui->txtPorIva && evento->type() == QEvent::FocusIn)
-        pintarFondo(ui->txtPorIva, colorPrincipal());
-    if (evento->type() != QEvent::FocusOut) return Ventana::eventFilter(objeto, evento);
-    const auto razon = static_cast<QFocusEvent*>(evento)->reason();
-    // Switching windows (a message box, a child window) is not leaving the box.
-    if (razon == Qt::ActiveWindowFocusReason || razon == Qt::PopupFocusReason || avisando_ ||
-        !isVisible())
-        return Ventana::eventFilter(objeto, evento);
-    if (objeto == ui->mskFecha) {
-        FijarTrimestre();
-    } else if (objeto == ui->txtRet) {
-        if (!leerNumero(ui->txtRet->text())) ui->txtRet->setText(QStringLiteral("0"));
-    } else if (objeto == ui->txtPorIva) {
-        avisando_ = true;
-        SalirPorIva();
-        avisando_ = false;
-    }
-    return Ventana::eventFilter(objeto, evento);
+    return sinExcepciones(
+        this,
+        [&]() -> bool {
+            if (objeto == ui->txtPorIva && evento->type() == QEvent::FocusIn)
+                pintarFondo(ui->txtPorIva, colorPrincipal());
+            if (evento->type() != QEvent::FocusOut) return Ventana::eventFilter(objeto, evento);
+            const auto razon = static_cast<QFocusEvent*>(evento)->reason();
+            // Switching windows (a message box, a child window) is not leaving the box.
+            if (razon == Qt::ActiveWindowFocusReason || razon == Qt::PopupFocusReason ||
+                avisando_ || !isVisible())
+                return Ventana::eventFilter(objeto, evento);
+            if (objeto == ui->mskFecha) {
+                FijarTrimestre();
+            } else if (objeto == ui->txtRet) {
+                if (!leerNumero(ui->txtRet->text())) ui->txtRet->setText(QStringLiteral("0"));
+            } else if (objeto == ui->txtPorIva) {
+                avisando_ = true;
+                SalirPorIva();
+                avisando_ = false;
+            }
+            return Ventana::eventFilter(objeto, evento);
+        },
+        bool{});
 }
 
 } // namespace torvane

@@ -10,6 +10,7 @@
 #include "reports/ImprimirDocumentos.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QProgressDialog>
@@ -57,13 +58,15 @@ frmEmitirMes::frmEmitirMes(const Sesion& sesion, QWidget* padre)
     configurarCampo(ui->cmbDestino, Campo::ColorFoco);
     prepararDestino(ui->cmbDestino, QStringLiteral("Un PDF por documento"),
                     QStringLiteral("emitirMes/destino"));
-    connect(ui->cmdProponer, &QPushButton::clicked, this, &frmEmitirMes::Proponer);
-    connect(ui->mshPropuesta, &Rejilla::elegida, this, &frmEmitirMes::CambiarMarca);
-    connect(ui->cmdEmitir, &QPushButton::clicked, this, &frmEmitirMes::Emitir);
-    connect(ui->cmdImprimir, &QPushButton::clicked, this, &frmEmitirMes::Imprimir);
-    connect(ui->cmdCorreo, &QPushButton::clicked, this, &frmEmitirMes::EnviarPorCorreo);
-    connect(ui->cmdDeshacer, &QPushButton::clicked, this, &frmEmitirMes::Deshacer);
-    connect(ui->cmdSalir, &QPushButton::clicked, this, &frmEmitirMes::reject);
+    connect(ui->cmdProponer, &QPushButton::clicked, this, protegido(this, &frmEmitirMes::Proponer));
+    connect(ui->mshPropuesta, &Rejilla::elegida, this,
+            protegido(this, &frmEmitirMes::CambiarMarca));
+    connect(ui->cmdEmitir, &QPushButton::clicked, this, protegido(this, &frmEmitirMes::Emitir));
+    connect(ui->cmdImprimir, &QPushButton::clicked, this, protegido(this, &frmEmitirMes::Imprimir));
+    connect(ui->cmdCorreo, &QPushButton::clicked, this,
+            protegido(this, &frmEmitirMes::EnviarPorCorreo));
+    connect(ui->cmdDeshacer, &QPushButton::clicked, this, protegido(this, &frmEmitirMes::Deshacer));
+    connect(ui->cmdSalir, &QPushButton::clicked, this, protegido(this, &frmEmitirMes::reject));
 }
 
 frmEmitirMes::~frmEmitirMes() = default;

@@ -4,6 +4,7 @@
 
 #include "core/text/Formato.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 namespace torvane {
@@ -19,8 +20,8 @@ frmPago::frmPago(QWidget* padre, int cuantos)
     ui->lblPregunta->setText(
         segunCuenta(cuantos, QStringLiteral("¿Marcar como pagado el recibo elegido?"),
                     QStringLiteral("¿Marcar como pagados los %1 recibos elegidos?")));
-    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmPago::Aceptar);
-    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmPago::reject);
+    connect(ui->cmdAceptar, &QPushButton::clicked, this, protegido(this, &frmPago::Aceptar));
+    connect(ui->cmdCancelar, &QPushButton::clicked, this, protegido(this, &frmPago::reject));
 }
 
 frmPago::~frmPago() = default;

@@ -10,6 +10,7 @@
 #include "reports/MotorInforme.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 namespace torvane {
@@ -46,17 +47,25 @@ frmActualizarRentas::frmActualizarRentas(const Sesion& sesion, QWidget* padre)
     configurarCampo(ui->cmbDestino, Campo::ColorFoco);
     prepararDestino(ui->cmbDestino, QStringLiteral("Un PDF por carta"),
                     QStringLiteral("actualizarRentas/destino"));
-    connect(ui->cmdBuscar, &QPushButton::clicked, this, &frmActualizarRentas::Buscar);
-    connect(ui->cmdCalcular, &QPushButton::clicked, this, &frmActualizarRentas::Calcular);
-    connect(ui->mshRentas, &Rejilla::elegida, this, &frmActualizarRentas::CambiarMarca);
-    connect(ui->mshRentas, &Rejilla::celdaActualCambiada, this, [this](int fila) {
-        const bool hay = fila >= 1 && fila <= rentas_.size();
-        const Actualizacion* a = hay ? &rentas_[fila - 1].actualizacion : nullptr;
-        ui->lblCalculo->setText(!a ? QString() : a->error.isEmpty() ? a->explicacion : a->error);
-    });
-    connect(ui->cmdAplicar, &QPushButton::clicked, this, &frmActualizarRentas::Aplicar);
-    connect(ui->cmdImprimir, &QPushButton::clicked, this, &frmActualizarRentas::Imprimir);
-    connect(ui->cmdSalir, &QPushButton::clicked, this, &frmActualizarRentas::reject);
+    connect(ui->cmdBuscar, &QPushButton::clicked, this,
+            protegido(this, &frmActualizarRentas::Buscar));
+    connect(ui->cmdCalcular, &QPushButton::clicked, this,
+            protegido(this, &frmActualizarRentas::Calcular));
+    connect(ui->mshRentas, &Rejilla::elegida, this,
+            protegido(this, &frmActualizarRentas::CambiarMarca));
+    connect(ui->mshRentas, &Rejilla::celdaActualCambiada, this, protegido(this, [this](int fila) {
+                const bool hay = fila >= 1 && fila <= rentas_.size();
+                const Actualizacion* a = hay ? &rentas_[fila - 1].actualizacion : nullptr;
+                ui->lblCalculo->setText(!a                   ? QString()
+                                        : a->error.isEmpty() ? a->explicacion
+                                                             : a->error);
+            }));
+    connect(ui->cmdAplicar, &QPushButton::clicked, this,
+            protegido(this, &frmActualizarRentas::Aplicar));
+    connect(ui->cmdImprimir, &QPushButton::clicked, this,
+            protegido(this, &frmActualizarRentas::Imprimir));
+    connect(ui->cmdSalir, &QPushButton::clicked, this,
+            protegido(this, &frmActualizarRentas::reject));
     EnterPulsaBotones(this);
 }
 

@@ -11,6 +11,7 @@
 #include "reports/Impresoras.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 namespace torvane {
@@ -37,17 +38,19 @@ frmContratos::frmContratos(const Sesion& sesion, int idInmueble, QWidget* padre)
     , sesion_(sesion)
     , IdInm(idInmueble) {
     ui->setupUi(this);
-    connect(ui->mshContratos, &Rejilla::elegida, this, &frmContratos::Editar);
-    connect(ui->cmdNuevo, &QPushButton::clicked, this, &frmContratos::Nuevo);
-    connect(ui->cmdEditar, &QPushButton::clicked, this, &frmContratos::Editar);
-    connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmContratos::Borrar);
-    connect(ui->cmdActualizar, &QPushButton::clicked, this, &frmContratos::Actualizar);
-    connect(ui->cmdVencimientos, &QPushButton::clicked, this, &frmContratos::Vencimientos);
+    connect(ui->mshContratos, &Rejilla::elegida, this, protegido(this, &frmContratos::Editar));
+    connect(ui->cmdNuevo, &QPushButton::clicked, this, protegido(this, &frmContratos::Nuevo));
+    connect(ui->cmdEditar, &QPushButton::clicked, this, protegido(this, &frmContratos::Editar));
+    connect(ui->cmdBorrar, &QPushButton::clicked, this, protegido(this, &frmContratos::Borrar));
+    connect(ui->cmdActualizar, &QPushButton::clicked, this,
+            protegido(this, &frmContratos::Actualizar));
+    connect(ui->cmdVencimientos, &QPushButton::clicked, this,
+            protegido(this, &frmContratos::Vencimientos));
     connect(ui->cmdListado, &QPushButton::clicked, this,
-            [this] { Listado(QStringLiteral("Contratos")); });
+            protegido(this, [this] { Listado(QStringLiteral("Contratos")); }));
     connect(ui->cmdFianzas, &QPushButton::clicked, this,
-            [this] { Listado(QStringLiteral("Fianzas")); });
-    connect(ui->cmdSalir, &QPushButton::clicked, this, &frmContratos::reject);
+            protegido(this, [this] { Listado(QStringLiteral("Fianzas")); }));
+    connect(ui->cmdSalir, &QPushButton::clicked, this, protegido(this, &frmContratos::reject));
     EnterPulsaBotones(this);
 }
 

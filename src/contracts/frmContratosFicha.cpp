@@ -6,6 +6,7 @@
 #include "core/store/Consulta.h"
 #include "core/text/Formato.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QComboBox>
@@ -61,9 +62,12 @@ frmContratosFicha::frmContratosFicha(int id, int idInmueble, QWidget* padre)
     ui->cmbRegla->addItems(nombresReglas());
     ui->cmbReduccion->addItems(nombresReducciones());
     for (QLineEdit* caja : {ui->mskInicio, ui->txtDuracion, ui->txtProrroga})
-        connect(caja, &QLineEdit::textChanged, this, &frmContratosFicha::MostrarFin);
-    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmContratosFicha::Aceptar);
-    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmContratosFicha::reject);
+        connect(caja, &QLineEdit::textChanged, this,
+                protegido(this, &frmContratosFicha::MostrarFin));
+    connect(ui->cmdAceptar, &QPushButton::clicked, this,
+            protegido(this, &frmContratosFicha::Aceptar));
+    connect(ui->cmdCancelar, &QPushButton::clicked, this,
+            protegido(this, &frmContratosFicha::reject));
     EnterPulsaBotones(this);
 }
 
@@ -84,11 +88,11 @@ void frmContratosFicha::alActivar() {
     Cargar(contrato_);
     // A new contract starts from the property's tenant and price.
     if (Id == 0)
-        connect(ui->cmbInmueble, &QComboBox::currentIndexChanged, this, [this] {
-            const int inm = ui->cmbInmueble->currentData().toInt();
-            elegir(ui->cmbInquilino, InquilinoDeInmueble(inm));
-            ui->txtRenta->setText(formatoSimple(precioInmueble(inm)));
-        });
+        connect(ui->cmbInmueble, &QComboBox::currentIndexChanged, this, protegido(this, [this] {
+                    const int inm = ui->cmbInmueble->currentData().toInt();
+                    elegir(ui->cmbInquilino, InquilinoDeInmueble(inm));
+                    ui->txtRenta->setText(formatoSimple(precioInmueble(inm)));
+                }));
     ui->cmbInmueble->setFocus();
 }
 

@@ -5,6 +5,7 @@
 #include "contracts/frmActualizarRentas.h"
 #include "contracts/frmContratosFicha.h"
 #include "core/text/Formato.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 namespace torvane {
@@ -29,10 +30,11 @@ frmVencimientos::frmVencimientos(const Sesion& sesion, QWidget* padre)
     , ui(std::make_unique<Ui::frmVencimientos>())
     , sesion_(sesion) {
     ui->setupUi(this);
-    connect(ui->mshVencimientos, &Rejilla::elegida, this, &frmVencimientos::Abrir);
-    connect(ui->cmdAbrir, &QPushButton::clicked, this, &frmVencimientos::Abrir);
-    connect(ui->cmdActualizar, &QPushButton::clicked, this, &frmVencimientos::Actualizar);
-    connect(ui->cmdCerrar, &QPushButton::clicked, this, &frmVencimientos::reject);
+    connect(ui->mshVencimientos, &Rejilla::elegida, this, protegido(this, &frmVencimientos::Abrir));
+    connect(ui->cmdAbrir, &QPushButton::clicked, this, protegido(this, &frmVencimientos::Abrir));
+    connect(ui->cmdActualizar, &QPushButton::clicked, this,
+            protegido(this, &frmVencimientos::Actualizar));
+    connect(ui->cmdCerrar, &QPushButton::clicked, this, protegido(this, &frmVencimientos::reject));
     EnterPulsaBotones(this);
 }
 

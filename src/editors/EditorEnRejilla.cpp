@@ -5,6 +5,7 @@
 #include "core/text/Formato.h"
 #include "ui/Colores.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QCheckBox>
@@ -35,21 +36,24 @@ void EditorEnRejilla::montar(Tabla tabla, const QList<Caja>& cajas) {
     cmdAceptar_ = boton("cmdAceptar");
     cmdCancelar_ = boton("cmdCancelar");
     cmdSalir_ = boton("cmdSalir");
-    connect(cmdNovo_, &QPushButton::clicked, this, &EditorEnRejilla::Novo);
-    connect(cmdEditar_, &QPushButton::clicked, this, &EditorEnRejilla::Editar);
-    connect(cmdBorrar_, &QPushButton::clicked, this, &EditorEnRejilla::Borrar);
-    connect(cmdAceptar_, &QPushButton::clicked, this, &EditorEnRejilla::Aceptar);
-    connect(cmdCancelar_, &QPushButton::clicked, this, &EditorEnRejilla::Cancelar);
-    connect(cmdSalir_, &QPushButton::clicked, this, &EditorEnRejilla::reject);
-    connect(mshDatos_, &Rejilla::elegida, this, &EditorEnRejilla::Editar);
+    connect(cmdNovo_, &QPushButton::clicked, this, protegido(this, &EditorEnRejilla::Novo));
+    connect(cmdEditar_, &QPushButton::clicked, this, protegido(this, &EditorEnRejilla::Editar));
+    connect(cmdBorrar_, &QPushButton::clicked, this, protegido(this, &EditorEnRejilla::Borrar));
+    connect(cmdAceptar_, &QPushButton::clicked, this, protegido(this, &EditorEnRejilla::Aceptar));
+    connect(cmdCancelar_, &QPushButton::clicked, this, protegido(this, &EditorEnRejilla::Cancelar));
+    connect(cmdSalir_, &QPushButton::clicked, this, protegido(this, &EditorEnRejilla::reject));
+    connect(mshDatos_, &Rejilla::elegida, this, protegido(this, &EditorEnRejilla::Editar));
 
     // The boxes follow their cells wherever the grid moves them.
     const auto seguir = [this] {
         if (Modo != 2) ColocarCajas();
     };
-    connect(mshDatos_->verticalScrollBar(), &QScrollBar::valueChanged, this, seguir);
-    connect(mshDatos_->horizontalScrollBar(), &QScrollBar::valueChanged, this, seguir);
-    connect(mshDatos_->horizontalHeader(), &QHeaderView::sectionResized, this, seguir);
+    connect(mshDatos_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            protegido(this, seguir));
+    connect(mshDatos_->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            protegido(this, seguir));
+    connect(mshDatos_->horizontalHeader(), &QHeaderView::sectionResized, this,
+            protegido(this, seguir));
 
     for (const Caja& caja : cajas_) {
         const bool linea = qobject_cast<QLineEdit*>(caja.control) != nullptr;
@@ -81,17 +85,21 @@ void EditorEnRejilla::resizeEvent(QResizeEvent* evento) {
 }
 
 void EditorEnRejilla::keyPressEvent(QKeyEvent* evento) {
-    // Escape leaves the row being typed first, and the window only from the list.
-    if (evento->key() == Qt::Key_Escape && Modo != 2) {
-        dejarFila();
-        evento->accept();
-        return;
-    }
-    Ventana::keyPressEvent(evento);
+    sinExcepciones(this, [&] {
+        // Escape leaves the row being typed first, and the window only from the list.
+        if (evento->key() == Qt::Key_Escape && Modo != 2) {
+            dejarFila();
+            evento->accept();
+            return;
+        }
+        Ventana::keyPressEvent(evento);
+    });
 }
 
 void EditorEnRejilla::reject() {
-    if (dejarFila()) Ventana::reject();
+    sinExcepciones(this, [&] {
+        if (dejarFila()) Ventana::reject();
+    });
 }
 
 QStringList EditorEnRejilla::valoresCajas() const {
@@ -118,13 +126,18 @@ bool EditorEnRejilla::dejarFila() {
 }
 
 bool EditorEnRejilla::eventFilter(QObject* objeto, QEvent* evento) {
-    if (evento->type() == QEvent::FocusOut) {
-        // Losing the focus to another window (a message box) is no leaving of the box.
-        const Qt::FocusReason razon = static_cast<QFocusEvent*>(evento)->reason();
-        if (razon != Qt::ActiveWindowFocusReason && razon != Qt::PopupFocusReason)
-            comprobarNumero(qobject_cast<QLineEdit*>(objeto));
-    }
-    return Ventana::eventFilter(objeto, evento);
+    return sinExcepciones(
+        this,
+        [&]() -> bool {
+            if (evento->type() == QEvent::FocusOut) {
+                // Losing the focus to another window (a message box) is no leaving of the box.
+                const Qt::FocusReason razon = static_cast<QFocusEvent*>(evento)->reason();
+                if (razon != Qt::ActiveWindowFocusReason && razon != Qt::PopupFocusReason)
+                    comprobarNumero(qobject_cast<QLineEdit*>(objeto));
+            }
+            return Ventana::eventFilter(objeto, evento);
+        },
+        bool{});
 }
 
 void EditorEnRejilla::comprobarNumero(QLineEdit* caja) {

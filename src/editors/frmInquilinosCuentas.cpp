@@ -7,6 +7,7 @@
 #include "core/text/Identificadores.h"
 #include "ui/AvisoIdentificador.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui_frmInquilinosCuentas.h"
 
 namespace torvane {
@@ -38,7 +39,7 @@ frmInquilinosCuentas::frmInquilinosCuentas(int idInquilino, QWidget* padre)
             {ui->txtObs, 6, u"Obs"_s}});
     // A new account has had no debit yet.
     connect(ui->cmdNovo, &QPushButton::clicked, this,
-            [this] { ui->chkPrimero->setChecked(false); });
+            protegido(this, [this] { ui->chkPrimero->setChecked(false); }));
 }
 
 frmInquilinosCuentas::~frmInquilinosCuentas() = default;

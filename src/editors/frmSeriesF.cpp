@@ -5,6 +5,7 @@
 #include "core/store/Consulta.h"
 #include "ui/Colores.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 #include "ui_frmSeriesF.h"
 
@@ -30,18 +31,19 @@ frmSeriesF::frmSeriesF(QWidget* padre)
     for (QLineEdit* caja : {ui->txtDetalle_0, ui->txtDetalle_1, ui->txtDetalle_2})
         configurarCampo(caja, Campo::EnterComoTab | Campo::SeleccionarTodo);
     // Series codes are upper case whatever is typed.
-    connect(ui->txtDetalle_1, &QLineEdit::textEdited, this, [this](const QString& texto) {
-        const int cursor = ui->txtDetalle_1->cursorPosition();
-        ui->txtDetalle_1->setText(texto.toUpper());
-        ui->txtDetalle_1->setCursorPosition(cursor);
-    });
-    connect(ui->cmdNovaP, &QToolButton::clicked, this, &frmSeriesF::Nueva);
-    connect(ui->cmdEditarP, &QToolButton::clicked, this, &frmSeriesF::Editar);
-    connect(ui->cmdBorrarP, &QToolButton::clicked, this, &frmSeriesF::Borrar);
-    connect(ui->cmdAceptarP, &QToolButton::clicked, this, &frmSeriesF::Aceptar);
-    connect(ui->cmdCancelarP, &QToolButton::clicked, this, &frmSeriesF::Cancelar);
-    connect(ui->dtgDetalles, &Rejilla::elegida, this, &frmSeriesF::Editar);
-    connect(ui->cmdSalir, &QToolButton::clicked, this, &frmSeriesF::reject);
+    connect(ui->txtDetalle_1, &QLineEdit::textEdited, this,
+            protegido(this, [this](const QString& texto) {
+                const int cursor = ui->txtDetalle_1->cursorPosition();
+                ui->txtDetalle_1->setText(texto.toUpper());
+                ui->txtDetalle_1->setCursorPosition(cursor);
+            }));
+    connect(ui->cmdNovaP, &QToolButton::clicked, this, protegido(this, &frmSeriesF::Nueva));
+    connect(ui->cmdEditarP, &QToolButton::clicked, this, protegido(this, &frmSeriesF::Editar));
+    connect(ui->cmdBorrarP, &QToolButton::clicked, this, protegido(this, &frmSeriesF::Borrar));
+    connect(ui->cmdAceptarP, &QToolButton::clicked, this, protegido(this, &frmSeriesF::Aceptar));
+    connect(ui->cmdCancelarP, &QToolButton::clicked, this, protegido(this, &frmSeriesF::Cancelar));
+    connect(ui->dtgDetalles, &Rejilla::elegida, this, protegido(this, &frmSeriesF::Editar));
+    connect(ui->cmdSalir, &QToolButton::clicked, this, protegido(this, &frmSeriesF::reject));
 }
 
 frmSeriesF::~frmSeriesF() = default;
@@ -52,16 +54,20 @@ void frmSeriesF::alActivar() {
 }
 
 void frmSeriesF::keyPressEvent(QKeyEvent* evento) {
-    if (evento->key() == Qt::Key_Escape && (estado_ == 2 || estado_ == 3)) {
-        dejarSerie();
-        evento->accept();
-        return;
-    }
-    Ventana::keyPressEvent(evento);
+    sinExcepciones(this, [&] {
+        if (evento->key() == Qt::Key_Escape && (estado_ == 2 || estado_ == 3)) {
+            dejarSerie();
+            evento->accept();
+            return;
+        }
+        Ventana::keyPressEvent(evento);
+    });
 }
 
 void frmSeriesF::reject() {
-    if (dejarSerie()) Ventana::reject();
+    sinExcepciones(this, [&] {
+        if (dejarSerie()) Ventana::reject();
+    });
 }
 
 bool frmSeriesF::dejarSerie() {

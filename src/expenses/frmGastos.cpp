@@ -8,6 +8,7 @@
 #include "ui/CursorEspera.h"
 #include "ui/Exportar.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 #include "ui/Rejilla.h"
 
@@ -34,7 +35,7 @@ frmGastos::frmGastos(const Sesion& sesion, int idInm, QWidget* padre)
         c->setObjectName(QLatin1String(nombre));
         if (ancho > 0) c->setMaximumWidth(ancho);
         configurarCampo(c, Campo::ColorFoco);
-        connect(c, &QLineEdit::returnPressed, this, &frmGastos::Buscar);
+        connect(c, &QLineEdit::returnPressed, this, protegido(this, &frmGastos::Buscar));
         return c;
     };
     txtDesde_ = caja("txtDesde", 100);
@@ -79,15 +80,15 @@ frmGastos::frmGastos(const Sesion& sesion, int idInm, QWidget* padre)
     todo->addWidget(mshGastos_, 1);
     todo->addLayout(filaBotones({nuevo, editar, borrar, repartos, exportar, salir}, lblTotales_));
 
-    connect(buscar, &QPushButton::clicked, this, &frmGastos::Buscar);
-    connect(nuevo, &QPushButton::clicked, this, [this] { Editar(true); });
-    connect(editar, &QPushButton::clicked, this, [this] { Editar(false); });
-    connect(mshGastos_, &Rejilla::elegida, this, [this] { Editar(false); });
-    connect(borrar, &QPushButton::clicked, this, &frmGastos::Borrar);
-    connect(repartos, &QPushButton::clicked, this, &frmGastos::Repartos);
-    connect(exportar, &QPushButton::clicked, this, [this] {
-        exportarRejilla(this, mshGastos_, QStringLiteral("Gastos"), FilaTotales::Ultima);
-    });
+    connect(buscar, &QPushButton::clicked, this, protegido(this, &frmGastos::Buscar));
+    connect(nuevo, &QPushButton::clicked, this, protegido(this, [this] { Editar(true); }));
+    connect(editar, &QPushButton::clicked, this, protegido(this, [this] { Editar(false); }));
+    connect(mshGastos_, &Rejilla::elegida, this, protegido(this, [this] { Editar(false); }));
+    connect(borrar, &QPushButton::clicked, this, protegido(this, &frmGastos::Borrar));
+    connect(repartos, &QPushButton::clicked, this, protegido(this, &frmGastos::Repartos));
+    connect(exportar, &QPushButton::clicked, this, protegido(this, [this] {
+                exportarRejilla(this, mshGastos_, QStringLiteral("Gastos"), FilaTotales::Ultima);
+            }));
     connect(salir, &QPushButton::clicked, this, &QDialog::reject);
 }
 

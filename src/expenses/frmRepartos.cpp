@@ -3,6 +3,7 @@
 #include "core/registers/ListasRegistros.h"
 #include "core/text/Formato.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QComboBox>
@@ -39,8 +40,9 @@ frmRepartos::frmRepartos(QWidget* padre)
     todo->addLayout(datos);
     todo->addWidget(tblPartes_, 1);
     todo->addLayout(filaBotones({guardar, salir}));
-    connect(cmbReparto_, &QComboBox::currentIndexChanged, this, &frmRepartos::Mostrar);
-    connect(guardar, &QPushButton::clicked, this, &frmRepartos::Guardar);
+    connect(cmbReparto_, &QComboBox::currentIndexChanged, this,
+            protegido(this, &frmRepartos::Mostrar));
+    connect(guardar, &QPushButton::clicked, this, protegido(this, &frmRepartos::Guardar));
     connect(salir, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -4,6 +4,7 @@
 #include "core/store/Consulta.h"
 #include "core/text/Formato.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -15,26 +16,13 @@ QString tituloModificando(const QString& nombre) {
     return QStringLiteral("Modificando ") + nombre.toUpper();
 }
 
-void mostrarLista(Rejilla* rejilla, const QList<Columna>& columnas, QList<QStringList> filas,
-                  QLabel* info, const QString& nombre) {
-    const auto cuantas = filas.size();
-    if (filas.isEmpty()) {
-        rejilla->vaciar();
-    } else {
-        rejilla->definirColumnas(columnas);
-        rejilla->modelo()->fijarFilas(std::move(filas));
-        rejilla->fijarFilaActual(1, 1);
-    }
-    info->setText(cuenta(cuantas, nombre));
-}
-
 void limitarLongitud(QPlainTextEdit* caja, int maximo) {
-    QObject::connect(caja, &QPlainTextEdit::textChanged, caja, [caja, maximo] {
-        const QString texto = caja->toPlainText();
-        if (texto.size() <= maximo) return;
-        caja->setPlainText(texto.left(maximo));
-        caja->moveCursor(QTextCursor::End);
-    });
+    QObject::connect(caja, &QPlainTextEdit::textChanged, caja, protegido(caja, [caja, maximo] {
+                         const QString texto = caja->toPlainText();
+                         if (texto.size() <= maximo) return;
+                         caja->setPlainText(texto.left(maximo));
+                         caja->moveCursor(QTextCursor::End);
+                     }));
 }
 
 bool comprobarUnico(QWidget* ventana, QLineEdit* caja, const QString& tabla, const QString& campo,

@@ -12,14 +12,6 @@ class QLineEdit;
 
 namespace torvane {
 
-/**
- * Shows a list's rows in its grid with row 1 current, or an empty grid without headings when
- * there are none, and writes the count and nombre agreeing with it ("1 inquilino", "3 inquilinos")
- * into info.
- */
-void mostrarLista(Rejilla* rejilla, const QList<Columna>& columnas, QList<QStringList> filas,
-                  QLabel* info, const QString& nombre);
-
 /** Keeps a several-line box to at most maximo characters, as a line box's maxLength does. */
 void limitarLongitud(QPlainTextEdit* caja, int maximo);
 

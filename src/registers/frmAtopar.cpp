@@ -6,6 +6,7 @@
 #include "registers/frmInmueblesFicha.h"
 #include "registers/frmInquilinosFicha.h"
 #include "ui/CursorEspera.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 namespace torvane {
@@ -17,10 +18,10 @@ frmAtopar::frmAtopar(AperturasRegistros& aperturas, const QString& estado, QWidg
     , ui(std::make_unique<Ui::frmAtopar>()) {
     ui->setupUi(this);
     configurarCampo(ui->txtFiltro, Campo::ColorFoco);
-    connect(ui->cmdFiltrar, &QPushButton::clicked, this, &frmAtopar::Cargar);
-    connect(ui->txtFiltro, &QLineEdit::returnPressed, this, &frmAtopar::Cargar);
-    connect(ui->cmdNuevo, &QPushButton::clicked, this, &frmAtopar::Nuevo);
-    connect(ui->mshDatos, &Rejilla::elegida, this, &frmAtopar::Elegir);
+    connect(ui->cmdFiltrar, &QPushButton::clicked, this, protegido(this, &frmAtopar::Cargar));
+    connect(ui->txtFiltro, &QLineEdit::returnPressed, this, protegido(this, &frmAtopar::Cargar));
+    connect(ui->cmdNuevo, &QPushButton::clicked, this, protegido(this, &frmAtopar::Nuevo));
+    connect(ui->mshDatos, &Rejilla::elegida, this, protegido(this, &frmAtopar::Elegir));
 }
 
 frmAtopar::~frmAtopar() = default;

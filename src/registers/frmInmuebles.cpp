@@ -7,6 +7,7 @@
 #include "registers/ComunRegistros.h"
 #include "registers/frmInmueblesFicha.h"
 #include "ui/Exportar.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 namespace torvane {
@@ -23,12 +24,12 @@ frmInmuebles::frmInmuebles(AperturasRegistros& aperturas, QWidget* padre)
     // Property reports come from the reports window; this button never had a task.
     ui->cmdInformes->hide();
     configurarCampo(ui->txtFiltro, Campo::ColorFoco);
-    connect(ui->cmdFiltrar, &QPushButton::clicked, this, &frmInmuebles::Cargar);
-    connect(ui->txtFiltro, &QLineEdit::returnPressed, this, &frmInmuebles::Cargar);
-    connect(ui->cmdNovo, &QPushButton::clicked, this, &frmInmuebles::Nuevo);
-    connect(ui->cmdEditar, &QPushButton::clicked, this, &frmInmuebles::Editar);
-    connect(ui->mshDatos, &Rejilla::elegida, this, &frmInmuebles::Editar);
-    connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmInmuebles::Borrar);
+    connect(ui->cmdFiltrar, &QPushButton::clicked, this, protegido(this, &frmInmuebles::Cargar));
+    connect(ui->txtFiltro, &QLineEdit::returnPressed, this, protegido(this, &frmInmuebles::Cargar));
+    connect(ui->cmdNovo, &QPushButton::clicked, this, protegido(this, &frmInmuebles::Nuevo));
+    connect(ui->cmdEditar, &QPushButton::clicked, this, protegido(this, &frmInmuebles::Editar));
+    connect(ui->mshDatos, &Rejilla::elegida, this, protegido(this, &frmInmuebles::Editar));
+    connect(ui->cmdBorrar, &QPushButton::clicked, this, protegido(this, &frmInmuebles::Borrar));
     conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Inmuebles"));
 }
 

@@ -6,6 +6,7 @@
 #include "core/text/Formato.h"
 #include "ui/CajaConcepto.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 namespace torvane {
@@ -45,18 +46,23 @@ frmInmueblesCargos::frmInmueblesCargos(int idInmueble, QWidget* padre)
         configurarCampo(caja, Campo::Numero);
     // Enter on the price adds the line, ready for the next one.
     configurarCampo(ui->txtPre, Campo::ComaDecimal | Campo::ColorFoco | Campo::SeleccionarTodo);
-    connect(ui->txtPre, &QLineEdit::returnPressed, this, &frmInmueblesCargos::Anadir);
+    connect(ui->txtPre, &QLineEdit::returnPressed, this,
+            protegido(this, &frmInmueblesCargos::Anadir));
     for (QWidget* caja : {static_cast<QWidget*>(ui->txtCon), static_cast<QWidget*>(ui->txtDesCon),
                           static_cast<QWidget*>(ui->cmbTipo), static_cast<QWidget*>(ui->cmbSerie)})
         configurarCampo(caja, Campo::Normal);
     // After the box's own Enter-as-Tab, so a concept's Enter is answered first.
     concepto_ = new CajaConcepto(ui->txtCon, ui->txtDesCon, ui->txtPre, ui->txtUnd, true);
     ui->cmbTipo->addItems({QStringLiteral("Recibo"), QStringLiteral("Factura")});
-    connect(ui->cmdAnadir, &QPushButton::clicked, this, &frmInmueblesCargos::Anadir);
-    connect(ui->cmdQuitar, &QPushButton::clicked, this, &frmInmueblesCargos::Quitar);
-    connect(ui->cmdRenta, &QPushButton::clicked, this, &frmInmueblesCargos::Renta);
-    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmInmueblesCargos::Aceptar);
-    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmInmueblesCargos::reject);
+    connect(ui->cmdAnadir, &QPushButton::clicked, this,
+            protegido(this, &frmInmueblesCargos::Anadir));
+    connect(ui->cmdQuitar, &QPushButton::clicked, this,
+            protegido(this, &frmInmueblesCargos::Quitar));
+    connect(ui->cmdRenta, &QPushButton::clicked, this, protegido(this, &frmInmueblesCargos::Renta));
+    connect(ui->cmdAceptar, &QPushButton::clicked, this,
+            protegido(this, &frmInmueblesCargos::Aceptar));
+    connect(ui->cmdCancelar, &QPushButton::clicked, this,
+            protegido(this, &frmInmueblesCargos::reject));
 }
 
 frmInmueblesCargos::~frmInmueblesCargos() = default;

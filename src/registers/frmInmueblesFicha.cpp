@@ -10,6 +10,7 @@
 #include "ui/Colores.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QKeyEvent>
@@ -29,12 +30,18 @@ frmInmueblesFicha::frmInmueblesFicha(AperturasRegistros& aperturas, int id, QWid
     configurarCampo(ui->txtObs, Campo::ColorFoco);
     limitarLongitud(ui->txtObs, 255);
     ui->txtObs->installEventFilter(this);
-    connect(ui->cmdInquilino, &QPushButton::clicked, this, &frmInmueblesFicha::Asignar);
-    connect(ui->cmdInquilinoQuitar, &QPushButton::clicked, this, &frmInmueblesFicha::Liberar);
-    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmInmueblesFicha::Aceptar);
-    connect(ui->cmdCargos, &QPushButton::clicked, this, &frmInmueblesFicha::Cargos);
-    connect(ui->cmdContratos, &QPushButton::clicked, this, &frmInmueblesFicha::Contratos);
-    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmInmueblesFicha::reject);
+    connect(ui->cmdInquilino, &QPushButton::clicked, this,
+            protegido(this, &frmInmueblesFicha::Asignar));
+    connect(ui->cmdInquilinoQuitar, &QPushButton::clicked, this,
+            protegido(this, &frmInmueblesFicha::Liberar));
+    connect(ui->cmdAceptar, &QPushButton::clicked, this,
+            protegido(this, &frmInmueblesFicha::Aceptar));
+    connect(ui->cmdCargos, &QPushButton::clicked, this,
+            protegido(this, &frmInmueblesFicha::Cargos));
+    connect(ui->cmdContratos, &QPushButton::clicked, this,
+            protegido(this, &frmInmueblesFicha::Contratos));
+    connect(ui->cmdCancelar, &QPushButton::clicked, this,
+            protegido(this, &frmInmueblesFicha::reject));
     auto* gastos = crearBoton(this, "cmdGastos", QStringLiteral("&Gastos"));
     auto* fiscales = crearBoton(this, "cmdDatosFiscales", QStringLiteral("Datos &fiscales"));
     const int antes = ui->layBotones->indexOf(ui->cmdAceptar);
@@ -43,8 +50,9 @@ frmInmueblesFicha::frmInmueblesFicha(AperturasRegistros& aperturas, int id, QWid
     setTabOrder(ui->cmdContratos, gastos);
     setTabOrder(gastos, fiscales);
     setTabOrder(fiscales, ui->cmdAceptar);
-    connect(gastos, &QPushButton::clicked, this, &frmInmueblesFicha::Gastos);
-    connect(fiscales, &QPushButton::clicked, this, &frmInmueblesFicha::DatosFiscales);
+    connect(gastos, &QPushButton::clicked, this, protegido(this, &frmInmueblesFicha::Gastos));
+    connect(fiscales, &QPushButton::clicked, this,
+            protegido(this, &frmInmueblesFicha::DatosFiscales));
 }
 
 frmInmueblesFicha::~frmInmueblesFicha() = default;

@@ -6,6 +6,7 @@
 #include "registers/ComunRegistros.h"
 #include "registers/frmInquilinosFicha.h"
 #include "ui/Exportar.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QScrollBar>
@@ -42,28 +43,31 @@ frmInquilinos::frmInquilinos(AperturasRegistros& aperturas, QWidget* padre)
     ui->cmdFamiliares->hide();
     configurarCampo(ui->txtFiltro, Campo::ColorFoco);
     ui->txtFiltro->installEventFilter(this);
-    connect(ui->cmdFiltrar, &QPushButton::clicked, this, &frmInquilinos::Cargar);
-    connect(ui->txtFiltro, &QLineEdit::returnPressed, this, &frmInquilinos::Cargar);
-    connect(ui->cmdNovo, &QPushButton::clicked, this, &frmInquilinos::Nuevo);
-    connect(ui->cmdEditar, &QPushButton::clicked, this, &frmInquilinos::Editar);
-    connect(ui->mshDatos, &Rejilla::elegida, this, &frmInquilinos::Editar);
-    connect(ui->cmdBorrar, &QPushButton::clicked, this, &frmInquilinos::Borrar);
+    connect(ui->cmdFiltrar, &QPushButton::clicked, this, protegido(this, &frmInquilinos::Cargar));
+    connect(ui->txtFiltro, &QLineEdit::returnPressed, this,
+            protegido(this, &frmInquilinos::Cargar));
+    connect(ui->cmdNovo, &QPushButton::clicked, this, protegido(this, &frmInquilinos::Nuevo));
+    connect(ui->cmdEditar, &QPushButton::clicked, this, protegido(this, &frmInquilinos::Editar));
+    connect(ui->mshDatos, &Rejilla::elegida, this, protegido(this, &frmInquilinos::Editar));
+    connect(ui->cmdBorrar, &QPushButton::clicked, this, protegido(this, &frmInquilinos::Borrar));
     conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Inquilinos"));
-    connect(ui->cmdCuentas, &QPushButton::clicked, this, [this] {
-        abrirDelInquilino(this, ui->mshDatos, 1, [this](int id, const QString& nombre) {
-            aperturas_.cuentas(this, id, QStringLiteral("Cuentas bancarias de ") + nombre);
-        });
-    });
+    connect(ui->cmdCuentas, &QPushButton::clicked, this, protegido(this, [this] {
+                abrirDelInquilino(this, ui->mshDatos, 1, [this](int id, const QString& nombre) {
+                    aperturas_.cuentas(this, id, QStringLiteral("Cuentas bancarias de ") + nombre);
+                });
+            }));
     // Back on the mail column, so the family button shows again.
-    connect(ui->cmdFamiliares, &QPushButton::clicked, this, [this] {
-        abrirDelInquilino(this, ui->mshDatos, kColumnaMail, [this](int id, const QString& nombre) {
-            aperturas_.familiares(this, id, QStringLiteral("Familiares de ") + nombre);
-        });
-    });
-    connect(ui->mshDatos, &Rejilla::celdaActualCambiada, this, &frmInquilinos::alCambiarCelda);
+    connect(ui->cmdFamiliares, &QPushButton::clicked, this, protegido(this, [this] {
+                abrirDelInquilino(
+                    this, ui->mshDatos, kColumnaMail, [this](int id, const QString& nombre) {
+                        aperturas_.familiares(this, id, QStringLiteral("Familiares de ") + nombre);
+                    });
+            }));
+    connect(ui->mshDatos, &Rejilla::celdaActualCambiada, this,
+            protegido(this, &frmInquilinos::alCambiarCelda));
     // The button follows its cell when the grid scrolls.
     connect(ui->mshDatos->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            &frmInquilinos::colocarFamiliares);
+            protegido(this, &frmInquilinos::colocarFamiliares));
 }
 
 frmInquilinos::~frmInquilinos() = default;

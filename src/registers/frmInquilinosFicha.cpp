@@ -8,6 +8,7 @@
 #include "registers/ComunRegistros.h"
 #include "ui/AvisoIdentificador.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 namespace torvane {
@@ -23,8 +24,10 @@ frmInquilinosFicha::frmInquilinosFicha(int id, QWidget* padre)
         configurarCampo(caja, Campo::Normal);
     configurarCampo(ui->txtObs, Campo::ColorFoco);
     limitarLongitud(ui->txtObs, 200);
-    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmInquilinosFicha::Aceptar);
-    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmInquilinosFicha::reject);
+    connect(ui->cmdAceptar, &QPushButton::clicked, this,
+            protegido(this, &frmInquilinosFicha::Aceptar));
+    connect(ui->cmdCancelar, &QPushButton::clicked, this,
+            protegido(this, &frmInquilinosFicha::reject));
 }
 
 frmInquilinosFicha::~frmInquilinosFicha() = default;

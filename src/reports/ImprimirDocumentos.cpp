@@ -7,6 +7,7 @@
 #include "reports/MotorInforme.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 
 #include <QComboBox>
 #include <memory>
@@ -97,7 +98,7 @@ void prepararDestino(QComboBox* combo, const QString& porDocumento, const QStrin
     const int elegido = Ajustes().valor(clave, 1).toInt();
     combo->setCurrentIndex(elegido >= 0 && elegido < combo->count() ? elegido : 1);
     QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
-                     [clave](int indice) { Ajustes().fijar(clave, indice); });
+                     protegido(combo, [clave](int indice) { Ajustes().fijar(clave, indice); }));
 }
 
 Resultado<PdfDocumento> pdfDocumento(int id) {

@@ -5,6 +5,7 @@
 #include "reports/VisorPaginas.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 
 #include <QAbstractButton>
 #include <QBoxLayout>
@@ -31,7 +32,7 @@ void VentanaInforme::montarControles() {
         b->setToolTip(ayuda + QStringLiteral(" (") + atajo.toString(QKeySequence::NativeText) +
                       u')');
         b->setShortcut(atajo);
-        connect(b, &QToolButton::clicked, this, accion);
+        connect(b, &QToolButton::clicked, this, protegido(this, accion));
         barra->addWidget(b);
     };
     boton("cmdAlejar", QStringLiteral("−"), QStringLiteral("Alejar"), QKeySequence::ZoomOut,
@@ -54,7 +55,8 @@ void VentanaInforme::montarControles() {
     capa->setContentsMargins(0, 0, 0, 0);
     capa->addLayout(barra);
     capa->addWidget(visor_, 1);
-    connect(visor_, &VisorPaginas::paginaCambiada, this, &VentanaInforme::mostrarPagina);
+    connect(visor_, &VisorPaginas::paginaCambiada, this,
+            protegido(this, &VentanaInforme::mostrarPagina));
 }
 
 void VentanaInforme::mostrarPagina() {
@@ -89,9 +91,9 @@ bool VentanaInforme::mostrar(const std::function<InformeGenerado()>& generar) {
 
 void VentanaInforme::conectarBotones(QAbstractButton* impresora, QAbstractButton* pdf) {
     connect(impresora, &QAbstractButton::clicked, this,
-            [this] { imprimir(false, QStringLiteral("Seleccione un informe")); });
+            protegido(this, [this] { imprimir(false, QStringLiteral("Seleccione un informe")); }));
     connect(pdf, &QAbstractButton::clicked, this,
-            [this] { imprimir(true, QStringLiteral("Selecciones un informe")); });
+            protegido(this, [this] { imprimir(true, QStringLiteral("Selecciones un informe")); }));
 }
 
 void VentanaInforme::imprimir(bool pdf, const QString& avisoVacio) {

@@ -10,6 +10,7 @@
 #include "ui/CursorEspera.h"
 #include "ui/Exportar.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 
 #include <QAbstractButton>
 #include <QAreaSeries>
@@ -91,15 +92,17 @@ frmEstadisticas::frmEstadisticas(const Sesion& sesion, QWidget* padre)
     setWindowState(Qt::WindowMaximized);
     ui->mscGrafico->setRenderHint(QPainter::Antialiasing);
     ui->mscGrafico->chart()->legend()->setVisible(true);
-    connect(ui->cmdFiltrar, &QPushButton::clicked, this, &frmEstadisticas::cmdFiltrar_Click);
+    connect(ui->cmdFiltrar, &QPushButton::clicked, this,
+            protegido(this, &frmEstadisticas::cmdFiltrar_Click));
     conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Estadísticas"),
                      FilaTotales::Ultima);
-    connect(ui->mshDatos, &Rejilla::celdaActualCambiada, this, &frmEstadisticas::redibujar);
+    connect(ui->mshDatos, &Rejilla::celdaActualCambiada, this,
+            protegido(this, &frmEstadisticas::redibujar));
     for (QAbstractButton* opcion :
          {ui->optTipoGrafico_0, ui->optTipoGrafico_1, ui->optTipoGrafico_2, ui->optTipoGrafico_3})
-        connect(opcion, &QAbstractButton::toggled, this, [this](bool marcada) {
-            if (marcada) redibujar();
-        });
+        connect(opcion, &QAbstractButton::toggled, this, protegido(this, [this](bool marcada) {
+                    if (marcada) redibujar();
+                }));
 }
 
 frmEstadisticas::~frmEstadisticas() = default;

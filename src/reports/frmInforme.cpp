@@ -4,6 +4,7 @@
 
 #include "reports/frmRentaInmuebles.h"
 #include "reports/frmResumenFiscal.h"
+#include "ui/Protegido.h"
 
 #include <QCoreApplication>
 
@@ -15,8 +16,10 @@ frmInforme::frmInforme(const Sesion& sesion, QWidget* padre)
     , sesion_(sesion) {
     ui->setupUi(this);
     ui->layVentana->addWidget(panelVisor(), 1);
-    connect(ui->lstInforme, &QListWidget::itemClicked, this, &frmInforme::mostrarElegido);
-    connect(ui->lstInforme, &QListWidget::itemActivated, this, &frmInforme::mostrarElegido);
+    connect(ui->lstInforme, &QListWidget::itemClicked, this,
+            protegido(this, &frmInforme::mostrarElegido));
+    connect(ui->lstInforme, &QListWidget::itemActivated, this,
+            protegido(this, &frmInforme::mostrarElegido));
     // A landlord pressing "PDF" expects a PDF here too, as in the document preview.
     conectarBotones(ui->cmdImpresora, ui->cmdPDF);
 }

@@ -9,6 +9,7 @@
 #include "ui/CursorEspera.h"
 #include "ui/Exportar.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 #include "ui/Rejilla.h"
 
@@ -66,19 +67,22 @@ frmRentaInmuebles::frmRentaInmuebles(const Sesion& sesion, QWidget* padre)
     todo->addLayout(filaBotones({resumen, detalle, impresora, pdf, salir}));
 
     configurarCampo(txtAno_, Campo::ColorFoco);
-    connect(txtAno_, &QLineEdit::returnPressed, this, &frmRentaInmuebles::Calcular);
-    connect(calcular, &QPushButton::clicked, this, &frmRentaInmuebles::Calcular);
-    connect(mshResumen_, &Rejilla::celdaActualCambiada, this, &frmRentaInmuebles::IrAlDetalle);
-    connect(resumen, &QPushButton::clicked, this,
-            [this] { exportarRejilla(this, mshResumen_, Titulo(), FilaTotales::Ultima); });
+    connect(txtAno_, &QLineEdit::returnPressed, this,
+            protegido(this, &frmRentaInmuebles::Calcular));
+    connect(calcular, &QPushButton::clicked, this, protegido(this, &frmRentaInmuebles::Calcular));
+    connect(mshResumen_, &Rejilla::celdaActualCambiada, this,
+            protegido(this, &frmRentaInmuebles::IrAlDetalle));
+    connect(resumen, &QPushButton::clicked, this, protegido(this, [this] {
+                exportarRejilla(this, mshResumen_, Titulo(), FilaTotales::Ultima);
+            }));
     // The figures of the detail are of different kinds: no total under them.
-    connect(detalle, &QPushButton::clicked, this, [this] {
-        exportarHojaElegida(
-            this, [this] { return hojaDetalleRenta(rentas_); },
-            Titulo() + QStringLiteral(" - detalle"));
-    });
-    connect(impresora, &QPushButton::clicked, this, [this] { Imprimir(false); });
-    connect(pdf, &QPushButton::clicked, this, [this] { Imprimir(true); });
+    connect(detalle, &QPushButton::clicked, this, protegido(this, [this] {
+                exportarHojaElegida(
+                    this, [this] { return hojaDetalleRenta(rentas_); },
+                    Titulo() + QStringLiteral(" - detalle"));
+            }));
+    connect(impresora, &QPushButton::clicked, this, protegido(this, [this] { Imprimir(false); }));
+    connect(pdf, &QPushButton::clicked, this, protegido(this, [this] { Imprimir(true); }));
     connect(salir, &QPushButton::clicked, this, &QDialog::reject);
 }
 

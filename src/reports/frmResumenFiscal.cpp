@@ -9,6 +9,7 @@
 #include "ui/CursorEspera.h"
 #include "ui/Exportar.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 namespace torvane {
@@ -19,13 +20,17 @@ frmResumenFiscal::frmResumenFiscal(const Sesion& sesion, QWidget* padre)
     , sesion_(sesion) {
     ui->setupUi(this);
     configurarCampo(ui->txtAno, Campo::ColorFoco);
-    connect(ui->txtAno, &QLineEdit::returnPressed, this, &frmResumenFiscal::Calcular);
-    connect(ui->cmdCalcular, &QPushButton::clicked, this, &frmResumenFiscal::Calcular);
-    connect(ui->cmdExportar, &QPushButton::clicked, this, &frmResumenFiscal::Exportar);
-    connect(ui->cmdImpresora, &QPushButton::clicked, this, [this] { Imprimir(false); });
-    connect(ui->cmdPDF, &QPushButton::clicked, this, [this] { Imprimir(true); });
+    connect(ui->txtAno, &QLineEdit::returnPressed, this,
+            protegido(this, &frmResumenFiscal::Calcular));
+    connect(ui->cmdCalcular, &QPushButton::clicked, this,
+            protegido(this, &frmResumenFiscal::Calcular));
+    connect(ui->cmdExportar, &QPushButton::clicked, this,
+            protegido(this, &frmResumenFiscal::Exportar));
+    connect(ui->cmdImpresora, &QPushButton::clicked, this,
+            protegido(this, [this] { Imprimir(false); }));
+    connect(ui->cmdPDF, &QPushButton::clicked, this, protegido(this, [this] { Imprimir(true); }));
     connect(ui->tabSecciones, &QTabWidget::currentChanged, this,
-            [this] { ui->lblInfo->setText(NombreActual()); });
+            protegido(this, [this] { ui->lblInfo->setText(NombreActual()); }));
 }
 
 frmResumenFiscal::~frmResumenFiscal() = default;

@@ -2,8 +2,8 @@
 #include "ui_frmBusqueda.h"
 
 #include "core/search/Busqueda.h"
-#include "registers/ComunRegistros.h"
 #include "ui/CursorEspera.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QKeyEvent>
@@ -23,10 +23,10 @@ frmBusqueda::frmBusqueda(AperturasBusqueda& aperturas, QWidget* padre)
     ui->setupUi(this);
     configurarCampo(ui->txtBuscar, Campo::ColorFoco);
     ui->txtBuscar->installEventFilter(this);
-    connect(ui->txtBuscar, &QLineEdit::textChanged, this, &frmBusqueda::Buscar);
-    connect(ui->txtBuscar, &QLineEdit::returnPressed, this, &frmBusqueda::Abrir);
-    connect(ui->mshDatos, &Rejilla::elegida, this, &frmBusqueda::Abrir);
-    connect(ui->cmdAbrir, &QPushButton::clicked, this, &frmBusqueda::Abrir);
+    connect(ui->txtBuscar, &QLineEdit::textChanged, this, protegido(this, &frmBusqueda::Buscar));
+    connect(ui->txtBuscar, &QLineEdit::returnPressed, this, protegido(this, &frmBusqueda::Abrir));
+    connect(ui->mshDatos, &Rejilla::elegida, this, protegido(this, &frmBusqueda::Abrir));
+    connect(ui->cmdAbrir, &QPushButton::clicked, this, protegido(this, &frmBusqueda::Abrir));
     connect(ui->cmdSalir, &QPushButton::clicked, this, &QDialog::reject);
 }
 

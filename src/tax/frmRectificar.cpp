@@ -7,6 +7,7 @@
 #include "core/store/Consulta.h"
 #include "core/text/Formato.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 namespace torvane {
@@ -21,9 +22,10 @@ frmRectificar::frmRectificar(int idFactura, QWidget* padre)
     configurarCampo(ui->cmbModo, Campo::EnterComoTab | Campo::ColorFoco);
     for (const auto& [codigo, descripcion] : tiposRectificativa())
         ui->cmbTipo->addItem(codigo + QStringLiteral(" — ") + descripcion, codigo);
-    connect(ui->txtMotivo, &QLineEdit::returnPressed, this, &frmRectificar::Aceptar);
-    connect(ui->cmdAceptar, &QPushButton::clicked, this, &frmRectificar::Aceptar);
-    connect(ui->cmdCancelar, &QPushButton::clicked, this, &frmRectificar::reject);
+    connect(ui->txtMotivo, &QLineEdit::returnPressed, this,
+            protegido(this, &frmRectificar::Aceptar));
+    connect(ui->cmdAceptar, &QPushButton::clicked, this, protegido(this, &frmRectificar::Aceptar));
+    connect(ui->cmdCancelar, &QPushButton::clicked, this, protegido(this, &frmRectificar::reject));
 }
 
 frmRectificar::~frmRectificar() = default;

@@ -10,6 +10,7 @@
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -47,8 +48,10 @@ frmRegistrosVerifactu::frmRegistrosVerifactu(QWidget* padre)
     : Ventana(padre)
     , ui(std::make_unique<Ui::frmRegistrosVerifactu>()) {
     ui->setupUi(this);
-    connect(ui->cmdEnviar, &QPushButton::clicked, this, &frmRegistrosVerifactu::Enviar);
-    connect(ui->cmdSalir, &QPushButton::clicked, this, &frmRegistrosVerifactu::accept);
+    connect(ui->cmdEnviar, &QPushButton::clicked, this,
+            protegido(this, &frmRegistrosVerifactu::Enviar));
+    connect(ui->cmdSalir, &QPushButton::clicked, this,
+            protegido(this, &frmRegistrosVerifactu::accept));
 }
 
 frmRegistrosVerifactu::~frmRegistrosVerifactu() = default;

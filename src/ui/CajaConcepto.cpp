@@ -3,6 +3,7 @@
 #include "core/documents/Documentos.h"
 #include "core/text/Formato.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -22,26 +23,33 @@ CajaConcepto::CajaConcepto(QLineEdit* codigo, QLineEdit* descripcion, QLineEdit*
 }
 
 bool CajaConcepto::eventFilter(QObject* objeto, QEvent* evento) {
-    if (objeto != codigo_) return QObject::eventFilter(objeto, evento);
-    if (evento->type() == QEvent::FocusOut) {
-        cargar();
-        return false;
-    }
-    if (evento->type() != QEvent::KeyPress) return false;
-    const int tecla = static_cast<QKeyEvent*>(evento)->key();
-    const bool enter = tecla == Qt::Key_Return || tecla == Qt::Key_Enter;
-    if (!enter && tecla != Qt::Key_Tab) return false;
-    if (cargar()) {
-        // A concept found goes straight to what is typed next, as picking one in the search.
-        if (!enter) return false;
-        siguiente_->setFocus(Qt::TabFocusReason);
-        return true;
-    }
-    if (!exigir_ || codigo_->text().trimmed().isEmpty()) return false;
-    Mensaje::informar(codigo_->window(), QStringLiteral("Ese concepto no existe. Ponga otro"));
-    codigo_->setFocus(Qt::OtherFocusReason);
-    codigo_->selectAll();
-    return true;
+    return sinExcepciones(
+        codigo_,
+        [&]() -> bool {
+            if (objeto != codigo_) return QObject::eventFilter(objeto, evento);
+            if (evento->type() == QEvent::FocusOut) {
+                cargar();
+                return false;
+            }
+            if (evento->type() != QEvent::KeyPress) return false;
+            const int tecla = static_cast<QKeyEvent*>(evento)->key();
+            const bool enter = tecla == Qt::Key_Return || tecla == Qt::Key_Enter;
+            if (!enter && tecla != Qt::Key_Tab) return false;
+            if (cargar()) {
+                // A concept found goes straight to what is typed next, as picking one in the
+                // search.
+                if (!enter) return false;
+                siguiente_->setFocus(Qt::TabFocusReason);
+                return true;
+            }
+            if (!exigir_ || codigo_->text().trimmed().isEmpty()) return false;
+            Mensaje::informar(codigo_->window(),
+                              QStringLiteral("Ese concepto no existe. Ponga otro"));
+            codigo_->setFocus(Qt::OtherFocusReason);
+            codigo_->selectAll();
+            return true;
+        },
+        bool{});
 }
 
 bool CajaConcepto::cargar() {

@@ -4,6 +4,7 @@
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/Rejilla.h"
 
 #include <QAbstractButton>
@@ -119,9 +120,9 @@ void mostrarHoja(Rejilla* rejilla, const Hoja& hoja, const QList<double>& fracci
 void conectarExportar(QAbstractButton* boton, Rejilla* rejilla, const QString& nombre,
                       FilaTotales totales, const FueraDeTotales& fuera) {
     QObject::connect(boton, &QAbstractButton::clicked, rejilla,
-                     [boton, rejilla, nombre, totales, fuera] {
+                     protegido(rejilla, [boton, rejilla, nombre, totales, fuera] {
                          exportarRejilla(boton->window(), rejilla, nombre, totales, fuera);
-                     });
+                     }));
 }
 
 } // namespace torvane

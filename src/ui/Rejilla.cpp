@@ -1,11 +1,14 @@
 #include "ui/Rejilla.h"
 
+#include "core/text/Formato.h"
 #include "ui/Colores.h"
+#include "ui/Protegido.h"
 
 #include <QFont>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPalette>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -178,7 +181,16 @@ bool ModeloRejilla::canFetchMore(const QModelIndex& padre) const {
 }
 
 void ModeloRejilla::fetchMore(const QModelIndex& padre) {
-    if (!padre.isValid()) cargarHasta(filas_.size() + kLote);
+    // Asked by the view while it paints: a source that fails stops there, told once.
+    if (padre.isValid()) return;
+    sinExcepciones(qobject_cast<QWidget*>(QObject::parent()), [this] {
+        try {
+            cargarHasta(filas_.size() + kLote);
+        } catch (...) {
+            fuente_ = nullptr;
+            throw;
+        }
+    });
 }
 
 Rejilla::Rejilla(QWidget* padre)
@@ -198,15 +210,17 @@ Rejilla::Rejilla(QWidget* padre)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& indice) {
-        if (indice.isValid()) emit elegida();
-    });
+    connect(this, &QAbstractItemView::doubleClicked, this,
+            protegido(this, [this](const QModelIndex& indice) {
+                if (indice.isValid()) emit elegida();
+            }));
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& actual) {
+            protegido(this, [this](const QModelIndex& actual) {
                 emit celdaActualCambiada(actual.isValid() ? actual.row() + 1 : 0,
                                          actual.isValid() ? actual.column() : 0);
-            });
-    connect(modelo_, &QAbstractItemModel::modelReset, this, &Rejilla::aplicarAnchos);
+            }));
+    connect(modelo_, &QAbstractItemModel::modelReset, this,
+            protegido(this, &Rejilla::aplicarAnchos));
 }
 
 void Rejilla::definirColumnas(const QList<Columna>& columnas) {
@@ -371,6 +385,19 @@ void Rejilla::keyPressEvent(QKeyEvent* evento) {
         return;
     }
     QTableView::keyPressEvent(evento);
+}
+
+void mostrarLista(Rejilla* rejilla, const QList<Columna>& columnas, QList<QStringList> filas,
+                  QLabel* info, const QString& nombre) {
+    const auto cuantas = filas.size();
+    if (filas.isEmpty()) {
+        rejilla->vaciar();
+    } else {
+        rejilla->definirColumnas(columnas);
+        rejilla->modelo()->fijarFilas(std::move(filas));
+        rejilla->fijarFilaActual(1, 1);
+    }
+    info->setText(cuenta(cuantas, nombre));
 }
 
 } // namespace torvane

@@ -8,6 +8,8 @@
 #include <QTableView>
 #include <functional>
 
+class QLabel;
+
 namespace torvane {
 
 /** One column of a list grid: its heading, width and alignment. */
@@ -164,5 +166,13 @@ private:
     ModeloRejilla* modelo_;
     int restoRueda_ = 0;
 };
+
+/**
+ * Shows a list's rows in its grid with row 1 current, or an empty grid without headings when
+ * there are none, and writes the count and nombre agreeing with it ("1 inquilino", "3 inquilinos")
+ * into info.
+ */
+void mostrarLista(Rejilla* rejilla, const QList<Columna>& columnas, QList<QStringList> filas,
+                  QLabel* info, const QString& nombre);
 
 } // namespace torvane

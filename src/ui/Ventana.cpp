@@ -2,6 +2,7 @@
 
 #include "core/store/Ajustes.h"
 
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 #include "ui/Rejilla.h"
 
@@ -55,7 +56,7 @@ void Ventana::showEvent(QShowEvent* evento) {
         boton->setDefault(false);
     }
     EnterPulsaBotones(this);
-    alActivar();
+    sinExcepciones(this, [this] { alActivar(); });
 }
 
 void Ventana::hideEvent(QHideEvent* evento) {
@@ -88,7 +89,7 @@ void montarFicha(QDialog* ficha, QLayout* campos, const std::function<void()>& a
     auto* todo = new QVBoxLayout(ficha);
     todo->addLayout(campos);
     todo->addLayout(filaBotones({si, no}));
-    QObject::connect(si, &QPushButton::clicked, ficha, aceptar);
+    QObject::connect(si, &QPushButton::clicked, ficha, protegido(ficha, aceptar));
     QObject::connect(no, &QPushButton::clicked, ficha, &QDialog::reject);
 }
 

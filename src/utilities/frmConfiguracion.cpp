@@ -13,6 +13,7 @@
 #include "ui/Colores.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 #include "utilities/frmCorreo.h"
 
@@ -31,12 +32,12 @@ constexpr int kRetencion = 10;
 
 // Multi-line boxes have no maxLength of their own.
 void limitar(QPlainTextEdit* caja, int maximo) {
-    QObject::connect(caja, &QPlainTextEdit::textChanged, caja, [caja, maximo] {
-        const QString texto = caja->toPlainText();
-        if (texto.size() <= maximo) return;
-        caja->setPlainText(texto.left(maximo));
-        caja->moveCursor(QTextCursor::End);
-    });
+    QObject::connect(caja, &QPlainTextEdit::textChanged, caja, protegido(caja, [caja, maximo] {
+                         const QString texto = caja->toPlainText();
+                         if (texto.size() <= maximo) return;
+                         caja->setPlainText(texto.left(maximo));
+                         caja->moveCursor(QTextCursor::End);
+                     }));
 }
 
 } // namespace
@@ -60,20 +61,22 @@ frmConfiguracion::frmConfiguracion(AperturasUtilidades& aperturas, QWidget* padr
         if (caja != ui->txtDatos_10) configurarCampo(caja, Campo::SeleccionarTodo);
     }
     configurarCampo(ui->txtDatos_10, Campo::ComaDecimal | Campo::SeleccionarTodo);
-    connect(ui->cmdPechar, &QPushButton::clicked, this, &frmConfiguracion::cmdPechar_Click);
-    connect(ui->cmdIVA, &QToolButton::clicked, this, [this] {
-        CursorEspera espera(this);
-        aperturas_.ivas(this);
-    });
-    connect(ui->cmdSeries, &QToolButton::clicked, this, [this] {
-        CursorEspera espera(this);
-        aperturas_.series(this);
-    });
-    connect(ui->cmdCorreo, &QToolButton::clicked, this, &frmConfiguracion::abrirCorreo);
-    connect(ui->cmdRegistros, &QPushButton::clicked, this, [this] {
-        CursorEspera espera(this);
-        aperturas_.registrosVerifactu(this);
-    });
+    connect(ui->cmdPechar, &QPushButton::clicked, this,
+            protegido(this, &frmConfiguracion::cmdPechar_Click));
+    connect(ui->cmdIVA, &QToolButton::clicked, this, protegido(this, [this] {
+                CursorEspera espera(this);
+                aperturas_.ivas(this);
+            }));
+    connect(ui->cmdSeries, &QToolButton::clicked, this, protegido(this, [this] {
+                CursorEspera espera(this);
+                aperturas_.series(this);
+            }));
+    connect(ui->cmdCorreo, &QToolButton::clicked, this,
+            protegido(this, &frmConfiguracion::abrirCorreo));
+    connect(ui->cmdRegistros, &QPushButton::clicked, this, protegido(this, [this] {
+                CursorEspera espera(this);
+                aperturas_.registrosVerifactu(this);
+            }));
 }
 
 frmConfiguracion::~frmConfiguracion() = default;
@@ -114,12 +117,14 @@ QStringList frmConfiguracion::estado() const {
 }
 
 void frmConfiguracion::reject() {
-    if (estado() != cargado_ && !Mensaje::resolverCambios(this, [this] {
-            cmdPechar_Click();
-            return !isVisible();
-        }))
-        return;
-    if (isVisible()) Ventana::reject();
+    sinExcepciones(this, [&] {
+        if (estado() != cargado_ && !Mensaje::resolverCambios(this, [this] {
+                cmdPechar_Click();
+                return !isVisible();
+            }))
+            return;
+        if (isVisible()) Ventana::reject();
+    });
 }
 
 void frmConfiguracion::CargarImpresoras() {
@@ -195,29 +200,34 @@ void frmConfiguracion::fijarTexto(int indice, const QString& texto) {
 }
 
 bool frmConfiguracion::eventFilter(QObject* objeto, QEvent* evento) {
-    const int indice = txtDatos.indexOf(qobject_cast<QWidget*>(objeto));
-    if (indice < 0) return Ventana::eventFilter(objeto, evento);
-    if (evento->type() == QEvent::KeyPress) {
-        const auto* tecla = static_cast<QKeyEvent*>(evento);
-        if (tecla->key() != Qt::Key_Return && tecla->key() != Qt::Key_Enter) return false;
-        if (indice == kRetencion) return true;
-        // Shift+Enter still breaks a line in the boxes of several lines.
-        if (qobject_cast<QPlainTextEdit*>(objeto) && tecla->modifiers() & Qt::ShiftModifier)
+    return sinExcepciones(
+        this,
+        [&]() -> bool {
+            const int indice = txtDatos.indexOf(qobject_cast<QWidget*>(objeto));
+            if (indice < 0) return Ventana::eventFilter(objeto, evento);
+            if (evento->type() == QEvent::KeyPress) {
+                const auto* tecla = static_cast<QKeyEvent*>(evento);
+                if (tecla->key() != Qt::Key_Return && tecla->key() != Qt::Key_Enter) return false;
+                if (indice == kRetencion) return true;
+                // Shift+Enter still breaks a line in the boxes of several lines.
+                if (qobject_cast<QPlainTextEdit*>(objeto) && tecla->modifiers() & Qt::ShiftModifier)
+                    return false;
+                ordenEnter[ordenEnter.indexOf(txtDatos[indice]) + 1]->setFocus(Qt::TabFocusReason);
+                return true;
+            }
+            if (evento->type() == QEvent::FocusOut && indice == kRetencion &&
+                static_cast<QFocusEvent*>(evento)->reason() != Qt::PopupFocusReason) {
+                // Decided once the focus has landed: "&Salir" checks the box itself, and a window
+                // that is closing or has an editor open over it asks nothing.
+                QTimer::singleShot(0, this, [this] {
+                    if (isVisible() && isActiveWindow() && focusWidget() != ui->cmdPechar &&
+                        !ui->txtDatos_10->hasFocus())
+                        RetencionValida();
+                });
+            }
             return false;
-        ordenEnter[ordenEnter.indexOf(txtDatos[indice]) + 1]->setFocus(Qt::TabFocusReason);
-        return true;
-    }
-    if (evento->type() == QEvent::FocusOut && indice == kRetencion &&
-        static_cast<QFocusEvent*>(evento)->reason() != Qt::PopupFocusReason) {
-        // Decided once the focus has landed: "&Salir" checks the box itself, and a window
-        // that is closing or has an editor open over it asks nothing.
-        QTimer::singleShot(0, this, [this] {
-            if (isVisible() && isActiveWindow() && focusWidget() != ui->cmdPechar &&
-                !ui->txtDatos_10->hasFocus())
-                RetencionValida();
-        });
-    }
-    return false;
+        },
+        bool{});
 }
 
 bool frmConfiguracion::RetencionValida() {

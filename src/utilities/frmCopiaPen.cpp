@@ -8,6 +8,7 @@
 #include "core/store/Unidades.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QDir>
@@ -41,11 +42,16 @@ frmCopiaPen::frmCopiaPen(Sesion& sesion, QWidget* padre)
     , sesion_(sesion) {
     ui->setupUi(this);
     QuitarCerrar(this);
-    connect(ui->Drive1, &QComboBox::currentIndexChanged, this, &frmCopiaPen::Drive1_Change);
-    connect(ui->cmdRealizar, &QPushButton::clicked, this, &frmCopiaPen::cmdRealizar_Click);
-    connect(ui->cmdRecuperar, &QPushButton::clicked, this, &frmCopiaPen::cmdRecuperar_Click);
-    connect(ui->cmdDevolver, &QPushButton::clicked, this, &frmCopiaPen::cmdDevolver_Click);
-    connect(ui->cmdCerrar, &QPushButton::clicked, this, &frmCopiaPen::cmdCerrar_Click);
+    connect(ui->Drive1, &QComboBox::currentIndexChanged, this,
+            protegido(this, &frmCopiaPen::Drive1_Change));
+    connect(ui->cmdRealizar, &QPushButton::clicked, this,
+            protegido(this, &frmCopiaPen::cmdRealizar_Click));
+    connect(ui->cmdRecuperar, &QPushButton::clicked, this,
+            protegido(this, &frmCopiaPen::cmdRecuperar_Click));
+    connect(ui->cmdDevolver, &QPushButton::clicked, this,
+            protegido(this, &frmCopiaPen::cmdDevolver_Click));
+    connect(ui->cmdCerrar, &QPushButton::clicked, this,
+            protegido(this, &frmCopiaPen::cmdCerrar_Click));
 }
 
 frmCopiaPen::~frmCopiaPen() = default;

@@ -2,6 +2,7 @@
 
 #include "core/mail/Llavero.h"
 #include "ui/Mensajes.h"
+#include "ui/Protegido.h"
 #include "ui/PulsarTecla.h"
 
 #include <QCheckBox>
@@ -91,14 +92,15 @@ frmCorreo::frmCorreo(const AjustesCorreo& a, QWidget* padre)
     botones->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Aceptar"));
     botones->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdAceptar"));
     botones->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("&Cancelar"));
-    connect(botones, &QDialogButtonBox::accepted, this, &frmCorreo::accept);
-    connect(botones, &QDialogButtonBox::rejected, this, &frmCorreo::reject);
+    connect(botones, &QDialogButtonBox::accepted, this, protegido(this, &frmCorreo::accept));
+    connect(botones, &QDialogButtonBox::rejected, this, protegido(this, &frmCorreo::reject));
     auto* capa = new QVBoxLayout(this);
     capa->addLayout(formulario);
     capa->addWidget(botones);
 
-    connect(cmbSeguridad_, &QComboBox::activated, this, &frmCorreo::seguridadElegida);
-    connect(chkVerificar_, &QCheckBox::toggled, this, &frmCorreo::mostrarAviso);
+    connect(cmbSeguridad_, &QComboBox::activated, this,
+            protegido(this, &frmCorreo::seguridadElegida));
+    connect(chkVerificar_, &QCheckBox::toggled, this, protegido(this, &frmCorreo::mostrarAviso));
     mostrarAviso();
     resize(620, sizeHint().height());
 }
@@ -129,14 +131,16 @@ bool frmCorreo::enLlavero() const {
 }
 
 void frmCorreo::accept() {
-    // No server is mailing switched off; anything else must be complete before it is kept.
-    const AjustesCorreo a = ajustes();
-    if (!a.servidor.isEmpty())
-        if (const QString motivo = motivoAjustesCorreo(a); !motivo.isEmpty()) {
-            Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
-            return;
-        }
-    Ventana::accept();
+    sinExcepciones(this, [&] {
+        // No server is mailing switched off; anything else must be complete before it is kept.
+        const AjustesCorreo a = ajustes();
+        if (!a.servidor.isEmpty())
+            if (const QString motivo = motivoAjustesCorreo(a); !motivo.isEmpty()) {
+                Mensaje::informar(this, motivo, Mensaje::Icono::Exclamacion);
+                return;
+            }
+        Ventana::accept();
+    });
 }
 
 void frmCorreo::seguridadElegida() {
