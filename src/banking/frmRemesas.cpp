@@ -5,6 +5,7 @@
 #include "banking/frmDevolucion.h"
 #include "core/banking/Remesas.h"
 #include "core/store/Consulta.h"
+#include "core/text/Formato.h"
 #include "ui/CursorEspera.h"
 #include "ui/Mensajes.h"
 #include "ui/Protegido.h"
@@ -87,11 +88,12 @@ void frmRemesas::CargarCobros() {
     const int fila = ui->mshCobros->filaActual();
     ui->mshCobros->mostrarNumeradas(columnasCobros(), filasCobrosRemesa(id), fila);
     const int actual = ui->mshRemesas->filaActual();
-    ui->lblInfo->setText(QStringLiteral("Remesa nº %1: %2 recibos, %3 €, %4 devueltos")
-                             .arg(id)
-                             .arg(ui->mshRemesas->texto(actual, 5),
-                                  ui->mshRemesas->texto(actual, 6),
-                                  ui->mshRemesas->texto(actual, 7)));
+    ui->lblInfo->setText(
+        QStringLiteral("Remesa nº %1: %2, %3 €, %4")
+            .arg(QString::number(id),
+                 cuenta(ui->mshRemesas->texto(actual, 5).toInt(), QStringLiteral("recibo")),
+                 ui->mshRemesas->texto(actual, 6),
+                 cuenta(ui->mshRemesas->texto(actual, 7).toInt(), QStringLiteral("devuelto"))));
 }
 
 void frmRemesas::MarcarCobrada() {

@@ -193,10 +193,14 @@ QString frmConfiguracion::textoDe(int indice) const {
 }
 
 void frmConfiguracion::fijarTexto(int indice, const QString& texto) {
-    if (auto* varias = qobject_cast<QPlainTextEdit*>(txtDatos[indice]))
+    if (auto* varias = qobject_cast<QPlainTextEdit*>(txtDatos[indice])) {
         varias->setPlainText(texto);
-    else
-        static_cast<QLineEdit*>(txtDatos[indice])->setText(texto);
+        return;
+    }
+    auto* caja = static_cast<QLineEdit*>(txtDatos[indice]);
+    caja->setText(texto);
+    // A text longer than its box shows from its start, not its end.
+    caja->setCursorPosition(0);
 }
 
 bool frmConfiguracion::eventFilter(QObject* objeto, QEvent* evento) {
