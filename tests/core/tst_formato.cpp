@@ -1,5 +1,6 @@
 #include "core/documents/Totales.h"
 #include "core/store/Consulta.h"
+#include "core/store/Importe.h"
 #include "core/text/Formato.h"
 #include "core/text/Plegado.h"
 #include "support/Entorno.h"
@@ -93,6 +94,92 @@ private slots:
         QFETCH(QString, texto);
         QCOMPARE(redondearCentimos(valor), centimos);
         QCOMPARE(formatoImporte(valor), texto);
+    }
+
+    // What a typed amount becomes, or why it is refused: never rounded, never past the limit.
+    void importesLeidos_data() {
+        QTest::addColumn<QString>("texto");
+        QTest::addColumn<qint64>("centimos");
+        QTest::addColumn<QString>("fallo");
+        QTest::addColumn<QString>("mostrado");
+        const QString grande = u"El importe es demasiado grande"_s;
+        QTest::newRow("agrupado") << u"1.234,56"_s << 123456LL << QString() << u"1.234,56"_s;
+        QTest::newRow("un decimal") << u"-3,5"_s << -350LL << QString() << u"-3,50"_s;
+        QTest::newRow("entero") << u" 12 "_s << 1200LL << QString() << u"12,00"_s;
+        QTest::newRow("ceros detras") << u"10,500"_s << 1050LL << QString() << u"10,50"_s;
+        QTest::newRow("menos cero") << u"-0,00"_s << 0LL << QString() << u"0,00"_s;
+        QTest::newRow("limite") << u"10.000.000.000,00"_s << Importe::kLimite << QString()
+                                << u"10.000.000.000,00"_s;
+        QTest::newRow("limite negativo")
+            << u"-10000000000"_s << -Importe::kLimite << QString() << u"-10.000.000.000,00"_s;
+        QTest::newRow("un centimo de mas") << u"10000000000,01"_s << 0LL << grande << QString();
+        QTest::newRow("treinta cifras")
+            << u"999999999999999999999999999999,99"_s << 0LL << grande << QString();
+        QTest::newRow("medio centimo")
+            << u"10,005"_s << 0LL << u"Un importe lleva como mucho dos decimales"_s << QString();
+        QTest::newRow("punto decimal")
+            << u"1.5"_s << 0LL << u"«1.5» no es un importe"_s << QString();
+        QTest::newRow("vacio") << QString() << 0LL << u"«» no es un importe"_s << QString();
+    }
+
+    void importesLeidos() {
+        QFETCH(QString, texto);
+        QFETCH(qint64, centimos);
+        QFETCH(QString, fallo);
+        QFETCH(QString, mostrado);
+        const auto leido = Importe::leer(texto);
+        QCOMPARE(leido.motivo(), fallo);
+        if (!fallo.isEmpty()) return;
+        QCOMPARE(leido->centimos(), centimos);
+        QCOMPARE(leido->texto(), mostrado);
+        QCOMPARE(Importe::leer(leido->texto())->centimos(), centimos);
+    }
+
+    // Units × price and base × rate, exact, rounded once to the cent with ties away from zero.
+    void importesMultiplicados_data() {
+        QTest::addColumn<QString>("importe");
+        QTest::addColumn<QString>("factor");
+        QTest::addColumn<bool>("esPorcentaje");
+        QTest::addColumn<bool>("cabe");
+        QTest::addColumn<qint64>("centimos");
+        QTest::newRow("2,5 x 0,01") << u"0,01"_s << u"2,5"_s << false << true << 3LL;
+        QTest::newRow("-2,5 x 0,01") << u"0,01"_s << u"-2,5"_s << false << true << -3LL;
+        QTest::newRow("0,335 x 3") << u"3"_s << u"0,335"_s << false << true << 101LL;
+        QTest::newRow("1,5 x 1.234,57") << u"1.234,57"_s << u"1,5"_s << false << true << 185186LL;
+        QTest::newRow("0,3333 x 100") << u"100"_s << u"0,3333"_s << false << true << 3333LL;
+        QTest::newRow("21 % de 0,50") << u"0,50"_s << u"21"_s << true << true << 11LL;
+        QTest::newRow("25 % de 0,50") << u"0,50"_s << u"25"_s << true << true << 13LL;
+        QTest::newRow("2,2 % de 1.000") << u"1.000"_s << u"2,2"_s << true << true << 2200LL;
+        QTest::newRow("19 % de -0,50") << u"-0,50"_s << u"19"_s << true << true << -10LL;
+        QTest::newRow("21 % del limite")
+            << u"10.000.000.000"_s << u"21"_s << true << true << 210000000000LL;
+        QTest::newRow("pasa el limite")
+            << u"10.000.000.000"_s << u"1,0001"_s << false << false << 0LL;
+        QTest::newRow("sin desbordar")
+            << u"-10.000.000.000"_s << u"100.000.000"_s << false << false << 0LL;
+    }
+
+    void importesMultiplicados() {
+        QFETCH(QString, importe);
+        QFETCH(QString, factor);
+        QFETCH(bool, esPorcentaje);
+        QFETCH(bool, cabe);
+        QFETCH(qint64, centimos);
+        const Importe base = *Importe::leer(importe);
+        const Decimal f = *Decimal::leer(factor);
+        const auto r = esPorcentaje ? base.porcentaje(f) : base.por(f);
+        QCOMPARE(r.has_value(), cabe);
+        if (r) QCOMPARE(r->centimos(), centimos);
+    }
+
+    void decimales() {
+        QCOMPARE(Decimal::leer(u"1.234,125"_s)->texto(), u"1234,125"_s);
+        QCOMPARE(Decimal::leer(u"2,5"_s)->textoDosDecimales(), u"2,50"_s);
+        QCOMPARE(Decimal::leer(u"-0,005"_s)->textoDosDecimales(), u"-0,01"_s);
+        QCOMPARE(Decimal::leer(u"2,00001"_s).motivo(), u"Escriba como mucho cuatro decimales"_s);
+        QCOMPARE(Decimal::desdeReal(2.2).diezmilesimas(), 22000);
+        QCOMPARE(Importe::desdeEuros(2.675).centimos(), 268);
+        QCOMPARE(Importe::desdeEuros(-1234.5).textoPunto(), u"-1234.50"_s);
     }
 
     // Whole-document totals with withholding are checked through a saved document elsewhere;

@@ -1,0 +1,163 @@
+#include "core/store/Importe.h"
+
+#include <QRegularExpression>
+#include <cmath>
+
+namespace torvane {
+
+namespace {
+
+// Products of cents and ten-thousandths need more than 64 bits before they are divided back.
+__extension__ typedef __int128 Ancho;
+
+/** A typed number split in its parts; digits only, trailing zeros of the decimals dropped. */
+struct Partes {
+    bool negativo = false;
+    QString entero;
+    QString decimales;
+};
+
+std::optional<Partes> partir(const QString& texto) {
+    static const QRegularExpression forma(
+        QStringLiteral("^\\s*([-+]?)(\\d{1,3}(?:\\.\\d{3})+|\\d*)(?:,(\\d*))?\\s*$"));
+    const auto m = forma.match(texto);
+    if (!m.hasMatch()) return std::nullopt;
+    Partes p{m.captured(1) == QStringLiteral("-"), m.captured(2).remove(QLatin1Char('.')),
+             m.captured(3)};
+    if (p.entero.isEmpty() && p.decimales.isEmpty()) return std::nullopt;
+    while (p.decimales.endsWith(QLatin1Char('0')))
+        p.decimales.chop(1);
+    while (p.entero.startsWith(QLatin1Char('0')))
+        p.entero.remove(0, 1);
+    return p;
+}
+
+/**
+ * The typed value in units of 10^-decimales, or a reason: too many places, or beyond limite
+ * (checked on the digits, before anything is multiplied).
+ */
+Resultado<qint64> escalar(const QString& texto, int decimales, qint64 limite, const QString& noEs,
+                          const QString& sobranDecimales) {
+    const auto p = partir(texto);
+    if (!p) return Fallo{noEs.arg(texto.trimmed())};
+    if (p->decimales.size() > decimales) return Fallo{sobranDecimales};
+    if (p->entero.size() > 18 - decimales) return Fallo{textoDemasiadoGrande()};
+    const QString digitos = p->entero + p->decimales.leftJustified(decimales, QLatin1Char('0'));
+    const qint64 valor = digitos.isEmpty() ? 0 : digitos.toLongLong();
+    if (valor > limite) return Fallo{textoDemasiadoGrande()};
+    return p->negativo ? -valor : valor;
+}
+
+/** numerador / denominador to the nearest whole, ties away from zero. */
+Ancho dividirRedondeando(Ancho numerador, Ancho denominador) {
+    Ancho cociente = numerador / denominador;
+    const Ancho resto = numerador % denominador;
+    const Ancho dobleResto = resto < 0 ? -2 * resto : 2 * resto;
+    if (dobleResto >= denominador) cociente += numerador < 0 ? -1 : 1;
+    return cociente;
+}
+
+std::optional<Importe> multiplicar(qint64 centimos, qint64 factor, qint64 denominador) {
+    const Ancho valor = dividirRedondeando(static_cast<Ancho>(centimos) * factor, denominador);
+    if (valor > Importe::kLimite || valor < -Importe::kLimite) return std::nullopt;
+    return Importe::deCentimos(static_cast<qint64>(valor));
+}
+
+QString agrupar(const QString& digitos) {
+    QString salida;
+    const qsizetype n = digitos.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0) salida += QLatin1Char('.');
+        salida += digitos[i];
+    }
+    return salida;
+}
+
+/** valor / 10^decimales with exactly that many places: «-1234.50» (coma, agrupado as asked). */
+QString conDecimales(qint64 valor, int decimales, QChar coma, bool agrupado) {
+    const quint64 absoluto = valor < 0 ? 0 - static_cast<quint64>(valor) : valor;
+    const QString texto = QString::number(absoluto).rightJustified(decimales + 1, QLatin1Char('0'));
+    const QString entero = texto.left(texto.size() - decimales);
+    return (valor < 0 ? QStringLiteral("-") : QString()) + (agrupado ? agrupar(entero) : entero) +
+           coma + texto.right(decimales);
+}
+
+qint64 entero(const QVariant& valor) {
+    return valor.isNull() ? 0 : valor.toLongLong();
+}
+
+} // namespace
+
+QString textoDemasiadoGrande() {
+    return QStringLiteral("El importe es demasiado grande");
+}
+
+Resultado<Importe> Importe::leer(const QString& texto) {
+    auto r = escalar(texto, 2, kLimite, QStringLiteral("«%1» no es un importe"),
+                     QStringLiteral("Un importe lleva como mucho dos decimales"));
+    if (!r) return r.fallo();
+    return Importe(*r);
+}
+
+Importe Importe::desdeVariante(const QVariant& valor) {
+    return Importe(entero(valor));
+}
+
+Importe Importe::desdeEuros(double euros) {
+    if (!std::isfinite(euros)) return {};
+    // Cents read back to 15 digits first, so 2,675 (stored as 2,67499999...) is the tie it was.
+    const double centimos = QString::number(euros * 100.0, 'g', 15).toDouble();
+    return Importe(static_cast<qint64>(std::round(centimos)));
+}
+
+QString Importe::texto() const {
+    return conDecimales(centimos_, 2, QLatin1Char(','), true);
+}
+
+QString Importe::textoPunto() const {
+    return conDecimales(centimos_, 2, QLatin1Char('.'), false);
+}
+
+std::optional<Importe> Importe::por(Decimal factor) const {
+    return multiplicar(centimos_, factor.diezmilesimas(), Decimal::kEscala);
+}
+
+std::optional<Importe> Importe::porcentaje(Decimal tasa) const {
+    return multiplicar(centimos_, tasa.diezmilesimas(), Decimal::kEscala * 100);
+}
+
+Resultado<Decimal> Decimal::leer(const QString& texto) {
+    auto r = escalar(texto, 4, kLimite, QStringLiteral("«%1» no es un número"),
+                     QStringLiteral("Escriba como mucho cuatro decimales"));
+    if (!r) return r.fallo();
+    return Decimal(*r);
+}
+
+Decimal Decimal::desdeVariante(const QVariant& valor) {
+    return Decimal(entero(valor));
+}
+
+Decimal Decimal::desdeReal(double valor) {
+    if (!std::isfinite(valor)) return {};
+    const double escalado = QString::number(valor * kEscala, 'g', 15).toDouble();
+    return Decimal(static_cast<qint64>(std::round(escalado)));
+}
+
+QString Decimal::texto() const {
+    QString t = conDecimales(valor_, 4, QLatin1Char(','), false);
+    while (t.endsWith(QLatin1Char('0')))
+        t.chop(1);
+    if (t.endsWith(QLatin1Char(','))) t.chop(1);
+    return t;
+}
+
+QString Decimal::textoDosDecimales() const {
+    return Importe::deCentimos(static_cast<qint64>(dividirRedondeando(valor_, kEscala / 100)))
+        .texto();
+}
+
+QString Decimal::textoPunto() const {
+    return texto().replace(QLatin1Char(','), QLatin1Char('.'));
+}
+
+} // namespace torvane
