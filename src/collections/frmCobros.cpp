@@ -144,8 +144,8 @@ void frmCobros::PedirResumen(const FiltroCobros& filtro) {
             if (peticion != peticionResumen_) return;
             ui->lblInfo->setText(cuenta(resumen.cuenta, QStringLiteral("recibo de cobro"),
                                         QStringLiteral("recibos de cobro")) +
-                                 QStringLiteral(" | TOTAL IMPORTES: ") +
-                                 formatoImporte(resumen.total) + QStringLiteral(" €"));
+                                 QStringLiteral(" | TOTAL IMPORTES: ") + resumen.total.texto() +
+                                 QStringLiteral(" €"));
         };
     });
 }

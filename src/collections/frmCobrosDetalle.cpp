@@ -70,8 +70,8 @@ void frmCobrosDetalle::CargarLinea() {
     concepto_->fijarCargado(linea->idCon);
     ui->txtCodigo->setText(QString::number(linea->idCon));
     ui->txtDes->setText(linea->desCon);
-    ui->txtUni->setText(formatoSimple(linea->und));
-    ui->txtPre->setText(formatoSimple(linea->pre));
+    ui->txtUni->setText(linea->und.texto());
+    ui->txtPre->setText(linea->pre.textoSimple());
     CalcularImporte();
 }
 
@@ -84,9 +84,10 @@ void frmCobrosDetalle::Buscar() {
 }
 
 void frmCobrosDetalle::CalcularImporte() {
-    const auto und = leerNumero(ui->txtUni->text());
-    const auto pre = leerNumero(ui->txtPre->text());
-    ui->lblTotal->setText(und && pre ? formatoImporte(*und * *pre) : formatoImporte(0));
+    const auto und = Decimal::leer(ui->txtUni->text());
+    const auto pre = Importe::leer(ui->txtPre->text());
+    const auto imp = und && pre ? pre->por(*und) : std::nullopt;
+    ui->lblTotal->setText(imp.value_or(Importe()).texto());
 }
 
 bool frmCobrosDetalle::ComprobaDatos() {
@@ -96,10 +97,12 @@ bool frmCobrosDetalle::ComprobaDatos() {
         caja->setFocus();
         return false;
     };
-    if (!leerNumero(ui->txtUni->text()))
-        return falla(ui->txtUni, QStringLiteral("Ponga un número correcto"), QStringLiteral("1"));
-    if (!leerNumero(ui->txtPre->text()))
-        return falla(ui->txtPre, QStringLiteral("Ponga un precio correcto"), QStringLiteral("0"));
+    const auto und = decimalDeCaja(ui->txtUni->text(), QStringLiteral("Ponga un número correcto"));
+    if (!und) return falla(ui->txtUni, und.motivo(), QStringLiteral("1"));
+    const auto pre = importeDeCaja(ui->txtPre->text(), QStringLiteral("Ponga un precio correcto"));
+    if (!pre) return falla(ui->txtPre, pre.motivo(), QStringLiteral("0"));
+    if (const auto linea = lineaCon({0, 0, 0, {}, *und, *pre, {}}); !linea)
+        return falla(ui->txtPre, linea.motivo(), QStringLiteral("0"));
     if (!leerEntero(ui->txtCodigo->text()))
         return falla(ui->txtCodigo, QStringLiteral("Ponga un número correcto"),
                      QStringLiteral("0"));
@@ -111,10 +114,10 @@ void frmCobrosDetalle::Aceptar() {
     linea_.lin = Lin;
     linea_.idCon = *leerEntero(ui->txtCodigo->text());
     linea_.desCon = ui->txtDes->text();
-    linea_.und = *leerNumero(ui->txtUni->text());
-    linea_.pre = *leerNumero(ui->txtPre->text());
+    linea_.und = *Decimal::leer(ui->txtUni->text());
+    linea_.pre = *Importe::leer(ui->txtPre->text());
     // The amount as the label shows it, even when a box was not left before accepting.
-    linea_.imp = redondearCentimos(linea_.und * linea_.pre);
+    linea_ = *lineaCon(linea_);
     done(Accepted);
 }
 

@@ -80,7 +80,7 @@ frmCobrosHoja::frmCobrosHoja(const Sesion& sesion, AperturasCobros& aperturas, i
     connect(ui->cmbSerie, &QComboBox::activated, this,
             protegido(this, &frmCobrosHoja::SerieElegida));
     connect(ui->txtRet, &QLineEdit::returnPressed, this, protegido(this, [this] {
-                if (leerNumero(ui->txtRet->text())) {
+                if (Decimal::leer(ui->txtRet->text())) {
                     CalcularSubtotal();
                     CalcularTotales();
                 }
@@ -197,8 +197,8 @@ void frmCobrosHoja::AplicarAjustes() {
     numRecordado_ = SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), serie);
     serieRecordada_ = serie;
     ui->txtNumero->setText(QString::number(numRecordado_));
-    ui->txtPorIva->setText(formatoSimple(a.porIva));
-    ui->txtRet->setText(formatoSimple(a.porRet));
+    ui->txtPorIva->setText(a.porIva.texto());
+    ui->txtRet->setText(a.porRet.texto());
     factura_ = a.factura;
     CalcularTotales();
     MostrarAviso(a.texto(), false);
@@ -225,11 +225,11 @@ void frmCobrosHoja::CargarCabecera() {
     if (ui->cmbSerie->findText(c->ser) < 0) ui->cmbSerie->addItem(c->ser);
     ui->cmbSerie->setCurrentText(c->ser);
     ui->mskFecha->setText(formatoFecha(c->fec));
-    ui->txtPorIva->setText(formatoSimple(c->porIva));
+    ui->txtPorIva->setText(c->porIva.texto());
     tri_ = c->tri;
     ui->chkPag->setChecked(c->pag);
     ui->lblTrimestre->setText(kTrimestre + QString::number(tri_));
-    ui->txtRet->setText(formatoSimple(c->porRet));
+    ui->txtRet->setText(c->porRet.texto());
     ui->txtObs->setText(c->obs);
     IdInq = c->idInq;
     IdInm = c->idInm;
@@ -337,14 +337,14 @@ void frmCobrosHoja::CalcularSubtotal() {
 
 void frmCobrosHoja::CalcularTotales() {
     // A box without a number counts as nothing; the checks tell the user before any save.
-    MostrarTotales(calcularTotales(subtotal_, leerNumero(ui->txtRet->text()).value_or(0),
-                                   leerNumero(ui->txtPorIva->text()).value_or(0)));
+    const auto t = calcularTotales(subtotal_, Decimal::leer(ui->txtRet->text()).valorO({}),
+                                   Decimal::leer(ui->txtPorIva->text()).valorO({}));
+    MostrarTotales(t.valorO({}));
 }
 
 void frmCobrosHoja::MostrarTotales(const Totales& t) {
-    const QStringList textos{formatoImporte(t.subtotal), formatoImporte(t.base),
-                             formatoImporte(t.iva), formatoImporte(t.retencion),
-                             formatoImporte(t.total)};
+    const QStringList textos{t.subtotal.texto(), t.base.texto(), t.iva.texto(), t.retencion.texto(),
+                             t.total.texto()};
     for (int c = 0; c < textos.size(); ++c)
         ui->mshTotales->modelo()->fijarTexto(1, c, textos[c]);
 }
@@ -406,14 +406,14 @@ bool frmCobrosHoja::ComprobaDatos() {
             return false;
         }
     }
-    if (!leerNumero(ui->txtRet->text())) {
+    if (!Decimal::leer(ui->txtRet->text())) {
         Mensaje::informar(this, QStringLiteral("Retención incorrecta. Ponga un número"));
         ui->txtRet->setText(QStringLiteral("0"));
         ui->txtRet->setFocus();
         return false;
     }
-    const auto iva = leerNumero(ui->txtPorIva->text());
-    if (!iva || TipoIvaDePorcentaje(*iva) == -1) {
+    const auto iva = Decimal::leer(ui->txtPorIva->text());
+    if (!iva || TipoIvaDePorcentaje(iva->aReal()) == -1) {
         Mensaje::informar(this, QStringLiteral("Este IVA no es correcto. Cámbielo"));
         ui->txtPorIva->setFocus();
         return false;
@@ -441,8 +441,8 @@ Cabecera frmCobrosHoja::CabeceraDeCajas() const {
     c.idInq = IdInq;
     c.idInm = IdInm;
     c.fec = leerFecha(ui->mskFecha->text());
-    c.porRet = leerNumero(ui->txtRet->text()).value_or(0);
-    c.porIva = leerNumero(ui->txtPorIva->text()).value_or(0);
+    c.porRet = Decimal::leer(ui->txtRet->text()).valorO({});
+    c.porIva = Decimal::leer(ui->txtPorIva->text()).valorO({});
     c.tri = tri_;
     c.pag = ui->chkPag->isChecked();
     c.obs = ui->txtObs->text();
@@ -612,14 +612,14 @@ void frmCobrosHoja::closeEvent(QCloseEvent* evento) {
 }
 
 void frmCobrosHoja::SalirPorIva() {
-    const auto iva = leerNumero(ui->txtPorIva->text());
+    const auto iva = Decimal::leer(ui->txtPorIva->text());
     if (!iva) {
         Mensaje::informar(this, QStringLiteral("Ponga un número correcto"));
         ui->txtPorIva->setFocus();
         return;
     }
     pintarFondo(ui->txtPorIva, kBlanco);
-    if (TipoIvaDePorcentaje(*iva) == -1) {
+    if (TipoIvaDePorcentaje(iva->aReal()) == -1) {
         Mensaje::informar(this, QStringLiteral("Este IVA no es correcto. Cámbielo"));
         ui->txtPorIva->setFocus();
     }
@@ -640,7 +640,7 @@ bool frmCobrosHoja::eventFilter(QObject* objeto, QEvent* evento) {
             if (objeto == ui->mskFecha) {
                 FijarTrimestre();
             } else if (objeto == ui->txtRet) {
-                if (!leerNumero(ui->txtRet->text())) ui->txtRet->setText(QStringLiteral("0"));
+                if (!Decimal::leer(ui->txtRet->text())) ui->txtRet->setText(QStringLiteral("0"));
             } else if (objeto == ui->txtPorIva) {
                 avisando_ = true;
                 SalirPorIva();

@@ -106,7 +106,7 @@ private:
     int numRecordado_ = 0;
     QString serieRecordada_;
     int tri_ = 0;
-    double subtotal_ = 0;
+    Importe subtotal_;
     Cabecera guardada_; ///< the header as last stored
     bool preparada_ = false;
     int reservado_ = 0; ///< the document this desk holds while the sheet is open

@@ -109,7 +109,7 @@ void frmEmitirMes::Proponer() {
 
 void frmEmitirMes::MostrarPropuesta() {
     QList<QStringList> filas;
-    double total = 0;
+    Importe total;
     int cuantas = 0;
     for (qsizetype i = 0; i < propuesta_.size(); ++i) {
         const PropuestaMes& p = propuesta_[i];
@@ -120,10 +120,10 @@ void frmEmitirMes::MostrarPropuesta() {
                              p.inquilino,
                              p.resumen(),
                              p.condiciones.serie,
-                             formatoImporte(t.base),
-                             formatoImporte(t.iva),
-                             formatoImporte(t.retencion),
-                             formatoImporte(t.total),
+                             t.base.texto(),
+                             t.iva.texto(),
+                             t.retencion.texto(),
+                             t.total.texto(),
                              p.aviso};
         if (!marcas_[i]) continue;
         ++cuantas;
@@ -137,7 +137,7 @@ void frmEmitirMes::MostrarPropuesta() {
                                      QStringLiteral("1 documento marcado de %2 | TOTAL: %3 €"),
                                      QStringLiteral("%1 documentos marcados de %2 | TOTAL: %3 €"))
                              .arg(filas.size())
-                             .arg(formatoImporte(redondearCentimos(total))));
+                             .arg(total.texto()));
 }
 
 void frmEmitirMes::CambiarMarca() {

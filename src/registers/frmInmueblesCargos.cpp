@@ -25,14 +25,18 @@ QList<Columna> columnasLineas() {
             Columna::texto(QStringLiteral("Importe"), 0.13, derecha)};
 }
 
-/** The box's number, or a message and the focus on it. */
-std::optional<double> numeroDe(QWidget* ventana, QLineEdit* caja, const QString& mensaje) {
-    const auto numero = leerNumero(caja->text());
-    if (!numero) {
-        Mensaje::informar(ventana, mensaje);
+/** The box's value (Importe or Decimal), or a message and the focus on it. */
+template <class T> std::optional<T> valorDe(QWidget* ventana, QLineEdit* caja, Resultado<T> r) {
+    if (!r) {
+        Mensaje::informar(ventana, r.motivo());
         caja->setFocus();
+        return std::nullopt;
     }
-    return numero;
+    return *r;
+}
+
+std::optional<Decimal> numeroDe(QWidget* ventana, QLineEdit* caja, const QString& mensaje) {
+    return valorDe(ventana, caja, decimalDeCaja(caja->text(), mensaje));
 }
 
 } // namespace
@@ -74,8 +78,8 @@ void frmInmueblesCargos::alActivar() {
     if (!c.serie.isEmpty() && ui->cmbSerie->findText(c.serie) < 0) ui->cmbSerie->addItem(c.serie);
     ui->cmbSerie->setCurrentIndex(c.serie.isEmpty() ? 0 : ui->cmbSerie->findText(c.serie));
     ui->cmbTipo->setCurrentIndex(c.factura ? 1 : 0);
-    ui->txtPorIva->setText(formatoSimple(c.porIva));
-    ui->txtPorRet->setText(formatoSimple(c.porRet));
+    ui->txtPorIva->setText(c.porIva.texto());
+    ui->txtPorRet->setText(c.porRet.texto());
     lineas_ = leerCargos(IdInm);
     if (const auto renta = LineaRenta(); lineas_.isEmpty() && renta) lineas_ << *renta;
     ui->txtUnd->setText(QStringLiteral("1"));
@@ -89,9 +93,9 @@ void frmInmueblesCargos::MostrarLineas() {
         filas << QStringList{QString::number(filas.size() + 1),
                              QString::number(l.idCon),
                              l.desCon,
-                             formatoUnidades(l.und),
-                             formatoImporte(l.pre),
-                             formatoImporte(redondearCentimos(l.und * l.pre))};
+                             l.und.textoDosDecimales(),
+                             l.pre.texto(),
+                             l.imp.texto()};
     ui->mshLineas->definirColumnas(columnasLineas());
     ui->mshLineas->modelo()->fijarFilas(filas);
 }
@@ -111,10 +115,15 @@ void frmInmueblesCargos::Anadir() {
     }
     const auto und = numeroDe(this, ui->txtUnd, QStringLiteral("Ponga unas unidades correctas"));
     if (!und) return;
-    const auto pre = numeroDe(this, ui->txtPre, QStringLiteral("Ponga un precio correcto"));
+    const auto pre =
+        valorDe(this, ui->txtPre,
+                importeDeCaja(ui->txtPre->text(), QStringLiteral("Ponga un precio correcto")));
     if (!pre) return;
     const QString des = ui->txtDesCon->text().isEmpty() ? concepto->des : ui->txtDesCon->text();
-    lineas_ << Linea{IdInm, 0, concepto->id, des, *und, *pre, redondearCentimos(*und * *pre)};
+    const auto linea =
+        valorDe(this, ui->txtPre, lineaCon({IdInm, 0, concepto->id, des, *und, *pre, {}}));
+    if (!linea) return;
+    lineas_ << *linea;
     MostrarLineas();
     ui->txtCon->clear();
     ui->txtDesCon->clear();

@@ -32,10 +32,9 @@ frmRectificar::~frmRectificar() = default;
 
 void frmRectificar::alActivar() {
     if (const auto c = leerCabecera(IdOriginal))
-        ui->lblFactura->setText(
-            QStringLiteral("Factura %1%2 del %3, total %4 €")
-                .arg(c->num.value_or(0))
-                .arg(c->ser, formatoFecha(c->fec), formatoImporte(c->totales.total)));
+        ui->lblFactura->setText(QStringLiteral("Factura %1%2 del %3, total %4 €")
+                                    .arg(c->num.value_or(0))
+                                    .arg(c->ser, formatoFecha(c->fec), c->totales.total.texto()));
     ui->cmbTipo->setFocus();
 }
 

@@ -60,7 +60,7 @@ bool CajaConcepto::cargar() {
     cargado_ = concepto->id;
     codigo_->setText(QString::number(concepto->id));
     descripcion_->setText(concepto->des);
-    if (!conservarPrecio_) precio_->setText(formatoImporte(concepto->imp));
+    if (!conservarPrecio_) precio_->setText(concepto->imp.texto());
     emit conceptoCargado();
     return true;
 }

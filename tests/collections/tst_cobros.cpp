@@ -87,12 +87,12 @@ QString resumen(int cuantos, const QString& total) {
 
 const QDate kMarzo(2024, 3, 1);
 
-Linea cargo(const QString& des, double und, double pre) {
+Linea cargo(const QString& des, const QString& und, const QString& pre) {
     Linea l;
     l.idCon = 1;
     l.desCon = des;
-    l.und = und;
-    l.pre = pre;
+    l.und = dec(und);
+    l.pre = eur(pre);
     return l;
 }
 
@@ -100,7 +100,7 @@ Linea cargo(const QString& des, double und, double pre) {
 int alquilado(Entorno& e, const QString& des, const CondicionesCargo& c, bool agua = false) {
     const int inm = e.inmueble(des, e.inquilino(u"Inquilino de "_s + des), {}, {}, {}, {}, 500);
     QList<Linea> lineas{lineaAlquiler(inm)};
-    if (agua) lineas << cargo(u"Agua"_s, 2, 12.345);
+    if (agua) lineas << cargo(u"Agua"_s, u"1,5"_s, u"16,46"_s);
     hecho(guardarCargos(inm, c, lineas));
     return inm;
 }
@@ -434,13 +434,13 @@ private slots:
         Cabecera c;
         c.ser = u"A"_s;
         c.fec = QDate(2024, 3, 1);
-        c.porIva = 21;
+        c.porIva = dec(u"21"_s);
         Linea alquiler;
-        alquiler.und = 2;
-        alquiler.pre = 50;
+        alquiler.und = dec(u"2"_s);
+        alquiler.pre = eur(u"50"_s);
         Linea medio = alquiler;
-        medio.und = 1;
-        medio.pre = 0.125;
+        medio.und = dec(u"0,5"_s);
+        medio.pre = eur(u"0,25"_s);
         const int id = crearDocumento(c, {alquiler, medio}).id;
         frmCobrosHoja hoja(sesion(), ventanas(), id);
         hoja.show();
@@ -562,8 +562,8 @@ private slots:
         QVERIFY(!nueva.isVisible());
         // The editor stores nothing itself: the sheet saves the line with its document.
         const Linea& l = nueva.linea();
-        QCOMPARE(QStringList({QString::number(l.lin), QString::number(l.idCon), l.desCon,
-                              formatoImporte(l.imp)}),
+        QCOMPARE(QStringList(
+                     {QString::number(l.lin), QString::number(l.idCon), l.desCon, l.imp.texto()}),
                  QStringList({u"1"_s, QString::number(agua), u"Agua"_s, u"2.469,00"_s}));
         QCOMPARE(contar("tblCobrosDetalles"), 0);
     }
@@ -634,24 +634,25 @@ private slots:
         e.serie(u"A"_s);
         e.serie(u"B"_s);
         if (caso == u"exenta"_s) alquilado(e, u"Piso"_s, {}, true);
-        if (caso == u"local"_s) alquilado(e, u"Local"_s, {21, 19, true, u"B"_s});
+        if (caso == u"local"_s)
+            alquilado(e, u"Local"_s, {dec(u"21"_s), dec(u"19"_s), true, u"B"_s});
         if (caso == u"emitido"_s) {
             const int inm = alquilado(e, u"Piso"_s, {});
             e.documento(7, u"B"_s, kMarzo.addDays(30), inm);
             e.documento(8, u"B"_s, kMarzo.addDays(31), inm); // April: not this month
         }
         if (caso == u"libre"_s)
-            hecho(guardarCargos(e.inmueble(u"Libre"_s), {}, {cargo(u"Alquiler"_s, 1, 1)}));
+            hecho(
+                guardarCargos(e.inmueble(u"Libre"_s), {}, {cargo(u"Alquiler"_s, u"1"_s, u"1"_s)}));
         if (caso == u"sinlineas"_s) e.inmueble(u"Piso"_s, e.inquilino(u"Ana"_s));
-        if (caso == u"serie"_s) alquilado(e, u"Piso"_s, {0, 0, false, u"Z"_s});
+        if (caso == u"serie"_s) alquilado(e, u"Piso"_s, {{}, {}, false, u"Z"_s});
 
         const QList<PropuestaMes> propuesta = proponerMes(kMarzo);
         QCOMPARE(propuesta.size(), filas);
         if (filas == 0) return;
         const PropuestaMes& p = propuesta.first();
         const Totales& t = p.totales;
-        QTEST(QStringList({formatoImporte(t.base), formatoImporte(t.iva),
-                           formatoImporte(t.retencion), formatoImporte(t.total)})
+        QTEST(QStringList({t.base.texto(), t.iva.texto(), t.retencion.texto(), t.total.texto()})
                   .join(u'|'),
               "totales");
         QTEST(p.aviso, "aviso");
@@ -664,7 +665,7 @@ private slots:
         e.serie(u"A"_s);
         e.serie(u"B"_s);
         e.documento(4, u"A"_s, QDate(2024, 2, 1));
-        alquilado(e, u"Local 1"_s, {21, 19, true, u"B"_s});
+        alquilado(e, u"Local 1"_s, {dec(u"21"_s), dec(u"19"_s), true, u"B"_s});
         alquilado(e, u"Piso 1"_s, {}, true);
         alquilado(e, u"Piso 2"_s, {});
         const QList<PropuestaMes> propuesta = proponerMes(kMarzo);
@@ -683,7 +684,7 @@ private slots:
         const QList<int> docs = documentosEmision(run);
         QCOMPARE(numeros(docs), u"5A 6A 1B"_s);
         const auto local = leerCabecera(docs.last());
-        QCOMPARE(local->totales.total, 510.0);
+        QCOMPARE(local->totales.total, eur(u"510"_s));
         QCOMPARE(local->tri, 1);
         QCOMPARE(Entorno::contar(u"tblCobros"_s, u"Fac = 1"_s), 1);
         QCOMPARE(Entorno::contar(u"tblCobrosDetalles"_s), 4);

@@ -181,7 +181,7 @@ private slots:
         c.idInq = luis;
         const int primero = hecho(guardarContrato(c));
         QCOMPARE(InquilinoDeInmueble(inm), luis);
-        QCOMPARE(leerCargos(inm).first().pre, 640.0);
+        QCOMPARE(leerCargos(inm).first().pre, eur(u"640"_s));
 
         Contrato malo = c;
         malo.fianza = 100;
@@ -239,7 +239,7 @@ private slots:
             QVERIFY2(carta.contains(texto), qPrintable(carta));
 
         for (const PropuestaMes& p : proponerMes(QDate(2024, 12, 1)))
-            if (p.idInm == inm) QCOMPARE(formatoImporte(p.lineas.first().pre), nueva);
+            if (p.idInm == inm) QCOMPARE(p.lineas.first().pre.texto(), nueva);
         QVERIFY(contratosPorActualizar(QDate(2024, 12, 1)).isEmpty());
         QCOMPARE(leerIndice(u"IRAV"_s, 2024, 12), std::optional<double>(2.2));
     }

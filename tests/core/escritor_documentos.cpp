@@ -20,8 +20,9 @@ Linea lineaAlAzar(QRandomGenerator& azar) {
     Linea l;
     l.idCon = azar.bounded(1, 5);
     l.desCon = QStringLiteral("Concepto %1").arg(l.idCon);
-    l.und = azar.bounded(1, 4);
-    l.pre = azar.bounded(-5000, 100000) / 1000.0; // halves of a cent among them
+    // Half units of odd cents: halves of a cent among the amounts.
+    l.und = Decimal::deDiezmilesimas(azar.bounded(2, 8) * Decimal::kEscala / 2);
+    l.pre = Importe::deCentimos(azar.bounded(-500, 10000));
     return l;
 }
 
@@ -30,8 +31,8 @@ Cabecera cabeceraAlAzar(QRandomGenerator& azar) {
     c.ser = azar.bounded(2) ? QStringLiteral("A") : QStringLiteral("b");
     c.fec = QDate(2024, azar.bounded(1, 13), 1);
     c.tri = (c.fec.month() - 1) / 3 + 1;
-    c.porIva = azar.bounded(2) ? 21 : 0;
-    c.porRet = azar.bounded(2) ? 19 : 0;
+    c.porIva = Decimal::deEntero(azar.bounded(2) ? 21 : 0);
+    c.porRet = Decimal::deEntero(azar.bounded(2) ? 19 : 0);
     return c;
 }
 
@@ -74,7 +75,9 @@ void prepararInmuebles() {
         ejecutar(
             QStringLiteral("INSERT INTO tblInmuebles (Id, Des, Pre, IdInq) VALUES (?, ?, ?, ?)"),
             {1000 + id, QStringLiteral("Piso %1").arg(id), 500 + id, 1000 + id});
-        guardarCargos(1000 + id, {21, 19, false, QStringLiteral("A")}, {lineaAlquiler(1000 + id)})
+        guardarCargos(1000 + id,
+                      {Decimal::deEntero(21), Decimal::deEntero(19), false, QStringLiteral("A")},
+                      {lineaAlquiler(1000 + id)})
             .valorOLanzar();
     }
 }

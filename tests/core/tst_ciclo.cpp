@@ -195,8 +195,8 @@ int porNumero(const QString& numero) {
         .toInt();
 }
 
-Linea linea(int idCon, const QString& des, double pre) {
-    return Linea{0, 0, idCon, des, 1, pre, pre};
+Linea linea(int idCon, const QString& des, const QString& euros) {
+    return Linea{0, 0, idCon, des, Decimal::deEntero(1), eur(euros), eur(euros)};
 }
 
 /** A document's state from words: "impreso pagado remesa devuelto anulado posterior …". */
@@ -302,8 +302,8 @@ private slots:
                  c.idInm = piso, c.idInq = ana, c.inicio = QDate(2023, 6, 1), c.renta = 650;
                  hecho(guardarContrato(c));
                  QCOMPARE(leerCargos(piso).size(), 1);
-                 hecho(guardarCargos(local, {21, 19, true, u"B"_s},
-                                     {lineaAlquiler(local), linea(2, u"Comunidad"_s, 100)}));
+                 hecho(guardarCargos(local, {dec(u"21"_s), dec(u"19"_s), true, u"B"_s},
+                                     {lineaAlquiler(local), linea(2, u"Comunidad"_s, u"100"_s)}));
                  // A property with a current contract is not deleted.
                  QVERIFY(motivoNoBorrarInmueble(piso).contains(u"contrato actual"_s));
                  QCOMPARE(mesPropuesto(2024), QDate(2024, 1, 1));
@@ -323,7 +323,7 @@ private slots:
                  Cabecera c;
                  c.ser = a.serie, c.porIva = a.porIva, c.porRet = a.porRet;
                  c.idInm = piso, c.idInq = ana, c.fec = QDate(2024, 1, 20), c.tri = 1;
-                 QCOMPARE(crearDocumento(c, {linea(3, u"Agua"_s, 30.25)}).num.value_or(0), 2);
+                 QCOMPARE(crearDocumento(c, {linea(3, u"Agua"_s, u"30,25"_s)}).num.value_or(0), 2);
                  QCOMPARE(ajustesNuevoDocumento(0, 0).origen, AjustesDocumento::Empresa);
              }},
             {"pagos",
@@ -365,10 +365,11 @@ private slots:
              [&] {
                  const int rect = hecho(rectificarFactura(porNumero(u"1B"_s), u"R1"_s, u"Renta"_s));
                  QCOMPARE(numeroLineas(rect), 2);
-                 for (const Linea& l : {linea(1, u"Renta"_s, 2900), linea(2, u"Comunidad"_s, 100)})
+                 for (const Linea& l :
+                      {linea(1, u"Renta"_s, u"2900"_s), linea(2, u"Comunidad"_s, u"100"_s)})
                      hecho(guardarDocumento(*leerCabecera(rect), {CambioLineas::Anadir, l, 0}));
                  hecho(marcarImpresos({rect}, u"Hoja"_s));
-                 QCOMPARE(leerCabecera(rect)->totales.base, -100.0);
+                 QCOMPARE(leerCabecera(rect)->totales.base, eur(u"-100"_s));
                  QVERIFY(!motivoNo(porNumero(u"1B"_s), Accion::Anular).isEmpty());
              }},
         };

@@ -185,8 +185,11 @@ private slots:
     // Whole-document totals with withholding are checked through a saved document elsewhere;
     // here the cent rounding of each part.
     void totales() {
-        QCOMPARE(calcularTotales(0.5, 25, 0).retencion, 0.13);
-        QCOMPARE(calcularTotales(0.1 + 0.2, 0, 0).total, 0.3);
+        QCOMPARE(calcularTotales(eur(u"0,5"_s), dec(u"25"_s), {})->retencion, eur(u"0,13"_s));
+        QCOMPARE(calcularTotales(eur(u"100"_s), dec(u"19"_s), dec(u"21"_s))->total, eur(u"102"_s));
+        // A quota beyond the limit refuses the whole document rather than store it wrong.
+        QCOMPARE(calcularTotales(eur(u"10.000.000.000"_s), {}, dec(u"21"_s)).motivo(),
+                 u"El importe es demasiado grande"_s);
     }
 
     void fechas() {

@@ -239,10 +239,11 @@ void PruebaInformes::documentosQueAceptaHacienda() {
         ejecutar(sentencia, sentencia.contains(u'?') ? QVariantList{id} : QVariantList{});
     doc = documentoDonde(u"c.Id = %1"_s.arg(id));
 
-    const Totales t = calcularTotales(
-        valorUnico(u"SELECT SUM(Und * Pre) FROM tblCobrosDetalles WHERE IdDoc = ?"_s, {id})
-            .toDouble(),
-        doc.value(5).toDouble(), doc.value(4).toDouble());
+    const Totales t = *calcularTotales(
+        Importe::desdeEuros(
+            valorUnico(u"SELECT SUM(Imp) FROM tblCobrosDetalles WHERE IdDoc = ?"_s, {id})
+                .toDouble()),
+        Decimal::desdeReal(doc.value(5).toDouble()), Decimal::desdeReal(doc.value(4).toDouble()));
     const QString obs = u"Pago <urgente> & sin demora"_s;
     QString nombre;
     const QStringList hojas = imprimirDesdeHoja(tipo, id, obs, demo.pdf(), nombre);
@@ -258,8 +259,7 @@ void PruebaInformes::documentosQueAceptaHacienda() {
              << QLocale(QLocale::Spanish).standaloneMonthName(fecha.month()) +
                     u" de %1"_s.arg(fecha.year())
              << u"Alquileres Miño, S.L."_s << u"Rúa do Franco, 12, 1º"_s << doc.value(6).toString()
-             << doc.value(7).toString() << doc.value(8).toString()
-             << formatoImporte(t.total) + u" €"_s;
+             << doc.value(7).toString() << doc.value(8).toString() << t.total.texto() + u" €"_s;
     QSqlQuery lineas = ejecutar(
         u"SELECT DesCon, Und, Pre FROM tblCobrosDetalles WHERE IdDoc = ? ORDER BY Lin"_s, {id});
     while (lineas.next()) {
@@ -272,9 +272,9 @@ void PruebaInformes::documentosQueAceptaHacienda() {
         esperado << doc.value(9).toString()
                  << u"%1 %2 (%3)"_s.arg(doc.value(10).toString(), doc.value(11).toString(),
                                         doc.value(12).toString())
-                 << u"Base imponible "_s + formatoImporte(t.base) << u"TOTAL FACTURA"_s << obs;
+                 << u"Base imponible "_s + t.base.texto() << u"TOTAL FACTURA"_s << obs;
         // An exempt invoice shows no VAT nor withholding lines.
-        if (t.iva > 0) esperado << formatoImporte(t.iva) << u"-"_s + formatoImporte(t.retencion);
+        if (t.iva > Importe()) esperado << t.iva.texto() << u"-"_s + t.retencion.texto();
     }
     contiene(texto, esperado);
     // The account number on one line, never with its last group wrapped.

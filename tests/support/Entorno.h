@@ -2,6 +2,7 @@
 
 #include "app/Aplicacion.h"
 #include "core/demo/Demo.h"
+#include "core/store/Importe.h"
 #include "core/store/Resultado.h"
 #include "support/CupsPrueba.h"
 
@@ -132,3 +133,11 @@ inline constexpr int kEsperaDialogo = 20000;
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&prueba, argc, argv);                                                  \
     }
+
+/** An amount or a decimal as a test writes it: «1.234,56», «2,5». */
+inline torvane::Importe eur(const QString& texto) {
+    return *torvane::Importe::leer(texto);
+}
+inline torvane::Decimal dec(const QString& texto) {
+    return *torvane::Decimal::leer(texto);
+}

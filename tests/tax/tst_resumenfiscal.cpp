@@ -21,10 +21,12 @@ void documento(Entorno& e, const QDate& fecha, int inq, int inm, double base, do
                double porRet, bool pagado = false) {
     static int numero = 0;
     const int id = e.documento(++numero, u"A"_s, fecha, inm, inq, 0, pagado);
-    const Totales t = calcularTotales(base, porRet, porIva);
+    const Totales t = *calcularTotales(Importe::desdeEuros(base), Decimal::desdeReal(porRet),
+                                       Decimal::desdeReal(porIva));
     ejecutar(u"UPDATE tblCobros SET SubTotal = ?, Base = ?, PorIva = ?, IVA = ?, PorRet = ?,"
              u" Ret = ?, Tot = ? WHERE Id = ?"_s,
-             {t.subtotal, t.base, porIva, t.iva, porRet, t.retencion, t.total, id});
+             {t.subtotal.aReal(), t.base.aReal(), porIva, t.iva.aReal(), porRet,
+              t.retencion.aReal(), t.total.aReal(), id});
 }
 
 /**
@@ -115,7 +117,7 @@ private slots:
             filtro.desde = p.desde();
             filtro.hasta = p.hasta();
             QCOMPARE(formatoImporte(total(iva, 2) + total(iva, 3) - retenido),
-                     formatoImporte(resumenCobros(filtro).total));
+                     resumenCobros(filtro).total.texto());
         }
     }
 

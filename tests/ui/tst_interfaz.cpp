@@ -450,8 +450,8 @@ private slots:
         e.concepto(u"Comunidad"_s, 50);
         // What the property bills decides series, VAT, withholding and its rent; nothing is
         // retyped.
-        hecho(
-            guardarCargos(piso, {21, 19, false, u"B"_s}, {{piso, 1, 1, u"Renta"_s, 1, 800, 800}}));
+        hecho(guardarCargos(piso, {dec(u"21"_s), dec(u"19"_s), false, u"B"_s},
+                            {{piso, 1, 1, u"Renta"_s, dec(u"1"_s), eur(u"800"_s), eur(u"800"_s)}}));
 
         frmPrincipal principal(sesion());
         principal.show();

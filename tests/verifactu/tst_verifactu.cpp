@@ -186,8 +186,8 @@ void PruebaVerifactu::huellasDeLosEjemplosDeLaAgencia() {
     r.numSerie = numSerie;
     r.fecha = fechaAeat(QDate(2024, 1, 1));
     r.tipoFactura = u"F1"_s;
-    r.cuota = importeAeat(12.35);
-    r.importe = importeAeat(123.45);
+    r.cuota = importeAeat(Importe::deCentimos(1235));
+    r.importe = importeAeat(Importe::deCentimos(12345));
     r.huellaAnt = anterior;
     r.fechaHora = u"2024-01-01T19:20:%1+01:00"_s.arg(segundo);
     QCOMPARE(calcularHuella(r), huella);
@@ -212,9 +212,10 @@ void PruebaVerifactu::cadenaConRectificativasYAnulaciones() {
     QVERIFY(!rectificarFactura(original, u"R1"_s, u"  "_s));
     const int rect = hecho(rectificarFactura(original, u"R1"_s, u"Renta de mayo mal calculada"_s));
     QCOMPARE(leerCabecera(rect)->ser, u"R"_s);
-    QCOMPARE(leerCabecera(rect)->totales.base, -1000.0);
-    hecho(guardarDocumento(*leerCabecera(rect),
-                           {CambioLineas::Anadir, {0, 0, 0, u"Renta"_s, 1, 900, 0}, 0}));
+    QCOMPARE(leerCabecera(rect)->totales.base, eur(u"-1000"_s));
+    hecho(guardarDocumento(
+        *leerCabecera(rect),
+        {CambioLineas::Anadir, {0, 0, 0, u"Renta"_s, dec(u"1"_s), eur(u"900"_s), {}}, 0}));
     hecho(emitirFacturas({rect}));
     const auto altaRect = registroAlta(rect);
     QCOMPARE(altaRect->tipoFactura, u"R1"_s);
@@ -424,8 +425,9 @@ void PruebaVerifactu::laRectificativaImpresaLoDice() {
     if (sustitucion) guardarTipoEmisor(TipoEmisor::Sociedad);
     const int rect =
         hecho(rectificarFactura(original, u"R1"_s, u"Renta de mayo mal calculada"_s, sustitucion));
-    hecho(guardarDocumento(*leerCabecera(rect),
-                           {CambioLineas::Anadir, {0, 0, 0, u"Renta"_s, 1, 900, 0}, 0}));
+    hecho(guardarDocumento(
+        *leerCabecera(rect),
+        {CambioLineas::Anadir, {0, 0, 0, u"Renta"_s, dec(u"1"_s), eur(u"900"_s), {}}, 0}));
     hecho(emitirFacturas({rect}));
     QCOMPARE(registroAlta(rect)->importe, importeRegistro);
     QVERIFY2(verificarRegistros().correcta(), qPrintable(verificarRegistros().texto()));

@@ -413,22 +413,25 @@ public:
         const Uso& uso = usoDe(inmueble);
         const QString serie = QString::fromUtf8(uso.serie);
         const int numero = ++numeros_[serie];
-        double subtotal = 0;
+        Importe subtotal;
         for (int l = 1; l <= lineas; ++l) {
             const int concepto = 1 + (l - 1) % conceptos_.size();
-            const double precio = concepto == 1 ? rentaDe(inmueble) : 10.0 + concepto * 7.5;
+            const Importe precio =
+                Importe::desdeEuros(concepto == 1 ? rentaDe(inmueble) : 10.0 + concepto * 7.5);
             subtotal += precio;
             ejecutarPreparada(linea_, {++idLinea_, id, l, concepto, conceptos_[concepto - 1], 1.0,
-                                       precio, redondearCentimos(precio)});
+                                       precio.aReal(), precio.aReal()});
         }
-        const Totales t = calcularTotales(subtotal, uso.porRet, uso.porIva);
+        const Totales t = *calcularTotales(subtotal, Decimal::desdeReal(uso.porRet),
+                                           Decimal::desdeReal(uso.porIva));
         // Paid by transfer a few days after the document, never after today.
         const QDate pago = std::min(fecha.addDays(3 + inmueble % 5), std::max(fecha, Hoy()));
         ejecutarPreparada(
             cabecera_,
             {id, numero, serie, inquilino, inmueble, fechaIso(fecha), (fecha.month() - 1) / 3 + 1,
-             uso.porRet, uso.porIva, pagado ? 1 : 0, t.subtotal, t.retencion, t.base, t.iva,
-             t.total, QString(), pagado ? QVariant(fechaIso(pago)) : QVariant(),
+             uso.porRet, uso.porIva, pagado ? 1 : 0, t.subtotal.aReal(), t.retencion.aReal(),
+             t.base.aReal(), t.iva.aReal(), t.total.aReal(), QString(),
+             pagado ? QVariant(fechaIso(pago)) : QVariant(),
              pagado ? QVariant(QStringLiteral("Transferencia")) : QVariant(), uso.empresa ? 1 : 0});
     }
 

@@ -7,16 +7,11 @@
 #include "core/text/Plegado.h"
 
 #include <QDateTime>
-#include <cmath>
 #include <sqlite3.h>
 
 namespace torvane {
 
 namespace {
-
-bool distinto(double a, double b) {
-    return std::fabs(a - b) >= 0.005;
-}
 
 double valor(sqlite3_value* v) {
     return sqlite3_value_double(v);
@@ -24,14 +19,16 @@ double valor(sqlite3_value* v) {
 
 // centimos(x): the program's own rounding, so SQLite compares each line as the program would.
 void sqlCentimos(sqlite3_context* contexto, int, sqlite3_value** v) {
-    sqlite3_result_double(contexto, redondearCentimos(valor(v[0])));
+    sqlite3_result_double(contexto, Importe::desdeEuros(valor(v[0])).aReal());
 }
 
 bool totalesMal(const double v[8]) {
-    const Totales t = calcularTotales(v[0], v[1], v[2]);
-    const double esperado[]{t.subtotal, t.base, t.iva, t.retencion, t.total};
+    const auto t = calcularTotales(Importe::desdeEuros(v[0]), Decimal::desdeReal(v[1]),
+                                   Decimal::desdeReal(v[2]));
+    if (!t) return true;
+    const Importe esperado[]{t->subtotal, t->base, t->iva, t->retencion, t->total};
     for (int i = 0; i < 5; ++i)
-        if (distinto(v[3 + i], esperado[i])) return true;
+        if (Importe::desdeEuros(v[3 + i]) != esperado[i]) return true;
     return false;
 }
 
@@ -152,9 +149,13 @@ QString repararDocumentos(const QString& rutaBD) {
             ejecutar(QStringLiteral("SELECT Id, Und, Pre, Imp FROM tblCobrosDetalles"));
         QList<QVariantList> cambios;
         while (lineas.next()) {
-            const double imp =
-                redondearCentimos(lineas.value(1).toDouble() * lineas.value(2).toDouble());
-            if (distinto(imp, lineas.value(3).toDouble())) cambios.append({imp, lineas.value(0)});
+            Linea l;
+            l.und = Decimal::desdeReal(lineas.value(1).toDouble());
+            l.pre = Importe::desdeEuros(lineas.value(2).toDouble());
+            const Importe imp = lineaCon(l).valorOLanzar().imp;
+            // Compared as stored: a REAL that is not a whole number of cents is rewritten too.
+            if (imp.aReal() != lineas.value(3).toDouble())
+                cambios.append({imp.aReal(), lineas.value(0)});
         }
         for (const QVariantList& cambio : cambios)
             ejecutar(QStringLiteral("UPDATE tblCobrosDetalles SET Imp = ? WHERE Id = ?"), cambio);

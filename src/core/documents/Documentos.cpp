@@ -21,11 +21,19 @@ QString textoOVacio(const QVariant& v) {
 }
 
 QString importeOVacio(const QVariant& v) {
-    return v.isNull() ? QString() : formatoImporte(v.toDouble());
+    return v.isNull() ? QString() : Importe::desdeEuros(v.toDouble()).texto();
 }
 
 QString numeroOVacio(const QVariant& v) {
-    return v.isNull() ? QString() : formatoSimple(v.toDouble());
+    return v.isNull() ? QString() : Decimal::desdeReal(v.toDouble()).texto();
+}
+
+Importe importeDe(const QVariant& v) {
+    return Importe::desdeEuros(v.toDouble());
+}
+
+Decimal decimalDe(const QVariant& v) {
+    return Decimal::desdeReal(v.toDouble());
 }
 
 /** FROM and WHERE shared by the list and its count and sum, with the values to bind. */
@@ -76,19 +84,27 @@ Cabecera cabeceraDeFila(const QSqlQuery& q, int id) {
     c.idInm = q.value(3).toInt();
     c.fec = desdeIso(q.value(4).toString());
     c.tri = q.value(5).toInt();
-    c.porRet = q.value(6).toDouble();
-    c.porIva = q.value(7).toDouble();
+    c.porRet = decimalDe(q.value(6));
+    c.porIva = decimalDe(q.value(7));
     c.pag = q.value(8).toInt() != 0;
-    c.totales = {q.value(9).toDouble(), q.value(10).toDouble(), q.value(11).toDouble(),
-                 q.value(12).toDouble(), q.value(13).toDouble()};
+    c.totales = {importeDe(q.value(9)), importeDe(q.value(10)), importeDe(q.value(11)),
+                 importeDe(q.value(12)), importeDe(q.value(13))};
     c.obs = textoOVacio(q.value(14));
     return c;
 }
 
 /** The header's own fields, in the order both the insert and the rewrite name them. */
 QVariantList valoresCabecera(const Cabecera& c, const QVariant& num) {
-    return {num,   c.ser,    c.idInq,  c.idInm,       fechaOVacia(c.fec),
-            c.tri, c.porRet, c.porIva, c.pag ? 1 : 0, c.obs};
+    return {num,
+            c.ser,
+            c.idInq,
+            c.idInm,
+            fechaOVacia(c.fec),
+            c.tri,
+            c.porRet.aReal(),
+            c.porIva.aReal(),
+            c.pag ? 1 : 0,
+            c.obs};
 }
 
 /** Documents of the rectifying series are only ever made by rectifying an invoice. */
@@ -112,8 +128,9 @@ int insertarCabecera(const Cabecera& c) {
     return id;
 }
 
+/** The line's own amount, recomputed: what is stored never comes from the caller. */
 double importeLinea(const Linea& l) {
-    return redondearCentimos(l.und * l.pre);
+    return lineaCon(l).valorOLanzar().imp.aReal();
 }
 
 /**
@@ -128,7 +145,8 @@ void escribirLinea(int idDoc, std::optional<int> lin, const Linea& l) {
             .arg(lin ? QStringLiteral("?")
                      : QStringLiteral("(SELECT COALESCE(MAX(Lin), 0) + 1 FROM"
                                       " tblCobrosDetalles WHERE IdDoc = ?)")),
-        {idDoc, lin ? *lin : idDoc, l.idCon, l.desCon, l.und, l.pre, importeLinea(l)});
+        {idDoc, lin ? *lin : idDoc, l.idCon, l.desCon, l.und.aReal(), l.pre.aReal(),
+         importeLinea(l)});
 }
 
 void aplicarCambio(int idDoc, const CambioLineas& cambio) {
@@ -147,7 +165,8 @@ void aplicarCambio(int idDoc, const CambioLineas& cambio) {
         ejecutarFrecuente(
             QStringLiteral("UPDATE tblCobrosDetalles SET IdCon = ?, DesCon = ?, Und = ?,"
                            " Pre = ?, Imp = ? WHERE Id = ? AND IdDoc = ?"),
-            {l.idCon, l.desCon, l.und, l.pre, importeLinea(l), cambio.idLinea, idDoc});
+            {l.idCon, l.desCon, l.und.aReal(), l.pre.aReal(), importeLinea(l), cambio.idLinea,
+             idDoc});
         return;
     case CambioLineas::Borrar:
         ejecutarFrecuente(
@@ -190,7 +209,7 @@ void comprobarReescritura(const Cabecera& c, const CambioLineas& cambio) {
  * gives it back as stored: one statement where a read after the commit would be another trip.
  */
 Cabecera reescribirCabecera(const Cabecera& c) {
-    const Totales t = calcularTotales(subtotalDocumento(c.id), c.porRet, c.porIva);
+    const Totales t = calcularTotales(subtotalDocumento(c.id), c.porRet, c.porIva).valorOLanzar();
     QSqlQuery q = ejecutarFrecuente(
         QStringLiteral("UPDATE tblCobros SET Num = COALESCE(?, Num), Ser = ?, IdInq = ?,"
                        " IdInm = ?, Fec = COALESCE(?, Fec), Tri = ?, PorRet = ?, PorIva = ?,"
@@ -201,8 +220,8 @@ Cabecera reescribirCabecera(const Cabecera& c) {
             .arg(kColumnasCabecera),
         // A payment keeps its day; one ticked now is paid today.
         valoresCabecera(c, c.num ? QVariant(*c.num) : QVariant())
-            << t.subtotal << t.base << t.iva << t.retencion << t.total << (c.pag ? 1 : 0)
-            << fechaIso(Hoy()) << (c.pag ? 1 : 0) << c.id);
+            << t.subtotal.aReal() << t.base.aReal() << t.iva.aReal() << t.retencion.aReal()
+            << t.total.aReal() << (c.pag ? 1 : 0) << fechaIso(Hoy()) << (c.pag ? 1 : 0) << c.id);
     if (!q.next()) throw ErrorBD(QStringLiteral("El documento ya no existe."));
     return cabeceraDeFila(q, c.id);
 }
@@ -216,11 +235,13 @@ void reescribirTotales(int idDoc) {
                                           " FROM tblCobros WHERE Id = ?"),
                            {idDoc});
     if (!q.next()) return;
-    const Totales t = calcularTotales(redondearCentimos(q.value(2).toDouble()),
-                                      q.value(0).toDouble(), q.value(1).toDouble());
+    const Totales t =
+        calcularTotales(importeDe(q.value(2)), decimalDe(q.value(0)), decimalDe(q.value(1)))
+            .valorOLanzar();
     ejecutar(QStringLiteral("UPDATE tblCobros SET SubTotal = ?, Base = ?, IVA = ?, Ret = ?, Tot = ?"
                             " WHERE Id = ?"),
-             {t.subtotal, t.base, t.iva, t.retencion, t.total, idDoc});
+             {t.subtotal.aReal(), t.base.aReal(), t.iva.aReal(), t.retencion.aReal(),
+              t.total.aReal(), idDoc});
 }
 
 QStringList codigosSeries() {
@@ -251,10 +272,10 @@ void asegurarSerie() {
               QStringLiteral("A"), QStringLiteral("Serie por defecto")});
 }
 
-std::optional<double> retencionPorDefecto() {
+std::optional<Decimal> retencionPorDefecto() {
     const QVariant porRet = valorUnico(QStringLiteral("SELECT PorRet FROM tblTitulos"));
     if (!porRet.isValid() || porRet.isNull()) return std::nullopt;
-    return porRet.toDouble();
+    return decimalDe(porRet);
 }
 
 std::optional<Cabecera> leerCabecera(int id) {
@@ -375,6 +396,13 @@ int escribirDocumentoNuevo(const Cabecera& c, const QList<Linea>& lineas) {
     return id;
 }
 
+Resultado<Linea> lineaCon(Linea l) {
+    const auto imp = l.pre.por(l.und);
+    if (!imp || !l.pre.dentroDelLimite()) return Fallo{textoDemasiadoGrande()};
+    l.imp = *imp;
+    return l;
+}
+
 Cabecera crearDocumento(const Cabecera& c, const QList<Linea>& lineas) {
     Transaccion t;
     const int id = escribirDocumentoNuevo(c, lineas);
@@ -382,10 +410,10 @@ Cabecera crearDocumento(const Cabecera& c, const QList<Linea>& lineas) {
     return *leerCabecera(id);
 }
 
-double subtotalDocumento(int idDoc) {
+Importe subtotalDocumento(int idDoc) {
     QSqlQuery suma = ejecutarFrecuente(
         QStringLiteral("SELECT SUM(Imp) FROM tblCobrosDetalles WHERE IdDoc = ?"), {idDoc});
-    return suma.next() ? redondearCentimos(suma.value(0).toDouble()) : 0.0;
+    return suma.next() ? importeDe(suma.value(0)) : Importe();
 }
 
 int numeroLineas(int idDoc) {
@@ -401,11 +429,14 @@ QList<QStringList> filasLineas(int idDoc) {
     QList<QStringList> filas;
     while (q.next()) {
         const QVariant und = q.value(3);
-        filas << QStringList{
-            textoOVacio(q.value(0)),   textoOVacio(q.value(1)),
-            textoOVacio(q.value(2)),   und.isNull() ? QString() : formatoUnidades(und.toDouble()),
-            importeOVacio(q.value(4)), importeOVacio(q.value(5)),
-            q.value(6).toString(),     q.value(7).toString()};
+        filas << QStringList{textoOVacio(q.value(0)),
+                             textoOVacio(q.value(1)),
+                             textoOVacio(q.value(2)),
+                             und.isNull() ? QString() : decimalDe(und).textoDosDecimales(),
+                             importeOVacio(q.value(4)),
+                             importeOVacio(q.value(5)),
+                             q.value(6).toString(),
+                             q.value(7).toString()};
     }
     return filas;
 }
@@ -416,8 +447,8 @@ std::optional<Linea> leerLinea(int id) {
                            {id});
     if (!q.next()) return std::nullopt;
     return Linea{q.value(0).toInt(),      q.value(1).toInt(),    q.value(2).toInt(),
-                 textoOVacio(q.value(3)), q.value(4).toDouble(), q.value(5).toDouble(),
-                 q.value(6).toDouble()};
+                 textoOVacio(q.value(3)), decimalDe(q.value(4)), importeDe(q.value(5)),
+                 importeDe(q.value(6))};
 }
 
 QString motivoNoBorrar(UsadoPor que, int id) {
@@ -448,7 +479,7 @@ std::optional<Concepto> leerConcepto(int id) {
     QSqlQuery q =
         ejecutar(QStringLiteral("SELECT Id, Des, Imp FROM tblCobrosConceptos WHERE Id = ?"), {id});
     if (!q.next()) return std::nullopt;
-    return Concepto{q.value(0).toInt(), textoOVacio(q.value(1)), q.value(2).toDouble()};
+    return Concepto{q.value(0).toInt(), textoOVacio(q.value(1)), importeDe(q.value(2))};
 }
 
 std::optional<Concepto> conceptoDeTexto(const QString& texto, int idInm) {
@@ -468,7 +499,7 @@ std::optional<Concepto> conceptoDeTexto(const QString& texto, int idInm) {
                            {idInm, concepto->id});
     if (q.next()) {
         if (const QString des = textoOVacio(q.value(0)); !des.isEmpty()) concepto->des = des;
-        concepto->imp = q.value(1).toDouble();
+        concepto->imp = importeDe(q.value(1));
     }
     return concepto;
 }
@@ -566,7 +597,7 @@ ResumenCobros resumenCobros(const FiltroCobros& filtro, const QSqlDatabase& db) 
                      desdeYCondicion(filtro, valores, false),
                  valores);
     if (!q.next()) return {};
-    return {q.value(0).toInt(), q.value(1).isNull() ? 0.0 : q.value(1).toDouble()};
+    return {q.value(0).toInt(), importeDe(q.value(1))};
 }
 
 } // namespace torvane

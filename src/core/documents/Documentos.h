@@ -29,8 +29,8 @@ struct Cabecera {
     int idInm = 0;
     QDate fec; ///< invalid: keep the stored date
     int tri = 0;
-    double porRet = 0;
-    double porIva = 0;
+    Decimal porRet;
+    Decimal porIva;
     bool pag = false;
     Totales totales;
     QString obs;
@@ -43,10 +43,13 @@ struct Linea {
     int lin = 0;
     int idCon = 0;
     QString desCon;
-    double und = 0;
-    double pre = 0;
-    double imp = 0;
+    Decimal und;
+    Importe pre;
+    Importe imp; ///< und × pre, to the cent
 };
+
+/** A line with its amount worked out; refused beyond the amount limit. */
+Resultado<Linea> lineaCon(Linea l);
 
 /** Series codes in Id order. */
 QStringList codigosSeries();
@@ -58,7 +61,7 @@ QString primeraSerie();
 void asegurarSerie();
 
 /** The withholding % proposed for new documents (company data), if any. */
-std::optional<double> retencionPorDefecto();
+std::optional<Decimal> retencionPorDefecto();
 
 std::optional<Cabecera> leerCabecera(int id);
 inline const QString kEditandoOtroPuesto =
@@ -129,8 +132,8 @@ int escribirDocumentoNuevo(const Cabecera& c, const QList<Linea>& lineas);
  * transaction. */
 void reescribirTotales(int idDoc);
 
-/** Sum of the stored line amounts, rounded to cents; 0 without lines. */
-double subtotalDocumento(int idDoc);
+/** Sum of the stored line amounts; 0 without lines. */
+Importe subtotalDocumento(int idDoc);
 int numeroLineas(int idDoc);
 /** Grid rows of the lines in Lin order: Lin, IdCon, DesCon, units, price, amount, Id, IdDoc. */
 QList<QStringList> filasLineas(int idDoc);
@@ -150,7 +153,7 @@ QString motivoNoBorrar(UsadoPor que, int id);
 struct Concepto {
     int id = 0;
     QString des;
-    double imp = 0;
+    Importe imp;
 };
 std::optional<Concepto> leerConcepto(int id);
 /**
@@ -189,7 +192,7 @@ inline const QString kMarcaAnulado = QStringLiteral("ANU");
 
 struct ResumenCobros {
     int cuenta = 0;
-    double total = 0;
+    Importe total;
 };
 /**
  * Count of the documents the list shows and the sum of their totals as invoiced (cancelled ones

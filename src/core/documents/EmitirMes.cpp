@@ -24,14 +24,11 @@ QHash<int, QList<Linea>> todosLosCargos() {
                                           " FROM tblInmueblesCargos ORDER BY IdInm, Lin"));
     QHash<int, QList<Linea>> cargos;
     while (q.next()) {
-        const double und = q.value(4).toDouble(), pre = q.value(5).toDouble();
-        cargos[q.value(0).toInt()] << Linea{q.value(0).toInt(),
-                                            q.value(1).toInt(),
-                                            q.value(2).toInt(),
-                                            texto(q.value(3)),
-                                            und,
-                                            pre,
-                                            redondearCentimos(und * pre)};
+        // A stored charge was within the limit when it was saved.
+        cargos[q.value(0).toInt()]
+            << *lineaCon({q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(),
+                          texto(q.value(3)), Decimal::desdeReal(q.value(4).toDouble()),
+                          Importe::desdeEuros(q.value(5).toDouble()), Importe()});
     }
     return cargos;
 }
@@ -49,11 +46,11 @@ QHash<int, QString> emitidosEnMes(const QDate& mes) {
     return emitidos;
 }
 
-double subtotalLineas(const QList<Linea>& lineas) {
-    double suma = 0;
+Importe subtotalLineas(const QList<Linea>& lineas) {
+    Importe suma;
     for (const Linea& l : lineas)
         suma += l.imp;
-    return redondearCentimos(suma);
+    return suma;
 }
 
 QString numeroYSerie(const QVariant& num, const QVariant& ser) {
@@ -68,8 +65,8 @@ CondicionesCargo leerCondiciones(int idInm) {
                      "SELECT CarPorIva, CarPorRet, CarFac, CarSer FROM tblInmuebles WHERE Id = ?"),
                  {idInm});
     if (!q.next()) return {};
-    return {q.value(0).toDouble(), q.value(1).toDouble(), q.value(2).toInt() != 0,
-            texto(q.value(3))};
+    return {Decimal::desdeReal(q.value(0).toDouble()), Decimal::desdeReal(q.value(1).toDouble()),
+            q.value(2).toInt() != 0, texto(q.value(3))};
 }
 
 QList<Linea> leerCargos(int idInm) {
@@ -84,14 +81,16 @@ Resultado<> guardarCargos(int idInm, const CondicionesCargo& c, const QList<Line
             throw ErrorBD(kSerieSoloRectificativas.arg(rect.toString()));
         ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = ?, CarPorRet = ?, CarFac = ?,"
                                 " CarSer = ? WHERE Id = ?"),
-                 {c.porIva, c.porRet, c.factura ? 1 : 0, c.serie, idInm});
+                 {c.porIva.aReal(), c.porRet.aReal(), c.factura ? 1 : 0, c.serie, idInm});
         ejecutar(QStringLiteral("DELETE FROM tblInmueblesCargos WHERE IdInm = ?"), {idInm});
         int lin = 0;
-        for (const Linea& l : lineas)
+        for (const Linea& l : lineas) {
+            lineaCon(l).valorOLanzar();
             ejecutar(
                 QStringLiteral("INSERT INTO tblInmueblesCargos (IdInm, Lin, IdCon, DesCon, Und,"
                                " Pre) VALUES (?, ?, ?, ?, ?, ?)"),
-                {idInm, ++lin, l.idCon, l.desCon, l.und, l.pre});
+                {idInm, ++lin, l.idCon, l.desCon, l.und.aReal(), l.pre.aReal()});
+        }
         t.confirmar();
     });
 }
@@ -99,7 +98,7 @@ Resultado<> guardarCargos(int idInm, const CondicionesCargo& c, const QList<Line
 Linea lineaAlquiler(int idInm) {
     const QVariant pre =
         valorUnico(QStringLiteral("SELECT Pre FROM tblInmuebles WHERE Id = ?"), {idInm});
-    const double precio = pre.isNull() ? 0.0 : pre.toDouble();
+    const Importe precio = Importe::desdeEuros(pre.toDouble());
     // The first concept is the rent in a year made by the program; the text is only a fallback.
     const QString des = DescripcionDeCodigo(QStringLiteral("tblCobrosConceptos"),
                                             QStringLiteral("Id"), QStringLiteral("Des"), 1);
@@ -107,9 +106,9 @@ Linea lineaAlquiler(int idInm) {
                  1,
                  1,
                  des == kNoEncontrado ? QStringLiteral("Alquiler") : des,
-                 1,
+                 Decimal::deEntero(1),
                  precio,
-                 redondearCentimos(precio)};
+                 precio};
 }
 
 QString PropuestaMes::resumen() const {
@@ -174,11 +173,12 @@ AjustesDocumento ajustesNuevoDocumento(int idInm, int idInq) {
                                   " ORDER BY Fec DESC, Id DESC LIMIT 1"),
                    {idInq});
                q.next()) {
-        a = {texto(q.value(0)), q.value(1).toDouble(), q.value(2).toDouble(),
-             q.value(3).toInt() != 0, AjustesDocumento::UltimoDelInquilino};
+        a = {texto(q.value(0)), Decimal::desdeReal(q.value(1).toDouble()),
+             Decimal::desdeReal(q.value(2).toDouble()), q.value(3).toInt() != 0,
+             AjustesDocumento::UltimoDelInquilino};
     } else {
-        a = {primeraSerie(), PorcentajeIvaDeTipo(1), retencionPorDefecto().value_or(0), false,
-             AjustesDocumento::Empresa};
+        a = {primeraSerie(), Decimal::desdeReal(PorcentajeIvaDeTipo(1)),
+             retencionPorDefecto().value_or(Decimal()), false, AjustesDocumento::Empresa};
     }
     // A series since deleted, or the rectifying one, gives way to the first.
     if (!seriesParaDocumentos().contains(a.serie, Qt::CaseInsensitive)) a.serie = primeraSerie();
@@ -215,14 +215,18 @@ QList<PropuestaMes> proponerMes(const QDate& mes, const QString& serieForzada) {
         p.idInq = q.value(1).toInt();
         p.inmueble = texto(q.value(2));
         p.inquilino = texto(q.value(3));
-        p.condiciones = {q.value(4).toDouble(), q.value(5).toDouble(), q.value(6).toInt() != 0,
+        p.condiciones = {Decimal::desdeReal(q.value(4).toDouble()),
+                         Decimal::desdeReal(q.value(5).toDouble()), q.value(6).toInt() != 0,
                          texto(q.value(7))};
         if (!serieForzada.isEmpty()) p.condiciones.serie = serieForzada;
         if (p.condiciones.serie.isEmpty()) p.condiciones.serie = series.value(0);
         p.lineas = cargos.value(id);
-        p.totales =
+        const auto totales =
             calcularTotales(subtotalLineas(p.lineas), p.condiciones.porRet, p.condiciones.porIva);
-        if (emitidos.contains(id))
+        if (totales) p.totales = *totales;
+        if (!totales)
+            p.aviso = totales.motivo();
+        else if (emitidos.contains(id))
             p.aviso = QStringLiteral("ya emitido: ") + emitidos.value(id);
         else if (!series.contains(p.condiciones.serie))
             p.aviso = QStringLiteral("no existe la serie ") + p.condiciones.serie;

@@ -18,8 +18,8 @@ namespace torvane {
 
 /** How a property is billed each month. */
 struct CondicionesCargo {
-    double porIva = 0;
-    double porRet = 0;
+    Decimal porIva;
+    Decimal porRet;
     bool factura = false; ///< printed as an invoice; a receipt otherwise
     QString serie;        ///< empty: the first series of the year (never the rectifying one)
 };
@@ -55,8 +55,8 @@ QString motivoFechaFueraDeAno(const QDate& fecha, int ano);
 struct AjustesDocumento {
     enum Origen { Cargos, UltimoDelInquilino, Empresa };
     QString serie;
-    double porIva = 0;
-    double porRet = 0;
+    Decimal porIva;
+    Decimal porRet;
     bool factura = false;
     Origen origen = Empresa;
     /** "Serie, IVA y retención de …", as the sheet tells it. */

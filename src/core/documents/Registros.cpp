@@ -134,7 +134,7 @@ RegistroFacturacion altaDe(const Cabecera& c, const QStringList& empresa) {
     r.tipoFactura = QStringLiteral("F1");
     r.porIva = importeAeat(c.porIva);
     // Renting a dwelling is exempt (art. 20.Uno.23 LIVA): cause E1 of the agency's list.
-    r.exencion = c.porIva == 0 ? QStringLiteral("E1") : QString();
+    r.exencion = c.porIva.esCero() ? QStringLiteral("E1") : QString();
     Totales t = c.totales;
     QSqlQuery q = ejecutar(
         QStringLiteral("SELECT IdRect, TipoRect, ModoRect FROM tblCobros WHERE Id = ?"), {c.id});

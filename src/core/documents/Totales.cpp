@@ -1,16 +1,14 @@
 #include "core/documents/Totales.h"
 
-#include "core/text/Formato.h"
-
 namespace torvane {
 
-Totales calcularTotales(double subtotal, double porcentajeRetencion, double porcentajeIva) {
-    Totales t;
-    t.subtotal = redondearCentimos(subtotal);
-    t.retencion = redondearCentimos(porcentajeRetencion * t.subtotal / 100.0);
-    t.base = t.subtotal;
-    t.iva = redondearCentimos(porcentajeIva * t.subtotal / 100.0);
-    t.total = redondearCentimos(t.iva + t.base - t.retencion);
+Resultado<Totales> calcularTotales(Importe subtotal, Decimal porcentajeRetencion,
+                                   Decimal porcentajeIva) {
+    const auto retencion = subtotal.porcentaje(porcentajeRetencion);
+    const auto iva = subtotal.porcentaje(porcentajeIva);
+    if (!subtotal.dentroDelLimite() || !retencion || !iva) return Fallo{textoDemasiadoGrande()};
+    const Totales t{subtotal, *retencion, subtotal, *iva, *iva + subtotal - *retencion};
+    if (!t.total.dentroDelLimite()) return Fallo{textoDemasiadoGrande()};
     return t;
 }
 

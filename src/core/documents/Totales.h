@@ -1,21 +1,24 @@
 #pragma once
 
+#include "core/store/Importe.h"
+
 namespace torvane {
 
 /** The five totals of a collection document. */
 struct Totales {
-    double subtotal = 0;
-    double retencion = 0;
-    double base = 0;
-    double iva = 0;
-    double total = 0;
+    Importe subtotal;
+    Importe retencion;
+    Importe base;
+    Importe iva;
+    Importe total;
 };
 
 /**
- * A document's arithmetic: withholding and VAT both on the subtotal (multiplied before dividing
- * by 100), each rounded to the cent like every amount (redondearCentimos); the total is
- * VAT + base - withholding, rounded again only to drop the binary noise of the sum.
+ * A document's arithmetic: withholding and VAT both quotas of the subtotal, each rounded once to
+ * the cent (Importe::porcentaje); the total is VAT + base - withholding, exact. Refused when a
+ * quota or the total would pass the amount limit.
  */
-Totales calcularTotales(double subtotal, double porcentajeRetencion, double porcentajeIva);
+Resultado<Totales> calcularTotales(Importe subtotal, Decimal porcentajeRetencion,
+                                   Decimal porcentajeIva);
 
 } // namespace torvane

@@ -107,17 +107,16 @@ QString textoExentoGuardado() {
 
 Dato lineas(int idDoc) {
     QSqlQuery q =
-        ejecutar(QStringLiteral("SELECT Lin, IdCon, DesCon, Und, Pre FROM tblCobrosDetalles"
+        ejecutar(QStringLiteral("SELECT Lin, IdCon, DesCon, Und, Pre, Imp FROM tblCobrosDetalles"
                                 " WHERE IdDoc = ? ORDER BY Lin"),
                  {idDoc});
     Dato lista(Dato::type::list);
     while (q.next()) {
         Dato linea = textos(q, 0, {"linea", "referencia", "descripcion"});
-        const double unidades = q.value(3).toDouble();
-        const double precio = q.value(4).toDouble();
-        linea.set("unidades", utf8(formatoUnidades(unidades)));
-        linea.set("precio", utf8(formatoImporte(precio)));
-        linea.set("importe", utf8(formatoImporte(unidades * precio)));
+        // The stored amount, which the totals add: the paper says what the year holds.
+        linea.set("unidades", utf8(Decimal::desdeReal(q.value(3).toDouble()).textoDosDecimales()));
+        linea.set("precio", utf8(Importe::desdeEuros(q.value(4).toDouble()).texto()));
+        linea.set("importe", utf8(Importe::desdeEuros(q.value(5).toDouble()).texto()));
         lista.push_back(linea);
     }
     return lista;
@@ -342,13 +341,13 @@ bool esDocumento(const QString& nombre) {
 void anadirImportes(Dato& datos, const Cabecera& c) {
     const Totales& t = c.totales;
     const std::pair<const char*, QString> valores[] = {
-        {"pSubTotal", formatoImporte(t.subtotal)},
-        {"pBase", formatoImporte(t.base)},
-        {"pPorIva", formatoSimple(c.porIva) + QLatin1Char('%')},
-        {"pIVA", formatoImporte(t.iva)},
-        {"pPorRet", formatoSimple(c.porRet) + QLatin1Char('%')},
-        {"pRet", formatoImporte(t.retencion)},
-        {"pTotal", formatoImporte(t.total)},
+        {"pSubTotal", t.subtotal.texto()},
+        {"pBase", t.base.texto()},
+        {"pPorIva", c.porIva.texto() + QLatin1Char('%')},
+        {"pIVA", t.iva.texto()},
+        {"pPorRet", c.porRet.texto() + QLatin1Char('%')},
+        {"pRet", t.retencion.texto()},
+        {"pTotal", t.total.texto()},
         {"pObs", c.obs}};
     for (const auto& [clave, valor] : valores)
         poner(datos, clave, valor);

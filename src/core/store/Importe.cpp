@@ -92,6 +92,16 @@ QString textoDemasiadoGrande() {
     return QStringLiteral("El importe es demasiado grande");
 }
 
+Resultado<Importe> importeDeCaja(const QString& texto, const QString& sinNumero) {
+    if (!partir(texto)) return Fallo{sinNumero};
+    return Importe::leer(texto);
+}
+
+Resultado<Decimal> decimalDeCaja(const QString& texto, const QString& sinNumero) {
+    if (!partir(texto)) return Fallo{sinNumero};
+    return Decimal::leer(texto);
+}
+
 Resultado<Importe> Importe::leer(const QString& texto) {
     auto r = escalar(texto, 2, kLimite, QStringLiteral("«%1» no es un importe"),
                      QStringLiteral("Un importe lleva como mucho dos decimales"));
@@ -112,6 +122,10 @@ Importe Importe::desdeEuros(double euros) {
 
 QString Importe::texto() const {
     return conDecimales(centimos_, 2, QLatin1Char(','), true);
+}
+
+QString Importe::textoSimple() const {
+    return Decimal::deDiezmilesimas(centimos_ * (Decimal::kEscala / 100)).texto();
 }
 
 QString Importe::textoPunto() const {
@@ -157,7 +171,8 @@ QString Decimal::textoDosDecimales() const {
 }
 
 QString Decimal::textoPunto() const {
-    return texto().replace(QLatin1Char(','), QLatin1Char('.'));
+    return Importe::deCentimos(static_cast<qint64>(dividirRedondeando(valor_, kEscala / 100)))
+        .textoPunto();
 }
 
 } // namespace torvane

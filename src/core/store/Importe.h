@@ -39,8 +39,16 @@ public:
     /** Euros held as a binary fraction (years before whole cents), to the nearest cent. */
     static Importe desdeEuros(double euros);
 
+    /**
+     * Euros as the REAL columns of years before whole cents hold them: the nearest binary
+     * fraction, read back by desdeEuros() as the same cents.
+     */
+    double aReal() const { return static_cast<double>(centimos_) / 100.0; }
+
     /** «-1.234,50». */
     QString texto() const;
+    /** As a user would retype it, as a box shows it: «1234,5», «9». */
+    QString textoSimple() const;
     /** «-1234.50»: files for banks, the tax agency and spreadsheets. */
     QString textoPunto() const;
 
@@ -94,13 +102,17 @@ public:
     /** A binary fraction of an older year, to the nearest ten-thousandth. */
     static Decimal desdeReal(double valor);
 
+    /** For the REAL columns of years before whole cents (see Importe::aReal). */
+    double aReal() const { return static_cast<double>(valor_) / kEscala; }
+
     /** As a user would retype it: «2,5», «21», «1234,125». */
     QString texto() const;
     /** Two decimals with grouping, as units are shown in lists: «1.234,50». */
     QString textoDosDecimales() const;
-    /** «2.5»: for files and the stored text of older formats. */
+    /** «2.50»: two decimals and a point, as files for the tax agency write a rate. */
     QString textoPunto() const;
 
+    constexpr Decimal operator-() const { return Decimal(-valor_); }
     constexpr Decimal operator+(Decimal otro) const { return Decimal(valor_ + otro.valor_); }
     constexpr Decimal operator-(Decimal otro) const { return Decimal(valor_ - otro.valor_); }
     constexpr auto operator<=>(const Decimal&) const = default;
@@ -113,5 +125,12 @@ private:
 
 /** The refusal of an amount the type cannot hold. */
 QString textoDemasiadoGrande();
+
+/**
+ * What a window's box holds: the value, or why not — the window's own words (sinNumero) when the
+ * text is no number at all, the type's reason when it is one the type refuses.
+ */
+Resultado<Importe> importeDeCaja(const QString& texto, const QString& sinNumero);
+Resultado<Decimal> decimalDeCaja(const QString& texto, const QString& sinNumero);
 
 } // namespace torvane

@@ -41,10 +41,12 @@ QString calcularHuella(const RegistroFacturacion& r) {
             .toUpper());
 }
 
-QString importeAeat(double importe) {
-    // -0.00 would be a different text for the same amount.
-    const double redondeado = qRound64(importe * 100) / 100.0;
-    return QString::number(redondeado == 0 ? 0.0 : redondeado, 'f', 2);
+QString importeAeat(Importe importe) {
+    return importe.textoPunto();
+}
+
+QString importeAeat(Decimal tasa) {
+    return tasa.textoPunto();
 }
 
 QString fechaAeat(const QDate& fecha) {

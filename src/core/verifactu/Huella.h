@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Importe.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -47,7 +49,9 @@ QString textoHuella(const RegistroFacturacion& r);
 QString calcularHuella(const RegistroFacturacion& r);
 
 /** An amount as the agency's messages write it: two decimals and a point ("-12.50"). */
-QString importeAeat(double importe);
+QString importeAeat(Importe importe);
+/** A rate the same way ("21.00"). */
+QString importeAeat(Decimal tasa);
 
 /** A date as dd-mm-yyyy. */
 QString fechaAeat(const QDate& fecha);
