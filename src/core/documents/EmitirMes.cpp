@@ -14,10 +14,6 @@ namespace torvane {
 
 namespace {
 
-QString texto(const QVariant& v) {
-    return v.isNull() ? QString() : v.toString();
-}
-
 /** Every property's recurring lines, by property: one query for the whole proposal. */
 QHash<int, QList<Linea>> todosLosCargos() {
     QSqlQuery q = ejecutar(QStringLiteral("SELECT IdInm, Lin, IdCon, DesCon, Und, Pre"
@@ -28,7 +24,7 @@ QHash<int, QList<Linea>> todosLosCargos() {
         cargos[q.value(0).toInt()] << Linea{q.value(0).toInt(),
                                             q.value(1).toInt(),
                                             q.value(2).toInt(),
-                                            texto(q.value(3)),
+                                            textoCampo(q.value(3)),
                                             und,
                                             pre,
                                             redondearCentimos(und * pre)};
@@ -45,7 +41,7 @@ QHash<int, QString> emitidosEnMes(const QDate& mes) {
     QHash<int, QString> emitidos;
     while (q.next())
         if (!emitidos.contains(q.value(0).toInt()))
-            emitidos.insert(q.value(0).toInt(), q.value(1).toString() + texto(q.value(2)));
+            emitidos.insert(q.value(0).toInt(), q.value(1).toString() + textoCampo(q.value(2)));
     return emitidos;
 }
 
@@ -57,7 +53,7 @@ double subtotalLineas(const QList<Linea>& lineas) {
 }
 
 QString numeroYSerie(const QVariant& num, const QVariant& ser) {
-    return num.toString() + texto(ser);
+    return num.toString() + textoCampo(ser);
 }
 
 } // namespace
@@ -69,7 +65,7 @@ CondicionesCargo leerCondiciones(int idInm) {
                  {idInm});
     if (!q.next()) return {};
     return {q.value(0).toDouble(), q.value(1).toDouble(), q.value(2).toInt() != 0,
-            texto(q.value(3))};
+            textoCampo(q.value(3))};
 }
 
 QList<Linea> leerCargos(int idInm) {
@@ -174,7 +170,7 @@ AjustesDocumento ajustesNuevoDocumento(int idInm, int idInq) {
                                   " ORDER BY Fec DESC, Id DESC LIMIT 1"),
                    {idInq});
                q.next()) {
-        a = {texto(q.value(0)), q.value(1).toDouble(), q.value(2).toDouble(),
+        a = {textoCampo(q.value(0)), q.value(1).toDouble(), q.value(2).toDouble(),
              q.value(3).toInt() != 0, AjustesDocumento::UltimoDelInquilino};
     } else {
         a = {primeraSerie(), PorcentajeIvaDeTipo(1), retencionPorDefecto().value_or(0), false,
@@ -213,10 +209,10 @@ QList<PropuestaMes> proponerMes(const QDate& mes, const QString& serieForzada) {
         PropuestaMes p;
         p.idInm = id;
         p.idInq = q.value(1).toInt();
-        p.inmueble = texto(q.value(2));
-        p.inquilino = texto(q.value(3));
+        p.inmueble = textoCampo(q.value(2));
+        p.inquilino = textoCampo(q.value(3));
         p.condiciones = {q.value(4).toDouble(), q.value(5).toDouble(), q.value(6).toInt() != 0,
-                         texto(q.value(7))};
+                         textoCampo(q.value(7))};
         if (!serieForzada.isEmpty()) p.condiciones.serie = serieForzada;
         if (p.condiciones.serie.isEmpty()) p.condiciones.serie = series.value(0);
         p.lineas = cargos.value(id);

@@ -126,4 +126,12 @@ void fijarHoy(const QDate& fecha) {
     hoyFijado() = fecha;
 }
 
+QString formatoEuros(qint64 centimos) {
+    return formatoImporte(static_cast<double>(centimos) / 100.0) + QStringLiteral(" €");
+}
+
+QString formatoPorcentaje(double tasa) {
+    return formatoSimple(tasa) + QStringLiteral(" %");
+}
+
 } // namespace torvane
