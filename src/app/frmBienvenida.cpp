@@ -67,6 +67,7 @@ void frmBienvenida::cmdDemo_Click() {
 void frmBienvenida::quedarseCon(const DatosElegidos& datos) {
     if (!datos.error.isEmpty()) {
         Mensaje::critico(this, datos.error);
+        ponerCursorEn(datos.campo);
         return;
     }
     if (!Modulo::EscribirRutaUsuario(datos.ruta, datos.ano)) {
@@ -75,6 +76,16 @@ void frmBienvenida::quedarseCon(const DatosElegidos& datos) {
         return;
     }
     accept();
+}
+
+// The box the refusal is about gets the cursor, its text selected to be typed over.
+void frmBienvenida::ponerCursorEn(CampoRechazado campo) {
+    QLineEdit* const cajas[] = {nullptr,    ui->txtCarpeta,   ui->txtAno,      ui->txtEmpresa,
+                                ui->txtNif, ui->txtDireccion, ui->txtPoblacion};
+    QLineEdit* caja = cajas[static_cast<int>(campo)];
+    if (!caja) return;
+    caja->setFocus();
+    caja->selectAll();
 }
 
 } // namespace torvane

@@ -11,6 +11,7 @@ class frmBienvenida;
 namespace torvane {
 
 struct DatosElegidos;
+enum class CampoRechazado;
 
 /**
  * The first start, when no ruta.ini exists anywhere: the user creates a data folder (typing a
@@ -30,6 +31,7 @@ private:
     void cmdAbrir_Click();
     void cmdDemo_Click();
     void quedarseCon(const DatosElegidos& datos);
+    void ponerCursorEn(CampoRechazado campo);
 
     std::unique_ptr<Ui::frmBienvenida> ui;
 };

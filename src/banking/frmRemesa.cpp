@@ -19,7 +19,7 @@ namespace torvane {
 
 namespace {
 
-const QString kTodas = QStringLiteral("TODAS");
+const QString kTodasLasSeries = QStringLiteral("TODAS");
 
 QList<Columna> columnasVan() {
     return {Columna::numero(),
@@ -61,7 +61,7 @@ frmRemesa::frmRemesa(const Sesion& sesion, const QSet<int>& elegidos, QWidget* p
 frmRemesa::~frmRemesa() = default;
 
 void frmRemesa::alActivar() {
-    ui->cmbSerie->addItem(kTodas);
+    ui->cmbSerie->addItem(kTodasLasSeries);
     ui->cmbSerie->addItems(codigosSeries());
     const QDate hoy = Hoy();
     ui->mskDesde->setText(formatoFecha(QDate(hoy.year(), hoy.month(), 1)));

@@ -27,7 +27,7 @@ QList<Columna> columnasRemesas() {
             Columna::texto(QStringLiteral("Cobrada"), 0.07, Qt::AlignHCenter)};
 }
 
-QList<Columna> columnasCobros() {
+QList<Columna> columnasCobrosRemesas() {
     return {Columna::numero(),
             Columna::oculta(),
             Columna::texto(QStringLiteral("Recibo"), 0.07),
@@ -86,7 +86,7 @@ void frmRemesas::CargarCobros() {
         return;
     }
     const int fila = ui->mshCobros->filaActual();
-    ui->mshCobros->mostrarNumeradas(columnasCobros(), filasCobrosRemesa(id), fila);
+    ui->mshCobros->mostrarNumeradas(columnasCobrosRemesas(), filasCobrosRemesa(id), fila);
     const int actual = ui->mshRemesas->filaActual();
     ui->lblInfo->setText(
         QStringLiteral("Remesa nº %1: %2, %3 €, %4")

@@ -17,7 +17,7 @@ namespace torvane {
 
 namespace {
 
-QList<Columna> columnas() {
+QList<Columna> columnasRentas() {
     return {Columna::numero(),
             Columna::texto(QStringLiteral("Aplicar"), 0.06, Qt::AlignHCenter),
             Columna::texto(QStringLiteral("Inmueble"), 0.15),
@@ -146,7 +146,7 @@ void frmActualizarRentas::Mostrar() {
         marcadas += marcas_[i] ? 1 : 0;
     }
     ui->mshRentas->recargarEnLaFila([&] {
-        ui->mshRentas->definirColumnas(columnas());
+        ui->mshRentas->definirColumnas(columnasRentas());
         ui->mshRentas->modelo()->fijarFilas(filas);
     });
     ui->lblInfo->setText(

@@ -18,7 +18,7 @@ namespace torvane {
 
 namespace {
 
-QList<Columna> columnas() {
+QList<Columna> columnasContratos() {
     return {Columna::numero(),
             Columna::texto(QStringLiteral("Inmueble"), 0.21),
             Columna::texto(QStringLiteral("Inquilino"), 0.21),
@@ -76,7 +76,7 @@ void frmContratos::Cargar() {
                              formatoImporte(c.fianza),
                              c.actual ? QStringLiteral("SÍ") : QStringLiteral("NO")};
     ui->mshContratos->recargarEnLaFila([&] {
-        ui->mshContratos->definirColumnas(columnas());
+        ui->mshContratos->definirColumnas(columnasContratos());
         ui->mshContratos->modelo()->fijarFilas(filas);
     });
     ui->lblInfo->setText(cuenta(filas.size(), QStringLiteral("contrato")));

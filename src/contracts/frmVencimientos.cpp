@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kDias = 60;
 
-QList<Columna> columnas() {
+QList<Columna> columnasVencimientos() {
     return {Columna::numero(),
             Columna::fecha(QStringLiteral("Fecha"), 0.08),
             Columna::texto(QStringLiteral("Qué"), 0.10),
@@ -62,7 +62,7 @@ void frmVencimientos::Cargar() {
                              v.detalle};
     }
     ui->mshVencimientos->recargarEnLaFila([&] {
-        ui->mshVencimientos->definirColumnas(columnas());
+        ui->mshVencimientos->definirColumnas(columnasVencimientos());
         ui->mshVencimientos->modelo()->fijarFilas(filas);
     });
     ui->lblInfo->setText(filas.isEmpty()

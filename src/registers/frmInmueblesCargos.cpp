@@ -15,7 +15,7 @@ namespace {
 
 const QString kPrimeraSerie = QStringLiteral("(la primera)");
 
-QList<Columna> columnasLineas() {
+QList<Columna> columnasCargos() {
     const auto derecha = Qt::AlignRight | Qt::AlignVCenter;
     return {Columna::numero(),
             Columna::texto(QStringLiteral("Concepto"), 0.12),
@@ -96,7 +96,7 @@ void frmInmueblesCargos::MostrarLineas() {
                              l.und.textoDosDecimales(),
                              l.pre.texto(),
                              l.imp.texto()};
-    ui->mshLineas->definirColumnas(columnasLineas());
+    ui->mshLineas->definirColumnas(columnasCargos());
     ui->mshLineas->modelo()->fijarFilas(filas);
 }
 

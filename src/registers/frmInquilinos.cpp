@@ -15,7 +15,7 @@ namespace torvane {
 
 namespace {
 constexpr int kColumnaMail = 3;
-constexpr int kColumnaId = 4;
+constexpr int kColumnaIdInquilino = 4;
 
 /**
  * Opens one of the current tenant's own editors (given its Id and the tenant's name), then
@@ -27,7 +27,7 @@ void abrirDelInquilino(QWidget* ventana, Rejilla* rejilla, int columna,
     if (fila < 1) return;
     {
         CursorEspera espera(ventana);
-        abrir(rejilla->texto(fila, kColumnaId).toInt(), rejilla->texto(fila, 1).toUpper());
+        abrir(rejilla->texto(fila, kColumnaIdInquilino).toInt(), rejilla->texto(fila, 1).toUpper());
     }
     rejilla->subirArriba(fila);
     rejilla->fijarFilaActual(fila, columna);
@@ -107,13 +107,13 @@ void frmInquilinos::Nuevo() {
 
 void frmInquilinos::Editar() {
     editarFilaActual<frmInquilinosFicha>(
-        this, ui->mshDatos, kColumnaId, [this] { Cargar(); }, ui->txtFiltro);
+        this, ui->mshDatos, kColumnaIdInquilino, [this] { Cargar(); }, ui->txtFiltro);
 }
 
 void frmInquilinos::Borrar() {
     const int fila = ui->mshDatos->filaActual();
     if (ui->mshDatos->numFilas() < 2 || fila < 1) return;
-    const int id = ui->mshDatos->texto(fila, kColumnaId).toInt();
+    const int id = ui->mshDatos->texto(fila, kColumnaIdInquilino).toInt();
     borrarTrasPreguntar(
         this, ui->mshDatos, motivoNoBorrar(UsadoPor::Inquilino, id),
         QStringLiteral("¿Borrar a ") + ui->mshDatos->texto(fila, 1) + QStringLiteral("?"),

@@ -18,18 +18,18 @@
 
 namespace torvane {
 
-namespace {
-
-/** A piece of a cell's text: fixed text, or the field at campo. */
+/** A piece of a cell's text: fixed text, or the field at campo (a part of CeldaLista). */
 struct Trozo {
     QString texto;
     int campo = -1;
 };
 
-using Campos = QVarLengthArray<QStringView, 16>;
+namespace {
 
-Campos partir(const QString& fila) {
-    Campos campos;
+using CamposFila = QVarLengthArray<QStringView, 16>;
+
+CamposFila partir(const QString& fila) {
+    CamposFila campos;
     for (const QStringView campo : QStringView(fila).tokenize(FilasLista::kSeparadorCampos))
         campos.append(campo);
     return campos;
@@ -112,7 +112,7 @@ struct CeldaLista {
         return *trazados.insert(texto, {linea.naturalTextWidth(), capa.glyphRuns()});
     }
 
-    QString texto(const Campos& campos) const {
+    QString texto(const CamposFila& campos) const {
         if (trozos.size() == 1 && trozos.first().campo < 0) return trozos.first().texto;
         QString t;
         for (const Trozo& trozo : trozos)
@@ -137,14 +137,15 @@ struct PintorLista::Plantilla {
     double altoDocumento = 0;
     QSizeF pagina;
 
-    double altura(const FilaLista& f, const Campos& campos) const;
+    double altura(const FilaLista& f, const CamposFila& campos) const;
     double altura(const QList<FilaLista>& filas) const;
-    void pintar(QPainter& p, const FilaLista& f, const Campos& campos, double y, double alto) const;
+    void pintar(QPainter& p, const FilaLista& f, const CamposFila& campos, double y,
+                double alto) const;
     double pintar(QPainter& p, const QList<FilaLista>& filas, double y) const;
     void pintarTrozo(QPainter& p, double desde, double hasta, double y) const;
 };
 
-double PintorLista::Plantilla::altura(const FilaLista& f, const Campos& campos) const {
+double PintorLista::Plantilla::altura(const FilaLista& f, const CamposFila& campos) const {
     double alto = 0;
     for (const CeldaLista& c : f) {
         double linea = c.metricas.height();
@@ -166,8 +167,8 @@ double PintorLista::Plantilla::altura(const QList<FilaLista>& filas) const {
     return alto;
 }
 
-void PintorLista::Plantilla::pintar(QPainter& p, const FilaLista& f, const Campos& campos, double y,
-                                    double alto) const {
+void PintorLista::Plantilla::pintar(QPainter& p, const FilaLista& f, const CamposFila& campos,
+                                    double y, double alto) const {
     for (const CeldaLista& c : f) {
         const QRectF caja(c.x - margen, y, c.ancho + 2 * margen, alto);
         if (c.fondo.style() != Qt::NoBrush) p.fillRect(caja, c.fondo);

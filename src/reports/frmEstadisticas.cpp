@@ -73,7 +73,7 @@ void ponerEjes(QChart* grafico, QAbstractSeries* serie, const QList<Punto>& punt
     serie->attachAxis(ejeY);
 }
 
-QLineSeries* lineaDe(const QList<Punto>& puntos) {
+QLineSeries* serieDe(const QList<Punto>& puntos) {
     auto* linea = new QLineSeries;
     for (int i = 0; i < puntos.size(); ++i)
         linea->append(i, puntos[i].valor);
@@ -183,7 +183,7 @@ void frmEstadisticas::DibujarGrafico(int fila) {
     const QColor color = colorFondo();
     switch (TipoGrafico()) {
     case 1: {
-        QLineSeries* linea = lineaDe(puntos);
+        QLineSeries* linea = serieDe(puntos);
         linea->setName(nombre);
         linea->setPen(QPen(colorSobreBlanco(color), 3));
         grafico->addSeries(linea);
@@ -191,7 +191,7 @@ void frmEstadisticas::DibujarGrafico(int fila) {
         break;
     }
     case 2: {
-        auto* area = new QAreaSeries(lineaDe(puntos));
+        auto* area = new QAreaSeries(serieDe(puntos));
         area->setName(nombre);
         area->setBrush(color);
         area->setPen(QPen(colorSobreBlanco(color), 2));

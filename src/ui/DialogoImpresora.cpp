@@ -10,14 +10,14 @@ namespace torvane {
 namespace DialogoImpresora {
 
 namespace {
-std::optional<QString>& siguiente() {
+std::optional<QString>& impresoraSiguiente() {
     static std::optional<QString> nombre;
     return nombre;
 }
 } // namespace
 
 QString elegir(QWidget* padre, const QString& texto, const QStringList& impresoras) {
-    if (auto nombre = std::exchange(siguiente(), std::nullopt)) return *nombre;
+    if (auto nombre = std::exchange(impresoraSiguiente(), std::nullopt)) return *nombre;
     // Asked under a wait cursor, the list must still show the normal pointer.
     const bool espera = QApplication::overrideCursor() != nullptr;
     if (espera) QApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -34,7 +34,7 @@ QString elegir(QWidget* padre, const QString& texto, const QStringList& impresor
 }
 
 void fijarSiguiente(const QString& nombre) {
-    siguiente() = nombre;
+    impresoraSiguiente() = nombre;
 }
 
 } // namespace DialogoImpresora

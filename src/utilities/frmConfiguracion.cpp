@@ -67,10 +67,8 @@ frmConfiguracion::frmConfiguracion(AperturasUtilidades& aperturas, QWidget* padr
                 CursorEspera espera(this);
                 aperturas_.ivas(this);
             }));
-    connect(ui->cmdSeries, &QToolButton::clicked, this, protegido(this, [this] {
-                CursorEspera espera(this);
-                aperturas_.series(this);
-            }));
+    connect(ui->cmdSeries, &QToolButton::clicked, this,
+            protegido(this, &frmConfiguracion::abrirSeries));
     connect(ui->cmdCorreo, &QToolButton::clicked, this,
             protegido(this, &frmConfiguracion::abrirCorreo));
     connect(ui->cmdRegistros, &QPushButton::clicked, this, protegido(this, [this] {
@@ -110,9 +108,7 @@ QStringList frmConfiguracion::estado() const {
     valores << QString::number(ui->cmbTipEmi->currentIndex())
             << ui->cmbImpresora_0->currentData().toString()
             << QString::number(ui->chkVerifactu->isChecked()) << ui->txtSerieRect->text()
-            << QString::number(ui->chkPruebas->isChecked());
-    for (int i = 0; i < ui->lstSeriesFactura->count(); ++i)
-        valores << QString::number(ui->lstSeriesFactura->item(i)->checkState());
+            << QString::number(ui->chkPruebas->isChecked()) << seriesMarcadas().join(u',');
     return valores;
 }
 
@@ -155,14 +151,37 @@ void frmConfiguracion::CargarVerifactu() {
     ui->chkVerifactu->setEnabled(!config.activo);
     ui->txtSerieRect->setText(config.serieRect);
     ui->chkPruebas->setChecked(config.pruebas);
+    llenarSeries(config.series);
+}
+
+// The year's series as they are now, but the rectifying one, ticked as given.
+void frmConfiguracion::llenarSeries(const QStringList& marcadas) {
+    const QString serieRect = ui->txtSerieRect->text().trimmed();
     ui->lstSeriesFactura->clear();
     for (const QString& serie : codigosSeries()) {
-        if (serie.compare(config.serieRect, Qt::CaseInsensitive) == 0) continue;
+        if (serie.compare(serieRect, Qt::CaseInsensitive) == 0) continue;
         auto* elemento = new QListWidgetItem(serie, ui->lstSeriesFactura);
         elemento->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-        elemento->setCheckState(config.series.contains(serie, Qt::CaseInsensitive) ? Qt::Checked
-                                                                                   : Qt::Unchecked);
+        elemento->setCheckState(marcadas.contains(serie, Qt::CaseInsensitive) ? Qt::Checked
+                                                                              : Qt::Unchecked);
     }
+}
+
+QStringList frmConfiguracion::seriesMarcadas() const {
+    QStringList marcadas;
+    for (int i = 0; i < ui->lstSeriesFactura->count(); ++i)
+        if (ui->lstSeriesFactura->item(i)->checkState() == Qt::Checked)
+            marcadas << ui->lstSeriesFactura->item(i)->text();
+    return marcadas;
+}
+
+// A series made or renamed there can be ticked here at once; what was ticked stays ticked.
+void frmConfiguracion::abrirSeries() {
+    {
+        CursorEspera espera(this);
+        aperturas_.series(this);
+    }
+    llenarSeries(seriesMarcadas());
 }
 
 bool frmConfiguracion::GuardarVerifactu() {
@@ -170,9 +189,7 @@ bool frmConfiguracion::GuardarVerifactu() {
     config.activo = ui->chkVerifactu->isChecked();
     config.serieRect = ui->txtSerieRect->text().trimmed();
     config.pruebas = ui->chkPruebas->isChecked();
-    for (int i = 0; i < ui->lstSeriesFactura->count(); ++i)
-        if (ui->lstSeriesFactura->item(i)->checkState() == Qt::Checked)
-            config.series << ui->lstSeriesFactura->item(i)->text();
+    config.series = seriesMarcadas();
     if (config.activo && config.series.isEmpty()) {
         Mensaje::informar(this, QStringLiteral("Marque al menos una serie de facturas."));
         ui->lstSeriesFactura->setFocus();

@@ -40,6 +40,9 @@ private:
     QString textoDe(int indice) const;
     void fijarTexto(int indice, const QString& texto);
     void CargarVerifactu();
+    void llenarSeries(const QStringList& marcadas);
+    QStringList seriesMarcadas() const;
+    void abrirSeries();
     bool GuardarVerifactu();
     QStringList estado() const;
 

@@ -139,12 +139,18 @@ void compruebaAnoNuevo() {
     QCOMPARE(valorUnico(u"PRAGMA user_version"_s).toInt(), versionEsquema());
 }
 
-/** A row; an empty ruta means the choice must be refused with mensaje (or silently). */
+/** A choice that is kept: the folder and year ruta.ini and ano.ini then name. */
 void eleccion(const char* caso, const char* boton, const QString& elegida, const QString& ano,
-              const QString& mensaje, const QString& ruta = {}, const QString& anoAbierto = {},
-              int documentos = 0) {
-    QTest::newRow(caso) << QByteArray(boton) << elegida << ano << mensaje << ruta << anoAbierto
-                        << documentos;
+              const QString& ruta, const QString& anoAbierto, int documentos = 0) {
+    QTest::newRow(caso) << QByteArray(boton) << elegida << ano << QString() << QByteArray() << ruta
+                        << anoAbierto << documentos;
+}
+
+/** A refused choice: its message, and the box the cursor is put back in. */
+void rechazada(const char* caso, const char* boton, const QString& elegida, const QString& ano,
+               const QString& mensaje, const char* foco = "") {
+    QTest::newRow(caso) << QByteArray(boton) << elegida << ano << mensaje << QByteArray(foco)
+                        << QString() << QString() << 0;
 }
 
 /** A copy of the program in carpeta, with settings there pointing at datos and ano. */
@@ -651,21 +657,22 @@ private slots:
         QTest::addColumn<QString>("elegida");
         QTest::addColumn<QString>("ano");
         QTest::addColumn<QString>("mensaje");
+        QTest::addColumn<QByteArray>("foco");
         QTest::addColumn<QString>("ruta");
         QTest::addColumn<QString>("anoAbierto");
         QTest::addColumn<int>("documentos");
         // A folder named with an eñe is written as UTF-8 and read back the same.
-        eleccion("crear", "cmdCrear", u"Año nuevo"_s, u"2025"_s, {}, u"Año nuevo"_s, u"2025"_s);
-        eleccion("abrir la carpeta de datos", "cmdAbrir", u"Viejos"_s, {}, {}, u"Viejos"_s,
-                 u"2024"_s);
-        eleccion("abrir la carpeta de un año", "cmdAbrir", u"Viejos/2023"_s, {}, {}, u"Viejos"_s,
+        eleccion("crear", "cmdCrear", u"Año nuevo"_s, u"2025"_s, u"Año nuevo"_s, u"2025"_s);
+        eleccion("abrir la carpeta de datos", "cmdAbrir", u"Viejos"_s, {}, u"Viejos"_s, u"2024"_s);
+        eleccion("abrir la carpeta de un año", "cmdAbrir", u"Viejos/2023"_s, {}, u"Viejos"_s,
                  u"2023"_s);
-        eleccion("demostración", "cmdDemo", {}, {}, {}, u"casa/TorvaneDemo"_s, u"2024"_s, 1);
-        eleccion("sin carpeta", "cmdCrear", {}, u"2025"_s, u"Escriba la carpeta"_s);
-        eleccion("sin año", "cmdCrear", u"Nuevos"_s, {}, u"Escriba el año de trabajo"_s);
-        eleccion("año con barra", "cmdCrear", u"Nuevos"_s, u"../x"_s, u"no puede ser"_s);
-        eleccion("el año ya existe", "cmdCrear", u"Viejos"_s, u"2024"_s, u"no se sobrescribe"_s);
-        eleccion("carpeta sin años", "cmdAbrir", u"Viejos/notas"_s, {}, u"no hay ningún año"_s);
+        eleccion("demostración", "cmdDemo", {}, {}, u"casa/TorvaneDemo"_s, u"2024"_s, 1);
+        rechazada("sin carpeta", "cmdCrear", {}, u"2025"_s, u"Escriba la carpeta"_s, "txtCarpeta");
+        rechazada("sin año", "cmdCrear", u"Nuevos"_s, {}, u"Escriba el año de trabajo"_s, "txtAno");
+        rechazada("año con barra", "cmdCrear", u"Nuevos"_s, u"../x"_s, u"no puede ser"_s, "txtAno");
+        rechazada("el año ya existe", "cmdCrear", u"Viejos"_s, u"2024"_s, u"no se sobrescribe"_s,
+                  "txtAno");
+        rechazada("carpeta sin años", "cmdAbrir", u"Viejos/notas"_s, {}, u"no hay ningún año"_s);
     }
 
     void cadaEleccion() {
@@ -673,6 +680,7 @@ private slots:
         QFETCH(QString, elegida);
         QFETCH(QString, ano);
         QFETCH(QString, mensaje);
+        QFETCH(QByteArray, foco);
         QFETCH(QString, ruta);
         QFETCH(QString, anoAbierto);
         QFETCH(int, documentos);
@@ -708,6 +716,8 @@ private slots:
             QCOMPARE(textos.size(), mensaje.isEmpty() ? 0 : 1);
             if (!mensaje.isEmpty()) QVERIFY2(textos[0].contains(mensaje), qPrintable(textos[0]));
             QVERIFY(ventana.isVisible());
+            if (!foco.isEmpty())
+                QCOMPARE(ventana.focusWidget()->objectName(), QString::fromLatin1(foco));
             QVERIFY(!Modulo::HayRuta());
             QVERIFY(!QFileInfo::exists(raiz + u"Nuevos"_s));
             QCOMPARE(contenidoDe(raiz + u"Viejos/2024/Zudivoz.mdb"_s), antes);

@@ -9,6 +9,7 @@
 #include "core/store/Unidades.h"
 #include "core/text/Formato.h"
 #include "editors/frmIvas.h"
+#include "editors/frmSeriesF.h"
 #include "reports/frmEstadisticas.h"
 #include "support/Abrir.h"
 #include "support/Ayudas.h"
@@ -205,6 +206,15 @@ private slots:
             });
             w.findChild<QToolButton*>(u"cmdIVA"_s)->click();
             QVERIFY(abierto);
+            QCOMPARE(textoDe(w, 2), valores[2]);
+            // A series made in the series editor can be ticked as soon as it closes.
+            cuandoAparezca<frmSeriesF>([&e](frmSeriesF* series) {
+                e.serie(u"L"_s, u"Locales"_s);
+                series->done(QDialog::Rejected);
+            });
+            w.findChild<QToolButton*>(u"cmdSeries"_s)->click();
+            auto* marcables = w.findChild<QListWidget*>(u"lstSeriesFactura"_s);
+            QCOMPARE(marcables->findItems(u"L"_s, Qt::MatchExactly).size(), 1);
             QCOMPARE(textoDe(w, 2), valores[2]);
             salir(w);
             QVERIFY(!w.isVisible());

@@ -18,10 +18,6 @@ namespace torvane {
 
 namespace {
 
-QString texto(const QVariant& v) {
-    return v.isNull() ? QString() : v.toString();
-}
-
 /** Folded, and every run of signs one space: "PEREZ E HIJOS, S.L." → "perez e hijos s l". */
 QString palabras(const QString& t) {
     static const QRegularExpression signos(QStringLiteral("[^\\p{L}\\p{N}]+"));
@@ -33,10 +29,6 @@ QSet<QString> fichas(const QString& t) {
     static const QRegularExpression separador(QStringLiteral("[^A-Za-z0-9]+"));
     const QStringList lista = t.toUpper().split(separador, Qt::SkipEmptyParts);
     return {lista.begin(), lista.end()};
-}
-
-QString euros(qint64 centimos) {
-    return formatoImporte(static_cast<double>(centimos) / 100.0) + QStringLiteral(" €");
 }
 
 /** The matching's view of the year, indexed the ways the rules look things up. */
@@ -143,7 +135,7 @@ bool Casador::porTexto(int i, const Movimiento& m, const QSet<QString>& fichasTe
         if (remesa.centimos != m.centimos || remesasUsadas_.contains(r)) {
             dudoso(i, QStringLiteral("Cita la remesa nº %1, pero su importe pendiente es %2.")
                           .arg(remesa.id)
-                          .arg(euros(remesa.centimos)));
+                          .arg(formatoEuros(remesa.centimos)));
             return true;
         }
         cobrarRemesa(i, r,
@@ -177,7 +169,7 @@ bool Casador::porTexto(int i, const Movimiento& m, const QSet<QString>& fichasTe
             return true;
         }
     dudoso(i, QStringLiteral("Cita %1, pero el importe no coincide (%2 pendiente).")
-                  .arg(numeros.join(QStringLiteral(", ")), euros(suma)));
+                  .arg(numeros.join(QStringLiteral(", ")), formatoEuros(suma)));
     return true;
 }
 
@@ -354,8 +346,8 @@ QList<Pendiente> leerPendientes() {
                        " WHERE r.IdDoc = c.Id AND r.Dev = 0) ORDER BY c.IdInq, c.Fec, c.Id"));
     QList<Pendiente> lista;
     while (q.next())
-        lista.append({q.value(0).toInt(), q.value(1).toString() + texto(q.value(2)),
-                      desdeIso(texto(q.value(3))), aCentimos(q.value(4).toDouble()),
+        lista.append({q.value(0).toInt(), q.value(1).toString() + textoCampo(q.value(2)),
+                      desdeIso(textoCampo(q.value(3))), aCentimos(q.value(4).toDouble()),
                       q.value(5).toInt()});
     return lista;
 }
@@ -367,7 +359,7 @@ QList<RemesaAbierta> leerRemesasAbiertas() {
     QList<RemesaAbierta> lista;
     while (q.next())
         if (const qint64 total = aCentimos(q.value(2).toDouble()); total > 0)
-            lista.append({q.value(0).toInt(), texto(q.value(1)), total});
+            lista.append({q.value(0).toInt(), textoCampo(q.value(1)), total});
     return lista;
 }
 
@@ -385,12 +377,12 @@ QList<AdeudoVivo> leerAdeudos() {
             lista.append({q.value(0).toInt(),
                           debito.first,
                           q.value(3).toInt(),
-                          compactarIdentificador(texto(q.value(4))),
-                          texto(q.value(5)),
+                          compactarIdentificador(textoCampo(q.value(4))),
+                          textoCampo(q.value(5)),
                           {},
                           0});
         anterior = debito;
-        lista.last().documentos << q.value(7).toString() + texto(q.value(8));
+        lista.last().documentos << q.value(7).toString() + textoCampo(q.value(8));
         lista.last().centimos += aCentimos(q.value(6).toDouble());
     }
     return lista;
@@ -405,14 +397,14 @@ DatosConciliacion leerDatosConciliacion() {
     d.adeudos = leerAdeudos();
     QSqlQuery q = ejecutar(QStringLiteral("SELECT IBAN, IdInq FROM tblInquilinosCuentas"));
     while (q.next())
-        d.cuentas.insert(compactarIdentificador(texto(q.value(0))), q.value(1).toInt());
+        d.cuentas.insert(compactarIdentificador(textoCampo(q.value(0))), q.value(1).toInt());
     q = ejecutar(QStringLiteral("SELECT Id, Nom FROM tblInquilinos"));
     while (q.next())
-        d.inquilinos.insert(q.value(0).toInt(), texto(q.value(1)));
+        d.inquilinos.insert(q.value(0).toInt(), textoCampo(q.value(1)));
     q = ejecutar(QStringLiteral("SELECT m.Cla, i.Fec FROM tblMovimientos m JOIN tblImportaciones i"
                                 " ON i.Id = m.IdImp"));
     while (q.next())
-        d.importados.insert(q.value(0).toString(), desdeIso(texto(q.value(1))));
+        d.importados.insert(q.value(0).toString(), desdeIso(textoCampo(q.value(1))));
     return d;
 }
 

@@ -13,14 +13,6 @@ namespace torvane {
 
 namespace {
 
-/** "?, ?, ?" for n values. */
-QString marcas(qsizetype n) {
-    QStringList lista;
-    for (qsizetype i = 0; i < n; ++i)
-        lista << QStringLiteral("?");
-    return lista.join(QStringLiteral(", "));
-}
-
 QVariantList valores(const QList<int>& ids) {
     QVariantList lista;
     for (int id : ids)
@@ -71,7 +63,7 @@ QList<int> cobrarRemesa(const Propuesta& p, const Movimiento& m) {
     marcarRemesaCobrada(p.remesa).valorOLanzar();
     if (!docs.isEmpty())
         ejecutar(QStringLiteral("UPDATE tblCobros SET FecPag = ? WHERE Id IN (%1)")
-                     .arg(marcas(docs.size())),
+                     .arg(marcadores(docs.size())),
                  QVariantList{fechaIso(m.fecha)} + valores(docs));
     return docs;
 }
@@ -106,7 +98,7 @@ void aplicarUna(int idImp, const Movimiento& m, const QString& clave, const Prop
                  {idMov, doc});
     if (!docs.isEmpty())
         ejecutar(QStringLiteral("UPDATE tblCobros SET IdMov = ? WHERE Id IN (%1)")
-                     .arg(marcas(docs.size())),
+                     .arg(marcadores(docs.size())),
                  QVariantList{idMov} + valores(docs));
 }
 
@@ -120,7 +112,7 @@ void exigirIntactos(int idMov, const QString& tipo, const QList<int>& docs) {
     QSqlQuery q =
         ejecutar(QStringLiteral("SELECT c.Num, c.Ser FROM tblCobros c WHERE c.Id IN (%1) AND"
                                 " (COALESCE(c.IdMov, 0) <> ? OR %2)")
-                     .arg(marcas(docs.size()), cambiado),
+                     .arg(marcadores(docs.size()), cambiado),
                  valores(docs) + QVariantList{idMov});
     if (q.next())
         throw ErrorBD(QStringLiteral("No se puede deshacer: el documento %1 cambió después de "
@@ -134,7 +126,7 @@ void deshacerMovimiento(int idMov, const QString& tipo, int idRem) {
         QStringLiteral("SELECT IdDoc FROM tblMovimientosCobros WHERE IdMov = ?"), {idMov}));
     if (docs.isEmpty()) return;
     exigirIntactos(idMov, tipo, docs);
-    const QString lista = marcas(docs.size());
+    const QString lista = marcadores(docs.size());
     if (tipo == QLatin1String("P")) {
         marcarPendientes(docs).valorOLanzar();
     } else if (tipo == QLatin1String("R")) {

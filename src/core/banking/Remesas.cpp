@@ -18,10 +18,6 @@ namespace torvane {
 
 namespace {
 
-QString texto(const QVariant& v) {
-    return v.isNull() ? QString() : v.toString();
-}
-
 /** A tenant's account a debit goes to: the first with a mandate, else the first. */
 struct CuentaDebito {
     int id = 0;
@@ -39,9 +35,9 @@ QHash<int, CuentaDebito> cuentasDeCobro() {
     while (q.next()) {
         const int idInq = q.value(0).toInt();
         if (cuentas.contains(idInq)) continue;
-        cuentas.insert(idInq,
-                       {q.value(1).toInt(), compactarIdentificador(texto(q.value(2))),
-                        texto(q.value(3)), desdeIso(texto(q.value(4))), q.value(5).toInt() != 0});
+        cuentas.insert(idInq, {q.value(1).toInt(), compactarIdentificador(textoCampo(q.value(2))),
+                               textoCampo(q.value(3)), desdeIso(textoCampo(q.value(4))),
+                               q.value(5).toInt() != 0});
     }
     return cuentas;
 }
@@ -169,12 +165,12 @@ QList<CobroRemesa> proponerRemesa(const FiltroRemesa& filtro) {
         CobroRemesa c;
         c.idDoc = q.value(0).toInt();
         if (!filtro.solo.isEmpty() && !filtro.solo.contains(c.idDoc)) continue;
-        c.numero = q.value(1).toString() + texto(q.value(2));
-        c.fecha = desdeIso(texto(q.value(3)));
+        c.numero = q.value(1).toString() + textoCampo(q.value(2));
+        c.fecha = desdeIso(textoCampo(q.value(3)));
         c.factura = q.value(4).toInt() != 0;
         c.importe = redondearCentimos(q.value(5).toDouble());
         const int idInq = q.value(6).toInt();
-        c.inquilino = texto(q.value(7));
+        c.inquilino = textoCampo(q.value(7));
         const CuentaDebito cuenta = cuentas.value(idInq);
         c.idCta = cuenta.id;
         c.iban = cuenta.iban;
@@ -216,8 +212,8 @@ QString conceptoAdeudo(const CobroRemesa& cobro) {
 Acreedor leerAcreedor() {
     QSqlQuery q = ejecutar(QStringLiteral("SELECT Empresa, IdAcr, CtaRem FROM tblTitulos"));
     if (!q.next()) return {};
-    return {texto(q.value(0)).trimmed(), compactarIdentificador(texto(q.value(1))),
-            compactarIdentificador(texto(q.value(2)))};
+    return {textoCampo(q.value(0)).trimmed(), compactarIdentificador(textoCampo(q.value(1))),
+            compactarIdentificador(textoCampo(q.value(2)))};
 }
 
 QString motivoAcreedor(const Acreedor& a) {
@@ -271,9 +267,9 @@ QList<QStringList> filasRemesas() {
     QList<QStringList> filas;
     while (q.next())
         filas << QStringList{q.value(0).toString(),
-                             formatoFecha(desdeIso(texto(q.value(1)))),
-                             formatoFecha(desdeIso(texto(q.value(2)))),
-                             texto(q.value(3)),
+                             formatoFecha(desdeIso(textoCampo(q.value(1)))),
+                             formatoFecha(desdeIso(textoCampo(q.value(2)))),
+                             textoCampo(q.value(3)),
                              q.value(4).toString(),
                              formatoImporte(q.value(5).toDouble()),
                              q.value(7).toString(),
@@ -293,14 +289,14 @@ QList<QStringList> filasCobrosRemesa(int idRem) {
     while (q.next()) {
         const bool devuelto = q.value(8).toInt() != 0;
         filas << QStringList{q.value(0).toString(),
-                             texto(q.value(1)) + texto(q.value(2)),
-                             texto(q.value(3)),
-                             ibanAgrupado(texto(q.value(4))),
-                             texto(q.value(5)),
-                             texto(q.value(6)),
+                             textoCampo(q.value(1)) + textoCampo(q.value(2)),
+                             textoCampo(q.value(3)),
+                             ibanAgrupado(textoCampo(q.value(4))),
+                             textoCampo(q.value(5)),
+                             textoCampo(q.value(6)),
                              formatoImporte(q.value(7).toDouble()),
-                             devuelto ? formatoFecha(desdeIso(texto(q.value(9)))) : QString(),
-                             devuelto ? texto(q.value(10)) : QString()};
+                             devuelto ? formatoFecha(desdeIso(textoCampo(q.value(9)))) : QString(),
+                             devuelto ? textoCampo(q.value(10)) : QString()};
     }
     return filas;
 }
@@ -405,7 +401,7 @@ QString motivoMandato(const QString& referencia, int idCta) {
         {referencia, idCta});
     if (!otra.isValid()) return {};
     return QStringLiteral("La referencia de mandato %1 ya la tiene otra cuenta (%2). Ponga otra.")
-        .arg(referencia, texto(otra));
+        .arg(referencia, textoCampo(otra));
 }
 
 QString mandatoPropuesto(int idInq, int idCta) {

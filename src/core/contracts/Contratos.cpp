@@ -17,10 +17,6 @@ const QString kCampos = QStringLiteral(
     "Id, IdInm, IdInq, Tip, FecIni, Dur, Pro, Ren, Reg, PorFij, MesAct, FecAct, FiaImp, FiaMes,"
     " FiaFec, FiaDep, FiaRef, FiaFecDev, FiaImpDev, Gar, Obs, Act, RedViv");
 
-QString texto(const QVariant& v) {
-    return v.isNull() ? QString() : v.toString();
-}
-
 QDate fecha(const QVariant& v) {
     return v.isNull() ? QDate() : desdeIso(v.toString());
 }
@@ -46,12 +42,12 @@ Contrato deFila(const QSqlQuery& q) {
     c.fianza = q.value(12).toDouble();
     c.fianzaMeses = q.value(13).toDouble();
     c.fianzaFecha = fecha(q.value(14));
-    c.fianzaDeposito = texto(q.value(15));
-    c.fianzaReferencia = texto(q.value(16));
+    c.fianzaDeposito = textoCampo(q.value(15));
+    c.fianzaReferencia = textoCampo(q.value(16));
     c.fianzaDevolucion = fecha(q.value(17));
     c.fianzaDevuelta = q.value(18).toDouble();
-    c.garantias = texto(q.value(19));
-    c.obs = texto(q.value(20));
+    c.garantias = textoCampo(q.value(19));
+    c.obs = textoCampo(q.value(20));
     c.actual = q.value(21).toInt() != 0;
     c.reduccion = static_cast<ReduccionVivienda>(std::clamp(q.value(22).toInt(), 0, 3));
     return c;
@@ -62,10 +58,6 @@ QList<Contrato> contratosDe(QSqlQuery q) {
     while (q.next())
         lista << deFila(q);
     return lista;
-}
-
-QString porcentaje(double tasa) {
-    return formatoSimple(tasa) + QStringLiteral(" %");
 }
 
 /**
@@ -386,15 +378,16 @@ Actualizacion calcularActualizacion(const Contrato& c, const Indices& indices) {
         break;
     }
     if (!a.error.isEmpty()) return a;
-    a.explicacion = a.indice + QLatin1Char(' ') + porcentaje(a.tasa);
+    a.explicacion = a.indice + QLatin1Char(' ') + formatoPorcentaje(a.tasa);
     if (c.llevaTopeIrav()) {
         if (!indices.irav) {
             a.error = QStringLiteral("Falta el IRAV del mes, que limita esta vivienda");
             return a;
         }
         if (a.tasa > *indices.irav) {
-            a.explicacion += QStringLiteral(" limitado al IRAV %1 (vivienda firmada desde el %2)")
-                                 .arg(porcentaje(*indices.irav), formatoFecha(kInicioTopeIrav));
+            a.explicacion +=
+                QStringLiteral(" limitado al IRAV %1 (vivienda firmada desde el %2)")
+                    .arg(formatoPorcentaje(*indices.irav), formatoFecha(kInicioTopeIrav));
             a.tasa = *indices.irav;
             a.indice = QStringLiteral("IRAV");
         }
@@ -465,7 +458,7 @@ QList<RentaPasada> historialRentas(int idCon) {
     QList<RentaPasada> lista;
     while (q.next())
         lista << RentaPasada{fecha(q.value(0)), q.value(1).toDouble(), q.value(2).toDouble(),
-                             texto(q.value(3))};
+                             textoCampo(q.value(3))};
     return lista;
 }
 
@@ -545,19 +538,19 @@ ParametrosInforme datosCarta(const Contrato& c, const Actualizacion& a, const QD
         {c.idInq, c.idInm});
     ParametrosInforme p;
     if (q.next()) {
-        const bool propia = !texto(q.value(6)).isEmpty();
-        p = {{QStringLiteral("pInmueble"), texto(q.value(0))},
-             {QStringLiteral("pDireccionInmueble"), texto(q.value(1))},
-             {QStringLiteral("pInquilino"), texto(q.value(4))},
-             {QStringLiteral("pDni"), texto(q.value(5))},
-             {QStringLiteral("pDireccion"), texto(q.value(propia ? 6 : 1))},
-             {QStringLiteral("pLocalidad"),
-              (texto(q.value(propia ? 7 : 2)) + QLatin1Char(' ') + texto(q.value(propia ? 8 : 3)))
-                  .trimmed()}};
+        const bool propia = !textoCampo(q.value(6)).isEmpty();
+        p = {{QStringLiteral("pInmueble"), textoCampo(q.value(0))},
+             {QStringLiteral("pDireccionInmueble"), textoCampo(q.value(1))},
+             {QStringLiteral("pInquilino"), textoCampo(q.value(4))},
+             {QStringLiteral("pDni"), textoCampo(q.value(5))},
+             {QStringLiteral("pDireccion"), textoCampo(q.value(propia ? 6 : 1))},
+             {QStringLiteral("pLocalidad"), (textoCampo(q.value(propia ? 7 : 2)) +
+                                             QLatin1Char(' ') + textoCampo(q.value(propia ? 8 : 3)))
+                                                .trimmed()}};
     }
     p.insert({{QStringLiteral("pInicio"), formatoFecha(c.inicio)},
               {QStringLiteral("pIndice"), a.indice},
-              {QStringLiteral("pTasa"), porcentaje(a.tasa)},
+              {QStringLiteral("pTasa"), formatoPorcentaje(a.tasa)},
               {QStringLiteral("pRentaAnterior"), formatoImporte(a.rentaAnterior)},
               {QStringLiteral("pRentaNueva"), formatoImporte(a.rentaNueva)},
               {QStringLiteral("pDiferencia"), formatoImporte(a.rentaNueva - a.rentaAnterior)},

@@ -35,6 +35,28 @@ QString sinCarpeta() {
     return QStringLiteral("Elija una carpeta.");
 }
 
+DatosElegidos rechazo(CampoRechazado campo, const QString& motivo) {
+    return {{}, {}, motivo, campo};
+}
+
+// What is missing or wrong in the company data; no error when it can be kept.
+DatosElegidos rechazoEmpresa(const DatosEmpresa& empresa) {
+    using enum CampoRechazado;
+    if (empresa.nombre.trimmed().isEmpty())
+        return rechazo(Nombre, QStringLiteral("Escriba su nombre y apellidos o la razón social de "
+                                              "la empresa: se imprime en cada recibo y factura."));
+    if (empresa.nif.trimmed().isEmpty())
+        return rechazo(
+            Nif, QStringLiteral("Escriba el N.I.F. con el que emite los recibos y facturas."));
+    if (const QString motivo = motivoNif(empresa.nif); !motivo.isEmpty())
+        return rechazo(Nif, QStringLiteral("N.I.F.: %1").arg(motivo));
+    const auto sinDomicilio = QStringLiteral("Escriba la dirección y la población: las facturas "
+                                             "deben llevar el domicilio de quien las emite.");
+    if (empresa.direccion.trimmed().isEmpty()) return rechazo(Direccion, sinDomicilio);
+    if (empresa.poblacion.trimmed().isEmpty()) return rechazo(Poblacion, sinDomicilio);
+    return {};
+}
+
 // The first row of tblTitulos, in the order camposTitulos() gives.
 QString guardarEmpresa(const QString& carpeta, const QString& ano, const DatosEmpresa& empresa) {
     if (const QString error = abrirBaseDatos(rutaBaseDatos(carpeta, ano)); !error.isEmpty())
@@ -57,20 +79,6 @@ QString guardarEmpresa(const QString& carpeta, const QString& ano, const DatosEm
 
 } // namespace
 
-QString motivoDatosEmpresa(const DatosEmpresa& empresa) {
-    if (empresa.nombre.trimmed().isEmpty())
-        return QStringLiteral("Escriba su nombre y apellidos o la razón social de la empresa: "
-                              "se imprime en cada recibo y factura.");
-    if (empresa.nif.trimmed().isEmpty())
-        return QStringLiteral("Escriba el N.I.F. con el que emite los recibos y facturas.");
-    if (const QString motivo = motivoNif(empresa.nif); !motivo.isEmpty())
-        return QStringLiteral("N.I.F.: %1").arg(motivo);
-    if (empresa.direccion.trimmed().isEmpty() || empresa.poblacion.trimmed().isEmpty())
-        return QStringLiteral("Escriba la dirección y la población: las facturas deben llevar "
-                              "el domicilio de quien las emite.");
-    return {};
-}
-
 QString carpetaEscrita(const QString& texto) {
     QString carpeta = texto.trimmed();
     if (carpeta.isEmpty()) return {};
@@ -81,22 +89,25 @@ QString carpetaEscrita(const QString& texto) {
 
 DatosElegidos crearMisDatos(const QString& carpeta, const QString& ano,
                             const DatosEmpresa& empresa) {
+    using enum CampoRechazado;
     if (carpeta.isEmpty())
-        return {{}, {}, QStringLiteral("Escriba la carpeta donde guardar sus datos.")};
-    if (const QString error = anoNoValido(ano); !error.isEmpty()) return {{}, {}, error};
-    if (const QString error = motivoDatosEmpresa(empresa); !error.isEmpty()) return {{}, {}, error};
+        return rechazo(Carpeta, QStringLiteral("Escriba la carpeta donde guardar sus datos."));
+    if (const QString error = anoNoValido(ano); !error.isEmpty()) return rechazo(Ano, error);
+    if (DatosElegidos r = rechazoEmpresa(empresa); !r.error.isEmpty()) return r;
     if (QFileInfo(carpeta).exists() && !QFileInfo(carpeta).isDir())
-        return {{},
-                {},
-                QStringLiteral("%1 es un archivo, no una carpeta.")
-                    .arg(QDir::toNativeSeparators(carpeta))};
+        return rechazo(Carpeta, QStringLiteral("%1 es un archivo, no una carpeta.")
+                                    .arg(QDir::toNativeSeparators(carpeta)));
     const bool anoNuevo = !QFileInfo::exists(carpeta + u'/' + ano);
-    QString error = crearAno(carpeta, ano);
-    if (error.isEmpty()) error = guardarEmpresa(carpeta, ano, empresa);
+    DatosElegidos hecho{carpeta, ano, crearAno(carpeta, ano)};
+    // A year already there is the year's box to change; a folder that cannot be made, the folder.
+    if (!hecho.error.isEmpty())
+        hecho.campo = anoNuevo ? Carpeta : Ano;
+    else
+        hecho.error = guardarEmpresa(carpeta, ano, empresa);
     // A year left half made would be refused as existing at the next try.
-    if (!error.isEmpty() && anoNuevo && tieneAno(carpeta + u'/' + ano))
+    if (!hecho.error.isEmpty() && anoNuevo && tieneAno(carpeta + u'/' + ano))
         QDir(carpeta + u'/' + ano).removeRecursively();
-    return {carpeta, ano, error};
+    return hecho;
 }
 
 DatosElegidos abrirDatosExistentes(const QString& carpeta) {

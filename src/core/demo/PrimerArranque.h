@@ -6,12 +6,16 @@
 
 namespace torvane {
 
+/** The box of the welcome window a refusal is about, so the cursor can be put back in it. */
+enum class CampoRechazado { Ninguno, Carpeta, Ano, Nombre, Nif, Direccion, Poblacion };
+
 /** What a first-start choice gives: the data folder and year for ruta.ini and ano.ini, or why not.
  */
 struct DatosElegidos {
     QString ruta;
     QString ano;
     QString error;
+    CampoRechazado campo = CampoRechazado::Ninguno;
 };
 
 /** Who issues the documents, as every document prints it; asked once, at the first start. */
@@ -22,9 +26,6 @@ struct DatosEmpresa {
     QString poblacion;
     TipoEmisor tipo = TipoEmisor::Persona;
 };
-
-/** What is missing or wrong in the company data, in Spanish; empty when it can be kept. */
-QString motivoDatosEmpresa(const DatosEmpresa& empresa);
 
 /**
  * The folder a user typed: "~" and a name without a folder are taken from the home folder, so

@@ -14,10 +14,6 @@ namespace torvane {
 
 namespace {
 
-QString texto(const QVariant& v) {
-    return v.isNull() ? QString() : v.toString();
-}
-
 /** Every property's recurring lines, by property: one query for the whole proposal. */
 QHash<int, QList<Linea>> todosLosCargos() {
     QSqlQuery q = ejecutar(QStringLiteral("SELECT IdInm, Lin, IdCon, DesCon, Und, Pre"
@@ -27,7 +23,7 @@ QHash<int, QList<Linea>> todosLosCargos() {
         // A stored charge was within the limit when it was saved.
         cargos[q.value(0).toInt()]
             << *lineaCon({q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(),
-                          texto(q.value(3)), Decimal::desdeReal(q.value(4).toDouble()),
+                          textoCampo(q.value(3)), Decimal::desdeReal(q.value(4).toDouble()),
                           Importe::desdeEuros(q.value(5).toDouble()), Importe()});
     }
     return cargos;
@@ -42,7 +38,7 @@ QHash<int, QString> emitidosEnMes(const QDate& mes) {
     QHash<int, QString> emitidos;
     while (q.next())
         if (!emitidos.contains(q.value(0).toInt()))
-            emitidos.insert(q.value(0).toInt(), q.value(1).toString() + texto(q.value(2)));
+            emitidos.insert(q.value(0).toInt(), q.value(1).toString() + textoCampo(q.value(2)));
     return emitidos;
 }
 
@@ -54,7 +50,7 @@ Importe subtotalLineas(const QList<Linea>& lineas) {
 }
 
 QString numeroYSerie(const QVariant& num, const QVariant& ser) {
-    return num.toString() + texto(ser);
+    return num.toString() + textoCampo(ser);
 }
 
 } // namespace
@@ -66,7 +62,7 @@ CondicionesCargo leerCondiciones(int idInm) {
                  {idInm});
     if (!q.next()) return {};
     return {Decimal::desdeReal(q.value(0).toDouble()), Decimal::desdeReal(q.value(1).toDouble()),
-            q.value(2).toInt() != 0, texto(q.value(3))};
+            q.value(2).toInt() != 0, textoCampo(q.value(3))};
 }
 
 QList<Linea> leerCargos(int idInm) {
@@ -173,7 +169,7 @@ AjustesDocumento ajustesNuevoDocumento(int idInm, int idInq) {
                                   " ORDER BY Fec DESC, Id DESC LIMIT 1"),
                    {idInq});
                q.next()) {
-        a = {texto(q.value(0)), Decimal::desdeReal(q.value(1).toDouble()),
+        a = {textoCampo(q.value(0)), Decimal::desdeReal(q.value(1).toDouble()),
              Decimal::desdeReal(q.value(2).toDouble()), q.value(3).toInt() != 0,
              AjustesDocumento::UltimoDelInquilino};
     } else {
@@ -213,11 +209,11 @@ QList<PropuestaMes> proponerMes(const QDate& mes, const QString& serieForzada) {
         PropuestaMes p;
         p.idInm = id;
         p.idInq = q.value(1).toInt();
-        p.inmueble = texto(q.value(2));
-        p.inquilino = texto(q.value(3));
+        p.inmueble = textoCampo(q.value(2));
+        p.inquilino = textoCampo(q.value(3));
         p.condiciones = {Decimal::desdeReal(q.value(4).toDouble()),
                          Decimal::desdeReal(q.value(5).toDouble()), q.value(6).toInt() != 0,
-                         texto(q.value(7))};
+                         textoCampo(q.value(7))};
         if (!serieForzada.isEmpty()) p.condiciones.serie = serieForzada;
         if (p.condiciones.serie.isEmpty()) p.condiciones.serie = series.value(0);
         p.lineas = cargos.value(id);

@@ -9,21 +9,6 @@ namespace torvane {
 
 namespace {
 
-QString texto(const QVariant& v) {
-    return v.isNull() ? QString() : v.toString();
-}
-
-QString marcadores(qsizetype cuantos) {
-    return QStringList(cuantos, QStringLiteral("?")).join(QLatin1Char(','));
-}
-
-QVariantList comoValores(const QList<int>& ids) {
-    QVariantList valores;
-    for (int id : ids)
-        valores << id;
-    return valores;
-}
-
 /** Runs sql ("... IN (%1)") over ids in slices the engine's limit on bound values allows. */
 void porTramos(const QString& sql, const QVariantList& antes, const QList<int>& ids,
                const std::function<void(QSqlQuery&)>& leer = {}) {
@@ -62,26 +47,26 @@ EstadoDocumento estadoDeFila(const QSqlQuery& q, int primera) {
     const auto valor = [&q, primera](int i) { return q.value(primera + i); };
     EstadoDocumento e;
     e.id = valor(0).toInt();
-    e.numero = texto(valor(1));
+    e.numero = textoCampo(valor(1));
     e.factura = valor(2).toInt() != 0;
     e.total = valor(3).toDouble();
     e.impreso = valor(4).toInt() != 0;
-    e.comoImpreso = texto(valor(5));
+    e.comoImpreso = textoCampo(valor(5));
     e.pagado = valor(6).toInt() != 0;
-    e.fechaPago = desdeIso(texto(valor(7)));
-    e.formaPago = texto(valor(8));
+    e.fechaPago = desdeIso(textoCampo(valor(7)));
+    e.formaPago = textoCampo(valor(8));
     e.anulado = valor(9).toInt() != 0;
-    e.fechaAnulacion = desdeIso(texto(valor(10)));
+    e.fechaAnulacion = desdeIso(textoCampo(valor(10)));
     e.rectifica = valor(11).toInt();
     e.emision = valor(12).toInt();
     e.verifactu = estadoDeRegistro(valor(13));
     e.remesa = valor(14).toInt();
-    e.fechaCargo = desdeIso(texto(valor(15)));
-    e.ibanCargo = texto(valor(16));
+    e.fechaCargo = desdeIso(textoCampo(valor(15)));
+    e.ibanCargo = textoCampo(valor(16));
     e.remesado = !valor(17).isNull();
     e.devuelto = valor(17).toInt() != 0;
-    e.rectificadaPor = texto(valor(18));
-    e.posterior = texto(valor(19));
+    e.rectificadaPor = textoCampo(valor(18));
+    e.posterior = textoCampo(valor(19));
     // An invoice of the verifiable mode is an invoice whatever it was issued as.
     if (e.verifactu != EstadoFactura::Libre) e.factura = true;
     return e;

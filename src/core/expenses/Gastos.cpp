@@ -13,8 +13,9 @@ namespace torvane {
 
 namespace {
 
-const QString kCampos = QStringLiteral("g.Id, g.Fec, g.IdInm, g.IdRep, g.Tip, g.Pro, g.NIF, g.Des,"
-                                       " g.Imp, g.IvaDed");
+const QString kCamposGasto =
+    QStringLiteral("g.Id, g.Fec, g.IdInm, g.IdRep, g.Tip, g.Pro, g.NIF, g.Des,"
+                   " g.Imp, g.IvaDed");
 
 QVariant nulo(int id) {
     return id == 0 ? QVariant() : QVariant(id);
@@ -100,7 +101,7 @@ QList<Gasto> leerGastos(const FiltroGastos& f) {
     }
     QSqlQuery q =
         ejecutar(QStringLiteral("SELECT %1 FROM tblGastos g WHERE %2 ORDER BY g.Fec, g.Id")
-                     .arg(kCampos, condiciones.join(QStringLiteral(" AND "))),
+                     .arg(kCamposGasto, condiciones.join(QStringLiteral(" AND "))),
                  valores);
     QList<Gasto> gastos;
     while (q.next())

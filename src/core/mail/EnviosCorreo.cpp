@@ -12,7 +12,7 @@ namespace torvane {
 
 namespace {
 
-const QString kColumnas = QStringLiteral("Id, IdDoc, Fec, Dir, Est, Resp");
+const QString kColumnasEnvio = QStringLiteral("Id, IdDoc, Fec, Dir, Est, Resp");
 
 EnvioDocumento envioDeFila(const QSqlQuery& q) {
     EnvioDocumento e;
@@ -28,19 +28,6 @@ EnvioDocumento envioDeFila(const QSqlQuery& q) {
     return e;
 }
 
-QString marcas(qsizetype n) {
-    QStringList m;
-    m.fill(QStringLiteral("?"), n);
-    return m.join(QLatin1Char(','));
-}
-
-QVariantList comoValores(const QList<int>& ids) {
-    QVariantList valores;
-    for (int id : ids)
-        valores << id;
-    return valores;
-}
-
 QString momento(const QDateTime& fecha) {
     return formatoFecha(fecha.date()) + QLatin1Char(' ') + fecha.toString(QStringLiteral("HH:mm"));
 }
@@ -52,7 +39,7 @@ Resultado<QList<EnvioDocumento>> enviosDe(int id) {
         QList<EnvioDocumento> lista;
         QSqlQuery q =
             ejecutar(QStringLiteral("SELECT %1 FROM tblCorreos WHERE IdDoc = ? ORDER BY Id DESC")
-                         .arg(kColumnas),
+                         .arg(kColumnasEnvio),
                      {id});
         while (q.next())
             lista << envioDeFila(q);
@@ -69,7 +56,7 @@ Resultado<QHash<int, EnvioDocumento>> ultimosEnvios(const QList<int>& ids) {
             QSqlQuery q = ejecutar(
                 QStringLiteral("SELECT %1 FROM tblCorreos WHERE Id IN (SELECT MAX(Id) FROM "
                                "tblCorreos WHERE IdDoc IN (%2) GROUP BY IdDoc)")
-                    .arg(kColumnas, marcas(tramo.size())),
+                    .arg(kColumnasEnvio, marcadores(tramo.size())),
                 comoValores(tramo));
             while (q.next()) {
                 const EnvioDocumento e = envioDeFila(q);
@@ -122,7 +109,7 @@ Resultado<PlanCorreo> planCorreo(const QList<int>& ids) {
             QSqlQuery q = ejecutar(QStringLiteral("SELECT c.Id, c.Num, c.Ser, q.Nom, q.Mail FROM"
                                                   " tblCobros c LEFT JOIN tblInquilinos q ON"
                                                   " q.Id = c.IdInq WHERE c.Id IN (%1)")
-                                       .arg(marcas(tramo.size())),
+                                       .arg(marcadores(tramo.size())),
                                    comoValores(tramo));
             while (q.next()) {
                 DocumentoCorreo d{q.value(0).toInt(),

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kColMes1 = 3;
 constexpr int kColTotal = 15;
-constexpr int kColumnas = 16;
+constexpr int kColumnasEstadistica = 16;
 
 QString celda(const std::optional<double>& valor) {
     return valor ? formatoImporte(*valor) : QString();
@@ -85,7 +85,7 @@ QList<QStringList> rejillaMensual(const QList<FilaMensual>& filas) {
     std::array<double, kColTotal - kColMes1 + 1> sumas{};
     for (int f = 0; f < filas.size(); ++f) {
         const FilaMensual& fila = filas[f];
-        QStringList textos(kColumnas);
+        QStringList textos(kColumnasEstadistica);
         textos[1] = fila.idInm != 0 ? QString::number(f + 1) : QString();
         textos[2] = fila.inmueble;
         for (int m = 0; m < 12; ++m) {
@@ -96,7 +96,7 @@ QList<QStringList> rejillaMensual(const QList<FilaMensual>& filas) {
         sumas[12] += redondearCentimos(fila.total);
         rejilla.append(textos);
     }
-    QStringList total(kColumnas);
+    QStringList total(kColumnasEstadistica);
     total[2] = QStringLiteral("TOTAL");
     for (int c = kColMes1; c <= kColTotal; ++c) {
         const double suma = redondearCentimos(sumas[c - kColMes1]);

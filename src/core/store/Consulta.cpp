@@ -431,4 +431,16 @@ void Transaccion::confirmar() {
     enTransaccion = false;
 }
 
+QString textoCampo(const QVariant& valor) {
+    return valor.isNull() ? QString() : valor.toString();
+}
+
+QString marcadores(qsizetype n) {
+    return QStringList(n, QStringLiteral("?")).join(QStringLiteral(", "));
+}
+
+QVariantList comoValores(const QList<int>& ids) {
+    return QVariantList(ids.begin(), ids.end());
+}
+
 } // namespace torvane

@@ -41,6 +41,15 @@ private:
     bool sinConexion_ = false;
 };
 
+/** A column's text, empty for NULL. */
+QString textoCampo(const QVariant& valor);
+
+/** "?, ?, ?": n placeholders for a statement's bound values. */
+QString marcadores(qsizetype n);
+
+/** Ids as bound values. */
+QVariantList comoValores(const QList<int>& ids);
+
 /** Whether db is a server connection the server has dropped (not a refused statement). */
 bool conexionPerdida(const QSqlDatabase& db);
 

@@ -1,5 +1,7 @@
 #include "core/store/Importe.h"
 
+#include "core/text/Formato.h"
+
 #include <QRegularExpression>
 #include <cmath>
 
@@ -63,23 +65,13 @@ std::optional<Importe> multiplicar(qint64 centimos, qint64 factor, qint64 denomi
     return Importe::deCentimos(static_cast<qint64>(valor));
 }
 
-QString agrupar(const QString& digitos) {
-    QString salida;
-    const qsizetype n = digitos.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0) salida += QLatin1Char('.');
-        salida += digitos[i];
-    }
-    return salida;
-}
-
 /** valor / 10^decimales with exactly that many places: «-1234.50» (coma, agrupado as asked). */
 QString conDecimales(qint64 valor, int decimales, QChar coma, bool agrupado) {
     const quint64 absoluto = valor < 0 ? 0 - static_cast<quint64>(valor) : valor;
     const QString texto = QString::number(absoluto).rightJustified(decimales + 1, QLatin1Char('0'));
     const QString entero = texto.left(texto.size() - decimales);
-    return (valor < 0 ? QStringLiteral("-") : QString()) + (agrupado ? agrupar(entero) : entero) +
-           coma + texto.right(decimales);
+    return (valor < 0 ? QStringLiteral("-") : QString()) +
+           (agrupado ? agruparMiles(entero) : entero) + coma + texto.right(decimales);
 }
 
 qint64 entero(const QVariant& valor) {

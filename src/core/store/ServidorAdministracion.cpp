@@ -26,7 +26,7 @@ QStringList columna(const QString& sentencia, const QVariantList& valores = {}) 
     return filas;
 }
 
-QString identificador(const QString& nombre) {
+QString nombreEscapado(const QString& nombre) {
     return QSqlDatabase::database(kConexion, false)
         .driver()
         ->escapeIdentifier(nombre, QSqlDriver::FieldName);
@@ -34,12 +34,12 @@ QString identificador(const QString& nombre) {
 
 void crearRol(const QString& rol) {
     if (columna(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = ?"), {rol}).isEmpty())
-        correr(QStringLiteral("CREATE ROLE %1 LOGIN").arg(identificador(rol)));
+        correr(QStringLiteral("CREATE ROLE %1 LOGIN").arg(nombreEscapado(rol)));
 }
 
 /** The year (or kept year) esquema owned by propietario, its guards current, open to puesto. */
 void prepararEsquema(const QString& esquema, const QString& propietario, const QString& puesto) {
-    const QString s = identificador(esquema);
+    const QString s = nombreEscapado(esquema);
     correr(QStringLiteral("SET LOCAL search_path TO %1").arg(s));
     for (const QString& funcion : funcionesDeGuardas())
         correr(funcion);
@@ -65,14 +65,14 @@ void prepararEsquema(const QString& esquema, const QString& propietario, const Q
 void preparar(const QString& base, const QString& propietario, const QString& puesto) {
     crearRol(propietario);
     crearRol(puesto);
-    const QString dueno = identificador(propietario);
-    const QString desk = identificador(puesto);
+    const QString dueno = nombreEscapado(propietario);
+    const QString desk = nombreEscapado(puesto);
     correr(QStringLiteral("GRANT CONNECT, CREATE ON DATABASE %1 TO %2")
-               .arg(identificador(base), dueno));
-    correr(QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2").arg(identificador(base), desk));
+               .arg(nombreEscapado(base), dueno));
+    correr(QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2").arg(nombreEscapado(base), desk));
     // Years are made, replaced and removed by their owner alone; a desk only writes rows.
     correr(QStringLiteral("REVOKE CREATE ON DATABASE %1 FROM %2, PUBLIC")
-               .arg(identificador(base), desk));
+               .arg(nombreEscapado(base), desk));
     correr(QStringLiteral("REVOKE CREATE ON SCHEMA public FROM PUBLIC"));
     correr(QStringLiteral("CREATE EXTENSION IF NOT EXISTS unaccent SCHEMA public"));
     for (const QString& esquema :

@@ -26,14 +26,6 @@ qint64 centimos(double valor) {
     return std::llround(valor);
 }
 
-QString euros(qint64 c) {
-    return formatoImporte(double(c) / 100) + QStringLiteral(" €");
-}
-
-QString porcentaje(double p) {
-    return formatoSimple(p) + QStringLiteral(" %");
-}
-
 /** The stretches of a year the property was let, joined where they touch or overlap. */
 struct Alquilado {
     QList<Intervalo> tramos;
@@ -160,16 +152,18 @@ void Calculo::gastos() {
         } else if (periodico(tipo)) {
             r.gastos[t] = centimos(double(pagado[t]) * fraccionAlquilada());
             origen = r.diasAlquilado == diasPropiedad
-                         ? QStringLiteral("%1 pagados, alquilado todo el año").arg(euros(pagado[t]))
+                         ? QStringLiteral("%1 pagados, alquilado todo el año")
+                               .arg(formatoEuros(pagado[t]))
                          : QStringLiteral("%1 pagados × %2/%3 días alquilado")
-                               .arg(euros(pagado[t]))
+                               .arg(formatoEuros(pagado[t]))
                                .arg(r.diasAlquilado)
                                .arg(diasPropiedad);
         } else {
             r.gastos[t] = pagado[t];
             origen = QStringLiteral("Gastos de días alquilado");
             if (fuera[t] != 0)
-                origen += QStringLiteral("; %1 de días vacío no se deducen").arg(euros(fuera[t]));
+                origen +=
+                    QStringLiteral("; %1 de días vacío no se deducen").arg(formatoEuros(fuera[t]));
         }
         if (tipo != TipoGasto::Intereses && tipo != TipoGasto::Reparaciones)
             r.gastosGenerales += r.gastos[t];
@@ -213,13 +207,15 @@ void Calculo::interesesYReparaciones() {
     qint64 pasan = 0;
     for (const qint64 p : r.pendientesDespues)
         pasan += p;
-    QString origen =
-        QStringLiteral("%1 del año y %2 de años anteriores, hasta los ingresos (%3)")
-            .arg(euros(actual), euros(anteriores), euros(std::max<qint64>(0, e.ingresos)));
+    QString origen = QStringLiteral("%1 del año y %2 de años anteriores, hasta los ingresos (%3)")
+                         .arg(formatoEuros(actual), formatoEuros(anteriores),
+                              formatoEuros(std::max<qint64>(0, e.ingresos)));
     if (pasan > 0)
-        origen += QStringLiteral("; quedan %1 para los cuatro años siguientes").arg(euros(pasan));
+        origen +=
+            QStringLiteral("; quedan %1 para los cuatro años siguientes").arg(formatoEuros(pasan));
     if (caducado > 0)
-        origen += QStringLiteral("; %1 de hace más de cuatro años se pierden").arg(euros(caducado));
+        origen += QStringLiteral("; %1 de hace más de cuatro años se pierden")
+                      .arg(formatoEuros(caducado));
     linea(QStringLiteral("Intereses y reparaciones deducidos"), r.interesesReparaciones, origen);
 }
 
@@ -243,12 +239,13 @@ void Calculo::amortizaciones() {
         const qint64 importe = centimos(double(base + mejoras) * tasa / 100 * dia);
         QString origen =
             e.sociedad
-                ? QStringLiteral("%1 del coste sin suelo (%2)").arg(porcentaje(tasa), euros(coste))
+                ? QStringLiteral("%1 del coste sin suelo (%2)")
+                      .arg(formatoPorcentaje(tasa), formatoEuros(coste))
                 : QStringLiteral("%1 del mayor entre coste sin suelo (%2) y valor catastral "
                                  "de la construcción (%3)")
-                      .arg(porcentaje(tasa), euros(coste), euros(catastro));
+                      .arg(formatoPorcentaje(tasa), formatoEuros(coste), formatoEuros(catastro));
         if (mejoras > 0)
-            origen += QStringLiteral(", más mejoras anteriores (%1)").arg(euros(mejoras));
+            origen += QStringLiteral(", más mejoras anteriores (%1)").arg(formatoEuros(mejoras));
         linea(QStringLiteral("Amortización del inmueble"), importe, origen + u' ' + dias_);
         r.amortizacion += importe;
     } else if (r.diasAlquilado > 0 || e.sociedad) {
@@ -267,13 +264,14 @@ void Calculo::amortizaciones() {
         }
     if (mejorasAno != 0) {
         linea(QStringLiteral("Amortización de las mejoras del año"), mejorasAno,
-              QStringLiteral("%1 de cada mejora desde su fecha").arg(porcentaje(tasa)));
+              QStringLiteral("%1 de cada mejora desde su fecha").arg(formatoPorcentaje(tasa)));
         r.amortizacion += mejorasAno;
     }
     if (f.mobiliario > 0) {
         const qint64 muebles = centimos(f.mobiliario * 100 * 10 / 100 * dia);
-        linea(QStringLiteral("Amortización del mobiliario"), muebles,
-              QStringLiteral("10 % de %1 %2").arg(euros(centimos(f.mobiliario * 100)), dias_));
+        linea(
+            QStringLiteral("Amortización del mobiliario"), muebles,
+            QStringLiteral("10 % de %1 %2").arg(formatoEuros(centimos(f.mobiliario * 100)), dias_));
         r.amortizacion += muebles;
     }
 }
@@ -323,14 +321,14 @@ void Calculo::imputacion() {
         r.imputacion = centimos(f.valorCatastral * 100 * p / 100 * r.diasVacio / diasAno);
         linea(QStringLiteral("Imputación de rentas inmobiliarias"), r.imputacion,
               QStringLiteral("%1 del valor catastral (%2, %3) %4")
-                  .arg(porcentaje(p), euros(centimos(f.valorCatastral * 100)),
+                  .arg(formatoPorcentaje(p), formatoEuros(centimos(f.valorCatastral * 100)),
                        f.revisado ? QStringLiteral("revisado") : QStringLiteral("no revisado"),
                        vacio));
     } else if (f.costeAdquisicion > 0) {
         r.imputacion = centimos(f.costeAdquisicion * 100 * 0.5 * 1.1 / 100 * r.diasVacio / diasAno);
         linea(QStringLiteral("Imputación de rentas inmobiliarias"), r.imputacion,
               QStringLiteral("Sin valor catastral: 1,1 % de la mitad del coste (%1) %2")
-                  .arg(euros(centimos(f.costeAdquisicion * 100)), vacio));
+                  .arg(formatoEuros(centimos(f.costeAdquisicion * 100)), vacio));
     } else {
         linea(QStringLiteral("Imputación de rentas inmobiliarias"), 0,
               QStringLiteral("Falta el valor catastral en los datos fiscales del inmueble"));
@@ -464,13 +462,7 @@ Resultado<QList<RentaInmueble>> rentaDelAno(int ano) {
     });
 }
 
-namespace {
-
-QVariant eurosCelda(qint64 c) {
-    return double(c) / 100.0;
-}
-
-} // namespace
+namespace {} // namespace
 
 Hoja hojaRenta(const QList<RentaInmueble>& rentas) {
     Hoja hoja{QStringLiteral("Renta por inmueble"),

@@ -26,10 +26,6 @@ qint64 centimos(const QVariant& v) {
     return std::llround(v.toDouble() * 100);
 }
 
-QVariant euros(qint64 centimos) {
-    return double(centimos) / 100.0;
-}
-
 // The same N.I.F. typed with blanks, dots or hyphens, or in lower case, is one third party.
 QString nifNormal(const QString& nif) {
     QString limpio;
@@ -128,10 +124,11 @@ Seccion ivaRepercutido(const Periodo& periodo) {
     }
     for (auto it = porTipo.cbegin(); it != porTipo.cend(); ++it)
         s.hoja.filas << QVariantList{formatoSimple(double(it.key()) / 100) + QStringLiteral(" %"),
-                                     double(it->documentos), euros(it->base), euros(it->iva)};
+                                     double(it->documentos), eurosCelda(it->base),
+                                     eurosCelda(it->iva)};
     if (exento.documentos > 0)
         s.hoja.filas << QVariantList{QStringLiteral("Exento"), double(exento.documentos),
-                                     euros(exento.base), QVariant()};
+                                     eurosCelda(exento.base), QVariant()};
     return s;
 }
 
@@ -158,7 +155,7 @@ Seccion retencionesSoportadas(const Periodo& periodo) {
     }
     for (auto it = grupos.cbegin(); it != grupos.cend(); ++it)
         s.hoja.filas << QVariantList{it->nif, it->nombre, textoTrimestre(it.key().second),
-                                     euros(it->base), euros(it->ret)};
+                                     eurosCelda(it->base), eurosCelda(it->ret)};
     return s;
 }
 
@@ -189,8 +186,8 @@ Seccion operacionesConTerceros(int ano) {
         if (std::llabs(t.total) <= kUmbral347) continue;
         QVariantList fila{t.nif, t.nombre};
         for (qint64 importe : t.trimestres)
-            fila << euros(importe);
-        s.hoja.filas << (fila << euros(t.total));
+            fila << eurosCelda(importe);
+        s.hoja.filas << (fila << eurosCelda(t.total));
     }
     return s;
 }
@@ -218,8 +215,8 @@ Seccion rendimientosInmuebles(const Periodo& periodo) {
         suma.ret += d.ret;
     }
     for (auto it = inmuebles.cbegin(); it != inmuebles.cend(); ++it)
-        s.hoja.filas << QVariantList{it.key(), double(it->documentos), euros(it->rentas),
-                                     euros(it->cobradas), euros(it->ret)};
+        s.hoja.filas << QVariantList{it.key(), double(it->documentos), eurosCelda(it->rentas),
+                                     eurosCelda(it->cobradas), eurosCelda(it->ret)};
     return s;
 }
 

@@ -7,16 +7,6 @@ namespace torvane {
 
 namespace {
 
-QString agrupar(const QString& digitos) {
-    QString salida;
-    const qsizetype n = digitos.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0) salida += QLatin1Char('.');
-        salida += digitos[i];
-    }
-    return salida;
-}
-
 QDate& hoyFijado() {
     static QDate fecha;
     return fecha;
@@ -44,13 +34,23 @@ QString segunCuenta(qint64 n, const QString& uno, const QString& varios) {
     return QString(n == 1 ? uno : varios).replace(QStringLiteral("%1"), QString::number(n));
 }
 
+QString agruparMiles(const QString& digitos) {
+    QString salida;
+    const qsizetype n = digitos.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0) salida += QLatin1Char('.');
+        salida += digitos[i];
+    }
+    return salida;
+}
+
 QString formatoImporte(double valor) {
     if (!std::isfinite(valor)) return QStringLiteral("0,00");
     const double centimos = std::fabs(std::round(redondearCentimos(valor) * 100.0));
     const QString texto = QString::number(centimos, 'f', 0).rightJustified(3, QLatin1Char('0'));
     const QString entero = texto.left(texto.size() - 2);
     const bool negativo = valor < 0 && centimos != 0;
-    return (negativo ? QStringLiteral("-") : QString()) + agrupar(entero) + QLatin1Char(',') +
+    return (negativo ? QStringLiteral("-") : QString()) + agruparMiles(entero) + QLatin1Char(',') +
            texto.right(2);
 }
 
@@ -124,6 +124,14 @@ QDate Hoy() {
 
 void fijarHoy(const QDate& fecha) {
     hoyFijado() = fecha;
+}
+
+QString formatoEuros(qint64 centimos) {
+    return formatoImporte(static_cast<double>(centimos) / 100.0) + QStringLiteral(" €");
+}
+
+QString formatoPorcentaje(double tasa) {
+    return formatoSimple(tasa) + QStringLiteral(" %");
 }
 
 } // namespace torvane

@@ -11,11 +11,25 @@ namespace torvane {
  * system locale, decimal comma, "." grouping thousands, dates dd/MM/yyyy.
  */
 
+/** Whole digits with a dot every three from the right: "1234567" → "1.234.567". */
+QString agruparMiles(const QString& digitos);
+
 /** "#,###,##0.00": 2.469,00; -1.234,50. */
 QString formatoImporte(double valor);
 
 /** "#,##0.00" for units: the same digits as amounts. */
 QString formatoUnidades(double valor);
+
+/** An amount kept in cents, with its sign: "1.234,50 €". */
+QString formatoEuros(qint64 centimos);
+
+/** An amount kept in cents as a sheet's number cell takes it. */
+inline double eurosCelda(qint64 centimos) {
+    return static_cast<double>(centimos) / 100.0;
+}
+
+/** A rate as shown beside a figure: "7,5 %". */
+QString formatoPorcentaje(double tasa);
 
 /** A number as a user would retype it: no grouping, comma, no trailing zeros ("1234,5"). */
 QString formatoSimple(double valor);

@@ -11,10 +11,11 @@ namespace torvane {
 namespace {
 
 const QString kSoap = QStringLiteral("http://schemas.xmlsoap.org/soap/envelope/");
-const QString kBase = QStringLiteral("https://www2.agenciatributaria.gob.es/static_files/common/"
-                                     "internet/dep/aplicaciones/es/aeat/tike/cont/ws/");
-const QString kLR = kBase + QStringLiteral("SuministroLR.xsd");
-const QString kInfo = kBase + QStringLiteral("SuministroInformacion.xsd");
+const QString kUrlEsquemas =
+    QStringLiteral("https://www2.agenciatributaria.gob.es/static_files/common/"
+                   "internet/dep/aplicaciones/es/aeat/tike/cont/ws/");
+const QString kLR = kUrlEsquemas + QStringLiteral("SuministroLR.xsd");
+const QString kInfo = kUrlEsquemas + QStringLiteral("SuministroInformacion.xsd");
 
 class Escritor {
 public:
