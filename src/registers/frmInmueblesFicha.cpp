@@ -63,6 +63,7 @@ void frmInmueblesFicha::alActivar() {
         // The engine gives the code when the record is stored, so two desks never share one.
         ui->txtId->clear();
         ui->txtId->setPlaceholderText(QStringLiteral("al guardar"));
+        mostrarInquilino();
     } else {
         Cargar();
         desCargada_ = ui->txtDes->text();
