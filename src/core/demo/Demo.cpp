@@ -420,7 +420,7 @@ public:
                 Importe::desdeEuros(concepto == 1 ? rentaDe(inmueble) : 10.0 + concepto * 7.5);
             subtotal += precio;
             ejecutarPreparada(linea_, {++idLinea_, id, l, concepto, conceptos_[concepto - 1], 1.0,
-                                       precio.aReal(), precio.aReal()});
+                                       guardar(precio), guardar(precio)});
         }
         const Totales t = *calcularTotales(subtotal, Decimal::desdeReal(uso.porRet),
                                            Decimal::desdeReal(uso.porIva));
@@ -429,8 +429,8 @@ public:
         ejecutarPreparada(
             cabecera_,
             {id, numero, serie, inquilino, inmueble, fechaIso(fecha), (fecha.month() - 1) / 3 + 1,
-             uso.porRet, uso.porIva, pagado ? 1 : 0, t.subtotal.aReal(), t.retencion.aReal(),
-             t.base.aReal(), t.iva.aReal(), t.total.aReal(), QString(),
+             uso.porRet, uso.porIva, pagado ? 1 : 0, guardar(t.subtotal), guardar(t.retencion),
+             guardar(t.base), guardar(t.iva), guardar(t.total), QString(),
              pagado ? QVariant(fechaIso(pago)) : QVariant(),
              pagado ? QVariant(QStringLiteral("Transferencia")) : QVariant(), uso.empresa ? 1 : 0});
     }

@@ -150,12 +150,11 @@ QString repararDocumentos(const QString& rutaBD) {
         QList<QVariantList> cambios;
         while (lineas.next()) {
             Linea l;
-            l.und = Decimal::desdeReal(lineas.value(1).toDouble());
-            l.pre = Importe::desdeEuros(lineas.value(2).toDouble());
+            l.und = decimalGuardado(lineas.value(1));
+            l.pre = importeGuardado(lineas.value(2));
             const Importe imp = lineaCon(l).valorOLanzar().imp;
             // Compared as stored: a REAL that is not a whole number of cents is rewritten too.
-            if (imp.aReal() != lineas.value(3).toDouble())
-                cambios.append({imp.aReal(), lineas.value(0)});
+            if (guardar(imp) != lineas.value(3)) cambios.append({guardar(imp), lineas.value(0)});
         }
         for (const QVariantList& cambio : cambios)
             ejecutar(QStringLiteral("UPDATE tblCobrosDetalles SET Imp = ? WHERE Id = ?"), cambio);

@@ -21,19 +21,19 @@ QString textoOVacio(const QVariant& v) {
 }
 
 QString importeOVacio(const QVariant& v) {
-    return v.isNull() ? QString() : Importe::desdeEuros(v.toDouble()).texto();
+    return v.isNull() ? QString() : importeGuardado(v).texto();
 }
 
 QString numeroOVacio(const QVariant& v) {
-    return v.isNull() ? QString() : Decimal::desdeReal(v.toDouble()).texto();
+    return v.isNull() ? QString() : decimalGuardado(v).texto();
 }
 
 Importe importeDe(const QVariant& v) {
-    return Importe::desdeEuros(v.toDouble());
+    return importeGuardado(v);
 }
 
 Decimal decimalDe(const QVariant& v) {
-    return Decimal::desdeReal(v.toDouble());
+    return decimalGuardado(v);
 }
 
 /** FROM and WHERE shared by the list and its count and sum, with the values to bind. */
@@ -101,8 +101,8 @@ QVariantList valoresCabecera(const Cabecera& c, const QVariant& num) {
             c.idInm,
             fechaOVacia(c.fec),
             c.tri,
-            c.porRet.aReal(),
-            c.porIva.aReal(),
+            guardar(c.porRet),
+            guardar(c.porIva),
             c.pag ? 1 : 0,
             c.obs};
 }
@@ -129,8 +129,8 @@ int insertarCabecera(const Cabecera& c) {
 }
 
 /** The line's own amount, recomputed: what is stored never comes from the caller. */
-double importeLinea(const Linea& l) {
-    return lineaCon(l).valorOLanzar().imp.aReal();
+QVariant importeLinea(const Linea& l) {
+    return guardar(lineaCon(l).valorOLanzar().imp);
 }
 
 /**
@@ -145,7 +145,7 @@ void escribirLinea(int idDoc, std::optional<int> lin, const Linea& l) {
             .arg(lin ? QStringLiteral("?")
                      : QStringLiteral("(SELECT COALESCE(MAX(Lin), 0) + 1 FROM"
                                       " tblCobrosDetalles WHERE IdDoc = ?)")),
-        {idDoc, lin ? *lin : idDoc, l.idCon, l.desCon, l.und.aReal(), l.pre.aReal(),
+        {idDoc, lin ? *lin : idDoc, l.idCon, l.desCon, guardar(l.und), guardar(l.pre),
          importeLinea(l)});
 }
 
@@ -165,7 +165,7 @@ void aplicarCambio(int idDoc, const CambioLineas& cambio) {
         ejecutarFrecuente(
             QStringLiteral("UPDATE tblCobrosDetalles SET IdCon = ?, DesCon = ?, Und = ?,"
                            " Pre = ?, Imp = ? WHERE Id = ? AND IdDoc = ?"),
-            {l.idCon, l.desCon, l.und.aReal(), l.pre.aReal(), importeLinea(l), cambio.idLinea,
+            {l.idCon, l.desCon, guardar(l.und), guardar(l.pre), importeLinea(l), cambio.idLinea,
              idDoc});
         return;
     case CambioLineas::Borrar:
@@ -220,8 +220,8 @@ Cabecera reescribirCabecera(const Cabecera& c) {
             .arg(kColumnasCabecera),
         // A payment keeps its day; one ticked now is paid today.
         valoresCabecera(c, c.num ? QVariant(*c.num) : QVariant())
-            << t.subtotal.aReal() << t.base.aReal() << t.iva.aReal() << t.retencion.aReal()
-            << t.total.aReal() << (c.pag ? 1 : 0) << fechaIso(Hoy()) << (c.pag ? 1 : 0) << c.id);
+            << guardar(t.subtotal) << guardar(t.base) << guardar(t.iva) << guardar(t.retencion)
+            << guardar(t.total) << (c.pag ? 1 : 0) << fechaIso(Hoy()) << (c.pag ? 1 : 0) << c.id);
     if (!q.next()) throw ErrorBD(QStringLiteral("El documento ya no existe."));
     return cabeceraDeFila(q, c.id);
 }
@@ -240,8 +240,8 @@ void reescribirTotales(int idDoc) {
             .valorOLanzar();
     ejecutar(QStringLiteral("UPDATE tblCobros SET SubTotal = ?, Base = ?, IVA = ?, Ret = ?, Tot = ?"
                             " WHERE Id = ?"),
-             {t.subtotal.aReal(), t.base.aReal(), t.iva.aReal(), t.retencion.aReal(),
-              t.total.aReal(), idDoc});
+             {guardar(t.subtotal), guardar(t.base), guardar(t.iva), guardar(t.retencion),
+              guardar(t.total), idDoc});
 }
 
 QStringList codigosSeries() {

@@ -21,10 +21,9 @@ QHash<int, QList<Linea>> todosLosCargos() {
     QHash<int, QList<Linea>> cargos;
     while (q.next()) {
         // A stored charge was within the limit when it was saved.
-        cargos[q.value(0).toInt()]
-            << *lineaCon({q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(),
-                          textoCampo(q.value(3)), Decimal::desdeReal(q.value(4).toDouble()),
-                          Importe::desdeEuros(q.value(5).toDouble()), Importe()});
+        cargos[q.value(0).toInt()] << *lineaCon(
+            {q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(), textoCampo(q.value(3)),
+             decimalGuardado(q.value(4)), importeGuardado(q.value(5)), Importe()});
     }
     return cargos;
 }
@@ -61,8 +60,8 @@ CondicionesCargo leerCondiciones(int idInm) {
                      "SELECT CarPorIva, CarPorRet, CarFac, CarSer FROM tblInmuebles WHERE Id = ?"),
                  {idInm});
     if (!q.next()) return {};
-    return {Decimal::desdeReal(q.value(0).toDouble()), Decimal::desdeReal(q.value(1).toDouble()),
-            q.value(2).toInt() != 0, textoCampo(q.value(3))};
+    return {decimalGuardado(q.value(0)), decimalGuardado(q.value(1)), q.value(2).toInt() != 0,
+            textoCampo(q.value(3))};
 }
 
 QList<Linea> leerCargos(int idInm) {
@@ -77,7 +76,7 @@ Resultado<> guardarCargos(int idInm, const CondicionesCargo& c, const QList<Line
             throw ErrorBD(kSerieSoloRectificativas.arg(rect.toString()));
         ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = ?, CarPorRet = ?, CarFac = ?,"
                                 " CarSer = ? WHERE Id = ?"),
-                 {c.porIva.aReal(), c.porRet.aReal(), c.factura ? 1 : 0, c.serie, idInm});
+                 {guardar(c.porIva), guardar(c.porRet), c.factura ? 1 : 0, c.serie, idInm});
         ejecutar(QStringLiteral("DELETE FROM tblInmueblesCargos WHERE IdInm = ?"), {idInm});
         int lin = 0;
         for (const Linea& l : lineas) {
@@ -85,7 +84,7 @@ Resultado<> guardarCargos(int idInm, const CondicionesCargo& c, const QList<Line
             ejecutar(
                 QStringLiteral("INSERT INTO tblInmueblesCargos (IdInm, Lin, IdCon, DesCon, Und,"
                                " Pre) VALUES (?, ?, ?, ?, ?, ?)"),
-                {idInm, ++lin, l.idCon, l.desCon, l.und.aReal(), l.pre.aReal()});
+                {idInm, ++lin, l.idCon, l.desCon, guardar(l.und), guardar(l.pre)});
         }
         t.confirmar();
     });
@@ -94,7 +93,7 @@ Resultado<> guardarCargos(int idInm, const CondicionesCargo& c, const QList<Line
 Linea lineaAlquiler(int idInm) {
     const QVariant pre =
         valorUnico(QStringLiteral("SELECT Pre FROM tblInmuebles WHERE Id = ?"), {idInm});
-    const Importe precio = Importe::desdeEuros(pre.toDouble());
+    const Importe precio = importeGuardado(pre);
     // The first concept is the rent in a year made by the program; the text is only a fallback.
     const QString des = DescripcionDeCodigo(QStringLiteral("tblCobrosConceptos"),
                                             QStringLiteral("Id"), QStringLiteral("Des"), 1);
@@ -169,9 +168,8 @@ AjustesDocumento ajustesNuevoDocumento(int idInm, int idInq) {
                                   " ORDER BY Fec DESC, Id DESC LIMIT 1"),
                    {idInq});
                q.next()) {
-        a = {textoCampo(q.value(0)), Decimal::desdeReal(q.value(1).toDouble()),
-             Decimal::desdeReal(q.value(2).toDouble()), q.value(3).toInt() != 0,
-             AjustesDocumento::UltimoDelInquilino};
+        a = {textoCampo(q.value(0)), decimalGuardado(q.value(1)), decimalGuardado(q.value(2)),
+             q.value(3).toInt() != 0, AjustesDocumento::UltimoDelInquilino};
     } else {
         a = {primeraSerie(), Decimal::desdeReal(PorcentajeIvaDeTipo(1)),
              retencionPorDefecto().value_or(Decimal()), false, AjustesDocumento::Empresa};
@@ -211,9 +209,8 @@ QList<PropuestaMes> proponerMes(const QDate& mes, const QString& serieForzada) {
         p.idInq = q.value(1).toInt();
         p.inmueble = textoCampo(q.value(2));
         p.inquilino = textoCampo(q.value(3));
-        p.condiciones = {Decimal::desdeReal(q.value(4).toDouble()),
-                         Decimal::desdeReal(q.value(5).toDouble()), q.value(6).toInt() != 0,
-                         textoCampo(q.value(7))};
+        p.condiciones = {decimalGuardado(q.value(4)), decimalGuardado(q.value(5)),
+                         q.value(6).toInt() != 0, textoCampo(q.value(7))};
         if (!serieForzada.isEmpty()) p.condiciones.serie = serieForzada;
         if (p.condiciones.serie.isEmpty()) p.condiciones.serie = series.value(0);
         p.lineas = cargos.value(id);

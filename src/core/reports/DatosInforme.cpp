@@ -114,9 +114,9 @@ Dato lineas(int idDoc) {
     while (q.next()) {
         Dato linea = textos(q, 0, {"linea", "referencia", "descripcion"});
         // The stored amount, which the totals add: the paper says what the year holds.
-        linea.set("unidades", utf8(Decimal::desdeReal(q.value(3).toDouble()).textoDosDecimales()));
-        linea.set("precio", utf8(Importe::desdeEuros(q.value(4).toDouble()).texto()));
-        linea.set("importe", utf8(Importe::desdeEuros(q.value(5).toDouble()).texto()));
+        linea.set("unidades", utf8(decimalGuardado(q.value(3)).textoDosDecimales()));
+        linea.set("precio", utf8(importeGuardado(q.value(4)).texto()));
+        linea.set("importe", utf8(importeGuardado(q.value(5)).texto()));
         lista.push_back(linea);
     }
     return lista;

@@ -80,6 +80,22 @@ qint64 entero(const QVariant& valor) {
 
 } // namespace
 
+Importe importeGuardado(const QVariant& valor) {
+    return Importe::desdeEuros(valor.toDouble());
+}
+
+QVariant guardar(Importe importe) {
+    return importe.aReal();
+}
+
+Decimal decimalGuardado(const QVariant& valor) {
+    return Decimal::desdeReal(valor.toDouble());
+}
+
+QVariant guardar(Decimal valor) {
+    return valor.aReal();
+}
+
 QString textoDemasiadoGrande() {
     return QStringLiteral("El importe es demasiado grande");
 }

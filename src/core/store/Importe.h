@@ -123,6 +123,16 @@ private:
     qint64 valor_ = 0;
 };
 
+/**
+ * Money as a column holds it and a query binds it. Every read and write of a money column goes
+ * through these two, so the stored form is decided in one place.
+ */
+Importe importeGuardado(const QVariant& valor);
+QVariant guardar(Importe importe);
+/** Units and rates as their columns hold them: REAL, read back to the ten-thousandth. */
+Decimal decimalGuardado(const QVariant& valor);
+QVariant guardar(Decimal valor);
+
 /** The refusal of an amount the type cannot hold. */
 QString textoDemasiadoGrande();
 
