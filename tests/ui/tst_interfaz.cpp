@@ -17,6 +17,7 @@
 #include "core/documents/EmitirMes.h"
 #include "core/reports/Exportacion.h"
 #include "core/store/Consulta.h"
+#include "core/store/Importe.h"
 #include "core/store/Sesion.h"
 #include "editors/frmCobrosConceptos.h"
 #include "editors/frmInquilinosCuentas.h"
@@ -483,7 +484,7 @@ private slots:
         QCOMPARE(q.value(3).toDouble(), 21.0);
         QCOMPARE(q.value(4).toDouble(), 19.0);
         // 800 + 50, + 21 % − 19 %.
-        QCOMPARE(q.value(5).toDouble(), 867.0);
+        QCOMPARE(importeGuardado(q.value(5)).texto(), u"867,00"_s);
     }
 
     void hojaEnXlsxYCsv() {
