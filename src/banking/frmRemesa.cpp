@@ -4,6 +4,7 @@
 
 #include "banking/frmRemesas.h"
 #include "core/documents/Documentos.h"
+#include "core/store/Importe.h"
 #include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "core/text/Identificadores.h"
@@ -127,7 +128,7 @@ void frmRemesa::MostrarPropuesta() {
                                         "(FRST): %4, recurrentes (RCUR): %5")
                              .arg(cuenta(van.size(), QStringLiteral("recibo")),
                                   cuenta(adeudos.size(), QStringLiteral("adeudo")))
-                             .arg(formatoImporte(static_cast<double>(total) / 100.0))
+                             .arg(Importe::deCentimos(total).texto())
                              .arg(primeros)
                              .arg(adeudos.size() - primeros));
     ui->lblApartados->setText(QStringLiteral("Recibos que no pueden ir: %1").arg(apartados.size()));
