@@ -334,7 +334,7 @@ private slots:
                                {hoja.id()});
         QVERIFY(q.next());
         for (int c = 0; c < 5; ++c)
-            QCOMPARE(formatoImporte(q.value(c).toDouble()), esperado[c]);
+            QCOMPARE(importeGuardado(q.value(c)).texto(), esperado[c]);
         QCOMPARE(q.value(5).toDouble(), 21.0);
     }
 
@@ -516,7 +516,7 @@ private slots:
         // Every stored line is 1 x 10 and the typed one 3 x 10: the subtotal follows the lines.
         const int nuevas = quedan.filter(u":nueva"_s).size();
         QCOMPARE(hoja.textosTotales().first(),
-                 formatoImporte(10.0 * quedan.size() + 20.0 * nuevas));
+                 Importe::deCentimos(1000 * quedan.size() + 2000 * nuevas).texto());
     }
 
     void editorDeLinea() {
@@ -745,7 +745,7 @@ private slots:
                                u" ORDER BY upper(Ser), Num"_s);
         for (const QString& pagina : paginas) {
             QVERIFY(q.next());
-            QVERIFY2(pagina.contains(formatoImporte(q.value(0).toDouble())), qPrintable(pagina));
+            QVERIFY2(pagina.contains(importeGuardado(q.value(0)).texto()), qPrintable(pagina));
         }
 
         QVERIFY(Mensaje::textos().contains(u"PDF guardado en "_s + salida));

@@ -52,7 +52,7 @@ QString importesGuardados(int id) {
     q.next();
     QStringList textos;
     for (int c = 0; c < 5; ++c)
-        textos << formatoImporte(q.value(c).toDouble());
+        textos << importeGuardado(q.value(c)).texto();
     return textos.join(u'|');
 }
 

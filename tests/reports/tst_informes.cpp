@@ -263,9 +263,9 @@ void PruebaInformes::documentosQueAceptaHacienda() {
     QSqlQuery lineas = ejecutar(
         u"SELECT DesCon, Und, Pre FROM tblCobrosDetalles WHERE IdDoc = ? ORDER BY Lin"_s, {id});
     while (lineas.next()) {
-        const double und = lineas.value(1).toDouble(), pre = lineas.value(2).toDouble();
-        esperado << lineas.value(0).toString() + u' ' + formatoUnidades(und)
-                 << formatoImporte(und * pre) + u" €"_s;
+        const Decimal und = decimalGuardado(lineas.value(1));
+        esperado << lineas.value(0).toString() + u' ' + und.textoDosDecimales()
+                 << importeGuardado(lineas.value(2)).por(und)->texto() + u" €"_s;
     }
     if (tipo == u"Factura"_s) {
         // The recipient's address: the tenant's own, or the property's.
@@ -390,12 +390,11 @@ void PruebaInformes::listaPintadaFilaAFila() {
     QVERIFY(paginas.size() > 50);
     QCOMPARE(visor(ventana)->totalPaginas(), paginas.size());
     comprobarRecibos(paginas, 3000, u"A"_s);
-    const double total = valorUnico(u"SELECT SUM(Tot) FROM tblCobros"_s).toDouble();
-    const double pendiente =
-        valorUnico(u"SELECT SUM(Tot) FROM tblCobros WHERE Pag = 0"_s).toDouble();
-    contiene(paginas.last(),
-             {u"Documentos 3000"_s, u"Suma de totales %1 €"_s.arg(formatoImporte(total)),
-              u"Pendiente de cobro %1 €"_s.arg(formatoImporte(pendiente))});
+    const Importe total = importeGuardado(valorUnico(u"SELECT SUM(Tot) FROM tblCobros"_s));
+    const Importe pendiente =
+        importeGuardado(valorUnico(u"SELECT SUM(Tot) FROM tblCobros WHERE Pag = 0"_s));
+    contiene(paginas.last(), {u"Documentos 3000"_s, u"Suma de totales %1 €"_s.arg(total.texto()),
+                              u"Pendiente de cobro %1 €"_s.arg(pendiente.texto())});
 }
 
 void PruebaInformes::erroresDelMotor_data() {

@@ -25,8 +25,9 @@ void documento(Entorno& e, const QDate& fecha, int inq, int inm, double base, do
                                        Decimal::desdeReal(porIva));
     ejecutar(u"UPDATE tblCobros SET SubTotal = ?, Base = ?, PorIva = ?, IVA = ?, PorRet = ?,"
              u" Ret = ?, Tot = ? WHERE Id = ?"_s,
-             {t.subtotal.aReal(), t.base.aReal(), porIva, t.iva.aReal(), porRet,
-              t.retencion.aReal(), t.total.aReal(), id});
+             {guardar(t.subtotal), guardar(t.base), guardar(Decimal::desdeReal(porIva)),
+              guardar(t.iva), guardar(Decimal::desdeReal(porRet)), guardar(t.retencion),
+              guardar(t.total), id});
 }
 
 /**
@@ -69,8 +70,8 @@ QStringList filas(const Seccion& s) {
     return resultado;
 }
 
-double total(const Seccion& s, int columna) {
-    return filaTotales(s.hoja).value(columna).toDouble();
+Importe total(const Seccion& s, int columna) {
+    return importeDeCelda(filaTotales(s.hoja).value(columna)).value_or(Importe());
 }
 
 } // namespace
@@ -112,11 +113,11 @@ private slots:
         for (int t = 1; t <= 4; ++t) {
             const Periodo p{2024, t};
             const Seccion iva = ivaRepercutido(p);
-            const double retenido = total(rendimientosInmuebles(p), 4);
+            const Importe retenido = total(rendimientosInmuebles(p), 4);
             FiltroCobros filtro;
             filtro.desde = p.desde();
             filtro.hasta = p.hasta();
-            QCOMPARE(formatoImporte(total(iva, 2) + total(iva, 3) - retenido),
+            QCOMPARE((total(iva, 2) + total(iva, 3) - retenido).texto(),
                      resumenCobros(filtro).total.texto());
         }
     }
