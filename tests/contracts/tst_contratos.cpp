@@ -200,8 +200,8 @@ private slots:
         QCOMPARE(Entorno::contar(u"tblContratos"_s, u"Act = 1"_s), 1);
         QVERIFY(!leerContrato(primero)->actual);
         QCOMPARE(InquilinoDeInmueble(inm), ana);
-        QCOMPARE(valorUnico(u"SELECT Pre FROM tblInmuebles WHERE Id = ?"_s, {inm}).toDouble(),
-                 700.0);
+        QCOMPARE(importeGuardado(valorUnico(u"SELECT Pre FROM tblInmuebles WHERE Id = ?"_s, {inm})),
+                 eur(u"700"_s));
     }
 
     // On the demo year: the December updates with typed rates, applied, their letters printed
