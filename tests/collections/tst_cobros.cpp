@@ -517,7 +517,7 @@ private slots:
         // Every stored line is 1 x 10 and the typed one 3 x 10: the subtotal follows the lines.
         const int nuevas = quedan.filter(u":nueva"_s).size();
         QCOMPARE(hoja.textosTotales().first(),
-                 formatoImporte(10.0 * quedan.size() + 20.0 * nuevas));
+                 Importe::deCentimos(1000 * quedan.size() + 2000 * nuevas).texto());
     }
 
     void editorDeLinea() {

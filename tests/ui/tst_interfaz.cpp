@@ -489,16 +489,17 @@ private slots:
 
     void hojaEnXlsxYCsv() {
         Entorno e;
-        const Hoja hoja{u"Cobros"_s,
-                        {{u"Fecha"_s, TipoDato::Fecha},
-                         {u"Inquilino"_s, TipoDato::Texto},
-                         {u"Base"_s, TipoDato::Importe},
-                         {u"%"_s, TipoDato::Numero}},
-                        {{QDate(2024, 3, 1), u"Pérez; \"Ana\""_s, 1234.5, 21.0},
-                         {QDate(2024, 12, 31), u"=HIPERVINCULO()"_s, -0.1, QVariant()},
-                         {QVariant(), QVariant(), QVariant(), 10.5}},
-                        true,
-                        {}};
+        const Hoja hoja{
+            u"Cobros"_s,
+            {{u"Fecha"_s, TipoDato::Fecha},
+             {u"Inquilino"_s, TipoDato::Texto},
+             {u"Base"_s, TipoDato::Importe},
+             {u"%"_s, TipoDato::Numero}},
+            {{QDate(2024, 3, 1), u"Pérez; \"Ana\""_s, celda(eur(u"1234,5"_s)), celda(dec(u"21"_s))},
+             {QDate(2024, 12, 31), u"=HIPERVINCULO()"_s, celda(eur(u"-0,1"_s)), QVariant()},
+             {QVariant(), QVariant(), QVariant(), celda(dec(u"10,5"_s))}},
+            true,
+            {}};
         const QString csv = e.raiz() + u"/c.csv"_s;
         QCOMPARE(exportarHoja(hoja, csv), QString());
         QCOMPARE(contenidoDe(csv), QByteArray("\xEF\xBB\xBF"

@@ -589,14 +589,14 @@ private slots:
         QStringList esperado;
         while (q.next())
             esperado << u"%1 %2 %3"_s.arg(q.value(0).toString(), q.value(1).toString(),
-                                          formatoImporte(q.value(2).toDouble()));
+                                          importeGuardado(q.value(2)).texto());
         QStringList obtenido;
         for (const FilaMensual& fila : cobrosPorMes(2024, Cuenta::Facturado))
             for (int m = 0; m < 12; ++m)
                 if (fila.meses[m])
                     obtenido << u"%1 %2 %3"_s.arg(fila.idInm ? fila.inmueble : QString())
                                     .arg(m + 1)
-                                    .arg(formatoImporte(*fila.meses[m]));
+                                    .arg(fila.meses[m]->texto());
         QCOMPARE(obtenido, esperado);
     }
 

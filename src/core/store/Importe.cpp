@@ -186,4 +186,18 @@ QString Decimal::textoPunto() const {
         .textoPunto();
 }
 
+std::optional<Importe> proporcion(Importe importe, qint64 numerador, qint64 denominador) {
+    if (denominador == 0) return std::nullopt;
+    if (denominador < 0) return proporcion(importe, -numerador, -denominador);
+    return multiplicar(importe.centimos(), numerador, denominador);
+}
+
+QString textoEuros(Importe importe) {
+    return importe.texto() + QStringLiteral(" €");
+}
+
+QString textoPorcentaje(Decimal tasa) {
+    return tasa.texto() + QStringLiteral(" %");
+}
+
 } // namespace torvane

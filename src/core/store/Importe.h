@@ -143,4 +143,15 @@ QString textoDemasiadoGrande();
 Resultado<Importe> importeDeCaja(const QString& texto, const QString& sinNumero);
 Resultado<Decimal> decimalDeCaja(const QString& texto, const QString& sinNumero);
 
+/**
+ * importe × numerador / denominador (a share of days, of a key, a rate of a rate), exact and
+ * rounded once as Importe::por; refused beyond the limit or with no denominator.
+ */
+std::optional<Importe> proporcion(Importe importe, qint64 numerador, qint64 denominador);
+
+/** «1.234,50 €». */
+QString textoEuros(Importe importe);
+/** A rate as shown beside a figure: «7,5 %». */
+QString textoPorcentaje(Decimal tasa);
+
 } // namespace torvane
