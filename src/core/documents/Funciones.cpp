@@ -71,10 +71,6 @@ Decimal tasaIvaDeTipo(int tipo) {
         valorUnico(QStringLiteral("SELECT IVA FROM tblIva WHERE TIV = ?"), {tipo}));
 }
 
-double PorcentajeIvaDeTipo(int tipo) {
-    return tasaIvaDeTipo(tipo).aReal();
-}
-
 QVariant Trimestre(int mes) {
     if (mes < 1 || mes > 12) return {};
     return (mes - 1) / 3 + 1;

@@ -45,8 +45,6 @@ int TipoIvaDePorcentaje(Decimal porcentaje);
 
 /** VAT percentage of a type code; 0 when there is no such type. */
 Decimal tasaIvaDeTipo(int tipo);
-/** The same as a binary fraction, for the monthly run until it reads tasaIvaDeTipo. */
-double PorcentajeIvaDeTipo(int tipo);
 
 /** Quarter 1-4 of a month; an invalid QVariant for a month outside 1-12. */
 QVariant Trimestre(int mes);

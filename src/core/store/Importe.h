@@ -36,14 +36,9 @@ public:
     static Resultado<Importe> leer(const QString& texto);
     /** A stored value: whole cents (an empty one is zero). */
     static Importe desdeVariante(const QVariant& valor);
-    /** Euros held as a binary fraction (years before whole cents), to the nearest cent. */
+    /** Euros held as a binary fraction (years before whole cents), to the nearest cent: only the
+     * step to whole cents reads them. */
     static Importe desdeEuros(double euros);
-
-    /**
-     * Euros as the REAL columns of years before whole cents hold them: the nearest binary
-     * fraction, read back by desdeEuros() as the same cents.
-     */
-    double aReal() const { return static_cast<double>(centimos_) / 100.0; }
 
     /** «-1.234,50». */
     QString texto() const;
@@ -102,7 +97,7 @@ public:
     /** A binary fraction of an older year, to the nearest ten-thousandth. */
     static Decimal desdeReal(double valor);
 
-    /** For the REAL columns of years before whole cents (see Importe::aReal). */
+    /** For the REAL columns of units and rates. */
     double aReal() const { return static_cast<double>(valor_) / kEscala; }
 
     /** As a user would retype it: «2,5», «21», «1234,125». */

@@ -69,8 +69,11 @@ Esquema esquemaReferencia(int version = versionEsquema()) {
     e.version = version;
     conEsquemaReferencia(version, [&e](QSqlDatabase& db) {
         QSqlQuery q(db);
-        q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"
-                              " AND name NOT LIKE 'sqlite%' ORDER BY rowid"));
+        // The billing records go in last: the guards refuse a line of a registered invoice.
+        q.exec(
+            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"
+                           " AND name NOT LIKE 'sqlite%'"
+                           " ORDER BY name IN ('tblRegistros', 'tblRegistrosRespuestas'), rowid"));
         while (q.next())
             e.tablas.append({q.value(0).toString(), {}, {}, {}, {}});
         for (Tabla& t : e.tablas) {
