@@ -2,6 +2,7 @@
 
 #include "ui_frmExtracto.h"
 
+#include "core/store/Importe.h"
 #include "core/text/Formato.h"
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
@@ -39,7 +40,7 @@ QList<Columna> columnasApartes() {
 }
 
 QStringList movimiento(const Movimiento& m) {
-    return {formatoFecha(m.fecha), formatoImporte(static_cast<double>(m.centimos) / 100.0),
+    return {formatoFecha(m.fecha), Importe::deCentimos(m.centimos).texto(),
             (m.nombre + u' ' + m.concepto + u' ' + m.referencia).simplified()};
 }
 

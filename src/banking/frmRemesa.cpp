@@ -4,6 +4,7 @@
 
 #include "banking/frmRemesas.h"
 #include "core/documents/Documentos.h"
+#include "core/store/Importe.h"
 #include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "core/text/Identificadores.h"
@@ -107,18 +108,18 @@ void frmRemesa::MostrarPropuesta() {
     QList<QStringList> van, apartados;
     for (const CobroRemesa& c : propuesta_) {
         if (!c.motivo.isEmpty()) {
-            apartados << QStringList{c.inquilino, c.numero, formatoImporte(c.importe), c.motivo};
+            apartados << QStringList{c.inquilino, c.numero, c.importe.texto(), c.motivo};
             continue;
         }
-        van << QStringList{c.inquilino, c.numero,    formatoFecha(c.fecha),    ibanAgrupado(c.iban),
-                           c.mandato,   c.secuencia, formatoImporte(c.importe)};
+        van << QStringList{c.inquilino, c.numero,    formatoFecha(c.fecha), ibanAgrupado(c.iban),
+                           c.mandato,   c.secuencia, c.importe.texto()};
     }
     // The file carries one debit per mandate: what the bank will see is counted so.
     qint64 total = 0;
     int primeros = 0;
     const QList<Adeudo> adeudos = adeudosDeRemesa(propuesta_);
     for (const Adeudo& a : adeudos) {
-        total += a.centimos;
+        total += a.importe.centimos();
         if (a.secuencia == QStringLiteral("FRST")) ++primeros;
     }
     ui->mshCobros->mostrarNumeradas(columnasVan(), van);
@@ -127,7 +128,7 @@ void frmRemesa::MostrarPropuesta() {
                                         "(FRST): %4, recurrentes (RCUR): %5")
                              .arg(cuenta(van.size(), QStringLiteral("recibo")),
                                   cuenta(adeudos.size(), QStringLiteral("adeudo")))
-                             .arg(formatoImporte(static_cast<double>(total) / 100.0))
+                             .arg(Importe::deCentimos(total).texto())
                              .arg(primeros)
                              .arg(adeudos.size() - primeros));
     ui->lblApartados->setText(QStringLiteral("Recibos que no pueden ir: %1").arg(apartados.size()));

@@ -413,7 +413,7 @@ bool frmCobrosHoja::ComprobaDatos() {
         return false;
     }
     const auto iva = Decimal::leer(ui->txtPorIva->text());
-    if (!iva || TipoIvaDePorcentaje(iva->aReal()) == -1) {
+    if (!iva || TipoIvaDePorcentaje(*iva) == -1) {
         Mensaje::informar(this, QStringLiteral("Este IVA no es correcto. Cámbielo"));
         ui->txtPorIva->setFocus();
         return false;
@@ -619,7 +619,7 @@ void frmCobrosHoja::SalirPorIva() {
         return;
     }
     pintarFondo(ui->txtPorIva, kBlanco);
-    if (TipoIvaDePorcentaje(iva->aReal()) == -1) {
+    if (TipoIvaDePorcentaje(*iva) == -1) {
         Mensaje::informar(this, QStringLiteral("Este IVA no es correcto. Cámbielo"));
         ui->txtPorIva->setFocus();
     }

@@ -29,8 +29,8 @@ QList<Columna> columnasRentas() {
             Columna::texto(QStringLiteral("Cálculo"), 0.31)};
 }
 
-QString textoTasa(const std::optional<double>& tasa) {
-    return tasa ? formatoSimple(*tasa) : QString();
+QString textoTasa(const std::optional<Decimal>& tasa) {
+    return tasa ? tasa->texto() : QString();
 }
 
 } // namespace
@@ -101,8 +101,8 @@ std::optional<Indices> frmActualizarRentas::leerIndices() {
     for (auto [caja, destino] :
          {std::pair{ui->txtIpc, &indices.ipc}, std::pair{ui->txtIrav, &indices.irav}}) {
         if (caja->text().trimmed().isEmpty()) continue;
-        const auto tasa = leerNumero(caja->text());
-        if (!tasa || *tasa <= -100 || *tasa > 100) {
+        const auto tasa = Decimal::leer(caja->text());
+        if (!tasa || *tasa <= Decimal::deEntero(-100) || *tasa > Decimal::deEntero(100)) {
             Mensaje::informar(this,
                               QStringLiteral("Ponga la variación anual en %, por ejemplo 2,3"));
             caja->setFocus();
@@ -139,8 +139,8 @@ void frmActualizarRentas::Mostrar() {
                              nombreInquilino(c.idInq),
                              nombresReglas().value(static_cast<int>(c.regla)),
                              formatoFecha(c.proximaActualizacion()),
-                             formatoImporte(a.rentaAnterior),
-                             bien ? formatoImporte(a.rentaNueva) : QString(),
+                             a.rentaAnterior.texto(),
+                             bien ? a.rentaNueva.texto() : QString(),
                              (aplicadas_[i] ? QStringLiteral("APLICADA. ") : QString()) +
                                  (bien ? a.explicacion : a.error)};
         marcadas += marcas_[i] ? 1 : 0;

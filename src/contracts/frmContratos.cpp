@@ -72,8 +72,8 @@ void frmContratos::Cargar() {
                              nombresTipos().value(static_cast<int>(c.tipo)),
                              formatoFecha(c.inicio),
                              formatoFecha(c.fin()),
-                             formatoImporte(c.renta),
-                             formatoImporte(c.fianza),
+                             c.renta.texto(),
+                             c.fianza.texto(),
                              c.actual ? QStringLiteral("SÍ") : QStringLiteral("NO")};
     ui->mshContratos->recargarEnLaFila([&] {
         ui->mshContratos->definirColumnas(columnasContratos());

@@ -34,8 +34,28 @@ bool vacia(const QLineEdit* mascara) {
     return !mascara->text().contains(QRegularExpression(QStringLiteral("\\d")));
 }
 
-QString textoNumero(double valor) {
-    return valor == 0 ? QString() : formatoSimple(valor);
+/** A box's value, or why not: the box's words, or the type's own reason (too large...). */
+Resultado<Importe> deCaja(const QString& texto, const QString& mensaje, Importe) {
+    return importeDeCaja(texto, mensaje);
+}
+
+Resultado<Decimal> deCaja(const QString& texto, const QString& mensaje, Decimal) {
+    return decimalDeCaja(texto, mensaje);
+}
+
+Resultado<int> deCaja(const QString& texto, const QString& mensaje, int) {
+    const auto n = leerEntero(texto);
+    if (!n) return Fallo{mensaje};
+    return *n;
+}
+
+// Zero shows as an empty box.
+QString textoNumero(Importe valor) {
+    return valor.esCero() ? QString() : valor.textoSimple();
+}
+
+QString textoNumero(Decimal valor) {
+    return valor.esCero() ? QString() : valor.texto();
 }
 
 } // namespace
@@ -91,7 +111,7 @@ void frmContratosFicha::alActivar() {
         connect(ui->cmbInmueble, &QComboBox::currentIndexChanged, this, protegido(this, [this] {
                     const int inm = ui->cmbInmueble->currentData().toInt();
                     elegir(ui->cmbInquilino, InquilinoDeInmueble(inm));
-                    ui->txtRenta->setText(formatoSimple(precioInmueble(inm)));
+                    ui->txtRenta->setText(precioInmueble(inm).textoSimple());
                 }));
     ui->cmbInmueble->setFocus();
 }
@@ -104,7 +124,7 @@ void frmContratosFicha::Cargar(const Contrato& c) {
     ui->mskInicio->setText(textoFecha(c.inicio));
     ui->txtDuracion->setText(QString::number(c.duracion));
     ui->txtProrroga->setText(QString::number(c.prorroga));
-    ui->txtRenta->setText(formatoSimple(c.renta));
+    ui->txtRenta->setText(c.renta.textoSimple());
     ui->cmbRegla->setCurrentIndex(static_cast<int>(c.regla));
     ui->cmbReduccion->setCurrentIndex(static_cast<int>(c.reduccion));
     ui->txtPorFijo->setText(textoNumero(c.porFijo));
@@ -123,7 +143,7 @@ void frmContratosFicha::Cargar(const Contrato& c) {
     QStringList historial;
     for (const RentaPasada& r : historialRentas(c.id))
         historial << QStringLiteral("Desde el %1: %2 € (%3)")
-                         .arg(formatoFecha(r.desde), formatoImporte(r.renta), r.explicacion);
+                         .arg(formatoFecha(r.desde), r.renta.texto(), r.explicacion);
     ui->lblHistorial->setText(historial.isEmpty() ? QStringLiteral("Ninguna")
                                                   : historial.join(QLatin1Char('\n')));
     MostrarFin();
@@ -150,14 +170,14 @@ std::optional<Contrato> frmContratosFicha::Leer() {
     c.fianzaDeposito = ui->txtFianzaDeposito->text();
     c.fianzaReferencia = ui->txtFianzaRef->text();
     // Each box: its value, or the message and the focus on it.
-    const auto numero = [this](QLineEdit* caja, double& destino, const QString& mensaje) {
+    const auto numero = [this]<class T>(QLineEdit* caja, T& destino, const QString& mensaje) {
         if (caja->text().trimmed().isEmpty()) {
-            destino = 0;
+            destino = T();
             return true;
         }
-        const auto n = leerNumero(caja->text());
+        const auto n = deCaja(caja->text(), mensaje, destino);
         if (!n) {
-            Mensaje::informar(this, mensaje);
+            Mensaje::informar(this, n.motivo());
             caja->setFocus();
             return false;
         }
@@ -171,13 +191,13 @@ std::optional<Contrato> frmContratosFicha::Leer() {
         caja->setFocus();
         return false;
     };
-    double duracion = 0, prorroga = 0, mes = 0;
     if (!fecha(ui->mskInicio, c.inicio, true) ||
-        !numero(ui->txtDuracion, duracion, QStringLiteral("Ponga una duración en meses")) ||
-        !numero(ui->txtProrroga, prorroga, QStringLiteral("Ponga las prórrogas en meses")) ||
+        !numero(ui->txtDuracion, c.duracion, QStringLiteral("Ponga una duración en meses")) ||
+        !numero(ui->txtProrroga, c.prorroga, QStringLiteral("Ponga las prórrogas en meses")) ||
         !numero(ui->txtRenta, c.renta, QStringLiteral("Ponga una renta correcta")) ||
         !numero(ui->txtPorFijo, c.porFijo, QStringLiteral("Ponga un porcentaje correcto")) ||
-        !numero(ui->txtMesAct, mes, QStringLiteral("Ponga el mes de actualización (1 a 12)")) ||
+        !numero(ui->txtMesAct, c.mesActualizacion,
+                QStringLiteral("Ponga el mes de actualización (1 a 12)")) ||
         !numero(ui->txtFianza, c.fianza, QStringLiteral("Ponga una fianza correcta")) ||
         !numero(ui->txtFianzaMeses, c.fianzaMeses, QStringLiteral("Ponga los meses de fianza")) ||
         !fecha(ui->mskFianzaFecha, c.fianzaFecha, false) ||
@@ -186,12 +206,6 @@ std::optional<Contrato> frmContratosFicha::Leer() {
         !numero(ui->txtFianzaDevuelta, c.fianzaDevuelta,
                 QStringLiteral("Ponga el importe devuelto de la fianza")))
         return std::nullopt;
-    c.duracion = static_cast<int>(duracion);
-    c.prorroga = static_cast<int>(prorroga);
-    c.mesActualizacion = static_cast<int>(mes);
-    c.renta = redondearCentimos(c.renta);
-    c.fianza = redondearCentimos(c.fianza);
-    c.fianzaDevuelta = redondearCentimos(c.fianzaDevuelta);
     if (const QString motivo = validarContrato(c); !motivo.isEmpty()) {
         Mensaje::informar(this, motivo);
         return std::nullopt;

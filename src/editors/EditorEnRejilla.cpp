@@ -57,18 +57,36 @@ void EditorEnRejilla::montar(Tabla tabla, const QList<Caja>& cajas) {
 
     for (const Caja& caja : cajas_) {
         const bool linea = qobject_cast<QLineEdit*>(caja.control) != nullptr;
-        configurarCampo(caja.control, caja.numero ? Campos(Campo::Numero)
-                                      : linea     ? Campos(Campo::Normal)
-                                                  : Campos(Campo::EnterComoTab));
-        if (caja.numero) caja.control->installEventFilter(this);
+        configurarCampo(caja.control, caja.numero != Cifra::Ninguna ? Campos(Campo::Numero)
+                                      : linea                       ? Campos(Campo::Normal)
+                                                                    : Campos(Campo::EnterComoTab));
+        if (caja.numero != Cifra::Ninguna) caja.control->installEventFilter(this);
         caja.control->hide();
         caja.control->raise();
     }
 }
 
-double EditorEnRejilla::numeroDe(const QLineEdit* caja) {
-    return leerNumero(caja->text()).value_or(0);
+Decimal EditorEnRejilla::tasaDe(const QLineEdit* caja) {
+    return Decimal::leer(caja->text()).valorO(Decimal());
 }
+
+namespace {
+
+/** A number box's value as its column takes it (an empty box is 0), or why not. */
+Resultado<QVariant> valorNumero(const QLineEdit* caja, Cifra cifra) {
+    const QString texto = caja->text().trimmed().isEmpty() ? QStringLiteral("0") : caja->text();
+    const QString mensaje = QStringLiteral("Ponga un nº correcto");
+    if (cifra == Cifra::Importe) {
+        const auto importe = importeDeCaja(texto, mensaje);
+        if (!importe) return importe.fallo();
+        return guardar(*importe);
+    }
+    const auto tasa = decimalDeCaja(texto, mensaje);
+    if (!tasa) return tasa.fallo();
+    return guardar(*tasa);
+}
+
+} // namespace
 
 void EditorEnRejilla::alActivar() {
     Redimensionar();
@@ -142,10 +160,13 @@ bool EditorEnRejilla::eventFilter(QObject* objeto, QEvent* evento) {
 
 void EditorEnRejilla::comprobarNumero(QLineEdit* caja) {
     // An empty box is left alone: it saves as 0.
-    if (!caja || Modo == 2 || !caja->isVisible() || caja->text().trimmed().isEmpty() ||
-        leerNumero(caja->text()))
-        return;
-    Mensaje::informar(this, QStringLiteral("Ponga un nº correcto"));
+    if (!caja || Modo == 2 || !caja->isVisible() || caja->text().trimmed().isEmpty()) return;
+    const auto suya = std::find_if(cajas_.cbegin(), cajas_.cend(),
+                                   [caja](const Caja& c) { return c.control == caja; });
+    if (suya == cajas_.cend()) return;
+    const auto valor = valorNumero(caja, suya->numero);
+    if (valor) return;
+    Mensaje::informar(this, valor.motivo());
     caja->setText(QStringLiteral("0"));
     caja->setFocus(Qt::OtherFocusReason);
 }
@@ -253,7 +274,9 @@ bool EditorEnRejilla::guardar() {
         if (auto* marca = qobject_cast<QCheckBox*>(caja.control))
             valores << (marca->isChecked() ? 1 : 0);
         else if (auto* linea = qobject_cast<QLineEdit*>(caja.control))
-            valores << (caja.numero ? QVariant(numeroDe(linea)) : QVariant(linea->text()));
+            valores << (caja.numero != Cifra::Ninguna
+                            ? valorNumero(linea, caja.numero).valorO(torvane::guardar(Importe()))
+                            : QVariant(linea->text()));
     }
     anadirFijos(campos, valores);
     escribirFila(tabla_.nombre, campos, valores);

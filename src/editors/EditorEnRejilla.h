@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/Importe.h"
 #include "ui/Rejilla.h"
 #include "ui/Ventana.h"
 
@@ -11,6 +12,9 @@ class QLineEdit;
 class QPushButton;
 
 namespace torvane {
+
+/** What a number box holds: "." types "," in it, and what is no such number is refused. */
+enum class Cifra { Ninguna, Importe, Tasa };
 
 /**
  * A window that keeps one small table in its grid. Entering or editing a row lays edit boxes
@@ -57,7 +61,7 @@ protected:
         QWidget* control;
         int columna;
         QString campo;
-        bool numero = false; ///< amount or percentage: "." types "," and non-numbers are refused
+        Cifra numero = Cifra::Ninguna;
     };
 
     /** Wires the shared controls (found by their names) and the boxes; call after setupUi. */
@@ -70,8 +74,8 @@ protected:
     /** Stores a new row (Modo 0) or the row IdActual of tabla; a refusal is told. */
     void escribirFila(const QString& tabla, const QStringList& campos, const QVariantList& valores);
 
-    /** A typed amount; empty or never entered counts as 0. */
-    static double numeroDe(const QLineEdit* caja);
+    /** A typed rate; empty or never entered counts as 0. */
+    static Decimal tasaDe(const QLineEdit* caja);
 
     void alActivar() override;
     void resizeEvent(QResizeEvent* evento) override;

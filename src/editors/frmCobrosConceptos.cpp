@@ -28,7 +28,9 @@ frmCobrosConceptos::frmCobrosConceptos(QWidget* padre)
             .preguntaBorrar = u"¿Eliminar "_s,
             .leer = &Editores::conceptos,
             .motivoNoBorrar = [](int id) { return motivoNoBorrar(UsadoPor::Concepto, id); }},
-           {{ui->txtDes, 1, u"Des"_s}, {ui->txtImp, 2, u"Imp"_s, true}, {ui->txtObs, 3, u"Obs"_s}});
+           {{ui->txtDes, 1, u"Des"_s},
+            {ui->txtImp, 2, u"Imp"_s, Cifra::Importe},
+            {ui->txtObs, 3, u"Obs"_s}});
 }
 
 frmCobrosConceptos::~frmCobrosConceptos() = default;

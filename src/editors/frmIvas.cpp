@@ -25,8 +25,8 @@ frmIvas::frmIvas(QWidget* padre)
             .preguntaBorrar = u"¿Eliminar el tipo "_s,
             .leer = &Editores::tiposIva},
            {{ui->txtTipo, 1, u"TIV"_s},
-            {ui->txtPorIva, 2, u"IVA"_s, true},
-            {ui->txtPorRec, 3, u"Req"_s, true},
+            {ui->txtPorIva, 2, u"IVA"_s, Cifra::Tasa},
+            {ui->txtPorRec, 3, u"Req"_s, Cifra::Tasa},
             {ui->chkActivo, 4, u"Activo"_s}});
 }
 
@@ -41,8 +41,8 @@ bool frmIvas::guardar() {
         ui->txtTipo->setFocus(Qt::OtherFocusReason);
         return false;
     }
-    Editores::guardarTipoIva(*leerEntero(ui->txtTipo->text().trimmed()), numeroDe(ui->txtPorIva),
-                             numeroDe(ui->txtPorRec), ui->chkActivo->isChecked(), anterior);
+    Editores::guardarTipoIva(*leerEntero(ui->txtTipo->text().trimmed()), tasaDe(ui->txtPorIva),
+                             tasaDe(ui->txtPorRec), ui->chkActivo->isChecked(), anterior);
     return true;
 }
 

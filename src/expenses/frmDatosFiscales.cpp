@@ -18,8 +18,8 @@ frmDatosFiscales::frmDatosFiscales(const DatosFiscales& d, QWidget* padre)
     , datos_(d) {
     setObjectName(QStringLiteral("frmDatosFiscales"));
     setWindowTitle(QStringLiteral("Datos fiscales del inmueble"));
-    const auto importe = [this](const char* nombre, double valor) {
-        auto* c = new QLineEdit(valor == 0 ? QString() : formatoSimple(valor), this);
+    const auto importe = [this](const char* nombre, Importe valor) {
+        auto* c = new QLineEdit(valor.esCero() ? QString() : valor.textoSimple(), this);
         c->setObjectName(QLatin1String(nombre));
         c->setAlignment(Qt::AlignRight);
         configurarCampo(c, Campo::Numero);
@@ -53,16 +53,17 @@ frmDatosFiscales::frmDatosFiscales(const DatosFiscales& d, QWidget* padre)
 
 void frmDatosFiscales::Aceptar() {
     DatosFiscales d;
-    const std::pair<QLineEdit*, double*> importes[] = {{txtCatastral_, &d.valorCatastral},
-                                                       {txtConstruccion_, &d.valorConstruccion},
-                                                       {txtCoste_, &d.costeAdquisicion},
-                                                       {txtMejoras_, &d.mejorasAnteriores},
-                                                       {txtMobiliario_, &d.mobiliario}};
+    const std::pair<QLineEdit*, Importe*> importes[] = {{txtCatastral_, &d.valorCatastral},
+                                                        {txtConstruccion_, &d.valorConstruccion},
+                                                        {txtCoste_, &d.costeAdquisicion},
+                                                        {txtMejoras_, &d.mejorasAnteriores},
+                                                        {txtMobiliario_, &d.mobiliario}};
     for (const auto& [caja, valor] : importes) {
         if (caja->text().trimmed().isEmpty()) continue;
-        const auto numero = leerNumero(caja->text());
+        const auto numero = importeDeCaja(
+            caja->text(), QStringLiteral("Escriba los importes como números (1234,56)."));
         if (!numero) {
-            Mensaje::informar(this, QStringLiteral("Escriba los importes como números (1234,56)."));
+            Mensaje::informar(this, numero.motivo());
             caja->setFocus();
             return;
         }

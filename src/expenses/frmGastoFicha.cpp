@@ -55,9 +55,10 @@ frmGastoFicha::frmGastoFicha(const Gasto& gasto, QWidget* padre)
     txtProveedor_ = caja("txtProveedor", gasto.proveedor);
     txtNif_ = caja("txtNif", gasto.nif);
     txtDescripcion_ = caja("txtDescripcion", gasto.descripcion);
-    txtImporte_ = caja("txtImporte", gasto.importe == 0 ? QString() : formatoSimple(gasto.importe));
+    txtImporte_ =
+        caja("txtImporte", gasto.importe.esCero() ? QString() : gasto.importe.textoSimple());
     txtIva_ =
-        caja("txtIva", gasto.ivaDeducible == 0 ? QString() : formatoSimple(gasto.ivaDeducible));
+        caja("txtIva", gasto.ivaDeducible.esCero() ? QString() : gasto.ivaDeducible.textoSimple());
     for (QLineEdit* numero : {txtImporte_, txtIva_}) {
         configurarCampo(numero, Campo::Numero);
         numero->setAlignment(Qt::AlignRight);
@@ -82,12 +83,15 @@ void frmGastoFicha::Aceptar() {
     g.proveedor = txtProveedor_->text();
     g.nif = txtNif_->text();
     g.descripcion = txtDescripcion_->text();
-    const auto importe = txtImporte_->text().trimmed().isEmpty() ? std::optional<double>(0)
-                                                                 : leerNumero(txtImporte_->text());
-    const auto iva = txtIva_->text().trimmed().isEmpty() ? std::optional<double>(0)
-                                                         : leerNumero(txtIva_->text());
+    const auto leer = [](QLineEdit* caja) -> Resultado<Importe> {
+        if (caja->text().trimmed().isEmpty()) return Importe();
+        return importeDeCaja(caja->text(),
+                             QStringLiteral("Escriba los importes como números (1234,56)."));
+    };
+    const auto importe = leer(txtImporte_);
+    const auto iva = leer(txtIva_);
     if (!importe || !iva) {
-        Mensaje::informar(this, QStringLiteral("Escriba los importes como números (1234,56)."));
+        Mensaje::informar(this, importe ? iva.motivo() : importe.motivo());
         (importe ? txtIva_ : txtImporte_)->setFocus();
         return;
     }

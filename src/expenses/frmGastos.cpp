@@ -135,8 +135,8 @@ void frmGastos::Buscar() {
     const QVariantList totales = filaTotales(hoja);
     lblTotales_->setText(QStringLiteral("%1 · Importe %2 € · IVA deducible %3 €")
                              .arg(cuenta(gastos_.size(), QStringLiteral("gasto")),
-                                  formatoImporte(totales.value(6).toDouble()),
-                                  formatoImporte(totales.value(7).toDouble())));
+                                  importeDeCelda(totales.value(6)).value_or(Importe()).texto(),
+                                  importeDeCelda(totales.value(7)).value_or(Importe()).texto()));
 }
 
 const Gasto* frmGastos::Actual() const {
@@ -167,7 +167,7 @@ void frmGastos::Borrar() {
     const Gasto* g = Actual();
     if (!g) return;
     if (!Mensaje::preguntar(this, QStringLiteral("¿Borrar el gasto del %1 de %2 €?")
-                                      .arg(formatoFecha(g->fecha), formatoImporte(g->importe))))
+                                      .arg(formatoFecha(g->fecha), g->importe.texto())))
         return;
     if (const auto hecho = borrarGasto(g->id); !hecho) {
         Mensaje::critico(this, hecho.motivo());

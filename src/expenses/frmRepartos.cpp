@@ -75,9 +75,8 @@ void frmRepartos::Mostrar() {
         auto* nombre = new QTableWidgetItem(inmuebles_[f].second);
         nombre->setFlags(Qt::ItemIsEnabled);
         tblPartes_->setItem(f, 0, nombre);
-        const double parte = r.partes.value(inmuebles_[f].first);
-        tblPartes_->setItem(f, 1,
-                            new QTableWidgetItem(parte == 0 ? QString() : formatoSimple(parte)));
+        const Decimal parte = r.partes.value(inmuebles_[f].first);
+        tblPartes_->setItem(f, 1, new QTableWidgetItem(parte.esCero() ? QString() : parte.texto()));
     }
 }
 
@@ -89,10 +88,10 @@ void frmRepartos::Guardar() {
     for (int f = 0; f < inmuebles_.size(); ++f) {
         const QString texto = tblPartes_->item(f, 1) ? tblPartes_->item(f, 1)->text() : QString();
         if (texto.trimmed().isEmpty()) continue;
-        const auto parte = leerNumero(texto);
+        const auto parte = decimalDeCaja(
+            texto, QStringLiteral("La parte de %1 no es un número.").arg(inmuebles_[f].second));
         if (!parte) {
-            Mensaje::informar(
-                this, QStringLiteral("La parte de %1 no es un número.").arg(inmuebles_[f].second));
+            Mensaje::informar(this, parte.motivo());
             return;
         }
         r.partes.insert(inmuebles_[f].first, *parte);

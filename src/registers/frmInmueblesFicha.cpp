@@ -99,7 +99,7 @@ void frmInmueblesFicha::Cargar() {
     ui->txtPob->setText(f.Pob);
     ui->txtPro->setText(f.Pro);
     ui->txtObs->setPlainText(f.Obs);
-    ui->txtPre->setText(formatoSimple(f.Pre));
+    ui->txtPre->setText(f.Pre.textoSimple());
     idInq_ = f.IdInq;
     mostrarInquilino();
 }
@@ -133,8 +133,10 @@ bool frmInmueblesFicha::ComprobaDatos() {
         ui->txtDes->setFocus();
         return false;
     }
-    if (!leerNumero(ui->txtPre->text())) {
-        Mensaje::informar(this, QStringLiteral("Ponga un precio correcto"));
+    if (const auto precio =
+            importeDeCaja(ui->txtPre->text(), QStringLiteral("Ponga un precio correcto"));
+        !precio) {
+        Mensaje::informar(this, precio.motivo());
         ui->txtPre->setText(QStringLiteral("0"));
         ui->txtPre->setFocus();
         return false;
@@ -158,7 +160,7 @@ void frmInmueblesFicha::Aceptar() {
                           ui->txtCp->text(),
                           ui->txtPob->text(),
                           ui->txtPro->text(),
-                          leerNumero(ui->txtPre->text()).value_or(0),
+                          Importe::leer(ui->txtPre->text()).valorO(Importe()),
                           idInq_,
                           ui->txtObs->toPlainText()};
     const Resultado<int> guardado = GuardarInmueble(f, Estado == 0);
@@ -190,7 +192,7 @@ void frmInmueblesFicha::Contratos() {
     aperturas_.contratos(this, Id);
     // The current contract may have changed the tenant and the price: Accept must not undo it.
     if (const auto f = LeerInmueble(Id)) {
-        ui->txtPre->setText(formatoSimple(f->Pre));
+        ui->txtPre->setText(f->Pre.textoSimple());
         idInq_ = f->IdInq;
         mostrarInquilino();
     }

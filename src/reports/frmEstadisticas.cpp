@@ -34,8 +34,13 @@ constexpr int kIndiceFacturado = 2;
 
 struct Punto {
     QString etiqueta;
-    double valor = 0;
+    Importe valor;
 };
+
+// A chart's series take qreal heights; the figures shown are Importe texts.
+qreal altura(Importe valor) {
+    return static_cast<qreal>(valor.centimos()) / 100;
+}
 
 void vaciarGrafico(QChart* grafico) {
     grafico->removeAllSeries();
@@ -58,11 +63,11 @@ void ponerEjes(QChart* grafico, QAbstractSeries* serie, const QList<Punto>& punt
     auto* ejeX = new QBarCategoryAxis;
     ejeX->append(etiquetasUnicas(puntos));
     auto* ejeY = new QValueAxis;
-    double maximo = 0;
+    Importe maximo;
     for (const Punto& p : puntos)
         maximo = std::max(maximo, p.valor);
-    ejeY->setRange(0, maximo > 0 ? maximo * 1.1 : 1);
-    if (maximo > 0)
+    ejeY->setRange(0, maximo > Importe() ? altura(maximo) * 1.1 : 1);
+    if (maximo > Importe())
         ejeY->applyNiceNumbers();
     else
         ejeY->setTickCount(2);
@@ -76,7 +81,7 @@ void ponerEjes(QChart* grafico, QAbstractSeries* serie, const QList<Punto>& punt
 QLineSeries* serieDe(const QList<Punto>& puntos) {
     auto* linea = new QLineSeries;
     for (int i = 0; i < puntos.size(); ++i)
-        linea->append(i, puntos[i].valor);
+        linea->append(i, altura(puntos[i].valor));
     return linea;
 }
 
@@ -175,7 +180,8 @@ void frmEstadisticas::DibujarGrafico(int fila) {
             continue;
         }
         // An empty month is charted as nothing collected.
-        puntos.append({meses[m], leerNumero(ui->mshDatos->texto(fila, kColMes1 + m)).value_or(0)});
+        puntos.append(
+            {meses[m], Importe::leer(ui->mshDatos->texto(fila, kColMes1 + m)).valorO(Importe())});
     }
     const QString nombre = fila == 0 ? QString() : ui->mshDatos->texto(fila, 2);
     QChart* grafico = ui->mscGrafico->chart();
@@ -201,15 +207,16 @@ void frmEstadisticas::DibujarGrafico(int fila) {
     }
     case 3: {
         auto* tarta = new QPieSeries;
-        double total = 0;
+        Importe total;
         for (const Punto& p : puntos)
             total += p.valor;
         for (const Punto& p : puntos) {
-            QPieSlice* porcion = tarta->append(p.etiqueta, p.valor);
-            if (p.valor <= 0 || total <= 0) continue;
-            porcion->setLabel(QStringLiteral("%1: %2 (%3 %)")
-                                  .arg(p.etiqueta, formatoImporte(p.valor),
-                                       QLocale().toString(100 * p.valor / total, 'f', 1)));
+            QPieSlice* porcion = tarta->append(p.etiqueta, altura(p.valor));
+            if (p.valor <= Importe() || total <= Importe()) continue;
+            porcion->setLabel(
+                QStringLiteral("%1: %2 (%3 %)")
+                    .arg(p.etiqueta, p.valor.texto(),
+                         QLocale().toString(altura(p.valor) * 100 / altura(total), 'f', 1)));
             porcion->setLabelVisible(true);
         }
         tarta->slices().constFirst()->setBrush(color);
@@ -219,7 +226,7 @@ void frmEstadisticas::DibujarGrafico(int fila) {
     default: {
         auto* barras = new QBarSet(nombre);
         for (const Punto& p : puntos)
-            barras->append(p.valor);
+            barras->append(altura(p.valor));
         barras->setBrush(color);
         barras->setPen(QPen(color.darker(130)));
         auto* serie = new QBarSeries;

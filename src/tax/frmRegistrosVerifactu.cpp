@@ -5,6 +5,7 @@
 #include "core/documents/Registros.h"
 #include "core/store/Ajustes.h"
 #include "core/store/Consulta.h"
+#include "core/store/Importe.h"
 #include "core/tax/Envio.h"
 #include "core/text/Formato.h"
 #include "ui/CursorEspera.h"
@@ -21,6 +22,12 @@
 namespace torvane {
 
 namespace {
+
+// A record keeps its amounts as the agency reads them, «1210.00».
+QString importeDeRegistro(const QString& importe) {
+    const auto leido = Importe::leer(QString(importe).replace(u'.', u','));
+    return leido ? leido->texto() : importe;
+}
 
 const QString kClaveCertificado = QStringLiteral("verifactu/certificado");
 
@@ -81,7 +88,7 @@ void frmRegistrosVerifactu::Cargar() {
                              QString(r.fecha).replace(QLatin1Char('-'), QLatin1Char('/')),
                              r.anulacion ? QStringLiteral("Anulación")
                                          : QStringLiteral("Alta ") + r.tipoFactura,
-                             r.anulacion ? QString() : formatoImporte(r.importe.toDouble()),
+                             r.anulacion ? QString() : importeDeRegistro(r.importe),
                              textoEstado(e),
                              e.error};
     }

@@ -253,7 +253,7 @@ bool frmConfiguracion::eventFilter(QObject* objeto, QEvent* evento) {
 
 bool frmConfiguracion::RetencionValida() {
     const QString texto = textoDe(kRetencion).trimmed();
-    if (texto.isEmpty() || leerNumero(texto)) return true;
+    if (texto.isEmpty() || Decimal::leer(texto)) return true;
     Mensaje::informar(this, QStringLiteral("Ponga un nº"));
     ui->txtDatos_10->setFocus();
     ui->txtDatos_10->selectAll();

@@ -9,6 +9,7 @@
 #include "core/mail/AjustesCorreo.h"
 #include "core/store/BaseDatos.h"
 #include "core/store/Consulta.h"
+#include "core/store/Importe.h"
 #include "core/text/Formato.h"
 #include "registers/frmAtopar.h"
 #include "reports/frmInformeHojaDoc.h"
@@ -334,7 +335,7 @@ private slots:
                                {hoja.id()});
         QVERIFY(q.next());
         for (int c = 0; c < 5; ++c)
-            QCOMPARE(formatoImporte(q.value(c).toDouble()), esperado[c]);
+            QCOMPARE(importeGuardado(q.value(c)).texto(), esperado[c]);
         QCOMPARE(q.value(5).toDouble(), 21.0);
     }
 
@@ -456,13 +457,13 @@ private slots:
             hoja.close();
         else
             pulsar(&hoja, boton.toLatin1().constData());
-        const char* guardado = "Id = ? AND Num = 2 AND Ret = 19.02 AND Tot = 102.14";
+        const char* guardado = "Id = ? AND Num = 2 AND Ret = 1902 AND Tot = 10214";
         if (!mensaje.isEmpty()) {
             QCOMPARE(Mensaje::textos().last(), mensaje);
             QVERIFY(hoja.isVisible());
             QCOMPARE(hoja.findChild<QLineEdit*>(control)->text(), queda);
             QVERIFY(!QFile::exists(pdf));
-            QCOMPARE(contar("tblCobros", "Id = ? AND Num = 2 AND Ret = 0 AND Tot = 121.16", {id}),
+            QCOMPARE(contar("tblCobros", "Id = ? AND Num = 2 AND Ret = 0 AND Tot = 12116", {id}),
                      1);
             return;
         }
@@ -516,7 +517,7 @@ private slots:
         // Every stored line is 1 x 10 and the typed one 3 x 10: the subtotal follows the lines.
         const int nuevas = quedan.filter(u":nueva"_s).size();
         QCOMPARE(hoja.textosTotales().first(),
-                 formatoImporte(10.0 * quedan.size() + 20.0 * nuevas));
+                 Importe::deCentimos(1000 * quedan.size() + 2000 * nuevas).texto());
     }
 
     void editorDeLinea() {
@@ -745,7 +746,7 @@ private slots:
                                u" ORDER BY upper(Ser), Num"_s);
         for (const QString& pagina : paginas) {
             QVERIFY(q.next());
-            QVERIFY2(pagina.contains(formatoImporte(q.value(0).toDouble())), qPrintable(pagina));
+            QVERIFY2(pagina.contains(importeGuardado(q.value(0)).texto()), qPrintable(pagina));
         }
 
         QVERIFY(Mensaje::textos().contains(u"PDF guardado en "_s + salida));

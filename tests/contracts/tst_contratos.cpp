@@ -20,18 +20,19 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-Contrato contrato(TipoContrato tipo, const QDate& inicio, Regla regla, double renta = 750) {
+Contrato contrato(TipoContrato tipo, const QDate& inicio, Regla regla,
+                  const QString& renta = u"750"_s) {
     Contrato c;
     c.tipo = tipo;
     c.inicio = inicio;
     c.duracion = 60;
     c.regla = regla;
-    c.renta = renta;
+    c.renta = eur(renta);
     return c;
 }
 
-std::optional<double> tasa(const QString& texto) {
-    return texto.isEmpty() ? std::nullopt : leerNumero(texto);
+std::optional<Decimal> tasa(const QString& texto) {
+    return texto.isEmpty() ? std::nullopt : std::optional(*Decimal::leer(texto));
 }
 
 QString resumen(const QList<Vencimiento>& lista) {
@@ -51,45 +52,45 @@ private slots:
         QTest::addColumn<int>("tipo");
         QTest::addColumn<QDate>("inicio");
         QTest::addColumn<int>("regla");
-        QTest::addColumn<double>("renta");
+        QTest::addColumn<QString>("renta");
         QTest::addColumn<QString>("ipc");
         QTest::addColumn<QString>("irav");
         QTest::addColumn<QString>("nueva"); // or the start of the error
         QTest::addColumn<bool>("limitada");
         const int viv = 0, local = 1, ipc = 1, irav = 2, fijo = 3;
         const QDate antes(2023, 5, 25), desde(2023, 5, 26);
-        fila("IPC sube", viv, antes, ipc, 750.0, "3,1", "2,2", "773,25", false);
-        fila("IPC baja", viv, antes, ipc, 750.0, "-1,5", "", "738,75", false);
-        fila("IPC topado por el IRAV", viv, desde, ipc, 750.0, "3,1", "2,2", "766,50", true);
-        fila("IPC bajo el IRAV", viv, desde, ipc, 750.0, "1,9", "2,2", "764,25", false);
-        fila("local sin tope", local, desde, ipc, 750.0, "3,1", "2,2", "773,25", false);
-        fila("IRAV", viv, desde, irav, 800.0, "", "2,2", "817,60", false);
-        fila("fijo topado", viv, desde, fijo, 750.0, "", "2,2", "766,50", true);
-        fila("fijo de local", local, desde, fijo, 750.0, "", "", "772,50", false);
-        fila("redondeo", viv, antes, ipc, 633.33, "2,3", "", "647,90", false);
-        fila("medio céntimo", viv, antes, ipc, 100.5, "1", "", "101,51", false);
-        fila("sin IPC", viv, antes, ipc, 750.0, "", "2,2", "Falta el IPC", false);
-        fila("sin el IRAV que topa", viv, desde, ipc, 750.0, "3,1", "", "Falta el IRAV", false);
+        fila("IPC sube", viv, antes, ipc, "750", "3,1", "2,2", "773,25", false);
+        fila("IPC baja", viv, antes, ipc, "750", "-1,5", "", "738,75", false);
+        fila("IPC topado por el IRAV", viv, desde, ipc, "750", "3,1", "2,2", "766,50", true);
+        fila("IPC bajo el IRAV", viv, desde, ipc, "750", "1,9", "2,2", "764,25", false);
+        fila("local sin tope", local, desde, ipc, "750", "3,1", "2,2", "773,25", false);
+        fila("IRAV", viv, desde, irav, "800", "", "2,2", "817,60", false);
+        fila("fijo topado", viv, desde, fijo, "750", "", "2,2", "766,50", true);
+        fila("fijo de local", local, desde, fijo, "750", "", "", "772,50", false);
+        fila("redondeo", viv, antes, ipc, "633,33", "2,3", "", "647,90", false);
+        fila("medio céntimo", viv, antes, ipc, "100,5", "1", "", "101,51", false);
+        fila("sin IPC", viv, antes, ipc, "750", "", "2,2", "Falta el IPC", false);
+        fila("sin el IRAV que topa", viv, desde, ipc, "750", "3,1", "", "Falta el IRAV", false);
     }
 
     void actualizacion() {
         QFETCH(int, tipo);
         QFETCH(QDate, inicio);
         QFETCH(int, regla);
-        QFETCH(double, renta);
+        QFETCH(QString, renta);
         QFETCH(QString, ipc);
         QFETCH(QString, irav);
         QFETCH(QString, nueva);
         QFETCH(bool, limitada);
         Contrato c =
             contrato(static_cast<TipoContrato>(tipo), inicio, static_cast<Regla>(regla), renta);
-        c.porFijo = 3;
+        c.porFijo = Decimal::deEntero(3);
         const Actualizacion a = calcularActualizacion(c, {tasa(ipc), tasa(irav)});
         if (!a.error.isEmpty()) {
             QVERIFY2(a.error.startsWith(nueva), qPrintable(a.error));
             return;
         }
-        QCOMPARE(formatoImporte(a.rentaNueva), nueva);
+        QCOMPARE(a.rentaNueva.texto(), nueva);
         QCOMPARE(a.explicacion.contains(u"limitado al IRAV"_s), limitada);
         QVERIFY2(a.explicacion.endsWith(nueva), qPrintable(a.explicacion));
     }
@@ -160,7 +161,7 @@ private slots:
         c.duracion = meses;
         c.mesActualizacion = mesActualizacion;
         c.ultimaActualizacion = actualizada;
-        c.fianza = 750;
+        c.fianza = eur(u"750"_s);
         QCOMPARE(formatoFecha(c.fin()), fin);
         const QList<Vencimiento> lista = vencimientosDe(c, hoy, 60, sociedad);
         QCOMPARE(resumen(lista), esperado);
@@ -176,7 +177,7 @@ private slots:
         const int inm = e.inmueble(u"Piso"_s, ana, {}, {}, {}, {}, 500);
         e.concepto(u"Renta"_s, 0);
         hecho(guardarCargos(inm, {}, {lineaAlquiler(inm)}));
-        Contrato c = contrato(TipoContrato::Vivienda, QDate(2023, 6, 1), Regla::Ipc, 640);
+        Contrato c = contrato(TipoContrato::Vivienda, QDate(2023, 6, 1), Regla::Ipc, u"640"_s);
         c.idInm = inm;
         c.idInq = luis;
         const int primero = hecho(guardarContrato(c));
@@ -184,8 +185,8 @@ private slots:
         QCOMPARE(leerCargos(inm).first().pre, eur(u"640"_s));
 
         Contrato malo = c;
-        malo.fianza = 100;
-        malo.fianzaDevuelta = 200;
+        malo.fianza = eur(u"100"_s);
+        malo.fianzaDevuelta = eur(u"200"_s);
         QVERIFY(!guardarContrato(malo));
         malo = c;
         malo.idInq = 99;
@@ -194,13 +195,13 @@ private slots:
 
         c.idInq = ana;
         c.inicio = QDate(2024, 6, 1);
-        c.renta = 700;
+        c.renta = eur(u"700"_s);
         hecho(guardarContrato(c));
         QCOMPARE(Entorno::contar(u"tblContratos"_s, u"Act = 1"_s), 1);
         QVERIFY(!leerContrato(primero)->actual);
         QCOMPARE(InquilinoDeInmueble(inm), ana);
-        QCOMPARE(valorUnico(u"SELECT Pre FROM tblInmuebles WHERE Id = ?"_s, {inm}).toDouble(),
-                 700.0);
+        QCOMPARE(importeGuardado(valorUnico(u"SELECT Pre FROM tblInmuebles WHERE Id = ?"_s, {inm})),
+                 eur(u"700"_s));
     }
 
     // On the demo year: the December updates with typed rates, applied, their letters printed
@@ -241,7 +242,7 @@ private slots:
         for (const PropuestaMes& p : proponerMes(QDate(2024, 12, 1)))
             if (p.idInm == inm) QCOMPARE(p.lineas.first().pre.texto(), nueva);
         QVERIFY(contratosPorActualizar(QDate(2024, 12, 1)).isEmpty());
-        QCOMPARE(leerIndice(u"IRAV"_s, 2024, 12), std::optional<double>(2.2));
+        QCOMPARE(leerIndice(u"IRAV"_s, 2024, 12), Decimal::leer(u"2,2"_s).valorO({}));
     }
 };
 

@@ -30,11 +30,11 @@ using namespace Qt::StringLiterals;
 namespace {
 
 qint64 centimos(const QVariant& v) {
-    return std::llround(v.toDouble() * 100);
+    return importeGuardado(v).centimos();
 }
 
 QString euros(qint64 c) {
-    return formatoImporte(double(c) / 100.0);
+    return Importe::deCentimos(c).texto();
 }
 
 /** A section's rows as "cell|cell|…", amounts in cents-exact text. */
@@ -65,7 +65,7 @@ QList<Fila> filasGuardadas() {
     while (q.next())
         filas << Fila{desdeIso(q.value(0).toString()),
                       desdeIso(q.value(1).toString()),
-                      centimos(q.value(2)),
+                      decimalGuardado(q.value(2)).diezmilesimas(),
                       centimos(q.value(3)),
                       centimos(q.value(4)),
                       centimos(q.value(5)),
@@ -78,7 +78,7 @@ QList<Fila> filasGuardadas() {
 
 /** The VAT summary, withholdings, 347 and both statistics against sums made from the rows. */
 void comprobarTotales(int ano) {
-    QMap<qint64, std::array<qint64, 3>> iva;                           // rate: documents, base, VAT
+    QMap<qint64, std::array<qint64, 3>> iva; // rate (ten-thousandths): documents, base, VAT
     QMap<std::pair<QString, int>, std::pair<qint64, qint64>> retenido; // N.I.F., quarter
     QMap<QString, qint64> terceros;
     QList<qint64> facturado(12), cobrado(12);
@@ -97,7 +97,7 @@ void comprobarTotales(int ano) {
     QStringList filas;
     for (auto it = iva.cbegin(); it != iva.cend(); ++it)
         filas << (it.key() == 0 ? u"Exento|%1|%2|"_s.arg(it->at(0)).arg(euros(it->at(1)))
-                                : u"%1 %|%2|%3|%4"_s.arg(formatoSimple(it.key() / 100.0))
+                                : u"%1 %|%2|%3|%4"_s.arg(Decimal::deDiezmilesimas(it.key()).texto())
                                       .arg(it->at(0))
                                       .arg(euros(it->at(1)), euros(it->at(2))));
     // Exempt goes last in the program's section.
@@ -124,7 +124,7 @@ void comprobarTotales(int ano) {
         QList<qint64> meses(12);
         for (const FilaMensual& fila : cobrosPorMes(ano, cuenta))
             for (int m = 0; m < 12; ++m)
-                meses[m] += std::llround(fila.meses[m].value_or(0) * 100);
+                meses[m] += fila.meses[m].value_or(Importe()).centimos();
         QCOMPARE(meses, esperado);
     }
 }
@@ -203,7 +203,8 @@ Linea linea(int idCon, const QString& des, const QString& euros) {
 EstadoDocumento estadoDe(const QString& palabras) {
     const QStringList p = palabras.split(u' ', Qt::SkipEmptyParts);
     EstadoDocumento e;
-    e.id = 1, e.numero = u"7A"_s, e.total = p.contains(u"negativo"_s) ? -10 : 10;
+    e.id = 1, e.numero = u"7A"_s,
+    e.total = Importe::deCentimos(p.contains(u"negativo"_s) ? -1000 : 1000);
     e.impreso = p.contains(u"impreso"_s) || p.contains(u"registrada"_s);
     e.pagado = p.contains(u"pagado"_s);
     e.remesa = p.contains(u"remesa"_s) ? 3 : 0;
@@ -299,7 +300,8 @@ private slots:
                  local = e.inmueble(u"Local"_s, tienda, {}, {}, {}, {}, 3000);
                  // The flat is let by a contract: its rent becomes its monthly charge.
                  Contrato c;
-                 c.idInm = piso, c.idInq = ana, c.inicio = QDate(2023, 6, 1), c.renta = 650;
+                 c.idInm = piso, c.idInq = ana, c.inicio = QDate(2023, 6, 1),
+                 c.renta = eur(u"650"_s);
                  hecho(guardarContrato(c));
                  QCOMPARE(leerCargos(piso).size(), 1);
                  hecho(guardarCargos(local, {dec(u"21"_s), dec(u"19"_s), true, u"B"_s},

@@ -1,8 +1,10 @@
 #include "core/documents/Comprobacion.h"
 #include "core/documents/Documentos.h"
 #include "core/store/BaseDatos.h"
+#include "core/store/Centimos.h"
 #include "core/store/Consulta.h"
 #include "core/store/Copia.h"
+#include "core/store/Importe.h"
 #include "core/store/LecturaAparte.h"
 #include "core/store/Migraciones.h"
 #include "core/store/Servidor.h"
@@ -52,7 +54,7 @@ QString importesGuardados(int id) {
     q.next();
     QStringList textos;
     for (int c = 0; c < 5; ++c)
-        textos << formatoImporte(q.value(c).toDouble());
+        textos << importeGuardado(q.value(c)).texto();
     return textos.join(u'|');
 }
 
@@ -65,7 +67,40 @@ void archivoAntiguoConRepetido(Entorno& e) {
     ejecutar(u"DROP INDEX ixCobrosNumeroUnico"_s);
     e.linea(e.documento(5, u"A"_s, QDate(2024, 1, 1)), 1, 1, 10);
     e.linea(e.documento(5, u"a"_s, QDate(2024, 1, 2)), 1, 1, 10);
-    ejecutar(u"UPDATE tblCobros SET Tot = 10, SubTotal = 10, Base = 10"_s);
+    ejecutar(u"UPDATE tblCobros SET Tot = 1000, SubTotal = 1000, Base = 1000"_s);
+}
+
+/**
+ * Money as a year of the format before whole cents held it, in euros: exact cents, float
+ * noise, a half cent typed by other means, a negative amount, a large one and an empty one.
+ */
+const char* const kEnEuros[] = {
+    "INSERT INTO %1tblCobros (Id, Num, Ser, Fec, Tot, Base, SubTotal, IVA, Ret) VALUES (1, 7,"
+    " 'A', '2023-05-01', 12.5, 0.1 + 0.2, 10.005, NULL, -1234.56)",
+    "INSERT INTO %1tblGastos (Id, Fec, Imp, IvaDed) VALUES (1, '2023-05-01', 99999999.99,"
+    " 2.675)",
+};
+
+void escribirEnEuros(const std::function<bool(const QString&)>& ejecutarSql,
+                     const QString& esquema) {
+    for (const char* sentencia : kEnEuros)
+        QVERIFY(ejecutarSql(QString::fromUtf8(sentencia).arg(esquema)));
+}
+
+/** The values of kEnEuros as the year now holds them, and what the step had to round. */
+void comprobarEnCentimos() {
+    QSqlQuery q = ejecutar(u"SELECT Tot, Base, SubTotal, IVA, Ret FROM tblCobros WHERE Id = 1"_s);
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toLongLong(), 1250);
+    QCOMPARE(q.value(1).toLongLong(), 30);
+    QCOMPARE(q.value(2).toLongLong(), 1001);
+    QVERIFY(q.value(3).isNull());
+    QCOMPARE(q.value(4).toLongLong(), -123456);
+    QCOMPARE(valorUnico(u"SELECT Imp FROM tblGastos WHERE Id = 1"_s).toLongLong(), 9999999999);
+    QCOMPARE(valorUnico(u"SELECT IvaDed FROM tblGastos WHERE Id = 1"_s).toLongLong(), 268);
+    QCOMPARE(importesRedondeados(Conexion()),
+             (QStringList{u"tblCobros.SubTotal, fila 1: era 10,005, es 10,01"_s,
+                          u"tblGastos.IvaDed, fila 1: era 2,675, es 2,68"_s}));
 }
 
 int admin(const QStringList& args, QString* salida = nullptr) {
@@ -113,7 +148,7 @@ private slots:
             {linea(u"0,5"_s, u"0,25"_s), linea(u"0,5"_s, u"0,01"_s), linea(u"0,5"_s, u"5,35"_s),
              linea(u"-0,5"_s, u"0,25"_s), linea(u"1,5"_s, u"0,67"_s)});
         QCOMPARE(
-            sql(u"SELECT COUNT(*) FROM tblCobrosDetalles WHERE Imp IN (0.13, 0.01, 2.68, -0.13, 1.01)"_s),
+            sql(u"SELECT COUNT(*) FROM tblCobrosDetalles WHERE Imp IN (13, 1, 268, -13, 101)"_s),
             5);
         QCOMPARE(importesGuardados(primera.id), u"3,70|3,70|0,78|0,70|3,78"_s);
         QCOMPARE(primera.num.value_or(0), 1);
@@ -172,6 +207,41 @@ private slots:
         QCOMPARE(motivoNoBorrar(UsadoPor::Concepto, agua),
                  u"No se puede borrar: este concepto está en las líneas de 2 documentos."_s);
         QCOMPARE(motivoNoBorrar(UsadoPor::Concepto, libre), QString());
+    }
+
+    // A year in euros opens in whole cents: every amount the same to the cent, what was not
+    // whole cents told by the check before and after, every index and guard in place.
+    void anoEnEurosPasaACentimos() {
+        if (Entorno::enServidor) QSKIP("En el servidor, anosDelServidor");
+        Entorno e;
+        cerrarBaseDatos();
+        const QString ruta = e.raiz() + u"/2023/Zudivoz.mdb"_s;
+        QVERIFY(QDir().mkpath(e.raiz() + u"/2023"_s));
+        QCOMPARE(crearBaseDatos(ruta, versionEsquema() - 1), QString());
+        {
+            QSqlDatabase f = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"euros"_s);
+            f.setDatabaseName(ruta);
+            QVERIFY(f.open());
+            escribirEnEuros([&f](const QString& sentencia) { return QSqlQuery(f).exec(sentencia); },
+                            {});
+            f.close();
+        }
+        QSqlDatabase::removeDatabase(u"euros"_s);
+        QString salida;
+        admin({u"comprobar"_s, e.raiz(), u"2023"_s}, &salida);
+        QVERIFY2(salida.contains(u"tblCobros.SubTotal, fila 1: 10,005 (quedará en 10,01)"_s),
+                 qPrintable(salida));
+        QVERIFY2(salida.contains(u"tblGastos.IvaDed, fila 1: era 2,675, es 2,68"_s),
+                 qPrintable(salida));
+        QCOMPARE(abrirBaseDatos(ruta), QString());
+        comprobarEnCentimos();
+        const QString objetos =
+            u"SELECT group_concat(name) FROM (SELECT name FROM sqlite_master WHERE type IN"
+            " ('index', 'trigger') ORDER BY name)"_s;
+        const QString migrados = valorUnico(objetos).toString();
+        QCOMPARE(crearBaseDatos(e.raiz() + u"/nuevo.mdb"_s), QString());
+        QCOMPARE(abrirBaseDatos(e.raiz() + u"/nuevo.mdb"_s), QString());
+        QCOMPARE(migrados, valorUnico(objetos).toString());
     }
 
     // An older file may already repeat a number: it opens, the check lists it and the repair
@@ -524,8 +594,8 @@ private slots:
 
         const int actual = versionEsquema();
         QCOMPARE(crearAnoServidor(servidor.datos(), u"2023"_s, actual - 1), QString());
-        QVERIFY(servidor.sql(u"INSERT INTO ano_2023.tblCobros (Id, Num, Ser, Fec, Tot)"
-                             u" VALUES (1, 7, 'A', '2023-05-01', 12.5)"_s));
+        escribirEnEuros([&servidor](const QString& sentencia) { return servidor.sql(sentencia); },
+                        u"ano_2023."_s);
         QVERIFY(abrirAnoServidor(servidor.datos(), u"2023"_s, u"viejo"_s)
                     .contains(u"servidor actualizar 2023"_s));
         const QStringList actualizar{u"servidor"_s, u"actualizar"_s, u"2023"_s, u"--ini"_s, ini};
@@ -535,7 +605,7 @@ private slots:
                           u"/2023/Zudivoz.mdb.antes-de-actualizar-v%1"_s.arg(actual - 1))
                     .size() > 0);
         QCOMPARE(abrirAnoServidor(servidor.datos(), u"2023"_s), QString());
-        QCOMPARE(valorUnico(u"SELECT Tot FROM tblCobros WHERE Num = 7"_s).toDouble(), 12.5);
+        comprobarEnCentimos();
         QCOMPARE(admin(actualizar), 0);
         QCOMPARE(abrirAnoServidor(servidor.datos(), u"2022"_s), QString());
         QCOMPARE(sql(u"SELECT COUNT(*) FROM tblCobrosDetalles"_s), 2);

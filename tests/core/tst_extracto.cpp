@@ -137,13 +137,15 @@ void anoDeMayo(Entorno& e) {
     const int d7 = e.documento(7, u"A"_s, QDate(2024, 5, 1), 0, marta, 410);
     ejecutar(u"UPDATE tblCobros SET ForPag = 'Domiciliación', FecPag = '2024-05-03' WHERE Id = ?"_s,
              {d1});
+    const QVariant quinientos = guardar(eur(u"500"_s)), cuatrocientosDiez = guardar(eur(u"410"_s));
     ejecutar(u"INSERT INTO tblRemesas (Id, Fec, FecCob, MsgId, Num, Tot, Pag) VALUES"
-             " (1, '2024-05-01', '2024-05-03', 'TRV-2024-0001-X', 1, 500, 1),"
-             " (2, '2024-05-01', '2024-05-09', 'TRV-2024-0002-X', 1, 410, 0)"_s);
+             " (1, '2024-05-01', '2024-05-03', 'TRV-2024-0001-X', 1, ?, 1),"
+             " (2, '2024-05-01', '2024-05-09', 'TRV-2024-0002-X', 1, ?, 0)"_s,
+             {quinientos, cuatrocientosDiez});
     ejecutar(u"INSERT INTO tblRemesasCobros (IdRem, IdDoc, IdCta, MndRef, IBAN, Sec, Imp) VALUES"
-             " (1, ?, 1, 'M-1', 'ES7921000813610123456789', 'RCUR', 500),"
-             " (2, ?, 3, 'M-3', 'ES1000000000000000000000', 'RCUR', 410)"_s,
-             {d1, d7});
+             " (1, ?, 1, 'M-1', 'ES7921000813610123456789', 'RCUR', ?),"
+             " (2, ?, 3, 'M-3', 'ES1000000000000000000000', 'RCUR', ?)"_s,
+             {d1, quinientos, d7, cuatrocientosDiez});
 }
 
 /** "6A" of the proposal or apart, one line each, in the statement's order. */

@@ -13,32 +13,6 @@ class TestFormato : public QObject {
     Q_OBJECT
 
 private slots:
-    void numeros_data() {
-        QTest::addColumn<QString>("texto");
-        QTest::addColumn<bool>("valido");
-        QTest::addColumn<double>("valor");
-        QTest::newRow("agrupado") << u"1.234,5"_s << true << 1234.5;
-        QTest::newRow("sin agrupar") << u"1234,5"_s << true << 1234.5;
-        QTest::newRow("entero") << u"21"_s << true << 21.0;
-        QTest::newRow("negativo") << u"-3,25"_s << true << -3.25;
-        QTest::newRow("solo decimales") << u",5"_s << true << 0.5;
-        QTest::newRow("vacio") << QString() << false << 0.0;
-        QTest::newRow("letras") << u"abc"_s << false << 0.0;
-        QTest::newRow("punto decimal") << u"1.5"_s << false << 0.0;
-        QTest::newRow("mal agrupado") << u"12.34,5"_s << false << 0.0;
-        QTest::newRow("dos comas") << u"1,2,3"_s << false << 0.0;
-        QTest::newRow("solo coma") << u","_s << false << 0.0;
-    }
-
-    void numeros() {
-        QFETCH(QString, texto);
-        QFETCH(bool, valido);
-        QFETCH(double, valor);
-        const auto leido = leerNumero(texto);
-        QCOMPARE(leido.has_value(), valido);
-        if (valido) QCOMPARE(*leido, valor);
-    }
-
     void plurales_data() {
         QTest::addColumn<qint64>("n");
         QTest::addColumn<QString>("singular");
@@ -68,34 +42,6 @@ private slots:
                  texto);
     }
 
-    void importesYRedondeo_data() {
-        QTest::addColumn<double>("valor");
-        QTest::addColumn<double>("centimos");
-        QTest::addColumn<QString>("texto");
-        QTest::newRow("cero") << 0.0 << 0.0 << u"0,00"_s;
-        QTest::newRow("agrupado") << 2469.0 << 2469.0 << u"2.469,00"_s;
-        QTest::newRow("negativo") << -1234.5 << -1234.5 << u"-1.234,50"_s;
-        QTest::newRow("millones") << 1234567.891 << 1234567.89 << u"1.234.567,89"_s;
-        QTest::newRow("centimos") << 0.05 << 0.05 << u"0,05"_s;
-        QTest::newRow("menos cero") << -0.001 << 0.0 << u"0,00"_s;
-        QTest::newRow("0,125") << 0.125 << 0.13 << u"0,13"_s;
-        QTest::newRow("0,005") << 0.005 << 0.01 << u"0,01"_s;
-        QTest::newRow("2,675") << 2.675 << 2.68 << u"2,68"_s;
-        QTest::newRow("1,005") << 1.005 << 1.01 << u"1,01"_s;
-        QTest::newRow("-0,125") << -0.125 << -0.13 << u"-0,13"_s;
-        QTest::newRow("-2,675") << -2.675 << -2.68 << u"-2,68"_s;
-        QTest::newRow("3 x 0,335") << 3 * 0.335 << 1.01 << u"1,01"_s;
-    }
-
-    // What a label shows is what is stored: one rule for both.
-    void importesYRedondeo() {
-        QFETCH(double, valor);
-        QFETCH(double, centimos);
-        QFETCH(QString, texto);
-        QCOMPARE(redondearCentimos(valor), centimos);
-        QCOMPARE(formatoImporte(valor), texto);
-    }
-
     // What a typed amount becomes, or why it is refused: never rounded, never past the limit.
     void importesLeidos_data() {
         QTest::addColumn<QString>("texto");
@@ -120,6 +66,10 @@ private slots:
         QTest::newRow("punto decimal")
             << u"1.5"_s << 0LL << u"«1.5» no es un importe"_s << QString();
         QTest::newRow("vacio") << QString() << 0LL << u"«» no es un importe"_s << QString();
+        QTest::newRow("solo decimales") << u",5"_s << 50LL << QString() << u"0,50"_s;
+        QTest::newRow("mal agrupado")
+            << u"12.34,5"_s << 0LL << u"«12.34,5» no es un importe"_s << QString();
+        QTest::newRow("solo coma") << u","_s << 0LL << u"«,» no es un importe"_s << QString();
     }
 
     void importesLeidos() {
@@ -180,6 +130,11 @@ private slots:
         QCOMPARE(Decimal::desdeReal(2.2).diezmilesimas(), 22000);
         QCOMPARE(Importe::desdeEuros(2.675).centimos(), 268);
         QCOMPARE(Importe::desdeEuros(-1234.5).textoPunto(), u"-1234.50"_s);
+        // A share of days or of a key, rounded once: a third, a half cent either way.
+        QCOMPARE(proporcion(eur(u"100"_s), 1, 3), eur(u"33,33"_s));
+        QCOMPARE(proporcion(eur(u"-0,05"_s), 1, 2), eur(u"-0,03"_s));
+        QCOMPARE(proporcion(eur(u"0,05"_s), -1, -2), eur(u"0,03"_s));
+        QVERIFY(!proporcion(eur(u"1"_s), 1, 0));
     }
 
     // Whole-document totals with withholding are checked through a saved document elsewhere;

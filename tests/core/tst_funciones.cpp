@@ -71,18 +71,18 @@ private slots:
 
     void iva() {
         Entorno e;
-        QCOMPARE(TipoIvaDePorcentaje(21), -1);
-        QCOMPARE(PorcentajeIvaDeTipo(1), 0.0);
+        const auto tasa = [](const char* t) { return *Decimal::leer(QString::fromLatin1(t)); };
+        QCOMPARE(TipoIvaDePorcentaje(tasa("21")), -1);
+        QCOMPARE(tasaIvaDeTipo(1), Decimal());
         e.tipoIva(1, 21, 5.2);
         e.tipoIva(2, 10, 1.4);
         e.tipoIva(5, 5.5);
-        QCOMPARE(TipoIvaDePorcentaje(21), 1);
-        QCOMPARE(TipoIvaDePorcentaje(10.0), 2);
-        QCOMPARE(TipoIvaDePorcentaje(5.5), 5);
-        QCOMPARE(TipoIvaDePorcentaje(5.4), -1);
-        QCOMPARE(TipoIvaDePorcentaje(std::nan("")), -1);
-        QCOMPARE(PorcentajeIvaDeTipo(2), 10.0);
-        QCOMPARE(PorcentajeIvaDeTipo(3), 0.0);
+        QCOMPARE(TipoIvaDePorcentaje(tasa("21")), 1);
+        QCOMPARE(TipoIvaDePorcentaje(tasa("10,0")), 2);
+        QCOMPARE(TipoIvaDePorcentaje(tasa("5,5")), 5);
+        QCOMPARE(TipoIvaDePorcentaje(tasa("5,4")), -1);
+        QCOMPARE(tasaIvaDeTipo(2), tasa("10"));
+        QCOMPARE(tasaIvaDeTipo(3), Decimal());
     }
 
     void trimestre_data() {

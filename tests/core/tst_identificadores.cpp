@@ -113,9 +113,9 @@ private slots:
     }
 
     void importesYDiasDeCobro() {
-        QCOMPARE(importeSepa(aCentimos(650)), u"650.00"_s);
-        QCOMPARE(importeSepa(aCentimos(0.125 + 1234)), u"1234.13"_s);
-        QCOMPARE(importeSepa(aCentimos(12.05)), u"12.05"_s);
+        QCOMPARE(importeSepa(Importe::deCentimos(65000)), u"650.00"_s);
+        QCOMPARE(importeSepa(Importe::deCentimos(123413)), u"1234.13"_s);
+        QCOMPARE(importeSepa(Importe::deCentimos(1205)), u"12.05"_s);
         const QDate miercoles(2024, 5, 15);
         QCOMPARE(siguienteDiaHabil(QDate(2024, 5, 17)), QDate(2024, 5, 20));
         // Two business days for the debtor's bank: a Thursday's file asks Monday at the soonest,

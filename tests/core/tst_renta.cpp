@@ -25,7 +25,7 @@ void contrato(int inm, int inq, const QDate& inicio, int meses, TipoContrato tip
     c.inicio = inicio;
     c.duracion = meses;
     c.tipo = tipo;
-    c.renta = 1;
+    c.renta = eur(u"1"_s);
     QVERIFY(guardarContrato(c));
 }
 
@@ -35,7 +35,8 @@ void rentas(Entorno& e, int inm, int inq, int ano, int meses, double base) {
     for (int m = 1; m <= meses + 1; ++m) {
         const int id = e.documento(++numero, u"A"_s, QDate(ano, std::min(m, 12), 1), inm, inq);
         ejecutar(u"UPDATE tblCobros SET Base = ?, Tot = ?, Anu = ? WHERE Id = ?"_s,
-                 {base, base, m > meses ? 1 : 0, id});
+                 {guardar(Importe::desdeEuros(base)), guardar(Importe::desdeEuros(base)),
+                  m > meses ? 1 : 0, id});
     }
 }
 
@@ -47,8 +48,8 @@ void anotarGastos(int inm, const QString& lista) {
         gasto.idInm = inm;
         gasto.tipo = static_cast<TipoGasto>(p[0].toInt());
         gasto.fecha = QDate::fromString(u"2024-"_s + p[1], Qt::ISODate);
-        gasto.importe = p[2].section(u'/', 0, 0).toDouble();
-        gasto.ivaDeducible = p[2].section(u'/', 1).toDouble();
+        gasto.importe = Importe::desdeEuros(p[2].section(u'/', 0, 0).toDouble());
+        gasto.ivaDeducible = Importe::desdeEuros(p[2].section(u'/', 1).toDouble());
         QVERIFY(guardarGasto(gasto));
     }
 }
@@ -60,7 +61,7 @@ QString cifras(const RentaInmueble& r) {
     QStringList c{QString::number(r.diasAlquilado), QString::number(r.diasVacio)};
     for (const qint64 v : {r.ingresos, r.gastosGenerales, r.interesesReparaciones, r.amortizacion,
                            r.neto, r.reduccion, r.netoReducido, r.imputacion, pendiente})
-        c << formatoImporte(double(v) / 100);
+        c << Importe::deCentimos(v).texto();
     return c.join(u'|');
 }
 
@@ -147,12 +148,14 @@ private slots:
         const int inm = e.inmueble(u"Inmueble"_s);
         contrato(inm, inq, inicio, meses, static_cast<TipoContrato>(tipo));
         rentas(e, inm, inq, 2024, mesesRenta, renta);
+        const auto euros = [&fiscal](int i) { return Importe::desdeEuros(fiscal[i]); };
         QVERIFY(guardarDatosFiscales(
-            inm, {fiscal[0], fiscal[1], fiscal[2] != 0, fiscal[3], {}, 0, fiscal[4], tipo == 0}));
+            inm, {euros(0), euros(1), fiscal[2] != 0, euros(3), {}, {}, euros(4), tipo == 0}));
         anotarGastos(inm, gastos);
         for (const QString& p : pendientes.split(u';', Qt::SkipEmptyParts))
             ejecutar(u"INSERT INTO tblExcesos (IdInm, AnoOri, Imp) VALUES (?, ?, ?)"_s,
-                     {inm, p.section(u'=', 0, 0).toInt(), p.section(u'=', 1).toDouble()});
+                     {inm, p.section(u'=', 0, 0).toInt(),
+                      guardar(Importe::desdeEuros(p.section(u'=', 1).toDouble()))});
 
         const auto rentas2024 = rentaDelAno(2024);
         QVERIFY2(rentas2024.ok(), qPrintable(rentas2024.motivo()));
@@ -169,8 +172,8 @@ private slots:
         const auto rentas2025 = rentaDelAno(2025);
         QVERIFY(rentas2025.ok());
         const RentaInmueble& r = rentas2025->first();
-        QCOMPARE(QStringList({formatoImporte(double(r.interesesReparaciones) / 100),
-                              formatoImporte(double(r.neto) / 100),
+        QCOMPARE(QStringList({Importe::deCentimos(r.interesesReparaciones).texto(),
+                              Importe::deCentimos(r.neto).texto(),
                               QString::number(r.pendientesDespues.size())})
                      .join(u'|'),
                  siguiente);

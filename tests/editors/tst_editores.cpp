@@ -272,7 +272,7 @@ private slots:
         pulsarEnter(caja(&w, "txtObs"));
         QVERIFY(hijo<QPushButton>(&w, "cmdAceptar")->hasFocus());
         clic(&w, "cmdAceptar");
-        QCOMPARE(conceptos("Id = 1 AND Des = 'Luz' AND Imp = 1234.5"), 1);
+        QCOMPARE(conceptos("Id = 1 AND Des = 'Luz' AND Imp = ?", {guardar(eur(u"1234,5"_s))}), 1);
         QCOMPARE(r->texto(1, 2), u"1.234,50"_s);
         QVERIFY(hijo<QPushButton>(&w, "cmdNovo")->hasFocus());
         QVERIFY(!des->isVisible() && r->isEnabled());
@@ -320,7 +320,7 @@ private slots:
         QTest::keyClick(r, Qt::Key_Return); // Enter or a double click edits too
         QVERIFY(des->isVisible());
         escribir(&w, {des, caja(&w, "txtImp")}, {u"Gastos"_s, u"80.25"_s});
-        QCOMPARE(conceptos("Id = 2 AND Des = 'Gastos' AND Imp = 80.25"), 1);
+        QCOMPARE(conceptos("Id = 2 AND Des = 'Gastos' AND Imp = ?", {guardar(eur(u"80,25"_s))}), 1);
 
         // Closing the window mid-edit drops the change when the user says so.
         clic(&w, "cmdEditar");

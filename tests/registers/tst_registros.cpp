@@ -342,8 +342,8 @@ private slots:
         QTest::addColumn<QString>("precio");
         QTest::addColumn<QString>("guardado"); // empty when refused
         fila("sin tocar", "-", "0");
-        fila("punto como coma", "450.5", "450.5");
-        fila("coma", "1234,5", "1234.5");
+        fila("punto como coma", "450.5", "450,5");
+        fila("coma", "1234,5", "1234,5");
         fila("vacío", "", "");
         fila("letras", "abc", "");
     }
@@ -365,9 +365,9 @@ private slots:
             QCOMPARE(textoDe(&w, "txtPre"), u"0"_s);
             return;
         }
-        QCOMPARE(
-            valorUnico(u"SELECT Pre FROM tblInmuebles WHERE Id = 1 AND IdInq = 0"_s).toDouble(),
-            guardado.toDouble());
+        QCOMPARE(importeGuardado(
+                     valorUnico(u"SELECT Pre FROM tblInmuebles WHERE Id = 1 AND IdInq = 0"_s)),
+                 eur(guardado));
         frmInmueblesFicha otra(ventanas(), 1);
         otra.show();
         QCOMPARE(textoDe(&otra, "lblInquilino"), u"(sin inquilino)"_s);

@@ -205,7 +205,7 @@ void PruebaInformes::documentosQueAceptaHacienda_data() {
         << u"Factura"_s << piso
         << u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40)"
            u" INSERT INTO tblCobrosDetalles (IdDoc, Lin, IdCon, DesCon, Und, Pre, Imp)"
-           u" SELECT ?, 10 + i, 2, 'Lectura de agua ' || i, 2, 6.25, 12.5 FROM n;"
+           u" SELECT ?, 10 + i, 2, 'Lectura de agua ' || i, 2, 625, 1250 FROM n;"
            u" UPDATE tblInquilinos SET DNI = NULL"_s
         << 2 << QStringList{u"Lectura de agua 40 2,00 6,25 € 12,50 €"_s, exento}
         << QStringList{u"N\\.I\\.F.*N\\.I\\.F"_s, u"IVA 0|Retenci"_s};
@@ -239,11 +239,10 @@ void PruebaInformes::documentosQueAceptaHacienda() {
         ejecutar(sentencia, sentencia.contains(u'?') ? QVariantList{id} : QVariantList{});
     doc = documentoDonde(u"c.Id = %1"_s.arg(id));
 
-    const Totales t = *calcularTotales(
-        Importe::desdeEuros(
-            valorUnico(u"SELECT SUM(Imp) FROM tblCobrosDetalles WHERE IdDoc = ?"_s, {id})
-                .toDouble()),
-        Decimal::desdeReal(doc.value(5).toDouble()), Decimal::desdeReal(doc.value(4).toDouble()));
+    const Totales t =
+        *calcularTotales(importeGuardado(valorUnico(
+                             u"SELECT SUM(Imp) FROM tblCobrosDetalles WHERE IdDoc = ?"_s, {id})),
+                         decimalGuardado(doc.value(5)), decimalGuardado(doc.value(4)));
     const QString obs = u"Pago <urgente> & sin demora"_s;
     QString nombre;
     const QStringList hojas = imprimirDesdeHoja(tipo, id, obs, demo.pdf(), nombre);
@@ -263,9 +262,9 @@ void PruebaInformes::documentosQueAceptaHacienda() {
     QSqlQuery lineas = ejecutar(
         u"SELECT DesCon, Und, Pre FROM tblCobrosDetalles WHERE IdDoc = ? ORDER BY Lin"_s, {id});
     while (lineas.next()) {
-        const double und = lineas.value(1).toDouble(), pre = lineas.value(2).toDouble();
-        esperado << lineas.value(0).toString() + u' ' + formatoUnidades(und)
-                 << formatoImporte(und * pre) + u" €"_s;
+        const Decimal und = decimalGuardado(lineas.value(1));
+        esperado << lineas.value(0).toString() + u' ' + und.textoDosDecimales()
+                 << importeGuardado(lineas.value(2)).por(und)->texto() + u" €"_s;
     }
     if (tipo == u"Factura"_s) {
         // The recipient's address: the tenant's own, or the property's.
@@ -390,12 +389,11 @@ void PruebaInformes::listaPintadaFilaAFila() {
     QVERIFY(paginas.size() > 50);
     QCOMPARE(visor(ventana)->totalPaginas(), paginas.size());
     comprobarRecibos(paginas, 3000, u"A"_s);
-    const double total = valorUnico(u"SELECT SUM(Tot) FROM tblCobros"_s).toDouble();
-    const double pendiente =
-        valorUnico(u"SELECT SUM(Tot) FROM tblCobros WHERE Pag = 0"_s).toDouble();
-    contiene(paginas.last(),
-             {u"Documentos 3000"_s, u"Suma de totales %1 €"_s.arg(formatoImporte(total)),
-              u"Pendiente de cobro %1 €"_s.arg(formatoImporte(pendiente))});
+    const Importe total = importeGuardado(valorUnico(u"SELECT SUM(Tot) FROM tblCobros"_s));
+    const Importe pendiente =
+        importeGuardado(valorUnico(u"SELECT SUM(Tot) FROM tblCobros WHERE Pag = 0"_s));
+    contiene(paginas.last(), {u"Documentos 3000"_s, u"Suma de totales %1 €"_s.arg(total.texto()),
+                              u"Pendiente de cobro %1 €"_s.arg(pendiente.texto())});
 }
 
 void PruebaInformes::erroresDelMotor_data() {

@@ -2,6 +2,7 @@
 
 #include "core/store/BaseDatos.h"
 #include "core/store/Consulta.h"
+#include "core/store/Importe.h"
 #include "core/store/Sesion.h"
 #include "core/text/Formato.h"
 #include "support/ServidorPrueba.h"
@@ -87,6 +88,11 @@ int insertar(const QString& sql, const QVariantList& valores) {
     return q.next() ? q.value(0).toInt() : 0;
 }
 
+/** An amount written by hand into the year, as the program would store it. */
+QVariant euros(double euros) {
+    return guardar(Importe::desdeEuros(euros));
+}
+
 } // namespace
 
 int Entorno::inquilino(const QString& nombre, const QString& tfn, const QString& mob,
@@ -99,11 +105,11 @@ int Entorno::inmueble(const QString& des, int idInq, const QString& dir, const Q
                       const QString& pob, const QString& pro, double pre) {
     return insertar(u"INSERT INTO tblInmuebles (Des, Dir, CP, Pob, Pro, Pre, IdInq)"
                     " VALUES (?,?,?,?,?,?,?)"_s,
-                    {des, dir, cp, pob, pro, pre, idInq});
+                    {des, dir, cp, pob, pro, euros(pre), idInq});
 }
 
 int Entorno::concepto(const QString& des, double imp) {
-    return insertar(u"INSERT INTO tblCobrosConceptos (Des, Imp) VALUES (?,?)"_s, {des, imp});
+    return insertar(u"INSERT INTO tblCobrosConceptos (Des, Imp) VALUES (?,?)"_s, {des, euros(imp)});
 }
 
 void Entorno::tipoIva(int tiv, double iva, double req, bool activo) {
@@ -121,14 +127,14 @@ int Entorno::documento(int num, const QString& ser, const QDate& fecha, int idIn
     return insertar(u"INSERT INTO tblCobros (Num, Ser, IdInq, IdInm, Fec, Tri, Pag, Tot, Base,"
                     " SubTotal, FecPag) VALUES (?,?,?,?,?,?,?,?,?,?,?)"_s,
                     {num, ser, idInq, idInm, fechaIso(fecha), (fecha.month() - 1) / 3 + 1,
-                     pagado ? 1 : 0, tot, tot, tot,
+                     pagado ? 1 : 0, euros(tot), euros(tot), euros(tot),
                      pagado ? QVariant(fechaIso(fecha)) : QVariant()});
 }
 
 int Entorno::linea(int idDoc, int lin, double und, double pre, int idCon, const QString& des) {
     return insertar(u"INSERT INTO tblCobrosDetalles (IdDoc, Lin, IdCon, DesCon, Und, Pre, Imp)"
                     " VALUES (?,?,?,?,?,?,?)"_s,
-                    {idDoc, lin, idCon, des, und, pre, und * pre});
+                    {idDoc, lin, idCon, des, und, euros(pre), euros(und * pre)});
 }
 
 int Entorno::contar(const QString& tabla, const QString& condicion, const QVariantList& valores) {

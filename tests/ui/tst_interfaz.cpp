@@ -17,6 +17,7 @@
 #include "core/documents/EmitirMes.h"
 #include "core/reports/Exportacion.h"
 #include "core/store/Consulta.h"
+#include "core/store/Importe.h"
 #include "core/store/Sesion.h"
 #include "editors/frmCobrosConceptos.h"
 #include "editors/frmInquilinosCuentas.h"
@@ -483,21 +484,22 @@ private slots:
         QCOMPARE(q.value(3).toDouble(), 21.0);
         QCOMPARE(q.value(4).toDouble(), 19.0);
         // 800 + 50, + 21 % − 19 %.
-        QCOMPARE(q.value(5).toDouble(), 867.0);
+        QCOMPARE(importeGuardado(q.value(5)).texto(), u"867,00"_s);
     }
 
     void hojaEnXlsxYCsv() {
         Entorno e;
-        const Hoja hoja{u"Cobros"_s,
-                        {{u"Fecha"_s, TipoDato::Fecha},
-                         {u"Inquilino"_s, TipoDato::Texto},
-                         {u"Base"_s, TipoDato::Importe},
-                         {u"%"_s, TipoDato::Numero}},
-                        {{QDate(2024, 3, 1), u"Pérez; \"Ana\""_s, 1234.5, 21.0},
-                         {QDate(2024, 12, 31), u"=HIPERVINCULO()"_s, -0.1, QVariant()},
-                         {QVariant(), QVariant(), QVariant(), 10.5}},
-                        true,
-                        {}};
+        const Hoja hoja{
+            u"Cobros"_s,
+            {{u"Fecha"_s, TipoDato::Fecha},
+             {u"Inquilino"_s, TipoDato::Texto},
+             {u"Base"_s, TipoDato::Importe},
+             {u"%"_s, TipoDato::Numero}},
+            {{QDate(2024, 3, 1), u"Pérez; \"Ana\""_s, celda(eur(u"1234,5"_s)), celda(dec(u"21"_s))},
+             {QDate(2024, 12, 31), u"=HIPERVINCULO()"_s, celda(eur(u"-0,1"_s)), QVariant()},
+             {QVariant(), QVariant(), QVariant(), celda(dec(u"10,5"_s))}},
+            true,
+            {}};
         const QString csv = e.raiz() + u"/c.csv"_s;
         QCOMPARE(exportarHoja(hoja, csv), QString());
         QCOMPARE(contenidoDe(csv), QByteArray("\xEF\xBB\xBF"

@@ -301,7 +301,7 @@ private slots:
         e.documento(2, u"A"_s, QDate(2024, 2, 5), 0, 0, 20);
         v.pulsar("cmdRealizar");
         e.documento(3, u"A"_s, QDate(2024, 3, 5), 0, 0, 30);
-        ejecutar(u"UPDATE tblCobros SET Tot = 99 WHERE Id = 1"_s);
+        ejecutar(u"UPDATE tblCobros SET Tot = 9900 WHERE Id = 1"_s);
         QCOMPARE(documentos(), 3);
 
         Mensaje::limpiarHistorial();
@@ -314,7 +314,7 @@ private slots:
         QVERIFY(v.aviso()->text().startsWith(u"La recuperación se ha completado"_s));
         QVERIFY(Conexion().isOpen());
         QCOMPARE(documentos(), 2);
-        QCOMPARE(valorUnico(u"SELECT Tot FROM tblCobros WHERE Id = 1"_s).toDouble(), 10.0);
+        QCOMPARE(valorUnico(u"SELECT Tot FROM tblCobros WHERE Id = 1"_s).toLongLong(), 1000);
         QVERIFY(v.w.isVisible());
         e.documento(4, u"A"_s, QDate(2024, 4, 5), 0, 0, 40);
         QCOMPARE(documentos(), 3);
@@ -338,7 +338,7 @@ private slots:
         anteriores->setCurrentIndex(1);
         v.pulsar("cmdDevolver");
         QCOMPARE(documentos(), 3);
-        QCOMPARE(valorUnico(u"SELECT Tot FROM tblCobros WHERE Id = 1"_s).toDouble(), 99.0);
+        QCOMPARE(valorUnico(u"SELECT Tot FROM tblCobros WHERE Id = 1"_s).toLongLong(), 9900);
         QCOMPARE(copiasAnteriores(sesion().rutaBD).size(), 3);
         QCOMPARE(anteriores->count(), 3);
     }
@@ -589,14 +589,14 @@ private slots:
         QStringList esperado;
         while (q.next())
             esperado << u"%1 %2 %3"_s.arg(q.value(0).toString(), q.value(1).toString(),
-                                          formatoImporte(q.value(2).toDouble()));
+                                          importeGuardado(q.value(2)).texto());
         QStringList obtenido;
         for (const FilaMensual& fila : cobrosPorMes(2024, Cuenta::Facturado))
             for (int m = 0; m < 12; ++m)
                 if (fila.meses[m])
                     obtenido << u"%1 %2 %3"_s.arg(fila.idInm ? fila.inmueble : QString())
                                     .arg(m + 1)
-                                    .arg(formatoImporte(*fila.meses[m]));
+                                    .arg(fila.meses[m]->texto());
         QCOMPARE(obtenido, esperado);
     }
 

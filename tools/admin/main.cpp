@@ -5,7 +5,9 @@
 #include "core/documents/Registros.h"
 #include "core/store/Anos.h"
 #include "core/store/BaseDatos.h"
+#include "core/store/Centimos.h"
 #include "core/store/Copia.h"
+#include "core/store/Migraciones.h"
 #include "core/store/Privado.h"
 #include "core/store/Servidor.h"
 #include "core/tax/RentaInmuebles.h"
@@ -70,6 +72,30 @@ int uso(QTextStream& err, int salida = 2) {
     return salida;
 }
 
+void listar(QTextStream& out, const QString& titulo, const QStringList& lineas) {
+    if (lineas.isEmpty()) return;
+    out << titulo.arg(lineas.size()) << '\n';
+    for (const QString& linea : lineas)
+        out << "  " << linea << '\n';
+    out << '\n';
+}
+
+/** A year file still in euros: its amounts that are not whole cents, before opening changes it. */
+QStringList sinCentimosAntesDeAbrir(const QString& ruta) {
+    if (!QFileInfo::exists(ruta)) return {};
+    const QString nombre = QStringLiteral("torvane-admin-euros");
+    QStringList lineas;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nombre);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        db.setDatabaseName(ruta);
+        if (db.open() && versionArchivo(db) < 16) lineas = importesSinCentimosEnteros(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(nombre);
+    return lineas;
+}
+
 /** Lists what does not add up; with reparar, repairs it under the year's lock. */
 int comprobarAno(const QString& carpeta, const QString& ano, bool reparar) {
     QTextStream out(stdout);
@@ -82,10 +108,16 @@ int comprobarAno(const QString& carpeta, const QString& ano, bool reparar) {
                "de reparar.\n";
         return 1;
     }
+    listar(out,
+           QStringLiteral("Importes que no son céntimos enteros (%1); al abrir el año en este "
+                          "formato se redondean al céntimo y quedan anotados:"),
+           sinCentimosAntesDeAbrir(ruta));
     if (const QString error = abrirAnoDeCarpeta(carpeta, ano); !error.isEmpty()) {
         out << error << '\n';
         return 1;
     }
+    listar(out, QStringLiteral("Importes redondeados al céntimo al pasar a céntimos enteros (%1):"),
+           importesRedondeados(Conexion()));
     Comprobacion comprobacion = comprobarDocumentos();
     if (reparar && comprobacion.reparable()) {
         out << comprobacion.texto() << "\n\n";

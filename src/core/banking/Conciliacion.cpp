@@ -135,7 +135,7 @@ bool Casador::porTexto(int i, const Movimiento& m, const QSet<QString>& fichasTe
         if (remesa.centimos != m.centimos || remesasUsadas_.contains(r)) {
             dudoso(i, QStringLiteral("Cita la remesa nº %1, pero su importe pendiente es %2.")
                           .arg(remesa.id)
-                          .arg(formatoEuros(remesa.centimos)));
+                          .arg(textoEuros(Importe::deCentimos(remesa.centimos))));
             return true;
         }
         cobrarRemesa(i, r,
@@ -169,7 +169,7 @@ bool Casador::porTexto(int i, const Movimiento& m, const QSet<QString>& fichasTe
             return true;
         }
     dudoso(i, QStringLiteral("Cita %1, pero el importe no coincide (%2 pendiente).")
-                  .arg(numeros.join(QStringLiteral(", ")), formatoEuros(suma)));
+                  .arg(numeros.join(QStringLiteral(", ")), textoEuros(Importe::deCentimos(suma))));
     return true;
 }
 
@@ -347,7 +347,7 @@ QList<Pendiente> leerPendientes() {
     QList<Pendiente> lista;
     while (q.next())
         lista.append({q.value(0).toInt(), q.value(1).toString() + textoCampo(q.value(2)),
-                      desdeIso(textoCampo(q.value(3))), aCentimos(q.value(4).toDouble()),
+                      desdeIso(textoCampo(q.value(3))), importeGuardado(q.value(4)).centimos(),
                       q.value(5).toInt()});
     return lista;
 }
@@ -358,7 +358,7 @@ QList<RemesaAbierta> leerRemesasAbiertas() {
         " AND d.Dev = 0) FROM tblRemesas r WHERE r.Pag = 0"));
     QList<RemesaAbierta> lista;
     while (q.next())
-        if (const qint64 total = aCentimos(q.value(2).toDouble()); total > 0)
+        if (const qint64 total = importeGuardado(q.value(2)).centimos(); total > 0)
             lista.append({q.value(0).toInt(), textoCampo(q.value(1)), total});
     return lista;
 }
@@ -383,7 +383,7 @@ QList<AdeudoVivo> leerAdeudos() {
                           0});
         anterior = debito;
         lista.last().documentos << q.value(7).toString() + textoCampo(q.value(8));
-        lista.last().centimos += aCentimos(q.value(6).toDouble());
+        lista.last().centimos += importeGuardado(q.value(6)).centimos();
     }
     return lista;
 }

@@ -45,7 +45,7 @@ void cuenta(QXmlStreamWriter& x, const QString& nombre, const QString& iban) {
     x.writeEndElement();
 }
 
-void cabecera(QXmlStreamWriter& x, const DatosFichero& d, qint64 total) {
+void cabecera(QXmlStreamWriter& x, const DatosFichero& d, Importe total) {
     x.writeStartElement(QStringLiteral("GrpHdr"));
     x.writeTextElement(QStringLiteral("MsgId"), d.msgId);
     x.writeTextElement(QStringLiteral("CreDtTm"), d.creado.toString(Qt::ISODate).left(19));
@@ -86,7 +86,7 @@ void adeudo(QXmlStreamWriter& x, const Adeudo& a) {
     x.writeEndElement();
     x.writeStartElement(QStringLiteral("InstdAmt"));
     x.writeAttribute(QStringLiteral("Ccy"), QStringLiteral("EUR"));
-    x.writeCharacters(importeSepa(a.centimos));
+    x.writeCharacters(importeSepa(a.importe));
     x.writeEndElement();
     x.writeStartElement(QStringLiteral("DrctDbtTx"));
     x.writeStartElement(QStringLiteral("MndtRltdInf"));
@@ -107,9 +107,9 @@ void adeudo(QXmlStreamWriter& x, const Adeudo& a) {
 
 void bloque(QXmlStreamWriter& x, const DatosFichero& d, const QString& secuencia,
             const QList<Adeudo>& adeudos) {
-    qint64 suma = 0;
+    Importe suma;
     for (const Adeudo& a : adeudos)
-        suma += a.centimos;
+        suma += a.importe;
     x.writeStartElement(QStringLiteral("PmtInf"));
     x.writeTextElement(QStringLiteral("PmtInfId"), d.msgId + QLatin1Char('-') + secuencia);
     x.writeTextElement(QStringLiteral("PmtMtd"), QStringLiteral("DD"));
@@ -147,9 +147,9 @@ QByteArray xmlRemesa(const DatosFichero& datos) {
     x.writeDefaultNamespace(QStringLiteral("urn:iso:std:iso:20022:tech:xsd:pain.008.001.02"));
     x.writeStartElement(QStringLiteral("Document"));
     x.writeStartElement(QStringLiteral("CstmrDrctDbtInitn"));
-    qint64 total = 0;
+    Importe total;
     for (const Adeudo& a : datos.adeudos)
-        total += a.centimos;
+        total += a.importe;
     cabecera(x, datos, total);
     for (const QString& secuencia : {QStringLiteral("FRST"), QStringLiteral("RCUR")}) {
         QList<Adeudo> grupo;
@@ -186,15 +186,8 @@ bool referenciaSepaValida(const QString& referencia) {
     return true;
 }
 
-qint64 aCentimos(double importe) {
-    return std::llround(importe * 100.0);
-}
-
-QString importeSepa(qint64 centimos) {
-    const QString signo = centimos < 0 ? QStringLiteral("-") : QString();
-    const qint64 valor = std::llabs(centimos);
-    return signo + QString::number(valor / 100) + QLatin1Char('.') +
-           QString::number(valor % 100).rightJustified(2, QLatin1Char('0'));
+QString importeSepa(Importe importe) {
+    return importe.textoPunto();
 }
 
 bool diaHabilBancario(const QDate& fecha) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Importe.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
@@ -23,7 +25,7 @@ struct Acreedor {
 /** One debit of the file. */
 struct Adeudo {
     QString referencia; ///< EndToEndId: its documents' numbers and series ("57A-58A")
-    qint64 centimos = 0;
+    Importe importe;
     QString mandato;
     QDate firma;
     QString secuencia; ///< "FRST" or "RCUR"
@@ -51,10 +53,8 @@ QString textoSepa(const QString& texto, int maximo);
 /** Whether a reference (mandate, message) keeps to the SEPA set without spaces. */
 bool referenciaSepaValida(const QString& referencia);
 
-/** An amount in whole cents, half away from zero. */
-qint64 aCentimos(double importe);
 /** "1234.50": what the file carries. */
-QString importeSepa(qint64 centimos);
+QString importeSepa(Importe importe);
 
 /** Whether banks settle on this day (no weekend, no TARGET holiday). */
 bool diaHabilBancario(const QDate& fecha);

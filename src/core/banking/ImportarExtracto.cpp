@@ -82,8 +82,7 @@ void aplicarUna(int idImp, const Movimiento& m, const QString& clave, const Prop
     if (!valorUnico(QStringLiteral("SELECT 1 FROM tblMovimientos WHERE Cla = ?"), {clave}).isNull())
         throw ErrorBD(
             QStringLiteral("El movimiento del %1 de %2 € ya se aplicó en otra importación.")
-                .arg(formatoFecha(m.fecha),
-                     formatoImporte(static_cast<double>(m.centimos) / 100.0)));
+                .arg(formatoFecha(m.fecha), Importe::deCentimos(m.centimos).texto()));
     const QList<int> docs = p.operacion == Operacion::Pagar          ? pagar(p, m)
                             : p.operacion == Operacion::CobrarRemesa ? cobrarRemesa(p, m)
                                                                      : devolver(p, m);

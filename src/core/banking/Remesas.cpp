@@ -43,7 +43,7 @@ QHash<int, CuentaDebito> cuentasDeCobro() {
 }
 
 QString motivoCobro(const CobroRemesa& c, int idInq) {
-    if (c.importe <= 0) return QStringLiteral("importe cero o negativo");
+    if (c.importe <= Importe()) return QStringLiteral("importe cero o negativo");
     if (idInq == 0) return QStringLiteral("sin inquilino");
     // The bank needs the debtor's name: a deleted tenant's accounts stay behind.
     if (textoSepa(c.inquilino, 70).isEmpty())
@@ -95,13 +95,13 @@ QString conceptoVarios(const QList<CobroRemesa>& cobros) {
 Adeudo adeudoDe(const QList<CobroRemesa>& cobros) {
     const CobroRemesa& c = cobros.first();
     QStringList numeros;
-    qint64 centimos = 0;
+    Importe suma;
     for (const CobroRemesa& d : cobros) {
         numeros << d.numero;
-        centimos += aCentimos(d.importe);
+        suma += d.importe;
     }
     return {referenciaAdeudo(numeros),
-            centimos,
+            suma,
             c.mandato,
             c.firma,
             c.secuencia,
@@ -112,7 +112,7 @@ Adeudo adeudoDe(const QList<CobroRemesa>& cobros) {
 
 void anotarRemesa(int idRem, const QList<CobroRemesa>& cobros, const QDate& fechaCobro,
                   const QString& ruta, const QString& msgId) {
-    qint64 total = 0;
+    Importe total;
     for (const CobroRemesa& c : cobros) {
         const QVariant sigueLibre = valorUnico(
             QStringLiteral("SELECT 1 FROM tblCobros c WHERE c.Id = ? AND ") + libre(), {c.idDoc});
@@ -122,17 +122,16 @@ void anotarRemesa(int idRem, const QList<CobroRemesa>& cobros, const QDate& fech
                               .arg(c.numero));
         ejecutar(QStringLiteral("INSERT INTO tblRemesasCobros (IdRem, IdDoc, IdCta, MndRef, IBAN,"
                                 " Sec, Imp) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                 {idRem, c.idDoc, c.idCta, c.mandato, c.iban, c.secuencia,
-                  redondearCentimos(c.importe)});
+                 {idRem, c.idDoc, c.idCta, c.mandato, c.iban, c.secuencia, guardar(c.importe)});
         if (c.secuencia == QStringLiteral("FRST"))
             ejecutar(QStringLiteral("UPDATE tblInquilinosCuentas SET MndPri = 1 WHERE Id = ?"),
                      {c.idCta});
-        total += aCentimos(c.importe);
+        total += c.importe;
     }
-    ejecutar(QStringLiteral("INSERT INTO tblRemesas (Id, Fec, FecCob, Arc, MsgId, Num, Tot)"
-                            " VALUES (?, ?, ?, ?, ?, ?, ?)"),
-             {idRem, fechaIso(Hoy()), fechaIso(fechaCobro), ruta, msgId, cobros.size(),
-              static_cast<double>(total) / 100.0});
+    ejecutar(
+        QStringLiteral("INSERT INTO tblRemesas (Id, Fec, FecCob, Arc, MsgId, Num, Tot)"
+                       " VALUES (?, ?, ?, ?, ?, ?, ?)"),
+        {idRem, fechaIso(Hoy()), fechaIso(fechaCobro), ruta, msgId, cobros.size(), guardar(total)});
 }
 
 void escribirArchivo(const QString& ruta, const QByteArray& contenido) {
@@ -168,7 +167,7 @@ QList<CobroRemesa> proponerRemesa(const FiltroRemesa& filtro) {
         c.numero = q.value(1).toString() + textoCampo(q.value(2));
         c.fecha = desdeIso(textoCampo(q.value(3)));
         c.factura = q.value(4).toInt() != 0;
-        c.importe = redondearCentimos(q.value(5).toDouble());
+        c.importe = importeGuardado(q.value(5));
         const int idInq = q.value(6).toInt();
         c.inquilino = textoCampo(q.value(7));
         const CuentaDebito cuenta = cuentas.value(idInq);
@@ -271,7 +270,7 @@ QList<QStringList> filasRemesas() {
                              formatoFecha(desdeIso(textoCampo(q.value(2)))),
                              textoCampo(q.value(3)),
                              q.value(4).toString(),
-                             formatoImporte(q.value(5).toDouble()),
+                             importeGuardado(q.value(5)).texto(),
                              q.value(7).toString(),
                              q.value(6).toInt() != 0 ? QStringLiteral("SÍ") : QStringLiteral("NO")};
     return filas;
@@ -294,7 +293,7 @@ QList<QStringList> filasCobrosRemesa(int idRem) {
                              ibanAgrupado(textoCampo(q.value(4))),
                              textoCampo(q.value(5)),
                              textoCampo(q.value(6)),
-                             formatoImporte(q.value(7).toDouble()),
+                             importeGuardado(q.value(7)).texto(),
                              devuelto ? formatoFecha(desdeIso(textoCampo(q.value(9)))) : QString(),
                              devuelto ? textoCampo(q.value(10)) : QString()};
     }

@@ -32,7 +32,7 @@ struct CobroRemesa {
     QString numero; ///< "57A"
     QDate fecha;
     bool factura = false;
-    double importe = 0;
+    Importe importe;
     QString inquilino;
     int idCta = 0;
     QString iban;

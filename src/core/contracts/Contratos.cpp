@@ -34,18 +34,18 @@ Contrato deFila(const QSqlQuery& q) {
     c.inicio = fecha(q.value(4));
     c.duracion = q.value(5).toInt();
     c.prorroga = q.value(6).toInt();
-    c.renta = q.value(7).toDouble();
+    c.renta = importeGuardado(q.value(7));
     c.regla = static_cast<Regla>(std::clamp(q.value(8).toInt(), 0, 3));
-    c.porFijo = q.value(9).toDouble();
+    c.porFijo = decimalGuardado(q.value(9));
     c.mesActualizacion = q.value(10).toInt();
     c.ultimaActualizacion = fecha(q.value(11));
-    c.fianza = q.value(12).toDouble();
-    c.fianzaMeses = q.value(13).toDouble();
+    c.fianza = importeGuardado(q.value(12));
+    c.fianzaMeses = decimalGuardado(q.value(13));
     c.fianzaFecha = fecha(q.value(14));
     c.fianzaDeposito = textoCampo(q.value(15));
     c.fianzaReferencia = textoCampo(q.value(16));
     c.fianzaDevolucion = fecha(q.value(17));
-    c.fianzaDevuelta = q.value(18).toDouble();
+    c.fianzaDevuelta = importeGuardado(q.value(18));
     c.garantias = textoCampo(q.value(19));
     c.obs = textoCampo(q.value(20));
     c.actual = q.value(21).toInt() != 0;
@@ -79,7 +79,7 @@ void condicionesDeContrato(int idInm, TipoContrato tipo) {
     const QVariant ret = valorUnico(QStringLiteral("SELECT PorRet FROM tblTitulos"));
     ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = ?, CarPorRet = ?, CarFac = 1,"
                             " CarSer = ? WHERE Id = ?"),
-             {PorcentajeIvaDeTipo(1), ret.isNull() ? 0.0 : ret.toDouble(),
+             {guardar(tasaIvaDeTipo(1)), guardar(decimalGuardado(ret)),
               serie.isValid() ? serie : QVariant(), idInm});
 }
 
@@ -88,8 +88,9 @@ void condicionesDeContrato(int idInm, TipoContrato tipo) {
  * contract's rent is always among the monthly charges, so the run bills it: a missing rent line
  * is added first, and a property that had no charges gets the terms of the contract's use.
  */
-void rentaAlInmueble(int idInm, double anterior, double renta, TipoContrato tipo) {
-    ejecutar(QStringLiteral("UPDATE tblInmuebles SET Pre = ? WHERE Id = ?"), {renta, idInm});
+void rentaAlInmueble(int idInm, Importe anterior, Importe renta, TipoContrato tipo) {
+    ejecutar(QStringLiteral("UPDATE tblInmuebles SET Pre = ? WHERE Id = ?"),
+             {guardar(renta), idInm});
     const int lineas =
         valorUnico(QStringLiteral("SELECT COUNT(*) FROM tblInmueblesCargos WHERE IdInm = ?"),
                    {idInm})
@@ -105,13 +106,13 @@ void rentaAlInmueble(int idInm, double anterior, double renta, TipoContrato tipo
                  {idInm});
         ejecutar(QStringLiteral("INSERT INTO tblInmueblesCargos (IdInm, Lin, IdCon, DesCon, Und,"
                                 " Pre) VALUES (?, 1, 1, ?, 1, ?)"),
-                 {idInm, des == kNoEncontrado ? QStringLiteral("Alquiler") : des, renta});
+                 {idInm, des == kNoEncontrado ? QStringLiteral("Alquiler") : des, guardar(renta)});
         return;
     }
     ejecutar(QStringLiteral("UPDATE tblInmueblesCargos SET Pre = ? WHERE Id = (SELECT Id FROM"
                             " tblInmueblesCargos WHERE IdInm = ? AND IdCon = 1"
                             " ORDER BY CASE WHEN Pre = ? THEN 0 ELSE 1 END, Lin LIMIT 1)"),
-             {renta, idInm, anterior});
+             {guardar(renta), idInm, guardar(anterior)});
 }
 
 void anadir(QList<Vencimiento>& lista, const QDate& d, const QString& clase, int idCon,
@@ -260,10 +261,10 @@ QString validarContrato(const Contrato& c) {
         return QStringLiteral("Ponga una duración en meses entre 1 y 1200");
     if (c.prorroga < 0 || c.prorroga > 1200)
         return QStringLiteral("Ponga unas prórrogas en meses entre 0 y 1200");
-    if (c.renta < 0) return QStringLiteral("Ponga una renta correcta");
+    if (c.renta < Importe()) return QStringLiteral("Ponga una renta correcta");
     if (c.mesActualizacion < 0 || c.mesActualizacion > 12)
         return QStringLiteral("Ponga el mes de actualización entre 1 y 12");
-    if (c.fianza < 0 || c.fianzaDevuelta < 0 || c.fianzaMeses < 0)
+    if (c.fianza < Importe() || c.fianzaDevuelta < Importe() || c.fianzaMeses < Decimal())
         return QStringLiteral("Ponga una fianza correcta");
     if (c.fianzaDevuelta > c.fianza)
         return QStringLiteral("Lo devuelto de la fianza no puede pasar de la fianza");
@@ -304,18 +305,18 @@ Resultado<int> guardarContrato(Contrato c) {
                                    c.duracion,
                                    c.prorroga,
                                    iso(c.fin()),
-                                   c.renta,
+                                   guardar(c.renta),
                                    static_cast<int>(c.regla),
-                                   c.porFijo,
+                                   guardar(c.porFijo),
                                    c.mesActualizacion,
                                    iso(c.ultimaActualizacion),
-                                   c.fianza,
-                                   c.fianzaMeses,
+                                   guardar(c.fianza),
+                                   guardar(c.fianzaMeses),
                                    iso(c.fianzaFecha),
                                    c.fianzaDeposito,
                                    c.fianzaReferencia,
                                    iso(c.fianzaDevolucion),
-                                   c.fianzaDevuelta,
+                                   guardar(c.fianzaDevuelta),
                                    c.garantias,
                                    c.obs,
                                    c.actual ? 1 : 0,
@@ -335,7 +336,7 @@ Resultado<int> guardarContrato(Contrato c) {
                                    " WHERE Id = ?"),
             valores);
         if (c.actual) {
-            const double antes = precioInmueble(c.idInm);
+            const Importe antes = precioInmueble(c.idInm);
             ejecutar(QStringLiteral("UPDATE tblInmuebles SET IdInq = ? WHERE Id = ?"),
                      {c.idInq, c.idInm});
             rentaAlInmueble(c.idInm, antes, c.renta, c.tipo);
@@ -378,7 +379,7 @@ Actualizacion calcularActualizacion(const Contrato& c, const Indices& indices) {
         break;
     }
     if (!a.error.isEmpty()) return a;
-    a.explicacion = a.indice + QLatin1Char(' ') + formatoPorcentaje(a.tasa);
+    a.explicacion = a.indice + QLatin1Char(' ') + textoPorcentaje(a.tasa);
     if (c.llevaTopeIrav()) {
         if (!indices.irav) {
             a.error = QStringLiteral("Falta el IRAV del mes, que limita esta vivienda");
@@ -387,15 +388,19 @@ Actualizacion calcularActualizacion(const Contrato& c, const Indices& indices) {
         if (a.tasa > *indices.irav) {
             a.explicacion +=
                 QStringLiteral(" limitado al IRAV %1 (vivienda firmada desde el %2)")
-                    .arg(formatoPorcentaje(*indices.irav), formatoFecha(kInicioTopeIrav));
+                    .arg(textoPorcentaje(*indices.irav), formatoFecha(kInicioTopeIrav));
             a.tasa = *indices.irav;
             a.indice = QStringLiteral("IRAV");
         }
     }
-    a.rentaNueva = redondearCentimos(c.renta * (1.0 + a.tasa / 100.0));
-    a.explicacion +=
-        QStringLiteral(": %1 × (1 + %2 / 100) = %3")
-            .arg(formatoImporte(c.renta), formatoSimple(a.tasa), formatoImporte(a.rentaNueva));
+    const auto nueva = c.renta.porcentaje(Decimal::deEntero(100) + a.tasa);
+    if (!nueva) {
+        a.error = textoDemasiadoGrande();
+        return a;
+    }
+    a.rentaNueva = *nueva;
+    a.explicacion += QStringLiteral(": %1 × (1 + %2 / 100) = %3")
+                         .arg(c.renta.texto(), a.tasa.texto(), a.rentaNueva.texto());
     return a;
 }
 
@@ -409,18 +414,18 @@ QList<Contrato> contratosPorActualizar(const QDate& mes) {
     return lista;
 }
 
-std::optional<double> leerIndice(const QString& indice, int ano, int mes) {
+std::optional<Decimal> leerIndice(const QString& indice, int ano, int mes) {
     const QVariant v = valorUnico(
         QStringLiteral("SELECT Tas FROM tblIndices WHERE Ind = ? AND Ano = ? AND Mes = ?"),
         {indice, ano, mes});
     if (!v.isValid() || v.isNull()) return std::nullopt;
-    return v.toDouble();
+    return decimalGuardado(v);
 }
 
-void guardarIndice(const QString& indice, int ano, int mes, double tasa) {
+void guardarIndice(const QString& indice, int ano, int mes, Decimal tasa) {
     ejecutar(QStringLiteral("INSERT INTO tblIndices (Ind, Ano, Mes, Tas) VALUES (?, ?, ?, ?)"
                             " ON CONFLICT (Ind, Ano, Mes) DO UPDATE SET Tas = excluded.Tas"),
-             {indice, ano, mes, tasa});
+             {indice, ano, mes, guardar(tasa)});
 }
 
 Resultado<> aplicarActualizaciones(const QList<RentaNueva>& rentas, const QDate& desde,
@@ -441,10 +446,10 @@ Resultado<> aplicarActualizaciones(const QList<RentaNueva>& rentas, const QDate&
             ejecutar(
                 QStringLiteral("INSERT INTO tblContratosRentas (IdCon, Fec, FecDeb, RenAnt, Ren,"
                                " Ind, Tas, Exp) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                {c.id, fechaIso(desde), fechaIso(debida), a.rentaAnterior, a.rentaNueva, a.indice,
-                 a.tasa, a.explicacion});
+                {c.id, fechaIso(desde), fechaIso(debida), guardar(a.rentaAnterior),
+                 guardar(a.rentaNueva), a.indice, guardar(a.tasa), a.explicacion});
             ejecutar(QStringLiteral("UPDATE tblContratos SET Ren = ?, FecAct = ? WHERE Id = ?"),
-                     {a.rentaNueva, fechaIso(debida), c.id});
+                     {guardar(a.rentaNueva), fechaIso(debida), c.id});
             if (c.actual) rentaAlInmueble(c.idInm, a.rentaAnterior, a.rentaNueva, c.tipo);
         }
         t.confirmar();
@@ -457,8 +462,8 @@ QList<RentaPasada> historialRentas(int idCon) {
                            {idCon});
     QList<RentaPasada> lista;
     while (q.next())
-        lista << RentaPasada{fecha(q.value(0)), q.value(1).toDouble(), q.value(2).toDouble(),
-                             textoCampo(q.value(3))};
+        lista << RentaPasada{fecha(q.value(0)), importeGuardado(q.value(1)),
+                             importeGuardado(q.value(2)), textoCampo(q.value(3))};
     return lista;
 }
 
@@ -475,12 +480,12 @@ QList<Vencimiento> vencimientosDe(const Contrato& c, const QDate& hoy, int dias,
     if (const QDate d = c.proximaActualizacion(); c.actual && d.isValid() && d <= limite)
         anadir(lista, d, QStringLiteral("Actualización"), c.id,
                QStringLiteral("renta de %1 por %2")
-                   .arg(formatoImporte(c.renta), nombresReglas().value(static_cast<int>(c.regla))));
-    if (c.fianza > 0 && !c.fianzaDevolucion.isValid() && fin.isValid() && fin <= limite) {
+                   .arg(c.renta.texto(), nombresReglas().value(static_cast<int>(c.regla))));
+    if (c.fianza > Importe() && !c.fianzaDevolucion.isValid() && fin.isValid() && fin <= limite) {
         // The landlord has a month from the keys' return to give the deposit back.
         anadir(lista, fin.addMonths(1), QStringLiteral("Fianza"), c.id,
                QStringLiteral("devolver %1 € (el contrato termina el %2)")
-                   .arg(formatoImporte(c.fianza), formatoFecha(fin)));
+                   .arg(c.fianza.texto(), formatoFecha(fin)));
     }
     return lista;
 }
@@ -503,10 +508,10 @@ QString motivoContratosInmueble(int idInm) {
             return QStringLiteral("No se puede borrar: el inmueble tiene un contrato actual (%1). "
                                   "Quítele «Es el contrato actual» en «Contratos» cuando termine.")
                 .arg(de);
-        if (c.fianza > 0 && !c.fianzaDevolucion.isValid())
+        if (c.fianza > Importe() && !c.fianzaDevolucion.isValid())
             return QStringLiteral("No se puede borrar: la fianza de %1 € (%2) no está devuelta. "
                                   "Apunte su devolución en el contrato.")
-                .arg(formatoImporte(c.fianza), de);
+                .arg(c.fianza.texto(), de);
     }
     return {};
 }
@@ -521,9 +526,9 @@ QString nombreInmueble(int idInm) {
                                QStringLiteral("Des"), idInm);
 }
 
-double precioInmueble(int idInm) {
-    return valorUnico(QStringLiteral("SELECT Pre FROM tblInmuebles WHERE Id = ?"), {idInm})
-        .toDouble();
+Importe precioInmueble(int idInm) {
+    return importeGuardado(
+        valorUnico(QStringLiteral("SELECT Pre FROM tblInmuebles WHERE Id = ?"), {idInm}));
 }
 
 QString nombreInquilino(int idInq) {
@@ -550,10 +555,10 @@ ParametrosInforme datosCarta(const Contrato& c, const Actualizacion& a, const QD
     }
     p.insert({{QStringLiteral("pInicio"), formatoFecha(c.inicio)},
               {QStringLiteral("pIndice"), a.indice},
-              {QStringLiteral("pTasa"), formatoPorcentaje(a.tasa)},
-              {QStringLiteral("pRentaAnterior"), formatoImporte(a.rentaAnterior)},
-              {QStringLiteral("pRentaNueva"), formatoImporte(a.rentaNueva)},
-              {QStringLiteral("pDiferencia"), formatoImporte(a.rentaNueva - a.rentaAnterior)},
+              {QStringLiteral("pTasa"), textoPorcentaje(a.tasa)},
+              {QStringLiteral("pRentaAnterior"), a.rentaAnterior.texto()},
+              {QStringLiteral("pRentaNueva"), a.rentaNueva.texto()},
+              {QStringLiteral("pDiferencia"), (a.rentaNueva - a.rentaAnterior).texto()},
               {QStringLiteral("pCalculo"), a.explicacion},
               {QStringLiteral("pDesde"), formatoFecha(desde)}});
     return p;
@@ -566,47 +571,47 @@ ParametrosInforme filaComun(const Contrato& c) {
             {QStringLiteral("inquilino"), nombreInquilino(c.idInq)},
             {QStringLiteral("inicio"), formatoFecha(c.inicio)},
             {QStringLiteral("fin"), formatoFecha(c.fin())},
-            {QStringLiteral("fianza"), formatoImporte(c.fianza)}};
+            {QStringLiteral("fianza"), c.fianza.texto()}};
 }
 
 } // namespace
 
 FilasInforme filasContratos() {
     FilasInforme filas;
-    double rentas = 0, fianzas = 0;
+    Importe rentas, fianzas;
     for (const Contrato& c : leerContratos()) {
         ParametrosInforme f = filaComun(c);
         f.insert(
             {{QStringLiteral("tipo"), nombresTipos().value(static_cast<int>(c.tipo))},
-             {QStringLiteral("renta"), formatoImporte(c.renta)},
+             {QStringLiteral("renta"), c.renta.texto()},
              {QStringLiteral("actual"), c.actual ? QStringLiteral("SÍ") : QStringLiteral("NO")}});
         filas.filas << f;
         if (c.actual) rentas += c.renta;
         if (c.actual) fianzas += c.fianza;
     }
     filas.totales = {{QStringLiteral("cuenta"), QString::number(filas.filas.size())},
-                     {QStringLiteral("renta"), formatoImporte(redondearCentimos(rentas))},
-                     {QStringLiteral("fianza"), formatoImporte(redondearCentimos(fianzas))}};
+                     {QStringLiteral("renta"), rentas.texto()},
+                     {QStringLiteral("fianza"), fianzas.texto()}};
     return filas;
 }
 
 FilasInforme filasFianzas() {
     FilasInforme filas;
-    double retenidas = 0;
+    Importe retenidas;
     for (const Contrato& c : leerContratos()) {
-        if (c.fianza <= 0) continue;
+        if (c.fianza <= Importe()) continue;
         ParametrosInforme f = filaComun(c);
         f.insert({{QStringLiteral("depositada"), formatoFecha(c.fianzaFecha)},
                   {QStringLiteral("deposito"), c.fianzaDeposito},
                   {QStringLiteral("referencia"), c.fianzaReferencia},
                   {QStringLiteral("devuelta"), formatoFecha(c.fianzaDevolucion)},
                   {QStringLiteral("importeDevuelto"),
-                   c.fianzaDevolucion.isValid() ? formatoImporte(c.fianzaDevuelta) : QString()}});
+                   c.fianzaDevolucion.isValid() ? c.fianzaDevuelta.texto() : QString()}});
         filas.filas << f;
         if (!c.fianzaDevolucion.isValid()) retenidas += c.fianza;
     }
     filas.totales = {{QStringLiteral("cuenta"), QString::number(filas.filas.size())},
-                     {QStringLiteral("fianza"), formatoImporte(redondearCentimos(retenidas))}};
+                     {QStringLiteral("fianza"), retenidas.texto()}};
     return filas;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/Importe.h"
 #include "core/store/Resultado.h"
 
 #include "core/reports/DatosInforme.h"
@@ -47,18 +48,18 @@ struct Contrato {
     QDate inicio;
     int duracion = 12; ///< months
     int prorroga = 0;  ///< months of agreed extensions
-    double renta = 0;
+    Importe renta;
     Regla regla = Regla::Ninguna;
-    double porFijo = 0;        ///< the yearly % of Regla::Fijo
+    Decimal porFijo;           ///< the yearly % of Regla::Fijo
     int mesActualizacion = 0;  ///< 1..12; 0: the month it started
     QDate ultimaActualizacion; ///< the due date of the last update applied
-    double fianza = 0;
-    double fianzaMeses = 0;
+    Importe fianza;
+    Decimal fianzaMeses;
     QDate fianzaFecha;      ///< lodged
     QString fianzaDeposito; ///< where it was lodged
     QString fianzaReferencia;
     QDate fianzaDevolucion; ///< returned; invalid while held
-    double fianzaDevuelta = 0;
+    Importe fianzaDevuelta;
     QString garantias;
     QString obs;
     bool actual = true;
@@ -93,27 +94,30 @@ void borrarContrato(int id);
 
 /** Index rates typed for a month, as annual variation percentages. */
 struct Indices {
-    std::optional<double> ipc;
-    std::optional<double> irav;
+    std::optional<Decimal> ipc;
+    std::optional<Decimal> irav;
 };
 
 struct Actualizacion {
-    double rentaAnterior = 0;
-    double rentaNueva = 0;
-    double tasa = 0;     ///< the % applied
+    Importe rentaAnterior;
+    Importe rentaNueva;
+    Decimal tasa;        ///< the % applied
     QString indice;      ///< "IPC", "IRAV", "Fijo"
     QString explicacion; ///< the calculation in words, for the grid and the letter
     QString error;       ///< why it cannot be computed (a rate is missing)
 };
 
-/** The new rent: rent × (1 + rate / 100) to the cent, capped at the IRAV where the law says. */
+/**
+ * The new rent: rent × (100 + rate) / 100 to the cent, rounded once, capped at the IRAV where the
+ * law says.
+ */
 Actualizacion calcularActualizacion(const Contrato& c, const Indices& indices);
 
 /** Current contracts with a rule whose next update falls in mes or earlier, by property. */
 QList<Contrato> contratosPorActualizar(const QDate& mes);
 
-std::optional<double> leerIndice(const QString& indice, int ano, int mes);
-void guardarIndice(const QString& indice, int ano, int mes, double tasa);
+std::optional<Decimal> leerIndice(const QString& indice, int ano, int mes);
+void guardarIndice(const QString& indice, int ano, int mes, Decimal tasa);
 
 /** A contract and its computed update. */
 struct RentaNueva {
@@ -131,8 +135,8 @@ Resultado<> aplicarActualizaciones(const QList<RentaNueva>& rentas, const QDate&
 
 struct RentaPasada {
     QDate desde;
-    double anterior = 0;
-    double renta = 0;
+    Importe anterior;
+    Importe renta;
     QString explicacion;
 };
 QList<RentaPasada> historialRentas(int idCon);
@@ -166,7 +170,7 @@ QString motivoNoBorrarInmueble(int idInm);
 QString nombreInmueble(int idInm);
 QString nombreInquilino(int idInq);
 /** The property's monthly price (0 when none). */
-double precioInmueble(int idInm);
+Importe precioInmueble(int idInm);
 
 /** The letter's parameters (Actualizacion.rpt) for one tenant. */
 ParametrosInforme datosCarta(const Contrato& c, const Actualizacion& a, const QDate& desde);

@@ -40,14 +40,23 @@ QString escribirPlantillas(const QString& carpeta) {
 
 namespace {
 
+Importe euros(qint64 enteros) {
+    return Importe::deCentimos(enteros * 100);
+}
+
+/** A rate given in tenths of a percent: 52 is 5,2 %. */
+Decimal decimas(int tasa) {
+    return Decimal::deDiezmilesimas(tasa * (Decimal::kEscala / 10));
+}
+
 void insertarTiposIva() {
     const struct {
         int tipo;
-        double iva, recargo;
-    } tipos[] = {{1, 21, 5.2}, {2, 10, 1.4}, {3, 4, 0.5}, {4, 0, 0}};
+        int iva, recargo; ///< tenths of a percent
+    } tipos[] = {{1, 210, 52}, {2, 100, 14}, {3, 40, 5}, {4, 0, 0}};
     for (const auto& t : tipos)
         ejecutar(QStringLiteral("INSERT INTO tblIva (TIV, IVA, Req, Activo) VALUES (?, ?, ?, 1)"),
-                 {t.tipo, t.iva, t.recargo});
+                 {t.tipo, guardar(decimas(t.iva)), guardar(decimas(t.recargo))});
 }
 
 const QStringList kNombres = {
@@ -88,9 +97,9 @@ const Poblacion kPoblaciones[] = {{"Santiago de Compostela", "A Coruña", 15701,
 struct Uso {
     const char* nombre;
     const char* serie;
-    double porIva;
-    double porRet;
-    double renta; ///< monthly rent before the property's own step
+    int porIva;
+    int porRet;
+    int renta;    ///< monthly rent in euros before the property's own step
     bool empresa; ///< let to a business, which has its own registered address
 };
 
@@ -182,16 +191,16 @@ void insertarCuenta(int id, int ano) {
 void insertarConceptos(int cuantos) {
     const struct {
         const char* des;
-        double imp;
-    } base[] = {{"Renta mensual", 650}, {"Agua", 18.5},   {"Comunidad", 45},
-                {"Garaje", 60},         {"Basura", 9.75}, {"Reparaciones", 0}};
+        qint64 centimos;
+    } base[] = {{"Renta mensual", 65000}, {"Agua", 1850},  {"Comunidad", 4500},
+                {"Garaje", 6000},         {"Basura", 975}, {"Reparaciones", 0}};
     for (int i = 0; i < cuantos; ++i) {
         const auto& c = base[i % 6];
         const QString des =
             QString::fromUtf8(c.des) + (i < 6 ? QString() : QStringLiteral(" %1").arg(i / 6 + 1));
         ejecutar(
             QStringLiteral("INSERT INTO tblCobrosConceptos (Id, Des, Imp, Obs) VALUES (?,?,?,?)"),
-            {i + 1, des, c.imp, QString()});
+            {i + 1, des, guardar(Importe::deCentimos(c.centimos)), QString()});
     }
 }
 
@@ -240,8 +249,22 @@ void insertarInquilinos(int cuantos, int ano) {
     }
 }
 
-double rentaDe(int idInmueble) {
+qint64 eurosDeRenta(int idInmueble) {
     return usoDe(idInmueble).renta + (idInmueble % 10) * 25;
+}
+
+Importe rentaDe(int idInmueble) {
+    return euros(eurosDeRenta(idInmueble));
+}
+
+/** The price of a line of another concept than the rent: 17,50 €, 25,00 €... */
+Importe precioConcepto(int concepto) {
+    return Importe::deCentimos(1000 + concepto * 750);
+}
+
+/** Whole euros times a ratio in hundredths, to the euro (half up). */
+qint64 eurosPor(qint64 euros, qint64 centesimas) {
+    return (euros * centesimas + 50) / 100;
 }
 
 void insertarInmuebles(int cuantos, int inquilinos) {
@@ -257,7 +280,7 @@ void insertarInmuebles(int cuantos, int inquilinos) {
              QStringLiteral("%1 %2 %3")
                  .arg(QString::fromUtf8(usoDe(id).nombre), kCalles[i % kCalles.size()])
                  .arg(id),
-             d.dir, d.cp, d.pob, d.pro, rentaDe(id), inquilino, QString()});
+             d.dir, d.cp, d.pob, d.pro, guardar(rentaDe(id)), inquilino, QString()});
     }
 }
 
@@ -278,11 +301,13 @@ void insertarCargos(int lineas) {
         const Uso& uso = usoDe(id);
         ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = ?, CarPorRet = ?, CarFac = ?,"
                                 " CarSer = ? WHERE Id = ?"),
-                 {uso.porIva, uso.porRet, uso.empresa ? 1 : 0, QString::fromUtf8(uso.serie), id});
+                 {guardar(Decimal::deEntero(uso.porIva)), guardar(Decimal::deEntero(uso.porRet)),
+                  uso.empresa ? 1 : 0, QString::fromUtf8(uso.serie), id});
         for (int l = 1; l <= std::max(lineas, 1); ++l)
             ejecutar(QStringLiteral("INSERT INTO tblInmueblesCargos (IdInm, Lin, IdCon, DesCon,"
                                     " Und, Pre) VALUES (?, ?, ?, ?, 1, ?)"),
-                     {id, l, l, conceptos.value(l - 1), l == 1 ? rentaDe(id) : 10.0 + l * 7.5});
+                     {id, l, l, conceptos.value(l - 1),
+                      guardar(l == 1 ? rentaDe(id) : precioConcepto(l))});
     }
 }
 
@@ -313,13 +338,15 @@ void insertarContratos(int ano) {
         const int duracion = vivienda ? 60 : 120;
         const int regla = id % 5 == 1 ? 2 : (uso.porIva > 0 && tipo == 2 ? 3 : 1);
         const QDate actualizada(ano - (mes == 12 ? 1 : 0), mes, 1);
-        const double renta = rentaDe(id);
-        const double meses = vivienda ? 1 : 2;
+        const Importe renta = rentaDe(id);
+        const int meses = vivienda ? 1 : 2;
         insertarContrato(
             {id, inq, tipo, fechaIso(inicio), duracion,
-             fechaIso(inicio.addMonths(duracion).addDays(-1)), renta, regla, regla == 3 ? 3.0 : 0.0,
+             fechaIso(inicio.addMonths(duracion).addDays(-1)), guardar(renta), regla,
+             guardar(Decimal::deEntero(regla == 3 ? 3 : 0)),
              actualizada >= inicio.addYears(1) ? QVariant(fechaIso(actualizada)) : QVariant(),
-             renta * meses, meses, fechaIso(inicio.addDays(20)),
+             guardar(Importe::deCentimos(renta.centimos() * meses)),
+             guardar(Decimal::deEntero(meses)), fechaIso(inicio.addDays(20)),
              QStringLiteral("IGVS (Xunta de Galicia)"),
              QStringLiteral("F-%1-%2").arg(inicio.year()).arg(id, 4, 10, QLatin1Char('0')), 1});
     }
@@ -328,7 +355,8 @@ void insertarContratos(int ano) {
     if (valorUnico(QStringLiteral("SELECT COUNT(*) FROM tblInmuebles WHERE Id = 7")).toInt() > 0 &&
         valorUnico(QStringLiteral("SELECT COUNT(*) FROM tblInquilinos WHERE Id = 7")).toInt() > 0)
         insertarContrato({7, 7, 0, fechaIso(inicio), 36, fechaIso(inicio.addMonths(36).addDays(-1)),
-                          rentaDe(7), 1, 0.0, QVariant(), rentaDe(7), 1.0,
+                          guardar(rentaDe(7)), 1, guardar(Decimal()), QVariant(),
+                          guardar(rentaDe(7)), guardar(Decimal::deEntero(1)),
                           fechaIso(inicio.addDays(20)), QStringLiteral("IGVS (Xunta de Galicia)"),
                           QStringLiteral("F-%1-0007").arg(inicio.year()), 0});
 }
@@ -342,19 +370,20 @@ void insertarContratos(int ano) {
 void insertarGastos(int ano, int inmuebles) {
     for (int id = 1; id <= inmuebles; ++id) {
         const bool vivienda = !usoDe(id).empresa;
-        const double catastral = std::round(rentaDe(id) * 110);
+        const qint64 catastral = eurosDeRenta(id) * 110;
         ejecutar(QStringLiteral("UPDATE tblInmuebles SET VCat = ?, VCatCon = ?, VCatRev = ?,"
                                 " CosAdq = ?, FecAdq = ?, VMob = ?, Viv = ? WHERE Id = ?"),
-                 {catastral, std::round(catastral * 0.55), id % 2, std::round(catastral * 1.7),
-                  fechaIso(QDate(ano - 8 - id % 9, 1 + id % 12, 15)), vivienda ? 4000.0 : 0.0,
-                  vivienda ? 1 : 0, id});
+                 {guardar(euros(catastral)), guardar(euros(eurosPor(catastral, 55))), id % 2,
+                  guardar(euros(eurosPor(catastral, 170))),
+                  fechaIso(QDate(ano - 8 - id % 9, 1 + id % 12, 15)),
+                  guardar(euros(vivienda ? 4000 : 0)), vivienda ? 1 : 0, id});
     }
     struct Fijo {
         int tipo, mes, dia;
         const char* proveedor;
         const char* descripcion;
-        double importe;
-        double iva;
+        qint64 importe; ///< whole euros, as are the VAT and the amounts below
+        qint64 iva;
         int cada; ///< only properties whose Id is a multiple (1: all)
     };
     const Fijo fijos[] = {
@@ -367,17 +396,18 @@ void insertarGastos(int ano, int inmuebles) {
         {3, 5, 20, "Fontanería Souto", "Reparación de tubería", 363, 63, 3},
         {4, 12, 31, "Banco Galego", "Intereses del préstamo", 1450, 0, 4},
     };
-    const auto gasto = [ano](int inm, int rep, const Fijo& f, double importe, double iva) {
+    const auto gasto = [ano](int inm, int rep, const Fijo& f, qint64 importe, qint64 iva) {
         ejecutar(QStringLiteral("INSERT INTO tblGastos (Fec, IdInm, IdRep, Tip, Pro, NIF, Des, Imp,"
                                 " IvaDed) VALUES (?,?,?,?,?,?,?,?,?)"),
                  {fechaIso(QDate(ano, f.mes, f.dia)), inm == 0 ? QVariant() : QVariant(inm),
                   rep == 0 ? QVariant() : QVariant(rep), f.tipo, QString::fromUtf8(f.proveedor),
-                  nifEmpresa(f.tipo * 31 + 7), QString::fromUtf8(f.descripcion), importe, iva});
+                  nifEmpresa(f.tipo * 31 + 7), QString::fromUtf8(f.descripcion),
+                  guardar(euros(importe)), guardar(euros(iva))});
     };
     for (int id = 1; id <= inmuebles; ++id)
         for (const Fijo& f : fijos)
             if (id % f.cada == 0)
-                gasto(id, 0, f, f.importe > 0 ? f.importe + id * 3 : std::round(rentaDe(id) * 0.66),
+                gasto(id, 0, f, f.importe > 0 ? f.importe + id * 3 : eurosPor(eurosDeRenta(id), 66),
                       f.iva);
     if (inmuebles >= 5) {
         gasto(5, 0, {3, 9, 12, "Reformas Castro", "Baño y cocina nuevos", 0, 0, 1}, 9680, 1680);
@@ -387,8 +417,8 @@ void insertarGastos(int ano, int inmuebles) {
         QStringLiteral("INSERT INTO tblRepartos (Id, Des) VALUES (1, 'Todos a partes iguales')"));
     for (int id = 1; id <= inmuebles; ++id)
         ejecutar(
-            QStringLiteral("INSERT INTO tblRepartosInmuebles (IdRep, IdInm, Par) VALUES (1, ?, 1)"),
-            {id});
+            QStringLiteral("INSERT INTO tblRepartosInmuebles (IdRep, IdInm, Par) VALUES (1, ?, ?)"),
+            {id, guardar(Decimal::deEntero(1))});
     gasto(0, 1, {6, 12, 20, "Asesoría Otero y Varela", "Honorarios del año", 0, 0, 1}, 1452, 252);
 }
 
@@ -416,21 +446,22 @@ public:
         Importe subtotal;
         for (int l = 1; l <= lineas; ++l) {
             const int concepto = 1 + (l - 1) % conceptos_.size();
-            const Importe precio =
-                Importe::desdeEuros(concepto == 1 ? rentaDe(inmueble) : 10.0 + concepto * 7.5);
+            const Importe precio = concepto == 1 ? rentaDe(inmueble) : precioConcepto(concepto);
             subtotal += precio;
-            ejecutarPreparada(linea_, {++idLinea_, id, l, concepto, conceptos_[concepto - 1], 1.0,
-                                       guardar(precio), guardar(precio)});
+            ejecutarPreparada(linea_,
+                              {++idLinea_, id, l, concepto, conceptos_[concepto - 1],
+                               guardar(Decimal::deEntero(1)), guardar(precio), guardar(precio)});
         }
-        const Totales t = *calcularTotales(subtotal, Decimal::desdeReal(uso.porRet),
-                                           Decimal::desdeReal(uso.porIva));
+        const Decimal porRet = Decimal::deEntero(uso.porRet),
+                      porIva = Decimal::deEntero(uso.porIva);
+        const Totales t = *calcularTotales(subtotal, porRet, porIva);
         // Paid by transfer a few days after the document, never after today.
         const QDate pago = std::min(fecha.addDays(3 + inmueble % 5), std::max(fecha, Hoy()));
         ejecutarPreparada(
             cabecera_,
             {id, numero, serie, inquilino, inmueble, fechaIso(fecha), (fecha.month() - 1) / 3 + 1,
-             uso.porRet, uso.porIva, pagado ? 1 : 0, guardar(t.subtotal), guardar(t.retencion),
-             guardar(t.base), guardar(t.iva), guardar(t.total), QString(),
+             guardar(porRet), guardar(porIva), pagado ? 1 : 0, guardar(t.subtotal),
+             guardar(t.retencion), guardar(t.base), guardar(t.iva), guardar(t.total), QString(),
              pagado ? QVariant(fechaIso(pago)) : QVariant(),
              pagado ? QVariant(QStringLiteral("Transferencia")) : QVariant(), uso.empresa ? 1 : 0});
     }

@@ -13,43 +13,58 @@ namespace torvane {
 
 namespace {
 
-double valor(sqlite3_value* v) {
-    return sqlite3_value_double(v);
+Importe importe(sqlite3_value* v) {
+    return Importe::deCentimos(sqlite3_value_int64(v));
 }
 
-// centimos(x): the program's own rounding, so SQLite compares each line as the program would.
-void sqlCentimos(sqlite3_context* contexto, int, sqlite3_value** v) {
-    sqlite3_result_double(contexto, Importe::desdeEuros(valor(v[0])).aReal());
+Decimal decimal(sqlite3_value* v) {
+    return Decimal::desdeReal(sqlite3_value_double(v));
 }
 
-bool totalesMal(const double v[8]) {
-    const auto t = calcularTotales(Importe::desdeEuros(v[0]), Decimal::desdeReal(v[1]),
-                                   Decimal::desdeReal(v[2]));
+// importeLinea(und, pre): the program's own line amount, so SQLite compares each line as the
+// program would.
+void sqlImporteLinea(sqlite3_context* contexto, int, sqlite3_value** v) {
+    const auto imp = importe(v[1]).por(decimal(v[0]));
+    if (imp)
+        sqlite3_result_int64(contexto, imp->centimos());
+    else
+        sqlite3_result_null(contexto);
+}
+
+/** Totals given as the sum of the lines, the two rates and the five stored totals. */
+struct TotalesGuardados {
+    Importe suma;
+    Decimal porRet, porIva;
+    Importe guardados[5]; // SubTotal, Base, IVA, Ret, Tot
+};
+
+bool totalesMal(const TotalesGuardados& g) {
+    const auto t = calcularTotales(g.suma, g.porRet, g.porIva);
     if (!t) return true;
     const Importe esperado[]{t->subtotal, t->base, t->iva, t->retencion, t->total};
     for (int i = 0; i < 5; ++i)
-        if (Importe::desdeEuros(v[3 + i]) != esperado[i]) return true;
+        if (g.guardados[i] != esperado[i]) return true;
     return false;
 }
 
 // totalesMal(suma, porRet, porIva, SubTotal, Base, IVA, Ret, Tot): whether the stored totals
 // disagree with what calcularTotales gives for the sum of the lines.
 void sqlTotalesMal(sqlite3_context* contexto, int, sqlite3_value** v) {
-    double valores[8];
-    for (int i = 0; i < 8; ++i)
-        valores[i] = valor(v[i]);
-    sqlite3_result_int(contexto, totalesMal(valores) ? 1 : 0);
+    TotalesGuardados g{importe(v[0]), decimal(v[1]), decimal(v[2]), {}};
+    for (int i = 0; i < 5; ++i)
+        g.guardados[i] = importe(v[3 + i]);
+    sqlite3_result_int(contexto, totalesMal(g) ? 1 : 0);
 }
 
 // The check runs at every start: reading a year of 100,000 documents into Qt to compare it
 // took seconds, so SQLite compares with the program's own rules and returns only what is wrong.
-// A server has centimos() of its own; the totals are compared here.
+// A server has importeLinea() of its own; the totals are compared here.
 bool registrarFunciones(const QSqlDatabase& base) {
     sqlite3* db = manejadorSqlite(base);
     if (!db) return false;
     const int banderas = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    if (sqlite3_create_function_v2(db, "centimos", 1, banderas, nullptr, sqlCentimos, nullptr,
-                                   nullptr, nullptr) != SQLITE_OK ||
+    if (sqlite3_create_function_v2(db, "importeLinea", 2, banderas, nullptr, sqlImporteLinea,
+                                   nullptr, nullptr, nullptr) != SQLITE_OK ||
         sqlite3_create_function_v2(db, "totalesMal", 8, banderas, nullptr, sqlTotalesMal, nullptr,
                                    nullptr, nullptr) != SQLITE_OK)
         throw ErrorBD(QString::fromUtf8(sqlite3_errmsg(db)));
@@ -67,8 +82,8 @@ void revisarCabeceras(const QSqlDatabase& db, Comprobacion& c) {
             "SELECT %1, d.Cuenta IS NULL, d.LineaMal, d.Suma, PorRet, PorIva, SubTotal, Base, IVA, "
             "Ret, Tot"
             " FROM tblCobros LEFT JOIN (SELECT IdDoc, SUM(Imp) AS Suma, COUNT(*) AS Cuenta,"
-            " MAX(CASE WHEN abs(COALESCE(Imp, 0) - centimos(COALESCE(Und, 0) * COALESCE(Pre, 0)))"
-            " >= 0.005 THEN 1 ELSE 0 END) AS LineaMal"
+            " MAX(CASE WHEN COALESCE(Imp, 0) <> COALESCE(importeLinea(COALESCE(Und, 0),"
+            " COALESCE(Pre, 0)), Imp + 1) THEN 1 ELSE 0 END) AS LineaMal"
             " FROM tblCobrosDetalles GROUP BY IdDoc) AS d ON d.IdDoc = tblCobros.Id"
             " WHERE d.Cuenta IS NULL OR d.LineaMal = 1 %2"
             " ORDER BY tblCobros.Ser, tblCobros.Num")
@@ -82,11 +97,14 @@ void revisarCabeceras(const QSqlDatabase& db, Comprobacion& c) {
             c.sinLineas << q.value(0).toString();
             continue;
         }
-        double v[8];
-        for (int i = 0; i < 8; ++i)
-            v[i] = q.value(3 + i).toDouble();
+        TotalesGuardados g{importeGuardado(q.value(3)),
+                           decimalGuardado(q.value(4)),
+                           decimalGuardado(q.value(5)),
+                           {}};
+        for (int i = 0; i < 5; ++i)
+            g.guardados[i] = importeGuardado(q.value(6 + i));
         // SQLite sent only the wrong ones; a server sends every document.
-        if (enSqlite || q.value(2).toInt() == 1 || totalesMal(v))
+        if (enSqlite || q.value(2).toInt() == 1 || totalesMal(g))
             c.totalesMal << q.value(0).toString();
     }
 }

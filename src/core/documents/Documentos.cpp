@@ -28,14 +28,6 @@ QString numeroOVacio(const QVariant& v) {
     return v.isNull() ? QString() : decimalGuardado(v).texto();
 }
 
-Importe importeDe(const QVariant& v) {
-    return importeGuardado(v);
-}
-
-Decimal decimalDe(const QVariant& v) {
-    return decimalGuardado(v);
-}
-
 /** FROM and WHERE shared by the list and its count and sum, with the values to bind. */
 // The joins bring the names; a left join never adds nor drops a document, so a count or a sum
 // without a text filter may leave them out.
@@ -84,11 +76,12 @@ Cabecera cabeceraDeFila(const QSqlQuery& q, int id) {
     c.idInm = q.value(3).toInt();
     c.fec = desdeIso(q.value(4).toString());
     c.tri = q.value(5).toInt();
-    c.porRet = decimalDe(q.value(6));
-    c.porIva = decimalDe(q.value(7));
+    c.porRet = decimalGuardado(q.value(6));
+    c.porIva = decimalGuardado(q.value(7));
     c.pag = q.value(8).toInt() != 0;
-    c.totales = {importeDe(q.value(9)), importeDe(q.value(10)), importeDe(q.value(11)),
-                 importeDe(q.value(12)), importeDe(q.value(13))};
+    c.totales = {importeGuardado(q.value(9)), importeGuardado(q.value(10)),
+                 importeGuardado(q.value(11)), importeGuardado(q.value(12)),
+                 importeGuardado(q.value(13))};
     c.obs = textoOVacio(q.value(14));
     return c;
 }
@@ -235,9 +228,9 @@ void reescribirTotales(int idDoc) {
                                           " FROM tblCobros WHERE Id = ?"),
                            {idDoc});
     if (!q.next()) return;
-    const Totales t =
-        calcularTotales(importeDe(q.value(2)), decimalDe(q.value(0)), decimalDe(q.value(1)))
-            .valorOLanzar();
+    const Totales t = calcularTotales(importeGuardado(q.value(2)), decimalGuardado(q.value(0)),
+                                      decimalGuardado(q.value(1)))
+                          .valorOLanzar();
     ejecutar(QStringLiteral("UPDATE tblCobros SET SubTotal = ?, Base = ?, IVA = ?, Ret = ?, Tot = ?"
                             " WHERE Id = ?"),
              {guardar(t.subtotal), guardar(t.base), guardar(t.iva), guardar(t.retencion),
@@ -275,7 +268,7 @@ void asegurarSerie() {
 std::optional<Decimal> retencionPorDefecto() {
     const QVariant porRet = valorUnico(QStringLiteral("SELECT PorRet FROM tblTitulos"));
     if (!porRet.isValid() || porRet.isNull()) return std::nullopt;
-    return decimalDe(porRet);
+    return decimalGuardado(porRet);
 }
 
 std::optional<Cabecera> leerCabecera(int id) {
@@ -413,7 +406,7 @@ Cabecera crearDocumento(const Cabecera& c, const QList<Linea>& lineas) {
 Importe subtotalDocumento(int idDoc) {
     QSqlQuery suma = ejecutarFrecuente(
         QStringLiteral("SELECT SUM(Imp) FROM tblCobrosDetalles WHERE IdDoc = ?"), {idDoc});
-    return suma.next() ? importeDe(suma.value(0)) : Importe();
+    return suma.next() ? importeGuardado(suma.value(0)) : Importe();
 }
 
 int numeroLineas(int idDoc) {
@@ -432,7 +425,7 @@ QList<QStringList> filasLineas(int idDoc) {
         filas << QStringList{textoOVacio(q.value(0)),
                              textoOVacio(q.value(1)),
                              textoOVacio(q.value(2)),
-                             und.isNull() ? QString() : decimalDe(und).textoDosDecimales(),
+                             und.isNull() ? QString() : decimalGuardado(und).textoDosDecimales(),
                              importeOVacio(q.value(4)),
                              importeOVacio(q.value(5)),
                              q.value(6).toString(),
@@ -446,9 +439,10 @@ std::optional<Linea> leerLinea(int id) {
                                           " FROM tblCobrosDetalles WHERE Id = ?"),
                            {id});
     if (!q.next()) return std::nullopt;
-    return Linea{q.value(0).toInt(),      q.value(1).toInt(),    q.value(2).toInt(),
-                 textoOVacio(q.value(3)), decimalDe(q.value(4)), importeDe(q.value(5)),
-                 importeDe(q.value(6))};
+    return Linea{q.value(0).toInt(),          q.value(1).toInt(),
+                 q.value(2).toInt(),          textoOVacio(q.value(3)),
+                 decimalGuardado(q.value(4)), importeGuardado(q.value(5)),
+                 importeGuardado(q.value(6))};
 }
 
 QString motivoNoBorrar(UsadoPor que, int id) {
@@ -479,7 +473,7 @@ std::optional<Concepto> leerConcepto(int id) {
     QSqlQuery q =
         ejecutar(QStringLiteral("SELECT Id, Des, Imp FROM tblCobrosConceptos WHERE Id = ?"), {id});
     if (!q.next()) return std::nullopt;
-    return Concepto{q.value(0).toInt(), textoOVacio(q.value(1)), importeDe(q.value(2))};
+    return Concepto{q.value(0).toInt(), textoOVacio(q.value(1)), importeGuardado(q.value(2))};
 }
 
 std::optional<Concepto> conceptoDeTexto(const QString& texto, int idInm) {
@@ -499,7 +493,7 @@ std::optional<Concepto> conceptoDeTexto(const QString& texto, int idInm) {
                            {idInm, concepto->id});
     if (q.next()) {
         if (const QString des = textoOVacio(q.value(0)); !des.isEmpty()) concepto->des = des;
-        concepto->imp = importeDe(q.value(1));
+        concepto->imp = importeGuardado(q.value(1));
     }
     return concepto;
 }
@@ -597,7 +591,7 @@ ResumenCobros resumenCobros(const FiltroCobros& filtro, const QSqlDatabase& db) 
                      desdeYCondicion(filtro, valores, false),
                  valores);
     if (!q.next()) return {};
-    return {q.value(0).toInt(), importeDe(q.value(1))};
+    return {q.value(0).toInt(), importeGuardado(q.value(1))};
 }
 
 } // namespace torvane

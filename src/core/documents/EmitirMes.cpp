@@ -171,8 +171,8 @@ AjustesDocumento ajustesNuevoDocumento(int idInm, int idInq) {
         a = {textoCampo(q.value(0)), decimalGuardado(q.value(1)), decimalGuardado(q.value(2)),
              q.value(3).toInt() != 0, AjustesDocumento::UltimoDelInquilino};
     } else {
-        a = {primeraSerie(), Decimal::desdeReal(PorcentajeIvaDeTipo(1)),
-             retencionPorDefecto().value_or(Decimal()), false, AjustesDocumento::Empresa};
+        a = {primeraSerie(), tasaIvaDeTipo(1), retencionPorDefecto().value_or(Decimal()), false,
+             AjustesDocumento::Empresa};
     }
     // A series since deleted, or the rectifying one, gives way to the first.
     if (!seriesParaDocumentos().contains(a.serie, Qt::CaseInsensitive)) a.serie = primeraSerie();

@@ -49,7 +49,7 @@ EstadoDocumento estadoDeFila(const QSqlQuery& q, int primera) {
     e.id = valor(0).toInt();
     e.numero = textoCampo(valor(1));
     e.factura = valor(2).toInt() != 0;
-    e.total = valor(3).toDouble();
+    e.total = importeGuardado(valor(3));
     e.impreso = valor(4).toInt() != 0;
     e.comoImpreso = textoCampo(valor(5));
     e.pagado = valor(6).toInt() != 0;
@@ -168,7 +168,7 @@ QString motivoRemesar(const EstadoDocumento& e) {
     if (e.pagado) return QStringLiteral("%1 ya está pagad%2.").arg(elDocumento(e), o(e));
     if (e.remesa != 0)
         return QStringLiteral("%1 ya va en la remesa nº %2.").arg(elDocumento(e)).arg(e.remesa);
-    if (e.total <= 0) return QStringLiteral("importe cero o negativo");
+    if (e.total <= Importe()) return QStringLiteral("importe cero o negativo");
     return {};
 }
 
@@ -196,8 +196,8 @@ QString motivoPedirPago(const EstadoDocumento& e) {
     if (e.anulado) return QStringLiteral("anulado");
     if (e.pagado) return QStringLiteral("pagado");
     if (e.remesa != 0) return QStringLiteral("se carga en la cuenta del inquilino");
-    if (e.total < 0) return QStringLiteral("se devuelve al inquilino");
-    if (e.total == 0) return QStringLiteral("no hay nada que pagar");
+    if (e.total < Importe()) return QStringLiteral("se devuelve al inquilino");
+    if (e.total.esCero()) return QStringLiteral("no hay nada que pagar");
     return {};
 }
 
@@ -359,10 +359,10 @@ AvisoPago avisoPago(const EstadoDocumento& e) {
         a.texto =
             (e.factura ? QStringLiteral("Factura anulada") : QStringLiteral("Recibo anulado")) +
             (a.fecha.isValid() ? QStringLiteral(" el ") + formatoFecha(a.fecha) : QString()) + u'.';
-    } else if (e.total < 0) {
+    } else if (e.total < Importe()) {
         a.tipo = AvisoPago::Devolucion;
         a.fecha = e.fechaPago;
-        const QString importe = formatoImporte(-e.total);
+        const QString importe = (-e.total).texto();
         a.texto = e.pagado ? QStringLiteral("Se le devolvieron %1 € el %2.")
                                  .arg(importe, formatoFecha(a.fecha))
                            : QStringLiteral("Se le devolverán %1 €.").arg(importe);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/Importe.h"
 #include "core/store/Resultado.h"
 
 #include "core/documents/Registros.h"
@@ -25,7 +26,7 @@ struct EstadoDocumento {
     int id = 0;
     QString numero;       ///< "57A"
     bool factura = false; ///< issued to be printed as an invoice
-    double total = 0;
+    Importe total;
     bool impreso = false;
     QString comoImpreso;   ///< "Impresora HP", "PDF", "Emisión": what printed it first
     int remesa = 0;        ///< the remittance whose debit of it stands (not returned); 0: none

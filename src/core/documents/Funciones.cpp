@@ -2,8 +2,6 @@
 
 #include "core/store/Consulta.h"
 
-#include <cmath>
-
 namespace torvane {
 
 int SiguienteNumero(const QString& tabla, const QString& campo, const QString& serie) {
@@ -59,18 +57,18 @@ int InquilinoDeInmueble(int idInmueble) {
     return id.isValid() ? id.toInt() : 0;
 }
 
-int TipoIvaDePorcentaje(double porcentaje) {
-    if (!std::isfinite(porcentaje)) return -1;
-    // Percentages are stored in single precision (5.2 reads back as 5.19999980...).
-    const QVariant tipo = valorUnico(
-        QStringLiteral("SELECT TIV FROM tblIva WHERE abs(IVA - ?) < 0.00005 ORDER BY TIV"),
-        {porcentaje});
-    return tipo.isValid() ? tipo.toInt() : -1;
+int TipoIvaDePorcentaje(Decimal porcentaje) {
+    // Compared as read back, whatever the column's precision (5,2 in single precision is
+    // 5,19999980...); the table holds a handful of rows.
+    QSqlQuery q = ejecutar(QStringLiteral("SELECT TIV, IVA FROM tblIva ORDER BY TIV"));
+    while (q.next())
+        if (decimalGuardado(q.value(1)) == porcentaje) return q.value(0).toInt();
+    return -1;
 }
 
-double PorcentajeIvaDeTipo(int tipo) {
-    const QVariant iva = valorUnico(QStringLiteral("SELECT IVA FROM tblIva WHERE TIV = ?"), {tipo});
-    return iva.isValid() ? iva.toDouble() : 0.0;
+Decimal tasaIvaDeTipo(int tipo) {
+    return decimalGuardado(
+        valorUnico(QStringLiteral("SELECT IVA FROM tblIva WHERE TIV = ?"), {tipo}));
 }
 
 QVariant Trimestre(int mes) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Importe.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -39,10 +41,10 @@ int CodigoDeDescripcion(const QString& tabla, const QString& campoDescripcion,
 int InquilinoDeInmueble(int idInmueble);
 
 /** VAT type code whose percentage is porcentaje (decimals included); -1 when none. */
-int TipoIvaDePorcentaje(double porcentaje);
+int TipoIvaDePorcentaje(Decimal porcentaje);
 
 /** VAT percentage of a type code; 0 when there is no such type. */
-double PorcentajeIvaDeTipo(int tipo);
+Decimal tasaIvaDeTipo(int tipo);
 
 /** Quarter 1-4 of a month; an invalid QVariant for a month outside 1-12. */
 QVariant Trimestre(int mes);

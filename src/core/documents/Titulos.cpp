@@ -28,7 +28,7 @@ QStringList leerTitulos() {
     if (!q.next()) return valores;
     for (int i = 0; i < campos.size(); ++i)
         valores[i] = q.value(i).toString();
-    if (!q.value(kPorRet).isNull()) valores[kPorRet] = formatoSimple(q.value(kPorRet).toDouble());
+    if (!q.value(kPorRet).isNull()) valores[kPorRet] = decimalGuardado(q.value(kPorRet)).texto();
     valores[kTxtExento] = textoExento(valores[kTxtExento]);
     return valores;
 }
@@ -42,8 +42,8 @@ void guardarTitulos(const QStringList& valores) {
     QVariantList datos;
     for (int i = 0; i < campos.size(); ++i)
         datos << valores.value(i);
-    const std::optional<double> porRet = leerNumero(valores.value(kPorRet).trimmed());
-    datos[kPorRet] = porRet ? QVariant(*porRet) : QVariant(QMetaType(QMetaType::Double));
+    const auto porRet = Decimal::leer(valores.value(kPorRet).trimmed());
+    datos[kPorRet] = porRet ? guardar(*porRet) : QVariant(QMetaType(QMetaType::Double));
     if (textoExento(valores.value(kTxtExento)) == kTextoExentoComun)
         datos[kTxtExento] = QVariant(QMetaType(QMetaType::QString));
     Transaccion t;

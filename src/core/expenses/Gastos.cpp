@@ -7,7 +7,6 @@
 #include "core/text/Identificadores.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace torvane {
 
@@ -31,14 +30,13 @@ Gasto gastoDeFila(const QSqlQuery& q) {
     g.proveedor = q.value(5).toString();
     g.nif = q.value(6).toString();
     g.descripcion = q.value(7).toString();
-    g.importe = q.value(8).toDouble();
-    g.ivaDeducible = q.value(9).toDouble();
+    g.importe = importeGuardado(q.value(8));
+    g.ivaDeducible = importeGuardado(q.value(9));
     return g;
 }
 
-bool negativo(double valor) {
-    return !std::isfinite(valor) || valor < 0;
-}
+// Products of cents and ten-thousandths need more than 64 bits.
+__extension__ typedef __int128 Ancho;
 
 } // namespace
 
@@ -58,11 +56,14 @@ QString validarGasto(const Gasto& g) {
     if (!g.fecha.isValid()) return QStringLiteral("Ponga la fecha del gasto.");
     if ((g.idInm == 0) == (g.idRep == 0))
         return QStringLiteral("Elija el inmueble del gasto o un reparto entre varios.");
-    if (!std::isfinite(g.importe) || g.importe == 0)
-        return QStringLiteral("Ponga el importe del gasto.");
+    if (g.importe.esCero()) return QStringLiteral("Ponga el importe del gasto.");
+    if (!g.importe.dentroDelLimite() || !g.ivaDeducible.dentroDelLimite())
+        return textoDemasiadoGrande();
     // A refund is a negative amount; its VAT has the same sign and is never larger.
-    if (!std::isfinite(g.ivaDeducible) || g.ivaDeducible * g.importe < 0 ||
-        std::abs(g.ivaDeducible) >= std::abs(g.importe))
+    const bool mismoSigno =
+        g.ivaDeducible.esCero() || (g.ivaDeducible < Importe()) == (g.importe < Importe());
+    const auto absoluto = [](Importe i) { return i < Importe() ? -i : i; };
+    if (!mismoSigno || absoluto(g.ivaDeducible) >= absoluto(g.importe))
         return QStringLiteral("El IVA deducible tiene que ser menor que el importe y del mismo "
                               "signo.");
     if (!g.nif.trimmed().isEmpty())
@@ -115,16 +116,11 @@ Resultado<int> guardarGasto(Gasto g) {
         Transaccion t;
         const bool nuevo = g.id == 0;
         if (nuevo) g.id = SiguienteNumero(QStringLiteral("tblGastos"), QStringLiteral("Id"));
-        const QVariantList valores{fechaIso(g.fecha),
-                                   nulo(g.idInm),
-                                   nulo(g.idRep),
-                                   static_cast<int>(g.tipo),
-                                   g.proveedor.trimmed(),
-                                   compactarIdentificador(g.nif),
-                                   g.descripcion.trimmed(),
-                                   redondearCentimos(g.importe),
-                                   redondearCentimos(g.ivaDeducible),
-                                   g.id};
+        const QVariantList valores{fechaIso(g.fecha),       nulo(g.idInm),
+                                   nulo(g.idRep),           static_cast<int>(g.tipo),
+                                   g.proveedor.trimmed(),   compactarIdentificador(g.nif),
+                                   g.descripcion.trimmed(), guardar(g.importe),
+                                   guardar(g.ivaDeducible), g.id};
         ejecutar(nuevo ? QStringLiteral("INSERT INTO tblGastos (Fec, IdInm, IdRep, Tip, Pro, NIF,"
                                         " Des, Imp, IvaDed, Id) VALUES (?,?,?,?,?,?,?,?,?,?)")
                        : QStringLiteral("UPDATE tblGastos SET Fec = ?, IdInm = ?, IdRep = ?,"
@@ -149,19 +145,19 @@ QList<Reparto> leerRepartos() {
     while (p.next())
         for (Reparto& r : repartos)
             if (r.id == p.value(0).toInt())
-                r.partes.insert(p.value(1).toInt(), p.value(2).toDouble());
+                r.partes.insert(p.value(1).toInt(), decimalGuardado(p.value(2)));
     return repartos;
 }
 
 QString validarReparto(const Reparto& r) {
     if (r.nombre.trimmed().isEmpty()) return QStringLiteral("Ponga un nombre al reparto.");
-    double suma = 0;
-    for (const double parte : r.partes) {
-        if (negativo(parte))
+    Decimal suma;
+    for (const Decimal parte : r.partes) {
+        if (parte < Decimal())
             return QStringLiteral("Las partes del reparto no pueden ser negativas.");
-        suma += parte;
+        suma = suma + parte;
     }
-    if (r.partes.size() < 2 || suma <= 0)
+    if (r.partes.size() < 2 || suma <= Decimal())
         return QStringLiteral("Un reparto necesita al menos dos inmuebles con parte.");
     return {};
 }
@@ -180,33 +176,36 @@ Resultado<int> guardarReparto(Reparto r) {
         }
         ejecutar(QStringLiteral("DELETE FROM tblRepartosInmuebles WHERE IdRep = ?"), {r.id});
         for (auto it = r.partes.cbegin(); it != r.partes.cend(); ++it)
-            if (it.value() > 0)
+            if (it.value() > Decimal())
                 ejecutar(QStringLiteral("INSERT INTO tblRepartosInmuebles (IdRep, IdInm, Par)"
                                         " VALUES (?, ?, ?)"),
-                         {r.id, it.key(), it.value()});
+                         {r.id, it.key(), guardar(it.value())});
         t.confirmar();
         return r.id;
     });
 }
 
-QMap<int, qint64> repartir(qint64 centimos, const QMap<int, double>& partes) {
-    double suma = 0;
-    for (const double parte : partes)
-        suma += std::max(0.0, parte);
+QMap<int, qint64> repartir(qint64 centimos, const QMap<int, Decimal>& partes) {
+    const auto peso = [](Decimal parte) { return std::max<qint64>(0, parte.diezmilesimas()); };
+    Ancho suma = 0;
+    for (const Decimal parte : partes)
+        suma += peso(parte);
     QMap<int, qint64> resultado;
     if (suma <= 0) return resultado;
+    // Every share has the same denominator (suma), so remainders compare as whole numbers.
     struct Resto {
         int id;
-        double resto;
+        Ancho resto;
     };
     QList<Resto> restos;
     qint64 repartido = 0;
     for (auto it = partes.cbegin(); it != partes.cend(); ++it) {
-        const double exacto = double(centimos) * std::max(0.0, it.value()) / suma;
-        const auto entero = static_cast<qint64>(std::trunc(exacto));
+        const Ancho exacto = static_cast<Ancho>(centimos) * peso(it.value());
+        const auto entero = static_cast<qint64>(exacto / suma);
         resultado.insert(it.key(), entero);
         repartido += entero;
-        restos << Resto{it.key(), std::abs(exacto - double(entero))};
+        const Ancho resto = exacto % suma;
+        restos << Resto{it.key(), resto < 0 ? -resto : resto};
     }
     std::stable_sort(restos.begin(), restos.end(),
                      [](const Resto& a, const Resto& b) { return a.resto > b.resto; });
@@ -241,30 +240,37 @@ Hoja hojaGastos(const QList<Gasto>& gastos, int idInm) {
     const QStringList tipos = nombresTiposGasto();
     for (const Gasto& g : gastos) {
         QString donde = inmuebles.value(g.idInm);
-        double importe = g.importe, iva = g.ivaDeducible;
+        Importe importe = g.importe, iva = g.ivaDeducible;
         if (g.idRep != 0) {
             const Reparto& r = repartos[g.idRep];
             donde = QStringLiteral("Reparto: ") + r.nombre;
             // A property's list shows its own share, so its total is what it bears.
             if (idInm != 0) {
                 importe =
-                    double(repartir(std::llround(g.importe * 100), r.partes).value(idInm)) / 100;
-                iva = double(repartir(std::llround(g.ivaDeducible * 100), r.partes).value(idInm)) /
-                      100;
-                donde += QStringLiteral(" (su parte de %1)").arg(formatoImporte(g.importe));
+                    Importe::deCentimos(repartir(g.importe.centimos(), r.partes).value(idInm));
+                iva =
+                    Importe::deCentimos(repartir(g.ivaDeducible.centimos(), r.partes).value(idInm));
+                donde += QStringLiteral(" (su parte de %1)").arg(g.importe.texto());
             }
         }
-        hoja.filas << QVariantList{
-            g.fecha,       donde,   tipos.value(static_cast<int>(g.tipo)), g.proveedor, g.nif,
-            g.descripcion, importe, iva == 0 ? QVariant() : QVariant(iva)};
+        hoja.filas << QVariantList{g.fecha,
+                                   donde,
+                                   tipos.value(static_cast<int>(g.tipo)),
+                                   g.proveedor,
+                                   g.nif,
+                                   g.descripcion,
+                                   celda(importe),
+                                   iva.esCero() ? QVariant() : celda(iva)};
     }
     return hoja;
 }
 
 QString validarDatosFiscales(const DatosFiscales& d) {
-    for (const double valor : {d.valorCatastral, d.valorConstruccion, d.costeAdquisicion,
-                               d.mejorasAnteriores, d.mobiliario})
-        if (negativo(valor)) return QStringLiteral("Los valores no pueden ser negativos.");
+    for (const Importe valor : {d.valorCatastral, d.valorConstruccion, d.costeAdquisicion,
+                                d.mejorasAnteriores, d.mobiliario}) {
+        if (valor < Importe()) return QStringLiteral("Los valores no pueden ser negativos.");
+        if (!valor.dentroDelLimite()) return textoDemasiadoGrande();
+    }
     if (d.valorConstruccion > d.valorCatastral)
         return QStringLiteral("El valor de la construcción no puede superar el valor catastral.");
     if (d.fechaAdquisicion.isValid() && d.fechaAdquisicion > Hoy())
@@ -278,13 +284,13 @@ DatosFiscales leerDatosFiscales(int idInm) {
                            {idInm});
     DatosFiscales d;
     if (!q.next()) return d;
-    d.valorCatastral = q.value(0).toDouble();
-    d.valorConstruccion = q.value(1).toDouble();
+    d.valorCatastral = importeGuardado(q.value(0));
+    d.valorConstruccion = importeGuardado(q.value(1));
     d.revisado = q.value(2).toInt() != 0;
-    d.costeAdquisicion = q.value(3).toDouble();
+    d.costeAdquisicion = importeGuardado(q.value(3));
     d.fechaAdquisicion = desdeIso(q.value(4).toString());
-    d.mejorasAnteriores = q.value(5).toDouble();
-    d.mobiliario = q.value(6).toDouble();
+    d.mejorasAnteriores = importeGuardado(q.value(5));
+    d.mobiliario = importeGuardado(q.value(6));
     d.vivienda = q.value(7).toInt() != 0;
     return d;
 }
@@ -296,11 +302,10 @@ Resultado<> guardarDatosFiscales(int idInm, const DatosFiscales& d) {
             QStringLiteral("UPDATE tblInmuebles SET VCat = ?, VCatCon = ?, VCatRev = ?,"
                            " CosAdq = ?, FecAdq = ?, MejAnt = ?, VMob = ?, Viv = ?"
                            " WHERE Id = ?"),
-            {redondearCentimos(d.valorCatastral), redondearCentimos(d.valorConstruccion),
-             d.revisado ? 1 : 0, redondearCentimos(d.costeAdquisicion),
+            {guardar(d.valorCatastral), guardar(d.valorConstruccion), d.revisado ? 1 : 0,
+             guardar(d.costeAdquisicion),
              d.fechaAdquisicion.isValid() ? QVariant(fechaIso(d.fechaAdquisicion)) : QVariant(),
-             redondearCentimos(d.mejorasAnteriores), redondearCentimos(d.mobiliario),
-             d.vivienda ? 1 : 0, idInm});
+             guardar(d.mejorasAnteriores), guardar(d.mobiliario), d.vivienda ? 1 : 0, idInm});
     });
 }
 

@@ -43,8 +43,8 @@ struct Gasto {
     QString proveedor;
     QString nif;
     QString descripcion;
-    double importe = 0;      ///< paid, VAT included
-    double ivaDeducible = 0; ///< the part a company landlord deducts as input VAT
+    Importe importe;      ///< paid, VAT included
+    Importe ivaDeducible; ///< the part a company landlord deducts as input VAT
 };
 
 /** Why the expense cannot be stored, or an empty text. */
@@ -68,7 +68,7 @@ Resultado<> borrarGasto(int id);
 struct Reparto {
     int id = 0;
     QString nombre;
-    QMap<int, double> partes; ///< property Id → weight
+    QMap<int, Decimal> partes; ///< property Id → weight
 };
 
 QList<Reparto> leerRepartos();
@@ -80,7 +80,7 @@ Resultado<int> guardarReparto(Reparto r);
  * cents split by the weights, to the cent, the cents left over going to the largest remainders
  * (the lowest Id first on a tie): the parts always add up to the whole.
  */
-QMap<int, qint64> repartir(qint64 centimos, const QMap<int, double>& partes);
+QMap<int, qint64> repartir(qint64 centimos, const QMap<int, Decimal>& partes);
 
 /**
  * The expenses as a sheet (date, property or key, kind, supplier, N.I.F., ..., amount); for
@@ -90,13 +90,13 @@ Hoja hojaGastos(const QList<Gasto>& gastos, int idInm = 0);
 
 /** A property's data for the income-tax return. */
 struct DatosFiscales {
-    double valorCatastral = 0;
-    double valorConstruccion = 0; ///< the part of the cadastral value that is not land
-    bool revisado = false;        ///< cadastral value revised in the last ten years
-    double costeAdquisicion = 0;  ///< price with the costs and taxes of buying
+    Importe valorCatastral;
+    Importe valorConstruccion; ///< the part of the cadastral value that is not land
+    bool revisado = false;     ///< cadastral value revised in the last ten years
+    Importe costeAdquisicion;  ///< price with the costs and taxes of buying
     QDate fechaAdquisicion;
-    double mejorasAnteriores = 0; ///< improvements of earlier years, added to the cost
-    double mobiliario = 0;        ///< value of the furniture let with it
+    Importe mejorasAnteriores; ///< improvements of earlier years, added to the cost
+    Importe mobiliario;        ///< value of the furniture let with it
     bool vivienda = true;
 };
 

@@ -39,7 +39,7 @@ namespace Editores {
 QList<QStringList> conceptos() {
     return leerFilas(QStringLiteral("SELECT Des, Imp, Obs, Id FROM tblCobrosConceptos ORDER BY Id"),
                      {}, [](int c, const QVariant& v) {
-                         return c == 1 ? formatoImporte(v.toDouble()) : comoTexto(c, v);
+                         return c == 1 ? importeGuardado(v).texto() : comoTexto(c, v);
                      });
 }
 
@@ -49,7 +49,7 @@ QList<QStringList> tiposIva() {
                        " FROM tblIva"),
         {}, [](int c, const QVariant& v) {
             const bool porcentaje = c == 1 || c == 2;
-            return porcentaje && !v.isNull() ? formatoSimple(v.toDouble()) : comoTexto(c, v);
+            return porcentaje && !v.isNull() ? decimalGuardado(v).texto() : comoTexto(c, v);
         });
 }
 
@@ -113,8 +113,8 @@ QString problemaTipoIva(const QString& texto, std::optional<int> anterior) {
     return {};
 }
 
-void guardarTipoIva(int tiv, double iva, double req, bool activo, std::optional<int> anterior) {
-    const QVariantList valores{tiv, iva, req, activo ? 1 : 0};
+void guardarTipoIva(int tiv, Decimal iva, Decimal req, bool activo, std::optional<int> anterior) {
+    const QVariantList valores{tiv, guardar(iva), guardar(req), activo ? 1 : 0};
     if (anterior)
         ejecutar(QStringLiteral("UPDATE tblIva SET TIV = ?, IVA = ?, Req = ?, Activo = ?"
                                 " WHERE TIV = ?"),

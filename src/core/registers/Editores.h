@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/Importe.h"
 #include "core/store/Resultado.h"
 
 #include <QList>
@@ -47,7 +48,7 @@ Resultado<> borrarFila(const QString& tabla, const QString& campoClave, int clav
 /** Why a typed VAT code cannot be saved (anterior: the code being edited); empty when it can. */
 QString problemaTipoIva(const QString& texto, std::optional<int> anterior);
 /** Inserts a VAT type, or rewrites the type anterior (its code included). */
-void guardarTipoIva(int tiv, double iva, double req, bool activo, std::optional<int> anterior);
+void guardarTipoIva(int tiv, Decimal iva, Decimal req, bool activo, std::optional<int> anterior);
 
 /** Whether any document carries this series code. */
 bool serieUsada(const QString& cod);

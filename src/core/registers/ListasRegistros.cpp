@@ -171,7 +171,7 @@ std::optional<FichaInmueble> LeerInmueble(int id) {
                          q.value(2).toString(),
                          q.value(3).toString(),
                          q.value(4).toString(),
-                         q.value(5).toDouble(),
+                         importeGuardado(q.value(5)),
                          q.value(6).toInt(),
                          q.value(7).toString()};
 }
@@ -180,7 +180,8 @@ Resultado<int> GuardarInmueble(const FichaInmueble& f, bool nuevo) {
     return intentar([&]() -> int {
         const QStringList campos{u"Des"_s, u"Dir"_s, u"CP"_s,    u"Pob"_s,
                                  u"Pro"_s, u"Pre"_s, u"IdInq"_s, u"Obs"_s};
-        const QVariantList valores{f.Des, f.Dir, f.CP, f.Pob, f.Pro, f.Pre, f.IdInq, f.Obs};
+        const QVariantList valores{f.Des, f.Dir,          f.CP,    f.Pob,
+                                   f.Pro, guardar(f.Pre), f.IdInq, f.Obs};
         return guardarFicha(u"tblInmuebles"_s, campos, valores, nuevo ? 0 : f.Id);
     });
 }

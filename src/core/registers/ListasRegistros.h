@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/store/Importe.h"
 #include "core/store/Resultado.h"
 
 #include <QList>
@@ -47,7 +48,7 @@ Resultado<int> GuardarInquilino(const FichaInquilino& ficha, bool nuevo);
 struct FichaInmueble {
     int Id = 0;
     QString Des, Dir, CP, Pob, Pro;
-    double Pre = 0;
+    Importe Pre;
     int IdInq = 0; ///< 0 when the property is not let
     QString Obs;
 };

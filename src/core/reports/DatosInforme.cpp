@@ -42,10 +42,10 @@ QString campo(const QSqlQuery& q, int i) {
 }
 
 QString importe(const QSqlQuery& q, int i) {
-    return formatoImporte(q.value(i).toDouble());
+    return importeGuardado(q.value(i)).texto();
 }
 QString porcentaje(const QSqlQuery& q, int i) {
-    return formatoSimple(q.value(i).toDouble());
+    return decimalGuardado(q.value(i)).texto();
 }
 QString fecha(const QSqlQuery& q, int i) {
     return formatoFecha(desdeIso(campo(q, i)));
@@ -160,7 +160,8 @@ void anadirRectificacion(Dato& doc, int id) {
         for (const auto& [clave, columna] :
              {std::pair{"baseCorrecta", 6}, {"ivaCorrecto", 7}, {"totalCorrecto", 8}})
             poner(importes, clave,
-                  formatoImporte(q.value(columna).toDouble() + q.value(columna + 3).toDouble()));
+                  (importeGuardado(q.value(columna)) + importeGuardado(q.value(columna + 3)))
+                      .texto());
         r.set("sustitucion", importes);
     } else {
         poner(r, "modo", QStringLiteral("por diferencias"));
@@ -203,14 +204,14 @@ bool anadirDocumento(Dato& datos, int id, QString& numero) {
         {"iva", importe(q, 9)},
         {"total", importe(q, 10)},
         // What the total takes off, so a rectifying invoice's negative one reads "9,50".
-        {"retDescontada", formatoImporte(-q.value(7).toDouble())},
+        {"retDescontada", (-importeGuardado(q.value(7))).texto()},
         {"obs", campo(q, 11)},
     };
     for (const auto& [clave, valor] : valores)
         poner(doc, clave, valor);
     // Set only when they apply, so a template prints a row or a wording just then.
-    if (q.value(3).toDouble() == 0) poner(doc, "exento", textoExentoGuardado());
-    if (q.value(4).toDouble() != 0) poner(doc, "conRetencion", QStringLiteral("SÍ"));
+    if (decimalGuardado(q.value(3)).esCero()) poner(doc, "exento", textoExentoGuardado());
+    if (!decimalGuardado(q.value(4)).esCero()) poner(doc, "conRetencion", QStringLiteral("SÍ"));
     // A company's withholding is on account of its corporate tax, not of IRPF.
     poner(doc, "nombreRetencion",
           leerTipoEmisor() == TipoEmisor::Sociedad ? QStringLiteral("Retención")
@@ -299,25 +300,25 @@ FilasLista filasRecibos(Dato& datos) {
                       QStringLiteral("porIva"), QStringLiteral("iva"), QStringLiteral("porRet"),
                       QStringLiteral("ret"), QStringLiteral("total"), QStringLiteral("pagado")},
                      {}};
-    double base = 0, iva = 0, ret = 0, total = 0, pendiente = 0;
+    Importe base, iva, ret, total, pendiente;
     while (q.next()) {
         anadirFila(lista, q, 0,
                    {fecha(q, 3), importe(q, 4), porcentaje(q, 5), importe(q, 6), porcentaje(q, 7),
                     importe(q, 8), importe(q, 9),
                     q.value(11).toInt() != 0 ? kMarcaAnulado : siNo(q, 10)});
-        base += q.value(12).toDouble();
-        iva += q.value(13).toDouble();
-        ret += q.value(14).toDouble();
-        total += q.value(15).toDouble();
-        pendiente += q.value(16).toDouble();
+        base += importeGuardado(q.value(12));
+        iva += importeGuardado(q.value(13));
+        ret += importeGuardado(q.value(14));
+        total += importeGuardado(q.value(15));
+        pendiente += importeGuardado(q.value(16));
     }
     Dato suma;
     suma.set("cuenta", utf8(QString::number(lista.filas.size())));
-    suma.set("base", utf8(formatoImporte(base)));
-    suma.set("iva", utf8(formatoImporte(iva)));
-    suma.set("ret", utf8(formatoImporte(ret)));
-    suma.set("total", utf8(formatoImporte(total)));
-    suma.set("pendiente", utf8(formatoImporte(pendiente)));
+    suma.set("base", utf8(base.texto()));
+    suma.set("iva", utf8(iva.texto()));
+    suma.set("ret", utf8(ret.texto()));
+    suma.set("total", utf8(total.texto()));
+    suma.set("pendiente", utf8(pendiente.texto()));
     datos.set("totales", suma);
     return lista;
 }

@@ -18,8 +18,8 @@ constexpr int kColMes1 = 3;
 constexpr int kColTotal = 15;
 constexpr int kColumnasEstadistica = 16;
 
-QString celda(const std::optional<double>& valor) {
-    return valor ? formatoImporte(*valor) : QString();
+QString celda(const std::optional<Importe>& valor) {
+    return valor ? valor->texto() : QString();
 }
 
 } // namespace
@@ -50,7 +50,7 @@ QList<FilaMensual> cobrosPorMes(int ano, Cuenta cuenta) {
         FilaMensual& fila = porInmueble[q.value(0).toInt()];
         const int m = q.value(1).toInt();
         if (m < 1 || m > 12 || q.value(2).isNull()) continue;
-        fila.meses[m - 1] = fila.meses[m - 1].value_or(0) + q.value(2).toDouble();
+        fila.meses[m - 1] = fila.meses[m - 1].value_or(Importe()) + importeGuardado(q.value(2));
     }
     QList<FilaMensual> filas;
     QSqlQuery inmuebles =
@@ -69,12 +69,13 @@ QList<FilaMensual> cobrosPorMes(int ano, Cuenta cuenta) {
         bajas.inmueble = QStringLiteral("Inmuebles dados de baja");
         for (const FilaMensual& fila : std::as_const(porInmueble))
             for (int m = 0; m < 12; ++m)
-                if (fila.meses[m]) bajas.meses[m] = bajas.meses[m].value_or(0) + *fila.meses[m];
+                if (fila.meses[m])
+                    bajas.meses[m] = bajas.meses[m].value_or(Importe()) + *fila.meses[m];
         filas.append(bajas);
     }
     for (FilaMensual& fila : filas)
         for (const auto& mes : fila.meses)
-            fila.total += mes.value_or(0);
+            fila.total += mes.value_or(Importe());
     return filas;
 }
 
@@ -82,7 +83,7 @@ QList<QStringList> rejillaMensual(const QList<FilaMensual>& filas) {
     QList<QStringList> rejilla;
     if (filas.isEmpty()) return rejilla;
     // Column totals add up what the cells show, so they match the grid to the cent.
-    std::array<double, kColTotal - kColMes1 + 1> sumas{};
+    std::array<Importe, kColTotal - kColMes1 + 1> sumas{};
     for (int f = 0; f < filas.size(); ++f) {
         const FilaMensual& fila = filas[f];
         QStringList textos(kColumnasEstadistica);
@@ -90,17 +91,17 @@ QList<QStringList> rejillaMensual(const QList<FilaMensual>& filas) {
         textos[2] = fila.inmueble;
         for (int m = 0; m < 12; ++m) {
             textos[kColMes1 + m] = celda(fila.meses[m]);
-            if (fila.meses[m]) sumas[m] += redondearCentimos(*fila.meses[m]);
+            if (fila.meses[m]) sumas[m] += *fila.meses[m];
         }
-        textos[kColTotal] = formatoImporte(fila.total);
-        sumas[12] += redondearCentimos(fila.total);
+        textos[kColTotal] = fila.total.texto();
+        sumas[12] += fila.total;
         rejilla.append(textos);
     }
     QStringList total(kColumnasEstadistica);
     total[2] = QStringLiteral("TOTAL");
     for (int c = kColMes1; c <= kColTotal; ++c) {
-        const double suma = redondearCentimos(sumas[c - kColMes1]);
-        total[c] = suma == 0 ? QString() : formatoImporte(suma);
+        const Importe suma = sumas[c - kColMes1];
+        total[c] = suma.esCero() ? QString() : suma.texto();
     }
     rejilla.append(total);
     return rejilla;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/documents/EstadoDocumento.h"
+#include "core/store/Importe.h"
 
 #include <QList>
 #include <QStringList>
@@ -14,8 +15,8 @@ struct FilaMensual {
     int idInm = 0; ///< 0: the properties that no longer exist
     QString inmueble;
     /** Sum of Tot per month; empty when the month has no document or only null totals. */
-    std::array<std::optional<double>, 12> meses{};
-    double total = 0;
+    std::array<std::optional<Importe>, 12> meses{};
+    Importe total;
 };
 
 /**

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
-#include <cmath>
 #include <xlsxwriter.h>
 
 namespace torvane {
@@ -37,24 +36,44 @@ QByteArray letraColumna(int columna) {
     return letras;
 }
 
+bool esDecimal(const QVariant& valor) {
+    return valor.metaType() == QMetaType::fromType<Decimal>();
+}
+
+bool esEntero(const QVariant& valor) {
+    return valor.typeId() == QMetaType::Int || valor.typeId() == QMetaType::LongLong;
+}
+
+// An .xlsx number cell is an IEEE double by the file format; nothing is summed from it here.
+double numeroXlsx(qint64 unidades, qint64 escala) {
+    return static_cast<double>(unidades) / static_cast<double>(escala);
+}
+
+/** The cell's number as the sheet file stores it, if it holds one. */
+std::optional<double> numeroDeCelda(const QVariant& valor) {
+    if (const auto importe = importeDeCelda(valor)) return numeroXlsx(importe->centimos(), 100);
+    if (esDecimal(valor))
+        return numeroXlsx(valor.value<Decimal>().diezmilesimas(), Decimal::kEscala);
+    if (esEntero(valor)) return numeroXlsx(valor.toLongLong(), 1);
+    return std::nullopt;
+}
+
 /** Characters the widest cell of each column shows, heading included. */
-QList<double> anchos(const Hoja& hoja) {
-    QList<double> resultado;
+QList<int> anchos(const Hoja& hoja) {
+    QList<int> resultado;
     for (int c = 0; c < hoja.columnas.size(); ++c) {
         qsizetype ancho = hoja.columnas[c].titulo.size();
-        double mayor = 0;
+        qint64 mayor = 0;
         for (const QVariantList& fila : hoja.filas) {
             const QVariant& v = fila.value(c);
-            if (v.typeId() == QMetaType::Double)
-                mayor = std::max(mayor, std::abs(v.toDouble()));
-            else if (v.typeId() == QMetaType::QDate)
-                ancho = std::max<qsizetype>(ancho, 10);
+            if (const auto importe = importeDeCelda(v))
+                mayor = std::max(mayor, std::abs(importe->centimos()));
             else
-                ancho = std::max(ancho, v.toString().size());
+                ancho = std::max(ancho, textoCelda(v, hoja.columnas[c].tipo).size());
         }
         // The totals row can be up to a digit wider than any cell above it.
-        if (mayor > 0) ancho = std::max(ancho, formatoImporte(-mayor * 10).size());
-        resultado << std::min<double>(double(ancho) + 2, 60);
+        if (mayor > 0) ancho = std::max(ancho, Importe::deCentimos(-mayor * 10).texto().size());
+        resultado << static_cast<int>(std::min<qsizetype>(ancho + 2, 60));
     }
     return resultado;
 }
@@ -85,11 +104,12 @@ Formatos crearFormatos(lxw_workbook* libro) {
 
 void escribirCelda(lxw_worksheet* hoja, int fila, int columna, const QVariant& valor, TipoDato tipo,
                    const Formatos& f) {
-    switch (valor.typeId()) {
-    case QMetaType::Double:
-        worksheet_write_number(hoja, fila, columna, valor.toDouble(),
+    if (const auto numero = numeroDeCelda(valor)) {
+        worksheet_write_number(hoja, fila, columna, *numero,
                                tipo == TipoDato::Importe ? f.importe : nullptr);
-        break;
+        return;
+    }
+    switch (valor.typeId()) {
     case QMetaType::QDate: {
         const QDate d = valor.toDate();
         lxw_datetime dia{d.year(), d.month(), d.day(), 0, 0, 0};
@@ -120,7 +140,7 @@ void escribirTotales(lxw_worksheet* ws, const Hoja& hoja, const Formatos& f) {
                                          "2:" + letraColumna(hoja.fuera.columna) + hasta + ",\"<>" +
                                          hoja.fuera.marca.toUtf8() + "\"," + rango + ")";
         worksheet_write_formula_num(ws, fila, c, formula.constData(), f.totalImporte,
-                                    suma[c].toDouble());
+                                    numeroDeCelda(suma[c]).value_or(0));
     }
     if (conImporte && hoja.columnas.value(0).tipo != TipoDato::Importe)
         worksheet_write_string(ws, fila, 0, kTotal.toUtf8().constData(), f.total);
@@ -136,7 +156,7 @@ QString escribirLibro(const Hoja& hoja, const QString& ruta) {
     if (!libro) return QStringLiteral("no se pudo crear");
     lxw_worksheet* ws = workbook_add_worksheet(libro, nombreHoja(hoja.nombre).constData());
     const Formatos f = crearFormatos(libro);
-    const QList<double> ancho = anchos(hoja);
+    const QList<int> ancho = anchos(hoja);
     for (int c = 0; c < hoja.columnas.size(); ++c) {
         worksheet_set_column(ws, c, c, ancho[c], nullptr);
         worksheet_write_string(ws, 0, c, hoja.columnas[c].titulo.toUtf8().constData(), f.cabecera);
@@ -152,12 +172,6 @@ QString escribirLibro(const Hoja& hoja, const QString& ruta) {
     return error == LXW_NO_ERROR ? QString() : QString::fromUtf8(lxw_strerror(error));
 }
 
-QString numeroCsv(double valor, TipoDato tipo) {
-    if (tipo == TipoDato::Numero) return formatoSimple(valor);
-    return QString::number(redondearCentimos(valor), 'f', 2)
-        .replace(QLatin1Char('.'), QLatin1Char(','));
-}
-
 QString textoCsv(QString texto) {
     // A text a spreadsheet would take for a formula is kept as text.
     if (!texto.isEmpty() && QStringLiteral("=+-@").contains(texto.front()))
@@ -170,9 +184,11 @@ QString textoCsv(QString texto) {
 }
 
 QString celdaCsv(const QVariant& valor, TipoDato tipo) {
+    // Amounts without grouping, as a Spanish spreadsheet reads a number: "-1234,50".
+    if (const auto importe = importeDeCelda(valor))
+        return importe->textoPunto().replace(QLatin1Char('.'), QLatin1Char(','));
+    if (esDecimal(valor) || esEntero(valor)) return textoCelda(valor, tipo);
     switch (valor.typeId()) {
-    case QMetaType::Double:
-        return numeroCsv(valor.toDouble(), tipo);
     case QMetaType::QDate:
         return formatoFecha(valor.toDate());
     case QMetaType::QString:
@@ -231,27 +247,31 @@ QString exportarHoja(const Hoja& hoja, const QString& ruta) {
     return escribirXlsx(hoja, ruta);
 }
 
+std::optional<Importe> importeDeCelda(const QVariant& valor) {
+    if (valor.metaType() != QMetaType::fromType<Importe>()) return std::nullopt;
+    return valor.value<Importe>();
+}
+
 QVariantList filaTotales(const Hoja& hoja) {
     QVariantList total(hoja.columnas.size());
-    QList<double> sumas(hoja.columnas.size(), 0);
+    QList<Importe> sumas(hoja.columnas.size());
     for (const QVariantList& fila : hoja.filas) {
         if (hoja.fuera.columna >= 0 &&
             fila.value(hoja.fuera.columna).toString() == hoja.fuera.marca)
             continue;
         for (int c = 0; c < hoja.columnas.size(); ++c)
-            if (fila.value(c).typeId() == QMetaType::Double) sumas[c] += fila[c].toDouble();
+            sumas[c] += importeDeCelda(fila.value(c)).value_or(Importe());
     }
     for (int c = 0; c < hoja.columnas.size(); ++c)
-        if (hoja.columnas[c].tipo == TipoDato::Importe) total[c] = redondearCentimos(sumas[c]);
+        if (hoja.columnas[c].tipo == TipoDato::Importe) total[c] = celda(sumas[c]);
     if (!total.isEmpty() && !total[0].isValid()) total[0] = kTotal;
     return total;
 }
 
-QString textoCelda(const QVariant& valor, TipoDato tipo) {
+QString textoCelda(const QVariant& valor, TipoDato) {
+    if (const auto importe = importeDeCelda(valor)) return importe->texto();
+    if (esDecimal(valor)) return valor.value<Decimal>().texto();
     switch (valor.typeId()) {
-    case QMetaType::Double:
-        return tipo == TipoDato::Importe ? formatoImporte(valor.toDouble())
-                                         : formatoSimple(valor.toDouble());
     case QMetaType::QDate:
         return formatoFecha(valor.toDate());
     default:
@@ -264,13 +284,10 @@ QVariant celdaDeTexto(const QString& texto, TipoDato tipo) {
     if (tipo == TipoDato::Fecha) {
         const QDate dia = QDate::fromString(texto, QStringLiteral("dd/MM/yyyy"));
         if (dia.isValid()) return dia;
-    } else if (tipo == TipoDato::Importe || tipo == TipoDato::Numero) {
-        // The grid's own format: "." groups thousands, "," marks the decimals.
-        QString numero = texto;
-        numero.remove(QLatin1Char('.')).replace(QLatin1Char(','), QLatin1Char('.'));
-        bool ok = false;
-        const double valor = numero.toDouble(&ok);
-        if (ok) return valor;
+    } else if (tipo == TipoDato::Importe) {
+        if (const auto importe = Importe::leer(texto)) return celda(*importe);
+    } else if (tipo == TipoDato::Numero) {
+        if (const auto numero = Decimal::leer(texto)) return celda(*numero);
     }
     return texto;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/Importe.h"
+
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -26,9 +28,10 @@ struct FueraDeTotales {
 };
 
 /**
- * One sheet: a cell is an invalid QVariant (empty), a QString, a double or a QDate as its
- * column's type says. With totales the .xlsx ends with a "TOTAL" row summing every Importe
- * column by formula, leaving out the rows fuera names.
+ * One sheet: a cell is an invalid QVariant (empty), a QString, a QDate, an Importe (celda()) or
+ * a number (an int, or a Decimal through celda()) as its column's type says. With totales the .xlsx
+ * ends with a "TOTAL" row summing every Importe column by formula, leaving out the rows fuera
+ * names.
  */
 struct Hoja {
     QString nombre;
@@ -38,6 +41,19 @@ struct Hoja {
     FueraDeTotales fuera;
 };
 
+/** Exact values as a sheet's cells hold them. */
+inline QVariant celda(Importe importe) {
+    return QVariant::fromValue(importe);
+}
+inline QVariant celda(Decimal numero) {
+    return QVariant::fromValue(numero);
+}
+inline QVariant celdaCentimos(qint64 centimos) {
+    return celda(Importe::deCentimos(centimos));
+}
+/** The money a cell holds, if any. */
+std::optional<Importe> importeDeCelda(const QVariant& valor);
+
 /** Writes the sheet; an empty text on success, the reason otherwise (nothing left behind). */
 QString escribirXlsx(const Hoja& hoja, const QString& ruta);
 QString escribirCsv(const Hoja& hoja, const QString& ruta);
@@ -45,15 +61,18 @@ QString escribirCsv(const Hoja& hoja, const QString& ruta);
 QString exportarHoja(const Hoja& hoja, const QString& ruta);
 
 /**
- * "TOTAL" under the first column and the sum of each Importe column, rounded to cents, of the
- * rows the sheet does not leave out.
+ * "TOTAL" under the first column and the exact sum of each Importe column over the rows the
+ * sheet does not leave out.
  */
 QVariantList filaTotales(const Hoja& hoja);
 
 /** The text a grid shows for a cell: "1.234,50", "21", "31/12/2024". */
 QString textoCelda(const QVariant& valor, TipoDato tipo);
 
-/** A cell from the text a grid shows: "1.234,50" as 1234.5, "31/12/2024" as a date. */
+/**
+ * A cell from the text a grid shows: "1.234,50" as an Importe (or a Decimal in a Numero column),
+ * "31/12/2024" as a date; anything else stays text.
+ */
 QVariant celdaDeTexto(const QString& texto, TipoDato tipo);
 
 } // namespace torvane

@@ -65,13 +65,12 @@ std::optional<std::pair<int, QString>> numeroConSerie(const QString& texto) {
 
 std::optional<ConsultaBusqueda> documentos(const QString& texto) {
     const auto numero = numeroConSerie(texto);
-    const auto importe = leerNumero(texto);
+    const auto importe = Importe::leer(texto);
     if (!numero && !importe) return std::nullopt;
     // The half that does not apply is bound to NULL, which matches nothing.
     const QVariant num = numero ? QVariant(numero->first) : QVariant();
     const QVariant serie = numero ? QVariant(numero->second) : QVariant();
-    const QVariant desde = importe ? QVariant(redondearCentimos(*importe) - 0.005) : QVariant();
-    const QVariant hasta = importe ? QVariant(redondearCentimos(*importe) + 0.005) : QVariant();
+    const QVariant total = importe ? guardar(*importe) : QVariant();
     const QString sql =
         QStringLiteral("SELECT c.Id, ") +
         sqlUnir({QStringLiteral("c.Num"), QStringLiteral("c.Ser")}) +
@@ -80,9 +79,8 @@ std::optional<ConsultaBusqueda> documentos(const QString& texto) {
             " ON c.IdInm = m.Id) LEFT JOIN tblInquilinos q ON c.IdInq = q.Id"
             " WHERE (c.Num = ? AND ") +
         sqlContiene(QStringLiteral("c.Ser")) +
-        QStringLiteral(") OR (c.Tot > ? AND c.Tot < ?) ORDER BY c.Fec DESC, c.Ser, c.Num") +
-        kLimite;
-    return ConsultaBusqueda{ClaseResultado::Documento, sql, {num, serie, desde, hasta}};
+        QStringLiteral(") OR c.Tot = ? ORDER BY c.Fec DESC, c.Ser, c.Num") + kLimite;
+    return ConsultaBusqueda{ClaseResultado::Documento, sql, {num, serie, total}};
 }
 
 Hallazgo leerResultado(ClaseResultado clase, const QSqlQuery& q) {
@@ -97,7 +95,7 @@ Hallazgo leerResultado(ClaseResultado clase, const QSqlQuery& q) {
         r.detalle = unirNoVacios({formatoFecha(desdeIso(q.value(2).toString())),
                                   q.value(3).toString(), q.value(4).toString(),
                                   q.value(6).toInt() != 0 ? QStringLiteral("ANULADO") : QString()});
-        r.importe = formatoImporte(q.value(5).toDouble());
+        r.importe = importeGuardado(q.value(5)).texto();
     }
     return r;
 }

@@ -74,18 +74,21 @@ QString conDecimales(qint64 valor, int decimales, QChar coma, bool agrupado) {
            (agrupado ? agruparMiles(entero) : entero) + coma + texto.right(decimales);
 }
 
+// A whole number as stored; an engine's computed double (units times a price) to the nearest.
 qint64 entero(const QVariant& valor) {
-    return valor.isNull() ? 0 : valor.toLongLong();
+    if (valor.isNull()) return 0;
+    if (valor.typeId() == QMetaType::Double) return std::llround(valor.toDouble());
+    return valor.toLongLong();
 }
 
 } // namespace
 
 Importe importeGuardado(const QVariant& valor) {
-    return Importe::desdeEuros(valor.toDouble());
+    return Importe::desdeVariante(valor);
 }
 
 QVariant guardar(Importe importe) {
-    return importe.aReal();
+    return importe.centimos();
 }
 
 Decimal decimalGuardado(const QVariant& valor) {
@@ -122,7 +125,7 @@ Importe Importe::desdeVariante(const QVariant& valor) {
 }
 
 Importe Importe::desdeEuros(double euros) {
-    if (!std::isfinite(euros)) return {};
+    if (!std::isfinite(euros) || std::fabs(euros) > 1e16) return {};
     // Cents read back to 15 digits first, so 2,675 (stored as 2,67499999...) is the tie it was.
     const double centimos = QString::number(euros * 100.0, 'g', 15).toDouble();
     return Importe(static_cast<qint64>(std::round(centimos)));
@@ -181,6 +184,20 @@ QString Decimal::textoDosDecimales() const {
 QString Decimal::textoPunto() const {
     return Importe::deCentimos(static_cast<qint64>(dividirRedondeando(valor_, kEscala / 100)))
         .textoPunto();
+}
+
+std::optional<Importe> proporcion(Importe importe, qint64 numerador, qint64 denominador) {
+    if (denominador == 0) return std::nullopt;
+    if (denominador < 0) return proporcion(importe, -numerador, -denominador);
+    return multiplicar(importe.centimos(), numerador, denominador);
+}
+
+QString textoEuros(Importe importe) {
+    return importe.texto() + QStringLiteral(" €");
+}
+
+QString textoPorcentaje(Decimal tasa) {
+    return tasa.texto() + QStringLiteral(" %");
 }
 
 } // namespace torvane

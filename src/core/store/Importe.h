@@ -36,14 +36,9 @@ public:
     static Resultado<Importe> leer(const QString& texto);
     /** A stored value: whole cents (an empty one is zero). */
     static Importe desdeVariante(const QVariant& valor);
-    /** Euros held as a binary fraction (years before whole cents), to the nearest cent. */
+    /** Euros held as a binary fraction (years before whole cents), to the nearest cent: only the
+     * step to whole cents reads them. */
     static Importe desdeEuros(double euros);
-
-    /**
-     * Euros as the REAL columns of years before whole cents hold them: the nearest binary
-     * fraction, read back by desdeEuros() as the same cents.
-     */
-    double aReal() const { return static_cast<double>(centimos_) / 100.0; }
 
     /** «-1.234,50». */
     QString texto() const;
@@ -102,7 +97,7 @@ public:
     /** A binary fraction of an older year, to the nearest ten-thousandth. */
     static Decimal desdeReal(double valor);
 
-    /** For the REAL columns of years before whole cents (see Importe::aReal). */
+    /** For the REAL columns of units and rates. */
     double aReal() const { return static_cast<double>(valor_) / kEscala; }
 
     /** As a user would retype it: «2,5», «21», «1234,125». */
@@ -142,5 +137,16 @@ QString textoDemasiadoGrande();
  */
 Resultado<Importe> importeDeCaja(const QString& texto, const QString& sinNumero);
 Resultado<Decimal> decimalDeCaja(const QString& texto, const QString& sinNumero);
+
+/**
+ * importe × numerador / denominador (a share of days, of a key, a rate of a rate), exact and
+ * rounded once as Importe::por; refused beyond the limit or with no denominator.
+ */
+std::optional<Importe> proporcion(Importe importe, qint64 numerador, qint64 denominador);
+
+/** «1.234,50 €». */
+QString textoEuros(Importe importe);
+/** A rate as shown beside a figure: «7,5 %». */
+QString textoPorcentaje(Decimal tasa);
 
 } // namespace torvane

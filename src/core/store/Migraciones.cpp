@@ -1,5 +1,6 @@
 #include "core/store/Migraciones.h"
 
+#include "core/store/Centimos.h"
 #include "core/store/Privado.h"
 #include "core/store/Servidor.h"
 
@@ -296,6 +297,9 @@ const std::vector<Paso>& pasos() {
                      " Resp TEXT)",
                      "CREATE INDEX ixCorreosDocumento ON tblCorreos (IdDoc, Id)"});
          }},
+        // Money in whole cents: INTEGER columns, and every value that was not whole cents kept
+        // in tblRedondeos with what it became.
+        {16, pasarACentimos},
     };
     return lista;
 }

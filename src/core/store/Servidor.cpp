@@ -69,8 +69,11 @@ Esquema esquemaReferencia(int version = versionEsquema()) {
     e.version = version;
     conEsquemaReferencia(version, [&e](QSqlDatabase& db) {
         QSqlQuery q(db);
-        q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"
-                              " AND name NOT LIKE 'sqlite%' ORDER BY rowid"));
+        // The billing records go in last: the guards refuse a line of a registered invoice.
+        q.exec(
+            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"
+                           " AND name NOT LIKE 'sqlite%'"
+                           " ORDER BY name IN ('tblRegistros', 'tblRegistrosRespuestas'), rowid"));
         while (q.next())
             e.tablas.append({q.value(0).toString(), {}, {}, {}, {}});
         for (Tabla& t : e.tablas) {
@@ -107,10 +110,10 @@ const char* const kFunciones[] = {
     "CREATE FUNCTION contiene(campo TEXT, texto TEXT) RETURNS BOOLEAN LANGUAGE sql STABLE"
     " AS $$ SELECT COALESCE(texto, '') = '' OR"
     " position(pliegue(texto) IN pliegue(COALESCE(campo, ''))) > 0 $$",
-    // A double to numeric keeps 15 significant digits and rounds half away from zero, which is
-    // the program's own rule for cents.
-    "CREATE FUNCTION centimos(x DOUBLE PRECISION) RETURNS DOUBLE PRECISION LANGUAGE sql"
-    " IMMUTABLE AS $$ SELECT round(x::numeric, 2)::double precision $$",
+    // A line's units times its price in cents: a double to numeric keeps 15 significant digits
+    // and round() goes half away from zero, which is the program's own rule.
+    "CREATE FUNCTION importeLinea(und DOUBLE PRECISION, pre BIGINT) RETURNS BIGINT LANGUAGE sql"
+    " IMMUTABLE AS $$ SELECT round(und::numeric * pre)::bigint $$",
     // SQLite gives a row inserted without Id one past the largest; so does the server. The
     // guards run with a fixed search path and name their tables by the trigger's own schema,
     // so no object of a caller's choosing stands in for them, and a renamed year keeps working.

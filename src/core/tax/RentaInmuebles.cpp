@@ -22,8 +22,19 @@ int dias(const QDate& desde, const QDate& hasta) {
     return desde.isValid() && hasta.isValid() && desde <= hasta ? int(desde.daysTo(hasta)) + 1 : 0;
 }
 
-qint64 centimos(double valor) {
-    return std::llround(valor);
+/** cents × numerador / denominador, rounded once (the figures here stay far inside the limit). */
+qint64 parte(qint64 centimos, qint64 numerador, qint64 denominador) {
+    return proporcion(Importe::deCentimos(centimos), numerador, denominador)
+        .value_or(Importe())
+        .centimos();
+}
+
+QString porcentaje(qint64 tasa) {
+    return textoPorcentaje(Decimal::deEntero(tasa));
+}
+
+QString euros(qint64 centimos) {
+    return textoEuros(Importe::deCentimos(centimos));
 }
 
 /** The stretches of a year the property was let, joined where they touch or overlap. */
@@ -92,9 +103,6 @@ struct Calculo {
     void linea(const QString& concepto, qint64 importe, const QString& origen) {
         r.lineas << LineaRenta{concepto, importe, origen};
     }
-    double fraccionAlquilada() const {
-        return diasPropiedad > 0 ? double(r.diasAlquilado) / diasPropiedad : 0;
-    }
 
     void periodo();
     void gastos();
@@ -150,20 +158,18 @@ void Calculo::gastos() {
             r.gastos[t] = pagado[t];
             origen = QStringLiteral("Pagado en el año, sin el IVA deducible");
         } else if (periodico(tipo)) {
-            r.gastos[t] = centimos(double(pagado[t]) * fraccionAlquilada());
+            r.gastos[t] = parte(pagado[t], r.diasAlquilado, diasPropiedad);
             origen = r.diasAlquilado == diasPropiedad
-                         ? QStringLiteral("%1 pagados, alquilado todo el año")
-                               .arg(formatoEuros(pagado[t]))
+                         ? QStringLiteral("%1 pagados, alquilado todo el año").arg(euros(pagado[t]))
                          : QStringLiteral("%1 pagados × %2/%3 días alquilado")
-                               .arg(formatoEuros(pagado[t]))
+                               .arg(euros(pagado[t]))
                                .arg(r.diasAlquilado)
                                .arg(diasPropiedad);
         } else {
             r.gastos[t] = pagado[t];
             origen = QStringLiteral("Gastos de días alquilado");
             if (fuera[t] != 0)
-                origen +=
-                    QStringLiteral("; %1 de días vacío no se deducen").arg(formatoEuros(fuera[t]));
+                origen += QStringLiteral("; %1 de días vacío no se deducen").arg(euros(fuera[t]));
         }
         if (tipo != TipoGasto::Intereses && tipo != TipoGasto::Reparaciones)
             r.gastosGenerales += r.gastos[t];
@@ -207,15 +213,13 @@ void Calculo::interesesYReparaciones() {
     qint64 pasan = 0;
     for (const qint64 p : r.pendientesDespues)
         pasan += p;
-    QString origen = QStringLiteral("%1 del año y %2 de años anteriores, hasta los ingresos (%3)")
-                         .arg(formatoEuros(actual), formatoEuros(anteriores),
-                              formatoEuros(std::max<qint64>(0, e.ingresos)));
+    QString origen =
+        QStringLiteral("%1 del año y %2 de años anteriores, hasta los ingresos (%3)")
+            .arg(euros(actual), euros(anteriores), euros(std::max<qint64>(0, e.ingresos)));
     if (pasan > 0)
-        origen +=
-            QStringLiteral("; quedan %1 para los cuatro años siguientes").arg(formatoEuros(pasan));
+        origen += QStringLiteral("; quedan %1 para los cuatro años siguientes").arg(euros(pasan));
     if (caducado > 0)
-        origen += QStringLiteral("; %1 de hace más de cuatro años se pierden")
-                      .arg(formatoEuros(caducado));
+        origen += QStringLiteral("; %1 de hace más de cuatro años se pierden").arg(euros(caducado));
     linea(QStringLiteral("Intereses y reparaciones deducidos"), r.interesesReparaciones, origen);
 }
 
@@ -223,29 +227,28 @@ void Calculo::amortizaciones() {
     const DatosFiscales& f = e.fiscal;
     // A person depreciates 3 % of the larger of cost and cadastral value, a company 2 % of the
     // cost; land never, so both leave out its share of the cadastral value.
-    const double tasa = e.sociedad ? 2.0 : 3.0;
-    const double dia = double(e.sociedad ? diasPropiedad : r.diasAlquilado) / diasAno;
+    const qint64 tasa = e.sociedad ? 2 : 3;
+    const qint64 diasCuentan = e.sociedad ? diasPropiedad : r.diasAlquilado;
     const QString dias_ =
         QStringLiteral("× %1/%2 días %3")
             .arg(e.sociedad ? diasPropiedad : r.diasAlquilado)
             .arg(diasAno)
             .arg(e.sociedad ? QStringLiteral("en propiedad") : QStringLiteral("alquilado"));
-    if (f.valorCatastral > 0 && f.valorConstruccion > 0) {
-        const double parte = f.valorConstruccion / f.valorCatastral;
-        const qint64 coste = centimos(f.costeAdquisicion * parte * 100);
-        const qint64 catastro = centimos(f.valorConstruccion * 100);
+    if (f.valorCatastral > Importe() && f.valorConstruccion > Importe()) {
+        const qint64 coste = parte(f.costeAdquisicion.centimos(), f.valorConstruccion.centimos(),
+                                   f.valorCatastral.centimos());
+        const qint64 catastro = f.valorConstruccion.centimos();
         const qint64 base = e.sociedad ? coste : std::max(coste, catastro);
-        const qint64 mejoras = centimos(f.mejorasAnteriores * 100);
-        const qint64 importe = centimos(double(base + mejoras) * tasa / 100 * dia);
+        const qint64 mejoras = f.mejorasAnteriores.centimos();
+        const qint64 importe = parte(base + mejoras, tasa * diasCuentan, 100LL * diasAno);
         QString origen =
             e.sociedad
-                ? QStringLiteral("%1 del coste sin suelo (%2)")
-                      .arg(formatoPorcentaje(tasa), formatoEuros(coste))
+                ? QStringLiteral("%1 del coste sin suelo (%2)").arg(porcentaje(tasa), euros(coste))
                 : QStringLiteral("%1 del mayor entre coste sin suelo (%2) y valor catastral "
                                  "de la construcción (%3)")
-                      .arg(formatoPorcentaje(tasa), formatoEuros(coste), formatoEuros(catastro));
+                      .arg(porcentaje(tasa), euros(coste), euros(catastro));
         if (mejoras > 0)
-            origen += QStringLiteral(", más mejoras anteriores (%1)").arg(formatoEuros(mejoras));
+            origen += QStringLiteral(", más mejoras anteriores (%1)").arg(euros(mejoras));
         linea(QStringLiteral("Amortización del inmueble"), importe, origen + u' ' + dias_);
         r.amortizacion += importe;
     } else if (r.diasAlquilado > 0 || e.sociedad) {
@@ -259,19 +262,17 @@ void Calculo::amortizaciones() {
             const int n = e.sociedad
                               ? dias(std::max(g.fecha, QDate(e.ano, 1, 1)), QDate(e.ano, 12, 31))
                               : alquilado.desde(g.fecha);
-            mejorasAno +=
-                centimos(double(g.importe - (e.sociedad ? g.iva : 0)) * tasa / 100 * n / diasAno);
+            mejorasAno += parte(g.importe - (e.sociedad ? g.iva : 0), tasa * n, 100LL * diasAno);
         }
     if (mejorasAno != 0) {
         linea(QStringLiteral("Amortización de las mejoras del año"), mejorasAno,
-              QStringLiteral("%1 de cada mejora desde su fecha").arg(formatoPorcentaje(tasa)));
+              QStringLiteral("%1 de cada mejora desde su fecha").arg(porcentaje(tasa)));
         r.amortizacion += mejorasAno;
     }
-    if (f.mobiliario > 0) {
-        const qint64 muebles = centimos(f.mobiliario * 100 * 10 / 100 * dia);
-        linea(
-            QStringLiteral("Amortización del mobiliario"), muebles,
-            QStringLiteral("10 % de %1 %2").arg(formatoEuros(centimos(f.mobiliario * 100)), dias_));
+    if (f.mobiliario > Importe()) {
+        const qint64 muebles = parte(f.mobiliario.centimos(), 10 * diasCuentan, 100LL * diasAno);
+        linea(QStringLiteral("Amortización del mobiliario"), muebles,
+              QStringLiteral("10 % de %1 %2").arg(euros(f.mobiliario.centimos()), dias_));
         r.amortizacion += muebles;
     }
 }
@@ -281,7 +282,8 @@ void Calculo::reduccion() {
     if (e.sociedad || !e.fiscal.vivienda) return;
     static const int porcentajes[] = {50, 90, 70, 60};
     QStringList partes;
-    double reduccion = 0;
+    // Each contract's days at its percentage, over the days let: one sum, rounded once.
+    qint64 diasPorCiento = 0;
     for (const TramoAlquiler& t : e.tramos) {
         const Intervalo i = recortar(t, QDate(e.ano, 1, 1), QDate(e.ano, 12, 31));
         const int n = dias(i.desde, i.hasta);
@@ -289,7 +291,7 @@ void Calculo::reduccion() {
         // The new percentages are for contracts signed under Ley 12/2023, from 2024 on.
         const bool antigua = e.ano < 2024 || t.firma < kInicioTopeIrav;
         const int p = antigua ? 60 : porcentajes[std::clamp(t.reduccion, 0, 3)];
-        reduccion += double(r.neto) * n / r.diasAlquilado * p / 100;
+        diasPorCiento += qint64(n) * p;
         partes << QStringLiteral("%1 % sobre %2 días (contrato del %3%4)")
                       .arg(p)
                       .arg(n)
@@ -304,7 +306,7 @@ void Calculo::reduccion() {
               QStringLiteral("Solo se reduce un rendimiento neto positivo"));
         return;
     }
-    r.reduccion = centimos(reduccion);
+    r.reduccion = parte(r.neto, diasPorCiento, 100LL * r.diasAlquilado);
     r.netoReducido = r.neto - r.reduccion;
     linea(QStringLiteral("Reducción por alquiler de vivienda"), r.reduccion,
           partes.join(QStringLiteral("; ")));
@@ -316,19 +318,22 @@ void Calculo::imputacion() {
     if (e.sociedad || r.diasVacio <= 0) return;
     const DatosFiscales& f = e.fiscal;
     const QString vacio = QStringLiteral("× %1/%2 días vacío").arg(r.diasVacio).arg(diasAno);
-    if (f.valorCatastral > 0) {
-        const double p = f.revisado ? 1.1 : 2.0;
-        r.imputacion = centimos(f.valorCatastral * 100 * p / 100 * r.diasVacio / diasAno);
+    if (f.valorCatastral > Importe()) {
+        // 1,1 % or 2 %, in tenths of a percent.
+        const qint64 decimas = f.revisado ? 11 : 20;
+        r.imputacion = parte(f.valorCatastral.centimos(), decimas * r.diasVacio, 1000LL * diasAno);
         linea(QStringLiteral("Imputación de rentas inmobiliarias"), r.imputacion,
               QStringLiteral("%1 del valor catastral (%2, %3) %4")
-                  .arg(formatoPorcentaje(p), formatoEuros(centimos(f.valorCatastral * 100)),
+                  .arg(textoPorcentaje(Decimal::deDiezmilesimas(decimas * 1000)),
+                       euros(f.valorCatastral.centimos()),
                        f.revisado ? QStringLiteral("revisado") : QStringLiteral("no revisado"),
                        vacio));
-    } else if (f.costeAdquisicion > 0) {
-        r.imputacion = centimos(f.costeAdquisicion * 100 * 0.5 * 1.1 / 100 * r.diasVacio / diasAno);
+    } else if (f.costeAdquisicion > Importe()) {
+        // 1,1 % of half the cost: 11 / 2000.
+        r.imputacion = parte(f.costeAdquisicion.centimos(), 11LL * r.diasVacio, 2000LL * diasAno);
         linea(QStringLiteral("Imputación de rentas inmobiliarias"), r.imputacion,
               QStringLiteral("Sin valor catastral: 1,1 % de la mitad del coste (%1) %2")
-                  .arg(formatoEuros(centimos(f.costeAdquisicion * 100)), vacio));
+                  .arg(euros(f.costeAdquisicion.centimos()), vacio));
     } else {
         linea(QStringLiteral("Imputación de rentas inmobiliarias"), 0,
               QStringLiteral("Falta el valor catastral en los datos fiscales del inmueble"));
@@ -384,24 +389,23 @@ QMap<int, qint64> ingresosPorInmueble(int ano) {
                            {fechaIso(QDate(ano, 1, 1)), fechaIso(QDate(ano, 12, 31))});
     QMap<int, qint64> ingresos;
     while (q.next())
-        ingresos[q.value(0).toInt()] += std::llround(q.value(1).toDouble() * 100);
+        ingresos[q.value(0).toInt()] += importeGuardado(q.value(1)).centimos();
     return ingresos;
 }
 
 /** The year's expenses as they fall on each property, shared ones split by their key. */
 QMap<int, QList<GastoDelInmueble>> gastosPorInmueble(int ano) {
-    QMap<int, QMap<int, double>> claves;
+    QMap<int, QMap<int, Decimal>> claves;
     for (const Reparto& r : leerRepartos())
         claves.insert(r.id, r.partes);
     QMap<int, QList<GastoDelInmueble>> gastos;
     for (const Gasto& g : leerGastos({QDate(ano, 1, 1), QDate(ano, 12, 31), 0, -1, {}})) {
-        const qint64 importe = std::llround(g.importe * 100),
-                     iva = std::llround(g.ivaDeducible * 100);
+        const qint64 importe = g.importe.centimos(), iva = g.ivaDeducible.centimos();
         if (g.idInm != 0) {
             gastos[g.idInm] << GastoDelInmueble{g.fecha, g.tipo, importe, iva};
             continue;
         }
-        const QMap<int, double>& partes = claves.value(g.idRep);
+        const QMap<int, Decimal>& partes = claves.value(g.idRep);
         const QMap<int, qint64> importes = repartir(importe, partes), ivas = repartir(iva, partes);
         for (auto it = importes.cbegin(); it != importes.cend(); ++it)
             gastos[it.key()] << GastoDelInmueble{g.fecha, g.tipo, it.value(), ivas.value(it.key())};
@@ -414,7 +418,7 @@ QMap<int, QMap<int, qint64>> pendientesPorInmueble() {
     QSqlQuery q = ejecutar(QStringLiteral("SELECT IdInm, AnoOri, Imp FROM tblExcesos"));
     while (q.next())
         pendientes[q.value(0).toInt()].insert(q.value(1).toInt(),
-                                              std::llround(q.value(2).toDouble() * 100));
+                                              importeGuardado(q.value(2)).centimos());
     return pendientes;
 }
 
@@ -447,7 +451,7 @@ QList<EntradaRenta> entradasDelAno(int ano) {
         e.pendientes = pendientes.value(e.idInm);
         // A property with nothing in the year and no cadastral value has no figure to give.
         if (tocaElAno(e.tramos, ano) || e.ingresos != 0 || !e.gastos.isEmpty() ||
-            !e.pendientes.isEmpty() || e.fiscal.valorCatastral > 0)
+            !e.pendientes.isEmpty() || e.fiscal.valorCatastral > Importe())
             entradas << e;
     }
     return entradas;
@@ -486,17 +490,17 @@ Hoja hojaRenta(const QList<RentaInmueble>& rentas) {
         for (const qint64 p : r.pendientesDespues)
             pendiente += p;
         hoja.filas << QVariantList{r.inmueble,
-                                   double(r.diasAlquilado),
-                                   double(r.diasVacio),
-                                   eurosCelda(r.ingresos),
-                                   eurosCelda(r.gastosGenerales),
-                                   eurosCelda(r.interesesReparaciones),
-                                   eurosCelda(r.amortizacion),
-                                   eurosCelda(r.neto),
-                                   eurosCelda(r.reduccion),
-                                   eurosCelda(r.netoReducido),
-                                   eurosCelda(r.imputacion),
-                                   eurosCelda(pendiente)};
+                                   r.diasAlquilado,
+                                   r.diasVacio,
+                                   celdaCentimos(r.ingresos),
+                                   celdaCentimos(r.gastosGenerales),
+                                   celdaCentimos(r.interesesReparaciones),
+                                   celdaCentimos(r.amortizacion),
+                                   celdaCentimos(r.neto),
+                                   celdaCentimos(r.reduccion),
+                                   celdaCentimos(r.netoReducido),
+                                   celdaCentimos(r.imputacion),
+                                   celdaCentimos(pendiente)};
     }
     return hoja;
 }
@@ -512,7 +516,7 @@ Hoja hojaDetalleRenta(const QList<RentaInmueble>& rentas) {
               {}};
     for (const RentaInmueble& r : rentas)
         for (const LineaRenta& l : r.lineas)
-            hoja.filas << QVariantList{r.inmueble, l.concepto, eurosCelda(l.importe), l.origen};
+            hoja.filas << QVariantList{r.inmueble, l.concepto, celdaCentimos(l.importe), l.origen};
     return hoja;
 }
 
@@ -525,7 +529,7 @@ FilasInforme filasRenta(const QList<RentaInmueble>& rentas) {
             filas.filas << ParametrosInforme{
                 {QStringLiteral("inmueble"), i == 0 ? r.inmueble : QString()},
                 {QStringLiteral("concepto"), l.concepto},
-                {QStringLiteral("importe"), formatoImporte(double(l.importe) / 100)},
+                {QStringLiteral("importe"), Importe::deCentimos(l.importe).texto()},
                 {QStringLiteral("origen"), l.origen}};
         }
     return filas;
@@ -539,13 +543,13 @@ AlCrearAno arrastreAlAnoSiguiente(const QList<RentaInmueble>& rentas) {
                     QStringLiteral("INSERT INTO tblExcesos (IdInm, AnoOri, Imp) VALUES (?, ?, ?)"));
                 q.addBindValue(r.idInm);
                 q.addBindValue(it.key());
-                q.addBindValue(double(it.value()) / 100.0);
+                q.addBindValue(guardar(Importe::deCentimos(it.value())));
                 if (!q.exec()) return textoMotor(q.lastError());
             }
             if (r.mejoras == 0) continue;
             q.prepare(QStringLiteral(
                 "UPDATE tblInmuebles SET MejAnt = COALESCE(MejAnt, 0) + ? WHERE Id = ?"));
-            q.addBindValue(double(r.mejoras) / 100.0);
+            q.addBindValue(guardar(Importe::deCentimos(r.mejoras)));
             q.addBindValue(r.idInm);
             if (!q.exec()) return textoMotor(q.lastError());
         }

@@ -15,7 +15,7 @@ namespace {
 /** What the summary needs of one document. */
 struct Documento {
     int trimestre = 0;
-    qint64 porIva = 0;                 ///< hundredths of a percent
+    Decimal porIva;
     qint64 base = 0, iva = 0, ret = 0; ///< cents
     bool pagado = false;
     QString nif, inquilino, inmueble;
@@ -23,7 +23,7 @@ struct Documento {
 };
 
 qint64 centimos(const QVariant& v) {
-    return std::llround(v.toDouble() * 100);
+    return importeGuardado(v).centimos();
 }
 
 // The same N.I.F. typed with blanks, dots or hyphens, or in lower case, is one third party.
@@ -48,7 +48,7 @@ QList<Documento> documentos(const QDate& desde, const QDate& hasta) {
     while (q.next()) {
         Documento d;
         d.trimestre = (desdeIso(q.value(0).toString()).month() + 2) / 3;
-        d.porIva = centimos(q.value(1));
+        d.porIva = decimalGuardado(q.value(1));
         d.base = centimos(q.value(2));
         d.iva = centimos(q.value(3));
         d.ret = centimos(q.value(4));
@@ -114,21 +114,20 @@ Seccion ivaRepercutido(const Periodo& periodo) {
         int documentos = 0;
         qint64 base = 0, iva = 0;
     };
-    QMap<qint64, Suma> porTipo;
+    QMap<Decimal, Suma> porTipo;
     Suma exento;
     for (const Documento& d : documentos(periodo)) {
-        Suma& suma = d.porIva == 0 ? exento : porTipo[d.porIva];
+        Suma& suma = d.porIva.esCero() ? exento : porTipo[d.porIva];
         ++suma.documentos;
         suma.base += d.base;
         suma.iva += d.iva;
     }
     for (auto it = porTipo.cbegin(); it != porTipo.cend(); ++it)
-        s.hoja.filas << QVariantList{formatoSimple(double(it.key()) / 100) + QStringLiteral(" %"),
-                                     double(it->documentos), eurosCelda(it->base),
-                                     eurosCelda(it->iva)};
+        s.hoja.filas << QVariantList{textoPorcentaje(it.key()), it->documentos,
+                                     celdaCentimos(it->base), celdaCentimos(it->iva)};
     if (exento.documentos > 0)
-        s.hoja.filas << QVariantList{QStringLiteral("Exento"), double(exento.documentos),
-                                     eurosCelda(exento.base), QVariant()};
+        s.hoja.filas << QVariantList{QStringLiteral("Exento"), exento.documentos,
+                                     celdaCentimos(exento.base), QVariant()};
     return s;
 }
 
@@ -155,7 +154,7 @@ Seccion retencionesSoportadas(const Periodo& periodo) {
     }
     for (auto it = grupos.cbegin(); it != grupos.cend(); ++it)
         s.hoja.filas << QVariantList{it->nif, it->nombre, textoTrimestre(it.key().second),
-                                     eurosCelda(it->base), eurosCelda(it->ret)};
+                                     celdaCentimos(it->base), celdaCentimos(it->ret)};
     return s;
 }
 
@@ -186,8 +185,8 @@ Seccion operacionesConTerceros(int ano) {
         if (std::llabs(t.total) <= kUmbral347) continue;
         QVariantList fila{t.nif, t.nombre};
         for (qint64 importe : t.trimestres)
-            fila << eurosCelda(importe);
-        s.hoja.filas << (fila << eurosCelda(t.total));
+            fila << celdaCentimos(importe);
+        s.hoja.filas << (fila << celdaCentimos(t.total));
     }
     return s;
 }
@@ -215,8 +214,8 @@ Seccion rendimientosInmuebles(const Periodo& periodo) {
         suma.ret += d.ret;
     }
     for (auto it = inmuebles.cbegin(); it != inmuebles.cend(); ++it)
-        s.hoja.filas << QVariantList{it.key(), double(it->documentos), eurosCelda(it->rentas),
-                                     eurosCelda(it->cobradas), eurosCelda(it->ret)};
+        s.hoja.filas << QVariantList{it.key(), it->documentos, celdaCentimos(it->rentas),
+                                     celdaCentimos(it->cobradas), celdaCentimos(it->ret)};
     return s;
 }
 

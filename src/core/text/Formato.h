@@ -14,35 +14,8 @@ namespace torvane {
 /** Whole digits with a dot every three from the right: "1234567" → "1.234.567". */
 QString agruparMiles(const QString& digitos);
 
-/** "#,###,##0.00": 2.469,00; -1.234,50. */
-QString formatoImporte(double valor);
-
-/** "#,##0.00" for units: the same digits as amounts. */
-QString formatoUnidades(double valor);
-
-/** An amount kept in cents, with its sign: "1.234,50 €". */
-QString formatoEuros(qint64 centimos);
-
-/** An amount kept in cents as a sheet's number cell takes it. */
-inline double eurosCelda(qint64 centimos) {
-    return static_cast<double>(centimos) / 100.0;
-}
-
-/** A rate as shown beside a figure: "7,5 %". */
-QString formatoPorcentaje(double tasa);
-
-/** A number as a user would retype it: no grouping, comma, no trailing zeros ("1234,5"). */
-QString formatoSimple(double valor);
-
-/** Reads "1.234,5", "1234,5", "-3", ",5"; anything else (empty text included) is no number. */
-std::optional<double> leerNumero(const QString& texto);
-
 /** Whole number without grouping ("12", "-3"); anything else is none. */
 std::optional<int> leerEntero(const QString& texto);
-
-/** Rounds to the cent, ties away from zero: 0,125 gives 0,13, 2,675 gives 2,68, -0,005 gives -0,01.
- */
-double redondearCentimos(double valor);
 
 /**
  * A count and its noun agreeing with it: "1 recibo", "3 recibos", "0 meses". The plural follows

@@ -139,7 +139,11 @@ bool contiene(const QString& pajar, const QString& aguja) {
 }
 
 sqlite3* manejadorSqlite(const QSqlDatabase& db) {
-    const QVariant manejador = db.driver() ? db.driver()->handle() : QVariant();
+    return manejadorSqlite(db.driver());
+}
+
+sqlite3* manejadorSqlite(const QSqlDriver* driver) {
+    const QVariant manejador = driver ? driver->handle() : QVariant();
     if (!manejador.isValid() || qstrcmp(manejador.typeName(), "sqlite3*") != 0) return nullptr;
     return *static_cast<sqlite3* const*>(manejador.data());
 }

@@ -26,6 +26,7 @@ bool contiene(const QString& pajar, const QString& aguja);
 bool registrarFuncionesTexto(const QSqlDatabase& db);
 /** The SQLite handle under a Qt connection; null for any other engine. */
 sqlite3* manejadorSqlite(const QSqlDatabase& db);
+sqlite3* manejadorSqlite(const QSqlDriver* driver);
 /** The same on a connection opened with the SQLite C API. */
 bool registrarFuncionesTexto(sqlite3* conexion);
 
