@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -30,6 +31,15 @@ QString ejecutarTodas(QSqlQuery& q, std::initializer_list<const char*> sentencia
 }
 
 QString crearIndiceNumeros(QSqlQuery& q) {
+    // Once the index is there the numbers are unique: no need to read the year again.
+    if (q.driver()->dbmsType() == QSqlDriver::SQLite) {
+        if (!q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index'"
+                                   " AND name = 'ixCobrosNumeroUnico'")))
+            return q.lastError().text();
+        const bool hecho = q.next();
+        q.finish();
+        if (hecho) return {};
+    }
     if (!q.exec(QStringLiteral("SELECT 1 FROM tblCobros GROUP BY upper(Ser), Num"
                                " HAVING COUNT(*) > 1 LIMIT 1")))
         return q.lastError().text();

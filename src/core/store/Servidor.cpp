@@ -565,14 +565,14 @@ QStringList anosServidor() {
     return anos;
 }
 
-QString abrirAnoDeCarpeta(const QString& carpeta, const QString& ano) {
+QString abrirAnoDeCarpeta(const QString& carpeta, const QString& ano, Integridad integridad) {
     QString error;
     if (const auto servidor = leerServidor(carpeta, &error))
         return abrirAnoServidor(*servidor, ano);
     if (!error.isEmpty()) return error;
     const QString ruta = rutaBaseDatos(carpeta, ano);
     limpiarTemporales(ruta);
-    return abrirBaseDatos(ruta);
+    return abrirBaseDatos(ruta, integridad);
 }
 
 std::optional<DatosServidor> leerServidor(const QString& carpeta, QString* error) {
