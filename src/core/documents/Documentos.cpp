@@ -38,10 +38,10 @@ Decimal decimalDe(const QVariant& v) {
 
 /** FROM and WHERE shared by the list and its count and sum, with the values to bind. */
 // The joins bring the names; a left join never adds nor drops a document, so a count or a sum
-// without a text filter may leave them out.
+// may leave them out (the text filter finds the names' Ids by itself).
 QString desdeYCondicion(const FiltroCobros& f, QVariantList& valores, bool conNombres = true) {
     QString sql =
-        conNombres || !f.texto.isEmpty()
+        conNombres
             ? QStringLiteral(
                   " FROM (tblCobros LEFT JOIN tblInmuebles ON tblCobros.IdInm = tblInmuebles.Id)"
                   " LEFT JOIN tblInquilinos ON tblCobros.IdInq = tblInquilinos.Id")
@@ -49,10 +49,12 @@ QString desdeYCondicion(const FiltroCobros& f, QVariantList& valores, bool conNo
     sql += QStringLiteral(" WHERE tblCobros.Fec >= ? AND tblCobros.Fec <= ?");
     valores << fechaIso(f.desde) << fechaIso(f.hasta);
     if (!f.texto.isEmpty()) {
-        sql += QStringLiteral(" AND (%1 OR %2)")
-                   .arg(sqlContiene(QStringLiteral("tblInmuebles.Des")),
-                        sqlContiene(QStringLiteral("tblInquilinos.Nom")));
-        valores << f.texto << f.texto;
+        const QString inmuebles =
+            sqlIdsConTexto(QStringLiteral("tblInmuebles"), QStringLiteral("Des"), f.texto, valores);
+        const QString inquilinos = sqlIdsConTexto(QStringLiteral("tblInquilinos"),
+                                                  QStringLiteral("Nom"), f.texto, valores);
+        sql += QStringLiteral(" AND (tblCobros.IdInm IN (%1) OR tblCobros.IdInq IN (%2))")
+                   .arg(inmuebles, inquilinos);
     }
     if (f.pendientes)
         sql += QStringLiteral(" AND ") + sqlCuenta(Cuenta::Pendiente, QStringLiteral("tblCobros"));

@@ -2,6 +2,7 @@
 
 #include "core/store/Privado.h"
 #include "core/store/Servidor.h"
+#include "core/text/Plegado.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,6 +99,31 @@ QString crearTablasVerifactu(QSqlQuery& q) {
             "CREATE TRIGGER trgLineasBorradas BEFORE DELETE ON tblCobrosDetalles"
             " WHEN EXISTS (SELECT 1 FROM tblRegistros WHERE IdDoc = OLD.IdDoc) BEGIN"
             " SELECT RAISE(ABORT, 'Esta factura está registrada: no se puede cambiar'); END"});
+}
+
+// A text index of three-character pieces of each name, folded as the filters fold: a
+// substring is found without reading every row. The engine keeps it in step with its table in
+// the writer's own transaction (pliegue() is registered on every connection that writes).
+QString crearIndiceTexto(QSqlQuery& q, const QString& tabla, const QString& columna) {
+    const QString indice = QStringLiteral("fts") + tabla.mid(3);
+    const QString nuevo =
+        QStringLiteral("INSERT INTO %1 (rowid, Txt) VALUES (NEW.Id, pliegue(NEW.%2));")
+            .arg(indice, columna);
+    const QString viejo = QStringLiteral("DELETE FROM %1 WHERE rowid = OLD.Id;").arg(indice);
+    for (const QString& sentencia :
+         {QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(Txt,"
+                         " tokenize = 'trigram case_sensitive 1')")
+              .arg(indice),
+          QStringLiteral("INSERT INTO %1 (rowid, Txt) SELECT Id, pliegue(%3) FROM %2")
+              .arg(indice, tabla, columna),
+          QStringLiteral("CREATE TRIGGER trg%1Alta AFTER INSERT ON %2 BEGIN %3 END")
+              .arg(indice, tabla, nuevo),
+          QStringLiteral("CREATE TRIGGER trg%1Cambio AFTER UPDATE OF Id, %3 ON %2 BEGIN %4 %5 END")
+              .arg(indice, tabla, columna, viejo, nuevo),
+          QStringLiteral("CREATE TRIGGER trg%1Baja AFTER DELETE ON %2 BEGIN %3 END")
+              .arg(indice, tabla, viejo)})
+        if (!q.exec(sentencia)) return q.lastError().text();
+    return {};
 }
 
 // Steps in order; each appends, none is ever edited once released.
@@ -306,6 +332,20 @@ const std::vector<Paso>& pasos() {
                      " Resp TEXT)",
                      "CREATE INDEX ixCorreosDocumento ON tblCorreos (IdDoc, Id)"});
          }},
+        // 16: the collections' text filter finds its properties and tenants through a text
+        // index of their names (a server's year has its own, see Servidor.cpp), and their
+        // documents by index.
+        {16,
+         [](QSqlQuery& q) {
+             QString error =
+                 crearIndiceTexto(q, QStringLiteral("tblInmuebles"), QStringLiteral("Des"));
+             if (error.isEmpty())
+                 error =
+                     crearIndiceTexto(q, QStringLiteral("tblInquilinos"), QStringLiteral("Nom"));
+             if (error.isEmpty())
+                 error = ejecutarTodas(q, {"CREATE INDEX ixCobrosInquilino ON tblCobros (IdInq)"});
+             return error;
+         }},
     };
     return lista;
 }
@@ -372,6 +412,9 @@ int versionArchivo(QSqlDatabase& db) {
 QString aplicarMigraciones(QSqlDatabase& db, int hasta) {
     const int desde = versionArchivo(db);
     if (desde < 0) return db.lastError().text();
+    // Steps fill and keep text indexes with the program's folding.
+    if (!esServidor(db) && !registrarFuncionesTexto(db))
+        return QStringLiteral("No se pudieron registrar las funciones de búsqueda.");
     if (!db.transaction()) return db.lastError().text();
     QSqlQuery q(db);
     QString motivo;
