@@ -16,6 +16,7 @@
 #include "core/text/Formato.h"
 #include "ui/Mensajes.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -26,6 +27,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QWidget>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -59,6 +61,7 @@ struct Medida {
     const char* clave;
     const char* nombre;
     const AnoPrueba* ano = &kAnoGrande;
+    bool suelo = false; ///< the raw side reads every row: the floor the program is held to
 };
 
 const char* const kUso =
@@ -79,7 +82,7 @@ const char* const kUso =
 const Medida kMedidas[] = {
     {"cobros_filas", "Cobros del año: filas pintadas"},
     {"cobros", "Cobros del año: filas, cuenta y total a la vista"},
-    {"cobros_texto", "Cobros filtrados por texto"},
+    {"cobros_texto", "Cobros filtrados por texto", &kAnoGrande, true},
     {"cobros_pendientes", "Cobros «Pendientes de cobro»"},
     {"inmuebles", "Inmuebles con filtro"},
     {"inquilinos", "Inquilinos con filtro"},
@@ -94,7 +97,8 @@ const Medida kMedidas[] = {
     {"recibos", "Lista «Recibos» hasta el PDF (10.000 doc.)", &kAnoPequeno},
     {"recibos", "Lista «Recibos» hasta el PDF (100.000 doc.)"},
     {"vista_primera", "Lista «Recibos»: primera página a la vista (10.000 doc.)", &kAnoPequeno},
-    {"vista_primera", "Lista «Recibos»: primera página a la vista (100.000 doc.)"},
+    {"vista_primera", "Lista «Recibos»: primera página a la vista (100.000 doc.)", &kAnoGrande,
+     true},
     {"mes_propuesta", "Emitir el mes: propuesta de 2.000 inmuebles a la vista", &kAnoMensual},
     {"mes_emitir", "Emitir el mes: crear los 2.000 documentos", &kAnoMensual},
     {"mes_pdf", "Emitir el mes: los 2.000 documentos a un PDF", &kAnoMensual},
@@ -219,6 +223,17 @@ int hijoArranque(int argc, char** argv, const QString& carpetaPrograma, bool con
     return 0;
 }
 
+/** The floor of any start: an empty window of the same libraries, until it is exposed. */
+int hijoVentanaVacia(int argc, char** argv) {
+    const qint64 inicio = qEnvironmentVariable(kVariableInicio).toLongLong();
+    QApplication aplicacion(argc, argv);
+    QWidget ventana;
+    ventana.show();
+    esperar([&] { return ventana.windowHandle() && ventana.windowHandle()->isExposed(); });
+    QTextStream(stdout) << "vacia " << static_cast<double>(ahoraNs() - inicio) / 1e6 << Qt::endl;
+    return 0;
+}
+
 /** Runs one measurement `veces` times on one side and prints each time and the memory. */
 int hijoMedida(int argc, char** argv, const QStringList& args) {
     const QString clave = args.value(0), lado = args.value(1), carpeta = args.value(2);
@@ -267,6 +282,7 @@ struct Fila {
     QString nombre;
     double ms = 0, msMotor = 0;
     long picoKb = 0, crecimientoKb = -1, picoMotorKb = 0, crecimientoMotorKb = -1;
+    double suelo = -1; ///< the least it could take, where one is known
 };
 
 QString memoria(long pico, long crecimiento) {
@@ -278,12 +294,13 @@ QString memoria(long pico, long crecimiento) {
 void imprimir(const QList<Fila>& filas, int veces, QTextStream& salida) {
     salida << "\nMedianas de " << veces
            << " pasadas. Memoria: pico del proceso en MB (+ lo que creció durante la medida).\n\n";
-    salida << "| Medida | Torvane ms | SQLite ms | razón | Torvane MB | SQLite MB |\n"
-           << "|---|---:|---:|---:|---:|---:|\n";
+    salida << "| Medida | Torvane ms | SQLite ms | razón | suelo ms | Torvane MB | SQLite MB |\n"
+           << "|---|---:|---:|---:|---:|---:|---:|\n";
     for (const Fila& f : filas)
         salida << "| " << f.nombre << " | " << QString::number(f.ms, 'f', 1) << " | "
                << QString::number(f.msMotor, 'f', 1) << " | "
                << QString::number(f.ms / f.msMotor, 'f', 1) << " | "
+               << (f.suelo < 0 ? QStringLiteral("—") : QString::number(f.suelo, 'f', 1)) << " | "
                << memoria(f.picoKb, f.crecimientoKb) << " | "
                << memoria(f.picoMotorKb, f.crecimientoMotorKb) << " |\n";
     salida.flush();
@@ -300,9 +317,10 @@ QList<Fila> medirArranque(const QString& yo, const QString& carpeta, const QStri
     ano.write(kAno.toUtf8() + "\n");
     ruta.close();
     ano.close();
-    std::vector<double> principal, cobros, abrir, lista, mem, memAbrir, memLista;
+    std::vector<double> principal, cobros, abrir, lista, mem, memAbrir, memLista, vacia;
     const QString bd = rutaBD(carpeta);
     for (int i = 0; i < veces; ++i) {
+        vacia.push_back(lanzar({yo, QStringLiteral("--ventana-vacia")}).valores("vacia").at(0));
         const Hijo h = lanzar({yo, QStringLiteral("--arranque"), programa.path(),
                                conFilas ? QStringLiteral("filas") : QStringLiteral("vacio")});
         principal.push_back(h.valores("principal").at(0));
@@ -317,7 +335,7 @@ QList<Fila> medirArranque(const QString& yo, const QString& carpeta, const QStri
     }
     return {{QStringLiteral("Arranque hasta la ventana principal (%1)").arg(tamano),
              mediana(principal), mediana(abrir), long(mediana(mem)), -1, long(mediana(memAbrir)),
-             -1},
+             -1, mediana(vacia)},
             {QStringLiteral("Arranque hasta la lista de cobros (%1)").arg(tamano), mediana(cobros),
              mediana(lista), long(mediana(mem)), -1, long(mediana(memLista)), -1}};
 }
@@ -334,6 +352,8 @@ Fila medir(const QString& yo, const QString& carpeta, const Medida& m, int veces
         else
             fila.msMotor = t, fila.picoMotorKb = h.picoKb, fila.crecimientoMotorKb = crecimiento;
     }
+    // Where the engine's own reading of every row is what the program had to beat.
+    if (m.suelo) fila.suelo = fila.msMotor;
     return fila;
 }
 
@@ -385,6 +405,7 @@ int main(int argc, char** argv) {
     if (args.value(0) == QLatin1String("--arranque"))
         return hijoArranque(argc, argv, args.value(1), args.value(2) == QLatin1String("filas"));
     if (args.value(0) == QLatin1String("--medida")) return hijoMedida(argc, argv, args.mid(1));
+    if (args.value(0) == QLatin1String("--ventana-vacia")) return hijoVentanaVacia(argc, argv);
 
     QCoreApplication aplicacion(argc, argv);
     QTextStream salida(stdout);
