@@ -39,7 +39,9 @@ Decimal decimalDe(const QVariant& v) {
 /** FROM and WHERE shared by the list and its count and sum, with the values to bind. */
 // The joins bring the names; a left join never adds nor drops a document, so a count or a sum
 // may leave them out (the text filter finds the names' Ids by itself).
-QString desdeYCondicion(const FiltroCobros& f, QVariantList& valores, bool conNombres = true) {
+// db is the connection the statement runs on: a reading thread has its own.
+QString desdeYCondicion(const FiltroCobros& f, QVariantList& valores, bool conNombres = true,
+                        const QSqlDatabase& db = Conexion()) {
     QString sql =
         conNombres
             ? QStringLiteral(
@@ -49,9 +51,9 @@ QString desdeYCondicion(const FiltroCobros& f, QVariantList& valores, bool conNo
     sql += QStringLiteral(" WHERE tblCobros.Fec >= ? AND tblCobros.Fec <= ?");
     valores << fechaIso(f.desde) << fechaIso(f.hasta);
     if (!f.texto.isEmpty()) {
-        const QString inmuebles =
-            sqlIdsConTexto(QStringLiteral("tblInmuebles"), QStringLiteral("Des"), f.texto, valores);
-        const QString inquilinos = sqlIdsConTexto(QStringLiteral("tblInquilinos"),
+        const QString inmuebles = sqlIdsConTexto(db, QStringLiteral("tblInmuebles"),
+                                                 QStringLiteral("Des"), f.texto, valores);
+        const QString inquilinos = sqlIdsConTexto(db, QStringLiteral("tblInquilinos"),
                                                   QStringLiteral("Nom"), f.texto, valores);
         sql += QStringLiteral(" AND (tblCobros.IdInm IN (%1) OR tblCobros.IdInq IN (%2))")
                    .arg(inmuebles, inquilinos);
@@ -596,7 +598,7 @@ ResumenCobros resumenCobros(const FiltroCobros& filtro, const QSqlDatabase& db) 
         ejecutar(db,
                  QStringLiteral("SELECT COUNT(*), SUM(%1)")
                          .arg(sqlImporte(Cuenta::Facturado, QStringLiteral("tblCobros"))) +
-                     desdeYCondicion(filtro, valores, false),
+                     desdeYCondicion(filtro, valores, false, db),
                  valores);
     if (!q.next()) return {};
     return {q.value(0).toInt(), importeDe(q.value(1))};

@@ -1,6 +1,5 @@
 #include "core/store/Dialecto.h"
 
-#include "core/store/Consulta.h"
 #include "core/store/Servidor.h"
 #include "core/text/Plegado.h"
 
@@ -22,10 +21,10 @@ QString sqlContiene(const QString& columna) {
     return QStringLiteral("contiene(%1, ?)").arg(columna);
 }
 
-QString sqlIdsConTexto(const QString& tabla, const QString& columna, const QString& texto,
-                       QVariantList& valores) {
+QString sqlIdsConTexto(const QSqlDatabase& db, const QString& tabla, const QString& columna,
+                       const QString& texto, QVariantList& valores) {
     // The server's trigram index serves LIKE on its own folding; LIKE's wildcards are escaped.
-    if (esServidor(Conexion())) {
+    if (esServidor(db)) {
         valores << texto;
         return QStringLiteral("SELECT Id FROM %1 WHERE pliegue(%2) LIKE '%' || replace(replace("
                               "replace(pliegue(?), '\\', '\\\\'), '%', '\\%'), '_', "

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
 
@@ -20,12 +21,12 @@ QString sqlAno(const QString& columna);
 QString sqlContiene(const QString& columna);
 
 /**
- * A SELECT of the Ids of tabla whose columna holds texto (case and accents aside, as
- * sqlContiene), served by the table's text index; appends what it binds to valores. Texts under
- * three characters, which the year file's index cannot serve, are compared row by row.
+ * A SELECT, for the engine of db, of the Ids of tabla whose columna holds texto (case and accents
+ * aside, as sqlContiene), served by the table's text index; appends what it binds to valores. Texts
+ * under three characters, which the year file's index cannot serve, are compared row by row.
  */
-QString sqlIdsConTexto(const QString& tabla, const QString& columna, const QString& texto,
-                       QVariantList& valores);
+QString sqlIdsConTexto(const QSqlDatabase& db, const QString& tabla, const QString& columna,
+                       const QString& texto, QVariantList& valores);
 
 /** Texts joined like the original "&": a null part counts as empty text. */
 QString sqlUnir(std::initializer_list<QString> partes, const QString& separador = {});
