@@ -497,6 +497,7 @@ private slots:
                          {QDate(2024, 12, 31), u"=HIPERVINCULO()"_s, -0.1, QVariant()},
                          {QVariant(), QVariant(), QVariant(), 10.5}},
                         true,
+                        {},
                         {}};
         const QString csv = e.raiz() + u"/c.csv"_s;
         QCOMPARE(exportarHoja(hoja, csv), QString());

@@ -480,6 +480,7 @@ Hoja hojaRenta(const QList<RentaInmueble>& rentas) {
                {QStringLiteral("Pendiente"), TipoDato::Importe}},
               {},
               true,
+              {},
               {}};
     for (const RentaInmueble& r : rentas) {
         qint64 pendiente = 0;
@@ -509,6 +510,7 @@ Hoja hojaDetalleRenta(const QList<RentaInmueble>& rentas) {
                {QStringLiteral("De dónde sale"), TipoDato::Texto}},
               {},
               false,
+              {},
               {}};
     for (const RentaInmueble& r : rentas)
         for (const LineaRenta& l : r.lineas)
