@@ -186,7 +186,7 @@ double hoja() {
 
 // A save as the sheet makes it: header, a line added, totals rewritten, in one transaction;
 // the line goes again in a second save so the year stays as it was.
-double guardar() {
+double guardarUnaLinea() {
     Cabecera c = *leerCabecera(kDocumento);
     Linea l;
     l.idCon = 1;
@@ -336,7 +336,7 @@ std::function<double()> pasoPrograma(const QString& clave) {
         {QStringLiteral("extracto"), extracto},
         {QStringLiteral("exportar"), exportarCobros},
         {QStringLiteral("hoja"), hoja},
-        {QStringLiteral("guardar"), guardar},
+        {QStringLiteral("guardar"), guardarUnaLinea},
         {QStringLiteral("busqueda_texto"), [] { return pulsacionBusqueda(kBusquedaTexto); }},
         {QStringLiteral("busqueda_numero"), [] { return pulsacionBusqueda(kBusquedaNumero); }},
         {QStringLiteral("recibo"),
