@@ -1,6 +1,7 @@
 #include "Programa.h"
 
 #include "Motor.h"
+#include "app/Ventanas.h"
 #include "collections/frmCobros.h"
 #include "collections/frmCobrosHoja.h"
 #include "collections/frmEmitirMes.h"
@@ -9,6 +10,7 @@
 #include "core/documents/Documentos.h"
 #include "core/documents/EmitirMes.h"
 #include "core/store/Consulta.h"
+#include "core/store/Sesion.h"
 #include "registers/frmInmuebles.h"
 #include "registers/frmInquilinos.h"
 #include "reports/ImprimirDocumentos.h"
@@ -37,6 +39,12 @@ using namespace torvane;
 
 namespace {
 
+/** What the program hands its windows, over the one session. */
+Ventanas& ventanas() {
+    static Ventanas v(sesion());
+    return v;
+}
+
 double ms(const QElapsedTimer& reloj) {
     return static_cast<double>(reloj.nsecsElapsed()) / 1e6;
 }
@@ -59,7 +67,8 @@ double abrir(
 /** On an open list window: types texto in the filter, presses boton and times the new list. */
 template <typename V>
 double filtrar(const char* texto, const char* boton, const char* caja = "txtFiltro") {
-    V ventana;
+    const auto propia = ventanas().crear<V>(nullptr);
+    V& ventana = *propia;
     abrir(ventana);
     VigiaRejilla vigia(ventana);
     QLabel* etiqueta = info(ventana);
@@ -76,7 +85,7 @@ double filtrar(const char* texto, const char* boton, const char* caja = "txtFilt
 
 /** On an open search window holding texto[0], times the key texto[1] until its results show. */
 double pulsacionBusqueda(const char* const (&texto)[2]) {
-    frmBusqueda ventana;
+    frmBusqueda ventana(ventanas());
     ventana.show();
     auto* caja = ventana.findChild<QLineEdit*>(QStringLiteral("txtBuscar"));
     auto* rejilla = ventana.findChild<Rejilla*>(QStringLiteral("mshDatos"));
@@ -92,7 +101,7 @@ double pulsacionBusqueda(const char* const (&texto)[2]) {
 }
 
 double listaCobros() {
-    frmCobros ventana;
+    frmCobros ventana(sesion(), ventanas());
     QLabel* etiqueta = info(ventana);
     return abrir(ventana, [etiqueta] { return !etiqueta->text().isEmpty(); });
 }
@@ -147,13 +156,13 @@ double extracto() {
 }
 
 double estadisticas() {
-    frmEstadisticas ventana;
+    frmEstadisticas ventana(sesion());
     return abrir(ventana);
 }
 
 /** The year's list already on screen: from "Exportar" to the .xlsx written. */
 double exportarCobros() {
-    frmCobros ventana;
+    frmCobros ventana(sesion(), ventanas());
     QLabel* etiqueta = info(ventana);
     abrir(ventana, [etiqueta] { return !etiqueta->text().isEmpty(); });
     QTemporaryDir carpeta;
@@ -170,22 +179,20 @@ double exportarCobros() {
 }
 
 double hoja() {
-    frmCobrosHoja ventana;
-    ventana.Estado = 1;
-    ventana.Id = kDocumento;
+    frmCobrosHoja ventana(sesion(), ventanas(), kDocumento);
     auto* totales = ventana.findChild<Rejilla*>(QStringLiteral("mshTotales"));
     return abrir(ventana, [totales] { return !totales->texto(1, 4).isEmpty(); });
 }
 
 // A save as the sheet makes it: header, a line added, totals rewritten, in one transaction;
 // the line goes again in a second save so the year stays as it was.
-double guardar() {
+double guardarUnaLinea() {
     Cabecera c = *leerCabecera(kDocumento);
     Linea l;
     l.idCon = 1;
     l.desCon = QStringLiteral("Medida");
-    l.und = 1;
-    l.pre = 1;
+    l.und = Decimal::deEntero(1);
+    l.pre = Importe::deCentimos(100);
     QElapsedTimer reloj;
     reloj.start();
     c = guardarDocumento(c, {CambioLineas::Anadir, l, 0}).valorOLanzar();
@@ -215,7 +222,7 @@ double aPdf(const std::function<InformeGenerado()>& generar) {
 
 /** From choosing «Recibos» in the open reports window to its first page painted in the preview. */
 double primeraPagina() {
-    frmInforme ventana;
+    frmInforme ventana(sesion());
     ventana.show();
     QApplication::processEvents();
     auto* lista = ventana.findChild<QListWidget*>(QStringLiteral("lstInforme"));
@@ -235,7 +242,7 @@ double primeraPagina() {
 const QDate kMesPorEmitir(2024, 12, 1);
 
 double propuestaMes() {
-    frmEmitirMes ventana;
+    frmEmitirMes ventana(sesion());
     VigiaRejilla vigia(ventana, "mshPropuesta");
     QElapsedTimer reloj;
     reloj.start();
@@ -312,7 +319,7 @@ std::function<double()> pasoPrograma(const QString& clave) {
     static const QHash<QString, std::function<double()>> pasos = {
         {QStringLiteral("cobros_filas"),
          [] {
-             frmCobros ventana;
+             frmCobros ventana(sesion(), ventanas());
              return abrir(ventana);
          }},
         {QStringLiteral("cobros"), listaCobros},
@@ -329,7 +336,7 @@ std::function<double()> pasoPrograma(const QString& clave) {
         {QStringLiteral("extracto"), extracto},
         {QStringLiteral("exportar"), exportarCobros},
         {QStringLiteral("hoja"), hoja},
-        {QStringLiteral("guardar"), guardar},
+        {QStringLiteral("guardar"), guardarUnaLinea},
         {QStringLiteral("busqueda_texto"), [] { return pulsacionBusqueda(kBusquedaTexto); }},
         {QStringLiteral("busqueda_numero"), [] { return pulsacionBusqueda(kBusquedaNumero); }},
         {QStringLiteral("recibo"),

@@ -6,6 +6,7 @@
 #include "Motor.h"
 #include "Programa.h"
 #include "app/Aplicacion.h"
+#include "app/Ventanas.h"
 #include "app/frmPrincipal.h"
 #include "collections/frmCobros.h"
 #include "core/demo/Demo.h"
@@ -15,6 +16,7 @@
 #include "core/text/Formato.h"
 #include "ui/Mensajes.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,6 +27,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QWidget>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -51,11 +54,14 @@ const AnoPrueba kAnoPequeno{"10000", {200, 200, 40, 10000, 3}};
 // 2,333 properties of which every seventh is empty: 2,000 let, each billing 3 lines a month,
 // January to November issued.
 const AnoPrueba kAnoMensual{"mes", {2333, 2333, 40, 0, 3}};
+// No properties, tenants, concepts or documents: what a start costs beyond the year's size.
+const AnoPrueba kAnoVacio{"vacio", {0, 0, 0, 0, 0}};
 
 struct Medida {
     const char* clave;
     const char* nombre;
     const AnoPrueba* ano = &kAnoGrande;
+    bool suelo = false; ///< the raw side reads every row: the floor the program is held to
 };
 
 const char* const kUso =
@@ -76,7 +82,7 @@ const char* const kUso =
 const Medida kMedidas[] = {
     {"cobros_filas", "Cobros del año: filas pintadas"},
     {"cobros", "Cobros del año: filas, cuenta y total a la vista"},
-    {"cobros_texto", "Cobros filtrados por texto"},
+    {"cobros_texto", "Cobros filtrados por texto", &kAnoGrande, true},
     {"cobros_pendientes", "Cobros «Pendientes de cobro»"},
     {"inmuebles", "Inmuebles con filtro"},
     {"inquilinos", "Inquilinos con filtro"},
@@ -91,7 +97,8 @@ const Medida kMedidas[] = {
     {"recibos", "Lista «Recibos» hasta el PDF (10.000 doc.)", &kAnoPequeno},
     {"recibos", "Lista «Recibos» hasta el PDF (100.000 doc.)"},
     {"vista_primera", "Lista «Recibos»: primera página a la vista (10.000 doc.)", &kAnoPequeno},
-    {"vista_primera", "Lista «Recibos»: primera página a la vista (100.000 doc.)"},
+    {"vista_primera", "Lista «Recibos»: primera página a la vista (100.000 doc.)", &kAnoGrande,
+     true},
     {"mes_propuesta", "Emitir el mes: propuesta de 2.000 inmuebles a la vista", &kAnoMensual},
     {"mes_emitir", "Emitir el mes: crear los 2.000 documentos", &kAnoMensual},
     {"mes_pdf", "Emitir el mes: los 2.000 documentos a un PDF", &kAnoMensual},
@@ -190,25 +197,40 @@ QString prepararAno(const QString& raiz, const AnoPrueba& ano, QTextStream& sali
 
 // ---- children ----
 
-/** The program's own start-up up to the main window and then the collections list. */
-int hijoArranque(int argc, char** argv, const QString& carpetaPrograma) {
+/**
+ * The program's own start-up up to the main window and then the collections list, painted with
+ * rows unless the year has none.
+ */
+int hijoArranque(int argc, char** argv, const QString& carpetaPrograma, bool conFilas) {
     const qint64 inicio = qEnvironmentVariable(kVariableInicio).toLongLong();
     Aplicacion aplicacion(argc, argv);
     Modulo::fijarCarpetaPrograma(carpetaPrograma);
     std::unique_ptr<QLockFile> cerrojo;
     if (const QString error = Arrancar(cerrojo); !error.isEmpty()) qFatal("%s", qPrintable(error));
-    frmPrincipal principal;
+    frmPrincipal principal(sesion());
     principal.show();
     revisarAlAbrir(&principal);
     esperar([&] { return principal.windowHandle() && principal.windowHandle()->isExposed(); });
     QTextStream salida(stdout);
     salida << "principal " << static_cast<double>(ahoraNs() - inicio) / 1e6 << Qt::endl;
-    frmCobros cobros(&principal);
+    Ventanas ventanas(sesion());
+    frmCobros cobros(sesion(), ventanas, &principal);
     VigiaRejilla vigia(cobros);
     auto* info = cobros.findChild<QLabel*>(QStringLiteral("lblInfo"));
     cobros.show();
-    esperar([&] { return vigia.lista() && !info->text().isEmpty(); });
+    esperar([&] { return (vigia.lista() || !conFilas) && !info->text().isEmpty(); });
     salida << "cobros " << static_cast<double>(ahoraNs() - inicio) / 1e6 << Qt::endl;
+    return 0;
+}
+
+/** The floor of any start: an empty window of the same libraries, until it is exposed. */
+int hijoVentanaVacia(int argc, char** argv) {
+    const qint64 inicio = qEnvironmentVariable(kVariableInicio).toLongLong();
+    QApplication aplicacion(argc, argv);
+    QWidget ventana;
+    ventana.show();
+    esperar([&] { return ventana.windowHandle() && ventana.windowHandle()->isExposed(); });
+    QTextStream(stdout) << "vacia " << static_cast<double>(ahoraNs() - inicio) / 1e6 << Qt::endl;
     return 0;
 }
 
@@ -260,6 +282,7 @@ struct Fila {
     QString nombre;
     double ms = 0, msMotor = 0;
     long picoKb = 0, crecimientoKb = -1, picoMotorKb = 0, crecimientoMotorKb = -1;
+    double suelo = -1; ///< the least it could take, where one is known
 };
 
 QString memoria(long pico, long crecimiento) {
@@ -271,18 +294,21 @@ QString memoria(long pico, long crecimiento) {
 void imprimir(const QList<Fila>& filas, int veces, QTextStream& salida) {
     salida << "\nMedianas de " << veces
            << " pasadas. Memoria: pico del proceso en MB (+ lo que creció durante la medida).\n\n";
-    salida << "| Medida | Torvane ms | SQLite ms | razón | Torvane MB | SQLite MB |\n"
-           << "|---|---:|---:|---:|---:|---:|\n";
+    salida << "| Medida | Torvane ms | SQLite ms | razón | suelo ms | Torvane MB | SQLite MB |\n"
+           << "|---|---:|---:|---:|---:|---:|---:|\n";
     for (const Fila& f : filas)
         salida << "| " << f.nombre << " | " << QString::number(f.ms, 'f', 1) << " | "
                << QString::number(f.msMotor, 'f', 1) << " | "
                << QString::number(f.ms / f.msMotor, 'f', 1) << " | "
+               << (f.suelo < 0 ? QStringLiteral("—") : QString::number(f.suelo, 'f', 1)) << " | "
                << memoria(f.picoKb, f.crecimientoKb) << " | "
                << memoria(f.picoMotorKb, f.crecimientoMotorKb) << " |\n";
     salida.flush();
 }
 
-QList<Fila> medirArranque(const QString& yo, const QString& carpeta, int veces) {
+/** The two start-up rows on the year in carpeta, named with their year's size. */
+QList<Fila> medirArranque(const QString& yo, const QString& carpeta, const QString& tamano,
+                          bool conFilas, int veces) {
     QTemporaryDir programa;
     QFile ruta(programa.filePath(QStringLiteral("ruta.ini")));
     QFile ano(programa.filePath(QStringLiteral("ano.ini")));
@@ -291,10 +317,12 @@ QList<Fila> medirArranque(const QString& yo, const QString& carpeta, int veces) 
     ano.write(kAno.toUtf8() + "\n");
     ruta.close();
     ano.close();
-    std::vector<double> principal, cobros, abrir, lista, mem, memAbrir, memLista;
+    std::vector<double> principal, cobros, abrir, lista, mem, memAbrir, memLista, vacia;
     const QString bd = rutaBD(carpeta);
     for (int i = 0; i < veces; ++i) {
-        const Hijo h = lanzar({yo, QStringLiteral("--arranque"), programa.path()});
+        vacia.push_back(lanzar({yo, QStringLiteral("--ventana-vacia")}).valores("vacia").at(0));
+        const Hijo h = lanzar({yo, QStringLiteral("--arranque"), programa.path(),
+                               conFilas ? QStringLiteral("filas") : QStringLiteral("vacio")});
         principal.push_back(h.valores("principal").at(0));
         cobros.push_back(h.valores("cobros").at(0));
         mem.push_back(h.picoKb);
@@ -305,10 +333,11 @@ QList<Fila> medirArranque(const QString& yo, const QString& carpeta, int veces) 
             (conLista ? memLista : memAbrir).push_back(s.picoKb);
         }
     }
-    return {{QStringLiteral("Arranque hasta la ventana principal"), mediana(principal),
-             mediana(abrir), long(mediana(mem)), -1, long(mediana(memAbrir)), -1},
-            {QStringLiteral("Arranque hasta la lista de cobros"), mediana(cobros), mediana(lista),
-             long(mediana(mem)), -1, long(mediana(memLista)), -1}};
+    return {{QStringLiteral("Arranque hasta la ventana principal (%1)").arg(tamano),
+             mediana(principal), mediana(abrir), long(mediana(mem)), -1, long(mediana(memAbrir)),
+             -1, mediana(vacia)},
+            {QStringLiteral("Arranque hasta la lista de cobros (%1)").arg(tamano), mediana(cobros),
+             mediana(lista), long(mediana(mem)), -1, long(mediana(memLista)), -1}};
 }
 
 Fila medir(const QString& yo, const QString& carpeta, const Medida& m, int veces) {
@@ -323,6 +352,8 @@ Fila medir(const QString& yo, const QString& carpeta, const Medida& m, int veces
         else
             fila.msMotor = t, fila.picoMotorKb = h.picoKb, fila.crecimientoMotorKb = crecimiento;
     }
+    // Where the engine's own reading of every row is what the program had to beat.
+    if (m.suelo) fila.suelo = fila.msMotor;
     return fila;
 }
 
@@ -372,8 +403,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     if (args.value(0) == QLatin1String("--arranque"))
-        return hijoArranque(argc, argv, args.value(1));
+        return hijoArranque(argc, argv, args.value(1), args.value(2) == QLatin1String("filas"));
     if (args.value(0) == QLatin1String("--medida")) return hijoMedida(argc, argv, args.mid(1));
+    if (args.value(0) == QLatin1String("--ventana-vacia")) return hijoVentanaVacia(argc, argv);
 
     QCoreApplication aplicacion(argc, argv);
     QTextStream salida(stdout);
@@ -401,8 +433,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     QList<Fila> filas;
-    if (solo.isEmpty() || solo == QLatin1String("arranque"))
-        filas = medirArranque(yo, prepararAno(carpeta, kAnoGrande, salida), veces);
+    if (solo.isEmpty() || solo == QLatin1String("arranque")) {
+        filas = medirArranque(yo, prepararAno(carpeta, kAnoGrande, salida),
+                              QStringLiteral("100.000 doc."), true, veces);
+        filas << medirArranque(yo, prepararAno(carpeta, kAnoVacio, salida),
+                               QStringLiteral("año vacío"), false, veces);
+    }
     for (const Medida& m : kMedidas) {
         if (!solo.isEmpty() && solo != QLatin1String(m.clave)) continue;
         salida << "  " << m.nombre << "..." << Qt::endl;

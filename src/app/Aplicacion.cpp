@@ -69,6 +69,12 @@ void avisarComprobacion(QWidget* ventana, const Comprobacion& comprobacion) {
     if (!error.isEmpty()) Mensaje::critico(ventana, error);
 }
 
+/** A damaged file is never written to: the message, and the program closes. */
+void cerrarPorDano(QWidget* ventana, const QString& motivo) {
+    Mensaje::critico(ventana, motivo + QStringLiteral("\n\nEl programa se cierra."));
+    QCoreApplication::exit(1);
+}
+
 /** Billing records that do not add up are told before any work; only their series stop. */
 void revisarCadena() {
     if (!leerConfigVerifactu().activo) return;
@@ -142,16 +148,57 @@ QString Arrancar(std::unique_ptr<QLockFile>& cerrojo) {
         if (const QString error = Modulo::BloquearAno(cerrojo, Modulo::RutaCerrojo(sesion().ano));
             !error.isEmpty())
             return error;
-    if (const QString error = Modulo::AbrirBaseDatos(); !error.isEmpty()) return error;
-    revisarCadena();
-    return {};
+    // Whatever reads the whole year runs once the main window shows: see revisarAlAbrir.
+    return Modulo::AbrirBaseDatos(Integridad::Despues);
 }
 
-void revisarAlAbrir(QWidget* ventana) {
+namespace {
+
+/** Runs accion once, after ventana's first paint (or in two seconds, if it is never painted). */
+class TrasPintar : public QObject {
+public:
+    TrasPintar(QWidget* ventana, std::function<void()> accion)
+        : QObject(ventana)
+        , accion_(std::move(accion)) {
+        ventana->installEventFilter(this);
+        QTimer::singleShot(2000, this, [this] { disparar(); });
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* evento) override {
+        if (evento->type() == QEvent::Paint) disparar();
+        return false;
+    }
+
+private:
+    void disparar() {
+        if (!accion_) return;
+        parent()->removeEventFilter(this);
+        QTimer::singleShot(0, parent(), std::exchange(accion_, nullptr));
+        deleteLater();
+    }
+
+    std::function<void()> accion_;
+};
+
+/** The file read for damage, then the documents' sums, off this thread; then the chain. */
+void revisarAno(QWidget* ventana) {
     leerAparte(ventana, [ventana](const QSqlDatabase& db) -> Entrega {
+        const QString danado = motivoIntegridadAno(db);
+        if (!danado.isEmpty()) return [ventana, danado] { cerrarPorDano(ventana, danado); };
         const Comprobacion comprobacion = comprobarDocumentos(db);
-        return [ventana, comprobacion] { avisarComprobacion(ventana, comprobacion); };
+        return [ventana, comprobacion] {
+            avisarComprobacion(ventana, comprobacion);
+            revisarCadena();
+        };
     });
+}
+
+} // namespace
+
+void revisarAlAbrir(QWidget* ventana) {
+    // Started once the window is painted, so a big year never competes with its showing.
+    new TrasPintar(ventana, [ventana] { revisarAno(ventana); });
 }
 
 int Main(int argc, char** argv) {

@@ -27,8 +27,9 @@ public:
 QString Arrancar(std::unique_ptr<QLockFile>& cerrojo);
 
 /**
- * Checks that the year's documents add up, off the interface thread so a big year does not
- * hold the main window back; when they do not, says so over ventana and offers the repair.
+ * What reads the whole year, once the main window is painted: the file read for damage and the
+ * documents' sums off the interface thread (a damaged file is told and the program closes; sums
+ * that disagree are told with the repair offered), then the billing records' chain.
  */
 void revisarAlAbrir(QWidget* ventana);
 

@@ -4,6 +4,7 @@
 #include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -45,6 +46,8 @@ private:
     const Sesion& sesion_;
     AperturasCobros& aperturas_;
     int peticionResumen_ = 0; ///< only the latest count and total asked for is shown
+    /** The rows on show read again, for an export streamed from the query. */
+    std::function<std::function<bool(QStringList&)>()> listaDeNuevo_;
 };
 
 } // namespace torvane

@@ -37,9 +37,9 @@ QString rutaElegida(QWidget* ventana, const QString& nombre) {
 } // namespace
 
 Hoja hojaDeRejilla(ModeloRejilla& modelo, const QString& nombre, FilaTotales totales,
-                   const FueraDeTotales& fuera) {
-    modelo.cargarHasta();
-    Hoja hoja{nombre, {}, {}, true, {}};
+                   const FueraDeTotales& fuera, const FilasDeNuevo& deNuevo) {
+    if (!deNuevo) modelo.cargarHasta();
+    Hoja hoja{nombre, {}, {}, true, {}, {}};
     QList<int> indices;
     for (int c = 0; c < modelo.numColumnas(); ++c) {
         const Columna& columna = modelo.columnas()[c];
@@ -47,6 +47,20 @@ Hoja hojaDeRejilla(ModeloRejilla& modelo, const QString& nombre, FilaTotales tot
         if (c == fuera.columna) hoja.fuera = {static_cast<int>(indices.size()), fuera.marca};
         indices << c;
         hoja.columnas << ColumnaHoja{columna.titulo, columna.dato};
+    }
+    if (deNuevo) {
+        QList<TipoDato> tipos;
+        for (const ColumnaHoja& c : std::as_const(hoja.columnas))
+            tipos << c.tipo;
+        hoja.siguiente = [fuente = deNuevo(), indices, tipos](QVariantList& fila) mutable {
+            QStringList textos;
+            if (!fuente(textos)) return false;
+            fila.clear();
+            for (int i = 0; i < indices.size(); ++i)
+                fila << celdaDeTexto(textos.value(indices[i]), tipos[i]);
+            return true;
+        };
+        return hoja;
     }
     const int ultima = modelo.filasDatos() - (totales == FilaTotales::Ultima ? 1 : 0);
     hoja.filas.reserve(ultima);
@@ -61,13 +75,14 @@ Hoja hojaDeRejilla(ModeloRejilla& modelo, const QString& nombre, FilaTotales tot
 }
 
 void exportarRejilla(QWidget* ventana, Rejilla* rejilla, const QString& nombre, FilaTotales totales,
-                     const FueraDeTotales& fuera) {
+                     const FueraDeTotales& fuera, const FilasDeNuevo& deNuevo) {
     if (rejilla->numFilas() < 2) {
         Mensaje::informar(ventana, QStringLiteral("No hay filas que exportar."));
         return;
     }
     exportarHojaElegida(
-        ventana, [&] { return hojaDeRejilla(*rejilla->modelo(), nombre, totales, fuera); }, nombre);
+        ventana, [&] { return hojaDeRejilla(*rejilla->modelo(), nombre, totales, fuera, deNuevo); },
+        nombre);
 }
 
 void exportarHojaElegida(QWidget* ventana, const std::function<Hoja()>& hoja,
@@ -78,9 +93,7 @@ void exportarHojaElegida(QWidget* ventana, const std::function<Hoja()>& hoja,
     qsizetype filas = 0;
     {
         CursorEspera espera(ventana);
-        const Hoja escrita = hoja();
-        filas = escrita.filas.size();
-        error = exportarHoja(escrita, ruta);
+        error = exportarHoja(hoja(), ruta, &filas);
     }
     if (!error.isEmpty()) {
         Mensaje::critico(ventana, error);
@@ -118,10 +131,11 @@ void mostrarHoja(Rejilla* rejilla, const Hoja& hoja, const QList<double>& fracci
 }
 
 void conectarExportar(QAbstractButton* boton, Rejilla* rejilla, const QString& nombre,
-                      FilaTotales totales, const FueraDeTotales& fuera) {
+                      FilaTotales totales, const FueraDeTotales& fuera,
+                      const FilasDeNuevo& deNuevo) {
     QObject::connect(boton, &QAbstractButton::clicked, rejilla,
-                     protegido(rejilla, [boton, rejilla, nombre, totales, fuera] {
-                         exportarRejilla(boton->window(), rejilla, nombre, totales, fuera);
+                     protegido(rejilla, [boton, rejilla, nombre, totales, fuera, deNuevo] {
+                         exportarRejilla(boton->window(), rejilla, nombre, totales, fuera, deNuevo);
                      }));
 }
 

@@ -15,18 +15,26 @@ class Rejilla;
 enum class FilaTotales { No, Ultima };
 
 /**
+ * The grid's rows read again from the start, as the grid holds them (its numbered column
+ * first): an export then streams them from the query instead of loading them into the grid.
+ */
+using FilasDeNuevo = std::function<std::function<bool(QStringList&)>()>;
+
+/**
  * The rows of a grid as a sheet: its visible columns (not the numbered one nor hidden ids),
  * every row the list holds (loading what is still pending), cells typed by Columna::dato.
  */
 Hoja hojaDeRejilla(ModeloRejilla& modelo, const QString& nombre,
-                   FilaTotales totales = FilaTotales::No, const FueraDeTotales& fuera = {});
+                   FilaTotales totales = FilaTotales::No, const FueraDeTotales& fuera = {},
+                   const FilasDeNuevo& deNuevo = {});
 
 /**
  * Asks where to save the grid (proposing nombre in the documents folder, .xlsx or .csv) and
  * writes it, telling the user how it went. An empty grid is refused with a message.
  */
 void exportarRejilla(QWidget* ventana, Rejilla* rejilla, const QString& nombre,
-                     FilaTotales totales = FilaTotales::No, const FueraDeTotales& fuera = {});
+                     FilaTotales totales = FilaTotales::No, const FueraDeTotales& fuera = {},
+                     const FilasDeNuevo& deNuevo = {});
 
 /**
  * Asks where to save the sheet hoja() gives (proposing nombre) and writes it, telling the user
@@ -46,6 +54,7 @@ void mostrarHoja(Rejilla* rejilla, const Hoja& hoja, const QList<double>& fracci
  * the grid's column whose mark leaves a row out of the totals.
  */
 void conectarExportar(QAbstractButton* boton, Rejilla* rejilla, const QString& nombre,
-                      FilaTotales totales = FilaTotales::No, const FueraDeTotales& fuera = {});
+                      FilaTotales totales = FilaTotales::No, const FueraDeTotales& fuera = {},
+                      const FilasDeNuevo& deNuevo = {});
 
 } // namespace torvane

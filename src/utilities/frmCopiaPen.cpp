@@ -166,8 +166,8 @@ void frmCopiaPen::recuperarDesde(const QString& archivo) {
     }
     CursorEspera espera(this);
     QString guardado;
-    const QString error =
-        restaurarArchivo(archivo, sesion_.rutaBD, &Modulo::AbrirBaseDatos, &guardado);
+    const QString error = restaurarArchivo(
+        archivo, sesion_.rutaBD, [] { return Modulo::AbrirBaseDatos(); }, &guardado);
     terminar(error, QStringLiteral("La recuperación se ha completado. ") +
                         avisoGuardado(guardado, sesion_.rutaBD));
     cargarAnteriores();

@@ -70,6 +70,9 @@ void archivoAntiguoConRepetido(Entorno& e) {
     ejecutar(u"UPDATE tblCobros SET Tot = 1000, SubTotal = 1000, Base = 1000"_s);
 }
 
+/** The last format that held money in euros. */
+constexpr int kFormatoEnEuros = 15;
+
 /**
  * Money as a year of the format before whole cents held it, in euros: exact cents, float
  * noise, a half cent typed by other means, a negative amount, a large one and an empty one.
@@ -120,6 +123,43 @@ QHash<int, int> confirmadosEn(const QByteArray& salida) {
         if (partes.size() == 2) confirmados[partes[0].toInt()] = partes[1].toInt();
     }
     return confirmados;
+}
+
+/** Ids of the year's documents whose property or tenant holds texto, every row read. */
+QList<int> documentosConTextoLeidos(const QString& texto) {
+    QSqlQuery q = ejecutar(u"SELECT c.Id FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm ="
+                           u" m.Id) LEFT JOIN tblInquilinos q ON c.IdInq = q.Id"
+                           u" WHERE contiene(m.Des, ?) OR contiene(q.Nom, ?) ORDER BY c.Id"_s,
+                           {texto, texto});
+    QList<int> ids;
+    while (q.next())
+        ids << q.value(0).toInt();
+    return ids;
+}
+
+/** The same through the collections list's filter. */
+QList<int> documentosConTextoFiltrados(const QString& texto) {
+    const auto siguiente = filasCobros({QDate(2024, 1, 1), QDate(2024, 12, 31), texto});
+    QList<int> ids;
+    for (QStringList fila; siguiente(fila);)
+        ids << fila.at(11).toInt();
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+/** A piece of nombre, its case and accents changed at random. */
+QString trozoCambiado(const QString& nombre, QRandomGenerator& azar) {
+    const int largo = azar.bounded(1, 7);
+    QString trozo = nombre.mid(azar.bounded(qMax(1, int(nombre.size()) - largo + 1)), largo);
+    const QString llanas = u"aeiounAEIOUN"_s, acentuadas = u"áéíóúñÁÉÍÓÚÑ"_s;
+    for (QChar& c : trozo) {
+        if (azar.bounded(2)) c = c.isUpper() ? c.toLower() : c.toUpper();
+        if (const qsizetype i = llanas.indexOf(c); i >= 0 && azar.bounded(2))
+            c = acentuadas[i];
+        else if (const qsizetype j = acentuadas.indexOf(c); j >= 0 && azar.bounded(2))
+            c = llanas[j];
+    }
+    return trozo;
 }
 
 } // namespace
@@ -217,7 +257,7 @@ private slots:
         cerrarBaseDatos();
         const QString ruta = e.raiz() + u"/2023/Zudivoz.mdb"_s;
         QVERIFY(QDir().mkpath(e.raiz() + u"/2023"_s));
-        QCOMPARE(crearBaseDatos(ruta, versionEsquema() - 1), QString());
+        QCOMPARE(crearBaseDatos(ruta, kFormatoEnEuros), QString());
         {
             QSqlDatabase f = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"euros"_s);
             f.setDatabaseName(ruta);
@@ -287,6 +327,46 @@ private slots:
         cerrarBaseDatos();
         QCOMPARE(abrirBaseDatos(sesion().rutaBD), QString());
         QCOMPARE(sql(indice), 1);
+    }
+
+    // The list's text filter, served by the names' indexes, finds what reading every row finds:
+    // pieces of names of every length with case and accents changed, after renames and a removal.
+    void filtroDeTextoComoLaLectura() {
+        Entorno e;
+        QRandomGenerator azar(38);
+        const QStringList partes = {u"José"_s,    u"María"_s,   u"Núñez"_s, u"Peña"_s,
+                                    u"GARCÍA"_s,  u"Ángel"_s,   u"Iñaki"_s, u"Lugo"_s,
+                                    u"Vigo 4º"_s, u"Rúa Nova"_s};
+        const auto nombre = [&] {
+            return partes[azar.bounded(int(partes.size()))] + u' ' +
+                   partes[azar.bounded(int(partes.size()))];
+        };
+        QList<int> inmuebles, inquilinos;
+        for (int i = 0; i < 30; ++i) {
+            inquilinos << e.inquilino(nombre());
+            inmuebles << e.inmueble(nombre());
+        }
+        for (int n = 1; n <= 300; ++n)
+            e.documento(n, u"A"_s, QDate(2024, 1, 1).addDays(n), inmuebles[azar.bounded(30)],
+                        inquilinos[azar.bounded(30)], n);
+        ejecutar(u"UPDATE tblInquilinos SET Nom = ? WHERE Id = ?"_s,
+                 {u"Zoë \"la_100%\" Ñandú"_s, inquilinos[0]});
+        ejecutar(u"UPDATE tblInmuebles SET Des = NULL WHERE Id = ?"_s, {inmuebles[1]});
+        ejecutar(u"DELETE FROM tblInquilinos WHERE Id = ?"_s, {inquilinos[2]});
+        QStringList textos = {u"zoë \"la_"_s, u"_100%"_s, u"%"_s, u"ñandu"_s, u"xyz"_s};
+        QSqlQuery q = ejecutar(u"SELECT Des FROM tblInmuebles UNION ALL"
+                               u" SELECT Nom FROM tblInquilinos"_s);
+        QStringList nombres;
+        while (q.next())
+            nombres << q.value(0).toString();
+        for (int i = 0; i < 60; ++i)
+            textos << trozoCambiado(nombres[azar.bounded(int(nombres.size()))], azar);
+        for (const QString& texto : std::as_const(textos)) {
+            const QList<int> leidos = documentosConTextoLeidos(texto);
+            QCOMPARE(documentosConTextoFiltrados(texto), leidos);
+            QCOMPARE(resumenCobros({QDate(2024, 1, 1), QDate(2024, 12, 31), texto}).cuenta,
+                     leidos.size());
+        }
     }
 
     void abrirDiceElMotivo_data() {
@@ -593,7 +673,7 @@ private slots:
         QVERIFY2(salida.contains(u"cambie el número"_s), qPrintable(salida));
 
         const int actual = versionEsquema();
-        QCOMPARE(crearAnoServidor(servidor.datos(), u"2023"_s, actual - 1), QString());
+        QCOMPARE(crearAnoServidor(servidor.datos(), u"2023"_s, kFormatoEnEuros), QString());
         escribirEnEuros([&servidor](const QString& sentencia) { return servidor.sql(sentencia); },
                         u"ano_2023."_s);
         QVERIFY(abrirAnoServidor(servidor.datos(), u"2023"_s, u"viejo"_s)
@@ -602,7 +682,7 @@ private slots:
         QCOMPARE(admin(actualizar, &salida), 0);
         QVERIFY2(salida.contains(u"formato %1;"_s.arg(actual)), qPrintable(salida));
         QVERIFY(QFileInfo(e.carpetaDatos() +
-                          u"/2023/Zudivoz.mdb.antes-de-actualizar-v%1"_s.arg(actual - 1))
+                          u"/2023/Zudivoz.mdb.antes-de-actualizar-v%1"_s.arg(kFormatoEnEuros))
                     .size() > 0);
         QCOMPARE(abrirAnoServidor(servidor.datos(), u"2023"_s), QString());
         comprobarEnCentimos();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/store/Sesion.h"
+#include "core/text/Plegado.h"
 #include "support/Entorno.h"
 #include "ui/Rejilla.h"
 
@@ -93,6 +94,8 @@ inline QStringList sobreArchivo(const QString& ruta, const QStringList& sentenci
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"prueba-archivo"_s);
         db.setDatabaseName(ruta);
         db.open();
+        // As every connection of the program: writing a name keeps its text index.
+        registrarFuncionesTexto(db);
         QSqlQuery q(db);
         for (const QString& sql : sentencias)
             if (!sql.isEmpty() && !q.exec(sql))

@@ -499,6 +499,7 @@ private slots:
              {QDate(2024, 12, 31), u"=HIPERVINCULO()"_s, celda(eur(u"-0,1"_s)), QVariant()},
              {QVariant(), QVariant(), QVariant(), celda(dec(u"10,5"_s))}},
             true,
+            {},
             {}};
         const QString csv = e.raiz() + u"/c.csv"_s;
         QCOMPARE(exportarHoja(hoja, csv), QString());

@@ -30,10 +30,12 @@ QString numeroOVacio(const QVariant& v) {
 
 /** FROM and WHERE shared by the list and its count and sum, with the values to bind. */
 // The joins bring the names; a left join never adds nor drops a document, so a count or a sum
-// without a text filter may leave them out.
-QString desdeYCondicion(const FiltroCobros& f, QVariantList& valores, bool conNombres = true) {
+// may leave them out (the text filter finds the names' Ids by itself).
+// db is the connection the statement runs on: a reading thread has its own.
+QString desdeYCondicion(const FiltroCobros& f, QVariantList& valores, bool conNombres = true,
+                        const QSqlDatabase& db = Conexion()) {
     QString sql =
-        conNombres || !f.texto.isEmpty()
+        conNombres
             ? QStringLiteral(
                   " FROM (tblCobros LEFT JOIN tblInmuebles ON tblCobros.IdInm = tblInmuebles.Id)"
                   " LEFT JOIN tblInquilinos ON tblCobros.IdInq = tblInquilinos.Id")
@@ -41,10 +43,12 @@ QString desdeYCondicion(const FiltroCobros& f, QVariantList& valores, bool conNo
     sql += QStringLiteral(" WHERE tblCobros.Fec >= ? AND tblCobros.Fec <= ?");
     valores << fechaIso(f.desde) << fechaIso(f.hasta);
     if (!f.texto.isEmpty()) {
-        sql += QStringLiteral(" AND (%1 OR %2)")
-                   .arg(sqlContiene(QStringLiteral("tblInmuebles.Des")),
-                        sqlContiene(QStringLiteral("tblInquilinos.Nom")));
-        valores << f.texto << f.texto;
+        const QString inmuebles = sqlIdsConTexto(db, QStringLiteral("tblInmuebles"),
+                                                 QStringLiteral("Des"), f.texto, valores);
+        const QString inquilinos = sqlIdsConTexto(db, QStringLiteral("tblInquilinos"),
+                                                  QStringLiteral("Nom"), f.texto, valores);
+        sql += QStringLiteral(" AND (tblCobros.IdInm IN (%1) OR tblCobros.IdInq IN (%2))")
+                   .arg(inmuebles, inquilinos);
     }
     if (f.pendientes)
         sql += QStringLiteral(" AND ") + sqlCuenta(Cuenta::Pendiente, QStringLiteral("tblCobros"));
@@ -588,7 +592,7 @@ ResumenCobros resumenCobros(const FiltroCobros& filtro, const QSqlDatabase& db) 
         ejecutar(db,
                  QStringLiteral("SELECT COUNT(*), SUM(%1)")
                          .arg(sqlImporte(Cuenta::Facturado, QStringLiteral("tblCobros"))) +
-                     desdeYCondicion(filtro, valores, false),
+                     desdeYCondicion(filtro, valores, false, db),
                  valores);
     if (!q.next()) return {};
     return {q.value(0).toInt(), importeGuardado(q.value(1))};

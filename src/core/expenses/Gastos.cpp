@@ -229,6 +229,7 @@ Hoja hojaGastos(const QList<Gasto>& gastos, int idInm) {
                {QStringLiteral("IVA deducible"), TipoDato::Importe}},
               {},
               true,
+              {},
               {}};
     QMap<int, QString> inmuebles;
     QSqlQuery q = ejecutar(QStringLiteral("SELECT Id, Des FROM tblInmuebles"));

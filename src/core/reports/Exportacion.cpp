@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
+#include <functional>
 #include <xlsxwriter.h>
 
 namespace torvane {
@@ -58,25 +59,73 @@ std::optional<double> numeroDeCelda(const QVariant& valor) {
     return std::nullopt;
 }
 
-/** Characters the widest cell of each column shows, heading included. */
-QList<int> anchos(const Hoja& hoja) {
-    QList<int> resultado;
-    for (int c = 0; c < hoja.columnas.size(); ++c) {
-        qsizetype ancho = hoja.columnas[c].titulo.size();
-        qint64 mayor = 0;
-        for (const QVariantList& fila : hoja.filas) {
-            const QVariant& v = fila.value(c);
-            if (const auto importe = importeDeCelda(v))
-                mayor = std::max(mayor, std::abs(importe->centimos()));
-            else
-                ancho = std::max(ancho, textoCelda(v, hoja.columnas[c].tipo).size());
-        }
-        // The totals row can be up to a digit wider than any cell above it.
-        if (mayor > 0) ancho = std::max(ancho, Importe::deCentimos(-mayor * 10).texto().size());
-        resultado << static_cast<int>(std::min<qsizetype>(ancho + 2, 60));
-    }
-    return resultado;
+/** Rows of the sheet in order: those it holds, then those it reads one by one. */
+void recorrerFilas(const Hoja& hoja, const std::function<void(const QVariantList&)>& cada) {
+    for (const QVariantList& fila : hoja.filas)
+        cada(fila);
+    if (!hoja.siguiente) return;
+    for (QVariantList fila; hoja.siguiente(fila);)
+        cada(fila);
 }
+
+/** What the rows add up to as they pass: each column's widest cell and each Importe sum. */
+class Recuento {
+public:
+    explicit Recuento(const Hoja& hoja)
+        : hoja_(hoja)
+        , anchos_(hoja.columnas.size(), 0)
+        , mayores_(hoja.columnas.size(), 0)
+        , sumas_(hoja.columnas.size()) {
+        for (int c = 0; c < hoja.columnas.size(); ++c)
+            anchos_[c] = hoja.columnas[c].titulo.size();
+    }
+
+    void anadir(const QVariantList& fila) {
+        ++filas_;
+        const bool fuera = hoja_.fuera.columna >= 0 &&
+                           fila.value(hoja_.fuera.columna).toString() == hoja_.fuera.marca;
+        for (int c = 0; c < hoja_.columnas.size(); ++c) {
+            const QVariant& v = fila.value(c);
+            if (const auto importe = importeDeCelda(v)) {
+                mayores_[c] = std::max(mayores_[c], std::abs(importe->centimos()));
+                if (!fuera) sumas_[c] += *importe;
+            } else {
+                anchos_[c] = std::max(anchos_[c], textoCelda(v, hoja_.columnas[c].tipo).size());
+            }
+        }
+    }
+
+    qsizetype filas() const { return filas_; }
+
+    /** Characters the widest cell of each column shows, heading included. */
+    QList<int> anchos() const {
+        QList<int> resultado;
+        for (int c = 0; c < hoja_.columnas.size(); ++c) {
+            qsizetype ancho = anchos_[c];
+            // The totals row can be up to a digit wider than any cell above it.
+            if (mayores_[c] > 0)
+                ancho = std::max(ancho, Importe::deCentimos(-mayores_[c] * 10).texto().size());
+            resultado << static_cast<int>(std::min<qsizetype>(ancho + 2, 60));
+        }
+        return resultado;
+    }
+
+    /** "TOTAL" under the first column and each Importe column's exact sum. */
+    QVariantList totales() const {
+        QVariantList total(hoja_.columnas.size());
+        for (int c = 0; c < hoja_.columnas.size(); ++c)
+            if (hoja_.columnas[c].tipo == TipoDato::Importe) total[c] = celda(sumas_[c]);
+        if (!total.isEmpty() && !total[0].isValid()) total[0] = kTotal;
+        return total;
+    }
+
+private:
+    const Hoja& hoja_;
+    QList<qsizetype> anchos_;
+    QList<qint64> mayores_;
+    QList<Importe> sumas_;
+    qsizetype filas_ = 0;
+};
 
 struct Formatos {
     lxw_format* cabecera;
@@ -124,9 +173,10 @@ void escribirCelda(lxw_worksheet* hoja, int fila, int columna, const QVariant& v
     }
 }
 
-void escribirTotales(lxw_worksheet* ws, const Hoja& hoja, const Formatos& f) {
-    const int fila = int(hoja.filas.size()) + 1;
-    const QVariantList suma = filaTotales(hoja);
+void escribirTotales(lxw_worksheet* ws, const Hoja& hoja, const Recuento& recuento,
+                     const Formatos& f) {
+    const int fila = int(recuento.filas()) + 1;
+    const QVariantList suma = recuento.totales();
     bool conImporte = false;
     for (int c = 0; c < hoja.columnas.size(); ++c) {
         if (hoja.columnas[c].tipo != TipoDato::Importe) continue;
@@ -146,7 +196,7 @@ void escribirTotales(lxw_worksheet* ws, const Hoja& hoja, const Formatos& f) {
         worksheet_write_string(ws, fila, 0, kTotal.toUtf8().constData(), f.total);
 }
 
-QString escribirLibro(const Hoja& hoja, const QString& ruta) {
+QString escribirLibro(const Hoja& hoja, const QString& ruta, qsizetype* escritas) {
     QByteArray temporal = QDir::tempPath().toUtf8();
     lxw_workbook_options opciones{};
     // Rows go to disk as they are written: a year of documents never sits twice in memory.
@@ -156,18 +206,22 @@ QString escribirLibro(const Hoja& hoja, const QString& ruta) {
     if (!libro) return QStringLiteral("no se pudo crear");
     lxw_worksheet* ws = workbook_add_worksheet(libro, nombreHoja(hoja.nombre).constData());
     const Formatos f = crearFormatos(libro);
-    const QList<int> ancho = anchos(hoja);
-    for (int c = 0; c < hoja.columnas.size(); ++c) {
-        worksheet_set_column(ws, c, c, ancho[c], nullptr);
+    for (int c = 0; c < hoja.columnas.size(); ++c)
         worksheet_write_string(ws, 0, c, hoja.columnas[c].titulo.toUtf8().constData(), f.cabecera);
-    }
     worksheet_freeze_panes(ws, 1, 0);
-    for (int r = 0; r < hoja.filas.size(); ++r) {
-        const QVariantList& fila = hoja.filas[r];
+    Recuento recuento(hoja);
+    recorrerFilas(hoja, [&](const QVariantList& fila) {
+        const int r = int(recuento.filas()) + 1;
         for (int c = 0; c < hoja.columnas.size() && c < fila.size(); ++c)
-            escribirCelda(ws, r + 1, c, fila[c], hoja.columnas[c].tipo, f);
-    }
-    if (hoja.totales) escribirTotales(ws, hoja, f);
+            escribirCelda(ws, r, c, fila[c], hoja.columnas[c].tipo, f);
+        recuento.anadir(fila);
+    });
+    // The widths are known once every row has passed; the file keeps them apart from the rows.
+    const QList<int> ancho = recuento.anchos();
+    for (int c = 0; c < hoja.columnas.size(); ++c)
+        worksheet_set_column(ws, c, c, ancho[c], nullptr);
+    if (hoja.totales) escribirTotales(ws, hoja, recuento, f);
+    if (escritas) *escritas = recuento.filas();
     const lxw_error error = workbook_close(libro);
     return error == LXW_NO_ERROR ? QString() : QString::fromUtf8(lxw_strerror(error));
 }
@@ -200,12 +254,12 @@ QString celdaCsv(const QVariant& valor, TipoDato tipo) {
 
 } // namespace
 
-QString escribirXlsx(const Hoja& hoja, const QString& ruta) {
+QString escribirXlsx(const Hoja& hoja, const QString& ruta, qsizetype* escritas) {
     // Written beside the destination first, so a failure never leaves half a file in its place.
     const QString parcial = ruta + QStringLiteral(".parcial");
     // Private from its first byte: the rename keeps the mode.
-    const QString motivo =
-        archivoPrivado(parcial) ? escribirLibro(hoja, parcial) : QStringLiteral("no se pudo crear");
+    const QString motivo = archivoPrivado(parcial) ? escribirLibro(hoja, parcial, escritas)
+                                                   : QStringLiteral("no se pudo crear");
     if (!motivo.isEmpty()) {
         QFile::remove(parcial);
         return motivoEscritura(ruta, motivo);
@@ -221,7 +275,7 @@ QString escribirXlsx(const Hoja& hoja, const QString& ruta) {
     return {};
 }
 
-QString escribirCsv(const Hoja& hoja, const QString& ruta) {
+QString escribirCsv(const Hoja& hoja, const QString& ruta, qsizetype* escritas) {
     // The saved file takes the mode of the one it replaces.
     if (!archivoPrivado(ruta)) return motivoEscritura(ruta, QStringLiteral("no se pudo crear"));
     QSaveFile archivo(ruta);
@@ -232,19 +286,23 @@ QString escribirCsv(const Hoja& hoja, const QString& ruta) {
         campos << textoCsv(c.titulo);
     texto += campos.join(QLatin1Char(';')) + QStringLiteral("\r\n");
     archivo.write(texto.toUtf8());
-    for (const QVariantList& fila : hoja.filas) {
+    qsizetype filas = 0;
+    recorrerFilas(hoja, [&](const QVariantList& fila) {
         campos.clear();
         for (int c = 0; c < hoja.columnas.size(); ++c)
             campos << celdaCsv(fila.value(c), hoja.columnas[c].tipo);
         archivo.write((campos.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8());
-    }
+        ++filas;
+    });
+    if (escritas) *escritas = filas;
     if (!archivo.commit()) return motivoEscritura(ruta, archivo.errorString());
     return {};
 }
 
-QString exportarHoja(const Hoja& hoja, const QString& ruta) {
-    if (ruta.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) return escribirCsv(hoja, ruta);
-    return escribirXlsx(hoja, ruta);
+QString exportarHoja(const Hoja& hoja, const QString& ruta, qsizetype* escritas) {
+    if (ruta.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+        return escribirCsv(hoja, ruta, escritas);
+    return escribirXlsx(hoja, ruta, escritas);
 }
 
 std::optional<Importe> importeDeCelda(const QVariant& valor) {
@@ -253,19 +311,10 @@ std::optional<Importe> importeDeCelda(const QVariant& valor) {
 }
 
 QVariantList filaTotales(const Hoja& hoja) {
-    QVariantList total(hoja.columnas.size());
-    QList<Importe> sumas(hoja.columnas.size());
-    for (const QVariantList& fila : hoja.filas) {
-        if (hoja.fuera.columna >= 0 &&
-            fila.value(hoja.fuera.columna).toString() == hoja.fuera.marca)
-            continue;
-        for (int c = 0; c < hoja.columnas.size(); ++c)
-            sumas[c] += importeDeCelda(fila.value(c)).value_or(Importe());
-    }
-    for (int c = 0; c < hoja.columnas.size(); ++c)
-        if (hoja.columnas[c].tipo == TipoDato::Importe) total[c] = celda(sumas[c]);
-    if (!total.isEmpty() && !total[0].isValid()) total[0] = kTotal;
-    return total;
+    Recuento recuento(hoja);
+    for (const QVariantList& fila : hoja.filas)
+        recuento.anadir(fila);
+    return recuento.totales();
 }
 
 QString textoCelda(const QVariant& valor, TipoDato) {

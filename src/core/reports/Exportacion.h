@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 namespace torvane {
 
@@ -39,6 +40,11 @@ struct Hoja {
     QList<QVariantList> filas;
     bool totales = false;
     FueraDeTotales fuera;
+    /**
+     * Rows that come after filas, read one at a time as they are written (false once there
+     * are no more): a whole year goes to the file without being held in memory.
+     */
+    std::function<bool(QVariantList&)> siguiente;
 };
 
 /** Exact values as a sheet's cells hold them. */
@@ -55,10 +61,10 @@ inline QVariant celdaCentimos(qint64 centimos) {
 std::optional<Importe> importeDeCelda(const QVariant& valor);
 
 /** Writes the sheet; an empty text on success, the reason otherwise (nothing left behind). */
-QString escribirXlsx(const Hoja& hoja, const QString& ruta);
-QString escribirCsv(const Hoja& hoja, const QString& ruta);
+QString escribirXlsx(const Hoja& hoja, const QString& ruta, qsizetype* escritas = nullptr);
+QString escribirCsv(const Hoja& hoja, const QString& ruta, qsizetype* escritas = nullptr);
 /** As .csv when ruta ends so, as .xlsx otherwise. */
-QString exportarHoja(const Hoja& hoja, const QString& ruta);
+QString exportarHoja(const Hoja& hoja, const QString& ruta, qsizetype* escritas = nullptr);
 
 /**
  * "TOTAL" under the first column and the exact sum of each Importe column over the rows the

@@ -9,6 +9,8 @@
 #include "core/store/Privado.h"
 #include "core/text/Formato.h"
 
+#include "core/text/Plegado.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -128,6 +130,8 @@ QString llenar(const QString& nuevo, const QString& fuente, const AlCrearAno& co
         db.setDatabaseName(url.toString(QUrl::FullyEncoded));
         if (!db.open()) {
             motivo = errorDe(db.lastError());
+        } else if (!registrarFuncionesTexto(db)) {
+            motivo = QStringLiteral("no se pudieron registrar las funciones de búsqueda");
         } else {
             QSqlQuery q(db);
             QUrl origen = QUrl::fromLocalFile(fuente);

@@ -4,6 +4,7 @@
 #include "core/store/Consulta.h"
 #include "core/store/Migraciones.h"
 #include "core/store/Privado.h"
+#include "core/store/Servidor.h"
 #include "core/text/Plegado.h"
 
 #include <QFile>
@@ -99,7 +100,7 @@ QString motivoPrimeraLectura(QSqlDatabase& db) {
                : motivoMotor(q.lastError());
 }
 
-QString motivoIntegridad(QSqlDatabase& db) {
+QString motivoIntegridad(const QSqlDatabase& db) {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA quick_check"))) return motivoMotor(q.lastError());
     if (q.next() && q.value(0).toString() == QStringLiteral("ok")) return {};
@@ -183,7 +184,15 @@ void cerrarBaseDatos() {
     QSqlDatabase::removeDatabase(nombre);
 }
 
-QString abrirBaseDatos(const QString& ruta) {
+QString motivoIntegridadAno(const QSqlDatabase& db) {
+    if (esServidor(db)) return {};
+    const QString motivo = motivoIntegridad(db);
+    if (motivo.isEmpty()) return {};
+    const QUrl url(db.databaseName());
+    return explicar(url.isLocalFile() ? url.toLocalFile() : db.databaseName(), motivo);
+}
+
+QString abrirBaseDatos(const QString& ruta, Integridad integridad) {
     cerrarBaseDatos();
     const QFileInfo info(ruta);
     if (!info.exists()) return explicar(ruta, QStringLiteral("El archivo no existe."));
@@ -210,7 +219,11 @@ QString abrirBaseDatos(const QString& ruta) {
     if (motivo.isEmpty()) motivo = motivoPrimeraLectura(db);
     if (motivo.isEmpty()) motivo = motivoVersion(db);
     if (motivo.isEmpty()) motivo = motivoTablas(db);
-    if (motivo.isEmpty()) motivo = motivoIntegridad(db);
+    // Reading the whole file takes a quarter of a second on a big year: a start leaves it to
+    // the caller, unless the file is about to be migrated.
+    const bool migrar = motivo.isEmpty() && versionArchivo(db) != versionEsquema();
+    if (motivo.isEmpty() && (integridad == Integridad::AlAbrir || migrar))
+        motivo = motivoIntegridad(db);
     if (motivo.isEmpty()) motivo = ajustarConexion(db);
     if (motivo.isEmpty()) motivo = actualizarArchivo(db, info.absoluteFilePath());
     if (motivo.isEmpty()) motivo = asegurarNumerosUnicos(db);

@@ -21,13 +21,24 @@ void conEsquemaReferencia(int version, const std::function<void(QSqlDatabase&)>&
 /** Columns of each table (lower case) in a year file of the given format version. */
 QHash<QString, QStringList> columnasEsperadas(int version);
 
+/** When the whole file is read for damage: before it is used, or by the caller afterwards. */
+enum class Integridad { AlAbrir, Despues };
+
 /**
  * Opens the database file at ruta as the shared connection, replacing any previous one.
  * Never creates a file: a missing path, a folder, a file that is not SQLite (an old Access
- * file among them) or one without the expected tables are refused.
+ * file among them) or one without the expected tables are refused. With Integridad::Despues
+ * the file is read for damage only when it is about to be migrated; the caller then runs
+ * motivoIntegridadAno() itself.
  * Returns an empty text on success, otherwise a Spanish explanation for the user.
  */
-QString abrirBaseDatos(const QString& ruta);
+QString abrirBaseDatos(const QString& ruta, Integridad integridad = Integridad::AlAbrir);
+
+/**
+ * Reads the whole year file on db for damage (on a server there is nothing to read): an empty
+ * text, or the Spanish explanation abrirBaseDatos would have given.
+ */
+QString motivoIntegridadAno(const QSqlDatabase& db);
 
 /** Closes and removes the shared connection. */
 void cerrarBaseDatos();

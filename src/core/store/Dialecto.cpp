@@ -1,5 +1,8 @@
 #include "core/store/Dialecto.h"
 
+#include "core/store/Servidor.h"
+#include "core/text/Plegado.h"
+
 #include <QStringList>
 
 namespace torvane {
@@ -16,6 +19,26 @@ QString sqlAno(const QString& columna) {
 
 QString sqlContiene(const QString& columna) {
     return QStringLiteral("contiene(%1, ?)").arg(columna);
+}
+
+QString sqlIdsConTexto(const QSqlDatabase& db, const QString& tabla, const QString& columna,
+                       const QString& texto, QVariantList& valores) {
+    // The server's trigram index serves LIKE on its own folding; LIKE's wildcards are escaped.
+    if (esServidor(db)) {
+        valores << texto;
+        return QStringLiteral("SELECT Id FROM %1 WHERE pliegue(%2) LIKE '%' || replace(replace("
+                              "replace(pliegue(?), '\\', '\\\\'), '%', '\\%'), '_', "
+                              "'\\_') || '%'")
+            .arg(tabla, columna);
+    }
+    QString plegado = plegar(texto);
+    if (plegado.toUcs4().size() < 3) {
+        valores << texto;
+        return QStringLiteral("SELECT Id FROM %1 WHERE contiene(%2, ?)").arg(tabla, columna);
+    }
+    // One phrase: the index then finds the folded text as a substring, as contiene() does.
+    valores << QLatin1Char('"') + plegado.replace(u'"', QStringLiteral("\"\"")) + QLatin1Char('"');
+    return QStringLiteral("SELECT rowid FROM fts%1 WHERE fts%1 MATCH ?").arg(tabla.mid(3));
 }
 
 QString sqlUnir(std::initializer_list<QString> partes, const QString& separador) {

@@ -3,10 +3,12 @@
 #include "core/store/Centimos.h"
 #include "core/store/Privado.h"
 #include "core/store/Servidor.h"
+#include "core/text/Plegado.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -31,6 +33,15 @@ QString ejecutarTodas(QSqlQuery& q, std::initializer_list<const char*> sentencia
 }
 
 QString crearIndiceNumeros(QSqlQuery& q) {
+    // Once the index is there the numbers are unique: no need to read the year again.
+    if (q.driver()->dbmsType() == QSqlDriver::SQLite) {
+        if (!q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index'"
+                                   " AND name = 'ixCobrosNumeroUnico'")))
+            return q.lastError().text();
+        const bool hecho = q.next();
+        q.finish();
+        if (hecho) return {};
+    }
     if (!q.exec(QStringLiteral("SELECT 1 FROM tblCobros GROUP BY upper(Ser), Num"
                                " HAVING COUNT(*) > 1 LIMIT 1")))
         return q.lastError().text();
@@ -89,6 +100,31 @@ QString crearTablasVerifactu(QSqlQuery& q) {
             "CREATE TRIGGER trgLineasBorradas BEFORE DELETE ON tblCobrosDetalles"
             " WHEN EXISTS (SELECT 1 FROM tblRegistros WHERE IdDoc = OLD.IdDoc) BEGIN"
             " SELECT RAISE(ABORT, 'Esta factura está registrada: no se puede cambiar'); END"});
+}
+
+// A text index of three-character pieces of each name, folded as the filters fold: a
+// substring is found without reading every row. The engine keeps it in step with its table in
+// the writer's own transaction (pliegue() is registered on every connection that writes).
+QString crearIndiceTexto(QSqlQuery& q, const QString& tabla, const QString& columna) {
+    const QString indice = QStringLiteral("fts") + tabla.mid(3);
+    const QString nuevo =
+        QStringLiteral("INSERT INTO %1 (rowid, Txt) VALUES (NEW.Id, pliegue(NEW.%2));")
+            .arg(indice, columna);
+    const QString viejo = QStringLiteral("DELETE FROM %1 WHERE rowid = OLD.Id;").arg(indice);
+    for (const QString& sentencia :
+         {QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(Txt,"
+                         " tokenize = 'trigram case_sensitive 1')")
+              .arg(indice),
+          QStringLiteral("INSERT INTO %1 (rowid, Txt) SELECT Id, pliegue(%3) FROM %2")
+              .arg(indice, tabla, columna),
+          QStringLiteral("CREATE TRIGGER trg%1Alta AFTER INSERT ON %2 BEGIN %3 END")
+              .arg(indice, tabla, nuevo),
+          QStringLiteral("CREATE TRIGGER trg%1Cambio AFTER UPDATE OF Id, %3 ON %2 BEGIN %4 %5 END")
+              .arg(indice, tabla, columna, viejo, nuevo),
+          QStringLiteral("CREATE TRIGGER trg%1Baja AFTER DELETE ON %2 BEGIN %3 END")
+              .arg(indice, tabla, viejo)})
+        if (!q.exec(sentencia)) return q.lastError().text();
+    return {};
 }
 
 // Steps in order; each appends, none is ever edited once released.
@@ -300,6 +336,20 @@ const std::vector<Paso>& pasos() {
         // Money in whole cents: INTEGER columns, and every value that was not whole cents kept
         // in tblRedondeos with what it became.
         {16, pasarACentimos},
+        // 17: the collections' text filter finds its properties and tenants through a text
+        // index of their names (a server's year has its own, see Servidor.cpp), and their
+        // documents by index.
+        {17,
+         [](QSqlQuery& q) {
+             QString error =
+                 crearIndiceTexto(q, QStringLiteral("tblInmuebles"), QStringLiteral("Des"));
+             if (error.isEmpty())
+                 error =
+                     crearIndiceTexto(q, QStringLiteral("tblInquilinos"), QStringLiteral("Nom"));
+             if (error.isEmpty())
+                 error = ejecutarTodas(q, {"CREATE INDEX ixCobrosInquilino ON tblCobros (IdInq)"});
+             return error;
+         }},
     };
     return lista;
 }
@@ -366,6 +416,9 @@ int versionArchivo(QSqlDatabase& db) {
 QString aplicarMigraciones(QSqlDatabase& db, int hasta) {
     const int desde = versionArchivo(db);
     if (desde < 0) return db.lastError().text();
+    // Steps fill and keep text indexes with the program's folding.
+    if (!esServidor(db) && !registrarFuncionesTexto(db))
+        return QStringLiteral("No se pudieron registrar las funciones de búsqueda.");
     if (!db.transaction()) return db.lastError().text();
     QSqlQuery q(db);
     QString motivo;

@@ -6,6 +6,7 @@
 #include "core/store/Copia.h"
 #include "core/store/Migraciones.h"
 #include "core/store/Privado.h"
+#include "core/text/Plegado.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -69,10 +70,12 @@ Esquema esquemaReferencia(int version = versionEsquema()) {
     e.version = version;
     conEsquemaReferencia(version, [&e](QSqlDatabase& db) {
         QSqlQuery q(db);
-        // The billing records go in last: the guards refuse a line of a registered invoice.
+        // The billing records go in last: the guards refuse a line of a registered invoice. A
+        // text index is the file's own: the server indexes the same names its way.
         q.exec(
             QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"
-                           " AND name NOT LIKE 'sqlite%'"
+                           " AND name NOT LIKE 'sqlite%' AND name NOT IN (SELECT name FROM"
+                           " pragma_table_list WHERE type IN ('virtual', 'shadow'))"
                            " ORDER BY name IN ('tblRegistros', 'tblRegistrosRespuestas'), rowid"));
         while (q.next())
             e.tablas.append({q.value(0).toString(), {}, {}, {}, {}});
@@ -105,7 +108,8 @@ Esquema esquemaReferencia(int version = versionEsquema()) {
 // The text functions every search uses, and the guards of the billing records, written for
 // this engine: the same names and messages as the year file's own.
 const char* const kFunciones[] = {
-    "CREATE FUNCTION pliegue(t TEXT) RETURNS TEXT LANGUAGE sql STABLE"
+    // Immutable, since it names its dictionary: the names' trigram indexes are built on it.
+    "CREATE FUNCTION pliegue(t TEXT) RETURNS TEXT LANGUAGE sql IMMUTABLE"
     " AS $$ SELECT lower(public.unaccent('public.unaccent'::regdictionary, t)) $$",
     "CREATE FUNCTION contiene(campo TEXT, texto TEXT) RETURNS BOOLEAN LANGUAGE sql STABLE"
     " AS $$ SELECT COALESCE(texto, '') = '' OR"
@@ -162,6 +166,13 @@ const char* const kGuardas[] = {
     "CREATE TRIGGER trgLineasNuevas BEFORE INSERT OR UPDATE OR DELETE ON tblCobrosDetalles"
     " FOR EACH ROW"
     " EXECUTE FUNCTION torvane_lineas_fijas('Esta factura está registrada: no se puede cambiar')",
+};
+
+// The names the collections' text filter searches, indexed by three-character pieces.
+const char* const kIndicesTexto[] = {
+    "CREATE EXTENSION IF NOT EXISTS pg_trgm SCHEMA public",
+    "CREATE INDEX ixInmueblesTexto ON tblInmuebles USING gin (pliegue(Des) public.gin_trgm_ops)",
+    "CREATE INDEX ixInquilinosTexto ON tblInquilinos USING gin (pliegue(Nom) public.gin_trgm_ops)",
 };
 
 QString motivo(const QSqlError& error) {
@@ -264,6 +275,8 @@ QString crearObjetos(QSqlDatabase& db, const QString& esquema, const Esquema& e,
             ejecutarTexto(db, QStringLiteral("INSERT INTO tblVersion VALUES (%1)").arg(e.version));
     for (const char* f : kFunciones)
         if (error.isEmpty()) error = ejecutarTexto(db, QString::fromUtf8(f));
+    for (const char* i : kIndicesTexto)
+        if (error.isEmpty()) error = ejecutarTexto(db, QString::fromUtf8(i));
     for (const Tabla& t : e.tablas)
         if (error.isEmpty() && t.clave == QStringList{QStringLiteral("Id")})
             error = ejecutarTexto(db, QStringLiteral("CREATE TRIGGER trgId%1 BEFORE INSERT ON %1"
@@ -383,6 +396,9 @@ QString abrirArchivo(const QString& ruta, const QString& nombre, bool soloLectur
     db.setDatabaseName(
         QUrl::fromLocalFile(QFileInfo(ruta).absoluteFilePath()).toString(QUrl::FullyEncoded));
     if (!db.open()) return motivo(db.lastError());
+    // Rows written here keep the file's text indexes, folded by the program.
+    if (!registrarFuncionesTexto(db))
+        return QStringLiteral("No se pudieron registrar las funciones de búsqueda.");
     if (const int version = versionArchivo(db); version != formato)
         return QStringLiteral("El archivo %1 está en el formato %2 y este programa escribe el %3: "
                               "ábralo antes con este programa para ponerlo al día.")
@@ -568,14 +584,14 @@ QStringList anosServidor() {
     return anos;
 }
 
-QString abrirAnoDeCarpeta(const QString& carpeta, const QString& ano) {
+QString abrirAnoDeCarpeta(const QString& carpeta, const QString& ano, Integridad integridad) {
     QString error;
     if (const auto servidor = leerServidor(carpeta, &error))
         return abrirAnoServidor(*servidor, ano);
     if (!error.isEmpty()) return error;
     const QString ruta = rutaBaseDatos(carpeta, ano);
     limpiarTemporales(ruta);
-    return abrirBaseDatos(ruta);
+    return abrirBaseDatos(ruta, integridad);
 }
 
 std::optional<DatosServidor> leerServidor(const QString& carpeta, QString* error) {

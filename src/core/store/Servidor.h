@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/BaseDatos.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -69,7 +71,8 @@ QStringList anosServidor();
  * Opens year ano of the data folder carpeta as the shared connection: on its server when the
  * folder has a servidor.ini, otherwise its year file.
  */
-QString abrirAnoDeCarpeta(const QString& carpeta, const QString& ano);
+QString abrirAnoDeCarpeta(const QString& carpeta, const QString& ano,
+                          Integridad integridad = Integridad::AlAbrir);
 
 /** Schema of a year ("ano_2026") or of a year a restore kept ("2026_antes_…"); empty otherwise. */
 QString esquemaAno(const QString& ano);

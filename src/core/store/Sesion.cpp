@@ -142,13 +142,13 @@ QString LeerRutaBD() {
 namespace {
 
 /** Opens the year ano of the data folder; a server's password is asked when it is missing. */
-QString abrirAno(const QString& ano) {
-    QString error = abrirAnoDeCarpeta(sesion().ruta, ano);
+QString abrirAno(const QString& ano, Integridad integridad = Integridad::AlAbrir) {
+    QString error = abrirAnoDeCarpeta(sesion().ruta, ano, integridad);
     while (faltaClave(error) && sesion().pedirClave) {
         const std::optional<QString> clave = sesion().pedirClave(error);
         if (!clave) break;
         claveSesion() = *clave;
-        error = abrirAnoDeCarpeta(sesion().ruta, ano);
+        error = abrirAnoDeCarpeta(sesion().ruta, ano, integridad);
     }
     return error;
 }
@@ -168,9 +168,9 @@ QString RutaCerrojo(const QString& ano) {
                                   .arg(servidor ? servidor->base : QStringLiteral("x"), ano);
 }
 
-QString AbrirBaseDatos() {
+QString AbrirBaseDatos(Integridad integridad) {
     LeerRutaBD();
-    return abrirAno(sesion().ano);
+    return abrirAno(sesion().ano, integridad);
 }
 
 QString BloquearAno(std::unique_ptr<QLockFile>& cerrojo, const QString& rutaBD) {

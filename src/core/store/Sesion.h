@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/BaseDatos.h"
+
 #include <QHash>
 #include <QLockFile>
 #include <QString>
@@ -111,7 +113,7 @@ QString RutaCerrojo(const QString& ano);
  * server when the data folder names one).
  * Returns an empty text on success, otherwise the message for the user.
  */
-QString AbrirBaseDatos();
+QString AbrirBaseDatos(Integridad integridad = Integridad::AlAbrir);
 
 /**
  * Makes ano (a folder of Ruta) the working year: opens its database as the shared connection

@@ -484,6 +484,7 @@ Hoja hojaRenta(const QList<RentaInmueble>& rentas) {
                {QStringLiteral("Pendiente"), TipoDato::Importe}},
               {},
               true,
+              {},
               {}};
     for (const RentaInmueble& r : rentas) {
         qint64 pendiente = 0;
@@ -513,6 +514,7 @@ Hoja hojaDetalleRenta(const QList<RentaInmueble>& rentas) {
                {QStringLiteral("De dónde sale"), TipoDato::Texto}},
               {},
               false,
+              {},
               {}};
     for (const RentaInmueble& r : rentas)
         for (const LineaRenta& l : r.lineas)

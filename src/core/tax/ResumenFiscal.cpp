@@ -77,7 +77,7 @@ QString textoTrimestre(int t) {
 
 Seccion seccion(const QString& titulo, const QString& plantilla,
                 std::initializer_list<std::pair<const char*, ColumnaHoja>> columnas) {
-    Seccion s{titulo, plantilla, {}, {titulo, {}, {}, true, {}}};
+    Seccion s{titulo, plantilla, {}, {titulo, {}, {}, true, {}, {}}};
     for (const auto& [clave, columna] : columnas) {
         s.claves << QLatin1String(clave);
         s.hoja.columnas << columna;
