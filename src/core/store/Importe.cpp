@@ -2,7 +2,6 @@
 
 #include "core/text/Formato.h"
 
-#include <QRegularExpression>
 #include <cmath>
 
 namespace torvane {
@@ -19,14 +18,42 @@ struct Partes {
     QString decimales;
 };
 
+bool esDigito(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+/** Digits from i on; i ends past them. */
+qsizetype digitos(QStringView t, qsizetype& i) {
+    const qsizetype inicio = i;
+    while (i < t.size() && esDigito(t[i]))
+        ++i;
+    return i - inicio;
+}
+
+// «-1.234,50», «1234,5», «,5»: by hand, as a list of a year parses every amount it shows.
 std::optional<Partes> partir(const QString& texto) {
-    static const QRegularExpression forma(
-        QStringLiteral("^\\s*([-+]?)(\\d{1,3}(?:\\.\\d{3})+|\\d*)(?:,(\\d*))?\\s*$"));
-    const auto m = forma.match(texto);
-    if (!m.hasMatch()) return std::nullopt;
-    Partes p{m.captured(1) == QStringLiteral("-"), m.captured(2).remove(QLatin1Char('.')),
-             m.captured(3)};
-    if (p.entero.isEmpty() && p.decimales.isEmpty()) return std::nullopt;
+    const QStringView t = QStringView(texto).trimmed();
+    Partes p;
+    qsizetype i = 0;
+    if (i < t.size() && (t[i] == u'-' || t[i] == u'+')) p.negativo = t[i++] == u'-';
+    const qsizetype inicio = i;
+    const qsizetype primerGrupo = digitos(t, i);
+    if (i < t.size() && t[i] == u'.') {
+        // Thousands grouped: one to three digits, then groups of exactly three.
+        if (primerGrupo < 1 || primerGrupo > 3) return std::nullopt;
+        while (i < t.size() && t[i] == u'.') {
+            ++i;
+            if (digitos(t, i) != 3) return std::nullopt;
+        }
+    }
+    for (QChar c : t.sliced(inicio, i - inicio))
+        if (c != u'.') p.entero += c;
+    if (i < t.size() && t[i] == u',') {
+        const qsizetype desde = ++i;
+        digitos(t, i);
+        p.decimales = t.sliced(desde, i - desde).toString();
+    }
+    if (i != t.size() || (p.entero.isEmpty() && p.decimales.isEmpty())) return std::nullopt;
     while (p.decimales.endsWith(QLatin1Char('0')))
         p.decimales.chop(1);
     while (p.entero.startsWith(QLatin1Char('0')))
