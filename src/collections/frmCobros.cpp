@@ -70,7 +70,7 @@ frmCobros::frmCobros(const Sesion& sesion, AperturasCobros& aperturas, QWidget* 
     connect(ui->cmdBorrar, &QPushButton::clicked, this, protegido(this, &frmCobros::Borrar));
     // Cancelled documents are listed, and left out of the export's totals as of the label's.
     conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Cobros"), FilaTotales::No,
-                     {kColumnaPago, kMarcaAnulado}, [this] { return listaDeNuevo_(); });
+                     {kColumnaPago, kMarcaAnulado}, [this] { return celdasCobros(filtro_); });
     connect(ui->cmdEmitirMes, &QPushButton::clicked, this, protegido(this, &frmCobros::EmitirMes));
     connect(ui->cmdRemesa, &QPushButton::clicked, this, protegido(this, &frmCobros::Remesa));
     connect(ui->cmdExtracto, &QPushButton::clicked, this, protegido(this, &frmCobros::Extracto));
@@ -119,14 +119,13 @@ void frmCobros::CargarLista() {
     if (!LeerFiltro(filtro)) return;
     CursorEspera espera(this);
     ui->mshDatos->definirColumnas(columnasCobros());
-    listaDeNuevo_ = [filtro]() -> std::function<bool(QStringList&)> {
-        return [fuente = filasCobros(filtro), contador = 0](QStringList& fila) mutable {
+    filtro_ = filtro;
+    ui->mshDatos->modelo()->fijarFuente(
+        [fuente = filasCobros(filtro), contador = 0](QStringList& fila) mutable {
             if (!fuente(fila)) return false;
             fila.prepend(QString::number(++contador));
             return true;
-        };
-    };
-    ui->mshDatos->modelo()->fijarFuente(listaDeNuevo_());
+        });
     if (ui->mshDatos->numFilas() > 1)
         ui->mshDatos->fijarFilaActual(1, 1);
     else

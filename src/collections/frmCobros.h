@@ -1,10 +1,10 @@
 #pragma once
 
 #include "collections/AperturasCobros.h"
+#include "core/documents/Documentos.h"
 #include "core/store/Sesion.h"
 #include "ui/Ventana.h"
 
-#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -46,8 +46,8 @@ private:
     const Sesion& sesion_;
     AperturasCobros& aperturas_;
     int peticionResumen_ = 0; ///< only the latest count and total asked for is shown
-    /** The rows on show read again, for an export streamed from the query. */
-    std::function<std::function<bool(QStringList&)>()> listaDeNuevo_;
+    /** The filter of the rows on show, read again for an export streamed from the query. */
+    FiltroCobros filtro_;
 };
 
 } // namespace torvane

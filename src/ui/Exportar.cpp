@@ -49,15 +49,12 @@ Hoja hojaDeRejilla(ModeloRejilla& modelo, const QString& nombre, FilaTotales tot
         hoja.columnas << ColumnaHoja{columna.titulo, columna.dato};
     }
     if (deNuevo) {
-        QList<TipoDato> tipos;
-        for (const ColumnaHoja& c : std::as_const(hoja.columnas))
-            tipos << c.tipo;
-        hoja.siguiente = [fuente = deNuevo(), indices, tipos](QVariantList& fila) mutable {
-            QStringList textos;
-            if (!fuente(textos)) return false;
+        hoja.siguiente = [fuente = deNuevo(), indices,
+                          celdas = QVariantList()](QVariantList& fila) mutable {
+            if (!fuente(celdas)) return false;
             fila.clear();
-            for (int i = 0; i < indices.size(); ++i)
-                fila << celdaDeTexto(textos.value(indices[i]), tipos[i]);
+            for (const int c : std::as_const(indices))
+                fila << celdas.value(c - 1);
             return true;
         };
         return hoja;
@@ -118,7 +115,7 @@ void mostrarHoja(Rejilla* rejilla, const Hoja& hoja, const QList<double>& fracci
     const auto textos = [&hoja](const QVariantList& fila, const QString& numero) {
         QStringList t{numero};
         for (int c = 0; c < hoja.columnas.size(); ++c)
-            t << textoCelda(fila.value(c), hoja.columnas[c].tipo);
+            t << textoCelda(fila.value(c));
         return t;
     };
     QList<QStringList> filas;

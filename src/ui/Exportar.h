@@ -15,10 +15,11 @@ class Rejilla;
 enum class FilaTotales { No, Ultima };
 
 /**
- * The grid's rows read again from the start, as the grid holds them (its numbered column
- * first): an export then streams them from the query instead of loading them into the grid.
+ * The grid's rows read again from the start as cells, one for each of the grid's columns after
+ * the numbered first one: an export then streams them from the query instead of loading them
+ * into the grid, and writes their amounts and dates without reading them back from text.
  */
-using FilasDeNuevo = std::function<std::function<bool(QStringList&)>()>;
+using FilasDeNuevo = std::function<std::function<bool(QVariantList&)>()>;
 
 /**
  * The rows of a grid as a sheet: its visible columns (not the numbered one nor hidden ids),

@@ -43,7 +43,7 @@ QStringList filasDe(const Seccion& s) {
     for (const QVariantList& fila : s.hoja.filas) {
         QStringList celdas;
         for (int c = 0; c < fila.size(); ++c)
-            celdas << textoCelda(fila[c], s.hoja.columnas[c].tipo);
+            celdas << textoCelda(fila[c]);
         filas << celdas.join(u'|');
     }
     return filas;

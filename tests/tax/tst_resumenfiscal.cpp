@@ -70,7 +70,7 @@ QStringList filas(const Seccion& s) {
     for (const QVariantList& fila : s.hoja.filas) {
         QStringList celdas;
         for (int c = 0; c < fila.size(); ++c)
-            celdas << textoCelda(fila[c], s.hoja.columnas[c].tipo);
+            celdas << textoCelda(fila[c]);
         resultado << celdas;
     }
     return resultado;
@@ -111,7 +111,7 @@ void anoIncomodo(Entorno& e) {
 QStringList columnaDe(const Hoja& hoja, int c) {
     QStringList textos;
     for (const QVariantList& fila : hoja.filas)
-        textos << textoCelda(fila.value(c), hoja.columnas[c].tipo);
+        textos << textoCelda(fila.value(c));
     return textos;
 }
 
@@ -203,7 +203,7 @@ private slots:
             for (int c = 0; c < s.hoja.columnas.size(); ++c)
                 if (s.hoja.columnas[c].tipo == TipoDato::Importe)
                     casos << Caso{s.titulo + u' ' + s.hoja.columnas[c].titulo, columnaDe(s.hoja, c),
-                                  textoCelda(totales[c], TipoDato::Importe)};
+                                  textoCelda(totales[c])};
         }
         QCOMPARE(filasDeSeccion(operacionesConTerceros(2024)).filas.size(), 1);
 

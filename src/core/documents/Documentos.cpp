@@ -3,6 +3,7 @@
 #include "core/documents/EstadoDocumento.h"
 #include "core/documents/Funciones.h"
 #include "core/documents/Registros.h"
+#include "core/store/Celda.h"
 #include "core/store/Consulta.h"
 #include "core/store/Dialecto.h"
 #include "core/store/Servidor.h"
@@ -24,8 +25,12 @@ QString importeOVacio(const QVariant& v) {
     return v.isNull() ? QString() : importeGuardado(v).texto();
 }
 
-QString numeroOVacio(const QVariant& v) {
-    return v.isNull() ? QString() : decimalGuardado(v).texto();
+QVariant celdaImporte(const QVariant& v) {
+    return v.isNull() ? QVariant() : celda(importeGuardado(v));
+}
+
+QVariant celdaNumero(const QVariant& v) {
+    return v.isNull() ? QVariant() : celda(decimalGuardado(v));
 }
 
 /** FROM and WHERE shared by the list and its count and sum, with the values to bind. */
@@ -548,7 +553,7 @@ QString estadoCorreo(const QString& estado) {
 
 } // namespace
 
-std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
+std::function<bool(QVariantList&)> celdasCobros(const FiltroCobros& filtro) {
     QVariantList valores;
     const QString sql =
         QStringLiteral(
@@ -566,22 +571,32 @@ std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
     return [siguiente =
                 recorrer(sql, valores,
                          {QStringLiteral("Fec"), QStringLiteral("Numero"), QStringLiteral("Id")},
-                         true)](QStringList& fila) {
+                         true)](QVariantList& fila) {
         const QSqlQuery* q = siguiente();
         if (!q) return false;
-        fila = {formatoFecha(desdeIso(q->value(0).toString())),
+        fila = {desdeIso(q->value(0).toString()),
                 textoOVacio(q->value(1)),
                 textoOVacio(q->value(2)),
                 textoOVacio(q->value(3)),
-                importeOVacio(q->value(4)),
-                numeroOVacio(q->value(5)),
-                importeOVacio(q->value(6)),
-                numeroOVacio(q->value(7)),
-                importeOVacio(q->value(8)),
-                importeOVacio(q->value(9)),
+                celdaImporte(q->value(4)),
+                celdaNumero(q->value(5)),
+                celdaImporte(q->value(6)),
+                celdaNumero(q->value(7)),
+                celdaImporte(q->value(8)),
+                celdaImporte(q->value(9)),
                 estadoPago(q->value(10).toInt()),
                 q->value(11).toString(),
                 estadoCorreo(q->value(12).toString())};
+        return true;
+    };
+}
+
+std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro) {
+    return [celdas = celdasCobros(filtro), fila = QVariantList()](QStringList& textos) mutable {
+        if (!celdas(fila)) return false;
+        textos.clear();
+        for (const QVariant& c : std::as_const(fila))
+            textos << textoCelda(c);
         return true;
     };
 }

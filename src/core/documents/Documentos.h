@@ -187,6 +187,8 @@ struct FiltroCobros {
  * counter.
  */
 std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro);
+/** The same rows as values (a date, amounts, rates, texts), as an export writes them. */
+std::function<bool(QVariantList&)> celdasCobros(const FiltroCobros& filtro);
 
 inline const QString kMarcaAnulado = QStringLiteral("ANU");
 

@@ -16,6 +16,8 @@ namespace torvane {
 namespace {
 
 const QString kTotal = QStringLiteral("TOTAL");
+// "31/12/2024": every date is as wide, so none is printed to be measured.
+constexpr qsizetype kAnchoFecha = 10;
 
 QString motivoEscritura(const QString& ruta, const QString& motivo) {
     return QStringLiteral("No se pudo escribir el archivo %1 (%2).")
@@ -37,10 +39,6 @@ QByteArray letraColumna(int columna) {
     return letras;
 }
 
-bool esDecimal(const QVariant& valor) {
-    return valor.metaType() == QMetaType::fromType<Decimal>();
-}
-
 bool esEntero(const QVariant& valor) {
     return valor.typeId() == QMetaType::Int || valor.typeId() == QMetaType::LongLong;
 }
@@ -53,8 +51,8 @@ double numeroXlsx(qint64 unidades, qint64 escala) {
 /** The cell's number as the sheet file stores it, if it holds one. */
 std::optional<double> numeroDeCelda(const QVariant& valor) {
     if (const auto importe = importeDeCelda(valor)) return numeroXlsx(importe->centimos(), 100);
-    if (esDecimal(valor))
-        return numeroXlsx(valor.value<Decimal>().diezmilesimas(), Decimal::kEscala);
+    if (const auto numero = decimalDeCelda(valor))
+        return numeroXlsx(numero->diezmilesimas(), Decimal::kEscala);
     if (esEntero(valor)) return numeroXlsx(valor.toLongLong(), 1);
     return std::nullopt;
 }
@@ -89,8 +87,10 @@ public:
             if (const auto importe = importeDeCelda(v)) {
                 mayores_[c] = std::max(mayores_[c], std::abs(importe->centimos()));
                 if (!fuera) sumas_[c] += *importe;
+            } else if (v.typeId() == QMetaType::QDate) {
+                anchos_[c] = std::max<qsizetype>(anchos_[c], kAnchoFecha);
             } else {
-                anchos_[c] = std::max(anchos_[c], textoCelda(v, hoja_.columnas[c].tipo).size());
+                anchos_[c] = std::max(anchos_[c], textoCelda(v).size());
             }
         }
     }
@@ -237,11 +237,11 @@ QString textoCsv(QString texto) {
     return QLatin1Char('"') + texto + QLatin1Char('"');
 }
 
-QString celdaCsv(const QVariant& valor, TipoDato tipo) {
+QString celdaCsv(const QVariant& valor) {
     // Amounts without grouping, as a Spanish spreadsheet reads a number: "-1234,50".
     if (const auto importe = importeDeCelda(valor))
         return importe->textoPunto().replace(QLatin1Char('.'), QLatin1Char(','));
-    if (esDecimal(valor) || esEntero(valor)) return textoCelda(valor, tipo);
+    if (decimalDeCelda(valor) || esEntero(valor)) return textoCelda(valor);
     switch (valor.typeId()) {
     case QMetaType::QDate:
         return formatoFecha(valor.toDate());
@@ -290,7 +290,7 @@ QString escribirCsv(const Hoja& hoja, const QString& ruta, qsizetype* escritas) 
     recorrerFilas(hoja, [&](const QVariantList& fila) {
         campos.clear();
         for (int c = 0; c < hoja.columnas.size(); ++c)
-            campos << celdaCsv(fila.value(c), hoja.columnas[c].tipo);
+            campos << celdaCsv(fila.value(c));
         archivo.write((campos.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8());
         ++filas;
     });
@@ -305,40 +305,11 @@ QString exportarHoja(const Hoja& hoja, const QString& ruta, qsizetype* escritas)
     return escribirXlsx(hoja, ruta, escritas);
 }
 
-std::optional<Importe> importeDeCelda(const QVariant& valor) {
-    if (valor.metaType() != QMetaType::fromType<Importe>()) return std::nullopt;
-    return valor.value<Importe>();
-}
-
 QVariantList filaTotales(const Hoja& hoja) {
     Recuento recuento(hoja);
     for (const QVariantList& fila : hoja.filas)
         recuento.anadir(fila);
     return recuento.totales();
-}
-
-QString textoCelda(const QVariant& valor, TipoDato) {
-    if (const auto importe = importeDeCelda(valor)) return importe->texto();
-    if (esDecimal(valor)) return valor.value<Decimal>().texto();
-    switch (valor.typeId()) {
-    case QMetaType::QDate:
-        return formatoFecha(valor.toDate());
-    default:
-        return valor.toString();
-    }
-}
-
-QVariant celdaDeTexto(const QString& texto, TipoDato tipo) {
-    if (texto.isEmpty()) return {};
-    if (tipo == TipoDato::Fecha) {
-        const QDate dia = QDate::fromString(texto, QStringLiteral("dd/MM/yyyy"));
-        if (dia.isValid()) return dia;
-    } else if (tipo == TipoDato::Importe) {
-        if (const auto importe = Importe::leer(texto)) return celda(*importe);
-    } else if (tipo == TipoDato::Numero) {
-        if (const auto numero = Decimal::leer(texto)) return celda(*numero);
-    }
-    return texto;
 }
 
 } // namespace torvane

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/store/Importe.h"
+#include "core/store/Celda.h"
 
 #include <QList>
 #include <QString>
@@ -13,9 +13,6 @@ namespace torvane {
  * Tables written as spreadsheets: .xlsx with real numbers and dates, or .csv as a Spanish
  * spreadsheet opens it without asking (UTF-8 with BOM, ";", decimal comma).
  */
-
-/** What a column holds, so it is written as a number or a date rather than as text. */
-enum class TipoDato { Texto, Fecha, Importe, Numero };
 
 struct ColumnaHoja {
     QString titulo;
@@ -47,19 +44,6 @@ struct Hoja {
     std::function<bool(QVariantList&)> siguiente;
 };
 
-/** Exact values as a sheet's cells hold them. */
-inline QVariant celda(Importe importe) {
-    return QVariant::fromValue(importe);
-}
-inline QVariant celda(Decimal numero) {
-    return QVariant::fromValue(numero);
-}
-inline QVariant celdaCentimos(qint64 centimos) {
-    return celda(Importe::deCentimos(centimos));
-}
-/** The money a cell holds, if any. */
-std::optional<Importe> importeDeCelda(const QVariant& valor);
-
 /** Writes the sheet; an empty text on success, the reason otherwise (nothing left behind). */
 QString escribirXlsx(const Hoja& hoja, const QString& ruta, qsizetype* escritas = nullptr);
 QString escribirCsv(const Hoja& hoja, const QString& ruta, qsizetype* escritas = nullptr);
@@ -71,14 +55,5 @@ QString exportarHoja(const Hoja& hoja, const QString& ruta, qsizetype* escritas 
  * sheet does not leave out.
  */
 QVariantList filaTotales(const Hoja& hoja);
-
-/** The text a grid shows for a cell: "1.234,50", "21", "31/12/2024". */
-QString textoCelda(const QVariant& valor, TipoDato tipo);
-
-/**
- * A cell from the text a grid shows: "1.234,50" as an Importe (or a Decimal in a Numero column),
- * "31/12/2024" as a date; anything else stays text.
- */
-QVariant celdaDeTexto(const QString& texto, TipoDato tipo);
 
 } // namespace torvane

@@ -85,7 +85,7 @@ QString lineaDe(const QSqlQuery& q, const QString& plantilla) {
                          Importe::deCentimos(q.value(4).toLongLong()).textoSimple());
 }
 
-QString ejecutar(QSqlQuery& q, const QString& sql) {
+QString errorAl(QSqlQuery& q, const QString& sql) {
     return q.exec(sql) ? QString() : q.lastError().text();
 }
 
@@ -133,19 +133,19 @@ QString reconstruir(QSqlQuery& q, const ColumnasDinero& d) {
         valores << (d.columnas.contains(c) ? QStringLiteral("torvane_centimos(%1)").arg(c) : c);
     }
     q.finish();
-    QString error = ejecutar(q, QStringLiteral("INSERT INTO tblRedondeos (Tabla, Fila, Columna,"
-                                               " Antes, Despues) ") +
-                                    consultaSinCentimos(d));
-    if (error.isEmpty()) error = ejecutar(q, definicion);
+    QString error = errorAl(q, QStringLiteral("INSERT INTO tblRedondeos (Tabla, Fila, Columna,"
+                                              " Antes, Despues) ") +
+                                   consultaSinCentimos(d));
+    if (error.isEmpty()) error = errorAl(q, definicion);
     if (error.isEmpty())
-        error = ejecutar(q, QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %4")
-                                .arg(nuevo, columnas.join(QStringLiteral(", ")),
-                                     valores.join(QStringLiteral(", ")), d.tabla));
-    if (error.isEmpty()) error = ejecutar(q, QStringLiteral("DROP TABLE ") + d.tabla);
+        error = errorAl(q, QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %4")
+                               .arg(nuevo, columnas.join(QStringLiteral(", ")),
+                                    valores.join(QStringLiteral(", ")), d.tabla));
+    if (error.isEmpty()) error = errorAl(q, QStringLiteral("DROP TABLE ") + d.tabla);
     if (error.isEmpty())
-        error = ejecutar(q, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(nuevo, d.tabla));
+        error = errorAl(q, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(nuevo, d.tabla));
     for (const QString& sql : despues)
-        if (error.isEmpty()) error = ejecutar(q, sql);
+        if (error.isEmpty()) error = errorAl(q, sql);
     return error;
 }
 
@@ -176,10 +176,10 @@ const QList<ColumnasDinero>& columnasDinero() {
 QString pasarACentimos(QSqlQuery& q) {
     if (QString error = registrarFunciones(manejadorSqlite(q.driver())); !error.isEmpty())
         return error;
-    QString error = ejecutar(q, QStringLiteral("CREATE TABLE tblRedondeos (Id INTEGER PRIMARY KEY,"
-                                               " Tabla TEXT NOT NULL, Fila INTEGER NOT NULL,"
-                                               " Columna TEXT NOT NULL, Antes TEXT,"
-                                               " Despues INTEGER)"));
+    QString error = errorAl(q, QStringLiteral("CREATE TABLE tblRedondeos (Id INTEGER PRIMARY KEY,"
+                                              " Tabla TEXT NOT NULL, Fila INTEGER NOT NULL,"
+                                              " Columna TEXT NOT NULL, Antes TEXT,"
+                                              " Despues INTEGER)"));
     for (const ColumnasDinero& d : columnasDinero())
         if (error.isEmpty()) error = reconstruir(q, d);
     return error;

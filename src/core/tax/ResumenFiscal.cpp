@@ -223,7 +223,7 @@ FilasInforme filasDeSeccion(const Seccion& seccion) {
     const auto porClave = [&seccion](const QVariantList& fila) {
         QStringList textos;
         for (int c = 0; c < seccion.hoja.columnas.size(); ++c)
-            textos << textoCelda(fila.value(c), seccion.hoja.columnas[c].tipo);
+            textos << textoCelda(fila.value(c));
         ParametrosInforme resultado;
         for (int c = 0; c < seccion.claves.size(); ++c)
             resultado.insert(seccion.claves[c], textos.value(c));
