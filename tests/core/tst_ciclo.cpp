@@ -5,6 +5,8 @@
 #include "core/documents/Documentos.h"
 #include "core/documents/EmitirMes.h"
 #include "core/documents/EstadoDocumento.h"
+#include "core/documents/Funciones.h"
+#include "core/expenses/Gastos.h"
 #include "core/reports/DatosInforme.h"
 #include "core/reports/Estadisticas.h"
 #include "core/store/Anos.h"
@@ -327,6 +329,15 @@ private slots:
                  c.idInm = piso, c.idInq = ana, c.fec = QDate(2024, 1, 20), c.tri = 1;
                  QCOMPARE(crearDocumento(c, {linea(3, u"Agua"_s, u"30,25"_s)}).num.value_or(0), 2);
                  QCOMPARE(ajustesNuevoDocumento(0, 0).origen, AjustesDocumento::Empresa);
+                 // A new flat with no charges and no history is exempt, not at 21 %.
+                 const int nuevo = e.inmueble(u"Ático"_s);
+                 const AjustesDocumento v = ajustesNuevoDocumento(nuevo, 0);
+                 QCOMPARE(v.origen, AjustesDocumento::Vivienda);
+                 QVERIFY(v.porIva.esCero() && v.porRet.esCero() && !v.factura);
+                 DatosFiscales local = leerDatosFiscales(nuevo);
+                 local.vivienda = false;
+                 hecho(guardarDatosFiscales(nuevo, local));
+                 QCOMPARE(ajustesNuevoDocumento(nuevo, 0).porIva, tasaIvaDeTipo(1));
              }},
             {"pagos",
              [&] {

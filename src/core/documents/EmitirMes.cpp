@@ -52,6 +52,16 @@ QString numeroYSerie(const QVariant& num, const QVariant& ser) {
     return num.toString() + textoCampo(ser);
 }
 
+/**
+ * Whether the property's tax data call it a home (every property is one until told) and the
+ * exempt rate is among the VAT types a document may take.
+ */
+bool esViviendaExenta(int idInm) {
+    if (idInm == 0 || TipoIvaDePorcentaje(Decimal()) == -1) return false;
+    return valorUnico(QStringLiteral("SELECT Viv FROM tblInmuebles WHERE Id = ?"), {idInm})
+               .toInt() != 0;
+}
+
 } // namespace
 
 CondicionesCargo leerCondiciones(int idInm) {
@@ -170,6 +180,10 @@ AjustesDocumento ajustesNuevoDocumento(int idInm, int idInq) {
                q.next()) {
         a = {textoCampo(q.value(0)), decimalGuardado(q.value(1)), decimalGuardado(q.value(2)),
              q.value(3).toInt() != 0, AjustesDocumento::UltimoDelInquilino};
+    } else if (esViviendaExenta(idInm)) {
+        // Letting a home is exempt from VAT: a flat's first receipt must not take the
+        // company's general rate just because it has no monthly charges yet.
+        a = {primeraSerie(), Decimal(), Decimal(), false, AjustesDocumento::Vivienda};
     } else {
         a = {primeraSerie(), tasaIvaDeTipo(1), retencionPorDefecto().value_or(Decimal()), false,
              AjustesDocumento::Empresa};
@@ -185,6 +199,8 @@ QString AjustesDocumento::texto() const {
         return QStringLiteral("Serie, IVA y retención de los cargos mensuales del inmueble");
     case UltimoDelInquilino:
         return QStringLiteral("Serie, IVA y retención del último documento del inquilino");
+    case Vivienda:
+        return QStringLiteral("Vivienda: exenta de IVA y sin retención");
     case Empresa:
         break;
     }

@@ -53,7 +53,7 @@ QString motivoFechaFueraDeAno(const QDate& fecha, int ano);
 
 /** What a new document starts with, before its first line, and where that came from. */
 struct AjustesDocumento {
-    enum Origen { Cargos, UltimoDelInquilino, Empresa };
+    enum Origen { Cargos, UltimoDelInquilino, Vivienda, Empresa };
     QString serie;
     Decimal porIva;
     Decimal porRet;
@@ -65,8 +65,9 @@ struct AjustesDocumento {
 
 /**
  * The settings of a new document for a property and tenant: the property's monthly charges
- * when it has them, else the tenant's last document, else the company's defaults (the first
- * series, VAT type 1, the default withholding). Never the rectifying series.
+ * when it has them, else the tenant's last document, else a dwelling's terms for a property its
+ * tax data call one (the first series, exempt from VAT, no withholding), else the company's
+ * defaults (the first series, VAT type 1, the default withholding). Never the rectifying series.
  */
 AjustesDocumento ajustesNuevoDocumento(int idInm, int idInq);
 
