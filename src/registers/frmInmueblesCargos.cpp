@@ -72,7 +72,7 @@ frmInmueblesCargos::frmInmueblesCargos(int idInmueble, QWidget* padre)
 frmInmueblesCargos::~frmInmueblesCargos() = default;
 
 void frmInmueblesCargos::alActivar() {
-    const CondicionesCargo c = leerCondiciones(IdInm);
+    const CondicionesCargo c = condicionesPropuestas(IdInm);
     ui->cmbSerie->addItem(kPrimeraSerie);
     ui->cmbSerie->addItems(seriesParaDocumentos());
     if (!c.serie.isEmpty() && ui->cmbSerie->findText(c.serie) < 0) ui->cmbSerie->addItem(c.serie);

@@ -334,10 +334,18 @@ private slots:
                  const AjustesDocumento v = ajustesNuevoDocumento(nuevo, 0);
                  QCOMPARE(v.origen, AjustesDocumento::Vivienda);
                  QVERIFY(v.porIva.esCero() && v.porRet.esCero() && !v.factura);
-                 DatosFiscales local = leerDatosFiscales(nuevo);
-                 local.vivienda = false;
-                 hecho(guardarDatosFiscales(nuevo, local));
-                 QCOMPARE(ajustesNuevoDocumento(nuevo, 0).porIva, tasaIvaDeTipo(1));
+                 QVERIFY(condicionesPropuestas(nuevo).porIva.esCero());
+                 DatosFiscales fiscales = leerDatosFiscales(nuevo);
+                 fiscales.vivienda = false;
+                 hecho(guardarDatosFiscales(nuevo, fiscales));
+                 // Premises are invoiced at the general rate, in the invoices' series.
+                 const AjustesDocumento l = ajustesNuevoDocumento(nuevo, 0);
+                 QCOMPARE(l.origen, AjustesDocumento::Local);
+                 QCOMPARE(l.porIva, tasaIvaDeTipo(1));
+                 QVERIFY(l.factura && l.serie == u"B"_s);
+                 const CondicionesCargo cargos = condicionesPropuestas(nuevo);
+                 QVERIFY(cargos.factura && cargos.serie == u"B"_s);
+                 QCOMPARE(cargos.porIva, tasaIvaDeTipo(1));
              }},
             {"pagos",
              [&] {

@@ -72,15 +72,12 @@ void condicionesDeContrato(int idInm, TipoContrato tipo) {
                  {idInm});
         return;
     }
-    const QVariant serie = valorUnico(
-        QStringLiteral("SELECT Cod FROM tblSeriesF s WHERE Factura <> 0 AND NOT EXISTS (SELECT 1"
-                       " FROM tblVerifactu v WHERE upper(v.SerieRect) = upper(s.Cod))"
-                       " ORDER BY Id LIMIT 1"));
+    const QString serie = primeraSerieFacturas();
     const QVariant ret = valorUnico(QStringLiteral("SELECT PorRet FROM tblTitulos"));
     ejecutar(QStringLiteral("UPDATE tblInmuebles SET CarPorIva = ?, CarPorRet = ?, CarFac = 1,"
                             " CarSer = ? WHERE Id = ?"),
              {guardar(tasaIvaDeTipo(1)), guardar(decimalGuardado(ret)),
-              serie.isValid() ? serie : QVariant(), idInm});
+              serie.isEmpty() ? QVariant() : serie, idInm});
 }
 
 /**

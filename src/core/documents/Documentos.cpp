@@ -267,6 +267,16 @@ QString primeraSerie() {
     return seriesParaDocumentos().value(0);
 }
 
+QString primeraSerieFacturas() {
+    const QStringList series = seriesParaDocumentos();
+    QSqlQuery q =
+        ejecutar(QStringLiteral("SELECT Cod FROM tblSeriesF WHERE Factura <> 0 ORDER BY Id"));
+    while (q.next())
+        if (series.contains(q.value(0).toString(), Qt::CaseInsensitive))
+            return q.value(0).toString();
+    return series.value(0);
+}
+
 void asegurarSerie() {
     if (valorUnico(QStringLiteral("SELECT 1 FROM tblSeriesF")).isValid()) return;
     ejecutar(QStringLiteral("INSERT INTO tblSeriesF (Id, Cod, Des) VALUES (?, ?, ?)"),

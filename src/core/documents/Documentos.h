@@ -57,6 +57,8 @@ QStringList codigosSeries();
 QStringList seriesParaDocumentos();
 /** "(la primera)": the first series a document may be made in; empty when there is none. */
 QString primeraSerie();
+/** The first series kept for invoices, or the first series when none is. */
+QString primeraSerieFacturas();
 /** Adds series "A" ("Serie por defecto") when there is none, so a document always has one. */
 void asegurarSerie();
 

@@ -53,13 +53,23 @@ QString numeroYSerie(const QVariant& num, const QVariant& ser) {
 }
 
 /**
- * Whether the property's tax data call it a home (every property is one until told) and the
- * exempt rate is among the VAT types a document may take.
+ * A property's first document by its use, when it has no monthly charges and its tenant no
+ * history: letting a home is exempt from VAT and has no withholding; other premises are invoiced
+ * at the general rate with the company's withholding. Nothing is decided without a property, nor
+ * for a home when the exempt rate is not among the year's VAT types.
  */
-bool esViviendaExenta(int idInm) {
-    if (idInm == 0 || TipoIvaDePorcentaje(Decimal()) == -1) return false;
-    return valorUnico(QStringLiteral("SELECT Viv FROM tblInmuebles WHERE Id = ?"), {idInm})
-               .toInt() != 0;
+std::optional<AjustesDocumento> ajustesPorUso(int idInm) {
+    if (idInm == 0) return std::nullopt;
+    const bool vivienda =
+        valorUnico(QStringLiteral("SELECT Viv FROM tblInmuebles WHERE Id = ?"), {idInm}).toInt() !=
+        0;
+    if (!vivienda)
+        return AjustesDocumento{primeraSerieFacturas(), tasaIvaDeTipo(1),
+                                retencionPorDefecto().value_or(Decimal()), true,
+                                AjustesDocumento::Local};
+    if (TipoIvaDePorcentaje(Decimal()) == -1) return std::nullopt;
+    return AjustesDocumento{primeraSerie(), Decimal(), Decimal(), false,
+                            AjustesDocumento::Vivienda};
 }
 
 } // namespace
@@ -72,6 +82,16 @@ CondicionesCargo leerCondiciones(int idInm) {
     if (!q.next()) return {};
     return {decimalGuardado(q.value(0)), decimalGuardado(q.value(1)), q.value(2).toInt() != 0,
             textoCampo(q.value(3))};
+}
+
+CondicionesCargo condicionesPropuestas(int idInm) {
+    if (!leerCargos(idInm).isEmpty()) return leerCondiciones(idInm);
+    const int idInq =
+        valorUnico(QStringLiteral("SELECT IdInq FROM tblInmuebles WHERE Id = ?"), {idInm}).toInt();
+    const AjustesDocumento a = ajustesNuevoDocumento(idInm, idInq);
+    // The first series stays "(la primera)", so a series added before it later is followed.
+    const bool primera = a.serie.compare(primeraSerie(), Qt::CaseInsensitive) == 0;
+    return {a.porIva, a.porRet, a.factura, primera ? QString() : a.serie};
 }
 
 QList<Linea> leerCargos(int idInm) {
@@ -180,10 +200,8 @@ AjustesDocumento ajustesNuevoDocumento(int idInm, int idInq) {
                q.next()) {
         a = {textoCampo(q.value(0)), decimalGuardado(q.value(1)), decimalGuardado(q.value(2)),
              q.value(3).toInt() != 0, AjustesDocumento::UltimoDelInquilino};
-    } else if (esViviendaExenta(idInm)) {
-        // Letting a home is exempt from VAT: a flat's first receipt must not take the
-        // company's general rate just because it has no monthly charges yet.
-        a = {primeraSerie(), Decimal(), Decimal(), false, AjustesDocumento::Vivienda};
+    } else if (const auto porUso = ajustesPorUso(idInm)) {
+        a = *porUso;
     } else {
         a = {primeraSerie(), tasaIvaDeTipo(1), retencionPorDefecto().value_or(Decimal()), false,
              AjustesDocumento::Empresa};
@@ -201,6 +219,9 @@ QString AjustesDocumento::texto() const {
         return QStringLiteral("Serie, IVA y retención del último documento del inquilino");
     case Vivienda:
         return QStringLiteral("Vivienda: exenta de IVA y sin retención");
+    case Local:
+        return QStringLiteral("No es vivienda: factura con el IVA general y la retención de la "
+                              "empresa");
     case Empresa:
         break;
     }

@@ -25,6 +25,12 @@ struct CondicionesCargo {
 };
 
 CondicionesCargo leerCondiciones(int idInm);
+/**
+ * The terms the property's charges window starts from: its own once it has charges, else those
+ * a new document of its tenant would take (see ajustesNuevoDocumento), so a flat's first monthly
+ * run is exempt and premises are invoiced with VAT.
+ */
+CondicionesCargo condicionesPropuestas(int idInm);
 /** The property's recurring lines in order (Linea::idDoc holds the property). */
 QList<Linea> leerCargos(int idInm);
 /** Replaces the property's terms and recurring lines in one transaction. */
@@ -53,7 +59,7 @@ QString motivoFechaFueraDeAno(const QDate& fecha, int ano);
 
 /** What a new document starts with, before its first line, and where that came from. */
 struct AjustesDocumento {
-    enum Origen { Cargos, UltimoDelInquilino, Vivienda, Empresa };
+    enum Origen { Cargos, UltimoDelInquilino, Vivienda, Local, Empresa };
     QString serie;
     Decimal porIva;
     Decimal porRet;
@@ -65,9 +71,10 @@ struct AjustesDocumento {
 
 /**
  * The settings of a new document for a property and tenant: the property's monthly charges
- * when it has them, else the tenant's last document, else a dwelling's terms for a property its
- * tax data call one (the first series, exempt from VAT, no withholding), else the company's
- * defaults (the first series, VAT type 1, the default withholding). Never the rectifying series.
+ * when it has them, else the tenant's last document, else the terms of the property's use (a
+ * home: the first series, exempt from VAT, no withholding; other premises: an invoice in the
+ * first invoice series, VAT type 1, the default withholding), else the company's defaults (the
+ * first series, VAT type 1, the default withholding). Never the rectifying series.
  */
 AjustesDocumento ajustesNuevoDocumento(int idInm, int idInq);
 
