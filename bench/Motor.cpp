@@ -116,11 +116,24 @@ void imprimirMes(Motor& m) {
            kNoviembre);
 }
 
+const char* const kListaRecibos =
+    "SELECT c.Fec, COALESCE(c.Num, '') || COALESCE(c.Ser, ''), m.Des, q.Nom,"
+    " c.Base, c.PorIva, c.IVA, c.PorRet, c.Ret, c.Tot, c.Pag"
+    " FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
+    " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id ORDER BY c.Fec, c.Ser, c.Num";
+
 void listaRecibos(Motor& m) {
-    m.leer("SELECT c.Fec, COALESCE(c.Num, '') || COALESCE(c.Ser, ''), m.Des, q.Nom,"
-           " c.Base, c.PorIva, c.IVA, c.PorRet, c.Ret, c.Tot, c.Pag"
-           " FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
-           " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id ORDER BY c.Fec, c.Ser, c.Num");
+    m.leer(kListaRecibos);
+}
+
+// The preview's first pages: their rows and the year's sums printed after the last.
+void primeraPaginaRecibos(Motor& m) {
+    m.leer(kListaRecibos, {}, kPrimeraPagina + 1);
+    m.leer(
+        "SELECT COUNT(*), SUM(CASE WHEN Anu = 0 THEN Base ELSE 0 END),"
+        " SUM(CASE WHEN Anu = 0 THEN IVA ELSE 0 END), SUM(CASE WHEN Anu = 0 THEN Ret ELSE 0 END),"
+        " SUM(CASE WHEN Anu = 0 THEN Tot ELSE 0 END),"
+        " SUM(CASE WHEN Anu = 0 AND Pag = 0 THEN Tot ELSE 0 END) FROM tblCobros");
 }
 
 } // namespace
@@ -269,8 +282,7 @@ std::function<void(Motor&)> pasoMotor(const QString& clave) {
         {QStringLiteral("busqueda_texto"), [](Motor& m) { buscar(m, kBusquedaTexto); }},
         {QStringLiteral("busqueda_numero"), [](Motor& m) { buscar(m, kBusquedaNumero); }},
         {QStringLiteral("recibos"), listaRecibos},
-        // The preview's first page needs every row read, as the PDF does.
-        {QStringLiteral("vista_primera"), listaRecibos},
+        {QStringLiteral("vista_primera"), primeraPaginaRecibos},
     };
     return pasos.value(clave);
 }

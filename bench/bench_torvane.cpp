@@ -61,7 +61,7 @@ struct Medida {
     const char* clave;
     const char* nombre;
     const AnoPrueba* ano = &kAnoGrande;
-    bool suelo = false; ///< the raw side reads every row: the floor the program is held to
+    bool suelo = false; ///< the raw side is the least the result could cost: the program's floor
 };
 
 const char* const kUso =

@@ -1,5 +1,6 @@
 #include "reports/MotorInforme.h"
 
+#include "core/store/Consulta.h"
 #include "core/store/Sesion.h"
 #include "reports/PintorListas.h"
 #include "reports/PintorQr.h"
@@ -25,6 +26,25 @@ InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& par
     return generarInforme(sesion().ruta + QStringLiteral("/Informes"), nombre, parametros, filas);
 }
 
+InformeGenerado abrirLista(const QString& nombre, const ParametrosInforme& parametros,
+                           int primeras) {
+    try {
+        return abrirInforme(
+            nombre, parametros,
+            std::make_shared<const FilasLista>(leerFilasLista(Conexion(), nombre, primeras)));
+    } catch (const ErrorBD& e) {
+        InformeGenerado informe;
+        informe.error = e.texto();
+        return informe;
+    }
+}
+
+InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
+                             std::shared_ptr<const FilasLista> filas) {
+    return generarInforme(sesion().ruta + QStringLiteral("/Informes"), nombre, parametros,
+                          std::move(filas));
+}
+
 void prepararImpresora(QPrinter& impresora, const QMarginsF& margenes) {
     impresora.setPageSize(QPageSize(QPageSize::A4));
     impresora.setPageMargins(margenes, QPageLayout::Millimeter);
@@ -38,6 +58,10 @@ PaginasInforme::PaginasInforme(const InformeGenerado& informe)
 }
 
 PaginasInforme::~PaginasInforme() = default;
+
+bool PaginasInforme::completo() const {
+    return !lista_ || lista_->completa();
+}
 
 QString PaginasInforme::error() const {
     return lista_ ? lista_->error() : QString();

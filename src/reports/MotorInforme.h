@@ -29,6 +29,21 @@ InformeGenerado abrirDocumento(const QString& plantilla, int id);
 InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
                              const FilasInforme& filas);
 
+/** Rows a list reads to show its first pages at once (see abrirLista). */
+inline constexpr int kFilasAvance = 256;
+
+/**
+ * Renders the list template nombre (Inmuebles, Inquilinos, Recibos) with its rows read on the
+ * shared connection: every row, or with primeras only the first ones where the list's order
+ * allows it (filas->completa says which).
+ */
+InformeGenerado abrirLista(const QString& nombre, const ParametrosInforme& parametros,
+                           int primeras = 0);
+
+/** Renders the list template nombre with rows read by leerFilasLista(). */
+InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
+                             std::shared_ptr<const FilasLista> filas);
+
 /** The margins every default template is drawn for, in millimetres. */
 inline const QMarginsF kMargenesInforme(15, 15, 15, 15);
 
@@ -50,6 +65,8 @@ public:
     PaginasInforme& operator=(const PaginasInforme&) = delete;
 
     bool vacio() const { return html_.isEmpty(); }
+    /** false while a list holds only its first rows (see PintorLista::completa()). */
+    bool completo() const;
     /** Why a list's template cannot be painted; empty when it can. */
     QString error() const;
     /**

@@ -350,8 +350,17 @@ void PintorLista::partirEnPaginas() {
         }
         y += alturas_[i];
     }
+    if (!filas_->completa) {
+        // Only pages whose last row is known are whole; the first is shown anyway.
+        paginas_ = std::max(1, static_cast<int>(inicios_.size()) - 1);
+        return;
+    }
     const double final = p.altura(p.pie) + p.altoDocumento - p.abajoTabla;
     paginas_ = static_cast<int>(inicios_.size()) + (y + final > util ? 1 : 0);
+}
+
+bool PintorLista::completa() const {
+    return filas_->completa;
 }
 
 void PintorLista::pintarPagina(QPainter& pintor, int n) const {
@@ -362,7 +371,9 @@ void PintorLista::pintarPagina(QPainter& pintor, int n) const {
         pintor.setPen(Qt::black);
         pintor.drawText(QRectF(0, util, p.pagina.width(), p.alturaPie),
                         Qt::AlignHCenter | Qt::AlignBottom,
-                        QStringLiteral("Página %1 de %2").arg(n + 1).arg(paginas_));
+                        QStringLiteral("Página %1 de %2")
+                            .arg(n + 1)
+                            .arg(completa() ? QString::number(paginas_) : QStringLiteral("…")));
     };
     const int conFilas = static_cast<int>(inicios_.size());
     double y = 0;
@@ -379,7 +390,7 @@ void PintorLista::pintarPagina(QPainter& pintor, int n) const {
             y += alturas_[i];
         }
         // The totals follow the last row, on its page when they fit.
-        if (n + 1 < paginas_) {
+        if (n + 1 < paginas_ || !completa()) {
             pie();
             return;
         }

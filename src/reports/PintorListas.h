@@ -43,6 +43,11 @@ public:
      * printable area: only that page's rows are read and drawn.
      */
     void pintarPagina(QPainter& pintor, int n) const;
+    /**
+     * false while the rows are only the list's first: paginas() counts the pages they fill,
+     * which say "Página n de …", and no page has the totals yet.
+     */
+    bool completa() const;
 
     struct Plantilla;
 

@@ -1,5 +1,7 @@
 #include "reports/VentanaInforme.h"
 
+#include "core/store/Consulta.h"
+#include "core/store/LecturaAparte.h"
 #include "reports/Impresion.h"
 #include "reports/MotorInforme.h"
 #include "reports/VisorPaginas.h"
@@ -61,14 +63,60 @@ void VentanaInforme::montarControles() {
 
 void VentanaInforme::mostrarPagina() {
     const int total = visor_->totalPaginas();
-    lblPagina_->setText(
-        total > 0 ? QStringLiteral("Página %1 de %2").arg(visor_->paginaActual()).arg(total)
-                  : QString());
+    const QString de =
+        paginas_ && !paginas_->completo() ? QStringLiteral("…") : QString::number(total);
+    lblPagina_->setText(total > 0
+                            ? QStringLiteral("Página %1 de %2").arg(visor_->paginaActual()).arg(de)
+                            : QString());
 }
 
-VentanaInforme::~VentanaInforme() = default;
+VentanaInforme::~VentanaInforme() {
+    dejarDeLeer();
+}
+
+void VentanaInforme::dejarDeLeer() {
+    if (leyendo_) *leyendo_ = true;
+    leyendo_.reset();
+}
+
+bool VentanaInforme::mostrarLista(const QString& nombre, const ParametrosInforme& parametros) {
+    if (!mostrar([&] { return abrirLista(nombre, parametros, kFilasAvance); })) return false;
+    lista_ = nombre;
+    parametros_ = parametros;
+    if (!paginas_->completo()) leerResto();
+    return true;
+}
+
+void VentanaInforme::leerResto() {
+    auto parar = std::make_shared<std::atomic_bool>(false);
+    leyendo_ = parar;
+    leerAparte(this, [this, nombre = lista_, parar](const QSqlDatabase& db) -> Entrega {
+        auto filas = std::make_shared<const FilasLista>(
+            leerFilasLista(db, nombre, 0, [parar] { return parar->load(); }));
+        if (!filas->completa) return {};
+        return [this, filas, parar] {
+            if (!*parar) completar(filas);
+        };
+    });
+}
+
+void VentanaInforme::completar(std::shared_ptr<const FilasLista> filas) {
+    leyendo_.reset();
+    InformeGenerado informe = abrirInforme(lista_, parametros_, std::move(filas));
+    auto paginas = std::make_unique<PaginasInforme>(informe);
+    const QString error = informe.valido() ? paginas->error() : informe.error;
+    if (!error.isEmpty()) {
+        Mensaje::critico(this, error);
+        return;
+    }
+    const int pagina = visor_->paginaActual();
+    informe_ = std::move(informe);
+    paginas_ = std::move(paginas);
+    visor_->mostrar(paginas_.get(), pagina);
+}
 
 bool VentanaInforme::mostrar(const std::function<InformeGenerado()>& generar) {
+    dejarDeLeer();
     QString error;
     {
         CursorEspera espera(this);
@@ -100,6 +148,13 @@ void VentanaInforme::imprimir(bool pdf, const QString& avisoVacio) {
     if (!paginas_) {
         Mensaje::informar(this, avisoVacio);
         return;
+    }
+    if (!paginas_->completo()) {
+        // Paper is never made of part of a list: the rest is read now, not awaited.
+        CursorEspera espera(this);
+        dejarDeLeer();
+        completar(std::make_shared<const FilasLista>(leerFilasLista(Conexion(), lista_)));
+        if (!paginas_->completo()) return;
     }
     imprimirInforme(this, informe_.nombre, *paginas_, pdf,
                     informe_.documento ? QList<int>{informe_.documento} : QList<int>{});

@@ -4,6 +4,7 @@
 #include "reports/MotorInforme.h"
 #include "ui/Ventana.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -39,6 +40,13 @@ protected:
      */
     bool mostrar(const std::function<InformeGenerado()>& generar);
 
+    /**
+     * Shows the list template nombre from its first rows at once; a reader of its own reads
+     * every row meanwhile, and then the whole list with its count of pages and its totals takes
+     * their place. Printing before that reads the rest first.
+     */
+    bool mostrarLista(const QString& nombre, const ParametrosInforme& parametros);
+
     /** impresora prints on the reports printer of Configuración, pdf writes a file. */
     void conectarBotones(QAbstractButton* impresora, QAbstractButton* pdf);
 
@@ -52,11 +60,19 @@ private:
      */
     void imprimir(bool pdf, const QString& avisoVacio);
 
+    void leerResto();
+    /** Puts the list read whole in place of its first rows, on the same page. */
+    void completar(std::shared_ptr<const FilasLista> filas);
+    void dejarDeLeer();
+
     QWidget* panel_;
     VisorPaginas* visor_;
     QLabel* lblPagina_ = nullptr;
     InformeGenerado informe_;
     std::unique_ptr<PaginasInforme> paginas_;
+    QString lista_; ///< the list shown by mostrarLista()
+    ParametrosInforme parametros_;
+    std::shared_ptr<std::atomic_bool> leyendo_; ///< set to stop the reader of the rest
 };
 
 } // namespace torvane

@@ -39,7 +39,7 @@ VisorPaginas::VisorPaginas(QWidget* padre)
 
 VisorPaginas::~VisorPaginas() = default;
 
-void VisorPaginas::mostrar(PaginasInforme* paginas) {
+void VisorPaginas::mostrar(PaginasInforme* paginas, int pagina) {
     paginas_ = paginas;
     total_ = paginas ? paginas->paginas(medida_) : 0;
     pintadas_ = 0;
@@ -49,7 +49,7 @@ void VisorPaginas::mostrar(PaginasInforme* paginas) {
     actual_ = 0;
     viewport()->update();
     if (total_ > 0)
-        irA(1);
+        irA(pagina);
     else
         emit paginaCambiada();
 }

@@ -21,8 +21,11 @@ public:
     explicit VisorPaginas(QWidget* padre = nullptr);
     ~VisorPaginas() override;
 
-    /** Shows paginas laid out on an A4 page as printed, or nothing; the view goes to page 1. */
-    void mostrar(PaginasInforme* paginas);
+    /**
+     * Shows paginas laid out on an A4 page as printed, or nothing; the view goes to pagina (from
+     * 1), or the last page when there are fewer.
+     */
+    void mostrar(PaginasInforme* paginas, int pagina = 1);
     int totalPaginas() const { return total_; }
     /** The page in the middle of the view, from 1; 0 when nothing is shown. */
     int paginaActual() const { return actual_; }

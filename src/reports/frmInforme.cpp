@@ -45,7 +45,7 @@ void frmInforme::mostrarElegido() {
         {QStringLiteral("pEmpresa"), QCoreApplication::applicationName()},
         {QStringLiteral("pTitulo"), nombre}};
     // After an engine error the window is of no more use: it closes once the message is read.
-    if (!mostrar([&] { return abrirInforme(nombre, parametros); })) reject();
+    if (!mostrarLista(nombre, parametros)) reject();
 }
 
 } // namespace torvane

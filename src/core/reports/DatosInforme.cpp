@@ -252,75 +252,150 @@ void anadirFila(FilasLista& lista, const QSqlQuery& q, int primera, QStringList 
     lista.filas.append(fila);
 }
 
-FilasLista filasInmuebles() {
+// Adds each row of q to lista with ponerFila; parar is asked every 1,024 rows whether to stop
+// there, which leaves the list not complete.
+void leerFilas(FilasLista& lista, QSqlQuery& q, const std::function<bool()>& parar,
+               const std::function<void(FilasLista&, const QSqlQuery&)>& ponerFila) {
+    while (q.next()) {
+        if (parar && lista.filas.size() % 1024 == 1023 && parar()) {
+            lista.completa = false;
+            return;
+        }
+        ponerFila(lista, q);
+    }
+}
+
+FilasLista filasInmuebles(const QSqlDatabase& db, const std::function<bool()>& parar) {
     QSqlQuery q =
-        ejecutar(QStringLiteral("SELECT m.Id, m.Des, m.Dir, m.CP, m.Pob, m.Pro, q.Nom, m.Pre"
-                                " FROM tblInmuebles m LEFT JOIN tblInquilinos q ON m.IdInq = q.Id "
-                                "ORDER BY pliegue(m.Des)"));
+        ejecutar(db, QStringLiteral("SELECT m.Id, m.Des, m.Dir, m.CP, m.Pob, m.Pro, q.Nom, m.Pre"
+                                    " FROM tblInmuebles m LEFT JOIN tblInquilinos q ON m.IdInq ="
+                                    " q.Id ORDER BY pliegue(m.Des)"));
     FilasLista lista{{QStringLiteral("id"), QStringLiteral("descripcion"),
                       QStringLiteral("direccion"), QStringLiteral("cp"),
                       QStringLiteral("poblacion"), QStringLiteral("provincia"),
                       QStringLiteral("inquilino"), QStringLiteral("precio")},
-                     {}};
-    while (q.next())
-        anadirFila(lista, q, 0, {importe(q, 7)});
+                     {},
+                     {},
+                     true};
+    leerFilas(lista, q, parar,
+              [](FilasLista& l, const QSqlQuery& q) { anadirFila(l, q, 0, {importe(q, 7)}); });
     return lista;
 }
 
-FilasLista filasInquilinos() {
-    QSqlQuery q = ejecutar(QStringLiteral(
-        "SELECT q.Id, q.Nom, q.DNI, q.Tfn, q.Mob, q.Mail,"
-        " (SELECT m.Des FROM tblInmuebles m WHERE m.IdInq = q.Id ORDER BY m.Id LIMIT 1)"
-        " FROM tblInquilinos q ORDER BY pliegue(q.Nom)"));
+FilasLista filasInquilinos(const QSqlDatabase& db, const std::function<bool()>& parar) {
+    QSqlQuery q = ejecutar(
+        db, QStringLiteral(
+                "SELECT q.Id, q.Nom, q.DNI, q.Tfn, q.Mob, q.Mail,"
+                " (SELECT m.Des FROM tblInmuebles m WHERE m.IdInq = q.Id ORDER BY m.Id LIMIT 1)"
+                " FROM tblInquilinos q ORDER BY pliegue(q.Nom)"));
     FilasLista lista{{QStringLiteral("id"), QStringLiteral("nombre"), QStringLiteral("dni"),
                       QStringLiteral("telefono"), QStringLiteral("movil"), QStringLiteral("correo"),
                       QStringLiteral("inmueble")},
-                     {}};
-    while (q.next())
-        anadirFila(lista, q, 0);
+                     {},
+                     {},
+                     true};
+    leerFilas(lista, q, parar, [](FilasLista& l, const QSqlQuery& q) { anadirFila(l, q, 0); });
     return lista;
 }
 
-// Every document of the year with the sums the list prints at its foot: a cancelled one is
-// listed as such and added to none.
-FilasLista filasRecibos(Dato& datos) {
-    const QString c = QStringLiteral("c");
-    QSqlQuery q = ejecutar(
+// The sums a document list prints at its foot: a cancelled document is listed as such and
+// added to none.
+struct SumasRecibos {
+    qint64 cuenta = 0;
+    Importe base, iva, ret, total, pendiente;
+
+    // The summed expressions, each written as forma says ("%1" or "SUM(%1)").
+    static QString columnas(const QString& forma) {
+        const QString c = QStringLiteral("c");
+        QStringList lista;
+        for (const QString& columna : {QStringLiteral("Base"), QStringLiteral("IVA"),
+                                       QStringLiteral("Ret"), QStringLiteral("Tot")})
+            lista << forma.arg(sqlImporte(Cuenta::Facturado, c, columna));
+        lista << forma.arg(sqlImporte(Cuenta::Pendiente, c));
+        return lista.join(QStringLiteral(", "));
+    }
+    // Columns primera.. in the order of columnas().
+    void sumar(const QSqlQuery& q, int primera) {
+        base += importeGuardado(q.value(primera));
+        iva += importeGuardado(q.value(primera + 1));
+        ret += importeGuardado(q.value(primera + 2));
+        total += importeGuardado(q.value(primera + 3));
+        pendiente += importeGuardado(q.value(primera + 4));
+    }
+    ParametrosInforme textos() const {
+        return {{QStringLiteral("cuenta"), QString::number(cuenta)},
+                {QStringLiteral("base"), base.texto()},
+                {QStringLiteral("iva"), iva.texto()},
+                {QStringLiteral("ret"), ret.texto()},
+                {QStringLiteral("total"), total.texto()},
+                {QStringLiteral("pendiente"), pendiente.texto()}};
+    }
+};
+
+SumasRecibos sumasRecibos(const QSqlDatabase& db) {
+    QSqlQuery q = ejecutar(db, QStringLiteral("SELECT COUNT(*), %1 FROM tblCobros c")
+                                   .arg(SumasRecibos::columnas(QStringLiteral("SUM(%1)"))));
+    SumasRecibos sumas;
+    if (q.next()) {
+        sumas.cuenta = q.value(0).toLongLong();
+        sumas.sumar(q, 1);
+    }
+    return sumas;
+}
+
+// The year's documents by date, series and number, the order ixCobrosOrden keeps: with
+// primeras, only that many (the index reads them without sorting the year) and the sums apart.
+FilasLista filasRecibos(const QSqlDatabase& db, int primeras, const std::function<bool()>& parar) {
+    const QString sql =
         QStringLiteral("SELECT %1, m.Des, q.Nom, c.Fec, c.Base, c.PorIva, c.IVA, c.PorRet, c.Ret,"
-                       " c.Tot, c.Pag, c.Anu, %2, %3, %4, %5, %6 FROM (tblCobros c LEFT JOIN"
+                       " c.Tot, c.Pag, c.Anu, %2 FROM (tblCobros c LEFT JOIN"
                        " tblInmuebles m ON c.IdInm = m.Id) LEFT JOIN tblInquilinos q"
                        " ON c.IdInq = q.Id ORDER BY c.Fec, c.Ser, c.Num")
             .arg(sqlUnir({QStringLiteral("c.Num"), QStringLiteral("c.Ser")}),
-                 sqlImporte(Cuenta::Facturado, c, QStringLiteral("Base")),
-                 sqlImporte(Cuenta::Facturado, c, QStringLiteral("IVA")),
-                 sqlImporte(Cuenta::Facturado, c, QStringLiteral("Ret")),
-                 sqlImporte(Cuenta::Facturado, c), sqlImporte(Cuenta::Pendiente, c)));
+                 SumasRecibos::columnas(QStringLiteral("%1")));
+    // One row over, to know whether there are more.
+    QSqlQuery q = primeras > 0 ? ejecutar(db, sql + QStringLiteral(" LIMIT ?"), {primeras + 1})
+                               : ejecutar(db, sql);
     FilasLista lista{{QStringLiteral("numero"), QStringLiteral("inmueble"),
                       QStringLiteral("inquilino"), QStringLiteral("fecha"), QStringLiteral("base"),
                       QStringLiteral("porIva"), QStringLiteral("iva"), QStringLiteral("porRet"),
                       QStringLiteral("ret"), QStringLiteral("total"), QStringLiteral("pagado")},
-                     {}};
-    Importe base, iva, ret, total, pendiente;
-    while (q.next()) {
-        anadirFila(lista, q, 0,
+                     {},
+                     {},
+                     true};
+    SumasRecibos sumas;
+    bool hayMas = false;
+    leerFilas(lista, q, parar, [&](FilasLista& l, const QSqlQuery& q) {
+        if (primeras > 0 && l.filas.size() == primeras) {
+            hayMas = true;
+            return;
+        }
+        anadirFila(l, q, 0,
                    {fecha(q, 3), importe(q, 4), porcentaje(q, 5), importe(q, 6), porcentaje(q, 7),
                     importe(q, 8), importe(q, 9),
                     q.value(11).toInt() != 0 ? kMarcaAnulado : siNo(q, 10)});
-        base += importeGuardado(q.value(12));
-        iva += importeGuardado(q.value(13));
-        ret += importeGuardado(q.value(14));
-        total += importeGuardado(q.value(15));
-        pendiente += importeGuardado(q.value(16));
+        sumas.sumar(q, 12);
+    });
+    if (hayMas) {
+        lista.completa = false;
+        sumas = sumasRecibos(db);
+    } else {
+        sumas.cuenta = lista.filas.size();
     }
-    Dato suma;
-    suma.set("cuenta", utf8(QString::number(lista.filas.size())));
-    suma.set("base", utf8(base.texto()));
-    suma.set("iva", utf8(iva.texto()));
-    suma.set("ret", utf8(ret.texto()));
-    suma.set("total", utf8(total.texto()));
-    suma.set("pendiente", utf8(pendiente.texto()));
-    datos.set("totales", suma);
+    lista.totales = sumas.textos();
     return lista;
+}
+
+Dato objetoDe(const ParametrosInforme& textos) {
+    Dato objeto;
+    for (auto it = textos.cbegin(); it != textos.cend(); ++it)
+        poner(objeto, utf8(it.key()), it.value());
+    return objeto;
+}
+
+bool esLista(const QString& nombre) {
+    return nombre == QLatin1String("Inmuebles") || nombre == QLatin1String("Inquilinos") ||
+           nombre == QLatin1String("Recibos");
 }
 
 // The template gets one row of marks; the painter finds it and repeats it per row.
@@ -372,14 +447,13 @@ Dato datosDe(const QString& nombre, std::optional<int> id, QString& titulo, QStr
         else
             anadirImportes(datos, *cabecera);
         titulo += QLatin1Char(' ') + numero;
-    } else if (nombre == QLatin1String("Inmuebles")) {
-        filas = std::make_shared<FilasLista>(filasInmuebles());
-    } else if (nombre == QLatin1String("Inquilinos")) {
-        filas = std::make_shared<FilasLista>(filasInquilinos());
-    } else if (nombre == QLatin1String("Recibos")) {
-        filas = std::make_shared<FilasLista>(filasRecibos(datos));
+    } else if (!filas && esLista(nombre)) {
+        filas = std::make_shared<FilasLista>(leerFilasLista(Conexion(), nombre));
     }
-    if (filas) datos.set("filas", filaDeMarcas(*filas));
+    if (filas) {
+        datos.set("filas", filaDeMarcas(*filas));
+        if (!filas->totales.isEmpty()) datos.set("totales", objetoDe(filas->totales));
+    }
     return datos;
 }
 
@@ -423,13 +497,6 @@ InformeGenerado renderizar(const QString& carpeta, const QString& nombre,
         resultado.error = e.texto();
     }
     return resultado;
-}
-
-Dato objetoDe(const ParametrosInforme& textos) {
-    Dato objeto;
-    for (auto it = textos.cbegin(); it != textos.cend(); ++it)
-        poner(objeto, utf8(it.key()), it.value());
-    return objeto;
 }
 
 } // namespace
@@ -495,6 +562,23 @@ InformeGenerado rellenarTextoDocumento(const QString& texto, int id) {
     }
     resultado.documento = id;
     return resultado;
+}
+
+FilasLista leerFilasLista(const QSqlDatabase& db, const QString& nombre, int primeras,
+                          const std::function<bool()>& parar) {
+    if (nombre == QLatin1String("Inmuebles")) return filasInmuebles(db, parar);
+    if (nombre == QLatin1String("Inquilinos")) return filasInquilinos(db, parar);
+    if (nombre == QLatin1String("Recibos")) return filasRecibos(db, primeras, parar);
+    return {};
+}
+
+InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
+                               const ParametrosInforme& parametros,
+                               std::shared_ptr<const FilasLista> filas) {
+    return renderizar(carpeta, nombre, parametros, [&](InformeGenerado& r) {
+        r.filas = filas;
+        return datosDe(nombre, std::nullopt, r.nombre, r.error, r.filas);
+    });
 }
 
 InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,

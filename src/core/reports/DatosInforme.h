@@ -2,7 +2,9 @@
 
 #include <QHash>
 #include <QList>
+#include <QSqlDatabase>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -30,6 +32,10 @@ struct FilasLista {
     static constexpr QChar kSeparadorCampos = QChar(0x1F);
     QStringList claves;
     QStringList filas;
+    /** The sums a template prints after the rows ("totales"), always of the whole list. */
+    ParametrosInforme totales;
+    /** false when filas are only the list's first rows, the rest still to be read. */
+    bool completa = true;
 };
 
 /**
@@ -61,6 +67,24 @@ struct InformeGenerado {
  */
 InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
                                const ParametrosInforme& parametros);
+
+/**
+ * Reads the rows of list nombre (Inmuebles, Inquilinos, Recibos) on db, which may be a reader's
+ * own connection on another thread. With primeras > 0, a list whose order an index serves
+ * (Recibos) reads only that many rows, without sorting the year, and the sums of all of them
+ * apart; the others are read whole. parar, when given, is asked now and then while reading and
+ * ends the reading early (the rows read so far come back as not complete). Throws ErrorBD.
+ */
+FilasLista leerFilasLista(const QSqlDatabase& db, const QString& nombre, int primeras = 0,
+                          const std::function<bool()>& parar = {});
+
+/**
+ * Fills carpeta/<nombre>.rpt, the list nombre, with rows already read by leerFilasLista() (all
+ * of them, or its first ones to show the first page at once).
+ */
+InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,
+                               const ParametrosInforme& parametros,
+                               std::shared_ptr<const FilasLista> filas);
 
 /** The template a document prints with: Factura when it was issued as an invoice, else Recibo. */
 QString plantillaDocumento(int id);

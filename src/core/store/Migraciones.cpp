@@ -350,6 +350,12 @@ const std::vector<Paso>& pasos() {
                  error = ejecutarTodas(q, {"CREATE INDEX ixCobrosInquilino ON tblCobros (IdInq)"});
              return error;
          }},
+        // 18: the documents list reads its first page in its order (date, series, number)
+        // through an index, without sorting the year.
+        {18,
+         [](QSqlQuery& q) {
+             return ejecutarTodas(q, {"CREATE INDEX ixCobrosOrden ON tblCobros (Fec, Ser, Num)"});
+         }},
     };
     return lista;
 }
