@@ -7,6 +7,7 @@
 #include <QGlyphRun>
 #include <QHash>
 #include <QPainter>
+#include <QRawFont>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -79,10 +80,62 @@ QFont letraInforme(double puntos) {
     return f;
 }
 
-/** A text shaped once in a cell's font: its width and its glyphs, drawn without shaping again. */
+/** A text shaped once in a cell's font: its size and its glyphs, drawn without shaping again. */
 struct Trazado {
     double ancho = 0;
+    double alto = 0; ///< of its wrapped lines; unused for one line
     QList<QGlyphRun> glifos;
+};
+
+/**
+ * What the rows of a page draw, gathered: the PDF then gets one path of borders and one run of
+ * glyphs per font and colour, instead of a change of pen and a text object for every cell. Fills
+ * are painted at once, so they lie under both; borders and text never overlap.
+ */
+struct Lote {
+    struct Texto {
+        QRawFont letra;
+        QColor color;
+        QList<quint32> glifos;
+        QList<QPointF> posiciones;
+    };
+    QList<QRectF> bordes;
+    std::vector<Texto> textos;
+
+    void anadir(const QList<QGlyphRun>& glifos, QPointF origen, const QColor& color) {
+        for (const QGlyphRun& run : glifos) {
+            Texto& t = texto(run.rawFont(), color);
+            t.glifos += run.glyphIndexes();
+            for (const QPointF& punto : run.positions())
+                t.posiciones.append(origen + punto);
+        }
+    }
+
+    void pintar(QPainter& p, const QPen& borde) {
+        if (!bordes.isEmpty()) {
+            p.setPen(borde);
+            p.setBrush(Qt::NoBrush);
+            p.drawRects(bordes.constData(), static_cast<int>(bordes.size()));
+        }
+        for (const Texto& t : textos) {
+            QGlyphRun run;
+            run.setRawFont(t.letra);
+            run.setGlyphIndexes(t.glifos);
+            run.setPositions(t.posiciones);
+            p.setPen(t.color);
+            p.drawGlyphRun(QPointF(0, 0), run);
+        }
+        bordes.clear();
+        textos.clear();
+    }
+
+private:
+    Texto& texto(const QRawFont& letra, const QColor& color) {
+        for (Texto& t : textos)
+            if (t.color == color && t.letra == letra) return t;
+        textos.push_back({letra, color, {}, {}});
+        return textos.back();
+    }
 };
 
 /** One cell of a template row, in the printer's pixels. */
@@ -100,6 +153,7 @@ struct CeldaLista {
     // Dates, names and series repeat down a long list; shaping each again was most of the
     // painting time. Bounded: unique amounts would otherwise pile up.
     mutable QHash<QString, Trazado> trazados;
+    mutable QHash<QString, Trazado> partidos; ///< wrapped texts, by text
 
     const Trazado& trazar(const QString& texto) const {
         if (const auto hecho = trazados.constFind(texto); hecho != trazados.cend()) return *hecho;
@@ -109,7 +163,49 @@ struct CeldaLista {
         QTextLine linea = capa.createLine();
         linea.setPosition(QPointF(0, 0));
         capa.endLayout();
-        return *trazados.insert(texto, {linea.naturalTextWidth(), capa.glyphRuns()});
+        return *trazados.insert(texto, {linea.naturalTextWidth(), 0, capa.glyphRuns()});
+    }
+
+    /**
+     * texto wrapped in the cell's width line by line as QPainter::drawText() lays it out
+     * (lines on whole pixels, the font's leading between them, each aligned on its own), so
+     * its height measures the row and its glyphs paint the same words in the same places.
+     */
+    const Trazado& partir(const QString& texto) const {
+        if (const auto hecho = partidos.constFind(texto); hecho != partidos.cend()) return *hecho;
+        if (partidos.size() >= 4096) partidos.clear();
+        QString limpio = texto;
+        limpio.replace(u'\r', u' ').replace(u'\t', u' ').replace(u'\n', QChar::LineSeparator);
+        QTextLayout capa(limpio, letra, dispositivo);
+        QTextOption opcion;
+        opcion.setTextDirection(Qt::LeftToRight);
+        capa.setTextOption(opcion);
+        Trazado t;
+        const double interlinea = metricas.leading();
+        t.alto = -interlinea;
+        capa.beginLayout();
+        for (QTextLine linea = capa.createLine(); linea.isValid(); linea = capa.createLine()) {
+            linea.setLineWidth(std::max(0.0, ancho));
+            t.alto = std::ceil(t.alto + interlinea);
+            linea.setPosition(QPointF(0, t.alto));
+            t.alto += linea.ascent() + linea.descent();
+            t.ancho = std::max(t.ancho, linea.naturalTextWidth());
+        }
+        capa.endLayout();
+        for (int i = 0; i < capa.lineCount(); ++i) {
+            const QTextLine linea = capa.lineAt(i);
+            double x = 0;
+            if (alineacion & Qt::AlignRight) x = ancho - linea.horizontalAdvance();
+            if (alineacion & Qt::AlignHCenter) x = (ancho - linea.horizontalAdvance()) / 2;
+            for (QGlyphRun run : linea.glyphRuns()) {
+                QList<QPointF> puntos = run.positions();
+                for (QPointF& punto : puntos)
+                    punto.rx() += x;
+                run.setPositions(puntos);
+                t.glifos.append(run);
+            }
+        }
+        return *partidos.insert(texto, t);
     }
 
     QString texto(const CamposFila& campos) const {
@@ -139,10 +235,11 @@ struct PintorLista::Plantilla {
 
     double altura(const FilaLista& f, const CamposFila& campos) const;
     double altura(const QList<FilaLista>& filas) const;
-    void pintar(QPainter& p, const FilaLista& f, const CamposFila& campos, double y,
+    void pintar(QPainter& p, Lote& lote, const FilaLista& f, const CamposFila& campos, double y,
                 double alto) const;
-    double pintar(QPainter& p, const QList<FilaLista>& filas, double y) const;
+    double pintar(QPainter& p, Lote& lote, const QList<FilaLista>& filas, double y) const;
     void pintarTrozo(QPainter& p, double desde, double hasta, double y) const;
+    QPen lapizBorde() const { return QPen(colorBorde, borde); }
 };
 
 double PintorLista::Plantilla::altura(const FilaLista& f, const CamposFila& campos) const {
@@ -151,9 +248,7 @@ double PintorLista::Plantilla::altura(const FilaLista& f, const CamposFila& camp
         double linea = c.metricas.height();
         if (!c.cortar) {
             const QString texto = c.texto(campos);
-            if (c.trazar(texto).ancho > c.ancho)
-                linea = c.metricas.boundingRect(QRectF(0, 0, c.ancho, 1e6), Qt::TextWordWrap, texto)
-                            .height();
+            if (c.trazar(texto).ancho > c.ancho) linea = c.partir(texto).alto;
         }
         alto = std::max(alto, linea);
     }
@@ -167,23 +262,26 @@ double PintorLista::Plantilla::altura(const QList<FilaLista>& filas) const {
     return alto;
 }
 
-void PintorLista::Plantilla::pintar(QPainter& p, const FilaLista& f, const CamposFila& campos,
-                                    double y, double alto) const {
+void PintorLista::Plantilla::pintar(QPainter& p, Lote& lote, const FilaLista& f,
+                                    const CamposFila& campos, double y, double alto) const {
     for (const CeldaLista& c : f) {
         const QRectF caja(c.x - margen, y, c.ancho + 2 * margen, alto);
         if (c.fondo.style() != Qt::NoBrush) p.fillRect(caja, c.fondo);
-        if (borde > 0) {
-            p.setPen(QPen(colorBorde, borde));
-            p.drawRect(caja);
-        }
+        if (borde > 0) lote.bordes.append(caja);
         const QString texto = c.texto(campos);
         if (texto.isEmpty()) continue;
-        p.setFont(c.letra);
-        p.setPen(c.color);
         const Trazado* trazado = &c.trazar(texto);
         if (trazado->ancho > c.ancho && !c.cortar) {
-            p.drawText(QRectF(c.x, y + margen, c.ancho, alto - 2 * margen),
-                       c.alineacion | Qt::AlignTop | Qt::TextWordWrap, texto);
+            const QRectF area(c.x, y + margen, c.ancho, alto - 2 * margen);
+            const Trazado& lineas = c.partir(texto);
+            if (lineas.ancho <= area.width() && lineas.alto <= area.height()) {
+                lote.anadir(lineas.glifos, area.topLeft(), c.color);
+                continue;
+            }
+            // A word wider than the column: the painter cuts it at the cell's edge.
+            p.setFont(c.letra);
+            p.setPen(c.color);
+            p.drawText(area, c.alineacion | Qt::AlignTop | Qt::TextWordWrap, texto);
             continue;
         }
         if (trazado->ancho > c.ancho)
@@ -191,15 +289,15 @@ void PintorLista::Plantilla::pintar(QPainter& p, const FilaLista& f, const Campo
         double x = c.x;
         if (c.alineacion & Qt::AlignRight) x += c.ancho - trazado->ancho;
         if (c.alineacion & Qt::AlignHCenter) x += (c.ancho - trazado->ancho) / 2;
-        for (const QGlyphRun& glifos : trazado->glifos)
-            p.drawGlyphRun(QPointF(x, y + margen), glifos);
+        lote.anadir(trazado->glifos, QPointF(x, y + margen), c.color);
     }
 }
 
-double PintorLista::Plantilla::pintar(QPainter& p, const QList<FilaLista>& filas, double y) const {
+double PintorLista::Plantilla::pintar(QPainter& p, Lote& lote, const QList<FilaLista>& filas,
+                                      double y) const {
     for (const FilaLista& f : filas) {
         const double alto = altura(f, {});
-        pintar(p, f, {}, y, alto);
+        pintar(p, lote, f, {}, y, alto);
         y += alto;
     }
     return y;
@@ -375,6 +473,7 @@ void PintorLista::pintarPagina(QPainter& pintor, int n) const {
                             .arg(n + 1)
                             .arg(completa() ? QString::number(paginas_) : QStringLiteral("…")));
     };
+    Lote lote;
     const int conFilas = static_cast<int>(inicios_.size());
     double y = 0;
     if (n < conFilas) {
@@ -382,20 +481,22 @@ void PintorLista::pintarPagina(QPainter& pintor, int n) const {
             p.pintarTrozo(pintor, 0, p.arribaTabla, 0);
             y = p.arribaTabla;
         }
-        y = p.pintar(pintor, p.cabecera, y);
+        y = p.pintar(pintor, lote, p.cabecera, y);
         const QStringList& filas = filas_->filas;
         const qsizetype hasta = n + 1 < conFilas ? inicios_[n + 1] : filas.size();
         for (qsizetype i = inicios_[n]; i < hasta; ++i) {
-            p.pintar(pintor, p.fila, partir(filas[i]), y, alturas_[i]);
+            p.pintar(pintor, lote, p.fila, partir(filas[i]), y, alturas_[i]);
             y += alturas_[i];
         }
         // The totals follow the last row, on its page when they fit.
         if (n + 1 < paginas_ || !completa()) {
+            lote.pintar(pintor, p.lapizBorde());
             pie();
             return;
         }
     }
-    y = p.pintar(pintor, p.pie, y);
+    y = p.pintar(pintor, lote, p.pie, y);
+    lote.pintar(pintor, p.lapizBorde());
     p.pintarTrozo(pintor, p.abajoTabla, p.altoDocumento, y);
     pie();
 }

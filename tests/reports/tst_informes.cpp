@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <kainjow/mustache.hpp>
@@ -176,6 +177,7 @@ private slots:
     void listasConTodasLasFilasYCabeceraEnCadaPagina_data();
     void listasConTodasLasFilasYCabeceraEnCadaPagina();
     void listaPintadaFilaAFila();
+    void listaConSuTextoDeSiempre();
     void erroresDelMotor_data();
     void erroresDelMotor();
     void limitesDelMotor();
@@ -400,6 +402,76 @@ void PruebaInformes::listaPintadaFilaAFila() {
     QTRY_COMPARE(ventana.findChild<QLabel*>(u"lblPagina"_s)->text(),
                  u"Página 1 de %1"_s.arg(paginas.size()));
     QCOMPARE(visor(ventana)->totalPaginas(), paginas.size());
+}
+
+void PruebaInformes::listaConSuTextoDeSiempre() {
+    Entorno e;
+    copiarPlantillas();
+    fijarHoy(QDate(2024, 12, 31));
+    auto filas = std::make_shared<FilasLista>();
+    filas->claves =
+        QStringList{u"numero"_s, u"inmueble"_s, u"inquilino"_s, u"fecha"_s, u"base"_s,  u"porIva"_s,
+                    u"iva"_s,    u"porRet"_s,   u"ret"_s,       u"total"_s, u"pagado"_s};
+    // Short rows, names wrapped over two and three lines, a number cut, a cancelled one.
+    const QStringList campos[] = {
+        {u"1A"_s, u"Piso 1º"_s, u"Ana Pérez"_s, u"02/01/2024"_s, u"1.234,56"_s, u"21"_s,
+         u"259,26"_s, u"19"_s, u"234,57"_s, u"1.259,25"_s, u"SÍ"_s},
+        {u"2A"_s, u"Local comercial de la calle Mayor número 12"_s,
+         u"Construcciones y Reformas del Noroeste Hermanos Núñez Ibáñez, S.L."_s, u"03/01/2024"_s,
+         u"800,00"_s, u"21"_s, u"168,00"_s, u"0"_s, u"0,00"_s, u"968,00"_s, u"NO"_s},
+        {u"123456SERIELARGA"_s, u"Garaje"_s, u"Begoña"_s, u"04/01/2024"_s, u"-50,00"_s, u"0"_s,
+         u"0,00"_s, u"0"_s, u"0,00"_s, u"-50,00"_s, u"ANU"_s}};
+    for (const QStringList& fila : campos)
+        filas->filas << fila.join(FilasLista::kSeparadorCampos);
+    filas->totales = {{u"cuenta"_s, u"3"_s},       {u"base"_s, u"2.034,56"_s},
+                      {u"iva"_s, u"427,26"_s},     {u"ret"_s, u"234,57"_s},
+                      {u"total"_s, u"2.227,25"_s}, {u"pendiente"_s, u"968,00"_s}};
+    const InformeGenerado informe = abrirInforme(
+        u"Recibos"_s, {{u"pEmpresa"_s, u"Torvane"_s}, {u"pTitulo"_s, u"Recibos"_s}}, filas);
+    PaginasInforme paginas(informe);
+    const QString pdf = e.raiz() + u"/lista.pdf"_s;
+    QPrinter impresora(QPrinter::HighResolution);
+    impresora.setOutputFormat(QPrinter::PdfFormat);
+    impresora.setOutputFileName(pdf);
+    prepararImpresora(impresora);
+    QVERIFY(paginas.pintar(&impresora));
+    QProcess texto;
+    texto.start(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
+    QVERIFY(texto.waitForFinished(60000));
+    QString leido = QString::fromUtf8(texto.readAllStandardOutput());
+    leido.replace(QRegularExpression(u"[ \\t]+$"_s, QRegularExpression::MultilineOption),
+                  QString());
+    // Where every word falls, as the list has always been printed.
+    QCOMPARE(
+        leido.trimmed(),
+        QString::fromUtf8(
+            R"(Torvane                                                                                                              31/12/2024
+
+
+Recibos
+Fecha           Nº    Inmueble                Inquilino                      Base    %      IVA    %      RET     TOTAL Pag
+02/01/2024      1A    Piso 1º                 Ana Pérez                   1.234,56   21   259,26   19   234,57   1.259,25 SÍ
+03/01/2024      2A    Local comercial de la   Construcciones y             800,00    21   168,00    0     0,00    968,00 NO
+                      calle Mayor número 12   Reformas del Noroeste
+                                              Hermanos Núñez Ibáñez,
+                                              S.L.
+04/01/2024      1234… Garaje                  Begoña                        -50,00    0     0,00    0     0,00     -50,00 ANU
+Documentos                      3
+
+Suma de bases         2.034,56 €
+
+Suma de IVA             427,26 €
+
+Suma de retenciones     234,57 €
+
+Suma de totales       2.227,25 €
+
+Pendiente de cobro      968,00 €
+
+
+
+
+                                                          Página 1 de 1)"));
 }
 
 void PruebaInformes::erroresDelMotor_data() {
