@@ -401,10 +401,75 @@ Resultado<Cabecera> guardarDocumento(const Cabecera& c, const CambioLineas& camb
 }
 
 int escribirDocumentoNuevo(const Cabecera& c, const QList<Linea>& lineas) {
-    const int id = insertarCabecera(c);
-    for (const Linea& l : lineas)
-        aplicarCambio(id, {CambioLineas::Anadir, l, 0});
-    reescribirTotales(id);
+    return EscritorDocumentos().escribir(c, lineas);
+}
+
+struct EscritorDocumentos::Sentencias {
+    Sentencia numeroOcupado{QStringLiteral("SELECT 1 FROM tblCobros WHERE Id <> ? AND Num = ?"
+                                           " AND upper(Ser) = upper(?)")};
+    Sentencia cabecera{QStringLiteral(
+        "INSERT INTO tblCobros (Num, Ser, IdInq, IdInm, Fec, Tri, PorRet, PorIva, Pag, Obs, Id,"
+        " FecPag, Fac, SubTotal, Ret, Base, IVA, Tot, IdEmi) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+        " ?, ?, ?, ?, ?, ?, ?, ?, ?)")};
+    Sentencia linea{QStringLiteral("INSERT INTO tblCobrosDetalles (Id, IdDoc, Lin, IdCon, DesCon,"
+                                   " Und, Pre, Imp) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")};
+    QHash<QString, QString> claves; ///< each series as typed, as the engine's upper() leaves it
+};
+
+EscritorDocumentos::EscritorDocumentos()
+    : sentencias_(std::make_unique<Sentencias>()) {}
+
+EscritorDocumentos::~EscritorDocumentos() = default;
+
+int EscritorDocumentos::escribir(const Cabecera& c, const QList<Linea>& lineas,
+                                 const QVariant& idEmi) {
+    if (!siguienteId_)
+        siguienteId_ = SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Id"));
+    const int id = (*siguienteId_)++;
+    // Without a series the next number is the year's highest: never counted on.
+    QString clave;
+    if (!c.ser.isEmpty()) {
+        auto conocida = sentencias_->claves.constFind(c.ser);
+        if (conocida == sentencias_->claves.cend())
+            conocida = sentencias_->claves.insert(
+                c.ser, valorUnico(QStringLiteral("SELECT upper(?)"), {c.ser}).toString());
+        clave = *conocida;
+    }
+    if (!clave.isEmpty() && !c.num && !siguienteNumero_.contains(clave))
+        siguienteNumero_.insert(
+            clave, SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), c.ser));
+    const int num = c.num ? *c.num
+                    : clave.isEmpty()
+                        ? SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), c.ser)
+                        : siguienteNumero_.value(clave);
+    if (sentencias_->numeroOcupado.ejecutar({id, num, c.ser}).next()) throw NumeroRepetido();
+    if (const auto siguiente = siguienteNumero_.find(clave); siguiente != siguienteNumero_.end())
+        *siguiente = std::max(*siguiente, num + 1);
+    // Amounts as they are stored, percentages as they are read back: the totals a rewrite from
+    // the stored lines would give.
+    QList<QVariant> importes;
+    Importe subtotal;
+    for (const Linea& l : lineas) {
+        importes << importeLinea(l);
+        subtotal += importeGuardado(importes.last());
+    }
+    const Totales t = calcularTotales(subtotal, decimalGuardado(guardar(c.porRet)),
+                                      decimalGuardado(guardar(c.porIva)))
+                          .valorOLanzar();
+    sentencias_->cabecera.ejecutar(valoresCabecera(c, num)
+                                   << id << (c.pag ? QVariant(fechaIso(Hoy())) : QVariant())
+                                   << (c.factura ? 1 : 0) << guardar(t.subtotal)
+                                   << guardar(t.retencion) << guardar(t.base) << guardar(t.iva)
+                                   << guardar(t.total) << idEmi);
+    if (!lineas.isEmpty() && !siguienteLinea_)
+        siguienteLinea_ = valorUnico(QStringLiteral("SELECT COALESCE(MAX(Id), 0) + 1 FROM"
+                                                    " tblCobrosDetalles"))
+                              .toInt();
+    for (qsizetype i = 0; i < lineas.size(); ++i) {
+        const Linea& l = lineas[i];
+        sentencias_->linea.ejecutar({(*siguienteLinea_)++, id, static_cast<int>(i + 1), l.idCon,
+                                     l.desCon, guardar(l.und), guardar(l.pre), importes[i]});
+    }
     return id;
 }
 

@@ -6,11 +6,13 @@
 #include "core/store/Consulta.h"
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace torvane {
@@ -129,6 +131,33 @@ Resultado<Cabecera> guardarDocumento(const Cabecera& c, const CambioLineas& camb
 Cabecera crearDocumento(const Cabecera& c, const QList<Linea>& lineas);
 /** crearDocumento inside the caller's transaction; returns the new Id. */
 int escribirDocumentoNuevo(const Cabecera& c, const QList<Linea>& lineas);
+
+/**
+ * Writes new documents one after another inside the caller's transaction, each as
+ * escribirDocumentoNuevo would: its statements are prepared once, and the next Ids and each
+ * series' next number are read once and then counted on, the transaction keeping other writers
+ * out meanwhile.
+ */
+class EscritorDocumentos {
+public:
+    EscritorDocumentos();
+    ~EscritorDocumentos();
+    EscritorDocumentos(const EscritorDocumentos&) = delete;
+    EscritorDocumentos& operator=(const EscritorDocumentos&) = delete;
+    /**
+     * Header and lines, with the totals of those lines; idEmi, when not null, is the run it
+     * belongs to. A number another document holds in the series fails with kNumeroRepetido.
+     * Returns the new Id.
+     */
+    int escribir(const Cabecera& c, const QList<Linea>& lineas, const QVariant& idEmi = {});
+
+private:
+    struct Sentencias;
+    std::unique_ptr<Sentencias> sentencias_;
+    std::optional<int> siguienteId_;
+    std::optional<int> siguienteLinea_;
+    QHash<QString, int> siguienteNumero_; ///< by series as the engine's upper() leaves it
+};
 
 /** Rewrites a header's totals from its stored lines and percentages; inside the caller's
  * transaction. */

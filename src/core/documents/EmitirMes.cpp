@@ -280,6 +280,7 @@ Resultado<int> emitirMes(const QList<PropuestaMes>& elegidas, const QDate& fecha
         ejecutar(QStringLiteral("INSERT INTO tblEmisiones (Id, Fec) VALUES (?, ?)"),
                  {idEmi, fechaIso(fecha)});
         const int trimestre = Trimestre(fecha.month()).toInt();
+        EscritorDocumentos escritor;
         int hechos = 0;
         for (const PropuestaMes& p : elegidas) {
             Cabecera c;
@@ -292,9 +293,8 @@ Resultado<int> emitirMes(const QList<PropuestaMes>& elegidas, const QDate& fecha
             c.tri = trimestre;
             c.porRet = p.condiciones.porRet;
             c.porIva = p.condiciones.porIva;
-            const int id = escribirDocumentoNuevo(c, p.lineas);
-            ejecutar(QStringLiteral("UPDATE tblCobros SET IdEmi = ?, Fac = ? WHERE Id = ?"),
-                     {idEmi, p.condiciones.factura ? 1 : 0, id});
+            c.factura = p.condiciones.factura;
+            escritor.escribir(c, p.lineas, idEmi);
             if (seguir && !seguir(++hechos)) return 0;
         }
         t.confirmar();
@@ -321,9 +321,12 @@ int ultimaEmision() {
 QString motivoNoDeshacer(int idEmi) {
     const QList<int> ids = documentosEmision(idEmi);
     if (ids.isEmpty()) return QStringLiteral("No hay ninguna emisión que deshacer.");
+    QHash<int, qsizetype> orden;
+    for (qsizetype i = 0; i < ids.size(); ++i)
+        orden.insert(ids[i], i);
     QList<EstadoDocumento> estados = leerEstados(ids);
-    std::sort(estados.begin(), estados.end(), [&ids](const auto& a, const auto& b) {
-        return ids.indexOf(a.id) < ids.indexOf(b.id);
+    std::sort(estados.begin(), estados.end(), [&orden](const auto& a, const auto& b) {
+        return orden.value(a.id) < orden.value(b.id);
     });
     for (const EstadoDocumento& e : std::as_const(estados))
         if (const QString motivo = motivoNo(e, Accion::DeshacerEmision); !motivo.isEmpty())

@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <libpq-fe.h>
 #include <memory>
+#include <utility>
 
 namespace torvane {
 
@@ -307,6 +308,27 @@ QSqlQuery ejecutarFrecuente(const QString& sql, const QVariantList& valores) {
                     valores.isEmpty() ? QStringLiteral("EXECUTE ") + nombre
                                       : QStringLiteral("EXECUTE %1(%2)").arg(nombre, marcas),
                     valores);
+}
+
+Sentencia::Sentencia(QString sql)
+    : sql_(std::move(sql)) {}
+
+QSqlQuery& Sentencia::ejecutar(const QVariantList& valores) {
+    const QSqlDatabase db = Conexion();
+    if (db.driverName() == QStringLiteral("QPSQL")) {
+        consulta_ = ejecutarFrecuente(sql_, valores);
+        return consulta_;
+    }
+    if (!preparada_) {
+        consulta_ = QSqlQuery(db);
+        consulta_.setForwardOnly(true);
+        if (!consulta_.prepare(sql_)) throw errorDe(db, consulta_.lastError());
+        preparada_ = true;
+    }
+    for (qsizetype i = 0; i < valores.size(); ++i)
+        consulta_.bindValue(static_cast<int>(i), valores[i]);
+    if (!consulta_.exec()) throw errorDe(db, consulta_.lastError());
+    return consulta_;
 }
 
 Cursor recorrer(const QString& sql, const QVariantList& valores, const QStringList& clave,

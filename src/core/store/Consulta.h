@@ -73,6 +73,22 @@ QSqlQuery ejecutar(const QSqlDatabase& db, const QString& sql, const QVariantLis
 QSqlQuery ejecutarFrecuente(const QString& sql, const QVariantList& valores = {});
 
 /**
+ * One statement of the shared connection run over and over with new values (a batch of rows):
+ * prepared once and rebound at each run on SQLite; on a server, as ejecutarFrecuente.
+ */
+class Sentencia {
+public:
+    explicit Sentencia(QString sql);
+    /** Runs it with valores; throws ErrorBD as ejecutar() does. Valid until the next run. */
+    QSqlQuery& ejecutar(const QVariantList& valores);
+
+private:
+    QString sql_;
+    QSqlQuery consulta_;
+    bool preparada_ = false;
+};
+
+/**
  * The rows of a long list as a grid reads them: each call positions on the next row, null after
  * the last. sql is a SELECT without ORDER BY; clave names output columns of it, never null, that
  * give one order (ascending, or descending with descendente). Each row comes once, in that order,
