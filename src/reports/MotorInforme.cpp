@@ -7,6 +7,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QPrinter>
 #include <QTextDocument>
@@ -50,10 +51,44 @@ void prepararImpresora(QPrinter& impresora, const QMarginsF& margenes) {
     impresora.setPageMargins(margenes, QPageLayout::Millimeter);
 }
 
+class PaginasInforme::Medida : public QPaintDevice {
+public:
+    explicit Medida(const QPrinter& p)
+        : resolucion_(p.resolution())
+        , pagina_(p.pageLayout())
+        , medidas_{{PdmWidth, p.width()},
+                   {PdmHeight, p.height()},
+                   {PdmWidthMM, p.widthMM()},
+                   {PdmHeightMM, p.heightMM()},
+                   {PdmNumColors, p.colorCount()},
+                   {PdmDepth, p.depth()},
+                   {PdmDpiX, p.logicalDpiX()},
+                   {PdmDpiY, p.logicalDpiY()},
+                   {PdmPhysicalDpiX, p.physicalDpiX()},
+                   {PdmPhysicalDpiY, p.physicalDpiY()}} {}
+    int resolution() const { return resolucion_; }
+    const QPageLayout& pageLayout() const { return pagina_; }
+    bool igualA(const QPrinter& impresora) const {
+        return resolucion_ == impresora.resolution() &&
+               pagina_.isEquivalentTo(impresora.pageLayout());
+    }
+    QPaintEngine* paintEngine() const override { return nullptr; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        const auto medida = medidas_.constFind(m);
+        return medida != medidas_.cend() ? *medida : QPaintDevice::metric(m);
+    }
+
+private:
+    int resolucion_;
+    QPageLayout pagina_;
+    QHash<int, int> medidas_;
+};
+
 PaginasInforme::PaginasInforme(const InformeGenerado& informe)
     : html_(informe.html)
-    , qr_(informe.qr)
-    , medida_(QPrinter::HighResolution) {
+    , qr_(informe.qr) {
     if (informe.filas) lista_ = std::make_unique<PintorLista>(informe);
 }
 
@@ -68,24 +103,26 @@ QString PaginasInforme::error() const {
 }
 
 void PaginasInforme::maquetar(const QPrinter& impresora) {
-    medida_.setResolution(impresora.resolution());
-    medida_.setPageLayout(impresora.pageLayout());
+    medida_ = std::make_unique<Medida>(impresora);
     documento_ = std::make_unique<QTextDocument>();
-    documento_->documentLayout()->setPaintDevice(&medida_);
+    documento_->documentLayout()->setPaintDevice(medida_.get());
     documento_->setDefaultFont(letraInforme(10));
-    documento_->setHtml(html_);
-    alturaPie_ = QFontMetricsF(letraInforme(8), &medida_).height() * 2;
+    alturaPie_ = QFontMetricsF(letraInforme(8), medida_.get()).height() * 2;
     // Every page keeps the QR's room, so the pages break alike whatever comes first.
-    alturaQr_ = qr_.isEmpty() ? 0 : alturaCabeceraQr(medida_);
-    const QSizeF area = medida_.pageLayout().paintRectPixels(medida_.resolution()).size();
+    alturaQr_ = qr_.isEmpty() ? 0 : alturaCabeceraQr(*medida_);
+    const QSizeF area = medida_->pageLayout().paintRectPixels(medida_->resolution()).size();
+    // The page first: the text is then laid out once, not again for its page.
     documento_->setPageSize(QSizeF(area.width(), area.height() - alturaPie_ - alturaQr_));
+    documento_->setHtml(html_);
+}
+
+void PaginasInforme::soltar() {
+    if (!lista_) documento_.reset();
 }
 
 int PaginasInforme::paginas(const QPrinter& impresora) {
     if (lista_) return lista_->paginas(impresora);
-    if (!documento_ || medida_.resolution() != impresora.resolution() ||
-        !medida_.pageLayout().isEquivalentTo(impresora.pageLayout()))
-        maquetar(impresora);
+    if (!documento_ || !medida_->igualA(impresora)) maquetar(impresora);
     return documento_->pageCount();
 }
 
@@ -96,7 +133,7 @@ void PaginasInforme::pintarPagina(QPainter& pintor, int n) {
     }
     const QSizeF pagina = documento_->pageSize();
     const QRectF recorte(0, n * pagina.height(), pagina.width(), pagina.height());
-    if (n == 0 && !qr_.isEmpty()) pintarCabeceraQr(pintor, medida_, pagina.width(), qr_);
+    if (n == 0 && !qr_.isEmpty()) pintarCabeceraQr(pintor, *medida_, pagina.width(), qr_);
     pintor.save();
     pintor.translate(0, alturaQr_ - recorte.top());
     documento_->drawContents(&pintor, recorte);
@@ -115,18 +152,20 @@ bool PaginasInforme::pintar(QPrinter* impresora) {
 }
 
 bool PaginasInforme::pintarSeguidos(QPrinter* impresora, const QList<PaginasInforme*>& informes) {
-    QList<int> paginas;
-    for (PaginasInforme* informe : informes) {
-        paginas.append(informe->paginas(*impresora));
-        if (paginas.last() == 0) return false;
-    }
+    // Only a list can fail to lay out; a document is laid out as its turn comes and let go once
+    // painted, so a month's run never holds every layout at once.
+    for (PaginasInforme* informe : informes)
+        if (informe->lista_ && informe->paginas(*impresora) == 0) return false;
     QPainter pintor;
     if (!pintor.begin(impresora)) return false;
-    for (qsizetype i = 0; i < informes.size(); ++i)
-        for (int n = 0; n < paginas[i]; ++n) {
+    for (qsizetype i = 0; i < informes.size(); ++i) {
+        const int paginas = informes[i]->paginas(*impresora);
+        for (int n = 0; n < paginas; ++n) {
             if (i > 0 || n > 0) impresora->newPage();
             informes[i]->pintarPagina(pintor, n);
         }
+        if (informes.size() > 1) informes[i]->soltar();
+    }
     return pintor.end();
 }
 

@@ -84,13 +84,18 @@ public:
     /** Several reports one after the other in one job, each numbering its own pages. */
     static bool pintarSeguidos(QPrinter* impresora, const QList<PaginasInforme*>& informes);
 
+    /** The measures of a printer, for laying out without one (a printer is slow to make). */
+    class Medida;
+
 private:
     void maquetar(const QPrinter& impresora);
+    /** Lets a document's layout go once its pages are on paper, in a job of many. */
+    void soltar();
 
     QString html_;
     QString qr_;
     double alturaQr_ = 0;
-    QPrinter medida_; ///< the layout's own device, a twin of the printer it was made for
+    std::unique_ptr<Medida> medida_; ///< the layout's own device, a twin of its printer
     std::unique_ptr<QTextDocument> documento_;
     std::unique_ptr<PintorLista> lista_;
     double alturaPie_ = 0;

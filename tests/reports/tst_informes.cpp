@@ -182,6 +182,8 @@ private slots:
     void erroresDelMotor();
     void limitesDelMotor();
     void imprimirSinInformeOSinServicioDeImpresion();
+    void documentosLineaALinea_data();
+    void documentosLineaALinea();
 };
 
 void PruebaInformes::documentosQueAceptaHacienda_data() {
@@ -594,6 +596,111 @@ void PruebaInformes::imprimirSinInformeOSinServicioDeImpresion() {
     guardarEn(imp, "0\r\n1\r\n");
     QCOMPARE(impresoraElegida(), QString());
     QCOMPARE(contenidoDe(imp), QByteArray("0\r\n1\r\n"));
+}
+
+void PruebaInformes::documentosLineaALinea_data() {
+    QTest::addColumn<QString>("plantilla");
+    QTest::addColumn<QString>("texto");
+    QTest::newRow("recibo") << u"Recibo"_s << uR"(Alquileres Miño, S.L. RECIBO
+N.I.F.: B15000003
+Rúa do Franco, 12, 1º Nº 1A
+15705 Santiago de Compostela (A Coruña) Fecha: 01/03/2024
+Tel.: 981 000 000 Periodo: marzo de 2024
+
+ PENDIENTE DE PAGO
+Recibo de Alquileres Miño, S.L. a María José Castro Núñez, con N.I.F. 12345678Z, por los
+conceptos que se detallan del inmueble Local 2 de la calle del Villar (Rúa do Vilar, 8, 15705
+Santiago de Compostela (A Coruña)), correspondientes al periodo de marzo de 2024.
+ Concepto Unidades Importe
+ Alquiler de marzo 1,00 500,00 €
+ Agua 1,50 24,69 €
+ IVA 21 % 110,18 €
+ Retención 19 % -99,69 €
+
+ Importe a pagar 535,18 €
+Cuenta para el pago: ES91 2100 0418 4502 0005 1332
+En Santiago de Compostela, a 01/03/2024 Firma:
+
+
+
+
+ Alquileres Miño, S.L.
+
+Sus datos se tratan para gestionar el alquiler y no se ceden a terceros salvo obligación legal.
+)"_s;
+    QTest::newRow("factura") << u"Factura"_s << uR"(Alquileres Miño, S.L. FACTURA
+N.I.F.: B15000003 Nº de factura 1A
+Rúa do Franco, 12, 1º
+15705 Santiago de Compostela (A Coruña) Serie A
+Tel.: 981 000 000 Fecha de expedición 01/03/2024
+ Periodo marzo de 2024
+
+ Cliente
+ María José Castro Núñez
+ N.I.F.: 12345678Z
+ Praza de Galicia, 3
+ 15706 Santiago de Compostela (A Coruña)
+
+Inmueble: Local 2 de la calle del Villar, Rúa do Vilar, 8, 15705 Santiago de Compostela (A Coruña)
+ Ref. Descripción Unidades Precio unitario Importe
+ 1 Alquiler de marzo 1,00 500,00 € 500,00 €
+ 2 Agua 1,50 16,46 € 24,69 €
+Observaciones
+ Suma de importes 524,69 €
+Pago <urgente> & sin demora
+ Base imponible 524,69 €
+Cuenta para el pago:
+ES91 2100 0418 4502 0005 1332 IVA 21% 110,18 €
+ Retención IRPF 19% -99,69 €
+
+ TOTAL FACTURA 535,18 €
+
+Sus datos se tratan para gestionar el alquiler y no se ceden a terceros salvo obligación legal.
+)"_s;
+}
+
+// A receipt and an invoice with every part filled, read back line by line: what the paper says
+// and how its lines break stay as they were.
+void PruebaInformes::documentosLineaALinea() {
+    QFETCH(QString, plantilla);
+    QFETCH(QString, texto);
+    Entorno e;
+    copiarPlantillas();
+    ejecutar(u"INSERT INTO tblTitulos (Empresa, CIF, Enderezo, Poboacion, Telefonos, CtaBan,"
+             u" ProDat) VALUES ('Alquileres Miño, S.L.', 'B15000003', 'Rúa do Franco, 12, 1º',"
+             u" '15705 Santiago de Compostela (A Coruña)', '981 000 000',"
+             u" 'ES91 2100 0418 4502 0005 1332', 'Sus datos se tratan para gestionar el"
+             u" alquiler y no se ceden a terceros salvo obligación legal.')"_s);
+    e.serie(u"A"_s);
+    const int inq = e.inquilino(u"María José Castro Núñez"_s, {}, {}, {}, u"12345678Z"_s);
+    ejecutar(u"UPDATE tblInquilinos SET Dir = 'Praza de Galicia, 3', CP = '15706',"
+             u" Pob = 'Santiago de Compostela', Pro = 'A Coruña' WHERE Id = ?"_s,
+             {inq});
+    const int inm = e.inmueble(u"Local 2 de la calle del Villar"_s, inq, u"Rúa do Vilar, 8"_s,
+                               u"15705"_s, u"Santiago de Compostela"_s, u"A Coruña"_s, 500);
+    Cabecera c;
+    c.ser = u"A"_s;
+    c.idInq = inq;
+    c.idInm = inm;
+    c.fec = QDate(2024, 3, 1);
+    c.tri = 1;
+    c.porIva = Decimal::deEntero(21);
+    c.porRet = Decimal::deEntero(19);
+    c.obs = u"Pago <urgente> & sin demora"_s;
+    const Linea alquiler{0, 0, 1, u"Alquiler de marzo"_s, Decimal::deEntero(1), eur(u"500"_s), {}};
+    const Linea agua{0, 0, 2, u"Agua"_s, *Decimal::leer(u"1,5"_s), eur(u"16,46"_s), {}};
+    const int id = crearDocumento(c, {alquiler, agua}).id;
+
+    const InformeGenerado informe = abrirDocumento(plantilla, id);
+    QVERIFY2(informe.valido(), qPrintable(informe.error));
+    const QString pdf = e.raiz() + u"/documento.pdf"_s;
+    QPrinter impresora(QPrinter::HighResolution);
+    impresora.setOutputFormat(QPrinter::PdfFormat);
+    impresora.setOutputFileName(pdf);
+    prepararImpresora(impresora);
+    PaginasInforme paginas(informe);
+    QVERIFY(paginas.pintar(&impresora));
+    QCOMPARE(paginasPdf(pdf, false).join(u"\f"_s), texto);
 }
 
 TORVANE_TEST_MAIN(PruebaInformes)
