@@ -15,6 +15,7 @@
 #include "ui/PulsarTecla.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace torvane {
 
@@ -65,9 +66,11 @@ void frmRemesa::alActivar() {
     ui->cmbSerie->addItem(kTodasLasSeries);
     ui->cmbSerie->addItems(codigosSeries());
     const QDate hoy = Hoy();
-    ui->mskDesde->setText(formatoFecha(QDate(hoy.year(), hoy.month(), 1)));
-    ui->mskHasta->setText(formatoFecha(QDate(hoy.year(), hoy.month(), hoy.daysInMonth())));
-    ui->mskCobro->setText(formatoFecha(primerDiaCobro(hoy)));
+    const FiltroRemesa mes = mesRemesaPropuesto(hoy, sesion_.numeroAno());
+    ui->mskDesde->setText(formatoFecha(mes.desde));
+    ui->mskHasta->setText(formatoFecha(mes.hasta));
+    // Receipts of a month still to come are not collected before it starts.
+    ui->mskCobro->setText(formatoFecha(primerDiaCobro(std::max(hoy, mes.desde))));
     ui->chkElegidos->setEnabled(!Elegidos.isEmpty());
     ui->chkElegidos->setChecked(!Elegidos.isEmpty());
     const Acreedor acreedor = leerAcreedor();

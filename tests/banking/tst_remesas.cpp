@@ -101,6 +101,11 @@ private slots:
         e.documento(6, u"A"_s, QDate(2024, 5, 3), 0, ana, 10, true);
         const FiltroRemesa mayo{QDate(2024, 5, 1), QDate(2024, 5, 31), {}, {}};
         const QString ruta = e.raiz() + u"/r1.xml"_s;
+        // Today's month in its own year; in a year's file made ahead or left behind, its last
+        // month with documents (January when it has none), never a month the file cannot hold.
+        QCOMPARE(mesRemesaPropuesto(QDate(2024, 7, 9), 2024).desde, QDate(2024, 7, 1));
+        QCOMPARE(mesRemesaPropuesto(QDate(2024, 12, 9), 2025).hasta, QDate(2025, 1, 31));
+        QCOMPARE(mesRemesaPropuesto(QDate(2025, 1, 9), 2024).hasta, QDate(2024, 5, 31));
 
         // Without a creditor identifier nothing is written nor stored.
         QVERIFY(!generarRemesa(proponerRemesa(mayo), QDate(2024, 5, 16), ruta));

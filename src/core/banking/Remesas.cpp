@@ -145,6 +145,23 @@ void escribirArchivo(const QString& ruta, const QByteArray& contenido) {
 
 } // namespace
 
+FiltroRemesa mesRemesaPropuesto(const QDate& hoy, int ano) {
+    QDate dia = hoy;
+    if (hoy.year() != ano) {
+        // Another year's file holds none of today's month: its own last month is what is due.
+        const QDate ultimo = desdeIso(
+            valorUnico(QStringLiteral("SELECT MAX(Fec) FROM tblCobros WHERE Anu = 0 AND Fec >= ?"
+                                      " AND Fec <= ?"),
+                       {fechaIso(QDate(ano, 1, 1)), fechaIso(QDate(ano, 12, 31))})
+                .toString());
+        dia = ultimo.isValid() ? ultimo : QDate(ano, 1, 1);
+    }
+    return {QDate(dia.year(), dia.month(), 1),
+            QDate(dia.year(), dia.month(), dia.daysInMonth()),
+            {},
+            {}};
+}
+
 QList<CobroRemesa> proponerRemesa(const FiltroRemesa& filtro) {
     const QHash<int, CuentaDebito> cuentas = cuentasDeCobro();
     QString sql =

@@ -44,6 +44,11 @@ struct CobroRemesa {
 
 /** Unpaid, not remitted documents of the filter, by tenant and date. */
 QList<CobroRemesa> proponerRemesa(const FiltroRemesa& filtro);
+/**
+ * The month a remittance starts from: today's in the working year ano; in another year's file
+ * (one made ahead in December, or a past one) the month of its latest document, or January.
+ */
+FiltroRemesa mesRemesaPropuesto(const QDate& hoy, int ano);
 /** "Recibo 57A diciembre 2026": the text the tenant reads on the bank statement. */
 QString conceptoAdeudo(const CobroRemesa& cobro);
 /**
