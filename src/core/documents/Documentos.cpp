@@ -421,29 +421,36 @@ EscritorDocumentos::EscritorDocumentos()
 
 EscritorDocumentos::~EscritorDocumentos() = default;
 
+QString EscritorDocumentos::claveSerie(const QString& serie) {
+    if (serie.isEmpty()) return {};
+    auto conocida = sentencias_->claves.constFind(serie);
+    if (conocida == sentencias_->claves.cend())
+        conocida = sentencias_->claves.insert(
+            serie, valorUnico(QStringLiteral("SELECT upper(?)"), {serie}).toString());
+    return *conocida;
+}
+
+int EscritorDocumentos::numeroPara(const Cabecera& c) {
+    if (c.num) return *c.num;
+    // Without a series the next number is the year's highest: never counted on.
+    const QString clave = claveSerie(c.ser);
+    if (clave.isEmpty())
+        return SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), c.ser);
+    if (!siguienteNumero_.contains(clave))
+        siguienteNumero_.insert(
+            clave, SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), c.ser));
+    return siguienteNumero_.value(clave);
+}
+
 int EscritorDocumentos::escribir(const Cabecera& c, const QList<Linea>& lineas,
                                  const QVariant& idEmi) {
     if (!siguienteId_)
         siguienteId_ = SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Id"));
     const int id = (*siguienteId_)++;
-    // Without a series the next number is the year's highest: never counted on.
-    QString clave;
-    if (!c.ser.isEmpty()) {
-        auto conocida = sentencias_->claves.constFind(c.ser);
-        if (conocida == sentencias_->claves.cend())
-            conocida = sentencias_->claves.insert(
-                c.ser, valorUnico(QStringLiteral("SELECT upper(?)"), {c.ser}).toString());
-        clave = *conocida;
-    }
-    if (!clave.isEmpty() && !c.num && !siguienteNumero_.contains(clave))
-        siguienteNumero_.insert(
-            clave, SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), c.ser));
-    const int num = c.num ? *c.num
-                    : clave.isEmpty()
-                        ? SiguienteNumero(QStringLiteral("tblCobros"), QStringLiteral("Num"), c.ser)
-                        : siguienteNumero_.value(clave);
+    const int num = numeroPara(c);
     if (sentencias_->numeroOcupado.ejecutar({id, num, c.ser}).next()) throw NumeroRepetido();
-    if (const auto siguiente = siguienteNumero_.find(clave); siguiente != siguienteNumero_.end())
+    if (const auto siguiente = siguienteNumero_.find(claveSerie(c.ser));
+        siguiente != siguienteNumero_.end())
         *siguiente = std::max(*siguiente, num + 1);
     // Amounts as they are stored, percentages as they are read back: the totals a rewrite from
     // the stored lines would give.

@@ -152,6 +152,11 @@ public:
     int escribir(const Cabecera& c, const QList<Linea>& lineas, const QVariant& idEmi = {});
 
 private:
+    /** The series as the engine's upper() leaves it; empty without a series. */
+    QString claveSerie(const QString& serie);
+    /** The document's own number, or the next one of its series. */
+    int numeroPara(const Cabecera& c);
+
     struct Sentencias;
     std::unique_ptr<Sentencias> sentencias_;
     std::optional<int> siguienteId_;
