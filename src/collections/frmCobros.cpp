@@ -118,6 +118,8 @@ void frmCobros::CargarLista() {
     // A wrong date has already been reported when its box was left.
     if (!LeerFiltro(filtro)) return;
     CursorEspera espera(this);
+    // The count and sum are read aside while the first rows are read here, on the other core.
+    PedirResumen(filtro);
     ui->mshDatos->definirColumnas(columnasCobros());
     filtro_ = filtro;
     ui->mshDatos->modelo()->fijarFuente(
@@ -130,7 +132,6 @@ void frmCobros::CargarLista() {
         ui->mshDatos->fijarFilaActual(1, 1);
     else
         ui->mshDatos->vaciar();
-    PedirResumen(filtro);
 }
 
 // Counting and adding the whole year takes longer than the first screen of rows, so the label

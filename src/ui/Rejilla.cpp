@@ -307,9 +307,25 @@ int Rejilla::anchoNecesario(int columna) const {
         horizontalHeader()->fontMetrics().horizontalAdvance(modelo_->columnas()[columna].titulo) +
         2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + margen;
     for (int fila = 1; fila <= modelo_->filasDatos(); ++fila)
-        ancho =
-            qMax(ancho, fontMetrics().horizontalAdvance(modelo_->texto(fila, columna)) + margen);
+        ancho = qMax(ancho, anchoTexto(modelo_->texto(fila, columna)) + margen);
     return ancho;
+}
+
+int Rejilla::anchoTexto(const QString& texto) const {
+    // Bounded: a long list scrolled to its end must not keep every text it ever showed.
+    constexpr qsizetype kMaximoAnchos = 50000;
+    if (const auto medido = anchosTexto_.constFind(texto); medido != anchosTexto_.cend())
+        return *medido;
+    if (anchosTexto_.size() >= kMaximoAnchos) anchosTexto_.clear();
+    const int ancho = fontMetrics().horizontalAdvance(texto);
+    anchosTexto_.insert(texto, ancho);
+    return ancho;
+}
+
+void Rejilla::changeEvent(QEvent* evento) {
+    if (evento->type() == QEvent::FontChange || evento->type() == QEvent::StyleChange)
+        anchosTexto_.clear();
+    QTableView::changeEvent(evento);
 }
 
 void Rejilla::aplicarAnchos() {

@@ -158,12 +158,18 @@ protected:
     bool viewportEvent(QEvent* evento) override;
     void wheelEvent(QWheelEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
+    void changeEvent(QEvent* evento) override;
 
 private:
     /** The width a column's heading and loaded texts take whole. */
     int anchoNecesario(int columna) const;
+    /** The width of texto in the grid's font, measured once while the font stays. */
+    int anchoTexto(const QString& texto) const;
 
     ModeloRejilla* modelo_;
+    // Shaping a text is what widths cost: amounts, dates and names repeat down a list, and the
+    // widths are applied again when the scroll bar comes or goes.
+    mutable QHash<QString, int> anchosTexto_;
     int restoRueda_ = 0;
 };
 

@@ -5,6 +5,9 @@
 #include "core/text/Plegado.h"
 #include "support/Entorno.h"
 
+#include <QRandomGenerator>
+#include <cmath>
+
 using namespace torvane;
 
 using namespace Qt::StringLiterals;
@@ -128,6 +131,16 @@ private slots:
         QCOMPARE(Decimal::leer(u"-0,005"_s)->textoDosDecimales(), u"-0,01"_s);
         QCOMPARE(Decimal::leer(u"2,00001"_s).motivo(), u"Escriba como mucho cuatro decimales"_s);
         QCOMPARE(Decimal::desdeReal(2.2).diezmilesimas(), 22000);
+        // Rates and units read back as typed, half ten-thousandths included, as the 15-digit
+        // text of the stored REAL says.
+        QRandomGenerator azar(38);
+        for (int i = 0; i < 200000; ++i) {
+            const qint64 escala = i % 2 ? 10000 : 100000;
+            const double valor =
+                double(azar.bounded(-2000000000, 2000000000)) / double(escala) * (i % 3 ? 1 : 7.3);
+            const double texto = QString::number(valor * Decimal::kEscala, 'g', 15).toDouble();
+            QCOMPARE(Decimal::desdeReal(valor).diezmilesimas(), qint64(std::round(texto)));
+        }
         QCOMPARE(Importe::desdeEuros(2.675).centimos(), 268);
         QCOMPARE(Importe::desdeEuros(-1234.5).textoPunto(), u"-1234.50"_s);
         // A share of days or of a key, rounded once: a third, a half cent either way.
