@@ -33,6 +33,8 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -51,7 +53,6 @@ frmPrincipal::frmPrincipal(Sesion& sesion, QWidget* padre)
     }
     for (auto* rejilla : {ui->lay_fraMaestros, ui->lay_fraTrabajos, ui->lay_fraUtilidades})
         rejilla->setRowStretch(rejilla->rowCount(), 1);
-    setStyleSheet(QStringLiteral("QMainWindow, #centralwidget { background: white; }"));
     for (QAction* accion : ui->mnuTraballos->actions())
         if (accion->isSeparator()) accion->setObjectName(QStringLiteral("mnuTragallosSep1"));
 
@@ -95,6 +96,13 @@ frmPrincipal::frmPrincipal(Sesion& sesion, QWidget* padre)
     EnterPulsaBotones(this);
     restaurarGeometria(this);
     avisarSinCifrar();
+}
+
+// Painted rather than set in a style sheet: a sheet on the window restyles every button in it,
+// which took longer than the rest of the window's making.
+void frmPrincipal::paintEvent(QPaintEvent* evento) {
+    QPainter(this).fillRect(evento->rect(), Qt::white);
+    QMainWindow::paintEvent(evento);
 }
 
 void frmPrincipal::mostrarAno() {

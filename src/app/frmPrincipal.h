@@ -25,6 +25,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
+    void paintEvent(QPaintEvent* evento) override;
 
 private:
     /** Says, for as long as the window is open, that the server connection is not encrypted. */
