@@ -183,7 +183,7 @@ private:
 
 /** The file read for damage, then the documents' sums, off this thread; then the chain. */
 void revisarAno(QWidget* ventana) {
-    leerAparte(ventana, [ventana](const QSqlDatabase& db) -> Entrega {
+    leerAparteSinPrisa(ventana, [ventana](const QSqlDatabase& db) -> Entrega {
         const QString danado = motivoIntegridadAno(db);
         if (!danado.isEmpty()) return [ventana, danado] { cerrarPorDano(ventana, danado); };
         const Comprobacion comprobacion = comprobarDocumentos(db);

@@ -4,10 +4,13 @@
 #include "core/text/Plegado.h"
 
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QFutureWatcher>
+#include <QPointer>
 #include <QPromise>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QThreadPool>
 #include <memory>
 
@@ -84,9 +87,10 @@ QThreadPool& lectores() {
 
 } // namespace
 
-void leerAparte(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> lectura) {
-    static QAtomicInt contador;
-    const QString nombre = QStringLiteral("torvane-aparte-%1").arg(contador.fetchAndAddRelaxed(1));
+namespace {
+
+/** A promise whose result runs on receptor's thread, unless receptor is gone by then. */
+std::shared_ptr<QPromise<Entrega>> entregaA(QObject* receptor) {
     auto promesa = std::make_shared<QPromise<Entrega>>();
     // The watcher dies with the receiver, and with it any pending delivery.
     auto* vigia = new QFutureWatcher<Entrega>(receptor);
@@ -97,6 +101,45 @@ void leerAparte(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> l
     });
     vigia->setFuture(promesa->future());
     promesa->start();
+    return promesa;
+}
+
+/**
+ * One thread that Linux runs only on a processor nobody else wants (an idle thread), waited for
+ * as the application ends, like the global pool.
+ */
+QThreadPool& sinPrisa() {
+    static QPointer<QThreadPool> pool;
+    if (!pool) {
+        pool = new QThreadPool(QCoreApplication::instance());
+        pool->setThreadPriority(QThread::IdlePriority);
+        pool->setMaxThreadCount(1);
+    }
+    return *pool;
+}
+
+QString nombreGemela() {
+    static QAtomicInt contador;
+    return QStringLiteral("torvane-aparte-%1").arg(contador.fetchAndAddRelaxed(1));
+}
+
+} // namespace
+
+void leerAparteSinPrisa(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> lectura) {
+    if (Conexion().driverName() == QStringLiteral("QPSQL")) {
+        leerAparte(receptor, std::move(lectura));
+        return;
+    }
+    auto promesa = entregaA(receptor);
+    sinPrisa().start([promesa, nombre = nombreGemela(), lectura = std::move(lectura)] {
+        promesa->addResult(leerEnGemela(nombre, lectura));
+        promesa->finish();
+    });
+}
+
+void leerAparte(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> lectura) {
+    const QString nombre = nombreGemela();
+    auto promesa = entregaA(receptor);
     const QSqlDatabase compartida = Conexion();
     if (compartida.driverName() == QStringLiteral("QPSQL")) {
         const QString destino = QStringLiteral("%1:%2/%3?%4")

@@ -21,4 +21,10 @@ using Entrega = std::function<void()>;
  */
 void leerAparte(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> lectura);
 
+/**
+ * As leerAparte, on a thread of its own that runs only when nothing else wants the processor:
+ * for checks of the whole year, which must not slow what the user opens meanwhile.
+ */
+void leerAparteSinPrisa(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> lectura);
+
 } // namespace torvane
