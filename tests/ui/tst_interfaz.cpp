@@ -528,6 +528,31 @@ private slots:
         for (const QString& archivo : {csv, xlsx})
             QCOMPARE(QFile::permissions(archivo) & kDeOtros, QFile::Permissions());
 
+        // Texts as typed, whatever XML or the sheet would make of them; exact decimals.
+        Hoja textos{u"'Año' & 2024: *"_s,
+                    {{u"Nombre"_s, TipoDato::Texto}, {u"Base"_s, TipoDato::Importe}},
+                    {{u" <Ana> & \u0001_x0041_"_s, celda(eur(u"-0,1"_s))}},
+                    false,
+                    {},
+                    {}};
+        // Many rows, read one by one as a list streams them, pass through the writer in blocks.
+        textos.siguiente = [n = 0](QVariantList& fila) mutable {
+            fila = {u"Inquilino %1"_s.arg(++n), celda(Importe::deCentimos(n))};
+            return n <= 20000;
+        };
+        QCOMPARE(exportarHoja(textos, xlsx), QString());
+        QProcess prueba;
+        prueba.start(u"unzip"_s, {u"-tq"_s, xlsx});
+        QVERIFY(prueba.waitForFinished() && prueba.exitCode() == 0);
+        const QString otraXml = parteXlsx(xlsx, u"xl/worksheets/sheet1.xml"_s);
+        QVERIFY(otraXml.contains(
+            u"<t xml:space=\"preserve\"> &lt;Ana&gt; &amp; _x0001__x005F_x0041_</t>"_s));
+        QVERIFY(otraXml.contains(u"<c r=\"B2\" s=\"3\"><v>-0.1</v></c>"_s));
+        QVERIFY(otraXml.contains(
+            u"<c r=\"A20002\" t=\"inlineStr\"><is><t>Inquilino 20000</t></is></c><c r=\"B20002\" s=\"3\"><v>200</v></c></row></sheetData>"_s));
+        QVERIFY(parteXlsx(xlsx, u"xl/workbook.xml"_s)
+                    .contains(u"<sheet name=\"Año' &amp; 2024- -\""_s));
+
         // A folder that does not exist: a reason, and no file at all.
         const QString mala = e.raiz() + u"/no/existe.xlsx"_s;
         QVERIFY(exportarHoja(hoja, mala).startsWith(u"No se pudo escribir el archivo"_s));

@@ -1,5 +1,6 @@
 #include "core/reports/Exportacion.h"
 
+#include "core/reports/PaqueteXlsx.h"
 #include "core/store/Privado.h"
 #include "core/text/Formato.h"
 
@@ -8,8 +9,10 @@
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <functional>
-#include <xlsxwriter.h>
+#include <optional>
 
 namespace torvane {
 
@@ -24,12 +27,17 @@ QString motivoEscritura(const QString& ruta, const QString& motivo) {
         .arg(QDir::toNativeSeparators(ruta), motivo);
 }
 
-// Sheet names: at most 31 characters and none of []:*?/\.
-QByteArray nombreHoja(const QString& nombre) {
-    QString limpio = nombre.isEmpty() ? QStringLiteral("Hoja") : nombre;
+// Sheet names: at most 31 characters, none of []:*?/\ and no apostrophe at either end.
+QString nombreHoja(const QString& nombre) {
+    QString limpio = nombre;
     for (QChar& c : limpio)
         if (QStringLiteral("[]:*?/\\").contains(c)) c = QLatin1Char('-');
-    return limpio.left(31).toUtf8();
+    while (limpio.startsWith(QLatin1Char('\'')))
+        limpio.remove(0, 1);
+    while (limpio.endsWith(QLatin1Char('\'')))
+        limpio.chop(1);
+    limpio = limpio.left(31);
+    return limpio.isEmpty() ? QStringLiteral("Hoja") : limpio;
 }
 
 QByteArray letraColumna(int columna) {
@@ -43,27 +51,13 @@ bool esEntero(const QVariant& valor) {
     return valor.typeId() == QMetaType::Int || valor.typeId() == QMetaType::LongLong;
 }
 
-// An .xlsx number cell is an IEEE double by the file format; nothing is summed from it here.
-double numeroXlsx(qint64 unidades, qint64 escala) {
-    return static_cast<double>(unidades) / static_cast<double>(escala);
-}
-
-/** The cell's number as the sheet file stores it, if it holds one. */
-std::optional<double> numeroDeCelda(const QVariant& valor) {
-    if (const auto importe = importeDeCelda(valor)) return numeroXlsx(importe->centimos(), 100);
-    if (const auto numero = decimalDeCelda(valor))
-        return numeroXlsx(numero->diezmilesimas(), Decimal::kEscala);
-    if (esEntero(valor)) return numeroXlsx(valor.toLongLong(), 1);
-    return std::nullopt;
-}
-
-/** Rows of the sheet in order: those it holds, then those it reads one by one. */
-void recorrerFilas(const Hoja& hoja, const std::function<void(const QVariantList&)>& cada) {
+/** Rows of the sheet in order: those it holds, then those it reads one by one, while cada wants. */
+void recorrerFilas(const Hoja& hoja, const std::function<bool(const QVariantList&)>& cada) {
     for (const QVariantList& fila : hoja.filas)
-        cada(fila);
+        if (!cada(fila)) return;
     if (!hoja.siguiente) return;
     for (QVariantList fila; hoja.siguiente(fila);)
-        cada(fila);
+        if (!cada(fila)) return;
 }
 
 /** What the rows add up to as they pass: each column's widest cell and each Importe sum. */
@@ -127,103 +121,287 @@ private:
     qsizetype filas_ = 0;
 };
 
-struct Formatos {
-    lxw_format* cabecera;
-    lxw_format* importe;
-    lxw_format* fecha;
-    lxw_format* total;
-    lxw_format* totalImporte;
+// Excel's limits: rows in a sheet, and characters in a cell.
+constexpr qsizetype kFilasHoja = 1'048'576;
+constexpr qsizetype kLetrasCelda = 32'767;
+// Rows go to be deflated in blocks of about this size.
+constexpr qsizetype kBloque = 1 << 18;
+
+// Numbers and cell openings are put together in a buffer and appended once: appending byte by
+// byte was a tenth of the export.
+char* ponerEntero(char* p, quint64 n) {
+    return std::to_chars(p, p + 20, n).ptr;
+}
+
+void anadirEntero(QByteArray& x, quint64 n) {
+    char cifras[20];
+    x.append(cifras, ponerEntero(cifras, n) - cifras);
+}
+
+/** unidades / escala written exactly, as the shortest decimal: "1234.5", "-0.1", "21". */
+void anadirDecimal(QByteArray& x, qint64 unidades, qint64 escala) {
+    char texto[48];
+    char* p = texto;
+    if (unidades < 0) *p++ = '-';
+    const quint64 absoluto = unidades < 0 ? 0 - quint64(unidades) : quint64(unidades);
+    p = ponerEntero(p, absoluto / quint64(escala));
+    quint64 resto = absoluto % quint64(escala);
+    if (resto != 0) *p++ = '.';
+    for (quint64 cifra = quint64(escala) / 10; resto != 0; cifra /= 10) {
+        *p++ = char('0' + resto / cifra);
+        resto %= cifra;
+    }
+    x.append(texto, p - texto);
+}
+
+/** The cell's number as the sheet shows it, if it holds one. */
+bool anadirNumero(QByteArray& x, const QVariant& valor) {
+    if (const auto importe = importeDeCelda(valor))
+        anadirDecimal(x, importe->centimos(), 100);
+    else if (const auto numero = decimalDeCelda(valor))
+        anadirDecimal(x, numero->diezmilesimas(), Decimal::kEscala);
+    else if (esEntero(valor))
+        anadirDecimal(x, valor.toLongLong(), 1);
+    else
+        return false;
+    return true;
+}
+
+bool esHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+/** Text the sheet reads back literally: "_x0041_" would otherwise read as "A". */
+bool pareceEscape(QByteArrayView resto) {
+    return resto.size() >= 7 && resto[1] == 'x' && esHex(resto[2]) && esHex(resto[3]) &&
+           esHex(resto[4]) && esHex(resto[5]) && resto[6] == '_';
+}
+
+/** utf8 as XML text; control characters, which XML cannot hold, as the sheet's _xHHHH_. */
+void anadirEscapado(QByteArray& x, QByteArrayView utf8) {
+    qsizetype desde = 0;
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        const char* cambio = c == '&'   ? "&amp;"
+                             : c == '<' ? "&lt;"
+                             : c == '>' ? "&gt;"
+                             : c == '"' ? "&quot;"
+                                        : nullptr;
+        const bool control = uchar(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+        if (!cambio && !control && !(c == '_' && pareceEscape(utf8.sliced(i)))) continue;
+        x.append(utf8.sliced(desde, i - desde));
+        desde = i + 1;
+        if (cambio)
+            x += cambio;
+        else
+            x += "_x00" +
+                 QByteArray::number(c == '_' ? 0x5F : uchar(c), 16)
+                     .toUpper()
+                     .rightJustified(2, '0') +
+                 '_';
+    }
+    x.append(utf8.sliced(desde));
+}
+
+QByteArray escapado(const QString& texto) {
+    QByteArray x;
+    anadirEscapado(x, texto.toUtf8());
+    return x;
+}
+
+/** Days since 1899-12-30, the sheet's day numbers (which count 29/02/1900, a day that never was).
+ */
+std::optional<qint64> numeroDeDia(const QDate& dia) {
+    if (dia < QDate(1900, 1, 1)) return std::nullopt;
+    return QDate(1899, 12, 30).daysTo(dia) - (dia < QDate(1900, 3, 1) ? 1 : 0);
+}
+
+/** The sheet's XML as its rows come, handed in blocks to be deflated. */
+class XmlHoja {
+public:
+    XmlHoja(const Hoja& hoja, FilasComprimidas& destino)
+        : hoja_(hoja)
+        , destino_(destino) {
+        for (int c = 0; c < hoja.columnas.size(); ++c)
+            letras_ << letraColumna(c);
+        x_.reserve(kBloque + 4096);
+    }
+
+    void titulos() {
+        abrirFila(1);
+        for (int c = 0; c < hoja_.columnas.size(); ++c)
+            texto(c, 1, hoja_.columnas[c].titulo, estilo_xlsx::kNegrita);
+        cerrarFila();
+    }
+
+    void fila(qsizetype r, const QVariantList& celdas) {
+        abrirFila(r);
+        for (int c = 0; c < hoja_.columnas.size() && c < celdas.size(); ++c)
+            celda(c, r, celdas[c], hoja_.columnas[c].tipo);
+        cerrarFila();
+    }
+
+    /**
+     * The totals row after the rows already handed over (r is its number): "TOTAL" and a formula
+     * under each Importe column, with the value it adds up to now. Empty without such columns.
+     */
+    QByteArray totales(qsizetype r, const QVariantList& suma) {
+        const auto importe = [](const ColumnaHoja& c) { return c.tipo == TipoDato::Importe; };
+        if (std::none_of(hoja_.columnas.cbegin(), hoja_.columnas.cend(), importe)) return {};
+        const QByteArray hasta = QByteArray::number(qMax<qsizetype>(r - 1, 2));
+        abrirFila(r);
+        if (!importe(hoja_.columnas[0])) texto(0, r, kTotal, estilo_xlsx::kNegrita);
+        for (int c = 0; c < hoja_.columnas.size(); ++c) {
+            if (!importe(hoja_.columnas[c])) continue;
+            const QByteArray rango = letras_[c] + "2:" + letras_[c] + hasta;
+            // The rows left out stay out when the sheet adds up again.
+            const QByteArray fuera = letraColumna(hoja_.fuera.columna);
+            const QByteArray formula = hoja_.fuera.columna < 0
+                                           ? "SUM(" + rango + ")"
+                                           : "SUMIF(" + fuera + "2:" + fuera + hasta + ",\"<>" +
+                                                 hoja_.fuera.marca.toUtf8() + "\"," + rango + ")";
+            abrirCelda(c, r, estilo_xlsx::kTotal);
+            x_ += "><f>";
+            anadirEscapado(x_, formula);
+            x_ += "</f><v>";
+            anadirNumero(x_, suma[c]);
+            x_ += "</v></c>";
+        }
+        x_ += "</row>";
+        return std::exchange(x_, {});
+    }
+
+    void vaciar() {
+        if (!x_.isEmpty()) destino_.anadir(std::exchange(x_, {}));
+    }
+
+private:
+    void abrirFila(qsizetype r) {
+        x_ += "<row r=\"";
+        anadirEntero(x_, quint64(r));
+        x_ += "\">";
+    }
+
+    void cerrarFila() {
+        x_ += "</row>";
+        if (x_.size() < kBloque) return;
+        destino_.anadir(std::exchange(x_, {}));
+        x_.reserve(kBloque + 4096);
+    }
+
+    void abrirCelda(int c, qsizetype r, int estilo) {
+        char texto[64];
+        char* p = std::copy_n("<c r=\"", 6, texto);
+        p = std::copy(letras_[c].cbegin(), letras_[c].cend(), p);
+        p = ponerEntero(p, quint64(r));
+        *p++ = '"';
+        if (estilo != 0) {
+            p = std::copy_n(" s=\"", 4, p);
+            p = ponerEntero(p, quint64(estilo));
+            *p++ = '"';
+        }
+        x_.append(texto, p - texto);
+    }
+
+    void texto(int c, qsizetype r, const QString& texto, int estilo = 0) {
+        const QString corto = texto.left(kLetrasCelda);
+        abrirCelda(c, r, estilo);
+        const bool espacios =
+            !corto.isEmpty() && (corto.front().isSpace() || corto.back().isSpace());
+        x_ += espacios ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">"
+                       : " t=\"inlineStr\"><is><t>";
+        anadirEscapado(x_, corto.toUtf8());
+        x_ += "</t></is></c>";
+    }
+
+    void celda(int c, qsizetype r, const QVariant& valor, TipoDato tipo) {
+        const qsizetype antes = x_.size();
+        abrirCelda(c, r, tipo == TipoDato::Importe ? estilo_xlsx::kImporte : 0);
+        x_ += "><v>";
+        if (anadirNumero(x_, valor)) {
+            x_ += "</v></c>";
+            return;
+        }
+        x_.truncate(antes);
+        if (valor.typeId() == QMetaType::QDate) {
+            if (const auto dia = numeroDeDia(valor.toDate())) {
+                abrirCelda(c, r, estilo_xlsx::kFecha);
+                x_ += "><v>";
+                anadirEntero(x_, quint64(*dia));
+                x_ += "</v></c>";
+            } else {
+                texto(c, r, formatoFecha(valor.toDate()));
+            }
+        } else if (valor.typeId() == QMetaType::QString) {
+            texto(c, r, valor.toString());
+        }
+    }
+
+    const Hoja& hoja_;
+    FilasComprimidas& destino_;
+    QList<QByteArray> letras_;
+    QByteArray x_;
 };
 
-Formatos crearFormatos(lxw_workbook* libro) {
-    Formatos f{};
-    f.cabecera = workbook_add_format(libro);
-    format_set_bold(f.cabecera);
-    f.importe = workbook_add_format(libro);
-    format_set_num_format(f.importe, "#,##0.00");
-    f.fecha = workbook_add_format(libro);
-    format_set_num_format(f.fecha, "dd/mm/yyyy");
-    f.total = workbook_add_format(libro);
-    format_set_bold(f.total);
-    f.totalImporte = workbook_add_format(libro);
-    format_set_bold(f.totalImporte);
-    format_set_num_format(f.totalImporte, "#,##0.00");
-    return f;
+// Excel's own conversion of a width in characters to what the file stores.
+QByteArray anchoColumna(int caracteres) {
+    const double ancho = std::floor((caracteres * 7.0 + 5) / 7 * 256) / 256;
+    return QByteArray::number(ancho, 'g', 12);
 }
 
-void escribirCelda(lxw_worksheet* hoja, int fila, int columna, const QVariant& valor, TipoDato tipo,
-                   const Formatos& f) {
-    if (const auto numero = numeroDeCelda(valor)) {
-        worksheet_write_number(hoja, fila, columna, *numero,
-                               tipo == TipoDato::Importe ? f.importe : nullptr);
-        return;
+/** What comes before the rows: the sheet's extent, the frozen header and the widths. */
+QByteArray cabeceraHoja(const Hoja& hoja, const QList<int>& anchos, qsizetype ultimaFila) {
+    QByteArray x =
+        R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main")"
+        R"( xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)";
+    x += "<dimension ref=\"A1:" + letraColumna(std::max<int>(0, hoja.columnas.size() - 1)) +
+         QByteArray::number(ultimaFila) + "\"/>";
+    x += R"(<sheetViews><sheetView tabSelected="1" workbookViewId="0">)"
+         R"(<pane ySplit="1" topLeftCell="A2" activePane="bottomLeft" state="frozen"/>)"
+         R"(<selection pane="bottomLeft"/></sheetView></sheetViews>)"
+         R"(<sheetFormatPr defaultRowHeight="15"/>)";
+    if (!anchos.isEmpty()) {
+        x += "<cols>";
+        for (int c = 0; c < anchos.size(); ++c) {
+            const QByteArray n = QByteArray::number(c + 1);
+            x += "<col min=\"" + n + "\" max=\"" + n + "\" width=\"" + anchoColumna(anchos[c]) +
+                 "\" customWidth=\"1\"/>";
+        }
+        x += "</cols>";
     }
-    switch (valor.typeId()) {
-    case QMetaType::QDate: {
-        const QDate d = valor.toDate();
-        lxw_datetime dia{d.year(), d.month(), d.day(), 0, 0, 0};
-        worksheet_write_datetime(hoja, fila, columna, &dia, f.fecha);
-        break;
-    }
-    case QMetaType::QString:
-        worksheet_write_string(hoja, fila, columna, valor.toString().toUtf8().constData(), nullptr);
-        break;
-    default:
-        break;
-    }
-}
-
-void escribirTotales(lxw_worksheet* ws, const Hoja& hoja, const Recuento& recuento,
-                     const Formatos& f) {
-    const int fila = int(recuento.filas()) + 1;
-    const QVariantList suma = recuento.totales();
-    bool conImporte = false;
-    for (int c = 0; c < hoja.columnas.size(); ++c) {
-        if (hoja.columnas[c].tipo != TipoDato::Importe) continue;
-        conImporte = true;
-        const QByteArray hasta = QByteArray::number(qMax(fila, 2));
-        const QByteArray rango = letraColumna(c) + "2:" + letraColumna(c) + hasta;
-        // The rows left out stay out when the sheet adds up again.
-        const QByteArray formula =
-            hoja.fuera.columna < 0 ? "=SUM(" + rango + ")"
-                                   : "=SUMIF(" + letraColumna(hoja.fuera.columna) +
-                                         "2:" + letraColumna(hoja.fuera.columna) + hasta + ",\"<>" +
-                                         hoja.fuera.marca.toUtf8() + "\"," + rango + ")";
-        worksheet_write_formula_num(ws, fila, c, formula.constData(), f.totalImporte,
-                                    numeroDeCelda(suma[c]).value_or(0));
-    }
-    if (conImporte && hoja.columnas.value(0).tipo != TipoDato::Importe)
-        worksheet_write_string(ws, fila, 0, kTotal.toUtf8().constData(), f.total);
+    return x + "<sheetData>";
 }
 
 QString escribirLibro(const Hoja& hoja, const QString& ruta, qsizetype* escritas) {
-    QByteArray temporal = QDir::tempPath().toUtf8();
-    lxw_workbook_options opciones{};
-    // Rows go to disk as they are written: a year of documents never sits twice in memory.
-    opciones.constant_memory = LXW_TRUE;
-    opciones.tmpdir = temporal.data();
-    lxw_workbook* libro = workbook_new_opt(QFile::encodeName(ruta).constData(), &opciones);
-    if (!libro) return QStringLiteral("no se pudo crear");
-    lxw_worksheet* ws = workbook_add_worksheet(libro, nombreHoja(hoja.nombre).constData());
-    const Formatos f = crearFormatos(libro);
-    for (int c = 0; c < hoja.columnas.size(); ++c)
-        worksheet_write_string(ws, 0, c, hoja.columnas[c].titulo.toUtf8().constData(), f.cabecera);
-    worksheet_freeze_panes(ws, 1, 0);
+    FilasComprimidas comprimidas;
+    XmlHoja xml(hoja, comprimidas);
+    xml.titulos();
     Recuento recuento(hoja);
+    // The header above and the totals below take a row each.
+    const qsizetype caben = kFilasHoja - 1 - (hoja.totales ? 1 : 0);
+    bool demasiadas = false;
     recorrerFilas(hoja, [&](const QVariantList& fila) {
-        const int r = int(recuento.filas()) + 1;
-        for (int c = 0; c < hoja.columnas.size() && c < fila.size(); ++c)
-            escribirCelda(ws, r, c, fila[c], hoja.columnas[c].tipo, f);
+        demasiadas = recuento.filas() == caben;
+        if (demasiadas) return false;
+        xml.fila(recuento.filas() + 2, fila);
         recuento.anadir(fila);
+        return true;
     });
-    // The widths are known once every row has passed; the file keeps them apart from the rows.
-    const QList<int> ancho = recuento.anchos();
-    for (int c = 0; c < hoja.columnas.size(); ++c)
-        worksheet_set_column(ws, c, c, ancho[c], nullptr);
-    if (hoja.totales) escribirTotales(ws, hoja, recuento, f);
+    if (demasiadas)
+        return QStringLiteral("una hoja de cálculo admite 1.048.576 filas; exporte menos con un "
+                              "filtro o guárdelas en .csv");
+    const qsizetype fila = recuento.filas() + 2;
+    xml.vaciar();
+    const QString fallo = comprimidas.terminar();
+    if (!fallo.isEmpty()) return fallo;
+    const QByteArray totales = hoja.totales ? xml.totales(fila, recuento.totales()) : QByteArray();
+    const QByteArray cabecera =
+        cabeceraHoja(hoja, recuento.anchos(), totales.isEmpty() ? fila - 1 : fila);
+    const QByteArray pie = totales + "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" "
+                                     "top=\"0.75\" bottom=\"0.75\" header=\"0.3\" footer=\"0.3\"/>"
+                                     "</worksheet>";
     if (escritas) *escritas = recuento.filas();
-    const lxw_error error = workbook_close(libro);
-    return error == LXW_NO_ERROR ? QString() : QString::fromUtf8(lxw_strerror(error));
+    return escribirPaqueteXlsx(ruta, escapado(nombreHoja(hoja.nombre)), cabecera, comprimidas, pie);
 }
 
 QString textoCsv(QString texto) {
@@ -293,6 +471,7 @@ QString escribirCsv(const Hoja& hoja, const QString& ruta, qsizetype* escritas) 
             campos << celdaCsv(fila.value(c));
         archivo.write((campos.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8());
         ++filas;
+        return true;
     });
     if (escritas) *escritas = filas;
     if (!archivo.commit()) return motivoEscritura(ruta, archivo.errorString());
