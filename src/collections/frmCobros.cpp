@@ -70,7 +70,8 @@ frmCobros::frmCobros(const Sesion& sesion, AperturasCobros& aperturas, QWidget* 
     connect(ui->cmdBorrar, &QPushButton::clicked, this, protegido(this, &frmCobros::Borrar));
     // Cancelled documents are listed, and left out of the export's totals as of the label's.
     conectarExportar(ui->cmdExportar, ui->mshDatos, QStringLiteral("Cobros"), FilaTotales::No,
-                     {kColumnaPago, kMarcaAnulado}, [this] { return celdasCobros(filtro_); });
+                     {kColumnaPago, kMarcaAnulado},
+                     [this](const QSqlDatabase& db) { return celdasCobros(filtro_, db); });
     connect(ui->cmdEmitirMes, &QPushButton::clicked, this, protegido(this, &frmCobros::EmitirMes));
     connect(ui->cmdRemesa, &QPushButton::clicked, this, protegido(this, &frmCobros::Remesa));
     connect(ui->cmdExtracto, &QPushButton::clicked, this, protegido(this, &frmCobros::Extracto));

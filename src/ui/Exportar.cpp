@@ -49,9 +49,9 @@ Hoja hojaDeRejilla(ModeloRejilla& modelo, const QString& nombre, FilaTotales tot
         hoja.columnas << ColumnaHoja{columna.titulo, columna.dato};
     }
     if (deNuevo) {
-        hoja.siguiente = [fuente = deNuevo(), indices,
+        hoja.siguiente = [fuente = std::make_shared<FilasAparte>(deNuevo), indices,
                           celdas = QVariantList()](QVariantList& fila) mutable {
-            if (!fuente(celdas)) return false;
+            if (!fuente->siguiente(celdas)) return false;
             fila.clear();
             for (const int c : std::as_const(indices))
                 fila << celdas.value(c - 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/reports/Exportacion.h"
+#include "core/store/LecturaAparte.h"
 
 #include <functional>
 
@@ -17,9 +18,10 @@ enum class FilaTotales { No, Ultima };
 /**
  * The grid's rows read again from the start as cells, one for each of the grid's columns after
  * the numbered first one: an export then streams them from the query instead of loading them
- * into the grid, and writes their amounts and dates without reading them back from text.
+ * into the grid, and writes their amounts and dates without reading them back from text. They
+ * are read on a thread of their own (through the connection given) while the file is written.
  */
-using FilasDeNuevo = std::function<std::function<bool(QVariantList&)>()>;
+using FilasDeNuevo = FuenteFilas;
 
 /**
  * The rows of a grid as a sheet: its visible columns (not the numbered one nor hidden ids),

@@ -635,7 +635,8 @@ QString estadoCorreo(const QString& estado) {
 
 } // namespace
 
-std::function<bool(QVariantList&)> celdasCobros(const FiltroCobros& filtro) {
+std::function<bool(QVariantList&)> celdasCobros(const FiltroCobros& filtro,
+                                                const QSqlDatabase& db) {
     QVariantList valores;
     const QString sql =
         QStringLiteral(
@@ -648,12 +649,12 @@ std::function<bool(QVariantList&)> celdasCobros(const FiltroCobros& filtro) {
             " (SELECT m.Est FROM tblCorreos m WHERE m.IdDoc = tblCobros.Id"
             " ORDER BY m.Id DESC LIMIT 1)")
             .arg(numeroYSerie()) +
-        desdeYCondicion(filtro, valores);
+        desdeYCondicion(filtro, valores, true, db);
     // The grid keeps reading in batches as it scrolls, newest first.
     return [siguiente =
                 recorrer(sql, valores,
                          {QStringLiteral("Fec"), QStringLiteral("Numero"), QStringLiteral("Id")},
-                         true)](QVariantList& fila) {
+                         true, db)](QVariantList& fila) {
         const QSqlQuery* q = siguiente();
         if (!q) return false;
         fila = {desdeIso(q->value(0).toString()),

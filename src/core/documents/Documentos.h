@@ -223,8 +223,12 @@ struct FiltroCobros {
  * counter.
  */
 std::function<bool(QStringList&)> filasCobros(const FiltroCobros& filtro);
-/** The same rows as values (a date, amounts, rates, texts), as an export writes them. */
-std::function<bool(QVariantList&)> celdasCobros(const FiltroCobros& filtro);
+/**
+ * The same rows as values (a date, amounts, rates, texts), as an export writes them, read through
+ * db.
+ */
+std::function<bool(QVariantList&)> celdasCobros(const FiltroCobros& filtro,
+                                                const QSqlDatabase& db = Conexion());
 
 inline const QString kMarcaAnulado = QStringLiteral("ANU");
 

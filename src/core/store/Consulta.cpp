@@ -332,13 +332,13 @@ QSqlQuery& Sentencia::ejecutar(const QVariantList& valores) {
 }
 
 Cursor recorrer(const QString& sql, const QVariantList& valores, const QStringList& clave,
-                bool descendente) {
+                bool descendente, const QSqlDatabase& db) {
     QStringList orden;
     for (const QString& columna : clave)
         orden << columna + (descendente ? QStringLiteral(" DESC") : QString());
     const QString ordenado = QStringLiteral(" ORDER BY ") + orden.join(QStringLiteral(", "));
-    if (Conexion().driverName() != QStringLiteral("QPSQL")) {
-        auto q = std::make_shared<QSqlQuery>(ejecutar(sql + ordenado, valores));
+    if (db.driverName() != QStringLiteral("QPSQL")) {
+        auto q = std::make_shared<QSqlQuery>(ejecutar(db, sql + ordenado, valores));
         return [q]() -> const QSqlQuery* { return q->next() ? q.get() : nullptr; };
     }
     // A server hands over a whole result at once: 100,000 rows before the first is shown. Pages
@@ -363,15 +363,15 @@ Cursor recorrer(const QString& sql, const QVariantList& valores, const QStringLi
         bool fin = false;
     };
     auto e = std::make_shared<Estado>();
-    return [e, primera, siguientes, valores, clave]() -> const QSqlQuery* {
+    return [e, primera, siguientes, valores, clave, db]() -> const QSqlQuery* {
         if (e->fin) return nullptr;
         if (!e->q.isActive() || !e->q.next()) {
             if (e->q.isActive() && e->enPagina < kPagina) {
                 e->fin = true;
                 return nullptr;
             }
-            e->q = e->ultima.isEmpty() ? ejecutar(primera, valores)
-                                       : ejecutar(siguientes, valores + e->ultima);
+            e->q = e->ultima.isEmpty() ? ejecutar(db, primera, valores)
+                                       : ejecutar(db, siguientes, valores + e->ultima);
             e->enPagina = 0;
             if (!e->q.next()) {
                 e->fin = true;

@@ -93,10 +93,11 @@ private:
  * the last. sql is a SELECT without ORDER BY; clave names output columns of it, never null, that
  * give one order (ascending, or descending with descendente). Each row comes once, in that order,
  * whatever other desks write meanwhile (rows they add ahead of the reader may come or not).
+ * db is the connection it runs on (a reader of its own thread, or the shared one).
  */
 using Cursor = std::function<const QSqlQuery*()>;
 Cursor recorrer(const QString& sql, const QVariantList& valores, const QStringList& clave,
-                bool descendente = false);
+                bool descendente = false, const QSqlDatabase& db = Conexion());
 
 /** First column of the first row, or an invalid QVariant when there is no row. */
 QVariant valorUnico(const QString& sql, const QVariantList& valores = {});

@@ -12,7 +12,11 @@
 #include <QSqlQuery>
 #include <QThread>
 #include <QThreadPool>
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace torvane {
 
@@ -156,6 +160,102 @@ void leerAparte(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> l
         promesa->addResult(leerEnGemela(nombre, lectura));
         promesa->finish();
     });
+}
+
+namespace {
+
+// Rows per block handed over, and blocks read ahead before the reader waits.
+constexpr qsizetype kFilasBloque = 512;
+constexpr size_t kBloquesDelante = 4;
+
+} // namespace
+
+struct FilasAparte::Estado {
+    std::mutex candado;
+    std::condition_variable cambio;
+    std::deque<QList<QVariantList>> bloques;
+    bool fin = false;
+    bool parar = false;
+    QString error;
+    std::thread hilo;
+    bool leido = false; ///< the connection opened and the reading began
+    // The caller's side alone.
+    QList<QVariantList> actual;
+    qsizetype siguiente = 0;
+
+    /** Hands bloque over, waiting while enough are ahead; false once the caller stopped. */
+    bool entregar(QList<QVariantList>& bloque) {
+        std::unique_lock bloqueo(candado);
+        cambio.wait(bloqueo, [this] { return parar || bloques.size() < kBloquesDelante; });
+        if (parar) return false;
+        bloques.push_back(std::exchange(bloque, {}));
+        cambio.notify_all();
+        return true;
+    }
+
+    void leer(const FuenteFilas& fuente, const QSqlDatabase& db) {
+        try {
+            const auto filas = fuente(db);
+            QList<QVariantList> bloque;
+            for (QVariantList fila; filas(fila);) {
+                bloque.append(std::move(fila));
+                if (bloque.size() == kFilasBloque && !entregar(bloque)) return;
+            }
+            if (!bloque.isEmpty()) entregar(bloque);
+        } catch (const ErrorBD& e) {
+            const std::lock_guard bloqueo(candado);
+            error = e.texto();
+        }
+    }
+
+    void terminar() {
+        const std::lock_guard bloqueo(candado);
+        fin = true;
+        if (error.isEmpty() && !leido)
+            error = QStringLiteral("No se pudo abrir la base de datos para leer la lista.");
+        cambio.notify_all();
+    }
+};
+
+FilasAparte::FilasAparte(FuenteFilas fuente)
+    : estado_(std::make_unique<Estado>()) {
+    static QAtomicInt contador;
+    const QString nombre = QStringLiteral("torvane-filas-%1").arg(contador.fetchAndAddRelaxed(1));
+    estado_->hilo = std::thread([e = estado_.get(), nombre, fuente = std::move(fuente)] {
+        leerEnGemela(nombre, [e, &fuente](const QSqlDatabase& db) {
+            e->leido = true;
+            e->leer(fuente, db);
+            return Entrega();
+        });
+        e->terminar();
+    });
+}
+
+FilasAparte::~FilasAparte() {
+    {
+        const std::lock_guard bloqueo(estado_->candado);
+        estado_->parar = true;
+    }
+    estado_->cambio.notify_all();
+    estado_->hilo.join();
+}
+
+bool FilasAparte::siguiente(QVariantList& fila) {
+    Estado& e = *estado_;
+    if (e.siguiente == e.actual.size()) {
+        std::unique_lock bloqueo(e.candado);
+        e.cambio.wait(bloqueo, [&e] { return e.fin || !e.bloques.empty(); });
+        if (e.bloques.empty()) {
+            if (!e.error.isEmpty()) throw ErrorBD(e.error);
+            return false;
+        }
+        e.actual = std::move(e.bloques.front());
+        e.bloques.pop_front();
+        e.siguiente = 0;
+        e.cambio.notify_all();
+    }
+    fila = std::move(e.actual[e.siguiente++]);
+    return true;
 }
 
 } // namespace torvane

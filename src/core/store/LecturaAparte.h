@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QVariantList>
 #include <functional>
+#include <memory>
 
 class QObject;
 
@@ -26,5 +28,31 @@ void leerAparte(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> l
  * for checks of the whole year, which must not slow what the user opens meanwhile.
  */
 void leerAparteSinPrisa(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> lectura);
+
+/** A list's rows one at a time (false after the last), read through db. */
+using FuenteFilas = std::function<std::function<bool(QVariantList&)>(const QSqlDatabase& db)>;
+
+/**
+ * The rows of fuente read on a thread of their own, on a connection of its own, while the caller
+ * writes the ones already read: they come over in blocks, only a few ahead, so a whole year
+ * passes in little memory. Create and read it on the interface thread while the shared connection
+ * is open.
+ */
+class FilasAparte {
+public:
+    explicit FilasAparte(FuenteFilas fuente);
+    /** Stops the reading, if it has not ended, and waits for its thread. */
+    ~FilasAparte();
+    FilasAparte(const FilasAparte&) = delete;
+    FilasAparte& operator=(const FilasAparte&) = delete;
+
+    /** The next row; false after the last. Throws ErrorBD when the reading failed. */
+    bool siguiente(QVariantList& fila);
+
+    struct Estado;
+
+private:
+    std::unique_ptr<Estado> estado_;
+};
 
 } // namespace torvane
