@@ -332,7 +332,7 @@ private:
             } else {
                 texto(c, r, formatoFecha(valor.toDate()));
             }
-        } else if (valor.typeId() == QMetaType::QString) {
+        } else if (valor.typeId() == QMetaType::QString && !valor.toString().isEmpty()) {
             texto(c, r, valor.toString());
         }
     }
