@@ -18,10 +18,10 @@ constexpr qsizetype kTrozoSalida = 1 << 16;
 // Blocks waiting to be deflated before the reader waits: memory stays flat however long the list.
 constexpr size_t kPendientes = 4;
 
-// Outside the unnamed namespace: a member of FilasComprimidas::Estado.
 /**
  * A raw deflate stream cut into pieces: each piece ends on a byte boundary without closing
  * the stream (a sync flush), so pieces deflated apart, the last one finished, join into one.
+ * Outside the unnamed namespace: FilasComprimidas::Estado holds one.
  */
 class DefladorCrudo {
 public:
