@@ -571,6 +571,42 @@ private slots:
 
     // A long list read in pages while another desk adds rows in front of the reader: every
     // row of the moment the list was opened comes once, none twice.
+    void filasLeidasAparte() {
+        Entorno e;
+        // More rows than the blocks read ahead, in order, read on another thread and connection.
+        const FuenteFilas numeros = [](const QSqlDatabase& db) {
+            const Cursor cursor =
+                recorrer(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL"
+                         u" SELECT i + 1 FROM n WHERE i < 5000) SELECT i FROM n"_s,
+                         {}, {u"i"_s}, false, db);
+            return [cursor](QVariantList& fila) {
+                const QSqlQuery* q = cursor();
+                if (q) fila = {q->value(0)};
+                return q != nullptr;
+            };
+        };
+        int n = 0;
+        {
+            FilasAparte filas(numeros);
+            for (QVariantList fila; filas.siguiente(fila);)
+                QCOMPARE(fila.value(0).toInt(), ++n);
+        }
+        QCOMPARE(n, 5000);
+        // Left after one row: the reading stops rather than wait for the rest to be taken.
+        {
+            FilasAparte filas(numeros);
+            QVariantList fila;
+            QVERIFY(filas.siguiente(fila));
+        }
+        // A statement the engine refuses reaches the writer as the error it is.
+        FilasAparte mala([](const QSqlDatabase& db) {
+            ejecutar(db, u"SELECT Nada FROM tblCobros"_s);
+            return std::function<bool(QVariantList&)>();
+        });
+        QVariantList fila;
+        QVERIFY_THROWS_EXCEPTION(ErrorBD, mala.siguiente(fila));
+    }
+
     void listaMientrasOtroEscribe() {
         if (!Entorno::enServidor) QSKIP("Solo en un servidor");
         Entorno e;
