@@ -553,6 +553,14 @@ private slots:
         QVERIFY(parteXlsx(xlsx, u"xl/workbook.xml"_s)
                     .contains(u"<sheet name=\"Año' &amp; 2024- -\""_s));
 
+        // More rows than a sheet holds: refused with the reason, and the file left as it was.
+        textos.siguiente = [n = 0](QVariantList& fila) mutable {
+            fila = {QVariant(), celda(Importe::deCentimos(1))};
+            return ++n <= 1'048'575;
+        };
+        QVERIFY(exportarHoja(textos, xlsx).contains(u"admite 1.048.576 filas"_s));
+        QVERIFY(parteXlsx(xlsx, u"xl/worksheets/sheet1.xml"_s).contains(u"Inquilino 20000"_s));
+
         // A folder that does not exist: a reason, and no file at all.
         const QString mala = e.raiz() + u"/no/existe.xlsx"_s;
         QVERIFY(exportarHoja(hoja, mala).startsWith(u"No se pudo escribir el archivo"_s));
