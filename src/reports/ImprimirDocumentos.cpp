@@ -17,24 +17,23 @@ namespace torvane {
 
 namespace {
 
-/** Document id laid out with its template and named for its file; why not, when it cannot. */
-Resultado<DocumentoImpreso> prepararUno(int id) {
-    const auto c = leerCabecera(id);
-    if (!c) return Fallo{QStringLiteral("No existe el documento %1").arg(id)};
-    const InformeGenerado informe = abrirDocumento(plantillaDocumento(id), id);
+/** Document id of lote with its template, named for its file; why not, when it cannot be. */
+Resultado<DocumentoImpreso> prepararUno(LoteDocumentos& lote, int id) {
+    const InformeGenerado informe = lote.generar(id);
     if (!informe.valido()) return Fallo{informe.error};
-    QString archivo = informe.nombre + QStringLiteral(" - ") +
-                      datosInquilino(c->idInq).value_or(DatosInquilino{}).nom;
+    QString archivo = informe.nombre + QStringLiteral(" - ") + informe.inquilino;
     archivo.replace(QLatin1Char('/'), QLatin1Char('-'));
     return DocumentoImpreso{std::make_unique<PaginasInforme>(informe), archivo, id};
 }
 
-/** Lays out every document; an engine error is told and gives an empty list. */
+/** Fills every document; an engine error is told and gives an empty list. */
 std::vector<DocumentoImpreso> preparar(QWidget* padre, const QList<int>& ids) {
+    LoteDocumentos lote(carpetaInformes());
+    lote.anticipar(ids);
     std::vector<DocumentoImpreso> documentos;
     for (int id : ids) {
-        if (!leerCabecera(id)) continue;
-        auto uno = prepararUno(id);
+        if (!lote.existe(id)) continue;
+        auto uno = prepararUno(lote, id);
         if (!uno) {
             Mensaje::critico(padre, uno.motivo());
             return {};
@@ -103,7 +102,8 @@ void prepararDestino(QComboBox* combo, const QString& porDocumento, const QStrin
 
 Resultado<PdfDocumento> pdfDocumento(int id) {
     if (const Resultado<> emitida = emitirFacturas({id}); !emitida) return emitida.fallo();
-    auto uno = intentar([id] { return prepararUno(id); });
+    LoteDocumentos lote(carpetaInformes());
+    auto uno = prepararUno(lote, id);
     if (!uno) return uno.fallo();
     PdfDocumento pdf{pdfEnMemoria(uno->archivo, {uno->paginas.get()}),
                      uno->archivo + QStringLiteral(".pdf")};

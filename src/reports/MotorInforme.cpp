@@ -9,22 +9,27 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QTextDocument>
 
 namespace torvane {
 
+QString carpetaInformes() {
+    return sesion().ruta + QStringLiteral("/Informes");
+}
+
 InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros) {
-    return generarInforme(sesion().ruta + QStringLiteral("/Informes"), nombre, parametros);
+    return generarInforme(carpetaInformes(), nombre, parametros);
 }
 
 InformeGenerado abrirDocumento(const QString& plantilla, int id) {
-    return generarDocumento(sesion().ruta + QStringLiteral("/Informes"), plantilla, id);
+    return generarDocumento(carpetaInformes(), plantilla, id);
 }
 
 InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
                              const FilasInforme& filas) {
-    return generarInforme(sesion().ruta + QStringLiteral("/Informes"), nombre, parametros, filas);
+    return generarInforme(carpetaInformes(), nombre, parametros, filas);
 }
 
 InformeGenerado abrirLista(const QString& nombre, const ParametrosInforme& parametros,
@@ -42,19 +47,18 @@ InformeGenerado abrirLista(const QString& nombre, const ParametrosInforme& param
 
 InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros,
                              std::shared_ptr<const FilasLista> filas) {
-    return generarInforme(sesion().ruta + QStringLiteral("/Informes"), nombre, parametros,
-                          std::move(filas));
+    return generarInforme(carpetaInformes(), nombre, parametros, std::move(filas));
 }
 
-void prepararImpresora(QPrinter& impresora, const QMarginsF& margenes) {
+void prepararImpresora(QPagedPaintDevice& impresora, const QMarginsF& margenes) {
     impresora.setPageSize(QPageSize(QPageSize::A4));
     impresora.setPageMargins(margenes, QPageLayout::Millimeter);
 }
 
 class PaginasInforme::Medida : public QPaintDevice {
 public:
-    explicit Medida(const QPrinter& p)
-        : resolucion_(p.resolution())
+    Medida(const QPagedPaintDevice& p, int resolucion)
+        : resolucion_(resolucion)
         , pagina_(p.pageLayout())
         , medidas_{{PdmWidth, p.width()},
                    {PdmHeight, p.height()},
@@ -68,9 +72,8 @@ public:
                    {PdmPhysicalDpiY, p.physicalDpiY()}} {}
     int resolution() const { return resolucion_; }
     const QPageLayout& pageLayout() const { return pagina_; }
-    bool igualA(const QPrinter& impresora) const {
-        return resolucion_ == impresora.resolution() &&
-               pagina_.isEquivalentTo(impresora.pageLayout());
+    bool igualA(const QPagedPaintDevice& dispositivo, int resolucion) const {
+        return resolucion_ == resolucion && pagina_.isEquivalentTo(dispositivo.pageLayout());
     }
     QPaintEngine* paintEngine() const override { return nullptr; }
 
@@ -102,8 +105,8 @@ QString PaginasInforme::error() const {
     return lista_ ? lista_->error() : QString();
 }
 
-void PaginasInforme::maquetar(const QPrinter& impresora) {
-    medida_ = std::make_unique<Medida>(impresora);
+void PaginasInforme::maquetar(const QPagedPaintDevice& dispositivo, int resolucion) {
+    medida_ = std::make_unique<Medida>(dispositivo, resolucion);
     documento_ = std::make_unique<QTextDocument>();
     documento_->documentLayout()->setPaintDevice(medida_.get());
     documento_->setDefaultFont(letraInforme(10));
@@ -117,12 +120,23 @@ void PaginasInforme::maquetar(const QPrinter& impresora) {
 }
 
 void PaginasInforme::soltar() {
-    if (!lista_) documento_.reset();
+    if (lista_) return;
+    documento_.reset();
+    // A run's document is painted once: its text need not wait for the rest of the run.
+    html_.clear();
 }
 
 int PaginasInforme::paginas(const QPrinter& impresora) {
     if (lista_) return lista_->paginas(impresora);
-    if (!documento_ || !medida_->igualA(impresora)) maquetar(impresora);
+    return paginas(impresora, impresora.resolution());
+}
+
+int PaginasInforme::paginas(const QPdfWriter& pdf) {
+    return lista_ ? 0 : paginas(pdf, pdf.resolution());
+}
+
+int PaginasInforme::paginas(const QPagedPaintDevice& dispositivo, int resolucion) {
+    if (!documento_ || !medida_->igualA(dispositivo, resolucion)) maquetar(dispositivo, resolucion);
     return documento_->pageCount();
 }
 
@@ -151,7 +165,8 @@ bool PaginasInforme::pintar(QPrinter* impresora) {
     return pintarSeguidos(impresora, {this});
 }
 
-bool PaginasInforme::pintarSeguidos(QPrinter* impresora, const QList<PaginasInforme*>& informes) {
+template <typename Dispositivo>
+bool PaginasInforme::pintarEn(Dispositivo* impresora, const QList<PaginasInforme*>& informes) {
     // Only a list can fail to lay out; a document is laid out as its turn comes and let go once
     // painted, so a month's run never holds every layout at once.
     for (PaginasInforme* informe : informes)
@@ -167,6 +182,14 @@ bool PaginasInforme::pintarSeguidos(QPrinter* impresora, const QList<PaginasInfo
         if (informes.size() > 1) informes[i]->soltar();
     }
     return pintor.end();
+}
+
+bool PaginasInforme::pintarSeguidos(QPrinter* impresora, const QList<PaginasInforme*>& informes) {
+    return pintarEn(impresora, informes);
+}
+
+bool PaginasInforme::pintarSeguidos(QPdfWriter* pdf, const QList<PaginasInforme*>& informes) {
+    return pintarEn(pdf, informes);
 }
 
 } // namespace torvane

@@ -7,6 +7,7 @@
 #include <memory>
 
 class QPainter;
+class QPdfWriter;
 class QTextDocument;
 class QWidget;
 
@@ -18,6 +19,9 @@ class PintorLista;
  * The widget side of the report engine: templates are read from sesion().ruta + "/Informes",
  * laid out by QTextDocument and painted page by page on any QPrinter (paper, PDF or preview).
  */
+
+/** The working year's Informes/ folder, where its templates are. */
+QString carpetaInformes();
 
 /** Renders the list template nombre of the data folder's Informes/ for the working year. */
 InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& parametros);
@@ -47,8 +51,8 @@ InformeGenerado abrirInforme(const QString& nombre, const ParametrosInforme& par
 /** The margins every default template is drawn for, in millimetres. */
 inline const QMarginsF kMargenesInforme(15, 15, 15, 15);
 
-/** A4 with the given margins (in millimetres). */
-void prepararImpresora(QPrinter& impresora, const QMarginsF& margenes = kMargenesInforme);
+/** A4 with the given margins (in millimetres), on a printer or a PDF writer. */
+void prepararImpresora(QPagedPaintDevice& impresora, const QMarginsF& margenes = kMargenesInforme);
 
 /**
  * A report laid out in pages: a table's <thead> rows repeat at the top of each page and, when
@@ -74,6 +78,8 @@ public:
      * page differs) and returns how many there are; 0 when a list's template cannot be painted.
      */
     int paginas(const QPrinter& impresora);
+    /** The same on a PDF writer. */
+    int paginas(const QPdfWriter& pdf);
     /**
      * Paints page n (from 0) of the last layout in its device's pixels, from the top left of the
      * printable area: the QR on the first, "Página n de m" at the foot when there are more.
@@ -83,13 +89,20 @@ public:
     bool pintar(QPrinter* impresora);
     /** Several reports one after the other in one job, each numbering its own pages. */
     static bool pintarSeguidos(QPrinter* impresora, const QList<PaginasInforme*>& informes);
+    /** The same on a PDF writer (documents only: a list is painted on a printer). */
+    static bool pintarSeguidos(QPdfWriter* pdf, const QList<PaginasInforme*>& informes);
+    /** Whether it is a list, painted row by row, rather than a document. */
+    bool esLista() const { return lista_ != nullptr; }
 
     /** The measures of a printer, for laying out without one (a printer is slow to make). */
     class Medida;
 
 private:
-    void maquetar(const QPrinter& impresora);
-    /** Lets a document's layout go once its pages are on paper, in a job of many. */
+    int paginas(const QPagedPaintDevice& dispositivo, int resolucion);
+    template <typename Dispositivo>
+    static bool pintarEn(Dispositivo* dispositivo, const QList<PaginasInforme*>& informes);
+    void maquetar(const QPagedPaintDevice& dispositivo, int resolucion);
+    /** Lets a document's layout and text go once its pages are on paper, in a job of many. */
     void soltar();
 
     QString html_;

@@ -526,8 +526,12 @@ std::optional<RegistroFacturacion> registroAlta(int idDoc) {
 }
 
 QString textoQrDocumento(int idDoc) {
+    return textoQrDocumento(idDoc, !leerConfigVerifactu().pruebas);
+}
+
+QString textoQrDocumento(int idDoc, bool produccion) {
     const auto alta = registroAlta(idDoc);
-    return alta ? urlCotejo(*alta, !leerConfigVerifactu().pruebas) : QString();
+    return alta ? urlCotejo(*alta, produccion) : QString();
 }
 
 QList<RegistroFacturacion> registrosDelAno() {

@@ -84,6 +84,8 @@ std::optional<RegistroFacturacion> registroAlta(int idDoc);
 
 /** What the QR of a printed document holds: its checking address, or empty without an alta. */
 QString textoQrDocumento(int idDoc);
+/** The same for a run of documents, which reads once whether the records go to production. */
+QString textoQrDocumento(int idDoc, bool produccion);
 
 /** Every record of the year, in chain order. */
 QList<RegistroFacturacion> registrosDelAno();

@@ -105,11 +105,62 @@ QString textoExentoGuardado() {
     return textoExento(q.next() ? campo(q, 0) : QString());
 }
 
-Dato lineas(int idDoc) {
-    QSqlQuery q =
-        ejecutar(QStringLiteral("SELECT Lin, IdCon, DesCon, Und, Pre, Imp FROM tblCobrosDetalles"
-                                " WHERE IdDoc = ? ORDER BY Lin"),
-                 {idDoc});
+} // namespace
+
+// What a document's data is read with. One document alone prepares each statement as it runs;
+// a run of many keeps them prepared and reads once what every document shares.
+struct Fuentes {
+    Sentencia cabecera{QStringLiteral(
+        "SELECT c.Num, c.Ser, c.Fec, c.PorIva, c.PorRet, c.Pag, c.SubTotal, c.Ret, c.Base,"
+        " c.IVA, c.Tot, c.Obs, c.Tri, m.Des, m.Dir, m.CP, m.Pob, m.Pro, q.Nom, q.DNI, q.Tfn,"
+        " q.Mob, q.Mail, (SELECT s.Des FROM tblSeriesF s WHERE s.Cod = c.Ser ORDER BY s.Id"
+        " LIMIT 1), q.Dir, q.CP, q.Pob, q.Pro"
+        " FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
+        " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id WHERE c.Id = ?")};
+    Sentencia lineas{QStringLiteral("SELECT Lin, IdCon, DesCon, Und, Pre, Imp FROM"
+                                    " tblCobrosDetalles WHERE IdDoc = ? ORDER BY Lin")};
+    Sentencia rectificacion{QStringLiteral(
+        "SELECT c.TipoRect, c.MotivoRect, c.ModoRect, o.Num, o.Ser, o.Fec, o.Base, o.IVA, o.Tot,"
+        " c.Base, c.IVA, c.Tot FROM tblCobros c JOIN tblCobros o ON o.Id = c.IdRect"
+        " WHERE c.Id = ?")};
+    std::optional<Dato> empresa;
+    std::optional<QString> exento;
+    std::optional<TipoEmisor> emisor;
+    std::optional<bool> produccion;
+    /** The states read ahead for a run; without them each is read as its document comes. */
+    std::optional<QHash<int, EstadoDocumento>> estados;
+
+    const Dato& datosEmpresa();
+    const QString& textoExento();
+    TipoEmisor tipoEmisor() {
+        if (!emisor) emisor = leerTipoEmisor();
+        return *emisor;
+    }
+    std::optional<EstadoDocumento> estado(int id) {
+        if (!estados) return leerEstado(id);
+        const auto e = estados->constFind(id);
+        return e != estados->cend() ? std::optional(*e) : std::nullopt;
+    }
+    QString qr(int id) {
+        if (!produccion) produccion = !leerConfigVerifactu().pruebas;
+        return textoQrDocumento(id, *produccion);
+    }
+};
+
+const Dato& Fuentes::datosEmpresa() {
+    if (!empresa) empresa = torvane::empresa();
+    return *empresa;
+}
+
+const QString& Fuentes::textoExento() {
+    if (!exento) exento = textoExentoGuardado();
+    return *exento;
+}
+
+namespace {
+
+Dato lineas(Fuentes& f, int idDoc) {
+    QSqlQuery& q = f.lineas.ejecutar({idDoc});
     Dato lista(Dato::type::list);
     while (q.next()) {
         Dato linea = textos(q, 0, {"linea", "referencia", "descripcion"});
@@ -137,12 +188,8 @@ Dato avisoDePago(const EstadoDocumento& estado) {
 
 // A rectifying invoice says so, with the invoice it corrects, why and how (RD 1619/2012,
 // art. 15); by substitution, the rectified and the corrected amounts too.
-void anadirRectificacion(Dato& doc, int id) {
-    QSqlQuery q = ejecutar(
-        QStringLiteral("SELECT c.TipoRect, c.MotivoRect, c.ModoRect, o.Num, o.Ser, o.Fec, o.Base,"
-                       " o.IVA, o.Tot, c.Base, c.IVA, c.Tot FROM tblCobros c JOIN tblCobros o ON"
-                       " o.Id = c.IdRect WHERE c.Id = ?"),
-        {id});
+void anadirRectificacion(Fuentes& f, Dato& doc, int id) {
+    QSqlQuery& q = f.rectificacion.ejecutar({id});
     if (!q.next()) return;
     Dato r;
     poner(r, "tipo", campo(q, 0));
@@ -169,18 +216,26 @@ void anadirRectificacion(Dato& doc, int id) {
     doc.set("rectificativa", r);
 }
 
-// Header, parties and lines of one document; false when there is no such document.
-bool anadirDocumento(Dato& datos, int id, QString& numero) {
-    QSqlQuery q = ejecutar(
-        QStringLiteral(
-            "SELECT c.Num, c.Ser, c.Fec, c.PorIva, c.PorRet, c.Pag, c.SubTotal, c.Ret, c.Base, "
-            "c.IVA,"
-            " c.Tot, c.Obs, c.Tri, m.Des, m.Dir, m.CP, m.Pob, m.Pro, q.Nom, q.DNI, q.Tfn, q.Mob,"
-            " q.Mail, (SELECT s.Des FROM tblSeriesF s WHERE s.Cod = c.Ser ORDER BY s.Id LIMIT 1),"
-            " q.Dir, q.CP, q.Pob, q.Pro"
-            " FROM (tblCobros c LEFT JOIN tblInmuebles m ON c.IdInm = m.Id)"
-            " LEFT JOIN tblInquilinos q ON c.IdInq = q.Id WHERE c.Id = ?"),
-        {id});
+// The stored header's amounts (columns of the document's statement) as the sheet shows them,
+// under the names templates have always used for them.
+void anadirImportes(Dato& datos, const QSqlQuery& q) {
+    const std::pair<const char*, QString> valores[] = {
+        {"pSubTotal", importe(q, 6)},
+        {"pBase", importe(q, 8)},
+        {"pPorIva", porcentaje(q, 3) + QLatin1Char('%')},
+        {"pIVA", importe(q, 9)},
+        {"pPorRet", porcentaje(q, 4) + QLatin1Char('%')},
+        {"pRet", importe(q, 7)},
+        {"pTotal", importe(q, 10)},
+        {"pObs", campo(q, 11)}};
+    for (const auto& [clave, valor] : valores)
+        poner(datos, clave, valor);
+}
+
+// Header, parties, lines and the amounts under their p… names of one document; false when
+// there is no such document.
+bool anadirDocumento(Fuentes& f, Dato& datos, int id, QString& numero) {
+    QSqlQuery& q = f.cabecera.ejecutar({id});
     if (!q.next()) return false;
     numero = campo(q, 0) + campo(q, 1);
     const QDate dia = desdeIso(campo(q, 2));
@@ -210,20 +265,21 @@ bool anadirDocumento(Dato& datos, int id, QString& numero) {
     for (const auto& [clave, valor] : valores)
         poner(doc, clave, valor);
     // Set only when they apply, so a template prints a row or a wording just then.
-    if (decimalGuardado(q.value(3)).esCero()) poner(doc, "exento", textoExentoGuardado());
+    if (decimalGuardado(q.value(3)).esCero()) poner(doc, "exento", f.textoExento());
     if (!decimalGuardado(q.value(4)).esCero()) poner(doc, "conRetencion", QStringLiteral("SÍ"));
     // A company's withholding is on account of its corporate tax, not of IRPF.
     poner(doc, "nombreRetencion",
-          leerTipoEmisor() == TipoEmisor::Sociedad ? QStringLiteral("Retención")
-                                                   : QStringLiteral("Retención IRPF"));
+          f.tipoEmisor() == TipoEmisor::Sociedad ? QStringLiteral("Retención")
+                                                 : QStringLiteral("Retención IRPF"));
     if (q.value(5).toInt() != 0) poner(doc, "cobrado", QStringLiteral("SÍ"));
-    if (const auto estado = leerEstado(id)) {
+    if (const auto estado = f.estado(id)) {
         doc.set("pago", avisoDePago(*estado));
         if (estado->anulado)
             poner(doc, "anulado",
                   estado->factura ? QStringLiteral("ANULADA") : QStringLiteral("ANULADO"));
     }
-    anadirRectificacion(doc, id);
+    anadirImportes(datos, q);
+    anadirRectificacion(f, doc, id);
     datos.set("documento", doc);
     Dato inmueble = direccion(q, 14);
     poner(inmueble, "descripcion", campo(q, 13));
@@ -235,7 +291,7 @@ bool anadirDocumento(Dato& datos, int id, QString& numero) {
     datos.set("inquilino", inquilino);
     // Whom the document is addressed to: the tenant's own address, or the let property's.
     datos.set("destinatario", direccion(q, campo(q, 24).trimmed().isEmpty() ? 14 : 24));
-    datos.set("lineas", lineas(id));
+    datos.set("lineas", lineas(f, id));
     return true;
 }
 
@@ -412,40 +468,20 @@ bool esDocumento(const QString& nombre) {
     return nombre == QLatin1String("Recibo") || nombre == QLatin1String("Factura");
 }
 
-// The amounts of the stored header as the sheet shows them, under the names templates have
-// always used for them.
-void anadirImportes(Dato& datos, const Cabecera& c) {
-    const Totales& t = c.totales;
-    const std::pair<const char*, QString> valores[] = {
-        {"pSubTotal", t.subtotal.texto()},
-        {"pBase", t.base.texto()},
-        {"pPorIva", c.porIva.texto() + QLatin1Char('%')},
-        {"pIVA", t.iva.texto()},
-        {"pPorRet", c.porRet.texto() + QLatin1Char('%')},
-        {"pRet", t.retencion.texto()},
-        {"pTotal", t.total.texto()},
-        {"pObs", c.obs}};
-    for (const auto& [clave, valor] : valores)
-        poner(datos, clave, valor);
-}
-
 // The data set of a template name, of document id for a receipt or an invoice; fills error
 // when it cannot be made.
-Dato datosDe(const QString& nombre, std::optional<int> id, QString& titulo, QString& error,
-             std::shared_ptr<const FilasLista>& filas) {
+Dato datosDe(Fuentes& f, const QString& nombre, std::optional<int> id, QString& titulo,
+             QString& error, std::shared_ptr<const FilasLista>& filas) {
     Dato datos;
-    datos.set("empresa", empresa());
+    datos.set("empresa", f.datosEmpresa());
     datos.set("hoy", utf8(formatoFecha(Hoy())));
     titulo = nombre;
     if (esDocumento(nombre)) {
         QString numero;
-        const auto cabecera = id ? leerCabecera(*id) : std::nullopt;
         if (!id)
             error = QStringLiteral("Falta el documento que imprimir");
-        else if (!cabecera || !anadirDocumento(datos, *id, numero))
+        else if (!anadirDocumento(f, datos, *id, numero))
             error = QStringLiteral("No existe el documento %1").arg(*id);
-        else
-            anadirImportes(datos, *cabecera);
         titulo += QLatin1Char(' ') + numero;
     } else if (!filas && esLista(nombre)) {
         filas = std::make_shared<FilasLista>(leerFilasLista(Conexion(), nombre));
@@ -457,46 +493,79 @@ Dato datosDe(const QString& nombre, std::optional<int> id, QString& titulo, QStr
     return datos;
 }
 
+Dato datosDe(const QString& nombre, std::optional<int> id, QString& titulo, QString& error,
+             std::shared_ptr<const FilasLista>& filas) {
+    Fuentes f;
+    return datosDe(f, nombre, id, titulo, error, filas);
+}
+
+// The tenant's name a document's data holds, for its file's name.
+QString nombreInquilino(const Dato& datos) {
+    const Dato* inquilino = datos.get("inquilino");
+    const Dato* nombre = inquilino ? inquilino->get("nombre") : nullptr;
+    return nombre && nombre->is_string() ? QString::fromStdString(nombre->string_value())
+                                         : QString();
+}
+
 QString errorPlantilla(const QString& archivo, const QString& motivo) {
     return QStringLiteral("La plantilla %1 tiene un error: %2").arg(archivo, motivo);
 }
 
-// Reads the template, fills it with what datos() gives plus the parameters and renders it.
-InformeGenerado renderizar(const QString& carpeta, const QString& nombre,
-                           const ParametrosInforme& parametros,
-                           const std::function<Dato(InformeGenerado&)>& datos) {
-    InformeGenerado resultado;
+// carpeta/<nombre>.rpt read, checked and parsed; empty with error filled when it cannot be.
+std::shared_ptr<PlantillaPreparada> leerPlantilla(const QString& carpeta, const QString& nombre,
+                                                  QString& error) {
     const QString archivo = nombre + QStringLiteral(".rpt");
     const QString ruta = rutaPlantilla(carpeta, nombre);
     QFile fuente(ruta);
     if (ruta.isEmpty() || !fuente.exists()) {
-        resultado.error = kPlantillaNoEncontrada;
-        return resultado;
+        error = kPlantillaNoEncontrada;
+        return {};
     }
     if (!fuente.open(QIODevice::ReadOnly)) {
-        resultado.error = QStringLiteral("No se puede leer la plantilla %1").arg(archivo);
-        return resultado;
+        error = QStringLiteral("No se puede leer la plantilla %1").arg(archivo);
+        return {};
     }
     // One byte over the bound is enough to refuse; the rest is never read.
-    const std::string texto = fuente.read(kMaximoPlantilla + 1).toStdString();
-    if (const QString motivo = comprobarPlantilla(texto); !motivo.isEmpty()) {
-        resultado.error = errorPlantilla(archivo, motivo);
-        return resultado;
+    auto plantilla =
+        std::make_shared<PlantillaPreparada>(fuente.read(kMaximoPlantilla + 1).toStdString());
+    if (!plantilla->motivo().isEmpty()) {
+        error = errorPlantilla(archivo, plantilla->motivo());
+        return {};
     }
+    return plantilla;
+}
+
+// Fills plantilla (nombre's, or why it could not be read) with what datos() gives plus the
+// parameters and renders it.
+InformeGenerado renderizar(PlantillaPreparada* plantilla, const QString& error,
+                           const QString& nombre, const ParametrosInforme& parametros,
+                           const std::function<Dato(InformeGenerado&)>& datos) {
+    InformeGenerado resultado;
+    resultado.error = error;
+    if (!plantilla) return resultado;
     try {
         Dato valores = datos(resultado);
         if (!resultado.valido()) return resultado;
         for (auto it = parametros.cbegin(); it != parametros.cend(); ++it)
             poner(valores, utf8(it.key()), it.value());
-        const Renderizado hecho = renderizarPlantilla(texto, valores);
+        const Renderizado hecho = plantilla->renderizar(valores);
         if (!hecho.motivo.isEmpty())
-            resultado.error = errorPlantilla(archivo, hecho.motivo);
+            resultado.error = errorPlantilla(nombre + QStringLiteral(".rpt"), hecho.motivo);
         else
             resultado.html = QString::fromStdString(hecho.texto);
     } catch (const ErrorBD& e) {
         resultado.error = e.texto();
     }
     return resultado;
+}
+
+// Reads the template and renders it as above.
+InformeGenerado renderizar(const QString& carpeta, const QString& nombre,
+                           const ParametrosInforme& parametros,
+                           const std::function<Dato(InformeGenerado&)>& datos) {
+    QString error;
+    const auto plantilla = leerPlantilla(carpeta, nombre, error);
+    return renderizar(plantilla.get(), error, nombre, parametros, datos);
 }
 
 } // namespace
@@ -525,23 +594,81 @@ QString plantillaDocumento(int id) {
     return seImprimeComoFactura(id) ? QStringLiteral("Factura") : QStringLiteral("Recibo");
 }
 
-InformeGenerado generarDocumento(const QString& carpeta, const QString& plantilla, int id) {
-    if (!esDocumento(plantilla)) {
-        InformeGenerado informe;
-        informe.error = QStringLiteral("La plantilla %1 no es de un documento").arg(plantilla);
-        return informe;
-    }
-    InformeGenerado informe = renderizar(carpeta, plantilla, {}, [&](InformeGenerado& r) {
-        return datosDe(plantilla, id, r.nombre, r.error, r.filas);
-    });
-    if (!informe.valido()) return informe;
-    informe.documento = id;
+struct LoteDocumentos::Datos {
+    QString carpeta;
+    Fuentes fuentes;
+    /** Each template as first read: prepared, or why it cannot be used. */
+    QHash<QString, std::pair<std::shared_ptr<PlantillaPreparada>, QString>> plantillas;
+};
+
+LoteDocumentos::LoteDocumentos(const QString& carpeta)
+    : d_(std::make_unique<Datos>()) {
+    d_->carpeta = carpeta;
+}
+
+LoteDocumentos::~LoteDocumentos() = default;
+
+void LoteDocumentos::anticipar(const QList<int>& ids) {
+    QHash<int, EstadoDocumento> estados;
     try {
-        informe.qr = textoQrDocumento(id);
+        for (const EstadoDocumento& e : leerEstados(ids))
+            estados.insert(e.id, e);
+    } catch (const ErrorBD&) {
+        // Each document reads its own then, and says what fails.
+        return;
+    }
+    d_->fuentes.estados = std::move(estados);
+}
+
+bool LoteDocumentos::existe(int id) {
+    const auto& estados = d_->fuentes.estados;
+    if (estados && estados->contains(id)) return true;
+    return intentar([id] { return leerCabecera(id).has_value(); }).valorO(false);
+}
+
+InformeGenerado LoteDocumentos::generar(int id) {
+    const auto estado = d_->fuentes.estados ? d_->fuentes.estado(id) : std::nullopt;
+    if (estado)
+        return generar(estado->factura ? QStringLiteral("Factura") : QStringLiteral("Recibo"), id);
+    InformeGenerado informe;
+    try {
+        return generar(plantillaDocumento(id), id);
     } catch (const ErrorBD& e) {
         informe.error = e.texto();
     }
     return informe;
+}
+
+InformeGenerado LoteDocumentos::generar(const QString& plantilla, int id) {
+    InformeGenerado informe;
+    if (!esDocumento(plantilla)) {
+        informe.error = QStringLiteral("La plantilla %1 no es de un documento").arg(plantilla);
+        return informe;
+    }
+    auto leida = d_->plantillas.constFind(plantilla);
+    if (leida == d_->plantillas.cend()) {
+        QString error;
+        auto preparada = leerPlantilla(d_->carpeta, plantilla, error);
+        leida = d_->plantillas.insert(plantilla, {std::move(preparada), error});
+    }
+    Fuentes& f = d_->fuentes;
+    informe = renderizar(leida->first.get(), leida->second, plantilla, {}, [&](InformeGenerado& r) {
+        Dato datos = datosDe(f, plantilla, id, r.nombre, r.error, r.filas);
+        if (r.valido()) r.inquilino = nombreInquilino(datos);
+        return datos;
+    });
+    if (!informe.valido()) return informe;
+    informe.documento = id;
+    try {
+        informe.qr = f.qr(id);
+    } catch (const ErrorBD& e) {
+        informe.error = e.texto();
+    }
+    return informe;
+}
+
+InformeGenerado generarDocumento(const QString& carpeta, const QString& plantilla, int id) {
+    return LoteDocumentos(carpeta).generar(plantilla, id);
 }
 
 InformeGenerado rellenarTextoDocumento(const QString& texto, int id) {

@@ -58,6 +58,7 @@ struct InformeGenerado {
     std::shared_ptr<const FilasLista> filas; ///< lists only
     QString qr; ///< an issued verifiable invoice's QR text, printed at the top of its first page
     int documento = 0; ///< the tblCobros Id a receipt or invoice shows; 0 for a list
+    QString inquilino; ///< a receipt's or invoice's tenant, as its file is named
     bool valido() const { return error.isEmpty(); }
 };
 
@@ -95,6 +96,32 @@ QString plantillaDocumento(int id);
  * an issued verifiable invoice, its QR. Never throws: failures come back as the error text.
  */
 InformeGenerado generarDocumento(const QString& carpeta, const QString& plantilla, int id);
+
+/**
+ * Fills documents one after another, as a run prints them: each statement prepared once, each
+ * template read and parsed once, and what every document shares (the company, the exemption's
+ * wording, the issuer's kind) read once. On the shared connection's thread; never throws.
+ */
+class LoteDocumentos {
+public:
+    explicit LoteDocumentos(const QString& carpeta);
+    ~LoteDocumentos();
+    LoteDocumentos(const LoteDocumentos&) = delete;
+    LoteDocumentos& operator=(const LoteDocumentos&) = delete;
+
+    /** Reads the states of the run's documents ids in one go, for what follows to take. */
+    void anticipar(const QList<int>& ids);
+    /** Whether document id is in the year (a listed one may have been removed since). */
+    bool existe(int id);
+    /** Document id with its own template: Factura when issued as an invoice, else Recibo. */
+    InformeGenerado generar(int id);
+    /** As generarDocumento(carpeta, plantilla, id). */
+    InformeGenerado generar(const QString& plantilla, int id);
+
+private:
+    struct Datos;
+    std::unique_ptr<Datos> d_;
+};
 
 /**
  * A plain-text template (a mail's subject or body) filled with the same fields as document id's

@@ -89,17 +89,36 @@ QString comprobarPlantilla(const std::string& texto) {
 Renderizado renderizarPlantilla(const std::string& texto,
                                 const kainjow::mustache::basic_data<std::string>& datos,
                                 qsizetype maximo, bool enHtml) {
-    Renderizado resultado;
-    resultado.motivo = comprobarPlantilla(texto);
-    if (!resultado.motivo.isEmpty()) return resultado;
-    kainjow::mustache::mustache plantilla(texto);
-    if (!plantilla.is_valid()) {
-        resultado.motivo = QString::fromStdString(plantilla.error_message());
-        return resultado;
+    return PlantillaPreparada(texto, enHtml).renderizar(datos, maximo);
+}
+
+PlantillaPreparada::PlantillaPreparada(std::string texto, bool enHtml)
+    : texto_(std::move(texto))
+    , enHtml_(enHtml) {
+    analizar();
+}
+
+PlantillaPreparada::~PlantillaPreparada() = default;
+
+void PlantillaPreparada::analizar() {
+    motivo_ = comprobarPlantilla(texto_);
+    plantilla_.reset();
+    if (!motivo_.isEmpty()) return;
+    plantilla_ = std::make_unique<kainjow::mustache::mustache>(texto_);
+    if (!plantilla_->is_valid()) {
+        motivo_ = QString::fromStdString(plantilla_->error_message());
+        return;
     }
-    if (!enHtml) plantilla.set_custom_escape([](const std::string& valor) { return valor; });
+    if (!enHtml_) plantilla_->set_custom_escape([](const std::string& valor) { return valor; });
+}
+
+Renderizado PlantillaPreparada::renderizar(const kainjow::mustache::basic_data<std::string>& datos,
+                                           qsizetype maximo) {
+    Renderizado resultado;
+    resultado.motivo = motivo_;
+    if (!resultado.motivo.isEmpty()) return resultado;
     try {
-        plantilla.render(datos, [&resultado, maximo](const std::string& trozo) {
+        plantilla_->render(datos, [&resultado, maximo](const std::string& trozo) {
             if (static_cast<qsizetype>(resultado.texto.size() + trozo.size()) > maximo)
                 throw Desbordado{};
             resultado.texto += trozo;
@@ -107,12 +126,14 @@ Renderizado renderizarPlantilla(const std::string& texto,
     } catch (const Desbordado&) {
         resultado.texto.clear();
         resultado.motivo = QStringLiteral("el resultado pasa de %1 MB").arg(maximo / (1024 * 1024));
-        return resultado;
     }
-    if (!plantilla.is_valid()) {
+    if (resultado.motivo.isEmpty() && !plantilla_->is_valid()) {
         resultado.texto.clear();
-        resultado.motivo = QString::fromStdString(plantilla.error_message());
+        resultado.motivo = QString::fromStdString(plantilla_->error_message());
     }
+    // A render cut short or failed may leave the library's state behind: parse afresh for the
+    // next data set.
+    if (!resultado.motivo.isEmpty()) analizar();
     return resultado;
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <string>
 
 namespace kainjow::mustache {
 template <typename StringType> class basic_data;
-}
+template <typename StringType> class basic_mustache;
+} // namespace kainjow::mustache
 
 namespace torvane {
 
@@ -40,5 +42,30 @@ struct Renderizado {
 Renderizado renderizarPlantilla(const std::string& texto,
                                 const kainjow::mustache::basic_data<std::string>& datos,
                                 qsizetype maximo = kMaximoResultado, bool enHtml = true);
+
+/**
+ * A template checked and parsed once, then rendered with one data set after another (a run of
+ * documents) exactly as renderizarPlantilla() renders it.
+ */
+class PlantillaPreparada {
+public:
+    explicit PlantillaPreparada(std::string texto, bool enHtml = true);
+    ~PlantillaPreparada();
+    PlantillaPreparada(const PlantillaPreparada&) = delete;
+    PlantillaPreparada& operator=(const PlantillaPreparada&) = delete;
+
+    /** Why it cannot be rendered (its check or the library's syntax error); empty when it can. */
+    const QString& motivo() const { return motivo_; }
+    Renderizado renderizar(const kainjow::mustache::basic_data<std::string>& datos,
+                           qsizetype maximo = kMaximoResultado);
+
+private:
+    void analizar();
+
+    std::string texto_;
+    bool enHtml_;
+    QString motivo_;
+    std::unique_ptr<kainjow::mustache::basic_mustache<std::string>> plantilla_;
+};
 
 } // namespace torvane
