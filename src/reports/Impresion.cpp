@@ -7,6 +7,7 @@
 #include "reports/ColaImpresion.h"
 #include "reports/Impresoras.h"
 #include "reports/MotorInforme.h"
+#include "reports/PdfEnTramos.h"
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/DialogoImpresora.h"
@@ -86,6 +87,8 @@ bool escribirPdf(const QString& archivo, const QString& titulo,
                  const QMarginsF& margenes = kMargenesInforme) {
     // Tenants' names and amounts: the user's alone, like the data it comes from.
     if (!archivoPrivado(archivo)) return false;
+    if (seEscribeEnTramos(informes))
+        return escribirPdfEnTramos(archivo, titulo, informes, margenes);
     QPrinter pdf(QPrinter::HighResolution);
     pdf.setOutputFormat(QPrinter::PdfFormat);
     pdf.setOutputFileName(archivo);

@@ -12,6 +12,7 @@
 #include "core/text/Formato.h"
 #include "reports/Impresoras.h"
 #include "reports/MotorInforme.h"
+#include "reports/PdfEnTramos.h"
 #include "reports/VisorPaginas.h"
 #include "reports/frmInforme.h"
 #include "reports/frmInformeHojaDoc.h"
@@ -184,6 +185,7 @@ private slots:
     void imprimirSinInformeOSinServicioDeImpresion();
     void documentosLineaALinea_data();
     void documentosLineaALinea();
+    void muchosDocumentosEnTramos();
 };
 
 void PruebaInformes::documentosQueAceptaHacienda_data() {
@@ -701,6 +703,70 @@ void PruebaInformes::documentosLineaALinea() {
     PaginasInforme paginas(informe);
     QVERIFY(paginas.pintar(&impresora));
     QCOMPARE(paginasPdf(pdf, false).join(u"\f"_s), texto);
+}
+
+// Every word of a PDF with its page and box, as pdftotext places it.
+QStringList palabrasEnSuSitio(const QString& pdf) {
+    QProcess texto;
+    texto.start(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s});
+    texto.waitForFinished(60000);
+    QStringList palabras;
+    for (const QString& linea : QString::fromUtf8(texto.readAllStandardOutput()).split(u'\n'))
+        if (linea.contains(u"<page"_s) || linea.contains(u"<word"_s)) palabras << linea.trimmed();
+    return palabras;
+}
+
+// A long run painted in runs at once and joined reads as one printer painting it: every word of
+// every document on the same page and in the same place, a long one over its pages with their
+// count, the verifiable invoices with their legend.
+void PruebaInformes::muchosDocumentosEnTramos() {
+    Entorno e;
+    QList<InformeGenerado> generados;
+    for (int n = 1; n <= 130; ++n) {
+        InformeGenerado informe;
+        QString filas;
+        for (int f = 1; f <= (n % 9 == 0 ? 70 : 3); ++f)
+            filas +=
+                u"<tr><td>Línea %1 del recibo %2</td><td class=\"n\">%3,00 €</td></tr>"_s.arg(f)
+                    .arg(n)
+                    .arg(n * 10 + f);
+        informe.html = u"<style>.n { text-align: right; }</style><p><b>Recibo %1A</b></p>"
+                       u"<table border=\"1\" cellpadding=\"4\" width=\"100%\" style=\""
+                       u"border-collapse: collapse;\">%2</table>"_s.arg(n)
+                           .arg(filas);
+        if (n % 10 == 0)
+            informe.qr = u"https://www2.agenciatributaria.gob.es/?numserie=%1A"_s.arg(n);
+        generados << informe;
+    }
+    // A run's documents are let go as they are painted: each way paints its own.
+    const auto paginar = [&generados](std::vector<std::unique_ptr<PaginasInforme>>& propias) {
+        QList<PaginasInforme*> informes;
+        for (const InformeGenerado& informe : std::as_const(generados)) {
+            propias.push_back(std::make_unique<PaginasInforme>(informe));
+            informes << propias.back().get();
+        }
+        return informes;
+    };
+    std::vector<std::unique_ptr<PaginasInforme>> unas, otras;
+    const QString seguido = e.raiz() + u"/seguido.pdf"_s;
+    QPrinter impresora(QPrinter::HighResolution);
+    impresora.setOutputFormat(QPrinter::PdfFormat);
+    impresora.setOutputFileName(seguido);
+    prepararImpresora(impresora);
+    QVERIFY(PaginasInforme::pintarSeguidos(&impresora, paginar(unas)));
+    const QString enTramos = e.raiz() + u"/tramos.pdf"_s;
+    QVERIFY(escribirPdfEnTramos(enTramos, u"Emisión"_s, paginar(otras), kMargenesInforme));
+
+    const QStringList paginas = paginasPdf(enTramos);
+    // A long one takes two pages; the long verifiable one (90), under its QR, three.
+    QCOMPARE(paginas.size(), 130 + 14 + 1);
+    QVERIFY(paginas.first().startsWith(u"Recibo 1A Línea 1 del recibo 1"_s));
+    QVERIFY(paginas.last().contains(u"Recibo 130A Línea 1 del recibo 130"_s));
+    QVERIFY(paginas.join(u' ').contains(u"Línea 70 del recibo 126 1330,00 € Página 2 de 2"_s));
+    QCOMPARE(paginas.join(u' ').count(u"VERI*FACTU"_s), 13);
+    const QStringList palabras = palabrasEnSuSitio(enTramos);
+    QVERIFY(palabras.size() > 2000);
+    QCOMPARE(palabras, palabrasEnSuSitio(seguido));
 }
 
 TORVANE_TEST_MAIN(PruebaInformes)

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QList>
+#include <QMarginsF>
+#include <QString>
+
+namespace torvane {
+
+class PaginasInforme;
+
+/*
+ * A long run of documents to one PDF, painted on every core: laying out and painting is nearly
+ * all of a month's run, and each document's layout stands alone. The documents are split in runs
+ * in their order; each run is painted into a PDF of its own in memory by whichever thread is free,
+ * and the runs are joined, page after page, into the file.
+ */
+
+/** Whether informes are worth painting that way: documents only, many, and more than one core. */
+bool seEscribeEnTramos(const QList<PaginasInforme*>& informes);
+
+/**
+ * Writes informes (documents, no list) to archivo as one PDF titled titulo, A4 with margenes:
+ * the same pages, text and look as one printer painting them one after another. false when it
+ * could not be written.
+ */
+bool escribirPdfEnTramos(const QString& archivo, const QString& titulo,
+                         const QList<PaginasInforme*>& informes, const QMarginsF& margenes);
+
+} // namespace torvane
