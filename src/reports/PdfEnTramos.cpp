@@ -24,7 +24,7 @@ namespace {
 // than this in a run cost more than painting them one after another.
 constexpr qsizetype kMinimoPorTramo = 50;
 // Runs per thread, so a thread slowed by other work on its core leaves the rest to the others.
-constexpr qsizetype kTramosPorHilo = 4;
+constexpr qsizetype kTramosPorHilo = 8;
 // The dots per inch a QPrinter in high resolution paints a PDF at.
 constexpr int kResolucionPdf = 1200;
 
@@ -84,6 +84,8 @@ bool unirTramos(const std::vector<TramoPdf>& tramos, const QString& archivo) {
             for (QPDFPageObjectHelper& pagina : QPDFPageDocumentHelper(*partes[i]).getAllPages())
                 paginas.addPage(pagina, false);
         QPDFWriter escritor(*partes.front(), QFile::encodeName(archivo).constData());
+        // The pages' streams go as they were painted, compressed once.
+        escritor.setStreamDataMode(qpdf_s_preserve);
         escritor.write();
         return true;
     } catch (const std::exception&) {
