@@ -703,6 +703,19 @@ void PruebaInformes::documentosLineaALinea() {
     PaginasInforme paginas(informe);
     QVERIFY(paginas.pintar(&impresora));
     QCOMPARE(paginasPdf(pdf, false).join(u"\f"_s), texto);
+
+    // A run fills each of its documents as one filled alone, whatever came before it.
+    c.porRet = Decimal();
+    const int otro = crearDocumento(c, {agua}).id;
+    LoteDocumentos lote(carpetaInformes());
+    lote.anticipar({otro, id});
+    for (int documento : {otro, id, otro}) {
+        const InformeGenerado solo = abrirDocumento(plantilla, documento);
+        const InformeGenerado enLote = lote.generar(plantilla, documento);
+        QCOMPARE(enLote.html, solo.html);
+        QCOMPARE(enLote.nombre, solo.nombre);
+    }
+    QCOMPARE(lote.generar(id).html, abrirDocumento(plantillaDocumento(id), id).html);
 }
 
 // Every word of a PDF with its page and box, as pdftotext places it.
