@@ -89,10 +89,6 @@ QThreadPool& lectores() {
     return *pool;
 }
 
-} // namespace
-
-namespace {
-
 /** A promise whose result runs on receptor's thread, unless receptor is gone by then. */
 std::shared_ptr<QPromise<Entrega>> entregaA(QObject* receptor) {
     auto promesa = std::make_shared<QPromise<Entrega>>();
@@ -122,9 +118,22 @@ QThreadPool& sinPrisa() {
     return *pool;
 }
 
-QString nombreGemela() {
+/** A connection name no other thread is using. */
+QString nombreGemela(const char* uso = "aparte") {
     static QAtomicInt contador;
-    return QStringLiteral("torvane-aparte-%1").arg(contador.fetchAndAddRelaxed(1));
+    return QStringLiteral("torvane-%1-%2")
+        .arg(QLatin1StringView(uso))
+        .arg(contador.fetchAndAddRelaxed(1));
+}
+
+/** Runs lectura on a twin connection in a thread of pool, delivering to receptor. */
+void leerEnGemelaDe(QThreadPool& pool, QObject* receptor,
+                    std::function<Entrega(const QSqlDatabase&)> lectura) {
+    pool.start(
+        [promesa = entregaA(receptor), nombre = nombreGemela(), lectura = std::move(lectura)] {
+            promesa->addResult(leerEnGemela(nombre, lectura));
+            promesa->finish();
+        });
 }
 
 } // namespace
@@ -134,32 +143,23 @@ void leerAparteSinPrisa(QObject* receptor, std::function<Entrega(const QSqlDatab
         leerAparte(receptor, std::move(lectura));
         return;
     }
-    auto promesa = entregaA(receptor);
-    sinPrisa().start([promesa, nombre = nombreGemela(), lectura = std::move(lectura)] {
-        promesa->addResult(leerEnGemela(nombre, lectura));
-        promesa->finish();
-    });
+    leerEnGemelaDe(sinPrisa(), receptor, std::move(lectura));
 }
 
 void leerAparte(QObject* receptor, std::function<Entrega(const QSqlDatabase&)> lectura) {
-    const QString nombre = nombreGemela();
-    auto promesa = entregaA(receptor);
     const QSqlDatabase compartida = Conexion();
     if (compartida.driverName() == QStringLiteral("QPSQL")) {
         const QString destino = QStringLiteral("%1:%2/%3?%4")
                                     .arg(compartida.hostName())
                                     .arg(compartida.port())
                                     .arg(compartida.databaseName(), compartida.connectOptions());
-        lectores().start([promesa, destino, lectura = std::move(lectura)] {
+        lectores().start([promesa = entregaA(receptor), destino, lectura = std::move(lectura)] {
             promesa->addResult(leerEnServidor(destino, lectura));
             promesa->finish();
         });
         return;
     }
-    QThreadPool::globalInstance()->start([promesa, nombre, lectura = std::move(lectura)] {
-        promesa->addResult(leerEnGemela(nombre, lectura));
-        promesa->finish();
-    });
+    leerEnGemelaDe(*QThreadPool::globalInstance(), receptor, std::move(lectura));
 }
 
 namespace {
@@ -219,16 +219,15 @@ struct FilasAparte::Estado {
 
 FilasAparte::FilasAparte(FuenteFilas fuente)
     : estado_(std::make_unique<Estado>()) {
-    static QAtomicInt contador;
-    const QString nombre = QStringLiteral("torvane-filas-%1").arg(contador.fetchAndAddRelaxed(1));
-    estado_->hilo = std::thread([e = estado_.get(), nombre, fuente = std::move(fuente)] {
-        leerEnGemela(nombre, [e, &fuente](const QSqlDatabase& db) {
-            e->leido = true;
-            e->leer(fuente, db);
-            return Entrega();
+    estado_->hilo = std::thread(
+        [e = estado_.get(), nombre = nombreGemela("filas"), fuente = std::move(fuente)] {
+            leerEnGemela(nombre, [e, &fuente](const QSqlDatabase& db) {
+                e->leido = true;
+                e->leer(fuente, db);
+                return Entrega();
+            });
+            e->terminar();
         });
-        e->terminar();
-    });
 }
 
 FilasAparte::~FilasAparte() {
