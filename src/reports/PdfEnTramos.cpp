@@ -1,5 +1,7 @@
 #include "reports/PdfEnTramos.h"
 
+#include "core/reports/UnirPdf.h"
+#include "core/store/Consulta.h"
 #include "reports/MotorInforme.h"
 
 #include <QDir>
@@ -9,11 +11,6 @@
 #include <QThread>
 #include <atomic>
 #include <memory>
-// The joiner's headers as of its current API, without its old smart pointer's warnings.
-#define POINTERHOLDER_TRANSITION 4
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
-#include <qpdf/QPDFWriter.hh>
 #include <vector>
 
 namespace torvane {
@@ -25,6 +22,10 @@ namespace {
 constexpr qsizetype kMinimoPorTramo = 50;
 // Runs per thread, so a thread slowed by other work on its core leaves the rest to the others.
 constexpr qsizetype kTramosPorHilo = 8;
+// A list's pages are quick to paint and each run reads its template and embeds its fonts again:
+// fewer, longer runs.
+constexpr int kMinimoPaginasPorTramo = 25;
+constexpr int kTramosListaPorHilo = 1;
 // The dots per inch a QPrinter in high resolution paints a PDF at.
 constexpr int kResolucionPdf = 1200;
 
@@ -33,7 +34,11 @@ int hilosPdf() {
 }
 
 struct TramoPdf {
-    QList<PaginasInforme*> informes;
+    QList<PaginasInforme*> informes;        ///< documents, or
+    PaginasInforme* lista = nullptr;        ///< pages desde to hasta - 1 of a list
+    std::unique_ptr<PaginasInforme> gemelo; ///< lista, when it is a twin of the original
+    int desde = 0;
+    int hasta = 0;
     /** On disk, not in memory: the joiner reads each page from it as it needs it. */
     std::unique_ptr<QTemporaryFile> pdf;
 };
@@ -47,7 +52,9 @@ bool pintarTramo(TramoPdf& tramo, const QString& titulo, const QMarginsF& margen
     pdf.setResolution(kResolucionPdf);
     pdf.setTitle(titulo);
     prepararImpresora(pdf, margenes);
-    return PaginasInforme::pintarSeguidos(&pdf, tramo.informes) && tramo.pdf->flush();
+    const bool pintado = tramo.lista ? tramo.lista->pintarPaginas(&pdf, tramo.desde, tramo.hasta)
+                                     : PaginasInforme::pintarSeguidos(&pdf, tramo.informes);
+    return pintado && tramo.pdf->flush();
 }
 
 /** Paints every run, each by whichever of the threads (this one among them) is free first. */
@@ -71,29 +78,36 @@ bool pintarTramos(std::vector<TramoPdf>& tramos, const QString& titulo, const QM
 
 /** The runs' pages in order, in archivo; the first run's document keeps its title. */
 bool unirTramos(const std::vector<TramoPdf>& tramos, const QString& archivo) {
-    try {
-        std::vector<std::unique_ptr<QPDF>> partes;
-        for (const TramoPdf& tramo : tramos) {
-            auto parte = std::make_unique<QPDF>();
-            parte->setSuppressWarnings(true);
-            parte->processFile(QFile::encodeName(tramo.pdf->fileName()).constData());
-            partes.push_back(std::move(parte));
-        }
-        QPDFPageDocumentHelper paginas(*partes.front());
-        for (std::size_t i = 1; i < partes.size(); ++i)
-            for (QPDFPageObjectHelper& pagina : QPDFPageDocumentHelper(*partes[i]).getAllPages())
-                paginas.addPage(pagina, false);
-        QPDFWriter escritor(*partes.front(), QFile::encodeName(archivo).constData());
-        // The pages' streams go as they were painted, compressed once.
-        escritor.setStreamDataMode(qpdf_s_preserve);
-        escritor.write();
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+    QStringList partes;
+    for (const TramoPdf& tramo : tramos)
+        partes << tramo.pdf->fileName();
+    return unirPdf(partes, archivo).isEmpty();
 }
 
 } // namespace
+
+bool seEscribeListaEnTramos(int paginas) {
+    return hilosPdf() >= 2 && paginas >= 2 * kMinimoPaginasPorTramo;
+}
+
+bool escribirListaEnTramos(const QString& archivo, const QString& titulo, PaginasInforme& lista,
+                           int paginas, const QMarginsF& margenes) {
+    const int cuantos =
+        std::clamp(paginas / kMinimoPaginasPorTramo, 1, hilosPdf() * kTramosListaPorHilo);
+    std::vector<TramoPdf> tramos(static_cast<std::size_t>(cuantos));
+    for (int t = 0; t < cuantos; ++t) {
+        TramoPdf& tramo = tramos[static_cast<std::size_t>(t)];
+        // Twins are made here: a printer, which each reads its template for, is made on this
+        // thread only.
+        if (t > 0) tramo.gemelo = lista.gemelo();
+        tramo.lista = t > 0 ? tramo.gemelo.get() : &lista;
+        tramo.desde = static_cast<int>(qint64(paginas) * t / cuantos);
+        tramo.hasta = static_cast<int>(qint64(paginas) * (t + 1) / cuantos);
+    }
+    // The rows are read: the painters need the room more than the engine's cache.
+    soltarCacheConexion();
+    return pintarTramos(tramos, titulo, margenes) && unirTramos(tramos, archivo);
+}
 
 bool seEscribeEnTramos(const QList<PaginasInforme*>& informes) {
     if (hilosPdf() < 2 || informes.size() < 2 * kMinimoPorTramo) return false;

@@ -12,7 +12,8 @@ class PaginasInforme;
  * A long run of documents to one PDF, painted on every core: laying out and painting is nearly
  * all of a month's run, and each document's layout stands alone. The documents are split in runs
  * in their order; each run is painted into a PDF of its own in memory by whichever thread is free,
- * and the runs are joined, page after page, into the file.
+ * and the runs are joined, page after page, into the file. A long list, laid out once, goes the
+ * same way in runs of its pages.
  */
 
 /** Whether informes are worth painting that way: documents only, many, and more than one core. */
@@ -25,5 +26,15 @@ bool seEscribeEnTramos(const QList<PaginasInforme*>& informes);
  */
 bool escribirPdfEnTramos(const QString& archivo, const QString& titulo,
                          const QList<PaginasInforme*>& informes, const QMarginsF& margenes);
+
+/** Whether a list of that many pages is worth painting that way: its pages need no layout. */
+bool seEscribeListaEnTramos(int paginas);
+
+/**
+ * Writes lista, laid out in paginas pages of an A4 PDF printer with margenes, to archivo as one
+ * PDF titled titulo: runs of its pages painted on every core by twins of it, then joined.
+ */
+bool escribirListaEnTramos(const QString& archivo, const QString& titulo, PaginasInforme& lista,
+                           int paginas, const QMarginsF& margenes);
 
 } // namespace torvane

@@ -118,6 +118,13 @@ QSqlQuery ejecutar(const QString& sql, const QVariantList& valores) {
     return ejecutar(Conexion(), sql, valores);
 }
 
+void soltarCacheConexion() {
+    QSqlDatabase db = Conexion();
+    // A server keeps its cache on its own machine.
+    if (db.driverName() != QStringLiteral("QSQLITE")) return;
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA shrink_memory"));
+}
+
 std::function<void()> AlPerderConexion;
 
 namespace {

@@ -16,6 +16,12 @@ inline constexpr auto kNombreConexion = "Conexion";
 /** The shared connection every window and lookup runs on. */
 QSqlDatabase Conexion();
 
+/**
+ * Lets the shared connection's cache of the year's pages go back to the system, which still
+ * holds them: before a long job that needs the memory more. They are read again as needed.
+ */
+void soltarCacheConexion();
+
 /** The engine's own words for a failure, without a server's severity prefix. */
 QString textoMotor(const QSqlError& error);
 
