@@ -13,6 +13,7 @@
 #include "core/store/Sesion.h"
 #include "registers/frmInmuebles.h"
 #include "registers/frmInquilinos.h"
+#include "reports/Impresion.h"
 #include "reports/ImprimirDocumentos.h"
 #include "reports/MotorInforme.h"
 #include "reports/VisorPaginas.h"
@@ -31,7 +32,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPrinter>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -211,12 +211,10 @@ double aPdf(const std::function<InformeGenerado()>& generar) {
     reloj.start();
     const InformeGenerado informe = generar();
     if (!informe.valido()) qFatal("%s", qPrintable(informe.error));
-    QPrinter impresora(QPrinter::HighResolution);
-    impresora.setOutputFormat(QPrinter::PdfFormat);
-    impresora.setOutputFileName(carpeta.filePath(QStringLiteral("informe.pdf")));
-    prepararImpresora(impresora);
     PaginasInforme paginas(informe);
-    if (!paginas.pintar(&impresora)) qFatal("No se pudo escribir el PDF");
+    // The way «PDF» saves it.
+    if (!escribirPdf(carpeta.filePath(QStringLiteral("informe.pdf")), informe.nombre, {&paginas}))
+        qFatal("No se pudo escribir el PDF");
     return ms(reloj);
 }
 

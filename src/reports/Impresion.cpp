@@ -82,9 +82,8 @@ std::optional<QString> colaQueAdmite(QWidget* padre, const QString& nombre) {
     return std::nullopt;
 }
 
-bool escribirPdf(const QString& archivo, const QString& titulo,
-                 const QList<PaginasInforme*>& informes,
-                 const QMarginsF& margenes = kMargenesInforme) {
+bool escribirPdfConMargenes(const QString& archivo, const QString& titulo,
+                            const QList<PaginasInforme*>& informes, const QMarginsF& margenes) {
     // Tenants' names and amounts: the user's alone, like the data it comes from.
     if (!archivoPrivado(archivo)) return false;
     if (seEscribeEnTramos(informes))
@@ -94,6 +93,11 @@ bool escribirPdf(const QString& archivo, const QString& titulo,
     pdf.setOutputFileName(archivo);
     pdf.setDocName(titulo);
     prepararImpresora(pdf, margenes);
+    if (informes.size() == 1 && informes.first()->esLista()) {
+        const int paginas = informes.first()->paginas(pdf);
+        if (seEscribeListaEnTramos(paginas))
+            return escribirListaEnTramos(archivo, titulo, *informes.first(), paginas, margenes);
+    }
     return PaginasInforme::pintarSeguidos(&pdf, informes);
 }
 
@@ -111,7 +115,8 @@ QString enviarAImpresora(const QString& impresora, const QString& nombre,
     QTemporaryFile trabajo(QDir::tempPath() + QStringLiteral("/torvane-XXXXXX.pdf"));
     if (!trabajo.open()) return QStringLiteral("No se pudo preparar el trabajo de impresión.");
     trabajo.close();
-    if (!escribirPdf(trabajo.fileName(), nombre, informes, margenesEn(impresora, kMargenesInforme)))
+    if (!escribirPdfConMargenes(trabajo.fileName(), nombre, informes,
+                                margenesEn(impresora, kMargenesInforme)))
         return QStringLiteral("No se pudo preparar el trabajo de impresión.");
     const EnvioTrabajo envio = enviarPdf(impresora, trabajo.fileName(), nombre);
     if (envio.aceptado()) return {};
@@ -156,6 +161,11 @@ void contarEntrega(QWidget* padre, const QString& impresora, const QList<PiezaIm
 }
 
 } // namespace
+
+bool escribirPdf(const QString& archivo, const QString& titulo,
+                 const QList<PaginasInforme*>& informes) {
+    return escribirPdfConMargenes(archivo, titulo, informes, kMargenesInforme);
+}
 
 std::optional<QString> impresoraLista(QWidget* padre) {
     if (!servicioImpresionResponde()) {

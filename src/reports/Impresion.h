@@ -47,6 +47,12 @@ int entregar(QWidget* padre, const QString& impresora, const QString& nombre,
              const QList<PiezaImpresa>& piezas);
 
 /**
+ * Writes informes to archivo as the PDF «PDF» saves, titled titulo and readable by the user
+ * alone; false when it cannot be written.
+ */
+bool escribirPdf(const QString& archivo, const QString& titulo,
+                 const QList<PaginasInforme*>& informes);
+/**
  * informes as the bytes of the PDF «PDF» would save (titulo is its document name); empty when it
  * cannot be made. The file it passes through is the user's alone and gone on return.
  */

@@ -161,6 +161,24 @@ void PaginasInforme::pintarPagina(QPainter& pintor, int n) {
                     QStringLiteral("Página %1 de %2").arg(n + 1).arg(total));
 }
 
+std::unique_ptr<PaginasInforme> PaginasInforme::gemelo() const {
+    if (!lista_) return nullptr;
+    auto gemelo = std::make_unique<PaginasInforme>();
+    gemelo->html_ = html_;
+    gemelo->lista_ = lista_->gemelo();
+    return gemelo;
+}
+
+bool PaginasInforme::pintarPaginas(QPdfWriter* pdf, int desde, int hasta) {
+    QPainter pintor;
+    if (!pintor.begin(pdf)) return false;
+    for (int n = desde; n < hasta; ++n) {
+        if (n > desde) pdf->newPage();
+        pintarPagina(pintor, n);
+    }
+    return pintor.end();
+}
+
 bool PaginasInforme::pintar(QPrinter* impresora) {
     return pintarSeguidos(impresora, {this});
 }

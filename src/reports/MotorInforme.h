@@ -93,6 +93,13 @@ public:
     static bool pintarSeguidos(QPdfWriter* pdf, const QList<PaginasInforme*>& informes);
     /** Whether it is a list, painted row by row, rather than a document. */
     bool esLista() const { return lista_ != nullptr; }
+    /**
+     * A list laid out already, twinned with caches of its own so that other threads paint some of
+     * its pages while this one paints others (see PintorLista::gemelo()); null for a document.
+     */
+    std::unique_ptr<PaginasInforme> gemelo() const;
+    /** Paints pages desde to hasta - 1 of the last layout on pdf, which has nothing on it yet. */
+    bool pintarPaginas(QPdfWriter* pdf, int desde, int hasta);
 
     /** The measures of a printer, for laying out without one (a printer is slow to make). */
     class Medida;

@@ -138,6 +138,9 @@ private:
     }
 };
 
+// Texts of one column kept shaped at most; a quarter of their uses must find them kept.
+constexpr qsizetype kTrazadosPorCelda = 4096;
+
 /** One cell of a template row, in the printer's pixels. */
 struct CeldaLista {
     double x = 0;     ///< left of the text area
@@ -151,19 +154,35 @@ struct CeldaLista {
     bool cortar = false;
     const QPaintDevice* dispositivo = nullptr;
     // Dates, names and series repeat down a long list; shaping each again was most of the
-    // painting time. Bounded: unique amounts would otherwise pile up.
+    // painting time. Bounded: unique amounts would otherwise pile up. A column whose texts
+    // hardly repeat (numbers, amounts) stops keeping them: they only cost memory.
     mutable QHash<QString, Trazado> trazados;
     mutable QHash<QString, Trazado> partidos; ///< wrapped texts, by text
+    mutable Trazado ultimo;                   ///< the last text shaped, when none is kept
+    mutable qsizetype aciertos = 0;
+    mutable bool guardar = true;
 
     const Trazado& trazar(const QString& texto) const {
-        if (const auto hecho = trazados.constFind(texto); hecho != trazados.cend()) return *hecho;
-        if (trazados.size() >= 4096) trazados.clear();
+        if (const auto hecho = trazados.constFind(texto); hecho != trazados.cend()) {
+            ++aciertos;
+            return *hecho;
+        }
         QTextLayout capa(texto, letra, dispositivo);
         capa.beginLayout();
         QTextLine linea = capa.createLine();
         linea.setPosition(QPointF(0, 0));
         capa.endLayout();
-        return *trazados.insert(texto, {linea.naturalTextWidth(), 0, capa.glyphRuns()});
+        Trazado trazado{linea.naturalTextWidth(), 0, capa.glyphRuns()};
+        if (guardar && trazados.size() >= kTrazadosPorCelda) {
+            guardar = aciertos >= kTrazadosPorCelda / 4;
+            trazados.clear();
+            aciertos = 0;
+        }
+        if (!guardar) {
+            ultimo = std::move(trazado);
+            return ultimo;
+        }
+        return *trazados.insert(texto, std::move(trazado));
     }
 
     /**
@@ -173,7 +192,7 @@ struct CeldaLista {
      */
     const Trazado& partir(const QString& texto) const {
         if (const auto hecho = partidos.constFind(texto); hecho != partidos.cend()) return *hecho;
-        if (partidos.size() >= 4096) partidos.clear();
+        if (partidos.size() >= kTrazadosPorCelda) partidos.clear();
         QString limpio = texto;
         limpio.replace(u'\r', u' ').replace(u'\t', u' ').replace(u'\n', QChar::LineSeparator);
         QTextLayout capa(limpio, letra, dispositivo);
@@ -368,7 +387,22 @@ PintorLista::PintorLista(const InformeGenerado& informe)
     leerPlantilla(a4);
 }
 
+PintorLista::PintorLista(const PintorLista& original, const QPrinter& impresora)
+    : html_(original.html_)
+    , nombre_(original.nombre_)
+    , filas_(original.filas_)
+    , medida_(QPrinter::HighResolution)
+    , alturas_(original.alturas_)
+    , inicios_(original.inicios_)
+    , paginas_(original.paginas_) {
+    leerPlantilla(impresora);
+}
+
 PintorLista::~PintorLista() = default;
+
+std::unique_ptr<PintorLista> PintorLista::gemelo() const {
+    return std::unique_ptr<PintorLista>(new PintorLista(*this, medida_));
+}
 
 bool PintorLista::leerPlantilla(const QPrinter& impresora) {
     medida_.setResolution(impresora.resolution());

@@ -48,10 +48,16 @@ public:
      * which say "Página n de …", and no page has the totals yet.
      */
     bool completa() const;
+    /**
+     * A painter of the same rows and layout with caches of its own, so pages can be painted on
+     * another thread while this one paints others. Made on the thread that made this one.
+     */
+    std::unique_ptr<PintorLista> gemelo() const;
 
     struct Plantilla;
 
 private:
+    PintorLista(const PintorLista& original, const QPrinter& impresora);
     bool leerPlantilla(const QPrinter& impresora);
     void partirEnPaginas();
 

@@ -102,13 +102,12 @@ void copiarPlantillas() {
         QFile::copy(u":/informes/"_s + nombre, sesion().ruta + u"/Informes/"_s + nombre);
 }
 
-// The Recibos list painted to pdf with n made-up rows (numbered 1Z, 2Z, ...); its pages as read
-// back.
-QStringList listaRecibos(const QString& pdf, int n, const QString& inmueble = u"Bajo"_s,
-                         const QString& serie = u"Z"_s) {
+// The Recibos list with n made-up rows (numbered 1Z, 2Z, ...).
+InformeGenerado informeRecibos(int n, const QString& inmueble = u"Bajo"_s,
+                               const QString& serie = u"Z"_s) {
     InformeGenerado informe =
         abrirInforme(u"Recibos"_s, {{u"pEmpresa"_s, u"Torvane"_s}, {u"pTitulo"_s, u"Recibos"_s}});
-    if (!informe.filas) return {};
+    if (!informe.filas) return informe;
     auto filas = std::make_shared<FilasLista>(*informe.filas);
     filas->filas.clear();
     for (int i = 1; i <= n; ++i) {
@@ -122,12 +121,25 @@ QStringList listaRecibos(const QString& pdf, int n, const QString& inmueble = u"
         filas->filas << campos.join(FilasLista::kSeparadorCampos);
     }
     informe.filas = filas;
-    QPrinter impresora(QPrinter::HighResolution);
-    impresora.setOutputFormat(QPrinter::PdfFormat);
-    impresora.setOutputFileName(pdf);
-    prepararImpresora(impresora);
+    return informe;
+}
+
+// A PDF printer of A4 pages with the reports' margins, writing pdf.
+std::unique_ptr<QPrinter> impresoraPdf(const QString& pdf) {
+    auto impresora = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    impresora->setOutputFormat(QPrinter::PdfFormat);
+    impresora->setOutputFileName(pdf);
+    prepararImpresora(*impresora);
+    return impresora;
+}
+
+// informeRecibos() painted to pdf; its pages as read back.
+QStringList listaRecibos(const QString& pdf, int n, const QString& inmueble = u"Bajo"_s,
+                         const QString& serie = u"Z"_s) {
+    const InformeGenerado informe = informeRecibos(n, inmueble, serie);
+    if (!informe.filas) return {};
     PaginasInforme paginas(informe);
-    if (!paginas.error().isEmpty() || !paginas.pintar(&impresora)) return {};
+    if (!paginas.error().isEmpty() || !paginas.pintar(impresoraPdf(pdf).get())) return {};
     return paginasPdf(pdf);
 }
 
@@ -434,11 +446,8 @@ void PruebaInformes::listaConSuTextoDeSiempre() {
         u"Recibos"_s, {{u"pEmpresa"_s, u"Torvane"_s}, {u"pTitulo"_s, u"Recibos"_s}}, filas);
     PaginasInforme paginas(informe);
     const QString pdf = e.raiz() + u"/lista.pdf"_s;
-    QPrinter impresora(QPrinter::HighResolution);
-    impresora.setOutputFormat(QPrinter::PdfFormat);
-    impresora.setOutputFileName(pdf);
-    prepararImpresora(impresora);
-    QVERIFY(paginas.pintar(&impresora));
+    const auto impresora = impresoraPdf(pdf);
+    QVERIFY(paginas.pintar(impresora.get()));
     QProcess texto;
     texto.start(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
     QVERIFY(texto.waitForFinished(60000));
@@ -696,12 +705,9 @@ void PruebaInformes::documentosLineaALinea() {
     const InformeGenerado informe = abrirDocumento(plantilla, id);
     QVERIFY2(informe.valido(), qPrintable(informe.error));
     const QString pdf = e.raiz() + u"/documento.pdf"_s;
-    QPrinter impresora(QPrinter::HighResolution);
-    impresora.setOutputFormat(QPrinter::PdfFormat);
-    impresora.setOutputFileName(pdf);
-    prepararImpresora(impresora);
+    const auto impresora = impresoraPdf(pdf);
     PaginasInforme paginas(informe);
-    QVERIFY(paginas.pintar(&impresora));
+    QVERIFY(paginas.pintar(impresora.get()));
     QCOMPARE(paginasPdf(pdf, false).join(u"\f"_s), texto);
 
     // A run fills each of its documents as one filled alone, whatever came before it.
@@ -762,11 +768,8 @@ void PruebaInformes::muchosDocumentosEnTramos() {
     };
     std::vector<std::unique_ptr<PaginasInforme>> unas, otras;
     const QString seguido = e.raiz() + u"/seguido.pdf"_s;
-    QPrinter impresora(QPrinter::HighResolution);
-    impresora.setOutputFormat(QPrinter::PdfFormat);
-    impresora.setOutputFileName(seguido);
-    prepararImpresora(impresora);
-    QVERIFY(PaginasInforme::pintarSeguidos(&impresora, paginar(unas)));
+    const auto impresora = impresoraPdf(seguido);
+    QVERIFY(PaginasInforme::pintarSeguidos(impresora.get(), paginar(unas)));
     const QString enTramos = e.raiz() + u"/tramos.pdf"_s;
     QVERIFY(escribirPdfEnTramos(enTramos, u"Emisión"_s, paginar(otras), kMargenesInforme));
 
@@ -780,6 +783,19 @@ void PruebaInformes::muchosDocumentosEnTramos() {
     const QStringList palabras = palabrasEnSuSitio(enTramos);
     QVERIFY(palabras.size() > 2000);
     QCOMPARE(palabras, palabrasEnSuSitio(seguido));
+
+    // A long list likewise, in runs of its pages joined after its first.
+    copiarPlantillas();
+    const InformeGenerado recibos = informeRecibos(3000);
+    PaginasInforme unaLista(recibos), otraLista(recibos);
+    const QString listaSeguida = e.raiz() + u"/lista-seguida.pdf"_s;
+    QVERIFY(unaLista.pintar(impresoraPdf(listaSeguida).get()));
+    const int hojas = otraLista.paginas(*impresoraPdf(QString()));
+    QVERIFY(seEscribeListaEnTramos(hojas));
+    const QString listaEnTramos = e.raiz() + u"/lista-tramos.pdf"_s;
+    QVERIFY(escribirListaEnTramos(listaEnTramos, u"Recibos"_s, otraLista, hojas, kMargenesInforme));
+    QCOMPARE(paginasPdf(listaEnTramos).size(), hojas);
+    QCOMPARE(palabrasEnSuSitio(listaEnTramos), palabrasEnSuSitio(listaSeguida));
 }
 
 TORVANE_TEST_MAIN(PruebaInformes)
