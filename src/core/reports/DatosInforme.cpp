@@ -305,6 +305,8 @@ void anadirFila(FilasLista& lista, const QSqlQuery& q, int primera, QStringList 
     }
     for (const QString& texto : extra)
         fila += FilasLista::kSeparadorCampos + texto;
+    // Appending leaves room to grow; a year's rows are held while they are printed.
+    fila.squeeze();
     lista.filas.append(fila);
 }
 
