@@ -28,28 +28,14 @@
 
 namespace torvane {
 
-namespace {
-
-// How the process keeps memory; before any thread starts, so before QApplication does.
-int& ajustarMemoria(int& argc) {
+Aplicacion::Aplicacion(int& argc, char** argv)
+    : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Torvane"));
     // A long list's PDF fills and frees a buffer of a few hundred KB per page; by default
     // glibc hands each back to the kernel and faults it in again on the next page, a fifth of
     // the time of a 2,500-page list. Freed memory stays in the process up to these sizes.
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 128 << 20);
-    // One pool for every thread: what one thread freed (the rows read, the engine's cache)
-    // serves the next one's pages instead of a pool of its own growing beside it. Painting a
-    // long list on two cores then needs a tenth less memory; locking the pool costs it a
-    // tenth more time, on work that still takes far less than painting on one core.
-    mallopt(M_ARENA_MAX, 1);
-    return argc;
-}
-
-} // namespace
-
-Aplicacion::Aplicacion(int& argc, char** argv)
-    : QApplication(ajustarMemoria(argc), argv) {
-    setApplicationName(QStringLiteral("Torvane"));
     // Lets the desktop match the windows with the menu entry and its icon.
     setDesktopFileName(QStringLiteral("es.velmora.torvane"));
     setWindowIcon(QIcon(QStringLiteral(":/iconos/logo.svg")));

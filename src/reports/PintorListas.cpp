@@ -1,5 +1,6 @@
 #include "reports/PintorListas.h"
 
+#include "reports/LetraInforme.h"
 #include "reports/MotorInforme.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -73,12 +74,6 @@ QTextTable* tablaDeFilas(QTextFrame* marco) {
 }
 
 } // namespace
-
-QFont letraInforme(double puntos) {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPointSizeF(puntos);
-    return f;
-}
 
 /** A text shaped once in a cell's font: its size and its glyphs, drawn without shaping again. */
 struct Trazado {
@@ -412,7 +407,7 @@ bool PintorLista::leerPlantilla(const QPrinter& impresora) {
     QAbstractTextDocumentLayout* maqueta = p->documento->documentLayout();
     maqueta->setPaintDevice(&medida_);
     p->documento->setDefaultFont(letraInforme(10));
-    p->documento->setHtml(html_);
+    p->documento->setHtml(conLetraInforme(html_));
     p->alturaPie = QFontMetricsF(letraInforme(8), &medida_).height() * 2;
     p->pagina = medida_.pageLayout().paintRectPixels(medida_.resolution()).size();
     p->documento->setTextWidth(p->pagina.width());
@@ -468,14 +463,15 @@ int PintorLista::paginas(const QPrinter& impresora) {
 // The heights and where each page starts, so every page knows how many there are.
 void PintorLista::partirEnPaginas() {
     const Plantilla& p = *plantilla_;
-    const QStringList& filas = filas_->filas;
+    const FilasTexto& filas = filas_->filas;
     const double util = p.pagina.height() - p.alturaPie;
     const double cabecera = p.altura(p.cabecera);
     alturas_.assign(filas.size(), 0);
     inicios_ = {0};
     double y = p.arribaTabla + cabecera;
     for (qsizetype i = 0; i < filas.size(); ++i) {
-        alturas_[i] = static_cast<float>(p.altura(p.fila, partir(filas[i])));
+        const QString fila = filas[i];
+        alturas_[i] = static_cast<float>(p.altura(p.fila, partir(fila)));
         if (y + alturas_[i] > util && i > inicios_.back()) {
             inicios_.push_back(i);
             y = cabecera;
@@ -516,10 +512,11 @@ void PintorLista::pintarPagina(QPainter& pintor, int n) const {
             y = p.arribaTabla;
         }
         y = p.pintar(pintor, lote, p.cabecera, y);
-        const QStringList& filas = filas_->filas;
+        const FilasTexto& filas = filas_->filas;
         const qsizetype hasta = n + 1 < conFilas ? inicios_[n + 1] : filas.size();
         for (qsizetype i = inicios_[n]; i < hasta; ++i) {
-            p.pintar(pintor, lote, p.fila, partir(filas[i]), y, alturas_[i]);
+            const QString fila = filas[i];
+            p.pintar(pintor, lote, p.fila, partir(fila), y, alturas_[i]);
             y += alturas_[i];
         }
         // The totals follow the last row, on its page when they fit.

@@ -305,8 +305,6 @@ void anadirFila(FilasLista& lista, const QSqlQuery& q, int primera, QStringList 
     }
     for (const QString& texto : extra)
         fila += FilasLista::kSeparadorCampos + texto;
-    // Appending leaves room to grow; a year's rows are held while they are printed.
-    fila.squeeze();
     lista.filas.append(fila);
 }
 
@@ -695,10 +693,16 @@ InformeGenerado rellenarTextoDocumento(const QString& texto, int id) {
 
 FilasLista leerFilasLista(const QSqlDatabase& db, const QString& nombre, int primeras,
                           const std::function<bool()>& parar) {
-    if (nombre == QLatin1String("Inmuebles")) return filasInmuebles(db, parar);
-    if (nombre == QLatin1String("Inquilinos")) return filasInquilinos(db, parar);
-    if (nombre == QLatin1String("Recibos")) return filasRecibos(db, primeras, parar);
-    return {};
+    FilasLista filas;
+    if (nombre == QLatin1String("Inmuebles"))
+        filas = filasInmuebles(db, parar);
+    else if (nombre == QLatin1String("Inquilinos"))
+        filas = filasInquilinos(db, parar);
+    else if (nombre == QLatin1String("Recibos"))
+        filas = filasRecibos(db, primeras, parar);
+    // Held while the list is shown or printed.
+    filas.filas.squeeze();
+    return filas;
 }
 
 InformeGenerado generarInforme(const QString& carpeta, const QString& nombre,

@@ -25,13 +25,49 @@ inline const QString kPlantillaNoEncontrada = QStringLiteral(
     "El archivo de reporte no se encuentra, restáurelo de los discos de instalación");
 
 /**
+ * A list's rows, each one text, held one after another in UTF-8: a year's 100,000 rows take
+ * half the memory of as many strings, while they are printed.
+ */
+class FilasTexto {
+public:
+    qsizetype size() const { return fines_.size(); }
+    bool isEmpty() const { return fines_.isEmpty(); }
+    /** Row i, decoded. */
+    QString operator[](qsizetype i) const {
+        const qsizetype inicio = i > 0 ? fines_[i - 1] : 0;
+        return QString::fromUtf8(datos_.constData() + inicio, fines_[i] - inicio);
+    }
+    void append(QStringView fila) {
+        datos_ += fila.toUtf8();
+        fines_.append(datos_.size());
+    }
+    FilasTexto& operator<<(QStringView fila) {
+        append(fila);
+        return *this;
+    }
+    void clear() {
+        datos_.clear();
+        fines_.clear();
+    }
+    /** Lets go the room left to grow, once every row is in. */
+    void squeeze() {
+        datos_.squeeze();
+        fines_.squeeze();
+    }
+
+private:
+    QByteArray datos_;
+    QList<qsizetype> fines_; ///< where each row ends in datos_
+};
+
+/**
  * The rows of a list, kept compact: each row is one text whose fields, in the order of claves,
  * are separated by kSeparadorCampos. A list of 100,000 documents stays a few megabytes.
  */
 struct FilasLista {
     static constexpr QChar kSeparadorCampos = QChar(0x1F);
     QStringList claves;
-    QStringList filas;
+    FilasTexto filas;
     /** The sums a template prints after the rows ("totales"), always of the whole list. */
     ParametrosInforme totales;
     /** false when filas are only the list's first rows, the rest still to be read. */
