@@ -2,6 +2,7 @@
 
 #include "core/store/Consulta.h"
 #include "core/store/Sesion.h"
+#include "reports/LetraInforme.h"
 #include "reports/PintorListas.h"
 #include "reports/PintorQr.h"
 
@@ -116,7 +117,7 @@ void PaginasInforme::maquetar(const QPagedPaintDevice& dispositivo, int resoluci
     const QSizeF area = medida_->pageLayout().paintRectPixels(medida_->resolution()).size();
     // The page first: the text is then laid out once, not again for its page.
     documento_->setPageSize(QSizeF(area.width(), area.height() - alturaPie_ - alturaQr_));
-    documento_->setHtml(html_);
+    documento_->setHtml(conLetraInforme(html_));
 }
 
 void PaginasInforme::soltar() {

@@ -12,9 +12,6 @@ class QTextDocument;
 
 namespace torvane {
 
-/** The report font: DejaVu carries every accent, ñ and € on every machine we install. */
-QFont letraInforme(double puntos);
-
 /**
  * Paints a list straight on the pages, row by row, with the layout read once from its
  * template (laying out thousands of rows as one rich-text document is what made long lists

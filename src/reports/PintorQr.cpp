@@ -2,7 +2,7 @@
 
 #include "core/reports/DatosInforme.h"
 #include "core/verifactu/CodigoQr.h"
-#include "reports/PintorListas.h"
+#include "reports/LetraInforme.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
