@@ -4,11 +4,14 @@
 #include "core/store/Consulta.h"
 #include "reports/MotorInforme.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QPdfWriter>
+#include <QSemaphore>
 #include <QTemporaryFile>
 #include <QThread>
+#include <QThreadPool>
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -31,6 +34,19 @@ constexpr int kResolucionPdf = 1200;
 
 int hilosPdf() {
     return std::max(1, QThread::idealThreadCount());
+}
+
+/**
+ * The threads that paint beside this one, kept from one run to the next: each keeps the memory
+ * its last run freed, which a new thread would not find.
+ */
+QThreadPool& pintores() {
+    static QThreadPool* const hilos = [] {
+        auto* pool = new QThreadPool(QCoreApplication::instance());
+        pool->setMaxThreadCount(std::max(1, hilosPdf() - 1));
+        return pool;
+    }();
+    return *hilos;
 }
 
 struct TramoPdf {
@@ -65,14 +81,15 @@ bool pintarTramos(std::vector<TramoPdf>& tramos, const QString& titulo, const QM
         for (std::size_t i = siguiente++; i < tramos.size() && !fallo; i = siguiente++)
             if (!pintarTramo(tramos[i], titulo, margenes)) fallo = true;
     };
-    std::vector<std::unique_ptr<QThread>> otros;
-    for (int h = 1; h < hilosPdf(); ++h) {
-        otros.emplace_back(QThread::create(trabajar));
-        otros.back()->start();
-    }
+    const int otros = hilosPdf() - 1;
+    QSemaphore hechos;
+    for (int h = 0; h < otros; ++h)
+        pintores().start([&] {
+            trabajar();
+            hechos.release();
+        });
     trabajar();
-    for (const auto& hilo : otros)
-        hilo->wait();
+    hechos.acquire(otros);
     return !fallo;
 }
 

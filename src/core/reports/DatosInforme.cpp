@@ -23,6 +23,29 @@
 namespace torvane {
 
 namespace {
+// Big enough for thousands of rows, small enough to leave little unused in the last one.
+constexpr qsizetype kBloqueFilas = 1 << 20;
+} // namespace
+
+void FilasTexto::append(QStringView fila) {
+    const QByteArray texto = fila.toUtf8();
+    if (bloques_.isEmpty() ||
+        bloques_.last().size() + texto.size() > std::max(kBloqueFilas, texto.size())) {
+        bloques_.append(QByteArray());
+        bloques_.last().reserve(std::max(kBloqueFilas, texto.size()));
+    }
+    QByteArray& bloque = bloques_.last();
+    sitios_.append({static_cast<quint32>(bloques_.size() - 1), static_cast<quint32>(bloque.size()),
+                    static_cast<quint32>(texto.size())});
+    bloque += texto;
+}
+
+void FilasTexto::squeeze() {
+    if (!bloques_.isEmpty()) bloques_.last().squeeze();
+    sitios_.squeeze();
+}
+
+namespace {
 
 using Dato = kainjow::mustache::data;
 

@@ -26,38 +26,38 @@ inline const QString kPlantillaNoEncontrada = QStringLiteral(
 
 /**
  * A list's rows, each one text, held one after another in UTF-8: a year's 100,000 rows take
- * half the memory of as many strings, while they are printed.
+ * half the memory of as many strings, while they are printed. They fill blocks of a fixed size,
+ * never moved to grow, so printing a long list again finds the room the last time left.
  */
 class FilasTexto {
 public:
-    qsizetype size() const { return fines_.size(); }
-    bool isEmpty() const { return fines_.isEmpty(); }
+    qsizetype size() const { return sitios_.size(); }
+    bool isEmpty() const { return sitios_.isEmpty(); }
     /** Row i, decoded. */
     QString operator[](qsizetype i) const {
-        const qsizetype inicio = i > 0 ? fines_[i - 1] : 0;
-        return QString::fromUtf8(datos_.constData() + inicio, fines_[i] - inicio);
+        const Sitio& s = sitios_[i];
+        return QString::fromUtf8(bloques_[s.bloque].constData() + s.inicio, s.largo);
     }
-    void append(QStringView fila) {
-        datos_ += fila.toUtf8();
-        fines_.append(datos_.size());
-    }
+    void append(QStringView fila);
     FilasTexto& operator<<(QStringView fila) {
         append(fila);
         return *this;
     }
     void clear() {
-        datos_.clear();
-        fines_.clear();
+        bloques_.clear();
+        sitios_.clear();
     }
     /** Lets go the room left to grow, once every row is in. */
-    void squeeze() {
-        datos_.squeeze();
-        fines_.squeeze();
-    }
+    void squeeze();
 
 private:
-    QByteArray datos_;
-    QList<qsizetype> fines_; ///< where each row ends in datos_
+    struct Sitio {
+        quint32 bloque;
+        quint32 inicio;
+        quint32 largo;
+    };
+    QList<QByteArray> bloques_;
+    QList<Sitio> sitios_;
 };
 
 /**
