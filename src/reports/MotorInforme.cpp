@@ -3,6 +3,7 @@
 #include "core/store/Consulta.h"
 #include "core/store/Sesion.h"
 #include "reports/LetraInforme.h"
+#include "reports/MedidaImpresora.h"
 #include "reports/PintorListas.h"
 #include "reports/PintorQr.h"
 
@@ -56,40 +57,6 @@ void prepararImpresora(QPagedPaintDevice& impresora, const QMarginsF& margenes) 
     impresora.setPageMargins(margenes, QPageLayout::Millimeter);
 }
 
-class PaginasInforme::Medida : public QPaintDevice {
-public:
-    Medida(const QPagedPaintDevice& p, int resolucion)
-        : resolucion_(resolucion)
-        , pagina_(p.pageLayout())
-        , medidas_{{PdmWidth, p.width()},
-                   {PdmHeight, p.height()},
-                   {PdmWidthMM, p.widthMM()},
-                   {PdmHeightMM, p.heightMM()},
-                   {PdmNumColors, p.colorCount()},
-                   {PdmDepth, p.depth()},
-                   {PdmDpiX, p.logicalDpiX()},
-                   {PdmDpiY, p.logicalDpiY()},
-                   {PdmPhysicalDpiX, p.physicalDpiX()},
-                   {PdmPhysicalDpiY, p.physicalDpiY()}} {}
-    int resolution() const { return resolucion_; }
-    const QPageLayout& pageLayout() const { return pagina_; }
-    bool igualA(const QPagedPaintDevice& dispositivo, int resolucion) const {
-        return resolucion_ == resolucion && pagina_.isEquivalentTo(dispositivo.pageLayout());
-    }
-    QPaintEngine* paintEngine() const override { return nullptr; }
-
-protected:
-    int metric(PaintDeviceMetric m) const override {
-        const auto medida = medidas_.constFind(m);
-        return medida != medidas_.cend() ? *medida : QPaintDevice::metric(m);
-    }
-
-private:
-    int resolucion_;
-    QPageLayout pagina_;
-    QHash<int, int> medidas_;
-};
-
 PaginasInforme::PaginasInforme(const InformeGenerado& informe)
     : html_(informe.html)
     , qr_(informe.qr) {
@@ -107,7 +74,7 @@ QString PaginasInforme::error() const {
 }
 
 void PaginasInforme::maquetar(const QPagedPaintDevice& dispositivo, int resolucion) {
-    medida_ = std::make_unique<Medida>(dispositivo, resolucion);
+    medida_ = std::make_unique<MedidaImpresora>(dispositivo, resolucion);
     documento_ = std::make_unique<QTextDocument>();
     documento_->documentLayout()->setPaintDevice(medida_.get());
     documento_->setDefaultFont(letraInforme(10));

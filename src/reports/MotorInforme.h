@@ -13,6 +13,7 @@ class QWidget;
 
 namespace torvane {
 
+class MedidaImpresora;
 class PintorLista;
 
 /*
@@ -101,9 +102,6 @@ public:
     /** Paints pages desde to hasta - 1 of the last layout on pdf, which has nothing on it yet. */
     bool pintarPaginas(QPdfWriter* pdf, int desde, int hasta);
 
-    /** The measures of a printer, for laying out without one (a printer is slow to make). */
-    class Medida;
-
 private:
     int paginas(const QPagedPaintDevice& dispositivo, int resolucion);
     template <typename Dispositivo>
@@ -115,7 +113,7 @@ private:
     QString html_;
     QString qr_;
     double alturaQr_ = 0;
-    std::unique_ptr<Medida> medida_; ///< the layout's own device, a twin of its printer
+    std::unique_ptr<MedidaImpresora> medida_; ///< the layout's own device, a twin of its printer
     std::unique_ptr<QTextDocument> documento_;
     std::unique_ptr<PintorLista> lista_;
     double alturaPie_ = 0;

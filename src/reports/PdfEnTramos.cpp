@@ -50,9 +50,10 @@ QThreadPool& pintores() {
 }
 
 struct TramoPdf {
-    QList<PaginasInforme*> informes;        ///< documents, or
-    PaginasInforme* lista = nullptr;        ///< pages desde to hasta - 1 of a list
-    std::unique_ptr<PaginasInforme> gemelo; ///< lista, when it is a twin of the original
+    QList<PaginasInforme*> informes; ///< documents, or
+    PaginasInforme* lista = nullptr; ///< pages desde to hasta - 1 of a list laid out here, or
+    const PaginasInforme* original = nullptr; ///< of the list twinned by the thread painting it
+    std::unique_ptr<PaginasInforme> gemelo;
     int desde = 0;
     int hasta = 0;
     /** On disk, not in memory: the joiner reads each page from it as it needs it. */
@@ -68,14 +69,22 @@ bool pintarTramo(TramoPdf& tramo, const QString& titulo, const QMarginsF& margen
     pdf.setResolution(kResolucionPdf);
     pdf.setTitle(titulo);
     prepararImpresora(pdf, margenes);
+    if (tramo.original) {
+        tramo.gemelo = tramo.original->gemelo();
+        tramo.lista = tramo.gemelo.get();
+    }
     const bool pintado = tramo.lista ? tramo.lista->pintarPaginas(&pdf, tramo.desde, tramo.hasta)
                                      : PaginasInforme::pintarSeguidos(&pdf, tramo.informes);
     return pintado && tramo.pdf->flush();
 }
 
-/** Paints every run, each by whichever of the threads (this one among them) is free first. */
-bool pintarTramos(std::vector<TramoPdf>& tramos, const QString& titulo, const QMarginsF& margenes) {
-    std::atomic<std::size_t> siguiente{0};
+/**
+ * Paints every run, each by whichever of the threads (this one among them) is free first; with
+ * primeroAqui the first by this thread, whose layout it holds.
+ */
+bool pintarTramos(std::vector<TramoPdf>& tramos, const QString& titulo, const QMarginsF& margenes,
+                  bool primeroAqui = false) {
+    std::atomic<std::size_t> siguiente{primeroAqui ? 1U : 0U};
     std::atomic<bool> fallo{false};
     const auto trabajar = [&] {
         for (std::size_t i = siguiente++; i < tramos.size() && !fallo; i = siguiente++)
@@ -88,6 +97,7 @@ bool pintarTramos(std::vector<TramoPdf>& tramos, const QString& titulo, const QM
             trabajar();
             hechos.release();
         });
+    if (primeroAqui && !pintarTramo(tramos.front(), titulo, margenes)) fallo = true;
     trabajar();
     hechos.acquire(otros);
     return !fallo;
@@ -114,16 +124,18 @@ bool escribirListaEnTramos(const QString& archivo, const QString& titulo, Pagina
     std::vector<TramoPdf> tramos(static_cast<std::size_t>(cuantos));
     for (int t = 0; t < cuantos; ++t) {
         TramoPdf& tramo = tramos[static_cast<std::size_t>(t)];
-        // Twins are made here: a printer, which each reads its template for, is made on this
-        // thread only.
-        if (t > 0) tramo.gemelo = lista.gemelo();
-        tramo.lista = t > 0 ? tramo.gemelo.get() : &lista;
+        // Text laid out on this thread is drawn by this thread alone: its fonts' engines are
+        // this thread's. The other runs are painted by twins made on the threads painting them.
+        if (t == 0)
+            tramo.lista = &lista;
+        else
+            tramo.original = &lista;
         tramo.desde = static_cast<int>(qint64(paginas) * t / cuantos);
         tramo.hasta = static_cast<int>(qint64(paginas) * (t + 1) / cuantos);
     }
     // The rows are read: the painters need the room more than the engine's cache.
     soltarCacheConexion();
-    return pintarTramos(tramos, titulo, margenes) && unirTramos(tramos, archivo);
+    return pintarTramos(tramos, titulo, margenes, true) && unirTramos(tramos, archivo);
 }
 
 bool seEscribeEnTramos(const QList<PaginasInforme*>& informes) {

@@ -1,6 +1,7 @@
 #include "reports/PintorListas.h"
 
 #include "reports/LetraInforme.h"
+#include "reports/MedidaImpresora.h"
 #include "reports/MotorInforme.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -375,41 +376,39 @@ int filaDeMarcas(QTextTable* tabla) {
 PintorLista::PintorLista(const InformeGenerado& informe)
     : html_(informe.html)
     , nombre_(informe.nombre)
-    , filas_(informe.filas)
-    , medida_(QPrinter::HighResolution) {
+    , filas_(informe.filas) {
     QPrinter a4(QPrinter::HighResolution);
     prepararImpresora(a4);
-    leerPlantilla(a4);
+    medida_ = std::make_unique<MedidaImpresora>(a4, a4.resolution());
+    leerPlantilla();
 }
 
-PintorLista::PintorLista(const PintorLista& original, const QPrinter& impresora)
+PintorLista::PintorLista(const PintorLista& original, Gemelo)
     : html_(original.html_)
     , nombre_(original.nombre_)
     , filas_(original.filas_)
-    , medida_(QPrinter::HighResolution)
+    , medida_(std::make_unique<MedidaImpresora>(*original.medida_))
     , alturas_(original.alturas_)
     , inicios_(original.inicios_)
     , paginas_(original.paginas_) {
-    leerPlantilla(impresora);
+    leerPlantilla();
 }
 
 PintorLista::~PintorLista() = default;
 
 std::unique_ptr<PintorLista> PintorLista::gemelo() const {
-    return std::unique_ptr<PintorLista>(new PintorLista(*this, medida_));
+    return std::unique_ptr<PintorLista>(new PintorLista(*this, Gemelo{}));
 }
 
-bool PintorLista::leerPlantilla(const QPrinter& impresora) {
-    medida_.setResolution(impresora.resolution());
-    medida_.setPageLayout(impresora.pageLayout());
+bool PintorLista::leerPlantilla() {
     auto p = std::make_unique<Plantilla>();
     p->documento = std::make_unique<QTextDocument>();
     QAbstractTextDocumentLayout* maqueta = p->documento->documentLayout();
-    maqueta->setPaintDevice(&medida_);
+    maqueta->setPaintDevice(medida_.get());
     p->documento->setDefaultFont(letraInforme(10));
     p->documento->setHtml(conLetraInforme(html_));
-    p->alturaPie = QFontMetricsF(letraInforme(8), &medida_).height() * 2;
-    p->pagina = medida_.pageLayout().paintRectPixels(medida_.resolution()).size();
+    p->alturaPie = QFontMetricsF(letraInforme(8), medida_.get()).height() * 2;
+    p->pagina = medida_->pageLayout().paintRectPixels(medida_->resolution()).size();
     p->documento->setTextWidth(p->pagina.width());
     p->altoDocumento = p->documento->size().height(); // lays it out before it is read
     QTextTable* tabla = tablaDeFilas(p->documento->rootFrame());
@@ -422,12 +421,12 @@ bool PintorLista::leerPlantilla(const QPrinter& impresora) {
     const int marcas = filaDeMarcas(tabla);
     const QTextTableFormat formato = tabla->format();
     // The template's pixels are screen pixels; the layout scales them to the printer's.
-    const double escala = medida_.logicalDpiY() / 96.0;
+    const double escala = medida_->logicalDpiY() / 96.0;
     p->margen = formato.cellPadding() * escala;
     p->borde = formato.border() * escala;
     const QRectF caja = maqueta->frameBoundingRect(tabla);
     for (int f = 0; f < tabla->rows(); ++f) {
-        FilaLista fila = leerFila(tabla, f, maqueta, &medida_);
+        FilaLista fila = leerFila(tabla, f, maqueta, medida_.get());
         // A block is as wide as its text: a cell's width runs to where the next one starts.
         for (qsizetype c = 0; c < fila.size(); ++c) {
             const double fin = c + 1 < fila.size() ? fila[c + 1].x - p->margen - p->borde
@@ -451,10 +450,10 @@ bool PintorLista::leerPlantilla(const QPrinter& impresora) {
 }
 
 int PintorLista::paginas(const QPrinter& impresora) {
-    if (!plantilla_ || medida_.resolution() != impresora.resolution() ||
-        !medida_.pageLayout().isEquivalentTo(impresora.pageLayout())) {
+    if (!plantilla_ || !medida_->igualA(impresora, impresora.resolution())) {
         paginas_ = 0;
-        if (!leerPlantilla(impresora)) return 0;
+        medida_ = std::make_unique<MedidaImpresora>(impresora, impresora.resolution());
+        if (!leerPlantilla()) return 0;
     }
     if (paginas_ == 0) partirEnPaginas();
     return paginas_;

@@ -12,6 +12,8 @@ class QTextDocument;
 
 namespace torvane {
 
+class MedidaImpresora;
+
 /**
  * Paints a list straight on the pages, row by row, with the layout read once from its
  * template (laying out thousands of rows as one rich-text document is what made long lists
@@ -46,22 +48,24 @@ public:
      */
     bool completa() const;
     /**
-     * A painter of the same rows and layout with caches of its own, so pages can be painted on
-     * another thread while this one paints others. Made on the thread that made this one.
+     * A painter of the same rows and layout with a template and caches of its own, so pages can
+     * be painted on another thread while this one paints others. Made on the thread that will
+     * paint with it: text laid out on one thread must not be drawn on another at the same time.
      */
     std::unique_ptr<PintorLista> gemelo() const;
 
     struct Plantilla;
 
 private:
-    PintorLista(const PintorLista& original, const QPrinter& impresora);
-    bool leerPlantilla(const QPrinter& impresora);
+    struct Gemelo {};
+    PintorLista(const PintorLista& original, Gemelo);
+    bool leerPlantilla();
     void partirEnPaginas();
 
     QString html_;
     QString nombre_;
     std::shared_ptr<const FilasLista> filas_;
-    QPrinter medida_; ///< the layout's own device, a twin of the printer it was read for
+    std::unique_ptr<MedidaImpresora> medida_; ///< the layout's device, measured off its printer
     std::unique_ptr<Plantilla> plantilla_;
     QString error_;
     std::vector<float> alturas_;     ///< of each row
