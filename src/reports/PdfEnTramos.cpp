@@ -26,9 +26,8 @@ constexpr qsizetype kMinimoPorTramo = 50;
 // Runs per thread, so a thread slowed by other work on its core leaves the rest to the others.
 constexpr qsizetype kTramosPorHilo = 8;
 // A list's pages are quick to paint and each run reads its template and embeds its fonts again:
-// fewer, longer runs.
+// one run per thread, and none shorter than this.
 constexpr int kMinimoPaginasPorTramo = 25;
-constexpr int kTramosListaPorHilo = 1;
 // The dots per inch a QPrinter in high resolution paints a PDF at.
 constexpr int kResolucionPdf = 1200;
 
@@ -119,8 +118,7 @@ bool seEscribeListaEnTramos(int paginas) {
 
 bool escribirListaEnTramos(const QString& archivo, const QString& titulo, PaginasInforme& lista,
                            int paginas, const QMarginsF& margenes) {
-    const int cuantos =
-        std::clamp(paginas / kMinimoPaginasPorTramo, 1, hilosPdf() * kTramosListaPorHilo);
+    const int cuantos = std::clamp(paginas / kMinimoPaginasPorTramo, 1, hilosPdf());
     std::vector<TramoPdf> tramos(static_cast<std::size_t>(cuantos));
     for (int t = 0; t < cuantos; ++t) {
         TramoPdf& tramo = tramos[static_cast<std::size_t>(t)];

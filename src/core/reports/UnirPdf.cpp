@@ -94,14 +94,14 @@ struct Parte {
     int paginas = 0;
     std::vector<int> hojas;  ///< its pages, in order
     std::vector<int> nuevos; ///< each object's number in the joined file; 0 when left out
+    /** Where each object starts, by number, in the order they are in the file. */
+    std::vector<std::pair<qint64, int>> orden;
 
-    /** Objects in the order they are in the file, each with where the next one starts. */
-    std::vector<std::pair<qint64, int>> enOrden() const {
-        std::vector<std::pair<qint64, int>> orden;
+    void ordenar() {
         for (std::size_t n = 1; n < inicios.size(); ++n)
             if (inicios[n] >= 0) orden.emplace_back(inicios[n], static_cast<int>(n));
+        if (orden.empty()) fallar(QStringLiteral("no tiene objetos"));
         std::sort(orden.begin(), orden.end());
-        return orden;
     }
 
     QByteArray leer(qint64 desde, qint64 hasta) {
@@ -111,14 +111,17 @@ struct Parte {
         return bytes;
     }
 
-    /** Object n whole, from "n 0 obj" to what precedes the next object. */
+    /** The i-th object of the file whole, from "n 0 obj" to where the next one starts. */
+    QByteArray enOrden(std::size_t i) {
+        return leer(orden[i].first, i + 1 < orden.size() ? orden[i + 1].first : tabla);
+    }
+
+    /** Object n whole. */
     QByteArray objeto(int n) {
-        const auto orden = enOrden();
         const auto it = std::find_if(orden.cbegin(), orden.cend(),
                                      [n](const auto& o) { return o.second == n; });
         if (it == orden.cend()) fallar(QStringLiteral("le falta el objeto %1").arg(n));
-        const qint64 fin = it + 1 != orden.cend() ? (it + 1)->first : tabla;
-        return leer(it->first, fin);
+        return enOrden(static_cast<std::size_t>(it - orden.cbegin()));
     }
 };
 
@@ -180,6 +183,7 @@ Parte& abrir(std::unique_ptr<Parte>& parte, const QString& nombre) {
     parte->archivo.setFileName(nombre);
     if (!parte->archivo.open(QIODevice::ReadOnly)) fallar(QStringLiteral("no se pudo abrir"));
     leerTabla(*parte);
+    parte->ordenar();
     leerPaginas(*parte);
     return *parte;
 }
@@ -250,18 +254,18 @@ void copiar(Parte& p, const Parte& primera, Escritor& fuera, std::vector<int>& h
             fallar(QStringLiteral("remite a un objeto que no tiene"));
         return p.nuevos[n];
     };
-    for (const int hoja : p.hojas)
+    std::vector<bool> esHoja(p.inicios.size(), false);
+    for (const int hoja : p.hojas) {
         hojas.push_back(nuevo(hoja));
-    const auto orden = p.enOrden();
-    for (std::size_t i = 0; i < orden.size(); ++i) {
-        const int n = orden[i].second;
+        esHoja[static_cast<std::size_t>(hoja)] = true;
+    }
+    for (std::size_t i = 0; i < p.orden.size(); ++i) {
+        const int n = p.orden[i].second;
         if (p.nuevos[n] == 0 || (&p == &primera && n == p.paginas)) continue;
-        const qint64 fin = i + 1 < orden.size() ? orden[i + 1].first : p.tabla;
-        const QByteArray objeto = p.leer(orden[i].first, fin);
+        const QByteArray objeto = p.enOrden(i);
         const QByteArrayView dic = diccionario(objeto);
         const qsizetype resto = dic.data() + dic.size() - objeto.data();
-        if (std::find(p.hojas.cbegin(), p.hojas.cend(), n) != p.hojas.cend() &&
-            !dic.contains("/Type /Page\n"))
+        if (esHoja[static_cast<std::size_t>(n)] && !dic.contains("/Type /Page\n"))
             fallar(QStringLiteral("tiene un árbol de páginas de más de un nivel"));
         fuera.empezarObjeto(p.nuevos[n]);
         fuera.escribir(&p == &primera ? dic.toByteArray() : renumerar(dic, nuevo));
@@ -280,8 +284,7 @@ QString unirPdf(const QStringList& partes, const QString& archivo) {
             abrir(leidas[actual], partes[actual]);
         numerar(leidas);
         Parte& primera = *leidas.front();
-        if (primera.enOrden().empty()) fallar(QStringLiteral("no tiene objetos"));
-        const qint64 cabecera = primera.enOrden().front().first;
+        const qint64 cabecera = primera.orden.front().first;
         Escritor fuera(archivo);
         fuera.escribir(primera.leer(0, cabecera));
         std::vector<int> hojas;
