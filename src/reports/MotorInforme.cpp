@@ -76,15 +76,17 @@ QString PaginasInforme::error() const {
 void PaginasInforme::maquetar(const QPagedPaintDevice& dispositivo, int resolucion) {
     medida_ = std::make_unique<MedidaImpresora>(dispositivo, resolucion);
     documento_ = std::make_unique<QTextDocument>();
+    // Nothing is laid out until the device, font, page and text are all set: then once.
+    documento_->setLayoutEnabled(false);
     documento_->documentLayout()->setPaintDevice(medida_.get());
     documento_->setDefaultFont(letraInforme(10));
     alturaPie_ = QFontMetricsF(letraInforme(8), medida_.get()).height() * 2;
     // Every page keeps the QR's room, so the pages break alike whatever comes first.
     alturaQr_ = qr_.isEmpty() ? 0 : alturaCabeceraQr(*medida_);
     const QSizeF area = medida_->pageLayout().paintRectPixels(medida_->resolution()).size();
-    // The page first: the text is then laid out once, not again for its page.
     documento_->setPageSize(QSizeF(area.width(), area.height() - alturaPie_ - alturaQr_));
     documento_->setHtml(conLetraInforme(html_));
+    documento_->setLayoutEnabled(true);
 }
 
 void PaginasInforme::soltar() {

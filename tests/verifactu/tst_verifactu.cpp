@@ -393,6 +393,14 @@ void PruebaVerifactu::elQrImpresoLlevaLaDireccionDeCotejo() {
     QCOMPARE(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(),
              u"https://prewww2.aeat.es/wlpl/TIKE-CONT/ValidarQR?nif=B15000001&numserie=7B"
              "&fecha=15-05-2024&importe=1210.00"_s);
+
+    // A run prints the same QR as the invoice alone, and none on a document without a record.
+    const int libre = e.documento(8, u"B"_s, Hoy(), 0, 0);
+    LoteDocumentos lote(carpetaInformes());
+    lote.anticipar({libre, id});
+    QCOMPARE(lote.generar(id).qr, abrirDocumento(u"Factura"_s, id).qr);
+    QVERIFY(!lote.generar(id).qr.isEmpty());
+    QVERIFY(lote.generar(libre).qr.isEmpty());
 }
 
 void PruebaVerifactu::laRectificativaImpresaLoDice_data() {

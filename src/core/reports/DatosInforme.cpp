@@ -165,6 +165,12 @@ struct Fuentes {
         return e != estados->cend() ? std::optional(*e) : std::nullopt;
     }
     QString qr(int id) {
+        // A run's states say which documents have no billing record at all, hence no QR:
+        // most of a month's, which need not be asked one by one.
+        if (estados) {
+            const auto e = estados->constFind(id);
+            if (e != estados->cend() && e->verifactu == EstadoFactura::Libre) return {};
+        }
         if (!produccion) produccion = !leerConfigVerifactu().pruebas;
         return textoQrDocumento(id, *produccion);
     }
