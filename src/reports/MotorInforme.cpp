@@ -6,6 +6,7 @@
 #include "reports/MedidaImpresora.h"
 #include "reports/PintorListas.h"
 #include "reports/PintorQr.h"
+#include "reports/RejillasTabla.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
@@ -13,7 +14,9 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 namespace torvane {
 
@@ -75,23 +78,34 @@ QString PaginasInforme::error() const {
 
 void PaginasInforme::maquetar(const QPagedPaintDevice& dispositivo, int resolucion) {
     medida_ = std::make_unique<MedidaImpresora>(dispositivo, resolucion);
+    alturaPie_ = QFontMetricsF(letraInforme(8), medida_.get()).height() * 2;
+    // Every page keeps the QR's room, so the pages break alike whatever comes first.
+    alturaQr_ = qr_.isEmpty() ? 0 : alturaCabeceraQr(*medida_);
+    if (!maquetarTexto(rejillasRapidas_)) maquetarTexto(false);
+}
+
+bool PaginasInforme::maquetarTexto(bool rejillasRapidas) {
     documento_ = std::make_unique<QTextDocument>();
     // Nothing is laid out until the device, font, page and text are all set: then once.
     documento_->setLayoutEnabled(false);
     documento_->documentLayout()->setPaintDevice(medida_.get());
     documento_->setDefaultFont(letraInforme(10));
-    alturaPie_ = QFontMetricsF(letraInforme(8), medida_.get()).height() * 2;
-    // Every page keeps the QR's room, so the pages break alike whatever comes first.
-    alturaQr_ = qr_.isEmpty() ? 0 : alturaCabeceraQr(*medida_);
     const QSizeF area = medida_->pageLayout().paintRectPixels(medida_->resolution()).size();
     documento_->setPageSize(QSizeF(area.width(), area.height() - alturaPie_ - alturaQr_));
     documento_->setHtml(conLetraInforme(html_));
+    rejillas_ = std::make_unique<RejillasTabla>();
+    if (rejillasRapidas) rejillas_->preparar(*documento_, *medida_);
+    // Each line's glyphs are kept from its layout for its painting, not shaped a second time.
+    for (QTextBlock bloque = documento_->begin(); bloque.isValid(); bloque = bloque.next())
+        bloque.layout()->setCacheEnabled(true);
     documento_->setLayoutEnabled(true);
+    return rejillas_->trazar(*documento_);
 }
 
 void PaginasInforme::soltar() {
     if (lista_) return;
     documento_.reset();
+    rejillas_.reset();
     // A run's document is painted once: its text need not wait for the rest of the run.
     html_.clear();
 }
@@ -120,6 +134,7 @@ void PaginasInforme::pintarPagina(QPainter& pintor, int n) {
     if (n == 0 && !qr_.isEmpty()) pintarCabeceraQr(pintor, *medida_, pagina.width(), qr_);
     pintor.save();
     pintor.translate(0, alturaQr_ - recorte.top());
+    rejillas_->pintar(pintor, recorte);
     documento_->drawContents(&pintor, recorte);
     pintor.restore();
     // A one-page document needs no page count.

@@ -15,6 +15,7 @@ namespace torvane {
 
 class MedidaImpresora;
 class PintorLista;
+class RejillasTabla;
 
 /*
  * The widget side of the report engine: templates are read from sesion().ruta + "/Informes",
@@ -99,6 +100,8 @@ public:
      * its pages while this one paints others (see PintorLista::gemelo()); null for a document.
      */
     std::unique_ptr<PaginasInforme> gemelo() const;
+    /** Lays its tables out as written, grids and all, where a plain grid is otherwise quicker. */
+    void rejillasComoEstan() { rejillasRapidas_ = false; }
     /** Paints pages desde to hasta - 1 of the last layout on pdf, which has nothing on it yet. */
     bool pintarPaginas(QPdfWriter* pdf, int desde, int hasta);
 
@@ -107,6 +110,9 @@ private:
     template <typename Dispositivo>
     static bool pintarEn(Dispositivo* dispositivo, const QList<PaginasInforme*>& informes);
     void maquetar(const QPagedPaintDevice& dispositivo, int resolucion);
+    /** Lays the document out, its plain grids the quick way when asked; false when they cannot be.
+     */
+    bool maquetarTexto(bool rejillasRapidas);
     /** Lets a document's layout and text go once its pages are on paper, in a job of many. */
     void soltar();
 
@@ -115,8 +121,10 @@ private:
     double alturaQr_ = 0;
     std::unique_ptr<MedidaImpresora> medida_; ///< the layout's own device, a twin of its printer
     std::unique_ptr<QTextDocument> documento_;
+    std::unique_ptr<RejillasTabla> rejillas_; ///< its gridded tables, painted here (see there)
     std::unique_ptr<PintorLista> lista_;
     double alturaPie_ = 0;
+    bool rejillasRapidas_ = true;
 };
 
 } // namespace torvane

@@ -200,6 +200,25 @@ private slots:
     void muchosDocumentosEnTramos();
 };
 
+// Every word of a PDF with its page and box, as pdftotext places it.
+QStringList palabrasEnSuSitio(const QString& pdf) {
+    QProcess texto;
+    texto.start(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s});
+    texto.waitForFinished(60000);
+    QStringList palabras;
+    for (const QString& linea : QString::fromUtf8(texto.readAllStandardOutput()).split(u'\n'))
+        if (linea.contains(u"<page"_s) || linea.contains(u"<word"_s)) palabras << linea.trimmed();
+    return palabras;
+}
+
+// The pages of a PDF as pdftoppm draws them in grey at 150 dots per inch.
+QByteArray puntosPdf(const QString& pdf) {
+    QProcess dibujo;
+    dibujo.start(u"pdftoppm"_s, {u"-gray"_s, u"-r"_s, u"150"_s, pdf});
+    dibujo.waitForFinished(60000);
+    return dibujo.readAllStandardOutput();
+}
+
 void PruebaInformes::documentosQueAceptaHacienda_data() {
     QTest::addColumn<QString>("tipo");
     QTest::addColumn<QString>("condicion"); // which document of the demo year
@@ -304,6 +323,14 @@ void PruebaInformes::documentosQueAceptaHacienda() {
         contiene(paginasPdf(demo.pdf(), false).join(u' '), {u"ES91 2100 0418 4502 0005 1332"_s});
     for (const QString& patron : ausente)
         QVERIFY2(!texto.contains(QRegularExpression(patron)), qPrintable(patron + u": "_s + texto));
+
+    // Its ruled tables, laid out the quick way, put every word and dot where Qt alone puts them.
+    PaginasInforme comoEstan(abrirDocumento(tipo, id));
+    comoEstan.rejillasComoEstan();
+    const QString referencia = demo.pdf() + u".qt.pdf"_s;
+    QVERIFY(comoEstan.pintar(impresoraPdf(referencia).get()));
+    QCOMPARE(palabrasEnSuSitio(demo.pdf()), palabrasEnSuSitio(referencia));
+    QCOMPARE(puntosPdf(demo.pdf()), puntosPdf(referencia));
 }
 
 void PruebaInformes::listasConTodasLasFilasYCabeceraEnCadaPagina_data() {
@@ -727,17 +754,6 @@ void PruebaInformes::documentosLineaALinea() {
         QCOMPARE(enLote.nombre, solo.nombre);
     }
     QCOMPARE(lote.generar(id).html, abrirDocumento(plantillaDocumento(id), id).html);
-}
-
-// Every word of a PDF with its page and box, as pdftotext places it.
-QStringList palabrasEnSuSitio(const QString& pdf) {
-    QProcess texto;
-    texto.start(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s});
-    texto.waitForFinished(60000);
-    QStringList palabras;
-    for (const QString& linea : QString::fromUtf8(texto.readAllStandardOutput()).split(u'\n'))
-        if (linea.contains(u"<page"_s) || linea.contains(u"<word"_s)) palabras << linea.trimmed();
-    return palabras;
 }
 
 // A long run painted in runs at once and joined reads as one printer painting it: every word of
