@@ -7,7 +7,6 @@
 #include "reports/ColaImpresion.h"
 #include "reports/Impresoras.h"
 #include "reports/MotorInforme.h"
-#include "reports/PdfEnTramos.h"
 #include "ui/CursorEspera.h"
 #include "ui/DialogoArchivo.h"
 #include "ui/DialogoImpresora.h"
@@ -82,12 +81,21 @@ std::optional<QString> colaQueAdmite(QWidget* padre, const QString& nombre) {
     return std::nullopt;
 }
 
+/** Fills every one of cuantos informes still empty; false when one cannot be. */
+bool rellenarTodos(qsizetype cuantos, const RellenarInforme& rellenar) {
+    for (qsizetype i = 0; rellenar && i < cuantos; ++i)
+        if (!rellenar(i)) return false;
+    return true;
+}
+
 bool escribirPdfConMargenes(const QString& archivo, const QString& titulo,
-                            const QList<PaginasInforme*>& informes, const QMarginsF& margenes) {
+                            const QList<PaginasInforme*>& informes, const QMarginsF& margenes,
+                            const RellenarInforme& rellenar = {}) {
     // Tenants' names and amounts: the user's alone, like the data it comes from.
     if (!archivoPrivado(archivo)) return false;
     if (seEscribeEnTramos(informes))
-        return escribirPdfEnTramos(archivo, titulo, informes, margenes);
+        return escribirPdfEnTramos(archivo, titulo, informes, margenes, rellenar);
+    if (!rellenarTodos(informes.size(), rellenar)) return false;
     QPrinter pdf(QPrinter::HighResolution);
     pdf.setOutputFormat(QPrinter::PdfFormat);
     pdf.setOutputFileName(archivo);
@@ -108,8 +116,11 @@ bool escribirPdfConMargenes(const QString& archivo, const QString& titulo,
 QString enviarAImpresora(const QString& impresora, const QString& nombre,
                          const QList<PiezaImpresa>& piezas) {
     QList<PaginasInforme*> informes;
-    for (const PiezaImpresa& pieza : piezas)
+    for (const PiezaImpresa& pieza : piezas) {
+        if (!rellenarTodos(pieza.informes.size(), pieza.rellenar))
+            return QStringLiteral("No se pudo preparar el trabajo de impresión.");
         informes << pieza.informes;
+    }
     // The job is the same PDF the printing system would have made of it, held only as long
     // as the queue takes to read it, and readable by the user alone.
     QTemporaryFile trabajo(QDir::tempPath() + QStringLiteral("/torvane-XXXXXX.pdf"));
@@ -163,8 +174,8 @@ void contarEntrega(QWidget* padre, const QString& impresora, const QList<PiezaIm
 } // namespace
 
 bool escribirPdf(const QString& archivo, const QString& titulo,
-                 const QList<PaginasInforme*>& informes) {
-    return escribirPdfConMargenes(archivo, titulo, informes, kMargenesInforme);
+                 const QList<PaginasInforme*>& informes, const RellenarInforme& rellenar) {
+    return escribirPdfConMargenes(archivo, titulo, informes, kMargenesInforme, rellenar);
 }
 
 std::optional<QString> impresoraLista(QWidget* padre) {
@@ -228,7 +239,7 @@ int entregar(QWidget* padre, const QString& impresora, const QString& nombre,
         } else {
             for (const PiezaImpresa& pieza : piezas) {
                 if (!escribirPdf(pieza.archivo, QFileInfo(pieza.archivo).completeBaseName(),
-                                 pieza.informes)) {
+                                 pieza.informes, pieza.rellenar)) {
                     fallo = QStringLiteral("No se pudo escribir el PDF %1")
                                 .arg(QDir::toNativeSeparators(pieza.archivo));
                     break;
@@ -253,7 +264,7 @@ int entregar(QWidget* padre, const QString& impresora, const QString& nombre,
 
 bool imprimirInforme(QWidget* padre, const QString& nombre, PaginasInforme& paginas, bool pdf,
                      const QList<int>& documentos) {
-    PiezaImpresa pieza{{&paginas}, documentos, {}};
+    PiezaImpresa pieza{{&paginas}, documentos, {}, {}};
     QString impresora;
     if (pdf) {
         pieza.archivo = pedirArchivoPdf(padre, nombre);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/reports/DatosInforme.h"
+#include "reports/PdfEnTramos.h"
 
 #include <QList>
 #include <QString>
@@ -22,6 +23,8 @@ struct PiezaImpresa {
     QList<PaginasInforme*> informes;
     QList<int> documentos; ///< tblCobros ids
     QString archivo;       ///< the PDF to write; unused on a printer
+    /** Fills informes made empty, in order, as they are painted; empty when all are filled. */
+    RellenarInforme rellenar;
 };
 
 /**
@@ -51,7 +54,7 @@ int entregar(QWidget* padre, const QString& impresora, const QString& nombre,
  * alone; false when it cannot be written.
  */
 bool escribirPdf(const QString& archivo, const QString& titulo,
-                 const QList<PaginasInforme*>& informes);
+                 const QList<PaginasInforme*>& informes, const RellenarInforme& rellenar = {});
 /**
  * informes as the bytes of the PDF «PDF» would save (titulo is its document name); empty when it
  * cannot be made. The file it passes through is the user's alone and gone on return.

@@ -26,13 +26,21 @@ Resultado<DocumentoImpreso> prepararUno(LoteDocumentos& lote, int id) {
     return DocumentoImpreso{std::make_unique<PaginasInforme>(informe), archivo, id};
 }
 
-/** Fills every document; an engine error is told and gives an empty list. */
-std::vector<DocumentoImpreso> preparar(QWidget* padre, const QList<int>& ids) {
-    LoteDocumentos lote(carpetaInformes());
+/**
+ * Fills every document, or with diferir only the first (a template's fault is told before anything
+ * is painted) and the others made empty, for rellenar(). An engine error is told and gives an
+ * empty list.
+ */
+std::vector<DocumentoImpreso> preparar(QWidget* padre, LoteDocumentos& lote, const QList<int>& ids,
+                                       bool diferir) {
     lote.anticipar(ids);
     std::vector<DocumentoImpreso> documentos;
     for (int id : ids) {
         if (!lote.existe(id)) continue;
+        if (diferir && !documentos.empty()) {
+            documentos.push_back({std::make_unique<PaginasInforme>(), QString(), id});
+            continue;
+        }
         auto uno = prepararUno(lote, id);
         if (!uno) {
             Mensaje::critico(padre, uno.motivo());
@@ -43,20 +51,40 @@ std::vector<DocumentoImpreso> preparar(QWidget* padre, const QList<int>& ids) {
     return documentos;
 }
 
+/** Fills a document preparar() left empty. */
+bool rellenar(QWidget* padre, LoteDocumentos& lote, DocumentoImpreso& documento) {
+    if (!documento.paginas->vacio()) return true;
+    const InformeGenerado informe = lote.generar(documento.documento);
+    if (!informe.valido()) {
+        Mensaje::critico(padre, informe.error);
+        return false;
+    }
+    documento.paginas->rellenar(informe);
+    return true;
+}
+
 } // namespace
 
 int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos destino,
                        const QString& nombre) {
-    return imprimirPreparados(padre, destino, nombre, [&]() -> std::vector<DocumentoImpreso> {
-        // An invoice is issued, its record made, before any copy of it
-        // leaves the program.
-        if (Mensaje::falla(padre, emitirFacturas(ids))) return {};
-        return preparar(padre, ids);
-    });
+    LoteDocumentos lote(carpetaInformes());
+    // Into one PDF, a document's data are read here while other threads paint those read already.
+    const bool diferir = destino == DestinoDocumentos::UnPdf;
+    return imprimirPreparados(
+        padre, destino, nombre,
+        [&]() -> std::vector<DocumentoImpreso> {
+            // An invoice is issued, its record made, before any copy of it
+            // leaves the program.
+            if (Mensaje::falla(padre, emitirFacturas(ids))) return {};
+            return preparar(padre, lote, ids, diferir);
+        },
+        diferir ? RellenarDocumento([&](DocumentoImpreso& d) { return rellenar(padre, lote, d); })
+                : RellenarDocumento());
 }
 
 int imprimirPreparados(QWidget* padre, DestinoDocumentos destino, const QString& nombre,
-                       const std::function<std::vector<DocumentoImpreso>()>& preparar) {
+                       const std::function<std::vector<DocumentoImpreso>()>& preparar,
+                       const RellenarDocumento& rellenar) {
     QString impresora;
     QString ruta;
     if (destino == DestinoDocumentos::Impresora) {
@@ -74,6 +102,10 @@ int imprimirPreparados(QWidget* padre, DestinoDocumentos destino, const QString&
         documentos = preparar();
     }
     if (documentos.empty()) return 0;
+    const RellenarInforme rellenarPieza = rellenar ? RellenarInforme([&](qsizetype i) {
+        return rellenar(documentos[static_cast<std::size_t>(i)]);
+    })
+                                                   : RellenarInforme();
     QList<PiezaImpresa> piezas;
     for (const DocumentoImpreso& d : documentos) {
         const QList<int> ids = d.documento ? QList<int>{d.documento} : QList<int>{};
@@ -85,7 +117,7 @@ int imprimirPreparados(QWidget* padre, DestinoDocumentos destino, const QString&
         const QString archivo = destino == DestinoDocumentos::PdfPorDocumento
                                     ? ruta + QLatin1Char('/') + d.archivo + QStringLiteral(".pdf")
                                     : ruta;
-        piezas.append({{d.paginas.get()}, ids, archivo});
+        piezas.append({{d.paginas.get()}, ids, archivo, rellenarPieza});
     }
     const int hechas = entregar(padre, impresora, nombre, piezas);
     return destino == DestinoDocumentos::UnPdf && hechas ? static_cast<int>(documentos.size())

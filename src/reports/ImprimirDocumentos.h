@@ -45,12 +45,17 @@ struct DocumentoImpreso {
     int documento = 0; ///< its tblCobros Id; 0 for what is not a collection document
 };
 
+/** Fills a document preparar made empty (see imprimirPreparados); false when it cannot. */
+using RellenarDocumento = std::function<bool(DocumentoImpreso&)>;
+
 /**
  * Asks for the printer, file or folder destino needs (proposing nombre + ".pdf"), then prints
- * what preparar lays out, each document on its own pages. Returns how many were printed.
+ * what preparar lays out, each document on its own pages. Returns how many were printed. With
+ * rellenar, the documents preparar left empty are filled as the others are painted.
  */
 int imprimirPreparados(QWidget* padre, DestinoDocumentos destino, const QString& nombre,
-                       const std::function<std::vector<DocumentoImpreso>()>& preparar);
+                       const std::function<std::vector<DocumentoImpreso>()>& preparar,
+                       const RellenarDocumento& rellenar = {});
 
 /** A document's PDF, as «PDF» saves it, and the file name it proposes ("Recibo 57A - ….pdf"). */
 struct PdfDocumento {

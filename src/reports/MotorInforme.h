@@ -71,6 +71,11 @@ public:
     PaginasInforme& operator=(const PaginasInforme&) = delete;
 
     bool vacio() const { return html_.isEmpty(); }
+    /** A document made empty to be filled later, by the thread that reads its data. */
+    void rellenar(const InformeGenerado& informe) {
+        html_ = informe.html;
+        qr_ = informe.qr;
+    }
     /** false while a list holds only its first rows (see PintorLista::completa()). */
     bool completo() const;
     /** Why a list's template cannot be painted; empty when it can. */

@@ -13,7 +13,10 @@
 #include <QThread>
 #include <QThreadPool>
 #include <atomic>
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace torvane {
@@ -48,6 +51,37 @@ QThreadPool& pintores() {
     return *hilos;
 }
 
+/** How many of a run's documents this thread has filled, for the threads waiting to paint them. */
+class Llenado {
+public:
+    /** Waits until the first hasta documents are filled; false when filling failed. */
+    bool esperar(qsizetype hasta) {
+        std::unique_lock cerrojo(mutex_);
+        hecho_.wait(cerrojo, [&] { return listos_ >= hasta || fallo_; });
+        return listos_ >= hasta;
+    }
+    void avanzar(qsizetype listos) {
+        {
+            const std::lock_guard cerrojo(mutex_);
+            listos_ = listos;
+        }
+        hecho_.notify_all();
+    }
+    void fallar() {
+        {
+            const std::lock_guard cerrojo(mutex_);
+            fallo_ = true;
+        }
+        hecho_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable hecho_;
+    qsizetype listos_ = 0;
+    bool fallo_ = false;
+};
+
 struct TramoPdf {
     QList<PaginasInforme*> informes; ///< documents, or
     PaginasInforme* lista = nullptr; ///< pages desde to hasta - 1 of a list laid out here, or
@@ -57,6 +91,8 @@ struct TramoPdf {
     int hasta = 0;
     /** On disk, not in memory: the joiner reads each page from it as it needs it. */
     std::unique_ptr<QTemporaryFile> pdf;
+    /** While documents are being filled: this run's are the run's documents before hasta. */
+    Llenado* llenado = nullptr;
 };
 
 bool pintarTramo(TramoPdf& tramo, const QString& titulo, const QMarginsF& margenes) {
@@ -68,6 +104,7 @@ bool pintarTramo(TramoPdf& tramo, const QString& titulo, const QMarginsF& margen
     pdf.setResolution(kResolucionPdf);
     pdf.setTitle(titulo);
     prepararImpresora(pdf, margenes);
+    if (tramo.llenado && !tramo.llenado->esperar(tramo.hasta)) return false;
     if (tramo.original) {
         tramo.gemelo = tramo.original->gemelo();
         tramo.lista = tramo.gemelo.get();
@@ -79,10 +116,11 @@ bool pintarTramo(TramoPdf& tramo, const QString& titulo, const QMarginsF& margen
 
 /**
  * Paints every run, each by whichever of the threads (this one among them) is free first; with
- * primeroAqui the first by this thread, whose layout it holds.
+ * primeroAqui the first by this thread, whose layout it holds. antes, when given, is done by this
+ * thread first, while the others start.
  */
 bool pintarTramos(std::vector<TramoPdf>& tramos, const QString& titulo, const QMarginsF& margenes,
-                  bool primeroAqui = false) {
+                  bool primeroAqui = false, const std::function<bool()>& antes = {}) {
     std::atomic<std::size_t> siguiente{primeroAqui ? 1U : 0U};
     std::atomic<bool> fallo{false};
     const auto trabajar = [&] {
@@ -96,6 +134,7 @@ bool pintarTramos(std::vector<TramoPdf>& tramos, const QString& titulo, const QM
             trabajar();
             hechos.release();
         });
+    if (antes && !antes()) fallo = true;
     if (primeroAqui && !pintarTramo(tramos.front(), titulo, margenes)) fallo = true;
     trabajar();
     hechos.acquire(otros);
@@ -143,16 +182,33 @@ bool seEscribeEnTramos(const QList<PaginasInforme*>& informes) {
 }
 
 bool escribirPdfEnTramos(const QString& archivo, const QString& titulo,
-                         const QList<PaginasInforme*>& informes, const QMarginsF& margenes) {
+                         const QList<PaginasInforme*>& informes, const QMarginsF& margenes,
+                         const RellenarInforme& rellenar) {
     const qsizetype cuantos =
         std::clamp<qsizetype>(informes.size() / kMinimoPorTramo, 1, hilosPdf() * kTramosPorHilo);
+    Llenado llenado;
     std::vector<TramoPdf> tramos(static_cast<std::size_t>(cuantos));
     for (qsizetype t = 0; t < cuantos; ++t) {
+        TramoPdf& tramo = tramos[static_cast<std::size_t>(t)];
         const qsizetype desde = informes.size() * t / cuantos;
         const qsizetype hasta = informes.size() * (t + 1) / cuantos;
-        tramos[static_cast<std::size_t>(t)].informes = informes.mid(desde, hasta - desde);
+        tramo.informes = informes.mid(desde, hasta - desde);
+        tramo.hasta = static_cast<int>(hasta);
+        if (rellenar) tramo.llenado = &llenado;
     }
-    return pintarTramos(tramos, titulo, margenes) && unirTramos(tramos, archivo);
+    const auto llenar = [&] {
+        for (qsizetype i = 0; i < informes.size(); ++i) {
+            if (!rellenar(i)) {
+                llenado.fallar();
+                return false;
+            }
+            llenado.avanzar(i + 1);
+        }
+        return true;
+    };
+    return pintarTramos(tramos, titulo, margenes, false,
+                        rellenar ? std::function<bool()>(llenar) : std::function<bool()>()) &&
+           unirTramos(tramos, archivo);
 }
 
 } // namespace torvane

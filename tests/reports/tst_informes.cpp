@@ -805,6 +805,27 @@ void PruebaInformes::muchosDocumentosEnTramos() {
     QVERIFY(palabras.size() > 2000);
     QCOMPARE(palabras, palabrasEnSuSitio(seguido));
 
+    // Filled here one by one while the other threads paint: the same file. A document that
+    // cannot be filled stops it, the threads waiting for it included.
+    std::vector<std::unique_ptr<PaginasInforme>> vacias;
+    QList<PaginasInforme*> porLlenar;
+    for (qsizetype i = 0; i < generados.size(); ++i) {
+        vacias.push_back(std::make_unique<PaginasInforme>());
+        porLlenar << vacias.back().get();
+    }
+    const auto llenarHasta = [&](qsizetype ultimo) {
+        return [&, ultimo](qsizetype i) {
+            porLlenar[i]->rellenar(generados[i]);
+            return i < ultimo;
+        };
+    };
+    const QString rellenando = e.raiz() + u"/rellenando.pdf"_s;
+    QVERIFY(escribirPdfEnTramos(rellenando, u"Emisión"_s, porLlenar, kMargenesInforme,
+                                llenarHasta(generados.size())));
+    QCOMPARE(palabrasEnSuSitio(rellenando), palabras);
+    QVERIFY(!escribirPdfEnTramos(e.raiz() + u"/roto.pdf"_s, u"Emisión"_s, porLlenar,
+                                 kMargenesInforme, llenarHasta(70)));
+
     // A long list likewise, in runs of its pages joined after its first.
     copiarPlantillas();
     const InformeGenerado recibos = informeRecibos(3000);
