@@ -98,6 +98,34 @@ public:
         return menor(rival, arista) ? -medio : medio;
     }
 
+    /**
+     * The rectangle Qt fills for side l of c, whose cell covers borde (whole units): half out of
+     * the cell, its ends moved where it meets the lines across; null where there is no line.
+     */
+    QRectF arista(Celda c, Lado l, const QRectF& borde) const {
+        const Arista a = eje(c, l);
+        if (a.ancho == 0) return {};
+        const double ancho = escala_ * a.ancho;
+        const double fuera = std::ceil(ancho / 2);
+        const double dentro = std::floor(ancho / 2);
+        const auto desde = [&](Lado orto) { return std::floor(ancla(c, a, orto, false)); };
+        const auto hasta = [&](Lado orto) { return -std::ceil(ancla(c, a, orto, true)); };
+        switch (l) {
+        case Arriba:
+            return QRectF(QPointF(borde.left() + desde(Izquierda), borde.top() - fuera),
+                          QPointF(borde.right() + hasta(Derecha), borde.top() - fuera + ancho));
+        case Abajo:
+            return QRectF(QPointF(borde.left() + desde(Izquierda), borde.bottom() - ancho + dentro),
+                          QPointF(borde.right() + hasta(Derecha), borde.bottom() + dentro));
+        case Izquierda:
+            return QRectF(QPointF(borde.left() - fuera, borde.top() + desde(Arriba)),
+                          QPointF(borde.left() - fuera + ancho, borde.bottom() + hasta(Abajo)));
+        default:
+            return QRectF(QPointF(borde.right() - ancho + dentro, borde.top() + desde(Arriba)),
+                          QPointF(borde.right() + dentro, borde.bottom() + hasta(Abajo)));
+        }
+    }
+
 private:
     void unir(Celda c, Lado lado, const Arista& arista, bool continua, Arista& rival,
               Arista* ortogonal) const {
@@ -190,7 +218,7 @@ void RejillasTabla::preparar(QTextDocument& doc, const QPaintDevice& dispositivo
                 cf.setBottomPadding(relleno(cf, QTextFormat::TableCellBottomPadding, general) +
                                     0.5);
                 cf.setRightPadding(relleno(cf, QTextFormat::TableCellRightPadding, general) + 0.5);
-                t.rellenos << QRectF(fijo(izquierda * escala_), fijo(arriba * escala_), 0, 0);
+                t.rellenos << QPointF(fijo(izquierda * escala_), fijo(arriba * escala_));
                 // Painted here under the grid, as Qt paints it cell by cell.
                 t.fondos << cf.background();
                 cf.clearBackground();
@@ -226,21 +254,20 @@ bool RejillasTabla::trazar(const QTextDocument& doc, Tabla& t) const {
     auto* maquina = doc.documentLayout();
     // A table's bounding rectangle starts at its first cell's text; its own corner is behind it.
     const QRectF marco = maquina->frameBoundingRect(t.tabla);
-    const QPointF primero =
-        t.rellenos.first().topLeft() +
-        QPointF(redondo(f.leftMargin() * escala_), redondo(f.topMargin() * escala_));
+    const QPointF primero = t.rellenos.first() + QPointF(redondo(f.leftMargin() * escala_),
+                                                         redondo(f.topMargin() * escala_));
     const QPointF origen = marco.topLeft() - primero;
     QList<double> xs;
     QList<double> ys;
     for (int c = 0; c < columnas; ++c) {
         const QTextTableCell celda = tabla.cellAt(0, c);
         const QRectF b = maquina->blockBoundingRect(celda.firstCursorPosition().block());
-        xs << b.left() - origen.x() - t.rellenos[c].left();
+        xs << b.left() - origen.x() - t.rellenos[c].x();
     }
     for (int r = 0; r < filas; ++r) {
         const QTextTableCell celda = tabla.cellAt(r, 0);
         const QRectF b = maquina->blockBoundingRect(celda.firstCursorPosition().block());
-        ys << b.top() - origen.y() - t.rellenos[r * columnas].top();
+        ys << b.top() - origen.y() - t.rellenos[r * columnas].y();
     }
     xs << marco.width() - redondo(f.rightMargin() * escala_);
     ys << marco.height() - redondo(f.bottomMargin() * escala_);
@@ -249,7 +276,6 @@ bool RejillasTabla::trazar(const QTextDocument& doc, Tabla& t) const {
     // Qt paints the table from its corner rounded to whole units.
     const QPointF esquina = QPointF(origen.toPoint());
     const Pesos pesos(filas, columnas, escala_);
-    const double ancho = escala_;
     t.trazos.clear();
     for (int r = 0; r < filas; ++r)
         for (int c = 0; c < columnas; ++c) {
@@ -259,62 +285,18 @@ bool RejillasTabla::trazar(const QTextDocument& doc, Tabla& t) const {
                 t.trazos << Trazo{celda, fondo};
             const QRectF borde = QRectF(celda.toRect());
             for (const Lado lado : {Arriba, Izquierda, Derecha, Abajo}) {
-                const Celda esta{r, c};
-                const Arista arista = pesos.eje(esta, lado);
-                if (arista.ancho == 0) continue;
-                QPointF p1, p2;
-                double wh = 0;
-                double wv = 0;
-                const double medio = ancho / 2;
-                switch (lado) {
-                case Arriba:
-                    wv = ancho;
-                    p1 = borde.topLeft() +
-                         QPointF(std::floor(pesos.ancla(esta, arista, Izquierda, false)),
-                                 -std::ceil(medio));
-                    p2 = borde.topRight() +
-                         QPointF(-std::ceil(pesos.ancla(esta, arista, Derecha, true)),
-                                 -std::ceil(medio));
-                    break;
-                case Abajo:
-                    wv = ancho;
-                    p1 = borde.bottomLeft() +
-                         QPointF(std::floor(pesos.ancla(esta, arista, Izquierda, false)),
-                                 -wv + std::floor(medio));
-                    p2 = borde.bottomRight() +
-                         QPointF(-std::ceil(pesos.ancla(esta, arista, Derecha, true)),
-                                 -wv + std::floor(medio));
-                    break;
-                case Izquierda:
-                    wh = ancho;
-                    p1 = borde.topLeft() +
-                         QPointF(-std::ceil(medio),
-                                 std::floor(pesos.ancla(esta, arista, Arriba, false)));
-                    p2 = borde.bottomLeft() +
-                         QPointF(-std::ceil(medio),
-                                 -std::ceil(pesos.ancla(esta, arista, Abajo, true)));
-                    break;
-                default:
-                    wh = ancho;
-                    p1 = borde.topRight() +
-                         QPointF(-wh + std::floor(medio),
-                                 std::floor(pesos.ancla(esta, arista, Arriba, false)));
-                    p2 = borde.bottomRight() +
-                         QPointF(-wh + std::floor(medio),
-                                 -std::ceil(pesos.ancla(esta, arista, Abajo, true)));
-                    break;
-                }
+                const QRectF arista = pesos.arista({r, c}, lado, borde);
+                if (arista.isNull()) continue;
                 const bool claro = (t.estilo == QTextFrameFormat::BorderStyle_Outset &&
                                     (lado == Arriba || lado == Izquierda)) ||
                                    (t.estilo == QTextFrameFormat::BorderStyle_Inset &&
                                     (lado == Abajo || lado == Derecha));
-                t.trazos << Trazo{QRectF(p1, QPointF(p2.x() + wh, p2.y() + wv)),
-                                  claro ? QBrush(t.tinta.color().lighter()) : t.tinta};
+                t.trazos << Trazo{arista, claro ? QBrush(t.tinta.color().lighter()) : t.tinta};
             }
         }
     t.sitio = QRectF(QPointF(xs.first(), ys.first()), QPointF(xs.last(), ys.last()))
                   .translated(esquina)
-                  .adjusted(-ancho, -ancho, ancho, ancho);
+                  .adjusted(-escala_, -escala_, escala_, escala_);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QList>
+#include <QPointF>
 #include <QRectF>
 #include <vector>
 
@@ -45,9 +46,9 @@ private:
     struct Tabla {
         QTextTable* tabla = nullptr;
         QBrush tinta;
-        int estilo = 0;         ///< the table's border style, which the grid is painted in
-        QList<QBrush> fondos;   ///< each cell's background, row after row, taken from its format
-        QList<QRectF> rellenos; ///< each cell's left and top padding, in device units
+        int estilo = 0;          ///< the table's border style, which the grid is painted in
+        QList<QBrush> fondos;    ///< each cell's background, row after row, taken from its format
+        QList<QPointF> rellenos; ///< each cell's left and top padding, in device units
         QList<Trazo> trazos;
         QRectF sitio;
     };
