@@ -26,8 +26,9 @@ namespace {
 // A run's fonts are embedded once in it and it is parsed again to be joined: fewer documents
 // than this in a run cost more than painting them one after another.
 constexpr qsizetype kMinimoPorTramo = 50;
-// Runs per thread, so a thread slowed by other work on its core leaves the rest to the others.
-constexpr qsizetype kTramosPorHilo = 8;
+// Each run takes this share of what is left per thread: long runs first, then shorter ones, so
+// the threads end together however their speeds differ, and there are few runs to join.
+constexpr qsizetype kPartesPorHilo = 2;
 // A list's pages are quick to paint and each run reads its template and embeds its fonts again:
 // one run per thread, and none shorter than this.
 constexpr int kMinimoPaginasPorTramo = 25;
@@ -184,16 +185,17 @@ bool seEscribeEnTramos(const QList<PaginasInforme*>& informes) {
 bool escribirPdfEnTramos(const QString& archivo, const QString& titulo,
                          const QList<PaginasInforme*>& informes, const QMarginsF& margenes,
                          const RellenarInforme& rellenar) {
-    const qsizetype cuantos =
-        std::clamp<qsizetype>(informes.size() / kMinimoPorTramo, 1, hilosPdf() * kTramosPorHilo);
     Llenado llenado;
-    std::vector<TramoPdf> tramos(static_cast<std::size_t>(cuantos));
-    for (qsizetype t = 0; t < cuantos; ++t) {
-        TramoPdf& tramo = tramos[static_cast<std::size_t>(t)];
-        const qsizetype desde = informes.size() * t / cuantos;
-        const qsizetype hasta = informes.size() * (t + 1) / cuantos;
-        tramo.informes = informes.mid(desde, hasta - desde);
-        tramo.hasta = static_cast<int>(hasta);
+    std::vector<TramoPdf> tramos;
+    for (qsizetype desde = 0; desde < informes.size();) {
+        const qsizetype quedan = informes.size() - desde;
+        qsizetype largo = std::max(kMinimoPorTramo, quedan / (kPartesPorHilo * hilosPdf()));
+        // What would be left too short goes with this one.
+        if (quedan - largo < kMinimoPorTramo) largo = quedan;
+        TramoPdf& tramo = tramos.emplace_back();
+        tramo.informes = informes.mid(desde, largo);
+        desde += largo;
+        tramo.hasta = static_cast<int>(desde);
         if (rellenar) tramo.llenado = &llenado;
     }
     const auto llenar = [&] {
