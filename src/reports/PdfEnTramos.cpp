@@ -190,6 +190,8 @@ bool escribirPdfEnTramos(const QString& archivo, const QString& titulo,
     for (qsizetype desde = 0; desde < informes.size();) {
         const qsizetype quedan = informes.size() - desde;
         qsizetype largo = std::max(kMinimoPorTramo, quedan / (kPartesPorHilo * hilosPdf()));
+        // Documents still to be filled: the first run short, so another thread starts at once.
+        if (rellenar && tramos.empty()) largo = kMinimoPorTramo;
         // What would be left too short goes with this one.
         if (quedan - largo < kMinimoPorTramo) largo = quedan;
         TramoPdf& tramo = tramos.emplace_back();
