@@ -88,6 +88,8 @@ bool PaginasInforme::maquetarTexto(bool rejillasRapidas) {
     documento_ = std::make_unique<QTextDocument>();
     // Nothing is laid out until the device, font, page and text are all set: then once.
     documento_->setLayoutEnabled(false);
+    // Never edited by the user: nothing to undo.
+    documento_->setUndoRedoEnabled(false);
     documento_->documentLayout()->setPaintDevice(medida_.get());
     documento_->setDefaultFont(letraInforme(10));
     const QSizeF area = medida_->pageLayout().paintRectPixels(medida_->resolution()).size();

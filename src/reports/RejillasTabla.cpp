@@ -276,6 +276,8 @@ bool RejillasTabla::trazar(const QTextDocument& doc, Tabla& t) const {
     // Qt paints the table from its corner rounded to whole units.
     const QPointF esquina = QPointF(origen.toPoint());
     const Pesos pesos(filas, columnas, escala_);
+    // One brush for all the light edges: painting with the brush already set changes nothing.
+    const QBrush tintaClara(t.tinta.color().lighter());
     t.trazos.clear();
     for (int r = 0; r < filas; ++r)
         for (int c = 0; c < columnas; ++c) {
@@ -291,7 +293,7 @@ bool RejillasTabla::trazar(const QTextDocument& doc, Tabla& t) const {
                                     (lado == Arriba || lado == Izquierda)) ||
                                    (t.estilo == QTextFrameFormat::BorderStyle_Inset &&
                                     (lado == Abajo || lado == Derecha));
-                t.trazos << Trazo{arista, claro ? QBrush(t.tinta.color().lighter()) : t.tinta};
+                t.trazos << Trazo{arista, claro ? tintaClara : t.tinta};
             }
         }
     t.sitio = QRectF(QPointF(xs.first(), ys.first()), QPointF(xs.last(), ys.last()))
