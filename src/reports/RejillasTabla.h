@@ -35,7 +35,6 @@ public:
     bool trazar(const QTextDocument& doc);
     /** Paints the backgrounds and grids of the tables inside recorte (document coordinates). */
     void pintar(QPainter& pintor, const QRectF& recorte) const;
-    bool vacia() const { return tablas_.empty(); }
 
 private:
     /** What is painted, in order: a cell's background, then its four edges. */
