@@ -117,7 +117,11 @@ int imprimirPreparados(QWidget* padre, DestinoDocumentos destino, const QString&
         const QString archivo = destino == DestinoDocumentos::PdfPorDocumento
                                     ? ruta + QLatin1Char('/') + d.archivo + QStringLiteral(".pdf")
                                     : ruta;
-        piezas.append({{d.paginas.get()}, ids, archivo, rellenarPieza});
+        // Only one PDF holds every document, in order, as rellenarPieza counts them.
+        piezas.append({{d.paginas.get()},
+                       ids,
+                       archivo,
+                       destino == DestinoDocumentos::UnPdf ? rellenarPieza : RellenarInforme()});
     }
     const int hechas = entregar(padre, impresora, nombre, piezas);
     return destino == DestinoDocumentos::UnPdf && hechas ? static_cast<int>(documentos.size())
