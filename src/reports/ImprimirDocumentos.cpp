@@ -67,7 +67,8 @@ bool rellenar(QWidget* padre, LoteDocumentos& lote, DocumentoImpreso& documento)
 
 int imprimirDocumentos(QWidget* padre, const QList<int>& ids, DestinoDocumentos destino,
                        const QString& nombre) {
-    LoteDocumentos lote(carpetaInformes());
+    // Several documents on one device: each comes with its shape, read from HTML once.
+    LoteDocumentos lote(carpetaInformes(), destino != DestinoDocumentos::PdfPorDocumento);
     // Into one PDF, a document's data are read here while other threads paint those read already.
     const bool diferir = destino == DestinoDocumentos::UnPdf;
     return imprimirPreparados(

@@ -4,6 +4,7 @@
 #include "core/store/Sesion.h"
 #include "reports/LetraInforme.h"
 #include "reports/MedidaImpresora.h"
+#include "reports/MoldesDocumento.h"
 #include "reports/PintorListas.h"
 #include "reports/PintorQr.h"
 #include "reports/RejillasTabla.h"
@@ -62,6 +63,8 @@ void prepararImpresora(QPagedPaintDevice& impresora, const QMarginsF& margenes) 
 
 PaginasInforme::PaginasInforme(const InformeGenerado& informe)
     : html_(informe.html)
+    , molde_(informe.molde)
+    , valores_(informe.valores)
     , qr_(informe.qr) {
     if (informe.filas) lista_ = std::make_unique<PintorLista>(informe);
 }
@@ -76,31 +79,34 @@ QString PaginasInforme::error() const {
     return lista_ ? lista_->error() : QString();
 }
 
-void PaginasInforme::maquetar(const QPagedPaintDevice& dispositivo, int resolucion) {
+void PaginasInforme::maquetar(const QPagedPaintDevice& dispositivo, int resolucion,
+                              MoldesDocumento* moldes) {
     medida_ = std::make_unique<MedidaImpresora>(dispositivo, resolucion);
     alturaPie_ = QFontMetricsF(letraInforme(8), medida_.get()).height() * 2;
     // Every page keeps the QR's room, so the pages break alike whatever comes first.
     alturaQr_ = qr_.isEmpty() ? 0 : alturaCabeceraQr(*medida_);
-    if (!maquetarTexto(rejillasRapidas_)) maquetarTexto(false);
+    const QSizeF area = medida_->pageLayout().paintRectPixels(medida_->resolution()).size();
+    const QSizeF pagina(area.width(), area.height() - alturaPie_ - alturaQr_);
+    if (moldes && rejillasRapidas_ && !molde_.isEmpty()) {
+        if (const auto hecho = moldes->maquetar(molde_, valores_, pagina)) {
+            documento_.reset();
+            rejillas_.reset();
+            texto_ = hecho->texto;
+            trazos_ = hecho->rejillas;
+            return;
+        }
+    }
+    if (!maquetarTexto(pagina, rejillasRapidas_)) maquetarTexto(pagina, false);
 }
 
-bool PaginasInforme::maquetarTexto(bool rejillasRapidas) {
-    documento_ = std::make_unique<QTextDocument>();
-    // Nothing is laid out until the device, font, page and text are all set: then once.
-    documento_->setLayoutEnabled(false);
-    // Never edited by the user: nothing to undo.
-    documento_->setUndoRedoEnabled(false);
-    documento_->documentLayout()->setPaintDevice(medida_.get());
-    documento_->setDefaultFont(letraInforme(10));
-    const QSizeF area = medida_->pageLayout().paintRectPixels(medida_->resolution()).size();
-    documento_->setPageSize(QSizeF(area.width(), area.height() - alturaPie_ - alturaQr_));
+bool PaginasInforme::maquetarTexto(const QSizeF& pagina, bool rejillasRapidas) {
+    documento_ = documentoSinMaquetar(*medida_, pagina);
     documento_->setHtml(conLetraInforme(html_));
     rejillas_ = std::make_unique<RejillasTabla>();
     if (rejillasRapidas) rejillas_->preparar(*documento_, *medida_);
-    // Each line's glyphs are kept from its layout for its painting, not shaped a second time.
-    for (QTextBlock bloque = documento_->begin(); bloque.isValid(); bloque = bloque.next())
-        bloque.layout()->setCacheEnabled(true);
-    documento_->setLayoutEnabled(true);
+    encenderMaquetacion(*documento_);
+    texto_ = documento_.get();
+    trazos_ = rejillas_.get();
     return rejillas_->trazar(*documento_);
 }
 
@@ -108,8 +114,12 @@ void PaginasInforme::soltar() {
     if (lista_) return;
     documento_.reset();
     rejillas_.reset();
+    texto_ = nullptr;
+    trazos_ = nullptr;
     // A run's document is painted once: its text need not wait for the rest of the run.
     html_.clear();
+    molde_.clear();
+    valores_.clear();
 }
 
 int PaginasInforme::paginas(const QPrinter& impresora) {
@@ -121,9 +131,11 @@ int PaginasInforme::paginas(const QPdfWriter& pdf) {
     return lista_ ? 0 : paginas(pdf, pdf.resolution());
 }
 
-int PaginasInforme::paginas(const QPagedPaintDevice& dispositivo, int resolucion) {
-    if (!documento_ || !medida_->igualA(dispositivo, resolucion)) maquetar(dispositivo, resolucion);
-    return documento_->pageCount();
+int PaginasInforme::paginas(const QPagedPaintDevice& dispositivo, int resolucion,
+                            MoldesDocumento* moldes) {
+    if (!texto_ || !medida_->igualA(dispositivo, resolucion))
+        maquetar(dispositivo, resolucion, moldes);
+    return texto_->pageCount();
 }
 
 void PaginasInforme::pintarPagina(QPainter& pintor, int n) {
@@ -131,16 +143,16 @@ void PaginasInforme::pintarPagina(QPainter& pintor, int n) {
         lista_->pintarPagina(pintor, n);
         return;
     }
-    const QSizeF pagina = documento_->pageSize();
+    const QSizeF pagina = texto_->pageSize();
     const QRectF recorte(0, n * pagina.height(), pagina.width(), pagina.height());
     if (n == 0 && !qr_.isEmpty()) pintarCabeceraQr(pintor, *medida_, pagina.width(), qr_);
     pintor.save();
     pintor.translate(0, alturaQr_ - recorte.top());
-    rejillas_->pintar(pintor, recorte);
-    documento_->drawContents(&pintor, recorte);
+    trazos_->pintar(pintor, recorte);
+    texto_->drawContents(&pintor, recorte);
     pintor.restore();
     // A one-page document needs no page count.
-    const int total = documento_->pageCount();
+    const int total = texto_->pageCount();
     if (total < 2) return;
     pintor.setFont(letraInforme(8));
     pintor.drawText(QRectF(0, alturaQr_ + pagina.height(), pagina.width(), alturaPie_),
@@ -176,15 +188,22 @@ bool PaginasInforme::pintarEn(Dispositivo* impresora, const QList<PaginasInforme
     // painted, so a month's run never holds every layout at once.
     for (PaginasInforme* informe : informes)
         if (informe->lista_ && informe->paginas(*impresora) == 0) return false;
+    // A run's documents of one shape are read from HTML once.
+    std::unique_ptr<MoldesDocumento> moldes;
+    if (informes.size() > 1)
+        moldes = std::make_unique<MoldesDocumento>(*impresora, impresora->resolution());
     QPainter pintor;
     if (!pintor.begin(impresora)) return false;
     for (qsizetype i = 0; i < informes.size(); ++i) {
-        const int paginas = informes[i]->paginas(*impresora);
+        PaginasInforme& informe = *informes[i];
+        const int paginas =
+            informe.lista_ ? informe.paginas(*impresora)
+                           : informe.paginas(*impresora, impresora->resolution(), moldes.get());
         for (int n = 0; n < paginas; ++n) {
             if (i > 0 || n > 0) impresora->newPage();
-            informes[i]->pintarPagina(pintor, n);
+            informe.pintarPagina(pintor, n);
         }
-        if (informes.size() > 1) informes[i]->soltar();
+        if (informes.size() > 1) informe.soltar();
     }
     return pintor.end();
 }

@@ -14,6 +14,7 @@ class QWidget;
 namespace torvane {
 
 class MedidaImpresora;
+class MoldesDocumento;
 class PintorLista;
 class RejillasTabla;
 
@@ -74,6 +75,8 @@ public:
     /** A document made empty to be filled later, by the thread that reads its data. */
     void rellenar(const InformeGenerado& informe) {
         html_ = informe.html;
+        molde_ = informe.molde;
+        valores_ = informe.valores;
         qr_ = informe.qr;
     }
     /** false while a list holds only its first rows (see PintorLista::completa()). */
@@ -111,22 +114,31 @@ public:
     bool pintarPaginas(QPdfWriter* pdf, int desde, int hasta);
 
 private:
-    int paginas(const QPagedPaintDevice& dispositivo, int resolucion);
+    /** As paginas(), a run's document of a shape laid out before taken from moldes if given. */
+    int paginas(const QPagedPaintDevice& dispositivo, int resolucion,
+                MoldesDocumento* moldes = nullptr);
     template <typename Dispositivo>
     static bool pintarEn(Dispositivo* dispositivo, const QList<PaginasInforme*>& informes);
-    void maquetar(const QPagedPaintDevice& dispositivo, int resolucion);
-    /** Lays the document out, its plain grids the quick way when asked; false when they cannot be.
+    void maquetar(const QPagedPaintDevice& dispositivo, int resolucion, MoldesDocumento* moldes);
+    /**
+     * Reads the document whole and lays it out in pages of pagina, its plain grids the quick way
+     * when asked; false when they cannot be.
      */
-    bool maquetarTexto(bool rejillasRapidas);
+    bool maquetarTexto(const QSizeF& pagina, bool rejillasRapidas);
     /** Lets a document's layout and text go once its pages are on paper, in a job of many. */
     void soltar();
 
     QString html_;
+    QString molde_; ///< html_ as its shape and values, for a run (see MoldesDocumento)
+    QStringList valores_;
     QString qr_;
     double alturaQr_ = 0;
     std::unique_ptr<MedidaImpresora> medida_; ///< the layout's own device, a twin of its printer
     std::unique_ptr<QTextDocument> documento_;
     std::unique_ptr<RejillasTabla> rejillas_; ///< its gridded tables, painted here (see there)
+    /** What is painted: documento_ and rejillas_, or a run's shape lent until soltar(). */
+    QTextDocument* texto_ = nullptr;
+    const RejillasTabla* trazos_ = nullptr;
     std::unique_ptr<PintorLista> lista_;
     double alturaPie_ = 0;
     bool rejillasRapidas_ = true;

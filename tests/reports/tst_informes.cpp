@@ -567,6 +567,31 @@ void PruebaInformes::limitesDelMotor() {
         QCOMPARE(cortado.motivo, u"el resultado pasa de 1 MB"_s);
         QVERIFY(cortado.texto.empty());
     }
+    // A template's shape: its plain values marked, the rest as written; the same text either way.
+    struct Forma {
+        const char* plantilla;
+        QString valor;
+        qsizetype marcados; // -1: no shape at all
+    };
+    const QString marca = marcaValor(0);
+    for (const Forma& f :
+         {Forma{"<p>{{v}}</p>", u"O'Neill & <Hijos> S.L."_s, 1},
+          Forma{"<p>{{v}} {{v}}</p>", u"Rúa Nova"_s, 2},
+          Forma{"<p>{{v}}</p>", u"dos  espacios"_s, 0}, Forma{"<p>{{v}}</p>", u" delante"_s, 0},
+          Forma{"<p>{{v}}</p>", u"línea\nnueva"_s, 0},
+          Forma{"<p>{{v}}</p>", u"tiene "_s + marca, -1}, Forma{"<p>&{{v}};</p>", u"amp"_s, -1}}) {
+        const kainjow::mustache::data datos("v", f.valor.toStdString());
+        PlantillaPreparada preparada(f.plantilla);
+        const Renderizado hecho = preparada.renderizar(datos, kMaximoResultado, true);
+        QCOMPARE(hecho.texto, renderizarPlantilla(f.plantilla, datos).texto);
+        QCOMPARE(hecho.molde.empty(), f.marcados < 0);
+        QCOMPARE(qsizetype(hecho.valores.size()), std::max<qsizetype>(f.marcados, 0));
+    }
+    const std::string conMarca = "<p>" + marca.toStdString() + "{{v}}</p>";
+    QVERIFY(PlantillaPreparada(conMarca)
+                .renderizar(kainjow::mustache::data("v", "x"), kMaximoResultado, true)
+                .molde.empty());
+
     // Names are resolved inside Informes/ only.
     Demo demo;
     const QString informes = demo.carpeta + u"/Informes"_s;
@@ -742,18 +767,48 @@ void PruebaInformes::documentosLineaALinea() {
     QVERIFY(paginas.pintar(impresora.get()));
     QCOMPARE(paginasPdf(pdf, false).join(u"\f"_s), texto);
 
-    // A run fills each of its documents as one filled alone, whatever came before it.
+    // A run fills each of its documents as one filled alone, whatever came before it: shapes
+    // read once and written over with values short and long, some HTML reads its own way.
     c.porRet = Decimal();
     const int otro = crearDocumento(c, {agua}).id;
-    LoteDocumentos lote(carpetaInformes());
-    lote.anticipar({otro, id});
-    for (int documento : {otro, id, otro}) {
+    c.idInq = e.inquilino(u"O'Neill & <Hijos> \"Sociedad\" Limitada de Santiago"_s, {}, {}, {},
+                          u"B15000011"_s);
+    const Linea raras{0,
+                      0,
+                      2,
+                      u"Agua  fría\tdel  mes con una línea que no cabe en su celda"_s,
+                      Decimal::deEntero(1),
+                      eur(u"3"_s),
+                      {}};
+    const int raro = crearDocumento(c, {alquiler, raras, agua}).id;
+    ejecutar(
+        u"UPDATE tblTitulos SET CtaBan = 'ES12 3456 7890 1234 5678 9012 en la oficina principal de la entidad en Santiago'"_s);
+    const QList<int> ids{otro, id, raro, otro, id, raro, otro};
+    LoteDocumentos lote(carpetaInformes(), true);
+    lote.anticipar(ids);
+    std::vector<std::unique_ptr<PaginasInforme>> enMoldes, enteros;
+    QList<PaginasInforme*> unos, otros;
+    for (int documento : ids) {
         const InformeGenerado solo = abrirDocumento(plantilla, documento);
         const InformeGenerado enLote = lote.generar(plantilla, documento);
         QCOMPARE(enLote.html, solo.html);
         QCOMPARE(enLote.nombre, solo.nombre);
+        QVERIFY(!enLote.molde.isEmpty() && solo.molde.isEmpty());
+        enMoldes.push_back(std::make_unique<PaginasInforme>(enLote));
+        unos << enMoldes.back().get();
+        enteros.push_back(std::make_unique<PaginasInforme>(solo));
+        otros << enteros.back().get();
     }
     QCOMPARE(lote.generar(id).html, abrirDocumento(plantillaDocumento(id), id).html);
+    // Painted from their shapes, as read whole: every word and every dot.
+    const QString deMoldes = e.raiz() + u"/moldes.pdf"_s;
+    const QString deHtml = e.raiz() + u"/html.pdf"_s;
+    QVERIFY(PaginasInforme::pintarSeguidos(impresoraPdf(deMoldes).get(), unos));
+    QVERIFY(PaginasInforme::pintarSeguidos(impresoraPdf(deHtml).get(), otros));
+    QCOMPARE(paginasPdf(deMoldes).size(), ids.size());
+    QVERIFY(paginasPdf(deMoldes).join(u' ').contains(u"O'Neill & <Hijos>"_s));
+    QCOMPARE(palabrasEnSuSitio(deMoldes), palabrasEnSuSitio(deHtml));
+    QCOMPARE(puntosPdf(deMoldes), puntosPdf(deHtml));
 }
 
 // A long run painted in runs at once and joined reads as one printer painting it: every word of

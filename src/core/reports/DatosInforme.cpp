@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlQuery>
 #include <functional>
 #include <initializer_list>
@@ -568,7 +569,8 @@ std::shared_ptr<PlantillaPreparada> leerPlantilla(const QString& carpeta, const 
 // parameters and renders it.
 InformeGenerado renderizar(PlantillaPreparada* plantilla, const QString& error,
                            const QString& nombre, const ParametrosInforme& parametros,
-                           const std::function<Dato(InformeGenerado&)>& datos) {
+                           const std::function<Dato(InformeGenerado&)>& datos,
+                           bool moldeado = false) {
     InformeGenerado resultado;
     resultado.error = error;
     if (!plantilla) return resultado;
@@ -577,15 +579,30 @@ InformeGenerado renderizar(PlantillaPreparada* plantilla, const QString& error,
         if (!resultado.valido()) return resultado;
         for (auto it = parametros.cbegin(); it != parametros.cend(); ++it)
             poner(valores, utf8(it.key()), it.value());
-        const Renderizado hecho = plantilla->renderizar(valores);
-        if (!hecho.motivo.isEmpty())
+        const Renderizado hecho = plantilla->renderizar(valores, kMaximoResultado, moldeado);
+        if (!hecho.motivo.isEmpty()) {
             resultado.error = errorPlantilla(nombre + QStringLiteral(".rpt"), hecho.motivo);
-        else
-            resultado.html = QString::fromStdString(hecho.texto);
+            return resultado;
+        }
+        resultado.html = QString::fromStdString(hecho.texto);
+        resultado.molde = QString::fromStdString(hecho.molde);
+        resultado.valores.reserve(qsizetype(hecho.valores.size()));
+        for (const std::string& valor : hecho.valores)
+            resultado.valores << QString::fromStdString(valor);
     } catch (const ErrorBD& e) {
         resultado.error = e.texto();
     }
     return resultado;
+}
+
+// molde as the same text of formas when there is one; else kept there, while they are few.
+void compartirForma(QSet<QString>& formas, QString& molde) {
+    constexpr qsizetype kMaximoFormas = 64;
+    if (molde.isEmpty()) return;
+    if (const auto igual = formas.constFind(molde); igual != formas.cend())
+        molde = *igual;
+    else if (formas.size() < kMaximoFormas)
+        formas.insert(molde);
 }
 
 // Reads the template and renders it as above.
@@ -628,11 +645,15 @@ struct LoteDocumentos::Datos {
     Fuentes fuentes;
     /** Each template as first read: prepared, or why it cannot be used. */
     QHash<QString, std::pair<std::shared_ptr<PlantillaPreparada>, QString>> plantillas;
+    bool moldes = false;
+    /** The shapes given so far: a run's documents share a few, each held once. */
+    QSet<QString> formas;
 };
 
-LoteDocumentos::LoteDocumentos(const QString& carpeta)
+LoteDocumentos::LoteDocumentos(const QString& carpeta, bool moldes)
     : d_(std::make_unique<Datos>()) {
     d_->carpeta = carpeta;
+    d_->moldes = moldes;
 }
 
 LoteDocumentos::~LoteDocumentos() = default;
@@ -681,12 +702,16 @@ InformeGenerado LoteDocumentos::generar(const QString& plantilla, int id) {
         leida = d_->plantillas.insert(plantilla, {std::move(preparada), error});
     }
     Fuentes& f = d_->fuentes;
-    informe = renderizar(leida->first.get(), leida->second, plantilla, {}, [&](InformeGenerado& r) {
-        Dato datos = datosDe(f, plantilla, id, r.nombre, r.error, r.filas);
-        if (r.valido()) r.inquilino = nombreInquilino(datos);
-        return datos;
-    });
+    informe = renderizar(
+        leida->first.get(), leida->second, plantilla, {},
+        [&](InformeGenerado& r) {
+            Dato datos = datosDe(f, plantilla, id, r.nombre, r.error, r.filas);
+            if (r.valido()) r.inquilino = nombreInquilino(datos);
+            return datos;
+        },
+        d_->moldes);
     if (!informe.valido()) return informe;
+    compartirForma(d_->formas, informe.molde);
     informe.documento = id;
     try {
         informe.qr = f.qr(id);

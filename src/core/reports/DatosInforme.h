@@ -89,6 +89,12 @@ struct InformeGenerado {
      * marks (marcaCampo): the rows themselves are in filas, to be painted one by one.
      */
     QString html;
+    /**
+     * For a run, the same html as its shape and values (see Renderizado::molde): documents of
+     * one shape are read from HTML once. Empty when not asked for or when it has none.
+     */
+    QString molde;
+    QStringList valores;
     QString nombre; ///< proposed file name without extension: "Factura 57A", "Recibos"
     QString error;  ///< empty on success; kPlantillaNoEncontrada for a missing template
     std::shared_ptr<const FilasLista> filas; ///< lists only
@@ -140,7 +146,8 @@ InformeGenerado generarDocumento(const QString& carpeta, const QString& plantill
  */
 class LoteDocumentos {
 public:
-    explicit LoteDocumentos(const QString& carpeta);
+    /** With moldes, each document comes with its shape too (InformeGenerado::molde). */
+    explicit LoteDocumentos(const QString& carpeta, bool moldes = false);
     ~LoteDocumentos();
     LoteDocumentos(const LoteDocumentos&) = delete;
     LoteDocumentos& operator=(const LoteDocumentos&) = delete;

@@ -42,7 +42,84 @@ QString enLinea(const QString& motivo, const std::string& texto, std::size_t pos
 
 struct Desbordado {};
 
+// Private-use characters, apart from those that mark a list's fields: no data or template text
+// holds them (esValorLlano and marcable_ see to it).
+constexpr char16_t kPrimeraMarcaValor = 0xE100;
+constexpr char16_t kUltimaMarcaValor = 0xF8FF;
+constexpr std::size_t kMaximoValores = kUltimaMarcaValor - kPrimeraMarcaValor + 1;
+
+bool tieneMarcas(const QString& texto) {
+    return std::any_of(texto.cbegin(), texto.cend(), [](QChar c) { return valorMarcado(c) >= 0; });
+}
+
+/** The value index of the mark at molde[i] (its three bytes of UTF-8), or -1. */
+int marcaEn(const std::string& molde, std::size_t i) {
+    if (i + 2 >= molde.size()) return -1;
+    const auto byte = [&](std::size_t j) { return static_cast<unsigned char>(molde[i + j]); };
+    if ((byte(0) & 0xF0) != 0xE0) return -1;
+    const auto punto = static_cast<char16_t>(((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) |
+                                             (byte(2) & 0x3F));
+    return valorMarcado(QChar(punto));
+}
+
+/** Whether html ends inside an entity the template began ("&" or "&#" and letters or digits). */
+bool enEntidad(const std::string& html) {
+    const auto antes =
+        html.find_last_not_of("#0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    return antes != std::string::npos && html[antes] == '&';
+}
+
+/**
+ * The html of a shape: each mark, space and mark in molde replaced by its value, escaped as the
+ * library escapes it. false when a value would continue an entity the template began ("&{{x}};"):
+ * its letters would not be read as text there.
+ */
+bool desmarcar(const std::string& molde, const std::vector<std::string>& valores,
+               std::string& html) {
+    html.clear();
+    html.reserve(molde.size());
+    std::size_t hecho = 0;
+    for (std::size_t i = molde.find_first_of("\xEE\xEF"); i != std::string::npos;
+         i = molde.find_first_of("\xEE\xEF", i)) {
+        const int valor = marcaEn(molde, i);
+        if (valor < 0 || static_cast<std::size_t>(valor) >= valores.size()) {
+            i += 1;
+            continue;
+        }
+        html.append(molde, hecho, i - hecho);
+        if (enEntidad(html)) return false;
+        html += kainjow::mustache::html_escape(valores[static_cast<std::size_t>(valor)]);
+        // The mark, its space and the mark again.
+        i += 7;
+        hecho = i;
+    }
+    html.append(molde, hecho);
+    return true;
+}
+
 } // namespace
+
+bool esValorLlano(const QString& valor) {
+    if (valor.isEmpty() || valor.front() == u' ' || valor.back() == u' ') return false;
+    QChar antes;
+    for (const QChar c : valor) {
+        // Other spaces are read by HTML as one space, or as lines; a private-use character
+        // (a mark) is not printable.
+        if (c == u' ' ? antes == u' ' : !c.isPrint() || c.isSpace()) return false;
+        antes = c;
+    }
+    return true;
+}
+
+QChar marcaValor(qsizetype indice) {
+    return QChar(static_cast<char16_t>(kPrimeraMarcaValor + indice));
+}
+
+int valorMarcado(QChar c) {
+    return c.unicode() >= kPrimeraMarcaValor && c.unicode() <= kUltimaMarcaValor
+               ? c.unicode() - kPrimeraMarcaValor
+               : -1;
+}
 
 QString comprobarPlantilla(const std::string& texto) {
     if (static_cast<qsizetype>(texto.size()) > kMaximoPlantilla)
@@ -110,10 +187,43 @@ void PlantillaPreparada::analizar() {
         return;
     }
     if (!enHtml_) plantilla_->set_custom_escape([](const std::string& valor) { return valor; });
+    marcable_ = enHtml_ && !tieneMarcas(QString::fromStdString(texto_));
 }
 
 Renderizado PlantillaPreparada::renderizar(const kainjow::mustache::basic_data<std::string>& datos,
-                                           qsizetype maximo) {
+                                           qsizetype maximo, bool moldeado) {
+    return moldeado && marcable_ ? renderizarMoldeado(datos, maximo) : renderizarTal(datos, maximo);
+}
+
+Renderizado
+PlantillaPreparada::renderizarMoldeado(const kainjow::mustache::basic_data<std::string>& datos,
+                                       qsizetype maximo) {
+    std::vector<std::string> valores;
+    bool ajenas = false; // a value with a mark of its own
+    plantilla_->set_custom_escape([&](const std::string& valor) -> std::string {
+        const QString texto = QString::fromStdString(valor);
+        if (valores.size() < kMaximoValores && esValorLlano(texto)) {
+            const std::string marca = QString(marcaValor(qsizetype(valores.size()))).toStdString();
+            valores.push_back(valor);
+            return marca + ' ' + marca;
+        }
+        ajenas = ajenas || tieneMarcas(texto);
+        return kainjow::mustache::html_escape(valor);
+    });
+    Renderizado hecho = renderizarTal(datos, maximo);
+    if (plantilla_) plantilla_->set_custom_escape(kainjow::mustache::html_escape<std::string>);
+    hecho.molde = std::move(hecho.texto);
+    // Anything but a plain success is told as the template alone tells it.
+    if (!hecho.motivo.isEmpty() || ajenas || !desmarcar(hecho.molde, valores, hecho.texto) ||
+        static_cast<qsizetype>(hecho.texto.size()) > maximo)
+        return renderizarTal(datos, maximo);
+    hecho.valores = std::move(valores);
+    return hecho;
+}
+
+Renderizado
+PlantillaPreparada::renderizarTal(const kainjow::mustache::basic_data<std::string>& datos,
+                                  qsizetype maximo) {
     Renderizado resultado;
     resultado.motivo = motivo_;
     if (!resultado.motivo.isEmpty()) return resultado;

@@ -3,6 +3,7 @@
 #include <QString>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kainjow::mustache {
 template <typename StringType> class basic_data;
@@ -32,7 +33,26 @@ QString comprobarPlantilla(const std::string& texto);
 struct Renderizado {
     std::string texto;
     QString motivo; ///< empty on success
+    /**
+     * When asked for, texto as a shape and its values: each plain value (see esValorLlano) is
+     * there as its mark, a space and its mark again (marcaValor), and valores holds them in the
+     * order of their marks. Documents of one shape differ in those values alone. Empty when the
+     * template's text could not be told from its values so.
+     */
+    std::string molde;
+    std::vector<std::string> valores;
 };
+
+/**
+ * Whether valor reads the same wherever HTML puts it: text, with single spaces between words
+ * and none at its ends, and no character the template's marks use.
+ */
+bool esValorLlano(const QString& valor);
+
+/** The mark of value indice of a shape (Renderizado::molde): a private-use character. */
+QChar marcaValor(qsizetype indice);
+/** The value index a character marks, or -1. */
+int valorMarcado(QChar c);
 
 /**
  * Checks and renders texto with datos; stops as soon as the output passes kMaximoResultado.
@@ -56,14 +76,20 @@ public:
 
     /** Why it cannot be rendered (its check or the library's syntax error); empty when it can. */
     const QString& motivo() const { return motivo_; }
+    /** Renders datos; with moldeado, its shape as well where it has one. */
     Renderizado renderizar(const kainjow::mustache::basic_data<std::string>& datos,
-                           qsizetype maximo = kMaximoResultado);
+                           qsizetype maximo = kMaximoResultado, bool moldeado = false);
 
 private:
     void analizar();
+    Renderizado renderizarTal(const kainjow::mustache::basic_data<std::string>& datos,
+                              qsizetype maximo);
+    Renderizado renderizarMoldeado(const kainjow::mustache::basic_data<std::string>& datos,
+                                   qsizetype maximo);
 
     std::string texto_;
     bool enHtml_;
+    bool marcable_ = false; ///< an HTML template with no mark of its own
     QString motivo_;
     std::unique_ptr<kainjow::mustache::basic_mustache<std::string>> plantilla_;
 };
