@@ -1,5 +1,6 @@
 // Templates: whatever the checker lets through is parsed and rendered by the library with a
-// data set shaped like a document's, without crashing and within the output bound.
+// data set shaped like a document's, without crashing and within the output bound; split into
+// its shape and values, the same text.
 #include "core/reports/Plantilla.h"
 
 #include <cstdlib>
@@ -35,5 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
     const std::string texto(reinterpret_cast<const char*>(datos), largo);
     const Renderizado hecho = renderizarPlantilla(texto, conjunto, 1024 * 1024);
     if (hecho.texto.size() > 1024 * 1024) std::abort();
+    PlantillaPreparada preparada(texto);
+    const Renderizado moldeado = preparada.renderizar(conjunto, 1024 * 1024, true);
+    if (moldeado.texto != hecho.texto || moldeado.motivo != hecho.motivo) std::abort();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "core/documents/Titulos.h"
 
 #include "core/store/Consulta.h"
+#include "core/store/Importe.h"
 #include "core/text/Formato.h"
 
 namespace torvane {

@@ -2,6 +2,7 @@
 
 #include "core/store/Consulta.h"
 #include "core/store/Dialecto.h"
+#include "core/store/Importe.h"
 #include "core/text/Formato.h"
 
 #include <QRegularExpression>
