@@ -1,5 +1,6 @@
 #include "core/reports/Plantilla.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 #include <kainjow/mustache.hpp>
 #include <vector>
@@ -200,6 +201,7 @@ PlantillaPreparada::renderizarMoldeado(const kainjow::mustache::basic_data<std::
                                        qsizetype maximo) {
     std::vector<std::string> valores;
     bool ajenas = false; // a value with a mark of its own
+    Renderizado hecho;
     plantilla_->set_custom_escape([&](const std::string& valor) -> std::string {
         const QString texto = QString::fromStdString(valor);
         if (valores.size() < kMaximoValores && esValorLlano(texto)) {
@@ -210,8 +212,14 @@ PlantillaPreparada::renderizarMoldeado(const kainjow::mustache::basic_data<std::
         ajenas = ajenas || tieneMarcas(texto);
         return kainjow::mustache::html_escape(valor);
     });
-    Renderizado hecho = renderizarTal(datos, maximo);
-    if (plantilla_) plantilla_->set_custom_escape(kainjow::mustache::html_escape<std::string>);
+    {
+        // The escape above holds this call's locals: never left behind, whatever happens.
+        const auto devolver = qScopeGuard([this] {
+            if (plantilla_)
+                plantilla_->set_custom_escape(kainjow::mustache::html_escape<std::string>);
+        });
+        hecho = renderizarTal(datos, maximo);
+    }
     hecho.molde = std::move(hecho.texto);
     // Anything but a plain success is told as the template alone tells it.
     if (!hecho.motivo.isEmpty() || ajenas || !desmarcar(hecho.molde, valores, hecho.texto) ||
