@@ -151,8 +151,7 @@ MoldesDocumento::maquetar(const QString& molde, const QStringList& valores, cons
     f.texto->setLayoutEnabled(false);
     f.escribir(valores);
     encenderMaquetacion(*f.texto);
-    if (!f.rejillas.trazar(*f.texto)) return std::nullopt;
-    return Maquetado{f.texto.get(), &f.rejillas};
+    return Maquetado{f.texto.get(), f.rejillas.trazar(*f.texto) ? &f.rejillas : nullptr};
 }
 
 } // namespace torvane

@@ -37,12 +37,12 @@ public:
     /** A document laid out and its grids traced, until the next maquetar(). */
     struct Maquetado {
         QTextDocument* texto = nullptr;
+        /** Null when the document runs over pages: its grids are then laid out as written. */
         const RejillasTabla* rejillas = nullptr;
     };
     /**
      * The document of shape molde with valores in it, laid out in pages of pagina. Nothing when it
-     * cannot be made so (a value stands outside the text, or its grids run over pages): it is then
-     * read whole.
+     * cannot be made so (a value stands outside the text): it is then read whole.
      */
     std::optional<Maquetado> maquetar(const QString& molde, const QStringList& valores,
                                       const QSizeF& pagina);

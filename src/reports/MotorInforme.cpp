@@ -9,15 +9,11 @@
 #include "reports/PintorQr.h"
 #include "reports/RejillasTabla.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
-#include <QHash>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QTextBlock>
 #include <QTextDocument>
-#include <QTextLayout>
 
 namespace torvane {
 
@@ -87,16 +83,18 @@ void PaginasInforme::maquetar(const QPagedPaintDevice& dispositivo, int resoluci
     alturaQr_ = qr_.isEmpty() ? 0 : alturaCabeceraQr(*medida_);
     const QSizeF area = medida_->pageLayout().paintRectPixels(medida_->resolution()).size();
     const QSizeF pagina(area.width(), area.height() - alturaPie_ - alturaQr_);
-    if (moldes && rejillasRapidas_ && !molde_.isEmpty()) {
-        if (const auto hecho = moldes->maquetar(molde_, valores_, pagina)) {
-            documento_.reset();
-            rejillas_.reset();
-            texto_ = hecho->texto;
-            trazos_ = hecho->rejillas;
-            return;
-        }
+    const auto hecho = moldes && rejillasRapidas_ && !molde_.isEmpty()
+                           ? moldes->maquetar(molde_, valores_, pagina)
+                           : std::nullopt;
+    if (hecho && hecho->rejillas) {
+        documento_.reset();
+        rejillas_.reset();
+        texto_ = hecho->texto;
+        trazos_ = hecho->rejillas;
+        return;
     }
-    if (!maquetarTexto(pagina, rejillasRapidas_)) maquetarTexto(pagina, false);
+    // Over pages its grids are laid out as written, which the shape has just shown.
+    if (hecho || !maquetarTexto(pagina, rejillasRapidas_)) maquetarTexto(pagina, false);
 }
 
 bool PaginasInforme::maquetarTexto(const QSizeF& pagina, bool rejillasRapidas) {
